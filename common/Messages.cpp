@@ -1,0 +1,57 @@
+#include "Messages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+namespace Messages {
+namespace {
+
+Sink &currentSink()
+{
+    static Sink sink;
+    return sink;
+}
+
+void showBox(const QString &text, Kind kind)
+{
+    QMessageBox box(kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
+                    QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace
+
+void show(const QString &text, Kind kind)
+{
+    if (currentSink())
+        currentSink()(text, kind);
+    else
+        showBox(text, kind);
+}
+
+void post(const QString &text, Kind kind)
+{
+    QTimer::singleShot(0, qApp, [text, kind] { show(text, kind); });
+}
+
+Sink setSink(Sink sink)
+{
+    Sink previous = std::move(currentSink());
+    currentSink() = std::move(sink);
+    return previous;
+}
+
+Recorder::Recorder()
+{
+    m_previous = setSink([this](const QString &text, Kind) { m_texts.append(text); });
+}
+
+Recorder::~Recorder()
+{
+    setSink(std::move(m_previous));
+}
+
+} // namespace Messages

@@ -1,0 +1,47 @@
+// The one seam through which the program shows modal message boxes.
+//
+// The application shows a QMessageBox with a single OK button; tests install
+// a recorder and read what would have been shown, so they never block.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace Messages {
+
+enum class Kind { Information, Error };
+
+using Sink = std::function<void(const QString &text, Kind kind)>;
+
+// Shows the message now (a nested event loop runs while the box is open).
+void show(const QString &text, Kind kind = Kind::Information);
+
+// Shows the message once the current handler has returned to the event loop.
+// Timer handlers use this: a QTimer does not re-enter its slot while that slot
+// sits in a message box, and the ticks must go on while the box is open.
+void post(const QString &text, Kind kind = Kind::Information);
+
+// Replaces the sink; returns the previous one.  An empty sink restores the
+// message box.
+Sink setSink(Sink sink);
+
+// Records every message for as long as it lives (tests).
+class Recorder {
+public:
+    Recorder();
+    ~Recorder();
+    Recorder(const Recorder &) = delete;
+    Recorder &operator=(const Recorder &) = delete;
+
+    const QStringList &texts() const { return m_texts; }
+    int count(const QString &text) const { return m_texts.count(text); }
+    void clear() { m_texts.clear(); }
+
+private:
+    QStringList m_texts;
+    Sink m_previous;
+};
+
+} // namespace Messages

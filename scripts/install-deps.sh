@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs every Debian package Tavik needs to build, run, test and be looked at.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  clang libclang-rt-14-dev llvm
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6svg6-dev qt6-l10n-tools
+  libgl-dev libxkbcommon-dev
+  fonts-noto-cjk fonts-dejavu-core
+  xvfb xauth imagemagick x11-utils
+  socat
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,171 @@
+// TComm: the serial port component the main window owns as Comm1.
+//
+// It keeps the property model of the original component (CommPort, PortOpen,
+// BaudRate, ... DataCount, ReadBytes, WriteBytes and the three events) on top
+// of QSerialPort.  There is no thread: a 100 ms poll timer inside the
+// component looks at the queues and raises the events on the UI thread.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+
+class QSerialPort;
+
+enum TComPortNumber : std::uint8_t {
+    pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
+    pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16
+};
+enum TBaudRate : std::uint8_t {
+    br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
+    br38400, br56000, br57600, br115200
+};
+enum TParity : std::uint8_t { None, Odd, Even, Mark, Space };
+enum TStopBits : std::uint8_t { SB1, SB1_5, SB2 };
+enum TDataBits : std::uint8_t { DB5, DB6, DB7, DB8 };
+enum THWHandShaking : std::uint8_t { hhNone, hhNoneRTSON, hhRTSCTS };
+enum TSWHandShaking : std::uint8_t { shNone, shXonXoff };
+
+// Bits per second of a TBaudRate ordinal; any ordinal above 11 means 115200.
+int baudRateBps(TBaudRate rate);
+
+// The component's exception: message text only.
+class ECommError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The component's fixed error texts.
+namespace CommText {
+inline constexpr const char *OpenFailed = "Error opening serial port";
+inline constexpr const char *BufferFailed = "Cannot setup comm buffer";
+inline constexpr const char *AlreadyOpen = "COM Port has been opened!";
+inline constexpr const char *NotOpen = "COM Port is not opened yet!";
+}
+
+// Modem-line masks reported in CommEvent (the comm-event masks of those lines).
+namespace ModemMask {
+inline constexpr std::uint32_t CTS = 8;
+inline constexpr std::uint32_t DSR = 16;
+inline constexpr std::uint32_t CD = 32;
+inline constexpr std::uint32_t RI = 256;
+}
+
+class TComm : public QObject {
+    Q_OBJECT
+public:
+    explicit TComm(QObject *parent = nullptr);
+    ~TComm() override;
+
+    using TReceiveDataEvent = std::function<void(TComm *sender)>;
+    using TReceiveErrorEvent = std::function<void(TComm *sender, std::uint32_t eventMask)>;
+    using TModemStateChangeEvent = std::function<void(TComm *sender, std::uint32_t modemEvent)>;
+
+    // --- published properties -------------------------------------------
+    TComPortNumber CommPort() const { return m_commPort; }
+    // Stored only; takes effect at the next open.  Also sets PortName to "COMn".
+    void setCommPort(TComPortNumber port);
+
+    // The device name opened by the next open.  Ports are addressed by name
+    // here ("/dev/ttyUSB0", "COM3", a pseudo-terminal path); CommPort is kept
+    // for the callers that still speak in COM numbers.
+    QString PortName() const { return m_portName; }
+    void setPortName(const QString &name);
+
+    bool PortOpen() const;
+    // true: open (throws ECommError on failure); false: close, no error if closed.
+    void setPortOpen(bool open);
+
+    TBaudRate BaudRate() const { return m_baudRate; }
+    void setBaudRate(TBaudRate rate);
+    THWHandShaking HwHandShaking() const { return m_hw; }
+    void setHwHandShaking(THWHandShaking value);
+    TSWHandShaking SwHandShaking() const { return m_sw; }
+    void setSwHandShaking(TSWHandShaking value);
+    TDataBits DataBits() const { return m_dataBits; }
+    void setDataBits(TDataBits value);
+    TParity Parity() const { return m_parity; }
+    void setParity(TParity value);
+    TStopBits StopBits() const { return m_stopBits; }
+    void setStopBits(TStopBits value);
+
+    std::uint32_t CommEvent() const { return m_commEvent; }
+    std::uint32_t CommError() const { return m_commError; }
+
+    // Reads the waiting bytes (see ReadBytes) and returns them as a string.
+    QByteArray Input();
+
+    std::int32_t InputLen() const { return m_inputLen; }
+    void setInputLen(std::int32_t value) { m_inputLen = value; }
+    std::int32_t RThreshold() const { return m_rThreshold; }
+    void setRThreshold(std::int32_t value) { m_rThreshold = value; }
+
+    bool CDHolding() const { return m_cd; }
+    bool DSRHolding() const { return m_dsr; }
+    bool RIHolding() const { return m_ri; }
+    bool CTSHolding() const { return m_cts; }
+
+    bool DTREnabled() const { return m_dtr; }
+    void setDTREnabled(bool value);
+    bool RTSEnabled() const { return m_rts; }
+    void setRTSEnabled(bool value);
+
+    // Bytes waiting in the input queue (0 while closed); := 0 discards them.
+    int DataCount() const;
+    void setDataCount(int value);
+
+    TReceiveDataEvent OnReceiveData;
+    TReceiveErrorEvent OnReceiveError;
+    TModemStateChangeEvent OnModemStateChange;
+
+    // --- methods -----------------------------------------------------------
+    // Writes count bytes one at a time; false (after the error box) if closed.
+    bool WriteBytes(const std::uint8_t *buffer, int count);
+
+    struct ReadResult {
+        const std::uint8_t *bytes; // owned by the component, replaced by the next read
+        int lastIndex;             // number of bytes read minus one
+    };
+    // Reads the waiting bytes, then returns the component's byte array.
+    ReadResult ReadBytes();
+
+    // Runs one poll tick now (the 100 ms timer calls this).
+    void Poll();
+
+signals:
+    // The device went away under an open port (adapter unplugged, the far end
+    // of a pseudo-terminal closed).  The port has already been released.
+    void portLost(const QString &portName, const QString &reason);
+
+private:
+    void applyLineSettings();
+    void readWaiting();
+    void checkModemLines();
+    void onPortError(int error);
+
+    QTimer m_pollTimer;
+    QSerialPort *m_port = nullptr;
+    QByteArray m_receiveBuffer;
+
+    TComPortNumber m_commPort = pnCOM2;
+    QString m_portName = QStringLiteral("COM2");
+    TBaudRate m_baudRate = br9600;
+    THWHandShaking m_hw = hhNone;
+    TSWHandShaking m_sw = shNone;
+    TDataBits m_dataBits = DB8;
+    TParity m_parity = None;
+    TStopBits m_stopBits = SB1;
+    std::int32_t m_inputLen = 0;
+    std::int32_t m_rThreshold = 0;
+    bool m_dtr = false;
+    bool m_rts = false;
+    QByteArray m_input;
+    std::uint32_t m_commEvent = 0;
+    std::uint32_t m_commError = 0;
+    bool m_cd = false, m_cts = false, m_dsr = false, m_ri = false;
+};

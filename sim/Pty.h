@@ -1,0 +1,43 @@
+// A pseudo-terminal pair: the far end of a serial line for the simulated
+// motor bus and for tests.  The program opens slavePath() as its serial port;
+// we read and write the master side.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class Pty {
+public:
+    Pty();
+    ~Pty();
+    Pty(const Pty &) = delete;
+    Pty &operator=(const Pty &) = delete;
+
+    bool isOpen() const { return m_master >= 0; }
+    int masterFd() const { return m_master; }
+    QString slavePath() const { return m_slavePath; }
+
+    // The line rate in bits per second that the program set on its side
+    // (read back from the terminal's settings); 0 if unknown.
+    int lineRateBps() const;
+
+    // Everything the program has written so far (non-blocking).
+    QByteArray readAvailable();
+    // Writes all bytes to the program's side; false if the terminal is gone.
+    bool write(const QByteArray &bytes);
+
+    // Places a symbolic link to the slave at path (replacing an old link).
+    bool link(const QString &path);
+
+    // Closes both ends we hold: to the program this is an unplugged adapter.
+    void close();
+
+private:
+    int m_master = -1;
+    int m_slaveKeep = -1; // keeps the line alive while the program reopens it
+    QString m_slavePath;
+    QString m_linkPath;
+};
+
+// bits per second of a termios speed constant (B9600 -> 9600); 0 if unknown.
+int termiosSpeedToBps(unsigned speed);
