@@ -147,10 +147,16 @@ private:
     void readWaiting();
     void checkModemLines();
     void onPortError(int error);
+    void onPollTimer();
+    void requireOpen() const;
+    // Stores a line setting; an open port is reconfigured at once.
+    template <typename T> void setLineSetting(T &field, T value);
 
     QTimer m_pollTimer;
     QSerialPort *m_port = nullptr;
-    QByteArray m_receiveBuffer;
+    // > 0 while we make our own settings or modem-line calls: the errors those
+    // raise (a pseudo-terminal has no modem lines) never mean a lost device.
+    int m_ownCalls = 0;
 
     TComPortNumber m_commPort = pnCOM2;
     QString m_portName = QStringLiteral("COM2");
@@ -164,7 +170,7 @@ private:
     std::int32_t m_rThreshold = 0;
     bool m_dtr = false;
     bool m_rts = false;
-    QByteArray m_input;
+    QByteArray m_input; // the last bytes read: Input returns them, ReadBytes points into them
     std::uint32_t m_commEvent = 0;
     std::uint32_t m_commError = 0;
     bool m_cd = false, m_cts = false, m_dsr = false, m_ri = false;

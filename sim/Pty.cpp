@@ -106,6 +106,21 @@ bool Pty::write(const QByteArray &bytes)
     return true;
 }
 
+qsizetype Pty::writeSome(const QByteArray &bytes)
+{
+    if (m_master < 0)
+        return -1;
+    for (;;) {
+        const ssize_t n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
+        if (n >= 0)
+            return n;
+        if (errno == EAGAIN)
+            return 0;
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
 bool Pty::link(const QString &path)
 {
     if (m_slavePath.isEmpty())

@@ -25,6 +25,9 @@ public:
     QByteArray readAvailable();
     // Writes all bytes to the program's side; false if the terminal is gone.
     bool write(const QByteArray &bytes);
+    // Writes what the line takes now without waiting; the count written, or
+    // -1 if the terminal is gone.
+    qsizetype writeSome(const QByteArray &bytes);
 
     // Places a symbolic link to the slave at path (replacing an old link).
     bool link(const QString &path);

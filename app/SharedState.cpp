@@ -1,0 +1,8 @@
+#include "SharedState.h"
+
+ChannelMaskTable::ChannelMaskTable()
+{
+    // Group control starts with no channel, every ID with channel 1.
+    for (int index = First + 1; index <= Last; ++index)
+        (*this)[index].bytes = {0x01, 0x00};
+}

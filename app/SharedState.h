@@ -1,0 +1,104 @@
+// The values every window, the transmit tick and the answer handling share.
+//
+// Everything runs on the UI thread; these are plain values without locks.
+// Flags hold 0 or 1; counters are single unsigned bytes, as on the wire.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+using Byte = std::uint8_t;
+
+// Two bytes per target: byte 0 bit 0..7 = channels 1..8, byte 1 bit 0..7 =
+// channels 9..16.  A set bit selects the channel.
+struct ChannelMask {
+    std::array<Byte, 2> bytes {0, 0};
+
+    std::uint16_t word() const { return std::uint16_t(bytes[0] | (bytes[1] << 8)); }
+    void setWord(std::uint16_t w) { bytes = {Byte(w & 0xFF), Byte(w >> 8)}; }
+    bool channel(int n) const { return word() & (1u << (n - 1)); }  // n = 1..16
+    void toggle(int n) { setWord(std::uint16_t(word() ^ (1u << (n - 1)))); }
+    bool operator==(const ChannelMask &) const = default;
+};
+
+// Entry 1 belongs to group control, entry n + 1 to ID n (n = 1..99).
+class ChannelMaskTable {
+public:
+    static constexpr int First = 1;
+    static constexpr int Last = 100;
+
+    ChannelMaskTable();
+    // The table is never indexed past its ends: an index outside 1..100 (which
+    // only a corrupt ID could produce) lands on the nearest end.
+    ChannelMask &operator[](int index) { return m_entries[slot(index)]; }
+    const ChannelMask &operator[](int index) const { return m_entries[slot(index)]; }
+
+private:
+    static int slot(int index) { return (index < First ? First : index > Last ? Last : index) - First; }
+    std::array<ChannelMask, Last> m_entries;
+};
+
+// The values a motor keeps in its own memory, as the settings window edits them.
+struct FeatureValues {
+    Byte DryContactMode = 0;
+    Byte MaxSpeed = 0;
+    Byte FeatureFlags = 0;
+    Byte JogTime = 0;
+    Byte ObstacleSensitivity = 0;
+    Byte ReboundTime = 0;
+    Byte DeviceBaudCode = 0;
+};
+
+struct SharedState {
+    Byte PortReady = 0;
+    int TargetId = 0;           // 0 = group control, 1..99 = a motor ID
+    Byte SelectedIdIndex = 1;   // always TargetId + 1
+    ChannelMaskTable ChannelMaskTable;
+
+    QString GroupCaption;
+    QString MsgSelectId;
+    QString MsgSelectChannel;
+    QString MsgSelectPort;
+    QString MsgSetSuccess;
+    QString MsgSetFailure;
+    QString MsgPortLost;        // the adapter vanished under an open port
+
+    // The 7-byte frame buffer every frame is built in: 9A, ID, mask 0,
+    // mask 1, function, data, check.  Bytes 4 and 5 are the pending command.
+    std::array<Byte, 7> CommandFrame {0x9A, 0x00, 0x00, 0x00, 0x0A, 0xCC, 0xC6};
+    Byte SendPending = 0;
+    Byte SendCount = 0;
+
+    Byte StatusSeen = 0;
+    Byte StatusSilenceTicks = 0;
+    Byte DeviceStatus = 0;
+    Byte PositionTargetActive = 0;
+    Byte PositionDragging = 0;
+    Byte PositionSettleCount = 0;
+    std::int32_t DragAnchorX = 0;
+    std::int32_t DragAnchorY = 0;
+    Byte PanelHoverLatch = 0;
+
+    Byte BaudScanActive = 0;
+    Byte OpenSettingsAfterScan = 0;
+    Byte ExtReadPending = 0;
+    Byte BaudApplyPending = 0;
+    Byte VerifyBasicPending = 0;
+    Byte VerifyExtPending = 0;
+    Byte VerifyIdPending = 0;
+    Byte VerifyItem = 0;
+    Byte RetryCount = 0;
+
+    FeatureValues Features;
+
+    ChannelMask &currentMask() { return ChannelMaskTable[SelectedIdIndex]; }
+    const ChannelMask &currentMask() const { return ChannelMaskTable[SelectedIdIndex]; }
+    // Sets TargetId and SelectedIdIndex together, the only way they change.
+    void selectTarget(int id)
+    {
+        TargetId = id;
+        SelectedIdIndex = Byte(id + 1);
+    }
+};

@@ -1,0 +1,79 @@
+// The two frame layouts on the wire and the codes they carry.
+//
+// The program sends 7-byte command frames:
+//   9A, target ID, mask byte 0, mask byte 1, function, data, XOR of bytes 1..5
+// and the device answers with 10-byte response frames:
+//   D8, ID, mask 0, mask 1, three values, type (CA basic, CB extended, else a
+//   position in percent), status, XOR of bytes 1..8.
+#pragma once
+
+#include "SharedState.h"
+#include "TComm.h"
+
+#include <array>
+#include <optional>
+
+namespace Frame {
+
+inline constexpr Byte CommandLead = 0x9A;
+inline constexpr Byte ResponseLead = 0xD8;
+inline constexpr int CommandSize = 7;
+inline constexpr int ResponseSize = 10;
+
+// Command frame byte positions.
+enum CommandByte { Lead = 0, Id = 1, Mask0 = 2, Mask1 = 3, Function = 4, Data = 5, Check = 6 };
+
+// Function codes (frame byte 4).
+enum Function : Byte {
+    Motor = 0x0A,          // data: a motor command below, or limit point 1..4
+    RunToPosition = 0xDD,  // data: percent 0..100
+    ForceIdChannels = 0xAA,
+    WriteDryContact = 0xD2,
+    WriteFeatureFlags = 0xD5,
+    WriteJogTime = 0xD6,
+    WriteSensitivity = 0xD7,
+    WriteRebound = 0xD8,
+    WriteMaxSpeed = 0xD9,
+    WriteBaudCode = 0xDA,
+    ReadBasic = 0xCA,
+    ReadExtended = 0xCB,
+    StatusPoll = 0xCC,
+};
+
+// Data bytes of function 0x0A.
+enum MotorCommand : Byte { Up = 0xDD, Stop = 0xCC, Down = 0xEE, Learn = 0xAA, Delete = 0xA6 };
+
+// XOR of bytes [from, to] inclusive.
+Byte xorOf(const Byte *bytes, int from, int to);
+
+std::array<Byte, CommandSize> command(Byte id, const ChannelMask &mask, Byte function, Byte data);
+
+// A 10-byte answer of the device (only constructed from a full frame).
+struct Response {
+    std::array<Byte, ResponseSize> b {};
+
+    static std::optional<Response> parse(const Byte *bytes, int count);
+    bool valid() const { return b[0] == ResponseLead && xorOf(b.data(), 1, 9) == 0; }
+
+    Byte id() const { return b[1]; }
+    ChannelMask mask() const { return ChannelMask {{b[2], b[3]}}; }
+    Byte type() const { return b[7]; }
+    Byte status() const { return b[8]; }
+    bool isBasic() const { return b[7] == ReadBasic; }
+    bool isExtended() const { return b[7] == ReadExtended; }
+};
+
+// Basic report (type CA): 4 baud code, 5 dry-contact mode, 6 max speed, 8 feature flags.
+// Extended report (type CB): 4 jog time, 5 sensitivity, 6 rebound.
+enum ReportByte { BaudCodeByte = 4, DryContactByte = 5, MaxSpeedByte = 6, FeatureFlagsByte = 8,
+                  JogTimeByte = 4, SensitivityByte = 5, ReboundByte = 6, PositionByte = 7 };
+
+// Status byte bits.
+inline constexpr Byte StatusPositionKnown = 0x02;
+inline constexpr Byte StatusKeepTarget = 0x40;
+inline constexpr Byte limitPointBit(int n) { return Byte(1u << (n + 1)); } // n = 1..4
+
+} // namespace Frame
+
+// Baud codes 0..4 = 1200, 2400, 4800, 9600, 19200; anything else has no rate.
+std::optional<TBaudRate> baudCodeRate(int code);

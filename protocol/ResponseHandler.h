@@ -1,0 +1,41 @@
+// Reads and checks the device's 10-byte answers and acts on them: the
+// position display and limit points follow status answers, settings reports
+// fill the settings window or end a baud scan, and a report that reads back a
+// written value confirms it.
+#pragma once
+
+#include "Frames.h"
+#include "ProtocolView.h"
+#include "Settings.h"
+#include "SharedState.h"
+
+class TComm;
+
+class ResponseHandler {
+public:
+    ResponseHandler(SharedState &state, TComm &comm, ProtocolView &view);
+
+    // The port's receive event.
+    void Comm1ReceiveData();
+
+    // Acts on one frame that passed the lead and check byte tests.
+    void handleFrame(const Frame::Response &f);
+
+    // The stored-value part of loading a report into the settings window.
+    void LoadBasicSettings(const Frame::Response &f);
+    void LoadExtendedSettings(const Frame::Response &f);
+
+    static constexpr int PointerZero = 339; // pointer left edge at 0 %
+    static constexpr int BarMaxWidth = 210;
+
+private:
+    void extendedReport(const Frame::Response &f);
+    void basicReport(const Frame::Response &f);
+    void statusReport(const Frame::Response &f);
+    bool readsBack(const Frame::Response &f, Settings::ReadBack way) const;
+    void confirm(Byte &flag);
+
+    SharedState &s;
+    TComm &m_comm;
+    ProtocolView &m_view;
+};

@@ -1,0 +1,124 @@
+#include "MotorSim.h"
+
+#include <QRandomGenerator>
+#include <QSocketNotifier>
+
+namespace {
+
+QByteArray randomBytes(int count)
+{
+    QByteArray b(count, Qt::Uninitialized);
+    for (char &c : b)
+        c = char(QRandomGenerator::global()->bounded(256));
+    return b;
+}
+
+} // namespace
+
+MotorSim::MotorSim(QObject *parent)
+    : QObject(parent)
+{
+    if (!m_pty.isOpen())
+        return;
+    m_readNotifier = std::make_unique<QSocketNotifier>(m_pty.masterFd(), QSocketNotifier::Read);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &MotorSim::onReadable);
+    m_writeNotifier = std::make_unique<QSocketNotifier>(m_pty.masterFd(), QSocketNotifier::Write);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &MotorSim::pump);
+
+    m_clock.start();
+    m_motion.setInterval(50);
+    connect(&m_motion, &QTimer::timeout, this, [this] { m_bus.advance(int(m_clock.restart())); });
+    m_motion.start();
+}
+
+MotorSim::~MotorSim() = default;
+
+void MotorSim::setFaults(const Faults &faults)
+{
+    m_faults = faults;
+    m_bus.setIgnoredWrites(faults.ignoredWrites);
+}
+
+void MotorSim::onReadable()
+{
+    const QByteArray bytes = m_pty.readAvailable();
+    if (bytes.isEmpty())
+        return;
+    // The rate is the program's at arrival: it may reopen at another soon.
+    const int rate = m_pty.lineRateBps();
+    for (const MotorBus::ReceivedFrame &f : m_bus.feed(bytes, rate)) {
+        bool answered = !f.answer.isEmpty() && !m_faults.silent;
+        if (answered && m_faults.dropEvery > 0 && ++m_answersDue % m_faults.dropEvery == 0)
+            answered = false;
+        if (answered && m_faults.garbage == Faults::GarbageInstead) {
+            answered = false;
+            const QByteArray junk = randomBytes(f.answer.size());
+            QTimer::singleShot(m_answerDelayMs, this, [this, junk] { queue(junk); });
+        }
+        if (answered) {
+            QTimer::singleShot(m_answerDelayMs, this,
+                               [this, answer = f.answer, rate] { sendAnswer(answer, rate); });
+        }
+        emit frameReceived(f.bytes, f.lineRateBps, answered);
+    }
+}
+
+void MotorSim::sendAnswer(QByteArray answer, int lineRateBps)
+{
+    if (!m_pty.isOpen())
+        return;
+    if (m_faults.badCheck)
+        answer[answer.size() - 1] = char(answer.back() ^ 0x5A);
+    // Sent at our rate to a port that has since moved to another: the
+    // program's receiver makes noise of it.
+    if (m_pty.lineRateBps() != lineRateBps)
+        answer = randomBytes(answer.size());
+    QByteArray out;
+    if (m_faults.garbage == Faults::GarbageBefore)
+        out = randomBytes(1 + QRandomGenerator::global()->bounded(16));
+    out += answer;
+    if (m_faults.duplicate)
+        out += answer;
+    ++m_answersSent;
+    queue(out);
+}
+
+void MotorSim::flood(int count)
+{
+    queue(randomBytes(count));
+}
+
+void MotorSim::queue(const QByteArray &bytes)
+{
+    if (!m_pty.isOpen())
+        return;
+    m_out += bytes;
+    pump();
+}
+
+// Writes what the line takes; the rest waits until the program reads.
+void MotorSim::pump()
+{
+    const qsizetype n = m_pty.writeSome(m_out);
+    if (n < 0) {
+        m_out.clear();
+        return;
+    }
+    m_out.remove(0, n);
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(!m_out.isEmpty());
+}
+
+void MotorSim::unplug()
+{
+    if (!m_pty.isOpen())
+        return;
+    // The notifiers must let go of the descriptor before it closes.
+    m_readNotifier.reset();
+    m_writeNotifier.reset();
+    m_motion.stop();
+    m_out.clear();
+    m_pty.close();
+    emit unplugged();
+}

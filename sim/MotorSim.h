@@ -1,0 +1,80 @@
+// The simulated motor bus behind a pseudo-terminal: the program opens path()
+// as its serial port and talks to a MotorBus as it would to the transmitter.
+// Answers leave after a short delay, as from the real device; fault modes
+// make the device misbehave on purpose for tests.
+#pragma once
+
+#include "MotorBus.h"
+#include "Pty.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class QSocketNotifier;
+
+class MotorSim : public QObject {
+    Q_OBJECT
+public:
+    struct Faults {
+        enum Garbage { NoGarbage, GarbageBefore, GarbageInstead };
+
+        bool silent = false;        // never answer
+        Garbage garbage = NoGarbage; // random bytes before or instead of each answer
+        bool badCheck = false;      // answers carry a wrong check byte
+        int dropEvery = 0;          // drop every Nth answer; 1 = all, 0 = none
+        bool duplicate = false;     // every answer goes out twice
+        QSet<quint8> ignoredWrites; // writes with these function codes change nothing
+    };
+
+    explicit MotorSim(QObject *parent = nullptr);
+    ~MotorSim() override;
+
+    bool isOpen() const { return m_pty.isOpen(); }
+    QString path() const { return m_pty.slavePath(); }
+    bool link(const QString &path) { return m_pty.link(path); }
+
+    MotorBus &bus() { return m_bus; }
+    const QList<MotorBus::ReceivedFrame> &frames() const { return m_bus.log(); }
+
+    // Time from a frame's arrival to its answer; a long one makes answers
+    // arrive after the program has moved on.
+    void setAnswerDelayMs(int ms) { m_answerDelayMs = ms; }
+    int answerDelayMs() const { return m_answerDelayMs; }
+
+    void setFaults(const Faults &faults);
+    const Faults &faults() const { return m_faults; }
+
+    int answersSent() const { return m_answersSent; }
+
+    // Sends count random bytes at once.
+    void flood(int count = 5000);
+    // Closes the terminal: to the program the adapter is gone.
+    void unplug();
+
+signals:
+    // One per well-formed frame; answered tells whether an answer (possibly
+    // spoilt by a fault) is on its way.
+    void frameReceived(const QByteArray &bytes, int lineRateBps, bool answered);
+    void unplugged();
+
+private:
+    void onReadable();
+    void sendAnswer(QByteArray answer, int lineRateBps);
+    void queue(const QByteArray &bytes);
+    void pump();
+
+    Pty m_pty;
+    MotorBus m_bus;
+    Faults m_faults;
+    int m_answerDelayMs = 20;
+    int m_answersDue = 0; // answers the bus gave, counted for dropEvery
+    int m_answersSent = 0;
+    QByteArray m_out;     // what the line has not taken yet
+    QTimer m_motion;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QSocketNotifier> m_readNotifier;
+    std::unique_ptr<QSocketNotifier> m_writeNotifier;
+};

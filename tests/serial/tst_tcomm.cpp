@@ -1,0 +1,235 @@
+// TComm against a real pseudo-terminal: the test plays the device on the
+// master side, the component opens the slave like a serial adapter.
+#include "Messages.h"
+#include "PortList.h"
+#include "Pty.h"
+#include "TComm.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+void openOn(TComm &comm, const QString &path)
+{
+    comm.setPortName(path);
+    comm.setPortOpen(true);
+    QVERIFY(comm.PortOpen());
+}
+
+// The terminal settings of the line as the device side sees them.
+termios lineSettings(const Pty &pty)
+{
+    termios t {};
+    const int fd = ::open(pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ::tcgetattr(fd, &t);
+    ::close(fd);
+    return t;
+}
+
+double cpuSeconds()
+{
+    rusage u {};
+    ::getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
+        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+QString commErrorText(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const ECommError &e) {
+        return QString::fromLatin1(e.what());
+    }
+    return {};
+}
+
+} // namespace
+
+class TestTComm : public QObject {
+    Q_OBJECT
+private slots:
+    void equalSettingLeavesOpenPortAlone_differentReconfiguresAtOnce()
+    {
+        Pty pty;
+        TComm comm;
+        openOn(comm, pty.slavePath());
+        QCOMPARE(pty.lineRateBps(), 9600);
+        QVERIFY(pty.write("abc"));
+        QTRY_COMPARE(comm.DataCount(), 3);
+
+        // Someone else retunes the line: an equal value must not re-apply ours.
+        termios t = lineSettings(pty);
+        ::cfsetspeed(&t, B2400);
+        const int fd = ::open(pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        ::tcsetattr(fd, TCSANOW, &t);
+        ::close(fd);
+        comm.setBaudRate(br9600);
+        QCOMPARE(pty.lineRateBps(), 2400);
+
+        comm.setBaudRate(br19200);
+        comm.setDataBits(DB7);
+        comm.setParity(Even);
+        comm.setStopBits(SB2);
+        QCOMPARE(pty.lineRateBps(), 19200);
+        t = lineSettings(pty);
+        QCOMPARE(t.c_cflag & CSIZE, tcflag_t(CS7));
+        QCOMPARE(t.c_cflag & (PARENB | PARODD), tcflag_t(PARENB));
+        QVERIFY(t.c_cflag & CSTOPB);
+        QCOMPARE(comm.DataCount(), 3); // reconfigured in place: nothing purged
+    }
+
+    void commPortTakesEffectAtNextOpenOnly()
+    {
+        Pty pty;
+        TComm comm;
+        openOn(comm, pty.slavePath());
+        comm.setCommPort(pnCOM3);
+        QCOMPARE(comm.PortName(), QStringLiteral("COM3"));
+        const std::uint8_t byte = 0x5A;
+        QVERIFY(comm.WriteBytes(&byte, 1));
+        QTRY_COMPARE(pty.readAvailable(), QByteArray("\x5A"));
+
+        comm.setPortOpen(false);
+        QCOMPARE(commErrorText([&] { comm.setPortOpen(true); }), QString::fromLatin1(CommText::OpenFailed));
+        QVERIFY(!comm.PortOpen());
+    }
+
+    void receiveEventNeedsThreshold()
+    {
+        Pty pty;
+        TComm comm;
+        int raised = 0;
+        comm.OnReceiveData = [&](TComm *) { ++raised; };
+        openOn(comm, pty.slavePath());
+        QVERIFY(pty.write(QByteArray(300, 'x')));
+        QTRY_COMPARE(comm.DataCount(), 300);
+        QTest::qWait(350); // several poll ticks
+        QCOMPARE(raised, 0);
+
+        comm.setRThreshold(1);
+        QTRY_VERIFY(raised > 0);
+    }
+
+    void dataCountAndReads()
+    {
+        Pty pty;
+        TComm comm;
+        openOn(comm, pty.slavePath());
+        QVERIFY(pty.write("12345678"));
+        QTRY_COMPARE(comm.DataCount(), 8);
+        comm.setDataCount(5);
+        QCOMPARE(comm.DataCount(), 8);
+        comm.setDataCount(0);
+        QCOMPARE(comm.DataCount(), 0);
+
+        const QByteArray frame = QByteArray::fromHex("d8050100010203cc0035");
+        QVERIFY(pty.write(frame + "!"));
+        QTRY_COMPARE(comm.DataCount(), 11);
+        const TComm::ReadResult r = comm.ReadBytes();
+        QCOMPARE(r.lastIndex, 10);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(r.bytes), 11), frame + "!");
+
+        // A backlog above 4096 bytes is dropped, not read.
+        QVERIFY(pty.write(QByteArray(5000, 'z')));
+        QTRY_COMPARE(comm.DataCount(), 5000);
+        QCOMPARE(comm.Input(), frame + "!");
+        QCOMPARE(comm.DataCount(), 0);
+    }
+
+    void failureReports()
+    {
+        Messages::Recorder boxes;
+        TComm comm;
+        const std::uint8_t frame[2] {0x9A, 0x01};
+        QCOMPARE(comm.WriteBytes(frame, 2), false);
+        QCOMPARE(boxes.texts(), QStringList {QString::fromLatin1(CommText::NotOpen)});
+        const QString notOpen = QString::fromLatin1(CommText::NotOpen);
+        QCOMPARE(commErrorText([&] { comm.Input(); }), notOpen);
+        QCOMPARE(commErrorText([&] { comm.ReadBytes(); }), notOpen);
+        comm.setDTREnabled(true);
+        comm.setRTSEnabled(true);
+        QVERIFY(!comm.DTREnabled() && !comm.RTSEnabled());
+
+        comm.setPortName(QStringLiteral("/dev/tavik-no-such-port"));
+        QCOMPARE(commErrorText([&] { comm.setPortOpen(true); }), QString::fromLatin1(CommText::OpenFailed));
+        QVERIFY(!comm.PortOpen());
+
+        Pty pty;
+        openOn(comm, pty.slavePath());
+        boxes.clear();
+        comm.setPortOpen(true);
+        QCOMPARE(boxes.texts(), QStringList {QString::fromLatin1(CommText::AlreadyOpen)});
+        QVERIFY(comm.PortOpen());
+        comm.setDTREnabled(true); // a pseudo-terminal refuses the line; the value is kept
+        QVERIFY(comm.DTREnabled());
+        QVERIFY(comm.PortOpen());
+    }
+
+    void frameArrivesByteExact()
+    {
+        Pty pty;
+        TComm comm;
+        openOn(comm, pty.slavePath());
+        const QByteArray frame = QByteArray::fromHex("9a0505000addd7");
+        QVERIFY(comm.WriteBytes(reinterpret_cast<const std::uint8_t *>(frame.constData()), 7));
+        QByteArray received;
+        QTRY_COMPARE(received += pty.readAvailable(), frame);
+    }
+
+    void lostPortIsReleasedOnceAndCanBeReopened()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ttyTAVIK"));
+        auto pty = std::make_unique<Pty>();
+        QVERIFY(pty->link(path));
+        TComm comm;
+        QSignalSpy lost(&comm, &TComm::portLost);
+        openOn(comm, path);
+
+        pty->close();
+        QTRY_COMPARE(lost.count(), 1);
+        QCOMPARE(lost.at(0).at(0).toString(), path);
+        QVERIFY(!comm.PortOpen());
+
+        QElapsedTimer wall;
+        wall.start();
+        const double cpuBefore = cpuSeconds();
+        QTest::qWait(1500);
+        const double cpuShare = (cpuSeconds() - cpuBefore) * 1000.0 / double(wall.elapsed());
+        QVERIFY2(cpuShare < 0.3, qPrintable(QStringLiteral("CPU share %1").arg(cpuShare)));
+        QCOMPARE(lost.count(), 1);
+
+        pty = std::make_unique<Pty>(); // the adapter is plugged in again
+        QVERIFY(pty->link(path));
+        openOn(comm, path);
+        const std::uint8_t byte = 0x42;
+        QVERIFY(comm.WriteBytes(&byte, 1));
+        QTRY_COMPARE(pty->readAvailable(), QByteArray("\x42"));
+    }
+
+    void portListSortsCaseInsensitivelyAndReplaces()
+    {
+        QStringList names {QStringLiteral("COM2"), QStringLiteral("com10"), QStringLiteral("COM1")};
+        sortPortNames(names);
+        QCOMPARE(names, (QStringList {QStringLiteral("COM1"), QStringLiteral("com10"), QStringLiteral("COM2")}));
+
+        QStringList box {QStringLiteral("stale entry")};
+        EnumComPorts(box);
+        QVERIFY(!box.contains(QStringLiteral("stale entry")));
+        QStringList sorted = box;
+        sortPortNames(sorted);
+        QCOMPARE(box, sorted);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTComm)
+#include "tst_tcomm.moc"
