@@ -1,6 +1,6 @@
 #include "SharedState.h"
 
-ChannelMaskTable::ChannelMaskTable()
+ChannelMaskArray::ChannelMaskArray()
 {
     // Group control starts with no channel, every ID with channel 1.
     for (int index = First + 1; index <= Last; ++index)

@@ -24,12 +24,12 @@ struct ChannelMask {
 };
 
 // Entry 1 belongs to group control, entry n + 1 to ID n (n = 1..99).
-class ChannelMaskTable {
+class ChannelMaskArray {
 public:
     static constexpr int First = 1;
     static constexpr int Last = 100;
 
-    ChannelMaskTable();
+    ChannelMaskArray();
     // The table is never indexed past its ends: an index outside 1..100 (which
     // only a corrupt ID could produce) lands on the nearest end.
     ChannelMask &operator[](int index) { return m_entries[slot(index)]; }
@@ -55,7 +55,7 @@ struct SharedState {
     Byte PortReady = 0;
     int TargetId = 0;           // 0 = group control, 1..99 = a motor ID
     Byte SelectedIdIndex = 1;   // always TargetId + 1
-    ChannelMaskTable ChannelMaskTable;
+    ChannelMaskArray ChannelMaskTable;
 
     QString GroupCaption;
     QString MsgSelectId;
@@ -64,6 +64,9 @@ struct SharedState {
     QString MsgSetSuccess;
     QString MsgSetFailure;
     QString MsgPortLost;        // the adapter vanished under an open port
+    QString MsgPortBusy;        // another program holds the port
+    QString MsgPortDenied;      // no permission to open the port
+    QString MsgIdOutOfRange;    // "%1" = an ID the motor reported outside 1..99
 
     // The 7-byte frame buffer every frame is built in: 9A, ID, mask 0,
     // mask 1, function, data, check.  Bytes 4 and 5 are the pending command.

@@ -3,6 +3,7 @@
 #include "Messages.h"
 #include "Settings.h"
 #include "TComm.h"
+#include "TransmitTick.h"
 
 ResponseHandler::ResponseHandler(SharedState &state, TComm &comm, ProtocolView &view)
     : s(state), m_comm(comm), m_view(view)

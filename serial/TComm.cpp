@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QSerialPort>
 
+#include <algorithm>
 #include <array>
 
 namespace {

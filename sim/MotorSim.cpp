@@ -37,6 +37,7 @@ MotorSim::~MotorSim() = default;
 void MotorSim::setFaults(const Faults &faults)
 {
     m_faults = faults;
+    m_answersDue = 0;
     m_bus.setIgnoredWrites(faults.ignoredWrites);
 }
 
@@ -57,28 +58,30 @@ void MotorSim::onReadable()
             QTimer::singleShot(m_answerDelayMs, this, [this, junk] { queue(junk); });
         }
         if (answered) {
-            QTimer::singleShot(m_answerDelayMs, this,
-                               [this, answer = f.answer, rate] { sendAnswer(answer, rate); });
+            // The faults of the moment the frame arrived spoil its answer.
+            QTimer::singleShot(m_answerDelayMs, this, [this, answer = f.answer, rate, faults = m_faults] {
+                sendAnswer(answer, rate, faults);
+            });
         }
         emit frameReceived(f.bytes, f.lineRateBps, answered);
     }
 }
 
-void MotorSim::sendAnswer(QByteArray answer, int lineRateBps)
+void MotorSim::sendAnswer(QByteArray answer, int lineRateBps, const Faults &faults)
 {
     if (!m_pty.isOpen())
         return;
-    if (m_faults.badCheck)
+    if (faults.badCheck)
         answer[answer.size() - 1] = char(answer.back() ^ 0x5A);
     // Sent at our rate to a port that has since moved to another: the
     // program's receiver makes noise of it.
     if (m_pty.lineRateBps() != lineRateBps)
         answer = randomBytes(answer.size());
     QByteArray out;
-    if (m_faults.garbage == Faults::GarbageBefore)
+    if (faults.garbage == Faults::GarbageBefore)
         out = randomBytes(1 + QRandomGenerator::global()->bounded(16));
     out += answer;
-    if (m_faults.duplicate)
+    if (faults.duplicate)
         out += answer;
     ++m_answersSent;
     queue(out);

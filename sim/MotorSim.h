@@ -62,7 +62,7 @@ signals:
 
 private:
     void onReadable();
-    void sendAnswer(QByteArray answer, int lineRateBps);
+    void sendAnswer(QByteArray answer, int lineRateBps, const Faults &faults);
     void queue(const QByteArray &bytes);
     void pump();
 

@@ -9,6 +9,7 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 

@@ -1,0 +1,11 @@
+#include "Windows.h"
+
+Windows::Windows(const QStringList &extraPorts)
+    : Form1(state, extraPorts),
+      Form2(&Form1),
+      SetForm(state, Form1.Comm1(), &Form1, Form1.ComboBox1()),
+      IDSetForm(state, Form1.Comm1(), &Form1, Form1.ComboBox1()),
+      Form3(state, Form1.Comm1(), &Form1)
+{
+    Form1.attachWindows(&Form2, &SetForm, &IDSetForm, &Form3);
+}

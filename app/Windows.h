@@ -1,0 +1,23 @@
+// The program's five windows and the state they share, created once in
+// their fixed order and kept until the program ends.
+#pragma once
+
+#include "Comm_Set.h"
+#include "FeatureSet.h"
+#include "IDAndChannelSet.h"
+#include "SharedState.h"
+#include "Tavik_Control.h"
+#include "user_manual.h"
+
+#include <QStringList>
+
+struct Windows {
+    explicit Windows(const QStringList &extraPorts = {});
+
+    SharedState state;
+    TForm1 Form1;
+    TForm2 Form2;
+    TSetForm SetForm;
+    TIDSetForm IDSetForm;
+    TForm3 Form3;
+};

@@ -1,0 +1,102 @@
+// Every picture of the main window and both manual pages exist, render at
+// their declared size and are not empty.
+#include <QImage>
+#include <QtTest>
+
+#include "Pictures.h"
+
+namespace {
+
+struct Expected {
+    const char *name;
+    int width;
+    int height;
+};
+
+const Expected kPictures[] = {
+    {"background", 616, 538},
+    {"panel_channels", 250, 200},
+    {"panel_limits", 250, 120},
+    {"area_hover", 190, 50},
+    {"fullrange_idle", 210, 30},
+    {"fullrange_hover", 210, 30},
+    {"learn_idle", 75, 30},
+    {"learn_hover", 75, 30},
+    {"delete_idle", 75, 30},
+    {"delete_hover", 75, 30},
+    {"up_idle", 70, 70},
+    {"up_hover", 70, 70},
+    {"stop_idle", 70, 47},
+    {"stop_hover", 70, 47},
+    {"down_idle", 70, 70},
+    {"down_hover", 70, 70},
+    {"channel_idle", 28, 20},
+    {"channel_hover", 28, 20},
+    {"channel_selected", 28, 20},
+    {"limit_idle", 38, 30},
+    {"limit_hover", 38, 30},
+    {"limit_selected", 38, 30},
+    {"slider_track", 200, 38},
+    {"slider_bar", 210, 4},
+    {"slider_pointer", 15, 17},
+    {"app_icon", 64, 64},
+    {"manual_cn", 610, 400},
+    {"manual_en", 610, 400},
+};
+
+int opaquePixels(const QImage &image)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+class TestPictures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rendersAtDeclaredSize_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size");
+        for (const Expected &e : kPictures)
+            QTest::newRow(e.name) << QString::fromLatin1(e.name) << QSize(e.width, e.height);
+    }
+
+    void rendersAtDeclaredSize()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        QVERIFY2(QFile::exists(Pictures::resourcePath(name)), qPrintable(name));
+        QCOMPARE(Pictures::naturalSize(name), size);
+        const QPixmap pm = Pictures::pixmap(name);
+        QCOMPARE(pm.size(), size);
+        const QImage image = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+        // At least a tenth of the area is drawn (the slider track is mostly
+        // transparent by design; everything else is far above this).
+        QVERIFY2(opaquePixels(image) * 10 >= size.width() * size.height(), qPrintable(name));
+    }
+
+    void scalesToRequestedSize()
+    {
+        QCOMPARE(Pictures::pixmap(QStringLiteral("slider_bar"), QSize(57, 4)).size(), QSize(57, 4));
+        QCOMPARE(Pictures::pixmap(QStringLiteral("up_idle"), QSize(140, 140)).size(), QSize(140, 140));
+    }
+
+    void missingNameGivesMagentaPixmap()
+    {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no picture named \"no_such_picture\""));
+        const QImage image = Pictures::pixmap(QStringLiteral("no_such_picture")).toImage();
+        QVERIFY(!image.isNull());
+        QCOMPARE(QColor(image.pixel(image.width() / 2, 1)), QColor(255, 0, 255));
+        QVERIFY(!Pictures::naturalSize(QStringLiteral("no_such_picture")).isValid());
+    }
+};
+
+QTEST_MAIN(TestPictures)
+#include "test_pictures.moc"

@@ -1,0 +1,258 @@
+// The simulator behind a real pseudo-terminal, talked to the way the program
+// does: a raw serial line at a chosen rate.
+#include "MotorSim.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// The program's end of the line.
+class SerialEnd {
+public:
+    SerialEnd(const QString &path, speed_t speed)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+        setSpeed(speed);
+    }
+    ~SerialEnd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+
+    bool setSpeed(speed_t speed)
+    {
+        termios t {};
+        if (::tcgetattr(m_fd, &t) != 0)
+            return false;
+        ::cfmakeraw(&t);
+        ::cfsetspeed(&t, speed);
+        return ::tcsetattr(m_fd, TCSANOW, &t) == 0;
+    }
+    bool send(const QByteArray &bytes)
+    {
+        return ::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    }
+    QByteArray read()
+    {
+        QByteArray out;
+        char buf[1024];
+        ssize_t n;
+        while ((n = ::read(m_fd, buf, sizeof buf)) > 0)
+            out.append(buf, int(n));
+        return out;
+    }
+
+private:
+    int m_fd;
+};
+
+QByteArray readBasic(int id = 1, quint16 mask = 1) { return MotorBus::commandFrame(id, mask, 0xCA, 0xCA); }
+QByteArray readExtended() { return MotorBus::commandFrame(1, 1, 0xCB, 0xCB); }
+
+} // namespace
+
+class TestMotorSim : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void answersAtItsRateOnly();
+    void faultsSpoilAnswers();
+    void lateAnswerAfterARateChangeIsNoise();
+    void floodIsDeliveredWhole();
+    void motorsMoveOnTheirOwn();
+    void unplugClosesTheLine();
+    void commandLineTool();
+
+private:
+    MotorSim *sim = nullptr;
+    SerialEnd *port = nullptr;
+    QByteArray basicAnswer, extendedAnswer;
+};
+
+void TestMotorSim::init()
+{
+    sim = new MotorSim;
+    QVERIFY(sim->isOpen());
+    sim->bus().addMotor(1, 0x0001);
+    port = new SerialEnd(sim->path(), B2400);
+    QVERIFY(port->isOpen());
+    basicAnswer = sim->bus().receive(readBasic(), 2400);
+    extendedAnswer = sim->bus().receive(readExtended(), 2400);
+    sim->bus().clearLog();
+}
+
+void TestMotorSim::cleanup()
+{
+    delete port;
+    delete sim;
+}
+
+void TestMotorSim::answersAtItsRateOnly()
+{
+    QSignalSpy spy(sim, &MotorSim::frameReceived);
+    QVERIFY(port->setSpeed(B9600));
+    QVERIFY(port->send(readBasic()));
+    QTRY_COMPARE(spy.size(), 1);
+    QVERIFY(port->setSpeed(B2400));
+    QVERIFY(port->send(readExtended()));
+
+    // Had the first frame been answered, its answer would come first.
+    QByteArray got;
+    QTRY_VERIFY((got += port->read()).size() >= 10);
+    QCOMPARE(got, extendedAnswer);
+    QCOMPARE(spy.size(), 2);
+    QCOMPARE(spy[0], QVariantList({ readBasic(), 9600, false }));
+    QCOMPARE(spy[1], QVariantList({ readExtended(), 2400, true }));
+    QCOMPARE(sim->frames().size(), 2);
+    QCOMPARE(sim->frames()[0].lineRateBps, 9600);
+}
+
+void TestMotorSim::faultsSpoilAnswers()
+{
+    // Each case: the faulty device gets a basic read, then a healthy one an
+    // extended read; everything up to the extended answer is what the fault made.
+    const auto run = [this](const MotorSim::Faults &faults, int basicReads) {
+        sim->setFaults(faults);
+        for (int i = 0; i < basicReads; ++i)
+            port->send(readBasic());
+        const int frames = int(sim->frames().size()) + basicReads;
+        QByteArray got;
+        if (!QTest::qWaitFor([&] { return sim->frames().size() == frames; }))
+            return QByteArray("timeout");
+        sim->setFaults({});
+        port->send(readExtended());
+        if (!QTest::qWaitFor([&] { return (got += port->read()).endsWith(extendedAnswer); }))
+            return QByteArray("timeout");
+        return got.chopped(extendedAnswer.size());
+    };
+    using F = MotorSim::Faults;
+    const auto with = [](auto set) {
+        F f;
+        set(f);
+        return f;
+    };
+
+    QCOMPARE(run(with([](F &f) { f.silent = true; }), 1), QByteArray());
+    QCOMPARE(run(with([](F &f) { f.duplicate = true; }), 1), basicAnswer + basicAnswer);
+    QCOMPARE(run(with([](F &f) { f.dropEvery = 2; }), 4), basicAnswer + basicAnswer);
+    QCOMPARE(run(with([](F &f) { f.dropEvery = 1; }), 3), QByteArray());
+
+    QByteArray got = run(with([](F &f) { f.badCheck = true; }), 1);
+    QCOMPARE(got.size(), 10);
+    QCOMPARE(got.left(9), basicAnswer.left(9));
+    QVERIFY(got[9] != basicAnswer[9]);
+
+    got = run(with([](F &f) { f.garbage = F::GarbageBefore; }), 1);
+    QVERIFY(got.size() > 10);
+    QVERIFY(got.endsWith(basicAnswer));
+    got = run(with([](F &f) { f.garbage = F::GarbageInstead; }), 1);
+    QCOMPARE(got.size(), 10);
+    QVERIFY(got != basicAnswer);
+
+    // A motor that takes the dry-contact mode but not the speed.
+    sim->setFaults(with([](F &f) { f.ignoredWrites = { 0xD9 }; }));
+    port->send(MotorBus::commandFrame(1, 1, 0xD9, 80) + MotorBus::commandFrame(1, 1, 0xD2, 2));
+    QTRY_COMPARE(sim->bus().motors()[0].dryContactMode, quint8(2));
+    QCOMPARE(sim->bus().motors()[0].maxSpeed, quint8(130));
+}
+
+void TestMotorSim::lateAnswerAfterARateChangeIsNoise()
+{
+    sim->setAnswerDelayMs(1000);
+    QVERIFY(port->send(readBasic()));
+    QTRY_COMPARE(sim->frames().size(), 1);
+    QVERIFY(port->setSpeed(B4800)); // the next scan step, before the answer
+    QByteArray got;
+    QTRY_VERIFY((got += port->read()).size() >= 10);
+    QCOMPARE(got.size(), 10);
+    QVERIFY(got != basicAnswer);
+    QCOMPARE(sim->answersSent(), 1);
+}
+
+void TestMotorSim::floodIsDeliveredWhole()
+{
+    // More than the terminal holds: the rest must follow as the program reads.
+    sim->flood(20000);
+    QByteArray got;
+    QTRY_COMPARE((got += port->read()).size(), 20000);
+    QVERIFY(port->send(readBasic()));
+    QTRY_COMPARE((got += port->read()).size(), 20010);
+    QVERIFY(got.endsWith(basicAnswer));
+}
+
+void TestMotorSim::motorsMoveOnTheirOwn()
+{
+    sim->bus().motors()[0].speed = 400;
+    QVERIFY(port->send(MotorBus::commandFrame(1, 1, 0x0A, 0xEE)));
+    QTRY_COMPARE(sim->bus().motors()[0].reportedPosition(), 100);
+    QVERIFY(port->send(MotorBus::commandFrame(1, 1, 0xCC, 0x00)));
+    QByteArray got;
+    QTRY_COMPARE((got += port->read()).size(), 10);
+    QCOMPARE(got, QByteArray::fromHex("d80101000000006402" "66"));
+}
+
+void TestMotorSim::unplugClosesTheLine()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyTavik"));
+    QVERIFY(sim->link(link));
+    QVERIFY(QFileInfo(link).isSymLink());
+
+    QSignalSpy unplugged(sim, &MotorSim::unplugged);
+    sim->unplug();
+    QCOMPARE(unplugged.size(), 1);
+    QVERIFY(!sim->isOpen());
+    QVERIFY(!QFileInfo::exists(link));
+    pollfd p { port->fd(), POLLIN, 0 };
+    QCOMPARE(::poll(&p, 1, 0), 1);
+    QVERIFY(p.revents & POLLHUP);
+    sim->flood(10); // nothing left to write to; must not fail
+    sim->unplug();
+    QCOMPARE(unplugged.size(), 1);
+}
+
+void TestMotorSim::commandLineTool()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyTavik"));
+    QProcess proc;
+    proc.start(QStringLiteral(TAVIK_MOTOR_SIM),
+               { "--link", link, "--motor", "12:1,3", "--motor", "20:16", "--baud", "3" });
+    QTRY_VERIFY(proc.canReadLine());
+    QVERIFY(QFileInfo(QString::fromLocal8Bit(proc.readLine().trimmed())).exists());
+
+    SerialEnd line(link, B9600);
+    QVERIFY(line.isOpen());
+    QVERIFY(line.send(readBasic(99, 0x0001)));
+    QByteArray got;
+    QTRY_COMPARE((got += line.read()).size(), 10);
+    QCOMPARE(got, MotorBus::responseFrame(12, 0x0005, 3, 0, 130, 0xCA, 0x40));
+    QTRY_VERIFY(proc.canReadLine());
+    QCOMPARE(proc.readLine().trimmed(), QByteArray("9A 63 01 00 CA CA 62  9600 bd  answered"));
+
+    proc.terminate();
+    QVERIFY(proc.waitForFinished());
+    QCOMPARE(proc.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(proc.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+
+    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--motor", "12:17" });
+    QVERIFY(proc.waitForFinished());
+    QCOMPARE(proc.exitCode(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestMotorSim)
+#include "tst_motorsim.moc"

@@ -1,0 +1,109 @@
+// A test bench for the protocol: the real serial component on a
+// pseudo-terminal, the transmit tick and the answer handling, with a view
+// that records what the windows would have been told.
+#pragma once
+
+#include "Frames.h"
+#include "Pty.h"
+#include "ResponseHandler.h"
+#include "Settings.h"
+#include "SharedState.h"
+#include "TComm.h"
+#include "TransmitTick.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+struct RecordingView : ProtocolView {
+    int hides = 0;
+    int limitRefreshes = 0;
+    int settingsOpened = 0;
+    int basicShown = 0;
+    int extendedShown = 0;
+    int lastShownPercent = -1;
+    int outOfRangeId = -1;
+    QList<int> selectedIds;
+    bool settingsEnabled = false;
+
+    void HidePositionDisplay() override { ++hides; }
+    void ShowPosition(Byte p) override { lastShownPercent = p; }
+    void RefreshLimitPointButtons() override { ++limitRefreshes; }
+    bool SettingsWindowEnabled() const override { return settingsEnabled; }
+    void ShowSettingsWindow() override { ++settingsOpened; settingsEnabled = true; }
+    void ShowBasicSettings() override { ++basicShown; }
+    void ShowExtendedSettings() override { ++extendedShown; }
+    void SelectReportedId(int id) override { selectedIds << id; }
+    void ReportedIdOutOfRange(int id) override { outOfRangeId = id; }
+};
+
+// Collects 7-byte frames out of what the program wrote.
+inline QList<QByteArray> splitFrames(const QByteArray &bytes)
+{
+    QList<QByteArray> frames;
+    for (qsizetype i = 0; i + Frame::CommandSize <= bytes.size(); i += Frame::CommandSize)
+        frames << bytes.mid(i, Frame::CommandSize);
+    return frames;
+}
+
+inline QByteArray hex(const char *spaced)
+{
+    return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
+}
+
+// A response frame with its check byte filled in.
+inline QByteArray response(Byte id, Byte m0, Byte m1, Byte v4, Byte v5, Byte v6, Byte type, Byte v8)
+{
+    QByteArray f;
+    for (Byte b : {Byte(0xD8), id, m0, m1, v4, v5, v6, type, v8})
+        f.append(char(b));
+    f.append(char(Frame::xorOf(reinterpret_cast<const Byte *>(f.constData()), 1, 8)));
+    return f;
+}
+
+struct Bench {
+    SharedState s;
+    Pty pty;
+    TComm comm;
+    RecordingView view;
+    TransmitTick tick {s, comm, view};
+    ResponseHandler responses {s, comm, view};
+    int reads = 0; // receive events that read a frame's worth of bytes
+
+    Bench()
+    {
+        comm.setPortName(pty.slavePath());
+        comm.OnReceiveData = [this](TComm *) {
+            if (comm.DataCount() > Frame::ResponseSize)
+                ++reads;
+            responses.Comm1ReceiveData();
+        };
+    }
+
+    // Chooses the port as the port box does: ready, open at 2400, no scan.
+    void open(TBaudRate rate = br2400)
+    {
+        s.PortReady = 1;
+        Settings::reopenPort(comm, rate);
+    }
+
+    // Runs one tick and returns the frames it wrote, as they arrived.
+    QList<QByteArray> runTick()
+    {
+        tick.run();
+        return splitFrames(drain());
+    }
+
+    // Everything written so far; waits briefly for bytes still on their way.
+    QByteArray drain()
+    {
+        QByteArray got;
+        QElapsedTimer clock;
+        clock.start();
+        do {
+            QCoreApplication::processEvents();
+            got += pty.readAvailable();
+        } while (got.size() % Frame::CommandSize != 0 && clock.elapsed() < 2000);
+        return got;
+    }
+};
