@@ -17,13 +17,18 @@ void ResponseHandler::Comm1ReceiveData()
     // than 10 waiting bytes can hold one; fewer stay queued for later.
     if (m_comm.DataCount() > Frame::ResponseSize) {
         const TComm::ReadResult read = m_comm.ReadBytes();
-        const int kept = read.lastIndex; // count - 1: the last byte is dropped
-        // Only a frame at the first byte is examined; the rest goes with it.
-        const auto frame = Frame::Response::parse(read.bytes, kept);
-        if (frame && frame->valid())
-            handleFrame(*frame);
+        examine(read.bytes, read.lastIndex + 1);
     }
     m_comm.setRThreshold(1);
+}
+
+void ResponseHandler::examine(const Byte *bytes, int count)
+{
+    // The last byte read is dropped, and only a frame at the first byte is
+    // examined; whatever follows it is discarded with it.
+    const auto frame = Frame::Response::parse(bytes, count - 1);
+    if (frame && frame->valid())
+        handleFrame(*frame);
 }
 
 void ResponseHandler::handleFrame(const Frame::Response &f)

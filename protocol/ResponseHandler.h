@@ -18,6 +18,9 @@ public:
     // The port's receive event.
     void Comm1ReceiveData();
 
+    // What one read brought: count bytes as the port delivered them.
+    void examine(const Byte *bytes, int count);
+
     // Acts on one frame that passed the lead and check byte tests.
     void handleFrame(const Frame::Response &f);
 

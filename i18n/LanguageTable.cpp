@@ -1,0 +1,440 @@
+#include "LanguageTable.h"
+
+#include "SharedState.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QWidget>
+
+#include <cstring>
+#include <utility>
+
+namespace {
+
+// Both GroupCaption rows share these values, so the two lists can never
+// disagree with each other or with the ID selection that compares against it.
+constexpr std::array<const char *, 3> kGroupCaption {"群控", "Group", "群控"};
+
+// Columns: Simplified Chinese, English, Traditional Chinese.  Leading and
+// trailing blanks belong to the texts.
+constexpr LanguageRow kRows[] = {
+    // 1. Main window labels and the positions of three of them.
+    {Window::Main, "Label3", Property::Caption, {" ID 选择  ", "ID Select  ", " ID 選擇  "}},
+    {Window::Main, "Label2", Property::Caption, {"串口选择     ", "CommPort Select      ", "串口選擇     "}},
+    {Window::Main, "Label2", Property::Left, {"325", "285", "325"}},
+    {Window::Main, "Label9", Property::Caption, {"频道选择     ", "Channel Select    ", "頻道選擇     "}},
+    {Window::Main, "Label9", Property::Left, {"129", "116", "129"}},
+    {Window::Main, "Label6", Property::Caption, {"全      频     ", "Full Range     ", "全      頻     "}},
+    {Window::Main, "Label_dui_ma_b", Property::Caption, {" 对 码   ", "Learn   ", " 對 碼   "}},
+    {Window::Main, "Label_shan_ma_b", Property::Caption, {" 删 码   ", "Delete   ", " 刪 碼   "}},
+    {Window::Main, "Label10", Property::Caption, {"运行到中间限位点     ", "   Middle Limit Point    ", "運行到中間限位點     "}},
+    {Window::Main, "Label4", Property::Caption, {"开  ", "Open  ", "開  "}},
+    {Window::Main, "Label4", Property::Left, {"313", "300", "313"}},
+    {Window::Main, "Label8", Property::Caption, {"合  ", "Close  ", "合  "}},
+    // 2. Hints of the up, stop and down buttons.
+    {Window::Main, "Label_shang", Property::Hint, {"上行", "UP", "上行"}},
+    {Window::Main, "Label_ting", Property::Hint, {"停止", "STOP", "停止"}},
+    {Window::Main, "Label_xia", Property::Hint, {"下行", "DOWN", "下行"}},
+    // 3. Messages of the command checks.
+    {Window::Main, "MsgSelectId", Property::Message, {"      请选择 ID !      ", "    Please Select ID !    ", "      請選擇 ID !      "}},
+    {Window::Main, "MsgSelectChannel", Property::Message, {"     请选择频道 !     ", "    Please Select Channel !    ", "     請選擇頻道 !     "}},
+    {Window::Main, "MsgSelectPort", Property::Message, {"     请选择串口号 !     ", "    Please Select CommPort !    ", "     請選擇串口號 !     "}},
+    // 4. The group-control caption, into item 0 of the main ID list.
+    {Window::Main, "GroupCaption", Property::Message, kGroupCaption},
+    // 5. User manual: which page is seen, and the title.
+    {Window::Manual, "Image_cn", Property::Visible, {"1", "0", "1"}},
+    {Window::Manual, "Image_en", Property::Visible, {"0", "1", "0"}},
+    {Window::Manual, "", Property::Caption, {" 使用说明 ", " USE MANUAL ", " 使用說明 "}},
+    // 6. Menu bar entries, then the main window title.
+    {Window::Main, "SetMenu", Property::Caption, {"设置(&O)", "Options(&O)", "設置(&O)"}},
+    {Window::Main, "HelpMenu", Property::Caption, {"帮助(&H)", "Help(&H)", "帮助(&H)"}},
+    {Window::Main, "About", Property::Caption, {"关于(&a)", "About(&A)", "關於(&a)"}},
+    {Window::Main, "ToolsMenu", Property::Caption, {"工具(&T)", "Tools(&T)", "工具(&T)"}},
+    {Window::Main, "IDSetMenu", Property::Caption, {"ID与频道强制设置", "ID compulsory set", "ID與頻道強制設置"}},
+    {Window::Main, "ComSetMenu", Property::Caption, {"串口设置", "Serial port settings", "串口設置"}},
+    {Window::Main, "", Property::Caption, {"Tavik", "Tavik", "Tavik"}},
+    // 7. Feature settings window: title, group boxes, radio boxes, tabs, buttons.
+    {Window::Settings, "", Property::Caption, {"功能设置", "function settings", "功能設置"}},
+    {Window::Settings, "SpeedSelect", Property::Caption, {"电机最大转速设定", "The maximum speed of the motor is set", "電機最大轉速設定"}},
+    {Window::Settings, "DryContact", Property::Caption, {"干接点控制方式选择", "Dry contact control mode selection", "幹接點控制方式選擇"}},
+    {Window::Settings, "Hand", Property::Caption, {"手拉启动设置", "Hand starting set", "手拉啟動設置"}},
+    {Window::Settings, "Direction", Property::Caption, {"电机运行方向设置", "Set motor running direction", "電機運行方向設置"}},
+    {Window::Settings, "StartUp", Property::Caption, {"启动方式选择", "Starting mode selection", "啟動方式選擇"}},
+    {Window::Settings, "interval", Property::Caption, {"到行程是否留间隙", "To travel if there is a gap", "到行程是否留間隙"}},
+    {Window::Settings, "Journey", Property::Caption, {"到行程停止方式选择", "To limit point stop mode selection", "到行程停止方式選擇"}},
+    {Window::Settings, "Remamber", Property::Caption, {"断电行程记忆选择", "power down save  limit point selection", "斷電行程記憶選擇"}},
+    {Window::Settings, "RPM80", Property::Caption, {"80 rmp / minute", "80 rmp / minute", "80 rmp / minute"}},
+    {Window::Settings, "RPM100", Property::Caption, {"100 rmp / minute", "100 rmp / minute", "100 rmp / minute"}},
+    {Window::Settings, "RPM130", Property::Caption, {"130 rmp / minute", "130 rmp / minute", "130 rmp / minute"}},
+    {Window::Settings, "ManualSetting", Property::Caption, {"手动设置", "Manual setting ", "手動設置"}},
+    {Window::Settings, "Normal", Property::Caption, {"上+下为停   3、4线共用模式", "3, 4 line sharing mode  [0]", "上+下為停   3、4線共用模式 [0]"}},
+    {Window::Settings, "UpStopDownStopLoop", Property::Caption, {"上-停-下-停  单键循环模式", "UP-STOP-DOWN-STOP,Single key cycle mode  [1]", "上-停-下-停  單鍵迴圈模式 [1]"}},
+    {Window::Settings, "UpUpStop", Property::Caption, {"上上停、下下停、上下切换模式", "UP\\UP\\STOP、DOWN\\DOWN\\STOP mode  [2]", "上上停、下下停、上下切換模式 [2]"}},
+    {Window::Settings, "SongShouTing", Property::Caption, {"松手停模式", "Let go stop mode [3]", "鬆手停模式 [3]"}},
+    {Window::Settings, "RenYiTing", Property::Caption, {"任意停模式", "Any key to stop mode [4]", "任意停模式 [4]"}},
+    {Window::Settings, "HandStartupOn", Property::Caption, {"开启手拉启动功能", "Open hand starting", "開啟手拉啟動功能"}},
+    {Window::Settings, "HandStartupOff", Property::Caption, {"关闭手拉启动功能", "Close hand starting", "關閉手拉啟動功能"}},
+    {Window::Settings, "DefaultDirection", Property::Caption, {"默认方向", "Default direction ", "默認方向"}},
+    {Window::Settings, "OppositeDirection", Property::Caption, {"反向", "Wrong direction ", "反向"}},
+    {Window::Settings, "SlowStartup", Property::Caption, {"慢启动", "Slow start", "慢啟動"}},
+    {Window::Settings, "NoSlowStart", Property::Caption, {"快速启动", "Quick start", "快速啟動"}},
+    {Window::Settings, "Clearance", Property::Caption, {"到行程留间隙", "Clearance", "到行程留間隙"}},
+    {Window::Settings, "gapless", Property::Caption, {"不留间隙", "gapless", "不留間隙"}},
+    {Window::Settings, "Stop", Property::Caption, {"到行程停止", "To limit point to stop", "到行程停止"}},
+    {Window::Settings, "MeetPlugb", Property::Caption, {"遇阻停止", "Meet Obstacles stop", "遇阻停止"}},
+    {Window::Settings, "PowerDownRemamber", Property::Caption, {"断电记忆行程", "Memory limit point", "斷電記憶行程"}},
+    {Window::Settings, "NoRemamber", Property::Caption, {"不记忆行程", "No memory limit point", "不記憶行程"}},
+    {Window::Settings, "bsSkinTabSheet1", Property::Caption, {"ID与频道", "ID and Channel", "ID與頻道"}},
+    {Window::Settings, "bsSkinTabSheet2", Property::Caption, {"干触点", "Manual", "幹接點"}},
+    {Window::Settings, "bsSkinTabSheet3", Property::Caption, {"速度", "Speed", "速度"}},
+    {Window::Settings, "bsSkinTabSheet4", Property::Caption, {"开合帘功能", "Curtain Function", "開合簾功能"}},
+    {Window::Settings, "bsSkinTabSheet5", Property::Caption, {"点动时间", "Joint Time", "點動時間"}},
+    {Window::Settings, "bsSkinTabSheet6", Property::Caption, {"遇阻灵敏度", "Meet Plugb Level", "遇阻靈敏度"}},
+    {Window::Settings, "bsSkinTabSheet8", Property::Caption, {"遇阻反弹", "Meet Plugb Rebound", "遇阻反彈"}},
+    {Window::Settings, "bsSkinTabSheet7", Property::Caption, {"波特率选择", "Baud Rate", "波特率選擇"}},
+    {Window::Settings, "bsSkinGroupBox2", Property::Caption, {"ID 设置", "ID Setting", "ID 設置"}},
+    {Window::Settings, "bsSkinGroupBox1", Property::Caption, {"频道设置", "Channel Setting", "頻道設置"}},
+    {Window::Settings, "bsSkinSpeedButton33", Property::Caption, {"全频    ", "Full Range    ", "全頻    "}},
+    {Window::Settings, "bsSkinButton1", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
+    {Window::Settings, "bsSkinButton3", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
+    {Window::Settings, "bsSkinButton5", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
+    {Window::Settings, "bsSkinButton7", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
+    {Window::Settings, "bsSkinButton9", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
+    {Window::Settings, "bsSkinButton11", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
+    {Window::Settings, "bsSkinButton2", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
+    {Window::Settings, "bsSkinButton4", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
+    {Window::Settings, "bsSkinButton6", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
+    {Window::Settings, "bsSkinButton8", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
+    {Window::Settings, "bsSkinButton10", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
+    {Window::Settings, "bsSkinButton15", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
+    {Window::Settings, "bsSkinButton13", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
+    {Window::Settings, "bsSkinButton12", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
+    {Window::Settings, "SynchroSelect", Property::Caption, {"手控同步选择", "Manual Synchro Selection", "手控同步選擇"}},
+    {Window::Settings, "synchro", Property::Caption, {"手控同步", "Manual Synchro", "手控同步"}},
+    {Window::Settings, "OutSync", Property::Caption, {"手控不同步", "Manual OutSync", "手控不同步"}},
+    {Window::Settings, "bsSkinGroupBox6", Property::Caption, {"点动时间选择", "Joint Time Selection", "點動時間選擇"}},
+    {Window::Settings, "bsSkinGroupBox4", Property::Caption, {"遇阻灵敏度选择", "Meet Plugb Level Selection", "遇阻靈敏度選擇"}},
+    {Window::Settings, "bsSkinCheckRadioBox1", Property::Caption, {"低灵敏度  [1]", "Low Sensitivity  [1]", "低靈敏度  [1]"}},
+    {Window::Settings, "bsSkinCheckRadioBox2", Property::Caption, {"中灵敏度  [2]", "Medium Sensitivity  [2]", "中靈敏度  [2]"}},
+    {Window::Settings, "bsSkinCheckRadioBox3", Property::Caption, {"高灵敏度  [3]", "High Sensitivity  [3]", "高靈敏度  [3]"}},
+    {Window::Settings, "bsSkinGroupBox5", Property::Caption, {"遇阻反弹设置", "Meet Plugb Rebound Setting", "遇阻反彈設置"}},
+    {Window::Settings, "bsSkinCheckRadioBox4", Property::Caption, {"遇阻后不反弹  [0]", "Difficult to rebound  [0]", "遇阻後不反彈  [0]"}},
+    {Window::Settings, "bsSkinCheckRadioBox5", Property::Caption, {"遇阻后反弹，不限制反弹时间  [FF]", "Unlimited rebound time  [FF]", "遇阻後反彈，不限制反彈時間  [FF]"}},
+    {Window::Settings, "bsSkinCheckRadioBox6", Property::Caption, {"遇阻后反弹，反弹时间如下： [1-254]", "Rebound time optional  [1-254]", "遇阻後反彈，反彈時間如下： [1-254]"}},
+    {Window::Settings, "bsSkinGroupBox3", Property::Caption, {"波特率选择", "Baud Rate Selection", "波特率選擇"}},
+    // 8. Forced ID and channel window.
+    {Window::IdSet, "", Property::Caption, {"ID与频道强制设置", "ID compulsory set", "ID與頻道強制設置"}},
+    {Window::IdSet, "bsSkinGroupBox2", Property::Caption, {"ID设置", "ID Select", "ID設置"}},
+    {Window::IdSet, "bsSkinGroupBox1", Property::Caption, {"频道设置", "Channel Select", "頻道設置"}},
+    {Window::IdSet, "bsSkinButton1", Property::Caption, {"强制设置", "Compulsory set", "強制設置"}},
+    {Window::IdSet, "bsSkinButton2", Property::Caption, {"退     出", "Cancel", "退     出"}},
+    {Window::IdSet, "bsSkinSpeedButton33", Property::Caption, {"全          频", "Full Range", "全          頻"}},
+    // 9. The same group-control caption, into item 0 of the forced-ID list.
+    {Window::IdSet, "GroupCaption", Property::Message, kGroupCaption},
+    // 10. Messages of the write confirmation and of the serial port.
+    {Window::Main, "MsgSetSuccess", Property::Message, {"  设置成功  ", "  Set successfully   ", "  設置成功  "}},
+    {Window::Main, "MsgSetFailure", Property::Message, {"  设置失败  ", "  Setting fail  ", "  設置失敗  "}},
+    {Window::Main, "MsgPortLost", Property::Message,
+     {"  串口已断开，请检查连接后重新选择串口 !  ",
+      "  The serial port was lost. Check the connection and choose the port again !  ",
+      "  串口已斷開，請檢查連接後重新選擇串口 !  "}},
+    {Window::Main, "MsgPortBusy", Property::Message,
+     {"  串口正被其他程序占用，请关闭该程序后重新选择串口 !  ",
+      "  The serial port is in use by another program. Close that program and choose the port again !  ",
+      "  串口正被其他程式佔用，請關閉該程式後重新選擇串口 !  "}},
+    {Window::Main, "MsgPortDenied", Property::Message,
+     {"  没有打开串口的权限：请把当前用户加入 dialout 组（sudo usermod -aG dialout $USER），然后重新登录 !  ",
+      "  No permission to open the serial port: add your user to the dialout group (sudo usermod -aG dialout $USER), then log in again !  ",
+      "  沒有開啟串口的權限：請把目前使用者加入 dialout 群組（sudo usermod -aG dialout $USER），然後重新登入 !  "}},
+    {Window::Main, "MsgIdOutOfRange", Property::Message,
+     {"  电机报告的 ID 为 %1，不在 1 到 99 之间，ID 列表未改变 !  ",
+      "  The motor reports ID %1, which is outside 1 to 99. The ID list was left unchanged !  ",
+      "  電機報告的 ID 為 %1，不在 1 到 99 之間，ID 列表未改變 !  "}},
+};
+
+const std::pair<const char *, QString SharedState::*> kMessages[] = {
+    {"GroupCaption", &SharedState::GroupCaption},
+    {"MsgSelectId", &SharedState::MsgSelectId},
+    {"MsgSelectChannel", &SharedState::MsgSelectChannel},
+    {"MsgSelectPort", &SharedState::MsgSelectPort},
+    {"MsgSetSuccess", &SharedState::MsgSetSuccess},
+    {"MsgSetFailure", &SharedState::MsgSetFailure},
+    {"MsgPortLost", &SharedState::MsgPortLost},
+    {"MsgPortBusy", &SharedState::MsgPortBusy},
+    {"MsgPortDenied", &SharedState::MsgPortDenied},
+    {"MsgIdOutOfRange", &SharedState::MsgIdOutOfRange},
+};
+
+bool isGroupCaption(const LanguageRow &row)
+{
+    return row.property == Property::Message && std::strcmp(row.objectName, "GroupCaption") == 0;
+}
+
+QWidget *windowOf(const LanguageWindows &w, Window window)
+{
+    switch (window) {
+    case Window::Main: return w.form1;
+    case Window::Manual: return w.form2;
+    case Window::Settings: return w.setForm;
+    case Window::IdSet: return w.idSetForm;
+    }
+    return nullptr;
+}
+
+QString unresolved(Window window, const char *objectName)
+{
+    return QString::fromLatin1("%1/%2").arg(QLatin1String(windowName(window)),
+                                            *objectName ? QLatin1String(objectName) : QLatin1String("(window)"));
+}
+
+// The QTabWidget that shows this widget as one of its pages, if any.
+QTabWidget *tabWidgetShowing(const QWidget *page)
+{
+    for (QWidget *p = page->parentWidget(); p; p = p->parentWidget()) {
+        if (auto *tabs = qobject_cast<QTabWidget *>(p))
+            return tabs->indexOf(const_cast<QWidget *>(page)) >= 0 ? tabs : nullptr;
+    }
+    return nullptr;
+}
+
+QComboBox *idList(QWidget *window)
+{
+    return window ? window->findChild<QComboBox *>(QStringLiteral("ComboBox1")) : nullptr;
+}
+
+// How the group caption reaches an ID list.
+enum class GroupItem {
+    Reselect,    // main list: keep the current item, let a changed shown text notify
+    Select,      // main list at start: select the group item
+    StoreQuiet,  // forced-ID list: only replace the item's text
+};
+
+// Sets GroupCaption and writes it into item 0 of the window's ComboBox1.
+// Returns the unresolved entry, or an empty string.
+QString storeGroupCaption(const LanguageWindows &w, Window window, const QString &caption, GroupItem how)
+{
+    if (!w.state)
+        return unresolved(window, "GroupCaption");
+    w.state->GroupCaption = caption;
+    QComboBox *list = idList(windowOf(w, window));
+    if (!list || list->count() == 0)
+        return unresolved(window, "ComboBox1");
+    switch (how) {
+    case GroupItem::Reselect:
+        // With the group item chosen, the shown text changes here and the
+        // list's change handling runs once; it selects group control again.
+        list->setItemText(0, caption);
+        list->setCurrentIndex(list->currentIndex());
+        break;
+    case GroupItem::Select:
+        list->setItemText(0, caption);
+        list->setCurrentIndex(0);
+        break;
+    case GroupItem::StoreQuiet: {
+        // The forced-ID list is not re-selected: its change handling would
+        // retarget the commands to whatever that hidden list last showed.
+        const QSignalBlocker quiet(list);
+        list->setItemText(0, caption);
+        break;
+    }
+    }
+    return {};
+}
+
+// Applies one row that is not a GroupCaption row; false when its target is
+// missing or cannot take the property.
+bool applyRow(const LanguageWindows &w, const LanguageRow &row, const QString &value)
+{
+    if (row.property == Property::Message) {
+        QString *field = w.state ? messageField(*w.state, row.objectName) : nullptr;
+        if (field)
+            *field = value;
+        return field != nullptr;
+    }
+    QWidget *window = windowOf(w, row.window);
+    if (!window)
+        return false;
+    if (!*row.objectName) {
+        if (row.property != Property::Caption)
+            return false;
+        window->setWindowTitle(value);
+        return true;
+    }
+    QObject *target = window->findChild<QObject *>(QLatin1String(row.objectName));
+    if (!target)
+        return false;
+    auto *widget = qobject_cast<QWidget *>(target);
+    switch (row.property) {
+    case Property::Caption:
+        return setCaption(target, value);
+    case Property::Hint:
+        if (auto *action = qobject_cast<QAction *>(target)) {
+            action->setToolTip(value);
+            return true;
+        }
+        if (widget)
+            widget->setToolTip(value);
+        return widget != nullptr;
+    case Property::Left: {
+        bool ok = false;
+        const int left = value.toInt(&ok);
+        if (!widget || !ok)
+            return false;
+        widget->move(left, widget->y());
+        return true;
+    }
+    case Property::Visible:
+        if (widget)
+            widget->setVisible(value == QLatin1String("1"));
+        return widget != nullptr;
+    case Property::Message:
+        break;
+    }
+    return false;
+}
+
+void repaint(QWidget *widget)
+{
+    if (widget)
+        widget->update();
+}
+
+}  // namespace
+
+std::span<const LanguageRow> LanguageTable()
+{
+    return kRows;
+}
+
+const char *windowName(Window window)
+{
+    switch (window) {
+    case Window::Main: return "Main";
+    case Window::Manual: return "Manual";
+    case Window::Settings: return "Settings";
+    case Window::IdSet: return "IdSet";
+    }
+    return "?";
+}
+
+QString *messageField(SharedState &state, const char *name)
+{
+    for (const auto &[member, field] : kMessages) {
+        if (std::strcmp(member, name) == 0)
+            return &(state.*field);
+    }
+    return nullptr;
+}
+
+QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
+{
+    QStringList missing;
+    for (const LanguageRow &row : kRows) {
+        const QString value = QString::fromUtf8(row.value(lang));
+        if (isGroupCaption(row)) {
+            // Into the main list (re-selecting its item), then again into the
+            // forced-ID list (without re-selecting).
+            const GroupItem how = row.window == Window::Main ? GroupItem::Reselect : GroupItem::StoreQuiet;
+            if (QString entry = storeGroupCaption(w, row.window, value, how); !entry.isEmpty())
+                missing << entry;
+        } else if (!applyRow(w, row, value)) {
+            missing << unresolved(row.window, row.objectName);
+        }
+    }
+
+    repaint(w.form1);
+    if (w.form1)
+        repaint(w.form1->findChild<QMenuBar *>());
+    repaint(w.setForm);
+    repaint(w.form2);
+    return missing;
+}
+
+QStringList ApplyStartTexts(const LanguageWindows &w)
+{
+    constexpr Language lang = Language::SimplifiedChinese;
+    QStringList missing;
+    for (const LanguageRow &row : kRows) {
+        if (row.window == Window::Main && isGroupCaption(row)) {
+            if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.value(lang)), GroupItem::Select);
+                !entry.isEmpty())
+                missing << entry;
+        }
+    }
+    for (const LanguageRow &row : kRows) {
+        if (row.window != Window::Main || isGroupCaption(row))
+            continue;
+        // Label9 keeps its design-time position at start (the same 129).
+        if (row.property == Property::Left && std::strcmp(row.objectName, "Label9") == 0)
+            continue;
+        if (!applyRow(w, row, QString::fromUtf8(row.value(lang))))
+            missing << unresolved(row.window, row.objectName);
+    }
+    return missing;
+}
+
+QString text(const char *objectNameOrMessage, Language lang, Window window)
+{
+    for (const LanguageRow &row : kRows) {
+        if (row.window == window && std::strcmp(row.objectName, objectNameOrMessage) == 0
+            && (row.property == Property::Caption || row.property == Property::Hint
+                || row.property == Property::Message))
+            return QString::fromUtf8(row.value(lang));
+    }
+    return {};
+}
+
+bool setCaption(QObject *target, const QString &caption)
+{
+    auto *widget = qobject_cast<QWidget *>(target);
+    if (widget) {
+        if (QTabWidget *tabs = tabWidgetShowing(widget)) {
+            tabs->setTabText(tabs->indexOf(widget), caption);
+            return true;
+        }
+    }
+    if (auto *label = qobject_cast<QLabel *>(target))
+        label->setText(caption);
+    else if (auto *button = qobject_cast<QAbstractButton *>(target))
+        button->setText(caption);
+    else if (auto *box = qobject_cast<QGroupBox *>(target))
+        box->setTitle(caption);
+    else if (auto *menu = qobject_cast<QMenu *>(target))
+        menu->setTitle(caption);
+    else if (auto *action = qobject_cast<QAction *>(target))
+        action->setText(caption);
+    else if (widget && widget->isWindow())
+        widget->setWindowTitle(caption);
+    else
+        return false;
+    return true;
+}
+
+QString captionOf(const QObject *target)
+{
+    auto *widget = qobject_cast<const QWidget *>(target);
+    if (widget) {
+        if (QTabWidget *tabs = tabWidgetShowing(widget))
+            return tabs->tabText(tabs->indexOf(const_cast<QWidget *>(widget)));
+    }
+    if (auto *label = qobject_cast<const QLabel *>(target))
+        return label->text();
+    if (auto *button = qobject_cast<const QAbstractButton *>(target))
+        return button->text();
+    if (auto *box = qobject_cast<const QGroupBox *>(target))
+        return box->title();
+    if (auto *menu = qobject_cast<const QMenu *>(target))
+        return menu->title();
+    if (auto *action = qobject_cast<const QAction *>(target))
+        return action->text();
+    if (widget && widget->isWindow())
+        return widget->windowTitle();
+    return {};
+}

@@ -1,0 +1,88 @@
+// The three languages of the interface and the switch between them.
+//
+// Every translatable caption, hint, position, picture visibility and message
+// text lives in one table, one row per target, with one value per language.
+// ApplyLanguage walks the table in order; ApplyStartTexts applies the
+// Simplified Chinese main-window and message rows while the main window is
+// being created.  The language itself is not remembered anywhere.
+//
+// Texts that no language changes are deliberately absent: the Language menu
+// and its three items, the channel and limit-point number labels, the port
+// list, the settings window's read button bsSkinButton14, its jog-time, baud
+// and ID lists, and the whole serial settings window.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <span>
+
+class QObject;
+class QWidget;
+struct SharedState;
+
+enum class Language { SimplifiedChinese, English, TraditionalChinese };
+
+enum class Window { Main, Manual, Settings, IdSet };
+
+enum class Property {
+    Caption,  // a control's text, a group box or tab title, a menu entry; "" = the window title
+    Hint,     // tool tip
+    Left,     // x position in pixels, decimal ("325")
+    Visible,  // "1" shown, "0" hidden
+    Message,  // a text of SharedState, named by its member ("MsgSelectId", "GroupCaption")
+};
+
+struct LanguageRow {
+    Window window;
+    const char *objectName;  // "" = the window itself
+    Property property;
+    std::array<const char *, 3> values;  // indexed by Language
+
+    const char *value(Language lang) const { return values[std::size_t(lang)]; }
+};
+
+// Every row, in the order in which ApplyLanguage applies them.  Message rows
+// belong to Window::Main, except the second GroupCaption row (Window::IdSet),
+// which stores the same caption into the forced-ID window's list.
+std::span<const LanguageRow> LanguageTable();
+
+struct LanguageWindows {
+    QWidget *form1 = nullptr;      // main window
+    QWidget *form2 = nullptr;      // user manual
+    QWidget *setForm = nullptr;    // feature settings
+    QWidget *idSetForm = nullptr;  // forced ID and channel
+    SharedState *state = nullptr;
+};
+
+// Rewrites the four windows and the message texts in the given language.
+// Returns the rows whose target could not be found, as "Window/objectName"
+// ("Settings/bsSkinTabSheet3", "Main/ComboBox1", "Manual/(window)"); an empty
+// list means every row reached its target.  Nothing else can fail.
+QStringList ApplyLanguage(const LanguageWindows &w, Language lang);
+
+// The texts the main window shows from its creation on: the Simplified
+// Chinese main-window and message rows, except the position of Label9, which
+// keeps its design-time value; GroupCaption goes into item 0 of ComboBox1,
+// which is then selected.  The other windows are left alone.  Returns the
+// unresolved rows like ApplyLanguage.
+QStringList ApplyStartTexts(const LanguageWindows &w);
+
+// The text of a caption, hint or message row; an empty string when there is
+// no such row.  For messages, e.g. text("MsgSelectPort", lang).
+QString text(const char *objectNameOrMessage, Language lang, Window window = Window::Main);
+
+// "Main", "Manual", "Settings", "IdSet".
+const char *windowName(Window window);
+
+// The SharedState member a Message row names; nullptr for an unknown name.
+QString *messageField(SharedState &state, const char *name);
+
+// Sets or reads the caption of any target the table uses: a label, a button,
+// a group box, an action, a menu, a tab page (its tab's text) or a window
+// (its title; only when no other kind applies).  Returns false / a null
+// string for an object of another kind.
+bool setCaption(QObject *target, const QString &caption);
+QString captionOf(const QObject *target);
+

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (AddressSanitizer + UBSan) and runs
+# each for SECONDS (default 60).  New interesting inputs go to a scratch
+# folder; the repository's corpus in fuzz/corpus/ only seeds the run.
+#   scripts/fuzz.sh [SECONDS]
+# A crash leaves its input in build-fuzz/findings/ and fails the script: make
+# it a regression test (fuzz/corpus/ and a test) before fixing it.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+seconds="${1:-60}"
+build="$root/build-fuzz"
+CC=clang CXX=clang++ BUILD_TYPE=Debug "$root/scripts/build.sh" "$build" -DTAVIK_FUZZ=ON \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+mkdir -p "$build/findings"
+for target in fuzz_receive fuzz_frames; do
+  seeds="$root/fuzz/corpus/${target#fuzz_}"
+  scratch="$build/corpus-$target"
+  mkdir -p "$scratch"
+  echo "-- $target for ${seconds}s"
+  "$build/fuzz/$target" "$scratch" "$seeds" -max_total_time="$seconds" -timeout=10 \
+    -artifact_prefix="$build/findings/$target-" -print_final_stats=1 2>&1 |
+    grep -E "stat::number_of_executed_units|Done|ERROR|SUMMARY|crash-|deadly" || true
+  if ls "$build/findings/$target-"* >/dev/null 2>&1; then
+    echo "$target found a failing input:"; ls "$build/findings/$target-"*
+    exit 1
+  fi
+done

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test headless: the normal build, the same
+# suite under AddressSanitizer + UndefinedBehaviorSanitizer, and a short run
+# of each fuzz target.  Fails when anything fails.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build and test"
+"$root/scripts/build.sh" "$root/build"
+ctest --test-dir "$root/build" --output-on-failure
+
+echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+BUILD_TYPE=Debug "$root/scripts/build.sh" "$root/build-asan" -DTAVIK_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$root/build-asan" --output-on-failure
+
+if [ -d "$root/fuzz" ] && [ -f "$root/fuzz/CMakeLists.txt" ]; then
+  echo "== fuzzing (${FUZZ_SECONDS:-60} s per target)"
+  "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-60}"
+fi
+echo "== all tests passed"

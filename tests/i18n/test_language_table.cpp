@@ -1,0 +1,44 @@
+// The language switch without windows: the message texts still switch, and
+// every row that needs a window is reported instead of crashing.
+#include "LanguageTable.h"
+#include "SharedState.h"
+
+#include <QTest>
+
+class TestLanguageTable : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withoutWindowsOnlyTheMessagesSwitch()
+    {
+        SharedState state;
+        const QStringList missing = ApplyLanguage(LanguageWindows {nullptr, nullptr, nullptr, nullptr, &state},
+                                                  Language::English);
+        QCOMPARE(state.MsgSelectPort, QStringLiteral("    Please Select CommPort !    "));
+        QCOMPARE(state.MsgSetSuccess, QStringLiteral("  Set successfully   "));
+        QCOMPARE(state.GroupCaption, QStringLiteral("Group"));
+        QCOMPARE(state.MsgIdOutOfRange.arg(150).count(QStringLiteral("150")), 1);
+
+        int windowRows = 0;
+        for (const LanguageRow &row : LanguageTable())
+            windowRows += row.property != Property::Message;
+        QCOMPARE(missing.size(), windowRows + 2);  // and ComboBox1 of both ID lists
+        QVERIFY(missing.contains(QStringLiteral("Settings/bsSkinTabSheet3")));
+        QVERIFY(missing.contains(QStringLiteral("Manual/(window)")));
+        QVERIFY(missing.contains(QStringLiteral("IdSet/ComboBox1")));
+    }
+
+    void everyMessageNamesAStateMember()
+    {
+        SharedState state;
+        for (const LanguageRow &row : LanguageTable())
+            if (row.property == Property::Message)
+                QVERIFY2(messageField(state, row.objectName), row.objectName);
+        for (Language lang : {Language::SimplifiedChinese, Language::English, Language::TraditionalChinese})
+            QVERIFY(text("MsgIdOutOfRange", lang).contains(QStringLiteral("%1")));
+        QVERIFY(text("bsSkinButton14", Language::English, Window::Settings).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestLanguageTable)
+#include "test_language_table.moc"

@@ -1,0 +1,167 @@
+// The language switch against the program's own five windows, created as the
+// program creates them: every row of the table must find exactly one target
+// and read back as written, in all three languages.
+#include "LanguageTable.h"
+#include "Messages.h"
+#include "Windows.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+struct Fixture : Windows {
+    LanguageWindows lw {&Form1, &Form2, &SetForm, &IDSetForm, &state};
+
+    QWidget *window(Window w) const
+    {
+        QWidget *windows[] = {lw.form1, lw.form2, lw.setForm, lw.idSetForm};
+        return windows[int(w)];
+    }
+
+    // The row's target as it stands now, in the table's notation.
+    QString readBack(const LanguageRow &row)
+    {
+        QWidget *win = window(row.window);
+        if (row.property == Property::Message) {
+            const QString value = *messageField(state, row.objectName);
+            if (qstrcmp(row.objectName, "GroupCaption") == 0
+                && win->findChild<QComboBox *>(QStringLiteral("ComboBox1"))->itemText(0) != value)
+                return QStringLiteral("<ComboBox1 item 0 differs>");
+            return value;
+        }
+        if (!*row.objectName)
+            return win->windowTitle();
+        QObject *target = win->findChild<QObject *>(QLatin1String(row.objectName));
+        auto *widget = qobject_cast<QWidget *>(target);
+        switch (row.property) {
+        case Property::Caption: return captionOf(target);
+        case Property::Hint: return widget ? widget->toolTip() : QString();
+        case Property::Left: return widget ? QString::number(widget->x()) : QString();
+        case Property::Visible: return widget ? QString::number(int(!widget->isHidden())) : QString();
+        case Property::Message: break;
+        }
+        return {};
+    }
+
+    QStringList snapshot()
+    {
+        QStringList values;
+        for (const LanguageRow &row : LanguageTable())
+            values << readBack(row);
+        return values << IDSetForm.findChild<QComboBox *>(QStringLiteral("ComboBox1"))->currentText();
+    }
+};
+
+QString rowName(const LanguageRow &row)
+{
+    return QStringLiteral("%1/%2 (property %3)")
+        .arg(QLatin1String(windowName(row.window)), QLatin1String(row.objectName))
+        .arg(int(row.property));
+}
+
+}  // namespace
+
+class TestLanguageWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyNameIsUnique()
+    {
+        Fixture f;
+        for (const LanguageRow &row : LanguageTable()) {
+            if (row.property == Property::Message || !*row.objectName)
+                continue;
+            const auto found = f.window(row.window)->findChildren<QObject *>(QLatin1String(row.objectName));
+            QVERIFY2(found.size() == 1, qPrintable(rowName(row)));
+        }
+    }
+
+    void startShowsSimplifiedChinese()
+    {
+        Fixture f;
+        for (const LanguageRow &row : LanguageTable())
+            if (row.window == Window::Main)  // Label9 keeps its design-time 129, the table's value
+                QVERIFY2(f.readBack(row) == QString::fromUtf8(row.value(Language::SimplifiedChinese)),
+                         qPrintable(rowName(row)));
+        QCOMPARE(f.Form1.ComboBox1()->currentIndex(), 0);
+    }
+
+    void everyRowReadsBack_data()
+    {
+        QTest::addColumn<Language>("lang");
+        QTest::newRow("simplified") << Language::SimplifiedChinese;
+        QTest::newRow("english") << Language::English;
+        QTest::newRow("traditional") << Language::TraditionalChinese;
+    }
+
+    void everyRowReadsBack()
+    {
+        QFETCH(Language, lang);
+        Fixture f;
+        // From another language first, so that the values really change.
+        ApplyLanguage(f.lw, lang == Language::English ? Language::TraditionalChinese : Language::English);
+        QCOMPARE(ApplyLanguage(f.lw, lang), QStringList());
+        for (const LanguageRow &row : LanguageTable())
+            QVERIFY2(f.readBack(row) == QString::fromUtf8(row.value(lang)),
+                     qPrintable(rowName(row) + QStringLiteral(": \"%1\"").arg(f.readBack(row))));
+
+        // What no language changes.
+        QCOMPARE(f.Form1.findChild<QMenu *>(QStringLiteral("Language"))->title(), QStringLiteral("语言 Language(&L)"));
+        QCOMPARE(f.SetForm.findChild<QPushButton *>(QStringLiteral("bsSkinButton14"))->text(),
+                 QStringLiteral("设      置"));
+        QCOMPARE(f.Form3.windowTitle(), QStringLiteral("串口设置"));
+    }
+
+    void menuItemsSwitchTheLanguage()
+    {
+        Messages::Recorder recorder;
+        Fixture f;
+        QSignalSpy shown(f.Form1.ComboBox1(), &QComboBox::currentTextChanged);
+        f.Form1.English1Click();
+        QCOMPARE(f.Form1.ComboBox1()->currentText(), QStringLiteral("Group"));
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(f.state.TargetId, 0);  // still recognised as group control
+        QVERIFY(f.Form2.findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
+
+        const QStringList english = f.snapshot();
+        f.Form1.English1Click();
+        QCOMPARE(f.snapshot(), english);
+        QCOMPARE(shown.count(), 1);
+
+        f.Form1.N1Click();
+        QVERIFY(!f.Form2.findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
+        QCOMPARE(f.state.MsgSelectPort, QStringLiteral("     請選擇串口號 !     "));
+        QVERIFY(recorder.texts().isEmpty());
+    }
+
+    void forcedIdListKeepsTheTarget()
+    {
+        Fixture f;
+        f.Form1.ComboBox1()->setCurrentIndex(5);
+        QCOMPARE(f.state.TargetId, 5);
+        // The hidden forced-ID list still shows the group item.
+        auto *forced = f.IDSetForm.findChild<QComboBox *>(QStringLiteral("ComboBox1"));
+        QCOMPARE(forced->currentIndex(), 0);
+
+        ApplyLanguage(f.lw, Language::English);
+        QCOMPARE(forced->currentText(), QStringLiteral("Group"));
+        QCOMPARE(f.Form1.ComboBox1()->currentText(), QStringLiteral("5"));
+        QCOMPARE(f.state.TargetId, 5);
+    }
+
+    void missingTargetIsReported()
+    {
+        Fixture f;
+        delete f.Form1.findChild<QLabel *>(QStringLiteral("Label6"));
+        QCOMPARE(ApplyLanguage(f.lw, Language::English), QStringList {QStringLiteral("Main/Label6")});
+        QCOMPARE(f.SetForm.windowTitle(), QStringLiteral("function settings"));
+    }
+};
+
+QTEST_MAIN(TestLanguageWindows)
+#include "test_language_windows.moc"

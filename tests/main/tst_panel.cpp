@@ -1,0 +1,435 @@
+// The main window's control panel through its real widgets: ID and channel
+// choice, motor commands and their checks, the slider, the hover feedback,
+// the position display and the port box.
+#include "AppFixture.h"
+#include "Frames.h"
+#include "MotorSim.h"
+#include "PanelLayout.h"
+#include "Pty.h"
+
+#include <QLineEdit>
+#include <QtTest>
+
+class PanelTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startState();
+    void channelsPerTarget();
+    void allChannels();
+    void channelPressWithoutId();
+    void commandChecksInOrder();
+    void commandFramesOnTheWire();
+    void pressOffsetsAreUndone();
+    void limitPoints();
+    void sliderDataBytes_data();
+    void sliderDataBytes();
+    void sliderDrag();
+    void sliderReleaseAfterReport();
+    void positionDisplay();
+    void hoverPictures();
+    void fullRangeCaptionRisesOnce();
+    void backgroundDisablesBoxes();
+    void limitPointLooks();
+    void portBox();
+    void driveSimulatedMotor();
+};
+
+void PanelTest::startState()
+{
+    App a;
+    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("群控"));
+    QCOMPARE(a.s.TargetId, 0);
+    QCOMPARE(a.s.SelectedIdIndex, Byte(1));
+    QCOMPARE(a.s.ChannelMaskTable[1].word(), std::uint16_t(0));
+    for (int index = 2; index <= 100; ++index)
+        QCOMPARE(a.s.ChannelMaskTable[index].word(), std::uint16_t(1));
+    QCOMPARE(a.main.ComboBox2()->itemText(a.main.ComboBox2()->count() - 1), QStringLiteral("OFF"));
+    QCOMPARE(a.main.centralWidget()->size(), QSize(616, 538));
+    QVERIFY(!a.shown("Image_Place") && !a.shown("Image_Place_zhi_zhen") && !a.main.Edit4()->isVisibleTo(&a.main));
+    QCOMPARE(a.item("Label3")->text(), QStringLiteral(" ID 选择  "));
+    QCOMPARE(a.main.windowTitle(), QStringLiteral("Tavik"));
+    QCOMPARE(a.s.Features.DeviceBaudCode, Byte(1));
+}
+
+void PanelTest::channelsPerTarget()
+{
+    App a;
+    a.main.ComboBox1()->setCurrentIndex(5);
+    QCOMPARE(a.s.TargetId, 5);
+    QCOMPARE(a.s.SelectedIdIndex, Byte(6));
+    a.click("Label_ch3");
+    a.click("Label_ch12");
+    QCOMPARE(a.s.currentMask().bytes, (std::array<Byte, 2> {0x05, 0x08}));
+    QVERIFY(a.shown("ImageSelectCH12") && !a.shown("ImageCH12"));
+    a.main.ComboBox1()->setCurrentIndex(6);
+    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
+    a.move("Image_bei_jing"); // the pictures follow at the next pass over the panel
+    QVERIFY(!a.shown("ImageSelectCH12") && !a.shown("ImageSelectCH3") && a.shown("ImageSelectCH1"));
+    a.main.ComboBox1()->setCurrentIndex(5);
+    QCOMPARE(a.s.currentMask().bytes, (std::array<Byte, 2> {0x05, 0x08}));
+    a.move("Image_id_ch");
+    for (int n = 1; n <= 16; ++n)
+        QCOMPARE(a.item(qPrintable(QStringLiteral("ImageSelectCH%1").arg(n)))->isVisibleTo(&a.main),
+                 n == 1 || n == 3 || n == 12);
+    a.main.ComboBox1()->setCurrentIndex(99);
+    QCOMPARE(a.s.SelectedIdIndex, Byte(100));
+    // Pressing twice restores the mask.
+    a.click("Label_ch16");
+    a.click("Label_ch16");
+    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
+}
+
+void PanelTest::allChannels()
+{
+    App a;
+    a.main.ComboBox1()->setCurrentIndex(2);
+    for (int n = 2; n <= 15; ++n)
+        a.click(qPrintable(QStringLiteral("Label_ch%1").arg(n)));
+    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x7FFF));
+    a.click("Label_quan_ping");
+    QCOMPARE(a.s.currentMask().bytes, (std::array<Byte, 2> {0xFF, 0xFF}));
+    a.move("Label_quan_ping");
+    QVERIFY(a.shown("ImageSelectCH16"));
+    a.click("Label_quan_ping");
+    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0000));
+    // In group control the press edits the group's own entry.
+    a.main.ComboBox1()->setCurrentIndex(0);
+    a.click("Label_quan_ping");
+    QCOMPARE(a.s.ChannelMaskTable[1].word(), std::uint16_t(0xFFFF));
+}
+
+void PanelTest::channelPressWithoutId()
+{
+    App a;
+    auto &messages = a.messages;
+    a.main.ComboBox1()->setCurrentIndex(-1);
+    const QPoint before = a.item("Label_ch4")->pos();
+    a.press("Label_ch4");
+    QCOMPARE(a.item("Label_ch4")->pos(), before + QPoint(1, 1));
+    a.release("Label_ch4");
+    QCOMPARE(a.item("Label_ch4")->pos(), before);
+    QTRY_COMPARE(messages.texts(), QStringList {a.s.MsgSelectId});
+    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0));
+}
+
+void PanelTest::commandChecksInOrder()
+{
+    Pty pty;
+    App a({pty.slavePath()});
+    auto &messages = a.messages;
+    // Port closed and no ID: only the port message.
+    a.main.ComboBox1()->setCurrentIndex(-1);
+    a.click("Label_shang");
+    QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
+    QCOMPARE(a.s.SendPending, Byte(0));
+
+    a.choosePort(pty.slavePath());
+    messages.clear();
+    a.click("Label_xia");
+    QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("      请选择 ID !      ")});
+    messages.clear();
+    a.main.ComboBox1()->setCurrentIndex(5);
+    a.s.currentMask().setWord(0);
+    a.click("Label_xia");
+    QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("     请选择频道 !     ")});
+    QCOMPARE(a.s.SendPending, Byte(0));
+    // Group control accepts an empty channel set.
+    messages.clear();
+    a.main.ComboBox1()->setCurrentIndex(0);
+    a.s.BaudScanActive = 0;
+    a.click("Label_xia");
+    QCOMPARE(a.s.SendPending, Byte(1));
+    QCOMPARE(a.s.CommandFrame[Frame::Function], Byte(0x0A));
+    QCOMPARE(a.s.CommandFrame[Frame::Data], Byte(0xEE));
+    QCoreApplication::processEvents();
+    QCOMPARE(messages.texts(), QStringList {});
+}
+
+void PanelTest::commandFramesOnTheWire()
+{
+    Pty pty;
+    App a({pty.slavePath()});
+    a.choosePort(pty.slavePath());
+    a.main.ComboBox1()->setCurrentIndex(0);
+    a.s.BaudScanActive = 0; // no motor here: skip the scan
+    pty.readAvailable();
+    a.click("Label_xia");
+    QByteArray got;
+    QTRY_COMPARE(got += pty.readAvailable(), QByteArray::fromHex("9A0000000AEEE4" "9A0000000AEEE4"));
+
+    // Learn and delete leave a slider target alone; stop ends it.
+    a.main.ComboBox1()->setCurrentIndex(5);
+    a.click("Label_ch3");
+    a.s.PositionTargetActive = 1;
+    a.click("Label_dui_ma");
+    QCOMPARE(a.s.PositionTargetActive, Byte(1));
+    got.clear();
+    QTRY_VERIFY((got += pty.readAvailable()).contains(QByteArray::fromHex("9A0505000AAAA0")));
+    a.click("Label_ting");
+    QCOMPARE(a.s.PositionTargetActive, Byte(0));
+    QTRY_VERIFY((got += pty.readAvailable()).contains(QByteArray::fromHex("9A0505000ACCC6")));
+}
+
+void PanelTest::pressOffsetsAreUndone()
+{
+    App a; // no port: every press fails its checks, and still moves
+    const struct { const char *label; const char *moved; int dy; } rows[] = {
+        {"Label_shang", "Image_shang_en", 2}, {"Label_ting", "Image_ting_zhi_en", 2},
+        {"Label_xia", "Image_xia_en", 2}, {"Label_dui_ma", "Label_dui_ma_b", 2},
+        {"Label_shan_ma", "Image_shan_ma_en", 2}, {"Label_quan_ping", "Label6", 2},
+    };
+    for (const auto &r : rows) {
+        const QPoint before = a.item(r.moved)->pos();
+        a.press(r.label);
+        QCOMPARE(a.item(r.moved)->pos(), before + QPoint(0, r.dy));
+        a.release(r.label);
+        QCOMPARE(a.item(r.moved)->pos(), before);
+    }
+}
+
+void PanelTest::limitPoints()
+{
+    Pty pty;
+    App a({pty.slavePath()});
+    auto &messages = a.messages;
+    a.choosePort(pty.slavePath());
+    a.s.BaudScanActive = 0;
+    a.main.ComboBox1()->setCurrentIndex(1);
+    const QPoint before = a.item("Label_XWD3")->pos();
+    a.s.DeviceStatus = 0x2C; // points 1, 2, 4
+    a.press("Label_XWD3");
+    QCOMPARE(a.item("Label_XWD3")->pos(), before);
+    a.release("Label_XWD3");
+    QCOMPARE(a.s.SendPending, Byte(0));
+    QCoreApplication::processEvents();
+    QCOMPARE(messages.texts(), QStringList {});
+
+    a.s.DeviceStatus = 0x10;
+    a.press("Label_XWD3");
+    QCOMPARE(a.item("Label_XWD3")->pos(), before + QPoint(1, 1));
+    a.release("Label_XWD3");
+    QCOMPARE(a.item("Label_XWD3")->pos(), before);
+    QCOMPARE(a.s.SendPending, Byte(1));
+    QCOMPARE(a.s.CommandFrame[Frame::Function], Byte(0x0A));
+    QCOMPARE(a.s.CommandFrame[Frame::Data], Byte(0x03));
+}
+
+void PanelTest::sliderDataBytes_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("expected");
+    for (const char *c : {"Image_Place", "Image_Place_en"}) {
+        const bool bar = QByteArray(c) == "Image_Place_en";
+        QTest::addRow("%s x=0", c) << c << 0 << 0;
+        QTest::addRow("%s x=3", c) << c << 3 << (bar ? 1 : 0);
+        QTest::addRow("%s x=150", c) << c << 150 << 75;
+        QTest::addRow("%s x=198", c) << c << 198 << (bar ? 99 : 100);
+        QTest::addRow("%s x=205", c) << c << 205 << 100;
+    }
+}
+
+void PanelTest::sliderDataBytes()
+{
+    QFETCH(QString, control);
+    QFETCH(int, x);
+    QFETCH(int, expected);
+    App a;
+    a.main.ShowPosition(110); // the bar drawn at its widest, 210 pixels
+    QCOMPARE(a.item("Image_Place_en")->width(), 210);
+    a.press(qPrintable(control), {x, 2});
+    QCOMPARE(a.s.PositionTargetActive, Byte(1));
+    QCOMPARE(a.s.PositionDragging, Byte(1));
+    QCOMPARE(a.main.PointerLeft(), std::min(x, 200) + 339);
+    a.release(qPrintable(control), {x, 2});
+    QCOMPARE(a.s.PositionDragging, Byte(0));
+    QCOMPARE(a.s.SendPending, Byte(1));
+    QCOMPARE(a.s.CommandFrame[Frame::Function], Byte(0xDD));
+    QCOMPARE(int(a.s.CommandFrame[Frame::Data]), expected);
+}
+
+void PanelTest::sliderDrag()
+{
+    App a;
+    a.main.ShowPosition(50);
+    a.main.SetPointerLeft(439);
+    a.press("Image_Place_zhi_zhen", {7, 8});
+    QCOMPARE(a.s.DragAnchorX, 7);
+    QCOMPARE(a.main.PointerLeft(), 439); // a press on the pointer does not move it
+    a.move("Image_Place_zhi_zhen", {7 + 60, 8}, Qt::LeftButton);
+    QCOMPARE(a.main.PointerLeft(), 499);
+    a.move("Image_Place_zhi_zhen", {7 + 100, 8}, Qt::LeftButton); // past the end: stays
+    QCOMPARE(a.main.PointerLeft(), 499);
+    a.move("Image_Place_zhi_zhen", {7 + 40, 8}, Qt::LeftButton);
+    QCOMPARE(a.main.PointerLeft(), 539);
+    a.move("Image_Place_zhi_zhen", {7 - 30, 8}); // no button held: nothing
+    QCOMPARE(a.main.PointerLeft(), 539);
+    a.move("Image_Place_zhi_zhen", {7 - 199, 8}, Qt::LeftButton);
+    QCOMPARE(a.main.PointerLeft(), 340); // the smallest edge a drag reaches
+    a.release("Image_Place_zhi_zhen", {7, 8});
+    QCOMPARE(int(a.s.CommandFrame[Frame::Data]), 0);
+}
+
+void PanelTest::sliderReleaseAfterReport()
+{
+    App a;
+    const struct { int reported; int sent; } rows[] = {{0, 0}, {1, 0}, {37, 37}, {99, 100}};
+    for (const auto &r : rows) {
+        a.s.PositionTargetActive = 0;
+        a.main.SetPointerLeft(339 + 2 * r.reported);
+        a.press("Image_Place_zhi_zhen");
+        a.release("Image_Place_zhi_zhen");
+        QCOMPARE(int(a.s.CommandFrame[Frame::Data]), r.sent);
+    }
+}
+
+void PanelTest::positionDisplay()
+{
+    Pty pty;
+    App a({pty.slavePath()});
+    a.choosePort(pty.slavePath());
+    a.s.BaudScanActive = 0;
+    pty.write(QByteArray::fromHex("D8010100000000250227") + QByteArray(1, '\0'));
+    QTRY_VERIFY(a.shown("Image_Place_zhi_zhen"));
+    QCOMPARE(a.main.PointerLeft(), 413);
+    QCOMPARE(a.item("Image_Place_en")->width(), 74);
+    QCOMPARE(a.main.Edit4()->text(), QStringLiteral(" 37 %"));
+    QVERIFY(a.shown("Label4") && a.shown("Label8") && a.shown("Image_Place"));
+    QVERIFY(!a.main.Edit4()->isVisibleTo(&a.main)); // only once the mouse is over the track
+    a.move("Image_Place");
+    QVERIFY(a.main.Edit4()->isVisibleTo(&a.main));
+    a.move("Image_bei_jing");
+    QVERIFY(!a.main.Edit4()->isVisibleTo(&a.main));
+    // A report without a known position hides it all.
+    pty.write(QByteArray::fromHex("D8010100000000250025") + QByteArray(1, '\0'));
+    QTRY_VERIFY(!a.shown("Image_Place_zhi_zhen"));
+    QVERIFY(!a.shown("Label4") && !a.shown("Image_Place_en"));
+}
+
+void PanelTest::hoverPictures()
+{
+    App a;
+    a.main.ComboBox1()->setCurrentIndex(1); // channel 1 selected
+    a.move("Image_bei_jing");
+    a.move("Label_ch1");
+    QVERIFY(a.shown("ImageSelectCH1"));
+    QVERIFY(a.item("ImageSelectCH1")->geometry().intersects(a.item("ImageEnCH1")->geometry()));
+    // The selected picture lies above the hover picture of its cell.
+    QWidget *panel = a.main.centralWidget();
+    QVERIFY(panel->children().indexOf(a.item("ImageSelectCH1")) > panel->children().indexOf(a.item("ImageEnCH1")));
+    a.move("Label_ch2");
+    QVERIFY(a.shown("ImageEnCH2") && !a.shown("ImageCH2"));
+    QVERIFY(!a.shown("ImageEnCH1"));
+    a.move("Label_ch5");
+    QVERIFY(!a.shown("ImageEnCH2") && a.shown("ImageCH2") && a.shown("ImageEnCH5"));
+    // Command buttons swap idle and hover pictures; the background restores them.
+    a.move("Label_shang");
+    QVERIFY(a.shown("Image_shang_en") && !a.shown("Image_shang_dis"));
+    a.move("Image_bei_jing");
+    QVERIFY(!a.shown("Image_shang_en") && a.shown("Image_shang_dis"));
+    QVERIFY(!a.shown("ImageEnCH5"));
+    // Hovering a limit point changes no picture.
+    a.move("Label_XWD2");
+    QVERIFY(a.shown("Image_XWD2") && !a.shown("ImageEnXWD2"));
+}
+
+void PanelTest::fullRangeCaptionRisesOnce()
+{
+    App a;
+    const int top = a.item("Label6")->y();
+    for (int i = 0; i < 5; ++i)
+        a.move("Label_quan_ping", {10 + i, 5});
+    QCOMPARE(a.item("Label6")->y(), top - 1);
+    QVERIFY(a.shown("Image_quan_pin_en"));
+    a.move("Label_ch3"); // straight onto a channel: still raised
+    QCOMPARE(a.item("Label6")->y(), top - 1);
+    a.move("Image_bei_jing");
+    QCOMPARE(a.item("Label6")->y(), top);
+    a.move("Image_bei_jing");
+    QCOMPARE(a.item("Label6")->y(), top);
+}
+
+void PanelTest::backgroundDisablesBoxes()
+{
+    App a;
+    QVERIFY(a.main.ComboBox1()->isEnabled() && a.main.ComboBox2()->isEnabled());
+    a.move("Image_bei_jing");
+    QVERIFY(!a.main.ComboBox1()->isEnabled() && !a.main.ComboBox2()->isEnabled());
+    a.move("Label_COM_SELECTE");
+    QVERIFY(a.main.ComboBox2()->isEnabled() && !a.main.ComboBox1()->isEnabled());
+    QVERIFY(a.shown("Image_COM_EN"));
+    a.move("Label_id_select");
+    QVERIFY(a.main.ComboBox1()->isEnabled());
+    // The boxes stay above their hit labels, so they can still be clicked.
+    QWidget *panel = a.main.centralWidget();
+    QCOMPARE(panel->childAt(PanelLayout::ComboBox2.center()), static_cast<QWidget *>(a.main.ComboBox2()));
+    QCOMPARE(panel->childAt(PanelLayout::ComboBox1.center()), static_cast<QWidget *>(a.main.ComboBox1()));
+}
+
+void PanelTest::limitPointLooks()
+{
+    App a;
+    a.s.DeviceStatus = 0x08; // point 2 only
+    a.main.RefreshLimitPointButtons();
+    for (int n = 1; n <= 4; ++n) {
+        const bool on = n == 2;
+        PanelItem *label = a.item(qPrintable(QStringLiteral("Label_XWD%1").arg(n)));
+        QCOMPARE(a.item(qPrintable(QStringLiteral("ImageSelectXWD%1").arg(n)))->isVisibleTo(&a.main), on);
+        QCOMPARE(a.item(qPrintable(QStringLiteral("Image_XWD%1").arg(n)))->isVisibleTo(&a.main), !on);
+        QCOMPARE(label->palette().color(QPalette::WindowText) == Qt::white, on);
+        QCOMPARE(label->cursor().shape(), on ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    }
+}
+
+void PanelTest::portBox()
+{
+    Pty pty;
+    App a({pty.slavePath()});
+    QComboBox *box = a.main.ComboBox2();
+    QCOMPARE(box->itemText(box->count() - 2), pty.slavePath()); // right before OFF
+    a.choosePort(pty.slavePath());
+    QVERIFY(a.main.Comm1().PortOpen());
+    QCOMPARE(a.s.PortReady, Byte(1));
+    QCOMPARE(a.s.BaudScanActive, Byte(1));
+    QCOMPARE(pty.lineRateBps(), 2400); // the device's rate from before, then the scan
+    App::ticks(4);
+    QVERIFY(a.s.RetryCount >= 2);
+    // Choosing it again restarts the scan.
+    a.choosePort(pty.slavePath());
+    QCOMPARE(a.s.RetryCount, Byte(0));
+    QVERIFY(a.main.Comm1().PortOpen());
+    a.choosePort(QStringLiteral("OFF"));
+    QVERIFY(!a.main.Comm1().PortOpen());
+    QCOMPARE(a.s.PortReady, Byte(0));
+    pty.readAvailable();
+    App::ticks(3);
+    QCOMPARE(pty.readAvailable(), QByteArray());
+}
+
+void PanelTest::driveSimulatedMotor()
+{
+    MotorSim sim;
+    Motor &m = sim.bus().addMotor(7, 0x0004);
+    m.speed = 200; // percent per second: quick enough for a test
+    m.limits = {20, -1, -1, -1};
+    sim.bus().setBaudCode(2);
+    App a({sim.path()});
+    a.choosePort(sim.path());
+    QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0, 5000);
+    QCOMPARE(a.main.Comm1().BaudRate(), br4800);
+    QCOMPARE(a.s.TargetId, 7);
+    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("7"));
+    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0004));
+    // The status poll shows the motor's position and its limit point.
+    QTRY_VERIFY_WITH_TIMEOUT(a.shown("Image_Place_zhi_zhen"), 3000);
+    QTRY_VERIFY(a.shown("ImageSelectXWD1"));
+    a.click("Label_xia");
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 100 %"), 5000);
+    QTRY_COMPARE(a.main.PointerLeft(), 539);
+    a.click("Label_shang");
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 0 %"), 5000);
+    QCOMPARE(sim.bus().motors().first().position, 0.0);
+}
+
+QTEST_MAIN(PanelTest)
+#include "tst_panel.moc"

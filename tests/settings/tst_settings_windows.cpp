@@ -1,0 +1,408 @@
+// The secondary windows driven through their real controls, with the
+// transmit tick and the answer handling talking to the simulated motor bus.
+#include "Comm_Set.h"
+#include "SettingsHarness.h"
+#include "TrackEdit.h"
+#include "user_manual.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+// Clicks a control of a window, bringing its tab page to the front first.
+void click(QWidget *window, const char *name)
+{
+    auto *control = window->findChild<QAbstractButton *>(QLatin1String(name));
+    QVERIFY2(control, name);
+    for (QWidget *page = control; page; page = page->parentWidget())
+        if (page->objectName().startsWith(QLatin1String("bsSkinTabSheet")))
+            window->findChild<QTabWidget *>()->setCurrentWidget(page);
+    // A radio box takes clicks on its circle and caption only.
+    const bool radio = qobject_cast<QRadioButton *>(control);
+    QTest::mouseClick(control, Qt::LeftButton, {}, radio ? QPoint(8, control->height() / 2) : QPoint());
+}
+
+bool checked(QWidget *window, const char *name)
+{
+    return window->findChild<QRadioButton *>(QLatin1String(name))->isChecked();
+}
+
+bool selectedLook(QWidget *window, int channel)
+{
+    return window->findChild<QWidget *>(QStringLiteral("bsSkinSpeedButton%1").arg(channel))->property("selected").toBool();
+}
+
+const char *const SetButtons[] = {"bsSkinButton1", "bsSkinButton3", "bsSkinButton5", "bsSkinButton7",
+                                  "bsSkinButton9", "bsSkinButton11", "bsSkinButton2", "bsSkinButton14"};
+const char *const RestoreButtons[] = {"bsSkinButton4", "bsSkinButton6", "bsSkinButton8", "bsSkinButton10",
+                                      "bsSkinButton15", "bsSkinButton13", "bsSkinButton12"};
+const char *const CurtainBitClear[] = {"HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance", "Stop",
+                                       "PowerDownRemamber", "synchro"};
+const char *const DryContactBoxes[] = {"Normal", "UpStopDownStopLoop", "UpUpStop", "SongShouTing", "RenYiTing"};
+
+} // namespace
+
+class TestSettingsWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void setButtonsSendTheirFramesAndTheDeviceConfirms();
+    void withoutAUsablePortNothingIsStaged();
+    void readSequenceShowsTheDevicesValuesTruthfully();
+    void reboundTimeFollowsTheTrackEdit();
+    void resetRestoresEveryTabButKeepsTheTarget();
+    void channelEditorTogglesTheTargetsBits();
+    void forcedWindowMovesTheMainListOnlyOnLeaving();
+    void closingEachWindowReenablesTheMainWindow();
+    void serialSettingsWindowReopensAtTheChosenRate();
+};
+
+void TestSettingsWindows::setButtonsSendTheirFramesAndTheDeviceConfirms()
+{
+    Harness h;
+    h.sim.bus().addMotor(3, 0x0001);
+    h.openPort();
+    h.setForm.ResetToDefaults();
+    h.setForm.OpenAfterScan(); // no status polls while it is open
+    h.mainIdList->setCurrentIndex(3);
+    QWidget *w = &h.setForm;
+
+    struct Case {
+        const char *what;
+        std::function<void()> choose;
+        const char *setButton;
+        QByteArray frame;
+    };
+    const Case cases[] = {
+        {"hand control out of sync", [&] { click(w, "OutSync"); }, "bsSkinButton7",
+         bytes({0x9A, 0x03, 0x01, 0x00, 0xD5, 0xC0, 0x17})},
+        {"jog time 4 (default)", [] {}, "bsSkinButton9", bytes({0x9A, 0x03, 0x01, 0x00, 0xD6, 0x04, 0xD0})},
+        {"unlimited rebound", [&] { click(w, "bsSkinCheckRadioBox5"); }, "bsSkinButton2",
+         bytes({0x9A, 0x03, 0x01, 0x00, 0xD8, 0xFF, 0x25})},
+        {"high sensitivity", [&] { click(w, "bsSkinCheckRadioBox3"); }, "bsSkinButton11",
+         bytes({0x9A, 0x03, 0x01, 0x00, 0xD7, 0x03, 0xD6})},
+        {"manual speed typed as 9x5", [&] {
+             click(w, "ManualSetting");
+             auto *field = w->findChild<TrackEdit *>("bsSkinTrackEdit1")->findChild<QSpinBox *>("field");
+             field->selectAll();
+             QTest::keyClicks(field, "9x5"); // the letter is dropped
+         }, "bsSkinButton5", bytes({0x9A, 0x03, 0x01, 0x00, 0xD9, 0x5F, 0x84})},
+        {"baud 9600", [&] { h.in<QComboBox>(w, "SetComboBox")->setCurrentIndex(3); }, "bsSkinButton14",
+         bytes({0x9A, 0x03, 0x01, 0x00, 0xDA, 0x03, 0xDB})},
+        {"ID 5 with channels 1 and 10", [&] {
+             auto *ids = h.in<QComboBox>(w, "ComboBox1");
+             ids->setFocus();
+             QTest::keyClick(ids, '5'); // keyboard search
+             click(w, "bsSkinSpeedButton10");
+         }, "bsSkinButton1", bytes({0x9A, 0x05, 0x01, 0x02, 0xAA, 0xAA, 0x06})},
+    };
+    for (const Case &c : cases) {
+        h.messages.clear();
+        c.choose();
+        click(w, c.setButton);
+        QTRY_VERIFY2(h.deviceReceived(c.frame), c.what);
+        QTRY_COMPARE(h.messages.count(h.state.MsgSetSuccess), 1);
+        QCOMPARE(h.messages.count(h.state.MsgSetFailure), 0);
+    }
+    // The baud write moved the line (and the device) to 9600 baud.
+    QCOMPARE(h.comm.BaudRate(), br9600);
+    QCOMPARE(h.sim.bus().baudCode(), 3);
+    // The new ID went to the main window's list as soon as it was chosen.
+    QCOMPARE(h.mainIdList->currentIndex(), 5);
+}
+
+void TestSettingsWindows::withoutAUsablePortNothingIsStaged()
+{
+    Harness h;
+    h.setForm.ResetToDefaults();
+    h.setForm.OpenAfterScan();
+    auto staged = [&] { return h.state.SendPending || h.state.VerifyBasicPending || h.state.VerifyExtPending
+                               || h.state.VerifyIdPending; };
+    for (const char *name : SetButtons) {
+        h.messages.clear();
+        click(&h.setForm, name);
+        QCOMPARE(h.messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
+    }
+    click(&h.idForm, "bsSkinButton1");
+    QCOMPARE(h.messages.count(h.state.MsgSelectPort), 2);
+    QVERIFY(!staged());
+
+    // Restoring needs no port and says nothing.
+    h.messages.clear();
+    for (const char *name : RestoreButtons)
+        click(&h.setForm, name);
+    QVERIFY(h.messages.texts().isEmpty());
+
+    // The baud list shows the new item but keeps the old code.
+    h.in<QComboBox>(&h.setForm, "SetComboBox")->setCurrentIndex(3);
+    QCOMPARE(h.messages.count(h.state.MsgSelectPort), 1);
+    QCOMPARE(h.state.Features.DeviceBaudCode, Byte(1));
+
+    // An open port that was not chosen in the port box does not count.
+    h.openPort();
+    h.state.PortReady = 0;
+    h.messages.clear();
+    click(&h.setForm, "bsSkinButton3");
+    QCOMPARE(h.messages.count(h.state.MsgSelectPort), 1);
+    QVERIFY(!staged());
+}
+
+void TestSettingsWindows::readSequenceShowsTheDevicesValuesTruthfully()
+{
+    Harness h;
+    Motor &m = h.sim.bus().addMotor(7, 0x0201);
+    m.dryContactMode = 9;
+    m.maxSpeed = 40;
+    m.featureFlags = 0x04;
+    m.jogTime = 12;
+    m.sensitivity = 0;
+    m.rebound = 20;
+    h.openPort();
+    // What the settings menu does before a read.
+    h.state.RetryCount = 0;
+    h.state.BaudScanActive = 1;
+    h.state.OpenSettingsAfterScan = 1;
+    h.setForm.ResetToDefaults();
+    QWidget *w = &h.setForm;
+
+    QTRY_VERIFY(h.setForm.isVisible());
+    QVERIFY(h.setForm.isEnabled());
+    QVERIFY(!h.mainWindow.isEnabled());
+    // The device's ID and channels, in both ID lists.
+    QCOMPARE(h.in<QComboBox>(w, "ComboBox1")->currentText(), QStringLiteral("7"));
+    QCOMPARE(h.mainIdList->currentIndex(), 7);
+    QCOMPARE(h.state.TargetId, 7);
+    for (int ch = 1; ch <= 16; ++ch)
+        QCOMPARE(selectedLook(w, ch), ch == 1 || ch == 10);
+    // Speed 40: the track edit keeps its minimum, which is what will be sent;
+    // the note tells what the device said.
+    QVERIFY(checked(w, "ManualSetting"));
+    QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit1")->value(), 50);
+    QCOMPARE(h.state.Features.MaxSpeed, Byte(50));
+    // Dry-contact mode 9: no box claims it, the stored value stays 9.
+    for (const char *box : DryContactBoxes)
+        QVERIFY2(!checked(w, box), box);
+    QCOMPARE(h.state.Features.DryContactMode, Byte(9));
+    QStringList notes;
+    for (QLabel *note : w->findChildren<QLabel *>(QRegularExpression("^ReportNote")))
+        if (!note->isHidden())
+            notes << note->text();
+    QVERIFY(notes.contains(QStringLiteral("设备报告值: 40 (超出范围)")));
+    QVERIFY(notes.contains(QStringLiteral("设备报告值: 9 (超出范围)")));
+    // Flags 0x04: every pair at its bit-0 box, the unknown bit kept.
+    for (const char *box : CurtainBitClear)
+        QVERIFY2(checked(w, box), box);
+    QCOMPARE(h.state.Features.FeatureFlags, Byte(0x04));
+
+    // The extended read follows on its own.
+    QTRY_COMPARE(h.state.Features.ReboundTime, Byte(20));
+    QVERIFY(checked(w, "bsSkinCheckRadioBox6"));
+    QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit2")->value(), 20);
+    auto *jog = h.in<QComboBox>(w, "bsSkinComboBox1");
+    QCOMPARE(jog->currentIndex(), -1);
+    QCOMPARE(jog->placeholderText(), QStringLiteral("12"));
+    QCOMPARE(h.state.Features.JogTime, Byte(12));
+    for (const char *box : {"bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2", "bsSkinCheckRadioBox3"})
+        QVERIFY2(!checked(w, box), box);
+    QCOMPARE(h.state.Features.ObstacleSensitivity, Byte(0));
+
+    // One click changes one bit; the restore clears the unknown bit too.
+    click(w, "OutSync");
+    QCOMPARE(h.state.Features.FeatureFlags, Byte(0x84));
+    click(w, "bsSkinButton8");
+    QCOMPARE(h.state.Features.FeatureFlags, Byte(0x40));
+    QVERIFY(checked(w, "NoRemamber"));
+    // A user's choice replaces the out-of-range value and its note.
+    click(w, "UpUpStop");
+    QCOMPARE(h.state.Features.DryContactMode, Byte(2));
+    QVERIFY(w->findChild<QLabel *>("ReportNote0")->isHidden());
+}
+
+void TestSettingsWindows::reboundTimeFollowsTheTrackEdit()
+{
+    Harness h;
+    QWidget *w = &h.setForm;
+    h.setForm.OpenAfterScan();
+    auto *edit = w->findChild<TrackEdit *>("bsSkinTrackEdit2");
+    QVERIFY(!edit->isEnabled());
+    click(w, "bsSkinCheckRadioBox6");
+    QVERIFY(edit->isEnabled());
+    edit->slider()->setValue(20);
+    QCOMPARE(h.state.Features.ReboundTime, Byte(20));
+    QTest::keyClick(edit->slider(), Qt::Key_Right);
+    QCOMPARE(h.state.Features.ReboundTime, Byte(21));
+    click(w, "bsSkinCheckRadioBox4");
+    QCOMPARE(h.state.Features.ReboundTime, Byte(0));
+    QVERIFY(!edit->isEnabled());
+    QCOMPARE(edit->value(), 21);
+
+    // The field cannot be typed into, and code cannot leave the range.
+    click(w, "bsSkinCheckRadioBox6");
+    QTest::keyClicks(edit->findChild<QSpinBox *>("field"), "7");
+    QCOMPARE(edit->value(), 21);
+    edit->setValue(300);
+    QCOMPARE(edit->value(), 254);
+    QCOMPARE(h.state.Features.ReboundTime, Byte(254));
+}
+
+void TestSettingsWindows::resetRestoresEveryTabButKeepsTheTarget()
+{
+    Harness h;
+    QWidget *w = &h.setForm;
+    h.state.Features = {3, 80, 0xFF, 7, 3, 0xFF, 3};
+    h.setForm.ShowBasicSettings();
+    h.setForm.ShowExtendedSettings();
+    QCOMPARE(h.in<QComboBox>(w, "bsSkinComboBox1")->currentText(), QStringLiteral("7"));
+    QVERIFY(checked(w, "RPM80") && checked(w, "OutSync") && checked(w, "bsSkinCheckRadioBox5"));
+    h.mainIdList->setCurrentIndex(5);
+    h.state.GroupCaption = QStringLiteral("Group");
+
+    h.setForm.ResetToDefaults();
+    const FeatureValues &v = h.state.Features;
+    QCOMPARE((std::array {v.DryContactMode, v.MaxSpeed, v.FeatureFlags, v.JogTime, v.ObstacleSensitivity,
+                          v.ReboundTime, v.DeviceBaudCode}),
+             (std::array<Byte, 7> {0, 130, 0x40, 4, 1, 1, 1}));
+    for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance",
+                            "Stop", "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
+        QVERIFY2(checked(w, box), box);
+    // The window itself is still closed (disabled): ask for the controls' own state.
+    QVERIFY(!w->findChild<TrackEdit *>("bsSkinTrackEdit1")->isEnabledTo(w));
+    auto *rebound = w->findChild<TrackEdit *>("bsSkinTrackEdit2");
+    QVERIFY(rebound->isEnabledTo(w));
+    QCOMPARE(rebound->value(), 1);
+    QCOMPARE(h.in<QComboBox>(w, "bsSkinComboBox1")->currentText(), QStringLiteral("4"));
+    QCOMPARE(h.in<QComboBox>(w, "SetComboBox")->currentText(), QStringLiteral("2400"));
+    QCOMPARE(h.in<QComboBox>(w, "ComboBox1")->itemText(0), QStringLiteral("Group"));
+    // A new caption for the group item selects no target; the closed port
+    // was never asked about.
+    QCOMPARE(h.state.TargetId, 5);
+    QVERIFY(h.messages.texts().isEmpty());
+}
+
+void TestSettingsWindows::channelEditorTogglesTheTargetsBits()
+{
+    Harness h;
+    QWidget *w = &h.idForm;
+    auto *ids = h.in<QComboBox>(w, "ComboBox1");
+    ids->setFocus();
+    QTest::keyClick(ids, 'a'); // no letters reach the list's search
+    QCOMPARE(ids->currentIndex(), 0);
+    QTest::keyClick(ids, '5');
+    QCOMPARE(h.state.TargetId, 5);
+    QCOMPARE(h.state.SelectedIdIndex, Byte(6));
+
+    const ChannelMask &mask = h.state.ChannelMaskTable[6];
+    click(w, "bsSkinSpeedButton9");
+    QCOMPARE(mask.bytes, (std::array<Byte, 2> {0x01, 0x01}));
+    QVERIFY(selectedLook(w, 9));
+    click(w, "bsSkinSpeedButton8");
+    click(w, "bsSkinSpeedButton9");
+    QCOMPARE(mask.bytes, (std::array<Byte, 2> {0x81, 0x00}));
+    QVERIFY(!selectedLook(w, 9) && selectedLook(w, 8));
+    click(w, "bsSkinSpeedButton33");
+    QCOMPARE(mask.word(), 0xFFFF);
+    click(w, "bsSkinSpeedButton33");
+    QCOMPARE(mask.word(), 0x0000);
+    for (int ch = 1; ch <= 16; ++ch)
+        QVERIFY(!selectedLook(w, ch));
+
+    // Without an ID text nothing is toggled.
+    ids->setCurrentIndex(-1);
+    click(w, "bsSkinSpeedButton3");
+    QCOMPARE(h.messages.count(h.state.MsgSelectId), 1);
+    QCOMPARE(mask.word(), 0x0000);
+    QCOMPARE(h.state.TargetId, 5);
+}
+
+void TestSettingsWindows::forcedWindowMovesTheMainListOnlyOnLeaving()
+{
+    Harness h;
+    h.sim.bus().addMotor(3, 0x0001);
+    h.openPort();
+    QWidget *w = &h.idForm;
+    h.idForm.openWithIndex(h.mainIdList->currentIndex()); // group control
+    QVERIFY(h.idForm.isVisible() && !h.mainWindow.isEnabled());
+    QCOMPARE(h.state.TargetId, 0);
+
+    click(w, "bsSkinButton1");
+    QTRY_VERIFY(h.deviceReceived(bytes({0x9A, 0x00, 0x00, 0x00, 0xAA, 0xAA, 0x00})));
+    click(w, "bsSkinSpeedButton33");
+    click(w, "bsSkinButton1");
+    QTRY_VERIFY(h.deviceReceived(bytes({0x9A, 0x00, 0xFF, 0xFF, 0xAA, 0xAA, 0x00})));
+
+    auto *ids = h.in<QComboBox>(w, "ComboBox1");
+    ids->setFocus();
+    QTest::keyClick(ids, '7');
+    QCOMPARE(h.state.TargetId, 7);
+    QCOMPARE(h.mainIdList->currentIndex(), 0);
+    click(w, "bsSkinButton2");
+    QCOMPARE(h.mainIdList->currentIndex(), 7);
+    QVERIFY(h.mainWindow.isEnabled() && h.mainWindow.isVisible());
+    QVERIFY(!h.idForm.isVisible() && !h.idForm.isEnabled());
+}
+
+void TestSettingsWindows::closingEachWindowReenablesTheMainWindow()
+{
+    Harness h;
+    TForm3 serial(h.state, h.comm, &h.mainWindow);
+    TForm2 manual(&h.mainWindow);
+    QVERIFY(!h.setForm.isEnabled() && h.idForm.isEnabled() && serial.isEnabled() && manual.isEnabled());
+
+    const std::pair<ChildWindow *, std::function<void()>> windows[] = {
+        {&h.setForm, [&] { h.state.OpenSettingsAfterScan = 1; h.setForm.OpenAfterScan(); }},
+        {&h.idForm, [&] { h.idForm.openWithIndex(3); }},
+        {&serial, [&] { serial.open(); }},
+        {&manual, [&] { manual.open(); }},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const auto &[window, open] : windows) {
+            open();
+            QVERIFY(window->isVisible() && window->isEnabled());
+            QVERIFY(!h.mainWindow.isEnabled());
+            window->close();
+            QVERIFY(h.mainWindow.isEnabled() && h.mainWindow.isVisible());
+            QVERIFY2(!window->isVisible() && !window->isEnabled(), qPrintable(window->objectName()));
+        }
+    }
+    QCOMPARE(h.state.OpenSettingsAfterScan, Byte(0));
+
+    // The Chinese page lies over the English one; both are drawn.
+    auto *cn = manual.findChild<QLabel *>("Image_cn");
+    auto *en = manual.findChild<QLabel *>("Image_en");
+    QVERIFY(manual.children().indexOf(cn) > manual.children().indexOf(en));
+    QVERIFY(!cn->pixmap().isNull() && !en->pixmap().isNull());
+}
+
+void TestSettingsWindows::serialSettingsWindowReopensAtTheChosenRate()
+{
+    Harness h;
+    TForm3 serial(h.state, h.comm, &h.mainWindow);
+    auto *rates = h.in<QComboBox>(&serial, "SetComboBox");
+    QCOMPARE(rates->currentText(), QStringLiteral("2400"));
+    QCOMPARE(h.in<QComboBox>(&serial, "bsSkinComboBox1")->currentText(), QStringLiteral("OFF"));
+
+    rates->setCurrentIndex(3); // closed port: nothing happens
+    QVERIFY(!h.comm.PortOpen());
+    QVERIFY(h.messages.texts().isEmpty());
+
+    h.openPort();
+    rates->setCurrentIndex(2);
+    QVERIFY(h.comm.PortOpen());
+    QCOMPARE(h.comm.BaudRate(), br4800);
+    QCOMPARE(h.state.Features.DeviceBaudCode, Byte(1));
+
+    // The adapter's name no longer opens: the component's error is shown and
+    // does not escape the handler.
+    h.comm.setPortName(QStringLiteral("/nonexistent/tty"));
+    rates->setCurrentIndex(1);
+    QCOMPARE(h.messages.texts(), QStringList {QString::fromLatin1(CommText::OpenFailed)});
+    QVERIFY(!h.comm.PortOpen());
+}
+
+QTEST_MAIN(TestSettingsWindows)
+#include "tst_settings_windows.moc"

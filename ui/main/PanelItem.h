@@ -1,0 +1,32 @@
+// One element of the picture-drawn control panel: a picture, a transparent
+// hit label or a caption.  Pictures and hit labels take the mouse (press,
+// release and every move, no button needed); captions let it through to
+// whatever lies beneath.
+#pragma once
+
+#include <QLabel>
+
+#include <functional>
+
+class PanelItem : public QLabel {
+    Q_OBJECT
+public:
+    enum class Role { Picture, HitLabel, Caption };
+
+    PanelItem(Role role, const QString &name, QWidget *parent);
+
+    Role role() const { return m_role; }
+
+    using MouseHandler = std::function<void(QMouseEvent *)>;
+    MouseHandler onPress;
+    MouseHandler onRelease;
+    MouseHandler onMove;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    Role m_role;
+};

@@ -1,0 +1,432 @@
+#include "Tavik_Control.h"
+
+#include "Comm_Set.h"
+#include "FeatureSet.h"
+#include "Frames.h"
+#include "IDAndChannelSet.h"
+#include "KeyFilters.h"
+#include "LanguageTable.h"
+#include "Messages.h"
+#include "PanelLayout.h"
+#include "Pictures.h"
+#include "PortList.h"
+#include "Settings.h"
+#include "user_manual.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QToolTip>
+
+namespace {
+
+const QString AboutText = QStringLiteral("Version:2.5    UpData:2016-12-16");
+
+} // namespace
+
+TForm1::TForm1(SharedState &state, const QStringList &extraPorts, QWidget *parent)
+    : QMainWindow(parent), s(state), m_comm(this), m_tick(state, m_comm, *this),
+      m_responses(state, m_comm, *this)
+{
+    setObjectName(QStringLiteral("Form1"));
+
+    // Comm1 as the window stores it: closed, 8N1 at 14400, no handshake.
+    m_comm.setCommPort(pnCOM1);
+    m_comm.setBaudRate(br14400);
+    m_comm.setHwHandShaking(hhNone);
+    m_comm.setSwHandShaking(shNone);
+    m_comm.setDataBits(DB8);
+    m_comm.setParity(None);
+    m_comm.setStopBits(SB1);
+    m_comm.setInputLen(0);
+    m_comm.setRThreshold(0);
+    m_comm.OnReceiveData = [this](TComm *) { Comm1ReceiveData(); };
+    connect(&m_comm, &TComm::portLost, this, [this] { portLost(); });
+
+    buildPanel();
+    buildMenu();
+    wirePanel();
+    FormCreate(extraPorts);
+
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(150);
+    connect(&m_timer, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    m_timer.start();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::attachWindows(TForm2 *form2, TSetForm *setForm, TIDSetForm *idSetForm, TForm3 *form3)
+{
+    m_form2 = form2;
+    m_setForm = setForm;
+    m_idSetForm = idSetForm;
+    m_form3 = form3;
+}
+
+PanelItem *TForm1::item(const QString &name) const
+{
+    PanelItem *found = m_items.value(name);
+    Q_ASSERT_X(found, "TForm1::item", qPrintable(name));
+    return found;
+}
+
+void TForm1::buildPanel()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Panel"));
+    central->setFixedSize(PanelLayout::ClientWidth, PanelLayout::ClientHeight);
+    setCentralWidget(central);
+    layout()->setSizeConstraint(QLayout::SetFixedSize); // single fixed border
+
+    // Created bottom to top: later siblings lie above earlier ones.
+    for (const PanelLayout::Picture &p : PanelLayout::pictures()) {
+        auto *picture = new PanelItem(PanelItem::Role::Picture, p.name, central);
+        picture->setPixmap(Pictures::pixmap(p.picture));
+        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        picture->setGeometry(p.rect);
+        picture->setVisible(p.visible);
+        m_items.insert(p.name, picture);
+    }
+    QFont captionFont = font();
+    captionFont.setPointSize(9);
+    QFont numberFont = captionFont;
+    numberFont.setBold(true);
+    for (const PanelLayout::Label &l : PanelLayout::labels()) {
+        const bool hit = l.role == PanelLayout::LabelRole::Hit;
+        auto *label = new PanelItem(hit ? PanelItem::Role::HitLabel : PanelItem::Role::Caption, l.name, central);
+        label->setText(l.text);
+        label->setFont(l.text.isEmpty() ? captionFont : numberFont);
+        label->setAlignment(Qt::AlignCenter);
+        if (hit)
+            label->setCursor(Qt::PointingHandCursor);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(palette);
+        if (l.rect.isEmpty()) {
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            label->move(l.rect.topLeft());
+            label->adjustSize();
+        } else {
+            label->setGeometry(l.rect);
+        }
+        m_items.insert(l.name, label);
+    }
+
+    m_comboBox1 = new QComboBox(central);
+    m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    m_comboBox1->setGeometry(PanelLayout::ComboBox1);
+    m_comboBox1->setMaxVisibleItems(8);
+    m_comboBox1->installEventFilter(new DigitKeyFilter(m_comboBox1));
+    m_comboBox2 = new QComboBox(central);
+    m_comboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    m_comboBox2->setGeometry(PanelLayout::ComboBox2);
+    m_edit4 = new QLineEdit(central);
+    m_edit4->setObjectName(QStringLiteral("Edit4"));
+    m_edit4->setGeometry(PanelLayout::Edit4);
+    m_edit4->setReadOnly(true);
+    m_edit4->setFocusPolicy(Qt::NoFocus);
+    m_edit4->setAlignment(Qt::AlignCenter);
+    m_edit4->setFrame(false);
+    m_edit4->setStyleSheet(QStringLiteral("QLineEdit { background: #0f2233; color: #e8f4ff; border: 1px solid #3d6b8f; border-radius: 3px; font-size: 8pt; }"));
+
+    connect(m_comboBox1, &QComboBox::currentTextChanged, this, [this] { ComboBox1Change(); });
+    connect(m_comboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(); });
+    bringToFront(nullptr);
+}
+
+void TForm1::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto action = [this](const char *name, const QString &caption, void (TForm1::*handler)()) {
+        auto *a = new QAction(caption, this);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        return a;
+    };
+    QMenu *language = bar->addMenu(QStringLiteral("语言 Language(&L)"));
+    language->setObjectName(QStringLiteral("Language"));
+    language->addAction(action("Chinese", QStringLiteral("简体中文"), &TForm1::ChineseClick));
+    language->addAction(action("English1", QStringLiteral("English"), &TForm1::English1Click));
+    language->addAction(action("N1", QStringLiteral("繁体"), &TForm1::N1Click));
+    bar->addAction(action("SetMenu", QStringLiteral("设置(&s)"), &TForm1::SetMenuClick));
+    // The forced ID window and the serial settings window have no item of
+    // their own in the original menu; a technician needs both.
+    QMenu *tools = bar->addMenu(QStringLiteral("工具(&T)"));
+    tools->setObjectName(QStringLiteral("ToolsMenu"));
+    tools->addAction(action("IDSetMenu", QStringLiteral("ID与频道强制设置"), &TForm1::IDSetClick));
+    tools->addAction(action("ComSetMenu", QStringLiteral("串口设置"), &TForm1::Com_SetClick));
+    bar->addAction(action("HelpMenu", QStringLiteral("帮助(&h)"), &TForm1::HelpMenuClick));
+    bar->addAction(action("About", QStringLiteral("关于(&a)"), &TForm1::AboutClick));
+}
+
+void TForm1::FormCreate(const QStringList &extraPorts)
+{
+    // 1. Double buffering: Qt paints every widget through a back buffer already.
+    // 2. Group control first; every ID starts with channel 1 (the table's own start).
+    QStringList ids {QString()};
+    for (int id = 1; id <= 99; ++id)
+        ids << QString::number(id);
+    {
+        const QSignalBlocker quiet(m_comboBox1);
+        m_comboBox1->addItems(ids);
+        m_comboBox1->setCurrentIndex(0);
+    }
+    s.SelectedIdIndex = 1;
+    // 3. No position is known yet.
+    HidePositionDisplay();
+    // 4. Hints: highlight background, window-coloured text, size 10.
+    QPalette tips = QToolTip::palette();
+    tips.setColor(QPalette::ToolTipBase, QApplication::palette().color(QPalette::Highlight));
+    tips.setColor(QPalette::ToolTipText, QApplication::palette().color(QPalette::Window));
+    QToolTip::setPalette(tips);
+    QFont tipFont = QToolTip::font();
+    tipFont.setPointSize(10);
+    QToolTip::setFont(tipFont);
+    // 5. The ports present, then the ones given on the command line, then OFF.
+    QStringList ports;
+    EnumComPorts(ports);
+    for (const QString &extra : extraPorts)
+        if (!ports.contains(extra))
+            ports << extra;
+    ports << QStringLiteral("OFF");
+    m_comboBox2->addItems(ports);
+    m_comboBox2->setCurrentIndex(int(ports.size()) - 1); // nothing is opened until the user chooses
+    // 6.-8. Group caption, the main window's texts and the messages, in Simplified Chinese.
+    ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &s});
+    setWindowTitle(QStringLiteral("Tavik"));
+    // 9. The device's rate until a scan finds another.
+    s.Features.DeviceBaudCode = 1;
+}
+
+void TForm1::bringToFront(QWidget *label)
+{
+    if (label)
+        label->raise();
+    // Boxes always lie above the pictures and labels of the panel.
+    m_edit4->raise();
+    m_comboBox1->raise();
+    m_comboBox2->raise();
+}
+
+void TForm1::setShown(const QString &name, bool shown)
+{
+    item(name)->setVisible(shown);
+}
+
+void TForm1::moveBy(const QString &name, int dx, int dy)
+{
+    QWidget *w = item(name);
+    w->move(w->x() + dx, w->y() + dy);
+}
+
+bool TForm1::portUsable()
+{
+    return Settings::portUsable(m_comm, s);
+}
+
+// --- timer and port ------------------------------------------------------------
+
+void TForm1::Timer1Timer()
+{
+    try {
+        m_tick.run();
+    } catch (const ECommError &e) {
+        Messages::post(QString::fromUtf8(e.what()), Messages::Kind::Error);
+    }
+}
+
+void TForm1::Comm1ReceiveData()
+{
+    try {
+        m_responses.Comm1ReceiveData();
+    } catch (const ECommError &e) {
+        Messages::post(QString::fromUtf8(e.what()), Messages::Kind::Error);
+    }
+}
+
+void TForm1::ComboBox2Change()
+{
+    s.PortReady = 1;
+    m_comm.setPortOpen(false);
+    const QString text = m_comboBox2->currentText();
+    static const QRegularExpression comName(QStringLiteral("^COM([1-9]|1[0-6])$"));
+    if (const auto match = comName.match(text); match.hasMatch())
+        m_comm.setCommPort(TComPortNumber(match.captured(1).toInt() - 1));
+    if (text == QLatin1String("OFF")) {
+        s.PortReady = 0;
+        m_comm.setPortOpen(false);
+        return;
+    }
+    // Every other name is opened as it stands (a Linux device, a link), so a
+    // port chosen from the list is always the port that opens.
+    m_comm.setPortName(text);
+    try {
+        Settings::reopenPort(m_comm, baudCodeRate(s.Features.DeviceBaudCode).value_or(br2400));
+    } catch (const ECommError &e) {
+        showOpenError(e);
+        return;
+    }
+    s.RetryCount = 0;
+    s.BaudScanActive = 1;
+}
+
+void TForm1::showOpenError(const ECommError &e)
+{
+    Messages::show(QString::fromUtf8(e.what()), Messages::Kind::Error);
+}
+
+void TForm1::portLost()
+{
+    // One message for one loss, however often the port reports it.
+    if (m_portLostShowing)
+        return;
+    m_portLostShowing = true;
+    QTimer::singleShot(0, this, [this] {
+        Messages::show(s.MsgPortLost, Messages::Kind::Error);
+        m_portLostShowing = false;
+    });
+}
+
+// --- menu ---------------------------------------------------------------------
+
+bool TForm1::openChildWindowAllowed()
+{
+    if (portUsable())
+        return true;
+    Messages::show(s.MsgSelectPort);
+    return false;
+}
+
+void TForm1::SetMenuClick()
+{
+    if (!openChildWindowAllowed())
+        return;
+    s.RetryCount = 0;
+    s.BaudScanActive = 1;
+    s.OpenSettingsAfterScan = 1;
+    if (m_setForm)
+        m_setForm->ResetToDefaults();
+}
+
+void TForm1::HelpMenuClick()
+{
+    if (m_form2)
+        m_form2->open();
+}
+
+void TForm1::AboutClick()
+{
+    Messages::show(AboutText);
+}
+
+void TForm1::CurtainSetClick()
+{
+    if (!openChildWindowAllowed())
+        return;
+    Settings::stageRead(s, Frame::ReadBasic);
+    if (m_setForm)
+        m_setForm->OpenAfterScan();
+}
+
+void TForm1::IDSetClick()
+{
+    if (!openChildWindowAllowed())
+        return;
+    if (m_idSetForm)
+        m_idSetForm->openWithIndex(m_comboBox1->currentIndex());
+}
+
+void TForm1::Com_SetClick()
+{
+    if (!openChildWindowAllowed())
+        return;
+    if (m_form3)
+        m_form3->open();
+}
+
+void TForm1::applyLanguage(int language)
+{
+    ApplyLanguage(LanguageWindows {this, m_form2, m_setForm, m_idSetForm, &s}, Language(language));
+}
+
+void TForm1::ChineseClick() { applyLanguage(int(Language::SimplifiedChinese)); }
+void TForm1::English1Click() { applyLanguage(int(Language::English)); }
+void TForm1::N1Click() { applyLanguage(int(Language::TraditionalChinese)); }
+
+// --- position display and settings window, for the protocol ------------------------
+
+void TForm1::HidePositionDisplay()
+{
+    for (const char *name : {"Label4", "Label8", "Image_Place", "Image_Place_en", "Image_Place_zhi_zhen"})
+        setShown(QString::fromLatin1(name), false);
+    m_edit4->hide();
+}
+
+int TForm1::PointerLeft() const
+{
+    return item(QStringLiteral("Image_Place_zhi_zhen"))->x();
+}
+
+void TForm1::SetPointerLeft(int left)
+{
+    PanelItem *pointer = item(QStringLiteral("Image_Place_zhi_zhen"));
+    pointer->move(left, pointer->y());
+}
+
+void TForm1::ShowPosition(Byte percent)
+{
+    m_edit4->setText(QStringLiteral(" %1 %").arg(percent));
+    PanelItem *bar = item(QStringLiteral("Image_Place_en"));
+    bar->resize(std::min(2 * int(percent), PanelLayout::BarMaxWidth), PanelLayout::BarHeight);
+    for (const char *name : {"Label4", "Label8", "Image_Place", "Image_Place_en", "Image_Place_zhi_zhen"})
+        setShown(QString::fromLatin1(name), true);
+}
+
+bool TForm1::SettingsWindowEnabled() const
+{
+    return m_setForm && m_setForm->isEnabled();
+}
+
+void TForm1::ShowSettingsWindow()
+{
+    if (m_setForm)
+        m_setForm->OpenAfterScan();
+}
+
+void TForm1::ShowBasicSettings()
+{
+    if (m_setForm)
+        m_setForm->ShowBasicSettings();
+}
+
+void TForm1::ShowExtendedSettings()
+{
+    if (m_setForm)
+        m_setForm->ShowExtendedSettings();
+}
+
+void TForm1::SelectReportedId(int id)
+{
+    if (m_setForm)
+        m_setForm->SelectReportedId(id);
+    else
+        m_comboBox1->setCurrentIndex(id);
+}
+
+void TForm1::RefreshChannelButtons()
+{
+    if (m_setForm)
+        m_setForm->RefreshChannelButtons();
+}
+
+void TForm1::ReportedIdOutOfRange(int id)
+{
+    Messages::post(s.MsgIdOutOfRange.arg(id));
+}

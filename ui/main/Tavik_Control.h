@@ -1,0 +1,136 @@
+// The main window: the remote-control panel, owner of the serial port
+// component Comm1 and the 150 ms transmit timer Timer1.
+#pragma once
+
+#include "PanelItem.h"
+#include "ProtocolView.h"
+#include "ResponseHandler.h"
+#include "SharedState.h"
+#include "TComm.h"
+#include "TransmitTick.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QTimer>
+
+class QComboBox;
+class QLineEdit;
+class QMenu;
+class TForm2;
+class TSetForm;
+class TIDSetForm;
+class TForm3;
+
+class TForm1 : public QMainWindow, public ProtocolView {
+    Q_OBJECT
+public:
+    // extraPorts: port names that enumeration cannot find (a pseudo-terminal,
+    // a symbolic link), listed after the found ports, before "OFF".
+    TForm1(SharedState &state, const QStringList &extraPorts, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // The secondary windows, created after the main window.
+    void attachWindows(TForm2 *form2, TSetForm *setForm, TIDSetForm *idSetForm, TForm3 *form3);
+
+    TComm &Comm1() { return m_comm; }
+    QTimer &Timer1() { return m_timer; }
+    QComboBox *ComboBox1() const { return m_comboBox1; }
+    QComboBox *ComboBox2() const { return m_comboBox2; }
+    QLineEdit *Edit4() const { return m_edit4; }
+    PanelItem *item(const QString &name) const;
+    ResponseHandler &responses() { return m_responses; }
+
+    // --- handlers ------------------------------------------------------------
+    void Timer1Timer();
+    void Comm1ReceiveData();
+    void ComboBox1Change();
+    void ComboBox2Change();
+
+    // Menu.
+    void SetMenuClick();
+    void HelpMenuClick();
+    void AboutClick();
+    void CurtainSetClick();
+    void IDSetClick();
+    void Com_SetClick();
+    void ChineseClick();
+    void English1Click();
+    void N1Click();
+
+    // --- shared refresh routines ---------------------------------------------
+    void RefreshChannelImages() override;
+    void RefreshLimitPointButtons() override;
+
+    // --- what the protocol needs from the windows ------------------------------
+    void HidePositionDisplay() override;
+    int PointerLeft() const override;
+    void SetPointerLeft(int left) override;
+    void ShowPosition(Byte percent) override;
+    bool SettingsWindowEnabled() const override;
+    void ShowSettingsWindow() override;
+    void ShowBasicSettings() override;
+    void ShowExtendedSettings() override;
+    void SelectReportedId(int id) override;
+    void RefreshChannelButtons() override;
+    void ReportedIdOutOfRange(int id) override;
+
+private:
+    void FormCreate(const QStringList &extraPorts);
+    void buildPanel();
+    void buildMenu();
+    void wirePanel();
+    void bringToFront(QWidget *label);
+    void setShown(const QString &name, bool shown);
+    void moveBy(const QString &name, int dx, int dy);
+    bool portUsable();
+    bool openChildWindowAllowed();
+
+    // Panel handlers (ui/main/ControlPanel.cpp).
+    void channelPress(int n);
+    void channelRelease(int n);
+    void channelHover(int n);
+    void Label_quan_pingMouseDown();
+    void Label_quan_pingMouseUp();
+    void Label_quan_pingMouseMove();
+    void commandPress(int button);
+    void commandRelease(int button);
+    void commandHover(int button);
+    void limitPointPress(int n);
+    void limitPointRelease(int n);
+    bool commandChecks(Byte function, Byte data);
+    void slideRelease(bool fromBar);
+    void Image_PlaceMouseDown(int x);
+    void Image_Place_zhi_zhenMouseDown(int x, int y);
+    void Image_Place_zhi_zhenMouseMove(Qt::MouseButtons buttons, int x);
+    void Image_bei_jingMouseDown();
+    void Image_bei_jingMouseMove();
+    void Image_id_chMouseMove();
+    void Image2MouseMove();
+    void Label_id_selectMouseMove();
+    void Label_COM_SELECTEMouseMove();
+    // A message from a press is shown once the button is released, so the
+    // release still reaches the pressed control and undoes its offset.
+    void tellOnRelease(const QString &text);
+    void flushReleaseMessage();
+    void portLost();
+    void showOpenError(const ECommError &error);
+    void applyLanguage(int language);
+
+    SharedState &s;
+    TComm m_comm;
+    QTimer m_timer;
+    TransmitTick m_tick;
+    ResponseHandler m_responses;
+
+    QHash<QString, PanelItem *> m_items;
+    QComboBox *m_comboBox1 = nullptr;
+    QComboBox *m_comboBox2 = nullptr;
+    QLineEdit *m_edit4 = nullptr;
+    QString m_releaseMessage;
+    bool m_portLostShowing = false;
+
+    TForm2 *m_form2 = nullptr;
+    TSetForm *m_setForm = nullptr;
+    TIDSetForm *m_idSetForm = nullptr;
+    TForm3 *m_form3 = nullptr;
+};

@@ -1,0 +1,123 @@
+#include "ChannelEditor.h"
+
+#include "DigitKeys.h"
+#include "Messages.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+constexpr int GroupWidth = 217;
+constexpr int ButtonSize = 25;
+constexpr int Pitch = 24;
+constexpr int RowY[2] = {34, 58};
+constexpr int FirstX = 12;
+
+// Selected: the green of the main window's channel pictures; unselected: the
+// plain look of the settings windows.
+const char *const SelectedLook =
+    "QPushButton { color: white; font-weight: bold; border: 1px solid #5ee08f; border-radius: 4px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #23a85a, stop:1 #127238); }";
+const char *const UnselectedLook =
+    "QPushButton { color: #333333; border: 1px solid #a0a8b4; border-radius: 4px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e4e8ee); }"
+    "QPushButton:hover { border-color: #5b86c5; }";
+
+} // namespace
+
+ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt,
+                             const QString &allChannelsCaption)
+    : QObject(parent), s(state)
+{
+    m_idBox = new QGroupBox(QStringLiteral("ID设置"), parent);
+    m_idBox->setObjectName(QStringLiteral("bsSkinGroupBox2"));
+    m_idBox->setGeometry(idBoxAt.x(), idBoxAt.y(), GroupWidth, 68);
+
+    m_idList = new QComboBox(m_idBox);
+    m_idList->setObjectName(QStringLiteral("ComboBox1"));
+    m_idList->setGeometry(FirstX, 28, GroupWidth - 2 * FirstX, 26);
+    m_idList->setMaxVisibleItems(8);
+    m_idList->addItem(QStringLiteral("群控"));
+    for (int id = 1; id <= 99; ++id)
+        m_idList->addItem(QString::number(id));
+    m_idList->setCurrentIndex(0);
+    acceptDigitKeysOnly(m_idList); // ComboBox1KeyPress
+    connect(m_idList, &QComboBox::currentTextChanged, this, &ChannelEditor::ComboBox1Change);
+
+    m_channelBox = new QGroupBox(QStringLiteral("频道设置"), parent);
+    m_channelBox->setObjectName(QStringLiteral("bsSkinGroupBox1"));
+    m_channelBox->setGeometry(channelBoxAt.x(), channelBoxAt.y(), GroupWidth, 127);
+    for (int n = 1; n <= Channels; ++n) {
+        auto *b = new QPushButton(QString::number(n), m_channelBox);
+        b->setObjectName(QStringLiteral("bsSkinSpeedButton%1").arg(n));
+        b->setGeometry(FirstX + ((n - 1) % 8) * Pitch, RowY[(n - 1) / 8], ButtonSize, ButtonSize);
+        b->setFocusPolicy(Qt::NoFocus);
+        connect(b, &QPushButton::clicked, this, [this, n] { channelClick(n); });
+        m_buttons[n - 1] = b;
+    }
+    m_allChannels = new QPushButton(allChannelsCaption, m_channelBox);
+    m_allChannels->setObjectName(QStringLiteral("bsSkinSpeedButton33"));
+    m_allChannels->setGeometry(FirstX, 90, 7 * Pitch + ButtonSize, ButtonSize);
+    connect(m_allChannels, &QPushButton::clicked, this, &ChannelEditor::bsSkinSpeedButton33Click);
+
+    RefreshChannelButtons();
+}
+
+bool ChannelEditor::idEmpty() const
+{
+    return m_idList->currentText().isEmpty();
+}
+
+void ChannelEditor::setGroupCaption(const QString &caption)
+{
+    const QSignalBlocker quiet(m_idList);
+    m_idList->setItemText(0, caption);
+}
+
+void ChannelEditor::ComboBox1Change()
+{
+    const int index = m_idList->currentIndex();
+    if (m_hook)
+        m_hook(index);
+    if (!idEmpty()) {
+        const bool group = m_idList->itemText(index) == s.GroupCaption;
+        s.selectTarget(group ? 0 : m_idList->currentText().toInt());
+    }
+    RefreshChannelButtons();
+}
+
+void ChannelEditor::channelClick(int channel)
+{
+    if (idEmpty()) {
+        Messages::show(s.MsgSelectId);
+        return;
+    }
+    s.currentMask().toggle(channel);
+    paint(channel);
+}
+
+void ChannelEditor::bsSkinSpeedButton33Click()
+{
+    if (idEmpty())
+        Messages::show(s.MsgSelectId);
+    else
+        s.currentMask().setWord(s.currentMask().word() == 0xFFFF ? 0x0000 : 0xFFFF);
+    RefreshChannelButtons();
+}
+
+void ChannelEditor::RefreshChannelButtons()
+{
+    for (int n = 1; n <= Channels; ++n)
+        paint(n);
+}
+
+void ChannelEditor::paint(int channel)
+{
+    const bool selected = s.currentMask().channel(channel);
+    QPushButton *b = m_buttons[channel - 1];
+    b->setStyleSheet(QLatin1String(selected ? SelectedLook : UnselectedLook));
+    b->setProperty("selected", selected); // the look as a value, for tests
+}

@@ -1,0 +1,60 @@
+// The ID list and channel editor shared by the settings window's first tab
+// and the forced ID and channel window.
+//
+// It edits the program's shared target: TargetId, SelectedIdIndex and the
+// ChannelMaskTable entry of that target, the same values the main window's
+// selection uses and every frame carries.
+#pragma once
+
+#include "SharedState.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QWidget;
+
+class ChannelEditor : public QObject {
+    Q_OBJECT
+public:
+    // Places the group boxes "ID设置" and "频道设置" on parent at the given
+    // points.  allChannelsCaption is the caption of the all-channels button.
+    ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt,
+                  const QString &allChannelsCaption);
+
+    // Runs first in ComboBox1Change with the new index (the settings window
+    // moves the main window's ID list along).
+    void setIndexChangedHook(std::function<void(int index)> hook) { m_hook = std::move(hook); }
+
+    QComboBox *idList() const { return m_idList; }
+    bool idEmpty() const;
+    // Replaces the group-control item's text without running the change
+    // handler: a new caption for the same item selects nothing new.
+    void setGroupCaption(const QString &caption);
+
+    // Gives each channel button the look of its bit in the current entry.
+    void RefreshChannelButtons();
+
+    void ComboBox1Change();
+    void channelClick(int channel); // bsSkinSpeedButton1Click .. 16Click
+    void bsSkinSpeedButton33Click();
+
+    static constexpr int Channels = 16;
+
+private:
+    void paint(int channel);
+
+    SharedState &s;
+    std::function<void(int)> m_hook;
+    QGroupBox *m_idBox;
+    QGroupBox *m_channelBox;
+    QComboBox *m_idList;
+    std::array<QPushButton *, Channels> m_buttons {};
+    QPushButton *m_allChannels;
+};

@@ -1,0 +1,27 @@
+// Base of the secondary windows: a fixed-size top-level window that is shown
+// pseudo-modally over the main window.
+//
+// Opening shows and enables the child and disables the main window; closing
+// (the close box or an exit button) enables and shows the main window again
+// and hides and disables the child.  The timers keep running meanwhile.
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+class ChildWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Created hidden, with the given enabled state.
+    ChildWindow(QWidget *mainWindow, const QString &objectName, const QString &caption,
+                QSize clientSize, bool enabledAtStart, QWidget *parent = nullptr);
+
+    void open();
+    virtual void FormClose();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+    QWidget *const m_mainWindow;
+};

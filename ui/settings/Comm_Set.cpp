@@ -1,0 +1,61 @@
+#include "Comm_Set.h"
+
+#include "Frames.h"
+#include "Messages.h"
+#include "Settings.h"
+#include "TComm.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+
+namespace {
+
+QComboBox *addBox(QWidget *window, const char *groupCaption, int y, const char *name, const QStringList &items)
+{
+    auto *group = new QGroupBox(QString::fromUtf8(groupCaption), window);
+    group->setGeometry(24, y, 208, 78);
+    auto *list = new QComboBox(group);
+    list->setObjectName(QLatin1String(name));
+    list->setGeometry(20, 32, 168, 26);
+    list->addItems(items);
+    return list;
+}
+
+} // namespace
+
+TForm3::TForm3(SharedState &state, TComm &comm, QWidget *mainWindow, QWidget *parent)
+    : ChildWindow(mainWindow, QStringLiteral("Form3"), QStringLiteral("串口设置"), QSize(256, 217), true, parent)
+    , s(state)
+    , m_comm(comm)
+{
+    move(753, 380);
+    m_rateList = addBox(this, "波特率设置", 16, "SetComboBox", {"1200", "2400", "4800", "9600"});
+    QStringList ports {QStringLiteral("OFF")};
+    for (int n = 1; n <= 16; ++n)
+        ports << QStringLiteral("COM%1").arg(n);
+    m_portList = addBox(this, "串口号选择", 116, "bsSkinComboBox1", ports);
+    FormCreate();
+    for (QComboBox *list : {m_rateList, m_portList})
+        connect(list, &QComboBox::currentIndexChanged, this, &TForm3::SetComboBoxChange);
+}
+
+void TForm3::FormCreate()
+{
+    m_rateList->setCurrentIndex(1); // 2400
+    m_portList->setCurrentIndex(0); // OFF
+}
+
+void TForm3::SetComboBoxChange()
+{
+    if (!m_comm.PortOpen())
+        return;
+    // The list's items are the first four baud codes.
+    const auto rate = baudCodeRate(m_rateList->currentIndex());
+    if (!rate)
+        return;
+    try {
+        Settings::reopenPort(m_comm, *rate);
+    } catch (const ECommError &e) {
+        Messages::show(QString::fromUtf8(e.what()), Messages::Kind::Error);
+    }
+}

@@ -1,0 +1,65 @@
+#include "IDAndChannelSet.h"
+
+#include "ChannelEditor.h"
+#include "Messages.h"
+#include "Settings.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+TIDSetForm::TIDSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboBox *mainIdList,
+                       QWidget *parent)
+    : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QStringLiteral("ID与频道强制设置"), QSize(250, 280),
+                  true, parent)
+    , s(state)
+    , m_comm(comm)
+    , m_mainIdList(mainIdList)
+{
+    move(349, 224);
+    m_editor = new ChannelEditor(s, this, QPoint(16, 16), QPoint(16, 100), QStringLiteral("全          频"));
+
+    struct ButtonRow { const char *name; const char *caption; int x; void (TIDSetForm::*click)(); };
+    const ButtonRow buttons[] = {
+        {"bsSkinButton1", "强制设置", 16, &TIDSetForm::bsSkinButton1Click},
+        {"bsSkinButton2", "退     出", 148, &TIDSetForm::bsSkinButton2Click},
+    };
+    for (const ButtonRow &row : buttons) {
+        auto *b = new QPushButton(QString::fromUtf8(row.caption), this);
+        b->setObjectName(QLatin1String(row.name));
+        b->setGeometry(row.x, 242, 86, 28);
+        connect(b, &QPushButton::clicked, this, row.click);
+    }
+}
+
+void TIDSetForm::openWithIndex(int mainIndex)
+{
+    m_editor->idList()->setCurrentIndex(mainIndex); // ComboBox1Change runs if the text changes
+    // Painted even when the ID did not change: the main window may have
+    // changed that ID's channels since this window was last open.
+    m_editor->RefreshChannelButtons();
+    open();
+}
+
+void TIDSetForm::bsSkinButton1Click()
+{
+    if (!Settings::portUsable(m_comm, s)) {
+        Messages::show(s.MsgSelectPort);
+        return;
+    }
+    if (m_editor->idEmpty()) {
+        Messages::show(s.MsgSelectId);
+        return;
+    }
+    Settings::stageVerifiedWrite(s, Settings::IdAndChannels);
+}
+
+void TIDSetForm::bsSkinButton2Click()
+{
+    FormClose();
+}
+
+void TIDSetForm::FormClose()
+{
+    m_mainIdList->setCurrentIndex(m_editor->idList()->currentIndex());
+    ChildWindow::FormClose();
+}

@@ -1,0 +1,33 @@
+// The forced ID and channel window: writes an ID and channels into a motor
+// without reading it first.  Its ID list moves the main window's list only
+// when the window is left.
+#pragma once
+
+#include "ChildWindow.h"
+#include "SharedState.h"
+
+class ChannelEditor;
+class QComboBox;
+class TComm;
+
+class TIDSetForm : public ChildWindow {
+    Q_OBJECT
+public:
+    TIDSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboBox *mainIdList,
+               QWidget *parent = nullptr);
+
+    // Opens on the main window's ID (its list index) and the channels stored for it.
+    void openWithIndex(int mainIndex);
+    void FormClose() override;
+
+    void bsSkinButton1Click(); // forced set
+    void bsSkinButton2Click(); // exit
+
+    ChannelEditor &channelEditor() const { return *m_editor; }
+
+private:
+    SharedState &s;
+    TComm &m_comm;
+    QComboBox *m_mainIdList;
+    ChannelEditor *m_editor;
+};

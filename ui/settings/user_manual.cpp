@@ -1,0 +1,26 @@
+#include "user_manual.h"
+
+#include "Pictures.h"
+
+#include <QLabel>
+
+namespace {
+
+QLabel *addPage(QWidget *window, const char *name, const char *picture)
+{
+    auto *page = new QLabel(window);
+    page->setObjectName(QLatin1String(name));
+    page->setGeometry(0, 0, 610, 400);
+    page->setPixmap(Pictures::pixmap(QLatin1String(picture), QSize(610, 400)));
+    return page;
+}
+
+} // namespace
+
+TForm2::TForm2(QWidget *mainWindow, QWidget *parent)
+    : ChildWindow(mainWindow, QStringLiteral("Form2"), QStringLiteral(" 使用说明"), QSize(610, 397), true, parent)
+{
+    move(626, 327);
+    addPage(this, "Image_en", "manual_en");
+    addPage(this, "Image_cn", "manual_cn"); // created last: lies above
+}

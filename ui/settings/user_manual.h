@@ -1,0 +1,11 @@
+// The user-manual window: the manual is two pictures, the Chinese page lying
+// over the English one; the language switch hides one of them.
+#pragma once
+
+#include "ChildWindow.h"
+
+class TForm2 : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit TForm2(QWidget *mainWindow, QWidget *parent = nullptr);
+};
