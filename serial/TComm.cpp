@@ -4,10 +4,17 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QFile>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -102,6 +109,30 @@ bool TComm::PortOpen() const
     return m_port->isOpen();
 }
 
+// Qt reports a port held by another program (its lock file or exclusive
+// mode) and a device we may not open alike, as a permission error: the
+// device file's own permissions tell them apart.
+static TComm::OpenFailure classifyOpenFailure(QSerialPort::SerialPortError error, const QString &name)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return TComm::OpenFailure::NotFound;
+    case QSerialPort::OpenError:
+        return TComm::OpenFailure::InUse;
+    case QSerialPort::PermissionError: {
+        const QString path = QSerialPortInfo(name).systemLocation();
+        const QByteArray file = QFile::encodeName(path.isEmpty() ? name : path);
+#ifdef Q_OS_UNIX
+        if (::access(file.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+            return TComm::OpenFailure::NoPermission;
+#endif
+        return TComm::OpenFailure::InUse;
+    }
+    default:
+        return TComm::OpenFailure::Other;
+    }
+}
+
 void TComm::setPortOpen(bool open)
 {
     if (!open) {
@@ -114,8 +145,11 @@ void TComm::setPortOpen(bool open)
         return;
     }
     m_port->setPortName(m_portName);
-    if (!m_port->open(QIODevice::ReadWrite))
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        m_openFailure = classifyOpenFailure(m_port->error(), m_port->portName());
         throw ECommError(CommText::OpenFailed);
+    }
+    m_openFailure = OpenFailure::None;
     OwnCall own(m_ownCalls);
     // QSerialPort has no driver queue size; an unlimited internal buffer lets
     // a backlog above 4096 bytes be seen (and discarded) instead of capped.

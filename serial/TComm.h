@@ -134,6 +134,10 @@ public:
     // Reads the waiting bytes, then returns the component's byte array.
     ReadResult ReadBytes();
 
+    // Why the last open failed, so the user can be told what to do about it.
+    enum class OpenFailure { None, NotFound, InUse, NoPermission, Other };
+    OpenFailure lastOpenFailure() const { return m_openFailure; }
+
     // Runs one poll tick now (the 100 ms timer calls this).
     void Poll();
 
@@ -170,7 +174,8 @@ private:
     std::int32_t m_rThreshold = 0;
     bool m_dtr = false;
     bool m_rts = false;
-    QByteArray m_input; // the last bytes read: Input returns them, ReadBytes points into them
+    QByteArray m_input;
+    OpenFailure m_openFailure = OpenFailure::None; // the last bytes read: Input returns them, ReadBytes points into them
     std::uint32_t m_commEvent = 0;
     std::uint32_t m_commError = 0;
     bool m_cd = false, m_cts = false, m_dsr = false, m_ri = false;

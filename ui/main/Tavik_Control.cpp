@@ -4,7 +4,7 @@
 #include "FeatureSet.h"
 #include "Frames.h"
 #include "IDAndChannelSet.h"
-#include "KeyFilters.h"
+#include "DigitKeys.h"
 #include "LanguageTable.h"
 #include "Messages.h"
 #include "PanelLayout.h"
@@ -110,8 +110,7 @@ void TForm1::buildPanel()
         label->setPalette(palette);
         if (l.rect.isEmpty()) {
             label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            label->move(l.rect.topLeft());
-            label->adjustSize();
+            label->move(l.rect.topLeft()); // sized to its text by fitCaptions()
         } else {
             label->setGeometry(l.rect);
         }
@@ -122,7 +121,7 @@ void TForm1::buildPanel()
     m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
     m_comboBox1->setGeometry(PanelLayout::ComboBox1);
     m_comboBox1->setMaxVisibleItems(8);
-    m_comboBox1->installEventFilter(new DigitKeyFilter(m_comboBox1));
+    acceptDigitKeysOnly(m_comboBox1); // ComboBox1KeyPress
     m_comboBox2 = new QComboBox(central);
     m_comboBox2->setObjectName(QStringLiteral("ComboBox2"));
     m_comboBox2->setGeometry(PanelLayout::ComboBox2);
@@ -200,6 +199,7 @@ void TForm1::FormCreate(const QStringList &extraPorts)
     m_comboBox2->setCurrentIndex(int(ports.size()) - 1); // nothing is opened until the user chooses
     // 6.-8. Group caption, the main window's texts and the messages, in Simplified Chinese.
     ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &s});
+    fitCaptions();
     setWindowTitle(QStringLiteral("Tavik"));
     // 9. The device's rate until a scan finds another.
     s.Features.DeviceBaudCode = 1;
@@ -277,9 +277,16 @@ void TForm1::ComboBox2Change()
     s.BaudScanActive = 1;
 }
 
+// The component's own text first, then what the user can do about it.
 void TForm1::showOpenError(const ECommError &e)
 {
-    Messages::show(QString::fromUtf8(e.what()), Messages::Kind::Error);
+    QString text = QString::fromUtf8(e.what());
+    switch (m_comm.lastOpenFailure()) {
+    case TComm::OpenFailure::InUse: text += QLatin1String("\n\n") + s.MsgPortBusy; break;
+    case TComm::OpenFailure::NoPermission: text += QLatin1String("\n\n") + s.MsgPortDenied; break;
+    default: break;
+    }
+    Messages::show(text, Messages::Kind::Error);
 }
 
 void TForm1::portLost()
@@ -354,6 +361,15 @@ void TForm1::Com_SetClick()
 void TForm1::applyLanguage(int language)
 {
     ApplyLanguage(LanguageWindows {this, m_form2, m_setForm, m_idSetForm, &s}, Language(language));
+    fitCaptions();
+}
+
+// Captions take the size of their text in each language.
+void TForm1::fitCaptions()
+{
+    for (const PanelLayout::Label &l : PanelLayout::labels())
+        if (l.rect.isEmpty())
+            item(l.name)->adjustSize();
 }
 
 void TForm1::ChineseClick() { applyLanguage(int(Language::SimplifiedChinese)); }

@@ -115,6 +115,7 @@ private:
     void portLost();
     void showOpenError(const ECommError &error);
     void applyLanguage(int language);
+    void fitCaptions();
 
     SharedState &s;
     TComm m_comm;
