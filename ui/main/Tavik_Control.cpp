@@ -432,8 +432,10 @@ void TForm1::SelectReportedId(int id)
 {
     if (m_setForm)
         m_setForm->SelectReportedId(id);
-    else
-        m_comboBox1->setCurrentIndex(id);
+    // The settings list moves this one only when its own text changes; when
+    // it already showed the reported ID, this list must still follow, or it
+    // would show another ID than the one every frame carries.
+    m_comboBox1->setCurrentIndex(id);
 }
 
 void TForm1::RefreshChannelButtons()
