@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Configures and builds Tavik into a build directory.
 #   scripts/build.sh [BUILD_DIR] [extra cmake options...]
+# BUILD_TARGETS="a b" builds only those targets.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 shift || true
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+targets=()
+for t in ${BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$build" -j"$(nproc)" "${targets[@]}"

@@ -7,7 +7,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" "$root/build"
+BUILD_TARGETS="tavik tavik-motor-sim" "$root/scripts/build.sh" "$root/build"
 
 args=()
 if [ "${1:-}" != "--no-sim" ]; then

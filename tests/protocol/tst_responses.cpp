@@ -3,7 +3,6 @@
 // written settings, against a pseudo-terminal or the simulated motor.
 #include "Bench.h"
 #include "Messages.h"
-#include "MotorSim.h"
 #include "Settings.h"
 
 #include <QtTest>
@@ -16,33 +15,6 @@ Frame::Response frameOf(const QByteArray &bytes)
 {
     return *Frame::Response::parse(reinterpret_cast<const Byte *>(bytes.constData()), int(bytes.size()));
 }
-
-// A bench whose far end is the simulated motor bus.
-struct SimBench : Bench {
-    MotorSim sim;
-    SimBench()
-    {
-        comm.setPortName(sim.path());
-        sim.bus().addMotor(1, 0x0001);
-        s.MsgSetSuccess = QStringLiteral("  设置成功  ");
-        s.MsgSetFailure = QStringLiteral("  设置失败  ");
-    }
-    // Ticks with the event loop running between them, as the timer would.
-    void ticks(int n)
-    {
-        for (int i = 0; i < n; ++i) {
-            tick.run();
-            QTest::qWait(150);
-        }
-    }
-    int framesWith(Byte function) const
-    {
-        int count = 0;
-        for (const auto &f : sim.frames())
-            count += Byte(f.bytes[Frame::Function]) == function;
-        return count;
-    }
-};
 
 } // namespace
 

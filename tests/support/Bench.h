@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Frames.h"
+#include "MotorSim.h"
 #include "Pty.h"
 #include "ResponseHandler.h"
 #include "Settings.h"
@@ -105,5 +106,32 @@ struct Bench {
             got += pty.readAvailable();
         } while (got.size() % Frame::CommandSize != 0 && clock.elapsed() < 2000);
         return got;
+    }
+};
+
+// A bench whose far end is the simulated motor bus.
+struct SimBench : Bench {
+    MotorSim sim;
+    SimBench()
+    {
+        comm.setPortName(sim.path());
+        sim.bus().addMotor(1, 0x0001);
+        s.MsgSetSuccess = QStringLiteral("  设置成功  ");
+        s.MsgSetFailure = QStringLiteral("  设置失败  ");
+    }
+    // Ticks with the event loop running between them, as the timer would.
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            tick.run();
+            QTest::qWait(150);
+        }
+    }
+    int framesWith(Byte function) const
+    {
+        int count = 0;
+        for (const auto &f : sim.frames())
+            count += Byte(f.bytes[Frame::Function]) == function;
+        return count;
     }
 };

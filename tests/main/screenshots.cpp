@@ -1,0 +1,78 @@
+// Renders every window in every language against the simulated motor, for
+// looking at them and for the README:
+//   QT_QPA_PLATFORM=offscreen build/tests/main/tavik-screenshots OUTDIR
+#include "AppFixture.h"
+#include "MotorSim.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTabWidget>
+
+namespace {
+
+void save(QWidget *w, const QString &dir, const QString &name)
+{
+    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+void waitFor(const std::function<bool()> &ready, int ms = 8000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!ready() && clock.elapsed() < ms)
+        QTest::qWait(20);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavik"));
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(dir);
+
+    const struct { const char *item; const char *tag; } languages[] = {
+        {"Chinese", "zh_CN"}, {"English1", "en"}, {"N1", "zh_TW"}};
+    for (const auto &language : languages) {
+        MotorSim sim;
+        Motor m;
+        m.id = 12;
+        m.channels = 0x0001;
+        m.position = 37;
+        m.limits = {20, -1, 60, -1};
+        m.maxSpeed = 100;
+        m.jogTime = 6;
+        sim.bus().motors().append(m);
+        sim.bus().setBaudCode(3);
+        App a({sim.path()});
+        a.main.findChild<QAction *>(QLatin1String(language.item))->trigger();
+        a.choosePort(sim.path());
+        waitFor([&] { return a.s.BaudScanActive == 0 && a.shown("Image_Place_zhi_zhen"); });
+        a.move("Image_bei_jing");
+        a.move("Label_ch3");
+        a.move("Image_Place");
+        QTest::qWait(300);
+        save(&a.main, dir, QStringLiteral("main-%1").arg(language.tag));
+
+        a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
+        waitFor([&] { return a.w.SetForm.isVisible() && a.s.Features.JogTime == 6; });
+        auto *pages = a.w.SetForm.findChild<QTabWidget *>();
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            save(&a.w.SetForm, dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
+        }
+        a.w.SetForm.close();
+        a.w.IDSetForm.openWithIndex(a.main.ComboBox1()->currentIndex());
+        save(&a.w.IDSetForm, dir, QStringLiteral("forced-id-%1").arg(language.tag));
+        a.w.IDSetForm.close();
+        a.w.Form3.open();
+        save(&a.w.Form3, dir, QStringLiteral("serial-%1").arg(language.tag));
+        a.w.Form3.close();
+        a.w.Form2.open();
+        save(&a.w.Form2, dir, QStringLiteral("manual-%1").arg(language.tag));
+        a.w.Form2.close();
+    }
+    return 0;
+}
