@@ -146,7 +146,7 @@ void TComm::setPortOpen(bool open)
     }
     m_port->setPortName(m_portName);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        m_openFailure = classifyOpenFailure(m_port->error(), m_port->portName());
+        m_openFailure = classifyOpenFailure(m_port->error(), m_portName);
         throw ECommError(CommText::OpenFailed);
     }
     m_openFailure = OpenFailure::None;
@@ -341,13 +341,19 @@ void TComm::Poll()
 
 void TComm::onPollTimer()
 {
-    // Nothing may escape into the event loop; a box from here would stall the
-    // timer, so the message is shown once this slot has returned.
-    try {
-        Poll();
-    } catch (const std::exception &e) {
-        Messages::post(QString::fromUtf8(e.what()), Messages::Kind::Error);
-    }
+    // The poll runs from the event queue, not inside this timer's slot: Qt
+    // does not fire a timer again while its slot runs, so a message box opened
+    // while the poll lets messages through would stop every receive event
+    // until the box is closed.
+    QMetaObject::invokeMethod(this, [this] {
+        // Nothing may escape into the event loop; a box from here would stall
+        // the poll, so the message is shown once this call has returned.
+        try {
+            Poll();
+        } catch (const std::exception &e) {
+            Messages::post(QString::fromUtf8(e.what()), Messages::Kind::Error);
+        }
+    }, Qt::QueuedConnection);
 }
 
 void TComm::onPortError(int error)

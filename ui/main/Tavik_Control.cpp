@@ -291,6 +291,12 @@ void TForm1::showOpenError(const ECommError &e)
 
 void TForm1::portLost()
 {
+    // What was under way went with the port: a half-sent command, a scan or a
+    // read-back must not resume on the port the user chooses next.
+    s.SendPending = s.SendCount = 0;
+    s.BaudScanActive = s.OpenSettingsAfterScan = s.ExtReadPending = s.BaudApplyPending = 0;
+    s.VerifyBasicPending = s.VerifyExtPending = s.VerifyIdPending = 0;
+    s.RetryCount = 0;
     // One message for one loss, however often the port reports it.
     if (m_portLostShowing)
         return;

@@ -1,0 +1,228 @@
+// The serial port failing under the program: the adapter pulled out in every
+// phase of the protocol, a port another program holds, and a port the user
+// may not open.  What the technician sees (the messages, the port state) and
+// what goes out on the wire.
+#include "FaultKit.h"
+
+#include <QProcess>
+#include <QtTest>
+
+class PortFaultsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void lostDuringBaudScan();
+    void lostDuringReadBack();
+    void lostDuringStatusPolling();
+    void lostBetweenTheTwoSends();
+    void portHeldByAnotherProgram();
+    void portWithoutPermission();
+
+private:
+    // After the loss: the port released, one message, an idle process, and
+    // nothing written to a device plugged in again until the user chooses
+    // the port again.  Leaves the new bus in `bus` (null on failure).
+    void expectLossHandled(Rig &r, int id, quint16 channels, int baudCode, MotorSim *&bus);
+    // Choosing the port again finds the motor on the new bus and polls it.
+    void expectResumes(Rig &r, MotorSim &bus, int id, quint16 channels, TBaudRate rate);
+};
+
+void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int baudCode, MotorSim *&bus)
+{
+    bus = nullptr;
+    App &a = *r.app;
+    QTRY_VERIFY_WITH_TIMEOUT(!a.main.Comm1().PortOpen(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgPortLost), 1, 10000);
+
+    const double share = cpuShareWhileIdle(2000);
+    QVERIFY2(share < 0.25, qPrintable(QStringLiteral("CPU share after the loss: %1").arg(share)));
+    // The adapter comes back at the same name; the program leaves it alone.
+    MotorSim &replugged = r.plugIn(id, channels, baudCode);
+    App::ticks(8);
+    QCOMPARE(replugged.frames().size(), 0);
+    QVERIFY(!a.main.Comm1().PortOpen());
+    QCOMPARE(a.messages.texts(), QStringList {a.s.MsgPortLost});
+    bus = &replugged;
+}
+
+void PortFaultsTest::expectResumes(Rig &r, MotorSim &bus, int id, quint16 channels, TBaudRate rate)
+{
+    App &a = *r.app;
+    a.messages.clear();
+    scan(a, r.path);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(a.s.TargetId, id);
+    QCOMPARE(a.s.currentMask().word(), channels);
+    QCOMPARE(a.main.Comm1().BaudRate(), rate);
+    // The first frame on the new line is the scan's first read: nothing left
+    // over from before the loss goes out to the motor.
+    QVERIFY(!bus.frames().isEmpty());
+    QCOMPARE(bus.frames().first().bytes.mid(Frame::Function, 2), QByteArray("\xCA\xCA"));
+    QTRY_VERIFY_WITH_TIMEOUT(a.shown("Image_Place_zhi_zhen"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
+    QVERIFY2(a.messages.texts().isEmpty(), qPrintable(a.messages.texts().join(QLatin1Char('|'))));
+}
+
+void PortFaultsTest::lostDuringBaudScan()
+{
+    Rig r;
+    MotorSim &first = r.plugIn(9, 0x0002, 4); // found only at the fifth rate
+    App &a = r.start();
+    afterTick(a.main, &first, [&] { return a.s.BaudScanActive == 1 && a.s.RetryCount == 2; },
+              [&] { first.unplug(); });
+    a.choosePort(r.path);
+    MotorSim *bus = nullptr;
+    expectLossHandled(r, 9, 0x0002, 4, bus);
+    if (!bus)
+        return;
+    QCOMPARE(a.s.TargetId, 0); // the interrupted scan chose nothing
+    expectResumes(r, *bus, 9, 0x0002, br19200);
+}
+
+void PortFaultsTest::lostDuringReadBack()
+{
+    Rig r;
+    MotorSim &first = r.plugIn(3, 0x0001, 1);
+    MotorSim::Faults faults;
+    faults.ignoredWrites = {Frame::WriteMaxSpeed}; // the read-backs go on
+    first.setFaults(faults);
+    App &a = r.start();
+    scan(a, r.path);
+    if (QTest::currentTestFailed())
+        return;
+    openSettings(a, first);
+    if (QTest::currentTestFailed())
+        return;
+    control<QRadioButton>(&a.w.SetForm, "RPM100")->click();
+    afterTick(a.main, &first, [&] { return a.s.VerifyBasicPending == 1 && a.s.RetryCount == 2; },
+              [&] { first.unplug(); });
+    const int mark = int(first.frames().size());
+    control<QPushButton>(&a.w.SetForm, "bsSkinButton5")->click();
+    MotorSim *bus = nullptr;
+    expectLossHandled(r, 3, 0x0001, 1, bus);
+    if (!bus)
+        return;
+    QCOMPARE(countFrames(first, Frame::WriteMaxSpeed, 100, mark), 2);
+    // Longer than the read-backs would have taken: the lost port is the one
+    // message, no failure of a setting that could not be read back.
+    QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
+    a.w.SetForm.FormClose();
+    expectResumes(r, *bus, 3, 0x0001, br2400);
+}
+
+void PortFaultsTest::lostDuringStatusPolling()
+{
+    Rig r;
+    MotorSim &first = r.plugIn(5, 0x0010, 3);
+    App &a = r.start();
+    scan(a, r.path);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
+    afterTick(a.main, &first, [&] { return countFrames(first, Frame::StatusPoll) >= 3; }, [&] { first.unplug(); });
+    MotorSim *bus = nullptr;
+    expectLossHandled(r, 5, 0x0010, 3, bus);
+    if (!bus)
+        return;
+    QVERIFY(!a.shown("Image_Place_zhi_zhen")); // a silent line hides the position
+    expectResumes(r, *bus, 5, 0x0010, br9600);
+}
+
+void PortFaultsTest::lostBetweenTheTwoSends()
+{
+    Rig r;
+    MotorSim &first = r.plugIn(6, 0x0001, 1);
+    App &a = r.start();
+    scan(a, r.path);
+    if (QTest::currentTestFailed())
+        return;
+    // Pulled out once the first send has reached the line, before the second.
+    connect(&first, &MotorSim::frameReceived, &first, [&](const QByteArray &bytes) {
+        if (Byte(bytes.at(Frame::Function)) == Frame::Motor && a.s.SendPending == 1 && a.s.SendCount == 1)
+            QTimer::singleShot(0, &first, &MotorSim::unplug);
+    });
+    a.click("Label_xia");
+    MotorSim *bus = nullptr;
+    expectLossHandled(r, 6, 0x0001, 1, bus);
+    if (!bus)
+        return;
+    QCOMPARE(countFrames(first, Frame::Motor, Frame::Down), 1);
+    expectResumes(r, *bus, 6, 0x0001, br2400);
+    if (QTest::currentTestFailed())
+        return;
+    // The half-sent command never reaches the motor on the new line.
+    App::ticks(3);
+    QCOMPARE(countFrames(*bus, Frame::Motor), 0);
+    QCOMPARE(bus->bus().motors().first().target, -1);
+}
+
+void PortFaultsTest::portHeldByAnotherProgram()
+{
+    MotorSim sim;
+    sim.bus().addMotor(4, 0x0001);
+    QProcess holder;
+    holder.start(QStringLiteral(TAVIK_PORT_PROBE), {QStringLiteral("hold"), sim.path()});
+    QVERIFY2(holder.waitForStarted(10000), qPrintable(holder.errorString()));
+    QVERIFY(holder.waitForReadyRead(10000));
+    const QByteArray said = holder.readLine().trimmed();
+    QVERIFY2(said == "held", said.constData());
+
+    {
+        App a({sim.path()});
+        a.choosePort(sim.path());
+        if (a.main.Comm1().PortOpen()) {
+            holder.closeWriteChannel();
+            holder.waitForFinished(10000);
+            QSKIP("a port held by another process still opens here: no usable lock directory");
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(a.messages.texts(),
+                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortBusy});
+        QCOMPARE(a.main.Comm1().lastOpenFailure(), TComm::OpenFailure::InUse);
+        QCOMPARE(a.s.BaudScanActive, Byte(0));
+        App::ticks(4);
+        QCOMPARE(sim.frames().size(), 0);
+
+        // The other program ends; choosing the port again works.
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(10000));
+        QCOMPARE(holder.exitCode(), 0);
+        a.messages.clear();
+        scan(a, sim.path());
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(a.s.TargetId, 4);
+        QCOMPARE(a.messages.texts(), QStringList {});
+    }
+}
+
+void PortFaultsTest::portWithoutPermission()
+{
+    MotorSim sim;
+    QProcess probe;
+    probe.start(QStringLiteral(TAVIK_PORT_PROBE), {QStringLiteral("open-as-nobody"), sim.path()});
+    QVERIFY(probe.waitForFinished(30000));
+    const QList<QByteArray> lines = probe.readAllStandardOutput().split('\n');
+    if (probe.exitCode() == 3)
+        QSKIP(lines.value(0).constData());
+    QVERIFY2(probe.exitCode() == 0, probe.readAllStandardError().constData());
+
+    QStringList messages;
+    QByteArray open, failure;
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("message:"))
+            messages << QString::fromUtf8(QByteArray::fromBase64(line.mid(8)));
+        else if (line.startsWith("open:"))
+            open = line.mid(5);
+        else if (line.startsWith("failure:"))
+            failure = line.mid(8);
+    }
+    App a;
+    QCOMPARE(messages, QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortDenied});
+    QVERIFY(a.s.MsgPortDenied.contains(QStringLiteral("dialout")));
+    QCOMPARE(open, QByteArray("0"));
+    QCOMPARE(failure, QByteArray::number(int(TComm::OpenFailure::NoPermission)));
+}
+
+QTEST_MAIN(PortFaultsTest)
+#include "tst_port_faults.moc"
