@@ -16,15 +16,15 @@ constexpr int Pitch = 24;
 constexpr int RowY[2] = {34, 58};
 constexpr int FirstX = 12;
 
-// Selected: the green of the main window's channel pictures; unselected: the
-// plain look of the settings windows.
+// Selected: the green of the main window's channel pictures with white bold
+// text; unselected: the slate of its idle channel pictures.
 const char *const SelectedLook =
-    "QPushButton { color: white; font-weight: bold; border: 1px solid #5ee08f; border-radius: 4px;"
+    "QPushButton { color: white; font-weight: bold; padding: 0; border: 1px solid #5ee08f; border-radius: 4px;"
     " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #23a85a, stop:1 #127238); }";
 const char *const UnselectedLook =
-    "QPushButton { color: #333333; border: 1px solid #a0a8b4; border-radius: 4px;"
-    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e4e8ee); }"
-    "QPushButton:hover { border-color: #5b86c5; }";
+    "QPushButton { color: #c9d6e8; font-weight: normal; padding: 0; border: 1px solid #46597c; border-radius: 4px;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #34465f, stop:1 #222f45); }"
+    "QPushButton:hover { border-color: #38bdf8; }";
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "ChildWindow.h"
 
+#include "WindowSkin.h"
+
 #include <QCloseEvent>
 
 ChildWindow::ChildWindow(QWidget *mainWindow, const QString &objectName, const QString &caption,
@@ -12,6 +14,7 @@ ChildWindow::ChildWindow(QWidget *mainWindow, const QString &objectName, const Q
     setWindowTitle(caption);
     setFixedSize(clientSize);
     setEnabled(enabledAtStart);
+    WindowSkin::apply(this);
 }
 
 void ChildWindow::open()

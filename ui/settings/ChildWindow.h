@@ -4,6 +4,7 @@
 // Opening shows and enables the child and disables the main window; closing
 // (the close box or an exit button) enables and shows the main window again
 // and hides and disables the child.  The timers keep running meanwhile.
+// Every secondary window wears the same skin (WindowSkin).
 #pragma once
 
 #include <QSize>

@@ -2,8 +2,10 @@
 
 #include "ChannelEditor.h"
 #include "Messages.h"
+#include "MultiRowTabBar.h"
 #include "TComm.h"
 #include "TrackEdit.h"
+#include "WindowSkin.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -63,36 +65,47 @@ const RadioRow SpeedRows[] = {
     {"ManualSetting", "手动设置", &TSetForm::ManualSettingClick},
 };
 
+// The curtain tab's groups lie in five rows, each group's two boxes side by
+// side.  The groups whose English captions are long take a whole row, the
+// others half of one.
+enum CurtainSpan { WholeRow, LeftHalf, RightHalf };
+
 struct CurtainRow {
     Byte mask;
     const char *group;
     const char *caption;
     RadioRow clear; // stands for the bit at 0
     RadioRow set;   // stands for the bit at 1
+    int row;
+    CurtainSpan span;
 };
 const CurtainRow CurtainRows[] = {
     {HandBit, "Hand", "手拉启动设置",
      {"HandStartupOn", "开启手拉启动功能", &TSetForm::HandStartupOnClick},
-     {"HandStartupOff", "关闭手拉启动功能", &TSetForm::HandStartupOffClick}},
+     {"HandStartupOff", "关闭手拉启动功能", &TSetForm::HandStartupOffClick}, 0, WholeRow},
     {DirectionBit, "Direction", "电机运行方向设置",
      {"DefaultDirection", "默认方向", &TSetForm::DefaultDirectionClick},
-     {"OppositeDirection", "反向", &TSetForm::OppositeDirectionClick}},
+     {"OppositeDirection", "反向", &TSetForm::OppositeDirectionClick}, 1, LeftHalf},
     {StartBit, "StartUp", "启动方式选择",
      {"SlowStartup", "慢启动", &TSetForm::SlowStartupClick},
-     {"NoSlowStart", "快速启动", &TSetForm::NoSlowStartClick}},
+     {"NoSlowStart", "快速启动", &TSetForm::NoSlowStartClick}, 1, RightHalf},
     {GapBit, "interval", "到行程是否留间隙",
      {"Clearance", "到行程留间隙", &TSetForm::ClearanceClick},
-     {"gapless", "不留间隙", &TSetForm::gaplessClick}},
+     {"gapless", "不留间隙", &TSetForm::gaplessClick}, 2, LeftHalf},
     {JourneyBit, "Journey", "到行程停止方式选择",
      {"Stop", "到行程停止", &TSetForm::StopClick},
-     {"MeetPlugb", "遇阻停止", &TSetForm::MeetPlugbClck}},
+     {"MeetPlugb", "遇阻停止", &TSetForm::MeetPlugbClck}, 3, WholeRow},
     {MemoryBit, "Remamber", "断电行程记忆选择",
      {"PowerDownRemamber", "断电记忆行程", &TSetForm::PowerDownRemamberClick},
-     {"NoRemamber", "不记忆行程", &TSetForm::NoRemamberClick}},
+     {"NoRemamber", "不记忆行程", &TSetForm::NoRemamberClick}, 4, WholeRow},
     {SyncBit, "SynchroSelect", "手控同步选择",
      {"synchro", "手控同步", &TSetForm::synchroClick},
-     {"OutSync", "手控不同步", &TSetForm::OutSyncClick}},
+     {"OutSync", "手控不同步", &TSetForm::OutSyncClick}, 2, RightHalf},
 };
+// Geometry of the curtain tab, in page and group coordinates.
+constexpr int CurtainLeft = 10, CurtainWidth = 555, CurtainGap = 9;
+constexpr int CurtainTop = 4, CurtainPitch = 52, CurtainHeight = 48;
+constexpr int CurtainRadioY = 21, CurtainRadioLeft = 12, CurtainRadioRight = 4, CurtainRadioGap = 2;
 
 // Row index + 1 = ObstacleSensitivity.
 const RadioRow SensitivityRows[] = {
@@ -112,8 +125,12 @@ const char *const BaudItems[] = {"1200", "2400", "4800", "9600", "19200"};
 
 const QString SetCaption = QStringLiteral("设      置");
 const QString RestoreCaption = QStringLiteral("恢复默认值");
-constexpr QSize ButtonSize(115, 28);
-constexpr int ButtonY = 277;
+// Wide enough for the longest caption of any language ("Restore default
+// values"), and above the page's bottom edge when the tabs take two rows.
+constexpr QSize ButtonSize(160, 28);
+constexpr int ButtonY = 266;
+constexpr int SetButtonX = 140, RestoreButtonX = 316;
+constexpr int LoneSetButtonX = 176 + 217 / 2 - 160 / 2; // centred under the ID editor
 
 QGroupBox *addGroup(QWidget *parent, const char *name, const char *caption, QRect at)
 {
@@ -156,9 +173,11 @@ TSetForm::TSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboB
     , s(state)
     , m_comm(comm)
 {
-    m_pages = new QTabWidget(this);
+    auto *pages = new MultiRowTabWidget(this);
+    m_pages = pages;
     m_pages->setObjectName(QStringLiteral("bsSkinPageControl1"));
     m_pages->setGeometry(16, 18, 577, 359);
+    pages->rowTabBar()->setTabPadding(QSize(WindowSkin::TabPaddingX, WindowSkin::TabPaddingY));
 
     // One row per tab page, in page order: its builder, set button (with the
     // setting it writes) and restore button.
@@ -196,11 +215,11 @@ TSetForm::TSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboB
         (this->*row.build)(page);
         const Settings::Item item = row.item;
         // The ID tab has no restore button; its set button sits centred under the editor.
-        QPushButton *set = addButton(page, row.setButton, SetCaption, row.restore ? QPoint(140, ButtonY)
-                                                                                  : QPoint(227, ButtonY));
+        QPushButton *set = addButton(page, row.setButton, SetCaption,
+                                     QPoint(row.restore ? SetButtonX : LoneSetButtonX, ButtonY));
         connect(set, &QPushButton::clicked, this, [this, item] { SetButtonClick(item); });
         if (row.restore) {
-            QPushButton *restore = addButton(page, row.restoreButton, RestoreCaption, QPoint(316, ButtonY));
+            QPushButton *restore = addButton(page, row.restoreButton, RestoreCaption, QPoint(RestoreButtonX, ButtonY));
             connect(restore, &QPushButton::clicked, this, row.restore);
         }
     }
@@ -230,8 +249,8 @@ QLabel *TSetForm::addNote(QWidget *page, Note note)
 {
     auto *label = new QLabel(page);
     label->setObjectName(QStringLiteral("ReportNote%1").arg(int(note)));
-    label->setGeometry(60, 248, 450, 22);
-    label->setStyleSheet(QStringLiteral("color: #c0392b;"));
+    label->setGeometry(60, 240, 450, 22); // between the tab's group and its buttons
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(WindowSkin::NoteColour)));
     label->hide();
     m_notes[note] = label;
     return label;
@@ -244,7 +263,7 @@ void TSetForm::buildIdTab(QWidget *page)
 
 void TSetForm::buildDryContactTab(QWidget *page)
 {
-    QGroupBox *box = addGroup(page, "DryContact", "干接点控制方式选择", QRect(60, 20, 450, 220));
+    QGroupBox *box = addGroup(page, "DryContact", "干接点控制方式选择", QRect(60, 12, 450, 222));
     for (int mode = 0; mode <= DryContactMax; ++mode) {
         const RadioRow &r = DryContactRows[mode];
         m_dryContact[mode] = addRadio(box, r.name, r.caption, r.click, QPoint(30, 34 + 36 * mode), 400);
@@ -254,7 +273,7 @@ void TSetForm::buildDryContactTab(QWidget *page)
 
 void TSetForm::buildSpeedTab(QWidget *page)
 {
-    QGroupBox *box = addGroup(page, "SpeedSelect", "电机最大转速设定", QRect(60, 20, 450, 220));
+    QGroupBox *box = addGroup(page, "SpeedSelect", "电机最大转速设定", QRect(60, 12, 450, 222));
     for (int i = 0; i < int(m_speed.size()); ++i)
         m_speed[i] = addRadio(box, SpeedRows[i].name, SpeedRows[i].caption, SpeedRows[i].click,
                               QPoint(30, 36 + 40 * i), 170);
@@ -269,12 +288,21 @@ void TSetForm::buildSpeedTab(QWidget *page)
 
 void TSetForm::buildCurtainTab(QWidget *page)
 {
-    // Three columns of group boxes, one per bit.
+    // One group box per bit, its two boxes side by side, each over half of
+    // the group.
+    const int half = (CurtainWidth - CurtainGap) / 2;
     for (int i = 0; i < int(std::size(CurtainRows)); ++i) {
         const CurtainRow &r = CurtainRows[i];
-        QGroupBox *box = addGroup(page, r.group, r.caption, QRect(14 + 184 * (i % 3), 8 + 86 * (i / 3), 176, 80));
-        m_curtain[i][0] = addRadio(box, r.clear.name, r.clear.caption, r.clear.click, QPoint(16, 24), 152);
-        m_curtain[i][1] = addRadio(box, r.set.name, r.set.caption, r.set.click, QPoint(16, 50), 152);
+        const int x = r.span == RightHalf ? CurtainLeft + half + CurtainGap : CurtainLeft;
+        const int width = r.span == WholeRow ? CurtainWidth : half;
+        QGroupBox *box = addGroup(page, r.group, r.caption,
+                                  QRect(x, CurtainTop + CurtainPitch * r.row, width, CurtainHeight));
+        const int radioWidth = (width - CurtainRadioLeft - CurtainRadioRight - CurtainRadioGap) / 2;
+        const int secondX = CurtainRadioLeft + radioWidth + CurtainRadioGap;
+        m_curtain[i][0] = addRadio(box, r.clear.name, r.clear.caption, r.clear.click,
+                                   QPoint(CurtainRadioLeft, CurtainRadioY), radioWidth);
+        m_curtain[i][1] = addRadio(box, r.set.name, r.set.caption, r.set.click, QPoint(secondX, CurtainRadioY),
+                                   width - CurtainRadioRight - secondX);
     }
 }
 

@@ -18,15 +18,17 @@ TIDSetForm::TIDSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QCo
     move(349, 224);
     m_editor = new ChannelEditor(s, this, QPoint(16, 16), QPoint(16, 100), QStringLiteral("全          频"));
 
-    struct ButtonRow { const char *name; const char *caption; int x; void (TIDSetForm::*click)(); };
+    // The set button is wide enough for "Compulsory set" and reaches up to
+    // the exit button; both keep their left edges.
+    struct ButtonRow { const char *name; const char *caption; int x, width; void (TIDSetForm::*click)(); };
     const ButtonRow buttons[] = {
-        {"bsSkinButton1", "强制设置", 16, &TIDSetForm::bsSkinButton1Click},
-        {"bsSkinButton2", "退     出", 148, &TIDSetForm::bsSkinButton2Click},
+        {"bsSkinButton1", "强制设置", 16, 124, &TIDSetForm::bsSkinButton1Click},
+        {"bsSkinButton2", "退     出", 148, 86, &TIDSetForm::bsSkinButton2Click},
     };
     for (const ButtonRow &row : buttons) {
         auto *b = new QPushButton(QString::fromUtf8(row.caption), this);
         b->setObjectName(QLatin1String(row.name));
-        b->setGeometry(row.x, 242, 86, 28);
+        b->setGeometry(row.x, 242, row.width, 28);
         connect(b, &QPushButton::clicked, this, row.click);
     }
 }

@@ -32,6 +32,7 @@ TrackEdit::TrackEdit(int minimum, int maximum, QWidget *parent)
     row->addWidget(m_drop);
 
     m_popup = new QFrame(this, Qt::Popup);
+    m_popup->setObjectName(QStringLiteral("sliderPopup"));
     m_popup->setFrameShape(QFrame::StyledPanel);
     m_slider = new QSlider(Qt::Horizontal, m_popup);
     m_slider->setObjectName(QStringLiteral("slider"));

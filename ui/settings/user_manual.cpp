@@ -10,8 +10,10 @@ QLabel *addPage(QWidget *window, const char *name, const char *picture)
 {
     auto *page = new QLabel(window);
     page->setObjectName(QLatin1String(name));
-    page->setGeometry(0, 0, 610, 400);
-    page->setPixmap(Pictures::pixmap(QLatin1String(picture), QSize(610, 400)));
+    // The page fills the window's client area exactly.
+    const QSize size = window->size();
+    page->setGeometry(QRect(QPoint(0, 0), size));
+    page->setPixmap(Pictures::pixmap(QLatin1String(picture), size));
     return page;
 }
 
