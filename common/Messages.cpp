@@ -17,8 +17,10 @@ Sink &currentSink()
 
 void showBox(const QString &text, Kind kind)
 {
-    // Nobody can close a box on the offscreen platform: say it instead of hanging.
-    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    // Nobody can close a box on the offscreen platform (or without any
+    // windows at all): say it instead of hanging.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())
+        || QGuiApplication::platformName() == QLatin1String("offscreen")) {
         qWarning("message box: %s", qPrintable(text));
         return;
     }
@@ -40,7 +42,7 @@ void show(const QString &text, Kind kind)
 
 void post(const QString &text, Kind kind)
 {
-    QTimer::singleShot(0, qApp, [text, kind] { show(text, kind); });
+    QTimer::singleShot(0, QCoreApplication::instance(), [text, kind] { show(text, kind); });
 }
 
 Sink setSink(Sink sink)
