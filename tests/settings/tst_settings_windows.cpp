@@ -349,8 +349,8 @@ void TestSettingsWindows::forcedWindowMovesTheMainListOnlyOnLeaving()
 void TestSettingsWindows::closingEachWindowReenablesTheMainWindow()
 {
     Harness h;
-    TForm3 serial(h.state, h.comm, &h.mainWindow);
-    TForm2 manual(&h.mainWindow);
+    TForm3 &serial = h.serial;
+    TForm2 &manual = h.manual;
     QVERIFY(!h.setForm.isEnabled() && h.idForm.isEnabled() && serial.isEnabled() && manual.isEnabled());
 
     const std::pair<ChildWindow *, std::function<void()>> windows[] = {
@@ -381,7 +381,7 @@ void TestSettingsWindows::closingEachWindowReenablesTheMainWindow()
 void TestSettingsWindows::serialSettingsWindowReopensAtTheChosenRate()
 {
     Harness h;
-    TForm3 serial(h.state, h.comm, &h.mainWindow);
+    TForm3 &serial = h.serial;
     auto *rates = h.in<QComboBox>(&serial, "SetComboBox");
     QCOMPARE(rates->currentText(), QStringLiteral("2400"));
     QCOMPARE(h.in<QComboBox>(&serial, "bsSkinComboBox1")->currentText(), QStringLiteral("OFF"));
