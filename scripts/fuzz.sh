@@ -10,7 +10,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 build="$root/build-fuzz"
 BUILD_TARGETS="fuzz_receive fuzz_frames" BUILD_TYPE=Debug "$root/scripts/build.sh" "$build" -DTAVIK_FUZZ=ON \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+  -DCMAKE_CXX_COMPILER=clang++
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
 mkdir -p "$build/findings"
 for target in fuzz_receive fuzz_frames; do
