@@ -209,6 +209,8 @@ void WindowsTest::menusWithoutPort()
     QCOMPARE(a.messages.texts(), QStringList {QStringLiteral("Version:2.5    UpData:2016-12-16")});
     menuItem(a, "HelpMenu")->trigger();
     QVERIFY(a.w.Form2.isVisible() && a.w.Form2.isEnabled() && !a.main.isEnabled());
+    for (const char *page : {"Image_cn", "Image_en"})
+        QCOMPARE(a.w.Form2.findChild<QLabel *>(page)->pixmap().size(), QSize(610, 400));
     QVERIFY(a.w.Form2.findChild<QLabel *>("Image_cn")->isVisible());
 }
 

@@ -10,10 +10,10 @@ QLabel *addPage(QWidget *window, const char *name, const char *picture)
 {
     auto *page = new QLabel(window);
     page->setObjectName(QLatin1String(name));
-    // The page fills the window's client area exactly.
-    const QSize size = window->size();
-    page->setGeometry(QRect(QPoint(0, 0), size));
-    page->setPixmap(Pictures::pixmap(QLatin1String(picture), size));
+    // A page is 610 x 400, three pixels taller than the window's client area:
+    // the page keeps its bottom margin below the window's edge.
+    page->setGeometry(0, 0, 610, 400);
+    page->setPixmap(Pictures::pixmap(QLatin1String(picture)));
     return page;
 }
 
