@@ -5,6 +5,7 @@
 #pragma once
 
 #include "AppFixture.h"
+#include "Bench.h"
 #include "Frames.h"
 #include "MotorSim.h"
 
@@ -38,28 +39,6 @@ inline double cpuShareWhileIdle(int ms)
     const double before = cpuSeconds();
     QTest::qWait(ms);
     return (cpuSeconds() - before) * 1000.0 / double(std::max<qint64>(1, wall.elapsed()));
-}
-
-// Frames on the wire from index `from` of the bus log on, with this function
-// byte (and this data byte, if given).
-inline int countFrames(const MotorSim &sim, Byte function, int data = -1, int from = 0)
-{
-    int n = 0;
-    const auto &log = sim.frames();
-    for (int i = from; i < int(log.size()); ++i) {
-        const QByteArray &f = log.at(i).bytes;
-        if (Byte(f.at(Frame::Function)) == function && (data < 0 || Byte(f.at(Frame::Data)) == data))
-            ++n;
-    }
-    return n;
-}
-
-inline Frame::Response report(Byte id, Byte m0, Byte m1, Byte v4, Byte v5, Byte v6, Byte type, Byte v8)
-{
-    Frame::Response f;
-    f.b = {0xD8, id, m0, m1, v4, v5, v6, type, v8, 0};
-    f.b[9] = Frame::xorOf(f.b.data(), 1, 8);
-    return f;
 }
 
 // Runs `action` once, right after the first transmit tick for which `when`

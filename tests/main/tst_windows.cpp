@@ -2,6 +2,7 @@
 // the settings window, writing settings, the secondary windows and the
 // languages, as a technician uses them.
 #include "AppFixture.h"
+#include "Bench.h"
 #include "Frames.h"
 #include "MotorSim.h"
 
@@ -29,14 +30,6 @@ bool checked(QWidget *window, const char *name)
 QString shown(QWidget *window, const char *comboName)
 {
     return window->findChild<QComboBox *>(QString::fromLatin1(comboName))->currentText();
-}
-
-int framesWith(const MotorSim &sim, Byte function)
-{
-    int n = 0;
-    for (const auto &f : sim.frames())
-        n += Byte(f.bytes[Frame::Function]) == function;
-    return n;
 }
 
 // A motor on the simulated bus, its port chosen and the first scan over.
@@ -110,13 +103,13 @@ void WindowsTest::readSequenceShowsTheMotor()
     QVERIFY(checked(&a.w.SetForm, "bsSkinCheckRadioBox2"));
     QVERIFY(checked(&a.w.SetForm, "bsSkinCheckRadioBox5"));
     // No status polls while the settings window is open.
-    const int polls = framesWith(c.sim, Frame::StatusPoll);
+    const int polls = countFrames(c.sim, Frame::StatusPoll);
     App::ticks(4);
-    QCOMPARE(framesWith(c.sim, Frame::StatusPoll), polls);
+    QCOMPARE(countFrames(c.sim, Frame::StatusPoll), polls);
     a.w.SetForm.close();
     QVERIFY(a.main.isEnabled());
     a.click("Label_ch3"); // one channel left: the motor can be polled again
-    QTRY_VERIFY(framesWith(c.sim, Frame::StatusPoll) > polls);
+    QTRY_VERIFY(countFrames(c.sim, Frame::StatusPoll) > polls);
 }
 
 void WindowsTest::readWithoutMotorOpensWithDefaults()
@@ -148,13 +141,13 @@ void WindowsTest::settingIgnoredByTheMotorFails()
     App &a = c.a;
     c.sim.setFaults({.ignoredWrites = {Frame::WriteMaxSpeed}});
     c.readSettings();
-    const int reads = framesWith(c.sim, Frame::ReadBasic);
+    const int reads = countFrames(c.sim, Frame::ReadBasic);
     QTest::mouseClick(a.w.SetForm.findChild<QRadioButton *>("RPM80"), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseClick(a.w.SetForm.findChild<QWidget *>("bsSkinButton5"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetFailure), 1, 8000);
     QCOMPARE(a.messages.count(a.s.MsgSetSuccess), 0);
-    QCOMPARE(framesWith(c.sim, Frame::WriteMaxSpeed), 2);
-    QCOMPARE(framesWith(c.sim, Frame::ReadBasic) - reads, 6);
+    QCOMPARE(countFrames(c.sim, Frame::WriteMaxSpeed), 2);
+    QCOMPARE(countFrames(c.sim, Frame::ReadBasic) - reads, 6);
     QCOMPARE(c.sim.bus().motors().first().maxSpeed, quint8(130));
     QCOMPARE(a.s.Features.MaxSpeed, Byte(80)); // the user's choice stays
 }

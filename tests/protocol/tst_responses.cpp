@@ -11,11 +11,6 @@ namespace {
 
 const QByteArray Status37 = hex("D8 01 01 00 00 00 00 25 02 27");
 
-Frame::Response frameOf(const QByteArray &bytes)
-{
-    return *Frame::Response::parse(reinterpret_cast<const Byte *>(bytes.constData()), int(bytes.size()));
-}
-
 } // namespace
 
 class ResponsesTest : public QObject {
@@ -79,12 +74,12 @@ void ResponsesTest::badLeadOrCheckChangesNothing()
 void ResponsesTest::positionKnownAndUnknown()
 {
     Bench b;
-    b.responses.handleFrame(frameOf(response(1, 1, 0, 0, 0, 0, 80, 0x02 | 0x10)));
+    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 80, 0x02 | 0x10));
     QCOMPARE(b.view.lastShownPercent, 80);
     QCOMPARE(b.view.PointerLeft(), 339 + 160);
     QCOMPARE(b.view.limitRefreshes, 1);
     QCOMPARE(b.s.DeviceStatus, Byte(0x12));
-    b.responses.handleFrame(frameOf(response(1, 1, 0, 0, 0, 0, 20, 0x10)));
+    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 20, 0x10));
     QCOMPARE(b.view.hides, 1);
     QCOMPARE(b.view.lastShownPercent, 80); // not shown again
     QCOMPARE(b.view.limitRefreshes, 2);    // the limit points follow every frame
@@ -96,20 +91,20 @@ void ResponsesTest::targetKeptWhileMotorReportsItsWay()
     b.view.SetPointerLeft(339 + 100); // the user chose 50 %
     b.s.PositionTargetActive = 1;
     for (Byte p : {46, 47}) {
-        b.responses.handleFrame(frameOf(response(1, 1, 0, 0, 0, 0, p, 0x42)));
+        b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, p, 0x42));
         QCOMPARE(b.s.PositionTargetActive, Byte(1));
         QCOMPARE(b.view.PointerLeft(), 439); // the pointer stays where the user put it
         QCOMPARE(b.view.lastShownPercent, int(p));
     }
-    b.responses.handleFrame(frameOf(response(1, 1, 0, 0, 0, 0, 49, 0x42)));
+    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
     QCOMPARE(b.s.PositionTargetActive, Byte(0));
-    b.responses.handleFrame(frameOf(response(1, 1, 0, 0, 0, 0, 49, 0x42)));
+    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
     QCOMPARE(b.view.PointerLeft(), 339 + 98); // following the motor again
 
     // While the pointer is held, reaching the target does not end it.
     b.s.PositionTargetActive = 1;
     b.s.PositionDragging = 1;
-    b.responses.handleFrame(frameOf(response(1, 1, 0, 0, 0, 0, 49, 0x02)));
+    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x02));
     QCOMPARE(b.s.PositionTargetActive, Byte(1));
     QCOMPARE(b.s.PositionSettleCount, Byte(0));
 }
@@ -120,13 +115,13 @@ void ResponsesTest::targetSettlesAfterFiveQuietReports()
     b.view.SetPointerLeft(339 + 180); // 90 %, never reached
     b.s.PositionTargetActive = 1;
     for (int i = 1; i <= 4; ++i) {
-        b.responses.handleFrame(frameOf(response(1, 1, 0, 0, 0, 0, 30, 0x02)));
+        b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02));
         QCOMPARE(b.s.PositionSettleCount, Byte(i));
     }
-    b.responses.handleFrame(frameOf(response(1, 1, 0, 0, 0, 0, 30, 0x42))); // bit 6 restarts the count
+    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x42)); // bit 6 restarts the count
     QCOMPARE(b.s.PositionSettleCount, Byte(0));
     for (int i = 1; i <= 5; ++i)
-        b.responses.handleFrame(frameOf(response(1, 1, 0, 0, 0, 0, 30, 0x02)));
+        b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02));
     QCOMPARE(b.s.PositionTargetActive, Byte(0));
     QCOMPARE(b.s.PositionSettleCount, Byte(0));
 }
@@ -140,14 +135,8 @@ void ResponsesTest::scanEndsOnFirstBasicReport()
     m.maxSpeed = 100;
     m.jogTime = 7;
     b.open();
-    b.s.BaudScanActive = 1;
     b.s.OpenSettingsAfterScan = 1;
-    int ticks = 0;
-    while (b.s.BaudScanActive == 1 && ticks < 30) {
-        b.ticks(1);
-        ++ticks;
-    }
-    QVERIFY(ticks < 18);
+    QVERIFY(b.runScan(30) < 18);
     QCOMPARE(b.comm.BaudRate(), br9600);
     QCOMPARE(b.s.TargetId, 12);
     QCOMPARE(b.s.SelectedIdIndex, Byte(13));
@@ -170,7 +159,7 @@ void ResponsesTest::scanEndingWithIdOutsideTheLists()
         b.s.selectTarget(4);
         b.s.currentMask().setWord(0x0009);
         b.s.BaudScanActive = 1;
-        b.responses.handleFrame(frameOf(response(Byte(id), 0xFF, 0xFF, 1, 2, 100, 0xCA, 0x40)));
+        b.responses.handleFrame(report(Byte(id), 0xFF, 0xFF, 1, 2, 100, 0xCA, 0x40));
         QCOMPARE(b.s.BaudScanActive, Byte(0));
         QCOMPARE(b.s.ExtReadPending, Byte(1));
         QCOMPARE(b.s.TargetId, 4); // the target and its channels stay as they were
@@ -186,7 +175,7 @@ void ResponsesTest::baudCodeAboveFourFallsBackTo2400()
 {
     Bench b;
     b.open(br9600);
-    b.responses.handleFrame(frameOf(response(1, 1, 0, 7, 0, 130, 0xCA, 0x40)));
+    b.responses.handleFrame(report(1, 1, 0, 7, 0, 130, 0xCA, 0x40));
     QCOMPARE(b.s.Features.DeviceBaudCode, Byte(1));
     QCOMPARE(b.comm.BaudRate(), br2400);
     QCOMPARE(b.pty.lineRateBps(), 2400);
@@ -206,8 +195,8 @@ void ResponsesTest::confirmedWriteShowsSuccessOnceAndStopsRetrying()
     QCOMPARE(b.sim.bus().motors().first().dryContactMode, quint8(3));
     QCOMPARE(messages.texts(), QStringList {QStringLiteral("  设置成功  ")});
     QCOMPARE(b.s.VerifyBasicPending, Byte(0));
-    QCOMPARE(b.framesWith(Frame::WriteDryContact), 2);
-    QCOMPARE(b.framesWith(Frame::ReadBasic), 2); // one read-back sufficed
+    QCOMPARE(countFrames(b.sim, Frame::WriteDryContact), 2);
+    QCOMPARE(countFrames(b.sim, Frame::ReadBasic), 2); // one read-back sufficed
 }
 
 void ResponsesTest::twoSetButtonsBeforeTheFirstIsConfirmed()
@@ -238,12 +227,12 @@ void ResponsesTest::reportOfAnotherKindNeverConfirms()
     b.s.VerifyBasicPending = 1;
     b.s.VerifyItem = Settings::JogTime;
     // A basic report whose byte 4 happens to equal the jog time.
-    b.responses.handleFrame(frameOf(response(1, 1, 0, 5, 5, 5, 0xCA, 5)));
+    b.responses.handleFrame(report(1, 1, 0, 5, 5, 5, 0xCA, 5));
     QCOMPARE(b.s.VerifyBasicPending, Byte(1));
     b.s.VerifyBasicPending = 0;
     b.s.VerifyIdPending = 1;
     b.s.VerifyItem = Settings::DryContact;
-    b.responses.handleFrame(frameOf(response(0, 0, 0, 5, 5, 5, 0xCA, 5)));
+    b.responses.handleFrame(report(0, 0, 0, 5, 5, 5, 0xCA, 5));
     QCOMPARE(b.s.VerifyIdPending, Byte(1));
     QCoreApplication::processEvents();
     QCOMPARE(messages.texts(), QStringList {});

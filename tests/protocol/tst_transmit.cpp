@@ -220,14 +220,7 @@ void TransmitTest::scanWithoutDeviceVisitsEveryRate()
     SimBench b; // the simulated bus logs every frame with the rate it arrived at
     b.sim.setFaults({.silent = true});
     b.open(br9600);
-    b.s.BaudScanActive = 1;
-    b.s.RetryCount = 0;
-    int ticks = 0;
-    while (b.s.BaudScanActive == 1 && ticks < 40) {
-        b.ticks(1);
-        ++ticks;
-    }
-    QCOMPARE(ticks, 18);
+    QCOMPARE(b.runScan(40), 18);
     QList<QPair<QByteArray, int>> sent;
     for (const auto &f : b.sim.frames())
         sent << qMakePair(f.bytes, f.lineRateBps);

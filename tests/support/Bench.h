@@ -62,6 +62,27 @@ inline QByteArray response(Byte id, Byte m0, Byte m1, Byte v4, Byte v5, Byte v6,
     return f;
 }
 
+// The same frame, parsed as the answer handling sees it.
+inline Frame::Response report(Byte id, Byte m0, Byte m1, Byte v4, Byte v5, Byte v6, Byte type, Byte v8)
+{
+    const QByteArray f = response(id, m0, m1, v4, v5, v6, type, v8);
+    return *Frame::Response::parse(reinterpret_cast<const Byte *>(f.constData()), Frame::ResponseSize);
+}
+
+// Frames on the wire from index `from` of the bus log on, with this function
+// byte (and this data byte, if given).
+inline int countFrames(const MotorSim &sim, Byte function, int data = -1, int from = 0)
+{
+    int n = 0;
+    const auto &log = sim.frames();
+    for (int i = from; i < int(log.size()); ++i) {
+        const QByteArray &f = log.at(i).bytes;
+        if (Byte(f.at(Frame::Function)) == function && (data < 0 || Byte(f.at(Frame::Data)) == data))
+            ++n;
+    }
+    return n;
+}
+
 struct Bench {
     SharedState s;
     Pty pty;
@@ -127,11 +148,16 @@ struct SimBench : Bench {
             QTest::qWait(150);
         }
     }
-    int framesWith(Byte function) const
+    // Runs the scan to its end (or maxTicks) and returns the ticks it took.
+    int runScan(int maxTicks)
     {
-        int count = 0;
-        for (const auto &f : sim.frames())
-            count += Byte(f.bytes[Frame::Function]) == function;
-        return count;
+        s.BaudScanActive = 1;
+        s.RetryCount = 0;
+        int n = 0;
+        while (s.BaudScanActive == 1 && n < maxTicks) {
+            ticks(1);
+            ++n;
+        }
+        return n;
     }
 };
