@@ -1,5 +1,6 @@
 // Tavik: remote control and configuration tool for curtain motors on a
 // serial line.
+#include "StartupProbe.h"
 #include "Windows.h"
 
 #include <QApplication>
@@ -42,6 +43,7 @@ int main(int argc, char *argv[])
 
     Windows windows(options.values(port));
     windows.Form1.move(622, 193);
+    watchFirstPaint(windows.Form1);
     windows.Form1.show();
     return app.exec();
 }

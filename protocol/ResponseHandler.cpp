@@ -33,6 +33,7 @@ void ResponseHandler::examine(const Byte *bytes, int count)
 
 void ResponseHandler::handleFrame(const Frame::Response &f)
 {
+    ++m_framesUnderstood;
     s.DeviceStatus = f.status();
     s.StatusSeen = 1;
     if (f.isExtended())

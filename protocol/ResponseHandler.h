@@ -23,6 +23,8 @@ public:
 
     // Acts on one frame that passed the lead and check byte tests.
     void handleFrame(const Frame::Response &f);
+    // Frames acted on since the start (for measuring the receive path).
+    quint64 framesUnderstood() const { return m_framesUnderstood; }
 
     // The stored-value part of loading a report into the settings window.
     void LoadBasicSettings(const Frame::Response &f);
@@ -41,4 +43,5 @@ private:
     SharedState &s;
     TComm &m_comm;
     ProtocolView &m_view;
+    quint64 m_framesUnderstood = 0;
 };

@@ -30,6 +30,10 @@ MotorSim::MotorSim(QObject *parent)
     m_motion.setInterval(50);
     connect(&m_motion, &QTimer::timeout, this, [this] { m_bus.advance(int(m_clock.restart())); });
     m_motion.start();
+
+    m_chatter.setTimerType(Qt::PreciseTimer);
+    m_chatter.setInterval(10);
+    connect(&m_chatter, &QTimer::timeout, this, &MotorSim::chatter);
 }
 
 MotorSim::~MotorSim() = default;
@@ -113,6 +117,34 @@ void MotorSim::pump()
         m_writeNotifier->setEnabled(!m_out.isEmpty());
 }
 
+void MotorSim::setChatter(bool on)
+{
+    if (on == m_chatter.isActive())
+        return;
+    if (on) {
+        m_chatterSent = 0;
+        m_chatterClock.start();
+        m_chatter.start();
+    } else {
+        m_chatter.stop();
+    }
+}
+
+// Sends the answers the line had time for since the chatter began.
+void MotorSim::chatter()
+{
+    if (m_bus.motors().isEmpty())
+        return;
+    const Motor &m = m_bus.motors().front();
+    const qint64 bytesPerSecond = m_bus.lineRateBps() / 10;
+    const qint64 due = m_chatterClock.elapsed() * bytesPerSecond / 1000 / 10;
+    QByteArray out;
+    for (; m_chatterSent < due; ++m_chatterSent)
+        out += MotorBus::responseFrame(m.id, m.channels, 0, 0, 0, quint8(m_chatterSent % 101),
+                                       MotorBus::PositionKnown);
+    queue(out);
+}
+
 void MotorSim::unplug()
 {
     if (!m_pty.isOpen())
@@ -121,6 +153,7 @@ void MotorSim::unplug()
     m_readNotifier.reset();
     m_writeNotifier.reset();
     m_motion.stop();
+    m_chatter.stop();
     m_out.clear();
     m_pty.close();
     emit unplugged();

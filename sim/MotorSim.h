@@ -54,6 +54,12 @@ public:
     // Closes the terminal: to the program the adapter is gone.
     void unplug();
 
+    // Status answers of the first motor, back to back at the bus's line rate
+    // (10 bits a byte), its position a step further in each: a line that never
+    // falls silent.  Answers to the program's frames still go out between them.
+    void setChatter(bool on);
+    qint64 chatterSent() const { return m_chatterSent; }
+
 signals:
     // One per well-formed frame; answered tells whether an answer (possibly
     // spoilt by a fault) is on its way.
@@ -65,6 +71,7 @@ private:
     void sendAnswer(QByteArray answer, int lineRateBps, const Faults &faults);
     void queue(const QByteArray &bytes);
     void pump();
+    void chatter();
 
     Pty m_pty;
     MotorBus m_bus;
@@ -75,6 +82,9 @@ private:
     QByteArray m_out;     // what the line has not taken yet
     QTimer m_motion;
     QElapsedTimer m_clock;
+    QTimer m_chatter;
+    QElapsedTimer m_chatterClock;
+    qint64 m_chatterSent = 0;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
 };

@@ -1,0 +1,111 @@
+// host MODE --port PATH [--count N] [--seconds N]
+//   idle   choose the port, then sit polling the motor until stopped
+//   press  then press and release the stop button N times at random moments
+//   flood  then count the frames understood in N seconds and time the
+//          longest pause of the event loop
+// Prints "ready <ns>" once the baud scan has found the motor.
+#include "Measure.h"
+#include "Messages.h"
+#include "Roles.h"
+#include "Windows.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// A real event loop: QTest::qWait sleeps between its passes, which would add
+// its own delay to what we measure.
+void wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QString option(const QStringList &args, const QString &name, const QString &fallback = {})
+{
+    const qsizetype i = args.indexOf(name);
+    return i >= 0 && i + 1 < args.size() ? args[i + 1] : fallback;
+}
+
+void pressStop(Windows &w, int count)
+{
+    QWidget *stop = w.Form1.item(QStringLiteral("Label_ting"));
+    for (int i = 0; i < count; ++i) {
+        // Random moments, so presses fall on every phase of the tick.
+        wait(450 + int(QRandomGenerator::global()->bounded(300)));
+        say("press " + QByteArray::number(Measure::nowNs()));
+        QTest::mousePress(stop, Qt::LeftButton, {}, {5, 5});
+        wait(80);
+        QTest::mouseRelease(stop, Qt::LeftButton, {}, {5, 5});
+    }
+}
+
+void measureFlood(Windows &w, int seconds)
+{
+    wait(1000); // the motor starts talking at the first status poll
+    QElapsedTimer sinceTick;
+    qint64 longestNs = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longestNs = std::max(longestNs, sinceTick.nsecsElapsed());
+        sinceTick.start();
+    });
+    const quint64 before = w.Form1.responses().framesUnderstood();
+    sinceTick.start();
+    tick.start();
+    wait(seconds * 1000);
+    tick.stop();
+    say("understood " + QByteArray::number(w.Form1.responses().framesUnderstood() - before) + " seconds " +
+        QByteArray::number(seconds) + " longest-gap-us " + QByteArray::number(longestNs / 1000));
+}
+
+} // namespace
+
+int runHost(const QStringList &args)
+{
+    const QString mode = args.value(0);
+    const QString port = option(args, QStringLiteral("--port"));
+    Messages::setSink([](const QString &text, Messages::Kind) {
+        say("message " + text.simplified().toUtf8());
+    });
+
+    Windows w({port});
+    w.Form1.move(622, 193);
+    w.Form1.show();
+    QComboBox *ports = w.Form1.ComboBox2();
+    const int index = ports->findText(port);
+    if (index < 0) {
+        say("error: port not listed");
+        return 1;
+    }
+    ports->setCurrentIndex(index);
+    emit ports->activated(index);
+
+    // Ready once the scan has ended on a motor: it then polls one motor on
+    // one channel every tick.
+    for (int i = 0; i < 100 && !(w.state.BaudScanActive == 0 && w.state.TargetId != 0); ++i)
+        wait(100);
+    if (w.state.TargetId == 0) {
+        say("error: no motor found");
+        return 1;
+    }
+    say("ready " + QByteArray::number(Measure::nowNs()));
+
+    if (mode == u"press")
+        pressStop(w, option(args, QStringLiteral("--count"), QStringLiteral("100")).toInt());
+    else if (mode == u"flood")
+        measureFlood(w, option(args, QStringLiteral("--seconds"), QStringLiteral("60")).toInt());
+    else
+        return QApplication::exec(); // idle: until the driver ends us
+    say("done");
+    return 0;
+}

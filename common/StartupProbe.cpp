@@ -1,0 +1,45 @@
+#include "StartupProbe.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+class FirstPaint : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !m_seen) {
+            m_seen = true;
+            // Reported once the paint and the flush to the screen are done.
+            QTimer::singleShot(0, this, [this] {
+                const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                    std::chrono::steady_clock::now().time_since_epoch());
+                std::printf("first-paint %lld widgets %lld\n", static_cast<long long>(ns.count()),
+                            static_cast<long long>(QApplication::allWidgets().size()));
+                std::fflush(stdout);
+                deleteLater();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_seen = false;
+};
+
+} // namespace
+
+void watchFirstPaint(QWidget &window)
+{
+    if (qEnvironmentVariableIsEmpty("TAVIK_STARTUP_PROBE"))
+        return;
+    window.installEventFilter(new FirstPaint(&window));
+}

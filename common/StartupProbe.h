@@ -1,0 +1,11 @@
+// A start-up probe for benchmarks.  When the environment variable
+// TAVIK_STARTUP_PROBE is set, the window prints one line on standard output
+// once it has been painted for the first time:
+//   first-paint <steady clock in ns> widgets <widgets in the application>
+// The steady clock is the system's monotonic clock, so the process that
+// started us can subtract its own reading taken before the start.
+#pragma once
+
+class QWidget;
+
+void watchFirstPaint(QWidget &window);
