@@ -72,6 +72,7 @@ private slots:
     void faultsSpoilAnswers();
     void lateAnswerAfterARateChangeIsNoise();
     void floodIsDeliveredWhole();
+    void chatterIsWholeStatusAnswers();
     void motorsMoveOnTheirOwn();
     void unplugClosesTheLine();
     void commandLineTool();
@@ -191,6 +192,39 @@ void TestMotorSim::floodIsDeliveredWhole()
     QVERIFY(port->send(readBasic()));
     QTRY_COMPARE((got += port->read()).size(), 20010);
     QVERIFY(got.endsWith(basicAnswer));
+}
+
+void TestMotorSim::chatterIsWholeStatusAnswers()
+{
+    sim->setChatter(true);
+    QByteArray got;
+    QTRY_VERIFY((got += port->read()).size() >= 300);
+    QVERIFY(port->send(readBasic()));
+    QTRY_VERIFY((got += port->read()).contains(basicAnswer));
+    sim->setChatter(false);
+    QTest::qWait(50);
+    got += port->read();
+
+    // Frames follow each other whole, the read answer among them, and the
+    // reported position climbs one step a frame.
+    QCOMPARE(got.size() % 10, 0);
+    int answers = 0, status = 0;
+    for (qsizetype at = 0; at < got.size(); at += 10) {
+        const QByteArray f = got.mid(at, 10);
+        if (f == basicAnswer) {
+            ++answers;
+            continue;
+        }
+        QCOMPARE(quint8(f[0]), quint8(0xD8));
+        QCOMPARE(MotorBus::xorOf(f, 1, 9), quint8(0));
+        QCOMPARE(quint8(f[7]), quint8(status % 101));
+        QCOMPARE(quint8(f[8]), quint8(MotorBus::PositionKnown));
+        ++status;
+    }
+    QCOMPARE(answers, 1);
+    QCOMPARE(status, sim->chatterSent());
+    QTest::qWait(50);
+    QVERIFY(port->read().isEmpty());
 }
 
 void TestMotorSim::motorsMoveOnTheirOwn()
