@@ -1,5 +1,6 @@
 // Tavik: remote control and configuration tool for curtain motors on a
 // serial line.
+#include "Pictures.h"
 #include "StartupProbe.h"
 #include "Windows.h"
 
@@ -27,7 +28,10 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavik"));
-    QApplication::setApplicationVersion(QStringLiteral("2.5"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
+    QApplication::setWindowIcon(Pictures::icon(QStringLiteral("app_icon")));
+    // Wayland desktops find the icon and name through the desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavik"));
     QApplication::setStyle(new HintStyle);
 
     QCommandLineParser options;

@@ -121,4 +121,12 @@ QPixmap pixmap(const QString &name, QSize size)
     return pm;
 }
 
+QIcon icon(const QString &name)
+{
+    QIcon result;
+    for (const int side : {16, 24, 32, 48, 64, 128, 256})
+        result.addPixmap(pixmap(name, QSize(side, side)));
+    return result;
+}
+
 } // namespace Pictures

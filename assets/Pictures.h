@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -17,6 +18,10 @@ QPixmap pixmap(const QString &name);
 
 // The picture scaled to `size` (rendered from the vector source, not resampled).
 QPixmap pixmap(const QString &name, QSize size);
+
+// The picture as an icon, rendered at each of the usual icon sizes from 16 to
+// 256 pixels (a window icon, the task bar, the window switcher).
+QIcon icon(const QString &name);
 
 // The declared width x height of the picture; an invalid QSize if unknown.
 QSize naturalSize(const QString &name);

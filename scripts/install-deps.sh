@@ -9,6 +9,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core
   xvfb xauth imagemagick x11-utils
   socat
+  dpkg-dev file desktop-file-utils debootstrap
 )
 missing=()
 for p in "${packages[@]}"; do

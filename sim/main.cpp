@@ -98,23 +98,65 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simulated curtain motor bus on a pseudo-terminal.\n"
-        "Faults: silent, garbage, garbage-only, bad-check, drop[:N], duplicate,\n"
-        "slow[:MS], ignore:F1,F2 (hex function codes), flood[:BYTES] (once, at the\n"
-        "first frame), unplug[:MS]."));
-    parser.addHelpOption();
+        "A simulated curtain motor bus on a pseudo-terminal, for trying and testing Tavik\n"
+        "without a transmitter. Prints the terminal's path on the first line, then one\n"
+        "line per frame received: its bytes, the line rate it arrived at and whether it\n"
+        "was answered. The bus answers only frames sent at its own rate. SIGINT or\n"
+        "SIGTERM ends it and removes the --link.\n"
+        "\n"
+        "Fault modes (--fault, repeatable; several combine):\n"
+        "  silent         never answer (frames are still taken and logged)\n"
+        "  garbage        1 to 16 random bytes before every answer\n"
+        "  garbage-only   random bytes instead of every answer, as many as it has\n"
+        "  bad-check      answers carry a wrong check byte\n"
+        "  drop[:N]       drop every Nth answer (default 2; 1 drops all)\n"
+        "  duplicate      send every answer twice\n"
+        "  slow[:MS]      answer MS ms after the frame (default 1000; normally 20)\n"
+        "  ignore:F1,F2   writes with these function codes (hex, e.g. D9,D5) are\n"
+        "                 taken but change nothing; reads still answer\n"
+        "  flood[:BYTES]  once, at the first frame received, send BYTES random bytes\n"
+        "                 (default 5000)\n"
+        "  unplug[:MS]    close the terminal MS ms after the start (default 3000), as\n"
+        "                 an adapter pulled out; prints \"unplugged\"\n"
+        "\n"
+        "Example: tavik-motor-sim --link /tmp/tavik-motor-bus --motor 1:1 --motor 12:1,3 --baud 3"));
+    const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help") },
+                                  QStringLiteral("Show this help and exit."));
     parser.addOptions({
-        { QStringLiteral("link"), QStringLiteral("Symbolic link to the serial port."), QStringLiteral("PATH") },
-        { QStringLiteral("motor"), QStringLiteral("A motor, e.g. 12:1,3 (repeatable)."),
+        help,
+        { QStringLiteral("link"),
+          QStringLiteral("Also make PATH a symbolic link to the terminal (replaced if it exists)."),
+          QStringLiteral("PATH") },
+        { QStringLiteral("motor"),
+          QStringLiteral("Add a motor with ID 0..255 listening on CHANNELS (1..16, comma-separated), "
+                         "e.g. 12:1,3. BAUDCODE sets the bus rate as --baud does. Repeatable; "
+                         "default one motor, 1:1."),
           QStringLiteral("ID:CHANNELS[:BAUDCODE]") },
-        { QStringLiteral("baud"), QStringLiteral("Bus baud code 0..4 (1200..19200)."), QStringLiteral("CODE") },
-        { QStringLiteral("speed"), QStringLiteral("Motor speed in percent per second."),
+        { QStringLiteral("baud"),
+          QStringLiteral("The bus rate code: 0 = 1200, 1 = 2400, 2 = 4800, 3 = 9600, 4 = 19200 bps "
+                         "(default 1). Tavik's baud-rate write changes it while running."),
+          QStringLiteral("CODE") },
+        { QStringLiteral("speed"),
+          QStringLiteral("How fast every motor travels, in percent of the curtain per second "
+                         "(default 10)."),
           QStringLiteral("PERCENT_PER_S") },
-        { QStringLiteral("fault"), QStringLiteral("A fault mode (repeatable)."), QStringLiteral("NAME") },
+        { QStringLiteral("fault"), QStringLiteral("Make the bus misbehave: one of the fault modes above."),
+          QStringLiteral("NAME") },
     });
-    parser.process(app);
 
     QTextStream err(stderr);
+    const bool parsed = parser.parse(app.arguments());
+    if (!parsed || !parser.positionalArguments().isEmpty()) {
+        err << (parsed ? QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst())
+                       : parser.errorText())
+            << "\n\n" << parser.helpText();
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        QTextStream(stdout) << parser.helpText();
+        return 0;
+    }
+
     MotorSim sim;
     if (!sim.isOpen()) {
         err << "cannot open a pseudo-terminal\n";

@@ -76,6 +76,7 @@ private slots:
     void motorsMoveOnTheirOwn();
     void unplugClosesTheLine();
     void commandLineTool();
+    void commandLineHelp();
 
 private:
     MotorSim *sim = nullptr;
@@ -286,6 +287,29 @@ void TestMotorSim::commandLineTool()
     proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--motor", "12:17" });
     QVERIFY(proc.waitForFinished());
     QCOMPARE(proc.exitCode(), 2);
+}
+
+// --help is the tool's manual: every option and fault mode is in it. A
+// mistyped option must not start a bus the user did not ask for.
+void TestMotorSim::commandLineHelp()
+{
+    QProcess proc;
+    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--help" });
+    QVERIFY(proc.waitForFinished());
+    QCOMPARE(proc.exitCode(), 0);
+    const QString help = QString::fromUtf8(proc.readAllStandardOutput());
+    for (const char *word : { "--link", "--motor", "--baud", "--speed", "--fault", "silent", "garbage ",
+                              "garbage-only", "bad-check", "drop[:N]", "duplicate", "slow[:MS]",
+                              "ignore:", "flood[:BYTES]", "unplug[:MS]" })
+        QVERIFY2(help.contains(QLatin1String(word)), word);
+
+    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--motors", "12:1" });
+    QVERIFY(proc.waitForFinished());
+    QVERIFY(proc.exitCode() != 0);
+    QVERIFY(proc.readAllStandardOutput().isEmpty()); // no terminal path: nothing was started
+    const QString err = QString::fromUtf8(proc.readAllStandardError());
+    QVERIFY(err.contains(QLatin1String("motors")));
+    QVERIFY(err.contains(QLatin1String("--fault <NAME>")));
 }
 
 QTEST_GUILESS_MAIN(TestMotorSim)
