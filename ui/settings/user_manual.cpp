@@ -1,19 +1,17 @@
 #include "user_manual.h"
 
-#include "Pictures.h"
-
-#include <QLabel>
+#include "PictureLabel.h"
 
 namespace {
 
-QLabel *addPage(QWidget *window, const char *name, const char *picture)
+PictureLabel *addPage(QWidget *window, const char *name, const char *picture)
 {
-    auto *page = new QLabel(window);
+    auto *page = new PictureLabel(window);
     page->setObjectName(QLatin1String(name));
     // A page is 610 x 400, three pixels taller than the window's client area:
     // the page keeps its bottom margin below the window's edge.
     page->setGeometry(0, 0, 610, 400);
-    page->setPixmap(Pictures::pixmap(QLatin1String(picture)));
+    page->setPicture(QLatin1String(picture));
     return page;
 }
 

@@ -1,0 +1,44 @@
+// The windows at 200 % scaling (QT_SCALE_FACTOR=2): the layout keeps its
+// size in device-independent pixels, and every picture of the panel and the
+// manual is rendered for the screen's ratio instead of being scaled up.
+#include "AppFixture.h"
+#include "PictureLabel.h"
+#include "Pictures.h"
+
+#include <QApplication>
+#include <QtTest>
+
+class HiDpiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void picturesRenderedForTheRatio()
+    {
+        QCOMPARE(qApp->devicePixelRatio(), 2.0);
+        App a;
+        QCOMPARE(a.main.centralWidget()->size(), QSize(616, 538));
+        a.w.Form2.open();
+        QList<PictureLabel *> pictures = a.main.findChildren<PictureLabel *>();
+        pictures += a.w.Form2.findChildren<PictureLabel *>();
+        int checked = 0;
+        for (const PictureLabel *label : pictures) {
+            if (label->picture().isEmpty())
+                continue;
+            const QPixmap pm = label->pixmap();
+            QVERIFY2(pm.devicePixelRatio() == 2.0, qPrintable(label->objectName()));
+            QCOMPARE(pm.deviceIndependentSize().toSize(), Pictures::naturalSize(label->picture()));
+            ++checked;
+        }
+        QVERIFY(checked > 60); // the panel's pictures and both manual pages
+        QCOMPARE(a.main.grab().size(), a.main.size() * 2);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    HiDpiTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hidpi.moc"
