@@ -56,6 +56,6 @@ void TForm3::SetComboBoxChange()
     try {
         Settings::reopenPort(m_comm, *rate);
     } catch (const ECommError &e) {
-        Messages::show(QString::fromUtf8(e.what()), Messages::Kind::Error);
+        Messages::show(Settings::openFailureText(m_comm, s, QString::fromUtf8(e.what())), Messages::Kind::Error);
     }
 }
