@@ -41,7 +41,6 @@ int main(int argc, char *argv[])
     options.process(app);
 
     Windows windows(options.values(port));
-    windows.Form1.move(622, 193);
     windows.Form1.show();
     return app.exec();
 }

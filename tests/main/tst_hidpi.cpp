@@ -6,6 +6,7 @@
 #include "Pictures.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QtTest>
 
 class HiDpiTest : public QObject {
@@ -30,6 +31,21 @@ private slots:
         }
         QVERIFY(checked > 60); // the panel's pictures and both manual pages
         QCOMPARE(a.main.grab().size(), a.main.size() * 2);
+    }
+
+    // The offscreen screen is 800 x 800 pixels, 400 x 400 at 200 %: windows
+    // that fit open whole on it, the others at its top left corner.
+    void windowsStayOnTheScreen()
+    {
+        App a;
+        const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(!room.contains(QRect(QPoint(622, 193), a.main.size()))); // the usual place is off it
+        QCOMPARE(a.main.pos(), room.topLeft());
+        for (QWidget *w : std::initializer_list<QWidget *> {&a.w.Form2, &a.w.Form3, &a.w.IDSetForm}) {
+            QVERIFY2(room.contains(w->pos()), qPrintable(w->objectName()));
+            if (w->height() + 32 <= room.height())
+                QVERIFY2(room.contains(w->geometry()), qPrintable(w->objectName()));
+        }
     }
 };
 

@@ -1,6 +1,7 @@
 #include "user_manual.h"
 
 #include "PictureLabel.h"
+#include "ScreenPlacement.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ PictureLabel *addPage(QWidget *window, const char *name, const char *picture)
 TForm2::TForm2(QWidget *mainWindow, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("Form2"), QStringLiteral(" 使用说明"), QSize(610, 397), true, parent)
 {
-    move(626, 327);
+    placeOnScreen(this, {626, 327});
     addPage(this, "Image_en", "manual_en");
     addPage(this, "Image_cn", "manual_cn"); // created last: lies above
 }
