@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QFile>
 #include <QSerialPort>
 
 #include <algorithm>
