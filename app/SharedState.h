@@ -64,8 +64,11 @@ struct SharedState {
     QString MsgSetSuccess;
     QString MsgSetFailure;
     QString MsgPortLost;        // the adapter vanished under an open port
+    // Why a port did not open; "%1" = the port or its device, "%2" = its group or owner.
     QString MsgPortBusy;        // another program holds the port
-    QString MsgPortDenied;      // no permission to open the port
+    QString MsgPortDenied;      // no permission to open the port; members of group %2 may
+    QString MsgPortOwnerOnly;   // no permission; only the user %2 may open the device
+    QString MsgPortMissing;     // the port's device is not there
     QString MsgIdOutOfRange;    // "%1" = an ID the motor reported outside 1..99
 
     // The 7-byte frame buffer every frame is built in: 9A, ID, mask 0,

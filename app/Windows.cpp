@@ -1,5 +1,7 @@
 #include "Windows.h"
 
+#include "ScreenPlacement.h"
+
 Windows::Windows(const QStringList &extraPorts)
     : Form1(state, extraPorts),
       Form2(&Form1),
@@ -8,4 +10,5 @@ Windows::Windows(const QStringList &extraPorts)
       Form3(state, Form1.Comm1(), &Form1)
 {
     Form1.attachWindows(&Form2, &SetForm, &IDSetForm, &Form3);
+    placeOnScreen(&Form1, {622, 193});
 }

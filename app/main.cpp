@@ -46,7 +46,6 @@ int main(int argc, char *argv[])
     options.process(app);
 
     Windows windows(options.values(port));
-    windows.Form1.move(622, 193);
     watchFirstPaint(windows.Form1);
     windows.Form1.show();
     return app.exec();

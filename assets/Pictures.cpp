@@ -7,7 +7,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
-#include <QPixmapCache>
+#include <QGuiApplication>
 #include <QSvgRenderer>
 #include <QtGlobal>
 
@@ -34,11 +34,19 @@ namespace Pictures {
 
 namespace {
 
-QPixmap missingPixmap(QSize size)
+// An empty pixmap of `size` device-independent pixels for the ratio.
+QPixmap blankPixmap(QSize size, qreal ratio)
+{
+    QPixmap pm((QSizeF(size) * ratio).toSize());
+    pm.setDevicePixelRatio(ratio);
+    return pm;
+}
+
+QPixmap missingPixmap(QSize size, qreal ratio)
 {
     if (!size.isValid() || size.isEmpty())
         size = QSize(32, 32);
-    QPixmap pm(size);
+    QPixmap pm = blankPixmap(size, ratio);
     pm.fill(QColor(255, 0, 255));
     QPainter p(&pm);
     p.setPen(QPen(Qt::black, 1));
@@ -81,43 +89,49 @@ QSize naturalSize(const QString &name)
     return lookupNaturalSize(name);
 }
 
-QPixmap pixmap(const QString &name)
+qreal defaultRatio()
 {
-    return pixmap(name, naturalSize(name));
+    return qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
 }
 
-QPixmap pixmap(const QString &name, QSize size)
+QPixmap pixmap(const QString &name, qreal ratio)
 {
-    const QString key = QStringLiteral("tavik-picture:%1:%2x%3")
-                            .arg(name)
-                            .arg(size.width())
-                            .arg(size.height());
-    QPixmap pm;
-    if (QPixmapCache::find(key, &pm))
-        return pm;
+    return pixmap(name, naturalSize(name), ratio);
+}
+
+QPixmap pixmap(const QString &name, QSize size, qreal ratio)
+{
+    if (ratio <= 0)
+        ratio = defaultRatio();
+    // Not QPixmapCache: its limit would drop the large pictures at 200 % and
+    // render them again; the set of pictures and sizes is small and fixed.
+    static QHash<QString, QPixmap> rendered;
+    const QString key = QStringLiteral("%1:%2x%3@%4").arg(name).arg(size.width()).arg(size.height()).arg(ratio);
+    if (const auto it = rendered.constFind(key); it != rendered.constEnd())
+        return *it;
 
     const QString path = resourcePath(name);
     QSvgRenderer renderer;
     if (!QFile::exists(path) || !renderer.load(path) || !renderer.isValid()) {
         qWarning("Pictures: no picture named \"%s\" (%s)", qPrintable(name), qPrintable(path));
-        return missingPixmap(size);
+        return missingPixmap(size, ratio);
     }
     if (!size.isValid() || size.isEmpty()) {
         qWarning("Pictures: invalid size %dx%d requested for \"%s\"", size.width(),
                  size.height(), qPrintable(name));
-        return missingPixmap(renderer.defaultSize());
+        return missingPixmap(renderer.defaultSize(), ratio);
     }
 
-    pm = QPixmap(size);
+    QPixmap pm = blankPixmap(size, ratio);
     pm.fill(Qt::transparent);
     {
-        QPainter p(&pm);
+        QPainter p(&pm); // paints in device-independent pixels
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setRenderHint(QPainter::SmoothPixmapTransform, true);
         p.setRenderHint(QPainter::TextAntialiasing, true);
         renderer.render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
     }
-    QPixmapCache::insert(key, pm);
+    rendered.insert(key, pm);
     return pm;
 }
 

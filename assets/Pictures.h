@@ -9,15 +9,22 @@
 // bundled as Qt resources under ":/pictures/<name>" (name = file base name,
 // e.g. "up_idle", "channel_selected", "manual_cn").
 //
-// Every call renders the SVG once per requested size (antialiased) and keeps
-// the result in QPixmapCache. A QGuiApplication must exist.
+// Sizes are in device-independent pixels. A picture is rendered from its
+// vector source for a device pixel ratio (150 % scaling: 1.5), so it stays
+// sharp on a scaled screen: the pixmap has size x ratio pixels and carries
+// the ratio. Each picture is rendered once per size and ratio and kept for
+// the whole run. A QGuiApplication must exist; GUI thread only.
 namespace Pictures {
 
+// The ratio used when a caller gives none: the application's highest.
+qreal defaultRatio();
+
 // The picture at its natural size (the SVG's declared width x height).
-QPixmap pixmap(const QString &name);
+QPixmap pixmap(const QString &name, qreal ratio = 0);
 
 // The picture scaled to `size` (rendered from the vector source, not resampled).
-QPixmap pixmap(const QString &name, QSize size);
+// A ratio <= 0 means defaultRatio().
+QPixmap pixmap(const QString &name, QSize size, qreal ratio = 0);
 
 // The picture as an icon, rendered at each of the usual icon sizes from 16 to
 // 256 pixels (a window icon, the task bar, the window switcher).

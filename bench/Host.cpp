@@ -79,7 +79,6 @@ int runHost(const QStringList &args)
     });
 
     Windows w({port});
-    w.Form1.move(622, 193);
     w.Form1.show();
     QComboBox *ports = w.Form1.ComboBox2();
     const int index = ports->findText(port);

@@ -76,4 +76,21 @@ void reopenPort(TComm &comm, TBaudRate rate)
     comm.setPortOpen(true);
 }
 
+QString openFailureText(const TComm &comm, const SharedState &s, const QString &componentText)
+{
+    const DeviceAccess &device = comm.lastOpenDevice();
+    QString advice;
+    switch (comm.lastOpenFailure()) {
+    case TComm::OpenFailure::NotFound: advice = s.MsgPortMissing.arg(comm.PortName()); break;
+    case TComm::OpenFailure::InUse: advice = s.MsgPortBusy.arg(comm.PortName()); break;
+    case TComm::OpenFailure::NoPermission:
+        // Joining the group helps only when the group may read and write it.
+        advice = device.groupMayOpen ? s.MsgPortDenied.arg(device.device, device.group)
+                                     : s.MsgPortOwnerOnly.arg(device.device, device.owner);
+        break;
+    default: break;
+    }
+    return advice.isEmpty() ? componentText : componentText + QLatin1String("\n\n") + advice;
+}
+
 } // namespace Settings

@@ -46,4 +46,8 @@ bool portUsable(const TComm &comm, const SharedState &s);
 // Reopens the port at a rate: the sequence every rate change uses.
 void reopenPort(TComm &comm, TBaudRate rate);
 
+// What a failed open shows: the component's own text, then why the port did
+// not open and what the user can do about it, in the current language.
+QString openFailureText(const TComm &comm, const SharedState &s, const QString &componentText);
+
 } // namespace Settings

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev llvm
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6svg6-dev qt6-l10n-tools
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev qt6-l10n-tools
   libgl-dev libxkbcommon-dev
   fonts-noto-cjk fonts-dejavu-core
   xvfb xauth imagemagick x11-utils

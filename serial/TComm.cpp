@@ -1,20 +1,14 @@
 #include "TComm.h"
 
+#include "DeviceAccess.h"
 #include "Messages.h"
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QFile>
 #include <QSerialPort>
-#include <QSerialPortInfo>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -109,25 +103,27 @@ bool TComm::PortOpen() const
     return m_port->isOpen();
 }
 
-// Qt reports a port held by another program (its lock file or exclusive
-// mode) and a device we may not open alike, as a permission error: the
-// device file's own permissions tell them apart.
-static TComm::OpenFailure classifyOpenFailure(QSerialPort::SerialPortError error, const QString &name)
+// Qt reports a port held by another program (its lock file, the exclusive
+// mode of the device) and a device we may not open alike, as a permission
+// error: whether this process may read and write the device tells them apart.
+static TComm::OpenFailure classifyOpenFailure(QSerialPort::SerialPortError error, const DeviceAccess &device)
 {
+#ifdef Q_OS_UNIX
+    // Whatever Qt calls it, a name that leads to no device is a missing device.
+    if (!device.exists)
+        return TComm::OpenFailure::NotFound;
+#endif
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return TComm::OpenFailure::NotFound;
     case QSerialPort::OpenError:
         return TComm::OpenFailure::InUse;
-    case QSerialPort::PermissionError: {
-        const QString path = QSerialPortInfo(name).systemLocation();
-        const QByteArray file = QFile::encodeName(path.isEmpty() ? name : path);
+    case QSerialPort::PermissionError:
 #ifdef Q_OS_UNIX
-        if (::access(file.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        if (!device.mayOpen)
             return TComm::OpenFailure::NoPermission;
 #endif
         return TComm::OpenFailure::InUse;
-    }
     default:
         return TComm::OpenFailure::Other;
     }
@@ -146,10 +142,13 @@ void TComm::setPortOpen(bool open)
     }
     m_port->setPortName(m_portName);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        m_openFailure = classifyOpenFailure(m_port->error(), m_portName);
+        const QSerialPort::SerialPortError error = m_port->error();
+        m_openDevice = inspectDevice(m_portName);
+        m_openFailure = classifyOpenFailure(error, m_openDevice);
         throw ECommError(CommText::OpenFailed);
     }
     m_openFailure = OpenFailure::None;
+    m_openDevice = {};
     OwnCall own(m_ownCalls);
     // QSerialPort has no driver queue size; an unlimited internal buffer lets
     // a backlog above 4096 bytes be seen (and discarded) instead of capped.

@@ -6,6 +6,8 @@
 // component looks at the queues and raises the events on the UI thread.
 #pragma once
 
+#include "DeviceAccess.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -137,6 +139,9 @@ public:
     // Why the last open failed, so the user can be told what to do about it.
     enum class OpenFailure { None, NotFound, InUse, NoPermission, Other };
     OpenFailure lastOpenFailure() const { return m_openFailure; }
+    // The device the last failed open tried: its resolved path, owner and
+    // group (empty after a successful open).
+    const DeviceAccess &lastOpenDevice() const { return m_openDevice; }
 
     // Runs one poll tick now (the 100 ms timer calls this).
     void Poll();
@@ -174,8 +179,9 @@ private:
     std::int32_t m_rThreshold = 0;
     bool m_dtr = false;
     bool m_rts = false;
-    QByteArray m_input;
-    OpenFailure m_openFailure = OpenFailure::None; // the last bytes read: Input returns them, ReadBytes points into them
+    QByteArray m_input; // the last bytes read: Input returns them, ReadBytes points into them
+    OpenFailure m_openFailure = OpenFailure::None;
+    DeviceAccess m_openDevice;
     std::uint32_t m_commEvent = 0;
     std::uint32_t m_commError = 0;
     bool m_cd = false, m_cts = false, m_dsr = false, m_ri = false;

@@ -88,6 +88,27 @@ private slots:
         QCOMPARE(Pictures::pixmap(QStringLiteral("up_idle"), QSize(140, 140)).size(), QSize(140, 140));
     }
 
+    // At 150 % and 200 % a picture is drawn again from its vector source at
+    // the screen's pixels, once: not a 1x bitmap scaled up.
+    void rendersForTheDevicePixelRatio()
+    {
+        const QString name = QStringLiteral("up_idle");
+        for (qreal ratio : {1.5, 2.0}) {
+            const QPixmap pm = Pictures::pixmap(name, ratio);
+            QCOMPARE(pm.devicePixelRatio(), ratio);
+            QCOMPARE(pm.size(), (QSizeF(70, 70) * ratio).toSize());
+            QCOMPARE(pm.deviceIndependentSize(), QSizeF(70, 70));
+            QCOMPARE(Pictures::pixmap(name, ratio).cacheKey(), pm.cacheKey());
+        }
+        const QImage sharp = Pictures::pixmap(name, 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage blown = Pictures::pixmap(name, 1.0).toImage().scaled(sharp.size()).convertToFormat(QImage::Format_ARGB32);
+        int differing = 0;
+        for (int y = 0; y < sharp.height(); ++y)
+            for (int x = 0; x < sharp.width(); ++x)
+                differing += sharp.pixel(x, y) != blown.pixel(x, y);
+        QVERIFY2(differing * 20 > sharp.width() * sharp.height(), qPrintable(QString::number(differing)));
+    }
+
     void missingNameGivesMagentaPixmap()
     {
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no picture named \"no_such_picture\""));

@@ -5,10 +5,10 @@
 //   port_probe hold PATH
 //       Opens PATH with QSerialPort, prints "held" (or "failed: <reason>")
 //       and keeps the port until its standard input closes.
-//   port_probe open-as-nobody PATH
-//       Makes the device behind PATH root-owned with mode 0600, becomes the
-//       user and group 65534, then chooses PATH in the main window's port box
-//       as a user would.  Prints one "message:<base64>" line per message the
+//   port_probe open-as-nobody PATH [GROUP]
+//       Makes the device behind PATH root-owned with mode 0600 (with GROUP:
+//       group GROUP, mode 0660), becomes the user and group 65534, then
+//       chooses PATH in the main window's port box as a user would.  Prints one "message:<base64>" line per message the
 //       program showed, then "open:<0|1>" and "failure:<n>" (lastOpenFailure).
 //       Prints "skip: <reason>" and exits with 3 when the identity cannot be
 //       changed.
@@ -50,15 +50,24 @@ int hold(const QString &path)
     return 0;
 }
 
-int openAsNobody(int &argc, char **argv, const QString &path)
+int openAsNobody(int &argc, char **argv, const QString &path, const QByteArray &groupName)
 {
     const QByteArray device = QFileInfo(path).canonicalFilePath().toLocal8Bit();
     if (device.isEmpty()) {
         say("skip: no device behind " + path.toLocal8Bit());
         return 3;
     }
-    if (::chown(device.constData(), 0, 0) != 0 || ::chmod(device.constData(), 0600) != 0) {
-        say("skip: cannot make " + device + " root-only");
+    gid_t gid = 0;
+    if (!groupName.isEmpty()) {
+        const group *g = ::getgrnam(groupName.constData());
+        if (!g) {
+            say("skip: no group " + groupName);
+            return 3;
+        }
+        gid = g->gr_gid;
+    }
+    if (::chown(device.constData(), 0, gid) != 0 || ::chmod(device.constData(), gid ? 0660 : 0600) != 0) {
+        say("skip: cannot give " + device + " to root and group " + QByteArray::number(gid));
         return 3;
     }
     if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
@@ -94,8 +103,8 @@ int openAsNobody(int &argc, char **argv, const QString &path)
 
 int main(int argc, char **argv)
 {
-    if (argc != 3) {
-        std::fputs("usage: port_probe hold|open-as-nobody PATH\n", stderr);
+    if (argc != 3 && argc != 4) {
+        std::fputs("usage: port_probe hold PATH | open-as-nobody PATH [GROUP]\n", stderr);
         return 64;
     }
     const QByteArray mode = argv[1];
@@ -105,7 +114,7 @@ int main(int argc, char **argv)
         return hold(path);
     }
     if (mode == "open-as-nobody")
-        return openAsNobody(argc, argv, path);
+        return openAsNobody(argc, argv, path, argc == 4 ? QByteArray(argv[3]) : QByteArray());
     std::fputs("unknown mode\n", stderr);
     return 64;
 }

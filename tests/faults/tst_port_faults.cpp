@@ -4,6 +4,7 @@
 // what goes out on the wire.
 #include "FaultKit.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 
@@ -15,7 +16,9 @@ private slots:
     void lostDuringStatusPolling();
     void lostBetweenTheTwoSends();
     void portHeldByAnotherProgram();
+    void portWithoutPermission_data();
     void portWithoutPermission();
+    void portNotThere();
 
 private:
     // After the loss: the port released, one message, an idle process, and
@@ -177,7 +180,8 @@ void PortFaultsTest::portHeldByAnotherProgram()
         }
         QCoreApplication::processEvents();
         QCOMPARE(a.messages.texts(),
-                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortBusy});
+                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortBusy.arg(sim.path())});
+        QVERIFY(a.s.MsgPortBusy.contains(QStringLiteral("ModemManager")));
         QCOMPARE(a.main.Comm1().lastOpenFailure(), TComm::OpenFailure::InUse);
         QCOMPARE(a.s.BaudScanActive, Byte(0));
         App::ticks(4);
@@ -196,11 +200,25 @@ void PortFaultsTest::portHeldByAnotherProgram()
     }
 }
 
+// The device's owner is root; either no group may open it, or only members
+// of its group, which the message names with the command that joins it.
+void PortFaultsTest::portWithoutPermission_data()
+{
+    QTest::addColumn<QString>("group");
+    QTest::newRow("owner only") << QString();
+    QTest::newRow("group tty") << QStringLiteral("tty");
+}
+
 void PortFaultsTest::portWithoutPermission()
 {
+    QFETCH(QString, group);
     MotorSim sim;
+    const QString device = QFileInfo(sim.path()).canonicalFilePath();
+    QStringList arguments {QStringLiteral("open-as-nobody"), sim.path()};
+    if (!group.isEmpty())
+        arguments << group;
     QProcess probe;
-    probe.start(QStringLiteral(TAVIK_PORT_PROBE), {QStringLiteral("open-as-nobody"), sim.path()});
+    probe.start(QStringLiteral(TAVIK_PORT_PROBE), arguments);
     QVERIFY(probe.waitForFinished(30000));
     const QList<QByteArray> lines = probe.readAllStandardOutput().split('\n');
     if (probe.exitCode() == 3)
@@ -218,10 +236,27 @@ void PortFaultsTest::portWithoutPermission()
             failure = line.mid(8);
     }
     App a;
-    QCOMPARE(messages, QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortDenied});
-    QVERIFY(a.s.MsgPortDenied.contains(QStringLiteral("dialout")));
+    const QString advice = group.isEmpty() ? a.s.MsgPortOwnerOnly.arg(device, QStringLiteral("root"))
+                                           : a.s.MsgPortDenied.arg(device, group);
+    QCOMPARE(messages, QStringList {QStringLiteral("Error opening serial port\n\n") + advice});
+    if (!group.isEmpty())
+        QVERIFY(advice.contains(QStringLiteral("sudo usermod -aG tty $USER")));
     QCOMPARE(open, QByteArray("0"));
     QCOMPARE(failure, QByteArray::number(int(TComm::OpenFailure::NoPermission)));
+}
+
+// A port given on the command line whose adapter is gone by the time it is chosen.
+void PortFaultsTest::portNotThere()
+{
+    Rig r;
+    r.plugIn(2, 0x0001, 1);
+    App &a = r.start();
+    r.bus().unplug();
+    a.choosePort(r.path);
+    QCOMPARE(a.messages.texts(),
+             QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortMissing.arg(r.path)});
+    QCOMPARE(a.main.Comm1().lastOpenFailure(), TComm::OpenFailure::NotFound);
+    QVERIFY(!a.main.Comm1().PortOpen());
 }
 
 QTEST_MAIN(PortFaultsTest)

@@ -34,8 +34,15 @@ private slots:
         for (const LanguageRow &row : LanguageTable())
             if (row.property == Property::Message)
                 QVERIFY2(messageField(state, row.objectName), row.objectName);
+        // Texts filled in when shown: a language without the placeholder would
+        // leave out the port or the group to join.
+        const std::pair<const char *, int> placeholders[] = {
+            {"MsgIdOutOfRange", 1}, {"MsgPortBusy", 1}, {"MsgPortMissing", 1},
+            {"MsgPortDenied", 2}, {"MsgPortOwnerOnly", 2}};
         for (Language lang : {Language::SimplifiedChinese, Language::English, Language::TraditionalChinese})
-            QVERIFY(text("MsgIdOutOfRange", lang).contains(QStringLiteral("%1")));
+            for (const auto &[name, count] : placeholders)
+                for (int n = 1; n <= count; ++n)
+                    QVERIFY2(text(name, lang).contains(QStringLiteral("%%1").arg(n)), name);
         QVERIFY(text("bsSkinButton14", Language::English, Window::Settings).isEmpty());
     }
 };

@@ -4,10 +4,13 @@
 #include "AppFixture.h"
 #include "Frames.h"
 #include "MotorSim.h"
+#include "PortList.h"
 #include "PanelLayout.h"
 #include "Pty.h"
 
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QtTest>
 
 class PanelTest : public QObject {
@@ -31,6 +34,7 @@ private slots:
     void backgroundDisablesBoxes();
     void limitPointLooks();
     void portBox();
+    void portBoxReadAgainWhenOpened();
     void driveSimulatedMotor();
 };
 
@@ -404,6 +408,70 @@ void PanelTest::portBox()
     pty.readAvailable();
     App::ticks(3);
     QCOMPARE(pty.readAvailable(), QByteArray());
+}
+
+namespace {
+
+QStringList itemsOf(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+} // namespace
+
+// An adapter plugged in after the start shows up when the list is opened;
+// the chosen port stays chosen and open, and no change handling runs.
+void PanelTest::portBoxReadAgainWhenOpened()
+{
+    Pty pty; // the adapter in use: it opens for real
+    const QString builtIn = QStringLiteral("/dev/ttyS0");
+    const QString given = QStringLiteral("/tmp/tavik-given-port");
+    QList<PortInfo> present {{builtIn, QString(), QString(), builtIn},
+                             {pty.slavePath(), QStringLiteral("CP2102 USB to UART Bridge Controller"),
+                              QStringLiteral("Silicon Labs"), pty.slavePath()}};
+    PortList::setSource([&] { return present; });
+    const auto restore = qScopeGuard([] { PortList::setSource({}); });
+
+    App a({given, builtIn});
+    QComboBox *box = a.main.ComboBox2();
+    QCOMPARE(itemsOf(box), (QStringList {pty.slavePath(), builtIn, given, QStringLiteral("OFF")}));
+    QCOMPARE(box->currentText(), QStringLiteral("OFF"));
+    QCOMPARE(box->itemData(0, Qt::ToolTipRole).toString(),
+             QStringLiteral("CP2102 USB to UART Bridge Controller\nSilicon Labs\n") + pty.slavePath());
+    QCOMPARE(box->itemData(1, Qt::ToolTipRole).toString(), builtIn);
+    QCOMPARE(box->itemData(2, Qt::ToolTipRole).toString(), given);
+
+    a.choosePort(pty.slavePath());
+    QVERIFY(a.main.Comm1().PortOpen());
+    QSignalSpy activated(box, &QComboBox::activated);
+    QSignalSpy indexChanged(box, &QComboBox::currentIndexChanged);
+    QSignalSpy textChanged(box, &QComboBox::currentTextChanged);
+
+    const QString plugged = QStringLiteral("/dev/ttyUSB0");
+    present.append({plugged, QStringLiteral("USB Serial"), QStringLiteral("QinHeng Electronics"), plugged});
+    box->showPopup();
+    box->hidePopup();
+    QCOMPARE(itemsOf(box), (QStringList {pty.slavePath(), builtIn, plugged, given, QStringLiteral("OFF")}));
+    QCOMPARE(box->itemData(2, Qt::ToolTipRole).toString(), QStringLiteral("USB Serial\nQinHeng Electronics\n") + plugged);
+    QCOMPARE(box->currentText(), pty.slavePath());
+
+    // The adapter in use is pulled out: it stays shown, the list does not jump to another port.
+    present.removeAt(1);
+    box->showPopup();
+    box->hidePopup();
+    QCOMPARE(itemsOf(box), (QStringList {builtIn, plugged, given, pty.slavePath(), QStringLiteral("OFF")}));
+    QCOMPARE(box->currentText(), pty.slavePath());
+    QCOMPARE(box->itemData(box->currentIndex(), Qt::ToolTipRole).toString(),
+             QStringLiteral("CP2102 USB to UART Bridge Controller\nSilicon Labs\n") + pty.slavePath());
+
+    QCOMPARE(activated.count() + indexChanged.count() + textChanged.count(), 0);
+    QVERIFY(a.main.Comm1().PortOpen());
+    QCOMPARE(a.main.Comm1().PortName(), pty.slavePath());
+    QCOMPARE(a.s.PortReady, Byte(1));
+    QVERIFY(a.messages.texts().isEmpty());
 }
 
 void PanelTest::driveSimulatedMotor()

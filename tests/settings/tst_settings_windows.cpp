@@ -396,11 +396,12 @@ void TestSettingsWindows::serialSettingsWindowReopensAtTheChosenRate()
     QCOMPARE(h.comm.BaudRate(), br4800);
     QCOMPARE(h.state.Features.DeviceBaudCode, Byte(1));
 
-    // The adapter's name no longer opens: the component's error is shown and
-    // does not escape the handler.
+    // The adapter's name no longer opens: the component's error is shown with
+    // what to do about it, and does not escape the handler.
     h.comm.setPortName(QStringLiteral("/nonexistent/tty"));
     rates->setCurrentIndex(1);
-    QCOMPARE(h.messages.texts(), QStringList {QString::fromLatin1(CommText::OpenFailed)});
+    QCOMPARE(h.messages.texts(), QStringList {QString::fromLatin1(CommText::OpenFailed) + QStringLiteral("\n\n")
+                                              + h.state.MsgPortMissing.arg(QStringLiteral("/nonexistent/tty"))});
     QVERIFY(!h.comm.PortOpen());
 }
 

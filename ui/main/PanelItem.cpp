@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 
 PanelItem::PanelItem(Role role, const QString &name, QWidget *parent)
-    : QLabel(parent), m_role(role)
+    : PictureLabel(parent), m_role(role)
 {
     setObjectName(name);
     setMouseTracking(true);

@@ -4,11 +4,11 @@
 // whatever lies beneath.
 #pragma once
 
-#include <QLabel>
+#include "PictureLabel.h"
 
 #include <functional>
 
-class PanelItem : public QLabel {
+class PanelItem : public PictureLabel {
     Q_OBJECT
 public:
     enum class Role { Picture, HitLabel, Caption };

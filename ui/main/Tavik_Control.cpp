@@ -8,7 +8,6 @@
 #include "LanguageTable.h"
 #include "Messages.h"
 #include "PanelLayout.h"
-#include "Pictures.h"
 #include "PortList.h"
 #include "Settings.h"
 #include "user_manual.h"
@@ -21,6 +20,8 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace {
 
@@ -87,7 +88,7 @@ void TForm1::buildPanel()
     // Created bottom to top: later siblings lie above earlier ones.
     for (const PanelLayout::Picture &p : PanelLayout::pictures()) {
         auto *picture = new PanelItem(PanelItem::Role::Picture, p.name, central);
-        picture->setPixmap(Pictures::pixmap(p.picture));
+        picture->setPicture(p.picture);
         picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         picture->setGeometry(p.rect);
         picture->setVisible(p.visible);
@@ -122,9 +123,10 @@ void TForm1::buildPanel()
     m_comboBox1->setGeometry(PanelLayout::ComboBox1);
     m_comboBox1->setMaxVisibleItems(8);
     acceptDigitKeysOnly(m_comboBox1); // ComboBox1KeyPress
-    m_comboBox2 = new QComboBox(central);
+    m_comboBox2 = new PortComboBox(central);
     m_comboBox2->setObjectName(QStringLiteral("ComboBox2"));
     m_comboBox2->setGeometry(PanelLayout::ComboBox2);
+    connect(m_comboBox2, &PortComboBox::aboutToShowPopup, this, [this] { fillPortList(); });
     m_edit4 = new QLineEdit(central);
     m_edit4->setObjectName(QStringLiteral("Edit4"));
     m_edit4->setGeometry(PanelLayout::Edit4);
@@ -189,20 +191,48 @@ void TForm1::FormCreate(const QStringList &extraPorts)
     tipFont.setPointSize(10);
     QToolTip::setFont(tipFont);
     // 5. The ports present, then the ones given on the command line, then OFF.
-    QStringList ports;
-    EnumComPorts(ports);
-    for (const QString &extra : extraPorts)
-        if (!ports.contains(extra))
-            ports << extra;
-    ports << QStringLiteral("OFF");
-    m_comboBox2->addItems(ports);
-    m_comboBox2->setCurrentIndex(int(ports.size()) - 1); // nothing is opened until the user chooses
+    m_extraPorts = extraPorts;
+    fillPortList(); // shows OFF: nothing is opened until the user chooses
     // 6.-8. Group caption, the main window's texts and the messages, in Simplified Chinese.
     ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &s});
     fitCaptions();
     setWindowTitle(QStringLiteral("Tavik"));
     // 9. The device's rate until a scan finds another.
     s.Features.DeviceBaudCode = 1;
+}
+
+// Reads the ports from the system again: at the start and whenever the port
+// box is about to open.  The shown item stays shown, also when its port has
+// gone; nothing is opened or closed and the box's change handling does not run.
+void TForm1::fillPortList()
+{
+    struct Entry {
+        QString name, tip;
+    };
+    QList<Entry> entries;
+    const auto listed = [&](const QString &name) {
+        return std::any_of(entries.cbegin(), entries.cend(), [&](const Entry &e) { return e.name == name; });
+    };
+    for (const PortInfo &port : PortList::availablePorts())
+        entries.append({port.name, port.toolTip()});
+    for (const QString &extra : m_extraPorts)
+        if (!listed(extra))
+            entries.append({extra, extra});
+    const int shown = m_comboBox2->currentIndex();
+    const QString shownName = m_comboBox2->currentText();
+    const QString off = QStringLiteral("OFF");
+    if (shown >= 0 && shownName != off && !listed(shownName))
+        entries.append({shownName, m_comboBox2->itemData(shown, Qt::ToolTipRole).toString()});
+    entries.append({off, QString()});
+
+    const QSignalBlocker quiet(m_comboBox2);
+    m_comboBox2->clear();
+    for (const Entry &e : entries) {
+        m_comboBox2->addItem(e.name);
+        if (!e.tip.isEmpty())
+            m_comboBox2->setItemData(m_comboBox2->count() - 1, e.tip, Qt::ToolTipRole);
+    }
+    m_comboBox2->setCurrentIndex(shown >= 0 ? m_comboBox2->findText(shownName) : m_comboBox2->count() - 1);
 }
 
 void TForm1::bringToFront(QWidget *label)
@@ -277,16 +307,9 @@ void TForm1::ComboBox2Change()
     s.BaudScanActive = 1;
 }
 
-// The component's own text first, then what the user can do about it.
 void TForm1::showOpenError(const ECommError &e)
 {
-    QString text = QString::fromUtf8(e.what());
-    switch (m_comm.lastOpenFailure()) {
-    case TComm::OpenFailure::InUse: text += QLatin1String("\n\n") + s.MsgPortBusy; break;
-    case TComm::OpenFailure::NoPermission: text += QLatin1String("\n\n") + s.MsgPortDenied; break;
-    default: break;
-    }
-    Messages::show(text, Messages::Kind::Error);
+    Messages::show(Settings::openFailureText(m_comm, s, QString::fromUtf8(e.what())), Messages::Kind::Error);
 }
 
 void TForm1::portLost()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "PanelItem.h"
+#include "PortComboBox.h"
 #include "ProtocolView.h"
 #include "ResponseHandler.h"
 #include "SharedState.h"
@@ -78,6 +79,7 @@ private:
     void FormCreate(const QStringList &extraPorts);
     void buildPanel();
     void buildMenu();
+    void fillPortList();
     void wirePanel();
     void bringToFront(QWidget *label);
     void setShown(const QString &name, bool shown);
@@ -125,7 +127,8 @@ private:
 
     QHash<QString, PanelItem *> m_items;
     QComboBox *m_comboBox1 = nullptr;
-    QComboBox *m_comboBox2 = nullptr;
+    PortComboBox *m_comboBox2 = nullptr;
+    QStringList m_extraPorts;
     QLineEdit *m_edit4 = nullptr;
     QString m_releaseMessage;
     bool m_portLostShowing = false;

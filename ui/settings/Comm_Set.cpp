@@ -2,6 +2,7 @@
 
 #include "Frames.h"
 #include "Messages.h"
+#include "ScreenPlacement.h"
 #include "Settings.h"
 #include "TComm.h"
 
@@ -28,7 +29,7 @@ TForm3::TForm3(SharedState &state, TComm &comm, QWidget *mainWindow, QWidget *pa
     , s(state)
     , m_comm(comm)
 {
-    move(753, 380);
+    placeOnScreen(this, {753, 380});
     m_rateList = addBox(this, "波特率设置", 16, "SetComboBox", {"1200", "2400", "4800", "9600"});
     QStringList ports {QStringLiteral("OFF")};
     for (int n = 1; n <= 16; ++n)
@@ -56,6 +57,6 @@ void TForm3::SetComboBoxChange()
     try {
         Settings::reopenPort(m_comm, *rate);
     } catch (const ECommError &e) {
-        Messages::show(QString::fromUtf8(e.what()), Messages::Kind::Error);
+        Messages::show(Settings::openFailureText(m_comm, s, QString::fromUtf8(e.what())), Messages::Kind::Error);
     }
 }

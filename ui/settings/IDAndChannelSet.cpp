@@ -2,6 +2,7 @@
 
 #include "ChannelEditor.h"
 #include "Messages.h"
+#include "ScreenPlacement.h"
 #include "Settings.h"
 
 #include <QComboBox>
@@ -15,7 +16,7 @@ TIDSetForm::TIDSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QCo
     , m_comm(comm)
     , m_mainIdList(mainIdList)
 {
-    move(349, 224);
+    placeOnScreen(this, {349, 224});
     m_editor = new ChannelEditor(s, this, QPoint(16, 16), QPoint(16, 100), QStringLiteral("全          频"));
 
     // The set button is wide enough for "Compulsory set" and reaches up to

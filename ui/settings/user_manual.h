@@ -8,10 +8,4 @@ class TForm2 : public ChildWindow {
     Q_OBJECT
 public:
     explicit TForm2(QWidget *mainWindow, QWidget *parent = nullptr);
-
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    bool m_pagesDrawn = false;
 };
