@@ -2,14 +2,13 @@
 
 #include <QColor>
 #include <QFont>
-#include <QFile>
-#include <QHash>
-#include <QMutex>
-#include <QMutexLocker>
-#include <QPainter>
 #include <QGuiApplication>
+#include <QHash>
+#include <QPainter>
 #include <QSvgRenderer>
 #include <QtGlobal>
+
+#include <memory>
 
 // Q_INIT_RESOURCE must be used outside of any namespace. The resources live
 // in a static library, so they are registered on first use here instead of
@@ -55,25 +54,18 @@ QPixmap missingPixmap(QSize size, qreal ratio)
     return pm;
 }
 
-// Natural sizes are looked up once per name; the renderer itself is cheap to
-// recreate and is only needed when a size is not yet cached.
-QSize lookupNaturalSize(const QString &name)
+// Each picture is parsed once, on first use, and kept: its natural size and
+// every render at another size or ratio come from the same document.
+// nullptr for a name with no valid picture.
+QSvgRenderer *document(const QString &name)
 {
-    static QMutex mutex;
-    static QHash<QString, QSize> sizes;
-    QMutexLocker lock(&mutex);
-    const auto it = sizes.constFind(name);
-    if (it != sizes.constEnd())
-        return *it;
-    QSize size;
-    const QString path = resourcePath(name);
-    if (QFile::exists(path)) {
-        QSvgRenderer renderer(path);
-        if (renderer.isValid())
-            size = renderer.defaultSize();
+    static QHash<QString, std::shared_ptr<QSvgRenderer>> parsed;
+    auto it = parsed.find(name);
+    if (it == parsed.end()) {
+        auto renderer = std::make_shared<QSvgRenderer>(resourcePath(name));
+        it = parsed.insert(name, renderer->isValid() ? renderer : nullptr);
     }
-    sizes.insert(name, size);
-    return size;
+    return it->get();
 }
 
 } // namespace
@@ -86,7 +78,8 @@ QString resourcePath(const QString &name)
 
 QSize naturalSize(const QString &name)
 {
-    return lookupNaturalSize(name);
+    QSvgRenderer *doc = document(name);
+    return doc ? doc->defaultSize() : QSize();
 }
 
 qreal defaultRatio()
@@ -110,16 +103,15 @@ QPixmap pixmap(const QString &name, QSize size, qreal ratio)
     if (const auto it = rendered.constFind(key); it != rendered.constEnd())
         return *it;
 
-    const QString path = resourcePath(name);
-    QSvgRenderer renderer;
-    if (!QFile::exists(path) || !renderer.load(path) || !renderer.isValid()) {
-        qWarning("Pictures: no picture named \"%s\" (%s)", qPrintable(name), qPrintable(path));
+    QSvgRenderer *doc = document(name);
+    if (!doc) {
+        qWarning("Pictures: no picture named \"%s\" (%s)", qPrintable(name), qPrintable(resourcePath(name)));
         return missingPixmap(size, ratio);
     }
     if (!size.isValid() || size.isEmpty()) {
         qWarning("Pictures: invalid size %dx%d requested for \"%s\"", size.width(),
                  size.height(), qPrintable(name));
-        return missingPixmap(renderer.defaultSize(), ratio);
+        return missingPixmap(doc->defaultSize(), ratio);
     }
 
     QPixmap pm = blankPixmap(size, ratio);
@@ -129,7 +121,7 @@ QPixmap pixmap(const QString &name, QSize size, qreal ratio)
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setRenderHint(QPainter::SmoothPixmapTransform, true);
         p.setRenderHint(QPainter::TextAntialiasing, true);
-        renderer.render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
+        doc->render(&p, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     rendered.insert(key, pm);
     return pm;
