@@ -188,7 +188,9 @@ QList<qint64> frameTimes(const Child &motor, int function, qint64 from = 0, qint
 struct Soak {
     double minutes = 0;
     double tavikCpuMsPerMin = 0, referenceCpuMsPerMin = 0;
-    qint64 tavikStartKiB = 0, tavikGrowthKiB = 0, referenceGrowthKiB = 0;
+    // Resident memory at the start, then growth in the first minute (the
+    // heap settling) and in the minutes after it (a leak would show here).
+    qint64 tavikStartKiB = 0, tavikFirstMinuteKiB = 0, tavikLaterKiB = 0, referenceGrowthKiB = 0;
     QList<double> spacingMs;
 };
 
@@ -202,11 +204,15 @@ Soak measureSoak(int minutes, int widgets)
     const qint64 t0 = nowNs();
     const double cpu0 = Measure::cpuMs(host->pid()), refCpu0 = Measure::cpuMs(reference.pid());
     const qint64 rss0 = Measure::residentKiB(host->pid()), refRss0 = Measure::residentKiB(reference.pid());
+    qint64 rss1 = rss0;
     for (int m = 0; m < minutes; ++m) {
         runFor(60000);
+        const qint64 rss = Measure::residentKiB(host->pid());
+        if (m == 0)
+            rss1 = rss;
         progress(QStringLiteral("  minute %1: %2 KiB resident, %3 ms CPU")
                      .arg(m + 1)
-                     .arg(Measure::residentKiB(host->pid()))
+                     .arg(rss)
                      .arg(Measure::cpuMs(host->pid()) - cpu0));
     }
     Soak r;
@@ -214,7 +220,8 @@ Soak measureSoak(int minutes, int widgets)
     r.tavikCpuMsPerMin = (Measure::cpuMs(host->pid()) - cpu0) / r.minutes;
     r.referenceCpuMsPerMin = (Measure::cpuMs(reference.pid()) - refCpu0) / r.minutes;
     r.tavikStartKiB = rss0;
-    r.tavikGrowthKiB = Measure::residentKiB(host->pid()) - rss0;
+    r.tavikFirstMinuteKiB = rss1 - rss0;
+    r.tavikLaterKiB = Measure::residentKiB(host->pid()) - rss1;
     r.referenceGrowthKiB = Measure::residentKiB(reference.pid()) - refRss0;
     const QList<qint64> polls = frameTimes(*motor, -1, t0);
     for (qsizetype i = 1; i < polls.size(); ++i)
@@ -306,10 +313,13 @@ int runDriver()
         QStringLiteral("ratio %1").arg(num(startTavik / startRef, 2)));
     row(QStringLiteral("Resident memory after start-up (MiB)"), num(rssTavik), num(rssRef),
         QStringLiteral("ratio %1").arg(num(rssTavik / rssRef, 2)));
-    row(QStringLiteral("Memory growth over %1 min of polling (KiB)").arg(num(soak.minutes, 0)),
-        QString::number(soak.tavikGrowthKiB) + QStringLiteral(" from %1 MiB").arg(num(double(soak.tavikStartKiB) / 1024)),
+    row(QStringLiteral("Memory growth while polling %1 min: first minute / after it (KiB)").arg(num(soak.minutes, 0)),
+        QStringLiteral("%1 / %2 from %3 MiB")
+            .arg(soak.tavikFirstMinuteKiB)
+            .arg(soak.tavikLaterKiB)
+            .arg(num(double(soak.tavikStartKiB) / 1024)),
         QString::number(soak.referenceGrowthKiB) + QStringLiteral(" (idle)"),
-        soak.tavikGrowthKiB <= 64 ? QStringLiteral("none") : QStringLiteral("GROWS"));
+        soak.tavikLaterKiB <= 8 ? QStringLiteral("none after the first minute") : QStringLiteral("GROWS"));
     const double load = soak.tavikCpuMsPerMin / 600; // % of one core: ms per 60000 ms
     row(QStringLiteral("CPU while polling, per minute (ms)"),
         num(soak.tavikCpuMsPerMin) + QStringLiteral(" = %1 % of a core").arg(num(load, 2)),
@@ -319,10 +329,15 @@ int runDriver()
     row(QStringLiteral("Frame spacing at the motor, %1 frames: median / p99 (ms)").arg(soak.spacingMs.size()),
         num(median(soak.spacingMs), 2) + QStringLiteral(" / ") + num(quantile(soak.spacingMs, 0.99), 2),
         QStringLiteral("150"), QStringLiteral("max deviation %1 ms").arg(num(devMs, 2)));
-    const double p99 = quantile(delays, 0.99);
-    row(QStringLiteral("Press to first byte, %1 presses: median / p99 (ms)").arg(delays.size()),
-        num(median(delays)) + QStringLiteral(" / ") + num(p99), QStringLiteral("bound 150"),
-        p99 <= tick ? QStringLiteral("within one tick") : QStringLiteral("OVER one tick"));
+    // A press is sent at the next tick, so its delay spreads evenly over one
+    // tick; beyond that only the write's own latency may add.
+    const double slowest = quantile(delays, 1.0);
+    row(QStringLiteral("Press to first byte, %1 presses: median / p99 / max (ms)").arg(delays.size()),
+        num(median(delays)) + QStringLiteral(" / ") + num(quantile(delays, 0.99)) + QStringLiteral(" / ") +
+            num(slowest),
+        QStringLiteral("bound 150"),
+        slowest <= tick + 5 ? QStringLiteral("within one tick (+ %1 ms)").arg(num(std::max(0.0, slowest - tick)))
+                            : QStringLiteral("OVER one tick"));
     row(QStringLiteral("Status flood at 19200 baud: frames understood per second"), num(flood.understoodPerS),
         num(flood.offeredPerS) + QStringLiteral(" offered"),
         QStringLiteral("longest event-loop gap %1 ms").arg(num(flood.longestGapMs)));

@@ -52,11 +52,21 @@ const QColor Grey(128, 128, 128);
 const QColor Silver(192, 192, 192);
 const QColor ActiveBorder(180, 180, 180); // the desktop's active-border colour
 
+// Both are asked for on every status answer, mostly with what is already
+// there: setting them anyway would repaint the label and reset the cursor.
 void setTextColour(QWidget *label, const QColor &colour)
 {
+    if (label->palette().color(QPalette::WindowText) == colour)
+        return;
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, colour);
     label->setPalette(p);
+}
+
+void setCursorShape(QWidget *widget, Qt::CursorShape shape)
+{
+    if (widget->cursor().shape() != shape)
+        widget->setCursor(shape);
 }
 
 } // namespace
@@ -400,7 +410,7 @@ void TForm1::RefreshLimitPointButtons()
         const bool available = s.DeviceStatus & Frame::limitPointBit(n);
         PanelItem *label = item(numbered("Label_XWD", n));
         setTextColour(label, available ? QColor(Qt::white) : ActiveBorder);
-        label->setCursor(available ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        setCursorShape(label, available ? Qt::PointingHandCursor : Qt::ArrowCursor);
         setShown(numbered("Image_XWD", n), !available);
         setShown(numbered("ImageEnXWD", n), false);
         setShown(numbered("ImageSelectXWD", n), available);
