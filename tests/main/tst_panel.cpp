@@ -383,6 +383,24 @@ void PanelTest::limitPointLooks()
         QCOMPARE(label->palette().color(QPalette::WindowText) == Qt::white, on);
         QCOMPARE(label->cursor().shape(), on ? Qt::PointingHandCursor : Qt::ArrowCursor);
     }
+
+    // Every status answer refreshes them, six times a second: the same
+    // status must not set their colour or cursor again.
+    struct Changes : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            count += e->type() == QEvent::PaletteChange || e->type() == QEvent::CursorChange;
+            return false;
+        }
+    } changes;
+    for (int n = 1; n <= 4; ++n)
+        a.item(qPrintable(QStringLiteral("Label_XWD%1").arg(n)))->installEventFilter(&changes);
+    a.main.RefreshLimitPointButtons();
+    QCOMPARE(changes.count, 0);
+    a.s.DeviceStatus = 0x0C; // point 1 comes on: its colour and cursor change
+    a.main.RefreshLimitPointButtons();
+    QCOMPARE(changes.count, 2);
 }
 
 void PanelTest::portBox()

@@ -52,17 +52,15 @@ const QColor Grey(128, 128, 128);
 const QColor Silver(192, 192, 192);
 const QColor ActiveBorder(180, 180, 180); // the desktop's active-border colour
 
-// Both are asked for on every status answer, mostly with what is already
-// there: setting them anyway would repaint the label and reset the cursor.
 void setTextColour(QWidget *label, const QColor &colour)
 {
-    if (label->palette().color(QPalette::WindowText) == colour)
-        return;
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, colour);
     label->setPalette(p);
 }
 
+// Asked for on every status answer, mostly with the shape already there;
+// setCursor would set it on the window system again each time.
 void setCursorShape(QWidget *widget, Qt::CursorShape shape)
 {
     if (widget->cursor().shape() != shape)

@@ -428,7 +428,7 @@ void TForm1::SetPointerLeft(int left)
 void TForm1::ShowPosition(Byte percent)
 {
     if (const QString text = QStringLiteral(" %1 %").arg(percent); m_edit4->text() != text)
-        m_edit4->setText(text); // an equal text would still be laid out and repainted
+        m_edit4->setText(text); // even an equal text resets the edit's cursor and selection
     PanelItem *bar = item(QStringLiteral("Image_Place_en"));
     bar->resize(std::min(2 * int(percent), PanelLayout::BarMaxWidth), PanelLayout::BarHeight);
     for (const char *name : {"Label4", "Label8", "Image_Place", "Image_Place_en", "Image_Place_zhi_zhen"})
