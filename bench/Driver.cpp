@@ -61,14 +61,16 @@ public:
     // The first line starting with prefix, waiting up to timeoutMs for it.
     QByteArray waitFor(const QByteArray &prefix, int timeoutMs = 30000)
     {
+        // Woken by output, not by a timer: a busy driver would take CPU from
+        // the processes it measures.
         QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        const auto check = [&] {
             if (find(prefix) || !running())
                 loop.quit();
-        });
+        };
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &loop, check);
+        QObject::connect(&m_process, &QProcess::finished, &loop, check);
         QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-        poll.start(1);
         if (!find(prefix))
             loop.exec();
         const QByteArray *line = find(prefix);
