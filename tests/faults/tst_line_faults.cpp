@@ -39,6 +39,24 @@ struct Polled {
     App &a;
     Polled() : sim(r.plugIn(3, 0x0001, 1)), a(r.start()) {}
     Motor &motor() { return sim.bus().motors().first(); }
+    // Scans and opens the settings window as the user would; false (the test
+    // has failed) if either does not finish.
+    bool readyToSet()
+    {
+        scan(a, r.path);
+        if (!QTest::currentTestFailed())
+            openSettings(a, sim);
+        return !QTest::currentTestFailed();
+    }
+    // Presses the speed's set button and goes back to the panel while the
+    // write is confirmed; returns where the bus log stood before the press.
+    int setSpeedAndLeave()
+    {
+        const int mark = int(sim.frames().size());
+        control<QPushButton>(&a.w.SetForm, "bsSkinButton5")->click();
+        a.w.SetForm.FormClose();
+        return mark;
+    }
     void silence(bool on)
     {
         MotorSim::Faults f = sim.faults();
@@ -233,13 +251,9 @@ void LineFaultsTest::duplicatedAnswersConfirmOnce()
     MotorSim::Faults f;
     f.duplicate = true;
     p.sim.setFaults(f);
-    scan(p.a, p.r.path);
-    if (QTest::currentTestFailed())
+    if (!p.readyToSet())
         return;
     QCOMPARE(p.a.s.TargetId, 3);
-    openSettings(p.a, p.sim);
-    if (QTest::currentTestFailed())
-        return;
     control<QRadioButton>(&p.a.w.SetForm, "RPM80")->click();
     const int mark = int(p.sim.frames().size());
     control<QPushButton>(&p.a.w.SetForm, "bsSkinButton5")->click();
@@ -257,11 +271,7 @@ void LineFaultsTest::motorTakingOnlySomeWrites()
     MotorSim::Faults f;
     f.ignoredWrites = {Frame::WriteMaxSpeed, Frame::WriteJogTime};
     p.sim.setFaults(f);
-    scan(p.a, p.r.path);
-    if (QTest::currentTestFailed())
-        return;
-    openSettings(p.a, p.sim);
-    if (QTest::currentTestFailed())
+    if (!p.readyToSet())
         return;
     TSetForm &form = p.a.w.SetForm;
 
@@ -316,11 +326,7 @@ void LineFaultsTest::failureBoxOpenWhileStatusGoesOn()
     MotorSim::Faults f;
     f.ignoredWrites = {Frame::WriteMaxSpeed};
     p.sim.setFaults(f);
-    scan(p.a, p.r.path);
-    if (QTest::currentTestFailed())
-        return;
-    openSettings(p.a, p.sim);
-    if (QTest::currentTestFailed())
+    if (!p.readyToSet())
         return;
     control<QRadioButton>(&p.a.w.SetForm, "RPM100")->click();
 
@@ -335,9 +341,7 @@ void LineFaultsTest::failureBoxOpenWhileStatusGoesOn()
         pollsAtClose = countFrames(p.sim, Frame::StatusPoll);
         positionAtClose = p.a.main.Edit4()->text();
     };
-    const int mark = int(p.sim.frames().size());
-    control<QPushButton>(&p.a.w.SetForm, "bsSkinButton5")->click();
-    p.a.w.SetForm.FormClose(); // the read-backs go on after closing
+    const int mark = p.setSpeedAndLeave(); // the read-backs go on after closing
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 1 && boxes.open == 0, 15000);
     App::ticks(4);
     QCOMPARE(boxes.shown, QStringList {p.a.s.MsgSetFailure});
@@ -351,11 +355,7 @@ void LineFaultsTest::failureBoxOpenWhileStatusGoesOn()
 void LineFaultsTest::successBoxOpenWhileStatusGoesOn()
 {
     Polled p;
-    scan(p.a, p.r.path);
-    if (QTest::currentTestFailed())
-        return;
-    openSettings(p.a, p.sim);
-    if (QTest::currentTestFailed())
+    if (!p.readyToSet())
         return;
     control<QRadioButton>(&p.a.w.SetForm, "RPM80")->click();
 
@@ -367,9 +367,7 @@ void LineFaultsTest::successBoxOpenWhileStatusGoesOn()
         positionAtClose = p.a.main.Edit4()->text();
         shownAtClose = p.a.shown("Image_Place_zhi_zhen");
     };
-    const int mark = int(p.sim.frames().size());
-    control<QPushButton>(&p.a.w.SetForm, "bsSkinButton5")->click();
-    p.a.w.SetForm.FormClose(); // back to the panel while the write is confirmed
+    const int mark = p.setSpeedAndLeave();
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 1 && boxes.open == 0, 15000);
     App::ticks(12);
     QCOMPARE(boxes.shown, QStringList {p.a.s.MsgSetSuccess});
@@ -384,11 +382,7 @@ void LineFaultsTest::successBoxOpenWhileStatusGoesOn()
 void LineFaultsTest::successBoxOpenWhileTheNextConfirmationArrives()
 {
     Polled p;
-    scan(p.a, p.r.path);
-    if (QTest::currentTestFailed())
-        return;
-    openSettings(p.a, p.sim);
-    if (QTest::currentTestFailed())
+    if (!p.readyToSet())
         return;
     TSetForm &form = p.a.w.SetForm;
     control<QRadioButton>(&form, "UpUpStop")->click();
