@@ -8,7 +8,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   fonts-noto-cjk fonts-dejavu-core
   xvfb xauth imagemagick x11-utils
-  socat
+  socat ccache
   dpkg-dev file desktop-file-utils debootstrap
 )
 missing=()
