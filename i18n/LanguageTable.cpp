@@ -2,19 +2,8 @@
 
 #include "SharedState.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QSignalBlocker>
-#include <QTabWidget>
-#include <QWidget>
 
 #include <cstring>
-#include <utility>
 
 namespace {
 
@@ -183,140 +172,6 @@ const std::pair<const char *, QString SharedState::*> kMessages[] = {
     {"MsgIdOutOfRange", &SharedState::MsgIdOutOfRange},
 };
 
-bool isGroupCaption(const LanguageRow &row)
-{
-    return row.property == Property::Message && std::strcmp(row.objectName, "GroupCaption") == 0;
-}
-
-QWidget *windowOf(const LanguageWindows &w, Window window)
-{
-    switch (window) {
-    case Window::Main: return w.form1;
-    case Window::Manual: return w.form2;
-    case Window::Settings: return w.setForm;
-    case Window::IdSet: return w.idSetForm;
-    }
-    return nullptr;
-}
-
-QString unresolved(Window window, const char *objectName)
-{
-    return QString::fromLatin1("%1/%2").arg(QLatin1String(windowName(window)),
-                                            *objectName ? QLatin1String(objectName) : QLatin1String("(window)"));
-}
-
-// The QTabWidget that shows this widget as one of its pages, if any.
-QTabWidget *tabWidgetShowing(const QWidget *page)
-{
-    for (QWidget *p = page->parentWidget(); p; p = p->parentWidget()) {
-        if (auto *tabs = qobject_cast<QTabWidget *>(p))
-            return tabs->indexOf(const_cast<QWidget *>(page)) >= 0 ? tabs : nullptr;
-    }
-    return nullptr;
-}
-
-QComboBox *idList(QWidget *window)
-{
-    return window ? window->findChild<QComboBox *>(QStringLiteral("ComboBox1")) : nullptr;
-}
-
-// How the group caption reaches an ID list.
-enum class GroupItem {
-    Reselect,    // main list: keep the current item, let a changed shown text notify
-    Select,      // main list at start: select the group item
-    StoreQuiet,  // forced-ID list: only replace the item's text
-};
-
-// Sets GroupCaption and writes it into item 0 of the window's ComboBox1.
-// Returns the unresolved entry, or an empty string.
-QString storeGroupCaption(const LanguageWindows &w, Window window, const QString &caption, GroupItem how)
-{
-    if (!w.state)
-        return unresolved(window, "GroupCaption");
-    w.state->GroupCaption = caption;
-    QComboBox *list = idList(windowOf(w, window));
-    if (!list || list->count() == 0)
-        return unresolved(window, "ComboBox1");
-    switch (how) {
-    case GroupItem::Reselect:
-        // With the group item chosen, the shown text changes here and the
-        // list's change handling runs once; it selects group control again.
-        list->setItemText(0, caption);
-        list->setCurrentIndex(list->currentIndex());
-        break;
-    case GroupItem::Select:
-        list->setItemText(0, caption);
-        list->setCurrentIndex(0);
-        break;
-    case GroupItem::StoreQuiet: {
-        // The forced-ID list is not re-selected: its change handling would
-        // retarget the commands to whatever that hidden list last showed.
-        const QSignalBlocker quiet(list);
-        list->setItemText(0, caption);
-        break;
-    }
-    }
-    return {};
-}
-
-// Applies one row that is not a GroupCaption row; false when its target is
-// missing or cannot take the property.
-bool applyRow(const LanguageWindows &w, const LanguageRow &row, const QString &value)
-{
-    if (row.property == Property::Message) {
-        QString *field = w.state ? messageField(*w.state, row.objectName) : nullptr;
-        if (field)
-            *field = value;
-        return field != nullptr;
-    }
-    QWidget *window = windowOf(w, row.window);
-    if (!window)
-        return false;
-    if (!*row.objectName) {
-        if (row.property != Property::Caption)
-            return false;
-        window->setWindowTitle(value);
-        return true;
-    }
-    QObject *target = window->findChild<QObject *>(QLatin1String(row.objectName));
-    if (!target)
-        return false;
-    auto *widget = qobject_cast<QWidget *>(target);
-    switch (row.property) {
-    case Property::Caption:
-        return setCaption(target, value);
-    case Property::Hint:
-        if (auto *action = qobject_cast<QAction *>(target)) {
-            action->setToolTip(value);
-            return true;
-        }
-        if (widget)
-            widget->setToolTip(value);
-        return widget != nullptr;
-    case Property::Left: {
-        bool ok = false;
-        const int left = value.toInt(&ok);
-        if (!widget || !ok)
-            return false;
-        widget->move(left, widget->y());
-        return true;
-    }
-    case Property::Visible:
-        if (widget)
-            widget->setVisible(value == QLatin1String("1"));
-        return widget != nullptr;
-    case Property::Message:
-        break;
-    }
-    return false;
-}
-
-void repaint(QWidget *widget)
-{
-    if (widget)
-        widget->update();
-}
-
 }  // namespace
 
 std::span<const LanguageRow> LanguageTable()
@@ -344,53 +199,6 @@ QString *messageField(SharedState &state, const char *name)
     return nullptr;
 }
 
-QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
-{
-    QStringList missing;
-    for (const LanguageRow &row : kRows) {
-        const QString value = QString::fromUtf8(row.value(lang));
-        if (isGroupCaption(row)) {
-            // Into the main list (re-selecting its item), then again into the
-            // forced-ID list (without re-selecting).
-            const GroupItem how = row.window == Window::Main ? GroupItem::Reselect : GroupItem::StoreQuiet;
-            if (QString entry = storeGroupCaption(w, row.window, value, how); !entry.isEmpty())
-                missing << entry;
-        } else if (!applyRow(w, row, value)) {
-            missing << unresolved(row.window, row.objectName);
-        }
-    }
-
-    repaint(w.form1);
-    if (w.form1)
-        repaint(w.form1->findChild<QMenuBar *>());
-    repaint(w.setForm);
-    repaint(w.form2);
-    return missing;
-}
-
-QStringList ApplyStartTexts(const LanguageWindows &w)
-{
-    constexpr Language lang = Language::SimplifiedChinese;
-    QStringList missing;
-    for (const LanguageRow &row : kRows) {
-        if (row.window == Window::Main && isGroupCaption(row)) {
-            if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.value(lang)), GroupItem::Select);
-                !entry.isEmpty())
-                missing << entry;
-        }
-    }
-    for (const LanguageRow &row : kRows) {
-        if (row.window != Window::Main || isGroupCaption(row))
-            continue;
-        // Label9 keeps its design-time position at start (the same 129).
-        if (row.property == Property::Left && std::strcmp(row.objectName, "Label9") == 0)
-            continue;
-        if (!applyRow(w, row, QString::fromUtf8(row.value(lang))))
-            missing << unresolved(row.window, row.objectName);
-    }
-    return missing;
-}
-
 QString text(const char *objectNameOrMessage, Language lang, Window window)
 {
     for (const LanguageRow &row : kRows) {
@@ -399,53 +207,5 @@ QString text(const char *objectNameOrMessage, Language lang, Window window)
                 || row.property == Property::Message))
             return QString::fromUtf8(row.value(lang));
     }
-    return {};
-}
-
-bool setCaption(QObject *target, const QString &caption)
-{
-    auto *widget = qobject_cast<QWidget *>(target);
-    if (widget) {
-        if (QTabWidget *tabs = tabWidgetShowing(widget)) {
-            tabs->setTabText(tabs->indexOf(widget), caption);
-            return true;
-        }
-    }
-    if (auto *label = qobject_cast<QLabel *>(target))
-        label->setText(caption);
-    else if (auto *button = qobject_cast<QAbstractButton *>(target))
-        button->setText(caption);
-    else if (auto *box = qobject_cast<QGroupBox *>(target))
-        box->setTitle(caption);
-    else if (auto *menu = qobject_cast<QMenu *>(target))
-        menu->setTitle(caption);
-    else if (auto *action = qobject_cast<QAction *>(target))
-        action->setText(caption);
-    else if (widget && widget->isWindow())
-        widget->setWindowTitle(caption);
-    else
-        return false;
-    return true;
-}
-
-QString captionOf(const QObject *target)
-{
-    auto *widget = qobject_cast<const QWidget *>(target);
-    if (widget) {
-        if (QTabWidget *tabs = tabWidgetShowing(widget))
-            return tabs->tabText(tabs->indexOf(const_cast<QWidget *>(widget)));
-    }
-    if (auto *label = qobject_cast<const QLabel *>(target))
-        return label->text();
-    if (auto *button = qobject_cast<const QAbstractButton *>(target))
-        return button->text();
-    if (auto *box = qobject_cast<const QGroupBox *>(target))
-        return box->title();
-    if (auto *menu = qobject_cast<const QMenu *>(target))
-        return menu->title();
-    if (auto *action = qobject_cast<const QAction *>(target))
-        return action->text();
-    if (widget && widget->isWindow())
-        return widget->windowTitle();
     return {};
 }

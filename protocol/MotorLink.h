@@ -37,10 +37,10 @@ public:
 
     // --- operations ------------------------------------------------------
     // The port box's choice: "OFF" closes the port; any other name is opened
-    // at the device's rate and a baud scan starts.  Work under way on the
-    // previous port is dropped first.  false (after portError) when the port
-    // did not open.
-    bool choosePort(const QString &name);
+    // at the rate of state().Features.DeviceBaudCode and, with scan, a baud
+    // scan starts.  Work under way on the previous port is dropped first.
+    // false (after portError) when the port did not open.
+    bool choosePort(const QString &name, bool scan = true);
     // Reopens the open port at another rate (the serial settings window).
     bool reopenAt(TBaudRate rate);
     // A full settings read: the baud scan, then the basic and extended
