@@ -3,7 +3,9 @@
 // once it has been painted for the first time:
 //   first-paint <steady clock in ns> widgets <widgets in the application>
 // The steady clock is the system's monotonic clock, so the process that
-// started us can subtract its own reading taken before the start.
+// started us can subtract its own reading taken before the start.  With the
+// value "quit" the program then ends, so that a profiler (callgrind, massif,
+// heaptrack) sees the start-up alone.
 #pragma once
 
 class QWidget;
