@@ -1,6 +1,10 @@
 // Every picture of the main window and both manual pages exist, render at
 // their declared size and are not empty.
 #include <QImage>
+#include <QImageReader>
+#include <QPainter>
+#include <QResource>
+#include <QSvgRenderer>
 #include <QtTest>
 
 #include "Pictures.h"
@@ -44,6 +48,32 @@ const Expected kPictures[] = {
     {"manual_en", 610, 400},
 };
 
+// The picture drawn here from its vector source, as the build draws it.
+QImage fromVector(const QString &name, int scale)
+{
+    QSvgRenderer svg(Pictures::vectorPath(name));
+    QImage image(svg.defaultSize() * scale, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())));
+    return image;
+}
+
+// Pixels whose colour or alpha differ by more than a rounding step.
+int differentPixels(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_ARGB32), y = b.convertToFormat(QImage::Format_ARGB32);
+    int n = 0;
+    for (int r = 0; r < x.height(); ++r)
+        for (int c = 0; c < x.width(); ++c) {
+            const QRgb p = x.pixel(c, r), q = y.pixel(c, r);
+            n += std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                           std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))}) > 2;
+        }
+    return n;
+}
+
 int opaquePixels(const QImage &image)
 {
     int n = 0;
@@ -82,14 +112,67 @@ private slots:
         QVERIFY2(opaquePixels(image) * 10 >= size.width() * size.height(), qPrintable(name));
     }
 
+    // The pictures made at build time for 100 % and 200 % are the vector
+    // sources drawn at those sizes: not stale, not cut, colours and alpha in
+    // their places.
+    void rastersMatchTheirVectorSource_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qreal>("ratio");
+        for (const Expected &e : kPictures)
+            for (const int scale : {1, 2})
+                QTest::addRow("%s@%dx", e.name, scale) << QString::fromLatin1(e.name) << qreal(scale);
+    }
+
+    void rastersMatchTheirVectorSource()
+    {
+        QFETCH(QString, name);
+        QFETCH(qreal, ratio);
+        const QImage shown = Pictures::pixmap(name, ratio).toImage();
+        const QImage drawn = fromVector(name, int(ratio));
+        QCOMPARE(shown.size(), drawn.size());
+        QCOMPARE(differentPixels(shown, drawn), 0);
+    }
+
+    // At 100 % a picture is shown from the bytes bundled in the program: no
+    // decoding, no copy on the heap.
+    void onePictureAtFullSizeIsNotCopied_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"background", "up_idle", "channel_selected"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void onePictureAtFullSizeIsNotCopied()
+    {
+        QFETCH(QString, name);
+        const QResource bundled(Pictures::resourcePath(name));
+        const QImage shown = Pictures::pixmap(name, 1.0).toImage();
+        const auto *first = shown.constBits(), *begin = bundled.data();
+        QVERIFY(first > begin && first < begin + bundled.size());
+    }
+
+    // Beyond 200 % the vector source is drawn again, not the 2x raster blown up.
+    void drawsTheVectorSourceBeyondTwice()
+    {
+        if (!QImageReader::supportedImageFormats().contains("svg"))
+            QSKIP("Qt's SVG image plugin is not installed");
+        const QString name = QStringLiteral("up_idle");
+        const QPixmap pm = Pictures::pixmap(name, 3.0);
+        QCOMPARE(pm.size(), QSize(210, 210));
+        const QImage blown = Pictures::pixmap(name, 2.0).toImage().scaled(pm.size(), Qt::IgnoreAspectRatio,
+                                                                        Qt::SmoothTransformation);
+        QVERIFY(differentPixels(pm.toImage(), blown) * 20 > 210 * 210);
+    }
+
     void scalesToRequestedSize()
     {
         QCOMPARE(Pictures::pixmap(QStringLiteral("slider_bar"), QSize(57, 4)).size(), QSize(57, 4));
         QCOMPARE(Pictures::pixmap(QStringLiteral("up_idle"), QSize(140, 140)).size(), QSize(140, 140));
     }
 
-    // At 150 % and 200 % a picture is drawn again from its vector source at
-    // the screen's pixels, once: not a 1x bitmap scaled up.
+    // At 150 % and 200 % a picture is made for the screen's pixels, once,
+    // from the picture drawn for 200 %: not a 1x bitmap scaled up.
     void rendersForTheDevicePixelRatio()
     {
         const QString name = QStringLiteral("up_idle");
