@@ -1,8 +1,12 @@
-// host MODE --port PATH [--count N] [--seconds N]
+// host MODE --port PATH [--count N] [--seconds N] [--monitor]
 //   idle   choose the port, then sit polling the motor until stopped
 //   press  then press and release the stop button N times at random moments
 //   flood  then count the frames understood in N seconds and time the
-//          longest pause of the event loop
+//          longest pause of the event loop ("window <ns> <ns> understood <n>
+//          longest-gap-us <us>"); once the stream has ended (after the
+//          seconds given by --settle), "shown <position in the window>"
+// --monitor opens the bus monitor from the Tools menu first and says
+// "monitor open", or "monitor absent" when this build has none.
 // Prints "ready <ns>" once the baud scan has found the motor.
 #include "Measure.h"
 #include "Messages.h"
@@ -10,8 +14,10 @@
 #include "Windows.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QEventLoop>
 #include <QRandomGenerator>
 #include <QTest>
@@ -47,9 +53,9 @@ void pressStop(Windows &w, int count)
     }
 }
 
-void measureFlood(Windows &w, int seconds)
+void measureFlood(Windows &w, int seconds, int settleSeconds)
 {
-    wait(1000); // the motor starts talking at the first status poll
+    wait(2000); // the motor starts talking at the first status poll
     QElapsedTimer sinceTick;
     qint64 longestNs = 0;
     QTimer tick;
@@ -60,12 +66,28 @@ void measureFlood(Windows &w, int seconds)
         sinceTick.start();
     });
     const quint64 before = w.Form1.responses().framesUnderstood();
+    const qint64 from = Measure::nowNs();
     sinceTick.start();
     tick.start();
     wait(seconds * 1000);
     tick.stop();
-    say("understood " + QByteArray::number(w.Form1.responses().framesUnderstood() - before) + " seconds " +
-        QByteArray::number(seconds) + " longest-gap-us " + QByteArray::number(longestNs / 1000));
+    const quint64 understood = w.Form1.responses().framesUnderstood() - before;
+    say("window " + QByteArray::number(from) + ' ' + QByteArray::number(Measure::nowNs()) + " understood " +
+        QByteArray::number(understood) + " longest-gap-us " + QByteArray::number(longestNs / 1000));
+    wait(settleSeconds * 1000);
+    say("shown " + QByteArray::number(w.Form1.Edit4()->text().remove(u'%').trimmed().toInt()));
+}
+
+// The bus monitor, where this build has one.
+void openMonitor(Windows &w)
+{
+    auto *open = w.Form1.findChild<QAction *>(QStringLiteral("BusMonitorMenu"));
+    if (!open) {
+        say("monitor absent");
+        return;
+    }
+    open->trigger();
+    say("monitor open");
 }
 
 } // namespace
@@ -97,12 +119,15 @@ int runHost(const QStringList &args)
         say("error: no motor found");
         return 1;
     }
+    if (args.contains(QStringLiteral("--monitor")))
+        openMonitor(w);
     say("ready " + QByteArray::number(Measure::nowNs()));
 
     if (mode == u"press")
         pressStop(w, option(args, QStringLiteral("--count"), QStringLiteral("100")).toInt());
     else if (mode == u"flood")
-        measureFlood(w, option(args, QStringLiteral("--seconds"), QStringLiteral("60")).toInt());
+        measureFlood(w, option(args, QStringLiteral("--seconds"), QStringLiteral("60")).toInt(),
+                     option(args, QStringLiteral("--settle"), QStringLiteral("5")).toInt());
     else
         return QApplication::exec(); // idle: until the driver ends us
     say("done");
