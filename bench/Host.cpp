@@ -65,13 +65,13 @@ void measureFlood(Windows &w, int seconds, int settleSeconds)
         longestNs = std::max(longestNs, sinceTick.nsecsElapsed());
         sinceTick.start();
     });
-    const quint64 before = w.Form1.responses().framesUnderstood();
+    const quint64 before = w.Form1.link().framesUnderstood();
     const qint64 from = Measure::nowNs();
     sinceTick.start();
     tick.start();
     wait(seconds * 1000);
     tick.stop();
-    const quint64 understood = w.Form1.responses().framesUnderstood() - before;
+    const quint64 understood = w.Form1.link().framesUnderstood() - before;
     say("window " + QByteArray::number(from) + ' ' + QByteArray::number(Measure::nowNs()) + " understood " +
         QByteArray::number(understood) + " longest-gap-us " + QByteArray::number(longestNs / 1000));
     wait(settleSeconds * 1000);
