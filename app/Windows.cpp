@@ -4,12 +4,70 @@
 
 Windows::Windows(const QStringList &extraPorts)
     : Form1(extraPorts),
-      state(Form1.link().state()),
-      Form2(&Form1),
-      SetForm(Form1.link(), &Form1, Form1.ComboBox1()),
-      IDSetForm(Form1.link(), &Form1, Form1.ComboBox1()),
-      Form3(Form1.link(), &Form1)
+      state(Form1.link().state())
 {
-    Form1.attachWindows(&Form2, &SetForm, &IDSetForm, &Form3);
+    Form1.attachWindows(this);
     placeOnScreen(&Form1, {622, 193});
+    // The settings window listens to the link: it must be there before the
+    // first answer, which cannot come before a port is open.
+    QObject::connect(&Form1.link(), &MotorLink::portEvent, &Form1, [this] { SetForm(); });
+}
+
+Windows::~Windows() = default;
+
+// A window built late takes the language chosen so far; its place on the
+// screen and its start state are its constructor's, the same at any time.
+template <typename W, typename Make>
+W &Windows::build(std::unique_ptr<W> &window, Make make)
+{
+    if (!window) {
+        window = make();
+        if (m_language) {
+            LanguageWindows only {nullptr, nullptr, nullptr, nullptr, &state};
+            only.form2 = qobject_cast<TForm2 *>(window.get());
+            only.setForm = qobject_cast<TSetForm *>(window.get());
+            only.idSetForm = qobject_cast<TIDSetForm *>(window.get());
+            ApplyLanguage(only, *m_language);
+        }
+    }
+    return *window;
+}
+
+TForm2 &Windows::Form2()
+{
+    return build(m_form2, [&] { return std::make_unique<TForm2>(&Form1); });
+}
+
+TSetForm &Windows::SetForm()
+{
+    if (m_setForm)
+        return *m_setForm;
+    build(m_setForm, [&] { return std::make_unique<TSetForm>(Form1.link(), &Form1, Form1.ComboBox1()); });
+    Form1.followReportedId();
+    return *m_setForm;
+}
+
+TIDSetForm &Windows::IDSetForm()
+{
+    return build(m_idSetForm, [&] { return std::make_unique<TIDSetForm>(Form1.link(), &Form1, Form1.ComboBox1()); });
+}
+
+TForm3 &Windows::Form3()
+{
+    return build(m_form3, [&] { return std::make_unique<TForm3>(Form1.link(), &Form1); });
+}
+
+void Windows::applyLanguage(int language)
+{
+    m_language = Language(language);
+    ApplyLanguage(LanguageWindows {&Form1, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state}, *m_language);
+}
+
+bool Windows::built(const QString &objectName) const
+{
+    for (const QWidget *w : std::initializer_list<const QWidget *> {m_form2.get(), m_setForm.get(),
+                                                                    m_idSetForm.get(), m_form3.get()})
+        if (w && w->objectName() == objectName)
+            return true;
+    return false;
 }

@@ -1,23 +1,47 @@
-// The program's five windows and the state they share, created once in
-// their fixed order and kept until the program ends.
+// The program's five windows and the state they share.  The main window is
+// built at start; each secondary window the first time it is wanted (see
+// SecondaryWindows.h), which keeps their building out of the start-up.  All
+// are kept until the program ends.
 #pragma once
 
 #include "Comm_Set.h"
 #include "FeatureSet.h"
 #include "IDAndChannelSet.h"
+#include "LanguageTable.h"
+#include "SecondaryWindows.h"
 #include "SharedState.h"
 #include "Tavik_Control.h"
 #include "user_manual.h"
 
 #include <QStringList>
 
-struct Windows {
+#include <memory>
+#include <optional>
+
+struct Windows final : SecondaryWindows {
     explicit Windows(const QStringList &extraPorts = {});
+    ~Windows();
 
     TForm1 Form1;
     SharedState &state; // the main window's motor link holds it
-    TForm2 Form2;
-    TSetForm SetForm;
-    TIDSetForm IDSetForm;
-    TForm3 Form3;
+
+    TForm2 &Form2() override;
+    TSetForm &SetForm() override;
+    TIDSetForm &IDSetForm() override;
+    TForm3 &Form3() override;
+    void applyLanguage(int language) override;
+
+    // Whether a secondary window (by object name) has been built yet.
+    bool built(const QString &objectName) const;
+
+private:
+    template <typename W, typename Make>
+    W &build(std::unique_ptr<W> &window, Make make);
+
+    // Declared after Form1: destroyed before it.
+    std::unique_ptr<TForm2> m_form2;
+    std::unique_ptr<TSetForm> m_setForm;
+    std::unique_ptr<TIDSetForm> m_idSetForm;
+    std::unique_ptr<TForm3> m_form3;
+    std::optional<Language> m_language; // chosen in the menu; none: the start texts
 };

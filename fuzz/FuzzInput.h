@@ -39,7 +39,13 @@ inline Windows &fuzzWindows()
         return a;
     }();
     (void)app;
-    static Windows *windows = new Windows;
+    static Windows *windows = [] {
+        auto *w = new Windows;
+        // Every window that reports reach, from the first input on.
+        w->SetForm();
+        w->IDSetForm();
+        return w;
+    }();
     return *windows;
 }
 

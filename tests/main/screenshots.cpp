@@ -57,22 +57,22 @@ int main(int argc, char *argv[])
         save(&a.main, dir, QStringLiteral("main-%1").arg(language.tag));
 
         a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
-        waitFor([&] { return a.w.SetForm.isVisible() && a.s.Features.JogTime == 6; });
-        auto *pages = a.w.SetForm.findChild<QTabWidget *>();
+        waitFor([&] { return a.w.SetForm().isVisible() && a.s.Features.JogTime == 6; });
+        auto *pages = a.w.SetForm().findChild<QTabWidget *>();
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);
-            save(&a.w.SetForm, dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
+            save(&a.w.SetForm(), dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
         }
-        a.w.SetForm.close();
-        a.w.IDSetForm.openWithIndex(a.main.ComboBox1()->currentIndex());
-        save(&a.w.IDSetForm, dir, QStringLiteral("forced-id-%1").arg(language.tag));
-        a.w.IDSetForm.close();
-        a.w.Form3.open();
-        save(&a.w.Form3, dir, QStringLiteral("serial-%1").arg(language.tag));
-        a.w.Form3.close();
-        a.w.Form2.open();
-        save(&a.w.Form2, dir, QStringLiteral("manual-%1").arg(language.tag));
-        a.w.Form2.close();
+        a.w.SetForm().close();
+        a.w.IDSetForm().openWithIndex(a.main.ComboBox1()->currentIndex());
+        save(&a.w.IDSetForm(), dir, QStringLiteral("forced-id-%1").arg(language.tag));
+        a.w.IDSetForm().close();
+        a.w.Form3().open();
+        save(&a.w.Form3(), dir, QStringLiteral("serial-%1").arg(language.tag));
+        a.w.Form3().close();
+        a.w.Form2().open();
+        save(&a.w.Form2(), dir, QStringLiteral("manual-%1").arg(language.tag));
+        a.w.Form2().close();
     }
     return 0;
 }

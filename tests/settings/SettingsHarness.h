@@ -16,10 +16,10 @@ struct Harness {
     TComm &comm = app.main.Comm1();
     TForm1 &mainWindow = app.main;
     QComboBox *mainIdList = app.main.ComboBox1();
-    TSetForm &setForm = app.w.SetForm;
-    TIDSetForm &idForm = app.w.IDSetForm;
-    TForm3 &serial = app.w.Form3;
-    TForm2 &manual = app.w.Form2;
+    TSetForm &setForm = app.w.SetForm();
+    TIDSetForm &idForm = app.w.IDSetForm();
+    TForm3 &serial = app.w.Form3();
+    TForm2 &manual = app.w.Form2();
     Messages::Recorder &messages = app.messages;
 
     // The port chosen and found at the device's 2400 baud, without a scan.

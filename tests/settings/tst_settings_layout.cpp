@@ -86,7 +86,7 @@ void TestSettingsLayout::initTestCase()
 void TestSettingsLayout::apply(Language language)
 {
     const QStringList missing =
-        ApplyLanguage({&w->Form1, &w->Form2, &w->SetForm, &w->IDSetForm, &w->state}, language);
+        ApplyLanguage({&w->Form1, &w->Form2(), &w->SetForm(), &w->IDSetForm(), &w->state}, language);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
     // Shown, so that the style sheet is applied and the tab widget laid out.
     for (QWidget *window : secondaryWindows())
@@ -96,7 +96,7 @@ void TestSettingsLayout::apply(Language language)
 
 QList<QWidget *> TestSettingsLayout::secondaryWindows() const
 {
-    return {&w->SetForm, &w->IDSetForm, &w->Form3, &w->Form2};
+    return {&w->SetForm(), &w->IDSetForm(), &w->Form3(), &w->Form2()};
 }
 
 void TestSettingsLayout::captionsFitTheirControls_data()
@@ -156,7 +156,7 @@ void TestSettingsLayout::controlsLieWithinTheirParents()
     QFETCH(Language, language);
     apply(language);
     // A tab page gets its size when it is first brought to the front.
-    auto *pages = w->SetForm.findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
+    auto *pages = w->SetForm().findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
     for (int i = pages->count() - 1; i >= 0; --i) {
         pages->setCurrentIndex(i);
         QCoreApplication::processEvents();
@@ -195,7 +195,7 @@ void TestSettingsLayout::settingsTabsWrapIntoRows()
 {
     QFETCH(Language, language);
     apply(language);
-    auto *pages = w->SetForm.findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
+    auto *pages = w->SetForm().findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
     QVERIFY(pages);
     auto *bar = qobject_cast<MultiRowTabBar *>(pages->tabBar());
     QVERIFY2(bar, "the settings window's page control has no multi-row tab bar");
@@ -229,7 +229,7 @@ void TestSettingsLayout::settingsTabsWrapIntoRows()
 void TestSettingsLayout::tabBarFollowsCaptionsAndClicks()
 {
     apply(Language::SimplifiedChinese);
-    auto *pages = w->SetForm.findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
+    auto *pages = w->SetForm().findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
     auto *bar = qobject_cast<MultiRowTabBar *>(pages->tabBar());
     QVERIFY(bar);
     const int oneRow = bar->height();
@@ -243,7 +243,7 @@ void TestSettingsLayout::tabBarFollowsCaptionsAndClicks()
 
     // A click on a tab of the upper row (the window takes clicks while open) opens that tab, whose row then moves
     // down next to the page.
-    w->SetForm.OpenAfterScan();
+    w->SetForm().OpenAfterScan();
     pages->setCurrentIndex(0);
     int upper = -1;
     for (int i = 0; i < bar->count() && upper < 0; ++i)
@@ -267,7 +267,7 @@ void TestSettingsLayout::tabBarFollowsCaptionsAndClicks()
     QTRY_COMPARE(bar->height(), oneRow);
     QCOMPARE(bar->rowCount(), 1);
     pages->setCurrentIndex(0);
-    w->SetForm.FormClose();
+    w->SetForm().FormClose();
 }
 
 QTEST_MAIN(TestSettingsLayout)

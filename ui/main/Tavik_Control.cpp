@@ -9,6 +9,7 @@
 #include "Messages.h"
 #include "PanelLayout.h"
 #include "PortList.h"
+#include "SecondaryWindows.h"
 #include "user_manual.h"
 
 #include <QAction>
@@ -42,17 +43,21 @@ TForm1::TForm1(const QStringList &extraPorts, QWidget *parent)
 
 TForm1::~TForm1() = default;
 
-void TForm1::attachWindows(TForm2 *form2, TSetForm *setForm, TIDSetForm *idSetForm, TForm3 *form3)
+void TForm1::attachWindows(SecondaryWindows *windows)
 {
-    m_form2 = form2;
-    m_setForm = setForm;
-    m_idSetForm = idSetForm;
-    m_form3 = form3;
+    m_windows = windows;
+    followReportedId();
+}
+
+void TForm1::followReportedId()
+{
     // After the settings window's own listener: a reported ID is selected in
     // its list first.  When that list already showed the ID, its change does
     // not reach this list, which must still follow, or it would show another
     // ID than the one every frame carries.
-    connect(&m_link, &MotorLink::reportedId, this, [this](int id) { m_comboBox1->setCurrentIndex(id); });
+    disconnect(m_followingReportedId);
+    m_followingReportedId =
+        connect(&m_link, &MotorLink::reportedId, this, [this](int id) { m_comboBox1->setCurrentIndex(id); });
 }
 
 // The window shows what the link reports; boxes open once the link's handler
@@ -307,14 +312,14 @@ void TForm1::SetMenuClick()
     if (!openChildWindowAllowed())
         return;
     m_link.startSettingsRead(true);
-    if (m_setForm)
-        m_setForm->ResetToDefaults();
+    if (m_windows)
+        m_windows->SetForm().ResetToDefaults();
 }
 
 void TForm1::HelpMenuClick()
 {
-    if (m_form2)
-        m_form2->open();
+    if (m_windows)
+        m_windows->Form2().open();
 }
 
 void TForm1::AboutClick()
@@ -327,29 +332,32 @@ void TForm1::CurtainSetClick()
     if (!openChildWindowAllowed())
         return;
     m_link.stageRead(Frame::ReadBasic);
-    if (m_setForm)
-        m_setForm->OpenAfterScan();
+    if (m_windows)
+        m_windows->SetForm().OpenAfterScan();
 }
 
 void TForm1::IDSetClick()
 {
     if (!openChildWindowAllowed())
         return;
-    if (m_idSetForm)
-        m_idSetForm->openWithIndex(m_comboBox1->currentIndex());
+    if (m_windows)
+        m_windows->IDSetForm().openWithIndex(m_comboBox1->currentIndex());
 }
 
 void TForm1::Com_SetClick()
 {
     if (!openChildWindowAllowed())
         return;
-    if (m_form3)
-        m_form3->open();
+    if (m_windows)
+        m_windows->Form3().open();
 }
 
 void TForm1::applyLanguage(int language)
 {
-    ApplyLanguage(LanguageWindows {this, m_form2, m_setForm, m_idSetForm, &s}, Language(language));
+    if (m_windows)
+        m_windows->applyLanguage(language);
+    else
+        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &s}, Language(language));
     fitCaptions();
 }
 

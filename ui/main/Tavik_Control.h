@@ -15,10 +15,7 @@
 class QComboBox;
 class QLineEdit;
 class QMenu;
-class TForm2;
-class TSetForm;
-class TIDSetForm;
-class TForm3;
+class SecondaryWindows;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -28,8 +25,11 @@ public:
     explicit TForm1(const QStringList &extraPorts, QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // The secondary windows, created after the main window.
-    void attachWindows(TForm2 *form2, TSetForm *setForm, TIDSetForm *idSetForm, TForm3 *form3);
+    // The secondary windows, built when first wanted (SecondaryWindows.h).
+    void attachWindows(SecondaryWindows *windows);
+    // Follows the link's reported ID after the settings window does (its list
+    // selects the ID first): called again once that window is built.
+    void followReportedId();
 
     MotorLink &link() { return m_link; }
     TComm &Comm1() { return m_link.Comm1(); }
@@ -122,8 +122,6 @@ private:
     QString m_releaseMessage;
     bool m_portLostShowing = false;
 
-    TForm2 *m_form2 = nullptr;
-    TSetForm *m_setForm = nullptr;
-    TIDSetForm *m_idSetForm = nullptr;
-    TForm3 *m_form3 = nullptr;
+    SecondaryWindows *m_windows = nullptr;
+    QMetaObject::Connection m_followingReportedId;
 };

@@ -1,0 +1,27 @@
+// The secondary windows as the main window reaches them.  Each is built the
+// first time it is wanted (the settings window, which listens to the motor
+// link, at the latest when a port first opens, before any answer can come);
+// built late, it first takes the language chosen so far and its usual place,
+// so it is the window it would be had it been built at start.  A window not
+// built yet is hidden, as every one is at start.
+#pragma once
+
+class TForm2;
+class TSetForm;
+class TIDSetForm;
+class TForm3;
+
+class SecondaryWindows {
+public:
+    virtual TForm2 &Form2() = 0;
+    virtual TSetForm &SetForm() = 0;
+    virtual TIDSetForm &IDSetForm() = 0;
+    virtual TForm3 &Form3() = 0;
+    // The language chosen in the menu (an int of Language), applied to the
+    // main window and the secondary windows built so far; the others take it
+    // when they are built.
+    virtual void applyLanguage(int language) = 0;
+
+protected:
+    ~SecondaryWindows() = default;
+};
