@@ -18,7 +18,7 @@
 #include <memory>
 #include <optional>
 
-struct Windows final : SecondaryWindows {
+struct Windows : SecondaryWindows {
     explicit Windows(const QStringList &extraPorts = {});
     ~Windows();
 

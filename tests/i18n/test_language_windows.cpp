@@ -15,7 +15,7 @@
 namespace {
 
 struct Fixture : Windows {
-    LanguageWindows lw {&Form1, &Form2, &SetForm, &IDSetForm, &state};
+    LanguageWindows lw {&Form1, &Form2(), &SetForm(), &IDSetForm(), &state};
 
     QWidget *window(Window w) const
     {
@@ -53,7 +53,7 @@ struct Fixture : Windows {
         QStringList values;
         for (const LanguageRow &row : LanguageTable())
             values << readBack(row);
-        return values << IDSetForm.findChild<QComboBox *>(QStringLiteral("ComboBox1"))->currentText();
+        return values << IDSetForm().findChild<QComboBox *>(QStringLiteral("ComboBox1"))->currentText();
     }
 };
 
@@ -112,9 +112,9 @@ private slots:
 
         // What no language changes.
         QCOMPARE(f.Form1.findChild<QMenu *>(QStringLiteral("Language"))->title(), QStringLiteral("语言 Language(&L)"));
-        QCOMPARE(f.SetForm.findChild<QPushButton *>(QStringLiteral("bsSkinButton14"))->text(),
+        QCOMPARE(f.SetForm().findChild<QPushButton *>(QStringLiteral("bsSkinButton14"))->text(),
                  QStringLiteral("设      置"));
-        QCOMPARE(f.Form3.windowTitle(), QStringLiteral("串口设置"));
+        QCOMPARE(f.Form3().windowTitle(), QStringLiteral("串口设置"));
     }
 
     void menuItemsSwitchTheLanguage()
@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(f.Form1.ComboBox1()->currentText(), QStringLiteral("Group"));
         QCOMPARE(shown.count(), 1);
         QCOMPARE(f.state.TargetId, 0);  // still recognised as group control
-        QVERIFY(f.Form2.findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
+        QVERIFY(f.Form2().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
 
         const QStringList english = f.snapshot();
         f.Form1.English1Click();
@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(shown.count(), 1);
 
         f.Form1.N1Click();
-        QVERIFY(!f.Form2.findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
+        QVERIFY(!f.Form2().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
         QCOMPARE(f.state.MsgSelectPort, QStringLiteral("     請選擇串口號 !     "));
         QVERIFY(recorder.texts().isEmpty());
     }
@@ -145,7 +145,7 @@ private slots:
         f.Form1.ComboBox1()->setCurrentIndex(5);
         QCOMPARE(f.state.TargetId, 5);
         // The hidden forced-ID list still shows the group item.
-        auto *forced = f.IDSetForm.findChild<QComboBox *>(QStringLiteral("ComboBox1"));
+        auto *forced = f.IDSetForm().findChild<QComboBox *>(QStringLiteral("ComboBox1"));
         QCOMPARE(forced->currentIndex(), 0);
 
         ApplyLanguage(f.lw, Language::English);
@@ -159,7 +159,7 @@ private slots:
         Fixture f;
         delete f.Form1.findChild<QLabel *>(QStringLiteral("Label6"));
         QCOMPARE(ApplyLanguage(f.lw, Language::English), QStringList {QStringLiteral("Main/Label6")});
-        QCOMPARE(f.SetForm.windowTitle(), QStringLiteral("function settings"));
+        QCOMPARE(f.SetForm().windowTitle(), QStringLiteral("function settings"));
     }
 };
 
