@@ -322,6 +322,7 @@ Flood measureFlood(int seconds)
 struct CliRun {
     QList<double> wallMs, ticks;
     QString frames; // the function bytes of one run, in order
+    QString failure; // how a run failed, if one did
 };
 
 CliRun measureCli(const QStringList &command, int runs)
@@ -342,8 +343,10 @@ CliRun measureCli(const QStringList &command, int runs)
         if (cli.state() != QProcess::NotRunning)
             loop.exec();
         const qint64 t1 = nowNs();
-        if (cli.exitStatus() != QProcess::NormalExit || cli.exitCode() != 0)
-            qFatal("tavik-cli %s failed", qPrintable(command.join(u' ')));
+        if (cli.exitStatus() != QProcess::NormalExit || cli.exitCode() != 0) {
+            r.failure = QStringLiteral("failed (exit %1)").arg(cli.exitCode());
+            return r;
+        }
         QList<QByteArray> sent;
         QList<qint64> times;
         for (const QByteArray &l : motor->linesStarting("frame ")) {
@@ -353,8 +356,10 @@ CliRun measureCli(const QStringList &command, int runs)
                 sent.append(QByteArray::fromHex(field(l, 2)).mid(4, 1).toHex().toUpper());
             }
         }
-        if (times.isEmpty())
-            qFatal("tavik-cli %s sent nothing", qPrintable(command.join(u' ')));
+        if (times.isEmpty()) {
+            r.failure = QStringLiteral("sent nothing");
+            return r;
+        }
         r.wallMs.append(double(t1 - t0) / 1e6);
         r.ticks.append(std::round(double(times.back() - times.front()) / 150e6) + 1);
         r.frames = QString::fromLatin1(sent.join(' '));
@@ -471,10 +476,10 @@ int runDriver()
     row(QStringLiteral("Same stream: longest event-loop pause (ms)"), num(flood.longestGapMs),
         QStringLiteral("tick 150"), QStringLiteral("under one tick"), verdict(flood.longestGapMs < tick));
     const auto cliRow = [&](const QString &command, const CliRun &r) {
-        if (!haveCli) {
-            row(QStringLiteral("`tavik-cli %1` wall time (ms)").arg(command), QStringLiteral("no tavik-cli in this build"),
-                QStringLiteral("ticks × 150"), QStringLiteral("within one tick of the floor"),
-                QStringLiteral("not measured"));
+        if (!haveCli || !r.failure.isEmpty()) {
+            row(QStringLiteral("`tavik-cli %1` wall time (ms)").arg(command),
+                haveCli ? r.failure : QStringLiteral("no tavik-cli in this build"), QStringLiteral("ticks × 150"),
+                QStringLiteral("within one tick of the floor"), QStringLiteral("not measured"));
             return;
         }
         const double wall = median(r.wallMs), floor = median(r.ticks) * tick;
