@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -68,6 +69,18 @@ void TForm1::attachWindows(TForm2 *form2, TSetForm *setForm, TIDSetForm *idSetFo
     m_setForm = setForm;
     m_idSetForm = idSetForm;
     m_form3 = form3;
+}
+
+// Closing the main window ends the program, whatever window is open.  The
+// secondary windows are put away first: one left visible would keep the
+// program running, and closing it would bring the main window back.
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    for (QWidget *child : std::initializer_list<QWidget *> {m_form2, m_setForm, m_idSetForm, m_form3})
+        if (child)
+            child->hide();
+    event->accept();
+    QCoreApplication::quit();
 }
 
 PanelItem *TForm1::item(const QString &name) const

@@ -75,6 +75,9 @@ public:
     void RefreshChannelButtons() override;
     void ReportedIdOutOfRange(int id) override;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void FormCreate(const QStringList &extraPorts);
     void buildPanel();
