@@ -4,7 +4,7 @@
 #include "FeatureSet.h"
 #include "Frames.h"
 #include "IDAndChannelSet.h"
-#include "DigitKeys.h"
+#include "IdList.h"
 #include "LanguageTable.h"
 #include "Messages.h"
 #include "PanelLayout.h"
@@ -134,8 +134,7 @@ void TForm1::buildPanel()
     m_comboBox1 = new QComboBox(central);
     m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
     m_comboBox1->setGeometry(PanelLayout::ComboBox1);
-    m_comboBox1->setMaxVisibleItems(8);
-    acceptDigitKeysOnly(m_comboBox1); // ComboBox1KeyPress
+    IdList::setUp(m_comboBox1); // 8 rows; ComboBox1KeyPress
     m_comboBox2 = new PortComboBox(central);
     m_comboBox2->setObjectName(QStringLiteral("ComboBox2"));
     m_comboBox2->setGeometry(PanelLayout::ComboBox2);
