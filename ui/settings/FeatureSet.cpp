@@ -375,7 +375,7 @@ template <std::size_t N> void TSetForm::uncheckAll(const std::array<QRadioButton
 
 void TSetForm::showNote(Note note, int reported)
 {
-    m_notes[note]->setText(QStringLiteral("设备报告值: %1 (超出范围)").arg(reported));
+    m_notes[note]->setText(s.MsgValueOutOfRange.arg(reported));
     m_notes[note]->show();
 }
 
