@@ -130,7 +130,7 @@ const QString RestoreCaption = QStringLiteral("恢复默认值");
 constexpr QSize ButtonSize(160, 28);
 constexpr int ButtonY = 266;
 constexpr int SetButtonX = 140, RestoreButtonX = 316;
-constexpr int LoneSetButtonX = 176 + 217 / 2 - 160 / 2; // centred under the ID editor
+constexpr QPoint IdSetButtonAt(227, 277); // the ID tab has no restore button
 
 QGroupBox *addGroup(QWidget *parent, const char *name, const char *caption, QRect at)
 {
@@ -214,9 +214,8 @@ TSetForm::TSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboB
         m_pages->addTab(page, QString::fromUtf8(row.caption));
         (this->*row.build)(page);
         const Settings::Item item = row.item;
-        // The ID tab has no restore button; its set button sits centred under the editor.
         QPushButton *set = addButton(page, row.setButton, SetCaption,
-                                     QPoint(row.restore ? SetButtonX : LoneSetButtonX, ButtonY));
+                                     row.restore ? QPoint(SetButtonX, ButtonY) : IdSetButtonAt);
         connect(set, &QPushButton::clicked, this, [this, item] { SetButtonClick(item); });
         if (row.restore) {
             QPushButton *restore = addButton(page, row.restoreButton, RestoreCaption, QPoint(RestoreButtonX, ButtonY));
