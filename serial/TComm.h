@@ -1,8 +1,8 @@
 // TComm: the serial port component the main window owns as Comm1.
 //
-// It keeps the property model of the original component (CommPort, PortOpen,
-// BaudRate, ... DataCount, ReadBytes, WriteBytes and the three events) on top
-// of QSerialPort.  There is no thread: a 100 ms poll timer inside the
+// Its properties (CommPort, PortOpen, BaudRate, ... DataCount, ReadBytes,
+// WriteBytes) and its three events are what the windows and the protocol use;
+// underneath is a QSerialPort.  There is no thread: a 100 ms poll timer inside the
 // component looks at the queues and raises the events on the UI thread.
 #pragma once
 

@@ -169,8 +169,8 @@ void TForm1::buildMenu()
     language->addAction(action("English1", QStringLiteral("English"), &TForm1::English1Click));
     language->addAction(action("N1", QStringLiteral("繁体"), &TForm1::N1Click));
     bar->addAction(action("SetMenu", QStringLiteral("设置(&s)"), &TForm1::SetMenuClick));
-    // The forced ID window and the serial settings window have no item of
-    // their own in the original menu; a technician needs both.
+    // The Tools menu is the way to the forced ID window and the serial
+    // settings window: a technician needs both.
     QMenu *tools = bar->addMenu(QStringLiteral("工具(&T)"));
     tools->setObjectName(QStringLiteral("ToolsMenu"));
     tools->addAction(action("IDSetMenu", QStringLiteral("ID与频道强制设置"), &TForm1::IDSetClick));
