@@ -130,7 +130,10 @@ const QString RestoreCaption = QStringLiteral("恢复默认值");
 constexpr QSize ButtonSize(160, 28);
 constexpr int ButtonY = 266;
 constexpr int SetButtonX = 140, RestoreButtonX = 316;
-constexpr QPoint IdSetButtonAt(227, 277); // the ID tab has no restore button
+// The ID tab has no restore button.  Its set button stands at 227 like a
+// lone button of its own, but on the row of the other tabs' buttons: at 277
+// it would overhang the page when the tabs take two rows (English).
+constexpr QPoint IdSetButtonAt(227, ButtonY);
 
 QGroupBox *addGroup(QWidget *parent, const char *name, const char *caption, QRect at)
 {
