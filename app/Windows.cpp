@@ -2,6 +2,8 @@
 
 #include "ScreenPlacement.h"
 
+#include <algorithm>
+
 Windows::Windows(const QStringList &extraPorts)
     : Form1(extraPorts),
       state(Form1.link().state())
@@ -63,11 +65,17 @@ void Windows::applyLanguage(int language)
     ApplyLanguage(LanguageWindows {&Form1, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state}, *m_language);
 }
 
+QList<QWidget *> Windows::builtWindows() const
+{
+    QList<QWidget *> built;
+    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_setForm.get(), m_idSetForm.get(), m_form3.get()})
+        if (w)
+            built.append(w);
+    return built;
+}
+
 bool Windows::built(const QString &objectName) const
 {
-    for (const QWidget *w : std::initializer_list<const QWidget *> {m_form2.get(), m_setForm.get(),
-                                                                    m_idSetForm.get(), m_form3.get()})
-        if (w && w->objectName() == objectName)
-            return true;
-    return false;
+    const QList<QWidget *> windows = builtWindows();
+    return std::any_of(windows.cbegin(), windows.cend(), [&](QWidget *w) { return w->objectName() == objectName; });
 }

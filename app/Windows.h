@@ -30,6 +30,7 @@ struct Windows : SecondaryWindows {
     TIDSetForm &IDSetForm() override;
     TForm3 &Form3() override;
     void applyLanguage(int language) override;
+    QList<QWidget *> builtWindows() const override;
 
     // Whether a secondary window (by object name) has been built yet.
     bool built(const QString &objectName) const;

@@ -6,6 +6,9 @@
 // built yet is hidden, as every one is at start.
 #pragma once
 
+#include <QList>
+
+class QWidget;
 class TForm2;
 class TSetForm;
 class TIDSetForm;
@@ -21,6 +24,8 @@ public:
     // main window and the secondary windows built so far; the others take it
     // when they are built.
     virtual void applyLanguage(int language) = 0;
+    // The secondary windows built so far.
+    virtual QList<QWidget *> builtWindows() const = 0;
 
 protected:
     ~SecondaryWindows() = default;

@@ -66,7 +66,7 @@ QString rowName(const LanguageRow &row)
 
 }  // namespace
 
-class TestLanguageWindows : public QObject {
+class LanguageWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -163,5 +163,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLanguageWindows)
-#include "test_language_windows.moc"
+QTEST_MAIN(LanguageWindowsTest)
+#include "tst_language_windows.moc"

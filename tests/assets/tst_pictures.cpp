@@ -85,7 +85,7 @@ int opaquePixels(const QImage &image)
 
 } // namespace
 
-class TestPictures : public QObject
+class PicturesTest : public QObject
 {
     Q_OBJECT
 
@@ -202,5 +202,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPictures)
-#include "test_pictures.moc"
+QTEST_MAIN(PicturesTest)
+#include "tst_pictures.moc"
