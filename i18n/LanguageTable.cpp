@@ -179,6 +179,21 @@ std::span<const LanguageRow> LanguageTable()
     return kRows;
 }
 
+namespace {
+
+constexpr std::pair<Language, const char *> kCodes[] = {
+    {Language::SimplifiedChinese, "zh_CN"}, {Language::English, "en"}, {Language::TraditionalChinese, "zh_TW"}};
+
+}  // namespace
+
+std::optional<Language> languageFromCode(QStringView code)
+{
+    for (const auto &[language, name] : kCodes)
+        if (code == QLatin1String(name))
+            return language;
+    return std::nullopt;
+}
+
 const char *windowName(Window window)
 {
     switch (window) {
