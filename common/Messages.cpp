@@ -24,13 +24,16 @@ void showBox(const QString &text, Kind kind)
         qWarning("message box: %s", qPrintable(text));
         return;
     }
-    QMessageBox box(kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
-                    QApplication::applicationName(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    createBox(text, kind, QApplication::activeWindow())->exec();
 }
 
 } // namespace
+
+std::unique_ptr<QMessageBox> createBox(const QString &text, Kind kind, QWidget *parent)
+{
+    return std::make_unique<QMessageBox>(kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
+                                         QApplication::applicationName(), text, QMessageBox::Ok, parent);
+}
 
 void show(const QString &text, Kind kind)
 {

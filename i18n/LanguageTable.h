@@ -33,6 +33,8 @@ enum class Property {
     Left,     // x position in pixels, decimal ("325")
     Visible,  // "1" shown, "0" hidden
     Message,  // a text of SharedState, named by its member ("MsgSelectId", "GroupCaption")
+    AccessibleName,         // what a screen reader calls the control
+    AccessibleDescription,  // what a screen reader says it does
 };
 
 struct LanguageRow {
