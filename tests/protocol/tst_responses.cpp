@@ -2,8 +2,7 @@
 // of a frame, the position rules, the end of a scan and the confirmation of
 // written settings, against a pseudo-terminal or the simulated motor.
 #include "Bench.h"
-#include "Messages.h"
-#include "Settings.h"
+#include "WrittenSettings.h"
 
 #include <QtTest>
 
@@ -16,8 +15,9 @@ const QByteArray Status37 = hex("D8 01 01 00 00 00 00 25 02 27");
 class ResponsesTest : public QObject {
     Q_OBJECT
 private slots:
-    void moreThanTenBytesAreNeeded();
-    void badLeadOrCheckChangesNothing();
+    void answersAmongTheWaitingBytes_data();
+    void answersAmongTheWaitingBytes();
+    void floodThenSilenceActsOnNothing();
     void positionKnownAndUnknown();
     void targetKeptWhileMotorReportsItsWay();
     void targetSettlesAfterFiveQuietReports();
@@ -29,46 +29,71 @@ private slots:
     void reportOfAnotherKindNeverConfirms();
 };
 
-void ResponsesTest::moreThanTenBytesAreNeeded()
+void ResponsesTest::answersAmongTheWaitingBytes_data()
 {
-    Bench b;
-    b.open();
-    b.pty.write(Status37);
-    QTest::qWait(350); // three polls see exactly ten bytes
-    QCOMPARE(b.view.lastShownPercent, -1);
-    QCOMPARE(b.comm.DataCount(), 10);
-    b.pty.write(QByteArray(1, char(0x55)));
-    QTRY_COMPARE(b.view.lastShownPercent, 37);
-    QCOMPARE(b.view.PointerLeft(), 413);
-    QCOMPARE(b.s.DeviceStatus, Byte(0x02));
-    QCOMPARE(b.s.StatusSeen, Byte(1));
-    QCOMPARE(b.comm.DataCount(), 0);
-    QCOMPARE(b.comm.RThreshold(), 1);
-}
-
-void ResponsesTest::badLeadOrCheckChangesNothing()
-{
-    Bench b;
-    b.open();
+    // Each piece reaches the port in a read of its own.
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    QTest::addColumn<int>("understood");
+    QTest::addColumn<int>("shown");
+    const QByteArray s37 = Status37;
+    const QByteArray s64 = response(1, 1, 0, 0, 0, 0, 64, 0x02);
     QByteArray badCheck = Status37;
     badCheck[9] = char(0x26);
     QByteArray badLead = Status37;
     badLead[0] = char(0xD9);
-    for (const QByteArray &bad : {badCheck, badLead}) {
+    const QByteArray noise = hex("11 D8 22 D8");
+    QTest::newRow("a lone answer") << QList {s37} << 1 << 37;
+    QTest::newRow("an answer and a trailing byte") << QList {s37 + hex("55")} << 1 << 37;
+    QTest::newRow("split across three reads") << QList {s37.left(3), s37.mid(3, 4), s37.mid(7)} << 1 << 37;
+    QTest::newRow("after noise, before a trailing byte") << QList {noise + s37 + hex("D8")} << 1 << 37;
+    QTest::newRow("two in one read: the newer is shown") << QList {s37 + s64} << 2 << 64;
+    QTest::newRow("cut off, then a whole one") << QList {s64.left(6), s37} << 1 << 37;
+    QTest::newRow("wrong check byte") << QList {badCheck + hex("00")} << 0 << -1;
+    QTest::newRow("wrong lead byte") << QList {badLead + hex("00")} << 0 << -1;
+    QTest::newRow("wrong check, then a good one") << QList {badCheck + s64} << 1 << 64;
+}
+
+void ResponsesTest::answersAmongTheWaitingBytes()
+{
+    QFETCH(QList<QByteArray>, pieces);
+    QFETCH(int, understood);
+    QFETCH(int, shown);
+    Bench b;
+    b.open();
+    for (const QByteArray &piece : pieces) {
         const int before = b.reads;
-        b.pty.write(bad + QByteArray(1, '\0'));
+        b.pty.write(piece);
         QTRY_COMPARE(b.reads, before + 1);
     }
-    QCOMPARE(b.s.StatusSeen, Byte(0));
-    QCOMPARE(b.view.limitRefreshes, 0);
-    // Only a frame at the first byte counts: a good frame behind garbage is lost with it.
-    b.pty.write(QByteArray(3, char(0x11)) + Status37 + QByteArray(1, '\0'));
-    QTRY_COMPARE(b.reads, 3);
+    QCOMPARE(b.responses.framesUnderstood(), quint64(understood));
+    QCOMPARE(b.view.lastShownPercent, shown);
+    QCOMPARE(b.s.StatusSeen, Byte(understood > 0));
     QCOMPARE(b.comm.DataCount(), 0);
-    QCOMPARE(b.s.StatusSeen, Byte(0));
-    // The next whole frame is understood again.
-    b.pty.write(Status37 + QByteArray(1, '\0'));
+    QCOMPARE(b.comm.RThreshold(), 1);
+    if (shown >= 0)
+        QCOMPARE(b.view.pointerPercent, shown);
+}
+
+void ResponsesTest::floodThenSilenceActsOnNothing()
+{
+    Bench b;
+    b.open();
+    // An answer read and acted on, then a backlog too large to read whose
+    // bytes hold answers too: none of them, and not the earlier read, returns.
+    b.pty.write(Status37);
     QTRY_COMPARE(b.view.lastShownPercent, 37);
+    b.view.lastShownPercent = -1;
+    QByteArray flood;
+    while (flood.size() <= 4096)
+        flood += response(1, 1, 0, 0, 0, 0, 64, 0x02);
+    b.comm.setRThreshold(0); // the backlog builds up whole before the next event
+    b.pty.write(flood);
+    QTRY_VERIFY(b.comm.DataCount() > 4096);
+    b.comm.setRThreshold(1);
+    QTRY_VERIFY(b.comm.discardedBytes() > 0);
+    QTest::qWait(250); // two more polls over a silent line
+    QCOMPARE(b.view.lastShownPercent, -1);
+    QCOMPARE(b.responses.framesUnderstood(), quint64(1));
 }
 
 void ResponsesTest::positionKnownAndUnknown()
@@ -76,7 +101,7 @@ void ResponsesTest::positionKnownAndUnknown()
     Bench b;
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 80, 0x02 | 0x10));
     QCOMPARE(b.view.lastShownPercent, 80);
-    QCOMPARE(b.view.PointerLeft(), 339 + 160);
+    QCOMPARE(b.view.pointerPercent, 80);
     QCOMPARE(b.view.limitRefreshes, 1);
     QCOMPARE(b.s.DeviceStatus, Byte(0x12));
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 20, 0x10));
@@ -88,18 +113,18 @@ void ResponsesTest::positionKnownAndUnknown()
 void ResponsesTest::targetKeptWhileMotorReportsItsWay()
 {
     Bench b;
-    b.view.SetPointerLeft(339 + 100); // the user chose 50 %
+    b.s.PositionTargetPercent = b.view.pointerPercent = 50; // the user put the pointer at 50 %
     b.s.PositionTargetActive = 1;
     for (Byte p : {46, 47}) {
         b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, p, 0x42));
         QCOMPARE(b.s.PositionTargetActive, Byte(1));
-        QCOMPARE(b.view.PointerLeft(), 439); // the pointer stays where the user put it
+        QCOMPARE(b.view.pointerPercent, 50); // the pointer stays where the user put it
         QCOMPARE(b.view.lastShownPercent, int(p));
     }
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
     QCOMPARE(b.s.PositionTargetActive, Byte(0));
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
-    QCOMPARE(b.view.PointerLeft(), 339 + 98); // following the motor again
+    QCOMPARE(b.view.pointerPercent, 49); // following the motor again
 
     // While the pointer is held, reaching the target does not end it.
     b.s.PositionTargetActive = 1;
@@ -112,7 +137,7 @@ void ResponsesTest::targetKeptWhileMotorReportsItsWay()
 void ResponsesTest::targetSettlesAfterFiveQuietReports()
 {
     Bench b;
-    b.view.SetPointerLeft(339 + 180); // 90 %, never reached
+    b.s.PositionTargetPercent = 90; // never reached
     b.s.PositionTargetActive = 1;
     for (int i = 1; i <= 4; ++i) {
         b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02));
@@ -146,8 +171,9 @@ void ResponsesTest::scanEndsOnFirstBasicReport()
     QCOMPARE(b.s.OpenSettingsAfterScan, Byte(0));
     QCOMPARE(b.s.Features.MaxSpeed, Byte(100));
     QCOMPARE(b.s.Features.DeviceBaudCode, Byte(3));
-    // The next free ticks read the extended settings.
-    QTRY_COMPARE_WITH_TIMEOUT((b.ticks(1), b.view.extendedShown), 1, 5000);
+    // The next free ticks read the extended settings (the read goes out
+    // twice, and each answer is loaded).
+    QTRY_VERIFY_WITH_TIMEOUT((b.ticks(1), b.view.extendedShown >= 1), 5000);
     QCOMPARE(b.s.Features.JogTime, Byte(7));
 }
 
@@ -184,43 +210,43 @@ void ResponsesTest::baudCodeAboveFourFallsBackTo2400()
 
 void ResponsesTest::confirmedWriteShowsSuccessOnceAndStopsRetrying()
 {
-    Messages::Recorder messages;
     SimBench b;
     b.open();
     b.s.selectTarget(1);
-    b.view.settingsEnabled = true; // the settings window is open: no polls
+    b.link.setSettingsWindowOpen(true); // the settings window is open: no polls
     b.s.Features.DryContactMode = 3;
-    Settings::stageVerifiedWrite(b.s, Settings::DryContact);
+    b.link.stageWrite(Settings::DryContact);
     b.ticks(14);
     QCOMPARE(b.sim.bus().motors().first().dryContactMode, quint8(3));
-    QCOMPARE(messages.texts(), QStringList {QStringLiteral("  设置成功  ")});
+    QCOMPARE(b.view.messages, QStringList {QStringLiteral("  设置成功  ")});
     QCOMPARE(b.s.VerifyBasicPending, Byte(0));
     QCOMPARE(countFrames(b.sim, Frame::WriteDryContact), 2);
-    QCOMPARE(countFrames(b.sim, Frame::ReadBasic), 2); // one read-back sufficed
+    // One read-back sufficed; its first answer may confirm before the second
+    // copy of the read goes out.
+    const int reads = countFrames(b.sim, Frame::ReadBasic);
+    QVERIFY(reads >= 1 && reads <= 2);
 }
 
 void ResponsesTest::twoSetButtonsBeforeTheFirstIsConfirmed()
 {
-    Messages::Recorder messages;
     SimBench b;
     b.open();
     b.s.selectTarget(1);
-    b.view.settingsEnabled = true;
+    b.link.setSettingsWindowOpen(true);
     b.s.Features.DryContactMode = 4;
-    Settings::stageVerifiedWrite(b.s, Settings::DryContact);
+    b.link.stageWrite(Settings::DryContact);
     b.ticks(2); // the dry-contact write is out
     b.s.Features.JogTime = 9;
-    Settings::stageVerifiedWrite(b.s, Settings::JogTime);
+    b.link.stageWrite(Settings::JogTime);
     b.ticks(20);
     // The motor took both, but only the jog time is compared with its report.
     QCOMPARE(b.sim.bus().motors().first().dryContactMode, quint8(4));
     QCOMPARE(b.sim.bus().motors().first().jogTime, quint8(9));
-    QCOMPARE(messages.texts(), (QStringList {QStringLiteral("  设置成功  "), QStringLiteral("  设置失败  ")}));
+    QCOMPARE(b.view.messages, (QStringList {QStringLiteral("  设置成功  "), QStringLiteral("  设置失败  ")}));
 }
 
 void ResponsesTest::reportOfAnotherKindNeverConfirms()
 {
-    Messages::Recorder messages;
     Bench b;
     b.s.MsgSetSuccess = QStringLiteral("ok");
     b.s.Features.JogTime = 5;
@@ -235,7 +261,7 @@ void ResponsesTest::reportOfAnotherKindNeverConfirms()
     b.responses.handleFrame(report(0, 0, 0, 5, 5, 5, 0xCA, 5));
     QCOMPARE(b.s.VerifyIdPending, Byte(1));
     QCoreApplication::processEvents();
-    QCOMPARE(messages.texts(), QStringList {});
+    QCOMPARE(b.view.messages, QStringList {});
 }
 
 QTEST_GUILESS_MAIN(ResponsesTest)
