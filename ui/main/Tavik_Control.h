@@ -82,7 +82,7 @@ private:
     bool portUsable();
     bool openChildWindowAllowed();
 
-    // Panel handlers (ui/main/ControlPanel.cpp).
+    // Panel handlers (ui/main/Tavik_Control_Panel.cpp).
     void channelPress(int n);
     void channelRelease(int n);
     void channelHover(int n);

@@ -1,5 +1,7 @@
-// The control panel's mouse handling: ID and channel choice, the motor
-// commands, the position slider and the hover feedback of the pictures.
+// The main window, continued: its control panel's mouse handling (ID and
+// channel choice, the motor commands, the position slider and the hover
+// feedback of the pictures).  These are TForm1's handlers, declared in
+// Tavik_Control.h; Tavik_Control.cpp builds the window and its menus.
 #include "Tavik_Control.h"
 
 #include "Frames.h"
