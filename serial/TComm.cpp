@@ -187,15 +187,16 @@ void TComm::readWaiting()
     if (waiting == 0)
         return;
     if (waiting > kMaxRead) {
+        // Thrown away, not read: the byte array must not hand the previous
+        // read's bytes out again as if they had just arrived.
         m_device->clearInput();
+        m_input.clear();
+        m_discarded += waiting;
         return;
     }
     // Only what is already here: a read must never wait for the device.
     const qint64 count = m_inputLen > 0 ? std::min<qint64>(m_inputLen, waiting) : waiting;
-    const QByteArray bytes = m_device->read(count);
-    if (bytes.isEmpty())
-        return;
-    m_input = bytes;
+    m_input = m_device->read(count); // a failed read leaves nothing, not the previous bytes
 }
 
 QByteArray TComm::Input()
