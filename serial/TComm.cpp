@@ -1,6 +1,5 @@
 #include "TComm.h"
 
-#include "Messages.h"
 #include "QtSerialDevice.h"
 
 #include <QCoreApplication>
@@ -25,6 +24,14 @@ constexpr int kPollIntervalMs = 100;
 int baudRateBps(TBaudRate rate)
 {
     return kBaudBps[std::min<std::size_t>(rate, kBaudBps.size() - 1)];
+}
+
+std::optional<TBaudRate> baudRateOfBps(int bps)
+{
+    const auto found = std::find(kBaudBps.begin(), kBaudBps.end(), bps);
+    if (found == kBaudBps.end())
+        return std::nullopt;
+    return TBaudRate(found - kBaudBps.begin());
 }
 
 TComm::TComm(QObject *parent) : TComm(std::make_unique<QtSerialDevice>(), parent)
@@ -87,7 +94,7 @@ void TComm::setPortOpen(bool open)
         return;
     }
     if (m_device->isOpen()) {
-        Messages::show(QString::fromLatin1(CommText::AlreadyOpen), Messages::Kind::Error);
+        emit errorText(QString::fromLatin1(CommText::AlreadyOpen));
         return;
     }
     const SerialDevice::OpenResult opened = m_device->open(m_portName);
@@ -214,7 +221,7 @@ TComm::ReadResult TComm::ReadBytes()
 bool TComm::WriteBytes(const std::uint8_t *buffer, int count)
 {
     if (!m_device->isOpen()) {
-        Messages::show(QString::fromLatin1(CommText::NotOpen), Messages::Kind::Error);
+        emit errorText(QString::fromLatin1(CommText::NotOpen));
         return false;
     }
     m_device->write(buffer, count);
@@ -295,12 +302,11 @@ void TComm::schedulePass()
     // every receive event until the box is closed.
     QMetaObject::invokeMethod(this, [this] {
         m_passQueued = false;
-        // Nothing may escape into the event loop; a box from here would stall
-        // the pass, so the message is shown once this call has returned.
+        // Nothing may escape into the event loop.
         try {
             Poll();
         } catch (const std::exception &e) {
-            Messages::post(QString::fromUtf8(e.what()), Messages::Kind::Error);
+            emit errorText(QString::fromUtf8(e.what()));
         }
     }, Qt::QueuedConnection);
 }

@@ -1,6 +1,6 @@
 // TComm: the serial port component the main window owns as Comm1.
 //
-// It keeps the component's property model (CommPort, PortOpen, BaudRate, ...
+// It offers a property model (CommPort, PortOpen, BaudRate, ...
 // DataCount, ReadBytes, WriteBytes and the three events) on top of a
 // SerialDevice: QSerialPort by default, a line in memory for tests and
 // fuzzing.  There is no thread: the events are raised on the UI thread by a
@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 enum TComPortNumber : std::uint8_t {
@@ -38,6 +39,8 @@ enum TSWHandShaking : std::uint8_t { shNone, shXonXoff };
 
 // Bits per second of a TBaudRate ordinal; any ordinal above 11 means 115200.
 int baudRateBps(TBaudRate rate);
+// The TBaudRate of a rate in bits per second; none for a rate it does not list.
+std::optional<TBaudRate> baudRateOfBps(int bps);
 
 // The component's exception: message text only.
 class ECommError : public std::runtime_error {
@@ -135,7 +138,7 @@ public:
     TModemStateChangeEvent OnModemStateChange;
 
     // --- methods -----------------------------------------------------------
-    // Writes count bytes one at a time; false (after the error box) if closed.
+    // Writes count bytes one at a time; false (after errorText) if closed.
     bool WriteBytes(const std::uint8_t *buffer, int count);
 
     struct ReadResult {
@@ -159,6 +162,10 @@ public:
     void Poll();
 
 signals:
+    // A failure the component reports without an exception (a write to a
+    // closed port, an open of an open port, an error raised by its own poll):
+    // its fixed text, for its owner to show.
+    void errorText(const QString &text);
     // The device went away under an open port (adapter unplugged, the far end
     // of a pseudo-terminal closed).  The port has already been released.
     void portLost(const QString &portName, const QString &reason);
