@@ -8,6 +8,7 @@
 
 #include "MemorySerialDevice.h"
 #include "MotorLink.h"
+#include "ResponseHandler.h"
 
 #include <QCoreApplication>
 
@@ -68,7 +69,15 @@ struct LinkFuzz {
         s = SharedState {};
         s.Features.DeviceBaudCode = Byte(in.below(5));
         link.setSettingsWindowOpen(false);
-        link.choosePort(QStringLiteral("/dev/ttyFUZZ"), false);
+        // Choosing the port again is what drops the bytes of an answer still
+        // arriving; while it stays open the same is done directly, cheaper.
+        if (link.Comm1().PortOpen()) {
+            s.PortReady = 1;
+            link.responses().forgetWaiting();
+            line->clearInput();
+        } else {
+            link.choosePort(QStringLiteral("/dev/ttyFUZZ"), false);
+        }
         const int id = in.below(100);
         s.selectTarget(id);
         s.currentMask().setWord(std::uint16_t(in.byte() | in.byte() << 8));

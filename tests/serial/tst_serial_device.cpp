@@ -59,6 +59,9 @@ private slots:
         QFETCH(int, errors);
         QFETCH(QStringList, expected);
         Rig r;
+        r.comm.OnReceiveData = [&r](TComm *c) {
+            r.events << QStringLiteral("receive %1").arg(c->Input().size()); // read: raised once
+        };
         r.dev->setModemLines(SerialDevice::ModemLines {});
         r.comm.setRThreshold(1);
         r.comm.setPortOpen(true);
