@@ -1,26 +1,59 @@
 // Tavik: remote control and configuration tool for curtain motors on a
 // serial line.
+#include "LanguageTable.h"
 #include "Pictures.h"
 #include "StartupProbe.h"
 #include "Windows.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QHelpEvent>
 #include <QProxyStyle>
+#include <QToolTip>
+
+#include <cstdio>
 
 namespace {
 
-// Hints appear, wait and hide after half a second each.
+// Hints (tool tips) appear half a second after the pointer stops on a
+// control, the next one as soon, and each hides half a second after it came.
+constexpr int HintPauseMs = 500;
+
 class HintStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
                   QStyleHintReturn *returnData) const override
     {
         if (hint == SH_ToolTip_WakeUpDelay || hint == SH_ToolTip_FallAsleepDelay)
-            return 500;
+            return HintPauseMs;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
+
+// A widget shows its own tool tip for ten seconds or more; this shows it for
+// the hint pause instead.
+class HintHidePause : public QObject {
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
+            auto *widget = static_cast<QWidget *>(watched);
+            if (!widget->toolTip().isEmpty()) {
+                QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), widget->toolTip(), widget, {},
+                                   HintPauseMs);
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+// A command line that cannot be followed: the reason and the usage on
+// standard error, and exit code 2, before any window exists.
+int usageError(const QCommandLineParser &options, const QString &reason)
+{
+    std::fputs(qPrintable(QStringLiteral("tavik: %1\n\n%2").arg(reason, options.helpText())), stderr);
+    return 2;
+}
 
 } // namespace
 
@@ -33,6 +66,8 @@ int main(int argc, char *argv[])
     // Wayland desktops find the icon and name through the desktop entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("tavik"));
     QApplication::setStyle(new HintStyle);
+    HintHidePause hintHidePause;
+    app.installEventFilter(&hintHidePause);
 
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("Remote control and configuration of curtain motors."));
@@ -43,9 +78,33 @@ int main(int argc, char *argv[])
                                                  "(a pseudo-terminal, a symbolic link). Repeatable."),
                                   QStringLiteral("PATH"));
     options.addOption(port);
-    options.process(app);
+    const QCommandLineOption language(QStringLiteral("language"),
+                                      QStringLiteral("Starts in this language: zh_CN (Simplified Chinese, also "
+                                                     "without this option), en (English) or zh_TW (Traditional "
+                                                     "Chinese). The language menu switches later."),
+                                      QStringLiteral("CODE"));
+    options.addOption(language);
+    if (!options.parse(QCoreApplication::arguments()))
+        return usageError(options, options.errorText());
+    if (options.isSet(QStringLiteral("help")) || options.isSet(QStringLiteral("help-all")))
+        options.showHelp();
+    if (options.isSet(QStringLiteral("version")))
+        options.showVersion();
+    if (!options.positionalArguments().isEmpty())
+        return usageError(options, QStringLiteral("unexpected argument '%1'").arg(options.positionalArguments().constFirst()));
+    const std::optional<Language> startLanguage = options.isSet(language)
+        ? languageFromCode(options.value(language))
+        : Language::SimplifiedChinese;
+    if (!startLanguage)
+        return usageError(options, QStringLiteral("unknown language '%1': choose zh_CN, en or zh_TW")
+                                       .arg(options.value(language)));
 
     Windows windows(options.values(port));
+    // Another language is applied as its menu item applies it.
+    if (*startLanguage == Language::English)
+        windows.Form1.English1Click();
+    else if (*startLanguage == Language::TraditionalChinese)
+        windows.Form1.N1Click();
     watchFirstPaint(windows.Form1);
     windows.Form1.show();
     return app.exec();

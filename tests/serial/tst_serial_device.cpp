@@ -37,7 +37,7 @@ struct Rig {
 
 } // namespace
 
-class TestSerialDevice : public QObject {
+class SerialDeviceTest : public QObject {
     Q_OBJECT
 private slots:
     void passRaisesEventsInOrder_data()
@@ -215,5 +215,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSerialDevice)
+QTEST_GUILESS_MAIN(SerialDeviceTest)
 #include "tst_serial_device.moc"

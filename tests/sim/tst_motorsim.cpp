@@ -65,7 +65,7 @@ QByteArray readExtended() { return MotorBus::commandFrame(1, 1, 0xCB, 0xCB); }
 
 } // namespace
 
-class TestMotorSim : public QObject {
+class MotorSimTest : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -88,7 +88,7 @@ private:
     QByteArray basicAnswer, extendedAnswer;
 };
 
-void TestMotorSim::init()
+void MotorSimTest::init()
 {
     sim = new MotorSim;
     QVERIFY(sim->isOpen());
@@ -100,13 +100,13 @@ void TestMotorSim::init()
     sim->bus().clearLog();
 }
 
-void TestMotorSim::cleanup()
+void MotorSimTest::cleanup()
 {
     delete port;
     delete sim;
 }
 
-void TestMotorSim::answersAtItsRateOnly()
+void MotorSimTest::answersAtItsRateOnly()
 {
     QSignalSpy spy(sim, &MotorSim::frameReceived);
     QVERIFY(port->setSpeed(B9600));
@@ -126,7 +126,7 @@ void TestMotorSim::answersAtItsRateOnly()
     QCOMPARE(sim->frames()[0].lineRateBps, 9600);
 }
 
-void TestMotorSim::faultsSpoilAnswers()
+void MotorSimTest::faultsSpoilAnswers()
 {
     // Each case: the faulty device gets a basic read, then a healthy one an
     // extended read; everything up to the extended answer is what the fault made.
@@ -177,7 +177,7 @@ void TestMotorSim::faultsSpoilAnswers()
     QCOMPARE(sim->bus().motors()[0].maxSpeed, quint8(130));
 }
 
-void TestMotorSim::lateAnswerAfterARateChangeIsNoise()
+void MotorSimTest::lateAnswerAfterARateChangeIsNoise()
 {
     sim->setAnswerDelayMs(1000);
     QVERIFY(port->send(readBasic()));
@@ -190,7 +190,7 @@ void TestMotorSim::lateAnswerAfterARateChangeIsNoise()
     QCOMPARE(sim->answersSent(), 1);
 }
 
-void TestMotorSim::floodIsDeliveredWhole()
+void MotorSimTest::floodIsDeliveredWhole()
 {
     // More than the terminal holds: the rest must follow as the program reads.
     sim->flood(20000);
@@ -201,7 +201,7 @@ void TestMotorSim::floodIsDeliveredWhole()
     QVERIFY(got.endsWith(basicAnswer));
 }
 
-void TestMotorSim::chatterIsWholeStatusAnswers()
+void MotorSimTest::chatterIsWholeStatusAnswers()
 {
     sim->setChatter(true);
     QByteArray got;
@@ -234,7 +234,7 @@ void TestMotorSim::chatterIsWholeStatusAnswers()
     QVERIFY(port->read().isEmpty());
 }
 
-void TestMotorSim::motorsMoveOnTheirOwn()
+void MotorSimTest::motorsMoveOnTheirOwn()
 {
     sim->bus().motors()[0].speed = 400;
     QVERIFY(port->send(MotorBus::commandFrame(1, 1, 0x0A, 0xEE)));
@@ -246,7 +246,7 @@ void TestMotorSim::motorsMoveOnTheirOwn()
     QCOMPARE(got, QByteArray::fromHex("d80101000000006402" "66"));
 }
 
-void TestMotorSim::unplugClosesTheLine()
+void MotorSimTest::unplugClosesTheLine()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("ttyTavik"));
@@ -266,7 +266,7 @@ void TestMotorSim::unplugClosesTheLine()
     QCOMPARE(unplugged.size(), 1);
 }
 
-void TestMotorSim::replugComesBackUnderTheLink()
+void MotorSimTest::replugComesBackUnderTheLink()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("ttyTavik"));
@@ -294,7 +294,7 @@ void TestMotorSim::replugComesBackUnderTheLink()
 // A short chaos run with a fixed seed while a program writes settings: every
 // fault comes up, the adapter goes and comes back, and the log's account of
 // each write matches what the motor's memory holds.
-void TestMotorSim::chaosInjectsEveryFaultAndLogsWhatWasKept()
+void MotorSimTest::chaosInjectsEveryFaultAndLogsWhatWasKept()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("ttyTavik"));
@@ -352,7 +352,7 @@ void TestMotorSim::chaosInjectsEveryFaultAndLogsWhatWasKept()
         QVERIFY2(log.data().contains(event), event);
 }
 
-void TestMotorSim::commandLineTool()
+void MotorSimTest::commandLineTool()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("ttyTavik"));
@@ -384,7 +384,7 @@ void TestMotorSim::commandLineTool()
 
 // --help is the tool's manual: every option and fault mode is in it. A
 // mistyped option must not start a bus the user did not ask for.
-void TestMotorSim::commandLineHelp()
+void MotorSimTest::commandLineHelp()
 {
     QProcess proc;
     proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--help" });
@@ -406,5 +406,5 @@ void TestMotorSim::commandLineHelp()
     QVERIFY(err.contains(QLatin1String("--fault <NAME>")));
 }
 
-QTEST_GUILESS_MAIN(TestMotorSim)
+QTEST_GUILESS_MAIN(MotorSimTest)
 #include "tst_motorsim.moc"

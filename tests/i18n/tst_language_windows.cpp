@@ -43,6 +43,8 @@ struct Fixture : Windows {
         case Property::Hint: return widget ? widget->toolTip() : QString();
         case Property::Left: return widget ? QString::number(widget->x()) : QString();
         case Property::Visible: return widget ? QString::number(int(!widget->isHidden())) : QString();
+        case Property::AccessibleName: return widget ? widget->accessibleName() : QString();
+        case Property::AccessibleDescription: return widget ? widget->accessibleDescription() : QString();
         case Property::Message: break;
         }
         return {};
@@ -66,7 +68,7 @@ QString rowName(const LanguageRow &row)
 
 }  // namespace
 
-class TestLanguageWindows : public QObject {
+class LanguageWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -163,5 +165,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLanguageWindows)
-#include "test_language_windows.moc"
+QTEST_MAIN(LanguageWindowsTest)
+#include "tst_language_windows.moc"
