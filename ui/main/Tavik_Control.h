@@ -21,6 +21,7 @@ class TForm2;
 class TSetForm;
 class TIDSetForm;
 class TForm3;
+class BusMonitor;
 
 class TForm1 : public QMainWindow, public ProtocolView {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
 
     // The secondary windows, created after the main window.
     void attachWindows(TForm2 *form2, TSetForm *setForm, TIDSetForm *idSetForm, TForm3 *form3);
+    void attachMonitor(BusMonitor *monitor) { m_monitor = monitor; }
 
     TComm &Comm1() { return m_comm; }
     QTimer &Timer1() { return m_timer; }
@@ -54,6 +56,7 @@ public:
     void CurtainSetClick();
     void IDSetClick();
     void Com_SetClick();
+    void MonitorClick();
     void ChineseClick();
     void English1Click();
     void N1Click();
@@ -137,4 +140,5 @@ private:
     TSetForm *m_setForm = nullptr;
     TIDSetForm *m_idSetForm = nullptr;
     TForm3 *m_form3 = nullptr;
+    BusMonitor *m_monitor = nullptr;
 };

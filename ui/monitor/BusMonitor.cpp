@@ -23,8 +23,8 @@ QString word(const char *name, Language lang) { return text(name, lang, Window::
 
 } // namespace
 
-BusMonitor::BusMonitor(QWidget *parent, std::function<qint64()> clock)
-    : QWidget(parent, Qt::Window), m_log(std::move(clock)), m_filter(this)
+BusMonitor::BusMonitor(QWidget *mainWindow, std::function<qint64()> clock)
+    : QWidget(nullptr, Qt::Window), m_log(std::move(clock)), m_filter(this), m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("BusMonitor"));
     setAttribute(Qt::WA_StyledBackground);
@@ -116,7 +116,7 @@ void BusMonitor::open()
     if (!m_placed) {
         m_placed = true;
         // Beside the main window when the screen has room for it there.
-        if (QWidget *main = parentWidget() ? parentWidget()->window() : nullptr) {
+        if (QWidget *main = m_mainWindow) {
             const QRect screen = (main->screen() ? main->screen() : QGuiApplication::primaryScreen())->availableGeometry();
             const QPoint right = main->frameGeometry().topRight() + QPoint(8, 0);
             if (screen.contains(QRect(right, size())))
@@ -178,8 +178,10 @@ void BusMonitor::bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why)
 
 void BusMonitor::portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond)
 {
-    if (isVisible() || event == MotorLink::PortEvent::Opened)
+    if (isVisible())
         m_log.portEvent(event, portName, bitsPerSecond);
+    else if (event == MotorLink::PortEvent::Opened)
+        m_log.restartTime();  // rows shown later still count from the opening
 }
 
 void BusMonitor::changeEvent(QEvent *event)

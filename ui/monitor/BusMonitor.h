@@ -23,7 +23,10 @@ class QTableView;
 class BusMonitor : public QWidget {
     Q_OBJECT
 public:
-    explicit BusMonitor(QWidget *parent = nullptr, std::function<qint64()> clock = {});
+    // A top-level window of its own: as a child of the main window it would
+    // be disabled with it while a secondary window is open.  mainWindow is
+    // where it opens beside.
+    explicit BusMonitor(QWidget *mainWindow = nullptr, std::function<qint64()> clock = {});
 
     // Listens to a link's wire signals: MotorLink, or anything with the same
     // four signals (the tests' stand-in).
@@ -49,7 +52,7 @@ public:
     std::function<QString(QWidget *parent)> chooseSaveFile;
 
     // The wire signals; nothing is recorded while the window is hidden
-    // (except that a port opening still restarts the time column).
+    // (a port opening still restarts the time column).
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
     void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why);
@@ -73,6 +76,7 @@ private:
     QLabel *m_counts;
     QLabel *m_lastAnswer;
     QTimer m_lastAnswerTimer;
+    QWidget *const m_mainWindow;
     bool m_placed = false;
     bool m_followPending = false;
 };

@@ -45,8 +45,13 @@ void MonitorLog::bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why)
 void MonitorLog::portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond)
 {
     if (event == MotorLink::PortEvent::Opened)
-        m_origin = m_clock();
+        restartTime();
     record({0, Kind::Port, {}, int(event), bitsPerSecond, portName});
+}
+
+void MonitorLog::restartTime()
+{
+    m_origin = m_clock();
 }
 
 void MonitorLog::record(Row row)

@@ -48,6 +48,7 @@ public:
     void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why);
     // An Opened event (a port chosen) restarts the time column.
     void portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond);
+    void restartTime();  // the time column counts from now
 
     // --- what is shown -----------------------------------------------------------
     void flush();                 // shows what arrived since (nothing while paused)
