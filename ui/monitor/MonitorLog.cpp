@@ -174,8 +174,11 @@ QVariant MonitorLog::data(const QModelIndex &index, int role) const
         return {};
     case Qt::FontRole:
         if (index.column() == Bytes) {
-            QFont mono(QStringLiteral("monospace"));
-            mono.setStyleHint(QFont::Monospace);
+            static const QFont mono = [] {
+                QFont f(QStringLiteral("monospace"));
+                f.setStyleHint(QFont::Monospace);
+                return f;
+            }();
             return mono;
         }
         return {};
