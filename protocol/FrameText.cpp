@@ -167,11 +167,11 @@ QString received(const QByteArray &frame, Language lang)
     return status(r.b[Frame::PositionByte], r.status(), w);
 }
 
-QString discarded(const QByteArray &bytes, MotorLink::Discard why, Language lang)
+QString discarded(MotorLink::Discard why, qint64 count, Language lang)
 {
     const Words w {lang};
     static constexpr const char *reasons[] = {"MonNoise", "MonBadCheck", "MonCutOff", "MonFlood"};
-    return w("MonDiscarded").arg(w(reasons[int(why)]), QString::number(bytes.size()));
+    return w("MonDiscarded").arg(w(reasons[int(why)]), QString::number(count));
 }
 
 QString port(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond, Language lang)

@@ -6,7 +6,7 @@
 //   FrameText::hex(bytes)                       "9A 05 05 00 0A DD D7"
 //   FrameText::sent(frame, lang)                "Up — ID 5, channels 1, 3"
 //   FrameText::received(frame, lang)            "status: 37 %, position known, limit points 1 and 3"
-//   FrameText::discarded(bytes, why, lang)      "invalid: bad check byte, 10 bytes"
+//   FrameText::discarded(why, count, lang)      "invalid: bad check byte, 10 bytes"
 //   FrameText::port(event, name, bps, lang)     "port /dev/ttyUSB0 opened at 9600 baud"
 //   FrameText::isStatusTraffic(frame)           a status poll or a status answer
 //
@@ -26,7 +26,8 @@ namespace FrameText {
 QString hex(const QByteArray &bytes);
 QString sent(const QByteArray &frame, Language lang);
 QString received(const QByteArray &frame, Language lang);
-QString discarded(const QByteArray &bytes, MotorLink::Discard why, Language lang);
+// count: how many bytes were dropped (a flood is dropped unread).
+QString discarded(MotorLink::Discard why, qint64 count, Language lang);
 QString port(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond, Language lang);
 
 // A status poll (function CC) or a status answer (type neither CA nor CB).

@@ -20,7 +20,7 @@ class WireStandIn : public QObject {
 signals:
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
-    void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why);
+    void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why, qint64 count);
     void portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond);
 };
 
@@ -43,7 +43,7 @@ struct MonitorApp : App {
         emit wire.frameSent(MotorBus::commandFrame(5, 0x0005, 0x0A, 0xDD));
         emit wire.frameSent(MotorBus::commandFrame(5, 0x0001, 0xCC, 0x00));
         emit wire.frameReceived(MotorBus::responseFrame(5, 0x0001, 0, 0, 0, 37, 0x02 | 0x04 | 0x10));
-        emit wire.bytesDiscarded(QByteArray::fromHex("D8010100000000250226"), MotorLink::Discard::BadCheck);
+        emit wire.bytesDiscarded(QByteArray::fromHex("D8010100000000250226"), MotorLink::Discard::BadCheck, 10);
         monitor.log().flush();
     }
 

@@ -123,8 +123,8 @@ private slots:
         log.frameSent(poll(1));
         now = 100;
         log.frameReceived(statusAnswer(37));
-        log.bytesDiscarded(QByteArray(10, '\x55'), MotorLink::Discard::BadCheck);
-        log.bytesDiscarded(QByteArray(3, '\x01'), MotorLink::Discard::Noise);
+        log.bytesDiscarded(QByteArray(10, '\x55'), MotorLink::Discard::BadCheck, 10);
+        log.bytesDiscarded({}, MotorLink::Discard::Flood, 3);  // a flood is not read
         now = 2600;
         QCOMPARE(log.framesSent(), 2);
         QCOMPARE(log.answersReceived(), 1);
@@ -146,7 +146,7 @@ private slots:
         log.frameSent(MotorBus::commandFrame(5, 1, 0x0A, 0xDD));  // Up
         log.frameSent(MotorBus::commandFrame(5, 1, 0x0A, 0xCC));  // Stop: data CC, still not a poll
         log.frameReceived(MotorBus::responseFrame(5, 1, 3, 0, 100, 0xCA, 0x40));
-        log.bytesDiscarded(statusAnswer(1), MotorLink::Discard::BadCheck);
+        log.bytesDiscarded(statusAnswer(1), MotorLink::Discard::BadCheck, 10);
         log.flush();
         QCOMPARE(filter.rowCount(), 7);
         filter.setHideStatus(true);

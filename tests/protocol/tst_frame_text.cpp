@@ -145,18 +145,17 @@ private slots:
     {
         using D = MotorLink::Discard;
         using P = MotorLink::PortEvent;
-        const QByteArray three("\x01\x02\x03", 3);
         const std::tuple<QString, QString, QString> cases[] = {
-            {FrameText::discarded(three, D::Noise, Language::English),
-             FrameText::discarded(three, D::Noise, Language::SimplifiedChinese), "invalid: noise, 3 bytes|无效：噪声，3 字节"},
-            {FrameText::discarded(QByteArray(10, 'x'), D::BadCheck, Language::English),
-             FrameText::discarded(QByteArray(10, 'x'), D::BadCheck, Language::SimplifiedChinese),
+            {FrameText::discarded(D::Noise, 3, Language::English),
+             FrameText::discarded(D::Noise, 3, Language::SimplifiedChinese), "invalid: noise, 3 bytes|无效：噪声，3 字节"},
+            {FrameText::discarded(D::BadCheck, 10, Language::English),
+             FrameText::discarded(D::BadCheck, 10, Language::SimplifiedChinese),
              "invalid: bad check byte, 10 bytes|无效：校验字节错误，10 字节"},
-            {FrameText::discarded(three, D::CutOff, Language::English),
-             FrameText::discarded(three, D::CutOff, Language::SimplifiedChinese),
+            {FrameText::discarded(D::CutOff, 3, Language::English),
+             FrameText::discarded(D::CutOff, 3, Language::SimplifiedChinese),
              "invalid: cut-off answer, 3 bytes|无效：应答不完整，3 字节"},
-            {FrameText::discarded(QByteArray(5000, 'x'), D::Flood, Language::English),
-             FrameText::discarded(QByteArray(5000, 'x'), D::Flood, Language::SimplifiedChinese),
+            {FrameText::discarded(D::Flood, 5000, Language::English),
+             FrameText::discarded(D::Flood, 5000, Language::SimplifiedChinese),
              "invalid: flood, dropped, 5000 bytes|无效：字节过多，已丢弃，5000 字节"},
             {FrameText::port(P::Opened, "/dev/ttyUSB0", 2400, Language::English),
              FrameText::port(P::Opened, "/dev/ttyUSB0", 2400, Language::SimplifiedChinese),

@@ -170,10 +170,10 @@ void BusMonitor::frameReceived(const QByteArray &bytes)
         m_log.frameReceived(bytes);
 }
 
-void BusMonitor::bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why)
+void BusMonitor::bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why, qint64 count)
 {
     if (isVisible())
-        m_log.bytesDiscarded(bytes, why);
+        m_log.bytesDiscarded(bytes, why, count);
 }
 
 void BusMonitor::portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond)

@@ -55,7 +55,7 @@ public:
     // (a port opening still restarts the time column).
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
-    void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why);
+    void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why, qint64 count);
     void portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond);
 
 protected:

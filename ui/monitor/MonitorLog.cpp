@@ -26,27 +26,27 @@ MonitorLog::MonitorLog(std::function<qint64()> clock, int limit, QObject *parent
 void MonitorLog::frameSent(const QByteArray &bytes)
 {
     ++m_sent;
-    record({0, Kind::Sent, bytes});
+    record({.kind = Kind::Sent, .bytes = bytes});
 }
 
 void MonitorLog::frameReceived(const QByteArray &bytes)
 {
     ++m_answers;
     m_lastAnswer = m_clock();
-    record({0, Kind::Received, bytes});
+    record({.kind = Kind::Received, .bytes = bytes});
 }
 
-void MonitorLog::bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why)
+void MonitorLog::bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why, qint64 count)
 {
-    m_invalidBytes += bytes.size();
-    record({0, Kind::Discarded, bytes, int(why)});
+    m_invalidBytes += count;
+    record({.kind = Kind::Discarded, .bytes = bytes, .detail = int(why), .count = count});
 }
 
 void MonitorLog::portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond)
 {
     if (event == MotorLink::PortEvent::Opened)
         restartTime();
-    record({0, Kind::Port, {}, int(event), bitsPerSecond, portName});
+    record({.kind = Kind::Port, .detail = int(event), .bps = bitsPerSecond, .count = 0, .port = portName});
 }
 
 void MonitorLog::restartTime()
@@ -138,7 +138,7 @@ QString MonitorLog::cell(const Row &row, int column) const
         switch (row.kind) {
         case Kind::Sent: return FrameText::sent(row.bytes, m_lang);
         case Kind::Received: return FrameText::received(row.bytes, m_lang);
-        case Kind::Discarded: return FrameText::discarded(row.bytes, MotorLink::Discard(row.detail), m_lang);
+        case Kind::Discarded: return FrameText::discarded(MotorLink::Discard(row.detail), row.count, m_lang);
         case Kind::Port: return FrameText::port(MotorLink::PortEvent(row.detail), row.port, row.bps, m_lang);
         }
         break;

@@ -33,6 +33,7 @@ public:
         QByteArray bytes;   // the frame or the dropped bytes; empty for a port event
         int detail = 0;     // MotorLink::Discard or MotorLink::PortEvent
         int bps = 0;        // of a port event
+        qint64 count = 0;   // of dropped bytes (a flood's are not read)
         QString port;       // of a port event
     };
     enum Column { Time, Direction, Bytes, Meaning, ColumnCount };
@@ -45,7 +46,7 @@ public:
     // --- recording: the link's wire signals ------------------------------------
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
-    void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why);
+    void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why, qint64 count);
     // An Opened event (a port chosen) restarts the time column.
     void portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond);
     void restartTime();  // the time column counts from now
