@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
         save(&a.main, dir, QStringLiteral("main-%1").arg(language.tag));
 
         // The bus monitor beside the main window: a few motor commands, then
-        // the settings read (which leaves the settings window open).
+        // a settings read.
         a.main.findChild<QAction *>(QStringLiteral("MonitorMenu"))->trigger();
         for (const char *button : {"Label_shang", "Label_ting", "Label_xia", "Label_ting"}) {
             a.click(button);
@@ -82,17 +82,17 @@ int main(int argc, char *argv[])
         }
         a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
         waitFor([&] { return a.w.SetForm.isVisible() && a.s.Features.JogTime == 6; });
-        QTest::qWait(500);
-        a.w.Monitor.log().flush();
-        a.w.Monitor.resize(820, a.main.height());
-        saveSideBySide(&a.main, &a.w.Monitor, dir, QStringLiteral("monitor-%1").arg(language.tag));
-        a.w.Monitor.close();
         auto *pages = a.w.SetForm.findChild<QTabWidget *>();
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);
             save(&a.w.SetForm, dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
         }
-        a.w.SetForm.close();
+        a.w.SetForm.close();  // the main window takes input again
+        QTest::qWait(400);
+        a.w.Monitor.log().flush();
+        a.w.Monitor.resize(900, a.main.height());
+        saveSideBySide(&a.main, &a.w.Monitor, dir, QStringLiteral("monitor-%1").arg(language.tag));
+        a.w.Monitor.close();
         a.w.IDSetForm.openWithIndex(a.main.ComboBox1()->currentIndex());
         save(&a.w.IDSetForm, dir, QStringLiteral("forced-id-%1").arg(language.tag));
         a.w.IDSetForm.close();

@@ -60,7 +60,7 @@ BusMonitor::BusMonitor(QWidget *mainWindow, std::function<qint64()> clock)
     columns->setStretchLastSection(true);
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     columns->resizeSection(MonitorLog::Time, digit * 10);
-    columns->resizeSection(MonitorLog::Direction, digit * 10);
+    columns->resizeSection(MonitorLog::Direction, digit * 9);
     columns->resizeSection(MonitorLog::Bytes, digit * 32);
 
     m_counts = new QLabel(this);
@@ -80,7 +80,7 @@ BusMonitor::BusMonitor(QWidget *mainWindow, std::function<qint64()> clock)
     layout->addLayout(tools);
     layout->addWidget(m_table, 1);
     layout->addLayout(status);
-    resize(760, 480);
+    resize(900, 520);
 
     connect(m_pause, &QPushButton::toggled, &m_log, &MonitorLog::setPaused);
     connect(clear, &QPushButton::clicked, &m_log, &MonitorLog::clear);
