@@ -65,7 +65,6 @@ protected:
 private:
     void applyCaptions();
     void showCounts();
-    void followNewRows();
     void save();
 
     MonitorLog m_log;

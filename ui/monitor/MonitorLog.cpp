@@ -135,13 +135,22 @@ QString MonitorLog::cell(const Row &row, int column) const
         break;
     case Bytes: return FrameText::hex(row.bytes);
     case Meaning:
-        switch (row.kind) {
-        case Kind::Sent: return FrameText::sent(row.bytes, m_lang);
-        case Kind::Received: return FrameText::received(row.bytes, m_lang);
-        case Kind::Discarded: return FrameText::discarded(MotorLink::Discard(row.detail), row.count, m_lang);
-        case Kind::Port: return FrameText::port(MotorLink::PortEvent(row.detail), row.port, row.bps, m_lang);
+        if (row.cachedLanguage != int(m_lang)) {
+            row.meaning = meaning(row, m_lang);
+            row.cachedLanguage = int(m_lang);
         }
-        break;
+        return row.meaning;
+    }
+    return {};
+}
+
+QString MonitorLog::meaning(const Row &row, Language lang)
+{
+    switch (row.kind) {
+    case Kind::Sent: return FrameText::sent(row.bytes, lang);
+    case Kind::Received: return FrameText::received(row.bytes, lang);
+    case Kind::Discarded: return FrameText::discarded(MotorLink::Discard(row.detail), row.count, lang);
+    case Kind::Port: return FrameText::port(MotorLink::PortEvent(row.detail), row.port, row.bps, lang);
     }
     return {};
 }

@@ -2,13 +2,13 @@
 // bytes and every port event, as a bounded table model.
 //
 // Rows are recorded as they come and shown in batches (flush(), run by a
-// short timer), so a busy line costs one model insert per batch, not one per
-// frame.  Paused, rows are kept back and shown on resume.  Only the last
+// quarter-second timer), so a busy line costs one model insert and one
+// repaint per batch, not one per frame.  Paused, rows are kept back and shown on resume.  Only the last
 // `limit` rows are shown; older ones drop off the top at the next flush.
 // Rows kept back are bounded by `limit` too (more could not be shown), so
 // memory never holds more than twice `limit` rows, and that only while paused.
-// A row keeps its bytes; its words are decoded when asked for, in the
-// current language.
+// A row keeps its bytes; its words are decoded when first shown, in the
+// current language, and kept until the language changes.
 #pragma once
 
 #include "LanguageTable.h"
@@ -35,10 +35,13 @@ public:
         int bps = 0;        // of a port event
         qint64 count = 0;   // of dropped bytes (a flood's are not read)
         QString port;       // of a port event
+        // The meaning, decoded when first shown, in cachedLanguage.
+        mutable QString meaning;
+        mutable int cachedLanguage = -1;
     };
     enum Column { Time, Direction, Bytes, Meaning, ColumnCount };
     static constexpr int DefaultLimit = 10000;
-    static constexpr int FlushMs = 100;
+    static constexpr int FlushMs = 250;
 
     // clock: milliseconds on a steady clock (a QElapsedTimer unless given).
     explicit MonitorLog(std::function<qint64()> clock = {}, int limit = DefaultLimit, QObject *parent = nullptr);
@@ -80,6 +83,7 @@ signals:
 
 private:
     void record(Row row);
+    static QString meaning(const Row &row, Language lang);
 
     std::function<qint64()> m_clock;
     int m_limit;
