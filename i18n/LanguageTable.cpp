@@ -245,6 +245,10 @@ constexpr LanguageRow kRows[] = {
     {Window::Monitor, "MonReopened", Property::Word, {"串口 %1 重新打开，%2 波特", "port %1 reopened at %2 baud", "串口 %1 重新打開，%2 波特"}},
     {Window::Monitor, "MonClosed", Property::Word, {"串口 %1 已关闭", "port %1 closed", "串口 %1 已關閉"}},
     {Window::Monitor, "MonLost", Property::Word, {"串口 %1 已丢失", "port %1 lost", "串口 %1 已遺失"}},
+    // 21. Settings tabs: the note under a tab whose controls cannot show the
+    // reported value; %1 = that value.
+    {Window::Main, "MsgValueOutOfRange", Property::Message,
+     {"设备报告值: %1 (超出范围)", "Reported by the device: %1 (out of range)", "設備報告值: %1 (超出範圍)"}},
 };
 
 const std::pair<const char *, QString SharedState::*> kMessages[] = {
@@ -260,6 +264,7 @@ const std::pair<const char *, QString SharedState::*> kMessages[] = {
     {"MsgPortOwnerOnly", &SharedState::MsgPortOwnerOnly},
     {"MsgPortMissing", &SharedState::MsgPortMissing},
     {"MsgIdOutOfRange", &SharedState::MsgIdOutOfRange},
+    {"MsgValueOutOfRange", &SharedState::MsgValueOutOfRange},
 };
 
 }  // namespace

@@ -64,7 +64,7 @@ struct MonitorApp : Bus, App {
 
 } // namespace
 
-class TestBusMonitor : public QObject {
+class BusMonitorTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -178,5 +178,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestBusMonitor)
+QTEST_MAIN(BusMonitorTest)
 #include "tst_bus_monitor.moc"

@@ -13,7 +13,7 @@ QByteArray statusAnswer(int percent) { return MotorBus::responseFrame(1, 1, 0, 0
 
 } // namespace
 
-class TestMonitorLog : public QObject {
+class MonitorLogTest : public QObject {
     Q_OBJECT
 
     qint64 now = 0;
@@ -129,5 +129,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMonitorLog)
+QTEST_GUILESS_MAIN(MonitorLogTest)
 #include "tst_monitor_log.moc"

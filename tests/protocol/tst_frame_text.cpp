@@ -25,7 +25,7 @@ QByteArray spoilt(QByteArray frame)
 
 } // namespace
 
-class TestFrameText : public QObject {
+class FrameTextTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -132,5 +132,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFrameText)
+QTEST_GUILESS_MAIN(FrameTextTest)
 #include "tst_frame_text.moc"
