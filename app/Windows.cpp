@@ -8,8 +8,11 @@ Windows::Windows(const QStringList &extraPorts)
       Form2(&Form1),
       SetForm(Form1.link(), &Form1, Form1.ComboBox1()),
       IDSetForm(Form1.link(), &Form1, Form1.ComboBox1()),
-      Form3(Form1.link(), &Form1)
+      Form3(Form1.link(), &Form1),
+      Monitor(&Form1)
 {
     Form1.attachWindows(&Form2, &SetForm, &IDSetForm, &Form3);
+    Form1.attachMonitor(&Monitor);
+    Monitor.listen(&Form1.link());
     placeOnScreen(&Form1, {622, 193});
 }

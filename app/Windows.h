@@ -2,6 +2,7 @@
 // their fixed order and kept until the program ends.
 #pragma once
 
+#include "BusMonitor.h"
 #include "Comm_Set.h"
 #include "FeatureSet.h"
 #include "IDAndChannelSet.h"
@@ -20,4 +21,5 @@ struct Windows {
     TSetForm SetForm;
     TIDSetForm IDSetForm;
     TForm3 Form3;
+    BusMonitor Monitor;  // a companion window, opened from the Tools menu
 };

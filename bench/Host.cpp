@@ -80,6 +80,9 @@ int runHost(const QStringList &args)
 
     Windows w({port});
     w.Form1.show();
+    // BENCH_MONITOR=1: the bus monitor is open all along, recording every frame.
+    if (qEnvironmentVariableIntValue("BENCH_MONITOR"))
+        w.Monitor.open();
     QComboBox *ports = w.Form1.ComboBox2();
     const int index = ports->findText(port);
     if (index < 0) {

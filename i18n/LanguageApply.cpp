@@ -7,6 +7,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -31,6 +33,7 @@ QWidget *windowOf(const LanguageWindows &w, Window window)
     case Window::Manual: return w.form2;
     case Window::Settings: return w.setForm;
     case Window::IdSet: return w.idSetForm;
+    case Window::Monitor: return w.monitor;
     }
     return nullptr;
 }
@@ -150,6 +153,7 @@ bool applyRow(const LanguageWindows &w, const LanguageRow &row, const QString &v
             widget->setAccessibleDescription(value);
         return widget != nullptr;
     case Property::Message:
+    case Property::Word:
         break;
     }
     return false;
@@ -167,6 +171,8 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
 {
     QStringList missing;
     for (const LanguageRow &row : LanguageTable()) {
+        if (row.property == Property::Word)
+            continue;  // read by code, not set on a widget
         const QString value = QString::fromUtf8(row.value(lang));
         if (isGroupCaption(row)) {
             // Into the main list (re-selecting its item), then again into the
@@ -184,6 +190,12 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
         repaint(w.form1->findChild<QMenuBar *>());
     repaint(w.setForm);
     repaint(w.form2);
+    if (w.monitor) {
+        // The monitor's rows are decoded words in the current language.
+        w.monitor->setProperty("language", int(lang));
+        QEvent changed(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(w.monitor, &changed);
+    }
     return missing;
 }
 
@@ -199,7 +211,7 @@ QStringList ApplyStartTexts(const LanguageWindows &w)
         }
     }
     for (const LanguageRow &row : LanguageTable()) {
-        if (row.window != Window::Main || isGroupCaption(row))
+        if (row.window != Window::Main || isGroupCaption(row) || row.property == Property::Word)
             continue;
         // Label9 keeps its design-time position at start (the same 129).
         if (row.property == Property::Left && std::strcmp(row.objectName, "Label9") == 0)

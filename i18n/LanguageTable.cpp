@@ -155,6 +155,96 @@ constexpr LanguageRow kRows[] = {
      {"  电机报告的 ID 为 %1，不在 1 到 99 之间，ID 列表未改变 !  ",
       "  The motor reports ID %1, which is outside 1 to 99. The ID list was left unchanged !  ",
       "  電機報告的 ID 為 %1，不在 1 到 99 之間，ID 列表未改變 !  "}},
+    // 20. Bus monitor: its menu item and captions, then the words of the frame
+    //     decoder (Word rows, composed by code; %1.. are filled in there).
+    {Window::Main, "MonitorMenu", Property::Caption, {"总线监视", "Bus Monitor", "總線監視"}},
+    {Window::Monitor, "", Property::Caption, {"总线监视", "Bus Monitor", "總線監視"}},
+    {Window::Monitor, "PauseButton", Property::Caption, {"暂停", "Pause", "暫停"}},
+    {Window::Monitor, "ClearButton", Property::Caption, {"清除", "Clear", "清除"}},
+    {Window::Monitor, "HidePollsBox", Property::Caption, {"隐藏状态查询及其应答", "Hide status polls and their answers", "隱藏狀態查詢及其應答"}},
+    {Window::Monitor, "SaveButton", Property::Caption, {"保存…", "Save…", "儲存…"}},
+    {Window::Monitor, "MonColTime", Property::Word, {"时间 (ms)", "Time (ms)", "時間 (ms)"}},
+    {Window::Monitor, "MonColDirection", Property::Word, {"方向", "Direction", "方向"}},
+    {Window::Monitor, "MonColBytes", Property::Word, {"字节", "Bytes", "位元組"}},
+    {Window::Monitor, "MonColMeaning", Property::Word, {"含义", "Meaning", "含義"}},
+    {Window::Monitor, "MonSent", Property::Word, {"发送", "sent", "發送"}},
+    {Window::Monitor, "MonReceived", Property::Word, {"接收", "received", "接收"}},
+    {Window::Monitor, "MonPort", Property::Word, {"串口", "port", "串口"}},
+    {Window::Monitor, "MonCounts", Property::Word,
+     {"已发送 %1 帧，收到 %2 个应答，无效字节 %3", "%1 frames sent, %2 answers received, %3 invalid bytes",
+      "已發送 %1 幀，收到 %2 個應答，無效位元組 %3"}},
+    {Window::Monitor, "MonLastAnswer", Property::Word, {"上次有效应答：%1 秒前", "last valid answer %1 s ago", "上次有效應答：%1 秒前"}},
+    {Window::Monitor, "MonNoAnswer", Property::Word, {"尚无有效应答", "no valid answer yet", "尚無有效應答"}},
+    {Window::Monitor, "MonSaveTitle", Property::Word, {"保存总线记录", "Save the bus log", "儲存總線記錄"}},
+    {Window::Monitor, "MonSaveFilter", Property::Word, {"文本文件 (*.txt)", "Text files (*.txt)", "文字檔 (*.txt)"}},
+    {Window::Monitor, "MonSaveFailed", Property::Word,
+     {"  无法写入文件 %1 !  ", "  The file %1 could not be written !  ", "  無法寫入檔案 %1 !  "}},
+    // A command and its target: "Up — ID 5, channels 1, 3".
+    {Window::Monitor, "MonCommandTo", Property::Word, {"%1 — %2，%3", "%1 — %2, %3", "%1 — %2，%3"}},
+    {Window::Monitor, "MonTargetId", Property::Word, {"ID %1", "ID %1", "ID %1"}},
+    {Window::Monitor, "MonGroup", Property::Word, {"群控", "group control", "群控"}},
+    {Window::Monitor, "MonChannel", Property::Word, {"频道 %1", "channel %1", "頻道 %1"}},
+    {Window::Monitor, "MonChannels", Property::Word, {"频道 %1", "channels %1", "頻道 %1"}},
+    {Window::Monitor, "MonNoChannel", Property::Word, {"无频道", "no channel", "無頻道"}},
+    {Window::Monitor, "MonAllChannels", Property::Word, {"全频", "all channels", "全頻"}},
+    {Window::Monitor, "MonUp", Property::Word, {"上行", "Up", "上行"}},
+    {Window::Monitor, "MonStop", Property::Word, {"停止", "Stop", "停止"}},
+    {Window::Monitor, "MonDown", Property::Word, {"下行", "Down", "下行"}},
+    {Window::Monitor, "MonLearn", Property::Word, {"对码", "Learn", "對碼"}},
+    {Window::Monitor, "MonDelete", Property::Word, {"删码", "Delete", "刪碼"}},
+    {Window::Monitor, "MonGoToLimit", Property::Word, {"运行到中间限位点 %1", "run to limit point %1", "運行到中間限位點 %1"}},
+    {Window::Monitor, "MonMotorOther", Property::Word, {"电机命令 %1", "motor command %1", "電機命令 %1"}},
+    {Window::Monitor, "MonRunTo", Property::Word, {"运行到 %1 %", "run to %1 %", "運行到 %1 %"}},
+    {Window::Monitor, "MonForceId", Property::Word, {"强制设置 ID 与频道", "force ID and channels", "強制設置 ID 與頻道"}},
+    {Window::Monitor, "MonWriteDryContact", Property::Word, {"写干接点模式 %1", "write dry-contact mode %1", "寫幹接點模式 %1"}},
+    {Window::Monitor, "MonWriteSpeed", Property::Word, {"写转速 %1 rpm", "write speed %1 rpm", "寫轉速 %1 rpm"}},
+    {Window::Monitor, "MonWriteFlags", Property::Word, {"写开合帘功能 %1", "write curtain functions %1", "寫開合簾功能 %1"}},
+    {Window::Monitor, "MonWriteJog", Property::Word, {"写点动时间 %1", "write jog time %1", "寫點動時間 %1"}},
+    {Window::Monitor, "MonWriteSensitivity", Property::Word, {"写遇阻灵敏度 %1", "write sensitivity %1", "寫遇阻靈敏度 %1"}},
+    {Window::Monitor, "MonWriteRebound", Property::Word, {"写遇阻反弹：%1", "write rebound: %1", "寫遇阻反彈：%1"}},
+    {Window::Monitor, "MonWriteBaud", Property::Word, {"写波特率 %1", "write baud rate %1", "寫波特率 %1"}},
+    {Window::Monitor, "MonReadBasic", Property::Word, {"读基本设置", "read basic settings", "讀基本設置"}},
+    {Window::Monitor, "MonReadExtended", Property::Word, {"读扩展设置", "read extended settings", "讀擴展設置"}},
+    {Window::Monitor, "MonStatusPoll", Property::Word, {"状态查询", "status poll", "狀態查詢"}},
+    {Window::Monitor, "MonUnknownFunction", Property::Word, {"未知功能 %1，数据 %2", "unknown function %1, data %2", "未知功能 %1，資料 %2"}},
+    {Window::Monitor, "MonNotCommand", Property::Word, {"不是命令帧", "not a command frame", "不是命令幀"}},
+    {Window::Monitor, "MonBaud", Property::Word, {"%1 波特", "%1 baud", "%1 波特"}},
+    {Window::Monitor, "MonBaudCode", Property::Word, {"波特率代码 %1（无效）", "baud code %1 (no rate)", "波特率代碼 %1（無效）"}},
+    {Window::Monitor, "MonReboundNone", Property::Word, {"不反弹", "no rebound", "不反彈"}},
+    {Window::Monitor, "MonReboundUnlimited", Property::Word, {"反弹，不限时间", "rebound, time not limited", "反彈，不限時間"}},
+    {Window::Monitor, "MonReboundTime", Property::Word, {"反弹时间 %1", "rebound time %1", "反彈時間 %1"}},
+    // Answers: "status: 37 %, position known, limit points 1 and 3".
+    {Window::Monitor, "MonStatus", Property::Word, {"状态：%1", "status: %1", "狀態：%1"}},
+    {Window::Monitor, "MonPercent", Property::Word, {"%1 %", "%1 %", "%1 %"}},
+    {Window::Monitor, "MonPositionKnown", Property::Word, {"位置已知", "position known", "位置已知"}},
+    {Window::Monitor, "MonPositionUnknown", Property::Word, {"位置未知", "position unknown", "位置未知"}},
+    {Window::Monitor, "MonLimitPoint", Property::Word, {"限位点 %1", "limit point %1", "限位點 %1"}},
+    {Window::Monitor, "MonLimitPoints", Property::Word, {"限位点 %1", "limit points %1", "限位點 %1"}},
+    {Window::Monitor, "MonNoLimitPoints", Property::Word, {"无限位点", "no limit points", "無限位點"}},
+    {Window::Monitor, "MonMoving", Property::Word, {"运行中", "running", "運行中"}},
+    {Window::Monitor, "MonBasicReport", Property::Word, {"基本设置：%1", "basic settings: %1", "基本設置：%1"}},
+    {Window::Monitor, "MonExtendedReport", Property::Word, {"扩展设置：%1", "extended settings: %1", "擴展設置：%1"}},
+    {Window::Monitor, "MonDryContact", Property::Word, {"干接点模式 %1", "dry-contact mode %1", "幹接點模式 %1"}},
+    {Window::Monitor, "MonSpeed", Property::Word, {"转速 %1 rpm", "speed %1 rpm", "轉速 %1 rpm"}},
+    {Window::Monitor, "MonFlags", Property::Word, {"开合帘功能 %1", "curtain functions %1", "開合簾功能 %1"}},
+    {Window::Monitor, "MonJog", Property::Word, {"点动时间 %1", "jog time %1", "點動時間 %1"}},
+    {Window::Monitor, "MonSensitivity", Property::Word, {"遇阻灵敏度 %1", "sensitivity %1", "遇阻靈敏度 %1"}},
+    {Window::Monitor, "MonNotAnswer", Property::Word, {"不是有效应答", "not a valid answer", "不是有效應答"}},
+    // Lists: "1, 3" (channels), "1 and 3" (limit points), parts of a report.
+    {Window::Monitor, "MonListComma", Property::Word, {"、", ", ", "、"}},
+    {Window::Monitor, "MonListAnd", Property::Word, {" 和 ", " and ", " 和 "}},
+    {Window::Monitor, "MonPartComma", Property::Word, {"，", ", ", "，"}},
+    // Bytes that are not part of a valid answer, and why.
+    {Window::Monitor, "MonDiscarded", Property::Word, {"无效：%1，%2 字节", "invalid: %1, %2 bytes", "無效：%1，%2 位元組"}},
+    {Window::Monitor, "MonNoise", Property::Word, {"噪声", "noise", "雜訊"}},
+    {Window::Monitor, "MonBadCheck", Property::Word, {"校验字节错误", "bad check byte", "校驗位元組錯誤"}},
+    {Window::Monitor, "MonCutOff", Property::Word, {"应答不完整", "cut-off answer", "應答不完整"}},
+    {Window::Monitor, "MonFlood", Property::Word, {"字节过多，已丢弃", "flood, dropped", "位元組過多，已丟棄"}},
+    // Port events.
+    {Window::Monitor, "MonOpened", Property::Word, {"串口 %1 已打开，%2 波特", "port %1 opened at %2 baud", "串口 %1 已打開，%2 波特"}},
+    {Window::Monitor, "MonReopened", Property::Word, {"串口 %1 重新打开，%2 波特", "port %1 reopened at %2 baud", "串口 %1 重新打開，%2 波特"}},
+    {Window::Monitor, "MonClosed", Property::Word, {"串口 %1 已关闭", "port %1 closed", "串口 %1 已關閉"}},
+    {Window::Monitor, "MonLost", Property::Word, {"串口 %1 已丢失", "port %1 lost", "串口 %1 已遺失"}},
     // 21. Settings tabs: the note under a tab whose controls cannot show the
     // reported value; %1 = that value.
     {Window::Main, "MsgValueOutOfRange", Property::Message,
@@ -295,6 +385,7 @@ const char *windowName(Window window)
     case Window::Manual: return "Manual";
     case Window::Settings: return "Settings";
     case Window::IdSet: return "IdSet";
+    case Window::Monitor: return "Monitor";
     }
     return "?";
 }
@@ -313,7 +404,7 @@ QString text(const char *objectNameOrMessage, Language lang, Window window)
     for (const LanguageRow &row : kRows) {
         if (row.window == window && std::strcmp(row.objectName, objectNameOrMessage) == 0
             && (row.property == Property::Caption || row.property == Property::Hint
-                || row.property == Property::Message))
+                || row.property == Property::Message || row.property == Property::Word))
             return QString::fromUtf8(row.value(lang));
     }
     return {};

@@ -25,7 +25,7 @@ struct SharedState;
 
 enum class Language { SimplifiedChinese, English, TraditionalChinese };
 
-enum class Window { Main, Manual, Settings, IdSet };
+enum class Window { Main, Manual, Settings, IdSet, Monitor };
 
 enum class Property {
     Caption,  // a control's text, a group box or tab title, a menu entry; "" = the window title
@@ -35,6 +35,7 @@ enum class Property {
     Message,  // a text of SharedState, named by its member ("MsgSelectId", "GroupCaption")
     AccessibleName,         // what a screen reader calls the control
     AccessibleDescription,  // what a screen reader says it does
+    Word,     // a word or phrase that code reads with text() and composes; ApplyLanguage skips it
 };
 
 struct LanguageRow {
@@ -57,9 +58,13 @@ struct LanguageWindows {
     QWidget *setForm = nullptr;    // feature settings
     QWidget *idSetForm = nullptr;  // forced ID and channel
     SharedState *state = nullptr;
+    QWidget *monitor = nullptr;    // bus monitor (sent QEvent::LanguageChange, see ApplyLanguage)
 };
 
-// Rewrites the four windows and the message texts in the given language.
+// Rewrites the windows and the message texts in the given language.  The bus
+// monitor also gets the language itself, as its "language" property (an int
+// of Language), followed by a QEvent::LanguageChange: it shows decoded words
+// that no caption row can reach.
 // Returns the rows whose target could not be found, as "Window/objectName"
 // ("Settings/bsSkinTabSheet3", "Main/ComboBox1", "Manual/(window)"); an empty
 // list means every row reached its target.  Nothing else can fail.
@@ -72,15 +77,15 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang);
 // unresolved rows like ApplyLanguage.
 QStringList ApplyStartTexts(const LanguageWindows &w);
 
-// The text of a caption, hint or message row; an empty string when there is
-// no such row.  For messages, e.g. text("MsgSelectPort", lang).
+// The text of a caption, hint, message or word row; an empty string when
+// there is no such row.  For messages, e.g. text("MsgSelectPort", lang).
 QString text(const char *objectNameOrMessage, Language lang, Window window = Window::Main);
 
 // The language of a command-line code, "zh_CN", "en" or "zh_TW"; nothing for
 // any other text.
 std::optional<Language> languageFromCode(QStringView code);
 
-// "Main", "Manual", "Settings", "IdSet".
+// "Main", "Manual", "Settings", "IdSet", "Monitor".
 const char *windowName(Window window);
 
 // The SharedState member a Message row names; nullptr for an unknown name.

@@ -5,6 +5,7 @@
 # simulated motor, press-to-wire delay, and a status flood at 19200 baud.
 # Prints a Markdown table.  Takes about 14 minutes; shorter runs:
 #   BENCH_RUNS=5 BENCH_SOAK_MINUTES=1 BENCH_PRESSES=20 BENCH_FLOOD_SECONDS=10 scripts/bench.sh
+# BENCH_MONITOR=1 keeps the bus monitor open (recording every frame) throughout.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"

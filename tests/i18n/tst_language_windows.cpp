@@ -15,11 +15,11 @@
 namespace {
 
 struct Fixture : Windows {
-    LanguageWindows lw {&Form1, &Form2, &SetForm, &IDSetForm, &state};
+    LanguageWindows lw {&Form1, &Form2, &SetForm, &IDSetForm, &state, &Monitor};
 
     QWidget *window(Window w) const
     {
-        QWidget *windows[] = {lw.form1, lw.form2, lw.setForm, lw.idSetForm};
+        QWidget *windows[] = {lw.form1, lw.form2, lw.setForm, lw.idSetForm, lw.monitor};
         return windows[int(w)];
     }
 
@@ -45,7 +45,8 @@ struct Fixture : Windows {
         case Property::Visible: return widget ? QString::number(int(!widget->isHidden())) : QString();
         case Property::AccessibleName: return widget ? widget->accessibleName() : QString();
         case Property::AccessibleDescription: return widget ? widget->accessibleDescription() : QString();
-        case Property::Message: break;
+        case Property::Message:
+        case Property::Word: break;
         }
         return {};
     }
@@ -76,7 +77,7 @@ private slots:
     {
         Fixture f;
         for (const LanguageRow &row : LanguageTable()) {
-            if (row.property == Property::Message || !*row.objectName)
+            if (row.property == Property::Message || row.property == Property::Word || !*row.objectName)
                 continue;
             const auto found = f.window(row.window)->findChildren<QObject *>(QLatin1String(row.objectName));
             QVERIFY2(found.size() == 1, qPrintable(rowName(row)));
@@ -109,8 +110,9 @@ private slots:
         ApplyLanguage(f.lw, lang == Language::English ? Language::TraditionalChinese : Language::English);
         QCOMPARE(ApplyLanguage(f.lw, lang), QStringList());
         for (const LanguageRow &row : LanguageTable())
-            QVERIFY2(f.readBack(row) == QString::fromUtf8(row.value(lang)),
-                     qPrintable(rowName(row) + QStringLiteral(": \"%1\"").arg(f.readBack(row))));
+            if (row.property != Property::Word)  // read by code, see the frame texts
+                QVERIFY2(f.readBack(row) == QString::fromUtf8(row.value(lang)),
+                         qPrintable(rowName(row) + QStringLiteral(": \"%1\"").arg(f.readBack(row))));
 
         // What no language changes.
         QCOMPARE(f.Form1.findChild<QMenu *>(QStringLiteral("Language"))->title(), QStringLiteral("语言 Language(&L)"));

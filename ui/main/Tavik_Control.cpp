@@ -1,5 +1,6 @@
 #include "Tavik_Control.h"
 
+#include "BusMonitor.h"
 #include "Comm_Set.h"
 #include "FeatureSet.h"
 #include "Frames.h"
@@ -189,6 +190,7 @@ void TForm1::buildMenu()
     tools->setObjectName(QStringLiteral("ToolsMenu"));
     tools->addAction(action("IDSetMenu", QStringLiteral("ID与频道强制设置"), &TForm1::IDSetClick));
     tools->addAction(action("ComSetMenu", QStringLiteral("串口设置"), &TForm1::Com_SetClick));
+    tools->addAction(action("MonitorMenu", QStringLiteral("总线监视"), &TForm1::MonitorClick));
     bar->addAction(action("HelpMenu", QStringLiteral("帮助(&h)"), &TForm1::HelpMenuClick));
     bar->addAction(action("About", QStringLiteral("关于(&a)"), &TForm1::AboutClick));
 }
@@ -359,9 +361,17 @@ void TForm1::Com_SetClick()
         m_form3->open();
 }
 
+// A companion, not a secondary window: the main window stays enabled, and
+// no port is needed to watch the line.
+void TForm1::MonitorClick()
+{
+    if (m_monitor)
+        m_monitor->open();
+}
+
 void TForm1::applyLanguage(int language)
 {
-    ApplyLanguage(LanguageWindows {this, m_form2, m_setForm, m_idSetForm, &s}, Language(language));
+    ApplyLanguage(LanguageWindows {this, m_form2, m_setForm, m_idSetForm, &s, m_monitor}, Language(language));
     fitCaptions();
 }
 

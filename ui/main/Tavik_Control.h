@@ -19,6 +19,7 @@ class TForm2;
 class TSetForm;
 class TIDSetForm;
 class TForm3;
+class BusMonitor;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -30,6 +31,7 @@ public:
 
     // The secondary windows, created after the main window.
     void attachWindows(TForm2 *form2, TSetForm *setForm, TIDSetForm *idSetForm, TForm3 *form3);
+    void attachMonitor(BusMonitor *monitor) { m_monitor = monitor; }
 
     MotorLink &link() { return m_link; }
     TComm &Comm1() { return m_link.Comm1(); }
@@ -50,6 +52,7 @@ public:
     void CurtainSetClick();
     void IDSetClick();
     void Com_SetClick();
+    void MonitorClick();
     void ChineseClick();
     void English1Click();
     void N1Click();
@@ -129,4 +132,5 @@ private:
     TSetForm *m_setForm = nullptr;
     TIDSetForm *m_idSetForm = nullptr;
     TForm3 *m_form3 = nullptr;
+    BusMonitor *m_monitor = nullptr;
 };

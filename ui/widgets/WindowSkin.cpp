@@ -10,7 +10,7 @@ namespace {
 // have no padding here: the settings window's tab bar adds the room itself
 // (MultiRowTabBar::setTabPadding with TabPaddingX/Y).
 const char *const StyleSheet = R"(
-ChildWindow { background-color: #16213a; }
+ChildWindow, BusMonitor { background-color: #16213a; }
 QWidget { color: #e4ecf7; }
 QWidget:disabled { color: #6f7f99; }
 QGroupBox {
@@ -84,6 +84,29 @@ QPushButton:hover { border-color: #38bdf8; }
 QPushButton:pressed { background: #1f2b42; }
 QPushButton:focus { border-color: #38bdf8; }
 QPushButton:disabled { color: #6f7f99; border-color: #2b3d5f; }
+QTableView {
+    background: #0c1425;
+    alternate-background-color: #111b30;
+    gridline-color: #1b2945;
+    border: 1px solid #2b3d5f;
+    selection-background-color: #38bdf8;
+    selection-color: #0b1220;
+}
+QHeaderView::section {
+    color: #7dd3fc;
+    background: #1b2945;
+    border: none;
+    border-right: 1px solid #2b3d5f;
+    padding: 2px 6px;
+}
+QCheckBox::indicator {
+    width: 12px;
+    height: 12px;
+    border: 1px solid #6a85b0;
+    border-radius: 2px;
+    background: #0c1425;
+}
+QCheckBox::indicator:checked { border-color: #38bdf8; background: #38bdf8; }
 QTabWidget::pane {
     background: #16213a;
     border: 1px solid #2b3d5f;

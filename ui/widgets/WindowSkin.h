@@ -18,4 +18,7 @@ inline constexpr int TabPaddingX = 9, TabPaddingY = 5;
 // The text colour of a note about a reported value that no control can show.
 inline constexpr const char *NoteColour = "#ff8a7a";
 
+// The one accent colour (titles, focus, port events in the bus monitor).
+inline constexpr const char *AccentColour = "#7dd3fc";
+
 } // namespace WindowSkin
