@@ -125,8 +125,8 @@ void TransmitTest::commandAfterAConfirmationGoesOutTwice()
     b.link.setSettingsWindowOpen(true);
     b.s.Features.JogTime = 4;
     b.link.stageWrite(Settings::JogTime);
-    b.runTick();
-    b.runTick();
+    for (int tick = 1; tick <= 3; ++tick) // the write twice, then the read-back is staged
+        b.runTick();
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 03 01 00 CB CB 02")}); // the read-back's first send
     b.responses.handleFrame(report(3, 1, 0, 4, 0, 0, 0xCB, 0x02));
     QCOMPARE(b.view.messages.size(), 1);
