@@ -1,5 +1,6 @@
 #include "Windows.h"
 
+#include "LanguageTable.h"
 #include "ScreenPlacement.h"
 
 Windows::Windows(const QStringList &extraPorts)
@@ -10,6 +11,8 @@ Windows::Windows(const QStringList &extraPorts)
       IDSetForm(Form1.link(), &Form1, Form1.ComboBox1()),
       Form3(Form1.link(), &Form1)
 {
+    // The main window took its texts while it was being created.
+    ApplyStartTexts(LanguageWindows {nullptr, &Form2, &SetForm, &IDSetForm, nullptr});
     Form1.attachWindows(&Form2, &SetForm, &IDSetForm, &Form3);
     placeOnScreen(&Form1, {622, 193});
 }
