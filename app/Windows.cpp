@@ -1,5 +1,6 @@
 #include "Windows.h"
 
+#include "LanguageTable.h"
 #include "ScreenPlacement.h"
 
 Windows::Windows(const QStringList &extraPorts)
@@ -11,6 +12,8 @@ Windows::Windows(const QStringList &extraPorts)
       Form3(Form1.link(), &Form1),
       Monitor(&Form1)
 {
+    // The main window took its texts while it was being created.
+    ApplyStartTexts(LanguageWindows {nullptr, &Form2, &SetForm, &IDSetForm, nullptr});
     Form1.attachWindows(&Form2, &SetForm, &IDSetForm, &Form3);
     Form1.attachMonitor(&Monitor);
     Monitor.listen(&Form1.link());

@@ -201,22 +201,25 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
 
 QStringList ApplyStartTexts(const LanguageWindows &w)
 {
-    constexpr Language lang = Language::SimplifiedChinese;
     QStringList missing;
     for (const LanguageRow &row : LanguageTable()) {
-        if (row.window == Window::Main && isGroupCaption(row)) {
-            if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.value(lang)), GroupItem::Select);
+        if (w.form1 && row.window == Window::Main && isGroupCaption(row)) {
+            if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.startValue()), GroupItem::Select);
                 !entry.isEmpty())
                 missing << entry;
         }
     }
     for (const LanguageRow &row : LanguageTable()) {
-        if (row.window != Window::Main || isGroupCaption(row) || row.property == Property::Word)
+        // Windows not being created are left alone; the forced-ID list
+        // already begins with the group caption.
+        if (!windowOf(w, row.window) || isGroupCaption(row) || row.property == Property::Word)
             continue;
-        // Label9 keeps its design-time position at start (the same 129).
-        if (row.property == Property::Left && std::strcmp(row.objectName, "Label9") == 0)
+        // Label9 keeps its design-time position at start (the same 129), and
+        // both manual pages start shown, each drawn once.
+        if (row.property == Property::Visible
+            || (row.property == Property::Left && std::strcmp(row.objectName, "Label9") == 0))
             continue;
-        if (!applyRow(w, row, QString::fromUtf8(row.value(lang))))
+        if (!applyRow(w, row, QString::fromUtf8(row.startValue())))
             missing << unresolved(row.window, row.objectName);
     }
     return missing;

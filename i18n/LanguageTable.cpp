@@ -11,8 +11,9 @@ namespace {
 // disagree with each other or with the ID selection that compares against it.
 constexpr std::array<const char *, 3> kGroupCaption {"群控", "Group", "群控"};
 
-// Columns: Simplified Chinese, English, Traditional Chinese.  Leading and
-// trailing blanks belong to the texts.
+// Columns: Simplified Chinese, English, Traditional Chinese, then the start
+// text where a window begins with another wording.  Leading and trailing
+// blanks belong to the texts.
 constexpr LanguageRow kRows[] = {
     // 1. Main window labels and the positions of three of them.
     {Window::Main, "Label3", Property::Caption, {" ID 选择  ", "ID Select  ", " ID 選擇  "}},
@@ -40,7 +41,7 @@ constexpr LanguageRow kRows[] = {
     // 5. User manual: which page is seen, and the title.
     {Window::Manual, "Image_cn", Property::Visible, {"1", "0", "1"}},
     {Window::Manual, "Image_en", Property::Visible, {"0", "1", "0"}},
-    {Window::Manual, "", Property::Caption, {" 使用说明 ", " USE MANUAL ", " 使用說明 "}},
+    {Window::Manual, "", Property::Caption, {" 使用说明 ", " USE MANUAL ", " 使用說明 "}, " 使用说明"},
     // 6. Menu bar entries, then the main window title.
     {Window::Main, "SetMenu", Property::Caption, {"设置(&O)", "Options(&O)", "設置(&O)"}},
     {Window::Main, "HelpMenu", Property::Caption, {"帮助(&H)", "Help(&H)", "帮助(&H)"}},
@@ -63,11 +64,11 @@ constexpr LanguageRow kRows[] = {
     {Window::Settings, "RPM100", Property::Caption, {"100 rmp / minute", "100 rmp / minute", "100 rmp / minute"}},
     {Window::Settings, "RPM130", Property::Caption, {"130 rmp / minute", "130 rmp / minute", "130 rmp / minute"}},
     {Window::Settings, "ManualSetting", Property::Caption, {"手动设置", "Manual setting ", "手動設置"}},
-    {Window::Settings, "Normal", Property::Caption, {"上+下为停   3、4线共用模式", "3, 4 line sharing mode  [0]", "上+下為停   3、4線共用模式 [0]"}},
-    {Window::Settings, "UpStopDownStopLoop", Property::Caption, {"上-停-下-停  单键循环模式", "UP-STOP-DOWN-STOP,Single key cycle mode  [1]", "上-停-下-停  單鍵迴圈模式 [1]"}},
-    {Window::Settings, "UpUpStop", Property::Caption, {"上上停、下下停、上下切换模式", "UP\\UP\\STOP、DOWN\\DOWN\\STOP mode  [2]", "上上停、下下停、上下切換模式 [2]"}},
-    {Window::Settings, "SongShouTing", Property::Caption, {"松手停模式", "Let go stop mode [3]", "鬆手停模式 [3]"}},
-    {Window::Settings, "RenYiTing", Property::Caption, {"任意停模式", "Any key to stop mode [4]", "任意停模式 [4]"}},
+    {Window::Settings, "Normal", Property::Caption, {"上+下为停   3、4线共用模式", "3, 4 line sharing mode  [0]", "上+下為停   3、4線共用模式 [0]"}, "上+下为停   3、4线共用模式 【0】"},
+    {Window::Settings, "UpStopDownStopLoop", Property::Caption, {"上-停-下-停  单键循环模式", "UP-STOP-DOWN-STOP,Single key cycle mode  [1]", "上-停-下-停  單鍵迴圈模式 [1]"}, "上-停-下-停  单键循环模式 【1】"},
+    {Window::Settings, "UpUpStop", Property::Caption, {"上上停、下下停、上下切换模式", "UP\\UP\\STOP、DOWN\\DOWN\\STOP mode  [2]", "上上停、下下停、上下切換模式 [2]"}, "上上停、下下停、上下切换模式 【2】"},
+    {Window::Settings, "SongShouTing", Property::Caption, {"松手停模式", "Let go stop mode [3]", "鬆手停模式 [3]"}, "松手停模式 【3】"},
+    {Window::Settings, "RenYiTing", Property::Caption, {"任意停模式", "Any key to stop mode [4]", "任意停模式 [4]"}, "任意停模式 【4】"},
     {Window::Settings, "HandStartupOn", Property::Caption, {"开启手拉启动功能", "Open hand starting", "開啟手拉啟動功能"}},
     {Window::Settings, "HandStartupOff", Property::Caption, {"关闭手拉启动功能", "Close hand starting", "關閉手拉啟動功能"}},
     {Window::Settings, "DefaultDirection", Property::Caption, {"默认方向", "Default direction ", "默認方向"}},
@@ -82,22 +83,22 @@ constexpr LanguageRow kRows[] = {
     {Window::Settings, "NoRemamber", Property::Caption, {"不记忆行程", "No memory limit point", "不記憶行程"}},
     {Window::Settings, "bsSkinTabSheet1", Property::Caption, {"ID与频道", "ID and Channel", "ID與頻道"}},
     {Window::Settings, "bsSkinTabSheet2", Property::Caption, {"干触点", "Manual", "幹接點"}},
-    {Window::Settings, "bsSkinTabSheet3", Property::Caption, {"速度", "Speed", "速度"}},
+    {Window::Settings, "bsSkinTabSheet3", Property::Caption, {"速度", "Speed", "速度"}, "转速"},
     {Window::Settings, "bsSkinTabSheet4", Property::Caption, {"开合帘功能", "Curtain Function", "開合簾功能"}},
     {Window::Settings, "bsSkinTabSheet5", Property::Caption, {"点动时间", "Joint Time", "點動時間"}},
     {Window::Settings, "bsSkinTabSheet6", Property::Caption, {"遇阻灵敏度", "Meet Plugb Level", "遇阻靈敏度"}},
     {Window::Settings, "bsSkinTabSheet8", Property::Caption, {"遇阻反弹", "Meet Plugb Rebound", "遇阻反彈"}},
     {Window::Settings, "bsSkinTabSheet7", Property::Caption, {"波特率选择", "Baud Rate", "波特率選擇"}},
-    {Window::Settings, "bsSkinGroupBox2", Property::Caption, {"ID 设置", "ID Setting", "ID 設置"}},
+    {Window::Settings, "bsSkinGroupBox2", Property::Caption, {"ID 设置", "ID Setting", "ID 設置"}, "ID设置"},
     {Window::Settings, "bsSkinGroupBox1", Property::Caption, {"频道设置", "Channel Setting", "頻道設置"}},
-    {Window::Settings, "bsSkinSpeedButton33", Property::Caption, {"全频    ", "Full Range    ", "全頻    "}},
-    {Window::Settings, "bsSkinButton1", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
-    {Window::Settings, "bsSkinButton3", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
-    {Window::Settings, "bsSkinButton5", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
-    {Window::Settings, "bsSkinButton7", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
-    {Window::Settings, "bsSkinButton9", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
-    {Window::Settings, "bsSkinButton11", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
-    {Window::Settings, "bsSkinButton2", Property::Caption, {"设置  ", "Set Up  ", "設置  "}},
+    {Window::Settings, "bsSkinSpeedButton33", Property::Caption, {"全频    ", "Full Range    ", "全頻    "}, "全          频"},
+    {Window::Settings, "bsSkinButton1", Property::Caption, {"设置  ", "Set Up  ", "設置  "}, "设      置"},
+    {Window::Settings, "bsSkinButton3", Property::Caption, {"设置  ", "Set Up  ", "設置  "}, "设      置"},
+    {Window::Settings, "bsSkinButton5", Property::Caption, {"设置  ", "Set Up  ", "設置  "}, "设      置"},
+    {Window::Settings, "bsSkinButton7", Property::Caption, {"设置  ", "Set Up  ", "設置  "}, "设      置"},
+    {Window::Settings, "bsSkinButton9", Property::Caption, {"设置  ", "Set Up  ", "設置  "}, "设      置"},
+    {Window::Settings, "bsSkinButton11", Property::Caption, {"设置  ", "Set Up  ", "設置  "}, "设      置"},
+    {Window::Settings, "bsSkinButton2", Property::Caption, {"设置  ", "Set Up  ", "設置  "}, "设      置"},
     {Window::Settings, "bsSkinButton4", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
     {Window::Settings, "bsSkinButton6", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
     {Window::Settings, "bsSkinButton8", Property::Caption, {"恢复默认值", "Restore default values", "恢復默認值"}},
@@ -110,14 +111,14 @@ constexpr LanguageRow kRows[] = {
     {Window::Settings, "OutSync", Property::Caption, {"手控不同步", "Manual OutSync", "手控不同步"}},
     {Window::Settings, "bsSkinGroupBox6", Property::Caption, {"点动时间选择", "Joint Time Selection", "點動時間選擇"}},
     {Window::Settings, "bsSkinGroupBox4", Property::Caption, {"遇阻灵敏度选择", "Meet Plugb Level Selection", "遇阻靈敏度選擇"}},
-    {Window::Settings, "bsSkinCheckRadioBox1", Property::Caption, {"低灵敏度  [1]", "Low Sensitivity  [1]", "低靈敏度  [1]"}},
-    {Window::Settings, "bsSkinCheckRadioBox2", Property::Caption, {"中灵敏度  [2]", "Medium Sensitivity  [2]", "中靈敏度  [2]"}},
-    {Window::Settings, "bsSkinCheckRadioBox3", Property::Caption, {"高灵敏度  [3]", "High Sensitivity  [3]", "高靈敏度  [3]"}},
+    {Window::Settings, "bsSkinCheckRadioBox1", Property::Caption, {"低灵敏度  [1]", "Low Sensitivity  [1]", "低靈敏度  [1]"}, "低灵敏度 【1】"},
+    {Window::Settings, "bsSkinCheckRadioBox2", Property::Caption, {"中灵敏度  [2]", "Medium Sensitivity  [2]", "中靈敏度  [2]"}, "中灵敏度 【2】"},
+    {Window::Settings, "bsSkinCheckRadioBox3", Property::Caption, {"高灵敏度  [3]", "High Sensitivity  [3]", "高靈敏度  [3]"}, "高灵敏度 【3】"},
     {Window::Settings, "bsSkinGroupBox5", Property::Caption, {"遇阻反弹设置", "Meet Plugb Rebound Setting", "遇阻反彈設置"}},
-    {Window::Settings, "bsSkinCheckRadioBox4", Property::Caption, {"遇阻后不反弹  [0]", "Difficult to rebound  [0]", "遇阻後不反彈  [0]"}},
-    {Window::Settings, "bsSkinCheckRadioBox5", Property::Caption, {"遇阻后反弹，不限制反弹时间  [FF]", "Unlimited rebound time  [FF]", "遇阻後反彈，不限制反彈時間  [FF]"}},
-    {Window::Settings, "bsSkinCheckRadioBox6", Property::Caption, {"遇阻后反弹，反弹时间如下： [1-254]", "Rebound time optional  [1-254]", "遇阻後反彈，反彈時間如下： [1-254]"}},
-    {Window::Settings, "bsSkinGroupBox3", Property::Caption, {"波特率选择", "Baud Rate Selection", "波特率選擇"}},
+    {Window::Settings, "bsSkinCheckRadioBox4", Property::Caption, {"遇阻后不反弹  [0]", "Difficult to rebound  [0]", "遇阻後不反彈  [0]"}, "遇阻后不反弹 【0】"},
+    {Window::Settings, "bsSkinCheckRadioBox5", Property::Caption, {"遇阻后反弹，不限制反弹时间  [FF]", "Unlimited rebound time  [FF]", "遇阻後反彈，不限制反彈時間  [FF]"}, "遇阻后反弹，不限制反弹时间 【FF】"},
+    {Window::Settings, "bsSkinCheckRadioBox6", Property::Caption, {"遇阻后反弹，反弹时间如下： [1-254]", "Rebound time optional  [1-254]", "遇阻後反彈，反彈時間如下： [1-254]"}, "遇阻后反弹，反弹时间如下：【1-254】"},
+    {Window::Settings, "bsSkinGroupBox3", Property::Caption, {"波特率选择", "Baud Rate Selection", "波特率選擇"}, "波特率设置"},
     // 8. Forced ID and channel window.
     {Window::IdSet, "", Property::Caption, {"ID与频道强制设置", "ID compulsory set", "ID與頻道強制設置"}},
     {Window::IdSet, "bsSkinGroupBox2", Property::Caption, {"ID设置", "ID Select", "ID設置"}},

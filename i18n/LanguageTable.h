@@ -2,9 +2,12 @@
 //
 // Every translatable caption, hint, position, picture visibility and message
 // text lives in one table, one row per target, with one value per language.
-// ApplyLanguage walks the table in order; ApplyStartTexts applies the
-// Simplified Chinese main-window and message rows while the main window is
-// being created.  The language itself is not remembered anywhere.
+// ApplyLanguage walks the table in order; ApplyStartTexts gives every window
+// its texts at creation: the Simplified Chinese value, or a row's start text
+// where the window begins with another wording than choosing Simplified
+// Chinese later shows ("转速" at start, "速度" after the choice).  The
+// constructors set no text the table holds.  The language itself is not
+// remembered anywhere.
 //
 // Texts that no language changes are deliberately absent: the Language menu
 // and its three items, the channel and limit-point number labels, the port
@@ -43,8 +46,10 @@ struct LanguageRow {
     const char *objectName;  // "" = the window itself
     Property property;
     std::array<const char *, 3> values;  // indexed by Language
+    const char *start = nullptr;         // the text at creation, when it differs from the Simplified Chinese one
 
     const char *value(Language lang) const { return values[std::size_t(lang)]; }
+    const char *startValue() const { return start ? start : values[0]; }
 };
 
 // Every row, in the order in which ApplyLanguage applies them.  Message rows
@@ -70,11 +75,12 @@ struct LanguageWindows {
 // list means every row reached its target.  Nothing else can fail.
 QStringList ApplyLanguage(const LanguageWindows &w, Language lang);
 
-// The texts the main window shows from its creation on: the Simplified
-// Chinese main-window and message rows, except the position of Label9, which
-// keeps its design-time value; GroupCaption goes into item 0 of ComboBox1,
-// which is then selected.  The other windows are left alone.  Returns the
-// unresolved rows like ApplyLanguage.
+// The texts the given windows show from their creation on: each row's start
+// value (see LanguageRow::startValue), except the position of Label9 and the
+// visibility rows: both keep their design-time values.  With the main window also the message rows;
+// GroupCaption goes into item 0 of its ComboBox1, which is then selected.
+// The forced-ID list begins with the same caption already.  Windows left
+// null are left alone.  Returns the unresolved rows like ApplyLanguage.
 QStringList ApplyStartTexts(const LanguageWindows &w);
 
 // The text of a caption, hint, message or word row; an empty string when

@@ -94,6 +94,41 @@ private slots:
         QCOMPARE(f.Form1.ComboBox1()->currentIndex(), 0);
     }
 
+    // Every window takes its start texts from the table at creation; where a
+    // row has a start text of its own, choosing Simplified Chinese replaces it.
+    void everyWindowStartsWithTheTablesStartTexts_data()
+    {
+        QTest::addColumn<Window>("window");
+        QTest::newRow("main") << Window::Main;
+        QTest::newRow("manual") << Window::Manual;
+        QTest::newRow("settings") << Window::Settings;
+        QTest::newRow("forced ID") << Window::IdSet;
+    }
+
+    void everyWindowStartsWithTheTablesStartTexts()
+    {
+        QFETCH(Window, window);
+        Fixture f;
+        int ownStarts = 0;
+        for (const LanguageRow &row : LanguageTable()) {
+            if (row.window != window || row.property == Property::Visible)
+                continue;
+            QVERIFY2(f.readBack(row) == QString::fromUtf8(row.startValue()),
+                     qPrintable(rowName(row) + QStringLiteral(": \"%1\"").arg(f.readBack(row))));
+            if (row.start) {
+                QVERIFY2(qstrcmp(row.start, row.value(Language::SimplifiedChinese)) != 0, qPrintable(rowName(row)));
+                ++ownStarts;
+            }
+        }
+        ApplyLanguage(f.lw, Language::SimplifiedChinese);
+        for (const LanguageRow &row : LanguageTable())
+            if (row.window == window && row.start)
+                QCOMPARE(f.readBack(row), QString::fromUtf8(row.value(Language::SimplifiedChinese)));
+        // The settings tabs and the manual start with wordings of their own.
+        const int expected[] = {0, 1, 22, 0};
+        QCOMPARE(ownStarts, expected[int(window)]);
+    }
+
     void everyRowReadsBack_data()
     {
         QTest::addColumn<Language>("lang");
