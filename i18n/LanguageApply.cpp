@@ -31,6 +31,7 @@ QWidget *windowOf(const LanguageWindows &w, Window window)
     case Window::Manual: return w.form2;
     case Window::Settings: return w.setForm;
     case Window::IdSet: return w.idSetForm;
+    case Window::Cli: return nullptr;
     }
     return nullptr;
 }
@@ -159,6 +160,8 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
 {
     QStringList missing;
     for (const LanguageRow &row : LanguageTable()) {
+        if (row.window == Window::Cli)
+            continue; // printed by the command-line tool, not shown in a window
         const QString value = QString::fromUtf8(row.value(lang));
         if (isGroupCaption(row)) {
             // Into the main list (re-selecting its item), then again into the

@@ -24,7 +24,9 @@ struct SharedState;
 
 enum class Language { SimplifiedChinese, English, TraditionalChinese };
 
-enum class Window { Main, Manual, Settings, IdSet };
+// Cli: the texts of tavik-cli, which has no windows; applying a language
+// leaves them alone.
+enum class Window { Main, Manual, Settings, IdSet, Cli };
 
 enum class Property {
     Caption,  // a control's text, a group box or tab title, a menu entry; "" = the window title
@@ -73,7 +75,7 @@ QStringList ApplyStartTexts(const LanguageWindows &w);
 // no such row.  For messages, e.g. text("MsgSelectPort", lang).
 QString text(const char *objectNameOrMessage, Language lang, Window window = Window::Main);
 
-// "Main", "Manual", "Settings", "IdSet".
+// "Main", "Manual", "Settings", "IdSet", "Cli".
 const char *windowName(Window window);
 
 // The SharedState member a Message row names; nullptr for an unknown name.
