@@ -9,11 +9,11 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 build="$root/build-fuzz"
-BUILD_TARGETS="fuzz_receive fuzz_frames" BUILD_TYPE=Debug "$root/scripts/build.sh" "$build" -DTAVIK_FUZZ=ON \
+BUILD_TARGETS="fuzz_receive fuzz_frames fuzz_profile" BUILD_TYPE=Debug "$root/scripts/build.sh" "$build" -DTAVIK_FUZZ=ON \
   -DCMAKE_CXX_COMPILER=clang++
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
 mkdir -p "$build/findings"
-for target in fuzz_receive fuzz_frames; do
+for target in fuzz_receive fuzz_frames fuzz_profile; do
   seeds="$root/fuzz/corpus/${target#fuzz_}"
   scratch="$build/corpus-$target"
   mkdir -p "$scratch"
