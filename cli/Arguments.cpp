@@ -233,8 +233,9 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
 
 QString helpText()
 {
+    // One usage line, then sections headed "Name:", as help2man reads them.
     QString t = say("CliHelpUsage") + QStringLiteral(
-        "\n  tavik-cli [--port PATH] [--baud auto|1200|2400|4800|9600|19200] [--json] [--quiet] COMMAND [ARGS]\n\n");
+        " tavik-cli [--port PATH] [--baud auto|1200|2400|4800|9600|19200] [--json] [--quiet] COMMAND [ARGS]\n\n");
     t += say("CliHelpCommands") + u'\n';
     for (const CommandRow &row : kCommands) {
         t += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(row.syntax).leftJustified(26), say(row.text));
@@ -250,7 +251,9 @@ QString helpText()
     t += u'\n' + say("CliHelpTarget") + u'\n';
     t += u'\n' + say("CliHelpSettings") + u'\n';
     for (const SettingName &s : settingNames())
-        t += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(s.name).leftJustified(14), QLatin1String(s.allowed));
+        t += QStringLiteral("  %1%2\n  %3%4\n").arg(QString::fromLatin1(s.name).leftJustified(14), QLatin1String(s.allowed),
+                                                    QString(14, u' '), say(s.meaning));
+    t += u'\n' + say("CliHelpProfile") + u'\n';
     t += u'\n' + say("CliHelpExit") + u'\n';
     return t;
 }

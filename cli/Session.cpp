@@ -323,7 +323,18 @@ void Session::planAndApply()
                 continue;
         }
         m_writes << c;
-        print(say("CliPlanChange").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)), true);
+        if (s.form == SettingName::Form::Switches) {
+            // Only the switches that change: the other five would hide them.
+            const Byte before = m_motor.*s.field();
+            QStringList changes;
+            for (const CurtainSwitch &sw : curtainSwitches())
+                if ((before ^ after.*s.field()) & sw.mask)
+                    changes << QStringLiteral("%1=%2").arg(QLatin1String(sw.name),
+                                                           QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
+            print(say("CliPlanSwitches").arg(QLatin1String(s.name), changes.join(u' ')), true);
+        } else {
+            print(say("CliPlanChange").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)), true);
+        }
         printJson({{QStringLiteral("setting"), QLatin1String(s.name)},
                    {QStringLiteral("from"), s.toJson(m_motor, m_reported)},
                    {QStringLiteral("to"), s.toJson(after, to)}});

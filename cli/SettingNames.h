@@ -40,6 +40,7 @@ struct SettingName {
     Form form;
     bool inReport;             // read prints it and a profile may hold it
     const char *allowed;       // the allowed values as the usage message shows them
+    const char *meaning;       // its row in the language table, for --help
     int min, max;              // a number range (min > max: none)
     std::span<const std::pair<const char *, int>> words; // named values
 
