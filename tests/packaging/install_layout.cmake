@@ -10,7 +10,7 @@ if(rc)
 endif()
 
 set(sizes 16 32 48 64 128 256)
-set(want bin/tavik bin/tavik-motor-sim share/applications/tavik.desktop
+set(want bin/tavik bin/tavik-cli bin/tavik-motor-sim share/applications/tavik.desktop
          share/icons/hicolor/scalable/apps/tavik.svg)
 foreach(size ${sizes})
   list(APPEND want share/icons/hicolor/${size}x${size}/apps/tavik.png)
@@ -28,9 +28,15 @@ endif()
 # the test).
 execute_process(COMMAND ${PREFIX}/bin/tavik --version RESULT_VARIABLE tavik_rc OUTPUT_QUIET ERROR_QUIET)
 execute_process(COMMAND ${PREFIX}/bin/tavik-motor-sim --help RESULT_VARIABLE sim_rc OUTPUT_QUIET)
-if(NOT tavik_rc EQUAL 0 OR NOT sim_rc EQUAL 0)
+execute_process(COMMAND ${PREFIX}/bin/tavik-cli --help RESULT_VARIABLE cli_rc OUTPUT_QUIET)
+if(NOT tavik_rc EQUAL 0 OR NOT sim_rc EQUAL 0 OR NOT cli_rc EQUAL 0)
   message(FATAL_ERROR "installed programs: tavik --version gave ${tavik_rc}, "
-                      "tavik-motor-sim --help gave ${sim_rc}")
+                      "tavik-motor-sim --help gave ${sim_rc}, tavik-cli --help gave ${cli_rc}")
+endif()
+# The command-line tool runs where no display libraries are installed.
+execute_process(COMMAND ldd ${PREFIX}/bin/tavik-cli OUTPUT_VARIABLE cli_libs)
+if(cli_libs MATCHES "libQt6(Widgets|Gui)")
+  message(FATAL_ERROR "tavik-cli links the widget or GUI libraries:\n${cli_libs}")
 endif()
 
 # A PNG's width and height are the two big-endian words after its signature
