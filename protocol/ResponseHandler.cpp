@@ -5,6 +5,8 @@
 #include "TComm.h"
 #include "TransmitTick.h"
 
+#include <utility>
+
 ResponseHandler::ResponseHandler(SharedState &state, TComm &comm, ProtocolView &view)
     : s(state), m_comm(comm), m_view(view)
 {
@@ -13,22 +15,49 @@ ResponseHandler::ResponseHandler(SharedState &state, TComm &comm, ProtocolView &
 void ResponseHandler::Comm1ReceiveData()
 {
     m_comm.setRThreshold(0); // no further receive event while this one runs
-    // A frame is 10 bytes and the last byte read is dropped, so only more
-    // than 10 waiting bytes can hold one; fewer stay queued for later.
-    if (m_comm.DataCount() > Frame::ResponseSize) {
+    if (m_comm.DataCount() > 0) {
+        const qint64 discardedBefore = m_comm.discardedBytes();
         const TComm::ReadResult read = m_comm.ReadBytes();
-        examine(read.bytes, read.lastIndex + 1);
+        if (m_comm.discardedBytes() != discardedBefore)
+            forgetWaiting(); // a flood: nothing of it, nor what came before, is acted on
+        else
+            examine(read.bytes, read.lastIndex + 1);
     }
     m_comm.setRThreshold(1);
 }
 
+void ResponseHandler::forgetWaiting()
+{
+    m_waiting.clear();
+    ++m_generation;
+}
+
+// Every whole, valid answer among the bytes is acted on, in the order it
+// arrived, whatever lies before or after it; bytes that cannot belong to an
+// answer are skipped one at a time, so the next lead byte resynchronises.  A
+// tail that may still become an answer waits for the next read.
 void ResponseHandler::examine(const Byte *bytes, int count)
 {
-    // The last byte read is dropped, and only a frame at the first byte is
-    // examined; whatever follows it is discarded with it.
-    const auto frame = Frame::Response::parse(bytes, count - 1);
-    if (frame && frame->valid())
+    QByteArray buffer = std::exchange(m_waiting, {});
+    if (count > 0)
+        buffer.append(reinterpret_cast<const char *>(bytes), count);
+    const auto *data = reinterpret_cast<const Byte *>(buffer.constData());
+    const quint64 generation = m_generation;
+    qsizetype at = 0;
+    while (buffer.size() - at >= Frame::ResponseSize) {
+        const auto frame = Frame::Response::parse(data + at, Frame::ResponseSize);
+        if (!frame->valid()) {
+            ++at;
+            continue;
+        }
+        at += Frame::ResponseSize;
         handleFrame(*frame);
+        if (m_generation != generation)
+            return; // the port changed under the answer: the rest belongs to the old one
+    }
+    const qsizetype lead = buffer.indexOf(char(Frame::ResponseLead), at);
+    if (lead >= 0)
+        m_waiting = buffer.mid(lead);
 }
 
 void ResponseHandler::handleFrame(const Frame::Response &f)

@@ -9,6 +9,8 @@
 #include "Settings.h"
 #include "SharedState.h"
 
+#include <QByteArray>
+
 class TComm;
 
 class ResponseHandler {
@@ -20,6 +22,8 @@ public:
 
     // What one read brought: count bytes as the port delivered them.
     void examine(const Byte *bytes, int count);
+    // Drops the bytes kept for an answer still arriving (the port changed).
+    void forgetWaiting();
 
     // Acts on one frame that passed the lead and check byte tests.
     void handleFrame(const Frame::Response &f);
@@ -44,4 +48,6 @@ private:
     TComm &m_comm;
     ProtocolView &m_view;
     quint64 m_framesUnderstood = 0;
+    QByteArray m_waiting;     // the start of an answer still arriving
+    quint64 m_generation = 0; // counts forgetWaiting, so examine notices one mid-way
 };

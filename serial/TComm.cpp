@@ -240,16 +240,17 @@ void TComm::readWaiting()
     if (waiting == 0)
         return;
     if (waiting > kMaxRead) {
+        // Thrown away, not read: the byte array must not hand the previous
+        // read's bytes out again as if they had just arrived.
         OwnCall own(m_ownCalls);
         m_port->clear(QSerialPort::Input);
+        m_input.clear();
+        m_discarded += waiting;
         return;
     }
     // Only what is already here: a read must never wait for the device.
     const qint64 count = m_inputLen > 0 ? std::min<qint64>(m_inputLen, waiting) : waiting;
-    const QByteArray bytes = m_port->read(count);
-    if (bytes.isEmpty())
-        return;
-    m_input = bytes;
+    m_input = m_port->read(count); // a failed read leaves nothing, not the previous bytes
 }
 
 QByteArray TComm::Input()

@@ -133,8 +133,11 @@ public:
         const std::uint8_t *bytes; // owned by the component, replaced by the next read
         int lastIndex;             // number of bytes read minus one
     };
-    // Reads the waiting bytes, then returns the component's byte array.
+    // Reads the waiting bytes, then returns the component's byte array.  A
+    // backlog above 4096 bytes is discarded instead: the array is then empty.
     ReadResult ReadBytes();
+    // Bytes thrown away as backlogs above 4096 since the component was made.
+    qint64 discardedBytes() const { return m_discarded; }
 
     // Why the last open failed, so the user can be told what to do about it.
     enum class OpenFailure { None, NotFound, InUse, NoPermission, Other };
@@ -182,6 +185,7 @@ private:
     QByteArray m_input; // the last bytes read: Input returns them, ReadBytes points into them
     OpenFailure m_openFailure = OpenFailure::None;
     DeviceAccess m_openDevice;
+    qint64 m_discarded = 0;
     std::uint32_t m_commEvent = 0;
     std::uint32_t m_commError = 0;
     bool m_cd = false, m_cts = false, m_dsr = false, m_ri = false;

@@ -15,6 +15,9 @@ private slots:
     void lostDuringReadBack();
     void lostDuringStatusPolling();
     void lostBetweenTheTwoSends();
+    // Choosing a port drops what was under way, as a lost port does
+    void portChosenWhileWorkIsUnderWay_data();
+    void portChosenWhileWorkIsUnderWay();
     void portHeldByAnotherProgram();
     void portWithoutPermission_data();
     void portWithoutPermission();
@@ -257,6 +260,72 @@ void PortFaultsTest::portNotThere()
              QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortMissing.arg(r.path)});
     QCOMPARE(a.main.Comm1().lastOpenFailure(), TComm::OpenFailure::NotFound);
     QVERIFY(!a.main.Comm1().PortOpen());
+}
+
+void PortFaultsTest::portChosenWhileWorkIsUnderWay_data()
+{
+    QTest::addColumn<QString>("work");
+    QTest::addColumn<bool>("toOther"); // the other port, or "OFF" and the same port again
+    QTest::newRow("a command between its two sends, another port") << "command" << true;
+    QTest::newRow("a command between its two sends, OFF and back") << "command" << false;
+    QTest::newRow("a settings read, OFF and back") << "settings read" << false;
+    QTest::newRow("a settings read, another port") << "settings read" << true;
+    QTest::newRow("a read-back, the same port again") << "read-back" << false;
+}
+
+void PortFaultsTest::portChosenWhileWorkIsUnderWay()
+{
+    QFETCH(QString, work);
+    QFETCH(bool, toOther);
+    Rig r;
+    MotorSim &first = r.plugIn(3, 0x0001, 1);
+    MotorSim other;
+    other.bus().addMotor(3, 0x0001);
+    other.bus().setBaudCode(1);
+    r.app = std::make_unique<App>(QStringList {r.path, other.path()});
+    App &a = *r.app;
+    scan(a, r.path);
+    if (QTest::currentTestFailed())
+        return;
+    if (work == QLatin1String("read-back")) {
+        openSettings(a, first);
+        if (QTest::currentTestFailed())
+            return;
+        MotorSim::Faults f;
+        f.ignoredWrites = {Frame::WriteMaxSpeed}; // the read-backs would go on and fail
+        first.setFaults(f);
+        control<QRadioButton>(&a.w.SetForm, "RPM100")->click();
+        control<QPushButton>(&a.w.SetForm, "bsSkinButton5")->click();
+        a.w.SetForm.FormClose();
+    }
+    const int mark = int(first.frames().size());
+    bool switched = false;
+    const auto switchPorts = [&] {
+        switched = true;
+        if (!toOther)
+            a.choosePort(QStringLiteral("OFF"));
+        a.choosePort(toOther ? other.path() : r.path);
+    };
+    if (work == QLatin1String("command")) {
+        afterTick(a.main, &first, [&] { return a.s.SendPending == 1 && a.s.SendCount == 1; }, switchPorts);
+        a.click("Label_shang");
+    } else if (work == QLatin1String("settings read")) {
+        a.main.SetMenuClick();
+        switchPorts();
+    } else {
+        afterTick(a.main, &first, [&] { return a.s.VerifyBasicPending == 1 && a.s.RetryCount == 1; }, switchPorts);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(switched, 10000);
+    // The new port's own scan runs to its end; then some polling.
+    QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0 && a.s.ExtReadPending == 0 && a.s.SendPending == 0, 10000);
+    App::ticks(10);
+    // Nothing of the old work on either line after the switch.
+    QCOMPARE(countFrames(first, Frame::Motor, Frame::Up, mark), work == QLatin1String("command") ? 1 : 0);
+    QCOMPARE(countFrames(other, Frame::Motor, Frame::Up), 0);
+    QVERIFY(!a.w.SetForm.isVisible());
+    QVERIFY(a.main.isEnabled());
+    QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
+    QCOMPARE(a.messages.count(a.s.MsgSetSuccess), 0);
 }
 
 QTEST_MAIN(PortFaultsTest)

@@ -16,8 +16,9 @@ const QByteArray Status37 = hex("D8 01 01 00 00 00 00 25 02 27");
 class ResponsesTest : public QObject {
     Q_OBJECT
 private slots:
-    void moreThanTenBytesAreNeeded();
-    void badLeadOrCheckChangesNothing();
+    void answersAmongTheWaitingBytes_data();
+    void answersAmongTheWaitingBytes();
+    void floodThenSilenceActsOnNothing();
     void positionKnownAndUnknown();
     void targetKeptWhileMotorReportsItsWay();
     void targetSettlesAfterFiveQuietReports();
@@ -29,46 +30,71 @@ private slots:
     void reportOfAnotherKindNeverConfirms();
 };
 
-void ResponsesTest::moreThanTenBytesAreNeeded()
+void ResponsesTest::answersAmongTheWaitingBytes_data()
 {
-    Bench b;
-    b.open();
-    b.pty.write(Status37);
-    QTest::qWait(350); // three polls see exactly ten bytes
-    QCOMPARE(b.view.lastShownPercent, -1);
-    QCOMPARE(b.comm.DataCount(), 10);
-    b.pty.write(QByteArray(1, char(0x55)));
-    QTRY_COMPARE(b.view.lastShownPercent, 37);
-    QCOMPARE(b.view.PointerLeft(), 413);
-    QCOMPARE(b.s.DeviceStatus, Byte(0x02));
-    QCOMPARE(b.s.StatusSeen, Byte(1));
-    QCOMPARE(b.comm.DataCount(), 0);
-    QCOMPARE(b.comm.RThreshold(), 1);
-}
-
-void ResponsesTest::badLeadOrCheckChangesNothing()
-{
-    Bench b;
-    b.open();
+    // Each piece reaches the port in a read of its own.
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    QTest::addColumn<int>("understood");
+    QTest::addColumn<int>("shown");
+    const QByteArray s37 = Status37;
+    const QByteArray s64 = response(1, 1, 0, 0, 0, 0, 64, 0x02);
     QByteArray badCheck = Status37;
     badCheck[9] = char(0x26);
     QByteArray badLead = Status37;
     badLead[0] = char(0xD9);
-    for (const QByteArray &bad : {badCheck, badLead}) {
+    const QByteArray noise = hex("11 D8 22 D8");
+    QTest::newRow("a lone answer") << QList {s37} << 1 << 37;
+    QTest::newRow("an answer and a trailing byte") << QList {s37 + hex("55")} << 1 << 37;
+    QTest::newRow("split across three reads") << QList {s37.left(3), s37.mid(3, 4), s37.mid(7)} << 1 << 37;
+    QTest::newRow("after noise, before a trailing byte") << QList {noise + s37 + hex("D8")} << 1 << 37;
+    QTest::newRow("two in one read: the newer is shown") << QList {s37 + s64} << 2 << 64;
+    QTest::newRow("cut off, then a whole one") << QList {s64.left(6), s37} << 1 << 37;
+    QTest::newRow("wrong check byte") << QList {badCheck + hex("00")} << 0 << -1;
+    QTest::newRow("wrong lead byte") << QList {badLead + hex("00")} << 0 << -1;
+    QTest::newRow("wrong check, then a good one") << QList {badCheck + s64} << 1 << 64;
+}
+
+void ResponsesTest::answersAmongTheWaitingBytes()
+{
+    QFETCH(QList<QByteArray>, pieces);
+    QFETCH(int, understood);
+    QFETCH(int, shown);
+    Bench b;
+    b.open();
+    for (const QByteArray &piece : pieces) {
         const int before = b.reads;
-        b.pty.write(bad + QByteArray(1, '\0'));
+        b.pty.write(piece);
         QTRY_COMPARE(b.reads, before + 1);
     }
-    QCOMPARE(b.s.StatusSeen, Byte(0));
-    QCOMPARE(b.view.limitRefreshes, 0);
-    // Only a frame at the first byte counts: a good frame behind garbage is lost with it.
-    b.pty.write(QByteArray(3, char(0x11)) + Status37 + QByteArray(1, '\0'));
-    QTRY_COMPARE(b.reads, 3);
+    QCOMPARE(b.responses.framesUnderstood(), quint64(understood));
+    QCOMPARE(b.view.lastShownPercent, shown);
+    QCOMPARE(b.s.StatusSeen, Byte(understood > 0));
     QCOMPARE(b.comm.DataCount(), 0);
-    QCOMPARE(b.s.StatusSeen, Byte(0));
-    // The next whole frame is understood again.
-    b.pty.write(Status37 + QByteArray(1, '\0'));
+    QCOMPARE(b.comm.RThreshold(), 1);
+    if (shown >= 0)
+        QCOMPARE(b.view.PointerLeft(), 339 + 2 * shown);
+}
+
+void ResponsesTest::floodThenSilenceActsOnNothing()
+{
+    Bench b;
+    b.open();
+    // An answer read and acted on, then a backlog too large to read whose
+    // bytes hold answers too: none of them, and not the earlier read, returns.
+    b.pty.write(Status37);
     QTRY_COMPARE(b.view.lastShownPercent, 37);
+    b.view.lastShownPercent = -1;
+    QByteArray flood;
+    while (flood.size() <= 4096)
+        flood += response(1, 1, 0, 0, 0, 0, 64, 0x02);
+    b.comm.setRThreshold(0); // the backlog builds up whole before the next event
+    b.pty.write(flood);
+    QTRY_VERIFY(b.comm.DataCount() > 4096);
+    b.comm.setRThreshold(1);
+    QTRY_VERIFY(b.comm.discardedBytes() > 0);
+    QTest::qWait(250); // two more polls over a silent line
+    QCOMPARE(b.view.lastShownPercent, -1);
+    QCOMPARE(b.responses.framesUnderstood(), quint64(1));
 }
 
 void ResponsesTest::positionKnownAndUnknown()
@@ -146,8 +172,9 @@ void ResponsesTest::scanEndsOnFirstBasicReport()
     QCOMPARE(b.s.OpenSettingsAfterScan, Byte(0));
     QCOMPARE(b.s.Features.MaxSpeed, Byte(100));
     QCOMPARE(b.s.Features.DeviceBaudCode, Byte(3));
-    // The next free ticks read the extended settings.
-    QTRY_COMPARE_WITH_TIMEOUT((b.ticks(1), b.view.extendedShown), 1, 5000);
+    // The next free ticks read the extended settings (the read goes out
+    // twice, and each answer is loaded).
+    QTRY_VERIFY_WITH_TIMEOUT((b.ticks(1), b.view.extendedShown >= 1), 5000);
     QCOMPARE(b.s.Features.JogTime, Byte(7));
 }
 
@@ -196,7 +223,10 @@ void ResponsesTest::confirmedWriteShowsSuccessOnceAndStopsRetrying()
     QCOMPARE(messages.texts(), QStringList {QStringLiteral("  设置成功  ")});
     QCOMPARE(b.s.VerifyBasicPending, Byte(0));
     QCOMPARE(countFrames(b.sim, Frame::WriteDryContact), 2);
-    QCOMPARE(countFrames(b.sim, Frame::ReadBasic), 2); // one read-back sufficed
+    // One read-back sufficed; its first answer may confirm before the second
+    // copy of the read goes out.
+    const int reads = countFrames(b.sim, Frame::ReadBasic);
+    QVERIFY(reads >= 1 && reads <= 2);
 }
 
 void ResponsesTest::twoSetButtonsBeforeTheFirstIsConfirmed()

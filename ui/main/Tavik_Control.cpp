@@ -283,6 +283,8 @@ void TForm1::Comm1ReceiveData()
 
 void TForm1::ComboBox2Change()
 {
+    // Work staged for the previous port must not go out on the next one.
+    dropWorkUnderWay();
     s.PortReady = 1;
     m_comm.setPortOpen(false);
     const QString text = m_comboBox2->currentText();
@@ -312,14 +314,23 @@ void TForm1::showOpenError(const ECommError &e)
     Messages::show(Settings::openFailureText(m_comm, s, QString::fromUtf8(e.what())), Messages::Kind::Error);
 }
 
-void TForm1::portLost()
+// A half-sent command, a scan and the settings window it would open, an
+// extended read, a baud change or a read-back belong to the port they were
+// started on.
+void TForm1::dropWorkUnderWay()
 {
-    // What was under way went with the port: a half-sent command, a scan or a
-    // read-back must not resume on the port the user chooses next.
     s.SendPending = s.SendCount = 0;
     s.BaudScanActive = s.OpenSettingsAfterScan = s.ExtReadPending = s.BaudApplyPending = 0;
     s.VerifyBasicPending = s.VerifyExtPending = s.VerifyIdPending = 0;
     s.RetryCount = 0;
+    m_responses.forgetWaiting();
+}
+
+void TForm1::portLost()
+{
+    // What was under way went with the port and must not resume on the port
+    // the user chooses next.
+    dropWorkUnderWay();
     // One message for one loss, however often the port reports it.
     if (m_portLostShowing)
         return;

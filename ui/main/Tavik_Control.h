@@ -114,6 +114,7 @@ private:
     // release still reaches the pressed control and undoes its offset.
     void tellOnRelease(const QString &text);
     void flushReleaseMessage();
+    void dropWorkUnderWay();
     void portLost();
     void showOpenError(const ECommError &error);
     void applyLanguage(int language);
