@@ -211,7 +211,8 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
     QString text;
     if (value.isDouble() && form == Form::Number) {
         const double d = value.toDouble();
-        if (d != double(qint64(d)) || d < -1e6 || d > 1e6) {
+        // Within the range first: a larger double has no integer to compare with.
+        if (!(d >= -1e6 && d <= 1e6) || d != double(qint64(d))) {
             error = badValue(*this, QString::number(d));
             return false;
         }

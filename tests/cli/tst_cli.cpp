@@ -124,6 +124,8 @@ private slots:
         row("profile out of range", {"apply", "FILE"}, "jog", kProfileHead + R"(,"jog":11})");
         row("profile switch type", {"apply", "FILE"}, "functions.direction",
             kProfileHead + R"(,"functions":{"direction":1}})");
+        row("profile huge number", {"apply", "FILE"}, "speed", kProfileHead + R"(,"speed":1e300})");
+        row("profile fraction", {"apply", "FILE"}, "jog", kProfileHead + R"(,"jog":4.5})");
         row("profile truncated", {"apply", "FILE"}, "JSON", kProfileHead + R"(,"speed":10)");
         row("profile foreign", {"apply", "FILE"}, "tavik-motor-profile", R"({"speed":100})");
         row("profile not an object", {"apply", "FILE"}, "object", "[1,2,3]");
