@@ -3,11 +3,12 @@
 #include "ScreenPlacement.h"
 
 Windows::Windows(const QStringList &extraPorts)
-    : Form1(state, extraPorts),
+    : Form1(extraPorts),
+      state(Form1.link().state()),
       Form2(&Form1),
-      SetForm(state, Form1.Comm1(), &Form1, Form1.ComboBox1()),
-      IDSetForm(state, Form1.Comm1(), &Form1, Form1.ComboBox1()),
-      Form3(state, Form1.Comm1(), &Form1)
+      SetForm(Form1.link(), &Form1, Form1.ComboBox1()),
+      IDSetForm(Form1.link(), &Form1, Form1.ComboBox1()),
+      Form3(Form1.link(), &Form1)
 {
     Form1.attachWindows(&Form2, &SetForm, &IDSetForm, &Form3);
     placeOnScreen(&Form1, {622, 193});

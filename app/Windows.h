@@ -14,8 +14,8 @@
 struct Windows {
     explicit Windows(const QStringList &extraPorts = {});
 
-    SharedState state;
     TForm1 Form1;
+    SharedState &state; // the main window's motor link holds it
     TForm2 Form2;
     TSetForm SetForm;
     TIDSetForm IDSetForm;

@@ -59,12 +59,12 @@ void measureFlood(Windows &w, int seconds)
         longestNs = std::max(longestNs, sinceTick.nsecsElapsed());
         sinceTick.start();
     });
-    const quint64 before = w.Form1.responses().framesUnderstood();
+    const quint64 before = w.Form1.link().framesUnderstood();
     sinceTick.start();
     tick.start();
     wait(seconds * 1000);
     tick.stop();
-    say("understood " + QByteArray::number(w.Form1.responses().framesUnderstood() - before) + " seconds " +
+    say("understood " + QByteArray::number(w.Form1.link().framesUnderstood() - before) + " seconds " +
         QByteArray::number(seconds) + " longest-gap-us " + QByteArray::number(longestNs / 1000));
 }
 

@@ -4,21 +4,6 @@
 
 namespace Frame {
 
-Byte xorOf(const Byte *bytes, int from, int to)
-{
-    Byte x = 0;
-    for (int i = from; i <= to; ++i)
-        x ^= bytes[i];
-    return x;
-}
-
-std::array<Byte, CommandSize> command(Byte id, const ChannelMask &mask, Byte function, Byte data)
-{
-    std::array<Byte, CommandSize> f {CommandLead, id, mask.bytes[0], mask.bytes[1], function, data, 0};
-    f[Check] = xorOf(f.data(), 1, 5);
-    return f;
-}
-
 std::optional<Response> Response::parse(const Byte *bytes, int count)
 {
     if (count < ResponseSize)
@@ -30,9 +15,9 @@ std::optional<Response> Response::parse(const Byte *bytes, int count)
 
 } // namespace Frame
 
-std::optional<TBaudRate> baudCodeRate(int code)
+std::optional<int> baudCodeBps(int code)
 {
-    static constexpr TBaudRate rates[] = {br1200, br2400, br4800, br9600, br19200};
+    static constexpr int rates[] = {1200, 2400, 4800, 9600, 19200};
     if (code < 0 || code > 4)
         return std::nullopt;
     return rates[code];

@@ -7,11 +7,24 @@
 //   position in percent), status, XOR of bytes 1..8.
 #pragma once
 
-#include "SharedState.h"
-#include "TComm.h"
-
 #include <array>
+#include <cstdint>
 #include <optional>
+
+using Byte = std::uint8_t;
+
+// Two bytes per target: byte 0 bit 0..7 = channels 1..8, byte 1 bit 0..7 =
+// channels 9..16.  A set bit selects the channel.  Command frames carry it in
+// bytes 2 and 3, reports likewise.
+struct ChannelMask {
+    std::array<Byte, 2> bytes {0, 0};
+
+    std::uint16_t word() const { return std::uint16_t(bytes[0] | (bytes[1] << 8)); }
+    void setWord(std::uint16_t w) { bytes = {Byte(w & 0xFF), Byte(w >> 8)}; }
+    bool channel(int n) const { return word() & (1u << (n - 1)); }  // n = 1..16
+    void toggle(int n) { setWord(std::uint16_t(word() ^ (1u << (n - 1)))); }
+    bool operator==(const ChannelMask &) const = default;
+};
 
 namespace Frame {
 
@@ -44,9 +57,20 @@ enum Function : Byte {
 enum MotorCommand : Byte { Up = 0xDD, Stop = 0xCC, Down = 0xEE, Learn = 0xAA, Delete = 0xA6 };
 
 // XOR of bytes [from, to] inclusive.
-Byte xorOf(const Byte *bytes, int from, int to);
+constexpr Byte xorOf(const Byte *bytes, int from, int to)
+{
+    Byte x = 0;
+    for (int i = from; i <= to; ++i)
+        x ^= bytes[i];
+    return x;
+}
 
-std::array<Byte, CommandSize> command(Byte id, const ChannelMask &mask, Byte function, Byte data);
+constexpr std::array<Byte, CommandSize> command(Byte id, const ChannelMask &mask, Byte function, Byte data)
+{
+    std::array<Byte, CommandSize> f {CommandLead, id, mask.bytes[0], mask.bytes[1], function, data, 0};
+    f[Check] = xorOf(f.data(), 1, 5);
+    return f;
+}
 
 // A 10-byte answer of the device (only constructed from a full frame).
 struct Response {
@@ -75,5 +99,6 @@ inline constexpr Byte limitPointBit(int n) { return Byte(1u << (n + 1)); } // n 
 
 } // namespace Frame
 
-// Baud codes 0..4 = 1200, 2400, 4800, 9600, 19200; anything else has no rate.
-std::optional<TBaudRate> baudCodeRate(int code);
+// Baud codes 0..4 = 1200, 2400, 4800, 9600, 19200 bits per second; anything
+// else has no rate.
+std::optional<int> baudCodeBps(int code);

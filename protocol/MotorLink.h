@@ -13,16 +13,21 @@
 #include "Frames.h"
 #include "SharedState.h"
 #include "TComm.h"
+#include "WrittenSettings.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <memory>
+#include <optional>
+
 class TransmitTick;
 class ResponseHandler;
 
-namespace Settings { enum Item : Byte; }
+// The line rate of a baud code (0..4 = 1200 .. 19200); none for other codes.
+std::optional<TBaudRate> baudCodeRate(int code);
 
 class MotorLink : public QObject {
     Q_OBJECT
@@ -33,6 +38,7 @@ public:
     SharedState &state() { return m_state; }
     const SharedState &state() const { return m_state; }
     TComm &Comm1() { return m_comm; }
+    // Not started here: the owner starts it when it is ready for ticks.
     QTimer &Timer1() { return m_timer; }
 
     // --- operations ------------------------------------------------------
@@ -41,56 +47,67 @@ public:
     // scan starts.  Work under way on the previous port is dropped first.
     // false (after portError) when the port did not open.
     bool choosePort(const QString &name, bool scan = true);
-    // Reopens the open port at another rate (the serial settings window).
+    // Reopens the open port at another rate (the serial settings window);
+    // false (after portError) when it did not open again.
     bool reopenAt(TBaudRate rate);
     // A full settings read: the baud scan, then the basic and extended
     // reports; openWindow asks for settingsWindowWanted at its end.
     void startSettingsRead(bool openWindow);
-    // Reads the basic settings at the current rate and asks for the window.
-    void readBasicAndOpen();
+    // Reads the basic settings at the current rate (sent twice).
+    void stageRead(Byte readFunction);
     // Function 0A (up, stop, down, learn, delete, limit point 1..4) or DD
-    // (run to a percentage), sent twice to the target current at sending.
+    // (run to a percentage), sent on the next ticks to the target current at
+    // sending.  SendCount is left alone, so a command staged between the two
+    // sends of another goes out once.
     void stageMotorCommand(Byte function, Byte data);
-    // A setting write with its read-back (the value comes from
-    // state().Features; the ID write takes the current target and mask).
+    // A setting write with its read-back: the value comes from
+    // state().Features; the ID write sends the current target and mask.
     void stageWrite(Settings::Item item);
     // The feature settings window is open: no status polls meanwhile.
-    void setSettingsWindowOpen(bool open);
+    void setSettingsWindowOpen(bool open) { m_settingsWindowOpen = open; }
     bool settingsWindowOpen() const { return m_settingsWindowOpen; }
     // The port is open and was chosen by name (not "OFF").
     bool portUsable() const;
 
-    // Runs one transmit tick / one receive event now (Timer1 and Comm1 do
-    // this by themselves; tests and tools may call them directly).
+    // One transmit tick / one receive event now (Timer1 and Comm1 run them
+    // by themselves).  Component errors come back as commError.
     void tick();
     void receive();
 
-    // Why an open failed: the component's exact text, then the cause.
+    // Answers acted on since the start (for measuring the receive path).
+    quint64 framesUnderstood() const;
+
+    // The parts, for tests that drive one of them directly.
+    TransmitTick &transmitTick() { return *m_tick; }
+    ResponseHandler &responses() { return *m_responses; }
+
+    // Why an open failed.
     enum class PortCause { None, NotFound, InUse, NoPermission, Other };
-
-    // A written setting's outcome.
-    enum class WriteOutcome { Confirmed, Failed };
-
+    Q_ENUM(PortCause)
     // The kinds of port event a bus monitor shows.
     enum class PortEvent { Opened, Reopened, Closed, Lost };
-
+    Q_ENUM(PortEvent)
     // Why received bytes were not understood.
     enum class Discard { Noise, BadCheck, CutOff, Flood };
+    Q_ENUM(Discard)
 
 signals:
     // --- the motor --------------------------------------------------------
-    void positionReported(int percent);
+    // A status answer with a position.  targetPending: the user's target was
+    // still pending when it arrived, so the slider's pointer stays put.
+    void positionReported(int percent, bool targetPending);
+    // A status answer without a position, or six silent ticks.
     void positionUnknown();
-    // The status byte of the last valid answer (0 after six silent ticks).
-    void statusChanged(Byte status);
+    // The status byte of each valid answer (0 after six silent ticks).
+    void statusReported(Byte status);
     // A basic (CA) or extended (CB) report was stored in state().Features.
     void basicReport(const FeatureValues &values);
     void extendedReport(const FeatureValues &values);
     // A read ended with this ID; state's target and mask follow it after
-    // this signal (listeners may select it in their ID lists first).
+    // this signal (listeners select it in their ID lists first).
     void reportedId(int id);
     void reportedIdOutOfRange(int id);
-    // The reported ID's channels are now state().currentMask().
+    // The ID's channels of the read that ended are now state().currentMask().
     void reportedChannels();
     // A scan asked to open the settings window has ended.
     void settingsWindowWanted();
@@ -98,6 +115,8 @@ signals:
     void writeFailed(Settings::Item item);
 
     // --- the port ---------------------------------------------------------
+    // An open the user asked for failed: the component's exact text, the
+    // cause, and what to do about it in the language of state()'s messages.
     void portError(const QString &componentText, MotorLink::PortCause cause, const QString &advice);
     void portLost(const QString &portName, const QString &reason);
     // A component error raised by a tick or a read (the component's text).
@@ -106,14 +125,27 @@ signals:
     // --- the wire, for a bus monitor --------------------------------------
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
-    void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why);
+    // count is bytes.size(), except for a flood, which is not read at all.
+    void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why, qint64 count);
     void portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond);
 
 private:
+    friend class TransmitTick;
+    friend class ResponseHandler;
+
+    // The sequence every rate change uses: close, settings, open.
+    void reopenPort(TBaudRate rate, PortEvent event = PortEvent::Reopened);
+    // A half-sent command, a scan and the window it would open, an extended
+    // read, a baud change and a read-back belong to the port they began on.
+    void dropWorkUnderWay();
+    void wantSettingsWindow();
+    void onPortLost(const QString &portName, const QString &reason);
+    QString openFailureAdvice() const;
+
     SharedState m_state;
     TComm m_comm;
     QTimer m_timer;
-    TransmitTick *m_tick;
-    ResponseHandler *m_responses;
+    std::unique_ptr<TransmitTick> m_tick;
+    std::unique_ptr<ResponseHandler> m_responses;
     bool m_settingsWindowOpen = false;
 };

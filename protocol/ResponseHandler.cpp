@@ -1,35 +1,50 @@
 #include "ResponseHandler.h"
 
-#include "Messages.h"
-#include "Settings.h"
+#include "MotorLink.h"
 #include "TComm.h"
-#include "TransmitTick.h"
 
 #include <utility>
 
-ResponseHandler::ResponseHandler(SharedState &state, TComm &comm, ProtocolView &view)
-    : s(state), m_comm(comm), m_view(view)
+ResponseHandler::ResponseHandler(MotorLink &link) : m_link(link), s(link.state()), m_comm(link.Comm1())
 {
 }
 
-void ResponseHandler::Comm1ReceiveData()
+void ResponseHandler::readAndExamine()
 {
     m_comm.setRThreshold(0); // no further receive event while this one runs
     if (m_comm.DataCount() > 0) {
         const qint64 discardedBefore = m_comm.discardedBytes();
         const TComm::ReadResult read = m_comm.ReadBytes();
-        if (m_comm.discardedBytes() != discardedBefore)
-            forgetWaiting(); // a flood: nothing of it, nor what came before, is acted on
-        else
+        if (const qint64 flood = m_comm.discardedBytes() - discardedBefore; flood > 0) {
+            // Nothing of a flood, nor what waited before it, is acted on.
+            forgetWaiting();
+            emit m_link.bytesDiscarded({}, MotorLink::Discard::Flood, flood);
+        } else {
             examine(read.bytes, read.lastIndex + 1);
+        }
     }
     m_comm.setRThreshold(1);
 }
 
 void ResponseHandler::forgetWaiting()
 {
+    if (!m_waiting.isEmpty())
+        emit m_link.bytesDiscarded(m_waiting, MotorLink::Discard::CutOff, m_waiting.size());
     m_waiting.clear();
     ++m_generation;
+}
+
+// Bytes that are not part of a valid answer, told apart for a bus monitor:
+// a lead byte followed by a whole frame's worth is an answer with a wrong
+// check byte, a shorter one was cut off, anything else is noise.
+void ResponseHandler::discard(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    MotorLink::Discard why = MotorLink::Discard::Noise;
+    if (Byte(bytes.front()) == Frame::ResponseLead)
+        why = bytes.size() >= Frame::ResponseSize ? MotorLink::Discard::BadCheck : MotorLink::Discard::CutOff;
+    emit m_link.bytesDiscarded(bytes, why, bytes.size());
 }
 
 // Every whole, valid answer among the bytes is acted on, in the order it
@@ -44,20 +59,26 @@ void ResponseHandler::examine(const Byte *bytes, int count)
     const auto *data = reinterpret_cast<const Byte *>(buffer.constData());
     const quint64 generation = m_generation;
     qsizetype at = 0;
+    qsizetype skippedFrom = 0;
     while (buffer.size() - at >= Frame::ResponseSize) {
         const auto frame = Frame::Response::parse(data + at, Frame::ResponseSize);
         if (!frame->valid()) {
             ++at;
             continue;
         }
+        discard(buffer.mid(skippedFrom, at - skippedFrom));
+        emit m_link.frameReceived(buffer.mid(at, Frame::ResponseSize));
         at += Frame::ResponseSize;
+        skippedFrom = at;
         handleFrame(*frame);
         if (m_generation != generation)
             return; // the port changed under the answer: the rest belongs to the old one
     }
-    const qsizetype lead = buffer.indexOf(char(Frame::ResponseLead), at);
-    if (lead >= 0)
-        m_waiting = buffer.mid(lead);
+    qsizetype tail = buffer.indexOf(char(Frame::ResponseLead), at);
+    if (tail < 0)
+        tail = buffer.size();
+    discard(buffer.mid(skippedFrom, tail - skippedFrom));
+    m_waiting = buffer.mid(tail);
 }
 
 void ResponseHandler::handleFrame(const Frame::Response &f)
@@ -71,7 +92,7 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
         basicReport(f);
     else
         statusReport(f);
-    m_view.RefreshLimitPointButtons();
+    emit m_link.statusReported(s.DeviceStatus);
 }
 
 // Does this report read back the value under verification?  Only the setting
@@ -91,7 +112,7 @@ void ResponseHandler::confirm(Byte &flag)
     flag = 0;
     s.SendPending = 0;
     s.RetryCount = 0;
-    Messages::post(s.MsgSetSuccess);
+    emit m_link.writeConfirmed(Settings::Item(s.VerifyItem));
 }
 
 void ResponseHandler::extendedReport(const Frame::Response &f)
@@ -127,11 +148,11 @@ void ResponseHandler::LoadBasicSettings(const Frame::Response &f)
     if (!baudCodeRate(v.DeviceBaudCode)) {
         // A code no rate has: fall back to 2400 baud, the device's default.
         v.DeviceBaudCode = 1;
-        Settings::reopenPort(m_comm, br2400);
+        m_link.reopenPort(br2400);
     }
-    // Showing the values checks radio boxes whose click handlers store the
-    // value again (a speed of 40 becomes the track edit's minimum of 50).
-    m_view.ShowBasicSettings();
+    // Showing the values may store some again (a window's radio boxes store
+    // their value when checked: a speed of 40 becomes the minimum of 50).
+    emit m_link.basicReport(v);
 
     if (s.BaudScanActive != 1)
         return;
@@ -140,20 +161,17 @@ void ResponseHandler::LoadBasicSettings(const Frame::Response &f)
     s.ExtReadPending = 1;
     const int id = f.id();
     if (id <= 99) {
-        m_view.SelectReportedId(id);
+        emit m_link.reportedId(id);
         s.selectTarget(id);
         s.currentMask() = f.mask();
     } else {
         // No ID list holds it and no table entry belongs to it: keep the
         // current target and its channels and say so.
-        m_view.ReportedIdOutOfRange(id);
+        emit m_link.reportedIdOutOfRange(id);
     }
-    if (s.OpenSettingsAfterScan == 1) {
-        OpenAfterScan(s, m_view);
-        m_view.RefreshChannelButtons();
-    } else {
-        m_view.RefreshChannelImages();
-    }
+    if (s.OpenSettingsAfterScan == 1)
+        m_link.wantSettingsWindow();
+    emit m_link.reportedChannels();
 }
 
 void ResponseHandler::LoadExtendedSettings(const Frame::Response &f)
@@ -161,23 +179,23 @@ void ResponseHandler::LoadExtendedSettings(const Frame::Response &f)
     s.Features.JogTime = f.b[Frame::JogTimeByte];
     s.Features.ObstacleSensitivity = f.b[Frame::SensitivityByte];
     s.Features.ReboundTime = f.b[Frame::ReboundByte];
-    m_view.ShowExtendedSettings();
+    emit m_link.extendedReport(s.Features);
 }
 
 void ResponseHandler::statusReport(const Frame::Response &f)
 {
     if (!(f.status() & Frame::StatusPositionKnown)) {
-        m_view.HidePositionDisplay();
+        emit m_link.positionUnknown();
         return;
     }
     const Byte position = f.b[Frame::PositionByte];
-    if (s.PositionTargetActive == 0) {
+    const bool targetPending = s.PositionTargetActive != 0;
+    if (!targetPending) {
         s.PositionSettleCount = 0;
-        m_view.SetPointerLeft(PointerZero + 2 * position);
     } else {
         // The pointer stays where the user put it until the motor gets there
         // or stops reporting that it is on its way.
-        const int target = (m_view.PointerLeft() - PointerZero) / 2;
+        const int target = s.PositionTargetPercent;
         if (position >= target - 1 && position <= target + 1 && s.PositionDragging == 0)
             s.PositionTargetActive = 0;
         if (f.status() & Frame::StatusKeepTarget) {
@@ -187,5 +205,5 @@ void ResponseHandler::statusReport(const Frame::Response &f)
             s.PositionTargetActive = 0;
         }
     }
-    m_view.ShowPosition(position);
+    emit m_link.positionReported(position, targetPending);
 }

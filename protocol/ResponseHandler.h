@@ -5,20 +5,20 @@
 #pragma once
 
 #include "Frames.h"
-#include "ProtocolView.h"
-#include "Settings.h"
 #include "SharedState.h"
+#include "WrittenSettings.h"
 
 #include <QByteArray>
 
+class MotorLink;
 class TComm;
 
 class ResponseHandler {
 public:
-    ResponseHandler(SharedState &state, TComm &comm, ProtocolView &view);
+    explicit ResponseHandler(MotorLink &link);
 
-    // The port's receive event.
-    void Comm1ReceiveData();
+    // The port's receive event: reads what is waiting and examines it.
+    void readAndExamine();
 
     // What one read brought: count bytes as the port delivered them.
     void examine(const Byte *bytes, int count);
@@ -30,12 +30,9 @@ public:
     // Frames acted on since the start (for measuring the receive path).
     quint64 framesUnderstood() const { return m_framesUnderstood; }
 
-    // The stored-value part of loading a report into the settings window.
+    // Store a report's values and announce them.
     void LoadBasicSettings(const Frame::Response &f);
     void LoadExtendedSettings(const Frame::Response &f);
-
-    static constexpr int PointerZero = 339; // pointer left edge at 0 %
-    static constexpr int BarMaxWidth = 210;
 
 private:
     void extendedReport(const Frame::Response &f);
@@ -43,10 +40,11 @@ private:
     void statusReport(const Frame::Response &f);
     bool readsBack(const Frame::Response &f, Settings::ReadBack way) const;
     void confirm(Byte &flag);
+    void discard(const QByteArray &bytes);
 
+    MotorLink &m_link;
     SharedState &s;
     TComm &m_comm;
-    ProtocolView &m_view;
     quint64 m_framesUnderstood = 0;
     QByteArray m_waiting;     // the start of an answer still arriving
     quint64 m_generation = 0; // counts forgetWaiting, so examine notices one mid-way

@@ -1,14 +1,12 @@
 #include "TransmitTick.h"
 
 #include "Frames.h"
-#include "Messages.h"
-#include "Settings.h"
+#include "MotorLink.h"
 #include "TComm.h"
 
 #include <bit>
 
-TransmitTick::TransmitTick(SharedState &state, TComm &comm, ProtocolView &view)
-    : s(state), m_comm(comm), m_view(view)
+TransmitTick::TransmitTick(MotorLink &link) : m_link(link), s(link.state()), m_comm(link.Comm1())
 {
 }
 
@@ -42,11 +40,11 @@ void TransmitTick::act()
     } else if (s.BaudScanActive == 1) {
         baudScan();
     } else if (s.ExtReadPending == 1) {
-        Settings::stageRead(s, Frame::ReadExtended);
+        m_link.stageRead(Frame::ReadExtended);
         s.ExtReadPending = 0;
     } else if (s.BaudApplyPending == 1) {
         if (const auto rate = baudCodeRate(s.Features.DeviceBaudCode))
-            Settings::reopenPort(m_comm, *rate);
+            m_link.reopenPort(*rate);
         s.BaudApplyPending = 0;
     } else if (s.VerifyExtPending == 1) {
         readBack(s.VerifyExtPending, Frame::ReadExtended);
@@ -62,19 +60,20 @@ void TransmitTick::act()
 void TransmitTick::sendFrame()
 {
     s.CommandFrame[Frame::Check] = Frame::xorOf(s.CommandFrame.data(), 1, 5);
-    m_comm.WriteBytes(s.CommandFrame.data(), Frame::CommandSize);
+    if (m_comm.WriteBytes(s.CommandFrame.data(), Frame::CommandSize))
+        emit m_link.frameSent(QByteArray(reinterpret_cast<const char *>(s.CommandFrame.data()), Frame::CommandSize));
 }
 
 void TransmitTick::baudScan()
 {
     ++s.RetryCount;
     if (s.RetryCount <= ScanRates) {
-        Settings::reopenPort(m_comm, *baudCodeRate(s.RetryCount - 1));
-        Settings::stageRead(s, Frame::ReadBasic);
+        m_link.reopenPort(*baudCodeRate(s.RetryCount - 1));
+        m_link.stageRead(Frame::ReadBasic);
     } else if (s.RetryCount >= ScanGiveUpStep) {
-        Settings::reopenPort(m_comm, br2400);
+        m_link.reopenPort(br2400);
         if (s.OpenSettingsAfterScan == 1)
-            OpenAfterScan(s, m_view);
+            m_link.wantSettingsWindow();
         s.BaudScanActive = 0;
     }
     // steps 6 and 7 wait for a late answer
@@ -84,17 +83,17 @@ void TransmitTick::readBack(Byte &flag, Byte readFunction)
 {
     ++s.RetryCount;
     if (s.RetryCount <= MaxReadBacks) {
-        Settings::stageRead(s, readFunction);
+        m_link.stageRead(readFunction);
     } else {
-        flag = 0; // cleared before the box, so the ticks meanwhile do not retry
-        Messages::post(s.MsgSetFailure);
+        flag = 0; // cleared before anyone is told, so the ticks meanwhile do not retry
+        emit m_link.writeFailed(Settings::Item(s.VerifyItem));
     }
 }
 
 // Only one motor on one channel can answer a status poll unambiguously.
 void TransmitTick::idlePoll()
 {
-    if (m_view.SettingsWindowEnabled() || s.TargetId == 0 || std::popcount(s.currentMask().word()) != 1)
+    if (m_link.settingsWindowOpen() || s.TargetId == 0 || std::popcount(s.currentMask().word()) != 1)
         return;
     s.CommandFrame[Frame::Function] = Frame::StatusPoll;
     s.CommandFrame[Frame::Data] = 0x00;
@@ -110,14 +109,8 @@ void TransmitTick::statusTimeout()
     }
     if (++s.StatusSilenceTicks >= SilenceTicks) {
         s.StatusSilenceTicks = 0;
-        m_view.HidePositionDisplay();
+        emit m_link.positionUnknown();
         s.DeviceStatus = 0;
-        m_view.RefreshLimitPointButtons();
+        emit m_link.statusReported(s.DeviceStatus);
     }
-}
-
-void OpenAfterScan(SharedState &s, ProtocolView &view)
-{
-    view.ShowSettingsWindow();
-    s.OpenSettingsAfterScan = 0;
 }

@@ -4,17 +4,17 @@
 // pending command (every staged command goes out twice), one step of the
 // baud scan, the extended read after a scan, applying a new device baud
 // rate, one read-back retry of a written setting, or else the idle status
-// poll.  It also hides the position display after six silent ticks.
+// poll.  It also reports the position unknown after six silent ticks.
 #pragma once
 
-#include "ProtocolView.h"
 #include "SharedState.h"
 
+class MotorLink;
 class TComm;
 
 class TransmitTick {
 public:
-    TransmitTick(SharedState &state, TComm &comm, ProtocolView &view);
+    explicit TransmitTick(MotorLink &link);
 
     // One tick.  Errors of the port component propagate as ECommError.
     void run();
@@ -34,10 +34,7 @@ private:
     void idlePoll();
     void statusTimeout();
 
+    MotorLink &m_link;
     SharedState &s;
     TComm &m_comm;
-    ProtocolView &m_view;
 };
-
-// Disable the main window, show the settings window, clear the request.
-void OpenAfterScan(SharedState &s, ProtocolView &view);

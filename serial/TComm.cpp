@@ -1,7 +1,6 @@
 #include "TComm.h"
 
 #include "DeviceAccess.h"
-#include "Messages.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -65,6 +64,14 @@ private:
 int baudRateBps(TBaudRate rate)
 {
     return kBaudBps[std::min<std::size_t>(rate, kBaudBps.size() - 1)];
+}
+
+std::optional<TBaudRate> baudRateOfBps(int bps)
+{
+    const auto found = std::find(kBaudBps.begin(), kBaudBps.end(), bps);
+    if (found == kBaudBps.end())
+        return std::nullopt;
+    return TBaudRate(found - kBaudBps.begin());
 }
 
 TComm::TComm(QObject *parent) : QObject(parent), m_port(new QSerialPort(this))
@@ -137,7 +144,7 @@ void TComm::setPortOpen(bool open)
         return;
     }
     if (m_port->isOpen()) {
-        Messages::show(QString::fromLatin1(CommText::AlreadyOpen), Messages::Kind::Error);
+        emit errorText(QString::fromLatin1(CommText::AlreadyOpen));
         return;
     }
     m_port->setPortName(m_portName);
@@ -268,7 +275,7 @@ TComm::ReadResult TComm::ReadBytes()
 bool TComm::WriteBytes(const std::uint8_t *buffer, int count)
 {
     if (!m_port->isOpen()) {
-        Messages::show(QString::fromLatin1(CommText::NotOpen), Messages::Kind::Error);
+        emit errorText(QString::fromLatin1(CommText::NotOpen));
         return false;
     }
     for (int i = 0; i < count; ++i)
@@ -346,12 +353,11 @@ void TComm::onPollTimer()
     // while the poll lets messages through would stop every receive event
     // until the box is closed.
     QMetaObject::invokeMethod(this, [this] {
-        // Nothing may escape into the event loop; a box from here would stall
-        // the poll, so the message is shown once this call has returned.
+        // Nothing may escape into the event loop.
         try {
             Poll();
         } catch (const std::exception &e) {
-            Messages::post(QString::fromUtf8(e.what()), Messages::Kind::Error);
+            emit errorText(QString::fromUtf8(e.what()));
         }
     }, Qt::QueuedConnection);
 }

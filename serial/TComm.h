@@ -1,8 +1,7 @@
 // TComm: the serial port component the main window owns as Comm1.
 //
-// It keeps the property model of the original component (CommPort, PortOpen,
-// BaudRate, ... DataCount, ReadBytes, WriteBytes and the three events) on top
-// of QSerialPort.  There is no thread: a 100 ms poll timer inside the
+// It offers a property model (CommPort, PortOpen, BaudRate, ... DataCount,
+// ReadBytes, WriteBytes and the three events) on top of QSerialPort.  There is no thread: a 100 ms poll timer inside the
 // component looks at the queues and raises the events on the UI thread.
 #pragma once
 
@@ -15,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 class QSerialPort;
@@ -35,6 +35,8 @@ enum TSWHandShaking : std::uint8_t { shNone, shXonXoff };
 
 // Bits per second of a TBaudRate ordinal; any ordinal above 11 means 115200.
 int baudRateBps(TBaudRate rate);
+// The TBaudRate of a rate in bits per second; none for a rate it does not list.
+std::optional<TBaudRate> baudRateOfBps(int bps);
 
 // The component's exception: message text only.
 class ECommError : public std::runtime_error {
@@ -126,7 +128,7 @@ public:
     TModemStateChangeEvent OnModemStateChange;
 
     // --- methods -----------------------------------------------------------
-    // Writes count bytes one at a time; false (after the error box) if closed.
+    // Writes count bytes one at a time; false (after errorText) if closed.
     bool WriteBytes(const std::uint8_t *buffer, int count);
 
     struct ReadResult {
@@ -150,6 +152,10 @@ public:
     void Poll();
 
 signals:
+    // A failure the component reports without an exception (a write to a
+    // closed port, an open of an open port, an error raised by its own poll):
+    // its fixed text, for its owner to show.
+    void errorText(const QString &text);
     // The device went away under an open port (adapter unplugged, the far end
     // of a pseudo-terminal closed).  The port has already been released.
     void portLost(const QString &portName, const QString &reason);

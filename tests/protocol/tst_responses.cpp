@@ -2,8 +2,7 @@
 // of a frame, the position rules, the end of a scan and the confirmation of
 // written settings, against a pseudo-terminal or the simulated motor.
 #include "Bench.h"
-#include "Messages.h"
-#include "Settings.h"
+#include "WrittenSettings.h"
 
 #include <QtTest>
 
@@ -72,7 +71,7 @@ void ResponsesTest::answersAmongTheWaitingBytes()
     QCOMPARE(b.comm.DataCount(), 0);
     QCOMPARE(b.comm.RThreshold(), 1);
     if (shown >= 0)
-        QCOMPARE(b.view.PointerLeft(), 339 + 2 * shown);
+        QCOMPARE(b.view.pointerPercent, shown);
 }
 
 void ResponsesTest::floodThenSilenceActsOnNothing()
@@ -102,7 +101,7 @@ void ResponsesTest::positionKnownAndUnknown()
     Bench b;
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 80, 0x02 | 0x10));
     QCOMPARE(b.view.lastShownPercent, 80);
-    QCOMPARE(b.view.PointerLeft(), 339 + 160);
+    QCOMPARE(b.view.pointerPercent, 80);
     QCOMPARE(b.view.limitRefreshes, 1);
     QCOMPARE(b.s.DeviceStatus, Byte(0x12));
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 20, 0x10));
@@ -114,18 +113,18 @@ void ResponsesTest::positionKnownAndUnknown()
 void ResponsesTest::targetKeptWhileMotorReportsItsWay()
 {
     Bench b;
-    b.view.SetPointerLeft(339 + 100); // the user chose 50 %
+    b.s.PositionTargetPercent = b.view.pointerPercent = 50; // the user put the pointer at 50 %
     b.s.PositionTargetActive = 1;
     for (Byte p : {46, 47}) {
         b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, p, 0x42));
         QCOMPARE(b.s.PositionTargetActive, Byte(1));
-        QCOMPARE(b.view.PointerLeft(), 439); // the pointer stays where the user put it
+        QCOMPARE(b.view.pointerPercent, 50); // the pointer stays where the user put it
         QCOMPARE(b.view.lastShownPercent, int(p));
     }
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
     QCOMPARE(b.s.PositionTargetActive, Byte(0));
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
-    QCOMPARE(b.view.PointerLeft(), 339 + 98); // following the motor again
+    QCOMPARE(b.view.pointerPercent, 49); // following the motor again
 
     // While the pointer is held, reaching the target does not end it.
     b.s.PositionTargetActive = 1;
@@ -138,7 +137,7 @@ void ResponsesTest::targetKeptWhileMotorReportsItsWay()
 void ResponsesTest::targetSettlesAfterFiveQuietReports()
 {
     Bench b;
-    b.view.SetPointerLeft(339 + 180); // 90 %, never reached
+    b.s.PositionTargetPercent = 90; // never reached
     b.s.PositionTargetActive = 1;
     for (int i = 1; i <= 4; ++i) {
         b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02));
@@ -211,16 +210,15 @@ void ResponsesTest::baudCodeAboveFourFallsBackTo2400()
 
 void ResponsesTest::confirmedWriteShowsSuccessOnceAndStopsRetrying()
 {
-    Messages::Recorder messages;
     SimBench b;
     b.open();
     b.s.selectTarget(1);
-    b.view.settingsEnabled = true; // the settings window is open: no polls
+    b.link.setSettingsWindowOpen(true); // the settings window is open: no polls
     b.s.Features.DryContactMode = 3;
-    Settings::stageVerifiedWrite(b.s, Settings::DryContact);
+    b.link.stageWrite(Settings::DryContact);
     b.ticks(14);
     QCOMPARE(b.sim.bus().motors().first().dryContactMode, quint8(3));
-    QCOMPARE(messages.texts(), QStringList {QStringLiteral("  设置成功  ")});
+    QCOMPARE(b.view.messages, QStringList {QStringLiteral("  设置成功  ")});
     QCOMPARE(b.s.VerifyBasicPending, Byte(0));
     QCOMPARE(countFrames(b.sim, Frame::WriteDryContact), 2);
     // One read-back sufficed; its first answer may confirm before the second
@@ -231,26 +229,24 @@ void ResponsesTest::confirmedWriteShowsSuccessOnceAndStopsRetrying()
 
 void ResponsesTest::twoSetButtonsBeforeTheFirstIsConfirmed()
 {
-    Messages::Recorder messages;
     SimBench b;
     b.open();
     b.s.selectTarget(1);
-    b.view.settingsEnabled = true;
+    b.link.setSettingsWindowOpen(true);
     b.s.Features.DryContactMode = 4;
-    Settings::stageVerifiedWrite(b.s, Settings::DryContact);
+    b.link.stageWrite(Settings::DryContact);
     b.ticks(2); // the dry-contact write is out
     b.s.Features.JogTime = 9;
-    Settings::stageVerifiedWrite(b.s, Settings::JogTime);
+    b.link.stageWrite(Settings::JogTime);
     b.ticks(20);
     // The motor took both, but only the jog time is compared with its report.
     QCOMPARE(b.sim.bus().motors().first().dryContactMode, quint8(4));
     QCOMPARE(b.sim.bus().motors().first().jogTime, quint8(9));
-    QCOMPARE(messages.texts(), (QStringList {QStringLiteral("  设置成功  "), QStringLiteral("  设置失败  ")}));
+    QCOMPARE(b.view.messages, (QStringList {QStringLiteral("  设置成功  "), QStringLiteral("  设置失败  ")}));
 }
 
 void ResponsesTest::reportOfAnotherKindNeverConfirms()
 {
-    Messages::Recorder messages;
     Bench b;
     b.s.MsgSetSuccess = QStringLiteral("ok");
     b.s.Features.JogTime = 5;
@@ -265,7 +261,7 @@ void ResponsesTest::reportOfAnotherKindNeverConfirms()
     b.responses.handleFrame(report(0, 0, 0, 5, 5, 5, 0xCA, 5));
     QCOMPARE(b.s.VerifyIdPending, Byte(1));
     QCoreApplication::processEvents();
-    QCOMPARE(messages.texts(), QStringList {});
+    QCOMPARE(b.view.messages, QStringList {});
 }
 
 QTEST_GUILESS_MAIN(ResponsesTest)

@@ -1,8 +1,7 @@
 // Frames on the wire and the transmit tick's schedule, through the real
 // serial component on a pseudo-terminal.
 #include "Bench.h"
-#include "Messages.h"
-#include "Settings.h"
+#include "WrittenSettings.h"
 
 #include <QtTest>
 
@@ -61,7 +60,7 @@ void TransmitTest::frameExamples()
     b.open();
     b.s.selectTarget(id);
     b.s.currentMask().setWord(std::uint16_t(mask));
-    Settings::stageMotorCommand(b.s, Byte(function), Byte(data));
+    b.link.stageMotorCommand(Byte(function), Byte(data));
     QCOMPARE(b.runTick(), QList<QByteArray> {expected});
 }
 
@@ -80,7 +79,7 @@ void TransmitTest::stagedCommandGoesOutTwice()
 {
     Bench b;
     b.open();
-    Settings::stageMotorCommand(b.s, Frame::Motor, Frame::Down); // group control, no poll
+    b.link.stageMotorCommand(Frame::Motor, Frame::Down); // group control, no poll
     const QByteArray down = hex("9A 00 00 00 0A EE E4");
     QCOMPARE(b.runTick(), QList<QByteArray> {down});
     QCOMPARE(b.runTick(), QList<QByteArray> {down});
@@ -94,9 +93,9 @@ void TransmitTest::motorCommandBetweenSendsReplacesIt()
 {
     Bench b;
     b.open();
-    Settings::stageMotorCommand(b.s, Frame::Motor, Frame::Up);
+    b.link.stageMotorCommand(Frame::Motor, Frame::Up);
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 00 00 00 0A DD D7")});
-    Settings::stageMotorCommand(b.s, Frame::Motor, Frame::Stop);
+    b.link.stageMotorCommand(Frame::Motor, Frame::Stop);
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 00 00 00 0A CC C6")});
     QCOMPARE(b.runTick().size(), 0);
 }
@@ -106,10 +105,10 @@ void TransmitTest::settingsWriteAlwaysGoesOutTwice()
     Bench b;
     b.open();
     b.s.selectTarget(3);
-    Settings::stageMotorCommand(b.s, Frame::Motor, Frame::Up);
+    b.link.stageMotorCommand(Frame::Motor, Frame::Up);
     b.runTick();
     b.s.Features.JogTime = 4;
-    Settings::stageVerifiedWrite(b.s, Settings::JogTime);
+    b.link.stageWrite(Settings::JogTime);
     const QByteArray jog = hex("9A 03 01 00 D6 04 D0");
     QCOMPARE(b.runTick(), QList<QByteArray> {jog});
     QCOMPARE(b.runTick(), QList<QByteArray> {jog});
@@ -128,7 +127,7 @@ void TransmitTest::priorityOrder()
     b.s.VerifyExtPending = 1;
     b.s.VerifyBasicPending = 1;
     b.s.VerifyIdPending = 1;
-    Settings::stageMotorCommand(b.s, Frame::Motor, Frame::Stop);
+    b.link.stageMotorCommand(Frame::Motor, Frame::Stop);
 
     auto functions = [&](int ticks) {
         QList<int> f;
@@ -178,7 +177,7 @@ void TransmitTest::statusPollRules()
     QCOMPARE(b.runTick().size(), 0);
     b.s.currentMask().setWord(0x8000);
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 05 00 80 CC 00 49")});
-    b.view.settingsEnabled = true;
+    b.link.setSettingsWindowOpen(true);
     QCOMPARE(b.runTick().size(), 0);
 }
 
@@ -207,7 +206,7 @@ void TransmitTest::closedPortSendsNothing()
     Bench b;
     b.open();
     b.s.PortReady = 0;
-    Settings::stageMotorCommand(b.s, Frame::Motor, Frame::Up);
+    b.link.stageMotorCommand(Frame::Motor, Frame::Up);
     QCOMPARE(b.runTick().size(), 0);
     b.s.PortReady = 1;
     b.comm.setPortOpen(false);
@@ -235,34 +234,32 @@ void TransmitTest::scanWithoutDeviceVisitsEveryRate()
 
 void TransmitTest::unansweredWriteFailsOnTwelfthTick()
 {
-    Messages::Recorder messages;
     Bench b;
     b.open();
     b.s.MsgSetFailure = QStringLiteral("  设置失败  ");
     b.s.selectTarget(3);
     b.s.Features.DryContactMode = 2;
-    Settings::stageVerifiedWrite(b.s, Settings::DryContact);
+    b.link.stageWrite(Settings::DryContact);
     QList<int> perTick;
     for (int tick = 1; tick <= 12; ++tick) {
         const auto frames = b.runTick();
         perTick << (frames.isEmpty() ? 0 : Byte(frames.first()[Frame::Function]));
         QCoreApplication::processEvents();
         if (tick < 12)
-            QCOMPARE(messages.texts().size(), 0);
+            QCOMPARE(b.view.messages.size(), 0);
     }
     QCOMPARE(perTick, (QList<int> {0xD2, 0xD2, 0, 0xCA, 0xCA, 0, 0xCA, 0xCA, 0, 0xCA, 0xCA, 0}));
-    QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("  设置失败  ")});
+    QTRY_COMPARE(b.view.messages, QStringList {QStringLiteral("  设置失败  ")});
     QCOMPARE(b.s.VerifyBasicPending, Byte(0));
 }
 
 void TransmitTest::baudWriteMovesThePortBeforeReadingBack()
 {
-    Messages::Recorder messages;
     Bench b;
     b.open();
     b.s.selectTarget(3);
     b.s.Features.DeviceBaudCode = 4;
-    Settings::stageVerifiedWrite(b.s, Settings::BaudCode);
+    b.link.stageWrite(Settings::BaudCode);
     QCOMPARE(b.runTick().size(), 1);
     QCOMPARE(b.runTick().size(), 1);
     QCOMPARE(b.pty.lineRateBps(), 2400);

@@ -1,6 +1,5 @@
 // TComm against a real pseudo-terminal: the test plays the device on the
 // master side, the component opens the slave like a serial adapter.
-#include "Messages.h"
 #include "PortList.h"
 #include "Pty.h"
 #include "TComm.h"
@@ -51,6 +50,17 @@ QString commErrorText(const std::function<void()> &call)
     }
     return {};
 }
+
+// The texts the component reports without an exception, as its owner gets them.
+struct ErrorTexts {
+    QStringList list;
+    explicit ErrorTexts(TComm &comm)
+    {
+        QObject::connect(&comm, &TComm::errorText, [this](const QString &text) { list << text; });
+    }
+    const QStringList &texts() const { return list; }
+    void clear() { list.clear(); }
+};
 
 } // namespace
 
@@ -146,8 +156,8 @@ private slots:
 
     void failureReports()
     {
-        Messages::Recorder boxes;
         TComm comm;
+        ErrorTexts boxes(comm);
         const std::uint8_t frame[2] {0x9A, 0x01};
         QCOMPARE(comm.WriteBytes(frame, 2), false);
         QCOMPARE(boxes.texts(), QStringList {QString::fromLatin1(CommText::NotOpen)});
@@ -176,9 +186,9 @@ private slots:
     void pollErrorsNeverEscapeTheTimer()
     {
         // A handler that closes the port makes the rest of the tick fail.
-        Messages::Recorder boxes;
         Pty pty;
         TComm comm;
+        ErrorTexts boxes(comm);
         openOn(comm, pty.slavePath());
         comm.OnReceiveData = [](TComm *sender) { sender->setPortOpen(false); };
         comm.setRThreshold(1);

@@ -5,7 +5,7 @@
 #include "AppFixture.h"
 #include "ChannelEditor.h"
 #include "MotorSim.h"
-#include "Settings.h"
+#include "WrittenSettings.h"
 
 #include <QComboBox>
 
@@ -27,7 +27,7 @@ struct Harness {
     {
         state.PortReady = 1;
         comm.setPortName(sim.path());
-        Settings::reopenPort(comm, br2400);
+        app.main.link().reopenAt(br2400);
     }
 
     bool deviceReceived(const QByteArray &frame) const

@@ -1,13 +1,13 @@
-// A test bench for the protocol: the real serial component on a
-// pseudo-terminal, the transmit tick and the answer handling, with a view
-// that records what the windows would have been told.
+// A test bench for the protocol: the motor link with the real serial
+// component on a pseudo-terminal, its ticks run by hand, and a recorder of
+// what the windows would have been told.
 #pragma once
 
 #include "Frames.h"
+#include "MotorLink.h"
 #include "MotorSim.h"
 #include "Pty.h"
 #include "ResponseHandler.h"
-#include "Settings.h"
 #include "SharedState.h"
 #include "TComm.h"
 #include "TransmitTick.h"
@@ -16,26 +16,39 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-struct RecordingView : ProtocolView {
+// Counts and keeps what the link announced.
+struct LinkRecorder {
     int hides = 0;
     int limitRefreshes = 0;
     int settingsOpened = 0;
     int basicShown = 0;
     int extendedShown = 0;
     int lastShownPercent = -1;
+    int pointerPercent = 0; // where a slider would stand: it follows unless a target is pending
     int outOfRangeId = -1;
     QList<int> selectedIds;
-    bool settingsEnabled = false;
+    QStringList messages; // confirmations and failures, as the window would show them
 
-    void HidePositionDisplay() override { ++hides; }
-    void ShowPosition(Byte p) override { lastShownPercent = p; }
-    void RefreshLimitPointButtons() override { ++limitRefreshes; }
-    bool SettingsWindowEnabled() const override { return settingsEnabled; }
-    void ShowSettingsWindow() override { ++settingsOpened; settingsEnabled = true; }
-    void ShowBasicSettings() override { ++basicShown; }
-    void ShowExtendedSettings() override { ++extendedShown; }
-    void SelectReportedId(int id) override { selectedIds << id; }
-    void ReportedIdOutOfRange(int id) override { outOfRangeId = id; }
+    explicit LinkRecorder(MotorLink &link)
+    {
+        QObject::connect(&link, &MotorLink::positionUnknown, [this] { ++hides; });
+        QObject::connect(&link, &MotorLink::positionReported, [this](int p, bool pending) {
+            if (!pending)
+                pointerPercent = p;
+            lastShownPercent = p;
+        });
+        QObject::connect(&link, &MotorLink::statusReported, [this] { ++limitRefreshes; });
+        QObject::connect(&link, &MotorLink::settingsWindowWanted, [this, &link] {
+            ++settingsOpened;
+            link.setSettingsWindowOpen(true);
+        });
+        QObject::connect(&link, &MotorLink::basicReport, [this] { ++basicShown; });
+        QObject::connect(&link, &MotorLink::extendedReport, [this] { ++extendedShown; });
+        QObject::connect(&link, &MotorLink::reportedId, [this](int id) { selectedIds << id; });
+        QObject::connect(&link, &MotorLink::reportedIdOutOfRange, [this](int id) { outOfRangeId = id; });
+        QObject::connect(&link, &MotorLink::writeConfirmed, [this, &link] { messages << link.state().MsgSetSuccess; });
+        QObject::connect(&link, &MotorLink::writeFailed, [this, &link] { messages << link.state().MsgSetFailure; });
+    }
 };
 
 // Collects 7-byte frames out of what the program wrote.
@@ -84,12 +97,13 @@ inline int countFrames(const MotorSim &sim, Byte function, int data = -1, int fr
 }
 
 struct Bench {
-    SharedState s;
     Pty pty;
-    TComm comm;
-    RecordingView view;
-    TransmitTick tick {s, comm, view};
-    ResponseHandler responses {s, comm, view};
+    MotorLink link;
+    SharedState &s = link.state();
+    TComm &comm = link.Comm1();
+    TransmitTick &tick = link.transmitTick();
+    ResponseHandler &responses = link.responses();
+    LinkRecorder view {link};
     int reads = 0; // receive events that found bytes waiting
 
     Bench()
@@ -98,7 +112,7 @@ struct Bench {
         comm.OnReceiveData = [this](TComm *) {
             if (comm.DataCount() > 0)
                 ++reads;
-            responses.Comm1ReceiveData();
+            link.receive();
         };
     }
 
@@ -106,7 +120,7 @@ struct Bench {
     void open(TBaudRate rate = br2400)
     {
         s.PortReady = 1;
-        Settings::reopenPort(comm, rate);
+        link.reopenAt(rate);
     }
 
     // Runs one tick and returns the frames it wrote, as they arrived.

@@ -5,7 +5,6 @@
 #include "Frames.h"
 #include "Messages.h"
 #include "PanelLayout.h"
-#include "Settings.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -204,7 +203,7 @@ bool TForm1::commandChecks(Byte function, Byte data)
         tellOnRelease(s.MsgSelectChannel);
         return false;
     }
-    Settings::stageMotorCommand(s, function, data);
+    m_link.stageMotorCommand(function, data);
     return true;
 }
 
@@ -279,7 +278,7 @@ void TForm1::slideRelease(bool fromBar)
     if (s.PositionTargetActive == 0)
         return;
     s.PositionDragging = 0;
-    Byte data = Byte((PointerLeft() - PanelLayout::PointerZero) / 2);
+    Byte data = Byte(PanelLayout::pointerPercent(PointerLeft()));
     // Track and pointer snap the last percent at either end; the bar does not.
     if (!fromBar) {
         if (data < 2)
@@ -287,7 +286,7 @@ void TForm1::slideRelease(bool fromBar)
         else if (data > 98)
             data = 100;
     }
-    Settings::stageMotorCommand(s, Frame::RunToPosition, data);
+    m_link.stageMotorCommand(Frame::RunToPosition, data);
 }
 
 // --- window and hover -------------------------------------------------------------------

@@ -52,5 +52,9 @@ inline constexpr int DragMin = 340;
 inline constexpr int DragMax = 539;
 inline constexpr int BarMaxWidth = 210;
 inline constexpr int BarHeight = 4;
+// The pointer's left edge for a percentage, and the percentage it stands at
+// (truncated toward zero, as the motor's positions are whole percents).
+constexpr int pointerLeft(int percent) { return PointerZero + 2 * percent; }
+constexpr int pointerPercent(int left) { return (left - PointerZero) / 2; }
 
 } // namespace PanelLayout

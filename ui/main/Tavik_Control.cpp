@@ -9,7 +9,6 @@
 #include "Messages.h"
 #include "PanelLayout.h"
 #include "PortList.h"
-#include "Settings.h"
 #include "user_manual.h"
 
 #include <QAction>
@@ -29,35 +28,16 @@ const QString AboutText = QStringLiteral("Version:2.5    UpData:2016-12-16");
 
 } // namespace
 
-TForm1::TForm1(SharedState &state, const QStringList &extraPorts, QWidget *parent)
-    : QMainWindow(parent), s(state), m_comm(this), m_tick(state, m_comm, *this),
-      m_responses(state, m_comm, *this)
+TForm1::TForm1(const QStringList &extraPorts, QWidget *parent)
+    : QMainWindow(parent), s(m_link.state())
 {
     setObjectName(QStringLiteral("Form1"));
-
-    // Comm1 as the window stores it: closed, 8N1 at 14400, no handshake.
-    m_comm.setCommPort(pnCOM1);
-    m_comm.setBaudRate(br14400);
-    m_comm.setHwHandShaking(hhNone);
-    m_comm.setSwHandShaking(shNone);
-    m_comm.setDataBits(DB8);
-    m_comm.setParity(None);
-    m_comm.setStopBits(SB1);
-    m_comm.setInputLen(0);
-    m_comm.setRThreshold(0);
-    m_comm.OnReceiveData = [this](TComm *) { Comm1ReceiveData(); };
-    connect(&m_comm, &TComm::portLost, this, [this] { portLost(); });
-
     buildPanel();
     buildMenu();
     wirePanel();
     FormCreate(extraPorts);
-
-    m_timer.setObjectName(QStringLiteral("Timer1"));
-    m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(150);
-    connect(&m_timer, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    m_timer.start();
+    listenToLink();
+    Timer1().start();
 }
 
 TForm1::~TForm1() = default;
@@ -68,6 +48,40 @@ void TForm1::attachWindows(TForm2 *form2, TSetForm *setForm, TIDSetForm *idSetFo
     m_setForm = setForm;
     m_idSetForm = idSetForm;
     m_form3 = form3;
+    // After the settings window's own listener: a reported ID is selected in
+    // its list first.  When that list already showed the ID, its change does
+    // not reach this list, which must still follow, or it would show another
+    // ID than the one every frame carries.
+    connect(&m_link, &MotorLink::reportedId, this, [this](int id) { m_comboBox1->setCurrentIndex(id); });
+}
+
+// The window shows what the link reports; boxes open once the link's handler
+// has returned.
+void TForm1::listenToLink()
+{
+    connect(&m_link, &MotorLink::positionUnknown, this, &TForm1::HidePositionDisplay);
+    connect(&m_link, &MotorLink::positionReported, this, [this](int percent, bool targetPending) {
+        if (!targetPending)
+            SetPointerLeft(PanelLayout::pointerLeft(percent));
+        ShowPosition(Byte(percent));
+    });
+    connect(&m_link, &MotorLink::statusReported, this, &TForm1::RefreshLimitPointButtons);
+    connect(&m_link, &MotorLink::reportedChannels, this, [this] {
+        if (!m_link.settingsWindowOpen())
+            RefreshChannelImages();
+    });
+    connect(&m_link, &MotorLink::reportedIdOutOfRange, this,
+            [this](int id) { Messages::post(s.MsgIdOutOfRange.arg(id)); });
+    connect(&m_link, &MotorLink::writeConfirmed, this, [this] { Messages::post(s.MsgSetSuccess); });
+    connect(&m_link, &MotorLink::writeFailed, this, [this] { Messages::post(s.MsgSetFailure); });
+    connect(&m_link, &MotorLink::commError, this,
+            [](const QString &text) { Messages::post(text, Messages::Kind::Error); });
+    connect(&m_link, &MotorLink::portError, this,
+            [](const QString &text, MotorLink::PortCause, const QString &advice) {
+                Messages::show(advice.isEmpty() ? text : text + QLatin1String("\n\n") + advice,
+                               Messages::Kind::Error);
+            });
+    connect(&m_link, &MotorLink::portLost, this, &TForm1::portLost);
 }
 
 PanelItem *TForm1::item(const QString &name) const
@@ -197,8 +211,6 @@ void TForm1::FormCreate(const QStringList &extraPorts)
     ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &s});
     fitCaptions();
     setWindowTitle(QStringLiteral("Tavik"));
-    // 9. The device's rate until a scan finds another.
-    s.Features.DeviceBaudCode = 1;
 }
 
 // Reads the ports from the system again: at the start and whenever the port
@@ -258,79 +270,18 @@ void TForm1::moveBy(const QString &name, int dx, int dy)
 
 bool TForm1::portUsable()
 {
-    return Settings::portUsable(m_comm, s);
+    return m_link.portUsable();
 }
 
-// --- timer and port ------------------------------------------------------------
-
-void TForm1::Timer1Timer()
-{
-    try {
-        m_tick.run();
-    } catch (const ECommError &e) {
-        Messages::post(QString::fromUtf8(e.what()), Messages::Kind::Error);
-    }
-}
-
-void TForm1::Comm1ReceiveData()
-{
-    try {
-        m_responses.Comm1ReceiveData();
-    } catch (const ECommError &e) {
-        Messages::post(QString::fromUtf8(e.what()), Messages::Kind::Error);
-    }
-}
+// --- port ---------------------------------------------------------------------
 
 void TForm1::ComboBox2Change()
 {
-    // Work staged for the previous port must not go out on the next one.
-    dropWorkUnderWay();
-    s.PortReady = 1;
-    m_comm.setPortOpen(false);
-    const QString text = m_comboBox2->currentText();
-    static const QRegularExpression comName(QStringLiteral("^COM([1-9]|1[0-6])$"));
-    if (const auto match = comName.match(text); match.hasMatch())
-        m_comm.setCommPort(TComPortNumber(match.captured(1).toInt() - 1));
-    if (text == QLatin1String("OFF")) {
-        s.PortReady = 0;
-        m_comm.setPortOpen(false);
-        return;
-    }
-    // Every other name is opened as it stands (a Linux device, a link), so a
-    // port chosen from the list is always the port that opens.
-    m_comm.setPortName(text);
-    try {
-        Settings::reopenPort(m_comm, baudCodeRate(s.Features.DeviceBaudCode).value_or(br2400));
-    } catch (const ECommError &e) {
-        showOpenError(e);
-        return;
-    }
-    s.RetryCount = 0;
-    s.BaudScanActive = 1;
-}
-
-void TForm1::showOpenError(const ECommError &e)
-{
-    Messages::show(Settings::openFailureText(m_comm, s, QString::fromUtf8(e.what())), Messages::Kind::Error);
-}
-
-// A half-sent command, a scan and the settings window it would open, an
-// extended read, a baud change or a read-back belong to the port they were
-// started on.
-void TForm1::dropWorkUnderWay()
-{
-    s.SendPending = s.SendCount = 0;
-    s.BaudScanActive = s.OpenSettingsAfterScan = s.ExtReadPending = s.BaudApplyPending = 0;
-    s.VerifyBasicPending = s.VerifyExtPending = s.VerifyIdPending = 0;
-    s.RetryCount = 0;
-    m_responses.forgetWaiting();
+    m_link.choosePort(m_comboBox2->currentText());
 }
 
 void TForm1::portLost()
 {
-    // What was under way went with the port and must not resume on the port
-    // the user chooses next.
-    dropWorkUnderWay();
     // One message for one loss, however often the port reports it.
     if (m_portLostShowing)
         return;
@@ -355,9 +306,7 @@ void TForm1::SetMenuClick()
 {
     if (!openChildWindowAllowed())
         return;
-    s.RetryCount = 0;
-    s.BaudScanActive = 1;
-    s.OpenSettingsAfterScan = 1;
+    m_link.startSettingsRead(true);
     if (m_setForm)
         m_setForm->ResetToDefaults();
 }
@@ -377,7 +326,7 @@ void TForm1::CurtainSetClick()
 {
     if (!openChildWindowAllowed())
         return;
-    Settings::stageRead(s, Frame::ReadBasic);
+    m_link.stageRead(Frame::ReadBasic);
     if (m_setForm)
         m_setForm->OpenAfterScan();
 }
@@ -434,6 +383,7 @@ void TForm1::SetPointerLeft(int left)
 {
     PanelItem *pointer = item(QStringLiteral("Image_Place_zhi_zhen"));
     pointer->move(left, pointer->y());
+    s.PositionTargetPercent = PanelLayout::pointerPercent(left);
 }
 
 void TForm1::ShowPosition(Byte percent)
@@ -444,48 +394,4 @@ void TForm1::ShowPosition(Byte percent)
     bar->resize(std::min(2 * int(percent), PanelLayout::BarMaxWidth), PanelLayout::BarHeight);
     for (const char *name : {"Label4", "Label8", "Image_Place", "Image_Place_en", "Image_Place_zhi_zhen"})
         setShown(QString::fromLatin1(name), true);
-}
-
-bool TForm1::SettingsWindowEnabled() const
-{
-    return m_setForm && m_setForm->isEnabled();
-}
-
-void TForm1::ShowSettingsWindow()
-{
-    if (m_setForm)
-        m_setForm->OpenAfterScan();
-}
-
-void TForm1::ShowBasicSettings()
-{
-    if (m_setForm)
-        m_setForm->ShowBasicSettings();
-}
-
-void TForm1::ShowExtendedSettings()
-{
-    if (m_setForm)
-        m_setForm->ShowExtendedSettings();
-}
-
-void TForm1::SelectReportedId(int id)
-{
-    if (m_setForm)
-        m_setForm->SelectReportedId(id);
-    // The settings list moves this one only when its own text changes; when
-    // it already showed the reported ID, this list must still follow, or it
-    // would show another ID than the one every frame carries.
-    m_comboBox1->setCurrentIndex(id);
-}
-
-void TForm1::RefreshChannelButtons()
-{
-    if (m_setForm)
-        m_setForm->RefreshChannelButtons();
-}
-
-void TForm1::ReportedIdOutOfRange(int id)
-{
-    Messages::post(s.MsgIdOutOfRange.arg(id));
 }

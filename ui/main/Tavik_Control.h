@@ -2,13 +2,11 @@
 // component Comm1 and the 150 ms transmit timer Timer1.
 #pragma once
 
+#include "MotorLink.h"
 #include "PanelItem.h"
 #include "PortComboBox.h"
-#include "ProtocolView.h"
-#include "ResponseHandler.h"
 #include "SharedState.h"
 #include "TComm.h"
-#include "TransmitTick.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -22,28 +20,26 @@ class TSetForm;
 class TIDSetForm;
 class TForm3;
 
-class TForm1 : public QMainWindow, public ProtocolView {
+class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     // extraPorts: port names that enumeration cannot find (a pseudo-terminal,
     // a symbolic link), listed after the found ports, before "OFF".
-    TForm1(SharedState &state, const QStringList &extraPorts, QWidget *parent = nullptr);
+    explicit TForm1(const QStringList &extraPorts, QWidget *parent = nullptr);
     ~TForm1() override;
 
     // The secondary windows, created after the main window.
     void attachWindows(TForm2 *form2, TSetForm *setForm, TIDSetForm *idSetForm, TForm3 *form3);
 
-    TComm &Comm1() { return m_comm; }
-    QTimer &Timer1() { return m_timer; }
+    MotorLink &link() { return m_link; }
+    TComm &Comm1() { return m_link.Comm1(); }
+    QTimer &Timer1() { return m_link.Timer1(); }
     QComboBox *ComboBox1() const { return m_comboBox1; }
     QComboBox *ComboBox2() const { return m_comboBox2; }
     QLineEdit *Edit4() const { return m_edit4; }
     PanelItem *item(const QString &name) const;
-    ResponseHandler &responses() { return m_responses; }
 
     // --- handlers ------------------------------------------------------------
-    void Timer1Timer();
-    void Comm1ReceiveData();
     void ComboBox1Change();
     void ComboBox2Change();
 
@@ -59,21 +55,17 @@ public:
     void N1Click();
 
     // --- shared refresh routines ---------------------------------------------
-    void RefreshChannelImages() override;
-    void RefreshLimitPointButtons() override;
+    void RefreshChannelImages();
+    void RefreshLimitPointButtons();
 
-    // --- what the protocol needs from the windows ------------------------------
-    void HidePositionDisplay() override;
-    int PointerLeft() const override;
-    void SetPointerLeft(int left) override;
-    void ShowPosition(Byte percent) override;
-    bool SettingsWindowEnabled() const override;
-    void ShowSettingsWindow() override;
-    void ShowBasicSettings() override;
-    void ShowExtendedSettings() override;
-    void SelectReportedId(int id) override;
-    void RefreshChannelButtons() override;
-    void ReportedIdOutOfRange(int id) override;
+    // --- the position display ------------------------------------------------------
+    void HidePositionDisplay();
+    int PointerLeft() const;
+    // Moves the slider's pointer; the target percent follows it.
+    void SetPointerLeft(int left);
+    // Box text, bar width, track, bar, pointer and end captions (the box
+    // itself appears when the mouse is over the track).
+    void ShowPosition(Byte percent);
 
 private:
     void FormCreate(const QStringList &extraPorts);
@@ -114,17 +106,13 @@ private:
     // release still reaches the pressed control and undoes its offset.
     void tellOnRelease(const QString &text);
     void flushReleaseMessage();
-    void dropWorkUnderWay();
+    void listenToLink();
     void portLost();
-    void showOpenError(const ECommError &error);
     void applyLanguage(int language);
     void fitCaptions();
 
+    MotorLink m_link;
     SharedState &s;
-    TComm m_comm;
-    QTimer m_timer;
-    TransmitTick m_tick;
-    ResponseHandler m_responses;
 
     QHash<QString, PanelItem *> m_items;
     QComboBox *m_comboBox1 = nullptr;

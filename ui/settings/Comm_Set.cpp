@@ -1,10 +1,7 @@
 #include "Comm_Set.h"
 
 #include "Frames.h"
-#include "Messages.h"
 #include "ScreenPlacement.h"
-#include "Settings.h"
-#include "TComm.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,10 +21,9 @@ QComboBox *addBox(QWidget *window, const char *groupCaption, int y, const char *
 
 } // namespace
 
-TForm3::TForm3(SharedState &state, TComm &comm, QWidget *mainWindow, QWidget *parent)
+TForm3::TForm3(MotorLink &link, QWidget *mainWindow, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("Form3"), QStringLiteral("串口设置"), QSize(256, 217), true, parent)
-    , s(state)
-    , m_comm(comm)
+    , m_link(link)
 {
     placeOnScreen(this, {753, 380});
     m_rateList = addBox(this, "波特率设置", 16, "SetComboBox", {"1200", "2400", "4800", "9600"});
@@ -48,15 +44,9 @@ void TForm3::FormCreate()
 
 void TForm3::SetComboBoxChange()
 {
-    if (!m_comm.PortOpen())
+    if (!m_link.Comm1().PortOpen())
         return;
     // The list's items are the first four baud codes.
-    const auto rate = baudCodeRate(m_rateList->currentIndex());
-    if (!rate)
-        return;
-    try {
-        Settings::reopenPort(m_comm, *rate);
-    } catch (const ECommError &e) {
-        Messages::show(Settings::openFailureText(m_comm, s, QString::fromUtf8(e.what())), Messages::Kind::Error);
-    }
+    if (const auto rate = baudCodeRate(m_rateList->currentIndex()))
+        m_link.reopenAt(*rate); // a failure is told by the main window
 }

@@ -3,22 +3,20 @@
 #pragma once
 
 #include "ChildWindow.h"
-#include "SharedState.h"
+#include "MotorLink.h"
 
 class QComboBox;
-class TComm;
 
 class TForm3 : public ChildWindow {
     Q_OBJECT
 public:
-    TForm3(SharedState &state, TComm &comm, QWidget *mainWindow, QWidget *parent = nullptr);
+    TForm3(MotorLink &link, QWidget *mainWindow, QWidget *parent = nullptr);
 
     void FormCreate();
     void SetComboBoxChange(); // either box
 
 private:
-    SharedState &s;
-    TComm &m_comm;
+    MotorLink &m_link;
     QComboBox *m_rateList;
     QComboBox *m_portList;
 };

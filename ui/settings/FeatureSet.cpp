@@ -8,6 +8,7 @@
 #include "WindowSkin.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -166,12 +167,11 @@ void selectQuietly(QComboBox *list, int index)
 
 } // namespace
 
-TSetForm::TSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboBox *mainIdList,
-                   QWidget *parent)
+TSetForm::TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("SetForm"), QStringLiteral("功能设置"), QSize(616, 402),
                   false, parent)
-    , s(state)
-    , m_comm(comm)
+    , s(link.state())
+    , m_link(link)
 {
     auto *pages = new MultiRowTabWidget(this);
     m_pages = pages;
@@ -226,6 +226,29 @@ TSetForm::TSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboB
     m_pages->setCurrentIndex(0);
     // Choosing an ID here chooses it in the main window as well.
     m_editor->setIndexChangedHook([mainIdList](int index) { mainIdList->setCurrentIndex(index); });
+    listenToLink();
+}
+
+// The reports the link reads fill the tabs; the end of a read may open the
+// window.  The link polls the motor's status only while this window is closed.
+void TSetForm::listenToLink()
+{
+    connect(&m_link, &MotorLink::basicReport, this, &TSetForm::ShowBasicSettings);
+    connect(&m_link, &MotorLink::extendedReport, this, &TSetForm::ShowExtendedSettings);
+    connect(&m_link, &MotorLink::reportedId, this, &TSetForm::SelectReportedId);
+    connect(&m_link, &MotorLink::settingsWindowWanted, this, &TSetForm::OpenAfterScan);
+    connect(&m_link, &MotorLink::reportedChannels, this, [this] {
+        if (isEnabled())
+            RefreshChannelButtons();
+    });
+    m_link.setSettingsWindowOpen(isEnabled());
+}
+
+void TSetForm::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        m_link.setSettingsWindowOpen(isEnabled());
+    ChildWindow::changeEvent(event);
 }
 
 // --- building the tabs -----------------------------------------------------
@@ -486,7 +509,7 @@ void TSetForm::ResetToDefaults()
 
 void TSetForm::SetButtonClick(Settings::Item item)
 {
-    if (!Settings::portUsable(m_comm, s)) {
+    if (!m_link.portUsable()) {
         Messages::show(s.MsgSelectPort);
         return;
     }
@@ -494,7 +517,7 @@ void TSetForm::SetButtonClick(Settings::Item item)
         Messages::show(s.MsgSelectId);
         return;
     }
-    Settings::stageVerifiedWrite(s, item);
+    m_link.stageWrite(item);
 }
 
 void TSetForm::bsSkinButton4Click()
@@ -646,7 +669,7 @@ void TSetForm::bsSkinTrackEdit2Change(int value)
 void TSetForm::SetComboBoxChange(int index)
 {
     // Only an open port counts here; the port box choice is not consulted.
-    if (!m_comm.PortOpen()) {
+    if (!m_link.Comm1().PortOpen()) {
         Messages::show(s.MsgSelectPort);
         return;
     }

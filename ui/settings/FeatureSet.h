@@ -2,18 +2,19 @@
 // its own memory, one tab per setting.
 //
 // The window never writes to the port.  A set button stages the write and
-// its read-back; the transmit tick sends it and the answer handling confirms
-// it.  A restore button changes only the tab and the stored value.  The
-// device's reports are stored by the answer handling, which then calls
-// ShowBasicSettings / ShowExtendedSettings to put them on the tabs.
+// its read-back with the motor link, which sends it and confirms it.  A
+// restore button changes only the tab and the stored value.  The link stores
+// the device's reports and announces them; the window then puts them on the
+// tabs (ShowBasicSettings / ShowExtendedSettings).
 //
 // The window is enabled exactly while it is open: the transmit tick polls the
 // motor's status only while it is disabled.
 #pragma once
 
 #include "ChildWindow.h"
-#include "Settings.h"
+#include "MotorLink.h"
 #include "SharedState.h"
+#include "WrittenSettings.h"
 
 #include <QHash>
 
@@ -25,16 +26,14 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
-class TComm;
 class TrackEdit;
 
 class TSetForm : public ChildWindow {
     Q_OBJECT
 public:
-    TSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboBox *mainIdList,
-             QWidget *parent = nullptr);
+    TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
 
-    // --- called by the main window and the answer handling ----------------
+    // --- called by the main window and on the link's reports ----------------
     void ShowBasicSettings();
     void ShowExtendedSettings();
     void SelectReportedId(int id);
@@ -98,7 +97,12 @@ public:
 
     using Handler = void (TSetForm::*)();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void listenToLink();
+
     // A reported value that no control of its tab can show.
     enum Note { DryContactNote, SpeedNote, JogNote, SensitivityNote, NoteCount };
 
@@ -127,7 +131,7 @@ private:
     void storeFixedRebound(Byte value);
 
     SharedState &s;
-    TComm &m_comm;
+    MotorLink &m_link;
     QTabWidget *m_pages;
     ChannelEditor *m_editor;
     std::array<QRadioButton *, 5> m_dryContact {};

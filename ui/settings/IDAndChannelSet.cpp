@@ -3,17 +3,15 @@
 #include "ChannelEditor.h"
 #include "Messages.h"
 #include "ScreenPlacement.h"
-#include "Settings.h"
 
 #include <QComboBox>
 #include <QPushButton>
 
-TIDSetForm::TIDSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboBox *mainIdList,
-                       QWidget *parent)
+TIDSetForm::TIDSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QStringLiteral("ID与频道强制设置"), QSize(250, 280),
                   true, parent)
-    , s(state)
-    , m_comm(comm)
+    , s(link.state())
+    , m_link(link)
     , m_mainIdList(mainIdList)
 {
     placeOnScreen(this, {349, 224});
@@ -45,7 +43,7 @@ void TIDSetForm::openWithIndex(int mainIndex)
 
 void TIDSetForm::bsSkinButton1Click()
 {
-    if (!Settings::portUsable(m_comm, s)) {
+    if (!m_link.portUsable()) {
         Messages::show(s.MsgSelectPort);
         return;
     }
@@ -53,7 +51,7 @@ void TIDSetForm::bsSkinButton1Click()
         Messages::show(s.MsgSelectId);
         return;
     }
-    Settings::stageVerifiedWrite(s, Settings::IdAndChannels);
+    m_link.stageWrite(Settings::IdAndChannels);
 }
 
 void TIDSetForm::bsSkinButton2Click()

@@ -4,17 +4,16 @@
 #pragma once
 
 #include "ChildWindow.h"
+#include "MotorLink.h"
 #include "SharedState.h"
 
 class ChannelEditor;
 class QComboBox;
-class TComm;
 
 class TIDSetForm : public ChildWindow {
     Q_OBJECT
 public:
-    TIDSetForm(SharedState &state, TComm &comm, QWidget *mainWindow, QComboBox *mainIdList,
-               QWidget *parent = nullptr);
+    TIDSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
 
     // Opens on the main window's ID (its list index) and the channels stored for it.
     void openWithIndex(int mainIndex);
@@ -27,7 +26,7 @@ public:
 
 private:
     SharedState &s;
-    TComm &m_comm;
+    MotorLink &m_link;
     QComboBox *m_mainIdList;
     ChannelEditor *m_editor;
 };

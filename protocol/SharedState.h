@@ -4,24 +4,12 @@
 // Flags hold 0 or 1; counters are single unsigned bytes, as on the wire.
 #pragma once
 
+#include "Frames.h"
+
 #include <QString>
 
 #include <array>
 #include <cstdint>
-
-using Byte = std::uint8_t;
-
-// Two bytes per target: byte 0 bit 0..7 = channels 1..8, byte 1 bit 0..7 =
-// channels 9..16.  A set bit selects the channel.
-struct ChannelMask {
-    std::array<Byte, 2> bytes {0, 0};
-
-    std::uint16_t word() const { return std::uint16_t(bytes[0] | (bytes[1] << 8)); }
-    void setWord(std::uint16_t w) { bytes = {Byte(w & 0xFF), Byte(w >> 8)}; }
-    bool channel(int n) const { return word() & (1u << (n - 1)); }  // n = 1..16
-    void toggle(int n) { setWord(std::uint16_t(word() ^ (1u << (n - 1)))); }
-    bool operator==(const ChannelMask &) const = default;
-};
 
 // Entry 1 belongs to group control, entry n + 1 to ID n (n = 1..99).
 class ChannelMaskArray {
@@ -73,7 +61,7 @@ struct SharedState {
 
     // The 7-byte frame buffer every frame is built in: 9A, ID, mask 0,
     // mask 1, function, data, check.  Bytes 4 and 5 are the pending command.
-    std::array<Byte, 7> CommandFrame {0x9A, 0x00, 0x00, 0x00, 0x0A, 0xCC, 0xC6};
+    std::array<Byte, Frame::CommandSize> CommandFrame = Frame::command(0, {}, Frame::Motor, Frame::Stop);
     Byte SendPending = 0;
     Byte SendCount = 0;
 
@@ -81,6 +69,9 @@ struct SharedState {
     Byte StatusSilenceTicks = 0;
     Byte DeviceStatus = 0;
     Byte PositionTargetActive = 0;
+    // The percent the slider's pointer stands at: the target while
+    // PositionTargetActive is 1 (the window keeps it in step with the pointer).
+    int PositionTargetPercent = 0;
     Byte PositionDragging = 0;
     Byte PositionSettleCount = 0;
     std::int32_t DragAnchorX = 0;
