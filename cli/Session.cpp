@@ -68,9 +68,9 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
     });
     connect(&m_link, &MotorLink::writeConfirmed, this, [this](Settings::Item item) { writeDone(item, true); });
     connect(&m_link, &MotorLink::writeFailed, this, [this](Settings::Item item) { writeDone(item, false); });
-    connect(&m_link, &MotorLink::positionReported, this, [this](int percent) { m_position = percent; });
+    connect(&m_link, &MotorLink::positionReported, this, [this](int percent, bool) { m_position = percent; });
     connect(&m_link, &MotorLink::positionUnknown, this, [this] { m_position = -1; });
-    connect(&m_link, &MotorLink::statusChanged, this, [this](Byte status) { m_status = status; });
+    connect(&m_link, &MotorLink::statusReported, this, [this](Byte status) { m_status = status; });
     connect(&m_link, &MotorLink::portError, this,
             [this](const QString &componentText, MotorLink::PortCause, const QString &advice) {
                 fail(PortFailed, advice.trimmed().isEmpty() ? componentText
@@ -106,12 +106,13 @@ void Session::start()
     // Like the open settings window: no status polls between the reads and
     // writes.  status turns them on once the target is chosen.
     m_link.setSettingsWindowOpen(true);
+    m_link.Timer1().start();
     if (!openPort())
         return;
     if (m_needsRead) {
         m_phase = Phase::Reading;
         if (m_req.baudCode >= 0)
-            m_link.readBasicAndOpen();
+            m_link.stageRead(Frame::ReadBasic);
     } else {
         proceed();
     }

@@ -4,7 +4,7 @@
 // `set`, `apply` and the profile format all go through this table.
 #pragma once
 
-#include "Settings.h"
+#include "WrittenSettings.h"
 #include "SharedState.h"
 
 #include <QJsonValue>
