@@ -190,7 +190,15 @@ void Session::onTick()
             printJson({{QStringLiteral("target"), printTarget(m_req.target)}, {QStringLiteral("answering"), false}});
         }
     }
-    if (m_idleStep && linkIdle())
+    // A read whose answer never came stops being awaited after a quiet tick.
+    if (m_readOutstanding && linkIdle() && ++m_quietTicks >= 2)
+        m_readOutstanding = false;
+    runIdleStep();
+}
+
+void Session::runIdleStep()
+{
+    if (m_idleStep && linkIdle() && !m_readOutstanding && !m_finished)
         std::exchange(m_idleStep, nullptr)();
 }
 
@@ -199,8 +207,12 @@ void Session::onFrameSent(const QByteArray &bytes)
     if (bytes.size() != Frame::CommandSize)
         return;
     const Byte function = Byte(bytes[Frame::Function]);
-    if (m_writing && isRead(function))
-        ++m_readFrames;
+    if (isRead(function)) {
+        m_readOutstanding = true;
+        m_quietTicks = 0;
+        if (m_writing)
+            ++m_readFrames;
+    }
     if (m_phase == Phase::Sending && function == m_req.function && Byte(bytes[Frame::Data]) == m_req.data
         && ++m_sent == 2) {
         const bool withNumber = m_req.command == C::Goto || m_req.command == C::Limit;
@@ -219,6 +231,11 @@ void Session::onFrameReceived(const QByteArray &bytes)
     if (bytes.size() != Frame::ResponseSize)
         return;
     const Byte type = Byte(bytes[7]);
+    if (type == Frame::ReadBasic || type == Frame::ReadExtended) {
+        m_readOutstanding = false;
+        if (m_idleStep)
+            QTimer::singleShot(0, this, &Session::runIdleStep);
+    }
     if (type == Frame::ReadBasic) {
         m_reported.id = Byte(bytes[Frame::Id]);
         m_reported.mask.bytes = {Byte(bytes[Frame::Mask0]), Byte(bytes[Frame::Mask1])};
@@ -432,12 +449,13 @@ bool Session::linkIdle() const
            && !s.VerifyBasicPending && !s.VerifyExtPending && !s.VerifyIdPending;
 }
 
+// Stages the next step once the link has nothing under way and the last read
+// has had its answer: a late answer to the scan's second read would
+// otherwise confirm a write that was never sent.
 void Session::whenIdle(std::function<void()> step)
 {
-    if (linkIdle())
-        step();
-    else
-        m_idleStep = std::move(step);
+    m_idleStep = std::move(step);
+    runIdleStep();
 }
 
 void Session::interrupt()

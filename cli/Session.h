@@ -44,6 +44,7 @@ private:
     void sendToTarget();
     void printStatus(bool force);
     bool linkIdle() const;
+    void runIdleStep();
     void whenIdle(std::function<void()> step);
 
     // A line for people (not with --json); chatter (plans, confirmations)
@@ -67,6 +68,8 @@ private:
     Target m_reported;             // the ID and channels of the last basic report
     FeatureValues m_motor;         // the values the motor reported
     std::function<void()> m_idleStep;
+    bool m_readOutstanding = false; // a read was sent and its answer has not come
+    int m_quietTicks = 0;
 
     QList<Change> m_writes;        // still to write, in order
     const Change *m_writing = nullptr;

@@ -197,6 +197,9 @@ private slots:
         QTest::addColumn<QByteArray>("written");
         QTest::addRow("dry-contact") << QStringList {"dry-contact", "3"} << frame(1, 1, 0xD2, 0x03);
         QTest::addRow("speed 100") << QStringList {"speed", "100"} << frame(1, 1, 0xD9, 100);
+        // The value the motor has already: written all the same, and confirmed
+        // only by a read after the write, not by the late answer to the scan.
+        QTest::addRow("speed it has") << QStringList {"speed", "130"} << frame(1, 1, 0xD9, 130);
         QTest::addRow("speed by hand") << QStringList {"speed", "95"} << frame(1, 1, 0xD9, 0x5F);
         // One switch changes one bit; bit 2 keeps what the motor has.
         QTest::addRow("functions") << QStringList {"functions", "hand-sync=off", "direction=reverse"}
