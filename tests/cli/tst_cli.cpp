@@ -68,7 +68,7 @@ const QByteArray kProfileHead = R"({"format":"tavik-motor-profile","version":1)"
 } // namespace
 
 
-class TestCli : public QObject {
+class CliTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<MotorSim> sim;
@@ -349,5 +349,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCli)
+QTEST_MAIN(CliTest)
 #include "tst_cli.moc"
