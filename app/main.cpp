@@ -6,19 +6,42 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QHelpEvent>
 #include <QProxyStyle>
+#include <QToolTip>
 
 namespace {
 
-// Hints appear, wait and hide after half a second each.
+// Hints (tool tips) appear half a second after the pointer stops on a
+// control, the next one as soon, and each hides half a second after it came.
+constexpr int HintPauseMs = 500;
+
 class HintStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
                   QStyleHintReturn *returnData) const override
     {
         if (hint == SH_ToolTip_WakeUpDelay || hint == SH_ToolTip_FallAsleepDelay)
-            return 500;
+            return HintPauseMs;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// A widget shows its own tool tip for ten seconds or more; this shows it for
+// the hint pause instead.
+class HintHidePause : public QObject {
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
+            auto *widget = static_cast<QWidget *>(watched);
+            if (!widget->toolTip().isEmpty()) {
+                QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), widget->toolTip(), widget, {},
+                                   HintPauseMs);
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
     }
 };
 
@@ -33,6 +56,8 @@ int main(int argc, char *argv[])
     // Wayland desktops find the icon and name through the desktop entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("tavik"));
     QApplication::setStyle(new HintStyle);
+    HintHidePause hintHidePause;
+    app.installEventFilter(&hintHidePause);
 
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("Remote control and configuration of curtain motors."));

@@ -6,8 +6,29 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <memory>
+
 namespace Messages {
 namespace {
+
+// A box inherits its parent's style sheet: over the secondary windows that
+// means their light text, which on a box's default light background can no
+// longer be read.  So every box brings its own colours, the navy and light
+// text of the program's windows, and the parent's rules lose to them.
+const char *const BoxLook = R"(
+QMessageBox { background-color: #16213a; }
+QMessageBox QLabel { color: #e4ecf7; background: transparent; }
+QMessageBox QPushButton {
+    color: #eef4fb;
+    background-color: #2c3c5c;
+    border: 1px solid #4a6190;
+    border-radius: 4px;
+    padding: 4px 18px;
+    min-width: 48px;
+}
+QMessageBox QPushButton:hover, QMessageBox QPushButton:focus { border-color: #38bdf8; }
+QMessageBox QPushButton:pressed { background-color: #1f2b42; }
+)";
 
 Sink &currentSink()
 {
@@ -24,13 +45,19 @@ void showBox(const QString &text, Kind kind)
         qWarning("message box: %s", qPrintable(text));
         return;
     }
-    QMessageBox box(kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
-                    QApplication::applicationName(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    const std::unique_ptr<QMessageBox> box(createBox(text, kind, QApplication::activeWindow()));
+    box->exec();
 }
 
 } // namespace
+
+QMessageBox *createBox(const QString &text, Kind kind, QWidget *parent)
+{
+    auto *box = new QMessageBox(kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
+                                QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box->setStyleSheet(QLatin1String(BoxLook));
+    return box;
+}
 
 void show(const QString &text, Kind kind)
 {

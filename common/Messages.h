@@ -9,6 +9,9 @@
 
 #include <functional>
 
+class QMessageBox;
+class QWidget;
+
 namespace Messages {
 
 enum class Kind { Information, Error };
@@ -22,6 +25,11 @@ void show(const QString &text, Kind kind = Kind::Information);
 // Timer handlers use this: a QTimer does not re-enter its slot while that slot
 // sits in a message box, and the ticks must go on while the box is open.
 void post(const QString &text, Kind kind = Kind::Information);
+
+// The box show() opens, built but not shown: the text, one OK button, and a
+// look of its own that stays readable whatever the parent window's style
+// sheet or the desktop's theme.  The caller owns it.
+QMessageBox *createBox(const QString &text, Kind kind, QWidget *parent);
 
 // Replaces the sink; returns the previous one.  An empty sink restores the
 // message box.

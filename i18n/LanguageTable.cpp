@@ -155,7 +155,11 @@ constexpr LanguageRow kRows[] = {
      {"  电机报告的 ID 为 %1，不在 1 到 99 之间，ID 列表未改变 !  ",
       "  The motor reports ID %1, which is outside 1 to 99. The ID list was left unchanged !  ",
       "  電機報告的 ID 為 %1，不在 1 到 99 之間，ID 列表未改變 !  "}},
-    // 21. Command-line tool (tavik-cli): its messages and help, which no window shows.
+    // 21. Settings tabs: the note under a tab whose controls cannot show the
+    // reported value; %1 = that value.
+    {Window::Main, "MsgValueOutOfRange", Property::Message,
+     {"设备报告值: %1 (超出范围)", "Reported by the device: %1 (out of range)", "設備報告值: %1 (超出範圍)"}},
+    // 22. Command-line tool (tavik-cli): its messages and help, which no window shows.
     {Window::Cli, "CliHelpUsage", Property::Caption, {"用法：", "Usage:", "用法："}},
     {Window::Cli, "CliHelpCommands", Property::Caption, {"命令：", "Commands:", "命令："}},
     {Window::Cli, "CliHelpOptions", Property::Caption, {"选项：", "Options:", "選項："}},
@@ -271,6 +275,7 @@ const std::pair<const char *, QString SharedState::*> kMessages[] = {
     {"MsgPortOwnerOnly", &SharedState::MsgPortOwnerOnly},
     {"MsgPortMissing", &SharedState::MsgPortMissing},
     {"MsgIdOutOfRange", &SharedState::MsgIdOutOfRange},
+    {"MsgValueOutOfRange", &SharedState::MsgValueOutOfRange},
 };
 
 }  // namespace

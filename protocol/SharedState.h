@@ -58,6 +58,7 @@ struct SharedState {
     QString MsgPortOwnerOnly;   // no permission; only the user %2 may open the device
     QString MsgPortMissing;     // the port's device is not there
     QString MsgIdOutOfRange;    // "%1" = an ID the motor reported outside 1..99
+    QString MsgValueOutOfRange; // a settings tab's note; "%1" = a reported value no control can show
 
     // The 7-byte frame buffer every frame is built in: 9A, ID, mask 0,
     // mask 1, function, data, check.  Bytes 4 and 5 are the pending command.

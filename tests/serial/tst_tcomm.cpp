@@ -64,7 +64,7 @@ struct ErrorTexts {
 
 } // namespace
 
-class TestTComm : public QObject {
+class TCommTest : public QObject {
     Q_OBJECT
 private slots:
     void equalSettingLeavesOpenPortAlone_differentReconfiguresAtOnce()
@@ -243,5 +243,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTComm)
+QTEST_GUILESS_MAIN(TCommTest)
 #include "tst_tcomm.moc"

@@ -58,7 +58,7 @@ bool designed(const QWidget *w, const QWidget *window)
 
 } // namespace
 
-class TestSettingsLayout : public QObject {
+class SettingsLayoutTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -77,13 +77,13 @@ private:
     std::unique_ptr<Windows> w;
 };
 
-void TestSettingsLayout::initTestCase()
+void SettingsLayoutTest::initTestCase()
 {
     w = std::make_unique<Windows>();
     w->Form1.show();
 }
 
-void TestSettingsLayout::apply(Language language)
+void SettingsLayoutTest::apply(Language language)
 {
     const QStringList missing =
         ApplyLanguage({&w->Form1, &w->Form2, &w->SetForm, &w->IDSetForm, &w->state}, language);
@@ -94,19 +94,19 @@ void TestSettingsLayout::apply(Language language)
     QCoreApplication::processEvents();
 }
 
-QList<QWidget *> TestSettingsLayout::secondaryWindows() const
+QList<QWidget *> SettingsLayoutTest::secondaryWindows() const
 {
     return {&w->SetForm, &w->IDSetForm, &w->Form3, &w->Form2};
 }
 
-void TestSettingsLayout::captionsFitTheirControls_data()
+void SettingsLayoutTest::captionsFitTheirControls_data()
 {
     QTest::addColumn<Language>("language");
     for (const auto &l : Languages)
         QTest::newRow(l.tag) << l.language;
 }
 
-void TestSettingsLayout::captionsFitTheirControls()
+void SettingsLayoutTest::captionsFitTheirControls()
 {
     QFETCH(Language, language);
     apply(language);
@@ -151,7 +151,7 @@ void TestSettingsLayout::captionsFitTheirControls()
     QVERIFY2(clipped.isEmpty(), "clipped captions (see the warnings)");
 }
 
-void TestSettingsLayout::controlsLieWithinTheirParents()
+void SettingsLayoutTest::controlsLieWithinTheirParents()
 {
     QFETCH(Language, language);
     apply(language);
@@ -191,7 +191,7 @@ void TestSettingsLayout::controlsLieWithinTheirParents()
     QVERIFY2(outside.isEmpty(), "controls outside their parents (see the warnings)");
 }
 
-void TestSettingsLayout::settingsTabsWrapIntoRows()
+void SettingsLayoutTest::settingsTabsWrapIntoRows()
 {
     QFETCH(Language, language);
     apply(language);
@@ -226,7 +226,7 @@ void TestSettingsLayout::settingsTabsWrapIntoRows()
     QCOMPARE(bar->rowTabRect(bar->currentIndex()).bottom(), bar->rect().bottom());
 }
 
-void TestSettingsLayout::tabBarFollowsCaptionsAndClicks()
+void SettingsLayoutTest::tabBarFollowsCaptionsAndClicks()
 {
     apply(Language::SimplifiedChinese);
     auto *pages = w->SetForm.findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
@@ -270,5 +270,5 @@ void TestSettingsLayout::tabBarFollowsCaptionsAndClicks()
     w->SetForm.FormClose();
 }
 
-QTEST_MAIN(TestSettingsLayout)
+QTEST_MAIN(SettingsLayoutTest)
 #include "tst_settings_layout.moc"

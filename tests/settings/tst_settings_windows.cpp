@@ -48,7 +48,7 @@ const char *const DryContactBoxes[] = {"Normal", "UpStopDownStopLoop", "UpUpStop
 
 } // namespace
 
-class TestSettingsWindows : public QObject {
+class SettingsWindowsTest : public QObject {
     Q_OBJECT
 private slots:
     void setButtonsSendTheirFramesAndTheDeviceConfirms();
@@ -62,7 +62,7 @@ private slots:
     void serialSettingsWindowReopensAtTheChosenRate();
 };
 
-void TestSettingsWindows::setButtonsSendTheirFramesAndTheDeviceConfirms()
+void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
 {
     Harness h;
     h.sim.bus().addMotor(3, 0x0001);
@@ -116,7 +116,7 @@ void TestSettingsWindows::setButtonsSendTheirFramesAndTheDeviceConfirms()
     QCOMPARE(h.mainIdList->currentIndex(), 5);
 }
 
-void TestSettingsWindows::withoutAUsablePortNothingIsStaged()
+void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
 {
     Harness h;
     h.setForm.ResetToDefaults();
@@ -152,7 +152,7 @@ void TestSettingsWindows::withoutAUsablePortNothingIsStaged()
     QVERIFY(!staged());
 }
 
-void TestSettingsWindows::readSequenceShowsTheDevicesValuesTruthfully()
+void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
 {
     Harness h;
     Motor &m = h.sim.bus().addMotor(7, 0x0201);
@@ -223,7 +223,7 @@ void TestSettingsWindows::readSequenceShowsTheDevicesValuesTruthfully()
     QVERIFY(w->findChild<QLabel *>("ReportNote0")->isHidden());
 }
 
-void TestSettingsWindows::reboundTimeFollowsTheTrackEdit()
+void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
 {
     Harness h;
     QWidget *w = &h.setForm;
@@ -250,7 +250,7 @@ void TestSettingsWindows::reboundTimeFollowsTheTrackEdit()
     QCOMPARE(h.state.Features.ReboundTime, Byte(254));
 }
 
-void TestSettingsWindows::resetRestoresEveryTabButKeepsTheTarget()
+void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 {
     Harness h;
     QWidget *w = &h.setForm;
@@ -284,7 +284,7 @@ void TestSettingsWindows::resetRestoresEveryTabButKeepsTheTarget()
     QVERIFY(h.messages.texts().isEmpty());
 }
 
-void TestSettingsWindows::channelEditorTogglesTheTargetsBits()
+void SettingsWindowsTest::channelEditorTogglesTheTargetsBits()
 {
     Harness h;
     QWidget *w = &h.idForm;
@@ -319,7 +319,7 @@ void TestSettingsWindows::channelEditorTogglesTheTargetsBits()
     QCOMPARE(h.state.TargetId, 5);
 }
 
-void TestSettingsWindows::forcedWindowMovesTheMainListOnlyOnLeaving()
+void SettingsWindowsTest::forcedWindowMovesTheMainListOnlyOnLeaving()
 {
     Harness h;
     h.sim.bus().addMotor(3, 0x0001);
@@ -346,7 +346,7 @@ void TestSettingsWindows::forcedWindowMovesTheMainListOnlyOnLeaving()
     QVERIFY(!h.idForm.isVisible() && !h.idForm.isEnabled());
 }
 
-void TestSettingsWindows::closingEachWindowReenablesTheMainWindow()
+void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
 {
     Harness h;
     TForm3 &serial = h.serial;
@@ -378,7 +378,7 @@ void TestSettingsWindows::closingEachWindowReenablesTheMainWindow()
     QVERIFY(!cn->pixmap().isNull() && !en->pixmap().isNull());
 }
 
-void TestSettingsWindows::serialSettingsWindowReopensAtTheChosenRate()
+void SettingsWindowsTest::serialSettingsWindowReopensAtTheChosenRate()
 {
     Harness h;
     TForm3 &serial = h.serial;
@@ -405,5 +405,5 @@ void TestSettingsWindows::serialSettingsWindowReopensAtTheChosenRate()
     QVERIFY(!h.comm.PortOpen());
 }
 
-QTEST_MAIN(TestSettingsWindows)
+QTEST_MAIN(SettingsWindowsTest)
 #include "tst_settings_windows.moc"

@@ -19,7 +19,7 @@ QByteArray poll(int id, quint16 mask) { return cmd(id, mask, 0xCC, 0x00); }
 
 } // namespace
 
-class TestMotorBus : public QObject {
+class MotorBusTest : public QObject {
     Q_OBJECT
 private slots:
     void framesAreCheckedAndResynchronised();
@@ -34,7 +34,7 @@ private slots:
     void unknownPositionIsFoundAtAnEnd();
 };
 
-void TestMotorBus::framesAreCheckedAndResynchronised()
+void MotorBusTest::framesAreCheckedAndResynchronised()
 {
     MotorBus bus;
     bus.addMotor(1, 0x0001);
@@ -65,7 +65,7 @@ void TestMotorBus::framesAreCheckedAndResynchronised()
     QCOMPARE(bus.log().size(), 5); // only well-formed frames are logged
 }
 
-void TestMotorBus::answersOnlyAtTheBusRate()
+void MotorBusTest::answersOnlyAtTheBusRate()
 {
     MotorBus bus;
     Motor &m = bus.addMotor(1, 0x0001);
@@ -86,7 +86,7 @@ void TestMotorBus::answersOnlyAtTheBusRate()
     QCOMPARE(bus.receive(frame, Bd2400).size(), 10);
 }
 
-void TestMotorBus::statusPollNeedsOneIdAndOneChannel()
+void MotorBusTest::statusPollNeedsOneIdAndOneChannel()
 {
     MotorBus bus;
     bus.addMotor(3, 0x0005);
@@ -104,7 +104,7 @@ void TestMotorBus::statusPollNeedsOneIdAndOneChannel()
     QCOMPARE(bus.receive(cmd(7, 0x0100, 0xCC, 0x01), Bd2400), QByteArray()); // not a poll
 }
 
-void TestMotorBus::settingsGoToTheAddressedOrFirstMotor()
+void MotorBusTest::settingsGoToTheAddressedOrFirstMotor()
 {
     MotorBus bus;
     bus.addMotor(12, 0x0005).jogTime = 7;
@@ -120,7 +120,7 @@ void TestMotorBus::settingsGoToTheAddressedOrFirstMotor()
     QCOMPARE(empty.receive(readBasic(), Bd2400), QByteArray());
 }
 
-void TestMotorBus::writesChangeValuesSilently()
+void MotorBusTest::writesChangeValuesSilently()
 {
     MotorBus bus;
     bus.addMotor(1, 0x0001);
@@ -145,7 +145,7 @@ void TestMotorBus::writesChangeValuesSilently()
              MotorBus::responseFrame(3, 1, 9, 3, 0xFF, 0xCB, m.status()));
 }
 
-void TestMotorBus::baudCodeWriteMovesTheBus()
+void MotorBusTest::baudCodeWriteMovesTheBus()
 {
     MotorBus bus;
     bus.addMotor(1, 0x0001);
@@ -160,7 +160,7 @@ void TestMotorBus::baudCodeWriteMovesTheBus()
     QCOMPARE(bus.lineRateBps(), 9600);
 }
 
-void TestMotorBus::forcedIdAndChannels()
+void MotorBusTest::forcedIdAndChannels()
 {
     MotorBus bus;
     bus.addMotor(1, 0x0001);
@@ -178,7 +178,7 @@ void TestMotorBus::forcedIdAndChannels()
     QCOMPARE(bus.receive(readBasic(0, 1), Bd2400).left(4), hex("d8000080"));
 }
 
-void TestMotorBus::motorCommandsAddressByIdAndChannel()
+void MotorBusTest::motorCommandsAddressByIdAndChannel()
 {
     MotorBus bus;
     bus.addMotor(5, 0x0005);
@@ -209,7 +209,7 @@ void TestMotorBus::motorCommandsAddressByIdAndChannel()
     QCOMPARE(bus.motors()[2].deleteCount, 2);
 }
 
-void TestMotorBus::motorsTravelAndReport()
+void MotorBusTest::motorsTravelAndReport()
 {
     MotorBus bus;
     Motor &m = bus.addMotor(1, 0x0001);
@@ -243,7 +243,7 @@ void TestMotorBus::motorsTravelAndReport()
     QCOMPARE(status(), hex("d801010000000037" "0a" "3d"));
 }
 
-void TestMotorBus::unknownPositionIsFoundAtAnEnd()
+void MotorBusTest::unknownPositionIsFoundAtAnEnd()
 {
     MotorBus bus;
     Motor &m = bus.addMotor(1, 0x0001);
@@ -263,5 +263,5 @@ void TestMotorBus::unknownPositionIsFoundAtAnEnd()
     QCOMPARE(bus.receive(poll(1, 1), Bd2400), hex("d80101000000000002" "02"));
 }
 
-QTEST_GUILESS_MAIN(TestMotorBus)
+QTEST_GUILESS_MAIN(MotorBusTest)
 #include "tst_motorbus.moc"

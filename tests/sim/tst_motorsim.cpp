@@ -63,7 +63,7 @@ QByteArray readExtended() { return MotorBus::commandFrame(1, 1, 0xCB, 0xCB); }
 
 } // namespace
 
-class TestMotorSim : public QObject {
+class MotorSimTest : public QObject {
     Q_OBJECT
 private slots:
     void init();
@@ -84,7 +84,7 @@ private:
     QByteArray basicAnswer, extendedAnswer;
 };
 
-void TestMotorSim::init()
+void MotorSimTest::init()
 {
     sim = new MotorSim;
     QVERIFY(sim->isOpen());
@@ -96,13 +96,13 @@ void TestMotorSim::init()
     sim->bus().clearLog();
 }
 
-void TestMotorSim::cleanup()
+void MotorSimTest::cleanup()
 {
     delete port;
     delete sim;
 }
 
-void TestMotorSim::answersAtItsRateOnly()
+void MotorSimTest::answersAtItsRateOnly()
 {
     QSignalSpy spy(sim, &MotorSim::frameReceived);
     QVERIFY(port->setSpeed(B9600));
@@ -122,7 +122,7 @@ void TestMotorSim::answersAtItsRateOnly()
     QCOMPARE(sim->frames()[0].lineRateBps, 9600);
 }
 
-void TestMotorSim::faultsSpoilAnswers()
+void MotorSimTest::faultsSpoilAnswers()
 {
     // Each case: the faulty device gets a basic read, then a healthy one an
     // extended read; everything up to the extended answer is what the fault made.
@@ -171,7 +171,7 @@ void TestMotorSim::faultsSpoilAnswers()
     QCOMPARE(sim->bus().motors()[0].maxSpeed, quint8(130));
 }
 
-void TestMotorSim::lateAnswerAfterARateChangeIsNoise()
+void MotorSimTest::lateAnswerAfterARateChangeIsNoise()
 {
     sim->setAnswerDelayMs(1000);
     QVERIFY(port->send(readBasic()));
@@ -184,7 +184,7 @@ void TestMotorSim::lateAnswerAfterARateChangeIsNoise()
     QCOMPARE(sim->answersSent(), 1);
 }
 
-void TestMotorSim::floodIsDeliveredWhole()
+void MotorSimTest::floodIsDeliveredWhole()
 {
     // More than the terminal holds: the rest must follow as the program reads.
     sim->flood(20000);
@@ -195,7 +195,7 @@ void TestMotorSim::floodIsDeliveredWhole()
     QVERIFY(got.endsWith(basicAnswer));
 }
 
-void TestMotorSim::chatterIsWholeStatusAnswers()
+void MotorSimTest::chatterIsWholeStatusAnswers()
 {
     sim->setChatter(true);
     QByteArray got;
@@ -228,7 +228,7 @@ void TestMotorSim::chatterIsWholeStatusAnswers()
     QVERIFY(port->read().isEmpty());
 }
 
-void TestMotorSim::motorsMoveOnTheirOwn()
+void MotorSimTest::motorsMoveOnTheirOwn()
 {
     sim->bus().motors()[0].speed = 400;
     QVERIFY(port->send(MotorBus::commandFrame(1, 1, 0x0A, 0xEE)));
@@ -239,7 +239,7 @@ void TestMotorSim::motorsMoveOnTheirOwn()
     QCOMPARE(got, QByteArray::fromHex("d80101000000006402" "66"));
 }
 
-void TestMotorSim::unplugClosesTheLine()
+void MotorSimTest::unplugClosesTheLine()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("ttyTavik"));
@@ -259,7 +259,7 @@ void TestMotorSim::unplugClosesTheLine()
     QCOMPARE(unplugged.size(), 1);
 }
 
-void TestMotorSim::commandLineTool()
+void MotorSimTest::commandLineTool()
 {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("ttyTavik"));
@@ -291,7 +291,7 @@ void TestMotorSim::commandLineTool()
 
 // --help is the tool's manual: every option and fault mode is in it. A
 // mistyped option must not start a bus the user did not ask for.
-void TestMotorSim::commandLineHelp()
+void MotorSimTest::commandLineHelp()
 {
     QProcess proc;
     proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--help" });
@@ -312,5 +312,5 @@ void TestMotorSim::commandLineHelp()
     QVERIFY(err.contains(QLatin1String("--fault <NAME>")));
 }
 
-QTEST_GUILESS_MAIN(TestMotorSim)
+QTEST_GUILESS_MAIN(MotorSimTest)
 #include "tst_motorsim.moc"

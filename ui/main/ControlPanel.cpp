@@ -11,6 +11,8 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include <functional>
+
 namespace {
 
 // Buttons that stage a motor command with function 0A.  Up, stop and down
@@ -57,6 +59,29 @@ void setTextColour(QWidget *label, const QColor &colour)
     p.setColor(QPalette::WindowText, colour);
     label->setPalette(p);
 }
+
+// Runs onMove for every pointer move over a box, also while the box is
+// disabled: a disabled widget drops mouse events in its own event handling,
+// after its event filters have seen them.
+class MoveRelay : public QObject {
+public:
+    MoveRelay(QWidget *box, std::function<void()> onMove) : QObject(box), m_onMove(std::move(onMove))
+    {
+        box->setMouseTracking(true); // moves with no button held reach the box at all
+        box->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseMove)
+            m_onMove();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onMove;
+};
 
 // Asked for on every status answer, mostly with the shape already there;
 // setCursor would set it on the window system again each time.
@@ -116,6 +141,10 @@ void TForm1::wirePanel()
     on("Image2")->onMove = [this](QMouseEvent *) { Image2MouseMove(); };
     on("Label_id_select")->onMove = [this](QMouseEvent *) { Label_id_selectMouseMove(); };
     on("Label_COM_SELECTE")->onMove = [this](QMouseEvent *) { Label_COM_SELECTEMouseMove(); };
+    // The pointer over a box wakes it as over the frame around it: a user
+    // who moves straight onto a greyed box must not have to find its frame.
+    new MoveRelay(m_comboBox1, [this] { Label_id_selectMouseMove(); });
+    new MoveRelay(m_comboBox2, [this] { Label_COM_SELECTEMouseMove(); });
 }
 
 // --- messages of a press ---------------------------------------------------------
@@ -234,14 +263,19 @@ void TForm1::limitPointPress(int n)
         return; // a point the motor does not have: no offset, no message
     moveBy(numbered("Label_XWD", n), 1, 1);
     moveBy(numbered("ImageSelectXWD", n), 1, 1);
+    item(numbered("Label_XWD", n))->pressMoved = true;
     commandChecks(Frame::Motor, Byte(n));
 }
 
 void TForm1::limitPointRelease(int n)
 {
-    if (s.DeviceStatus & Frame::limitPointBit(n)) {
+    // A status answer may come or go while the button is held: the release
+    // undoes what the press did, not what the status says now.
+    PanelItem *label = item(numbered("Label_XWD", n));
+    if (label->pressMoved) {
         moveBy(numbered("Label_XWD", n), -1, -1);
         moveBy(numbered("ImageSelectXWD", n), -1, -1);
+        label->pressMoved = false;
     }
     flushReleaseMessage();
 }

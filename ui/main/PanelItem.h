@@ -22,6 +22,10 @@ public:
     MouseHandler onRelease;
     MouseHandler onMove;
 
+    // Whether the press now held moved this item: its release moves it back
+    // exactly then, whatever changed in between.
+    bool pressMoved = false;
+
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

@@ -4,7 +4,7 @@
 #include "FeatureSet.h"
 #include "Frames.h"
 #include "IDAndChannelSet.h"
-#include "DigitKeys.h"
+#include "IdList.h"
 #include "LanguageTable.h"
 #include "Messages.h"
 #include "PanelLayout.h"
@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -84,6 +85,18 @@ void TForm1::listenToLink()
     connect(&m_link, &MotorLink::portLost, this, &TForm1::portLost);
 }
 
+// Closing the main window ends the program, whatever window is open.  The
+// secondary windows are put away first: one left visible would keep the
+// program running, and closing it would bring the main window back.
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    for (QWidget *child : std::initializer_list<QWidget *> {m_form2, m_setForm, m_idSetForm, m_form3})
+        if (child)
+            child->hide();
+    event->accept();
+    QCoreApplication::quit();
+}
+
 PanelItem *TForm1::item(const QString &name) const
 {
     PanelItem *found = m_items.value(name);
@@ -135,8 +148,7 @@ void TForm1::buildPanel()
     m_comboBox1 = new QComboBox(central);
     m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
     m_comboBox1->setGeometry(PanelLayout::ComboBox1);
-    m_comboBox1->setMaxVisibleItems(8);
-    acceptDigitKeysOnly(m_comboBox1); // ComboBox1KeyPress
+    IdList::setUp(m_comboBox1); // 8 rows; ComboBox1KeyPress
     m_comboBox2 = new PortComboBox(central);
     m_comboBox2->setObjectName(QStringLiteral("ComboBox2"));
     m_comboBox2->setGeometry(PanelLayout::ComboBox2);
@@ -171,8 +183,8 @@ void TForm1::buildMenu()
     language->addAction(action("English1", QStringLiteral("English"), &TForm1::English1Click));
     language->addAction(action("N1", QStringLiteral("繁体"), &TForm1::N1Click));
     bar->addAction(action("SetMenu", QStringLiteral("设置(&s)"), &TForm1::SetMenuClick));
-    // The forced ID window and the serial settings window have no item of
-    // their own in the original menu; a technician needs both.
+    // The Tools menu is the way to the forced ID window and the serial
+    // settings window: a technician needs both.
     QMenu *tools = bar->addMenu(QStringLiteral("工具(&T)"));
     tools->setObjectName(QStringLiteral("ToolsMenu"));
     tools->addAction(action("IDSetMenu", QStringLiteral("ID与频道强制设置"), &TForm1::IDSetClick));

@@ -67,6 +67,9 @@ public:
     // itself appears when the mouse is over the track).
     void ShowPosition(Byte percent);
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void FormCreate(const QStringList &extraPorts);
     void buildPanel();

@@ -1,6 +1,6 @@
 #include "ChannelEditor.h"
 
-#include "DigitKeys.h"
+#include "IdList.h"
 #include "Messages.h"
 
 #include <QComboBox>
@@ -39,12 +39,11 @@ ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt
     m_idList = new QComboBox(m_idBox);
     m_idList->setObjectName(QStringLiteral("ComboBox1"));
     m_idList->setGeometry(FirstX, 28, GroupWidth - 2 * FirstX, 26);
-    m_idList->setMaxVisibleItems(8);
     m_idList->addItem(QStringLiteral("群控"));
     for (int id = 1; id <= 99; ++id)
         m_idList->addItem(QString::number(id));
     m_idList->setCurrentIndex(0);
-    acceptDigitKeysOnly(m_idList); // ComboBox1KeyPress
+    IdList::setUp(m_idList); // 8 rows; ComboBox1KeyPress
     connect(m_idList, &QComboBox::currentTextChanged, this, &ChannelEditor::ComboBox1Change);
 
     m_channelBox = new QGroupBox(QStringLiteral("频道设置"), parent);

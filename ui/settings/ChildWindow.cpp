@@ -34,6 +34,9 @@ void ChildWindow::FormClose()
 
 void ChildWindow::closeEvent(QCloseEvent *event)
 {
-    FormClose();
+    // A hidden window is closed only when the program ends: then the main
+    // window must not come back.
+    if (isVisible())
+        FormClose();
     event->accept();
 }

@@ -131,7 +131,10 @@ const QString RestoreCaption = QStringLiteral("恢复默认值");
 constexpr QSize ButtonSize(160, 28);
 constexpr int ButtonY = 266;
 constexpr int SetButtonX = 140, RestoreButtonX = 316;
-constexpr int LoneSetButtonX = 176 + 217 / 2 - 160 / 2; // centred under the ID editor
+// The ID tab has no restore button.  Its set button stands at 227 like a
+// lone button of its own, but on the row of the other tabs' buttons: at 277
+// it would overhang the page when the tabs take two rows (English).
+constexpr QPoint IdSetButtonAt(227, ButtonY);
 
 QGroupBox *addGroup(QWidget *parent, const char *name, const char *caption, QRect at)
 {
@@ -214,9 +217,8 @@ TSetForm::TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, 
         m_pages->addTab(page, QString::fromUtf8(row.caption));
         (this->*row.build)(page);
         const Settings::Item item = row.item;
-        // The ID tab has no restore button; its set button sits centred under the editor.
         QPushButton *set = addButton(page, row.setButton, SetCaption,
-                                     QPoint(row.restore ? SetButtonX : LoneSetButtonX, ButtonY));
+                                     row.restore ? QPoint(SetButtonX, ButtonY) : IdSetButtonAt);
         connect(set, &QPushButton::clicked, this, [this, item] { SetButtonClick(item); });
         if (row.restore) {
             QPushButton *restore = addButton(page, row.restoreButton, RestoreCaption, QPoint(RestoreButtonX, ButtonY));
@@ -398,7 +400,7 @@ template <std::size_t N> void TSetForm::uncheckAll(const std::array<QRadioButton
 
 void TSetForm::showNote(Note note, int reported)
 {
-    m_notes[note]->setText(QStringLiteral("设备报告值: %1 (超出范围)").arg(reported));
+    m_notes[note]->setText(s.MsgValueOutOfRange.arg(reported));
     m_notes[note]->show();
 }
 

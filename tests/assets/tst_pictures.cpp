@@ -55,7 +55,7 @@ int opaquePixels(const QImage &image)
 
 } // namespace
 
-class TestPictures : public QObject
+class PicturesTest : public QObject
 {
     Q_OBJECT
 
@@ -119,5 +119,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPictures)
-#include "test_pictures.moc"
+QTEST_MAIN(PicturesTest)
+#include "tst_pictures.moc"

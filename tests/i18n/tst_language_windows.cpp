@@ -67,7 +67,7 @@ QString rowName(const LanguageRow &row)
 
 }  // namespace
 
-class TestLanguageWindows : public QObject {
+class LanguageWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -167,5 +167,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLanguageWindows)
-#include "test_language_windows.moc"
+QTEST_MAIN(LanguageWindowsTest)
+#include "tst_language_windows.moc"

@@ -5,7 +5,7 @@
 
 #include <QTest>
 
-class TestLanguageTable : public QObject {
+class LanguageTableTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -47,5 +47,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLanguageTable)
-#include "test_language_table.moc"
+QTEST_MAIN(LanguageTableTest)
+#include "tst_language_table.moc"
