@@ -1,5 +1,6 @@
 // Tavik: remote control and configuration tool for curtain motors on a
 // serial line.
+#include "LanguageTable.h"
 #include "Pictures.h"
 #include "StartupProbe.h"
 #include "Windows.h"
@@ -9,6 +10,8 @@
 #include <QHelpEvent>
 #include <QProxyStyle>
 #include <QToolTip>
+
+#include <cstdio>
 
 namespace {
 
@@ -44,6 +47,13 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
+// A command line that cannot be followed: the reason and the usage on
+// standard error, and exit code 2, before any window exists.
+int usageError(const QCommandLineParser &options, const QString &reason)
+{
+    std::fputs(qPrintable(QStringLiteral("tavik: %1\n\n%2").arg(reason, options.helpText())), stderr);
+    return 2;
+}
 
 } // namespace
 
@@ -68,9 +78,33 @@ int main(int argc, char *argv[])
                                                  "(a pseudo-terminal, a symbolic link). Repeatable."),
                                   QStringLiteral("PATH"));
     options.addOption(port);
-    options.process(app);
+    const QCommandLineOption language(QStringLiteral("language"),
+                                      QStringLiteral("Starts in this language: zh_CN (Simplified Chinese, also "
+                                                     "without this option), en (English) or zh_TW (Traditional "
+                                                     "Chinese). The language menu switches later."),
+                                      QStringLiteral("CODE"));
+    options.addOption(language);
+    if (!options.parse(QCoreApplication::arguments()))
+        return usageError(options, options.errorText());
+    if (options.isSet(QStringLiteral("help")) || options.isSet(QStringLiteral("help-all")))
+        options.showHelp();
+    if (options.isSet(QStringLiteral("version")))
+        options.showVersion();
+    if (!options.positionalArguments().isEmpty())
+        return usageError(options, QStringLiteral("unexpected argument '%1'").arg(options.positionalArguments().constFirst()));
+    const std::optional<Language> startLanguage = options.isSet(language)
+        ? languageFromCode(options.value(language))
+        : Language::SimplifiedChinese;
+    if (!startLanguage)
+        return usageError(options, QStringLiteral("unknown language '%1': choose zh_CN, en or zh_TW")
+                                       .arg(options.value(language)));
 
     Windows windows(options.values(port));
+    // Another language is applied as its menu item applies it.
+    if (*startLanguage == Language::English)
+        windows.Form1.English1Click();
+    else if (*startLanguage == Language::TraditionalChinese)
+        windows.Form1.N1Click();
     watchFirstPaint(windows.Form1);
     windows.Form1.show();
     return app.exec();

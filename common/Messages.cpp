@@ -45,16 +45,15 @@ void showBox(const QString &text, Kind kind)
         qWarning("message box: %s", qPrintable(text));
         return;
     }
-    const std::unique_ptr<QMessageBox> box(createBox(text, kind, QApplication::activeWindow()));
-    box->exec();
+    createBox(text, kind, QApplication::activeWindow())->exec();
 }
 
 } // namespace
 
-QMessageBox *createBox(const QString &text, Kind kind, QWidget *parent)
+std::unique_ptr<QMessageBox> createBox(const QString &text, Kind kind, QWidget *parent)
 {
-    auto *box = new QMessageBox(kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
-                                QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    auto box = std::make_unique<QMessageBox>(kind == Kind::Error ? QMessageBox::Critical : QMessageBox::Information,
+                                             QApplication::applicationName(), text, QMessageBox::Ok, parent);
     box->setStyleSheet(QLatin1String(BoxLook));
     return box;
 }

@@ -8,6 +8,10 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+
+class QMessageBox;
+class QWidget;
 
 class QMessageBox;
 class QWidget;
@@ -26,10 +30,11 @@ void show(const QString &text, Kind kind = Kind::Information);
 // sits in a message box, and the ticks must go on while the box is open.
 void post(const QString &text, Kind kind = Kind::Information);
 
-// The box show() opens, built but not shown: the text, one OK button, and a
+// The box show() opens, built but not shown: titled with the program's name,
+// which a screen reader announces, followed by the text; one OK button, and a
 // look of its own that stays readable whatever the parent window's style
-// sheet or the desktop's theme.  The caller owns it.
-QMessageBox *createBox(const QString &text, Kind kind, QWidget *parent);
+// sheet or the desktop's theme.
+std::unique_ptr<QMessageBox> createBox(const QString &text, Kind kind, QWidget *parent = nullptr);
 
 // Replaces the sink; returns the previous one.  An empty sink restores the
 // message box.

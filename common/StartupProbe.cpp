@@ -1,7 +1,9 @@
 #include "StartupProbe.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QEvent>
+#include <QMenuBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -24,6 +26,11 @@ public:
                     std::chrono::steady_clock::now().time_since_epoch());
                 std::printf("first-paint %lld widgets %lld\n", static_cast<long long>(ns.count()),
                             static_cast<long long>(QApplication::allWidgets().size()));
+                QStringList entries;
+                if (const auto *bar = static_cast<QWidget *>(parent())->findChild<QMenuBar *>())
+                    for (const QAction *entry : bar->actions())
+                        entries << entry->text();
+                std::printf("menu %s\n", qPrintable(entries.join(QLatin1Char('|'))));
                 std::fflush(stdout);
                 deleteLater();
             });

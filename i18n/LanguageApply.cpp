@@ -142,6 +142,14 @@ bool applyRow(const LanguageWindows &w, const LanguageRow &row, const QString &v
         if (widget)
             widget->setVisible(value == QLatin1String("1"));
         return widget != nullptr;
+    case Property::AccessibleName:
+        if (widget)
+            widget->setAccessibleName(value);
+        return widget != nullptr;
+    case Property::AccessibleDescription:
+        if (widget)
+            widget->setAccessibleDescription(value);
+        return widget != nullptr;
     case Property::Message:
         break;
     }

@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <span>
 
 class QObject;
@@ -34,6 +35,8 @@ enum class Property {
     Left,     // x position in pixels, decimal ("325")
     Visible,  // "1" shown, "0" hidden
     Message,  // a text of SharedState, named by its member ("MsgSelectId", "GroupCaption")
+    AccessibleName,         // what a screen reader calls the control
+    AccessibleDescription,  // what a screen reader says it does
 };
 
 struct LanguageRow {
@@ -74,6 +77,10 @@ QStringList ApplyStartTexts(const LanguageWindows &w);
 // The text of a caption, hint or message row; an empty string when there is
 // no such row.  For messages, e.g. text("MsgSelectPort", lang).
 QString text(const char *objectNameOrMessage, Language lang, Window window = Window::Main);
+
+// The language of a command-line code, "zh_CN", "en" or "zh_TW"; nothing for
+// any other text.
+std::optional<Language> languageFromCode(QStringView code);
 
 // "Main", "Manual", "Settings", "IdSet", "Cli".
 const char *windowName(Window window);

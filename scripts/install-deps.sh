@@ -10,6 +10,7 @@ packages=(
   xvfb xauth imagemagick x11-utils
   socat ccache
   dpkg-dev file desktop-file-utils debootstrap
+  help2man lintian appstream
 )
 missing=()
 for p in "${packages[@]}"; do

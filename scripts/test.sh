@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test headless: the normal build, the same
-# suite under AddressSanitizer + UndefinedBehaviorSanitizer, and a short run
-# of each fuzz target.  Fails when anything fails.
+# Sets up, builds and runs every test headless: the normal build, the Debian
+# package made from it and checked by lintian and appstreamcli, the same suite
+# under AddressSanitizer + UndefinedBehaviorSanitizer, and a short run of each
+# fuzz target.  Fails when anything fails.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -10,6 +11,9 @@ export QT_QPA_PLATFORM=offscreen
 echo "== build and test"
 "$root/scripts/build.sh" "$root/build"
 ctest --test-dir "$root/build" --output-on-failure
+
+echo "== the Debian package of that build: lintian and appstreamcli"
+"$root/scripts/lint-package.sh" "$root/build"
 
 echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 BUILD_TYPE=Debug "$root/scripts/build.sh" "$root/build-asan" -DTAVIK_SANITIZE=ON

@@ -43,6 +43,8 @@ struct Fixture : Windows {
         case Property::Hint: return widget ? widget->toolTip() : QString();
         case Property::Left: return widget ? QString::number(widget->x()) : QString();
         case Property::Visible: return widget ? QString::number(int(!widget->isHidden())) : QString();
+        case Property::AccessibleName: return widget ? widget->accessibleName() : QString();
+        case Property::AccessibleDescription: return widget ? widget->accessibleDescription() : QString();
         case Property::Message: break;
         }
         return {};

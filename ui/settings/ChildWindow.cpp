@@ -2,7 +2,20 @@
 
 #include "WindowSkin.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
+
+namespace {
+
+// Screen readers announce a secondary window as a dialog, by its title: it
+// takes the input while the main window waits.
+QAccessibleInterface *accessibleChildWindow(const QString &, QObject *object)
+{
+    auto *window = qobject_cast<ChildWindow *>(object);
+    return window ? new QAccessibleWidget(window, QAccessible::Dialog) : nullptr;
+}
+
+} // namespace
 
 ChildWindow::ChildWindow(QWidget *mainWindow, const QString &objectName, const QString &caption,
                          QSize clientSize, bool enabledAtStart, QWidget *parent)
@@ -10,6 +23,8 @@ ChildWindow::ChildWindow(QWidget *mainWindow, const QString &objectName, const Q
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_mainWindow(mainWindow)
 {
+    static const bool accessible = (QAccessible::installFactory(accessibleChildWindow), true);
+    Q_UNUSED(accessible);
     setObjectName(objectName);
     setWindowTitle(caption);
     setFixedSize(clientSize);
