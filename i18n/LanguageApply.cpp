@@ -34,6 +34,7 @@ QWidget *windowOf(const LanguageWindows &w, Window window)
     case Window::Settings: return w.setForm;
     case Window::IdSet: return w.idSetForm;
     case Window::Monitor: return w.monitor;
+    case Window::Cli: return nullptr;
     }
     return nullptr;
 }
@@ -171,8 +172,8 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
 {
     QStringList missing;
     for (const LanguageRow &row : LanguageTable()) {
-        if (row.property == Property::Word)
-            continue;  // read by code, not set on a widget
+        if (row.property == Property::Word || row.window == Window::Cli)
+            continue;  // read by code (the monitor's words, the command-line tool's texts), not set on a widget
         const QString value = QString::fromUtf8(row.value(lang));
         if (isGroupCaption(row)) {
             // Into the main list (re-selecting its item), then again into the

@@ -28,7 +28,9 @@ struct SharedState;
 
 enum class Language { SimplifiedChinese, English, TraditionalChinese };
 
-enum class Window { Main, Manual, Settings, IdSet, Monitor };
+// Cli: the texts of tavik-cli, which has no windows; applying a language
+// leaves them alone.
+enum class Window { Main, Manual, Settings, IdSet, Monitor, Cli };
 
 enum class Property {
     Caption,  // a control's text, a group box or tab title, a menu entry; "" = the window title
@@ -91,7 +93,7 @@ QString text(const char *objectNameOrMessage, Language lang, Window window = Win
 // any other text.
 std::optional<Language> languageFromCode(QStringView code);
 
-// "Main", "Manual", "Settings", "IdSet", "Monitor".
+// "Main", "Manual", "Settings", "IdSet", "Monitor", "Cli".
 const char *windowName(Window window);
 
 // The SharedState member a Message row names; nullptr for an unknown name.
