@@ -1,14 +1,18 @@
 #include "Windows.h"
 
+#include "LanguageTable.h"
 #include "ScreenPlacement.h"
 
 #include <algorithm>
 
 Windows::Windows(const QStringList &extraPorts)
     : Form1(extraPorts),
-      state(Form1.link().state())
+      state(Form1.link().state()),
+      Monitor(&Form1)
 {
     Form1.attachWindows(this);
+    Form1.attachMonitor(&Monitor);
+    Monitor.listen(&Form1.link());
     placeOnScreen(&Form1, {622, 193});
     // The settings window listens to the link: it must be there before the
     // first answer, which cannot come before a port is open.
@@ -24,12 +28,15 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
 {
     if (!window) {
         window = make();
+        LanguageWindows only;
+        only.form2 = qobject_cast<TForm2 *>(window.get());
+        only.setForm = qobject_cast<TSetForm *>(window.get());
+        only.idSetForm = qobject_cast<TIDSetForm *>(window.get());
         if (m_language) {
-            LanguageWindows only {nullptr, nullptr, nullptr, nullptr, &state};
-            only.form2 = qobject_cast<TForm2 *>(window.get());
-            only.setForm = qobject_cast<TSetForm *>(window.get());
-            only.idSetForm = qobject_cast<TIDSetForm *>(window.get());
+            only.state = &state;
             ApplyLanguage(only, *m_language);
+        } else {
+            ApplyStartTexts(only);
         }
     }
     return *window;
@@ -62,7 +69,8 @@ TForm3 &Windows::Form3()
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&Form1, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state}, *m_language);
+    ApplyLanguage(LanguageWindows {&Form1, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state, &Monitor},
+                  *m_language);
 }
 
 QList<QWidget *> Windows::builtWindows() const

@@ -4,6 +4,7 @@
 // are kept until the program ends.
 #pragma once
 
+#include "BusMonitor.h"
 #include "Comm_Set.h"
 #include "FeatureSet.h"
 #include "IDAndChannelSet.h"
@@ -24,6 +25,7 @@ struct Windows : SecondaryWindows {
 
     TForm1 Form1;
     SharedState &state; // the main window's motor link holds it
+    BusMonitor Monitor; // a companion window, opened from the Tools menu
 
     TForm2 &Form2() override;
     TSetForm &SetForm() override;

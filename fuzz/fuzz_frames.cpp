@@ -1,6 +1,7 @@
 // Whole frames with a good lead and check byte, so every input reaches the
 // field handling: status answers and both settings reports with any values.
 #include "FuzzInput.h"
+#include "ResponseHandler.h"
 #include "Frames.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)

@@ -1,6 +1,7 @@
 // Arbitrary byte streams through the receive path: each read the port
 // delivers (1..64 bytes) goes to the answer handling as it stands.
 #include "FuzzInput.h"
+#include "ResponseHandler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -7,6 +7,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -31,6 +33,8 @@ QWidget *windowOf(const LanguageWindows &w, Window window)
     case Window::Manual: return w.form2;
     case Window::Settings: return w.setForm;
     case Window::IdSet: return w.idSetForm;
+    case Window::Monitor: return w.monitor;
+    case Window::Cli: return nullptr;
     }
     return nullptr;
 }
@@ -150,6 +154,7 @@ bool applyRow(const LanguageWindows &w, const LanguageRow &row, const QString &v
             widget->setAccessibleDescription(value);
         return widget != nullptr;
     case Property::Message:
+    case Property::Word:
         break;
     }
     return false;
@@ -167,6 +172,8 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
 {
     QStringList missing;
     for (const LanguageRow &row : LanguageTable()) {
+        if (row.property == Property::Word || row.window == Window::Cli)
+            continue;  // read by code (the monitor's words, the command-line tool's texts), not set on a widget
         const QString value = QString::fromUtf8(row.value(lang));
         if (isGroupCaption(row)) {
             // Into the main list (re-selecting its item), then again into the
@@ -184,27 +191,36 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
         repaint(w.form1->findChild<QMenuBar *>());
     repaint(w.setForm);
     repaint(w.form2);
+    if (w.monitor) {
+        // The monitor's rows are decoded words in the current language.
+        w.monitor->setProperty("language", int(lang));
+        QEvent changed(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(w.monitor, &changed);
+    }
     return missing;
 }
 
 QStringList ApplyStartTexts(const LanguageWindows &w)
 {
-    constexpr Language lang = Language::SimplifiedChinese;
     QStringList missing;
     for (const LanguageRow &row : LanguageTable()) {
-        if (row.window == Window::Main && isGroupCaption(row)) {
-            if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.value(lang)), GroupItem::Select);
+        if (w.form1 && row.window == Window::Main && isGroupCaption(row)) {
+            if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.startValue()), GroupItem::Select);
                 !entry.isEmpty())
                 missing << entry;
         }
     }
     for (const LanguageRow &row : LanguageTable()) {
-        if (row.window != Window::Main || isGroupCaption(row))
+        // Windows not being created are left alone; the forced-ID list
+        // already begins with the group caption.
+        if (!windowOf(w, row.window) || isGroupCaption(row) || row.property == Property::Word)
             continue;
-        // Label9 keeps its design-time position at start (the same 129).
-        if (row.property == Property::Left && std::strcmp(row.objectName, "Label9") == 0)
+        // Label9 keeps its design-time position at start (the same 129), and
+        // both manual pages start shown, each drawn once.
+        if (row.property == Property::Visible
+            || (row.property == Property::Left && std::strcmp(row.objectName, "Label9") == 0))
             continue;
-        if (!applyRow(w, row, QString::fromUtf8(row.value(lang))))
+        if (!applyRow(w, row, QString::fromUtf8(row.startValue())))
             missing << unresolved(row.window, row.objectName);
     }
     return missing;

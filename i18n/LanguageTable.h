@@ -2,9 +2,12 @@
 //
 // Every translatable caption, hint, position, picture visibility and message
 // text lives in one table, one row per target, with one value per language.
-// ApplyLanguage walks the table in order; ApplyStartTexts applies the
-// Simplified Chinese main-window and message rows while the main window is
-// being created.  The language itself is not remembered anywhere.
+// ApplyLanguage walks the table in order; ApplyStartTexts gives every window
+// its texts at creation: the Simplified Chinese value, or a row's start text
+// where the window begins with another wording than choosing Simplified
+// Chinese later shows ("转速" at start, "速度" after the choice).  The
+// constructors set no text the table holds.  The language itself is not
+// remembered anywhere.
 //
 // Texts that no language changes are deliberately absent: the Language menu
 // and its three items, the channel and limit-point number labels, the port
@@ -25,7 +28,9 @@ struct SharedState;
 
 enum class Language { SimplifiedChinese, English, TraditionalChinese };
 
-enum class Window { Main, Manual, Settings, IdSet };
+// Cli: the texts of tavik-cli, which has no windows; applying a language
+// leaves them alone.
+enum class Window { Main, Manual, Settings, IdSet, Monitor, Cli };
 
 enum class Property {
     Caption,  // a control's text, a group box or tab title, a menu entry; "" = the window title
@@ -35,6 +40,7 @@ enum class Property {
     Message,  // a text of SharedState, named by its member ("MsgSelectId", "GroupCaption")
     AccessibleName,         // what a screen reader calls the control
     AccessibleDescription,  // what a screen reader says it does
+    Word,     // a word or phrase that code reads with text() and composes; ApplyLanguage skips it
 };
 
 struct LanguageRow {
@@ -42,8 +48,10 @@ struct LanguageRow {
     const char *objectName;  // "" = the window itself
     Property property;
     std::array<const char *, 3> values;  // indexed by Language
+    const char *start = nullptr;         // the text at creation, when it differs from the Simplified Chinese one
 
     const char *value(Language lang) const { return values[std::size_t(lang)]; }
+    const char *startValue() const { return start ? start : values[0]; }
 };
 
 // Every row, in the order in which ApplyLanguage applies them.  Message rows
@@ -57,30 +65,35 @@ struct LanguageWindows {
     QWidget *setForm = nullptr;    // feature settings
     QWidget *idSetForm = nullptr;  // forced ID and channel
     SharedState *state = nullptr;
+    QWidget *monitor = nullptr;    // bus monitor (sent QEvent::LanguageChange, see ApplyLanguage)
 };
 
-// Rewrites the four windows and the message texts in the given language.
+// Rewrites the windows and the message texts in the given language.  The bus
+// monitor also gets the language itself, as its "language" property (an int
+// of Language), followed by a QEvent::LanguageChange: it shows decoded words
+// that no caption row can reach.
 // Returns the rows whose target could not be found, as "Window/objectName"
 // ("Settings/bsSkinTabSheet3", "Main/ComboBox1", "Manual/(window)"); an empty
 // list means every row reached its target.  Nothing else can fail.
 QStringList ApplyLanguage(const LanguageWindows &w, Language lang);
 
-// The texts the main window shows from its creation on: the Simplified
-// Chinese main-window and message rows, except the position of Label9, which
-// keeps its design-time value; GroupCaption goes into item 0 of ComboBox1,
-// which is then selected.  The other windows are left alone.  Returns the
-// unresolved rows like ApplyLanguage.
+// The texts the given windows show from their creation on: each row's start
+// value (see LanguageRow::startValue), except the position of Label9 and the
+// visibility rows: both keep their design-time values.  With the main window also the message rows;
+// GroupCaption goes into item 0 of its ComboBox1, which is then selected.
+// The forced-ID list begins with the same caption already.  Windows left
+// null are left alone.  Returns the unresolved rows like ApplyLanguage.
 QStringList ApplyStartTexts(const LanguageWindows &w);
 
-// The text of a caption, hint or message row; an empty string when there is
-// no such row.  For messages, e.g. text("MsgSelectPort", lang).
+// The text of a caption, hint, message or word row; an empty string when
+// there is no such row.  For messages, e.g. text("MsgSelectPort", lang).
 QString text(const char *objectNameOrMessage, Language lang, Window window = Window::Main);
 
 // The language of a command-line code, "zh_CN", "en" or "zh_TW"; nothing for
 // any other text.
 std::optional<Language> languageFromCode(QStringView code);
 
-// "Main", "Manual", "Settings", "IdSet".
+// "Main", "Manual", "Settings", "IdSet", "Monitor", "Cli".
 const char *windowName(Window window);
 
 // The SharedState member a Message row names; nullptr for an unknown name.

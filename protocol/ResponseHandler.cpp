@@ -110,7 +110,8 @@ bool ResponseHandler::readsBack(const Frame::Response &f, Settings::ReadBack way
 void ResponseHandler::confirm(Byte &flag)
 {
     flag = 0;
-    s.SendPending = 0;
+    // The read-back may be half sent: the next command starts a pair of its own.
+    s.SendPending = s.SendCount = 0;
     s.RetryCount = 0;
     emit m_link.writeConfirmed(Settings::Item(s.VerifyItem));
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (AddressSanitizer + UBSan) and runs
-# each for SECONDS (default 60).  New interesting inputs go to a scratch
-# folder; the repository's corpus in fuzz/corpus/ only seeds the run.
+# each for SECONDS (default 60); FUZZ_TARGETS="a b" picks some of them.  New
+# interesting inputs go to a scratch folder; the repository's corpus in
+# fuzz/corpus/ only seeds the run.
 #   scripts/fuzz.sh [SECONDS]
 # A crash leaves its input in build-fuzz/findings/ and fails the script: make
 # it a regression test (fuzz/corpus/ and a test) before fixing it.
@@ -9,16 +10,20 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 build="$root/build-fuzz"
-BUILD_TARGETS="fuzz_receive fuzz_frames" BUILD_TYPE=Debug "$root/scripts/build.sh" "$build" -DTAVIK_FUZZ=ON \
+targets="${FUZZ_TARGETS:-fuzz_link_receive fuzz_link_session fuzz_receive fuzz_frames fuzz_profile}"
+BUILD_TARGETS="$targets" BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$root/scripts/build.sh" "$build" -DTAVIK_FUZZ=ON \
   -DCMAKE_CXX_COMPILER=clang++
-export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 mkdir -p "$build/findings"
-for target in fuzz_receive fuzz_frames; do
+for target in $targets; do
   seeds="$root/fuzz/corpus/${target#fuzz_}"
   scratch="$build/corpus-$target"
   mkdir -p "$scratch"
+  # A link input of 512 bytes holds some fifty answers: long enough for any
+  # state, short enough for tens of thousands of runs a second.
+  limit=(); [[ $target == fuzz_link_* ]] && limit=(-max_len=512)
   echo "-- $target for ${seconds}s"
-  "$build/fuzz/$target" "$scratch" "$seeds" -max_total_time="$seconds" -timeout=10 \
+  "$build/fuzz/$target" "$scratch" "$seeds" "${limit[@]}" -max_total_time="$seconds" -timeout=10 \
     -artifact_prefix="$build/findings/$target-" -print_final_stats=1 2>&1 |
     grep -E "stat::number_of_executed_units|Done|ERROR|SUMMARY|crash-|deadly" || true
   if ls "$build/findings/$target-"* >/dev/null 2>&1; then

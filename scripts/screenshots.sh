@@ -4,6 +4,7 @@
 #   docs/main-window.png      the main window, Simplified Chinese
 #   docs/settings-window.png  the feature settings window (curtain functions), Simplified Chinese
 #   docs/main-window-en.png   the main window, English
+#   docs/bus-monitor.png      the bus monitor beside the main window during a settings read, English
 # Every window in all three languages is left in build/screenshots/.
 #   scripts/screenshots.sh
 set -euo pipefail
@@ -19,4 +20,5 @@ QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=1 QT_ENABLE_HIGHDPI_SCALING=0 \
 install -m 644 "$shots/main-zh_CN.png" "$root/docs/main-window.png"
 install -m 644 "$shots/settings-zh_CN-tab4.png" "$root/docs/settings-window.png"
 install -m 644 "$shots/main-en.png" "$root/docs/main-window-en.png"
-echo "docs/main-window.png, docs/settings-window.png, docs/main-window-en.png (all windows: $shots)"
+install -m 644 "$shots/monitor-en.png" "$root/docs/bus-monitor.png"
+echo "docs/main-window.png, docs/settings-window.png, docs/main-window-en.png, docs/bus-monitor.png (all windows: $shots)"

@@ -1,11 +1,16 @@
 // TComm: the serial port component the main window owns as Comm1.
 //
-// It offers a property model (CommPort, PortOpen, BaudRate, ... DataCount,
-// ReadBytes, WriteBytes and the three events) on top of QSerialPort.  There is no thread: a 100 ms poll timer inside the
-// component looks at the queues and raises the events on the UI thread.
+// It offers a property model (CommPort, PortOpen, BaudRate, ...
+// DataCount, ReadBytes, WriteBytes and the three events) on top of a
+// SerialDevice: QSerialPort by default, a line in memory for tests and
+// fuzzing.  There is no thread: the events are raised on the UI thread by a
+// poll pass that runs when bytes arrive, and every 100 ms only where the
+// device has modem lines to watch (a pseudo-terminal has none), so an idle
+// line does not wake the process.
 #pragma once
 
 #include "DeviceAccess.h"
+#include "SerialDevice.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -14,10 +19,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
-
-class QSerialPort;
 
 enum TComPortNumber : std::uint8_t {
     pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
@@ -63,8 +67,14 @@ inline constexpr std::uint32_t RI = 256;
 class TComm : public QObject {
     Q_OBJECT
 public:
+    // On the system's serial ports (QSerialPort).
     explicit TComm(QObject *parent = nullptr);
+    explicit TComm(std::unique_ptr<SerialDevice> device, QObject *parent = nullptr);
     ~TComm() override;
+
+    // Replaces the device under the component; an open port is closed first.
+    void setDevice(std::unique_ptr<SerialDevice> device);
+    SerialDevice &device() { return *m_device; }
 
     using TReceiveDataEvent = std::function<void(TComm *sender)>;
     using TReceiveErrorEvent = std::function<void(TComm *sender, std::uint32_t eventMask)>;
@@ -107,7 +117,7 @@ public:
     std::int32_t InputLen() const { return m_inputLen; }
     void setInputLen(std::int32_t value) { m_inputLen = value; }
     std::int32_t RThreshold() const { return m_rThreshold; }
-    void setRThreshold(std::int32_t value) { m_rThreshold = value; }
+    void setRThreshold(std::int32_t value);
 
     bool CDHolding() const { return m_cd; }
     bool DSRHolding() const { return m_dsr; }
@@ -142,13 +152,13 @@ public:
     qint64 discardedBytes() const { return m_discarded; }
 
     // Why the last open failed, so the user can be told what to do about it.
-    enum class OpenFailure { None, NotFound, InUse, NoPermission, Other };
+    using OpenFailure = SerialDevice::OpenFailure;
     OpenFailure lastOpenFailure() const { return m_openFailure; }
     // The device the last failed open tried: its resolved path, owner and
     // group (empty after a successful open).
     const DeviceAccess &lastOpenDevice() const { return m_openDevice; }
 
-    // Runs one poll tick now (the 100 ms timer calls this).
+    // Runs one poll pass now (arriving bytes and the modem-line timer do this).
     void Poll();
 
 signals:
@@ -164,17 +174,20 @@ private:
     void applyLineSettings();
     void readWaiting();
     void checkModemLines();
-    void onPortError(int error);
-    void onPollTimer();
+    void attach();
+    void onBytesArrived();
+    void onDeviceLost(const QString &reason);
+    void schedulePass();
     void requireOpen() const;
     // Stores a line setting; an open port is reconfigured at once.
     template <typename T> void setLineSetting(T &field, T value);
 
-    QTimer m_pollTimer;
-    QSerialPort *m_port = nullptr;
-    // > 0 while we make our own settings or modem-line calls: the errors those
-    // raise (a pseudo-terminal has no modem lines) never mean a lost device.
-    int m_ownCalls = 0;
+    SerialDevice *m_device = nullptr; // owned
+    QTimer m_modemTimer;      // runs only while the open device has modem lines
+    bool m_passQueued = false;
+    // Bytes arrived that no receive event has been raised for yet: a
+    // threshold lowered to what waits raises the event for them.
+    bool m_fresh = false;
 
     TComPortNumber m_commPort = pnCOM2;
     QString m_portName = QStringLiteral("COM2");

@@ -111,9 +111,10 @@ QList<MotorBus::ReceivedFrame> MotorBus::feed(const QByteArray &bytes, int lineR
             m_pending.remove(0, 1);         // a false lead: look for the next one
             continue;
         }
-        const QByteArray frame = m_pending.left(CommandSize);
+        ReceivedFrame f { m_pending.left(CommandSize), lineRateBps, {} };
         m_pending.remove(0, CommandSize);
-        frames.append({ frame, lineRateBps, handle(frame, lineRateBps) });
+        f.answer = handle(f.bytes, lineRateBps, f);
+        frames.append(f);
     }
     for (const ReceivedFrame &f : frames)
         m_log.append(f);
@@ -130,7 +131,7 @@ QByteArray MotorBus::receive(const QByteArray &bytes, int lineRateBps)
     return answers;
 }
 
-QByteArray MotorBus::handle(const QByteArray &frame, int lineRateBps)
+QByteArray MotorBus::handle(const QByteArray &frame, int lineRateBps, ReceivedFrame &into)
 {
     // At another rate the transmitter sees only noise.
     if (lineRateBps != this->lineRateBps())
@@ -146,7 +147,7 @@ QByteArray MotorBus::handle(const QByteArray &frame, int lineRateBps)
         command(id, mask, function, data);
         return {};
     }
-    return configure(id, mask, function, data);
+    return configure(id, mask, function, data, into);
 }
 
 QByteArray MotorBus::statusPoll(int id, quint16 mask) const
@@ -160,7 +161,7 @@ QByteArray MotorBus::statusPoll(int id, quint16 mask) const
     return {};
 }
 
-QByteArray MotorBus::configure(int id, quint16 mask, quint8 function, quint8 data)
+QByteArray MotorBus::configure(int id, quint16 mask, quint8 function, quint8 data, ReceivedFrame &into)
 {
     // A technician sets up one motor at a time: the frame's ID may be stale.
     if (m_motors.isEmpty())
@@ -174,18 +175,26 @@ QByteArray MotorBus::configure(int id, quint16 mask, quint8 function, quint8 dat
     if (function == ReadExtended && data == ReadExtended)
         return responseFrame(m.id, m.channels, m.jogTime, m.sensitivity, m.rebound, ReadExtended,
                              m.status());
-    if (m_ignoredWrites.contains(function))
+    const Setting *setting = std::find_if(std::begin(Settings), std::end(Settings),
+                                          [function](const Setting &s) { return s.function == function; });
+    const bool known = setting != std::end(Settings) || function == WriteBaudCode
+        || (function == ForceIdChannels && data == ForceIdChannels);
+    if (!known)
         return {};
-    if (function == ForceIdChannels && data == ForceIdChannels) {
+    into.motorIndex = int(&m - m_motors.data());
+    if (m_ignoredWrites.contains(function)) {
+        into.write = Write::Ignored;
+        return {};
+    }
+    into.write = Write::Kept;
+    if (function == ForceIdChannels) {
         m.id = id;
         m.channels = mask;
     } else if (function == WriteBaudCode) {
         if (baudCodeToBps(data) > 0)
             m_baudCode = data; // from the next frame on
     } else {
-        for (const Setting &s : Settings)
-            if (s.function == function)
-                m.*s.value = data;
+        m.*setting->value = data;
     }
     return {};
 }

@@ -51,10 +51,15 @@ public:
         Moving = 0x40,
     };
 
+    // What a frame did to the memory of the motor it configured.
+    enum class Write : quint8 { None, Kept, Ignored };
+
     struct ReceivedFrame {
         QByteArray bytes;    // the 7 bytes of a well-formed command frame
         int lineRateBps = 0; // the program's line rate when it arrived
         QByteArray answer;   // what the bus answered; empty if nothing
+        Write write = Write::None; // a setting write, and whether the motor kept it
+        int motorIndex = -1;       // the motor the write went to
     };
 
     // Takes the bytes the program wrote and returns every frame completed by
@@ -91,9 +96,9 @@ public:
     static quint8 xorOf(const QByteArray &bytes, int from, int to); // bytes from..to
 
 private:
-    QByteArray handle(const QByteArray &frame, int lineRateBps);
+    QByteArray handle(const QByteArray &frame, int lineRateBps, ReceivedFrame &into);
     QByteArray statusPoll(int id, quint16 mask) const;
-    QByteArray configure(int id, quint16 mask, quint8 function, quint8 data);
+    QByteArray configure(int id, quint16 mask, quint8 function, quint8 data, ReceivedFrame &into);
     void command(int id, quint16 mask, quint8 function, quint8 data);
 
     QList<Motor> m_motors;

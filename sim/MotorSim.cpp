@@ -18,18 +18,10 @@ QByteArray randomBytes(int count)
 MotorSim::MotorSim(QObject *parent)
     : QObject(parent)
 {
-    if (!m_pty.isOpen())
-        return;
-    m_readNotifier = std::make_unique<QSocketNotifier>(m_pty.masterFd(), QSocketNotifier::Read);
-    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &MotorSim::onReadable);
-    m_writeNotifier = std::make_unique<QSocketNotifier>(m_pty.masterFd(), QSocketNotifier::Write);
-    m_writeNotifier->setEnabled(false);
-    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &MotorSim::pump);
-
-    m_clock.start();
     m_motion.setInterval(50);
     connect(&m_motion, &QTimer::timeout, this, [this] { m_bus.advance(int(m_clock.restart())); });
-    m_motion.start();
+    if (m_pty.isOpen())
+        watch();
 
     m_chatter.setTimerType(Qt::PreciseTimer);
     m_chatter.setInterval(10);
@@ -37,6 +29,25 @@ MotorSim::MotorSim(QObject *parent)
 }
 
 MotorSim::~MotorSim() = default;
+
+void MotorSim::watch()
+{
+    m_readNotifier = std::make_unique<QSocketNotifier>(m_pty.masterFd(), QSocketNotifier::Read);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &MotorSim::onReadable);
+    m_writeNotifier = std::make_unique<QSocketNotifier>(m_pty.masterFd(), QSocketNotifier::Write);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &MotorSim::pump);
+    m_clock.start();
+    m_motion.start();
+}
+
+bool MotorSim::link(const QString &path)
+{
+    if (!m_pty.link(path))
+        return false;
+    m_linkPath = path;
+    return true;
+}
 
 void MotorSim::setFaults(const Faults &faults)
 {
@@ -63,11 +74,16 @@ void MotorSim::onReadable()
         }
         if (answered) {
             // The faults of the moment the frame arrived spoil its answer.
-            QTimer::singleShot(m_answerDelayMs, this, [this, answer = f.answer, rate, faults = m_faults] {
-                sendAnswer(answer, rate, faults);
+            QTimer::singleShot(m_answerDelayMs, this, [this, answer = f.answer, rate, faults = m_faults,
+                                                       plug = m_plugCount] {
+                if (plug == m_plugCount) // not across an unplug
+                    sendAnswer(answer, rate, faults);
             });
         }
         emit frameReceived(f.bytes, f.lineRateBps, answered);
+        if (f.write != MotorBus::Write::None)
+            emit settingWritten(f.motorIndex, quint8(f.bytes[4]), quint8(f.bytes[5]),
+                                f.write == MotorBus::Write::Kept);
     }
 }
 
@@ -88,6 +104,21 @@ void MotorSim::sendAnswer(QByteArray answer, int lineRateBps, const Faults &faul
     if (faults.duplicate)
         out += answer;
     ++m_answersSent;
+    if (!faults.split) {
+        queue(out);
+        return;
+    }
+    // The line stalls inside the answer: the rest, and anything after it,
+    // follows after a pause.
+    const int cut = out.size() - 1 - QRandomGenerator::global()->bounded(answer.size() - 1);
+    if (m_stallAt < 0)
+        m_stallAt = m_out.size() + cut;
+    QTimer::singleShot(10 + QRandomGenerator::global()->bounded(90), this, [this, plug = m_plugCount] {
+        if (plug != m_plugCount)
+            return;
+        m_stallAt = -1;
+        pump();
+    });
     queue(out);
 }
 
@@ -107,14 +138,16 @@ void MotorSim::queue(const QByteArray &bytes)
 // Writes what the line takes; the rest waits until the program reads.
 void MotorSim::pump()
 {
-    const qsizetype n = m_pty.writeSome(m_out);
+    const qsizetype n = m_pty.writeSome(m_stallAt < 0 ? m_out : m_out.left(m_stallAt));
     if (n < 0) {
         m_out.clear();
         return;
     }
     m_out.remove(0, n);
+    if (m_stallAt >= 0)
+        m_stallAt -= n;
     if (m_writeNotifier)
-        m_writeNotifier->setEnabled(!m_out.isEmpty());
+        m_writeNotifier->setEnabled(!m_out.isEmpty() && m_stallAt != 0);
 }
 
 void MotorSim::setChatter(bool on)
@@ -155,6 +188,21 @@ void MotorSim::unplug()
     m_motion.stop();
     m_chatter.stop();
     m_out.clear();
+    m_stallAt = -1;
     m_pty.close();
+    ++m_plugCount;
     emit unplugged();
+}
+
+bool MotorSim::replug()
+{
+    if (m_pty.isOpen())
+        return true;
+    if (!m_pty.open())
+        return false;
+    if (!m_linkPath.isEmpty())
+        m_pty.link(m_linkPath);
+    watch();
+    emit replugged(path());
+    return true;
 }

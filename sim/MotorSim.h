@@ -26,6 +26,7 @@ public:
         bool badCheck = false;      // answers carry a wrong check byte
         int dropEvery = 0;          // drop every Nth answer; 1 = all, 0 = none
         bool duplicate = false;     // every answer goes out twice
+        bool split = false;         // every answer goes out in two pieces, a pause between
         QSet<quint8> ignoredWrites; // writes with these function codes change nothing
     };
 
@@ -34,7 +35,7 @@ public:
 
     bool isOpen() const { return m_pty.isOpen(); }
     QString path() const { return m_pty.slavePath(); }
-    bool link(const QString &path) { return m_pty.link(path); }
+    bool link(const QString &path);
 
     MotorBus &bus() { return m_bus; }
     const QList<MotorBus::ReceivedFrame> &frames() const { return m_bus.log(); }
@@ -53,6 +54,8 @@ public:
     void flood(int count = 5000);
     // Closes the terminal: to the program the adapter is gone.
     void unplug();
+    // A new terminal after unplug(), under the same link: the adapter is back.
+    bool replug();
 
     // Status answers of the first motor, back to back at the bus's line rate
     // (10 bits a byte), its position a step further in each: a line that never
@@ -65,8 +68,13 @@ signals:
     // spoilt by a fault) is on its way.
     void frameReceived(const QByteArray &bytes, int lineRateBps, bool answered);
     void unplugged();
+    void replugged(const QString &path);
+    // A setting write reached motor motorIndex; kept tells whether its
+    // memory took the value (an ignored write leaves it as it was).
+    void settingWritten(int motorIndex, quint8 function, quint8 value, bool kept);
 
 private:
+    void watch();
     void onReadable();
     void sendAnswer(QByteArray answer, int lineRateBps, const Faults &faults);
     void queue(const QByteArray &bytes);
@@ -74,12 +82,15 @@ private:
     void chatter();
 
     Pty m_pty;
+    QString m_linkPath;
+    int m_plugCount = 0; // unplugs so far: answers due before one are lost with the line
     MotorBus m_bus;
     Faults m_faults;
     int m_answerDelayMs = 20;
     int m_answersDue = 0; // answers the bus gave, counted for dropEvery
     int m_answersSent = 0;
     QByteArray m_out;     // what the line has not taken yet
+    qsizetype m_stallAt = -1; // a split answer: m_out's bytes from here wait for the pause to end
     QTimer m_motion;
     QElapsedTimer m_clock;
     QTimer m_chatter;

@@ -28,17 +28,21 @@ int termiosSpeedToBps(unsigned speed)
 
 Pty::Pty()
 {
+    open();
+}
+
+bool Pty::open()
+{
+    if (m_master >= 0)
+        return true;
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_master < 0)
-        return;
-    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
-        close();
-        return;
-    }
+        return false;
     char name[128] = {};
-    if (::ptsname_r(m_master, name, sizeof name) != 0) {
+    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0
+        || ::ptsname_r(m_master, name, sizeof name) != 0) {
         close();
-        return;
+        return false;
     }
     m_slavePath = QString::fromLocal8Bit(name);
     // Holding the slave open keeps the master readable while the program
@@ -51,6 +55,7 @@ Pty::Pty()
             ::tcsetattr(m_slaveKeep, TCSANOW, &t);
         }
     }
+    return true;
 }
 
 Pty::~Pty()

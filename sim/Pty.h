@@ -10,6 +10,9 @@ class Pty {
 public:
     Pty();
     ~Pty();
+    // Opens a new pair after close(), as a re-plugged adapter: a new slave
+    // path.  false if the system gives none.
+    bool open();
     Pty(const Pty &) = delete;
     Pty &operator=(const Pty &) = delete;
 

@@ -1,10 +1,13 @@
 // tavik-motor-sim: a simulated motor bus on a pseudo-terminal, for running
 // and testing Tavik without the transmitter.  Prints the serial port path on
 // the first line, then one line per frame received.
+#include "Chaos.h"
 #include "MotorSim.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -68,6 +71,8 @@ bool applyFault(const QString &text, MotorSim &sim)
         f.dropEvery = value.isEmpty() ? 2 : value.toInt();
     } else if (name == u"duplicate") {
         f.duplicate = true;
+    } else if (name == u"split") {
+        f.split = true;
     } else if (name == u"slow") {
         sim.setAnswerDelayMs(value.isEmpty() ? 1000 : value.toInt());
     } else if (name == u"ignore") {
@@ -86,6 +91,18 @@ bool applyFault(const QString &text, MotorSim &sim)
         return false;
     }
     sim.setFaults(f);
+    return true;
+}
+
+// "MIN:MAX" (or one number for both) into a range, scaled to milliseconds.
+bool parseRange(const QString &text, int scale, Chaos::Range &range)
+{
+    bool ok1 = false, ok2 = false;
+    const int lo = text.section(u':', 0, 0).toInt(&ok1);
+    const int hi = text.contains(u':') ? text.section(u':', 1).toInt(&ok2) : (ok2 = true, lo);
+    if (!ok1 || !ok2 || lo <= 0 || hi < lo)
+        return false;
+    range = {lo * scale, hi * scale};
     return true;
 }
 
@@ -111,6 +128,7 @@ int main(int argc, char *argv[])
         "  bad-check      answers carry a wrong check byte\n"
         "  drop[:N]       drop every Nth answer (default 2; 1 drops all)\n"
         "  duplicate      send every answer twice\n"
+        "  split          send every answer in two pieces with a pause between\n"
         "  slow[:MS]      answer MS ms after the frame (default 1000; normally 20)\n"
         "  ignore:F1,F2   writes with these function codes (hex, e.g. D9,D5) are\n"
         "                 taken but change nothing; reads still answer\n"
@@ -118,6 +136,14 @@ int main(int argc, char *argv[])
         "                 (default 5000)\n"
         "  unplug[:MS]    close the terminal MS ms after the start (default 3000), as\n"
         "                 an adapter pulled out; prints \"unplugged\"\n"
+        "\n"
+        "\n"
+        "Chaos (--chaos): every fault above but silent and garbage-only, at random and\n"
+        "in turn, a few seconds each with clean stretches between, and the adapter\n"
+        "pulled out and put back every few minutes (the terminal comes back under the\n"
+        "--link). The chaos log (--chaos-log, else standard error) has one line per\n"
+        "event: phases, floods, unplug and replug, every frame taken, and every setting\n"
+        "write with whether the motor kept it and its memory afterwards.\n"
         "\n"
         "Example: tavik-motor-sim --link /tmp/tavik-motor-bus --motor 1:1 --motor 12:1,3 --baud 3"));
     const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help") },
@@ -142,6 +168,16 @@ int main(int argc, char *argv[])
           QStringLiteral("PERCENT_PER_S") },
         { QStringLiteral("fault"), QStringLiteral("Make the bus misbehave: one of the fault modes above."),
           QStringLiteral("NAME") },
+        { QStringLiteral("chaos"), QStringLiteral("Inject every fault at random and in turn (see above).") },
+        { QStringLiteral("seed"), QStringLiteral("Seed of the chaos's choices (default: the time)."),
+          QStringLiteral("N") },
+        { QStringLiteral("chaos-log"), QStringLiteral("Write the chaos log to PATH."), QStringLiteral("PATH") },
+        { QStringLiteral("phase-ms"),
+          QStringLiteral("How long a chaos phase lasts, and the clean stretch after it (default 3000:12000)."),
+          QStringLiteral("MIN:MAX") },
+        { QStringLiteral("replug-s"),
+          QStringLiteral("Seconds from one unplug to the next under --chaos (default 120:240)."),
+          QStringLiteral("MIN:MAX") },
     });
 
     QTextStream err(stderr);
@@ -190,6 +226,31 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
+    Chaos::Timing timing;
+    if ((parser.isSet(QStringLiteral("phase-ms"))
+         && !parseRange(parser.value(QStringLiteral("phase-ms")), 1, timing.phase))
+        || (parser.isSet(QStringLiteral("replug-s"))
+            && !parseRange(parser.value(QStringLiteral("replug-s")), 1000, timing.replug))) {
+        err << "bad --phase-ms or --replug-s, expected MIN:MAX\n";
+        return 2;
+    }
+    timing.clean = {std::max(1, timing.phase.minMs * 2 / 3), std::max(1, timing.phase.maxMs * 2 / 3)};
+    QFile chaosLog;
+    if (parser.isSet(QStringLiteral("chaos-log"))) {
+        chaosLog.setFileName(parser.value(QStringLiteral("chaos-log")));
+        if (!chaosLog.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            err << "cannot write " << chaosLog.fileName() << '\n';
+            return 1;
+        }
+    } else if (!chaosLog.open(stderr, QIODevice::WriteOnly | QIODevice::Text)) {
+        return 1;
+    }
+    const quint32 seed = parser.isSet(QStringLiteral("seed")) ? parser.value(QStringLiteral("seed")).toUInt()
+                                                               : quint32(QDateTime::currentMSecsSinceEpoch());
+    std::unique_ptr<Chaos> chaos;
+    if (parser.isSet(QStringLiteral("chaos")))
+        chaos = std::make_unique<Chaos>(sim, &chaosLog, seed, timing);
+
     if (parser.isSet(QStringLiteral("link")) && !sim.link(parser.value(QStringLiteral("link")))) {
         err << "cannot link " << parser.value(QStringLiteral("link")) << '\n';
         return 1;
@@ -211,5 +272,9 @@ int main(int argc, char *argv[])
                              << (answered ? "answered" : "no answer") << Qt::endl;
                      });
     QObject::connect(&sim, &MotorSim::unplugged, &app, [&out] { out << "unplugged" << Qt::endl; });
+    QObject::connect(&sim, &MotorSim::replugged, &app,
+                     [&out](const QString &path) { out << "replugged " << path << Qt::endl; });
+    if (chaos)
+        chaos->start();
     return app.exec();
 }

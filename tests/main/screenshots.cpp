@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QPainter>
 #include <QTabWidget>
 
 namespace {
@@ -14,6 +15,22 @@ namespace {
 void save(QWidget *w, const QString &dir, const QString &name)
 {
     w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// Two windows side by side on a plain desktop, as a technician arranges them.
+void saveSideBySide(QWidget *left, QWidget *right, const QString &dir, const QString &name)
+{
+    const QPixmap a = left->grab(), b = right->grab();
+    const int gap = 12;
+    const qreal dpr = a.devicePixelRatio();
+    QImage both(QSize(a.width() + gap * dpr + b.width(), std::max(a.height(), b.height())), QImage::Format_RGB32);
+    both.setDevicePixelRatio(dpr);
+    both.fill(QColor(0x2d, 0x33, 0x3d));
+    QPainter paint(&both);
+    paint.drawPixmap(0, 0, a);
+    paint.drawPixmap(QPointF(a.width() / dpr + gap, 0), b);
+    paint.end();
+    both.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 void waitFor(const std::function<bool()> &ready, int ms = 8000)
@@ -56,6 +73,13 @@ int main(int argc, char *argv[])
         QTest::qWait(300);
         save(&a.main, dir, QStringLiteral("main-%1").arg(language.tag));
 
+        // The bus monitor beside the main window: a few motor commands, then
+        // a settings read.
+        a.main.findChild<QAction *>(QStringLiteral("MonitorMenu"))->trigger();
+        for (const char *button : {"Label_shang", "Label_ting", "Label_xia", "Label_ting"}) {
+            a.click(button);
+            QTest::qWait(400);
+        }
         a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
         waitFor([&] { return a.w.SetForm().isVisible() && a.s.Features.JogTime == 6; });
         auto *pages = a.w.SetForm().findChild<QTabWidget *>();
@@ -63,7 +87,12 @@ int main(int argc, char *argv[])
             pages->setCurrentIndex(page);
             save(&a.w.SetForm(), dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
         }
-        a.w.SetForm().close();
+        a.w.SetForm().close();  // the main window takes input again
+        QTest::qWait(400);
+        a.w.Monitor.log().flush();
+        a.w.Monitor.resize(900, a.main.height());
+        saveSideBySide(&a.main, &a.w.Monitor, dir, QStringLiteral("monitor-%1").arg(language.tag));
+        a.w.Monitor.close();
         a.w.IDSetForm().openWithIndex(a.main.ComboBox1()->currentIndex());
         save(&a.w.IDSetForm(), dir, QStringLiteral("forced-id-%1").arg(language.tag));
         a.w.IDSetForm().close();

@@ -227,6 +227,8 @@ void PanelTest::sliderDataBytes_data()
         const bool bar = QByteArray(c) == "Image_Place_en";
         QTest::addRow("%s x=0", c) << c << 0 << 0;
         QTest::addRow("%s x=3", c) << c << 3 << (bar ? 1 : 0);
+        QTest::addRow("%s x=4", c) << c << 4 << 2; // the first percent neither end snaps
+        QTest::addRow("%s x=196", c) << c << 196 << 98;
         QTest::addRow("%s x=150", c) << c << 150 << 75;
         QTest::addRow("%s x=198", c) << c << 198 << (bar ? 99 : 100);
         QTest::addRow("%s x=205", c) << c << 205 << 100;
@@ -277,7 +279,7 @@ void PanelTest::sliderDrag()
 void PanelTest::sliderReleaseAfterReport()
 {
     App a;
-    const struct { int reported; int sent; } rows[] = {{0, 0}, {1, 0}, {37, 37}, {99, 100}};
+    const struct { int reported; int sent; } rows[] = {{0, 0}, {1, 0}, {2, 2}, {37, 37}, {98, 98}, {99, 100}};
     for (const auto &r : rows) {
         a.s.PositionTargetActive = 0;
         a.main.SetPointerLeft(339 + 2 * r.reported);

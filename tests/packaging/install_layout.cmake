@@ -42,6 +42,14 @@ if(NOT tavik_rc EQUAL 0 OR NOT sim_rc EQUAL 0)
   message(FATAL_ERROR "installed programs: tavik --version gave ${tavik_rc}, "
                       "tavik-motor-sim --help gave ${sim_rc}")
 endif()
+# The command-line tool starts, and runs where no display libraries are installed.
+if(CLI)
+  execute_process(COMMAND ${PREFIX}/bin/tavik-cli --help RESULT_VARIABLE cli_rc OUTPUT_QUIET)
+  execute_process(COMMAND ldd ${PREFIX}/bin/tavik-cli OUTPUT_VARIABLE cli_libs)
+  if(NOT cli_rc EQUAL 0 OR cli_libs MATCHES "libQt6(Widgets|Gui)")
+    message(FATAL_ERROR "tavik-cli --help gave ${cli_rc}; it links:\n${cli_libs}")
+  endif()
+endif()
 
 # A PNG's width and height are the two big-endian words after its signature
 # and the IHDR chunk header (bytes 16..23).

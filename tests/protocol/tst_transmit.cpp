@@ -14,6 +14,7 @@ private slots:
     void stagedCommandGoesOutTwice();
     void motorCommandBetweenSendsReplacesIt();
     void settingsWriteAlwaysGoesOutTwice();
+    void commandAfterAConfirmationGoesOutTwice();
     void priorityOrder();
     void statusPollRules();
     void statusTimeoutAfterSixSilentTicks();
@@ -112,6 +113,27 @@ void TransmitTest::settingsWriteAlwaysGoesOutTwice()
     const QByteArray jog = hex("9A 03 01 00 D6 04 D0");
     QCOMPARE(b.runTick(), QList<QByteArray> {jog});
     QCOMPARE(b.runTick(), QList<QByteArray> {jog});
+}
+
+void TransmitTest::commandAfterAConfirmationGoesOutTwice()
+{
+    // The first answer to a read-back confirms the write between the read's
+    // two sends; the command staged next still goes out twice.
+    Bench b;
+    b.open();
+    b.s.selectTarget(3);
+    b.link.setSettingsWindowOpen(true);
+    b.s.Features.JogTime = 4;
+    b.link.stageWrite(Settings::JogTime);
+    for (int tick = 1; tick <= 3; ++tick) // the write twice, then the read-back is staged
+        b.runTick();
+    QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 03 01 00 CB CB 02")}); // the read-back's first send
+    b.responses.handleFrame(report(3, 1, 0, 4, 0, 0, 0xCB, 0x02));
+    QCOMPARE(b.view.messages.size(), 1);
+    b.link.stageMotorCommand(Frame::Motor, Frame::Up);
+    const QByteArray up = hex("9A 03 01 00 0A DD D5");
+    QCOMPARE(b.runTick(), QList<QByteArray> {up});
+    QCOMPARE(b.runTick(), QList<QByteArray> {up});
 }
 
 void TransmitTest::priorityOrder()

@@ -154,6 +154,32 @@ private slots:
         QCOMPARE(comm.discardedBytes(), 5000);
     }
 
+    // The largest backlog one read takes, and one byte more.
+    void readLimit_data()
+    {
+        QTest::addColumn<int>("waiting");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("4096 read") << 4096 << true;
+        QTest::newRow("4097 discarded") << 4097 << false;
+    }
+    void readLimit()
+    {
+        QFETCH(int, waiting);
+        QFETCH(bool, read);
+        Pty pty;
+        TComm comm;
+        openOn(comm, pty.slavePath());
+        QByteArray bytes(waiting, Qt::Uninitialized);
+        for (int i = 0; i < waiting; ++i)
+            bytes[i] = char(i * 7);
+        QVERIFY(pty.write(bytes));
+        QTRY_COMPARE(comm.DataCount(), waiting);
+        const TComm::ReadResult r = comm.ReadBytes();
+        QCOMPARE(comm.DataCount(), 0);
+        QCOMPARE(r.lastIndex, read ? waiting - 1 : -1);
+        QCOMPARE(comm.Input(), read ? bytes : QByteArray());
+    }
+
     void failureReports()
     {
         TComm comm;

@@ -7,6 +7,7 @@
 #include "Windows.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -50,7 +51,7 @@ bool designed(const QWidget *w, const QWidget *window)
             return false;
         const QWidget *parent = p->parentWidget();
         if (qobject_cast<const QTabBar *>(parent) || qobject_cast<const QComboBox *>(parent)
-            || qobject_cast<const QAbstractSpinBox *>(parent))
+            || qobject_cast<const QAbstractSpinBox *>(parent) || qobject_cast<const QAbstractScrollArea *>(parent))
             return false;
     }
     return true;
@@ -86,7 +87,7 @@ void SettingsLayoutTest::initTestCase()
 void SettingsLayoutTest::apply(Language language)
 {
     const QStringList missing =
-        ApplyLanguage({&w->Form1, &w->Form2(), &w->SetForm(), &w->IDSetForm(), &w->state}, language);
+        ApplyLanguage({&w->Form1, &w->Form2(), &w->SetForm(), &w->IDSetForm(), &w->state, &w->Monitor}, language);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
     // Shown, so that the style sheet is applied and the tab widget laid out.
     for (QWidget *window : secondaryWindows())
@@ -96,7 +97,7 @@ void SettingsLayoutTest::apply(Language language)
 
 QList<QWidget *> SettingsLayoutTest::secondaryWindows() const
 {
-    return {&w->SetForm(), &w->IDSetForm(), &w->Form3(), &w->Form2()};
+    return {&w->SetForm(), &w->IDSetForm(), &w->Form3(), &w->Form2(), &w->Monitor};
 }
 
 void SettingsLayoutTest::captionsFitTheirControls_data()

@@ -60,6 +60,8 @@ private slots:
     void forcedWindowMovesTheMainListOnlyOnLeaving();
     void closingEachWindowReenablesTheMainWindow();
     void serialSettingsWindowReopensAtTheChosenRate();
+    void eachRadioBoxStandsForOneValueBothWays_data();
+    void eachRadioBoxStandsForOneValueBothWays();
 };
 
 void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
@@ -407,3 +409,64 @@ void SettingsWindowsTest::serialSettingsWindowReopensAtTheChosenRate()
 
 QTEST_MAIN(SettingsWindowsTest)
 #include "tst_settings_windows.moc"
+
+void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays_data()
+{
+    QTest::addColumn<QByteArray>("box");
+    QTest::addColumn<int>("field"); // index into the Fields table below
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<int>("value");
+    const struct { const char *box; int field, mask, value; } rows[] = {
+        {"Normal", 0, 0xFF, 0}, {"UpStopDownStopLoop", 0, 0xFF, 1}, {"UpUpStop", 0, 0xFF, 2},
+        {"SongShouTing", 0, 0xFF, 3}, {"RenYiTing", 0, 0xFF, 4},
+        {"RPM80", 1, 0xFF, 80}, {"RPM100", 1, 0xFF, 100}, {"RPM130", 1, 0xFF, 130},
+        {"HandStartupOn", 2, 0x01, 0}, {"HandStartupOff", 2, 0x01, 0x01},
+        {"DefaultDirection", 2, 0x02, 0}, {"OppositeDirection", 2, 0x02, 0x02},
+        {"SlowStartup", 2, 0x08, 0}, {"NoSlowStart", 2, 0x08, 0x08},
+        {"Clearance", 2, 0x10, 0}, {"gapless", 2, 0x10, 0x10},
+        {"Stop", 2, 0x20, 0}, {"MeetPlugb", 2, 0x20, 0x20},
+        {"PowerDownRemamber", 2, 0x40, 0}, {"NoRemamber", 2, 0x40, 0x40},
+        {"synchro", 2, 0x80, 0}, {"OutSync", 2, 0x80, 0x80},
+        {"bsSkinCheckRadioBox1", 3, 0xFF, 1}, {"bsSkinCheckRadioBox2", 3, 0xFF, 2},
+        {"bsSkinCheckRadioBox3", 3, 0xFF, 3},
+        {"bsSkinCheckRadioBox4", 4, 0xFF, 0}, {"bsSkinCheckRadioBox5", 4, 0xFF, 0xFF},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.box) << QByteArray(r.box) << r.field << r.mask << r.value;
+}
+
+// A click stores the box's value; a report of that value checks the box,
+// starting from the opposite state each way.
+void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays()
+{
+    QFETCH(QByteArray, box);
+    QFETCH(int, field);
+    QFETCH(int, mask);
+    QFETCH(int, value);
+    Byte FeatureValues::*const Fields[] = {&FeatureValues::DryContactMode, &FeatureValues::MaxSpeed,
+                                           &FeatureValues::FeatureFlags, &FeatureValues::ObstacleSensitivity,
+                                           &FeatureValues::ReboundTime};
+    Harness h;
+    h.setForm.ResetToDefaults();
+    h.setForm.OpenAfterScan();
+    QWidget *w = &h.setForm;
+    const char *name = box.constData();
+    Byte &stored = h.state.Features.*Fields[field];
+    const int other = value ^ (mask == 0xFF ? 1 : mask); // a value of another box, or of none
+    auto report = [&](int v) {
+        stored = Byte((stored & ~mask) | v);
+        field >= 3 ? h.setForm.ShowExtendedSettings() : h.setForm.ShowBasicSettings();
+    };
+
+    report(other);
+    QVERIFY(!checked(w, name));
+    click(w, name);
+    QVERIFY(checked(w, name));
+    QCOMPARE(stored & mask, value);
+
+    report(other);
+    QVERIFY(!checked(w, name));
+    report(value);
+    QVERIFY(checked(w, name));
+    QCOMPARE(stored & mask, value);
+}

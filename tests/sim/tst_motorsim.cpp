@@ -1,7 +1,9 @@
 // The simulator behind a real pseudo-terminal, talked to the way the program
 // does: a raw serial line at a chosen rate.
+#include "Chaos.h"
 #include "MotorSim.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -75,6 +77,8 @@ private slots:
     void chatterIsWholeStatusAnswers();
     void motorsMoveOnTheirOwn();
     void unplugClosesTheLine();
+    void replugComesBackUnderTheLink();
+    void chaosInjectsEveryFaultAndLogsWhatWasKept();
     void commandLineTool();
     void commandLineHelp();
 
@@ -151,6 +155,8 @@ void MotorSimTest::faultsSpoilAnswers()
     QCOMPARE(run(with([](F &f) { f.duplicate = true; }), 1), basicAnswer + basicAnswer);
     QCOMPARE(run(with([](F &f) { f.dropEvery = 2; }), 4), basicAnswer + basicAnswer);
     QCOMPARE(run(with([](F &f) { f.dropEvery = 1; }), 3), QByteArray());
+    QCOMPARE(run(with([](F &f) { f.split = true; }), 1), basicAnswer); // late, but whole
+    QCOMPARE(run(with([](F &f) { f.split = true; f.duplicate = true; }), 1), basicAnswer + basicAnswer);
 
     QByteArray got = run(with([](F &f) { f.badCheck = true; }), 1);
     QCOMPARE(got.size(), 10);
@@ -232,7 +238,9 @@ void MotorSimTest::motorsMoveOnTheirOwn()
 {
     sim->bus().motors()[0].speed = 400;
     QVERIFY(port->send(MotorBus::commandFrame(1, 1, 0x0A, 0xEE)));
-    QTRY_COMPARE(sim->bus().motors()[0].reportedPosition(), 100);
+    // Arrived: at the end and standing still (a motor a hair short of 100 %
+    // already reports 100 but is still moving).
+    QTRY_VERIFY(sim->bus().motors()[0].reportedPosition() == 100 && sim->bus().motors()[0].target == -1);
     QVERIFY(port->send(MotorBus::commandFrame(1, 1, 0xCC, 0x00)));
     QByteArray got;
     QTRY_COMPARE((got += port->read()).size(), 10);
@@ -257,6 +265,92 @@ void MotorSimTest::unplugClosesTheLine()
     sim->flood(10); // nothing left to write to; must not fail
     sim->unplug();
     QCOMPARE(unplugged.size(), 1);
+}
+
+void MotorSimTest::replugComesBackUnderTheLink()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyTavik"));
+    QVERIFY(sim->link(link));
+    sim->setAnswerDelayMs(300);
+    QVERIFY(port->send(readBasic()));
+    QTRY_COMPARE(sim->frames().size(), 1);
+    sim->unplug();
+    QSignalSpy replugged(sim, &MotorSim::replugged);
+    QVERIFY(sim->replug());
+    QCOMPARE(replugged.size(), 1);
+    QVERIFY(QFileInfo(link).isSymLink());
+
+    // The answer due before the unplug went with the old line.
+    SerialEnd again(link, B2400);
+    QVERIFY(again.isOpen());
+    QTest::qWait(400);
+    QVERIFY(again.read().isEmpty());
+    sim->setAnswerDelayMs(20);
+    QVERIFY(again.send(readExtended()));
+    QByteArray got;
+    QTRY_COMPARE(got += again.read(), extendedAnswer);
+}
+
+// A short chaos run with a fixed seed while a program writes settings: every
+// fault comes up, the adapter goes and comes back, and the log's account of
+// each write matches what the motor's memory holds.
+void MotorSimTest::chaosInjectsEveryFaultAndLogsWhatWasKept()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("ttyTavik"));
+    QVERIFY(sim->link(link));
+    QBuffer log;
+    log.open(QIODevice::ReadWrite | QIODevice::Text);
+    Chaos::Timing timing;
+    timing.phase = timing.clean = {20, 40};
+    timing.replug = {300, 400};
+    timing.outage = {30, 60};
+    Chaos chaos(*sim, &log, 18, timing);
+    QSignalSpy replugged(sim, &MotorSim::replugged);
+    chaos.start();
+
+    auto line = std::make_unique<SerialEnd>(link, B2400);
+    quint8 value = 50;
+    const auto everyKindSeen = [&] {
+        for (int k = 0; k < Chaos::KindCount; ++k)
+            if (chaos.phases(k) == 0)
+                return false;
+        return true;
+    };
+    QVERIFY(QTest::qWaitFor([&] {
+        if (!sim->isOpen())
+            return false;
+        if (!line->send(MotorBus::commandFrame(1, 1, 0xD9, ++value))) // a fresh line after a replug
+            line = std::make_unique<SerialEnd>(link, B2400);
+        line->read();
+        return everyKindSeen() && replugged.size() >= 1 && value > 80;
+    }, 20000));
+    QVERIFY(chaos.unplugs() >= 1);
+
+    int kept = 0, ignored = 0;
+    QByteArray lastMemory;
+    for (const QByteArray &entry : log.data().split('\n')) {
+        const QList<QByteArray> w = entry.split(' ');
+        if (w.size() < 6 || w[1] != "write")
+            continue;
+        QCOMPARE(w[3], QByteArray("D9"));
+        const QByteArray held = "D9=" + w[4];
+        if (w[5] == "kept") {
+            ++kept;
+            QVERIFY2(entry.endsWith(held), entry.constData());
+        } else {
+            QCOMPARE(w[5], QByteArray("ignored"));
+            ++ignored;
+            QVERIFY2(lastMemory.isEmpty() || entry.endsWith(lastMemory), entry.constData());
+        }
+        lastMemory = entry.mid(entry.lastIndexOf(' ') + 1);
+    }
+    QVERIFY(kept > 0);
+    QVERIFY(ignored > 0);
+    QCOMPARE(lastMemory, "D9=" + QByteArray::number(sim->bus().motors()[0].maxSpeed));
+    for (const char *event : {" unplug", " replug ", " flood ", " frame 9A01010", " phase clean "})
+        QVERIFY2(log.data().contains(event), event);
 }
 
 void MotorSimTest::commandLineTool()
@@ -300,7 +394,8 @@ void MotorSimTest::commandLineHelp()
     const QString help = QString::fromUtf8(proc.readAllStandardOutput());
     for (const char *word : { "--link", "--motor", "--baud", "--speed", "--fault", "silent", "garbage ",
                               "garbage-only", "bad-check", "drop[:N]", "duplicate", "slow[:MS]",
-                              "ignore:", "flood[:BYTES]", "unplug[:MS]" })
+                              "ignore:", "flood[:BYTES]", "unplug[:MS]", "split", "--chaos",
+                              "--chaos-log", "--seed", "--phase-ms", "--replug-s" })
         QVERIFY2(help.contains(QLatin1String(word)), word);
 
     proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--motors", "12:1" });

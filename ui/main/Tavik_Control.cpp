@@ -1,5 +1,6 @@
 #include "Tavik_Control.h"
 
+#include "BusMonitor.h"
 #include "Comm_Set.h"
 #include "FeatureSet.h"
 #include "Frames.h"
@@ -176,6 +177,8 @@ void TForm1::buildMenu()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
+    // Captions come from the language table, except the Language menu's,
+    // which no language changes.
     auto action = [this](const char *name, const QString &caption, void (TForm1::*handler)()) {
         auto *a = new QAction(caption, this);
         a->setObjectName(QString::fromLatin1(name));
@@ -187,15 +190,16 @@ void TForm1::buildMenu()
     language->addAction(action("Chinese", QStringLiteral("简体中文"), &TForm1::ChineseClick));
     language->addAction(action("English1", QStringLiteral("English"), &TForm1::English1Click));
     language->addAction(action("N1", QStringLiteral("繁体"), &TForm1::N1Click));
-    bar->addAction(action("SetMenu", QStringLiteral("设置(&s)"), &TForm1::SetMenuClick));
+    bar->addAction(action("SetMenu", QString(), &TForm1::SetMenuClick));
     // The Tools menu is the way to the forced ID window and the serial
     // settings window: a technician needs both.
-    QMenu *tools = bar->addMenu(QStringLiteral("工具(&T)"));
+    QMenu *tools = bar->addMenu(QString());
     tools->setObjectName(QStringLiteral("ToolsMenu"));
-    tools->addAction(action("IDSetMenu", QStringLiteral("ID与频道强制设置"), &TForm1::IDSetClick));
-    tools->addAction(action("ComSetMenu", QStringLiteral("串口设置"), &TForm1::Com_SetClick));
-    bar->addAction(action("HelpMenu", QStringLiteral("帮助(&h)"), &TForm1::HelpMenuClick));
-    bar->addAction(action("About", QStringLiteral("关于(&a)"), &TForm1::AboutClick));
+    tools->addAction(action("IDSetMenu", QString(), &TForm1::IDSetClick));
+    tools->addAction(action("ComSetMenu", QString(), &TForm1::Com_SetClick));
+    tools->addAction(action("MonitorMenu", QString(), &TForm1::MonitorClick));
+    bar->addAction(action("HelpMenu", QString(), &TForm1::HelpMenuClick));
+    bar->addAction(action("About", QString(), &TForm1::AboutClick));
 }
 
 void TForm1::FormCreate(const QStringList &extraPorts)
@@ -224,10 +228,10 @@ void TForm1::FormCreate(const QStringList &extraPorts)
     // 5. The ports present, then the ones given on the command line, then OFF.
     m_extraPorts = extraPorts;
     fillPortList(); // shows OFF: nothing is opened until the user chooses
-    // 6.-8. Group caption, the main window's texts and the messages, in Simplified Chinese.
+    // 6.-8. Group caption, the main window's texts and the messages, in Simplified Chinese;
+    // the window title is a row of them.
     ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &s});
     fitCaptions();
-    setWindowTitle(QStringLiteral("Tavik"));
 }
 
 // Reads the ports from the system again: at the start and whenever the port
@@ -364,12 +368,20 @@ void TForm1::Com_SetClick()
         m_windows->Form3().open();
 }
 
+// A companion, not a secondary window: the main window stays enabled, and
+// no port is needed to watch the line.
+void TForm1::MonitorClick()
+{
+    if (m_monitor)
+        m_monitor->open();
+}
+
 void TForm1::applyLanguage(int language)
 {
     if (m_windows)
         m_windows->applyLanguage(language);
     else
-        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &s}, Language(language));
+        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &s, m_monitor}, Language(language));
     fitCaptions();
 }
 

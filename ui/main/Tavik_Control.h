@@ -16,6 +16,7 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class SecondaryWindows;
+class BusMonitor;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -30,6 +31,7 @@ public:
     // Follows the link's reported ID after the settings window does (its list
     // selects the ID first): called again once that window is built.
     void followReportedId();
+    void attachMonitor(BusMonitor *monitor) { m_monitor = monitor; }
 
     MotorLink &link() { return m_link; }
     TComm &Comm1() { return m_link.Comm1(); }
@@ -50,6 +52,7 @@ public:
     void CurtainSetClick();
     void IDSetClick();
     void Com_SetClick();
+    void MonitorClick();
     void ChineseClick();
     void English1Click();
     void N1Click();
@@ -82,7 +85,7 @@ private:
     bool portUsable();
     bool openChildWindowAllowed();
 
-    // Panel handlers (ui/main/ControlPanel.cpp).
+    // Panel handlers (ui/main/Tavik_Control_Panel.cpp).
     void channelPress(int n);
     void channelRelease(int n);
     void channelHover(int n);
@@ -127,4 +130,5 @@ private:
 
     SecondaryWindows *m_windows = nullptr;
     QMetaObject::Connection m_followingReportedId;
+    BusMonitor *m_monitor = nullptr;
 };

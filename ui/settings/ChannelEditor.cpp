@@ -28,11 +28,10 @@ const char *const UnselectedLook =
 
 } // namespace
 
-ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt,
-                             const QString &allChannelsCaption)
+ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt)
     : QObject(parent), s(state)
 {
-    m_idBox = new QGroupBox(QStringLiteral("ID设置"), parent);
+    m_idBox = new QGroupBox(parent);
     m_idBox->setObjectName(QStringLiteral("bsSkinGroupBox2"));
     m_idBox->setGeometry(idBoxAt.x(), idBoxAt.y(), GroupWidth, 68);
 
@@ -46,7 +45,7 @@ ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt
     IdList::setUp(m_idList); // 8 rows; ComboBox1KeyPress
     connect(m_idList, &QComboBox::currentTextChanged, this, &ChannelEditor::ComboBox1Change);
 
-    m_channelBox = new QGroupBox(QStringLiteral("频道设置"), parent);
+    m_channelBox = new QGroupBox(parent);
     m_channelBox->setObjectName(QStringLiteral("bsSkinGroupBox1"));
     m_channelBox->setGeometry(channelBoxAt.x(), channelBoxAt.y(), GroupWidth, 127);
     for (int n = 1; n <= Channels; ++n) {
@@ -57,7 +56,7 @@ ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt
         connect(b, &QPushButton::clicked, this, [this, n] { channelClick(n); });
         m_buttons[n - 1] = b;
     }
-    m_allChannels = new QPushButton(allChannelsCaption, m_channelBox);
+    m_allChannels = new QPushButton(m_channelBox);
     m_allChannels->setObjectName(QStringLiteral("bsSkinSpeedButton33"));
     m_allChannels->setGeometry(FirstX, 90, 7 * Pitch + ButtonSize, ButtonSize);
     connect(m_allChannels, &QPushButton::clicked, this, &ChannelEditor::bsSkinSpeedButton33Click);

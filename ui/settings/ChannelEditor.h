@@ -23,10 +23,10 @@ class QWidget;
 class ChannelEditor : public QObject {
     Q_OBJECT
 public:
-    // Places the group boxes "ID设置" and "频道设置" on parent at the given
-    // points.  allChannelsCaption is the caption of the all-channels button.
-    ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt,
-                  const QString &allChannelsCaption);
+    // Places the ID and channel group boxes on parent at the given points;
+    // their captions and the all-channels button's come from the language
+    // table when the window is created.
+    ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt);
 
     // Runs first in ComboBox1Change with the new index (the settings window
     // moves the main window's ID list along).

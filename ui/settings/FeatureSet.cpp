@@ -40,31 +40,27 @@ constexpr Byte DefaultBaudCode = 1;      // 2400 baud
 
 constexpr Byte NoRebound = 0, UnlimitedRebound = 0xFF;
 constexpr int SpeedMin = 50, SpeedMax = 130;
-constexpr int JogMax = 10, SensitivityMax = 3, DryContactMax = 4;
+constexpr int JogMax = 10;
 
+// A radio box and the value it stands for.  One table per group drives the
+// click, the showing of a report and the restore.  Captions come from the
+// language table when the window is created.
 struct RadioRow {
     const char *name;
-    const char *caption;
-    TSetForm::Handler click;
+    int value;
 };
 
-// Row index = DryContactMode.
+// The box whose value is that of its track edit.
+constexpr int TrackValue = -1;
+
 const RadioRow DryContactRows[] = {
-    {"Normal", "上+下为停   3、4线共用模式 【0】", &TSetForm::NormalClick},
-    {"UpStopDownStopLoop", "上-停-下-停  单键循环模式 【1】", &TSetForm::UpStopDownStopLoopClick},
-    {"UpUpStop", "上上停、下下停、上下切换模式 【2】", &TSetForm::UpUpStopClick},
-    {"SongShouTing", "松手停模式 【3】", &TSetForm::SongShouTingClick},
-    {"RenYiTing", "任意停模式 【4】", &TSetForm::RenYiTingClick},
+    {"Normal", 0}, {"UpStopDownStopLoop", 1}, {"UpUpStop", 2}, {"SongShouTing", 3}, {"RenYiTing", 4},
 };
 
-constexpr Byte FixedSpeeds[] = {80, 100, 130};
-enum { ManualSpeed = 3 };
 const RadioRow SpeedRows[] = {
-    {"RPM80", "80 rmp / minute", &TSetForm::RPM80Clik},
-    {"RPM100", "100 rmp / minute", &TSetForm::RPM100Click},
-    {"RPM130", "130 rmp / minute", &TSetForm::RPM130Click},
-    {"ManualSetting", "手动设置", &TSetForm::ManualSettingClick},
+    {"RPM80", 80}, {"RPM100", 100}, {"RPM130", 130}, {"ManualSetting", TrackValue},
 };
+constexpr int ManualSpeedRow = 3;
 
 // The curtain tab's groups lie in five rows, each group's two boxes side by
 // side.  The groups whose English captions are long take a whole row, the
@@ -74,58 +70,48 @@ enum CurtainSpan { WholeRow, LeftHalf, RightHalf };
 struct CurtainRow {
     Byte mask;
     const char *group;
-    const char *caption;
-    RadioRow clear; // stands for the bit at 0
-    RadioRow set;   // stands for the bit at 1
+    const char *clear; // the box for the bit at 0
+    const char *set;   // the box for the bit at 1
     int row;
     CurtainSpan span;
 };
 const CurtainRow CurtainRows[] = {
-    {HandBit, "Hand", "手拉启动设置",
-     {"HandStartupOn", "开启手拉启动功能", &TSetForm::HandStartupOnClick},
-     {"HandStartupOff", "关闭手拉启动功能", &TSetForm::HandStartupOffClick}, 0, WholeRow},
-    {DirectionBit, "Direction", "电机运行方向设置",
-     {"DefaultDirection", "默认方向", &TSetForm::DefaultDirectionClick},
-     {"OppositeDirection", "反向", &TSetForm::OppositeDirectionClick}, 1, LeftHalf},
-    {StartBit, "StartUp", "启动方式选择",
-     {"SlowStartup", "慢启动", &TSetForm::SlowStartupClick},
-     {"NoSlowStart", "快速启动", &TSetForm::NoSlowStartClick}, 1, RightHalf},
-    {GapBit, "interval", "到行程是否留间隙",
-     {"Clearance", "到行程留间隙", &TSetForm::ClearanceClick},
-     {"gapless", "不留间隙", &TSetForm::gaplessClick}, 2, LeftHalf},
-    {JourneyBit, "Journey", "到行程停止方式选择",
-     {"Stop", "到行程停止", &TSetForm::StopClick},
-     {"MeetPlugb", "遇阻停止", &TSetForm::MeetPlugbClck}, 3, WholeRow},
-    {MemoryBit, "Remamber", "断电行程记忆选择",
-     {"PowerDownRemamber", "断电记忆行程", &TSetForm::PowerDownRemamberClick},
-     {"NoRemamber", "不记忆行程", &TSetForm::NoRemamberClick}, 4, WholeRow},
-    {SyncBit, "SynchroSelect", "手控同步选择",
-     {"synchro", "手控同步", &TSetForm::synchroClick},
-     {"OutSync", "手控不同步", &TSetForm::OutSyncClick}, 2, RightHalf},
+    {HandBit, "Hand", "HandStartupOn", "HandStartupOff", 0, WholeRow},
+    {DirectionBit, "Direction", "DefaultDirection", "OppositeDirection", 1, LeftHalf},
+    {StartBit, "StartUp", "SlowStartup", "NoSlowStart", 1, RightHalf},
+    {GapBit, "interval", "Clearance", "gapless", 2, LeftHalf},
+    {JourneyBit, "Journey", "Stop", "MeetPlugb", 3, WholeRow},
+    {MemoryBit, "Remamber", "PowerDownRemamber", "NoRemamber", 4, WholeRow},
+    {SyncBit, "SynchroSelect", "synchro", "OutSync", 2, RightHalf},
 };
 // Geometry of the curtain tab, in page and group coordinates.
 constexpr int CurtainLeft = 10, CurtainWidth = 555, CurtainGap = 9;
 constexpr int CurtainTop = 4, CurtainPitch = 52, CurtainHeight = 48;
 constexpr int CurtainRadioY = 21, CurtainRadioLeft = 12, CurtainRadioRight = 4, CurtainRadioGap = 2;
 
-// Row index + 1 = ObstacleSensitivity.
 const RadioRow SensitivityRows[] = {
-    {"bsSkinCheckRadioBox1", "低灵敏度 【1】", &TSetForm::bsSkinCheckRadioBox1Click},
-    {"bsSkinCheckRadioBox2", "中灵敏度 【2】", &TSetForm::bsSkinCheckRadioBox2Click},
-    {"bsSkinCheckRadioBox3", "高灵敏度 【3】", &TSetForm::bsSkinCheckRadioBox3Click},
+    {"bsSkinCheckRadioBox1", 1}, {"bsSkinCheckRadioBox2", 2}, {"bsSkinCheckRadioBox3", 3},
 };
 
-enum { ReboundNone, ReboundUnlimited, ReboundTimed };
 const RadioRow ReboundRows[] = {
-    {"bsSkinCheckRadioBox4", "遇阻后不反弹 【0】", &TSetForm::bsSkinCheckRadioBox4Click},
-    {"bsSkinCheckRadioBox5", "遇阻后反弹，不限制反弹时间 【FF】", &TSetForm::bsSkinCheckRadioBox5Click},
-    {"bsSkinCheckRadioBox6", "遇阻后反弹，反弹时间如下：【1-254】", &TSetForm::bsSkinCheckRadioBox6Click},
+    {"bsSkinCheckRadioBox4", NoRebound}, {"bsSkinCheckRadioBox5", UnlimitedRebound},
+    {"bsSkinCheckRadioBox6", TrackValue},
 };
+constexpr int TimedReboundRow = 2;
+
+// The row standing for value, or -1.
+template <std::size_t N> int rowOf(const RadioRow (&rows)[N], int value)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (rows[i].value == value)
+            return int(i);
+    return -1;
+}
 
 const char *const BaudItems[] = {"1200", "2400", "4800", "9600", "19200"};
 
-const QString SetCaption = QStringLiteral("设      置");
-const QString RestoreCaption = QStringLiteral("恢复默认值");
+// The baud tab's set button keeps this caption in every language.
+const QString BaudSetCaption = QStringLiteral("设      置");
 // Wide enough for the longest caption of any language ("Restore default
 // values"), and above the page's bottom edge when the tabs take two rows.
 constexpr QSize ButtonSize(160, 28);
@@ -136,9 +122,9 @@ constexpr int SetButtonX = 140, RestoreButtonX = 316;
 // it would overhang the page when the tabs take two rows (English).
 constexpr QPoint IdSetButtonAt(227, ButtonY);
 
-QGroupBox *addGroup(QWidget *parent, const char *name, const char *caption, QRect at)
+QGroupBox *addGroup(QWidget *parent, const char *name, QRect at)
 {
-    auto *box = new QGroupBox(QString::fromUtf8(caption), parent);
+    auto *box = new QGroupBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(at);
     return box;
@@ -171,7 +157,7 @@ void selectQuietly(QComboBox *list, int index)
 } // namespace
 
 TSetForm::TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
-    : ChildWindow(mainWindow, QStringLiteral("SetForm"), QStringLiteral("功能设置"), QSize(616, 402),
+    : ChildWindow(mainWindow, QStringLiteral("SetForm"), QString(), QSize(616, 402),
                   false, parent)
     , s(link.state())
     , m_link(link)
@@ -186,7 +172,6 @@ TSetForm::TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, 
     // setting it writes) and restore button.
     struct PageRow {
         const char *name;
-        const char *caption;
         void (TSetForm::*build)(QWidget *);
         const char *setButton;
         Settings::Item item;
@@ -194,34 +179,34 @@ TSetForm::TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, 
         Handler restore;
     };
     const PageRow rows[] = {
-        {"bsSkinTabSheet1", "ID与频道", &TSetForm::buildIdTab, "bsSkinButton1", Settings::IdAndChannels,
+        {"bsSkinTabSheet1", &TSetForm::buildIdTab, "bsSkinButton1", Settings::IdAndChannels,
          nullptr, nullptr},
-        {"bsSkinTabSheet2", "干触点", &TSetForm::buildDryContactTab, "bsSkinButton3", Settings::DryContact,
+        {"bsSkinTabSheet2", &TSetForm::buildDryContactTab, "bsSkinButton3", Settings::DryContact,
          "bsSkinButton4", &TSetForm::bsSkinButton4Click},
-        {"bsSkinTabSheet3", "转速", &TSetForm::buildSpeedTab, "bsSkinButton5", Settings::MaxSpeed,
+        {"bsSkinTabSheet3", &TSetForm::buildSpeedTab, "bsSkinButton5", Settings::MaxSpeed,
          "bsSkinButton6", &TSetForm::bsSkinButton6Click},
-        {"bsSkinTabSheet4", "开合帘功能", &TSetForm::buildCurtainTab, "bsSkinButton7",
+        {"bsSkinTabSheet4", &TSetForm::buildCurtainTab, "bsSkinButton7",
          Settings::CurtainFunctions, "bsSkinButton8", &TSetForm::bsSkinButton8Click},
-        {"bsSkinTabSheet5", "点动时间", &TSetForm::buildJogTab, "bsSkinButton9", Settings::JogTime,
+        {"bsSkinTabSheet5", &TSetForm::buildJogTab, "bsSkinButton9", Settings::JogTime,
          "bsSkinButton10", &TSetForm::bsSkinButton10Click},
-        {"bsSkinTabSheet6", "遇阻灵敏度", &TSetForm::buildSensitivityTab, "bsSkinButton11",
+        {"bsSkinTabSheet6", &TSetForm::buildSensitivityTab, "bsSkinButton11",
          Settings::Sensitivity, "bsSkinButton15", &TSetForm::bsSkinButton15Click},
-        {"bsSkinTabSheet8", "遇阻反弹", &TSetForm::buildReboundTab, "bsSkinButton2", Settings::Rebound,
+        {"bsSkinTabSheet8", &TSetForm::buildReboundTab, "bsSkinButton2", Settings::Rebound,
          "bsSkinButton13", &TSetForm::bsSkinButton13Click},
-        {"bsSkinTabSheet7", "波特率选择", &TSetForm::buildBaudTab, "bsSkinButton14", Settings::BaudCode,
+        {"bsSkinTabSheet7", &TSetForm::buildBaudTab, "bsSkinButton14", Settings::BaudCode,
          "bsSkinButton12", &TSetForm::bsSkinButton12Click},
     };
     for (const PageRow &row : rows) {
         auto *page = new QWidget;
         page->setObjectName(QLatin1String(row.name));
-        m_pages->addTab(page, QString::fromUtf8(row.caption));
+        m_pages->addTab(page, QString());
         (this->*row.build)(page);
         const Settings::Item item = row.item;
-        QPushButton *set = addButton(page, row.setButton, SetCaption,
+        QPushButton *set = addButton(page, row.setButton, item == Settings::BaudCode ? BaudSetCaption : QString(),
                                      row.restore ? QPoint(SetButtonX, ButtonY) : IdSetButtonAt);
         connect(set, &QPushButton::clicked, this, [this, item] { SetButtonClick(item); });
         if (row.restore) {
-            QPushButton *restore = addButton(page, row.restoreButton, RestoreCaption, QPoint(RestoreButtonX, ButtonY));
+            QPushButton *restore = addButton(page, row.restoreButton, QString(), QPoint(RestoreButtonX, ButtonY));
             connect(restore, &QPushButton::clicked, this, row.restore);
         }
     }
@@ -255,16 +240,16 @@ void TSetForm::changeEvent(QEvent *event)
 
 // --- building the tabs -----------------------------------------------------
 
-QRadioButton *TSetForm::addRadio(QWidget *parent, const char *name, const char *caption, Handler click,
+QRadioButton *TSetForm::addRadio(QWidget *parent, const char *name, const std::function<void()> &click,
                                  QPoint at, int width)
 {
-    auto *box = new QRadioButton(QString::fromUtf8(caption), parent);
+    auto *box = new QRadioButton(parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(at.x(), at.y(), width, 24);
-    // Checking a box from code runs its click handler, as a click does.
-    connect(box, &QRadioButton::toggled, this, [this, click](bool on) {
+    // Checking a box from code runs its click handling, as a click does.
+    connect(box, &QRadioButton::toggled, this, [click](bool on) {
         if (on)
-            (this->*click)();
+            click();
     });
     m_clicks.insert(box, click);
     return box;
@@ -283,28 +268,30 @@ QLabel *TSetForm::addNote(QWidget *page, Note note)
 
 void TSetForm::buildIdTab(QWidget *page)
 {
-    m_editor = new ChannelEditor(s, page, QPoint(176, 24), QPoint(176, 116), QStringLiteral("全          频"));
+    m_editor = new ChannelEditor(s, page, QPoint(176, 24), QPoint(176, 116));
 }
 
 void TSetForm::buildDryContactTab(QWidget *page)
 {
-    QGroupBox *box = addGroup(page, "DryContact", "干接点控制方式选择", QRect(60, 12, 450, 222));
-    for (int mode = 0; mode <= DryContactMax; ++mode) {
-        const RadioRow &r = DryContactRows[mode];
-        m_dryContact[mode] = addRadio(box, r.name, r.caption, r.click, QPoint(30, 34 + 36 * mode), 400);
+    QGroupBox *box = addGroup(page, "DryContact", QRect(60, 12, 450, 222));
+    for (int i = 0; i < int(m_dryContact.size()); ++i) {
+        const RadioRow &r = DryContactRows[i];
+        m_dryContact[i] = addRadio(box, r.name, [this, v = r.value] { pickDryContact(v); },
+                                   QPoint(30, 34 + 36 * i), 400);
     }
     addNote(page, DryContactNote);
 }
 
 void TSetForm::buildSpeedTab(QWidget *page)
 {
-    QGroupBox *box = addGroup(page, "SpeedSelect", "电机最大转速设定", QRect(60, 12, 450, 222));
-    for (int i = 0; i < int(m_speed.size()); ++i)
-        m_speed[i] = addRadio(box, SpeedRows[i].name, SpeedRows[i].caption, SpeedRows[i].click,
-                              QPoint(30, 36 + 40 * i), 170);
+    QGroupBox *box = addGroup(page, "SpeedSelect", QRect(60, 12, 450, 222));
+    for (int i = 0; i < int(m_speed.size()); ++i) {
+        const RadioRow &r = SpeedRows[i];
+        m_speed[i] = addRadio(box, r.name, [this, v = r.value] { pickSpeed(v); }, QPoint(30, 36 + 40 * i), 170);
+    }
     m_speedEdit = new TrackEdit(SpeedMin, SpeedMax, box);
     m_speedEdit->setObjectName(QStringLiteral("bsSkinTrackEdit1"));
-    m_speedEdit->setGeometry(210, 36 + 40 * ManualSpeed, 90, 24);
+    m_speedEdit->setGeometry(210, 36 + 40 * ManualSpeedRow, 90, 24);
     m_speedEdit->setTyping(3); // bsSkinTrackEdit1KeyPress: digits and backspace only
     m_speedEdit->setEnabled(false);
     connect(m_speedEdit, &TrackEdit::valueChanged, this, &TSetForm::bsSkinTrackEdit1Change);
@@ -320,20 +307,20 @@ void TSetForm::buildCurtainTab(QWidget *page)
         const CurtainRow &r = CurtainRows[i];
         const int x = r.span == RightHalf ? CurtainLeft + half + CurtainGap : CurtainLeft;
         const int width = r.span == WholeRow ? CurtainWidth : half;
-        QGroupBox *box = addGroup(page, r.group, r.caption,
-                                  QRect(x, CurtainTop + CurtainPitch * r.row, width, CurtainHeight));
+        QGroupBox *box = addGroup(page, r.group, QRect(x, CurtainTop + CurtainPitch * r.row, width, CurtainHeight));
         const int radioWidth = (width - CurtainRadioLeft - CurtainRadioRight - CurtainRadioGap) / 2;
         const int secondX = CurtainRadioLeft + radioWidth + CurtainRadioGap;
-        m_curtain[i][0] = addRadio(box, r.clear.name, r.clear.caption, r.clear.click,
+        const Byte mask = r.mask;
+        m_curtain[i][0] = addRadio(box, r.clear, [this, mask] { pickFeatureBit(mask, false); },
                                    QPoint(CurtainRadioLeft, CurtainRadioY), radioWidth);
-        m_curtain[i][1] = addRadio(box, r.set.name, r.set.caption, r.set.click, QPoint(secondX, CurtainRadioY),
-                                   width - CurtainRadioRight - secondX);
+        m_curtain[i][1] = addRadio(box, r.set, [this, mask] { pickFeatureBit(mask, true); },
+                                   QPoint(secondX, CurtainRadioY), width - CurtainRadioRight - secondX);
     }
 }
 
 void TSetForm::buildJogTab(QWidget *page)
 {
-    QGroupBox *box = addGroup(page, "bsSkinGroupBox6", "点动时间选择", QRect(160, 40, 250, 110));
+    QGroupBox *box = addGroup(page, "bsSkinGroupBox6", QRect(160, 40, 250, 110));
     m_jogList = addList(box, "bsSkinComboBox1", QRect(40, 46, 170, 26));
     for (int t = 1; t <= JogMax; ++t)
         m_jogList->addItem(QString::number(t));
@@ -344,24 +331,25 @@ void TSetForm::buildJogTab(QWidget *page)
 
 void TSetForm::buildSensitivityTab(QWidget *page)
 {
-    QGroupBox *box = addGroup(page, "bsSkinGroupBox4", "遇阻灵敏度选择", QRect(100, 20, 370, 180));
+    QGroupBox *box = addGroup(page, "bsSkinGroupBox4", QRect(100, 20, 370, 180));
     for (int i = 0; i < int(m_sensitivity.size()); ++i) {
         const RadioRow &r = SensitivityRows[i];
-        m_sensitivity[i] = addRadio(box, r.name, r.caption, r.click, QPoint(60, 40 + 42 * i), 260);
+        m_sensitivity[i] = addRadio(box, r.name, [this, v = r.value] { pickSensitivity(v); },
+                                    QPoint(60, 40 + 42 * i), 260);
     }
     addNote(page, SensitivityNote);
 }
 
 void TSetForm::buildReboundTab(QWidget *page)
 {
-    QGroupBox *box = addGroup(page, "bsSkinGroupBox5", "遇阻反弹设置", QRect(40, 20, 490, 200));
+    QGroupBox *box = addGroup(page, "bsSkinGroupBox5", QRect(40, 20, 490, 200));
     for (int i = 0; i < int(m_rebound.size()); ++i) {
         const RadioRow &r = ReboundRows[i];
-        m_rebound[i] = addRadio(box, r.name, r.caption, r.click, QPoint(30, 40 + 46 * i), 300);
+        m_rebound[i] = addRadio(box, r.name, [this, v = r.value] { pickRebound(v); }, QPoint(30, 40 + 46 * i), 300);
     }
     m_reboundEdit = new TrackEdit(1, 254, box);
     m_reboundEdit->setObjectName(QStringLiteral("bsSkinTrackEdit2"));
-    m_reboundEdit->setGeometry(340, 40 + 46 * ReboundTimed, 90, 24);
+    m_reboundEdit->setGeometry(340, 40 + 46 * TimedReboundRow, 90, 24);
     m_reboundEdit->setTyping(0); // changed with the slider only
     m_reboundEdit->setEnabled(false);
     connect(m_reboundEdit, &TrackEdit::valueChanged, this, &TSetForm::bsSkinTrackEdit2Change);
@@ -369,7 +357,7 @@ void TSetForm::buildReboundTab(QWidget *page)
 
 void TSetForm::buildBaudTab(QWidget *page)
 {
-    QGroupBox *box = addGroup(page, "bsSkinGroupBox3", "波特率设置", QRect(160, 40, 250, 110));
+    QGroupBox *box = addGroup(page, "bsSkinGroupBox3", QRect(160, 40, 250, 110));
     m_baudList = addList(box, "SetComboBox", QRect(40, 46, 170, 26));
     for (const char *rate : BaudItems)
         m_baudList->addItem(QLatin1String(rate));
@@ -382,7 +370,7 @@ void TSetForm::buildBaudTab(QWidget *page)
 void TSetForm::check(QRadioButton *box)
 {
     if (box->isChecked())
-        (this->*m_clicks.value(box))(); // toggled would not fire again
+        m_clicks.value(box)(); // toggled would not fire again
     else
         box->setChecked(true);
 }
@@ -413,32 +401,12 @@ void TSetForm::hideNote(Note note)
 
 void TSetForm::ShowBasicSettings()
 {
-    const FeatureValues &v = s.Features;
     // The answer handling has already turned a code without a rate into 1 and
     // stored the code; the list's handler would only store it again.
-    selectQuietly(m_baudList, v.DeviceBaudCode);
-
-    const int speed = v.MaxSpeed;
-    const Byte *fixed = std::find(std::begin(FixedSpeeds), std::end(FixedSpeeds), speed);
-    if (fixed != std::end(FixedSpeeds)) {
-        check(m_speed[fixed - FixedSpeeds]);
-    } else {
-        m_speedEdit->setEnabled(true);
-        m_speedEdit->setValue(speed); // kept within 50..130
-        check(m_speed[ManualSpeed]);  // stores the kept value
-        if (speed < SpeedMin || speed > SpeedMax)
-            showNote(SpeedNote, speed);
-    }
-
-    if (v.DryContactMode <= DryContactMax) {
-        check(m_dryContact[v.DryContactMode]);
-    } else {
-        uncheckAll(m_dryContact);
-        showNote(DryContactNote, v.DryContactMode);
-    }
-
-    for (int i = 0; i < int(std::size(CurtainRows)); ++i)
-        check(m_curtain[i][(v.FeatureFlags & CurtainRows[i].mask) ? 1 : 0]);
+    selectQuietly(m_baudList, s.Features.DeviceBaudCode);
+    showSpeed();
+    showDryContact();
+    showCurtain();
 }
 
 void TSetForm::ShowExtendedSettings()
@@ -453,23 +421,65 @@ void TSetForm::ShowExtendedSettings()
         m_jogList->setCurrentIndex(-1);
         showNote(JogNote, v.JogTime);
     }
+    showSensitivity();
+    showRebound();
+}
 
-    if (v.ObstacleSensitivity >= 1 && v.ObstacleSensitivity <= SensitivityMax) {
-        check(m_sensitivity[v.ObstacleSensitivity - 1]);
+// --- the radio groups: the stored value onto the boxes ------------------------
+
+void TSetForm::showSpeed()
+{
+    const int speed = s.Features.MaxSpeed;
+    if (const int row = rowOf(SpeedRows, speed); row >= 0) {
+        check(m_speed[row]);
+        return;
+    }
+    m_speedEdit->setEnabled(true);
+    m_speedEdit->setValue(speed);    // kept within 50..130
+    check(m_speed[ManualSpeedRow]); // stores the kept value
+    if (speed < SpeedMin || speed > SpeedMax)
+        showNote(SpeedNote, speed);
+}
+
+void TSetForm::showDryContact()
+{
+    const int mode = s.Features.DryContactMode;
+    if (const int row = rowOf(DryContactRows, mode); row >= 0) {
+        check(m_dryContact[row]);
+    } else {
+        uncheckAll(m_dryContact);
+        showNote(DryContactNote, mode);
+    }
+}
+
+void TSetForm::showCurtain()
+{
+    const Byte flags = s.Features.FeatureFlags;
+    for (int i = 0; i < int(std::size(CurtainRows)); ++i)
+        check(m_curtain[i][(flags & CurtainRows[i].mask) ? 1 : 0]);
+}
+
+void TSetForm::showSensitivity()
+{
+    const int level = s.Features.ObstacleSensitivity;
+    if (const int row = rowOf(SensitivityRows, level); row >= 0) {
+        check(m_sensitivity[row]);
     } else {
         uncheckAll(m_sensitivity);
-        showNote(SensitivityNote, v.ObstacleSensitivity);
+        showNote(SensitivityNote, level);
     }
+}
 
-    if (v.ReboundTime == NoRebound) {
-        check(m_rebound[ReboundNone]);
-    } else if (v.ReboundTime == UnlimitedRebound) {
-        check(m_rebound[ReboundUnlimited]);
-    } else {
-        m_reboundEdit->setEnabled(true);
-        m_reboundEdit->setValue(v.ReboundTime);
-        check(m_rebound[ReboundTimed]);
+void TSetForm::showRebound()
+{
+    const int time = s.Features.ReboundTime;
+    if (const int row = rowOf(ReboundRows, time); row >= 0) {
+        check(m_rebound[row]);
+        return;
     }
+    m_reboundEdit->setEnabled(true);
+    m_reboundEdit->setValue(time);
+    check(m_rebound[TimedReboundRow]); // stores the edit's value
 }
 
 void TSetForm::SelectReportedId(int id)
@@ -522,23 +532,23 @@ void TSetForm::SetButtonClick(Settings::Item item)
     m_link.stageWrite(item);
 }
 
+// A radio tab's restore stores the default and shows it as a report would.
 void TSetForm::bsSkinButton4Click()
 {
-    check(m_dryContact[DefaultDryContact]);
     s.Features.DryContactMode = DefaultDryContact;
+    showDryContact();
 }
 
 void TSetForm::bsSkinButton6Click()
 {
-    check(m_speed[2]); // 130 rpm; disables the track edit
     s.Features.MaxSpeed = DefaultSpeed;
+    showSpeed(); // 130 rpm; disables the track edit
 }
 
 void TSetForm::bsSkinButton8Click()
 {
-    for (int i = 0; i < int(std::size(CurtainRows)); ++i)
-        check(m_curtain[i][(DefaultFlags & CurtainRows[i].mask) ? 1 : 0]);
     s.Features.FeatureFlags = DefaultFlags; // clears bit 2 as well
+    showCurtain();
 }
 
 void TSetForm::bsSkinButton10Click()
@@ -550,16 +560,14 @@ void TSetForm::bsSkinButton10Click()
 
 void TSetForm::bsSkinButton15Click()
 {
-    check(m_sensitivity[DefaultSensitivity - 1]);
     s.Features.ObstacleSensitivity = DefaultSensitivity;
+    showSensitivity();
 }
 
 void TSetForm::bsSkinButton13Click()
 {
-    check(m_rebound[ReboundTimed]);
-    m_reboundEdit->setEnabled(true);
-    m_reboundEdit->setValue(DefaultRebound);
     s.Features.ReboundTime = DefaultRebound;
+    showRebound(); // a timed rebound: the edit shows it
 }
 
 void TSetForm::bsSkinButton12Click()
@@ -571,33 +579,19 @@ void TSetForm::bsSkinButton12Click()
 
 // --- tab handlers ------------------------------------------------------------------
 
-void TSetForm::storeDryContact(Byte mode)
+// --- the radio groups: a checked box's value into the store ---------------------
+
+void TSetForm::pickDryContact(int mode)
 {
-    s.Features.DryContactMode = mode;
+    s.Features.DryContactMode = Byte(mode);
     hideNote(DryContactNote);
 }
 
-void TSetForm::NormalClick() { storeDryContact(0); }
-void TSetForm::UpStopDownStopLoopClick() { storeDryContact(1); }
-void TSetForm::UpUpStopClick() { storeDryContact(2); }
-void TSetForm::SongShouTingClick() { storeDryContact(3); }
-void TSetForm::RenYiTingClick() { storeDryContact(4); }
-
-void TSetForm::storeFixedSpeed(Byte rpm)
+void TSetForm::pickSpeed(int rpm)
 {
-    m_speedEdit->setEnabled(false);
-    s.Features.MaxSpeed = rpm;
-    hideNote(SpeedNote);
-}
-
-void TSetForm::RPM80Clik() { storeFixedSpeed(FixedSpeeds[0]); }
-void TSetForm::RPM100Click() { storeFixedSpeed(FixedSpeeds[1]); }
-void TSetForm::RPM130Click() { storeFixedSpeed(FixedSpeeds[2]); }
-
-void TSetForm::ManualSettingClick()
-{
-    m_speedEdit->setEnabled(true);
-    s.Features.MaxSpeed = Byte(m_speedEdit->value());
+    const bool manual = rpm == TrackValue;
+    m_speedEdit->setEnabled(manual);
+    s.Features.MaxSpeed = Byte(manual ? m_speedEdit->value() : rpm);
     hideNote(SpeedNote);
 }
 
@@ -606,26 +600,11 @@ void TSetForm::bsSkinTrackEdit1Change(int value)
     s.Features.MaxSpeed = Byte(value);
 }
 
-void TSetForm::storeFeatureBit(Byte mask, bool set)
+void TSetForm::pickFeatureBit(Byte mask, bool set)
 {
     Byte &flags = s.Features.FeatureFlags;
     flags = set ? Byte(flags | mask) : Byte(flags & ~mask);
 }
-
-void TSetForm::HandStartupOnClick() { storeFeatureBit(HandBit, false); }
-void TSetForm::HandStartupOffClick() { storeFeatureBit(HandBit, true); }
-void TSetForm::DefaultDirectionClick() { storeFeatureBit(DirectionBit, false); }
-void TSetForm::OppositeDirectionClick() { storeFeatureBit(DirectionBit, true); }
-void TSetForm::SlowStartupClick() { storeFeatureBit(StartBit, false); }
-void TSetForm::NoSlowStartClick() { storeFeatureBit(StartBit, true); }
-void TSetForm::ClearanceClick() { storeFeatureBit(GapBit, false); }
-void TSetForm::gaplessClick() { storeFeatureBit(GapBit, true); }
-void TSetForm::StopClick() { storeFeatureBit(JourneyBit, false); }
-void TSetForm::MeetPlugbClck() { storeFeatureBit(JourneyBit, true); }
-void TSetForm::PowerDownRemamberClick() { storeFeatureBit(MemoryBit, false); }
-void TSetForm::NoRemamberClick() { storeFeatureBit(MemoryBit, true); }
-void TSetForm::synchroClick() { storeFeatureBit(SyncBit, false); }
-void TSetForm::OutSyncClick() { storeFeatureBit(SyncBit, true); }
 
 void TSetForm::bsSkinComboBox1Change()
 {
@@ -638,29 +617,17 @@ void TSetForm::bsSkinComboBox1Change()
     hideNote(JogNote);
 }
 
-void TSetForm::storeSensitivity(Byte level)
+void TSetForm::pickSensitivity(int level)
 {
-    s.Features.ObstacleSensitivity = level;
+    s.Features.ObstacleSensitivity = Byte(level);
     hideNote(SensitivityNote);
 }
 
-void TSetForm::bsSkinCheckRadioBox1Click() { storeSensitivity(1); }
-void TSetForm::bsSkinCheckRadioBox2Click() { storeSensitivity(2); }
-void TSetForm::bsSkinCheckRadioBox3Click() { storeSensitivity(3); }
-
-void TSetForm::storeFixedRebound(Byte value)
+void TSetForm::pickRebound(int time)
 {
-    s.Features.ReboundTime = value;
-    m_reboundEdit->setEnabled(false);
-}
-
-void TSetForm::bsSkinCheckRadioBox4Click() { storeFixedRebound(NoRebound); }
-void TSetForm::bsSkinCheckRadioBox5Click() { storeFixedRebound(UnlimitedRebound); }
-
-void TSetForm::bsSkinCheckRadioBox6Click()
-{
-    m_reboundEdit->setEnabled(true);
-    s.Features.ReboundTime = Byte(m_reboundEdit->value());
+    const bool timed = time == TrackValue;
+    m_reboundEdit->setEnabled(timed);
+    s.Features.ReboundTime = Byte(timed ? m_reboundEdit->value() : time);
 }
 
 void TSetForm::bsSkinTrackEdit2Change(int value)

@@ -19,6 +19,7 @@
 #include <QHash>
 
 #include <array>
+#include <functional>
 
 class ChannelEditor;
 class QComboBox;
@@ -46,42 +47,12 @@ public:
     ChannelEditor &channelEditor() const { return *m_editor; }
 
     // --- handlers --------------------------------------------------------
-    // Dry contact: DryContactMode := 0..4.
-    void NormalClick();
-    void UpStopDownStopLoopClick();
-    void UpUpStopClick();
-    void SongShouTingClick();
-    void RenYiTingClick();
-    // Speed.
-    void RPM80Clik();
-    void RPM100Click();
-    void RPM130Click();
-    void ManualSettingClick();
+    // The radio boxes are handled per group, from one table of box and value
+    // each (see FeatureSet.cpp); the track edits store what they show.
     void bsSkinTrackEdit1Change(int value);
-    // Curtain functions: the first box of a pair clears its bit, the second sets it.
-    void HandStartupOnClick();
-    void HandStartupOffClick();
-    void DefaultDirectionClick();
-    void OppositeDirectionClick();
-    void SlowStartupClick();
-    void NoSlowStartClick();
-    void ClearanceClick();
-    void gaplessClick();
-    void StopClick();
-    void MeetPlugbClck();
-    void PowerDownRemamberClick();
-    void NoRemamberClick();
-    void synchroClick();
-    void OutSyncClick();
-    // Jog time, sensitivity, rebound.
-    void bsSkinComboBox1Change();
-    void bsSkinCheckRadioBox1Click();
-    void bsSkinCheckRadioBox2Click();
-    void bsSkinCheckRadioBox3Click();
-    void bsSkinCheckRadioBox4Click();
-    void bsSkinCheckRadioBox5Click();
-    void bsSkinCheckRadioBox6Click();
     void bsSkinTrackEdit2Change(int value);
+    // Jog time list.
+    void bsSkinComboBox1Change();
     // Device baud rate list.
     void SetComboBoxChange(int index);
     // The eight set buttons (bsSkinButton1, 3, 5, 7, 9, 11, 2, 14).
@@ -114,7 +85,7 @@ private:
     void buildSensitivityTab(QWidget *page);
     void buildReboundTab(QWidget *page);
     void buildBaudTab(QWidget *page);
-    QRadioButton *addRadio(QWidget *parent, const char *name, const char *caption, Handler click,
+    QRadioButton *addRadio(QWidget *parent, const char *name, const std::function<void()> &click,
                            QPoint at, int width);
     QLabel *addNote(QWidget *page, Note note);
 
@@ -124,11 +95,19 @@ private:
     void showNote(Note note, int reported);
     void hideNote(Note note);
 
-    void storeDryContact(Byte mode);
-    void storeFixedSpeed(Byte rpm);
-    void storeFeatureBit(Byte mask, bool set);
-    void storeSensitivity(Byte level);
-    void storeFixedRebound(Byte value);
+    // A checked box's value into the store; for speed and rebound the value
+    // may stand for the track edit's.
+    void pickDryContact(int mode);
+    void pickSpeed(int rpm);
+    void pickFeatureBit(Byte mask, bool set);
+    void pickSensitivity(int level);
+    void pickRebound(int time);
+    // The stored value onto the group's boxes, as a report shows it.
+    void showDryContact();
+    void showSpeed();
+    void showCurtain();
+    void showSensitivity();
+    void showRebound();
 
     SharedState &s;
     MotorLink &m_link;
@@ -144,5 +123,5 @@ private:
     QComboBox *m_jogList;
     QComboBox *m_baudList;
     std::array<QLabel *, NoteCount> m_notes {};
-    QHash<QRadioButton *, Handler> m_clicks;
+    QHash<QRadioButton *, std::function<void()>> m_clicks;
 };

@@ -8,24 +8,24 @@
 #include <QPushButton>
 
 TIDSetForm::TIDSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
-    : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QStringLiteral("ID与频道强制设置"), QSize(250, 280),
+    : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QString(), QSize(250, 280),
                   true, parent)
     , s(link.state())
     , m_link(link)
     , m_mainIdList(mainIdList)
 {
     placeOnScreen(this, {349, 224});
-    m_editor = new ChannelEditor(s, this, QPoint(16, 16), QPoint(16, 100), QStringLiteral("全          频"));
+    m_editor = new ChannelEditor(s, this, QPoint(16, 16), QPoint(16, 100));
 
     // The set button is wide enough for "Compulsory set" and reaches up to
     // the exit button; both keep their left edges.
-    struct ButtonRow { const char *name; const char *caption; int x, width; void (TIDSetForm::*click)(); };
+    struct ButtonRow { const char *name; int x, width; void (TIDSetForm::*click)(); };
     const ButtonRow buttons[] = {
-        {"bsSkinButton1", "强制设置", 16, 124, &TIDSetForm::bsSkinButton1Click},
-        {"bsSkinButton2", "退     出", 148, 86, &TIDSetForm::bsSkinButton2Click},
+        {"bsSkinButton1", 16, 124, &TIDSetForm::bsSkinButton1Click},
+        {"bsSkinButton2", 148, 86, &TIDSetForm::bsSkinButton2Click},
     };
     for (const ButtonRow &row : buttons) {
-        auto *b = new QPushButton(QString::fromUtf8(row.caption), this);
+        auto *b = new QPushButton(this);
         b->setObjectName(QLatin1String(row.name));
         b->setGeometry(row.x, 242, row.width, 28);
         connect(b, &QPushButton::clicked, this, row.click);

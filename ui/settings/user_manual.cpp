@@ -19,7 +19,7 @@ PictureLabel *addPage(QWidget *window, const char *name, const char *picture)
 } // namespace
 
 TForm2::TForm2(QWidget *mainWindow, QWidget *parent)
-    : ChildWindow(mainWindow, QStringLiteral("Form2"), QStringLiteral(" 使用说明"), QSize(610, 397), true, parent)
+    : ChildWindow(mainWindow, QStringLiteral("Form2"), QString(), QSize(610, 397), true, parent)
 {
     placeOnScreen(this, {626, 327});
     addPage(this, "Image_en", "manual_en");

@@ -1,0 +1,10 @@
+#include "CliText.h"
+
+#include "LanguageTable.h"
+
+QString say(const char *name)
+{
+    const QString t = text(name, Language::English, Window::Cli);
+    // A missing row is a programming error; show its name rather than nothing.
+    return t.isEmpty() ? QString::fromLatin1(name) : t;
+}

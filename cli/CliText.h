@@ -1,0 +1,6 @@
+// The words tavik-cli prints, from the language table (in English).
+#pragma once
+
+#include <QString>
+
+QString say(const char *name);

@@ -1,0 +1,279 @@
+#include "SettingNames.h"
+
+#include "CliText.h"
+
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace {
+
+using Word = std::pair<const char *, int>;
+
+constexpr Word kSensitivity[] = {{"low", 1}, {"medium", 2}, {"high", 3}};
+constexpr Word kRebound[] = {{"none", 0}, {"unlimited", 255}};
+constexpr Word kBaud[] = {{"1200", 0}, {"2400", 1}, {"4800", 2}, {"9600", 3}, {"19200", 4}};
+
+constexpr CurtainSwitch kSwitches[] = {
+    {"hand-start", 0x01, "on", "off"},
+    {"direction", 0x02, "default", "reverse"},
+    {"soft-start", 0x08, "on", "off"},
+    {"end-gap", 0x10, "on", "off"},
+    {"obstacle-stop", 0x20, "off", "on"},
+    {"power-memory", 0x40, "on", "off"},
+    {"hand-sync", 0x80, "on", "off"},
+};
+
+using F = SettingName::Form;
+
+// Write order of `apply`: the ID and the line rate last, since they change
+// the address and the rate of every frame after them.
+constexpr SettingName kNames[] = {
+    {"dry-contact", Settings::DryContact, F::Number, true, "0..4", "CliSettingDryContact", 0, 4, {}},
+    {"speed", Settings::MaxSpeed, F::Number, true, "80|100|130|50..130", "CliSettingSpeed", 50, 130, {}},
+    {"functions", Settings::CurtainFunctions, F::Switches, true,
+     "hand-start=on|off direction=default|reverse soft-start=on|off end-gap=on|off "
+     "obstacle-stop=on|off power-memory=on|off hand-sync=on|off", "CliSettingFunctions", 1, 0, {}},
+    {"jog", Settings::JogTime, F::Number, true, "1..10", "CliSettingJog", 1, 10, {}},
+    {"sensitivity", Settings::Sensitivity, F::Number, true, "low|medium|high", "CliSettingSensitivity", 1, 0, kSensitivity},
+    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", "CliSettingRebound", 1, 254, kRebound},
+    {"id", Settings::IdAndChannels, F::Target, true, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)", "CliSettingId", 1, 0, {}},
+    {"baud", Settings::BaudCode, F::Number, true, "1200|2400|4800|9600|19200", "CliSettingBaud", 1, 0, kBaud},
+    {"force-id", Settings::IdAndChannels, F::Target, false, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)", "CliSettingForceId", 1, 0, {}},
+};
+
+bool isNumber(const QString &text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,6}$"));
+    return digits.match(text).hasMatch();
+}
+
+QString badValue(const SettingName &s, const QString &text)
+{
+    return say("CliBadValue").arg(QLatin1String(s.name), text, QLatin1String(s.allowed));
+}
+
+const CurtainSwitch *findSwitch(const QString &name)
+{
+    for (const CurtainSwitch &sw : kSwitches)
+        if (name == QLatin1String(sw.name))
+            return &sw;
+    return nullptr;
+}
+
+// One "name=word" of the curtain switches into out.
+bool parseSwitch(const SettingName &s, const QString &name, const QString &word, Change &out, QString &error)
+{
+    const CurtainSwitch *sw = findSwitch(name);
+    if (!sw || !(out.keep & sw->mask)) { // unknown, or named twice
+        error = badValue(s, name);
+        return false;
+    }
+    if (word == QLatin1String(sw->clear)) {
+        out.keep &= Byte(~sw->mask);
+    } else if (word == QLatin1String(sw->set)) {
+        out.keep &= Byte(~sw->mask);
+        out.value |= sw->mask;
+    } else {
+        error = say("CliBadSwitch").arg(name, word, QLatin1String(sw->clear), QLatin1String(sw->set));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::span<const SettingName> settingNames() { return kNames; }
+std::span<const CurtainSwitch> curtainSwitches() { return kSwitches; }
+
+const SettingName *findSetting(const QString &name)
+{
+    for (const SettingName &s : kNames)
+        if (name == QLatin1String(s.name))
+            return &s;
+    return nullptr;
+}
+
+QStringList settingNameList(bool withForced)
+{
+    QStringList names;
+    for (const SettingName &s : kNames)
+        if (s.inReport || withForced)
+            names << QLatin1String(s.name);
+    return names;
+}
+
+Byte FeatureValues::*SettingName::field() const
+{
+    return Settings::row(item)->value;
+}
+
+QString SettingName::print(const FeatureValues &v, const Target &reported) const
+{
+    if (form == Form::Target)
+        return printTarget(reported);
+    const Byte b = v.*field();
+    if (form == Form::Switches) {
+        QStringList parts;
+        for (const CurtainSwitch &sw : kSwitches)
+            parts << QStringLiteral("%1=%2").arg(QLatin1String(sw.name), QLatin1String(b & sw.mask ? sw.set : sw.clear));
+        return parts.join(u' ');
+    }
+    for (const auto &[word, code] : words)
+        if (code == b)
+            return QLatin1String(word);
+    return QString::number(b); // a number the motor holds, in range or not
+}
+
+QJsonValue SettingName::toJson(const FeatureValues &v, const Target &reported) const
+{
+    if (form == Form::Switches) {
+        QJsonObject o;
+        const Byte b = v.*field();
+        for (const CurtainSwitch &sw : kSwitches)
+            o.insert(QLatin1String(sw.name), QLatin1String(b & sw.mask ? sw.set : sw.clear));
+        return o;
+    }
+    const QString text = print(v, reported);
+    return form == Form::Number && isNumber(text) ? QJsonValue(text.toInt()) : QJsonValue(text);
+}
+
+bool SettingName::parse(const QString &text, Change &out, QString &error) const
+{
+    out = Change {this};
+    switch (form) {
+    case Form::Target:
+        if (!parseTarget(text, out.target, error)) {
+            error = badValue(*this, text) + QLatin1Char('\n') + error;
+            return false;
+        }
+        return true;
+    case Form::Switches: {
+        out.keep = 0xFF;
+        const QStringList items = text.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
+        if (items.isEmpty()) {
+            error = badValue(*this, text);
+            return false;
+        }
+        for (const QString &item : items) {
+            const qsizetype eq = item.indexOf(u'=');
+            if (eq < 0) {
+                error = badValue(*this, item);
+                return false;
+            }
+            if (!parseSwitch(*this, item.left(eq), item.mid(eq + 1), out, error))
+                return false;
+        }
+        return true;
+    }
+    case Form::Number:
+        break;
+    }
+    for (const auto &[word, code] : words) {
+        if (text == QLatin1String(word)) {
+            out.value = Byte(code);
+            return true;
+        }
+    }
+    if (isNumber(text) && min <= max) {
+        const int n = text.toInt();
+        if (n >= min && n <= max) {
+            out.value = Byte(n);
+            return true;
+        }
+    }
+    error = badValue(*this, text);
+    return false;
+}
+
+bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error) const
+{
+    if (form == Form::Switches) {
+        if (!value.isObject() || value.toObject().isEmpty()) {
+            error = say("CliProfileType").arg(QLatin1String(name), say("CliJsonObject"));
+            return false;
+        }
+        out = Change {this};
+        out.keep = 0xFF;
+        const QJsonObject o = value.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it) {
+            if (!it->isString()) {
+                error = say("CliProfileType").arg(QStringLiteral("%1.%2").arg(QLatin1String(name), it.key()),
+                                                  say("CliJsonString"));
+                return false;
+            }
+            if (!parseSwitch(*this, it.key(), it->toString(), out, error))
+                return false;
+        }
+        return true;
+    }
+    // Whole numbers are JSON numbers, words are strings: "speed": "100" is
+    // not the number the profile format writes.
+    QString text;
+    if (value.isDouble() && form == Form::Number) {
+        const double d = value.toDouble();
+        // Within the range first: a larger double has no integer to compare with.
+        if (!(d >= -1e6 && d <= 1e6) || d != double(qint64(d))) {
+            error = badValue(*this, QString::number(d));
+            return false;
+        }
+        text = QString::number(qint64(d));
+    } else if (value.isString() && (form == Form::Target || !isNumber(value.toString()))) {
+        text = value.toString();
+    } else {
+        const bool wantsNumber = form == Form::Number && (min <= max || isNumber(QLatin1String(words.front().first)));
+        error = say("CliProfileType").arg(QLatin1String(name),
+                                          say(wantsNumber ? "CliJsonNumber" : "CliJsonString"));
+        return false;
+    }
+    return parse(text, out, error);
+}
+
+bool parseTarget(const QString &text, Target &out, QString &error)
+{
+    const QStringList parts = text.split(u':');
+    if (parts.size() != 2) {
+        error = say("CliBadTarget").arg(text);
+        return false;
+    }
+    Target t;
+    if (parts[0] == QLatin1String("group")) {
+        t.id = 0;
+    } else if (isNumber(parts[0]) && parts[0].toInt() <= 99) {
+        t.id = parts[0].toInt();
+    } else {
+        error = say("CliBadTargetId").arg(parts[0]);
+        return false;
+    }
+    if (parts[1] == QLatin1String("all")) {
+        t.mask.setWord(0xFFFF);
+    } else {
+        const QStringList channels = parts[1].split(u',');
+        for (const QString &c : channels) {
+            if (!isNumber(c) || c.toInt() < 1 || c.toInt() > 16) {
+                error = say("CliBadChannel").arg(c);
+                return false;
+            }
+            t.mask.setWord(std::uint16_t(t.mask.word() | (1u << (c.toInt() - 1))));
+        }
+    }
+    out = t;
+    return true;
+}
+
+QString printTarget(const Target &t)
+{
+    QStringList channels;
+    for (int n = 1; n <= 16; ++n)
+        if (t.mask.channel(n))
+            channels << QString::number(n);
+    const QString id = t.id == 0 ? QStringLiteral("group") : QString::number(t.id);
+    if (channels.size() == 16)
+        return id + QStringLiteral(":all");
+    return id + u':' + channels.join(u',');
+}
+
+bool singleMotor(const Target &t)
+{
+    const std::uint16_t w = t.mask.word();
+    return t.id >= 1 && t.id <= 99 && w != 0 && (w & (w - 1)) == 0;
+}

@@ -1,0 +1,77 @@
+// The settings a person names on the command line and in a profile: one
+// table row per setting gives its name, the write that stores it, and how
+// its value is read from text and printed back.  Parsing, printing, `read`,
+// `set`, `apply` and the profile format all go through this table.
+#pragma once
+
+#include "WrittenSettings.h"
+#include "SharedState.h"
+
+#include <QJsonValue>
+#include <QString>
+#include <QStringList>
+
+#include <span>
+
+// An ID with its channels, as "ID:CHANNELS" names them (ID 0 = group control).
+struct Target {
+    int id = 0;
+    ChannelMask mask;
+    bool operator==(const Target &) const = default;
+};
+
+struct SettingName;
+
+// A value asked for: which setting, and what it makes of the motor's value.
+struct Change {
+    const SettingName *setting = nullptr;
+    Byte value = 0;   // the bits this change sets
+    Byte keep = 0;    // the bits of the motor's value that stay as they are
+    Target target;    // for the ID write
+
+    Byte applied(Byte current) const { return Byte((current & keep) | value); }
+};
+
+struct SettingName {
+    enum class Form { Number, Switches, Target };
+
+    const char *name;
+    Settings::Item item;
+    Form form;
+    bool inReport;             // read prints it and a profile may hold it
+    const char *allowed;       // the allowed values as the usage message shows them
+    const char *meaning;       // its row in the language table, for --help
+    int min, max;              // a number range (min > max: none)
+    std::span<const std::pair<const char *, int>> words; // named values
+
+    // The value as the motor holds it (for the ID: the reported target).
+    QString print(const FeatureValues &v, const Target &reported) const;
+    QJsonValue toJson(const FeatureValues &v, const Target &reported) const;
+    // Reads a value typed on the command line; on failure error names the
+    // setting and the values it takes.
+    bool parse(const QString &text, Change &out, QString &error) const;
+    // The same from a profile: numbers for numbers, strings for words.
+    bool parseJson(const QJsonValue &value, Change &out, QString &error) const;
+
+    Byte FeatureValues::*field() const;
+};
+
+std::span<const SettingName> settingNames();
+const SettingName *findSetting(const QString &name);
+// "read" and "set" print these names, in this order.
+QStringList settingNameList(bool withForced);
+
+// "5:1,3", "group:all", "0:1": ID 1..99, group or 0; channels 1..16 or all.
+bool parseTarget(const QString &text, Target &out, QString &error);
+QString printTarget(const Target &t);
+// One ID and one channel, as the position display needs.
+bool singleMotor(const Target &t);
+
+// The seven curtain switches: name, bit, and the words for bit 0 and bit 1.
+struct CurtainSwitch {
+    const char *name;
+    Byte mask;
+    const char *clear;
+    const char *set;
+};
+std::span<const CurtainSwitch> curtainSwitches();

@@ -1,0 +1,65 @@
+// tavik-cli: the motor link from a terminal or a script.  The same frames,
+// 150 ms pacing, baud scan and read-back confirmation as the window, because
+// it runs the same core (MotorLink).
+#include "Arguments.h"
+#include "CliText.h"
+#include "Session.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavik-cli"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    Request request;
+    QString error;
+    if (!parseArguments(app.arguments().mid(1), request, error)) {
+        err << error << '\n' << say("CliSeeHelp") << '\n';
+        return Session::Usage;
+    }
+    if (request.command == Request::Command::Help) {
+        out << helpText();
+        return Session::Done;
+    }
+
+    Session session(request, out, err);
+    QObject::connect(&session, &Session::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+
+    // Ctrl-C and SIGTERM reach the session through the event loop, so a
+    // tick is never cut in half.
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return Session::NoAnswer;
+    QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&interrupts, &QSocketNotifier::activated, &session, [&session] {
+        char c;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &c, 1);
+        session.interrupt();
+    });
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    QTimer::singleShot(0, &session, &Session::start);
+    return app.exec();
+}

@@ -1,0 +1,68 @@
+// The profile reader on any bytes: it must reject or accept without a crash,
+// a rejection must say why, and what it accepts must survive the round trip
+// through the profile the tool itself writes.
+#include "Profile.h"
+
+#include <QJsonDocument>
+
+#include <cstdlib>
+
+namespace {
+
+// A motor as it leaves the factory: every value one the tool can write.
+FeatureValues factoryValues()
+{
+    FeatureValues v;
+    v.MaxSpeed = 130;
+    v.FeatureFlags = 0x40;
+    v.JogTime = 4;
+    v.ObstacleSensitivity = 1;
+    v.ReboundTime = 1;
+    v.DeviceBaudCode = 1;
+    return v;
+}
+
+// The values and target a motor holds once the profile is applied to it.
+void applyTo(const Profile &p, FeatureValues &values, Target &target)
+{
+    for (const Change &c : p.changes) {
+        if (c.setting->form == SettingName::Form::Target)
+            target = c.target;
+        else
+            values.*c.setting->field() = c.applied(values.*c.setting->field());
+    }
+}
+
+bool operator==(const FeatureValues &a, const FeatureValues &b)
+{
+    return a.DryContactMode == b.DryContactMode && a.MaxSpeed == b.MaxSpeed && a.FeatureFlags == b.FeatureFlags
+           && a.JogTime == b.JogTime && a.ObstacleSensitivity == b.ObstacleSensitivity
+           && a.ReboundTime == b.ReboundTime && a.DeviceBaudCode == b.DeviceBaudCode;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    Profile profile;
+    QString error;
+    if (!readProfile(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)), profile, error)) {
+        if (error.isEmpty())
+            std::abort();
+        return 0;
+    }
+    FeatureValues values = factoryValues();
+    Target target {1, {}};
+    target.mask.setWord(1);
+    applyTo(profile, values, target);
+
+    Profile reread;
+    if (!readProfile(QJsonDocument(writeProfile(values, target)).toJson(), reread, error))
+        std::abort();
+    FeatureValues again = factoryValues();
+    Target againTarget;
+    applyTo(reread, again, againTarget);
+    if (!(again == values) || !(againTarget == target))
+        std::abort();
+    return 0;
+}

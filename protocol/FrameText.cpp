@@ -1,0 +1,201 @@
+#include "FrameText.h"
+
+#include <QStringList>
+
+namespace FrameText {
+
+namespace {
+
+// The word row `name` in `lang`.
+struct Words {
+    Language lang;
+    QString operator()(const char *name) const { return text(name, lang, Window::Monitor); }
+};
+
+Byte at(const QByteArray &bytes, int i) { return Byte(bytes[i]); }
+
+QString hexByte(Byte b) { return QStringLiteral("%1").arg(int(b), 2, 16, QLatin1Char('0')).toUpper(); }
+
+bool wellFormed(const QByteArray &bytes, int size, Byte lead)
+{
+    return bytes.size() == size && at(bytes, 0) == lead
+        && Frame::xorOf(reinterpret_cast<const Byte *>(bytes.constData()), 1, size - 1) == 0;
+}
+
+// "1, 3" or, with the language's "and", "1 and 3".
+QString list(const QList<int> &numbers, const Words &w, bool withAnd)
+{
+    QString out;
+    for (int i = 0; i < numbers.size(); ++i) {
+        if (i > 0)
+            out += w(withAnd && i == numbers.size() - 1 ? "MonListAnd" : "MonListComma");
+        out += QString::number(numbers[i]);
+    }
+    return out;
+}
+
+QString channels(const ChannelMask &mask, const Words &w)
+{
+    QList<int> on;
+    for (int n = 1; n <= 16; ++n)
+        if (mask.channel(n))
+            on << n;
+    if (on.isEmpty())
+        return w("MonNoChannel");
+    if (on.size() == 16)
+        return w("MonAllChannels");
+    return w(on.size() == 1 ? "MonChannel" : "MonChannels").arg(list(on, w, false));
+}
+
+QString baud(Byte code, const Words &w)
+{
+    if (const auto rate = baudCodeRate(code))
+        return w("MonBaud").arg(baudRateBps(*rate));
+    return w("MonBaudCode").arg(int(code));
+}
+
+QString rebound(Byte value, const Words &w)
+{
+    if (value == 0)
+        return w("MonReboundNone");
+    if (value == 0xFF)
+        return w("MonReboundUnlimited");
+    return w("MonReboundTime").arg(int(value));
+}
+
+// Function 0A: a motor command or a limit point.
+QString motorCommand(Byte data, const Words &w)
+{
+    switch (data) {
+    case Frame::Up: return w("MonUp");
+    case Frame::Stop: return w("MonStop");
+    case Frame::Down: return w("MonDown");
+    case Frame::Learn: return w("MonLearn");
+    case Frame::Delete: return w("MonDelete");
+    default: break;
+    }
+    if (data >= 1 && data <= 4)
+        return w("MonGoToLimit").arg(int(data));
+    return w("MonMotorOther").arg(hexByte(data));
+}
+
+QString command(Byte function, Byte data, const Words &w)
+{
+    // Writes whose data byte is the value itself, shown in decimal.
+    static constexpr std::pair<Byte, const char *> plainWrites[] = {
+        {Frame::WriteDryContact, "MonWriteDryContact"}, {Frame::WriteMaxSpeed, "MonWriteSpeed"},
+        {Frame::WriteJogTime, "MonWriteJog"},           {Frame::WriteSensitivity, "MonWriteSensitivity"}};
+    for (const auto &[code, name] : plainWrites)
+        if (function == code)
+            return w(name).arg(int(data));
+
+    switch (function) {
+    case Frame::Motor: return motorCommand(data, w);
+    case Frame::RunToPosition: return w("MonRunTo").arg(int(data));
+    case Frame::ForceIdChannels: return w("MonForceId");
+    case Frame::WriteFeatureFlags: return w("MonWriteFlags").arg(hexByte(data));
+    case Frame::WriteRebound: return w("MonWriteRebound").arg(rebound(data, w));
+    case Frame::WriteBaudCode: return w("MonWriteBaud").arg(baud(data, w));
+    case Frame::ReadBasic: return w("MonReadBasic");
+    case Frame::ReadExtended: return w("MonReadExtended");
+    case Frame::StatusPoll: return w("MonStatusPoll");
+    default: return w("MonUnknownFunction").arg(hexByte(function), hexByte(data));
+    }
+}
+
+QString parts(const QStringList &items, const Words &w) { return items.join(w("MonPartComma")); }
+
+QString status(Byte position, Byte statusByte, const Words &w)
+{
+    QStringList items;
+    if (statusByte & Frame::StatusPositionKnown)
+        items << w("MonPercent").arg(int(position)) << w("MonPositionKnown");
+    else
+        items << w("MonPositionUnknown");
+    QList<int> limits;
+    for (int n = 1; n <= 4; ++n)
+        if (statusByte & Frame::limitPointBit(n))
+            limits << n;
+    if (limits.isEmpty())
+        items << w("MonNoLimitPoints");
+    else
+        items << w(limits.size() == 1 ? "MonLimitPoint" : "MonLimitPoints").arg(list(limits, w, true));
+    if (statusByte & Frame::StatusKeepTarget)
+        items << w("MonMoving");
+    return w("MonStatus").arg(parts(items, w));
+}
+
+} // namespace
+
+QString hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+QString sent(const QByteArray &frame, Language lang)
+{
+    const Words w {lang};
+    if (!wellFormed(frame, Frame::CommandSize, Frame::CommandLead))
+        return w("MonNotCommand");
+    const Byte id = at(frame, Frame::Id);
+    const ChannelMask mask {{at(frame, Frame::Mask0), at(frame, Frame::Mask1)}};
+    const QString target = id == 0 ? w("MonGroup") : w("MonTargetId").arg(int(id));
+    return w("MonCommandTo").arg(command(at(frame, Frame::Function), at(frame, Frame::Data), w), target,
+                                 channels(mask, w));
+}
+
+QString received(const QByteArray &frame, Language lang)
+{
+    const Words w {lang};
+    if (!wellFormed(frame, Frame::ResponseSize, Frame::ResponseLead))
+        return w("MonNotAnswer");
+    const auto r = *Frame::Response::parse(reinterpret_cast<const Byte *>(frame.constData()), int(frame.size()));
+    if (r.isBasic()) {
+        return w("MonBasicReport").arg(parts({w("MonTargetId").arg(int(r.id())), channels(r.mask(), w),
+                                              baud(r.b[Frame::BaudCodeByte], w),
+                                              w("MonSpeed").arg(int(r.b[Frame::MaxSpeedByte])),
+                                              w("MonDryContact").arg(int(r.b[Frame::DryContactByte])),
+                                              w("MonFlags").arg(hexByte(r.b[Frame::FeatureFlagsByte]))},
+                                             w));
+    }
+    if (r.isExtended()) {
+        return w("MonExtendedReport").arg(parts({w("MonJog").arg(int(r.b[Frame::JogTimeByte])),
+                                                 w("MonSensitivity").arg(int(r.b[Frame::SensitivityByte])),
+                                                 rebound(r.b[Frame::ReboundByte], w)},
+                                                w));
+    }
+    return status(r.b[Frame::PositionByte], r.status(), w);
+}
+
+QString discarded(MotorLink::Discard why, qint64 count, Language lang)
+{
+    const Words w {lang};
+    static constexpr const char *reasons[] = {"MonNoise", "MonBadCheck", "MonCutOff", "MonFlood"};
+    return w("MonDiscarded").arg(w(reasons[int(why)]), QString::number(count));
+}
+
+QString port(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond, Language lang)
+{
+    const Words w {lang};
+    switch (event) {
+    case MotorLink::PortEvent::Opened: return w("MonOpened").arg(portName, QString::number(bitsPerSecond));
+    case MotorLink::PortEvent::Reopened: return w("MonReopened").arg(portName, QString::number(bitsPerSecond));
+    case MotorLink::PortEvent::Closed: return w("MonClosed").arg(portName);
+    case MotorLink::PortEvent::Lost: return w("MonLost").arg(portName);
+    }
+    return {};
+}
+
+bool isStatusTraffic(const QByteArray &frame)
+{
+    if (frame.size() == Frame::CommandSize && at(frame, 0) == Frame::CommandLead)
+        return at(frame, Frame::Function) == Frame::StatusPoll;
+    if (frame.size() == Frame::ResponseSize && at(frame, 0) == Frame::ResponseLead)
+        {
+        const Byte type = at(frame, Frame::PositionByte);  // the report type, or a position
+        return type != Frame::ReadBasic && type != Frame::ReadExtended;
+    }
+    return false;
+}
+
+} // namespace FrameText

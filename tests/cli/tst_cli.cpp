@@ -1,0 +1,353 @@
+// tavik-cli as a script runs it: the real executable on the simulated motor
+// bus behind a pseudo-terminal, its exit code, its output and the frames the
+// bus received.
+#include "MotorSim.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+    QJsonObject json(int line = 0) const { return QJsonDocument::fromJson(out.split('\n').value(line)).object(); }
+};
+
+// Runs tavik-cli while the simulator keeps answering (the event loop runs).
+Run cli(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(TAVIK_CLI), args);
+    QSignalSpy done(&p, &QProcess::finished);
+    if (!done.wait(30000))
+        p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+QByteArray frame(int id, quint16 mask, quint8 function, quint8 data)
+{
+    return MotorBus::commandFrame(id, mask, function, data);
+}
+
+// How often this exact frame reached the bus.
+int received(const MotorSim &sim, const QByteArray &bytes)
+{
+    int n = 0;
+    for (const auto &f : sim.frames())
+        n += f.bytes == bytes;
+    return n;
+}
+
+// Frames with this function byte.
+int withFunction(const MotorSim &sim, quint8 function)
+{
+    int n = 0;
+    for (const auto &f : sim.frames())
+        n += quint8(f.bytes.at(4)) == function;
+    return n;
+}
+
+QString profileFile(QTemporaryFile &file, const QByteArray &content)
+{
+    file.open();
+    file.write(content);
+    file.flush();
+    return file.fileName();
+}
+
+const QByteArray kProfileHead = R"({"format":"tavik-motor-profile","version":1)";
+
+} // namespace
+
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MotorSim> sim;
+    Motor &motor() { return sim->bus().motors().first(); }
+    QStringList at(const QStringList &args) { return QStringList {"--port", sim->path()} + args; }
+
+private slots:
+    void init()
+    {
+        sim = std::make_unique<MotorSim>();
+        sim->bus().addMotor(1, 0x0001);
+    }
+    void cleanup() { sim.reset(); }
+
+    void rejectedInputNeverReachesTheLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("profile"); // written to a file that replaces "FILE"
+        QTest::addColumn<QString>("names");      // what the message must name
+
+        const auto row = [](const char *tag, const QStringList &args, const QString &names, const QByteArray &profile = {}) {
+            QTest::newRow(tag) << args << profile << names;
+        };
+        row("no command", {}, "one of");
+        row("unknown command", {"jump"}, "jump");
+        row("unknown option", {"--fast", "read"}, "--fast");
+        row("baud not a rate", {"--baud", "300", "read"}, "1200|2400");
+        row("speed too high", {"set", "speed", "131"}, "50..130");
+        row("speed too low", {"set", "speed", "49"}, "50..130");
+        row("speed not a number", {"set", "speed", "fast"}, "speed");
+        row("dry-contact 5", {"set", "dry-contact", "5"}, "0..4");
+        row("jog 0", {"set", "jog", "0"}, "1..10");
+        row("rebound 255", {"set", "rebound", "255"}, "none|1..254|unlimited");
+        row("sensitivity word", {"set", "sensitivity", "extreme"}, "low|medium|high");
+        row("switch word", {"set", "functions", "hand-start=maybe"}, "on|off");
+        row("switch name", {"set", "functions", "colour=red"}, "hand-start");
+        row("switch twice", {"set", "functions", "direction=reverse", "direction=default"}, "direction");
+        row("baud setting", {"set", "baud", "1000"}, "19200");
+        row("unknown setting", {"set", "colour", "red"}, "force-id");
+        row("id 100", {"set", "id", "100:1"}, "1..99");
+        row("channel 17", {"set", "force-id", "5:17"}, "1..16");
+        row("no channels", {"set", "id", "5:"}, "CHANNELS");
+        row("extra value", {"set", "jog", "4", "5"}, "5");
+        row("up without target", {"up"}, "TARGET");
+        row("goto two channels", {"goto", "5:1,2", "50"}, "one channel");
+        row("goto 101", {"goto", "5:1", "101"}, "0..100");
+        row("limit 5", {"limit", "5:1", "5"}, "1..4");
+        row("status of a group", {"status", "group:1"}, "one ID");
+        row("dry-run elsewhere", {"--dry-run", "read"}, "apply");
+        row("missing profile", {"apply", "/nonexistent/profile.json"}, "/nonexistent");
+        row("profile speed as text", {"apply", "FILE"}, "speed", kProfileHead + R"(,"speed":"100"})");
+        row("profile unknown key", {"apply", "FILE"}, "colour", kProfileHead + R"(,"colour":1})");
+        row("profile out of range", {"apply", "FILE"}, "jog", kProfileHead + R"(,"jog":11})");
+        row("profile switch type", {"apply", "FILE"}, "functions.direction",
+            kProfileHead + R"(,"functions":{"direction":1}})");
+        row("profile huge number", {"apply", "FILE"}, "speed", kProfileHead + R"(,"speed":1e300})");
+        row("profile fraction", {"apply", "FILE"}, "jog", kProfileHead + R"(,"jog":4.5})");
+        row("profile truncated", {"apply", "FILE"}, "JSON", kProfileHead + R"(,"speed":10)");
+        row("profile foreign", {"apply", "FILE"}, "tavik-motor-profile", R"({"speed":100})");
+        row("profile not an object", {"apply", "FILE"}, "object", "[1,2,3]");
+        QByteArray garbage(10 * 1024 * 1024, '\0');
+        for (qsizetype i = 0; i < garbage.size(); ++i)
+            garbage[i] = char((i * 7919) >> 3);
+        row("profile of 10 MB garbage", {"apply", "FILE"}, "bytes", garbage);
+    }
+
+    void rejectedInputNeverReachesTheLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, profile);
+        QFETCH(QString, names);
+        QTemporaryFile file;
+        if (!profile.isEmpty())
+            args.replace(args.indexOf("FILE"), profileFile(file, profile));
+        const Run r = cli(at(args));
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains(names.toUtf8()), r.err.constData());
+        QTest::qWait(300); // two ticks' time for anything that was sent after all
+        QVERIFY(sim->frames().isEmpty());
+    }
+
+    void scanFindsTheMotorAtEachRate_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("bps");
+        const int rates[] = {1200, 2400, 4800, 9600, 19200};
+        for (int code = 0; code < 5; ++code)
+            QTest::addRow("%d", rates[code]) << code << rates[code];
+    }
+
+    void scanFindsTheMotorAtEachRate()
+    {
+        QFETCH(int, code);
+        QFETCH(int, bps);
+        sim->bus().setBaudCode(code);
+        motor().id = 12;
+        motor().channels = 0x0005;
+        const Run r = cli(at({"--json", "scan"}));
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.json(), QJsonDocument::fromJson(QStringLiteral(R"({"rate":%1,"id":12,"channels":[1,3]})")
+                                                       .arg(bps).toUtf8()).object());
+    }
+
+    void readGivesTheMotorsValues()
+    {
+        Motor &m = motor();
+        m.id = 7;
+        m.channels = 0x0201;
+        m.dryContactMode = 3;
+        m.maxSpeed = 95;
+        m.featureFlags = 0x86; // direction reversed, bit 2, hand control out of sync
+        m.jogTime = 9;
+        m.sensitivity = 2;
+        m.rebound = 255;
+        const Run r = cli(at({"--json", "read"}));
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.json(), QJsonDocument::fromJson(kProfileHead + R"(,"id":"7:1,10","dry-contact":3,"speed":95,)"
+            R"("functions":{"hand-start":"on","direction":"reverse","soft-start":"on","end-gap":"on",)"
+            R"("obstacle-stop":"off","power-memory":"on","hand-sync":"off"},)"
+            R"("jog":9,"sensitivity":"medium","rebound":"unlimited","baud":2400})").object());
+    }
+
+    void setWritesItsFrame_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addRow("dry-contact") << QStringList {"dry-contact", "3"} << frame(1, 1, 0xD2, 0x03);
+        QTest::addRow("speed 100") << QStringList {"speed", "100"} << frame(1, 1, 0xD9, 100);
+        // The value the motor has already: written all the same, and confirmed
+        // only by a read after the write, not by the late answer to the scan.
+        QTest::addRow("speed it has") << QStringList {"speed", "130"} << frame(1, 1, 0xD9, 130);
+        QTest::addRow("speed by hand") << QStringList {"speed", "95"} << frame(1, 1, 0xD9, 0x5F);
+        // One switch changes one bit; bit 2 keeps what the motor has.
+        QTest::addRow("functions") << QStringList {"functions", "hand-sync=off", "direction=reverse"}
+                                   << frame(1, 1, 0xD5, 0xC6);
+        QTest::addRow("jog") << QStringList {"jog", "7"} << frame(1, 1, 0xD6, 7);
+        QTest::addRow("sensitivity") << QStringList {"sensitivity", "high"} << frame(1, 1, 0xD7, 3);
+        QTest::addRow("rebound unlimited") << QStringList {"rebound", "unlimited"} << frame(1, 1, 0xD8, 0xFF);
+        QTest::addRow("rebound none") << QStringList {"rebound", "none"} << frame(1, 1, 0xD8, 0);
+        QTest::addRow("id") << QStringList {"id", "7:1,10"} << frame(7, 0x0201, 0xAA, 0xAA);
+        QTest::addRow("force-id") << QStringList {"force-id", "9:all"} << frame(9, 0xFFFF, 0xAA, 0xAA);
+        QTest::addRow("baud") << QStringList {"baud", "9600"} << frame(1, 1, 0xDA, 3);
+    }
+
+    void setWritesItsFrame()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, written);
+        motor().featureFlags = 0x44;
+        const Run r = cli(at(QStringList {"--json", "set"} + args));
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.json().value("confirmed"), QJsonValue(true));
+        QCOMPARE(received(*sim, written), 2);
+        // The motor holds it now: read back through a second run.
+        const Run back = cli(at({"--json", "read"}));
+        QCOMPARE(back.json().value(args[0] == "force-id" ? "id" : args[0]),
+                 r.json().value("value"));
+    }
+
+    void ignoredWriteIsNotConfirmed()
+    {
+        MotorSim::Faults f;
+        f.ignoredWrites = {0xD9};
+        sim->setFaults(f);
+        const Run r = cli(at({"--json", "set", "speed", "100"}));
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.json().value("confirmed"), QJsonValue(false));
+        QCOMPARE(r.json().value("reads"), QJsonValue(3));
+        QVERIFY2(r.err.contains("speed 100") && r.err.contains("3 read-backs"), r.err.constData());
+        QCOMPARE(received(*sim, frame(1, 1, 0xD9, 100)), 2);
+    }
+
+    void applyWritesOnlyTheDifferences_data()
+    {
+        QTest::addColumn<bool>("dryRun");
+        QTest::addColumn<QSet<quint8>>("ignored");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QList<int>>("writes"); // frames of D9 speed, D6 jog, D7 sensitivity, D8 rebound
+        QTest::addRow("all confirmed") << false << QSet<quint8> {} << 0 << QList<int> {2, 0, 2, 2};
+        QTest::addRow("stops at the first unconfirmed") << false << QSet<quint8> {0xD7} << 1 << QList<int> {2, 0, 2, 0};
+        QTest::addRow("dry run") << true << QSet<quint8> {} << 0 << QList<int> {0, 0, 0, 0};
+    }
+
+    void applyWritesOnlyTheDifferences()
+    {
+        QFETCH(bool, dryRun);
+        QFETCH(QSet<quint8>, ignored);
+        QFETCH(int, exitCode);
+        QFETCH(QList<int>, writes);
+        MotorSim::Faults f;
+        f.ignoredWrites = ignored;
+        sim->setFaults(f);
+        QTemporaryFile file;
+        // jog 4 is what the motor has already.
+        const QString path = profileFile(file, kProfileHead + R"(,"speed":100,"jog":4,"sensitivity":"high","rebound":20})");
+        const Run r = cli(at(dryRun ? QStringList {"apply", path, "--dry-run"} : QStringList {"apply", path}));
+        QCOMPARE(r.code, exitCode);
+        QVERIFY2(r.out.contains("speed: 130 -> 100") && !r.out.contains("jog:"), r.out.constData());
+        QCOMPARE((QList<int> {withFunction(*sim, 0xD9), withFunction(*sim, 0xD6), withFunction(*sim, 0xD7),
+                              withFunction(*sim, 0xD8)}), writes);
+        QCOMPARE(motor().maxSpeed, dryRun ? 130 : 100);
+    }
+
+    void motorCommandsSendTheButtonsFrames_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("sent");
+        // The window's up button for ID 5 with channels 1 and 3: 9A 05 05 00 0A DD D7.
+        QTest::addRow("up") << QStringList {"up", "5:1,3"} << QByteArray::fromHex("9a050500" "0add d7");
+        QTest::addRow("stop") << QStringList {"stop", "1:1"} << QByteArray::fromHex("9a010100" "0acc c6");
+        QTest::addRow("down group") << QStringList {"down", "group:all"} << frame(0, 0xFFFF, 0x0A, 0xEE);
+        QTest::addRow("learn") << QStringList {"learn", "3:16"} << frame(3, 0x8000, 0x0A, 0xAA);
+        QTest::addRow("delete") << QStringList {"delete", "0:9"} << frame(0, 0x0100, 0x0A, 0xA6);
+        QTest::addRow("goto") << QStringList {"goto", "5:1", "40"} << frame(5, 1, 0xDD, 40);
+        QTest::addRow("limit") << QStringList {"limit", "5:2", "3"} << frame(5, 2, 0x0A, 3);
+    }
+
+    void motorCommandsSendTheButtonsFrames()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, sent);
+        const Run r = cli(at(QStringList {"--baud", "2400"} + args));
+        QCOMPARE(r.code, 0);
+        QTest::qWait(100);
+        QCOMPARE(received(*sim, sent), 2);
+        QCOMPARE(sim->frames().size(), 2); // no scan at a given rate, nothing else
+    }
+
+    void statusWatchFollowsAMovingMotor()
+    {
+        motor().speed = 40;
+        motor().limits = {30, -1, 80, -1};
+        QProcess p;
+        p.start(QStringLiteral(TAVIK_CLI), at({"--json", "status", "1:1", "--watch"}));
+        QList<int> positions;
+        QJsonObject last;
+        bool moving = false;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                while (p.canReadLine()) {
+                    last = QJsonDocument::fromJson(p.readLine()).object();
+                    positions << last.value("position").toInt(-1);
+                }
+                if (!moving && !positions.isEmpty()) {
+                    motor().target = 60; // starts running once the watch has begun
+                    moving = true;
+                }
+                return positions.contains(60);
+            }(),
+            20000);
+        p.terminate(); // as Ctrl-C: the watch ends cleanly
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY2(positions.size() >= 4, qPrintable(QString::number(positions.size())));
+        QVERIFY(std::is_sorted(positions.begin(), positions.end()));
+        QCOMPARE(last.value("limits").toArray(), (QJsonArray {1, 3}));
+    }
+
+    void interruptedWriteSaysWhatIsUnconfirmed()
+    {
+        MotorSim::Faults f;
+        f.ignoredWrites = {0xD6};
+        sim->setFaults(f);
+        QProcess p;
+        p.start(QStringLiteral(TAVIK_CLI), at({"set", "jog", "8"}));
+        QTRY_VERIFY_WITH_TIMEOUT(withFunction(*sim, 0xD6) == 2, 20000);
+        p.terminate();
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY2(p.readAllStandardError().contains("jog is not confirmed"), "");
+    }
+
+    void unopenablePortExplainsWhy()
+    {
+        const Run r = cli({"--port", "/dev/ttyNoSuchAdapter", "read"});
+        QCOMPARE(r.code, 3);
+        QVERIFY2(r.err.contains("not there"), r.err.constData());
+    }
+};
+
+QTEST_MAIN(CliTest)
+#include "tst_cli.moc"

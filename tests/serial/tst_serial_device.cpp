@@ -1,0 +1,219 @@
+// TComm over the in-memory serial device: the events and their order, when
+// a poll pass runs (bytes arriving, modem lines where the device has them,
+// a threshold lowered under held-back bytes) and what reaches the device.
+#include "MemorySerialDevice.h"
+#include "TComm.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// Counts the poll passes: each asks the device for its line errors once.
+class CountingDevice : public MemorySerialDevice {
+public:
+    int passes = 0;
+    std::uint32_t nextErrors = 0;
+    std::uint32_t lineErrors() override
+    {
+        ++passes;
+        return std::exchange(nextErrors, 0);
+    }
+};
+
+struct Rig {
+    CountingDevice *dev = new CountingDevice;
+    TComm comm {std::unique_ptr<SerialDevice>(dev)};
+    QStringList events;
+
+    Rig()
+    {
+        comm.OnReceiveData = [this](TComm *) { events << QStringLiteral("receive %1").arg(comm.DataCount()); };
+        comm.OnModemStateChange = [this](TComm *, std::uint32_t m) { events << QStringLiteral("modem %1").arg(m); };
+        comm.OnReceiveError = [this](TComm *, std::uint32_t m) { events << QStringLiteral("error %1").arg(m); };
+        comm.setPortName(QStringLiteral("/dev/ttyFAKE"));
+    }
+};
+
+} // namespace
+
+class SerialDeviceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void passRaisesEventsInOrder_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("ctsUp");
+        QTest::addColumn<int>("errors");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("bytes only") << QByteArray("abc") << false << 0 << QStringList {"receive 3"};
+        QTest::newRow("bytes and a line error")
+            << QByteArray("ab") << false << 4 << QStringList {"receive 2", "error 4"};
+        QTest::newRow("everything at once")
+            << QByteArray("a") << true << 2 << QStringList {"receive 1", "modem 8", "error 2"};
+    }
+    void passRaisesEventsInOrder()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, ctsUp);
+        QFETCH(int, errors);
+        QFETCH(QStringList, expected);
+        Rig r;
+        r.dev->setModemLines(SerialDevice::ModemLines {});
+        r.comm.setRThreshold(1);
+        r.comm.setPortOpen(true);
+        SerialDevice::ModemLines lines;
+        lines.cts = ctsUp;
+        r.dev->setModemLines(lines);
+        r.dev->nextErrors = std::uint32_t(errors);
+        r.dev->arrive(bytes);
+        // The first pass raises them all; the modem-line timer's later passes
+        // raise the receive event again for the bytes still waiting.
+        QTRY_VERIFY(r.events.size() >= expected.size());
+        QCOMPARE(r.events.mid(0, expected.size()), expected);
+        QCOMPARE(r.comm.CTSHolding(), ctsUp);
+    }
+
+    // A pseudo-terminal has no modem lines: nothing wakes the component
+    // until bytes arrive.  A device with modem lines is watched on its own.
+    void passesRunOnArrivalAndForModemLinesOnly()
+    {
+        Rig r;
+        r.comm.setRThreshold(1);
+        r.comm.setPortOpen(true);
+        QTest::qWait(350);
+        QCOMPARE(r.dev->passes, 0);
+        r.dev->arrive("x");
+        r.dev->arrive("y"); // both before the pass: one pass takes them
+        QTRY_COMPARE(r.events, QStringList {"receive 2"});
+        QCOMPARE(r.dev->passes, 1);
+
+        Rig m;
+        m.dev->setModemLines(SerialDevice::ModemLines {});
+        m.comm.setPortOpen(true);
+        SerialDevice::ModemLines lines;
+        lines.cd = lines.ri = true;
+        m.dev->setModemLines(lines);
+        QTRY_COMPARE(m.events, QStringList {"modem 288"});
+        m.comm.setPortOpen(false);
+        const int passes = m.dev->passes;
+        QTest::qWait(250);
+        QCOMPARE(m.dev->passes, passes);
+    }
+
+    // The owner holds the event back (threshold 0) while its handler runs;
+    // bytes that came meanwhile raise it once the threshold returns, but a
+    // handler that leaves short bytes waiting is not called again for them.
+    void heldBackBytesAreNotForgottenNorRepeated()
+    {
+        Rig r;
+        r.comm.setPortOpen(true);
+        r.dev->arrive("12345");
+        QTest::qWait(50);
+        QVERIFY(r.events.isEmpty());
+        r.comm.setRThreshold(1);
+        QTRY_COMPARE(r.events, QStringList {"receive 5"});
+
+        r.comm.OnReceiveData = [&](TComm *c) {
+            r.events << QStringLiteral("receive %1").arg(c->DataCount());
+            c->setRThreshold(0);
+            c->setRThreshold(1); // nothing read, nothing new: no second event
+        };
+        r.dev->arrive("6");
+        QTRY_COMPARE(r.events.size(), 2);
+        QTest::qWait(50);
+        QCOMPARE(r.events, (QStringList {"receive 5", "receive 6"}));
+
+        bool first = true;
+        r.comm.OnReceiveData = [&](TComm *c) {
+            c->setRThreshold(0);
+            r.events << QStringLiteral("read %1").arg(QString::fromLatin1(c->Input()));
+            if (std::exchange(first, false)) {
+                r.dev->arrive("late"); // while the handler runs
+                QCoreApplication::processEvents();
+            }
+            c->setRThreshold(1);
+        };
+        r.dev->arrive("7");
+        QTRY_COMPARE(r.events.size(), 4);
+        QCOMPARE(r.events.mid(2), (QStringList {"read 1234567", "read late"}));
+    }
+
+    void lineSettingsReachTheDevice_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("hw");
+        QTest::addColumn<int>("sw");
+        QTest::addColumn<int>("bps");
+        QTest::addColumn<int>("flow");
+        QTest::addColumn<bool>("rts");
+        QTest::newRow("defaults") << int(br9600) << int(hhNone) << int(shNone) << 9600 << 0 << false;
+        QTest::newRow("RTS held on") << int(br1200) << int(hhNoneRTSON) << int(shNone) << 1200 << 0 << true;
+        QTest::newRow("handshake wins") << int(br19200) << int(hhRTSCTS) << int(shXonXoff) << 19200 << 1 << false;
+        QTest::newRow("XON/XOFF") << int(br14400) << int(hhNone) << int(shXonXoff) << 14400 << 2 << false;
+        QTest::newRow("above 115200") << 13 << int(hhNone) << int(shNone) << 115200 << 0 << false;
+    }
+    void lineSettingsReachTheDevice()
+    {
+        QFETCH(int, baud);
+        QFETCH(int, hw);
+        QFETCH(int, sw);
+        QFETCH(int, bps);
+        QFETCH(int, flow);
+        QFETCH(bool, rts);
+        Rig r;
+        r.comm.setHwHandShaking(THWHandShaking(hw));
+        r.comm.setSwHandShaking(TSWHandShaking(sw));
+        r.comm.setPortOpen(true);
+        r.comm.setBaudRate(TBaudRate(baud)); // an open port takes it at once
+        const SerialDevice::LineSettings &line = r.dev->lineSettings();
+        QCOMPARE(line.bitsPerSecond, bps);
+        QCOMPARE(int(line.flow), flow);
+        QCOMPARE(line.rtsOn, rts);
+        QCOMPARE(line.dataBits, 8);
+        QCOMPARE(r.dev->name(), QStringLiteral("/dev/ttyFAKE"));
+    }
+
+    void openFailuresAreClassified_data()
+    {
+        QTest::addColumn<int>("failure");
+        for (auto f : {TComm::OpenFailure::NotFound, TComm::OpenFailure::InUse, TComm::OpenFailure::NoPermission,
+                       TComm::OpenFailure::Other})
+            QTest::addRow("%d", int(f)) << int(f);
+    }
+    void openFailuresAreClassified()
+    {
+        QFETCH(int, failure);
+        Rig r;
+        r.dev->refuse(QStringLiteral("/dev/ttyFAKE"), TComm::OpenFailure(failure));
+        QString text;
+        try {
+            r.comm.setPortOpen(true);
+        } catch (const ECommError &e) {
+            text = QString::fromLatin1(e.what());
+        }
+        QCOMPARE(text, QString::fromLatin1(CommText::OpenFailed));
+        QCOMPARE(int(r.comm.lastOpenFailure()), failure);
+        QCOMPARE(r.comm.lastOpenDevice().device, QStringLiteral("/dev/ttyFAKE"));
+        QVERIFY(!r.comm.PortOpen());
+    }
+
+    void pulledOutDeviceIsReportedAndReopens()
+    {
+        Rig r;
+        QSignalSpy lost(&r.comm, &TComm::portLost);
+        r.comm.setPortOpen(true);
+        r.dev->pullOut();
+        QCOMPARE(lost.size(), 1);
+        QCOMPARE(lost[0][0].toString(), QStringLiteral("/dev/ttyFAKE"));
+        QVERIFY(!r.comm.PortOpen());
+        r.comm.setPortOpen(true);
+        const std::uint8_t frame[] {0x9A, 1, 1, 0, 0xCC, 0, 0xCC};
+        QVERIFY(r.comm.WriteBytes(frame, 7));
+        QCOMPARE(r.dev->takeWritten(), QByteArray(reinterpret_cast<const char *>(frame), 7));
+        QCOMPARE(r.dev->opens(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(SerialDeviceTest)
+#include "tst_serial_device.moc"
