@@ -81,7 +81,7 @@ void measureFlood(Windows &w, int seconds, int settleSeconds)
 // The bus monitor, opened from the Tools menu as a person would.
 void openMonitor(Windows &w)
 {
-    w.Form1.findChild<QAction *>(QStringLiteral("BusMonitorMenu"))->trigger();
+    w.Form1.findChild<QAction *>(QStringLiteral("MonitorMenu"))->trigger();
     say("monitor open");
 }
 

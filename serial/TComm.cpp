@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -108,7 +109,9 @@ void TComm::setPortOpen(bool open)
     m_fresh = false;
     applyLineSettings();
     // Modem lines change without a byte arriving: only they need the timer.
-    if (m_device->modemLines())
+    // A device without them (a pseudo-terminal) is not asked again.
+    m_hasModemLines = m_device->modemLines().has_value();
+    if (m_hasModemLines)
         m_modemTimer.start();
 }
 
@@ -232,6 +235,8 @@ void TComm::checkModemLines()
 {
     requireOpen();
     m_commEvent = 0;
+    if (!m_hasModemLines)
+        return;
     const std::optional<SerialDevice::ModemLines> lines = m_device->modemLines();
     if (!lines)
         return; // no modem lines here (a pseudo-terminal), or not readable now
@@ -261,28 +266,35 @@ void TComm::Poll()
     // A handler may run a nested event loop in which the owner destroys us.
     const QPointer<TComm> alive(this);
     m_commError = m_device->lineErrors();
+    // Waiting messages are let through between the events a pass raises.
+    // After the last one the pass returns to the event loop, which lets them
+    // through itself: a pass that raises one event turns the loop once.
+    bool owed = false; // an event was raised since messages were let through
+    const auto modemDue = [this] { return m_commEvent != 0 && bool(OnModemStateChange); };
+    const auto errorDue = [this] { return m_commError != 0 && bool(OnReceiveError); };
+    const auto letThrough = [&](bool anotherFollows) {
+        if (std::exchange(owed, false) && anotherFollows)
+            QCoreApplication::processEvents();
+        return !alive.isNull();
+    };
     if (m_rThreshold > 0 && m_device->bytesWaiting() >= m_rThreshold && OnReceiveData) {
         m_fresh = false;
         OnReceiveData(this);
+        owed = true;
     }
     if (!alive)
         return;
     checkModemLines();
-    QCoreApplication::processEvents();
-    if (!alive)
+    if (!letThrough(modemDue() || errorDue()))
         return;
-    if (m_commEvent != 0 && OnModemStateChange)
+    if (modemDue()) {
         OnModemStateChange(this, m_commEvent);
-    if (!alive)
+        owed = true;
+    }
+    if (!alive || !letThrough(errorDue()))
         return;
-    QCoreApplication::processEvents();
-    if (!alive)
-        return;
-    if (m_commError != 0 && OnReceiveError)
+    if (errorDue())
         OnReceiveError(this, m_commError);
-    if (!alive)
-        return;
-    QCoreApplication::processEvents();
 }
 
 void TComm::onBytesArrived()

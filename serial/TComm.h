@@ -184,6 +184,7 @@ private:
 
     SerialDevice *m_device = nullptr; // owned
     QTimer m_modemTimer;      // runs only while the open device has modem lines
+    bool m_hasModemLines = false; // the open device had them when it was opened
     bool m_passQueued = false;
     // Bytes arrived that no receive event has been raised for yet: a
     // threshold lowered to what waits raises the event for them.

@@ -12,12 +12,17 @@ namespace {
 // Counts the poll passes: each asks the device for its line errors once.
 class CountingDevice : public MemorySerialDevice {
 public:
-    int passes = 0;
+    int passes = 0, modemAsks = 0;
     std::uint32_t nextErrors = 0;
     std::uint32_t lineErrors() override
     {
         ++passes;
         return std::exchange(nextErrors, 0);
+    }
+    std::optional<ModemLines> modemLines() override
+    {
+        ++modemAsks;
+        return MemorySerialDevice::modemLines();
     }
 };
 
@@ -87,6 +92,7 @@ private slots:
         r.dev->arrive("y"); // both before the pass: one pass takes them
         QTRY_COMPARE(r.events, QStringList {"receive 2"});
         QCOMPARE(r.dev->passes, 1);
+        QCOMPARE(r.dev->modemAsks, 1); // at the opening only: it had none then
 
         Rig m;
         m.dev->setModemLines(SerialDevice::ModemLines {});

@@ -12,6 +12,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <array>
+
 class QComboBox;
 class QLineEdit;
 class QMenu;
@@ -121,6 +123,11 @@ private:
     SharedState &s;
 
     QHash<QString, PanelItem *> m_items;
+    // Each limit point's label and pictures, redrawn on every status answer.
+    struct LimitPointItems {
+        PanelItem *label, *idle, *hover, *selected;
+    };
+    std::array<LimitPointItems, 4> m_limitPoints {};
     QComboBox *m_comboBox1 = nullptr;
     PortComboBox *m_comboBox2 = nullptr;
     QStringList m_extraPorts;

@@ -55,8 +55,12 @@ const QColor Grey(128, 128, 128);
 const QColor Silver(192, 192, 192);
 const QColor ActiveBorder(180, 180, 180); // the desktop's active-border colour
 
+// Asked for on every status answer too, mostly with the colour already there;
+// setting an equal palette still resolves and compares it all.
 void setTextColour(QWidget *label, const QColor &colour)
 {
+    if (label->palette().color(QPalette::WindowText) == colour)
+        return;
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, colour);
     label->setPalette(p);
@@ -113,6 +117,8 @@ void TForm1::wirePanel()
     }
     for (int n = 1; n <= 4; ++n) {
         PanelItem *label = on(numbered("Label_XWD", n));
+        m_limitPoints[n - 1] = {label, on(numbered("Image_XWD", n)), on(numbered("ImageEnXWD", n)),
+                                on(numbered("ImageSelectXWD", n))};
         label->onPress = [this, n](QMouseEvent *) { limitPointPress(n); };
         label->onRelease = [this, n](QMouseEvent *) { limitPointRelease(n); };
         label->onMove = [this, label](QMouseEvent *) { bringToFront(label); };
@@ -441,11 +447,11 @@ void TForm1::RefreshLimitPointButtons()
 {
     for (int n = 1; n <= 4; ++n) {
         const bool available = s.DeviceStatus & Frame::limitPointBit(n);
-        PanelItem *label = item(numbered("Label_XWD", n));
-        setTextColour(label, available ? QColor(Qt::white) : ActiveBorder);
-        setCursorShape(label, available ? Qt::PointingHandCursor : Qt::ArrowCursor);
-        setShown(numbered("Image_XWD", n), !available);
-        setShown(numbered("ImageEnXWD", n), false);
-        setShown(numbered("ImageSelectXWD", n), available);
+        const LimitPointItems &point = m_limitPoints[n - 1];
+        setTextColour(point.label, available ? QColor(Qt::white) : ActiveBorder);
+        setCursorShape(point.label, available ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        point.idle->setVisible(!available);
+        point.hover->setVisible(false);
+        point.selected->setVisible(available);
     }
 }
