@@ -7,9 +7,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QTest>
+
+#include <fcntl.h>
 
 namespace {
 
@@ -63,6 +66,52 @@ QString profileFile(QTemporaryFile &file, const QByteArray &content)
     return file.fileName();
 }
 
+// One line of `monitor`, from its JSON object or its aligned text.
+struct WireRow {
+    qint64 ms = -1;
+    QString direction, bytes, meaning;
+};
+
+WireRow wireRow(const QByteArray &line, bool json)
+{
+    if (json) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        const bool port = o.value("direction") == QLatin1String("port");
+        if (o.contains("bytes") == port) // bytes: always, but never for a port event
+            return {};
+        return {o.value("time_ms").toInteger(-1), o.value("direction").toString(), o.value("bytes").toString(),
+                o.value("meaning").toString()};
+    }
+    static const QRegularExpression columns(QStringLiteral("^ *(\\d+)  (\\w+) +((?:[0-9A-F]{2} )*[0-9A-F]{2})? +(\\S.*)$"));
+    const auto m = columns.match(QString::fromUtf8(line).trimmed());
+    if (!m.hasMatch())
+        return {};
+    return {m.captured(1).toLongLong(), m.captured(2), m.captured(3), m.captured(4)};
+}
+
+// Whether rows hold the expected ones ("direction|bytes prefix|part of the
+// meaning") in this order, other rows between them.
+QByteArray dump(const QList<WireRow> &rows)
+{
+    QByteArray out;
+    for (const WireRow &r : rows)
+        out += QStringLiteral("\n%1|%2|%3|%4").arg(r.ms).arg(r.direction, r.bytes, r.meaning).toUtf8();
+    return out;
+}
+
+bool inOrder(const QList<WireRow> &rows, const QStringList &expected)
+{
+    qsizetype next = 0;
+    for (const WireRow &r : rows) {
+        if (next == expected.size())
+            break;
+        const QStringList e = expected[next].split(u'|');
+        if (r.direction == e[0] && (e[1].isEmpty() ? r.bytes.isEmpty() : r.bytes.startsWith(e[1])) && r.meaning.contains(e[2]))
+            ++next;
+    }
+    return next == expected.size();
+}
+
 const QByteArray kProfileHead = R"({"format":"tavik-motor-profile","version":1)";
 
 } // namespace
@@ -80,6 +129,10 @@ private slots:
     {
         sim = std::make_unique<MotorSim>();
         sim->bus().addMotor(1, 0x0001);
+        // The simulator's terminal is not opened close-on-exec: a tavik-cli
+        // that inherited it would hold the line open after an unplug.
+        for (int fd = 3; fd < 1024; ++fd)
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
     void cleanup() { sim.reset(); }
 
@@ -117,6 +170,7 @@ private slots:
         row("goto 101", {"goto", "5:1", "101"}, "0..100");
         row("limit 5", {"limit", "5:1", "5"}, "1..4");
         row("status of a group", {"status", "group:1"}, "one ID");
+        row("monitor with an argument", {"monitor", "5:1"}, "5:1");
         row("dry-run elsewhere", {"--dry-run", "read"}, "apply");
         row("missing profile", {"apply", "/nonexistent/profile.json"}, "/nonexistent");
         row("profile speed as text", {"apply", "FILE"}, "speed", kProfileHead + R"(,"speed":"100"})");
@@ -325,6 +379,64 @@ private slots:
         QVERIFY2(positions.size() >= 4, qPrintable(QString::number(positions.size())));
         QVERIFY(std::is_sorted(positions.begin(), positions.end()));
         QCOMPARE(last.value("limits").toArray(), (QJsonArray {1, 3}));
+    }
+
+    void monitorShowsTheLine_data()
+    {
+        QTest::addColumn<bool>("json");
+        QTest::addColumn<bool>("badCheck");
+        QTest::addColumn<bool>("unplug");       // the adapter goes once the rows are seen
+        QTest::addColumn<QStringList>("rows");  // in this order, "direction|bytes|meaning"
+        QTest::addColumn<int>("exitCode");
+        // The scan's read, the motor's report, then the polls of that motor.
+        const QStringList answered {"port||opened at 2400 baud",
+                                    "sent|9A 00 00 00 CA CA 00|read basic settings — group control",
+                                    "received|D8 01 01 00|basic settings: ID 1, channel 1, 2400 baud",
+                                    "sent|9A 01 01 00 CC 00 CC|status poll — ID 1, channel 1",
+                                    "received|D8 01 01 00|status: 0 %",
+                                    "sent|9A 01 01 00 CC 00 CC|status poll"};
+        QTest::addRow("json") << true << false << false << answered << 0;
+        QTest::addRow("text") << false << false << false << answered << 0;
+        QTest::addRow("bad check byte") << true << true << false
+                                        << QStringList {"sent|9A 00 00 00 CA CA 00|read basic settings",
+                                                        "discarded|D8 01 01 00|invalid: bad check byte, 10 bytes"}
+                                        << 0;
+        QTest::addRow("port lost") << false << false << true << (answered + QStringList {"port||lost"}) << 1;
+    }
+
+    void monitorShowsTheLine()
+    {
+        QFETCH(bool, json);
+        QFETCH(bool, badCheck);
+        QFETCH(bool, unplug);
+        QFETCH(QStringList, rows);
+        QFETCH(int, exitCode);
+        MotorSim::Faults f;
+        f.badCheck = badCheck;
+        sim->setFaults(f);
+        QProcess p;
+        p.start(QStringLiteral(TAVIK_CLI), at(json ? QStringList {"--json", "monitor"} : QStringList {"monitor"}));
+        QList<WireRow> seen;
+        const auto readRows = [&] {
+            while (p.canReadLine())
+                seen << wireRow(p.readLine(), json);
+        };
+        const QStringList before = unplug ? rows.mid(0, rows.size() - 1) : rows;
+        QTRY_VERIFY2_WITH_TIMEOUT((readRows(), inOrder(seen, before)), dump(seen).constData(), 20000);
+        if (unplug)
+            sim->unplug();
+        else
+            p.terminate(); // as Ctrl-C
+        QVERIFY(p.waitForFinished(5000));
+        readRows();
+        QCOMPARE(p.exitCode(), exitCode);
+        QVERIFY2(inOrder(seen, rows), dump(seen).constData());
+        QCOMPARE(seen.first().direction, QStringLiteral("port"));
+        // Every line has all its columns; the time counts on from the opening.
+        for (qsizetype i = 0; i < seen.size(); ++i)
+            QVERIFY2(seen[i].ms >= (i ? seen[i - 1].ms : 0), qPrintable(QString::number(i)));
+        if (unplug)
+            QVERIFY2(p.readAllStandardError().contains("The serial port was lost"), "");
     }
 
     void interruptedWriteSaysWhatIsUnconfirmed()
