@@ -11,7 +11,6 @@
 #include <QTemporaryFile>
 #include <QTest>
 
-#include <fcntl.h>
 
 namespace {
 
@@ -93,10 +92,6 @@ private slots:
     {
         sim = std::make_unique<MotorSim>();
         sim->bus().addMotor(1, 0x0001);
-        // The simulator's terminal is not opened close-on-exec: a tavik-cli
-        // that inherited it would hold the line open after an unplug.
-        for (int fd = 3; fd < 1024; ++fd)
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
     void cleanup() { sim.reset(); }
 
