@@ -97,8 +97,9 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
                                                            : componentText + u'\n' + advice.trimmed());
             });
     connect(&m_link, &MotorLink::portLost, this, [this](const QString &, const QString &reason) {
-        // The monitor had its port: losing it is a failure on the way, not at the start.
-        fail(m_req.command == C::Monitor ? NoAnswer : PortFailed, m_link.state().MsgPortLost.trimmed() + u'\n' + reason);
+        // The port was open: losing it is a failure on the way (what was under
+        // way stays unanswered or unconfirmed), not a port that cannot be opened.
+        fail(NoAnswer, m_link.state().MsgPortLost.trimmed() + u'\n' + reason);
     });
     connect(&m_link, &MotorLink::commError, this, [this](const QString &text) { fail(NoAnswer, text); });
 }
