@@ -32,6 +32,7 @@ constexpr CommandRow kCommands[] = {
     {"goto", C::Goto, 0, "goto TARGET PERCENT", "CliHelpGoto", "tavik-cli goto 5:1 40"},
     {"limit", C::Limit, 0, "limit TARGET N", "CliHelpLimit", "tavik-cli limit 5:1 2"},
     {"status", C::Status, 0, "status TARGET [--watch]", "CliHelpStatus", "tavik-cli --json status 5:1 --watch"},
+    {"monitor", C::Monitor, 0, "monitor", "CliHelpMonitor", "tavik-cli --json monitor | jq -r .meaning"},
 };
 
 // The arguments a command takes after its name: at least, at most (-1: any).

@@ -11,7 +11,7 @@
 
 struct Request {
     enum class Command {
-        Help, Ports, Scan, Read, Set, Apply, Motor, Goto, Limit, Status,
+        Help, Ports, Scan, Read, Set, Apply, Motor, Goto, Limit, Status, Monitor,
     };
 
     Command command = Command::Help;

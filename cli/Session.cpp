@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include "CliText.h"
+#include "FrameText.h"
 #include "Frames.h"
 #include "LanguageTable.h"
 #include "PortList.h"
@@ -44,6 +45,25 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
             if (QString *field = messageField(m_link.state(), row.objectName))
                 *field = text(row.objectName, Language::English);
 
+    if (m_req.command == C::Monitor) {
+        // First, so that each line is out before anything the event leads to.
+        using D = WireLine::Direction;
+        constexpr Language en = Language::English;
+        connect(&m_link, &MotorLink::frameSent, this,
+                [this](const QByteArray &b) { showOnWire(D::Sent, b, FrameText::sent(b, en)); });
+        connect(&m_link, &MotorLink::frameReceived, this,
+                [this](const QByteArray &b) { showOnWire(D::Received, b, FrameText::received(b, en)); });
+        connect(&m_link, &MotorLink::bytesDiscarded, this,
+                [this](const QByteArray &b, MotorLink::Discard why, qint64 count) {
+                    showOnWire(D::Discarded, b, FrameText::discarded(why, count, en));
+                });
+        connect(&m_link, &MotorLink::portEvent, this,
+                [this](MotorLink::PortEvent event, const QString &name, int bps) {
+                    if (event == MotorLink::PortEvent::Opened)
+                        m_sinceOpened.start();
+                    showOnWire(D::Port, {}, FrameText::port(event, name, bps, en));
+                });
+    }
     // Connected after the link's own timer slot: this runs after each tick.
     connect(&m_link.Timer1(), &QTimer::timeout, this, &Session::onTick);
     connect(&m_link, &MotorLink::frameSent, this, &Session::onFrameSent);
@@ -77,7 +97,9 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
                                                            : componentText + u'\n' + advice.trimmed());
             });
     connect(&m_link, &MotorLink::portLost, this, [this](const QString &, const QString &reason) {
-        fail(PortFailed, m_link.state().MsgPortLost.trimmed() + u'\n' + reason);
+        // The port was open: losing it is a failure on the way (what was under
+        // way stays unanswered or unconfirmed), not a port that cannot be opened.
+        fail(NoAnswer, m_link.state().MsgPortLost.trimmed() + u'\n' + reason);
     });
     connect(&m_link, &MotorLink::commError, this, [this](const QString &text) { fail(NoAnswer, text); });
 }
@@ -91,8 +113,8 @@ void Session::start()
     const bool forced = m_req.command == C::Set && m_req.change.setting->item == Settings::IdAndChannels
                         && !m_req.change.setting->inReport;
     switch (m_req.command) {
-    case C::Scan: case C::Read: case C::Apply:
-        m_needsRead = true;
+    case C::Scan: case C::Read: case C::Apply: case C::Monitor:
+        m_needsRead = true; // the monitor polls the motor that answers
         break;
     case C::Set:
         m_needsRead = !forced || m_req.baudCode < 0;
@@ -167,6 +189,10 @@ void Session::onTick()
     if (m_phase == Phase::Reading) {
         const bool scanOver = m_req.baudCode < 0 ? !m_link.state().BaudScanActive : ++m_waitTicks > 9;
         if (!m_haveBasic && scanOver) {
+            if (m_req.command == C::Monitor) {
+                proceed(); // no motor: the line is shown all the same
+                return;
+            }
             if (m_req.command == C::Set && !m_req.change.setting->inReport) {
                 proceed(); // a forced ID write goes out whether or not a motor answered
                 return;
@@ -310,6 +336,10 @@ void Session::proceed()
         m_phase = Phase::Watching;
         m_waitTicks = 0;
         return;
+    case C::Monitor:
+        m_link.setSettingsWindowOpen(false); // the link polls the reported motor now
+        m_phase = Phase::Monitoring;
+        return;
     default:
         m_phase = Phase::Sending;
         whenIdle([this] { sendToTarget(); });
@@ -442,6 +472,15 @@ void Session::printStatus(bool force)
         finish(Done);
 }
 
+void Session::showOnWire(WireLine::Direction direction, const QByteArray &bytes, const QString &meaning)
+{
+    if (m_finished)
+        return;
+    const WireLine line {m_sinceOpened.isValid() ? m_sinceOpened.elapsed() : 0, direction, bytes, meaning};
+    print(line.text());
+    printJson(line.json());
+}
+
 bool Session::linkIdle() const
 {
     const SharedState &s = m_link.state();
@@ -471,7 +510,7 @@ void Session::interrupt()
         fail(NoAnswer, say("CliInterruptedWrite").arg(QLatin1String(m_writing->setting->name)));
         return;
     }
-    if (m_phase == Phase::Watching && m_req.watch) {
+    if ((m_phase == Phase::Watching && m_req.watch) || m_req.command == C::Monitor) {
         finish(Done);
         return;
     }

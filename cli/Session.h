@@ -5,7 +5,9 @@
 
 #include "Arguments.h"
 #include "MotorLink.h"
+#include "WireLine.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTextStream>
 
@@ -28,7 +30,7 @@ signals:
 
 private:
     // What the run waits for before its next step.
-    enum class Phase { Opening, Reading, Writing, Sending, Watching, Done };
+    enum class Phase { Opening, Reading, Writing, Sending, Watching, Monitoring, Done };
 
     bool openPort();
     void listPorts();
@@ -43,6 +45,8 @@ private:
     void writeDone(Settings::Item item, bool confirmed);
     void sendToTarget();
     void printStatus(bool force);
+    // monitor: what just happened on the wire, as one line.
+    void showOnWire(WireLine::Direction direction, const QByteArray &bytes, const QString &meaning);
     bool linkIdle() const;
     void runIdleStep();
     void whenIdle(std::function<void()> step);
@@ -81,4 +85,6 @@ private:
     int m_position = -1;           // -1: unknown
     Byte m_status = 0;
     QString m_lastStatus;
+
+    QElapsedTimer m_sinceOpened;   // monitor: the time column counts from the port's opening
 };

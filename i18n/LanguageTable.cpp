@@ -356,6 +356,7 @@ constexpr LanguageRow kRows[] = {
     {Window::Cli, "CliHelpGoto", Property::Caption, {"运行到位置 0..100（一个 ID、一个频道）", "run to a position 0..100 (one ID, one channel)", "運行到位置 0..100（一個 ID、一個頻道）"}},
     {Window::Cli, "CliHelpLimit", Property::Caption, {"运行到中间限位点 1..4", "run to intermediate limit point 1..4", "運行到中間限位點 1..4"}},
     {Window::Cli, "CliHelpStatus", Property::Caption, {"位置和限位点；--watch 显示每次变化直到中断", "position and limit points; --watch prints each change until interrupted", "位置和限位點；--watch 顯示每次變化直到中斷"}},
+    {Window::Cli, "CliHelpMonitor", Property::Caption, {"显示线路上的每一帧（双向），附时间和含义，直到中断", "print every frame on the line, both directions, with time and meaning, until interrupted", "顯示線路上的每一幀（雙向），附時間和含義，直到中斷"}},
     {Window::Cli, "CliHelpOptPort", Property::Caption, {"串口设备；默认为唯一存在的串口", "the serial device; default: the only serial port present", "串口裝置；預設為唯一存在的串口"}},
     {Window::Cli, "CliHelpOptBaud", Property::Caption, {"auto（扫描，默认）或固定波特率 1200|2400|4800|9600|19200", "auto (scan, the default) or a fixed rate 1200|2400|4800|9600|19200", "auto（掃描，預設）或固定鮑率 1200|2400|4800|9600|19200"}},
     {Window::Cli, "CliHelpOptJson", Property::Caption, {"每行输出一个 JSON 对象", "print one JSON object per line", "每行輸出一個 JSON 物件"}},
@@ -439,6 +440,10 @@ constexpr LanguageRow kRows[] = {
     {Window::Cli, "CliNoStatus", Property::Caption, {"%1 没有应答状态查询。", "%1 did not answer the status poll.", "%1 沒有應答狀態查詢。"}},
     {Window::Cli, "CliInterrupted", Property::Caption, {"已中断。", "Interrupted.", "已中斷。"}},
     {Window::Cli, "CliInterruptedWrite", Property::Caption, {"已中断：%1 未确认。", "Interrupted: %1 is not confirmed.", "已中斷：%1 未確認。"}},
+    {Window::Cli, "CliMonitorSent", Property::Caption, {"发送", "sent", "發送"}},
+    {Window::Cli, "CliMonitorReceived", Property::Caption, {"接收", "received", "接收"}},
+    {Window::Cli, "CliMonitorDiscarded", Property::Caption, {"丢弃", "discarded", "丟棄"}},
+    {Window::Cli, "CliMonitorPort", Property::Caption, {"串口", "port", "串口"}},
 };
 
 const std::pair<const char *, QString SharedState::*> kMessages[] = {

@@ -35,7 +35,7 @@ bool Pty::open()
 {
     if (m_master >= 0)
         return true;
-    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_master < 0)
         return false;
     char name[128] = {};
@@ -47,7 +47,7 @@ bool Pty::open()
     m_slavePath = QString::fromLocal8Bit(name);
     // Holding the slave open keeps the master readable while the program
     // closes and reopens its port (a scan reopens it at every step).
-    m_slaveKeep = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    m_slaveKeep = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_slaveKeep >= 0) {
         termios t {};
         if (::tcgetattr(m_slaveKeep, &t) == 0) {

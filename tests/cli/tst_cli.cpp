@@ -11,6 +11,7 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+
 namespace {
 
 struct Run {
@@ -61,6 +62,17 @@ QString profileFile(QTemporaryFile &file, const QByteArray &content)
     file.write(content);
     file.flush();
     return file.fileName();
+}
+
+// Whether the lines of `monitor` ("direction|bytes|meaning") hold the expected
+// ones ("direction|bytes prefix|part of the meaning"), in this order.
+bool inOrder(const QStringList &rows, const QStringList &expected)
+{
+    qsizetype next = 0;
+    for (const QString &r : rows)
+        next += next < expected.size() && r.startsWith(expected[next].section(u'|', 0, 1))
+                && r.section(u'|', 2).contains(expected[next].section(u'|', 2));
+    return next == expected.size();
 }
 
 const QByteArray kProfileHead = R"({"format":"tavik-motor-profile","version":1)";
@@ -117,6 +129,7 @@ private slots:
         row("goto 101", {"goto", "5:1", "101"}, "0..100");
         row("limit 5", {"limit", "5:1", "5"}, "1..4");
         row("status of a group", {"status", "group:1"}, "one ID");
+        row("monitor with an argument", {"monitor", "5:1"}, "5:1");
         row("dry-run elsewhere", {"--dry-run", "read"}, "apply");
         row("missing profile", {"apply", "/nonexistent/profile.json"}, "/nonexistent");
         row("profile speed as text", {"apply", "FILE"}, "speed", kProfileHead + R"(,"speed":"100"})");
@@ -325,6 +338,50 @@ private slots:
         QVERIFY2(positions.size() >= 4, qPrintable(QString::number(positions.size())));
         QVERIFY(std::is_sorted(positions.begin(), positions.end()));
         QCOMPARE(last.value("limits").toArray(), (QJsonArray {1, 3}));
+    }
+
+    void monitorShowsTheLine_data()
+    {
+        QTest::addColumn<bool>("badCheck");
+        QTest::addColumn<bool>("unplug");      // the adapter goes once the rows are seen
+        QTest::addColumn<QStringList>("rows"); // in this order
+        // The scan's read, the motor's report, then the polls of that motor.
+        const QStringList answered {"port|-|opened at 2400 baud", "sent|9A 00 00 00 CA CA 00|read basic settings",
+                                    "received|D8 01 01 00|basic settings: ID 1, channel 1, 2400 baud",
+                                    "sent|9A 01 01 00 CC 00 CC|status poll — ID 1, channel 1",
+                                    "received|D8 01 01 00|status: 0 %"};
+        QTest::addRow("answered") << false << false << answered;
+        QTest::addRow("bad check byte") << true << false << QStringList {"discarded|D8 01 01 00|bad check byte, 10 bytes"};
+        QTest::addRow("port lost") << false << true << (answered + QStringList {"port|-|lost"});
+    }
+
+    void monitorShowsTheLine()
+    {
+        QFETCH(bool, badCheck);
+        QFETCH(bool, unplug);
+        QFETCH(QStringList, rows);
+        MotorSim::Faults f;
+        f.badCheck = badCheck;
+        sim->setFaults(f);
+        QProcess p;
+        p.start(QStringLiteral(TAVIK_CLI), at({"--json", "monitor"}));
+        QStringList seen;
+        QList<qint64> times;
+        const auto upTo = [&](const QStringList &expected) {
+            while (p.canReadLine()) {
+                const QJsonObject o = QJsonDocument::fromJson(p.readLine()).object();
+                times << o.value("time_ms").toInteger(-1);
+                seen << QStringList {o.value("direction").toString(), o.contains("bytes") ? o.value("bytes").toString() : "-",
+                                     o.value("meaning").toString()}.join(u'|');
+            }
+            return inOrder(seen, expected);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(upTo(rows.mid(0, rows.size() - unplug)), 20000);
+        unplug ? sim->unplug() : p.terminate(); // terminate: as Ctrl-C
+        QVERIFY(p.waitForFinished(5000));
+        QVERIFY2(upTo(rows), qPrintable(seen.join(u'\n')));
+        QCOMPARE(p.exitCode(), unplug ? 1 : 0);
+        QVERIFY(times.first() >= 0 && std::is_sorted(times.begin(), times.end())); // counted from the opening
     }
 
     void interruptedWriteSaysWhatIsUnconfirmed()
