@@ -7,16 +7,18 @@
 
 Windows::Windows(const QStringList &extraPorts)
     : Form1(extraPorts),
-      state(Form1.link().state()),
-      Monitor(&Form1)
+      state(Form1.link().state())
 {
     Form1.attachWindows(this);
-    Form1.attachMonitor(&Monitor);
-    Monitor.listen(&Form1.link());
     placeOnScreen(&Form1, {622, 193});
+    m_clock.start();
     // The settings window listens to the link: it must be there before the
     // first answer, which cannot come before a port is open.
-    QObject::connect(&Form1.link(), &MotorLink::portEvent, &Form1, [this] { SetForm(); });
+    QObject::connect(&Form1.link(), &MotorLink::portEvent, &Form1, [this](MotorLink::PortEvent event) {
+        SetForm();
+        if (event == MotorLink::PortEvent::Opened)
+            m_portOpenedAt = m_clock.elapsed();
+    });
 }
 
 Windows::~Windows() = default;
@@ -32,6 +34,7 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
         only.form2 = qobject_cast<TForm2 *>(window.get());
         only.setForm = qobject_cast<TSetForm *>(window.get());
         only.idSetForm = qobject_cast<TIDSetForm *>(window.get());
+        only.monitor = qobject_cast<BusMonitor *>(window.get());
         if (m_language) {
             only.state = &state;
             ApplyLanguage(only, *m_language);
@@ -66,17 +69,29 @@ TForm3 &Windows::Form3()
     return build(m_form3, [&] { return std::make_unique<TForm3>(Form1.link(), &Form1); });
 }
 
+// Built on first opening; until then nothing is recorded, as while it is closed.
+BusMonitor &Windows::Monitor()
+{
+    if (m_monitor)
+        return *m_monitor;
+    build(m_monitor, [&] { return std::make_unique<BusMonitor>(&Form1, [this] { return m_clock.elapsed(); }); });
+    m_monitor->log().setTimeOrigin(m_portOpenedAt);
+    m_monitor->listen(&Form1.link());
+    return *m_monitor;
+}
+
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&Form1, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state, &Monitor},
+    ApplyLanguage(LanguageWindows {&Form1, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state, m_monitor.get()},
                   *m_language);
 }
 
 QList<QWidget *> Windows::builtWindows() const
 {
     QList<QWidget *> built;
-    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_setForm.get(), m_idSetForm.get(), m_form3.get()})
+    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_setForm.get(), m_idSetForm.get(), m_form3.get(),
+                                                              m_monitor.get()})
         if (w)
             built.append(w);
     return built;

@@ -14,6 +14,7 @@
 #include "Tavik_Control.h"
 #include "user_manual.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 
 #include <memory>
@@ -25,12 +26,12 @@ struct Windows : SecondaryWindows {
 
     TForm1 Form1;
     SharedState &state; // the main window's motor link holds it
-    BusMonitor Monitor; // a companion window, opened from the Tools menu
 
     TForm2 &Form2() override;
     TSetForm &SetForm() override;
     TIDSetForm &IDSetForm() override;
     TForm3 &Form3() override;
+    BusMonitor &Monitor() override;
     void applyLanguage(int language) override;
     QList<QWidget *> builtWindows() const override;
 
@@ -46,5 +47,10 @@ private:
     std::unique_ptr<TSetForm> m_setForm;
     std::unique_ptr<TIDSetForm> m_idSetForm;
     std::unique_ptr<TForm3> m_form3;
+    std::unique_ptr<BusMonitor> m_monitor;
+    // The bus monitor's clock, and when on it the port last opened: its time
+    // column counts from there, however late the monitor is built.
+    QElapsedTimer m_clock;
+    qint64 m_portOpenedAt = 0;
     std::optional<Language> m_language; // chosen in the menu; none: the start texts
 };

@@ -1,6 +1,7 @@
 // Clocks, /proc readings and order statistics shared by the benchmark's roles.
 #pragma once
 
+#include <QDir>
 #include <QFile>
 #include <QList>
 #include <QString>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <unistd.h>
 
 namespace Measure {
 
@@ -31,20 +31,20 @@ inline qint64 residentKiB(qint64 pid)
     return 0;
 }
 
-// User plus system CPU time of a process in ms.
+// CPU time of a process in ms: the scheduler's own account of the time each
+// of its threads ran (/proc/PID/task/TID/schedstat, in ns).  Not utime and
+// stime: those are sampled at the clock tick, and a process that wakes on a
+// 150 ms timer tends to be running just when the tick samples it.
 inline double cpuMs(qint64 pid)
 {
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray stat = f.readAll();
-    // Fields after the command name, which may hold blanks: state is field 3,
-    // utime and stime are fields 14 and 15.
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    const double ticks = fields[11].toDouble() + fields[12].toDouble();
-    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    double ns = 0;
+    for (const QString &tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(tasks + u'/' + tid + QStringLiteral("/schedstat"));
+        if (f.open(QIODevice::ReadOnly))
+            ns += f.readAll().split(' ').value(0).toDouble();
+    }
+    return ns / 1e6;
 }
 
 // The q-quantile (0..1) by the nearest rank; 0 for no values.

@@ -15,7 +15,7 @@
 namespace {
 
 struct Fixture : Windows {
-    LanguageWindows lw {&Form1, &Form2(), &SetForm(), &IDSetForm(), &state, &Monitor};
+    LanguageWindows lw {&Form1, &Form2(), &SetForm(), &IDSetForm(), &state, &Monitor()};
 
     QWidget *window(Window w) const
     {

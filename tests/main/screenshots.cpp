@@ -89,10 +89,10 @@ int main(int argc, char *argv[])
         }
         a.w.SetForm().close();  // the main window takes input again
         QTest::qWait(400);
-        a.w.Monitor.log().flush();
-        a.w.Monitor.resize(900, a.main.height());
-        saveSideBySide(&a.main, &a.w.Monitor, dir, QStringLiteral("monitor-%1").arg(language.tag));
-        a.w.Monitor.close();
+        a.w.Monitor().log().flush();
+        a.w.Monitor().resize(900, a.main.height());
+        saveSideBySide(&a.main, &a.w.Monitor(), dir, QStringLiteral("monitor-%1").arg(language.tag));
+        a.w.Monitor().close();
         a.w.IDSetForm().openWithIndex(a.main.ComboBox1()->currentIndex());
         save(&a.w.IDSetForm(), dir, QStringLiteral("forced-id-%1").arg(language.tag));
         a.w.IDSetForm().close();

@@ -19,7 +19,7 @@ struct Bus {
 };
 
 struct MonitorApp : Bus, App {
-    BusMonitor &monitor = w.Monitor;
+    BusMonitor &monitor() { return w.Monitor(); }  // built when first wanted
 
     MonitorApp() : App({sim.path()})
     {
@@ -30,7 +30,7 @@ struct MonitorApp : Bus, App {
     }
 
     void trigger(const QString &action) { main.findChild<QAction *>(action)->trigger(); }
-    void clickButton(const char *name) { QTest::mouseClick(find<QAbstractButton>(&monitor, name), Qt::LeftButton); }
+    void clickButton(const char *name) { QTest::mouseClick(find<QAbstractButton>(&monitor(), name), Qt::LeftButton); }
     // The scan finds ID 5 on channels 1 and 3.
     void scan()
     {
@@ -40,7 +40,7 @@ struct MonitorApp : Bus, App {
     // The shown rows, their cells (from `column` on) joined by " | ".
     QStringList shown(int column = MonitorLog::Time)
     {
-        QAbstractItemModel *model = find<QTableView>(&monitor, "Rows")->model();
+        QAbstractItemModel *model = find<QTableView>(&monitor(), "Rows")->model();
         QStringList lines;
         for (int r = 0; r < model->rowCount(); ++r) {
             QStringList cells;
@@ -128,7 +128,22 @@ private slots:
                                             + a.shown().join(QLatin1Char('\n'))));
             at = found;
         }
-        QVERIFY(a.monitor.log().invalidBytes() >= 7 + 10);  // the noise and the spoilt answer
+        QVERIFY(a.monitor().log().invalidBytes() >= 7 + 10);  // the noise and the spoilt answer
+    }
+
+    // Opened for the first time after a scan and a language choice: it speaks
+    // that language, and its time counts from the port's opening, not from
+    // its own building (the scan alone takes more than three ticks).
+    void openedLateCountsFromThePortOpening()
+    {
+        MonitorApp a;
+        a.trigger(QStringLiteral("English1"));
+        a.scan();
+        a.click("Label_ch3");  // one channel: polls begin
+        a.trigger(QStringLiteral("MonitorMenu"));
+        QTRY_VERIFY_WITH_TIMEOUT(a.firstRow(QStringLiteral("received | D8 05 05 00 00 00 00 25 16 33 | status: 37 %")) >= 0,
+                                 5000);
+        QVERIFY2(a.monitor().log().row(0).ms > 3 * 150, qPrintable(a.shown().join(u'\n')));
     }
 
     void companionPausesFiltersAndSaves()
@@ -139,7 +154,7 @@ private slots:
         a.scan();
         QVERIFY(a.main.isEnabled());
         a.w.Form2().open();  // a secondary window takes input from the main window only
-        QVERIFY(!a.main.isEnabled() && a.monitor.isEnabled());
+        QVERIFY(!a.main.isEnabled() && a.monitor().isEnabled());
         a.w.Form2().close();
 
         // Paused, rows keep arriving in the background and appear on resume.
@@ -147,7 +162,7 @@ private slots:
         const QStringList before = a.shown();
         App::ticks(4);
         QCOMPARE(a.shown(), before);
-        const int held = a.monitor.log().heldBack();
+        const int held = a.monitor().log().heldBack();
         QVERIFY(held >= 4);
         a.clickButton("PauseButton");
         QCOMPARE(a.shown().size(), before.size() + held);
@@ -156,7 +171,7 @@ private slots:
         // Saved: what the table shows, polls hidden.
         a.clickButton("HidePollsBox");
         const QString path = dir.filePath(QStringLiteral("bus.txt"));
-        a.monitor.chooseSaveFile = [&](QWidget *) { return path; };
+        a.monitor().chooseSaveFile = [&](QWidget *) { return path; };
         a.clickButton("SaveButton");
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -164,17 +179,17 @@ private slots:
         saved.replaceInStrings(QStringLiteral("\t"), QStringLiteral(" | "));
         QCOMPARE(saved, a.shown());
         QVERIFY(saved.size() >= 8 && saved.filter(QStringLiteral("状态")).isEmpty());
-        a.monitor.chooseSaveFile = [&](QWidget *) { return dir.filePath(QStringLiteral("missing/bus.txt")); };
+        a.monitor().chooseSaveFile = [&](QWidget *) { return dir.filePath(QStringLiteral("missing/bus.txt")); };
         a.clickButton("SaveButton");
         QCOMPARE(a.messages.texts().size(), 1);
 
         // Closed, it records nothing; Clear empties it.
-        a.monitor.close();
-        const int rows = a.monitor.log().rowCount() + a.monitor.log().heldBack();
+        a.monitor().close();
+        const int rows = a.monitor().log().rowCount() + a.monitor().log().heldBack();
         App::ticks(3);
-        QCOMPARE(a.monitor.log().rowCount() + a.monitor.log().heldBack(), rows);
+        QCOMPARE(a.monitor().log().rowCount() + a.monitor().log().heldBack(), rows);
         a.clickButton("ClearButton");
-        QCOMPARE(a.monitor.log().rowCount() + a.monitor.log().framesSent(), 0);
+        QCOMPARE(a.monitor().log().rowCount() + a.monitor().log().framesSent(), 0);
     }
 };
 

@@ -87,7 +87,7 @@ void SettingsLayoutTest::initTestCase()
 void SettingsLayoutTest::apply(Language language)
 {
     const QStringList missing =
-        ApplyLanguage({&w->Form1, &w->Form2(), &w->SetForm(), &w->IDSetForm(), &w->state, &w->Monitor}, language);
+        ApplyLanguage({&w->Form1, &w->Form2(), &w->SetForm(), &w->IDSetForm(), &w->state, &w->Monitor()}, language);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
     // Shown, so that the style sheet is applied and the tab widget laid out.
     for (QWidget *window : secondaryWindows())
@@ -97,7 +97,7 @@ void SettingsLayoutTest::apply(Language language)
 
 QList<QWidget *> SettingsLayoutTest::secondaryWindows() const
 {
-    return {&w->SetForm(), &w->IDSetForm(), &w->Form3(), &w->Form2(), &w->Monitor};
+    return {&w->SetForm(), &w->IDSetForm(), &w->Form3(), &w->Form2(), &w->Monitor()};
 }
 
 void SettingsLayoutTest::captionsFitTheirControls_data()

@@ -13,6 +13,7 @@ class TForm2;
 class TSetForm;
 class TIDSetForm;
 class TForm3;
+class BusMonitor;
 
 class SecondaryWindows {
 public:
@@ -20,6 +21,7 @@ public:
     virtual TSetForm &SetForm() = 0;
     virtual TIDSetForm &IDSetForm() = 0;
     virtual TForm3 &Form3() = 0;
+    virtual BusMonitor &Monitor() = 0;
     // The language chosen in the menu (an int of Language), applied to the
     // main window and the secondary windows built so far; the others take it
     // when they are built.

@@ -372,8 +372,8 @@ void TForm1::Com_SetClick()
 // no port is needed to watch the line.
 void TForm1::MonitorClick()
 {
-    if (m_monitor)
-        m_monitor->open();
+    if (m_windows)
+        m_windows->Monitor().open();
 }
 
 void TForm1::applyLanguage(int language)
@@ -381,7 +381,7 @@ void TForm1::applyLanguage(int language)
     if (m_windows)
         m_windows->applyLanguage(language);
     else
-        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &s, m_monitor}, Language(language));
+        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &s}, Language(language));
     fitCaptions();
 }
 

@@ -18,7 +18,6 @@ class QComboBox;
 class QLineEdit;
 class QMenu;
 class SecondaryWindows;
-class BusMonitor;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -33,7 +32,6 @@ public:
     // Follows the link's reported ID after the settings window does (its list
     // selects the ID first): called again once that window is built.
     void followReportedId();
-    void attachMonitor(BusMonitor *monitor) { m_monitor = monitor; }
 
     MotorLink &link() { return m_link; }
     TComm &Comm1() { return m_link.Comm1(); }
@@ -137,5 +135,4 @@ private:
 
     SecondaryWindows *m_windows = nullptr;
     QMetaObject::Connection m_followingReportedId;
-    BusMonitor *m_monitor = nullptr;
 };

@@ -53,6 +53,7 @@ public:
     // An Opened event (a port chosen) restarts the time column.
     void portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond);
     void restartTime();  // the time column counts from now
+    void setTimeOrigin(qint64 at) { m_origin = at; }  // ... or from `at` on the clock
 
     // --- what is shown -----------------------------------------------------------
     void flush();                 // shows what arrived since (nothing while paused)
