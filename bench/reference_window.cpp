@@ -4,7 +4,18 @@
 // carry Chinese text (so the CJK font is loaded, as in Tavik) and a menu bar
 // with two Chinese menus.
 //   tavik-bench-reference
+// Built a second time as tavik-bench-floor, it also does the protocol's own
+// work while Tavik polls one motor, and nothing more: a status poll of ID 1 on
+// channel 1 every 150 ms at 9600 baud and a read of its answer.  That is the
+// yardstick for Tavik's CPU while polling.
+//   tavik-bench-floor PORT
 #include "StartupProbe.h"
+#ifdef TAVIK_BENCH_FLOOR
+#include "Frames.h"
+
+#include <QSerialPort>
+#include <QTimer>
+#endif
 
 #include <QApplication>
 #include <QLabel>
@@ -35,5 +46,21 @@ int main(int argc, char *argv[])
 
     watchFirstPaint(window);
     window.show();
+#ifdef TAVIK_BENCH_FLOOR
+    QSerialPort port(app.arguments().value(1));
+    port.setBaudRate(9600);
+    if (!port.open(QIODevice::ReadWrite))
+        return 1;
+    QObject::connect(&port, &QSerialPort::readyRead, &port, [&] { port.readAll(); });
+    ChannelMask channel1;
+    channel1.toggle(1);
+    const auto poll = Frame::command(1, channel1, Frame::StatusPoll, 0);
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(150);
+    QObject::connect(&tick, &QTimer::timeout, &port,
+                     [&] { port.write(reinterpret_cast<const char *>(poll.data()), qint64(poll.size())); });
+    tick.start();
+#endif
     return app.exec();
 }

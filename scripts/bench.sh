@@ -11,7 +11,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
-targets="tavik tavik-bench tavik-bench-reference"
+targets="tavik tavik-bench tavik-bench-reference tavik-bench-floor"
 # tavik-cli is measured too where this checkout has it.
 [ -f "$root/cli/CMakeLists.txt" ] && targets="$targets tavik-cli"
 BUILD_TYPE=Release BUILD_TARGETS="$targets" "$root/scripts/build.sh" "$root/build-bench"
