@@ -5,26 +5,16 @@
 // Runs at build time on the offscreen platform: the manual pages' text needs
 // the font database of a QGuiApplication.
 #include "RawPicture.h"
+#include "VectorDrawing.h"
 
 #include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QSvgRenderer>
 #include <QTextStream>
 
 namespace {
-
-QImage draw(QSvgRenderer &svg, int scale)
-{
-    QImage image(svg.defaultSize() * scale, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
-    svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())));
-    return image;
-}
 
 bool writeRaw(QImage image, const QString &file)
 {
@@ -70,11 +60,11 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QString out = QString::fromLocal8Bit(argv[2]);
-    if (!writeRaw(draw(svg, 1), out + QStringLiteral(".argb"))) {
+    if (!writeRaw(drawVector(svg, 1), out + QStringLiteral(".argb"))) {
         err << "render-pictures: cannot write " << out << ".argb\n";
         return 1;
     }
-    if (!draw(svg, 2).save(out + QStringLiteral("@2x.png"), "PNG")) {
+    if (!drawVector(svg, 2).save(out + QStringLiteral("@2x.png"), "PNG")) {
         err << "render-pictures: cannot write " << out << "@2x.png\n";
         return 1;
     }

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "Pictures.h"
+#include "VectorDrawing.h"
 
 namespace {
 
@@ -52,12 +53,7 @@ const Expected kPictures[] = {
 QImage fromVector(const QString &name, int scale)
 {
     QSvgRenderer svg(Pictures::vectorPath(name));
-    QImage image(svg.defaultSize() * scale, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
-    svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())));
-    return image;
+    return drawVector(svg, scale);
 }
 
 // Pixels whose colour or alpha differ by more than a rounding step.
