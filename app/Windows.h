@@ -1,7 +1,7 @@
-// The program's five windows and the state they share.  The main window is
-// built at start; each secondary window the first time it is wanted (see
-// SecondaryWindows.h), which keeps their building out of the start-up.  All
-// are kept until the program ends.
+// The program's windows and the state they share.  The main window is built
+// at start; each secondary window and the bus monitor the first time it is
+// wanted (see SecondaryWindows.h), which keeps their building out of the
+// start-up.  All are kept until the program ends.
 #pragma once
 
 #include "BusMonitor.h"
