@@ -49,6 +49,16 @@ PanelItem::PanelItem(Role role, const QString &name, QWidget *parent)
 
 // Every press is followed by its release on the same item: Qt keeps the
 // mouse grabbed by the pressed widget until the button goes up.
+void PanelItem::setTextColour(const QColor &colour)
+{
+    if (colour == m_textColour)
+        return;
+    m_textColour = colour;
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, colour);
+    setPalette(p);
+}
+
 void PanelItem::mousePressEvent(QMouseEvent *event)
 {
     if (onPress)

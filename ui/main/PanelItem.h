@@ -17,6 +17,11 @@ public:
 
     Role role() const { return m_role; }
 
+    // The caption's colour, set on the palette only when it changes: it is
+    // asked for on every status answer, and reading the palette back to
+    // compare costs as much as setting it.
+    void setTextColour(const QColor &colour);
+
     using MouseHandler = std::function<void(QMouseEvent *)>;
     MouseHandler onPress;
     MouseHandler onRelease;
@@ -33,4 +38,5 @@ protected:
 
 private:
     Role m_role;
+    QColor m_textColour;
 };

@@ -24,6 +24,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -139,9 +140,7 @@ void TForm1::buildPanel()
         label->setAlignment(Qt::AlignCenter);
         if (hit)
             label->setCursor(Qt::PointingHandCursor);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Qt::white);
-        label->setPalette(palette);
+        label->setTextColour(Qt::white);
         if (l.rect.isEmpty()) {
             label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             label->move(l.rect.topLeft()); // sized to its text by fitCaptions()
@@ -158,7 +157,8 @@ void TForm1::buildPanel()
     m_comboBox2 = new PortComboBox(central);
     m_comboBox2->setObjectName(QStringLiteral("ComboBox2"));
     m_comboBox2->setGeometry(PanelLayout::ComboBox2);
-    connect(m_comboBox2, &PortComboBox::aboutToShowPopup, this, [this] { fillPortList(); });
+    connect(m_comboBox2, &PortComboBox::aboutToShowPopup, this,
+            [this] { fillPortList(PortList::availablePorts()); });
     m_edit4 = new QLineEdit(central);
     m_edit4->setObjectName(QStringLiteral("Edit4"));
     m_edit4->setGeometry(PanelLayout::Edit4);
@@ -226,18 +226,21 @@ void TForm1::FormCreate(const QStringList &extraPorts)
     tipFont.setPointSize(10);
     QToolTip::setFont(tipFont);
     // 5. The ports present, then the ones given on the command line, then OFF.
+    // Asking the system for its ports is the slowest step of the start, so
+    // the present ones join the list once the window is on screen (paintEvent).
     m_extraPorts = extraPorts;
-    fillPortList(); // shows OFF: nothing is opened until the user chooses
+    fillPortList({}); // shows OFF: nothing is opened until the user chooses
     // 6.-8. Group caption, the main window's texts and the messages, in Simplified Chinese;
     // the window title is a row of them.
     ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &s});
     fitCaptions();
 }
 
-// Reads the ports from the system again: at the start and whenever the port
-// box is about to open.  The shown item stays shown, also when its port has
-// gone; nothing is opened or closed and the box's change handling does not run.
-void TForm1::fillPortList()
+// Lists the ports present, read from the system once the window is first
+// drawn and whenever the port box is about to open.  The shown item stays
+// shown, also when its port has gone; nothing is opened or closed and the
+// box's change handling does not run.
+void TForm1::fillPortList(const QList<PortInfo> &present)
 {
     struct Entry {
         QString name, tip;
@@ -246,7 +249,7 @@ void TForm1::fillPortList()
     const auto listed = [&](const QString &name) {
         return std::any_of(entries.cbegin(), entries.cend(), [&](const Entry &e) { return e.name == name; });
     };
-    for (const PortInfo &port : PortList::availablePorts())
+    for (const PortInfo &port : present)
         entries.append({port.name, port.toolTip()});
     for (const QString &extra : m_extraPorts)
         if (!listed(extra))
@@ -266,6 +269,13 @@ void TForm1::fillPortList()
             m_comboBox2->setItemData(m_comboBox2->count() - 1, e.tip, Qt::ToolTipRole);
     }
     m_comboBox2->setCurrentIndex(shown >= 0 ? m_comboBox2->findText(shownName) : m_comboBox2->count() - 1);
+}
+
+void TForm1::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    if (!std::exchange(m_portsListed, true))
+        QTimer::singleShot(0, this, [this] { fillPortList(PortList::availablePorts()); });
 }
 
 void TForm1::bringToFront(QWidget *label)
@@ -401,29 +411,33 @@ void TForm1::N1Click() { applyLanguage(int(Language::TraditionalChinese)); }
 
 void TForm1::HidePositionDisplay()
 {
-    for (const char *name : {"Label4", "Label8", "Image_Place", "Image_Place_en", "Image_Place_zhi_zhen"})
-        setShown(QString::fromLatin1(name), false);
+    for (PanelItem *shown : m_position.shown)
+        shown->hide();
     m_edit4->hide();
 }
 
 int TForm1::PointerLeft() const
 {
-    return item(QStringLiteral("Image_Place_zhi_zhen"))->x();
+    return m_position.pointer->x();
 }
 
 void TForm1::SetPointerLeft(int left)
 {
-    PanelItem *pointer = item(QStringLiteral("Image_Place_zhi_zhen"));
-    pointer->move(left, pointer->y());
+    if (m_position.pointer->x() != left)
+        m_position.pointer->move(left, m_position.pointer->y());
     s.PositionTargetPercent = PanelLayout::pointerPercent(left);
 }
 
 void TForm1::ShowPosition(Byte percent)
 {
-    if (const QString text = QStringLiteral(" %1 %").arg(percent); m_edit4->text() != text)
-        m_edit4->setText(text); // even an equal text resets the edit's cursor and selection
-    PanelItem *bar = item(QStringLiteral("Image_Place_en"));
-    bar->resize(std::min(2 * int(percent), PanelLayout::BarMaxWidth), PanelLayout::BarHeight);
-    for (const char *name : {"Label4", "Label8", "Image_Place", "Image_Place_en", "Image_Place_zhi_zhen"})
-        setShown(QString::fromLatin1(name), true);
+    // Every status answer comes here, mostly with the same percent: only what
+    // changed is touched (an equal text would still reset the edit's cursor).
+    if (percent != m_shownPercent) {
+        m_shownPercent = percent;
+        m_edit4->setText(QStringLiteral(" %1 %").arg(percent));
+        m_position.bar->resize(std::min(2 * int(percent), PanelLayout::BarMaxWidth), PanelLayout::BarHeight);
+    }
+    for (PanelItem *shown : m_position.shown)
+        if (shown->isHidden())
+            shown->show();
 }

@@ -15,6 +15,7 @@
 #include <array>
 
 class QComboBox;
+struct PortInfo;
 class QLineEdit;
 class QMenu;
 class SecondaryWindows;
@@ -72,12 +73,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void FormCreate(const QStringList &extraPorts);
     void buildPanel();
     void buildMenu();
-    void fillPortList();
+    void fillPortList(const QList<PortInfo> &present);
     void wirePanel();
     void bringToFront(QWidget *label);
     void setShown(const QString &name, bool shown);
@@ -126,9 +128,18 @@ private:
         PanelItem *label, *idle, *hover, *selected;
     };
     std::array<LimitPointItems, 4> m_limitPoints {};
+    // The position display: captions, track, bar and pointer are shown and
+    // hidden together; bar and pointer follow every status answer.
+    struct PositionItems {
+        std::array<PanelItem *, 5> shown;
+        PanelItem *bar, *pointer;
+    };
+    PositionItems m_position {};
+    int m_shownPercent = -1; // the percent in Edit4
     QComboBox *m_comboBox1 = nullptr;
     PortComboBox *m_comboBox2 = nullptr;
     QStringList m_extraPorts;
+    bool m_portsListed = false; // the system's ports are in the list
     QLineEdit *m_edit4 = nullptr;
     QString m_releaseMessage;
     bool m_portLostShowing = false;

@@ -55,17 +55,6 @@ const QColor Grey(128, 128, 128);
 const QColor Silver(192, 192, 192);
 const QColor ActiveBorder(180, 180, 180); // the desktop's active-border colour
 
-// Asked for on every status answer too, mostly with the colour already there;
-// setting an equal palette still resolves and compares it all.
-void setTextColour(QWidget *label, const QColor &colour)
-{
-    if (label->palette().color(QPalette::WindowText) == colour)
-        return;
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
-}
-
 // Runs onMove for every pointer move over a box, also while the box is
 // disabled: a disabled widget drops mouse events in its own event handling,
 // after its event filters have seen them.
@@ -141,6 +130,7 @@ void TForm1::wirePanel()
     };
     pointer->onMove = [this](QMouseEvent *e) { Image_Place_zhi_zhenMouseMove(e->buttons(), int(e->position().x())); };
     pointer->onRelease = [this](QMouseEvent *) { slideRelease(false); };
+    m_position = {{on("Label4"), on("Label8"), track, bar, pointer}, bar, pointer};
 
     PanelItem *background = on("Image_bei_jing");
     background->onPress = [this](QMouseEvent *) { Image_bei_jingMouseDown(); };
@@ -350,8 +340,8 @@ void TForm1::Image_bei_jingMouseMove()
         moveBy(QStringLiteral("Label6"), 0, 1);
         s.PanelHoverLatch = 0;
     }
-    setTextColour(item(QStringLiteral("Label10")), Grey);
-    setTextColour(item(QStringLiteral("Label9")), Silver);
+    item(QStringLiteral("Label10"))->setTextColour(Grey);
+    item(QStringLiteral("Label9"))->setTextColour(Silver);
     m_comboBox2->setEnabled(false);
     m_comboBox1->setEnabled(false);
     for (const auto &pair : idleHoverPairs) {
@@ -363,7 +353,7 @@ void TForm1::Image_bei_jingMouseMove()
 
 void TForm1::Image_id_chMouseMove()
 {
-    setTextColour(item(QStringLiteral("Label9")), Qt::white);
+    item(QStringLiteral("Label9"))->setTextColour(Qt::white);
     for (const char *name : {"Image_dui_ma", "Image_shan_ma"}) {
         setShown(QLatin1String(name) + QLatin1String("_en"), false);
         setShown(QLatin1String(name) + QLatin1String("_dis"), true);
@@ -379,7 +369,7 @@ void TForm1::Image_id_chMouseMove()
 
 void TForm1::Image2MouseMove()
 {
-    setTextColour(item(QStringLiteral("Label10")), Qt::white);
+    item(QStringLiteral("Label10"))->setTextColour(Qt::white);
 }
 
 void TForm1::Label_id_selectMouseMove()
@@ -448,7 +438,7 @@ void TForm1::RefreshLimitPointButtons()
     for (int n = 1; n <= 4; ++n) {
         const bool available = s.DeviceStatus & Frame::limitPointBit(n);
         const LimitPointItems &point = m_limitPoints[n - 1];
-        setTextColour(point.label, available ? QColor(Qt::white) : ActiveBorder);
+        point.label->setTextColour(available ? QColor(Qt::white) : ActiveBorder);
         setCursorShape(point.label, available ? Qt::PointingHandCursor : Qt::ArrowCursor);
         point.idle->setVisible(!available);
         point.hover->setVisible(false);
