@@ -128,6 +128,7 @@ private:
         PanelItem *label, *idle, *hover, *selected;
     };
     std::array<LimitPointItems, 4> m_limitPoints {};
+    int m_limitPointsDrawn = -1; // the stored points they show, one bit each
     // The position display: captions, track, bar and pointer are shown and
     // hidden together; bar and pointer follow every status answer.
     struct PositionItems {

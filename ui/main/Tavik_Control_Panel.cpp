@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -433,8 +434,15 @@ void TForm1::RefreshChannelImages()
     }
 }
 
+// The points' looks follow the stored-point bits alone, and every status
+// answer asks: they are redrawn only when the motor stores or clears one.
 void TForm1::RefreshLimitPointButtons()
 {
+    int stored = 0;
+    for (int n = 1; n <= 4; ++n)
+        stored |= (s.DeviceStatus & Frame::limitPointBit(n)) ? 1 << n : 0;
+    if (std::exchange(m_limitPointsDrawn, stored) == stored)
+        return;
     for (int n = 1; n <= 4; ++n) {
         const bool available = s.DeviceStatus & Frame::limitPointBit(n);
         const LimitPointItems &point = m_limitPoints[n - 1];
