@@ -11,14 +11,9 @@ Windows::Windows(const QStringList &extraPorts)
 {
     Form1.attachWindows(this);
     placeOnScreen(&Form1, {622, 193});
-    m_clock.start();
     // The settings window listens to the link: it must be there before the
     // first answer, which cannot come before a port is open.
-    QObject::connect(&Form1.link(), &MotorLink::portEvent, &Form1, [this](MotorLink::PortEvent event) {
-        SetForm();
-        if (event == MotorLink::PortEvent::Opened)
-            m_portOpenedAt = m_clock.elapsed();
-    });
+    QObject::connect(&Form1.link(), &MotorLink::portEvent, &Form1, [this] { SetForm(); });
 }
 
 Windows::~Windows() = default;
@@ -74,8 +69,8 @@ BusMonitor &Windows::Monitor()
 {
     if (m_monitor)
         return *m_monitor;
-    build(m_monitor, [&] { return std::make_unique<BusMonitor>(&Form1, [this] { return m_clock.elapsed(); }); });
-    m_monitor->log().setTimeOrigin(m_portOpenedAt);
+    const MotorLink &link = Form1.link();
+    build(m_monitor, [&] { return std::make_unique<BusMonitor>(&Form1, [&link] { return link.msSincePortOpened(); }); });
     m_monitor->listen(&Form1.link());
     return *m_monitor;
 }

@@ -14,7 +14,6 @@
 #include "Tavik_Control.h"
 #include "user_manual.h"
 
-#include <QElapsedTimer>
 #include <QStringList>
 
 #include <memory>
@@ -48,9 +47,5 @@ private:
     std::unique_ptr<TIDSetForm> m_idSetForm;
     std::unique_ptr<TForm3> m_form3;
     std::unique_ptr<BusMonitor> m_monitor;
-    // The bus monitor's clock, and when on it the port last opened: its time
-    // column counts from there, however late the monitor is built.
-    QElapsedTimer m_clock;
-    qint64 m_portOpenedAt = 0;
     std::optional<Language> m_language; // chosen in the menu; none: the start texts
 };

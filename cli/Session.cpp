@@ -59,8 +59,6 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
                 });
         connect(&m_link, &MotorLink::portEvent, this,
                 [this](MotorLink::PortEvent event, const QString &name, int bps) {
-                    if (event == MotorLink::PortEvent::Opened)
-                        m_sinceOpened.start();
                     showOnWire(D::Port, {}, FrameText::port(event, name, bps, en));
                 });
     }
@@ -476,7 +474,7 @@ void Session::showOnWire(WireLine::Direction direction, const QByteArray &bytes,
 {
     if (m_finished)
         return;
-    const WireLine line {m_sinceOpened.isValid() ? m_sinceOpened.elapsed() : 0, direction, bytes, meaning};
+    const WireLine line {m_link.msSincePortOpened(), direction, bytes, meaning};
     print(line.text());
     printJson(line.json());
 }

@@ -7,7 +7,6 @@
 #include "MotorLink.h"
 #include "WireLine.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTextStream>
 
@@ -86,5 +85,4 @@ private:
     Byte m_status = 0;
     QString m_lastStatus;
 
-    QElapsedTimer m_sinceOpened;   // monitor: the time column counts from the port's opening
 };

@@ -116,6 +116,8 @@ void MotorLink::reopenPort(TBaudRate rate, PortEvent event)
     m_comm.setHwHandShaking(hhNone);
     m_comm.setDataCount(0);
     m_comm.setPortOpen(true);
+    if (event == PortEvent::Opened)
+        m_portOpened.start();
     emit portEvent(event, m_comm.PortName(), baudRateBps(rate));
 }
 

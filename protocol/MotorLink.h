@@ -16,6 +16,7 @@
 #include "WrittenSettings.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -40,6 +41,10 @@ public:
     TComm &Comm1() { return m_comm; }
     // Not started here: the owner starts it when it is ready for ticks.
     QTimer &Timer1() { return m_timer; }
+    // Milliseconds since a port was last chosen and opened, the time every
+    // view of the wire counts from; a scan's reopening at another rate does
+    // not restart it.  0 before the first opening.
+    qint64 msSincePortOpened() const { return m_portOpened.isValid() ? m_portOpened.elapsed() : 0; }
 
     // --- operations ------------------------------------------------------
     // The port box's choice: "OFF" closes the port; any other name is opened
@@ -148,4 +153,5 @@ private:
     std::unique_ptr<TransmitTick> m_tick;
     std::unique_ptr<ResponseHandler> m_responses;
     bool m_settingsWindowOpen = false;
+    QElapsedTimer m_portOpened;
 };

@@ -180,8 +180,6 @@ void BusMonitor::portEvent(MotorLink::PortEvent event, const QString &portName, 
 {
     if (isVisible())
         m_log.portEvent(event, portName, bitsPerSecond);
-    else if (event == MotorLink::PortEvent::Opened)
-        m_log.restartTime();  // rows shown later still count from the opening
 }
 
 void BusMonitor::changeEvent(QEvent *event)

@@ -17,7 +17,6 @@ MonitorLog::MonitorLog(std::function<qint64()> clock, int limit, QObject *parent
         steady->start();
         m_clock = [steady] { return steady->elapsed(); };
     }
-    m_origin = m_clock();
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(FlushMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &MonitorLog::flush);
@@ -44,19 +43,12 @@ void MonitorLog::bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why,
 
 void MonitorLog::portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond)
 {
-    if (event == MotorLink::PortEvent::Opened)
-        restartTime();
     record({.kind = Kind::Port, .detail = int(event), .bps = bitsPerSecond, .count = 0, .port = portName});
-}
-
-void MonitorLog::restartTime()
-{
-    m_origin = m_clock();
 }
 
 void MonitorLog::record(Row row)
 {
-    row.ms = m_clock() - m_origin;
+    row.ms = m_clock();
     m_incoming.push_back(std::move(row));
     // Whatever would drop off the top at the next flush goes now.
     if (int(m_incoming.size()) > m_limit)

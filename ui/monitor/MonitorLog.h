@@ -28,7 +28,7 @@ class MonitorLog : public QAbstractTableModel {
 public:
     enum class Kind { Sent, Received, Discarded, Port };
     struct Row {
-        qint64 ms = 0;      // since the port was opened
+        qint64 ms = 0;      // since the port was opened (the clock's reading)
         Kind kind = Kind::Sent;
         QByteArray bytes;   // the frame or the dropped bytes; empty for a port event
         int detail = 0;     // MotorLink::Discard or MotorLink::PortEvent
@@ -43,17 +43,15 @@ public:
     static constexpr int DefaultLimit = 10000;
     static constexpr int FlushMs = 250;
 
-    // clock: milliseconds on a steady clock (a QElapsedTimer unless given).
+    // clock: milliseconds since the port was opened (MotorLink::msSincePortOpened);
+    // without one, since the log was made.
     explicit MonitorLog(std::function<qint64()> clock = {}, int limit = DefaultLimit, QObject *parent = nullptr);
 
     // --- recording: the link's wire signals ------------------------------------
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
     void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why, qint64 count);
-    // An Opened event (a port chosen) restarts the time column.
     void portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond);
-    void restartTime();  // the time column counts from now
-    void setTimeOrigin(qint64 at) { m_origin = at; }  // ... or from `at` on the clock
 
     // --- what is shown -----------------------------------------------------------
     void flush();                 // shows what arrived since (nothing while paused)
@@ -88,7 +86,6 @@ private:
 
     std::function<qint64()> m_clock;
     int m_limit;
-    qint64 m_origin = 0;
     std::deque<Row> m_rows;      // shown
     std::deque<Row> m_incoming;  // not shown yet
     QTimer m_flushTimer;
