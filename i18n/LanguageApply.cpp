@@ -39,10 +39,10 @@ QWidget *windowOf(const LanguageWindows &w, Window window)
     return nullptr;
 }
 
-QString unresolved(Window window, const char *objectName)
+QString unresolved(Window window, const QString &objectName)
 {
     return QString::fromLatin1("%1/%2").arg(QLatin1String(windowName(window)),
-                                            *objectName ? QLatin1String(objectName) : QLatin1String("(window)"));
+                                            objectName.isEmpty() ? QStringLiteral("(window)") : objectName);
 }
 
 // The QTabWidget that shows this widget as one of its pages, if any.
@@ -72,11 +72,11 @@ enum class GroupItem {
 QString storeGroupCaption(const LanguageWindows &w, Window window, const QString &caption, GroupItem how)
 {
     if (!w.state)
-        return unresolved(window, "GroupCaption");
+        return unresolved(window, QStringLiteral("GroupCaption"));
     w.state->GroupCaption = caption;
     QComboBox *list = idList(windowOf(w, window));
     if (!list || list->count() == 0)
-        return unresolved(window, "ComboBox1");
+        return unresolved(window, QStringLiteral("ComboBox1"));
     switch (how) {
     case GroupItem::Reselect:
         // With the group item chosen, the shown text changes here and the
@@ -99,10 +99,11 @@ QString storeGroupCaption(const LanguageWindows &w, Window window, const QString
     return {};
 }
 
-// Applies one row that is not a GroupCaption row; false when its target is
-// missing or cannot take the property.
-bool applyRow(const LanguageWindows &w, const LanguageRow &row, const QString &value)
+// Sets one target of a row that is not a GroupCaption row; false when the
+// target is missing or cannot take the property.
+bool applyTo(const LanguageWindows &w, const LanguageRow &row, const RowTarget &to)
 {
+    const QString &value = to.value;
     if (row.property == Property::Message) {
         QString *field = w.state ? messageField(*w.state, row.objectName) : nullptr;
         if (field)
@@ -112,13 +113,13 @@ bool applyRow(const LanguageWindows &w, const LanguageRow &row, const QString &v
     QWidget *window = windowOf(w, row.window);
     if (!window)
         return false;
-    if (!*row.objectName) {
+    if (to.objectName.isEmpty()) {
         if (row.property != Property::Caption)
             return false;
         window->setWindowTitle(value);
         return true;
     }
-    QObject *target = window->findChild<QObject *>(QLatin1String(row.objectName));
+    QObject *target = window->findChild<QObject *>(to.objectName);
     if (!target)
         return false;
     auto *widget = qobject_cast<QWidget *>(target);
@@ -160,6 +161,14 @@ bool applyRow(const LanguageWindows &w, const LanguageRow &row, const QString &v
     return false;
 }
 
+// Sets every target of a row; the targets it could not set go to `missing`.
+void applyRow(const LanguageWindows &w, const LanguageRow &row, const char *value, QStringList &missing)
+{
+    for (const RowTarget &to : row.targets(value))
+        if (!applyTo(w, row, to))
+            missing << unresolved(row.window, to.objectName);
+}
+
 void repaint(QWidget *widget)
 {
     if (widget)
@@ -174,15 +183,15 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
     for (const LanguageRow &row : LanguageTable()) {
         if (row.property == Property::Word || row.window == Window::Cli)
             continue;  // read by code (the monitor's words, the command-line tool's texts), not set on a widget
-        const QString value = QString::fromUtf8(row.value(lang));
         if (isGroupCaption(row)) {
             // Into the main list (re-selecting its item), then again into the
             // forced-ID list (without re-selecting).
             const GroupItem how = row.window == Window::Main ? GroupItem::Reselect : GroupItem::StoreQuiet;
-            if (QString entry = storeGroupCaption(w, row.window, value, how); !entry.isEmpty())
+            if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.value(lang)), how);
+                !entry.isEmpty())
                 missing << entry;
-        } else if (!applyRow(w, row, value)) {
-            missing << unresolved(row.window, row.objectName);
+        } else {
+            applyRow(w, row, row.value(lang), missing);
         }
     }
 
@@ -220,8 +229,7 @@ QStringList ApplyStartTexts(const LanguageWindows &w)
         if (row.property == Property::Visible
             || (row.property == Property::Left && std::strcmp(row.objectName, "Label9") == 0))
             continue;
-        if (!applyRow(w, row, QString::fromUtf8(row.startValue())))
-            missing << unresolved(row.window, row.objectName);
+        applyRow(w, row, row.startValue(), missing);
     }
     return missing;
 }

@@ -252,54 +252,9 @@ constexpr LanguageRow kRows[] = {
      {"设备报告值: %1 (超出范围)", "Reported by the device: %1 (out of range)", "設備報告值: %1 (超出範圍)"}},
     // 11. Accessible names and descriptions of the main window's picture controls:
     //     what a screen reader says for each place a user presses.
-    {Window::Main, "Label_ch1", Property::AccessibleName, {"频道 1", "Channel 1", "頻道 1"}},
-    {Window::Main, "Label_ch1", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch2", Property::AccessibleName, {"频道 2", "Channel 2", "頻道 2"}},
-    {Window::Main, "Label_ch2", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch3", Property::AccessibleName, {"频道 3", "Channel 3", "頻道 3"}},
-    {Window::Main, "Label_ch3", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch4", Property::AccessibleName, {"频道 4", "Channel 4", "頻道 4"}},
-    {Window::Main, "Label_ch4", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch5", Property::AccessibleName, {"频道 5", "Channel 5", "頻道 5"}},
-    {Window::Main, "Label_ch5", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch6", Property::AccessibleName, {"频道 6", "Channel 6", "頻道 6"}},
-    {Window::Main, "Label_ch6", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch7", Property::AccessibleName, {"频道 7", "Channel 7", "頻道 7"}},
-    {Window::Main, "Label_ch7", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch8", Property::AccessibleName, {"频道 8", "Channel 8", "頻道 8"}},
-    {Window::Main, "Label_ch8", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch9", Property::AccessibleName, {"频道 9", "Channel 9", "頻道 9"}},
-    {Window::Main, "Label_ch9", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch10", Property::AccessibleName, {"频道 10", "Channel 10", "頻道 10"}},
-    {Window::Main, "Label_ch10", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch11", Property::AccessibleName, {"频道 11", "Channel 11", "頻道 11"}},
-    {Window::Main, "Label_ch11", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch12", Property::AccessibleName, {"频道 12", "Channel 12", "頻道 12"}},
-    {Window::Main, "Label_ch12", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch13", Property::AccessibleName, {"频道 13", "Channel 13", "頻道 13"}},
-    {Window::Main, "Label_ch13", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch14", Property::AccessibleName, {"频道 14", "Channel 14", "頻道 14"}},
-    {Window::Main, "Label_ch14", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch15", Property::AccessibleName, {"频道 15", "Channel 15", "頻道 15"}},
-    {Window::Main, "Label_ch15", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
-    {Window::Main, "Label_ch16", Property::AccessibleName, {"频道 16", "Channel 16", "頻道 16"}},
-    {Window::Main, "Label_ch16", Property::AccessibleDescription,
-     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}},
+    {Window::Main, "Label_ch", Property::AccessibleName, {"频道 %1", "Channel %1", "頻道 %1"}, nullptr, 16},
+    {Window::Main, "Label_ch", Property::AccessibleDescription,
+     {"选择或取消此频道", "Selects or clears this channel for the chosen ID", "選擇或取消此頻道"}, nullptr, 16},
     {Window::Main, "Label_quan_ping", Property::AccessibleName, {"全频", "All channels", "全頻"}},
     {Window::Main, "Label_quan_ping", Property::AccessibleDescription,
      {"选择或取消全部 16 个频道", "Selects or clears all 16 channels", "選擇或取消全部 16 個頻道"}},
@@ -318,18 +273,10 @@ constexpr LanguageRow kRows[] = {
     {Window::Main, "Label_xia", Property::AccessibleName, {"下行", "Down", "下行"}},
     {Window::Main, "Label_xia", Property::AccessibleDescription,
      {"向所选电机和频道发送下行命令", "Sends down to the chosen motor and channels", "向所選電機和頻道發送下行命令"}},
-    {Window::Main, "Label_XWD1", Property::AccessibleName, {"限位点 1", "Limit point 1", "限位點 1"}},
-    {Window::Main, "Label_XWD1", Property::AccessibleDescription,
-     {"运行到中间限位点 1（电机已存有该点时可用）", "Runs the motor to intermediate limit point 1 (when the motor has stored it)", "運行到中間限位點 1（電機已存有該點時可用）"}},
-    {Window::Main, "Label_XWD2", Property::AccessibleName, {"限位点 2", "Limit point 2", "限位點 2"}},
-    {Window::Main, "Label_XWD2", Property::AccessibleDescription,
-     {"运行到中间限位点 2（电机已存有该点时可用）", "Runs the motor to intermediate limit point 2 (when the motor has stored it)", "運行到中間限位點 2（電機已存有該點時可用）"}},
-    {Window::Main, "Label_XWD3", Property::AccessibleName, {"限位点 3", "Limit point 3", "限位點 3"}},
-    {Window::Main, "Label_XWD3", Property::AccessibleDescription,
-     {"运行到中间限位点 3（电机已存有该点时可用）", "Runs the motor to intermediate limit point 3 (when the motor has stored it)", "運行到中間限位點 3（電機已存有該點時可用）"}},
-    {Window::Main, "Label_XWD4", Property::AccessibleName, {"限位点 4", "Limit point 4", "限位點 4"}},
-    {Window::Main, "Label_XWD4", Property::AccessibleDescription,
-     {"运行到中间限位点 4（电机已存有该点时可用）", "Runs the motor to intermediate limit point 4 (when the motor has stored it)", "運行到中間限位點 4（電機已存有該點時可用）"}},
+    {Window::Main, "Label_XWD", Property::AccessibleName, {"限位点 %1", "Limit point %1", "限位點 %1"}, nullptr, 4},
+    {Window::Main, "Label_XWD", Property::AccessibleDescription,
+     {"运行到中间限位点 %1（电机已存有该点时可用）", "Runs the motor to intermediate limit point %1 (when the motor has stored it)",
+      "運行到中間限位點 %1（電機已存有該點時可用）"}, nullptr, 4},
     {Window::Main, "Image_Place", Property::AccessibleName, {"位置轨道", "Position track", "位置軌道"}},
     {Window::Main, "Image_Place", Property::AccessibleDescription,
      {"点击轨道上的一点：电机运行到该位置（百分比）", "Click a point of the track to run the motor to that position (percent)", "點擊軌道上的一點：電機運行到該位置（百分比）"}},
@@ -467,6 +414,19 @@ const std::pair<const char *, QString SharedState::*> kMessages[] = {
 std::span<const LanguageRow> LanguageTable()
 {
     return kRows;
+}
+
+QList<RowTarget> LanguageRow::targets(const char *value) const
+{
+    const QString text = QString::fromUtf8(value);
+    if (numbered == 0)
+        return {{QLatin1String(objectName), text}};
+    QList<RowTarget> all;
+    for (int n = 1; n <= numbered; ++n) {
+        const QString number = QString::number(n);
+        all.append({QLatin1String(objectName) + number, QString(text).replace(QLatin1String("%1"), number)});
+    }
+    return all;
 }
 
 namespace {

@@ -1,7 +1,8 @@
 // The three languages of the interface and the switch between them.
 //
 // Every translatable caption, hint, position, picture visibility and message
-// text lives in one table, one row per target, with one value per language.
+// text lives in one table, one row per target (or per numbered family of
+// targets, such as the 16 channels), with one value per language.
 // ApplyLanguage walks the table in order; ApplyStartTexts gives every window
 // its texts at creation: the Simplified Chinese value, or a row's start text
 // where the window begins with another wording than choosing Simplified
@@ -15,6 +16,7 @@
 // and ID lists, and the whole serial settings window.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -43,15 +45,27 @@ enum class Property {
     Word,     // a word or phrase that code reads with text() and composes; ApplyLanguage skips it
 };
 
+struct RowTarget {
+    QString objectName;
+    QString value;
+};
+
 struct LanguageRow {
     Window window;
     const char *objectName;  // "" = the window itself
     Property property;
     std::array<const char *, 3> values;  // indexed by Language
     const char *start = nullptr;         // the text at creation, when it differs from the Simplified Chinese one
+    // A numbered row stands for the objects objectName1 .. objectNameN (the
+    // 16 channels, the 4 limit points), each with its number in place of %1
+    // in the value.
+    int numbered = 0;
 
     const char *value(Language lang) const { return values[std::size_t(lang)]; }
     const char *startValue() const { return start ? start : values[0]; }
+    // The objects this row sets, each with what it sets there when the row's
+    // value is `value` (value(lang) or startValue()).
+    QList<RowTarget> targets(const char *value) const;
 };
 
 // Every row, in the order in which ApplyLanguage applies them.  Message rows

@@ -30,8 +30,10 @@ QStringList actedOn()
 QString tableValue(const QString &objectName, Property property, Language lang)
 {
     for (const LanguageRow &row : LanguageTable())
-        if (row.window == Window::Main && row.property == property && objectName == QLatin1String(row.objectName))
-            return QString::fromUtf8(row.value(lang));
+        if (row.window == Window::Main && row.property == property)
+            for (const RowTarget &to : row.targets(row.value(lang)))
+                if (to.objectName == objectName)
+                    return to.value;
     return {};
 }
 
@@ -89,6 +91,8 @@ private slots:
             names.insert(said);
         }
         QCOMPARE(names.size(), actedOn().size());  // no two controls sound alike
+        if (lang == Language::English)
+            QCOMPARE(accessible(a.item("Label_ch12"))->text(QAccessible::Name), QStringLiteral("Channel 12"));
         // The hit labels are buttons that can be pressed; the slider's parts are pictures.
         QCOMPARE(accessible(a.item("Label_ch1"))->role(), QAccessible::Button);
         QCOMPARE(accessible(a.item("Label_XWD4"))->role(), QAccessible::Button);
