@@ -1,4 +1,4 @@
-// Clocks, /proc readings and order statistics shared by the benchmark's roles.
+// Clocks, /proc readings and order statistics for the benchmark and the soak.
 #pragma once
 
 #include <QDir>

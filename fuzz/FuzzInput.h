@@ -2,6 +2,7 @@
 // delivers, and drives the program's real receive path with them.
 #pragma once
 
+#include "FuzzBytes.h"
 #include "Messages.h"
 #include "Windows.h"
 
@@ -10,21 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-
-class FuzzInput {
-public:
-    FuzzInput(const std::uint8_t *data, std::size_t size) : m_data(data), m_size(size) {}
-
-    bool empty() const { return m_pos >= m_size; }
-    std::uint8_t byte() { return empty() ? 0 : m_data[m_pos++]; }
-    std::uint8_t flag() { return byte() & 1; }
-    int below(int n) { return byte() % n; }
-
-private:
-    const std::uint8_t *m_data;
-    std::size_t m_size;
-    std::size_t m_pos = 0;
-};
 
 // The program's windows, created once for the whole fuzzing run.
 inline Windows &fuzzWindows()
@@ -51,7 +37,7 @@ inline Windows &fuzzWindows()
 
 // An arbitrary but valid starting state: every flag 0 or 1, every counter
 // within what the program itself can reach.
-inline void startFrom(FuzzInput &in, Windows &w)
+inline void startFrom(FuzzBytes &in, Windows &w)
 {
     SharedState &s = w.state;
     const int id = in.below(100);

@@ -6,6 +6,7 @@
 // tick() and receive() themselves.
 #pragma once
 
+#include "FuzzBytes.h"
 #include "MemorySerialDevice.h"
 #include "MotorLink.h"
 #include "ResponseHandler.h"
@@ -15,28 +16,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-class FuzzBytes {
-public:
-    FuzzBytes(const std::uint8_t *data, std::size_t size) : m_data(data), m_size(size) {}
-    bool empty() const { return m_pos >= m_size; }
-    std::uint8_t byte() { return empty() ? 0 : m_data[m_pos++]; }
-    int below(int n) { return byte() % n; }
-    // Up to max bytes as one delivery from the port (at least one).
-    QByteArray piece(int max)
-    {
-        const std::size_t want = std::size_t(1 + below(max));
-        const std::size_t n = std::min(want, m_size - std::min(m_pos, m_size));
-        QByteArray out(reinterpret_cast<const char *>(m_data + m_pos), qsizetype(n));
-        m_pos += n;
-        return out;
-    }
-
-private:
-    const std::uint8_t *m_data;
-    std::size_t m_size;
-    std::size_t m_pos = 0;
-};
 
 struct LinkFuzz {
     MotorLink link;

@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     Windows &w = fuzzWindows();
-    FuzzInput in(data, size);
+    FuzzBytes in(data, size);
     startFrom(in, w);
     while (!in.empty()) {
         std::uint8_t read[Frame::ResponseSize + 1];

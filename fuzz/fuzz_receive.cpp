@@ -6,7 +6,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     Windows &w = fuzzWindows();
-    FuzzInput in(data, size);
+    FuzzBytes in(data, size);
     startFrom(in, w);
     while (!in.empty()) {
         std::uint8_t read[64];

@@ -7,6 +7,7 @@
 // confirmed that the motor did not keep, no frame to the other port and none
 // while the port is lost, the next command after a re-plug works, memory flat.
 // Prints a summary table at the end.  A tool, not a test: scripts/soak.sh.
+#include "Measure.h"
 #include "MotorLink.h"
 
 #include <QCommandLineParser>
@@ -26,17 +27,6 @@
 namespace {
 
 constexpr int TickMs = 150;
-
-long rssKb(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
 
 // The simulator's chaos log, read as it grows: what the motor holds now.
 class ChaosLog {
@@ -140,7 +130,7 @@ private:
     QMap<QString, int> m_outcomes;  // "write confirmed", "scan answered", ...
     int m_wronglyConfirmed = 0, m_hangs = 0, m_framesWhileLost = 0, m_decoyFrames = 0, m_simCrashes = 0;
     int m_replugsRecovered = 0, m_afterReplugWorked = 0, m_afterReplugTried = 0, m_portErrors = 0;
-    long m_rssAt2Min = 0, m_rssPeak = 0, m_rssLast = 0, m_simRssPeak = 0;
+    qint64 m_rssAt2Min = 0, m_rssPeak = 0, m_rssLast = 0, m_simRssPeak = 0;
 };
 
 bool Soak::start()
@@ -209,11 +199,11 @@ bool Soak::start()
     connect(&m_gap, &QTimer::timeout, this, &Soak::next);
     connect(&m_retryPort, &QTimer::timeout, this, &Soak::choosePort);
     connect(&m_memory, &QTimer::timeout, this, [this] {
-        m_rssLast = rssKb(QCoreApplication::applicationPid());
+        m_rssLast = Measure::residentKiB(QCoreApplication::applicationPid());
         m_rssPeak = std::max(m_rssPeak, m_rssLast);
         if (m_rssAt2Min == 0 && m_clock.elapsed() >= 120000)
             m_rssAt2Min = m_rssLast;
-        m_simRssPeak = std::max(m_simRssPeak, rssKb(m_sim.processId()));
+        m_simRssPeak = std::max(m_simRssPeak, Measure::residentKiB(m_sim.processId()));
         m_log.catchUp();
         if (m_clock.elapsed() >= qint64(m_minutes) * 60000) {
             report();
