@@ -67,12 +67,7 @@ TForm3 &Windows::Form3()
 // Built on first opening; until then nothing is recorded, as while it is closed.
 BusMonitor &Windows::Monitor()
 {
-    if (m_monitor)
-        return *m_monitor;
-    const MotorLink &link = Form1.link();
-    build(m_monitor, [&] { return std::make_unique<BusMonitor>(&Form1, [&link] { return link.msSincePortOpened(); }); });
-    m_monitor->listen(&Form1.link());
-    return *m_monitor;
+    return build(m_monitor, [&] { return std::make_unique<BusMonitor>(Form1.link(), &Form1); });
 }
 
 void Windows::applyLanguage(int language)

@@ -411,8 +411,8 @@ void TForm1::N1Click() { applyLanguage(int(Language::TraditionalChinese)); }
 
 void TForm1::HidePositionDisplay()
 {
-    for (PanelItem *shown : m_position.shown)
-        shown->hide();
+    for (PanelItem *part : m_position.all())
+        part->hide();
     m_edit4->hide();
 }
 
@@ -437,7 +437,7 @@ void TForm1::ShowPosition(Byte percent)
         m_edit4->setText(QStringLiteral(" %1 %").arg(percent));
         m_position.bar->resize(std::min(2 * int(percent), PanelLayout::BarMaxWidth), PanelLayout::BarHeight);
     }
-    for (PanelItem *shown : m_position.shown)
-        if (shown->isHidden())
-            shown->show();
+    for (PanelItem *part : m_position.all())
+        if (part->isHidden())
+            part->show();
 }

@@ -132,8 +132,8 @@ private:
     // The position display: captions, track, bar and pointer are shown and
     // hidden together; bar and pointer follow every status answer.
     struct PositionItems {
-        std::array<PanelItem *, 5> shown;
-        PanelItem *bar, *pointer;
+        PanelItem *label4, *label8, *track, *bar, *pointer;
+        std::array<PanelItem *, 5> all() const { return {label4, label8, track, bar, pointer}; }
     };
     PositionItems m_position {};
     int m_shownPercent = -1; // the percent in Edit4

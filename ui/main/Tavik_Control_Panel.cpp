@@ -131,7 +131,7 @@ void TForm1::wirePanel()
     };
     pointer->onMove = [this](QMouseEvent *e) { Image_Place_zhi_zhenMouseMove(e->buttons(), int(e->position().x())); };
     pointer->onRelease = [this](QMouseEvent *) { slideRelease(false); };
-    m_position = {{on("Label4"), on("Label8"), track, bar, pointer}, bar, pointer};
+    m_position = {on("Label4"), on("Label8"), track, bar, pointer};
 
     PanelItem *background = on("Image_bei_jing");
     background->onPress = [this](QMouseEvent *) { Image_bei_jingMouseDown(); };
@@ -444,7 +444,7 @@ void TForm1::RefreshLimitPointButtons()
     if (std::exchange(m_limitPointsDrawn, stored) == stored)
         return;
     for (int n = 1; n <= 4; ++n) {
-        const bool available = s.DeviceStatus & Frame::limitPointBit(n);
+        const bool available = stored & (1 << n);
         const LimitPointItems &point = m_limitPoints[n - 1];
         point.label->setTextColour(available ? QColor(Qt::white) : ActiveBorder);
         setCursorShape(point.label, available ? Qt::PointingHandCursor : Qt::ArrowCursor);

@@ -23,9 +23,16 @@ QString word(const char *name, Language lang) { return text(name, lang, Window::
 
 } // namespace
 
-BusMonitor::BusMonitor(QWidget *mainWindow, std::function<qint64()> clock)
-    : QWidget(nullptr, Qt::Window), m_log(std::move(clock)), m_filter(this), m_mainWindow(mainWindow)
+BusMonitor::BusMonitor(const MotorLink &link, QWidget *mainWindow)
+    : QWidget(nullptr, Qt::Window),
+      m_log([&link] { return link.msSincePortOpened(); }),
+      m_filter(this),
+      m_mainWindow(mainWindow)
 {
+    connect(&link, &MotorLink::frameSent, this, &BusMonitor::frameSent);
+    connect(&link, &MotorLink::frameReceived, this, &BusMonitor::frameReceived);
+    connect(&link, &MotorLink::bytesDiscarded, this, &BusMonitor::bytesDiscarded);
+    connect(&link, &MotorLink::portEvent, this, &BusMonitor::portEvent);
     setObjectName(QStringLiteral("BusMonitor"));
     setAttribute(Qt::WA_StyledBackground);
     m_filter.setSourceModel(&m_log);

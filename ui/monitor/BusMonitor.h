@@ -25,19 +25,9 @@ class BusMonitor : public QWidget {
 public:
     // A top-level window of its own: as a child of the main window it would
     // be disabled with it while a secondary window is open.  mainWindow is
-    // where it opens beside.
-    explicit BusMonitor(QWidget *mainWindow = nullptr, std::function<qint64()> clock = {});
-
-    // Listens to a link's wire signals: MotorLink, or anything with the same
-    // four signals (the tests' stand-in).
-    template <class Link>
-    void listen(Link *link)
-    {
-        connect(link, &Link::frameSent, this, &BusMonitor::frameSent);
-        connect(link, &Link::frameReceived, this, &BusMonitor::frameReceived);
-        connect(link, &Link::bytesDiscarded, this, &BusMonitor::bytesDiscarded);
-        connect(link, &Link::portEvent, this, &BusMonitor::portEvent);
-    }
+    // where it opens beside.  It shows the link's wire signals, timed from
+    // the link's last port opening.
+    explicit BusMonitor(const MotorLink &link, QWidget *mainWindow = nullptr);
 
     void open();  // shows it beside the main window the first time, raised
     // Writes the rows the table shows, one line per row, columns separated by
@@ -51,8 +41,7 @@ public:
     // replaced (tests).
     std::function<QString(QWidget *parent)> chooseSaveFile;
 
-    // The wire signals; nothing is recorded while the window is hidden
-    // (a port opening still restarts the time column).
+    // The wire signals; nothing is recorded while the window is hidden.
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
     void bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why, qint64 count);
