@@ -4,19 +4,11 @@
 #include "WindowSkin.h"
 
 #include <QColor>
-#include <QElapsedTimer>
 #include <QFont>
-
-#include <memory>
 
 MonitorLog::MonitorLog(std::function<qint64()> clock, int limit, QObject *parent)
     : QAbstractTableModel(parent), m_clock(std::move(clock)), m_limit(limit)
 {
-    if (!m_clock) {
-        auto steady = std::make_shared<QElapsedTimer>();
-        steady->start();
-        m_clock = [steady] { return steady->elapsed(); };
-    }
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(FlushMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &MonitorLog::flush);

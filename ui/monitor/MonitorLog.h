@@ -43,9 +43,8 @@ public:
     static constexpr int DefaultLimit = 10000;
     static constexpr int FlushMs = 250;
 
-    // clock: milliseconds since the port was opened (MotorLink::msSincePortOpened);
-    // without one, since the log was made.
-    explicit MonitorLog(std::function<qint64()> clock = {}, int limit = DefaultLimit, QObject *parent = nullptr);
+    // clock: milliseconds since the port was opened (MotorLink::msSincePortOpened).
+    explicit MonitorLog(std::function<qint64()> clock, int limit = DefaultLimit, QObject *parent = nullptr);
 
     // --- recording: the link's wire signals ------------------------------------
     void frameSent(const QByteArray &bytes);
