@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         read[10] = in.byte(); // the byte the receive path drops
         try {
             w.Form1.link().responses().examine(read, sizeof read);
-        } catch (const ECommError &) {
+        } catch (const SerialError &) {
         }
     }
     settle();

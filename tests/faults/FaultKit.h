@@ -46,7 +46,7 @@ inline double cpuShareWhileIdle(int ms)
 inline void afterTick(TForm1 &main, QObject *context, std::function<bool()> when, std::function<void()> action)
 {
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(&main.Timer1(), &QTimer::timeout, context, [=] {
+    *connection = QObject::connect(&main.tickTimer(), &QTimer::timeout, context, [=] {
         if (!when())
             return;
         QObject::disconnect(*connection);

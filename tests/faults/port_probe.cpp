@@ -94,8 +94,8 @@ int openAsNobody(int &argc, char **argv, const QString &path, const QByteArray &
     QCoreApplication::processEvents();
     for (const QString &text : messages.texts())
         say("message:" + text.toUtf8().toBase64());
-    say("open:" + QByteArray::number(w.Form1.Comm1().PortOpen() ? 1 : 0));
-    say("failure:" + QByteArray::number(int(w.Form1.Comm1().lastOpenFailure())));
+    say("open:" + QByteArray::number(w.Form1.serial().PortOpen() ? 1 : 0));
+    say("failure:" + QByteArray::number(int(w.Form1.serial().lastOpenFailure())));
     return 0;
 }
 

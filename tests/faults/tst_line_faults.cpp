@@ -88,7 +88,7 @@ void LineFaultsTest::megabyteOfNoiseThenARealAnswer()
     QTRY_COMPARE_WITH_TIMEOUT(p.a.main.Edit4()->text(), QStringLiteral(" 37 %"), 60000);
     QTRY_VERIFY_WITH_TIMEOUT(p.a.shown("Image_Place_zhi_zhen"), 10000);
     QCOMPARE(p.a.s.TargetId, 3);
-    QVERIFY(p.a.main.Comm1().PortOpen());
+    QVERIFY(p.a.main.serial().PortOpen());
     QCOMPARE(p.a.messages.texts(), QStringList {});
 }
 
@@ -114,9 +114,9 @@ void LineFaultsTest::floodIsDiscardedAndNotActedOn()
         at += n;
         QCoreApplication::processEvents(); // the program takes what the line holds
     }
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Comm1().DataCount(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.serial().DataCount(), 0, 10000);
     App::ticks(4);
-    QCOMPARE(a.main.Comm1().DataCount(), 0);
+    QCOMPARE(a.main.serial().DataCount(), 0);
     QVERIFY(!a.shown("Image_Place_zhi_zhen"));
     QVERIFY(a.shown("Image_XWD1") && !a.shown("ImageSelectXWD1"));
     QCOMPARE(a.s.DeviceStatus, Byte(0));
@@ -142,7 +142,7 @@ void LineFaultsTest::wrongCheckBytesAreNeverActedOn()
         return;
     QCOMPARE(p.a.s.TargetId, 0);
     QCOMPARE(p.a.main.ComboBox1()->currentIndex(), 0);
-    QCOMPARE(p.a.main.Comm1().BaudRate(), br2400);
+    QCOMPARE(p.a.main.serial().BaudRate(), br2400);
     QVERIFY(p.sim.answersSent() >= 2);
 
     // Polls of motor 3 get answers with broken check bytes only.
@@ -219,7 +219,7 @@ void LineFaultsTest::motorAnsweringOneReadOfEachPair()
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(a.main.Comm1().BaudRate(), br9600);
+    QCOMPARE(a.main.serial().BaudRate(), br9600);
     QCOMPARE(a.s.TargetId, 7);
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0004));
     QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
@@ -255,12 +255,12 @@ void LineFaultsTest::lateScanAnswers()
     if (a.s.TargetId == 12) {
         QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0005));
         QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("12"));
-        QCOMPARE(a.main.Comm1().BaudRate(), br4800);
+        QCOMPARE(a.main.serial().BaudRate(), br4800);
     } else {
         QCOMPARE(a.s.TargetId, 7);
         QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("7"));
         QCOMPARE(a.s.ChannelMaskTable[13].word(), std::uint16_t(0x0001));
-        QCOMPARE(a.main.Comm1().BaudRate(), br2400);
+        QCOMPARE(a.main.serial().BaudRate(), br2400);
         // It asked at every rate, twice each, before giving up.
         QCOMPARE(countFrames(sim, Frame::ReadBasic, Frame::ReadBasic), 10);
     }

@@ -89,9 +89,9 @@ void ReportRangesTest::baudCodeByte()
         const bool known = v <= 4;
         QCOMPARE(a.s.Features.DeviceBaudCode, Byte(known ? v : 1));
         QCOMPARE(list->currentIndex(), known ? v : 1);
-        QVERIFY(a.main.Comm1().PortOpen());
+        QVERIFY(a.main.serial().PortOpen());
         if (!known)
-            QCOMPARE(a.main.Comm1().BaudRate(), br2400); // reopened at the device's default
+            QCOMPARE(a.main.serial().BaudRate(), br2400); // reopened at the device's default
     }
     QCoreApplication::processEvents();
     QCOMPARE(a.messages.texts(), QStringList {});
@@ -283,7 +283,7 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(a.main.Comm1().BaudRate(), br4800); // the rate the motor answered at is kept
+    QCOMPARE(a.main.serial().BaudRate(), br4800); // the rate the motor answered at is kept
     QCOMPARE(a.s.TargetId, 8);
     QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("8"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));

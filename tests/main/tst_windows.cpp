@@ -87,7 +87,7 @@ void WindowsTest::readSequenceShowsTheMotor()
     // Another ID chosen meanwhile; the read selects the motor's own again.
     a.main.ComboBox1()->setCurrentIndex(4);
     c.readSettings();
-    QCOMPARE(a.main.Comm1().BaudRate(), br9600);
+    QCOMPARE(a.main.serial().BaudRate(), br9600);
     QCOMPARE(a.s.TargetId, 12);
     QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("12"));
     QCOMPARE(shown(&a.w.SetForm(), "ComboBox1"), QStringLiteral("12"));
@@ -123,7 +123,7 @@ void WindowsTest::readWithoutMotorOpensWithDefaults()
     QCOMPARE(a.s.OpenSettingsAfterScan, Byte(1));
     QVERIFY(!a.w.SetForm().isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(a.w.SetForm().isVisible(), 8000);
-    QCOMPARE(a.main.Comm1().BaudRate(), br2400);
+    QCOMPARE(a.main.serial().BaudRate(), br2400);
     for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance",
                             "Stop", "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
         QVERIFY2(checked(&a.w.SetForm(), box), box);
@@ -160,12 +160,12 @@ void WindowsTest::baudChangeMovesPortAndMotor()
     a.w.SetForm().findChild<QComboBox *>("SetComboBox")->setCurrentIndex(4);
     QTest::mouseClick(a.w.SetForm().findChild<QWidget *>("bsSkinButton14"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
-    QCOMPARE(a.main.Comm1().BaudRate(), br19200);
+    QCOMPARE(a.main.serial().BaudRate(), br19200);
     QCOMPARE(c.sim.bus().baudCode(), 4);
     // A later read scans from 1200 again and finds the motor at 19200.
     a.w.SetForm().close();
     c.readSettings();
-    QCOMPARE(a.main.Comm1().BaudRate(), br19200);
+    QCOMPARE(a.main.serial().BaudRate(), br19200);
     QCOMPARE(a.s.Features.DeviceBaudCode, Byte(4));
     QCOMPARE(shown(&a.w.SetForm(), "SetComboBox"), QStringLiteral("19200"));
 }

@@ -13,7 +13,7 @@ struct Harness {
     MotorSim sim;
     App app;
     SharedState &state = app.s;
-    TComm &comm = app.main.Comm1();
+    SerialLine &comm = app.main.serial();
     TForm1 &mainWindow = app.main;
     QComboBox *mainIdList = app.main.ComboBox1();
     TSetForm &setForm = app.w.SetForm();

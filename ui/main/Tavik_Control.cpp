@@ -41,7 +41,7 @@ TForm1::TForm1(const QStringList &extraPorts, QWidget *parent)
     wirePanel();
     FormCreate(extraPorts);
     listenToLink();
-    Timer1().start();
+    tickTimer().start();
 }
 
 TForm1::~TForm1() = default;

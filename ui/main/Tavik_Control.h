@@ -6,7 +6,7 @@
 #include "PanelItem.h"
 #include "PortComboBox.h"
 #include "SharedState.h"
-#include "TComm.h"
+#include "SerialLine.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -35,8 +35,8 @@ public:
     void followReportedId();
 
     MotorLink &link() { return m_link; }
-    TComm &Comm1() { return m_link.Comm1(); }
-    QTimer &Timer1() { return m_link.Timer1(); }
+    SerialLine &serial() { return m_link.serial(); }
+    QTimer &tickTimer() { return m_link.tickTimer(); }
     QComboBox *ComboBox1() const { return m_comboBox1; }
     QComboBox *ComboBox2() const { return m_comboBox2; }
     QLineEdit *Edit4() const { return m_edit4; }

@@ -44,7 +44,7 @@ void TForm3::FormCreate()
 
 void TForm3::SetComboBoxChange()
 {
-    if (!m_link.Comm1().PortOpen())
+    if (!m_link.serial().PortOpen())
         return;
     // The list's items are the first four baud codes.
     if (const auto rate = baudCodeRate(m_rateList->currentIndex()))

@@ -3,7 +3,7 @@
 #include "ChannelEditor.h"
 #include "Messages.h"
 #include "MultiRowTabBar.h"
-#include "TComm.h"
+#include "SerialLine.h"
 #include "TrackEdit.h"
 #include "WindowSkin.h"
 
@@ -638,7 +638,7 @@ void TSetForm::bsSkinTrackEdit2Change(int value)
 void TSetForm::SetComboBoxChange(int index)
 {
     // Only an open port counts here; the port box choice is not consulted.
-    if (!m_link.Comm1().PortOpen()) {
+    if (!m_link.serial().PortOpen()) {
         Messages::show(s.MsgSelectPort);
         return;
     }
