@@ -6,14 +6,14 @@
 #include <algorithm>
 
 Windows::Windows(const QStringList &extraPorts)
-    : Form1(extraPorts),
-      state(Form1.link().state())
+    : mainWindow(extraPorts),
+      state(mainWindow.link().state())
 {
-    Form1.attachWindows(this);
-    placeOnScreen(&Form1, {622, 193});
+    mainWindow.attachWindows(this);
+    placeOnScreen(&mainWindow, {622, 193});
     // The settings window listens to the link: it must be there before the
     // first answer, which cannot come before a port is open.
-    QObject::connect(&Form1.link(), &MotorLink::portEvent, &Form1, [this] { SetForm(); });
+    QObject::connect(&mainWindow.link(), &MotorLink::portEvent, &mainWindow, [this] { SetForm(); });
 }
 
 Windows::~Windows() = default;
@@ -42,38 +42,38 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
 
 TForm2 &Windows::Form2()
 {
-    return build(m_form2, [&] { return std::make_unique<TForm2>(&Form1); });
+    return build(m_form2, [&] { return std::make_unique<TForm2>(&mainWindow); });
 }
 
 TSetForm &Windows::SetForm()
 {
     if (m_setForm)
         return *m_setForm;
-    build(m_setForm, [&] { return std::make_unique<TSetForm>(Form1.link(), &Form1, Form1.ComboBox1()); });
-    Form1.followReportedId();
+    build(m_setForm, [&] { return std::make_unique<TSetForm>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
+    mainWindow.followReportedId();
     return *m_setForm;
 }
 
 TIDSetForm &Windows::IDSetForm()
 {
-    return build(m_idSetForm, [&] { return std::make_unique<TIDSetForm>(Form1.link(), &Form1, Form1.ComboBox1()); });
+    return build(m_idSetForm, [&] { return std::make_unique<TIDSetForm>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
 }
 
 TForm3 &Windows::Form3()
 {
-    return build(m_form3, [&] { return std::make_unique<TForm3>(Form1.link(), &Form1); });
+    return build(m_form3, [&] { return std::make_unique<TForm3>(mainWindow.link(), &mainWindow); });
 }
 
 // Built on first opening; until then nothing is recorded, as while it is closed.
 BusMonitor &Windows::Monitor()
 {
-    return build(m_monitor, [&] { return std::make_unique<BusMonitor>(Form1.link(), &Form1); });
+    return build(m_monitor, [&] { return std::make_unique<BusMonitor>(mainWindow.link(), &mainWindow); });
 }
 
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&Form1, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state, m_monitor.get()},
+    ApplyLanguage(LanguageWindows {&mainWindow, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state, m_monitor.get()},
                   *m_language);
 }
 

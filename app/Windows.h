@@ -11,7 +11,7 @@
 #include "LanguageTable.h"
 #include "SecondaryWindows.h"
 #include "SharedState.h"
-#include "Tavik_Control.h"
+#include "MainWindow.h"
 #include "user_manual.h"
 
 #include <QStringList>
@@ -23,7 +23,7 @@ struct Windows : SecondaryWindows {
     explicit Windows(const QStringList &extraPorts = {});
     ~Windows();
 
-    TForm1 Form1;
+    MainWindow mainWindow;
     SharedState &state; // the main window's motor link holds it
 
     TForm2 &Form2() override;
@@ -41,7 +41,7 @@ private:
     template <typename W, typename Make>
     W &build(std::unique_ptr<W> &window, Make make);
 
-    // Declared after Form1: destroyed before it.
+    // Declared after mainWindow: destroyed before it.
     std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<TSetForm> m_setForm;
     std::unique_ptr<TIDSetForm> m_idSetForm;

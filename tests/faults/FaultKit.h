@@ -43,7 +43,7 @@ inline double cpuShareWhileIdle(int ms)
 
 // Runs `action` once, right after the first transmit tick for which `when`
 // holds (the tick's own handler is connected first, so it has run).
-inline void afterTick(TForm1 &main, QObject *context, std::function<bool()> when, std::function<void()> action)
+inline void afterTick(MainWindow &main, QObject *context, std::function<bool()> when, std::function<void()> action)
 {
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = QObject::connect(&main.tickTimer(), &QTimer::timeout, context, [=] {

@@ -100,7 +100,7 @@ void LineFaultsTest::floodIsDiscardedAndNotActedOn()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     a.s.BaudScanActive = 0;
-    a.main.ComboBox1()->setCurrentIndex(4); // polled, never answered
+    a.main.idList()->setCurrentIndex(4); // polled, never answered
     QRandomGenerator noise(20161216);
     QByteArray flood(5000, Qt::Uninitialized);
     for (char &c : flood) {
@@ -141,12 +141,12 @@ void LineFaultsTest::wrongCheckBytesAreNeverActedOn()
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(p.a.s.TargetId, 0);
-    QCOMPARE(p.a.main.ComboBox1()->currentIndex(), 0);
+    QCOMPARE(p.a.main.idList()->currentIndex(), 0);
     QCOMPARE(p.a.main.serial().BaudRate(), br2400);
     QVERIFY(p.sim.answersSent() >= 2);
 
     // Polls of motor 3 get answers with broken check bytes only.
-    p.a.main.ComboBox1()->setCurrentIndex(3);
+    p.a.main.idList()->setCurrentIndex(3);
     const int answered = p.sim.answersSent();
     App::ticks(10);
     QVERIFY(p.sim.answersSent() >= answered + 5);
@@ -168,7 +168,7 @@ void LineFaultsTest::answersInPieces()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     a.s.BaudScanActive = 0;
-    a.main.ComboBox1()->setCurrentIndex(4); // channel 1: polled
+    a.main.idList()->setCurrentIndex(4); // channel 1: polled
     const auto piecewise = [&](const QByteArray &bytes, QList<int> cuts) {
         int at = 0;
         for (int cut : cuts) {
@@ -247,18 +247,18 @@ void LineFaultsTest::lateScanAnswers()
     MotorSim &sim = r.plugIn(12, 0x0005, 2);
     sim.setAnswerDelayMs(delayMs);
     App &a = r.start();
-    a.main.ComboBox1()->setCurrentIndex(7);
+    a.main.idList()->setCurrentIndex(7);
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(sim.answersSent() >= 1);
     if (a.s.TargetId == 12) {
         QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0005));
-        QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("12"));
+        QCOMPARE(a.main.idList()->currentText(), QStringLiteral("12"));
         QCOMPARE(a.main.serial().BaudRate(), br4800);
     } else {
         QCOMPARE(a.s.TargetId, 7);
-        QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("7"));
+        QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
         QCOMPARE(a.s.ChannelMaskTable[13].word(), std::uint16_t(0x0001));
         QCOMPARE(a.main.serial().BaudRate(), br2400);
         // It asked at every rate, twice each, before giving up.

@@ -53,7 +53,7 @@ void ReportRangesTest::init()
     m_app = std::make_unique<App>(QStringList {m_pty->slavePath()});
     m_app->choosePort(m_pty->slavePath()); // a port, so a bad baud code can reopen it
     m_app->s.BaudScanActive = 0;
-    m_app->main.ComboBox1()->setCurrentIndex(5);
+    m_app->main.idList()->setCurrentIndex(5);
     m_app->s.currentMask().setWord(0x0004);
     m_app->w.SetForm().ResetToDefaults();
 }
@@ -252,7 +252,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
         a.s.ExtReadPending = 0;
         QCOMPARE(a.s.TargetId, 5);
         QCOMPARE(a.s.SelectedIdIndex, Byte(6));
-        QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("5"));
+        QCOMPARE(a.main.idList()->currentText(), QStringLiteral("5"));
         QCOMPARE(settingsList->currentIndex(), settingsIndex);
         for (int i = 1; i <= 100; ++i)
             QCOMPARE(a.s.ChannelMaskTable[i].word(), table[i]);
@@ -265,7 +265,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
     a.main.link().responses().handleFrame(report(99, 0x3C, 0xA5, 1, 0, 130, 0xCA, 0x40));
     QCOMPARE(a.s.TargetId, 99);
     QCOMPARE(a.s.ChannelMaskTable[100].word(), std::uint16_t(0xA53C));
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("99"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("99"));
     QCoreApplication::processEvents();
     QCOMPARE(a.messages.texts(), QStringList {});
 }
@@ -276,7 +276,7 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     Rig r;
     MotorSim &sim = r.plugIn(150, 0x0003, 2);
     App &a = r.start();
-    a.main.ComboBox1()->setCurrentIndex(8);
+    a.main.idList()->setCurrentIndex(8);
     a.main.SetMenuClick(); // no port: refused
     QCOMPARE(a.messages.texts(), QStringList {a.s.MsgSelectPort});
     a.messages.clear();
@@ -285,7 +285,7 @@ void ReportRangesTest::idAboveRangeOverTheWire()
         return;
     QCOMPARE(a.main.serial().BaudRate(), br4800); // the rate the motor answered at is kept
     QCOMPARE(a.s.TargetId, 8);
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("8"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("8"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
     QTRY_COMPARE(a.messages.texts(), QStringList {a.s.MsgIdOutOfRange.arg(150)});
     QCOMPARE(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended), 2);

@@ -76,7 +76,7 @@ private slots:
         QFETCH(Language, lang);
         App a;
         for (int choice : menuChoices) {
-            void (TForm1::*click[])() = {&TForm1::ChineseClick, &TForm1::English1Click, &TForm1::N1Click};
+            void (MainWindow::*click[])() = {&MainWindow::ChineseClick, &MainWindow::English1Click, &MainWindow::N1Click};
             (a.main.*click[choice])();
         }
 
@@ -123,7 +123,7 @@ private slots:
     void pressActsLikeAClick()
     {
         App a;
-        a.main.ComboBox1()->setCurrentIndex(5);
+        a.main.idList()->setCurrentIndex(5);
         QCOMPARE(a.s.TargetId, 5);
         const auto mask = [&a] { return a.s.currentMask().word(); };
         QCOMPARE(mask(), quint16(0x0001));

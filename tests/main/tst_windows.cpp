@@ -85,11 +85,11 @@ void WindowsTest::readSequenceShowsTheMotor()
     Connected c(12, 0x0005, 3, m);
     App &a = c.a;
     // Another ID chosen meanwhile; the read selects the motor's own again.
-    a.main.ComboBox1()->setCurrentIndex(4);
+    a.main.idList()->setCurrentIndex(4);
     c.readSettings();
     QCOMPARE(a.main.serial().BaudRate(), br9600);
     QCOMPARE(a.s.TargetId, 12);
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("12"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("12"));
     QCOMPARE(shown(&a.w.SetForm(), "ComboBox1"), QStringLiteral("12"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0005));
     QVERIFY(!a.main.isEnabled());
@@ -234,7 +234,7 @@ void WindowsTest::forcedSetThroughTheMenu()
     auto *ids = a.w.IDSetForm().findChild<QComboBox *>("ComboBox1");
     ids->setCurrentIndex(7);
     QCOMPARE(a.s.TargetId, 7);
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("1")); // moves only on leaving
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("1")); // moves only on leaving
     QTest::mouseClick(a.w.IDSetForm().findChild<QWidget *>("bsSkinSpeedButton33"), Qt::LeftButton);
     QTest::mouseClick(a.w.IDSetForm().findChild<QWidget *>("bsSkinButton1"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
@@ -246,7 +246,7 @@ void WindowsTest::forcedSetThroughTheMenu()
     QCOMPARE(c.sim.bus().motors().first().id, 7);
     QCOMPARE(c.sim.bus().motors().first().channels, quint16(0xFFFF));
     QTest::mouseClick(a.w.IDSetForm().findChild<QWidget *>("bsSkinButton2"), Qt::LeftButton);
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("7"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
     QVERIFY(a.main.isEnabled());
 }
 
@@ -254,9 +254,9 @@ void WindowsTest::messagesFollowTheLanguage()
 {
     Connected c(2, 0x0001, 1);
     App &a = c.a;
-    a.main.ComboBox1()->setCurrentIndex(0);
+    a.main.idList()->setCurrentIndex(0);
     menuItem(a, "English1")->trigger();
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("Group"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("Group"));
     QCOMPARE(a.s.TargetId, 0);
     c.readSettings();
     QTest::mouseClick(a.w.SetForm().findChild<QWidget *>("bsSkinButton9"), Qt::LeftButton);

@@ -14,8 +14,8 @@ struct Harness {
     App app;
     SharedState &state = app.s;
     SerialLine &comm = app.main.serial();
-    TForm1 &mainWindow = app.main;
-    QComboBox *mainIdList = app.main.ComboBox1();
+    MainWindow &mainWindow = app.main;
+    QComboBox *mainIdList = app.main.idList();
     TSetForm &setForm = app.w.SetForm();
     TIDSetForm &idForm = app.w.IDSetForm();
     TForm3 &serial = app.w.Form3();

@@ -81,13 +81,13 @@ private:
 void SettingsLayoutTest::initTestCase()
 {
     w = std::make_unique<Windows>();
-    w->Form1.show();
+    w->mainWindow.show();
 }
 
 void SettingsLayoutTest::apply(Language language)
 {
     const QStringList missing =
-        ApplyLanguage({&w->Form1, &w->Form2(), &w->SetForm(), &w->IDSetForm(), &w->state, &w->Monitor()}, language);
+        ApplyLanguage({&w->mainWindow, &w->Form2(), &w->SetForm(), &w->IDSetForm(), &w->state, &w->Monitor()}, language);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
     // Shown, so that the style sheet is applied and the tab widget laid out.
     for (QWidget *window : secondaryWindows())

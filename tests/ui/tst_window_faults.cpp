@@ -30,16 +30,16 @@ void trigger(App &a, const char *menuItem)
 QComboBox *openIdList(App &a, const QString &which)
 {
     if (which == QLatin1String("main"))
-        return a.main.ComboBox1();
+        return a.main.idList();
     if (which == QLatin1String("settings")) {
         // The settings menu resets the window (the group item in the current
         // language); the read selects the motor's ID, as the main list shows.
         a.w.SetForm().ResetToDefaults();
-        a.w.SetForm().SelectReportedId(a.main.ComboBox1()->currentIndex());
+        a.w.SetForm().SelectReportedId(a.main.idList()->currentIndex());
         a.w.SetForm().OpenAfterScan();
         return a.w.SetForm().channelEditor().idList();
     }
-    a.w.IDSetForm().openWithIndex(a.main.ComboBox1()->currentIndex());
+    a.w.IDSetForm().openWithIndex(a.main.idList()->currentIndex());
     return a.w.IDSetForm().channelEditor().idList();
 }
 
@@ -155,7 +155,7 @@ void WindowFaultsTest::openIdListTakesDigitsOnly()
     QFETCH(QString, chosen);
     App a;
     trigger(a, "English1"); // the group item reads "Group": a "g" would find it
-    a.main.ComboBox1()->setCurrentIndex(5);
+    a.main.idList()->setCurrentIndex(5);
     QComboBox *ids = openIdList(a, list);
     QCOMPARE(ids->currentText(), QStringLiteral("5"));
     ids->showPopup();
@@ -195,7 +195,7 @@ void WindowFaultsTest::pointerOverAGreyedBoxWakesIt()
     QWindow *window = a.main.windowHandle();
     // Over the background first: both boxes grey.
     QTest::mouseMove(window, panel->mapTo(&a.main, QPoint(300, 20)));
-    QVERIFY(!a.main.ComboBox1()->isEnabled() && !a.main.ComboBox2()->isEnabled());
+    QVERIFY(!a.main.idList()->isEnabled() && !a.main.portList()->isEnabled());
     QVERIFY(!a.shown(qPrintable(area)));
     // Then straight onto the point, as a pointer moves.
     QTest::mouseMove(window, panel->mapTo(&a.main, at));
@@ -227,7 +227,7 @@ void WindowFaultsTest::limitPointReleaseUndoesItsPress()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     a.s.BaudScanActive = 0;
-    a.main.ComboBox1()->setCurrentIndex(1);
+    a.main.idList()->setCurrentIndex(1);
     const char *moved[] = {"Label_XWD3", "ImageSelectXWD3"};
     const QPoint home[] = {a.item(moved[0])->pos(), a.item(moved[1])->pos()};
     const bool pointAtPress = atPress & 0x10;
