@@ -13,7 +13,7 @@ Windows::Windows(const QStringList &extraPorts)
     placeOnScreen(&mainWindow, {622, 193});
     // The settings window listens to the link: it must be there before the
     // first answer, which cannot come before a port is open.
-    QObject::connect(&mainWindow.link(), &MotorLink::portEvent, &mainWindow, [this] { SetForm(); });
+    QObject::connect(&mainWindow.link(), &MotorLink::portEvent, &mainWindow, [this] { settingsWindow(); });
 }
 
 Windows::~Windows() = default;
@@ -27,7 +27,7 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
         window = make();
         LanguageWindows only;
         only.form2 = qobject_cast<TForm2 *>(window.get());
-        only.setForm = qobject_cast<TSetForm *>(window.get());
+        only.setForm = qobject_cast<MotorSettingsWindow *>(window.get());
         only.idSetForm = qobject_cast<TIDSetForm *>(window.get());
         only.monitor = qobject_cast<BusMonitor *>(window.get());
         if (m_language) {
@@ -45,13 +45,13 @@ TForm2 &Windows::Form2()
     return build(m_form2, [&] { return std::make_unique<TForm2>(&mainWindow); });
 }
 
-TSetForm &Windows::SetForm()
+MotorSettingsWindow &Windows::settingsWindow()
 {
-    if (m_setForm)
-        return *m_setForm;
-    build(m_setForm, [&] { return std::make_unique<TSetForm>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
+    if (m_settingsWindow)
+        return *m_settingsWindow;
+    build(m_settingsWindow, [&] { return std::make_unique<MotorSettingsWindow>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
     mainWindow.followReportedId();
-    return *m_setForm;
+    return *m_settingsWindow;
 }
 
 TIDSetForm &Windows::IDSetForm()
@@ -73,14 +73,14 @@ BusMonitor &Windows::Monitor()
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&mainWindow, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state, m_monitor.get()},
+    ApplyLanguage(LanguageWindows {&mainWindow, m_form2.get(), m_settingsWindow.get(), m_idSetForm.get(), &state, m_monitor.get()},
                   *m_language);
 }
 
 QList<QWidget *> Windows::builtWindows() const
 {
     QList<QWidget *> built;
-    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_setForm.get(), m_idSetForm.get(), m_form3.get(),
+    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_settingsWindow.get(), m_idSetForm.get(), m_form3.get(),
                                                               m_monitor.get()})
         if (w)
             built.append(w);

@@ -6,7 +6,7 @@
 
 #include "BusMonitor.h"
 #include "Comm_Set.h"
-#include "FeatureSet.h"
+#include "MotorSettingsWindow.h"
 #include "IDAndChannelSet.h"
 #include "LanguageTable.h"
 #include "SecondaryWindows.h"
@@ -27,7 +27,7 @@ struct Windows : SecondaryWindows {
     SharedState &state; // the main window's motor link holds it
 
     TForm2 &Form2() override;
-    TSetForm &SetForm() override;
+    MotorSettingsWindow &settingsWindow() override;
     TIDSetForm &IDSetForm() override;
     TForm3 &Form3() override;
     BusMonitor &Monitor() override;
@@ -43,7 +43,7 @@ private:
 
     // Declared after mainWindow: destroyed before it.
     std::unique_ptr<TForm2> m_form2;
-    std::unique_ptr<TSetForm> m_setForm;
+    std::unique_ptr<MotorSettingsWindow> m_settingsWindow;
     std::unique_ptr<TIDSetForm> m_idSetForm;
     std::unique_ptr<TForm3> m_form3;
     std::unique_ptr<BusMonitor> m_monitor;

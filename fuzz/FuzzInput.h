@@ -28,7 +28,7 @@ inline Windows &fuzzWindows()
     static Windows *windows = [] {
         auto *w = new Windows;
         // Every window that reports reach, from the first input on.
-        w->SetForm();
+        w->settingsWindow();
         w->IDSetForm();
         return w;
     }();

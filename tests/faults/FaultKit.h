@@ -95,7 +95,7 @@ inline void openSettings(App &a, MotorSim &sim)
 {
     const int mark = int(sim.frames().size());
     a.main.SetMenuClick();
-    QTRY_VERIFY_WITH_TIMEOUT(a.w.SetForm().isEnabled(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isEnabled(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended, mark) == 2, 10000);
     App::ticks(2); // the extended report comes in
 }

@@ -54,8 +54,8 @@ struct Polled {
     int setSpeedAndLeave()
     {
         const int mark = int(sim.frames().size());
-        control<QPushButton>(&a.w.SetForm(), "bsSkinButton5")->click();
-        a.w.SetForm().FormClose();
+        control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
+        a.w.settingsWindow().FormClose();
         return mark;
     }
     void silence(bool on)
@@ -190,11 +190,11 @@ void LineFaultsTest::answersInPieces()
     QTRY_VERIFY(a.shown("ImageSelectXWD1"));
 
     // A read-back answer in pieces still confirms the setting.
-    a.w.SetForm().bsSkinButton10Click(); // jog time 4
+    a.w.settingsWindow().bsSkinButton10Click(); // jog time 4
     const auto cb = Frame::command(4, a.s.currentMask(), Frame::ReadExtended, Frame::ReadExtended);
     const QByteArray readExtended(reinterpret_cast<const char *>(cb.data()), int(cb.size()));
     pty.readAvailable();
-    a.w.SetForm().SetButtonClick(Settings::JogTime);
+    a.w.settingsWindow().SetButtonClick(Settings::JogTime);
     QByteArray wire;
     QTRY_VERIFY_WITH_TIMEOUT((wire += pty.readAvailable()).contains(readExtended), 10000);
     piecewise(bytesOf(report(4, 0x01, 0x00, 4, 1, 1, 0xCB, 0x02)) + QByteArray(1, char(0xD8)), {2, 5, 4});
@@ -278,9 +278,9 @@ void LineFaultsTest::duplicatedAnswersConfirmOnce()
     if (!p.readyToSet())
         return;
     QCOMPARE(p.a.s.TargetId, 3);
-    control<QRadioButton>(&p.a.w.SetForm(), "RPM80")->click();
+    control<QRadioButton>(&p.a.w.settingsWindow(), "RPM80")->click();
     const int mark = int(p.sim.frames().size());
-    control<QPushButton>(&p.a.w.SetForm(), "bsSkinButton5")->click();
+    control<QPushButton>(&p.a.w.settingsWindow(), "bsSkinButton5")->click();
     QTRY_COMPARE_WITH_TIMEOUT(p.a.messages.count(p.a.s.MsgSetSuccess), 1, 10000);
     App::ticks(14); // past the point where a failure would be reported
     QCOMPARE(p.a.messages.texts(), QStringList {p.a.s.MsgSetSuccess});
@@ -297,7 +297,7 @@ void LineFaultsTest::motorTakingOnlySomeWrites()
     p.sim.setFaults(f);
     if (!p.readyToSet())
         return;
-    TSetForm &form = p.a.w.SetForm();
+    MotorSettingsWindow &form = p.a.w.settingsWindow();
 
     struct Step {
         const char *what;
@@ -352,7 +352,7 @@ void LineFaultsTest::failureBoxOpenWhileStatusGoesOn()
     p.sim.setFaults(f);
     if (!p.readyToSet())
         return;
-    control<QRadioButton>(&p.a.w.SetForm(), "RPM100")->click();
+    control<QRadioButton>(&p.a.w.settingsWindow(), "RPM100")->click();
 
     ModalBoxes boxes(1500);
     int pollsAtOpen = -1, pollsAtClose = -1;
@@ -381,7 +381,7 @@ void LineFaultsTest::successBoxOpenWhileStatusGoesOn()
     Polled p;
     if (!p.readyToSet())
         return;
-    control<QRadioButton>(&p.a.w.SetForm(), "RPM80")->click();
+    control<QRadioButton>(&p.a.w.settingsWindow(), "RPM80")->click();
 
     ModalBoxes boxes(1500);
     QString positionAtClose;
@@ -408,7 +408,7 @@ void LineFaultsTest::successBoxOpenWhileTheNextConfirmationArrives()
     Polled p;
     if (!p.readyToSet())
         return;
-    TSetForm &form = p.a.w.SetForm();
+    MotorSettingsWindow &form = p.a.w.settingsWindow();
     control<QRadioButton>(&form, "UpUpStop")->click();
 
     // While the first success box is open, the jog time is set: its

@@ -99,11 +99,11 @@ void PortFaultsTest::lostDuringReadBack()
     openSettings(a, first);
     if (QTest::currentTestFailed())
         return;
-    control<QRadioButton>(&a.w.SetForm(), "RPM100")->click();
+    control<QRadioButton>(&a.w.settingsWindow(), "RPM100")->click();
     afterTick(a.main, &first, [&] { return a.s.VerifyBasicPending == 1 && a.s.RetryCount == 2; },
               [&] { first.unplug(); });
     const int mark = int(first.frames().size());
-    control<QPushButton>(&a.w.SetForm(), "bsSkinButton5")->click();
+    control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
     MotorSim *bus = nullptr;
     expectLossHandled(r, 3, 0x0001, 1, bus);
     if (!bus)
@@ -112,7 +112,7 @@ void PortFaultsTest::lostDuringReadBack()
     // Longer than the read-backs would have taken: the lost port is the one
     // message, no failure of a setting that could not be read back.
     QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
-    a.w.SetForm().FormClose();
+    a.w.settingsWindow().FormClose();
     expectResumes(r, *bus, 3, 0x0001, br2400);
 }
 
@@ -294,9 +294,9 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
         MotorSim::Faults f;
         f.ignoredWrites = {Frame::WriteMaxSpeed}; // the read-backs would go on and fail
         first.setFaults(f);
-        control<QRadioButton>(&a.w.SetForm(), "RPM100")->click();
-        control<QPushButton>(&a.w.SetForm(), "bsSkinButton5")->click();
-        a.w.SetForm().FormClose();
+        control<QRadioButton>(&a.w.settingsWindow(), "RPM100")->click();
+        control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
+        a.w.settingsWindow().FormClose();
     }
     const int mark = int(first.frames().size());
     bool switched = false;
@@ -322,7 +322,7 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
     // Nothing of the old work on either line after the switch.
     QCOMPARE(countFrames(first, Frame::Motor, Frame::Up, mark), work == QLatin1String("command") ? 1 : 0);
     QCOMPARE(countFrames(other, Frame::Motor, Frame::Up), 0);
-    QVERIFY(!a.w.SetForm().isVisible());
+    QVERIFY(!a.w.settingsWindow().isVisible());
     QVERIFY(a.main.isEnabled());
     QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
     QCOMPARE(a.messages.count(a.s.MsgSetSuccess), 0);

@@ -38,7 +38,7 @@ private:
     {
         return !note(n)->isHidden() && note(n)->text().contains(QString::number(value));
     }
-    TSetForm *form() const { return &m_app->w.SetForm(); }
+    MotorSettingsWindow *form() const { return &m_app->w.settingsWindow(); }
 
     std::unique_ptr<Pty> m_pty;
     std::unique_ptr<App> m_app;
@@ -55,7 +55,7 @@ void ReportRangesTest::init()
     m_app->s.BaudScanActive = 0;
     m_app->main.idList()->setCurrentIndex(5);
     m_app->s.currentMask().setWord(0x0004);
-    m_app->w.SetForm().ResetToDefaults();
+    m_app->w.settingsWindow().ResetToDefaults();
 }
 
 void ReportRangesTest::cleanup()
@@ -241,7 +241,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
     std::array<std::uint16_t, 101> table {};
     for (int i = 1; i <= 100; ++i)
         table[i] = a.s.ChannelMaskTable[i].word();
-    QComboBox *settingsList = a.w.SetForm().channelEditor().idList();
+    QComboBox *settingsList = a.w.settingsWindow().channelEditor().idList();
     const int settingsIndex = settingsList->currentIndex();
     for (int id = 100; id <= 255; ++id) {
         a.messages.clear();

@@ -15,7 +15,7 @@
 namespace {
 
 struct Fixture : Windows {
-    LanguageWindows lw {&mainWindow, &Form2(), &SetForm(), &IDSetForm(), &state, &Monitor()};
+    LanguageWindows lw {&mainWindow, &Form2(), &settingsWindow(), &IDSetForm(), &state, &Monitor()};
 
     QWidget *window(Window w) const
     {
@@ -174,7 +174,7 @@ private slots:
 
         // What no language changes.
         QCOMPARE(f.mainWindow.findChild<QMenu *>(QStringLiteral("Language"))->title(), QStringLiteral("语言 Language(&L)"));
-        QCOMPARE(f.SetForm().findChild<QPushButton *>(QStringLiteral("bsSkinButton14"))->text(),
+        QCOMPARE(f.settingsWindow().findChild<QPushButton *>(QStringLiteral("bsSkinButton14"))->text(),
                  QStringLiteral("设      置"));
         QCOMPARE(f.Form3().windowTitle(), QStringLiteral("串口设置"));
     }
@@ -221,7 +221,7 @@ private slots:
         Fixture f;
         delete f.mainWindow.findChild<QLabel *>(QStringLiteral("Label6"));
         QCOMPARE(ApplyLanguage(f.lw, Language::English), QStringList {QStringLiteral("Main/Label6")});
-        QCOMPARE(f.SetForm().windowTitle(), QStringLiteral("function settings"));
+        QCOMPARE(f.settingsWindow().windowTitle(), QStringLiteral("function settings"));
     }
 };
 

@@ -81,13 +81,13 @@ int main(int argc, char *argv[])
             QTest::qWait(400);
         }
         a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
-        waitFor([&] { return a.w.SetForm().isVisible() && a.s.Features.JogTime == 6; });
-        auto *pages = a.w.SetForm().findChild<QTabWidget *>();
+        waitFor([&] { return a.w.settingsWindow().isVisible() && a.s.Features.JogTime == 6; });
+        auto *pages = a.w.settingsWindow().findChild<QTabWidget *>();
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);
-            save(&a.w.SetForm(), dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
+            save(&a.w.settingsWindow(), dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
         }
-        a.w.SetForm().close();  // the main window takes input again
+        a.w.settingsWindow().close();  // the main window takes input again
         QTest::qWait(400);
         a.w.Monitor().log().flush();
         a.w.Monitor().resize(900, a.main.height());

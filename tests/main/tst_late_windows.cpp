@@ -82,7 +82,7 @@ private slots:
             Getter get;
         } windows[] = {
             {"Form2", [](Windows &w) -> QWidget & { return w.Form2(); }},
-            {"SetForm", [](Windows &w) -> QWidget & { return w.SetForm(); }},
+            {"SetForm", [](Windows &w) -> QWidget & { return w.settingsWindow(); }},
             {"IDSetForm", [](Windows &w) -> QWidget & { return w.IDSetForm(); }},
             {"Form3", [](Windows &w) -> QWidget & { return w.Form3(); }},
         };

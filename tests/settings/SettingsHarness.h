@@ -16,7 +16,7 @@ struct Harness {
     SerialLine &comm = app.main.serial();
     MainWindow &mainWindow = app.main;
     QComboBox *mainIdList = app.main.idList();
-    TSetForm &setForm = app.w.SetForm();
+    MotorSettingsWindow &setForm = app.w.settingsWindow();
     TIDSetForm &idForm = app.w.IDSetForm();
     TForm3 &serial = app.w.Form3();
     TForm2 &manual = app.w.Form2();

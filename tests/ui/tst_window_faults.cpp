@@ -34,10 +34,10 @@ QComboBox *openIdList(App &a, const QString &which)
     if (which == QLatin1String("settings")) {
         // The settings menu resets the window (the group item in the current
         // language); the read selects the motor's ID, as the main list shows.
-        a.w.SetForm().ResetToDefaults();
-        a.w.SetForm().SelectReportedId(a.main.idList()->currentIndex());
-        a.w.SetForm().OpenAfterScan();
-        return a.w.SetForm().channelEditor().idList();
+        a.w.settingsWindow().ResetToDefaults();
+        a.w.settingsWindow().SelectReportedId(a.main.idList()->currentIndex());
+        a.w.settingsWindow().OpenAfterScan();
+        return a.w.settingsWindow().channelEditor().idList();
     }
     a.w.IDSetForm().openWithIndex(a.main.idList()->currentIndex());
     return a.w.IDSetForm().channelEditor().idList();
@@ -93,7 +93,7 @@ void WindowFaultsTest::closingTheMainWindowEndsTheProgram()
         a.main.CurtainSetClick();
     else if (open != QLatin1String("nothing"))
         trigger(a, qPrintable(open));
-    const QList<ChildWindow *> children {&a.w.Form2(), &a.w.SetForm(), &a.w.IDSetForm(), &a.w.Form3()};
+    const QList<ChildWindow *> children {&a.w.Form2(), &a.w.settingsWindow(), &a.w.IDSetForm(), &a.w.Form3()};
     const bool childOpen = std::any_of(children.cbegin(), children.cend(), [](ChildWindow *c) { return c->isVisible(); });
     QCOMPARE(childOpen, open != QLatin1String("nothing"));
     QCOMPARE(a.main.isEnabled(), !childOpen);
@@ -270,7 +270,7 @@ void WindowFaultsTest::outOfRangeNoteInEachLanguage()
     trigger(a, qPrintable(menuItem));
     // A basic report of motor 5 with a dry-contact mode no radio box stands for.
     QVERIFY(pty.write(response(5, 0x04, 0x00, 1, 9, 130, 0xCA, 0x40) + QByteArray(1, '\0')));
-    auto *label = a.w.SetForm().findChild<QLabel *>(QStringLiteral("ReportNote0"));
+    auto *label = a.w.settingsWindow().findChild<QLabel *>(QStringLiteral("ReportNote0"));
     QVERIFY(label);
     QTRY_VERIFY(!label->isHidden());
     QCOMPARE(a.s.Features.DryContactMode, Byte(9));

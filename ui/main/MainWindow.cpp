@@ -2,7 +2,7 @@
 
 #include "BusMonitor.h"
 #include "Comm_Set.h"
-#include "FeatureSet.h"
+#include "MotorSettingsWindow.h"
 #include "Frames.h"
 #include "IDAndChannelSet.h"
 #include "IdList.h"
@@ -339,7 +339,7 @@ void MainWindow::SetMenuClick()
         return;
     m_link.startSettingsRead(true);
     if (m_windows)
-        m_windows->SetForm().ResetToDefaults();
+        m_windows->settingsWindow().ResetToDefaults();
 }
 
 void MainWindow::HelpMenuClick()
@@ -359,7 +359,7 @@ void MainWindow::CurtainSetClick()
         return;
     m_link.stageRead(Frame::ReadBasic);
     if (m_windows)
-        m_windows->SetForm().OpenAfterScan();
+        m_windows->settingsWindow().OpenAfterScan();
 }
 
 void MainWindow::IDSetClick()

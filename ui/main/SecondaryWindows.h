@@ -10,7 +10,7 @@
 
 class QWidget;
 class TForm2;
-class TSetForm;
+class MotorSettingsWindow;
 class TIDSetForm;
 class TForm3;
 class BusMonitor;
@@ -18,7 +18,7 @@ class BusMonitor;
 class SecondaryWindows {
 public:
     virtual TForm2 &Form2() = 0;
-    virtual TSetForm &SetForm() = 0;
+    virtual MotorSettingsWindow &settingsWindow() = 0;
     virtual TIDSetForm &IDSetForm() = 0;
     virtual TForm3 &Form3() = 0;
     virtual BusMonitor &Monitor() = 0;
