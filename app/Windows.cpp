@@ -28,7 +28,7 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
         LanguageWindows only;
         only.form2 = qobject_cast<TForm2 *>(window.get());
         only.setForm = qobject_cast<MotorSettingsWindow *>(window.get());
-        only.idSetForm = qobject_cast<TIDSetForm *>(window.get());
+        only.idSetForm = qobject_cast<ForceIdWindow *>(window.get());
         only.monitor = qobject_cast<BusMonitor *>(window.get());
         if (m_language) {
             only.state = &state;
@@ -54,9 +54,9 @@ MotorSettingsWindow &Windows::settingsWindow()
     return *m_settingsWindow;
 }
 
-TIDSetForm &Windows::IDSetForm()
+ForceIdWindow &Windows::forceIdWindow()
 {
-    return build(m_idSetForm, [&] { return std::make_unique<TIDSetForm>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
+    return build(m_forceIdWindow, [&] { return std::make_unique<ForceIdWindow>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
 }
 
 TForm3 &Windows::Form3()
@@ -73,14 +73,14 @@ BusMonitor &Windows::Monitor()
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&mainWindow, m_form2.get(), m_settingsWindow.get(), m_idSetForm.get(), &state, m_monitor.get()},
+    ApplyLanguage(LanguageWindows {&mainWindow, m_form2.get(), m_settingsWindow.get(), m_forceIdWindow.get(), &state, m_monitor.get()},
                   *m_language);
 }
 
 QList<QWidget *> Windows::builtWindows() const
 {
     QList<QWidget *> built;
-    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_settingsWindow.get(), m_idSetForm.get(), m_form3.get(),
+    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_settingsWindow.get(), m_forceIdWindow.get(), m_form3.get(),
                                                               m_monitor.get()})
         if (w)
             built.append(w);

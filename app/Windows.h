@@ -7,7 +7,7 @@
 #include "BusMonitor.h"
 #include "Comm_Set.h"
 #include "MotorSettingsWindow.h"
-#include "IDAndChannelSet.h"
+#include "ForceIdWindow.h"
 #include "LanguageTable.h"
 #include "SecondaryWindows.h"
 #include "SharedState.h"
@@ -28,7 +28,7 @@ struct Windows : SecondaryWindows {
 
     TForm2 &Form2() override;
     MotorSettingsWindow &settingsWindow() override;
-    TIDSetForm &IDSetForm() override;
+    ForceIdWindow &forceIdWindow() override;
     TForm3 &Form3() override;
     BusMonitor &Monitor() override;
     void applyLanguage(int language) override;
@@ -44,7 +44,7 @@ private:
     // Declared after mainWindow: destroyed before it.
     std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<MotorSettingsWindow> m_settingsWindow;
-    std::unique_ptr<TIDSetForm> m_idSetForm;
+    std::unique_ptr<ForceIdWindow> m_forceIdWindow;
     std::unique_ptr<TForm3> m_form3;
     std::unique_ptr<BusMonitor> m_monitor;
     std::optional<Language> m_language; // chosen in the menu; none: the start texts

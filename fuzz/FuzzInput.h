@@ -29,7 +29,7 @@ inline Windows &fuzzWindows()
         auto *w = new Windows;
         // Every window that reports reach, from the first input on.
         w->settingsWindow();
-        w->IDSetForm();
+        w->forceIdWindow();
         return w;
     }();
     return *windows;

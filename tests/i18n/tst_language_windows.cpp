@@ -15,7 +15,7 @@
 namespace {
 
 struct Fixture : Windows {
-    LanguageWindows lw {&mainWindow, &Form2(), &settingsWindow(), &IDSetForm(), &state, &Monitor()};
+    LanguageWindows lw {&mainWindow, &Form2(), &settingsWindow(), &forceIdWindow(), &state, &Monitor()};
 
     QWidget *window(Window w) const
     {
@@ -74,7 +74,7 @@ struct Fixture : Windows {
             if (row.window != Window::Cli)
                 for (const RowTarget &t : row.targets(row.values[0]))
                     values << readBack(row, t.objectName);
-        return values << IDSetForm().findChild<QComboBox *>(QStringLiteral("ComboBox1"))->currentText();
+        return values << forceIdWindow().findChild<QComboBox *>(QStringLiteral("ComboBox1"))->currentText();
     }
 };
 
@@ -207,7 +207,7 @@ private slots:
         f.mainWindow.idList()->setCurrentIndex(5);
         QCOMPARE(f.state.TargetId, 5);
         // The hidden forced-ID list still shows the group item.
-        auto *forced = f.IDSetForm().findChild<QComboBox *>(QStringLiteral("ComboBox1"));
+        auto *forced = f.forceIdWindow().findChild<QComboBox *>(QStringLiteral("ComboBox1"));
         QCOMPARE(forced->currentIndex(), 0);
 
         ApplyLanguage(f.lw, Language::English);

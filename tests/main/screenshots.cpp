@@ -93,9 +93,9 @@ int main(int argc, char *argv[])
         a.w.Monitor().resize(900, a.main.height());
         saveSideBySide(&a.main, &a.w.Monitor(), dir, QStringLiteral("monitor-%1").arg(language.tag));
         a.w.Monitor().close();
-        a.w.IDSetForm().openWithIndex(a.main.idList()->currentIndex());
-        save(&a.w.IDSetForm(), dir, QStringLiteral("forced-id-%1").arg(language.tag));
-        a.w.IDSetForm().close();
+        a.w.forceIdWindow().openWithIndex(a.main.idList()->currentIndex());
+        save(&a.w.forceIdWindow(), dir, QStringLiteral("forced-id-%1").arg(language.tag));
+        a.w.forceIdWindow().close();
         a.w.Form3().open();
         save(&a.w.Form3(), dir, QStringLiteral("serial-%1").arg(language.tag));
         a.w.Form3().close();

@@ -83,7 +83,7 @@ private slots:
         } windows[] = {
             {"Form2", [](Windows &w) -> QWidget & { return w.Form2(); }},
             {"SetForm", [](Windows &w) -> QWidget & { return w.settingsWindow(); }},
-            {"IDSetForm", [](Windows &w) -> QWidget & { return w.IDSetForm(); }},
+            {"IDSetForm", [](Windows &w) -> QWidget & { return w.forceIdWindow(); }},
             {"Form3", [](Windows &w) -> QWidget & { return w.Form3(); }},
         };
         const struct {

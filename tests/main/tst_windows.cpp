@@ -195,7 +195,7 @@ void WindowsTest::menusWithoutPort()
     for (const char *item : {"IDSetMenu", "ComSetMenu"})
         menuItem(a, item)->trigger();
     QCOMPARE(a.messages.texts().size(), 3);
-    QVERIFY(a.main.isEnabled() && !a.w.IDSetForm().isVisible() && !a.w.Form3().isVisible());
+    QVERIFY(a.main.isEnabled() && !a.w.forceIdWindow().isVisible() && !a.w.Form3().isVisible());
     // Help and About need no port.
     a.messages.clear();
     menuItem(a, "About")->trigger();
@@ -213,7 +213,7 @@ void WindowsTest::childWindowsReenableTheMain()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     const struct { const char *item; ChildWindow *window; } rows[] = {
-        {"HelpMenu", &a.w.Form2()}, {"IDSetMenu", &a.w.IDSetForm()}, {"ComSetMenu", &a.w.Form3()}};
+        {"HelpMenu", &a.w.Form2()}, {"IDSetMenu", &a.w.forceIdWindow()}, {"ComSetMenu", &a.w.Form3()}};
     for (int round = 0; round < 2; ++round) {
         for (const auto &r : rows) {
             menuItem(a, r.item)->trigger();
@@ -230,13 +230,13 @@ void WindowsTest::forcedSetThroughTheMenu()
     Connected c(1, 0x0001, 1);
     App &a = c.a;
     menuItem(a, "IDSetMenu")->trigger();
-    QVERIFY(a.w.IDSetForm().isVisible());
-    auto *ids = a.w.IDSetForm().findChild<QComboBox *>("ComboBox1");
+    QVERIFY(a.w.forceIdWindow().isVisible());
+    auto *ids = a.w.forceIdWindow().findChild<QComboBox *>("ComboBox1");
     ids->setCurrentIndex(7);
     QCOMPARE(a.s.TargetId, 7);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("1")); // moves only on leaving
-    QTest::mouseClick(a.w.IDSetForm().findChild<QWidget *>("bsSkinSpeedButton33"), Qt::LeftButton);
-    QTest::mouseClick(a.w.IDSetForm().findChild<QWidget *>("bsSkinButton1"), Qt::LeftButton);
+    QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinSpeedButton33"), Qt::LeftButton);
+    QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinButton1"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
     const QByteArray forced = QByteArray::fromHex("9A07FFFFAAAA07");
     int sent = 0;
@@ -245,7 +245,7 @@ void WindowsTest::forcedSetThroughTheMenu()
     QCOMPARE(sent, 2);
     QCOMPARE(c.sim.bus().motors().first().id, 7);
     QCOMPARE(c.sim.bus().motors().first().channels, quint16(0xFFFF));
-    QTest::mouseClick(a.w.IDSetForm().findChild<QWidget *>("bsSkinButton2"), Qt::LeftButton);
+    QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinButton2"), Qt::LeftButton);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
     QVERIFY(a.main.isEnabled());
 }

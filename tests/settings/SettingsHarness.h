@@ -17,7 +17,7 @@ struct Harness {
     MainWindow &mainWindow = app.main;
     QComboBox *mainIdList = app.main.idList();
     MotorSettingsWindow &setForm = app.w.settingsWindow();
-    TIDSetForm &idForm = app.w.IDSetForm();
+    ForceIdWindow &idForm = app.w.forceIdWindow();
     TForm3 &serial = app.w.Form3();
     TForm2 &manual = app.w.Form2();
     Messages::Recorder &messages = app.messages;

@@ -4,7 +4,7 @@
 #include "Comm_Set.h"
 #include "MotorSettingsWindow.h"
 #include "Frames.h"
-#include "IDAndChannelSet.h"
+#include "ForceIdWindow.h"
 #include "IdList.h"
 #include "LanguageTable.h"
 #include "Messages.h"
@@ -367,7 +367,7 @@ void MainWindow::IDSetClick()
     if (!openChildWindowAllowed())
         return;
     if (m_windows)
-        m_windows->IDSetForm().openWithIndex(m_idList->currentIndex());
+        m_windows->forceIdWindow().openWithIndex(m_idList->currentIndex());
 }
 
 void MainWindow::Com_SetClick()

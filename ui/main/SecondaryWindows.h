@@ -11,7 +11,7 @@
 class QWidget;
 class TForm2;
 class MotorSettingsWindow;
-class TIDSetForm;
+class ForceIdWindow;
 class TForm3;
 class BusMonitor;
 
@@ -19,7 +19,7 @@ class SecondaryWindows {
 public:
     virtual TForm2 &Form2() = 0;
     virtual MotorSettingsWindow &settingsWindow() = 0;
-    virtual TIDSetForm &IDSetForm() = 0;
+    virtual ForceIdWindow &forceIdWindow() = 0;
     virtual TForm3 &Form3() = 0;
     virtual BusMonitor &Monitor() = 0;
     // The language chosen in the menu (an int of Language), applied to the
