@@ -59,9 +59,9 @@ ForceIdWindow &Windows::forceIdWindow()
     return build(m_forceIdWindow, [&] { return std::make_unique<ForceIdWindow>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
 }
 
-TForm3 &Windows::Form3()
+LineRateWindow &Windows::lineRateWindow()
 {
-    return build(m_form3, [&] { return std::make_unique<TForm3>(mainWindow.link(), &mainWindow); });
+    return build(m_lineRateWindow, [&] { return std::make_unique<LineRateWindow>(mainWindow.link(), &mainWindow); });
 }
 
 // Built on first opening; until then nothing is recorded, as while it is closed.
@@ -80,7 +80,7 @@ void Windows::applyLanguage(int language)
 QList<QWidget *> Windows::builtWindows() const
 {
     QList<QWidget *> built;
-    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_settingsWindow.get(), m_forceIdWindow.get(), m_form3.get(),
+    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_settingsWindow.get(), m_forceIdWindow.get(), m_lineRateWindow.get(),
                                                               m_monitor.get()})
         if (w)
             built.append(w);

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "BusMonitor.h"
-#include "Comm_Set.h"
+#include "LineRateWindow.h"
 #include "MotorSettingsWindow.h"
 #include "ForceIdWindow.h"
 #include "LanguageTable.h"
@@ -29,7 +29,7 @@ struct Windows : SecondaryWindows {
     TForm2 &Form2() override;
     MotorSettingsWindow &settingsWindow() override;
     ForceIdWindow &forceIdWindow() override;
-    TForm3 &Form3() override;
+    LineRateWindow &lineRateWindow() override;
     BusMonitor &Monitor() override;
     void applyLanguage(int language) override;
     QList<QWidget *> builtWindows() const override;
@@ -45,7 +45,7 @@ private:
     std::unique_ptr<TForm2> m_form2;
     std::unique_ptr<MotorSettingsWindow> m_settingsWindow;
     std::unique_ptr<ForceIdWindow> m_forceIdWindow;
-    std::unique_ptr<TForm3> m_form3;
+    std::unique_ptr<LineRateWindow> m_lineRateWindow;
     std::unique_ptr<BusMonitor> m_monitor;
     std::optional<Language> m_language; // chosen in the menu; none: the start texts
 };

@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(f.mainWindow.findChild<QMenu *>(QStringLiteral("Language"))->title(), QStringLiteral("语言 Language(&L)"));
         QCOMPARE(f.settingsWindow().findChild<QPushButton *>(QStringLiteral("bsSkinButton14"))->text(),
                  QStringLiteral("设      置"));
-        QCOMPARE(f.Form3().windowTitle(), QStringLiteral("串口设置"));
+        QCOMPARE(f.lineRateWindow().windowTitle(), QStringLiteral("串口设置"));
     }
 
     void menuItemsSwitchTheLanguage()

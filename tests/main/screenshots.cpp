@@ -96,9 +96,9 @@ int main(int argc, char *argv[])
         a.w.forceIdWindow().openWithIndex(a.main.idList()->currentIndex());
         save(&a.w.forceIdWindow(), dir, QStringLiteral("forced-id-%1").arg(language.tag));
         a.w.forceIdWindow().close();
-        a.w.Form3().open();
-        save(&a.w.Form3(), dir, QStringLiteral("serial-%1").arg(language.tag));
-        a.w.Form3().close();
+        a.w.lineRateWindow().open();
+        save(&a.w.lineRateWindow(), dir, QStringLiteral("serial-%1").arg(language.tag));
+        a.w.lineRateWindow().close();
         a.w.Form2().open();
         save(&a.w.Form2(), dir, QStringLiteral("manual-%1").arg(language.tag));
         a.w.Form2().close();

@@ -106,8 +106,8 @@ private slots:
             QCOMPARE(iface->role(), QAccessible::Dialog);
             QCOMPARE(iface->text(QAccessible::Name).trimmed(), windowTitle(which, lang).trimmed());
         }
-        QCOMPARE(accessible(&a.w.Form3())->role(), QAccessible::Dialog);
-        QCOMPARE(accessible(&a.w.Form3())->text(QAccessible::Name), QStringLiteral("串口设置"));
+        QCOMPARE(accessible(&a.w.lineRateWindow())->role(), QAccessible::Dialog);
+        QCOMPARE(accessible(&a.w.lineRateWindow())->text(QAccessible::Name), QStringLiteral("串口设置"));
         QCOMPARE(accessible(&a.main)->text(QAccessible::Name), QStringLiteral("Tavik"));
 
         // A message box: its title, then the message in the current language.

@@ -84,7 +84,7 @@ private slots:
             {"Form2", [](Windows &w) -> QWidget & { return w.Form2(); }},
             {"SetForm", [](Windows &w) -> QWidget & { return w.settingsWindow(); }},
             {"IDSetForm", [](Windows &w) -> QWidget & { return w.forceIdWindow(); }},
-            {"Form3", [](Windows &w) -> QWidget & { return w.Form3(); }},
+            {"Form3", [](Windows &w) -> QWidget & { return w.lineRateWindow(); }},
         };
         const struct {
             const char *tag;
@@ -125,7 +125,7 @@ private slots:
         QCoreApplication::processEvents();
         for (const char *name : Secondary)
             QVERIFY2(!builtAlready(name) && !a.w.built(QLatin1String(name)), name);
-        a.w.Form3();
+        a.w.lineRateWindow();
         QVERIFY(builtAlready("Form3") && a.w.built(QStringLiteral("Form3")));
         QVERIFY(!a.w.built(QStringLiteral("SetForm")));
         a.choosePort(sim.path());

@@ -195,7 +195,7 @@ void WindowsTest::menusWithoutPort()
     for (const char *item : {"IDSetMenu", "ComSetMenu"})
         menuItem(a, item)->trigger();
     QCOMPARE(a.messages.texts().size(), 3);
-    QVERIFY(a.main.isEnabled() && !a.w.forceIdWindow().isVisible() && !a.w.Form3().isVisible());
+    QVERIFY(a.main.isEnabled() && !a.w.forceIdWindow().isVisible() && !a.w.lineRateWindow().isVisible());
     // Help and About need no port.
     a.messages.clear();
     menuItem(a, "About")->trigger();
@@ -213,7 +213,7 @@ void WindowsTest::childWindowsReenableTheMain()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     const struct { const char *item; ChildWindow *window; } rows[] = {
-        {"HelpMenu", &a.w.Form2()}, {"IDSetMenu", &a.w.forceIdWindow()}, {"ComSetMenu", &a.w.Form3()}};
+        {"HelpMenu", &a.w.Form2()}, {"IDSetMenu", &a.w.forceIdWindow()}, {"ComSetMenu", &a.w.lineRateWindow()}};
     for (int round = 0; round < 2; ++round) {
         for (const auto &r : rows) {
             menuItem(a, r.item)->trigger();

@@ -18,7 +18,7 @@ struct Harness {
     QComboBox *mainIdList = app.main.idList();
     MotorSettingsWindow &setForm = app.w.settingsWindow();
     ForceIdWindow &idForm = app.w.forceIdWindow();
-    TForm3 &serial = app.w.Form3();
+    LineRateWindow &serial = app.w.lineRateWindow();
     TForm2 &manual = app.w.Form2();
     Messages::Recorder &messages = app.messages;
 

@@ -97,7 +97,7 @@ void SettingsLayoutTest::apply(Language language)
 
 QList<QWidget *> SettingsLayoutTest::secondaryWindows() const
 {
-    return {&w->settingsWindow(), &w->forceIdWindow(), &w->Form3(), &w->Form2(), &w->Monitor()};
+    return {&w->settingsWindow(), &w->forceIdWindow(), &w->lineRateWindow(), &w->Form2(), &w->Monitor()};
 }
 
 void SettingsLayoutTest::captionsFitTheirControls_data()

@@ -1,7 +1,7 @@
 #include "MainWindow.h"
 
 #include "BusMonitor.h"
-#include "Comm_Set.h"
+#include "LineRateWindow.h"
 #include "MotorSettingsWindow.h"
 #include "Frames.h"
 #include "ForceIdWindow.h"
@@ -375,7 +375,7 @@ void MainWindow::Com_SetClick()
     if (!openChildWindowAllowed())
         return;
     if (m_windows)
-        m_windows->Form3().open();
+        m_windows->lineRateWindow().open();
 }
 
 // A companion, not a secondary window: the main window stays enabled, and

@@ -12,7 +12,7 @@ class QWidget;
 class TForm2;
 class MotorSettingsWindow;
 class ForceIdWindow;
-class TForm3;
+class LineRateWindow;
 class BusMonitor;
 
 class SecondaryWindows {
@@ -20,7 +20,7 @@ public:
     virtual TForm2 &Form2() = 0;
     virtual MotorSettingsWindow &settingsWindow() = 0;
     virtual ForceIdWindow &forceIdWindow() = 0;
-    virtual TForm3 &Form3() = 0;
+    virtual LineRateWindow &lineRateWindow() = 0;
     virtual BusMonitor &Monitor() = 0;
     // The language chosen in the menu (an int of Language), applied to the
     // main window and the secondary windows built so far; the others take it
