@@ -26,7 +26,7 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
     if (!window) {
         window = make();
         LanguageWindows only;
-        only.form2 = qobject_cast<TForm2 *>(window.get());
+        only.form2 = qobject_cast<ManualWindow *>(window.get());
         only.setForm = qobject_cast<MotorSettingsWindow *>(window.get());
         only.idSetForm = qobject_cast<ForceIdWindow *>(window.get());
         only.monitor = qobject_cast<BusMonitor *>(window.get());
@@ -40,9 +40,9 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
     return *window;
 }
 
-TForm2 &Windows::Form2()
+ManualWindow &Windows::manualWindow()
 {
-    return build(m_form2, [&] { return std::make_unique<TForm2>(&mainWindow); });
+    return build(m_manualWindow, [&] { return std::make_unique<ManualWindow>(&mainWindow); });
 }
 
 MotorSettingsWindow &Windows::settingsWindow()
@@ -65,23 +65,23 @@ LineRateWindow &Windows::lineRateWindow()
 }
 
 // Built on first opening; until then nothing is recorded, as while it is closed.
-BusMonitor &Windows::Monitor()
+BusMonitor &Windows::busMonitor()
 {
-    return build(m_monitor, [&] { return std::make_unique<BusMonitor>(mainWindow.link(), &mainWindow); });
+    return build(m_busMonitor, [&] { return std::make_unique<BusMonitor>(mainWindow.link(), &mainWindow); });
 }
 
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&mainWindow, m_form2.get(), m_settingsWindow.get(), m_forceIdWindow.get(), &state, m_monitor.get()},
+    ApplyLanguage(LanguageWindows {&mainWindow, m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(), &state, m_busMonitor.get()},
                   *m_language);
 }
 
 QList<QWidget *> Windows::builtWindows() const
 {
     QList<QWidget *> built;
-    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_settingsWindow.get(), m_forceIdWindow.get(), m_lineRateWindow.get(),
-                                                              m_monitor.get()})
+    for (QWidget *w : std::initializer_list<QWidget *> {m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(), m_lineRateWindow.get(),
+                                                              m_busMonitor.get()})
         if (w)
             built.append(w);
     return built;

@@ -12,7 +12,7 @@
 #include "SecondaryWindows.h"
 #include "SharedState.h"
 #include "MainWindow.h"
-#include "user_manual.h"
+#include "ManualWindow.h"
 
 #include <QStringList>
 
@@ -26,11 +26,11 @@ struct Windows : SecondaryWindows {
     MainWindow mainWindow;
     SharedState &state; // the main window's motor link holds it
 
-    TForm2 &Form2() override;
+    ManualWindow &manualWindow() override;
     MotorSettingsWindow &settingsWindow() override;
     ForceIdWindow &forceIdWindow() override;
     LineRateWindow &lineRateWindow() override;
-    BusMonitor &Monitor() override;
+    BusMonitor &busMonitor() override;
     void applyLanguage(int language) override;
     QList<QWidget *> builtWindows() const override;
 
@@ -42,10 +42,10 @@ private:
     W &build(std::unique_ptr<W> &window, Make make);
 
     // Declared after mainWindow: destroyed before it.
-    std::unique_ptr<TForm2> m_form2;
+    std::unique_ptr<ManualWindow> m_manualWindow;
     std::unique_ptr<MotorSettingsWindow> m_settingsWindow;
     std::unique_ptr<ForceIdWindow> m_forceIdWindow;
     std::unique_ptr<LineRateWindow> m_lineRateWindow;
-    std::unique_ptr<BusMonitor> m_monitor;
+    std::unique_ptr<BusMonitor> m_busMonitor;
     std::optional<Language> m_language; // chosen in the menu; none: the start texts
 };

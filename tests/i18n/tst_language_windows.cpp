@@ -15,7 +15,7 @@
 namespace {
 
 struct Fixture : Windows {
-    LanguageWindows lw {&mainWindow, &Form2(), &settingsWindow(), &forceIdWindow(), &state, &Monitor()};
+    LanguageWindows lw {&mainWindow, &manualWindow(), &settingsWindow(), &forceIdWindow(), &state, &busMonitor()};
 
     QWidget *window(Window w) const
     {
@@ -188,7 +188,7 @@ private slots:
         QCOMPARE(f.mainWindow.idList()->currentText(), QStringLiteral("Group"));
         QCOMPARE(shown.count(), 1);
         QCOMPARE(f.state.TargetId, 0);  // still recognised as group control
-        QVERIFY(f.Form2().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
+        QVERIFY(f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
 
         const QStringList english = f.snapshot();
         f.mainWindow.English1Click();
@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(shown.count(), 1);
 
         f.mainWindow.N1Click();
-        QVERIFY(!f.Form2().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
+        QVERIFY(!f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
         QCOMPARE(f.state.MsgSelectPort, QStringLiteral("     請選擇串口號 !     "));
         QVERIFY(recorder.texts().isEmpty());
     }

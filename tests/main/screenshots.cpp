@@ -89,19 +89,19 @@ int main(int argc, char *argv[])
         }
         a.w.settingsWindow().close();  // the main window takes input again
         QTest::qWait(400);
-        a.w.Monitor().log().flush();
-        a.w.Monitor().resize(900, a.main.height());
-        saveSideBySide(&a.main, &a.w.Monitor(), dir, QStringLiteral("monitor-%1").arg(language.tag));
-        a.w.Monitor().close();
+        a.w.busMonitor().log().flush();
+        a.w.busMonitor().resize(900, a.main.height());
+        saveSideBySide(&a.main, &a.w.busMonitor(), dir, QStringLiteral("monitor-%1").arg(language.tag));
+        a.w.busMonitor().close();
         a.w.forceIdWindow().openWithIndex(a.main.idList()->currentIndex());
         save(&a.w.forceIdWindow(), dir, QStringLiteral("forced-id-%1").arg(language.tag));
         a.w.forceIdWindow().close();
         a.w.lineRateWindow().open();
         save(&a.w.lineRateWindow(), dir, QStringLiteral("serial-%1").arg(language.tag));
         a.w.lineRateWindow().close();
-        a.w.Form2().open();
-        save(&a.w.Form2(), dir, QStringLiteral("manual-%1").arg(language.tag));
-        a.w.Form2().close();
+        a.w.manualWindow().open();
+        save(&a.w.manualWindow(), dir, QStringLiteral("manual-%1").arg(language.tag));
+        a.w.manualWindow().close();
     }
     return 0;
 }

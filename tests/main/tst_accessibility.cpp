@@ -100,7 +100,7 @@ private slots:
 
         // Secondary windows: dialogs announced by their titles, in the same language.
         const std::pair<QWidget *, Window> windows[] = {
-            {&a.w.Form2(), Window::Manual}, {&a.w.settingsWindow(), Window::Settings}, {&a.w.forceIdWindow(), Window::IdSet}};
+            {&a.w.manualWindow(), Window::Manual}, {&a.w.settingsWindow(), Window::Settings}, {&a.w.forceIdWindow(), Window::IdSet}};
         for (const auto &[window, which] : windows) {
             QAccessibleInterface *iface = accessible(window);
             QCOMPARE(iface->role(), QAccessible::Dialog);

@@ -81,7 +81,7 @@ private slots:
             const char *name;
             Getter get;
         } windows[] = {
-            {"Form2", [](Windows &w) -> QWidget & { return w.Form2(); }},
+            {"Form2", [](Windows &w) -> QWidget & { return w.manualWindow(); }},
             {"SetForm", [](Windows &w) -> QWidget & { return w.settingsWindow(); }},
             {"IDSetForm", [](Windows &w) -> QWidget & { return w.forceIdWindow(); }},
             {"Form3", [](Windows &w) -> QWidget & { return w.lineRateWindow(); }},

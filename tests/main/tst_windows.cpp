@@ -201,10 +201,10 @@ void WindowsTest::menusWithoutPort()
     menuItem(a, "About")->trigger();
     QCOMPARE(a.messages.texts(), QStringList {QStringLiteral("Version:2.5    UpData:2016-12-16")});
     menuItem(a, "HelpMenu")->trigger();
-    QVERIFY(a.w.Form2().isVisible() && a.w.Form2().isEnabled() && !a.main.isEnabled());
+    QVERIFY(a.w.manualWindow().isVisible() && a.w.manualWindow().isEnabled() && !a.main.isEnabled());
     for (const char *page : {"Image_cn", "Image_en"})
-        QCOMPARE(a.w.Form2().findChild<QLabel *>(page)->pixmap().size(), QSize(610, 400));
-    QVERIFY(a.w.Form2().findChild<QLabel *>("Image_cn")->isVisible());
+        QCOMPARE(a.w.manualWindow().findChild<QLabel *>(page)->pixmap().size(), QSize(610, 400));
+    QVERIFY(a.w.manualWindow().findChild<QLabel *>("Image_cn")->isVisible());
 }
 
 void WindowsTest::childWindowsReenableTheMain()
@@ -213,7 +213,7 @@ void WindowsTest::childWindowsReenableTheMain()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     const struct { const char *item; ChildWindow *window; } rows[] = {
-        {"HelpMenu", &a.w.Form2()}, {"IDSetMenu", &a.w.forceIdWindow()}, {"ComSetMenu", &a.w.lineRateWindow()}};
+        {"HelpMenu", &a.w.manualWindow()}, {"IDSetMenu", &a.w.forceIdWindow()}, {"ComSetMenu", &a.w.lineRateWindow()}};
     for (int round = 0; round < 2; ++round) {
         for (const auto &r : rows) {
             menuItem(a, r.item)->trigger();
@@ -268,8 +268,8 @@ void WindowsTest::messagesFollowTheLanguage()
     QTRY_COMPARE(a.messages.texts(), QStringList {QStringLiteral("    Please Select CommPort !    ")});
     menuItem(a, "N1")->trigger();
     menuItem(a, "HelpMenu")->trigger();
-    QVERIFY(a.w.Form2().findChild<QLabel *>("Image_cn")->isVisible());
-    QVERIFY(!a.w.Form2().findChild<QLabel *>("Image_en")->isVisible());
+    QVERIFY(a.w.manualWindow().findChild<QLabel *>("Image_cn")->isVisible());
+    QVERIFY(!a.w.manualWindow().findChild<QLabel *>("Image_en")->isVisible());
 }
 
 QTEST_MAIN(WindowsTest)

@@ -19,7 +19,7 @@ struct Harness {
     MotorSettingsWindow &setForm = app.w.settingsWindow();
     ForceIdWindow &idForm = app.w.forceIdWindow();
     LineRateWindow &serial = app.w.lineRateWindow();
-    TForm2 &manual = app.w.Form2();
+    ManualWindow &manual = app.w.manualWindow();
     Messages::Recorder &messages = app.messages;
 
     // The port chosen and found at the device's 2400 baud, without a scan.

@@ -87,7 +87,7 @@ void SettingsLayoutTest::initTestCase()
 void SettingsLayoutTest::apply(Language language)
 {
     const QStringList missing =
-        ApplyLanguage({&w->mainWindow, &w->Form2(), &w->settingsWindow(), &w->forceIdWindow(), &w->state, &w->Monitor()}, language);
+        ApplyLanguage({&w->mainWindow, &w->manualWindow(), &w->settingsWindow(), &w->forceIdWindow(), &w->state, &w->busMonitor()}, language);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
     // Shown, so that the style sheet is applied and the tab widget laid out.
     for (QWidget *window : secondaryWindows())
@@ -97,7 +97,7 @@ void SettingsLayoutTest::apply(Language language)
 
 QList<QWidget *> SettingsLayoutTest::secondaryWindows() const
 {
-    return {&w->settingsWindow(), &w->forceIdWindow(), &w->lineRateWindow(), &w->Form2(), &w->Monitor()};
+    return {&w->settingsWindow(), &w->forceIdWindow(), &w->lineRateWindow(), &w->manualWindow(), &w->busMonitor()};
 }
 
 void SettingsLayoutTest::captionsFitTheirControls_data()

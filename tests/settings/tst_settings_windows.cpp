@@ -3,7 +3,7 @@
 #include "LineRateWindow.h"
 #include "SettingsHarness.h"
 #include "TrackEdit.h"
-#include "user_manual.h"
+#include "ManualWindow.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -352,7 +352,7 @@ void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
 {
     Harness h;
     LineRateWindow &serial = h.serial;
-    TForm2 &manual = h.manual;
+    ManualWindow &manual = h.manual;
     QVERIFY(!h.setForm.isEnabled() && h.idForm.isEnabled() && serial.isEnabled() && manual.isEnabled());
 
     const std::pair<ChildWindow *, std::function<void()>> windows[] = {

@@ -109,7 +109,7 @@ void MessageContrastTest::readableOverEveryWindow()
     QWidget *parent = &w.mainWindow;
     // A secondary window is opened as the program opens it; the box comes
     // over it, as over the active window.
-    for (ChildWindow *child : std::initializer_list<ChildWindow *> {&w.Form2(), &w.settingsWindow(), &w.forceIdWindow(), &w.lineRateWindow()}) {
+    for (ChildWindow *child : std::initializer_list<ChildWindow *> {&w.manualWindow(), &w.settingsWindow(), &w.forceIdWindow(), &w.lineRateWindow()}) {
         if (child->objectName() == window) {
             child->open();
             parent = child;

@@ -93,7 +93,7 @@ void WindowFaultsTest::closingTheMainWindowEndsTheProgram()
         a.main.CurtainSetClick();
     else if (open != QLatin1String("nothing"))
         trigger(a, qPrintable(open));
-    const QList<ChildWindow *> children {&a.w.Form2(), &a.w.settingsWindow(), &a.w.forceIdWindow(), &a.w.lineRateWindow()};
+    const QList<ChildWindow *> children {&a.w.manualWindow(), &a.w.settingsWindow(), &a.w.forceIdWindow(), &a.w.lineRateWindow()};
     const bool childOpen = std::any_of(children.cbegin(), children.cend(), [](ChildWindow *c) { return c->isVisible(); });
     QCOMPARE(childOpen, open != QLatin1String("nothing"));
     QCOMPARE(a.main.isEnabled(), !childOpen);

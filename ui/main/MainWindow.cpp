@@ -11,7 +11,7 @@
 #include "PanelLayout.h"
 #include "PortList.h"
 #include "SecondaryWindows.h"
-#include "user_manual.h"
+#include "ManualWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -345,7 +345,7 @@ void MainWindow::SetMenuClick()
 void MainWindow::HelpMenuClick()
 {
     if (m_windows)
-        m_windows->Form2().open();
+        m_windows->manualWindow().open();
 }
 
 void MainWindow::AboutClick()
@@ -383,7 +383,7 @@ void MainWindow::Com_SetClick()
 void MainWindow::MonitorClick()
 {
     if (m_windows)
-        m_windows->Monitor().open();
+        m_windows->busMonitor().open();
 }
 
 void MainWindow::applyLanguage(int language)
