@@ -1,5 +1,6 @@
 #include "MotorLink.h"
 
+#include "MotorSettings.h"
 #include "ResponseHandler.h"
 #include "TransmitTick.h"
 
@@ -7,7 +8,7 @@
 
 std::optional<TBaudRate> baudCodeRate(int code)
 {
-    const std::optional<int> bps = baudCodeBps(code);
+    const std::optional<int> bps = MotorSettings::baudCodeBps(code);
     return bps ? baudRateOfBps(*bps) : std::nullopt;
 }
 
