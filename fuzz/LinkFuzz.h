@@ -46,7 +46,7 @@ struct LinkFuzz {
     {
         SharedState &s = link.state();
         s = SharedState {};
-        s.Features.DeviceBaudCode = Byte(in.below(5));
+        s.Features.deviceBaudCode = Byte(in.below(5));
         link.setSettingsWindowOpen(false);
         // Choosing the port again is what drops the bytes of an answer still
         // arriving; while it stays open the same is done directly, cheaper.

@@ -87,7 +87,7 @@ void ReportRangesTest::baudCodeByte()
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(basic(Frame::BaudCodeByte, Byte(v)));
         const bool known = v <= 4;
-        QCOMPARE(a.s.Features.DeviceBaudCode, Byte(known ? v : 1));
+        QCOMPARE(a.s.Features.deviceBaudCode, Byte(known ? v : 1));
         QCOMPARE(list->currentIndex(), known ? v : 1);
         QVERIFY(a.main.serial().PortOpen());
         if (!known)
@@ -103,7 +103,7 @@ void ReportRangesTest::dryContactByte()
     const char *radios[] = {"Normal", "UpStopDownStopLoop", "UpUpStop", "SongShouTing", "RenYiTing"};
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(basic(Frame::DryContactByte, Byte(v)));
-        QCOMPARE(a.s.Features.DryContactMode, Byte(v)); // stored as reported
+        QCOMPARE(a.s.Features.dryContactMode, Byte(v)); // stored as reported
         for (int mode = 0; mode <= 4; ++mode)
             QCOMPARE(checked(radios[mode]), mode == v);
         if (v <= 4)
@@ -114,7 +114,7 @@ void ReportRangesTest::dryContactByte()
     // Choosing a mode by hand takes the note away.
     form()->OpenAfterScan();
     control<QRadioButton>(form(), "Normal")->click();
-    QCOMPARE(a.s.Features.DryContactMode, Byte(0));
+    QCOMPARE(a.s.Features.dryContactMode, Byte(0));
     QVERIFY(note(DryContactNote)->isHidden());
 }
 
@@ -131,7 +131,7 @@ void ReportRangesTest::maxSpeedByte()
         QCOMPARE(checked("ManualSetting"), !fixed);
         QCOMPARE(edit->isEnabledTo(form()), !fixed);
         // The speed that a set would write is the one the tab shows.
-        QCOMPARE(int(a.s.Features.MaxSpeed), std::clamp(v, 50, 130));
+        QCOMPARE(int(a.s.Features.maxSpeed), std::clamp(v, 50, 130));
         if (v < 50 || v > 130)
             QVERIFY2(noteShows(SpeedNote, v), qPrintable(note(SpeedNote)->text()));
         else
@@ -151,7 +151,7 @@ void ReportRangesTest::featureFlagsByte()
     };
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(basic(Frame::FeatureFlagsByte, Byte(v)));
-        QCOMPARE(a.s.Features.FeatureFlags, Byte(v)); // bit 2, without a control, kept too
+        QCOMPARE(a.s.Features.featureFlags, Byte(v)); // bit 2, without a control, kept too
         for (const auto &bit : bits) {
             QCOMPARE(checked(bit.set), (v & bit.mask) != 0);
             QCOMPARE(checked(bit.clear), (v & bit.mask) == 0);
@@ -165,7 +165,7 @@ void ReportRangesTest::jogTimeByte()
     QComboBox *list = control<QComboBox>(form(), "bsSkinComboBox1");
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(extended(Frame::JogTimeByte, Byte(v)));
-        QCOMPARE(a.s.Features.JogTime, Byte(v));
+        QCOMPARE(a.s.Features.jogTime, Byte(v));
         if (v >= 1 && v <= 10) {
             QCOMPARE(list->currentText(), QString::number(v));
             QVERIFY(note(JogNote)->isHidden());
@@ -182,7 +182,7 @@ void ReportRangesTest::sensitivityByte()
     const char *radios[] = {"bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2", "bsSkinCheckRadioBox3"};
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(extended(Frame::SensitivityByte, Byte(v)));
-        QCOMPARE(a.s.Features.ObstacleSensitivity, Byte(v));
+        QCOMPARE(a.s.Features.obstacleSensitivity, Byte(v));
         for (int level = 1; level <= 3; ++level)
             QCOMPARE(checked(radios[level - 1]), level == v);
         if (v >= 1 && v <= 3)
@@ -198,7 +198,7 @@ void ReportRangesTest::reboundByte()
     auto *edit = control<TrackEdit>(form(), "bsSkinTrackEdit2");
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(extended(Frame::ReboundByte, Byte(v)));
-        QCOMPARE(a.s.Features.ReboundTime, Byte(v)); // every value has a control
+        QCOMPARE(a.s.Features.reboundTime, Byte(v)); // every value has a control
         QCOMPARE(checked("bsSkinCheckRadioBox4"), v == 0);
         QCOMPARE(checked("bsSkinCheckRadioBox5"), v == 255);
         QCOMPARE(checked("bsSkinCheckRadioBox6"), v != 0 && v != 255);
@@ -230,8 +230,8 @@ void ReportRangesTest::statusReportBytes()
         }
     }
     // Status answers never touch the settings.
-    QCOMPARE(a.s.Features.MaxSpeed, before.MaxSpeed);
-    QCOMPARE(a.s.Features.JogTime, before.JogTime);
+    QCOMPARE(a.s.Features.maxSpeed, before.maxSpeed);
+    QCOMPARE(a.s.Features.jogTime, before.jogTime);
     QCOMPARE(a.s.TargetId, 5);
 }
 

@@ -52,7 +52,7 @@ void PanelTest::startState()
     QVERIFY(!a.shown("Image_Place") && !a.shown("Image_Place_zhi_zhen") && !a.main.Edit4()->isVisibleTo(&a.main));
     QCOMPARE(a.item("Label3")->text(), QStringLiteral(" ID 选择  "));
     QCOMPARE(a.main.windowTitle(), QStringLiteral("Tavik"));
-    QCOMPARE(a.s.Features.DeviceBaudCode, Byte(1));
+    QCOMPARE(a.s.Features.deviceBaudCode, Byte(1));
 }
 
 void PanelTest::channelsPerTarget()

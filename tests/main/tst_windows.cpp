@@ -130,8 +130,8 @@ void WindowsTest::readWithoutMotorOpensWithDefaults()
     QCOMPARE(shown(&a.w.settingsWindow(), "bsSkinComboBox1"), QStringLiteral("4"));
     QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("2400"));
     const FeatureValues &v = a.s.Features;
-    QCOMPARE((std::array<int, 7> {v.DryContactMode, v.MaxSpeed, v.FeatureFlags, v.JogTime, v.ObstacleSensitivity,
-                                  v.ReboundTime, v.DeviceBaudCode}),
+    QCOMPARE((std::array<int, 7> {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
+                                  v.reboundTime, v.deviceBaudCode}),
              (std::array<int, 7> {0, 130, 0x40, 4, 1, 1, 1}));
 }
 
@@ -149,7 +149,7 @@ void WindowsTest::settingIgnoredByTheMotorFails()
     QCOMPARE(countFrames(c.sim, Frame::WriteMaxSpeed), 2);
     QCOMPARE(countFrames(c.sim, Frame::ReadBasic) - reads, 6);
     QCOMPARE(c.sim.bus().motors().first().maxSpeed, quint8(130));
-    QCOMPARE(a.s.Features.MaxSpeed, Byte(80)); // the user's choice stays
+    QCOMPARE(a.s.Features.maxSpeed, Byte(80)); // the user's choice stays
 }
 
 void WindowsTest::baudChangeMovesPortAndMotor()
@@ -166,7 +166,7 @@ void WindowsTest::baudChangeMovesPortAndMotor()
     a.w.settingsWindow().close();
     c.readSettings();
     QCOMPARE(a.main.serial().BaudRate(), br19200);
-    QCOMPARE(a.s.Features.DeviceBaudCode, Byte(4));
+    QCOMPARE(a.s.Features.deviceBaudCode, Byte(4));
     QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("19200"));
 }
 
@@ -176,7 +176,7 @@ void WindowsTest::closingWhileVerifying()
     App &a = c.a;
     c.readSettings();
     QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RenYiTing"), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(a.s.Features.DryContactMode, Byte(4));
+    QCOMPARE(a.s.Features.dryContactMode, Byte(4));
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton3"), Qt::LeftButton);
     a.w.settingsWindow().close(); // the verification runs on
     QVERIFY(a.main.isEnabled() && !a.w.settingsWindow().isEnabled());

@@ -36,13 +36,13 @@ void CoreLinkTest::scanReadAndVerifiedWrite()
     QCOMPARE(seen.selectedIds, QList<int> {12});
     QCOMPARE(link.state().TargetId, 12);
     QCOMPARE(link.state().currentMask().word(), std::uint16_t(0x0005));
-    QCOMPARE(link.state().Features.MaxSpeed, Byte(100));
-    QCOMPARE(link.state().Features.JogTime, Byte(7));
+    QCOMPARE(link.state().Features.maxSpeed, Byte(100));
+    QCOMPARE(link.state().Features.jogTime, Byte(7));
     QCOMPARE(seen.settingsOpened, 0); // nobody asked for a window
 
     link.setSettingsWindowOpen(true); // no status polls in between
     QSignalSpy confirmed(&link, &MotorLink::writeConfirmed);
-    link.state().Features.MaxSpeed = 130;
+    link.state().Features.maxSpeed = 130;
     link.stageWrite(Settings::MaxSpeed);
     QTRY_COMPARE_WITH_TIMEOUT(confirmed.count(), 1, 10000);
     QCOMPARE(confirmed.first().first().value<Settings::Item>(), Settings::MaxSpeed);

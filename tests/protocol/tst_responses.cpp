@@ -169,12 +169,12 @@ void ResponsesTest::scanEndsOnFirstBasicReport()
     QCOMPARE(b.view.selectedIds, QList<int> {12});
     QCOMPARE(b.view.settingsOpened, 1);
     QCOMPARE(b.s.OpenSettingsAfterScan, Byte(0));
-    QCOMPARE(b.s.Features.MaxSpeed, Byte(100));
-    QCOMPARE(b.s.Features.DeviceBaudCode, Byte(3));
+    QCOMPARE(b.s.Features.maxSpeed, Byte(100));
+    QCOMPARE(b.s.Features.deviceBaudCode, Byte(3));
     // The next free ticks read the extended settings (the read goes out
     // twice, and each answer is loaded).
     QTRY_VERIFY_WITH_TIMEOUT((b.ticks(1), b.view.extendedShown >= 1), 5000);
-    QCOMPARE(b.s.Features.JogTime, Byte(7));
+    QCOMPARE(b.s.Features.jogTime, Byte(7));
 }
 
 void ResponsesTest::scanEndingWithIdOutsideTheLists()
@@ -193,7 +193,7 @@ void ResponsesTest::scanEndingWithIdOutsideTheLists()
         QCOMPARE(b.s.ChannelMaskTable[100].word(), std::uint16_t(0x0001));
         QCOMPARE(b.view.selectedIds, QList<int> {});
         QCOMPARE(b.view.outOfRangeId, id);
-        QCOMPARE(b.s.Features.DryContactMode, Byte(2)); // the values still load
+        QCOMPARE(b.s.Features.dryContactMode, Byte(2)); // the values still load
     }
 }
 
@@ -202,7 +202,7 @@ void ResponsesTest::baudCodeAboveFourFallsBackTo2400()
     Bench b;
     b.open(br9600);
     b.responses.handleFrame(report(1, 1, 0, 7, 0, 130, 0xCA, 0x40));
-    QCOMPARE(b.s.Features.DeviceBaudCode, Byte(1));
+    QCOMPARE(b.s.Features.deviceBaudCode, Byte(1));
     QCOMPARE(b.comm.BaudRate(), br2400);
     QCOMPARE(b.pty.lineRateBps(), 2400);
     QCOMPARE(b.view.basicShown, 1);
@@ -214,7 +214,7 @@ void ResponsesTest::confirmedWriteShowsSuccessOnceAndStopsRetrying()
     b.open();
     b.s.selectTarget(1);
     b.link.setSettingsWindowOpen(true); // the settings window is open: no polls
-    b.s.Features.DryContactMode = 3;
+    b.s.Features.dryContactMode = 3;
     b.link.stageWrite(Settings::DryContact);
     b.ticks(14);
     QCOMPARE(b.sim.bus().motors().first().dryContactMode, quint8(3));
@@ -233,10 +233,10 @@ void ResponsesTest::twoSetButtonsBeforeTheFirstIsConfirmed()
     b.open();
     b.s.selectTarget(1);
     b.link.setSettingsWindowOpen(true);
-    b.s.Features.DryContactMode = 4;
+    b.s.Features.dryContactMode = 4;
     b.link.stageWrite(Settings::DryContact);
     b.ticks(2); // the dry-contact write is out
-    b.s.Features.JogTime = 9;
+    b.s.Features.jogTime = 9;
     b.link.stageWrite(Settings::JogTime);
     b.ticks(20);
     // The motor took both, but only the jog time is compared with its report.
@@ -249,7 +249,7 @@ void ResponsesTest::reportOfAnotherKindNeverConfirms()
 {
     Bench b;
     b.s.MsgSetSuccess = QStringLiteral("ok");
-    b.s.Features.JogTime = 5;
+    b.s.Features.jogTime = 5;
     b.s.VerifyBasicPending = 1;
     b.s.VerifyItem = Settings::JogTime;
     // A basic report whose byte 4 happens to equal the jog time.

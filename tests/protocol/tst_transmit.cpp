@@ -108,7 +108,7 @@ void TransmitTest::settingsWriteAlwaysGoesOutTwice()
     b.s.selectTarget(3);
     b.link.stageMotorCommand(Frame::Motor, Frame::Up);
     b.runTick();
-    b.s.Features.JogTime = 4;
+    b.s.Features.jogTime = 4;
     b.link.stageWrite(Settings::JogTime);
     const QByteArray jog = hex("9A 03 01 00 D6 04 D0");
     QCOMPARE(b.runTick(), QList<QByteArray> {jog});
@@ -123,7 +123,7 @@ void TransmitTest::commandAfterAConfirmationGoesOutTwice()
     b.open();
     b.s.selectTarget(3);
     b.link.setSettingsWindowOpen(true);
-    b.s.Features.JogTime = 4;
+    b.s.Features.jogTime = 4;
     b.link.stageWrite(Settings::JogTime);
     for (int tick = 1; tick <= 3; ++tick) // the write twice, then the read-back is staged
         b.runTick();
@@ -141,8 +141,8 @@ void TransmitTest::priorityOrder()
     Bench b;
     b.open();
     b.s.selectTarget(3);
-    b.s.Features.DeviceBaudCode = 3;
-    b.s.Features.JogTime = 7;
+    b.s.Features.deviceBaudCode = 3;
+    b.s.Features.jogTime = 7;
     b.s.BaudScanActive = 1;
     b.s.ExtReadPending = 1;
     b.s.BaudApplyPending = 1;
@@ -260,7 +260,7 @@ void TransmitTest::unansweredWriteFailsOnTwelfthTick()
     b.open();
     b.s.MsgSetFailure = QStringLiteral("  设置失败  ");
     b.s.selectTarget(3);
-    b.s.Features.DryContactMode = 2;
+    b.s.Features.dryContactMode = 2;
     b.link.stageWrite(Settings::DryContact);
     QList<int> perTick;
     for (int tick = 1; tick <= 12; ++tick) {
@@ -280,7 +280,7 @@ void TransmitTest::baudWriteMovesThePortBeforeReadingBack()
     Bench b;
     b.open();
     b.s.selectTarget(3);
-    b.s.Features.DeviceBaudCode = 4;
+    b.s.Features.deviceBaudCode = 4;
     b.link.stageWrite(Settings::BaudCode);
     QCOMPARE(b.runTick().size(), 1);
     QCOMPARE(b.runTick().size(), 1);

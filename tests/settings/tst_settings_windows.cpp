@@ -143,7 +143,7 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
     // The baud list shows the new item but keeps the old code.
     h.in<QComboBox>(&h.setForm, "SetComboBox")->setCurrentIndex(3);
     QCOMPARE(h.messages.count(h.state.MsgSelectPort), 1);
-    QCOMPARE(h.state.Features.DeviceBaudCode, Byte(1));
+    QCOMPARE(h.state.Features.deviceBaudCode, Byte(1));
 
     // An open port that was not chosen in the port box does not count.
     h.openPort();
@@ -185,11 +185,11 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     // the note tells what the device said.
     QVERIFY(checked(w, "ManualSetting"));
     QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit1")->value(), 50);
-    QCOMPARE(h.state.Features.MaxSpeed, Byte(50));
+    QCOMPARE(h.state.Features.maxSpeed, Byte(50));
     // Dry-contact mode 9: no box claims it, the stored value stays 9.
     for (const char *box : DryContactBoxes)
         QVERIFY2(!checked(w, box), box);
-    QCOMPARE(h.state.Features.DryContactMode, Byte(9));
+    QCOMPARE(h.state.Features.dryContactMode, Byte(9));
     QStringList notes;
     for (QLabel *note : w->findChildren<QLabel *>(QRegularExpression("^ReportNote")))
         if (!note->isHidden())
@@ -199,29 +199,29 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     // Flags 0x04: every pair at its bit-0 box, the unknown bit kept.
     for (const char *box : CurtainBitClear)
         QVERIFY2(checked(w, box), box);
-    QCOMPARE(h.state.Features.FeatureFlags, Byte(0x04));
+    QCOMPARE(h.state.Features.featureFlags, Byte(0x04));
 
     // The extended read follows on its own.
-    QTRY_COMPARE(h.state.Features.ReboundTime, Byte(20));
+    QTRY_COMPARE(h.state.Features.reboundTime, Byte(20));
     QVERIFY(checked(w, "bsSkinCheckRadioBox6"));
     QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit2")->value(), 20);
     auto *jog = h.in<QComboBox>(w, "bsSkinComboBox1");
     QCOMPARE(jog->currentIndex(), -1);
     QCOMPARE(jog->placeholderText(), QStringLiteral("12"));
-    QCOMPARE(h.state.Features.JogTime, Byte(12));
+    QCOMPARE(h.state.Features.jogTime, Byte(12));
     for (const char *box : {"bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2", "bsSkinCheckRadioBox3"})
         QVERIFY2(!checked(w, box), box);
-    QCOMPARE(h.state.Features.ObstacleSensitivity, Byte(0));
+    QCOMPARE(h.state.Features.obstacleSensitivity, Byte(0));
 
     // One click changes one bit; the restore clears the unknown bit too.
     click(w, "OutSync");
-    QCOMPARE(h.state.Features.FeatureFlags, Byte(0x84));
+    QCOMPARE(h.state.Features.featureFlags, Byte(0x84));
     click(w, "bsSkinButton8");
-    QCOMPARE(h.state.Features.FeatureFlags, Byte(0x40));
+    QCOMPARE(h.state.Features.featureFlags, Byte(0x40));
     QVERIFY(checked(w, "NoRemamber"));
     // A user's choice replaces the out-of-range value and its note.
     click(w, "UpUpStop");
-    QCOMPARE(h.state.Features.DryContactMode, Byte(2));
+    QCOMPARE(h.state.Features.dryContactMode, Byte(2));
     QVERIFY(w->findChild<QLabel *>("ReportNote0")->isHidden());
 }
 
@@ -235,11 +235,11 @@ void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
     click(w, "bsSkinCheckRadioBox6");
     QVERIFY(edit->isEnabled());
     edit->slider()->setValue(20);
-    QCOMPARE(h.state.Features.ReboundTime, Byte(20));
+    QCOMPARE(h.state.Features.reboundTime, Byte(20));
     QTest::keyClick(edit->slider(), Qt::Key_Right);
-    QCOMPARE(h.state.Features.ReboundTime, Byte(21));
+    QCOMPARE(h.state.Features.reboundTime, Byte(21));
     click(w, "bsSkinCheckRadioBox4");
-    QCOMPARE(h.state.Features.ReboundTime, Byte(0));
+    QCOMPARE(h.state.Features.reboundTime, Byte(0));
     QVERIFY(!edit->isEnabled());
     QCOMPARE(edit->value(), 21);
 
@@ -249,7 +249,7 @@ void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
     QCOMPARE(edit->value(), 21);
     edit->setValue(300);
     QCOMPARE(edit->value(), 254);
-    QCOMPARE(h.state.Features.ReboundTime, Byte(254));
+    QCOMPARE(h.state.Features.reboundTime, Byte(254));
 }
 
 void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
@@ -266,8 +266,8 @@ void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 
     h.setForm.ResetToDefaults();
     const FeatureValues &v = h.state.Features;
-    QCOMPARE((std::array {v.DryContactMode, v.MaxSpeed, v.FeatureFlags, v.JogTime, v.ObstacleSensitivity,
-                          v.ReboundTime, v.DeviceBaudCode}),
+    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
+                          v.reboundTime, v.deviceBaudCode}),
              (std::array<Byte, 7> {0, 130, 0x40, 4, 1, 1, 1}));
     for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance",
                             "Stop", "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
@@ -396,7 +396,7 @@ void SettingsWindowsTest::serialSettingsWindowReopensAtTheChosenRate()
     rates->setCurrentIndex(2);
     QVERIFY(h.comm.PortOpen());
     QCOMPARE(h.comm.BaudRate(), br4800);
-    QCOMPARE(h.state.Features.DeviceBaudCode, Byte(1));
+    QCOMPARE(h.state.Features.deviceBaudCode, Byte(1));
 
     // The adapter's name no longer opens: the component's error is shown with
     // what to do about it, and does not escape the handler.
@@ -443,9 +443,9 @@ void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays()
     QFETCH(int, field);
     QFETCH(int, mask);
     QFETCH(int, value);
-    Byte FeatureValues::*const Fields[] = {&FeatureValues::DryContactMode, &FeatureValues::MaxSpeed,
-                                           &FeatureValues::FeatureFlags, &FeatureValues::ObstacleSensitivity,
-                                           &FeatureValues::ReboundTime};
+    Byte FeatureValues::*const Fields[] = {&FeatureValues::dryContactMode, &FeatureValues::maxSpeed,
+                                           &FeatureValues::featureFlags, &FeatureValues::obstacleSensitivity,
+                                           &FeatureValues::reboundTime};
     Harness h;
     h.setForm.ResetToDefaults();
     h.setForm.OpenAfterScan();

@@ -273,7 +273,7 @@ void WindowFaultsTest::outOfRangeNoteInEachLanguage()
     auto *label = a.w.settingsWindow().findChild<QLabel *>(QStringLiteral("ReportNote0"));
     QVERIFY(label);
     QTRY_VERIFY(!label->isHidden());
-    QCOMPARE(a.s.Features.DryContactMode, Byte(9));
+    QCOMPARE(a.s.Features.dryContactMode, Byte(9));
     QCOMPARE(label->text(), note);
 }
 

@@ -33,7 +33,7 @@ const QString AboutText = QStringLiteral("Version:2.5    UpData:2016-12-16");
 } // namespace
 
 MainWindow::MainWindow(const QStringList &extraPorts, QWidget *parent)
-    : QMainWindow(parent), s(m_link.state())
+    : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     buildPanel();
@@ -75,17 +75,18 @@ void MainWindow::listenToLink()
     });
     connect(&m_link, &MotorLink::statusReported, this, &MainWindow::RefreshLimitPointButtons);
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
-        if (!m_link.settingsWindowOpen())
+        if (m_link.statusPolling())
             RefreshChannelImages();
     });
     connect(&m_link, &MotorLink::reportedIdOutOfRange, this,
-            [this](int id) { Messages::post(s.MsgIdOutOfRange.arg(id)); });
-    connect(&m_link, &MotorLink::writeConfirmed, this, [this] { Messages::post(s.MsgSetSuccess); });
-    connect(&m_link, &MotorLink::writeFailed, this, [this] { Messages::post(s.MsgSetFailure); });
-    connect(&m_link, &MotorLink::commError, this,
+            [this](int id) { Messages::post(m_texts.idOutOfRange.arg(id)); });
+    connect(&m_link, &MotorLink::writeConfirmed, this, [this] { Messages::post(m_texts.setSuccess); });
+    connect(&m_link, &MotorLink::writeFailed, this, [this] { Messages::post(m_texts.setFailure); });
+    connect(&m_link, &MotorLink::serialError, this,
             [](const QString &text) { Messages::post(text, Messages::Kind::Error); });
     connect(&m_link, &MotorLink::portError, this,
-            [](const QString &text, MotorLink::PortCause, const QString &advice) {
+            [this](const QString &text, MotorLink::PortCause cause, const DeviceAccess &device) {
+                const QString advice = m_texts.portAdvice(m_link.serial().PortName(), cause, device);
                 Messages::show(advice.isEmpty() ? text : text + QLatin1String("\n\n") + advice,
                                Messages::Kind::Error);
             });
@@ -214,7 +215,7 @@ void MainWindow::FormCreate(const QStringList &extraPorts)
         m_idList->addItems(ids);
         m_idList->setCurrentIndex(0);
     }
-    s.SelectedIdIndex = 1;
+    m_link.chooseId(0);
     // 3. No position is known yet.
     HidePositionDisplay();
     // 4. Hints: highlight background, window-coloured text, size 10.
@@ -232,7 +233,7 @@ void MainWindow::FormCreate(const QStringList &extraPorts)
     fillPortList({}); // shows OFF: nothing is opened until the user chooses
     // 6.-8. Group caption, the main window's texts and the messages, in Simplified Chinese;
     // the window title is a row of them.
-    ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &s});
+    ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts});
     fitCaptions();
 }
 
@@ -318,7 +319,7 @@ void MainWindow::portLost()
         return;
     m_portLostShowing = true;
     QTimer::singleShot(0, this, [this] {
-        Messages::show(s.MsgPortLost, Messages::Kind::Error);
+        Messages::show(m_texts.portLost, Messages::Kind::Error);
         m_portLostShowing = false;
     });
 }
@@ -329,7 +330,7 @@ bool MainWindow::openChildWindowAllowed()
 {
     if (portUsable())
         return true;
-    Messages::show(s.MsgSelectPort);
+    Messages::show(m_texts.selectPort);
     return false;
 }
 
@@ -357,7 +358,7 @@ void MainWindow::CurtainSetClick()
 {
     if (!openChildWindowAllowed())
         return;
-    m_link.stageRead(Frame::ReadBasic);
+    m_link.readSettings(Frame::ReadBasic);
     if (m_windows)
         m_windows->settingsWindow().OpenAfterScan();
 }
@@ -391,7 +392,7 @@ void MainWindow::applyLanguage(int language)
     if (m_windows)
         m_windows->applyLanguage(language);
     else
-        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &s}, Language(language));
+        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts}, Language(language));
     fitCaptions();
 }
 
@@ -425,7 +426,7 @@ void MainWindow::SetPointerLeft(int left)
 {
     if (m_position.pointer->x() != left)
         m_position.pointer->move(left, m_position.pointer->y());
-    s.PositionTargetPercent = PanelLayout::pointerPercent(left);
+    m_link.setPositionTargetPercent(PanelLayout::pointerPercent(left));
 }
 
 void MainWindow::ShowPosition(Byte percent)

@@ -5,7 +5,7 @@
 #include "MotorLink.h"
 #include "PanelItem.h"
 #include "PortComboBox.h"
-#include "SharedState.h"
+#include "MessageTexts.h"
 #include "SerialLine.h"
 
 #include <QHash>
@@ -35,6 +35,7 @@ public:
     void followReportedId();
 
     MotorLink &link() { return m_link; }
+    MessageTexts &texts() { return m_texts; }
     SerialLine &serial() { return m_link.serial(); }
     QTimer &tickTimer() { return m_link.tickTimer(); }
     QComboBox *idList() const { return m_idList; }
@@ -120,7 +121,7 @@ private:
     void fitCaptions();
 
     MotorLink m_link;
-    SharedState &s;
+    MessageTexts m_texts; // the texts every window shows, in the language chosen last
 
     QHash<QString, PanelItem *> m_items;
     // Each limit point's label and pictures, redrawn on every status answer.
@@ -144,6 +145,8 @@ private:
     QLineEdit *m_edit4 = nullptr;
     QString m_releaseMessage;
     bool m_portLostShowing = false;
+    int m_dragAnchorX = 0;      // where the pointer was taken hold of
+    bool m_hoverLatched = false; // a panel item is drawn hovered
 
     SecondaryWindows *m_windows = nullptr;
     QMetaObject::Connection m_followingReportedId;

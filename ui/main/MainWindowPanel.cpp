@@ -167,10 +167,10 @@ void MainWindow::ComboBox1Change()
 {
     const QString itemText = m_idList->itemText(m_idList->currentIndex());
     const QString shown = m_idList->currentText();
-    int id = s.TargetId;
+    int id = m_link.target().id;
     if (!shown.isEmpty())
-        id = itemText == s.GroupCaption ? 0 : shown.toInt();
-    s.selectTarget(id);
+        id = itemText == m_texts.groupCaption ? 0 : shown.toInt();
+    m_link.chooseId(id);
     // The channel pictures follow at the next pass over the panel.
 }
 
@@ -178,11 +178,12 @@ void MainWindow::channelPress(int n)
 {
     moveBy(numbered("Label_ch", n), 1, 1);
     if (m_idList->currentText().isEmpty()) {
-        tellOnRelease(s.MsgSelectId);
+        tellOnRelease(m_texts.selectId);
         return;
     }
-    ChannelMask &mask = s.currentMask();
+    ChannelMask mask = m_link.target().channels;
     mask.toggle(n);
+    m_link.setChannels(mask);
     const bool selected = mask.channel(n);
     setShown(numbered("ImageSelectCH", n), selected);
     setShown(numbered("ImageCH", n), !selected);
@@ -199,11 +200,12 @@ void MainWindow::Label_quan_pingMouseDown()
     moveBy(QStringLiteral("Image_quan_pin_en"), 0, 2);
     moveBy(QStringLiteral("Label6"), 0, 2);
     if (m_idList->currentText().isEmpty()) {
-        tellOnRelease(s.MsgSelectId);
+        tellOnRelease(m_texts.selectId);
         return;
     }
-    ChannelMask &mask = s.currentMask();
+    ChannelMask mask = m_link.target().channels;
     mask.setWord(mask.word() == 0xFFFF ? 0x0000 : 0xFFFF);
+    m_link.setChannels(mask);
     // The hover over this button redraws the channels.
 }
 
@@ -219,19 +221,19 @@ void MainWindow::Label_quan_pingMouseUp()
 bool MainWindow::commandChecks(Byte function, Byte data)
 {
     if (!portUsable()) {
-        tellOnRelease(s.MsgSelectPort);
+        tellOnRelease(m_texts.selectPort);
         return false;
     }
     if (m_idList->currentText().isEmpty()) {
-        tellOnRelease(s.MsgSelectId);
+        tellOnRelease(m_texts.selectId);
         return false;
     }
     // Group control may address no channel at all; an ID needs one.
-    if (s.currentMask().word() == 0 && s.SelectedIdIndex != 1) {
-        tellOnRelease(s.MsgSelectChannel);
+    if (m_link.target().channels.word() == 0 && !m_link.target().isGroup()) {
+        tellOnRelease(m_texts.selectChannel);
         return false;
     }
-    m_link.stageMotorCommand(function, data);
+    m_link.sendMotorCommand(function, data);
     return true;
 }
 
@@ -242,8 +244,7 @@ void MainWindow::commandPress(int button)
     if (b.caption)
         moveBy(QLatin1String(b.caption), 0, 2);
     if (commandChecks(Frame::Motor, b.data) && b.endsTarget) {
-        s.PositionTargetActive = 0;
-        s.PositionDragging = 0;
+        m_link.dropPositionTarget();
     }
 }
 
@@ -258,7 +259,7 @@ void MainWindow::commandRelease(int button)
 
 void MainWindow::limitPointPress(int n)
 {
-    if (!(s.DeviceStatus & Frame::limitPointBit(n)))
+    if (!(m_link.deviceStatus() & Frame::limitPointBit(n)))
         return; // a point the motor does not have: no offset, no message
     moveBy(numbered("Label_XWD", n), 1, 1);
     moveBy(numbered("ImageSelectXWD", n), 1, 1);
@@ -284,23 +285,20 @@ void MainWindow::limitPointRelease(int n)
 void MainWindow::Image_PlaceMouseDown(int x)
 {
     SetPointerLeft(std::min(x, PanelLayout::TrackWidth) + PanelLayout::PointerZero);
-    s.PositionTargetActive = 1;
-    s.PositionDragging = 1;
+    m_link.holdPositionTarget();
 }
 
 void MainWindow::Image_Place_zhi_zhenMouseDown(int x, int y)
 {
-    s.DragAnchorX = x;
-    s.DragAnchorY = y;
-    s.PositionTargetActive = 1;
-    s.PositionDragging = 1;
+    m_dragAnchorX = x;
+    m_link.holdPositionTarget();
 }
 
 void MainWindow::Image_Place_zhi_zhenMouseMove(Qt::MouseButtons buttons, int x)
 {
-    if (!(buttons & Qt::LeftButton) || x == s.DragAnchorX || s.PositionTargetActive == 0)
+    if (!(buttons & Qt::LeftButton) || x == m_dragAnchorX || !m_link.positionTargetPending())
         return;
-    const int left = PointerLeft() + (x - s.DragAnchorX);
+    const int left = PointerLeft() + (x - m_dragAnchorX);
     // Past either end the pointer stays where it was; it is not pinned to the end.
     if (left >= PanelLayout::DragMin && left <= PanelLayout::DragMax)
         SetPointerLeft(left);
@@ -308,9 +306,9 @@ void MainWindow::Image_Place_zhi_zhenMouseMove(Qt::MouseButtons buttons, int x)
 
 void MainWindow::slideRelease(bool fromBar)
 {
-    if (s.PositionTargetActive == 0)
+    if (!m_link.positionTargetPending())
         return;
-    s.PositionDragging = 0;
+    m_link.letGoOfPositionTarget();
     Byte data = Byte(PanelLayout::pointerPercent(PointerLeft()));
     // Track and pointer snap the last percent at either end; the bar does not.
     if (!fromBar) {
@@ -319,7 +317,7 @@ void MainWindow::slideRelease(bool fromBar)
         else if (data > 98)
             data = 100;
     }
-    m_link.stageMotorCommand(Frame::RunToPosition, data);
+    m_link.sendMotorCommand(Frame::RunToPosition, data);
 }
 
 // --- window and hover -------------------------------------------------------------------
@@ -337,9 +335,9 @@ void MainWindow::Image_bei_jingMouseMove()
     m_edit4->hide();
     setShown(QStringLiteral("Image_id_select"), false);
     setShown(QStringLiteral("Image_COM_EN"), false);
-    if (s.PanelHoverLatch == 1) {
+    if (m_hoverLatched) {
         moveBy(QStringLiteral("Label6"), 0, 1);
-        s.PanelHoverLatch = 0;
+        m_hoverLatched = false;
     }
     item(QStringLiteral("Label10"))->setTextColour(Grey);
     item(QStringLiteral("Label9"))->setTextColour(Silver);
@@ -361,9 +359,9 @@ void MainWindow::Image_id_chMouseMove()
     }
     setShown(QStringLiteral("Image_quan_pin_dis"), true);
     setShown(QStringLiteral("Image_quan_pin_en"), false);
-    if (s.PanelHoverLatch == 1) {
+    if (m_hoverLatched) {
         moveBy(QStringLiteral("Label6"), 0, 1);
-        s.PanelHoverLatch = 0;
+        m_hoverLatched = false;
     }
     RefreshChannelImages();
 }
@@ -393,9 +391,9 @@ void MainWindow::Label_quan_pingMouseMove()
     setShown(QStringLiteral("Image_quan_pin_dis"), false);
     setShown(QStringLiteral("Image_quan_pin_en"), true);
     // The caption rises once, however many move events arrive.
-    if (s.PanelHoverLatch == 0) {
+    if (!m_hoverLatched) {
         moveBy(QStringLiteral("Label6"), 0, -1);
-        s.PanelHoverLatch = 1;
+        m_hoverLatched = true;
     }
     RefreshChannelImages();
 }
@@ -416,7 +414,7 @@ void MainWindow::channelHover(int n)
     }
     setShown(numbered("ImageEnCH", n), true);
     setShown(numbered("ImageCH", n), false);
-    if (s.currentMask().channel(n)) {
+    if (m_link.target().channels.channel(n)) {
         setShown(numbered("ImageCH", n), false);
         setShown(numbered("ImageSelectCH", n), true);
     }
@@ -424,7 +422,7 @@ void MainWindow::channelHover(int n)
 
 void MainWindow::RefreshChannelImages()
 {
-    const ChannelMask &mask = s.currentMask();
+    const ChannelMask mask = m_link.target().channels;
     for (int n = 1; n <= 16; ++n) {
         const bool selected = mask.channel(n);
         setShown(numbered("ImageCH", n), !selected);
@@ -440,7 +438,7 @@ void MainWindow::RefreshLimitPointButtons()
 {
     int stored = 0;
     for (int n = 1; n <= 4; ++n)
-        stored |= (s.DeviceStatus & Frame::limitPointBit(n)) ? 1 << n : 0;
+        stored |= (m_link.deviceStatus() & Frame::limitPointBit(n)) ? 1 << n : 0;
     if (std::exchange(m_limitPointsDrawn, stored) == stored)
         return;
     for (int n = 1; n <= 4; ++n) {

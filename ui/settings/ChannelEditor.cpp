@@ -28,8 +28,8 @@ const char *const UnselectedLook =
 
 } // namespace
 
-ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt)
-    : QObject(parent), s(state)
+ChannelEditor::ChannelEditor(MotorLink &link, const MessageTexts &texts, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt)
+    : QObject(parent), m_link(link), m_texts(texts)
 {
     m_idBox = new QGroupBox(parent);
     m_idBox->setObjectName(QStringLiteral("bsSkinGroupBox2"));
@@ -81,8 +81,8 @@ void ChannelEditor::ComboBox1Change()
     if (m_hook)
         m_hook(index);
     if (!idEmpty()) {
-        const bool group = m_idList->itemText(index) == s.GroupCaption;
-        s.selectTarget(group ? 0 : m_idList->currentText().toInt());
+        const bool group = m_idList->itemText(index) == m_texts.groupCaption;
+        m_link.chooseId(group ? 0 : m_idList->currentText().toInt());
     }
     RefreshChannelButtons();
 }
@@ -90,19 +90,24 @@ void ChannelEditor::ComboBox1Change()
 void ChannelEditor::channelClick(int channel)
 {
     if (idEmpty()) {
-        Messages::show(s.MsgSelectId);
+        Messages::show(m_texts.selectId);
         return;
     }
-    s.currentMask().toggle(channel);
+    ChannelMask mask = m_link.target().channels;
+    mask.toggle(channel);
+    m_link.setChannels(mask);
     paint(channel);
 }
 
 void ChannelEditor::bsSkinSpeedButton33Click()
 {
     if (idEmpty())
-        Messages::show(s.MsgSelectId);
-    else
-        s.currentMask().setWord(s.currentMask().word() == 0xFFFF ? 0x0000 : 0xFFFF);
+        Messages::show(m_texts.selectId);
+    else {
+        ChannelMask mask = m_link.target().channels;
+        mask.setWord(mask.word() == 0xFFFF ? 0x0000 : 0xFFFF);
+        m_link.setChannels(mask);
+    }
     RefreshChannelButtons();
 }
 
@@ -114,7 +119,7 @@ void ChannelEditor::RefreshChannelButtons()
 
 void ChannelEditor::paint(int channel)
 {
-    const bool selected = s.currentMask().channel(channel);
+    const bool selected = m_link.target().channels.channel(channel);
     QPushButton *b = m_buttons[channel - 1];
     b->setStyleSheet(QLatin1String(selected ? SelectedLook : UnselectedLook));
     b->setProperty("selected", selected); // the look as a value, for tests

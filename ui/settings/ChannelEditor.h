@@ -6,7 +6,8 @@
 // selection uses and every frame carries.
 #pragma once
 
-#include "SharedState.h"
+#include "MessageTexts.h"
+#include "MotorLink.h"
 
 #include <QObject>
 #include <QPoint>
@@ -26,7 +27,7 @@ public:
     // Places the ID and channel group boxes on parent at the given points;
     // their captions and the all-channels button's come from the language
     // table when the window is created.
-    ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt);
+    ChannelEditor(MotorLink &link, const MessageTexts &texts, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt);
 
     // Runs first in ComboBox1Change with the new index (the settings window
     // moves the main window's ID list along).
@@ -50,7 +51,8 @@ public:
 private:
     void paint(int channel);
 
-    SharedState &s;
+    MotorLink &m_link;
+    const MessageTexts &m_texts;
     std::function<void(int)> m_hook;
     QGroupBox *m_idBox;
     QGroupBox *m_channelBox;

@@ -7,15 +7,15 @@
 #include <QComboBox>
 #include <QPushButton>
 
-ForceIdWindow::ForceIdWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
+ForceIdWindow::ForceIdWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QString(), QSize(250, 280),
                   true, parent)
-    , s(link.state())
+    , m_texts(texts)
     , m_link(link)
     , m_mainIdList(mainIdList)
 {
     placeOnScreen(this, {349, 224});
-    m_editor = new ChannelEditor(s, this, QPoint(16, 16), QPoint(16, 100));
+    m_editor = new ChannelEditor(m_link, m_texts, this, QPoint(16, 16), QPoint(16, 100));
 
     // The set button is wide enough for "Compulsory set" and reaches up to
     // the exit button; both keep their left edges.
@@ -44,14 +44,14 @@ void ForceIdWindow::openWithIndex(int mainIndex)
 void ForceIdWindow::bsSkinButton1Click()
 {
     if (!m_link.portUsable()) {
-        Messages::show(s.MsgSelectPort);
+        Messages::show(m_texts.selectPort);
         return;
     }
     if (m_editor->idEmpty()) {
-        Messages::show(s.MsgSelectId);
+        Messages::show(m_texts.selectId);
         return;
     }
-    m_link.stageWrite(Settings::IdAndChannels);
+    m_link.writeSetting(Settings::IdAndChannels);
 }
 
 void ForceIdWindow::bsSkinButton2Click()

@@ -5,7 +5,7 @@
 
 #include "ChildWindow.h"
 #include "MotorLink.h"
-#include "SharedState.h"
+#include "MessageTexts.h"
 
 class ChannelEditor;
 class QComboBox;
@@ -13,7 +13,7 @@ class QComboBox;
 class ForceIdWindow : public ChildWindow {
     Q_OBJECT
 public:
-    ForceIdWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
+    ForceIdWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
 
     // Opens on the main window's ID (its list index) and the channels stored for it.
     void openWithIndex(int mainIndex);
@@ -25,7 +25,7 @@ public:
     ChannelEditor &channelEditor() const { return *m_editor; }
 
 private:
-    SharedState &s;
+    const MessageTexts &m_texts;
     MotorLink &m_link;
     QComboBox *m_mainIdList;
     ChannelEditor *m_editor;

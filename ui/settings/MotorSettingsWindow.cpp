@@ -156,10 +156,10 @@ void selectQuietly(QComboBox *list, int index)
 
 } // namespace
 
-MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
+MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("SetForm"), QString(), QSize(616, 402),
                   false, parent)
-    , s(link.state())
+    , m_texts(texts)
     , m_link(link)
 {
     auto *pages = new MultiRowTabWidget(this);
@@ -223,18 +223,18 @@ void MotorSettingsWindow::listenToLink()
     connect(&m_link, &MotorLink::basicReport, this, &MotorSettingsWindow::ShowBasicSettings);
     connect(&m_link, &MotorLink::extendedReport, this, &MotorSettingsWindow::ShowExtendedSettings);
     connect(&m_link, &MotorLink::reportedId, this, &MotorSettingsWindow::SelectReportedId);
-    connect(&m_link, &MotorLink::settingsWindowWanted, this, &MotorSettingsWindow::OpenAfterScan);
+    connect(&m_link, &MotorLink::settingsReadScanEnded, this, &MotorSettingsWindow::OpenAfterScan);
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
         if (isEnabled())
             RefreshChannelButtons();
     });
-    m_link.setSettingsWindowOpen(isEnabled());
+    m_link.setStatusPolling(!isEnabled());
 }
 
 void MotorSettingsWindow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange)
-        m_link.setSettingsWindowOpen(isEnabled());
+        m_link.setStatusPolling(!isEnabled());
     ChildWindow::changeEvent(event);
 }
 
@@ -268,7 +268,7 @@ QLabel *MotorSettingsWindow::addNote(QWidget *page, Note note)
 
 void MotorSettingsWindow::buildIdTab(QWidget *page)
 {
-    m_editor = new ChannelEditor(s, page, QPoint(176, 24), QPoint(176, 116));
+    m_editor = new ChannelEditor(m_link, m_texts, page, QPoint(176, 24), QPoint(176, 116));
 }
 
 void MotorSettingsWindow::buildDryContactTab(QWidget *page)
@@ -388,7 +388,7 @@ template <std::size_t N> void MotorSettingsWindow::uncheckAll(const std::array<Q
 
 void MotorSettingsWindow::showNote(Note note, int reported)
 {
-    m_notes[note]->setText(s.MsgValueOutOfRange.arg(reported));
+    m_notes[note]->setText(m_texts.valueOutOfRange.arg(reported));
     m_notes[note]->show();
 }
 
@@ -403,7 +403,7 @@ void MotorSettingsWindow::ShowBasicSettings()
 {
     // The answer handling has already turned a code without a rate into 1 and
     // stored the code; the list's handler would only store it again.
-    selectQuietly(m_baudList, s.Features.DeviceBaudCode);
+    selectQuietly(m_baudList, m_link.motorSettings().deviceBaudCode);
     showSpeed();
     showDryContact();
     showCurtain();
@@ -411,15 +411,15 @@ void MotorSettingsWindow::ShowBasicSettings()
 
 void MotorSettingsWindow::ShowExtendedSettings()
 {
-    const FeatureValues &v = s.Features;
-    if (v.JogTime >= 1 && v.JogTime <= JogMax) {
-        m_jogList->setCurrentIndex(v.JogTime - 1);
+    const FeatureValues &v = m_link.motorSettings();
+    if (v.jogTime >= 1 && v.jogTime <= JogMax) {
+        m_jogList->setCurrentIndex(v.jogTime - 1);
         hideNote(JogNote);
     } else {
         // No item stands for it: show the number itself instead of an item.
-        m_jogList->setPlaceholderText(QString::number(v.JogTime));
+        m_jogList->setPlaceholderText(QString::number(v.jogTime));
         m_jogList->setCurrentIndex(-1);
-        showNote(JogNote, v.JogTime);
+        showNote(JogNote, v.jogTime);
     }
     showSensitivity();
     showRebound();
@@ -429,7 +429,7 @@ void MotorSettingsWindow::ShowExtendedSettings()
 
 void MotorSettingsWindow::showSpeed()
 {
-    const int speed = s.Features.MaxSpeed;
+    const int speed = m_link.motorSettings().maxSpeed;
     if (const int row = rowOf(SpeedRows, speed); row >= 0) {
         check(m_speed[row]);
         return;
@@ -443,7 +443,7 @@ void MotorSettingsWindow::showSpeed()
 
 void MotorSettingsWindow::showDryContact()
 {
-    const int mode = s.Features.DryContactMode;
+    const int mode = m_link.motorSettings().dryContactMode;
     if (const int row = rowOf(DryContactRows, mode); row >= 0) {
         check(m_dryContact[row]);
     } else {
@@ -454,14 +454,14 @@ void MotorSettingsWindow::showDryContact()
 
 void MotorSettingsWindow::showCurtain()
 {
-    const Byte flags = s.Features.FeatureFlags;
+    const Byte flags = m_link.motorSettings().featureFlags;
     for (int i = 0; i < int(std::size(CurtainRows)); ++i)
         check(m_curtain[i][(flags & CurtainRows[i].mask) ? 1 : 0]);
 }
 
 void MotorSettingsWindow::showSensitivity()
 {
-    const int level = s.Features.ObstacleSensitivity;
+    const int level = m_link.motorSettings().obstacleSensitivity;
     if (const int row = rowOf(SensitivityRows, level); row >= 0) {
         check(m_sensitivity[row]);
     } else {
@@ -472,7 +472,7 @@ void MotorSettingsWindow::showSensitivity()
 
 void MotorSettingsWindow::showRebound()
 {
-    const int time = s.Features.ReboundTime;
+    const int time = m_link.motorSettings().reboundTime;
     if (const int row = rowOf(ReboundRows, time); row >= 0) {
         check(m_rebound[row]);
         return;
@@ -502,7 +502,7 @@ void MotorSettingsWindow::OpenAfterScan()
 void MotorSettingsWindow::FormClose()
 {
     ChildWindow::FormClose();
-    s.OpenSettingsAfterScan = 0;
+    m_link.silenceSettingsReadEnd();
 }
 
 void MotorSettingsWindow::ResetToDefaults()
@@ -514,7 +514,7 @@ void MotorSettingsWindow::ResetToDefaults()
     bsSkinButton15Click(); // o, p
     bsSkinButton13Click(); // q, r, s
     bsSkinButton12Click(); // t, u
-    m_editor->setGroupCaption(s.GroupCaption);
+    m_editor->setGroupCaption(m_texts.groupCaption);
 }
 
 // --- set and restore buttons -----------------------------------------------------
@@ -522,51 +522,51 @@ void MotorSettingsWindow::ResetToDefaults()
 void MotorSettingsWindow::SetButtonClick(Settings::Item item)
 {
     if (!m_link.portUsable()) {
-        Messages::show(s.MsgSelectPort);
+        Messages::show(m_texts.selectPort);
         return;
     }
     if (item == Settings::IdAndChannels && m_editor->idEmpty()) {
-        Messages::show(s.MsgSelectId);
+        Messages::show(m_texts.selectId);
         return;
     }
-    m_link.stageWrite(item);
+    m_link.writeSetting(item);
 }
 
 // A radio tab's restore stores the default and shows it as a report would.
 void MotorSettingsWindow::bsSkinButton4Click()
 {
-    s.Features.DryContactMode = DefaultDryContact;
+    m_link.motorSettings().dryContactMode = DefaultDryContact;
     showDryContact();
 }
 
 void MotorSettingsWindow::bsSkinButton6Click()
 {
-    s.Features.MaxSpeed = DefaultSpeed;
+    m_link.motorSettings().maxSpeed = DefaultSpeed;
     showSpeed(); // 130 rpm; disables the track edit
 }
 
 void MotorSettingsWindow::bsSkinButton8Click()
 {
-    s.Features.FeatureFlags = DefaultFlags; // clears bit 2 as well
+    m_link.motorSettings().featureFlags = DefaultFlags; // clears bit 2 as well
     showCurtain();
 }
 
 void MotorSettingsWindow::bsSkinButton10Click()
 {
     m_jogList->setCurrentIndex(DefaultJogIndex);
-    s.Features.JogTime = DefaultJog;
+    m_link.motorSettings().jogTime = DefaultJog;
     hideNote(JogNote);
 }
 
 void MotorSettingsWindow::bsSkinButton15Click()
 {
-    s.Features.ObstacleSensitivity = DefaultSensitivity;
+    m_link.motorSettings().obstacleSensitivity = DefaultSensitivity;
     showSensitivity();
 }
 
 void MotorSettingsWindow::bsSkinButton13Click()
 {
-    s.Features.ReboundTime = DefaultRebound;
+    m_link.motorSettings().reboundTime = DefaultRebound;
     showRebound(); // a timed rebound: the edit shows it
 }
 
@@ -574,7 +574,7 @@ void MotorSettingsWindow::bsSkinButton12Click()
 {
     // No port check here: restoring never shows a message.
     selectQuietly(m_baudList, DefaultBaudCode);
-    s.Features.DeviceBaudCode = DefaultBaudCode;
+    m_link.motorSettings().deviceBaudCode = DefaultBaudCode;
 }
 
 // --- tab handlers ------------------------------------------------------------------
@@ -583,7 +583,7 @@ void MotorSettingsWindow::bsSkinButton12Click()
 
 void MotorSettingsWindow::pickDryContact(int mode)
 {
-    s.Features.DryContactMode = Byte(mode);
+    m_link.motorSettings().dryContactMode = Byte(mode);
     hideNote(DryContactNote);
 }
 
@@ -591,18 +591,18 @@ void MotorSettingsWindow::pickSpeed(int rpm)
 {
     const bool manual = rpm == TrackValue;
     m_speedEdit->setEnabled(manual);
-    s.Features.MaxSpeed = Byte(manual ? m_speedEdit->value() : rpm);
+    m_link.motorSettings().maxSpeed = Byte(manual ? m_speedEdit->value() : rpm);
     hideNote(SpeedNote);
 }
 
 void MotorSettingsWindow::bsSkinTrackEdit1Change(int value)
 {
-    s.Features.MaxSpeed = Byte(value);
+    m_link.motorSettings().maxSpeed = Byte(value);
 }
 
 void MotorSettingsWindow::pickFeatureBit(Byte mask, bool set)
 {
-    Byte &flags = s.Features.FeatureFlags;
+    Byte &flags = m_link.motorSettings().featureFlags;
     flags = set ? Byte(flags | mask) : Byte(flags & ~mask);
 }
 
@@ -613,13 +613,13 @@ void MotorSettingsWindow::bsSkinComboBox1Change()
     const QString text = m_jogList->currentText();
     if (text.isEmpty())
         return;
-    s.Features.JogTime = Byte(text.toInt());
+    m_link.motorSettings().jogTime = Byte(text.toInt());
     hideNote(JogNote);
 }
 
 void MotorSettingsWindow::pickSensitivity(int level)
 {
-    s.Features.ObstacleSensitivity = Byte(level);
+    m_link.motorSettings().obstacleSensitivity = Byte(level);
     hideNote(SensitivityNote);
 }
 
@@ -627,21 +627,21 @@ void MotorSettingsWindow::pickRebound(int time)
 {
     const bool timed = time == TrackValue;
     m_reboundEdit->setEnabled(timed);
-    s.Features.ReboundTime = Byte(timed ? m_reboundEdit->value() : time);
+    m_link.motorSettings().reboundTime = Byte(timed ? m_reboundEdit->value() : time);
 }
 
 void MotorSettingsWindow::bsSkinTrackEdit2Change(int value)
 {
-    s.Features.ReboundTime = Byte(value);
+    m_link.motorSettings().reboundTime = Byte(value);
 }
 
 void MotorSettingsWindow::SetComboBoxChange(int index)
 {
     // Only an open port counts here; the port box choice is not consulted.
     if (!m_link.serial().PortOpen()) {
-        Messages::show(s.MsgSelectPort);
+        Messages::show(m_texts.selectPort);
         return;
     }
     if (index >= 0)
-        s.Features.DeviceBaudCode = Byte(index);
+        m_link.motorSettings().deviceBaudCode = Byte(index);
 }

@@ -13,7 +13,7 @@
 
 #include "ChildWindow.h"
 #include "MotorLink.h"
-#include "SharedState.h"
+#include "MessageTexts.h"
 #include "WrittenSettings.h"
 
 #include <QHash>
@@ -32,7 +32,7 @@ class TrackEdit;
 class MotorSettingsWindow : public ChildWindow {
     Q_OBJECT
 public:
-    MotorSettingsWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
+    MotorSettingsWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
 
     // --- called by the main window and on the link's reports ----------------
     void ShowBasicSettings();
@@ -109,7 +109,7 @@ private:
     void showSensitivity();
     void showRebound();
 
-    SharedState &s;
+    const MessageTexts &m_texts;
     MotorLink &m_link;
     QTabWidget *m_pages;
     ChannelEditor *m_editor;
