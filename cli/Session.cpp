@@ -91,7 +91,7 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
     connect(&m_link, &MotorLink::statusReported, this, [this](Byte status) { m_status = status; });
     connect(&m_link, &MotorLink::portError, this,
             [this](const QString &componentText, MotorLink::PortCause cause, const DeviceAccess &device) {
-                const QString advice = m_texts.portAdvice(m_link.serial().PortName(), cause, device);
+                const QString advice = m_texts.portAdvice(m_link.serial().portName(), cause, device);
                 fail(PortFailed, advice.trimmed().isEmpty() ? componentText
                                                            : componentText + u'\n' + advice.trimmed());
             });
@@ -293,7 +293,7 @@ void Session::afterRead()
 {
     switch (m_req.command) {
     case C::Scan: {
-        const int bps = baudRateBps(m_link.serial().BaudRate());
+        const int bps = m_link.serial().bitsPerSecond();
         print(say("CliScanFound").arg(bps).arg(m_reported.id).arg(printTarget(m_reported).section(u':', 1)));
         printJson({{QStringLiteral("rate"), bps}, {QStringLiteral("id"), m_reported.id},
                    {QStringLiteral("channels"), channelList(m_reported.mask)}});

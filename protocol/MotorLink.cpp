@@ -4,22 +4,16 @@
 #include "ResponseHandler.h"
 #include "TransmitTick.h"
 
-std::optional<TBaudRate> baudCodeRate(int code)
-{
-    const std::optional<int> bps = MotorSettings::baudCodeBps(code);
-    return bps ? baudRateOfBps(*bps) : std::nullopt;
-}
-
 MotorLink::MotorLink(QObject *parent)
     : QObject(parent), m_serial(this), m_tick(std::make_unique<TransmitTick>(*this)),
       m_responses(std::make_unique<ResponseHandler>(*this))
 {
     // The serial line as it starts: closed, 8N1 at 14400, no handshake, no
     // receive events until a port is chosen.
-    m_serial.setBaudRate(br14400);
+    m_serial.setBitsPerSecond(14400);
     m_serial.setInputLen(0);
-    m_serial.setRThreshold(0);
-    m_serial.OnReceiveData = [this](SerialLine *) { receive(); };
+    m_serial.setReceiveThreshold(0);
+    m_serial.onReceiveData = [this](SerialLine *) { receive(); };
     connect(&m_serial, &SerialLine::portLost, this, &MotorLink::onPortLost);
     connect(&m_serial, &SerialLine::errorText, this, &MotorLink::serialError);
 
@@ -61,10 +55,10 @@ bool MotorLink::choosePort(const QString &name, bool scan)
 {
     dropWorkUnderWay();
     m_portChosen = true;
-    const bool wasOpen = m_serial.PortOpen();
-    m_serial.setPortOpen(false);
+    const bool wasOpen = m_serial.isOpen();
+    m_serial.setOpen(false);
     if (wasOpen)
-        emit portEvent(PortEvent::Closed, m_serial.PortName(), baudRateBps(m_serial.BaudRate()));
+        emit portEvent(PortEvent::Closed, m_serial.portName(), m_serial.bitsPerSecond());
     if (name == QLatin1String("OFF")) {
         m_portChosen = false;
         return true;
@@ -72,19 +66,19 @@ bool MotorLink::choosePort(const QString &name, bool scan)
     // Every other name is opened as it stands (a device, a link), so a port
     // chosen from the list is always the port that opens.
     m_serial.setPortName(name);
-    if (!reopenOrReport(baudCodeRate(m_settings.deviceBaudCode).value_or(br2400), PortEvent::Opened))
+    if (!reopenOrReport(MotorSettings::baudCodeBps(m_settings.deviceBaudCode).value_or(MotorSettings::DefaultBps), PortEvent::Opened))
         return false;
     if (scan)
         m_job = LinkJob::BaudScan {};
     return true;
 }
 
-bool MotorLink::reopenAt(TBaudRate rate)
+bool MotorLink::reopenAt(int rate)
 {
     return reopenOrReport(rate, PortEvent::Reopened);
 }
 
-bool MotorLink::reopenOrReport(TBaudRate rate, PortEvent event)
+bool MotorLink::reopenOrReport(int rate, PortEvent event)
 {
     try {
         reopenPort(rate, event);
@@ -96,22 +90,22 @@ bool MotorLink::reopenOrReport(TBaudRate rate, PortEvent event)
     return true;
 }
 
-void MotorLink::reopenPort(TBaudRate rate, PortEvent event)
+void MotorLink::reopenPort(int rate, PortEvent event)
 {
-    m_serial.setPortOpen(false);
+    m_serial.setOpen(false);
     m_serial.setInputLen(0);
-    m_serial.setRThreshold(1);
-    m_serial.setBaudRate(rate);
-    m_serial.setDataCount(0);
-    m_serial.setPortOpen(true);
+    m_serial.setReceiveThreshold(1);
+    m_serial.setBitsPerSecond(rate);
+    m_serial.discardWaiting();
+    m_serial.setOpen(true);
     if (event == PortEvent::Opened)
         m_portOpened.start();
-    emit portEvent(event, m_serial.PortName(), baudRateBps(rate));
+    emit portEvent(event, m_serial.portName(), rate);
 }
 
 bool MotorLink::portUsable() const
 {
-    return m_serial.PortOpen() && m_portChosen;
+    return m_serial.isOpen() && m_portChosen;
 }
 
 void MotorLink::setTarget(const MotorTarget &target)
@@ -206,6 +200,6 @@ void MotorLink::onPortLost(const QString &portName, const QString &reason)
     // What was under way went with the port and must not resume on the port
     // chosen next.
     dropWorkUnderWay();
-    emit portEvent(PortEvent::Lost, portName, baudRateBps(m_serial.BaudRate()));
+    emit portEvent(PortEvent::Lost, portName, m_serial.bitsPerSecond());
     emit portLost(portName, reason);
 }

@@ -14,6 +14,7 @@
 #include "DeviceAccess.h"
 #include "Frames.h"
 #include "LinkJob.h"
+#include "MotorSettings.h"
 #include "MotorTarget.h"
 #include "SerialLine.h"
 #include "WrittenSettings.h"
@@ -29,9 +30,6 @@
 
 class TransmitTick;
 class ResponseHandler;
-
-// The line rate of a baud code (0..4 = 1200 .. 19200); none for other codes.
-std::optional<TBaudRate> baudCodeRate(int code);
 
 class MotorLink : public QObject {
     Q_OBJECT
@@ -56,7 +54,7 @@ public:
     bool choosePort(const QString &name, bool scan = true);
     // Reopens the open port at another rate; false (after portError) when it
     // did not open again.
-    bool reopenAt(TBaudRate rate);
+    bool reopenAt(int rate);
     // The port is open and was chosen by name (not "OFF").
     bool portUsable() const;
 
@@ -204,8 +202,8 @@ private:
 
     void stage(Byte function, Byte data, bool restartPair);
     // The sequence every rate change uses: close, settings, open.
-    void reopenPort(TBaudRate rate, PortEvent event = PortEvent::Reopened);
-    bool reopenOrReport(TBaudRate rate, PortEvent event);
+    void reopenPort(int rate, PortEvent event = PortEvent::Reopened);
+    bool reopenOrReport(int rate, PortEvent event);
     // A half-sent command, a scan, an extended read, a baud change and a
     // read-back belong to the port they began on.
     void dropWorkUnderWay();

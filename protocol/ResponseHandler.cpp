@@ -12,10 +12,10 @@ ResponseHandler::ResponseHandler(MotorLink &link) : m_link(link), m_serial(link.
 
 void ResponseHandler::readAndExamine()
 {
-    m_serial.setRThreshold(0); // no further receive event while this one runs
-    if (m_serial.DataCount() > 0) {
+    m_serial.setReceiveThreshold(0); // no further receive event while this one runs
+    if (m_serial.bytesWaiting() > 0) {
         const qint64 discardedBefore = m_serial.discardedBytes();
-        const SerialLine::ReadResult read = m_serial.ReadBytes();
+        const SerialLine::ReadResult read = m_serial.readBytes();
         if (const qint64 flood = m_serial.discardedBytes() - discardedBefore; flood > 0) {
             // Nothing of a flood, nor what waited before it, is acted on.
             forgetWaiting();
@@ -24,7 +24,7 @@ void ResponseHandler::readAndExamine()
             examine(read.bytes, read.lastIndex + 1);
         }
     }
-    m_serial.setRThreshold(1);
+    m_serial.setReceiveThreshold(1);
 }
 
 void ResponseHandler::forgetWaiting()
@@ -167,10 +167,10 @@ void ResponseHandler::loadBasicSettings(const Frame::Response &f)
     v.dryContactMode = f.b[Frame::DryContactByte];
     v.maxSpeed = f.b[Frame::MaxSpeedByte];
     v.featureFlags = f.b[Frame::FeatureFlagsByte];
-    if (!baudCodeRate(v.deviceBaudCode)) {
+    if (!MotorSettings::baudCodeBps(v.deviceBaudCode)) {
         // A code no rate has: fall back to the device's default rate.
         v.deviceBaudCode = MotorSettings::DefaultBaudCode;
-        m_link.reopenPort(*baudCodeRate(MotorSettings::DefaultBaudCode));
+        m_link.reopenPort(*MotorSettings::baudCodeBps(MotorSettings::DefaultBaudCode));
     }
     // Showing the values may store some again (a window's radio boxes store
     // their value when checked: a speed of 40 becomes the minimum of 50).

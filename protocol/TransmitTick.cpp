@@ -9,7 +9,7 @@ TransmitTick::TransmitTick(MotorLink &link) : m_link(link), m_serial(link.serial
 
 void TransmitTick::run()
 {
-    if (m_serial.PortOpen() && m_link.m_portChosen)
+    if (m_serial.isOpen() && m_link.m_portChosen)
         act();
     statusTimeout();
 }
@@ -35,7 +35,7 @@ void TransmitTick::send(Byte function, Byte data)
 {
     const MotorTarget target = m_link.target();
     const auto frame = Frame::command(Byte(target.id), target.channels, function, data);
-    if (m_serial.WriteBytes(frame.data(), Frame::CommandSize))
+    if (m_serial.writeBytes(frame.data(), Frame::CommandSize))
         emit m_link.frameSent(QByteArray(reinterpret_cast<const char *>(frame.data()), Frame::CommandSize));
 }
 
@@ -50,10 +50,10 @@ void TransmitTick::step(LinkJob::BaudScan &scan)
 {
     ++scan.step;
     if (scan.step <= ScanRates) {
-        m_link.reopenPort(*baudCodeRate(scan.step - 1));
+        m_link.reopenPort(*MotorSettings::baudCodeBps(scan.step - 1));
         m_link.readSettings(Frame::ReadBasic);
     } else if (scan.step >= ScanGiveUpStep) {
-        m_link.reopenPort(br2400);
+        m_link.reopenPort(MotorSettings::DefaultBps);
         m_link.endScan(LinkJob::Idle {});
     }
     // steps 6 and 7 wait for a late answer
@@ -67,7 +67,7 @@ void TransmitTick::step(LinkJob::ExtendedRead)
 
 void TransmitTick::step(LinkJob::BaudApply apply)
 {
-    if (const auto rate = baudCodeRate(m_link.m_settings.deviceBaudCode))
+    if (const auto rate = MotorSettings::baudCodeBps(m_link.m_settings.deviceBaudCode))
         m_link.reopenPort(*rate);
     if (apply.confirmed)
         m_link.m_job = LinkJob::Idle {};

@@ -89,9 +89,9 @@ void ReportRangesTest::baudCodeByte()
         const bool known = v <= 4;
         QCOMPARE(a.s.Features.deviceBaudCode, Byte(known ? v : 1));
         QCOMPARE(list->currentIndex(), known ? v : 1);
-        QVERIFY(a.main.serial().PortOpen());
+        QVERIFY(a.main.serial().isOpen());
         if (!known)
-            QCOMPARE(a.main.serial().BaudRate(), br2400); // reopened at the device's default
+            QCOMPARE(a.main.serial().bitsPerSecond(), 2400); // reopened at the device's default
     }
     QCoreApplication::processEvents();
     QCOMPARE(a.messages.texts(), QStringList {});
@@ -256,7 +256,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
         QCOMPARE(settingsList->currentIndex(), settingsIndex);
         for (int i = 1; i <= 100; ++i)
             QCOMPARE(a.s.ChannelMaskTable[i].word(), table[i]);
-        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.MsgIdOutOfRange.arg(id)});
+        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.idOutOfRange.arg(id)});
     }
     QVERIFY(a.messages.texts().first().contains(QStringLiteral("255")));
     // The highest ID that exists is taken.
@@ -278,16 +278,16 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     App &a = r.start();
     a.main.idList()->setCurrentIndex(8);
     a.main.SetMenuClick(); // no port: refused
-    QCOMPARE(a.messages.texts(), QStringList {a.s.MsgSelectPort});
+    QCOMPARE(a.messages.texts(), QStringList {a.s.selectPort});
     a.messages.clear();
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(a.main.serial().BaudRate(), br4800); // the rate the motor answered at is kept
+    QCOMPARE(a.main.serial().bitsPerSecond(), 4800); // the rate the motor answered at is kept
     QCOMPARE(a.s.TargetId, 8);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("8"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
-    QTRY_COMPARE(a.messages.texts(), QStringList {a.s.MsgIdOutOfRange.arg(150)});
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.s.idOutOfRange.arg(150)});
     QCOMPARE(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended), 2);
 }
 

@@ -32,7 +32,7 @@ void CoreLinkTest::scanReadAndVerifiedWrite()
     QVERIFY(link.choosePort(sim.path()));
     QTRY_COMPARE_WITH_TIMEOUT(seen.extendedShown >= 1, true, 10000);
     QCOMPARE(rates.mid(0, 5), (QList<int> {2400, 1200, 2400, 4800, 9600}));
-    QCOMPARE(link.serial().BaudRate(), br9600);
+    QCOMPARE(link.serial().bitsPerSecond(), 9600);
     QCOMPARE(seen.selectedIds, QList<int> {12});
     QCOMPARE(link.target().id, 12);
     QCOMPARE(link.target().channels.word(), std::uint16_t(0x0005));

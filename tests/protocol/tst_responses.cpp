@@ -69,8 +69,8 @@ void ResponsesTest::answersAmongTheWaitingBytes()
     }
     QCOMPARE(b.responses.framesUnderstood(), quint64(understood));
     QCOMPARE(b.view.lastShownPercent, shown);
-    QCOMPARE(b.comm.DataCount(), 0);
-    QCOMPARE(b.comm.RThreshold(), 1);
+    QCOMPARE(b.comm.bytesWaiting(), 0);
+    QCOMPARE(b.comm.receiveThreshold(), 1);
     if (shown >= 0)
         QCOMPARE(b.view.pointerPercent, shown);
 }
@@ -87,10 +87,10 @@ void ResponsesTest::floodThenSilenceActsOnNothing()
     QByteArray flood;
     while (flood.size() <= 4096)
         flood += response(1, 1, 0, 0, 0, 0, 64, 0x02);
-    b.comm.setRThreshold(0); // the backlog builds up whole before the next event
+    b.comm.setReceiveThreshold(0); // the backlog builds up whole before the next event
     b.pty.write(flood);
-    QTRY_VERIFY(b.comm.DataCount() > 4096);
-    b.comm.setRThreshold(1);
+    QTRY_VERIFY(b.comm.bytesWaiting() > 4096);
+    b.comm.setReceiveThreshold(1);
     QTRY_VERIFY(b.comm.discardedBytes() > 0);
     QTest::qWait(250); // two more polls over a silent line
     QCOMPARE(b.view.lastShownPercent, -1);
@@ -167,7 +167,7 @@ void ResponsesTest::scanEndsOnFirstBasicReport()
     while (b.link.isScanning() && n++ < 30)
         b.ticks(1);
     QVERIFY(n < 18);
-    QCOMPARE(b.comm.BaudRate(), br9600);
+    QCOMPARE(b.comm.bitsPerSecond(), 9600);
     QCOMPARE(b.link.target(), (MotorTarget {12, ChannelMask {{0x05, 0x00}}}));
     QCOMPARE(b.view.selectedIds, QList<int> {12});
     QCOMPARE(b.view.settingsOpened, 1);
@@ -201,10 +201,10 @@ void ResponsesTest::scanEndingWithIdOutsideTheLists()
 void ResponsesTest::baudCodeAboveFourFallsBackTo2400()
 {
     Bench b;
-    b.open(br9600);
+    b.open(9600);
     b.responses.handleFrame(report(1, 1, 0, 7, 0, 130, 0xCA, 0x40));
     QCOMPARE(b.link.motorSettings().deviceBaudCode, Byte(1));
-    QCOMPARE(b.comm.BaudRate(), br2400);
+    QCOMPARE(b.comm.bitsPerSecond(), 2400);
     QCOMPARE(b.pty.lineRateBps(), 2400);
     QCOMPARE(b.view.basicShown, 1);
 }

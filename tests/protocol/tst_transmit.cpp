@@ -221,12 +221,12 @@ void TransmitTest::statusTimeoutAfterSixSilentTicks()
 void TransmitTest::closedPortSendsNothing()
 {
     Bench b;
-    b.comm.setPortOpen(true); // open, but not chosen in the port box
+    b.comm.setOpen(true); // open, but not chosen in the port box
     b.link.sendMotorCommand(Frame::Motor, Frame::Up);
     QCOMPARE(b.runTick().size(), 0);
     b.open();
     b.link.sendMotorCommand(Frame::Motor, Frame::Up);
-    b.comm.setPortOpen(false);
+    b.comm.setOpen(false);
     QCOMPARE(b.runTick().size(), 0);
     QVERIFY(b.link.outgoing()); // still waiting for a port
 }
@@ -235,7 +235,7 @@ void TransmitTest::scanWithoutDeviceVisitsEveryRate()
 {
     SimBench b; // the simulated bus logs every frame with the rate it arrived at
     b.sim.setFaults({.silent = true});
-    b.open(br9600);
+    b.open(9600);
     QCOMPARE(b.runScan(40), 18);
     QList<QPair<QByteArray, int>> sent;
     for (const auto &f : b.sim.frames())
@@ -245,7 +245,7 @@ void TransmitTest::scanWithoutDeviceVisitsEveryRate()
     for (int rate : {1200, 2400, 4800, 9600, 19200})
         expected << qMakePair(read, rate) << qMakePair(read, rate);
     QCOMPARE(sent, expected);
-    QCOMPARE(b.comm.BaudRate(), br2400);
+    QCOMPARE(b.comm.bitsPerSecond(), 2400);
     QCOMPARE(b.view.settingsOpened, 0); // nobody asked for the settings window
 }
 

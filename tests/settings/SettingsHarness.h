@@ -27,7 +27,7 @@ struct Harness {
     {
         state.PortReady = 1;
         comm.setPortName(sim.path());
-        app.main.link().reopenAt(br2400);
+        app.main.link().reopenAt(2400);
     }
 
     bool deviceReceived(const QByteArray &frame) const

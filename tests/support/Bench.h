@@ -107,8 +107,8 @@ struct Bench {
     Bench()
     {
         comm.setPortName(pty.slavePath());
-        comm.OnReceiveData = [this](SerialLine *) {
-            if (comm.DataCount() > 0)
+        comm.onReceiveData = [this](SerialLine *) {
+            if (comm.bytesWaiting() > 0)
                 ++reads;
             link.receive();
         };
@@ -116,10 +116,10 @@ struct Bench {
 
     // Chooses the port as the port box does without a scan: open at the
     // device's default rate (2400), then at rate.
-    void open(TBaudRate rate = br2400)
+    void open(int rate = 2400)
     {
-        link.choosePort(comm.PortName(), false);
-        if (rate != br2400)
+        link.choosePort(comm.portName(), false);
+        if (rate != 2400)
             link.reopenAt(rate);
     }
 

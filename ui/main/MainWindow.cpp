@@ -86,7 +86,7 @@ void MainWindow::listenToLink()
             [](const QString &text) { Messages::post(text, Messages::Kind::Error); });
     connect(&m_link, &MotorLink::portError, this,
             [this](const QString &text, MotorLink::PortCause cause, const DeviceAccess &device) {
-                const QString advice = m_texts.portAdvice(m_link.serial().PortName(), cause, device);
+                const QString advice = m_texts.portAdvice(m_link.serial().portName(), cause, device);
                 Messages::show(advice.isEmpty() ? text : text + QLatin1String("\n\n") + advice,
                                Messages::Kind::Error);
             });

@@ -44,9 +44,9 @@ void LineRateWindow::FormCreate()
 
 void LineRateWindow::SetComboBoxChange()
 {
-    if (!m_link.serial().PortOpen())
+    if (!m_link.serial().isOpen())
         return;
     // The list's items are the first four baud codes.
-    if (const auto rate = baudCodeRate(m_rateList->currentIndex()))
+    if (const auto rate = MotorSettings::baudCodeBps(m_rateList->currentIndex()))
         m_link.reopenAt(*rate); // a failure is told by the main window
 }

@@ -638,7 +638,7 @@ void MotorSettingsWindow::bsSkinTrackEdit2Change(int value)
 void MotorSettingsWindow::SetComboBoxChange(int index)
 {
     // Only an open port counts here; the port box choice is not consulted.
-    if (!m_link.serial().PortOpen()) {
+    if (!m_link.serial().isOpen()) {
         Messages::show(m_texts.selectPort);
         return;
     }
