@@ -55,7 +55,7 @@ struct Polled {
     {
         const int mark = int(sim.frames().size());
         control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
-        a.w.settingsWindow().FormClose();
+        a.w.settingsWindow().returnToMainWindow();
         return mark;
     }
     void silence(bool on)
@@ -190,11 +190,11 @@ void LineFaultsTest::answersInPieces()
     QTRY_VERIFY(a.shown("ImageSelectXWD1"));
 
     // A read-back answer in pieces still confirms the setting.
-    a.w.settingsWindow().bsSkinButton10Click(); // jog time 4
+    a.w.settingsWindow().restore(Settings::JogTime); // jog time 4
     const auto cb = Frame::command(4, a.s.currentMask(), Frame::ReadExtended, Frame::ReadExtended);
     const QByteArray readExtended(reinterpret_cast<const char *>(cb.data()), int(cb.size()));
     pty.readAvailable();
-    a.w.settingsWindow().SetButtonClick(Settings::JogTime);
+    a.w.settingsWindow().writeSetting(Settings::JogTime);
     QByteArray wire;
     QTRY_VERIFY_WITH_TIMEOUT((wire += pty.readAvailable()).contains(readExtended), 10000);
     piecewise(bytesOf(report(4, 0x01, 0x00, 4, 1, 1, 0xCB, 0x02)) + QByteArray(1, char(0xD8)), {2, 5, 4});

@@ -112,7 +112,7 @@ void PortFaultsTest::lostDuringReadBack()
     // Longer than the read-backs would have taken: the lost port is the one
     // message, no failure of a setting that could not be read back.
     QCOMPARE(a.messages.count(a.s.setFailure), 0);
-    a.w.settingsWindow().FormClose();
+    a.w.settingsWindow().returnToMainWindow();
     expectResumes(r, *bus, 3, 0x0001, 2400);
 }
 
@@ -296,7 +296,7 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
         first.setFaults(f);
         control<QRadioButton>(&a.w.settingsWindow(), "RPM100")->click();
         control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
-        a.w.settingsWindow().FormClose();
+        a.w.settingsWindow().returnToMainWindow();
     }
     const int mark = int(first.frames().size());
     bool switched = false;

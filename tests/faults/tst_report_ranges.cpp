@@ -55,7 +55,7 @@ void ReportRangesTest::init()
     m_app->s.BaudScanActive = 0;
     m_app->main.idList()->setCurrentIndex(5);
     m_app->s.currentMask().setWord(0x0004);
-    m_app->w.settingsWindow().ResetToDefaults();
+    m_app->w.settingsWindow().resetToDefaults();
 }
 
 void ReportRangesTest::cleanup()
@@ -112,7 +112,7 @@ void ReportRangesTest::dryContactByte()
             QVERIFY2(noteShows(DryContactNote, v), qPrintable(note(DryContactNote)->text()));
     }
     // Choosing a mode by hand takes the note away.
-    form()->OpenAfterScan();
+    form()->openAfterScan();
     control<QRadioButton>(form(), "Normal")->click();
     QCOMPARE(a.s.Features.dryContactMode, Byte(0));
     QVERIFY(note(DryContactNote)->isHidden());

@@ -69,10 +69,10 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
     Harness h;
     h.sim.bus().addMotor(3, 0x0001);
     h.openPort();
-    h.setForm.ResetToDefaults();
-    h.setForm.OpenAfterScan(); // no status polls while it is open
+    h.settingsWindow.resetToDefaults();
+    h.settingsWindow.openAfterScan(); // no status polls while it is open
     h.mainIdList->setCurrentIndex(3);
-    QWidget *w = &h.setForm;
+    QWidget *w = &h.settingsWindow;
 
     struct Case {
         const char *what;
@@ -121,27 +121,27 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
 void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
 {
     Harness h;
-    h.setForm.ResetToDefaults();
-    h.setForm.OpenAfterScan();
+    h.settingsWindow.resetToDefaults();
+    h.settingsWindow.openAfterScan();
     auto staged = [&] { return h.state.SendPending || h.state.VerifyBasicPending || h.state.VerifyExtPending
                                || h.state.VerifyIdPending; };
     for (const char *name : SetButtons) {
         h.messages.clear();
-        click(&h.setForm, name);
+        click(&h.settingsWindow, name);
         QCOMPARE(h.messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
     }
-    click(&h.idForm, "bsSkinButton1");
+    click(&h.forceIdWindow, "bsSkinButton1");
     QCOMPARE(h.messages.count(h.state.selectPort), 2);
     QVERIFY(!staged());
 
     // Restoring needs no port and says nothing.
     h.messages.clear();
     for (const char *name : RestoreButtons)
-        click(&h.setForm, name);
+        click(&h.settingsWindow, name);
     QVERIFY(h.messages.texts().isEmpty());
 
     // The baud list shows the new item but keeps the old code.
-    h.in<QComboBox>(&h.setForm, "SetComboBox")->setCurrentIndex(3);
+    h.in<QComboBox>(&h.settingsWindow, "SetComboBox")->setCurrentIndex(3);
     QCOMPARE(h.messages.count(h.state.selectPort), 1);
     QCOMPARE(h.state.Features.deviceBaudCode, Byte(1));
 
@@ -149,7 +149,7 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
     h.openPort();
     h.state.PortReady = 0;
     h.messages.clear();
-    click(&h.setForm, "bsSkinButton3");
+    click(&h.settingsWindow, "bsSkinButton3");
     QCOMPARE(h.messages.count(h.state.selectPort), 1);
     QVERIFY(!staged());
 }
@@ -169,11 +169,11 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     h.state.RetryCount = 0;
     h.state.BaudScanActive = 1;
     h.state.OpenSettingsAfterScan = 1;
-    h.setForm.ResetToDefaults();
-    QWidget *w = &h.setForm;
+    h.settingsWindow.resetToDefaults();
+    QWidget *w = &h.settingsWindow;
 
-    QTRY_VERIFY(h.setForm.isVisible());
-    QVERIFY(h.setForm.isEnabled());
+    QTRY_VERIFY(h.settingsWindow.isVisible());
+    QVERIFY(h.settingsWindow.isEnabled());
     QVERIFY(!h.mainWindow.isEnabled());
     // The device's ID and channels, in both ID lists.
     QCOMPARE(h.in<QComboBox>(w, "ComboBox1")->currentText(), QStringLiteral("7"));
@@ -228,8 +228,8 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
 void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
 {
     Harness h;
-    QWidget *w = &h.setForm;
-    h.setForm.OpenAfterScan();
+    QWidget *w = &h.settingsWindow;
+    h.settingsWindow.openAfterScan();
     auto *edit = w->findChild<TrackEdit *>("bsSkinTrackEdit2");
     QVERIFY(!edit->isEnabled());
     click(w, "bsSkinCheckRadioBox6");
@@ -255,16 +255,16 @@ void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
 void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 {
     Harness h;
-    QWidget *w = &h.setForm;
+    QWidget *w = &h.settingsWindow;
     h.state.Features = {3, 80, 0xFF, 7, 3, 0xFF, 3};
-    h.setForm.ShowBasicSettings();
-    h.setForm.ShowExtendedSettings();
+    h.settingsWindow.showBasicSettings();
+    h.settingsWindow.showExtendedSettings();
     QCOMPARE(h.in<QComboBox>(w, "bsSkinComboBox1")->currentText(), QStringLiteral("7"));
     QVERIFY(checked(w, "RPM80") && checked(w, "OutSync") && checked(w, "bsSkinCheckRadioBox5"));
     h.mainIdList->setCurrentIndex(5);
     h.state.groupCaption = QStringLiteral("Group");
 
-    h.setForm.ResetToDefaults();
+    h.settingsWindow.resetToDefaults();
     const FeatureValues &v = h.state.Features;
     QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
                           v.reboundTime, v.deviceBaudCode}),
@@ -289,7 +289,7 @@ void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 void SettingsWindowsTest::channelEditorTogglesTheTargetsBits()
 {
     Harness h;
-    QWidget *w = &h.idForm;
+    QWidget *w = &h.forceIdWindow;
     auto *ids = h.in<QComboBox>(w, "ComboBox1");
     ids->setFocus();
     QTest::keyClick(ids, 'a'); // no letters reach the list's search
@@ -326,9 +326,9 @@ void SettingsWindowsTest::forcedWindowMovesTheMainListOnlyOnLeaving()
     Harness h;
     h.sim.bus().addMotor(3, 0x0001);
     h.openPort();
-    QWidget *w = &h.idForm;
-    h.idForm.openWithIndex(h.mainIdList->currentIndex()); // group control
-    QVERIFY(h.idForm.isVisible() && !h.mainWindow.isEnabled());
+    QWidget *w = &h.forceIdWindow;
+    h.forceIdWindow.openWithIndex(h.mainIdList->currentIndex()); // group control
+    QVERIFY(h.forceIdWindow.isVisible() && !h.mainWindow.isEnabled());
     QCOMPARE(h.state.TargetId, 0);
 
     click(w, "bsSkinButton1");
@@ -345,7 +345,7 @@ void SettingsWindowsTest::forcedWindowMovesTheMainListOnlyOnLeaving()
     click(w, "bsSkinButton2");
     QCOMPARE(h.mainIdList->currentIndex(), 7);
     QVERIFY(h.mainWindow.isEnabled() && h.mainWindow.isVisible());
-    QVERIFY(!h.idForm.isVisible() && !h.idForm.isEnabled());
+    QVERIFY(!h.forceIdWindow.isVisible() && !h.forceIdWindow.isEnabled());
 }
 
 void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
@@ -353,11 +353,11 @@ void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
     Harness h;
     LineRateWindow &serial = h.serial;
     ManualWindow &manual = h.manual;
-    QVERIFY(!h.setForm.isEnabled() && h.idForm.isEnabled() && serial.isEnabled() && manual.isEnabled());
+    QVERIFY(!h.settingsWindow.isEnabled() && h.forceIdWindow.isEnabled() && serial.isEnabled() && manual.isEnabled());
 
     const std::pair<ChildWindow *, std::function<void()>> windows[] = {
-        {&h.setForm, [&] { h.state.OpenSettingsAfterScan = 1; h.setForm.OpenAfterScan(); }},
-        {&h.idForm, [&] { h.idForm.openWithIndex(3); }},
+        {&h.settingsWindow, [&] { h.state.OpenSettingsAfterScan = 1; h.settingsWindow.openAfterScan(); }},
+        {&h.forceIdWindow, [&] { h.forceIdWindow.openWithIndex(3); }},
         {&serial, [&] { serial.open(); }},
         {&manual, [&] { manual.open(); }},
     };
@@ -447,15 +447,15 @@ void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays()
                                            &FeatureValues::featureFlags, &FeatureValues::obstacleSensitivity,
                                            &FeatureValues::reboundTime};
     Harness h;
-    h.setForm.ResetToDefaults();
-    h.setForm.OpenAfterScan();
-    QWidget *w = &h.setForm;
+    h.settingsWindow.resetToDefaults();
+    h.settingsWindow.openAfterScan();
+    QWidget *w = &h.settingsWindow;
     const char *name = box.constData();
     Byte &stored = h.state.Features.*Fields[field];
     const int other = value ^ (mask == 0xFF ? 1 : mask); // a value of another box, or of none
     auto report = [&](int v) {
         stored = Byte((stored & ~mask) | v);
-        field >= 3 ? h.setForm.ShowExtendedSettings() : h.setForm.ShowBasicSettings();
+        field >= 3 ? h.settingsWindow.showExtendedSettings() : h.settingsWindow.showBasicSettings();
     };
 
     report(other);

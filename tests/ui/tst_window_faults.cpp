@@ -34,9 +34,9 @@ QComboBox *openIdList(App &a, const QString &which)
     if (which == QLatin1String("settings")) {
         // The settings menu resets the window (the group item in the current
         // language); the read selects the motor's ID, as the main list shows.
-        a.w.settingsWindow().ResetToDefaults();
-        a.w.settingsWindow().SelectReportedId(a.main.idList()->currentIndex());
-        a.w.settingsWindow().OpenAfterScan();
+        a.w.settingsWindow().resetToDefaults();
+        a.w.settingsWindow().selectReportedId(a.main.idList()->currentIndex());
+        a.w.settingsWindow().openAfterScan();
         return a.w.settingsWindow().channelEditor().idList();
     }
     a.w.forceIdWindow().openWithIndex(a.main.idList()->currentIndex());

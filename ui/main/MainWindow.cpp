@@ -340,7 +340,7 @@ void MainWindow::SetMenuClick()
         return;
     m_link.startSettingsRead(true);
     if (m_windows)
-        m_windows->settingsWindow().ResetToDefaults();
+        m_windows->settingsWindow().resetToDefaults();
 }
 
 void MainWindow::HelpMenuClick()
@@ -360,7 +360,7 @@ void MainWindow::CurtainSetClick()
         return;
     m_link.readSettings(Frame::ReadBasic);
     if (m_windows)
-        m_windows->settingsWindow().OpenAfterScan();
+        m_windows->settingsWindow().openAfterScan();
 }
 
 void MainWindow::IDSetClick()

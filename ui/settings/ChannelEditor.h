@@ -3,11 +3,14 @@
 //
 // It edits the program's shared target: TargetId, SelectedIdIndex and the
 // ChannelMaskTable entry of that target, the same values the main window's
-// selection uses and every frame carries.
+// selection uses and every frame carries.  The ID list's items carry their
+// ID as item data: 0 for the group item, 1..99 for the IDs.
 #pragma once
 
+#include "MotorLink.h"
 #include "MessageTexts.h"
 #include "MotorLink.h"
+#include "WrittenSettings.h"
 
 #include <QObject>
 #include <QPoint>
@@ -29,7 +32,7 @@ public:
     // table when the window is created.
     ChannelEditor(MotorLink &link, const MessageTexts &texts, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt);
 
-    // Runs first in ComboBox1Change with the new index (the settings window
+    // Runs first in onIdChosen with the new index (the settings window
     // moves the main window's ID list along).
     void setIndexChangedHook(std::function<void(int index)> hook) { m_hook = std::move(hook); }
 
@@ -40,11 +43,15 @@ public:
     void setGroupCaption(const QString &caption);
 
     // Gives each channel button the look of its bit in the current entry.
-    void RefreshChannelButtons();
+    void refreshChannelButtons();
 
-    void ComboBox1Change();
-    void channelClick(int channel); // bsSkinSpeedButton1Click .. 16Click
-    void bsSkinSpeedButton33Click();
+    // Stages the write of item with the link once there is a usable port
+    // and, for the ID and channels, an ID; otherwise says which is missing.
+    void writeSetting(Settings::Item item);
+
+    void onIdChosen();
+    void toggleChannel(int channel);
+    void toggleAllChannels();
 
     static constexpr int Channels = 16;
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "ChildWindow.h"
-#include "MotorLink.h"
 #include "MessageTexts.h"
+#include "MotorLink.h"
 
 class ChannelEditor;
 class QComboBox;
@@ -17,15 +17,14 @@ public:
 
     // Opens on the main window's ID (its list index) and the channels stored for it.
     void openWithIndex(int mainIndex);
-    void FormClose() override;
+    void returnToMainWindow() override;
 
-    void bsSkinButton1Click(); // forced set
-    void bsSkinButton2Click(); // exit
+    // Writes the chosen ID and channels without reading the motor first.
+    void forceWrite();
 
     ChannelEditor &channelEditor() const { return *m_editor; }
 
 private:
-    const MessageTexts &m_texts;
     MotorLink &m_link;
     QComboBox *m_mainIdList;
     ChannelEditor *m_editor;
