@@ -3,6 +3,7 @@
 #include "LanguageTable.h"
 #include "Pictures.h"
 #include "StartupProbe.h"
+#include "Version.h"
 #include "Windows.h"
 
 #include <QApplication>

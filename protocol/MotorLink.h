@@ -150,6 +150,9 @@ public:
 
 signals:
     // --- the motor --------------------------------------------------------
+    // A valid answer came from this motor and channels (its ID may lie
+    // outside 1..99); the signals it leads to follow.
+    void answerFrom(const MotorTarget &sender);
     // A status answer with a position.  targetPending: the slider's target
     // was still pending when it arrived, so the pointer stays put.
     void positionReported(int percent, bool targetPending);

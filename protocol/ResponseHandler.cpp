@@ -86,6 +86,7 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
 {
     ++m_framesUnderstood;
     m_link.m_answerSeen = true;
+    emit m_link.answerFrom({f.id(), f.mask()});
     if (f.isBasic()) {
         // Byte 8 of a basic report holds the curtain functions, not the
         // status: the limit points stay as the last status answer left them.

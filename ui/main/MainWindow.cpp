@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "Version.h"
+
 #include "BusMonitor.h"
 #include "LineRateWindow.h"
 #include "MotorSettingsWindow.h"
@@ -28,7 +30,7 @@
 
 namespace {
 
-const QString AboutText = QStringLiteral("Version:2.5    UpData:2016-12-16");
+const QString AboutText = QStringLiteral("Version:" TAVIK_VERSION "    UpData:2016-12-16");
 
 } // namespace
 

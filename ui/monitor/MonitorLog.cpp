@@ -17,25 +17,32 @@ MonitorLog::MonitorLog(std::function<qint64()> clock, int limit, QObject *parent
 void MonitorLog::frameSent(const QByteArray &bytes)
 {
     ++m_sent;
-    record({.kind = Kind::Sent, .bytes = bytes});
+    record(Row::of(Kind::Sent, bytes));
 }
 
 void MonitorLog::frameReceived(const QByteArray &bytes)
 {
     ++m_answers;
     m_lastAnswer = m_clock();
-    record({.kind = Kind::Received, .bytes = bytes});
+    record(Row::of(Kind::Received, bytes));
 }
 
 void MonitorLog::bytesDiscarded(const QByteArray &bytes, MotorLink::Discard why, qint64 count)
 {
     m_invalidBytes += count;
-    record({.kind = Kind::Discarded, .bytes = bytes, .detail = int(why), .count = count});
+    Row row = Row::of(Kind::Discarded, bytes);
+    row.detail = int(why);
+    row.count = count;
+    record(row);
 }
 
 void MonitorLog::portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond)
 {
-    record({.kind = Kind::Port, .detail = int(event), .bps = bitsPerSecond, .count = 0, .port = portName});
+    Row row = Row::of(Kind::Port);
+    row.detail = int(event);
+    row.bps = bitsPerSecond;
+    row.port = portName;
+    record(row);
 }
 
 void MonitorLog::record(Row row)

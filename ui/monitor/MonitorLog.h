@@ -38,6 +38,14 @@ public:
         // The meaning, decoded when first shown, in cachedLanguage.
         mutable QString meaning;
         mutable int cachedLanguage = -1;
+
+        static Row of(Kind kind, const QByteArray &bytes = {})
+        {
+            Row row;
+            row.kind = kind;
+            row.bytes = bytes;
+            return row;
+        }
     };
     enum Column { Time, Direction, Bytes, Meaning, ColumnCount };
     static constexpr int DefaultLimit = 10000;
