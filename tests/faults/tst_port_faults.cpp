@@ -37,7 +37,7 @@ void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int bau
     bus = nullptr;
     App &a = *r.app;
     QTRY_VERIFY_WITH_TIMEOUT(!a.main.serial().PortOpen(), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgPortLost), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.portLost), 1, 10000);
 
     const double share = cpuShareWhileIdle(2000);
     QVERIFY2(share < 0.25, qPrintable(QStringLiteral("CPU share after the loss: %1").arg(share)));
@@ -46,7 +46,7 @@ void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int bau
     App::ticks(8);
     QCOMPARE(replugged.frames().size(), 0);
     QVERIFY(!a.main.serial().PortOpen());
-    QCOMPARE(a.messages.texts(), QStringList {a.s.MsgPortLost});
+    QCOMPARE(a.messages.texts(), QStringList {a.s.portLost});
     bus = &replugged;
 }
 
@@ -111,7 +111,7 @@ void PortFaultsTest::lostDuringReadBack()
     QCOMPARE(countFrames(first, Frame::WriteMaxSpeed, 100, mark), 2);
     // Longer than the read-backs would have taken: the lost port is the one
     // message, no failure of a setting that could not be read back.
-    QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
+    QCOMPARE(a.messages.count(a.s.setFailure), 0);
     a.w.settingsWindow().FormClose();
     expectResumes(r, *bus, 3, 0x0001, br2400);
 }
@@ -183,8 +183,8 @@ void PortFaultsTest::portHeldByAnotherProgram()
         }
         QCoreApplication::processEvents();
         QCOMPARE(a.messages.texts(),
-                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortBusy.arg(sim.path())});
-        QVERIFY(a.s.MsgPortBusy.contains(QStringLiteral("ModemManager")));
+                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.portBusy.arg(sim.path())});
+        QVERIFY(a.s.portBusy.contains(QStringLiteral("ModemManager")));
         QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::InUse);
         QCOMPARE(a.s.BaudScanActive, Byte(0));
         App::ticks(4);
@@ -239,8 +239,8 @@ void PortFaultsTest::portWithoutPermission()
             failure = line.mid(8);
     }
     App a;
-    const QString advice = group.isEmpty() ? a.s.MsgPortOwnerOnly.arg(device, QStringLiteral("root"))
-                                           : a.s.MsgPortDenied.arg(device, group);
+    const QString advice = group.isEmpty() ? a.s.portOwnerOnly.arg(device, QStringLiteral("root"))
+                                           : a.s.portDenied.arg(device, group);
     QCOMPARE(messages, QStringList {QStringLiteral("Error opening serial port\n\n") + advice});
     if (!group.isEmpty())
         QVERIFY(advice.contains(QStringLiteral("sudo usermod -aG tty $USER")));
@@ -257,7 +257,7 @@ void PortFaultsTest::portNotThere()
     r.bus().unplug();
     a.choosePort(r.path);
     QCOMPARE(a.messages.texts(),
-             QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortMissing.arg(r.path)});
+             QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.portMissing.arg(r.path)});
     QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::NotFound);
     QVERIFY(!a.main.serial().PortOpen());
 }
@@ -324,8 +324,8 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
     QCOMPARE(countFrames(other, Frame::Motor, Frame::Up), 0);
     QVERIFY(!a.w.settingsWindow().isVisible());
     QVERIFY(a.main.isEnabled());
-    QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
-    QCOMPARE(a.messages.count(a.s.MsgSetSuccess), 0);
+    QCOMPARE(a.messages.count(a.s.setFailure), 0);
+    QCOMPARE(a.messages.count(a.s.setSuccess), 0);
 }
 
 QTEST_MAIN(PortFaultsTest)

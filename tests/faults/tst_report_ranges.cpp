@@ -256,7 +256,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
         QCOMPARE(settingsList->currentIndex(), settingsIndex);
         for (int i = 1; i <= 100; ++i)
             QCOMPARE(a.s.ChannelMaskTable[i].word(), table[i]);
-        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.MsgIdOutOfRange.arg(id)});
+        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.idOutOfRange.arg(id)});
     }
     QVERIFY(a.messages.texts().first().contains(QStringLiteral("255")));
     // The highest ID that exists is taken.
@@ -278,7 +278,7 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     App &a = r.start();
     a.main.idList()->setCurrentIndex(8);
     a.main.SetMenuClick(); // no port: refused
-    QCOMPARE(a.messages.texts(), QStringList {a.s.MsgSelectPort});
+    QCOMPARE(a.messages.texts(), QStringList {a.s.selectPort});
     a.messages.clear();
     scan(a, r.path);
     if (QTest::currentTestFailed())
@@ -287,7 +287,7 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     QCOMPARE(a.s.TargetId, 8);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("8"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
-    QTRY_COMPARE(a.messages.texts(), QStringList {a.s.MsgIdOutOfRange.arg(150)});
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.s.idOutOfRange.arg(150)});
     QCOMPARE(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended), 2);
 }
 

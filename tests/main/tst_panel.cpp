@@ -112,7 +112,7 @@ void PanelTest::channelPressWithoutId()
     QCOMPARE(a.item("Label_ch4")->pos(), before + QPoint(1, 1));
     a.release("Label_ch4");
     QCOMPARE(a.item("Label_ch4")->pos(), before);
-    QTRY_COMPARE(messages.texts(), QStringList {a.s.MsgSelectId});
+    QTRY_COMPARE(messages.texts(), QStringList {a.s.selectId});
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0));
 }
 

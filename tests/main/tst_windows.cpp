@@ -144,8 +144,8 @@ void WindowsTest::settingIgnoredByTheMotorFails()
     const int reads = countFrames(c.sim, Frame::ReadBasic);
     QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RPM80"), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton5"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetFailure), 1, 8000);
-    QCOMPARE(a.messages.count(a.s.MsgSetSuccess), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setFailure), 1, 8000);
+    QCOMPARE(a.messages.count(a.s.setSuccess), 0);
     QCOMPARE(countFrames(c.sim, Frame::WriteMaxSpeed), 2);
     QCOMPARE(countFrames(c.sim, Frame::ReadBasic) - reads, 6);
     QCOMPARE(c.sim.bus().motors().first().maxSpeed, quint8(130));
@@ -159,7 +159,7 @@ void WindowsTest::baudChangeMovesPortAndMotor()
     c.readSettings();
     a.w.settingsWindow().findChild<QComboBox *>("SetComboBox")->setCurrentIndex(4);
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton14"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 8000);
     QCOMPARE(a.main.serial().BaudRate(), br19200);
     QCOMPARE(c.sim.bus().baudCode(), 4);
     // A later read scans from 1200 again and finds the motor at 19200.
@@ -181,7 +181,7 @@ void WindowsTest::closingWhileVerifying()
     a.w.settingsWindow().close(); // the verification runs on
     QVERIFY(a.main.isEnabled() && !a.w.settingsWindow().isEnabled());
     QCOMPARE(a.s.OpenSettingsAfterScan, Byte(0));
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 8000);
     QCOMPARE(c.sim.bus().motors().first().dryContactMode, quint8(4));
 }
 
@@ -237,7 +237,7 @@ void WindowsTest::forcedSetThroughTheMenu()
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("1")); // moves only on leaving
     QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinSpeedButton33"), Qt::LeftButton);
     QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinButton1"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 8000);
     const QByteArray forced = QByteArray::fromHex("9A07FFFFAAAA07");
     int sent = 0;
     for (const auto &f : c.sim.frames())

@@ -108,8 +108,8 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
         c.choose();
         click(w, c.setButton);
         QTRY_VERIFY2(h.deviceReceived(c.frame), c.what);
-        QTRY_COMPARE(h.messages.count(h.state.MsgSetSuccess), 1);
-        QCOMPARE(h.messages.count(h.state.MsgSetFailure), 0);
+        QTRY_COMPARE(h.messages.count(h.state.setSuccess), 1);
+        QCOMPARE(h.messages.count(h.state.setFailure), 0);
     }
     // The baud write moved the line (and the device) to 9600 baud.
     QCOMPARE(h.comm.BaudRate(), br9600);
@@ -131,7 +131,7 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
         QCOMPARE(h.messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
     }
     click(&h.idForm, "bsSkinButton1");
-    QCOMPARE(h.messages.count(h.state.MsgSelectPort), 2);
+    QCOMPARE(h.messages.count(h.state.selectPort), 2);
     QVERIFY(!staged());
 
     // Restoring needs no port and says nothing.
@@ -142,7 +142,7 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
 
     // The baud list shows the new item but keeps the old code.
     h.in<QComboBox>(&h.setForm, "SetComboBox")->setCurrentIndex(3);
-    QCOMPARE(h.messages.count(h.state.MsgSelectPort), 1);
+    QCOMPARE(h.messages.count(h.state.selectPort), 1);
     QCOMPARE(h.state.Features.deviceBaudCode, Byte(1));
 
     // An open port that was not chosen in the port box does not count.
@@ -150,7 +150,7 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
     h.state.PortReady = 0;
     h.messages.clear();
     click(&h.setForm, "bsSkinButton3");
-    QCOMPARE(h.messages.count(h.state.MsgSelectPort), 1);
+    QCOMPARE(h.messages.count(h.state.selectPort), 1);
     QVERIFY(!staged());
 }
 
@@ -262,7 +262,7 @@ void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
     QCOMPARE(h.in<QComboBox>(w, "bsSkinComboBox1")->currentText(), QStringLiteral("7"));
     QVERIFY(checked(w, "RPM80") && checked(w, "OutSync") && checked(w, "bsSkinCheckRadioBox5"));
     h.mainIdList->setCurrentIndex(5);
-    h.state.GroupCaption = QStringLiteral("Group");
+    h.state.groupCaption = QStringLiteral("Group");
 
     h.setForm.ResetToDefaults();
     const FeatureValues &v = h.state.Features;
@@ -316,7 +316,7 @@ void SettingsWindowsTest::channelEditorTogglesTheTargetsBits()
     // Without an ID text nothing is toggled.
     ids->setCurrentIndex(-1);
     click(w, "bsSkinSpeedButton3");
-    QCOMPARE(h.messages.count(h.state.MsgSelectId), 1);
+    QCOMPARE(h.messages.count(h.state.selectId), 1);
     QCOMPARE(mask.word(), 0x0000);
     QCOMPARE(h.state.TargetId, 5);
 }
@@ -403,7 +403,7 @@ void SettingsWindowsTest::serialSettingsWindowReopensAtTheChosenRate()
     h.comm.setPortName(QStringLiteral("/nonexistent/tty"));
     rates->setCurrentIndex(1);
     QCOMPARE(h.messages.texts(), QStringList {QString::fromLatin1(CommText::OpenFailed) + QStringLiteral("\n\n")
-                                              + h.state.MsgPortMissing.arg(QStringLiteral("/nonexistent/tty"))});
+                                              + h.state.portMissing.arg(QStringLiteral("/nonexistent/tty"))});
     QVERIFY(!h.comm.PortOpen());
 }
 
