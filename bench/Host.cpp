@@ -108,9 +108,10 @@ int runHost(const QStringList &args)
 
     // Ready once the scan has ended on a motor: it then polls one motor on
     // one channel every tick.
-    for (int i = 0; i < 100 && !(w.state.BaudScanActive == 0 && w.state.TargetId != 0); ++i)
+    const MotorLink &link = w.mainWindow.link();
+    for (int i = 0; i < 100 && !(!link.isScanning() && link.target().id != 0); ++i)
         wait(100);
-    if (w.state.TargetId == 0) {
+    if (link.target().id == 0) {
         say("error: no motor found");
         return 1;
     }

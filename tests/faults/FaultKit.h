@@ -87,7 +87,7 @@ struct Rig {
 inline void scan(App &a, const QString &path)
 {
     a.choosePort(path);
-    QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0 && a.s.ExtReadPending == 0 && a.s.SendPending == 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!a.link.isScanning() && !a.job<LinkJob::ExtendedRead>() && !a.link.outgoing(), 10000);
 }
 
 // Opens the settings window the way the menu does and waits for both reports.

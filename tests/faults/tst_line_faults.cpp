@@ -87,7 +87,7 @@ void LineFaultsTest::megabyteOfNoiseThenARealAnswer()
     p.silence(false); // the answers queue up behind the noise
     QTRY_COMPARE_WITH_TIMEOUT(p.a.main.Edit4()->text(), QStringLiteral(" 37 %"), 60000);
     QTRY_VERIFY_WITH_TIMEOUT(p.a.shown("Image_Place_zhi_zhen"), 10000);
-    QCOMPARE(p.a.s.TargetId, 3);
+    QCOMPARE(p.a.link.target().id, 3);
     QVERIFY(p.a.main.serial().isOpen());
     QCOMPARE(p.a.messages.texts(), QStringList {});
 }
@@ -98,8 +98,7 @@ void LineFaultsTest::floodIsDiscardedAndNotActedOn()
     // a lead byte, so nothing in it can pass for an answer.
     Pty pty;
     App a({pty.slavePath()});
-    a.choosePort(pty.slavePath());
-    a.s.BaudScanActive = 0;
+    a.choosePortWithoutScan(pty.slavePath());
     a.main.idList()->setCurrentIndex(4); // polled, never answered
     QRandomGenerator noise(20161216);
     QByteArray flood(5000, Qt::Uninitialized);
@@ -119,9 +118,9 @@ void LineFaultsTest::floodIsDiscardedAndNotActedOn()
     QCOMPARE(a.main.serial().bytesWaiting(), 0);
     QVERIFY(!a.shown("Image_Place_zhi_zhen"));
     QVERIFY(a.shown("Image_XWD1") && !a.shown("ImageSelectXWD1"));
-    QCOMPARE(a.s.DeviceStatus, Byte(0));
+    QCOMPARE(a.link.deviceStatus(), Byte(0));
     QCOMPARE(a.main.Edit4()->text(), QString());
-    QCOMPARE(a.s.TargetId, 4);
+    QCOMPARE(a.link.target().id, 4);
     QCOMPARE(a.messages.texts(), QStringList {});
     // The next real answer is understood.
     QVERIFY(pty.write(bytesOf(report(4, 0x01, 0x00, 0, 0, 0, 52, 0x06)) + QByteArray(1, char(0xD8))));
@@ -140,7 +139,7 @@ void LineFaultsTest::wrongCheckBytesAreNeverActedOn()
     scan(p.a, p.r.path);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(p.a.s.TargetId, 0);
+    QCOMPARE(p.a.link.target().id, 0);
     QCOMPARE(p.a.main.idList()->currentIndex(), 0);
     QCOMPARE(p.a.main.serial().bitsPerSecond(), 2400);
     QVERIFY(p.sim.answersSent() >= 2);
@@ -152,7 +151,7 @@ void LineFaultsTest::wrongCheckBytesAreNeverActedOn()
     QVERIFY(p.sim.answersSent() >= answered + 5);
     QVERIFY(!p.a.shown("Image_Place_zhi_zhen"));
     QVERIFY(!p.a.shown("ImageSelectXWD1"));
-    QCOMPARE(p.a.s.DeviceStatus, Byte(0));
+    QCOMPARE(p.a.link.deviceStatus(), Byte(0));
     QCOMPARE(p.a.main.Edit4()->text(), QString());
     QCOMPARE(p.a.messages.texts(), QStringList {});
     // The same answers with good check bytes are understood.
@@ -166,8 +165,7 @@ void LineFaultsTest::answersInPieces()
     // Here the test is the device, so it can cut its answers up.
     Pty pty;
     App a({pty.slavePath()});
-    a.choosePort(pty.slavePath());
-    a.s.BaudScanActive = 0;
+    a.choosePortWithoutScan(pty.slavePath());
     a.main.idList()->setCurrentIndex(4); // channel 1: polled
     const auto piecewise = [&](const QByteArray &bytes, QList<int> cuts) {
         int at = 0;
@@ -191,7 +189,7 @@ void LineFaultsTest::answersInPieces()
 
     // A read-back answer in pieces still confirms the setting.
     a.w.settingsWindow().restore(Settings::JogTime); // jog time 4
-    const auto cb = Frame::command(4, a.s.currentMask(), Frame::ReadExtended, Frame::ReadExtended);
+    const auto cb = Frame::command(4, a.link.target().channels, Frame::ReadExtended, Frame::ReadExtended);
     const QByteArray readExtended(reinterpret_cast<const char *>(cb.data()), int(cb.size()));
     pty.readAvailable();
     a.w.settingsWindow().writeSetting(Settings::JogTime);
@@ -200,9 +198,9 @@ void LineFaultsTest::answersInPieces()
     piecewise(bytesOf(report(4, 0x01, 0x00, 4, 1, 1, 0xCB, 0x02)) + QByteArray(1, char(0xD8)), {2, 5, 4});
     if (QTest::currentTestFailed())
         return;
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 10000);
     App::ticks(12);
-    QCOMPARE(a.messages.texts(), QStringList {a.s.setSuccess});
+    QCOMPARE(a.messages.texts(), QStringList {a.texts.setSuccess});
 }
 
 void LineFaultsTest::motorAnsweringOneReadOfEachPair()
@@ -220,8 +218,8 @@ void LineFaultsTest::motorAnsweringOneReadOfEachPair()
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(a.main.serial().bitsPerSecond(), 9600);
-    QCOMPARE(a.s.TargetId, 7);
-    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0004));
+    QCOMPARE(a.link.target().id, 7);
+    QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0004));
     QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
     sim.bus().motors().first().position = 71;
     QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 71 %"), 10000);
@@ -252,20 +250,20 @@ void LineFaultsTest::lateScanAnswers()
     if (QTest::currentTestFailed())
         return;
     QVERIFY(sim.answersSent() >= 1);
-    if (a.s.TargetId == 12) {
-        QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0005));
+    if (a.link.target().id == 12) {
+        QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0005));
         QCOMPARE(a.main.idList()->currentText(), QStringLiteral("12"));
         QCOMPARE(a.main.serial().bitsPerSecond(), 4800);
     } else {
-        QCOMPARE(a.s.TargetId, 7);
+        QCOMPARE(a.link.target().id, 7);
         QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
-        QCOMPARE(a.s.ChannelMaskTable[13].word(), std::uint16_t(0x0001));
+        QCOMPARE(a.link.channelMemory()[12].word(), std::uint16_t(0x0001));
         QCOMPARE(a.main.serial().bitsPerSecond(), 2400);
         // It asked at every rate, twice each, before giving up.
         QCOMPARE(countFrames(sim, Frame::ReadBasic, Frame::ReadBasic), 10);
     }
     if (delayMs >= 600) // its answers always came after the port had moved on
-        QCOMPARE(a.s.TargetId, 7);
+        QCOMPARE(a.link.target().id, 7);
     QCOMPARE(a.messages.texts(), QStringList {});
 }
 
@@ -277,13 +275,13 @@ void LineFaultsTest::duplicatedAnswersConfirmOnce()
     p.sim.setFaults(f);
     if (!p.readyToSet())
         return;
-    QCOMPARE(p.a.s.TargetId, 3);
+    QCOMPARE(p.a.link.target().id, 3);
     control<QRadioButton>(&p.a.w.settingsWindow(), "RPM80")->click();
     const int mark = int(p.sim.frames().size());
     control<QPushButton>(&p.a.w.settingsWindow(), "bsSkinButton5")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(p.a.messages.count(p.a.s.setSuccess), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.a.messages.count(p.a.texts.setSuccess), 1, 10000);
     App::ticks(14); // past the point where a failure would be reported
-    QCOMPARE(p.a.messages.texts(), QStringList {p.a.s.setSuccess});
+    QCOMPARE(p.a.messages.texts(), QStringList {p.a.texts.setSuccess});
     QCOMPARE(countFrames(p.sim, Frame::WriteMaxSpeed, 80, mark), 2);
     QCOMPARE(p.motor().maxSpeed, quint8(80));
     QVERIFY(countFrames(p.sim, Frame::ReadBasic, Frame::ReadBasic, mark) <= 2);
@@ -327,7 +325,7 @@ void LineFaultsTest::motorTakingOnlySomeWrites()
         control<QPushButton>(&form, step.button)->click();
         QTRY_VERIFY2_WITH_TIMEOUT(!p.a.messages.texts().isEmpty(), step.what, 10000);
         App::ticks(3); // nothing else follows the outcome
-        const QString outcome = step.taken ? p.a.s.setSuccess : p.a.s.setFailure;
+        const QString outcome = step.taken ? p.a.texts.setSuccess : p.a.texts.setFailure;
         QVERIFY2(p.a.messages.texts() == QStringList {outcome}, step.what);
         QVERIFY2(countFrames(p.sim, step.function, step.value, mark) == 2, step.what);
         const int reads = countFrames(p.sim, step.readBack, step.readBack, mark);
@@ -368,7 +366,7 @@ void LineFaultsTest::failureBoxOpenWhileStatusGoesOn()
     const int mark = p.setSpeedAndLeave(); // the read-backs go on after closing
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 1 && boxes.open == 0, 15000);
     App::ticks(4);
-    QCOMPARE(boxes.shown, QStringList {p.a.s.setFailure});
+    QCOMPARE(boxes.shown, QStringList {p.a.texts.setFailure});
     QCOMPARE(countFrames(p.sim, Frame::WriteMaxSpeed, 100, mark), 2);
     QCOMPARE(countFrames(p.sim, Frame::ReadBasic, Frame::ReadBasic, mark), 6);
     QVERIFY2(pollsAtClose - pollsAtOpen >= 4, qPrintable(QStringLiteral("%1 polls").arg(pollsAtClose - pollsAtOpen)));
@@ -394,7 +392,7 @@ void LineFaultsTest::successBoxOpenWhileStatusGoesOn()
     const int mark = p.setSpeedAndLeave();
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 1 && boxes.open == 0, 15000);
     App::ticks(12);
-    QCOMPARE(boxes.shown, QStringList {p.a.s.setSuccess});
+    QCOMPARE(boxes.shown, QStringList {p.a.texts.setSuccess});
     QCOMPARE(countFrames(p.sim, Frame::WriteMaxSpeed, 80, mark), 2);
     const int reads = countFrames(p.sim, Frame::ReadBasic, Frame::ReadBasic, mark);
     QVERIFY(reads >= 1 && reads <= 2);
@@ -426,7 +424,7 @@ void LineFaultsTest::successBoxOpenWhileTheNextConfirmationArrives()
     control<QPushButton>(&form, "bsSkinButton3")->click();
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 2 && boxes.open == 0, 15000);
     App::ticks(14);
-    QCOMPARE(boxes.shown, (QStringList {p.a.s.setSuccess, p.a.s.setSuccess}));
+    QCOMPARE(boxes.shown, (QStringList {p.a.texts.setSuccess, p.a.texts.setSuccess}));
     QCOMPARE(boxes.openAbove, (QList<int> {0, 1}));
     QCOMPARE(countFrames(p.sim, Frame::WriteDryContact, 2, mark), 2);
     QCOMPARE(countFrames(p.sim, Frame::WriteJogTime, 7, mark), 2);

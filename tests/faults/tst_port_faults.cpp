@@ -37,7 +37,7 @@ void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int bau
     bus = nullptr;
     App &a = *r.app;
     QTRY_VERIFY_WITH_TIMEOUT(!a.main.serial().isOpen(), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.portLost), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.portLost), 1, 10000);
 
     const double share = cpuShareWhileIdle(2000);
     QVERIFY2(share < 0.25, qPrintable(QStringLiteral("CPU share after the loss: %1").arg(share)));
@@ -46,7 +46,7 @@ void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int bau
     App::ticks(8);
     QCOMPARE(replugged.frames().size(), 0);
     QVERIFY(!a.main.serial().isOpen());
-    QCOMPARE(a.messages.texts(), QStringList {a.s.portLost});
+    QCOMPARE(a.messages.texts(), QStringList {a.texts.portLost});
     bus = &replugged;
 }
 
@@ -57,8 +57,8 @@ void PortFaultsTest::expectResumes(Rig &r, MotorSim &bus, int id, quint16 channe
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(a.s.TargetId, id);
-    QCOMPARE(a.s.currentMask().word(), channels);
+    QCOMPARE(a.link.target().id, id);
+    QCOMPARE(a.link.target().channels.word(), channels);
     QCOMPARE(a.main.serial().bitsPerSecond(), rate);
     // The first frame on the new line is the scan's first read: nothing left
     // over from before the loss goes out to the motor.
@@ -74,14 +74,14 @@ void PortFaultsTest::lostDuringBaudScan()
     Rig r;
     MotorSim &first = r.plugIn(9, 0x0002, 4); // found only at the fifth rate
     App &a = r.start();
-    afterTick(a.main, &first, [&] { return a.s.BaudScanActive == 1 && a.s.RetryCount == 2; },
+    afterTick(a.main, &first, [&] { return a.scanStep() == 2; },
               [&] { first.unplug(); });
     a.choosePort(r.path);
     MotorSim *bus = nullptr;
     expectLossHandled(r, 9, 0x0002, 4, bus);
     if (!bus)
         return;
-    QCOMPARE(a.s.TargetId, 0); // the interrupted scan chose nothing
+    QCOMPARE(a.link.target().id, 0); // the interrupted scan chose nothing
     expectResumes(r, *bus, 9, 0x0002, 19200);
 }
 
@@ -100,7 +100,7 @@ void PortFaultsTest::lostDuringReadBack()
     if (QTest::currentTestFailed())
         return;
     control<QRadioButton>(&a.w.settingsWindow(), "RPM100")->click();
-    afterTick(a.main, &first, [&] { return a.s.VerifyBasicPending == 1 && a.s.RetryCount == 2; },
+    afterTick(a.main, &first, [&] { return a.readingBack(2); },
               [&] { first.unplug(); });
     const int mark = int(first.frames().size());
     control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
@@ -111,7 +111,7 @@ void PortFaultsTest::lostDuringReadBack()
     QCOMPARE(countFrames(first, Frame::WriteMaxSpeed, 100, mark), 2);
     // Longer than the read-backs would have taken: the lost port is the one
     // message, no failure of a setting that could not be read back.
-    QCOMPARE(a.messages.count(a.s.setFailure), 0);
+    QCOMPARE(a.messages.count(a.texts.setFailure), 0);
     a.w.settingsWindow().returnToMainWindow();
     expectResumes(r, *bus, 3, 0x0001, 2400);
 }
@@ -144,7 +144,7 @@ void PortFaultsTest::lostBetweenTheTwoSends()
         return;
     // Pulled out once the first send has reached the line, before the second.
     connect(&first, &MotorSim::frameReceived, &first, [&](const QByteArray &bytes) {
-        if (Byte(bytes.at(Frame::Function)) == Frame::Motor && a.s.SendPending == 1 && a.s.SendCount == 1)
+        if (Byte(bytes.at(Frame::Function)) == Frame::Motor && a.outgoingSent(1))
             QTimer::singleShot(0, &first, &MotorSim::unplug);
     });
     a.click("Label_xia");
@@ -183,10 +183,10 @@ void PortFaultsTest::portHeldByAnotherProgram()
         }
         QCoreApplication::processEvents();
         QCOMPARE(a.messages.texts(),
-                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.portBusy.arg(sim.path())});
-        QVERIFY(a.s.portBusy.contains(QStringLiteral("ModemManager")));
+                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.texts.portBusy.arg(sim.path())});
+        QVERIFY(a.texts.portBusy.contains(QStringLiteral("ModemManager")));
         QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::InUse);
-        QCOMPARE(a.s.BaudScanActive, Byte(0));
+        QVERIFY(!a.link.isScanning());
         App::ticks(4);
         QCOMPARE(sim.frames().size(), 0);
 
@@ -198,7 +198,7 @@ void PortFaultsTest::portHeldByAnotherProgram()
         scan(a, sim.path());
         if (QTest::currentTestFailed())
             return;
-        QCOMPARE(a.s.TargetId, 4);
+        QCOMPARE(a.link.target().id, 4);
         QCOMPARE(a.messages.texts(), QStringList {});
     }
 }
@@ -239,8 +239,8 @@ void PortFaultsTest::portWithoutPermission()
             failure = line.mid(8);
     }
     App a;
-    const QString advice = group.isEmpty() ? a.s.portOwnerOnly.arg(device, QStringLiteral("root"))
-                                           : a.s.portDenied.arg(device, group);
+    const QString advice = group.isEmpty() ? a.texts.portOwnerOnly.arg(device, QStringLiteral("root"))
+                                           : a.texts.portDenied.arg(device, group);
     QCOMPARE(messages, QStringList {QStringLiteral("Error opening serial port\n\n") + advice});
     if (!group.isEmpty())
         QVERIFY(advice.contains(QStringLiteral("sudo usermod -aG tty $USER")));
@@ -257,7 +257,7 @@ void PortFaultsTest::portNotThere()
     r.bus().unplug();
     a.choosePort(r.path);
     QCOMPARE(a.messages.texts(),
-             QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.portMissing.arg(r.path)});
+             QStringList {QStringLiteral("Error opening serial port\n\n") + a.texts.portMissing.arg(r.path)});
     QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::NotFound);
     QVERIFY(!a.main.serial().isOpen());
 }
@@ -307,25 +307,25 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
         a.choosePort(toOther ? other.path() : r.path);
     };
     if (work == QLatin1String("command")) {
-        afterTick(a.main, &first, [&] { return a.s.SendPending == 1 && a.s.SendCount == 1; }, switchPorts);
+        afterTick(a.main, &first, [&] { return a.outgoingSent(1); }, switchPorts);
         a.click("Label_shang");
     } else if (work == QLatin1String("settings read")) {
         a.main.SetMenuClick();
         switchPorts();
     } else {
-        afterTick(a.main, &first, [&] { return a.s.VerifyBasicPending == 1 && a.s.RetryCount == 1; }, switchPorts);
+        afterTick(a.main, &first, [&] { return a.readingBack(1); }, switchPorts);
     }
     QTRY_VERIFY_WITH_TIMEOUT(switched, 10000);
     // The new port's own scan runs to its end; then some polling.
-    QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0 && a.s.ExtReadPending == 0 && a.s.SendPending == 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!a.link.isScanning() && !a.job<LinkJob::ExtendedRead>() && !a.link.outgoing(), 10000);
     App::ticks(10);
     // Nothing of the old work on either line after the switch.
     QCOMPARE(countFrames(first, Frame::Motor, Frame::Up, mark), work == QLatin1String("command") ? 1 : 0);
     QCOMPARE(countFrames(other, Frame::Motor, Frame::Up), 0);
     QVERIFY(!a.w.settingsWindow().isVisible());
     QVERIFY(a.main.isEnabled());
-    QCOMPARE(a.messages.count(a.s.setFailure), 0);
-    QCOMPARE(a.messages.count(a.s.setSuccess), 0);
+    QCOMPARE(a.messages.count(a.texts.setFailure), 0);
+    QCOMPARE(a.messages.count(a.texts.setSuccess), 0);
 }
 
 QTEST_MAIN(PortFaultsTest)

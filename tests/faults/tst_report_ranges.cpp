@@ -51,10 +51,9 @@ void ReportRangesTest::init()
 {
     m_pty = std::make_unique<Pty>();
     m_app = std::make_unique<App>(QStringList {m_pty->slavePath()});
-    m_app->choosePort(m_pty->slavePath()); // a port, so a bad baud code can reopen it
-    m_app->s.BaudScanActive = 0;
+    m_app->choosePortWithoutScan(m_pty->slavePath()); // a port, so a bad baud code can reopen it
     m_app->main.idList()->setCurrentIndex(5);
-    m_app->s.currentMask().setWord(0x0004);
+    m_app->link.setChannels(ChannelMask {{0x04, 0x00}});
     m_app->w.settingsWindow().resetToDefaults();
 }
 
@@ -87,7 +86,7 @@ void ReportRangesTest::baudCodeByte()
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(basic(Frame::BaudCodeByte, Byte(v)));
         const bool known = v <= 4;
-        QCOMPARE(a.s.Features.deviceBaudCode, Byte(known ? v : 1));
+        QCOMPARE(a.link.motorSettings().deviceBaudCode, Byte(known ? v : 1));
         QCOMPARE(list->currentIndex(), known ? v : 1);
         QVERIFY(a.main.serial().isOpen());
         if (!known)
@@ -103,7 +102,7 @@ void ReportRangesTest::dryContactByte()
     const char *radios[] = {"Normal", "UpStopDownStopLoop", "UpUpStop", "SongShouTing", "RenYiTing"};
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(basic(Frame::DryContactByte, Byte(v)));
-        QCOMPARE(a.s.Features.dryContactMode, Byte(v)); // stored as reported
+        QCOMPARE(a.link.motorSettings().dryContactMode, Byte(v)); // stored as reported
         for (int mode = 0; mode <= 4; ++mode)
             QCOMPARE(checked(radios[mode]), mode == v);
         if (v <= 4)
@@ -114,7 +113,7 @@ void ReportRangesTest::dryContactByte()
     // Choosing a mode by hand takes the note away.
     form()->openAfterScan();
     control<QRadioButton>(form(), "Normal")->click();
-    QCOMPARE(a.s.Features.dryContactMode, Byte(0));
+    QCOMPARE(a.link.motorSettings().dryContactMode, Byte(0));
     QVERIFY(note(DryContactNote)->isHidden());
 }
 
@@ -131,7 +130,7 @@ void ReportRangesTest::maxSpeedByte()
         QCOMPARE(checked("ManualSetting"), !fixed);
         QCOMPARE(edit->isEnabledTo(form()), !fixed);
         // The speed that a set would write is the one the tab shows.
-        QCOMPARE(int(a.s.Features.maxSpeed), std::clamp(v, 50, 130));
+        QCOMPARE(int(a.link.motorSettings().maxSpeed), std::clamp(v, 50, 130));
         if (v < 50 || v > 130)
             QVERIFY2(noteShows(SpeedNote, v), qPrintable(note(SpeedNote)->text()));
         else
@@ -151,7 +150,7 @@ void ReportRangesTest::featureFlagsByte()
     };
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(basic(Frame::FeatureFlagsByte, Byte(v)));
-        QCOMPARE(a.s.Features.featureFlags, Byte(v)); // bit 2, without a control, kept too
+        QCOMPARE(a.link.motorSettings().featureFlags, Byte(v)); // bit 2, without a control, kept too
         for (const auto &bit : bits) {
             QCOMPARE(checked(bit.set), (v & bit.mask) != 0);
             QCOMPARE(checked(bit.clear), (v & bit.mask) == 0);
@@ -165,7 +164,7 @@ void ReportRangesTest::jogTimeByte()
     QComboBox *list = control<QComboBox>(form(), "bsSkinComboBox1");
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(extended(Frame::JogTimeByte, Byte(v)));
-        QCOMPARE(a.s.Features.jogTime, Byte(v));
+        QCOMPARE(a.link.motorSettings().jogTime, Byte(v));
         if (v >= 1 && v <= 10) {
             QCOMPARE(list->currentText(), QString::number(v));
             QVERIFY(note(JogNote)->isHidden());
@@ -182,7 +181,7 @@ void ReportRangesTest::sensitivityByte()
     const char *radios[] = {"bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2", "bsSkinCheckRadioBox3"};
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(extended(Frame::SensitivityByte, Byte(v)));
-        QCOMPARE(a.s.Features.obstacleSensitivity, Byte(v));
+        QCOMPARE(a.link.motorSettings().obstacleSensitivity, Byte(v));
         for (int level = 1; level <= 3; ++level)
             QCOMPARE(checked(radios[level - 1]), level == v);
         if (v >= 1 && v <= 3)
@@ -198,7 +197,7 @@ void ReportRangesTest::reboundByte()
     auto *edit = control<TrackEdit>(form(), "bsSkinTrackEdit2");
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(extended(Frame::ReboundByte, Byte(v)));
-        QCOMPARE(a.s.Features.reboundTime, Byte(v)); // every value has a control
+        QCOMPARE(a.link.motorSettings().reboundTime, Byte(v)); // every value has a control
         QCOMPARE(checked("bsSkinCheckRadioBox4"), v == 0);
         QCOMPARE(checked("bsSkinCheckRadioBox5"), v == 255);
         QCOMPARE(checked("bsSkinCheckRadioBox6"), v != 0 && v != 255);
@@ -211,13 +210,13 @@ void ReportRangesTest::reboundByte()
 void ReportRangesTest::statusReportBytes()
 {
     App &a = *m_app;
-    const FeatureValues before = a.s.Features;
+    const FeatureValues before = a.link.motorSettings();
     for (int position = 0; position <= 255; ++position) {
         if (position == 0xCA || position == 0xCB)
             continue; // those make it a settings report
         for (int status = 0; status <= 255; status += 3) {
             a.main.link().responses().handleFrame(report(5, 0x04, 0x00, 0, 0, 0, Byte(position), Byte(status)));
-            QCOMPARE(a.s.DeviceStatus, Byte(status));
+            QCOMPARE(a.link.deviceStatus(), Byte(status));
             for (int n = 1; n <= 4; ++n)
                 QCOMPARE(a.item(qPrintable(QStringLiteral("ImageSelectXWD%1").arg(n)))->isVisibleTo(&a.main),
                          (status & Frame::limitPointBit(n)) != 0);
@@ -230,41 +229,40 @@ void ReportRangesTest::statusReportBytes()
         }
     }
     // Status answers never touch the settings.
-    QCOMPARE(a.s.Features.maxSpeed, before.maxSpeed);
-    QCOMPARE(a.s.Features.jogTime, before.jogTime);
-    QCOMPARE(a.s.TargetId, 5);
+    QCOMPARE(a.link.motorSettings().maxSpeed, before.maxSpeed);
+    QCOMPARE(a.link.motorSettings().jogTime, before.jogTime);
+    QCOMPARE(a.link.target().id, 5);
 }
 
 void ReportRangesTest::idsAboveRangeEndingAScan()
 {
     App &a = *m_app;
-    std::array<std::uint16_t, 101> table {};
-    for (int i = 1; i <= 100; ++i)
-        table[i] = a.s.ChannelMaskTable[i].word();
+    std::array<std::uint16_t, ChannelMemory::Last + 1> table {};
+    for (int id = 0; id <= ChannelMemory::Last; ++id)
+        table[id] = a.link.channelMemory()[id].word();
     QComboBox *settingsList = a.w.settingsWindow().channelEditor().idList();
     const int settingsIndex = settingsList->currentIndex();
     for (int id = 100; id <= 255; ++id) {
         a.messages.clear();
-        a.s.BaudScanActive = 1; // a read is under way
+        a.link.startSettingsRead(false); // a read is under way
         a.main.link().responses().handleFrame(report(Byte(id), 0x3C, 0xA5, 1, 0, 130, 0xCA, 0x40));
-        QCOMPARE(a.s.BaudScanActive, Byte(0));  // the read ended
-        QCOMPARE(a.s.ExtReadPending, Byte(1));  // and goes on with the extended settings
-        a.s.ExtReadPending = 0;
-        QCOMPARE(a.s.TargetId, 5);
-        QCOMPARE(a.s.SelectedIdIndex, Byte(6));
+        QVERIFY(!a.link.isScanning());                // the read ended
+        QVERIFY(a.job<LinkJob::ExtendedRead>());     // and goes on with the extended settings
+        a.link.skipExtendedRead();
+        QCOMPARE(a.link.target().id, 5);
         QCOMPARE(a.main.idList()->currentText(), QStringLiteral("5"));
         QCOMPARE(settingsList->currentIndex(), settingsIndex);
-        for (int i = 1; i <= 100; ++i)
-            QCOMPARE(a.s.ChannelMaskTable[i].word(), table[i]);
-        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.idOutOfRange.arg(id)});
+        for (int other = 0; other <= ChannelMemory::Last; ++other)
+            QCOMPARE(a.link.channelMemory()[other].word(), table[other]);
+        QTRY_COMPARE(a.messages.texts(), QStringList {a.texts.idOutOfRange.arg(id)});
     }
     QVERIFY(a.messages.texts().first().contains(QStringLiteral("255")));
     // The highest ID that exists is taken.
     a.messages.clear();
-    a.s.BaudScanActive = 1;
+    a.link.startSettingsRead(false);
     a.main.link().responses().handleFrame(report(99, 0x3C, 0xA5, 1, 0, 130, 0xCA, 0x40));
-    QCOMPARE(a.s.TargetId, 99);
-    QCOMPARE(a.s.ChannelMaskTable[100].word(), std::uint16_t(0xA53C));
+    QCOMPARE(a.link.target().id, 99);
+    QCOMPARE(a.link.channelMemory()[99].word(), std::uint16_t(0xA53C));
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("99"));
     QCoreApplication::processEvents();
     QCOMPARE(a.messages.texts(), QStringList {});
@@ -278,16 +276,16 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     App &a = r.start();
     a.main.idList()->setCurrentIndex(8);
     a.main.SetMenuClick(); // no port: refused
-    QCOMPARE(a.messages.texts(), QStringList {a.s.selectPort});
+    QCOMPARE(a.messages.texts(), QStringList {a.texts.selectPort});
     a.messages.clear();
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(a.main.serial().bitsPerSecond(), 4800); // the rate the motor answered at is kept
-    QCOMPARE(a.s.TargetId, 8);
+    QCOMPARE(a.link.target().id, 8);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("8"));
-    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
-    QTRY_COMPARE(a.messages.texts(), QStringList {a.s.idOutOfRange.arg(150)});
+    QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0001));
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.texts.idOutOfRange.arg(150)});
     QCOMPARE(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended), 2);
 }
 

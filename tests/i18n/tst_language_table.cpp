@@ -1,7 +1,7 @@
 // The language switch without windows: the message texts still switch, and
 // every row that needs a window is reported instead of crashing.
 #include "LanguageTable.h"
-#include "SharedState.h"
+#include "MessageTexts.h"
 
 #include <QTest>
 
@@ -11,13 +11,13 @@ class LanguageTableTest : public QObject {
 private slots:
     void withoutWindowsOnlyTheMessagesSwitch()
     {
-        SharedState state;
-        const QStringList missing = ApplyLanguage(LanguageWindows {nullptr, nullptr, nullptr, nullptr, &state},
+        MessageTexts texts;
+        const QStringList missing = ApplyLanguage(LanguageWindows {nullptr, nullptr, nullptr, nullptr, &texts},
                                                   Language::English);
-        QCOMPARE(state.selectPort, QStringLiteral("    Please Select CommPort !    "));
-        QCOMPARE(state.setSuccess, QStringLiteral("  Set successfully   "));
-        QCOMPARE(state.groupCaption, QStringLiteral("Group"));
-        QCOMPARE(state.idOutOfRange.arg(150).count(QStringLiteral("150")), 1);
+        QCOMPARE(texts.selectPort, QStringLiteral("    Please Select CommPort !    "));
+        QCOMPARE(texts.setSuccess, QStringLiteral("  Set successfully   "));
+        QCOMPARE(texts.groupCaption, QStringLiteral("Group"));
+        QCOMPARE(texts.idOutOfRange.arg(150).count(QStringLiteral("150")), 1);
 
         int windowRows = 0;
         for (const LanguageRow &row : LanguageTable())
@@ -29,12 +29,12 @@ private slots:
         QVERIFY(missing.contains(QStringLiteral("IdSet/ComboBox1")));
     }
 
-    void everyMessageNamesAStateMember()
+    void everyMessageNamesAMessageText()
     {
-        SharedState state;
+        MessageTexts texts;
         for (const LanguageRow &row : LanguageTable())
             if (row.property == Property::Message)
-                QVERIFY2(messageField(state, row.objectName), row.objectName);
+                QVERIFY2(messageField(texts, row.objectName), row.objectName);
         // Texts filled in when shown: a language without the placeholder would
         // leave out the port or the group to join.
         const std::pair<const char *, int> placeholders[] = {

@@ -15,7 +15,7 @@
 namespace {
 
 struct Fixture : Windows {
-    LanguageWindows lw {&mainWindow, &manualWindow(), &settingsWindow(), &forceIdWindow(), &state, &busMonitor()};
+    LanguageWindows lw {&mainWindow, &manualWindow(), &settingsWindow(), &forceIdWindow(), &texts, &busMonitor()};
 
     QWidget *window(Window w) const
     {
@@ -28,7 +28,7 @@ struct Fixture : Windows {
     {
         QWidget *win = window(row.window);
         if (row.property == Property::Message) {
-            const QString value = *messageField(state, row.objectName);
+            const QString value = *messageField(texts, row.objectName);
             if (qstrcmp(row.objectName, "GroupCaption") == 0
                 && win->findChild<QComboBox *>(QStringLiteral("ComboBox1"))->itemText(0) != value)
                 return QStringLiteral("<ComboBox1 item 0 differs>");
@@ -187,7 +187,7 @@ private slots:
         f.mainWindow.English1Click();
         QCOMPARE(f.mainWindow.idList()->currentText(), QStringLiteral("Group"));
         QCOMPARE(shown.count(), 1);
-        QCOMPARE(f.state.TargetId, 0);  // still recognised as group control
+        QCOMPARE(f.mainWindow.link().target().id, 0);  // still recognised as group control
         QVERIFY(f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
 
         const QStringList english = f.snapshot();
@@ -197,7 +197,7 @@ private slots:
 
         f.mainWindow.N1Click();
         QVERIFY(!f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
-        QCOMPARE(f.state.selectPort, QStringLiteral("     請選擇串口號 !     "));
+        QCOMPARE(f.texts.selectPort, QStringLiteral("     請選擇串口號 !     "));
         QVERIFY(recorder.texts().isEmpty());
     }
 
@@ -205,7 +205,7 @@ private slots:
     {
         Fixture f;
         f.mainWindow.idList()->setCurrentIndex(5);
-        QCOMPARE(f.state.TargetId, 5);
+        QCOMPARE(f.mainWindow.link().target().id, 5);
         // The hidden forced-ID list still shows the group item.
         auto *forced = f.forceIdWindow().findChild<QComboBox *>(QStringLiteral("ComboBox1"));
         QCOMPARE(forced->currentIndex(), 0);
@@ -213,7 +213,7 @@ private slots:
         ApplyLanguage(f.lw, Language::English);
         QCOMPARE(forced->currentText(), QStringLiteral("Group"));
         QCOMPARE(f.mainWindow.idList()->currentText(), QStringLiteral("5"));
-        QCOMPARE(f.state.TargetId, 5);
+        QCOMPARE(f.mainWindow.link().target().id, 5);
     }
 
     void missingTargetIsReported()

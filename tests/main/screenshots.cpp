@@ -66,7 +66,7 @@ int main(int argc, char *argv[])
         App a({sim.path()});
         a.main.findChild<QAction *>(QLatin1String(language.item))->trigger();
         a.choosePort(sim.path());
-        waitFor([&] { return a.s.BaudScanActive == 0 && a.shown("Image_Place_zhi_zhen"); });
+        waitFor([&] { return !a.link.isScanning() && a.shown("Image_Place_zhi_zhen"); });
         a.move("Image_bei_jing");
         a.move("Label_ch3");
         a.move("Image_Place");
@@ -81,7 +81,7 @@ int main(int argc, char *argv[])
             QTest::qWait(400);
         }
         a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
-        waitFor([&] { return a.w.settingsWindow().isVisible() && a.s.Features.jogTime == 6; });
+        waitFor([&] { return a.w.settingsWindow().isVisible() && a.link.motorSettings().jogTime == 6; });
         auto *pages = a.w.settingsWindow().findChild<QTabWidget *>();
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);

@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(accessible(&a.main)->text(QAccessible::Name), QStringLiteral("Tavik"));
 
         // A message box: its title, then the message in the current language.
-        const auto box = Messages::createBox(a.s.selectPort, Messages::Kind::Information, &a.main);
+        const auto box = Messages::createBox(a.texts.selectPort, Messages::Kind::Information, &a.main);
         QAccessibleInterface *iface = accessible(box.get());
         QCOMPARE(iface->role(), QAccessible::AlertMessage);
         QCOMPARE(iface->text(QAccessible::Name), QCoreApplication::applicationName());
@@ -124,8 +124,8 @@ private slots:
     {
         App a;
         a.main.idList()->setCurrentIndex(5);
-        QCOMPARE(a.s.TargetId, 5);
-        const auto mask = [&a] { return a.s.currentMask().word(); };
+        QCOMPARE(a.link.target().id, 5);
+        const auto mask = [&a] { return a.link.target().channels.word(); };
         QCOMPARE(mask(), quint16(0x0001));
         QAccessibleActionInterface *channel3 = accessible(a.item("Label_ch3"))->actionInterface();
         channel3->doAction(QAccessibleActionInterface::pressAction());
@@ -134,8 +134,8 @@ private slots:
         QCOMPARE(mask(), quint16(0x0001));
 
         accessible(a.item("Label_xia"))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.selectPort});
-        QCOMPARE(a.s.SendPending, 0);
+        QTRY_COMPARE(a.messages.texts(), QStringList {a.texts.selectPort});
+        QVERIFY(!a.link.outgoing());
     }
 };
 

@@ -7,11 +7,24 @@
 #include "PortList.h"
 #include "PanelLayout.h"
 #include "Pty.h"
+#include "ResponseHandler.h"
 
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
+
+namespace {
+
+// A status answer from motor 1 on channel 1, as the link receives it.
+void statusAnswer(App &a, Byte position, Byte status)
+{
+    std::array<Byte, Frame::ResponseSize> b {Frame::ResponseLead, 1, 0x01, 0x00, 0, 0, 0, position, status, 0};
+    b[Frame::ResponseSize - 1] = Frame::xorOf(b.data(), 1, Frame::ResponseSize - 2);
+    a.link.responses().handleFrame(*Frame::Response::parse(b.data(), Frame::ResponseSize));
+}
+
+} // namespace
 
 class PanelTest : public QObject {
     Q_OBJECT
@@ -42,45 +55,43 @@ void PanelTest::startState()
 {
     App a;
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("群控"));
-    QCOMPARE(a.s.TargetId, 0);
-    QCOMPARE(a.s.SelectedIdIndex, Byte(1));
-    QCOMPARE(a.s.ChannelMaskTable[1].word(), std::uint16_t(0));
-    for (int index = 2; index <= 100; ++index)
-        QCOMPARE(a.s.ChannelMaskTable[index].word(), std::uint16_t(1));
+    QCOMPARE(a.link.target().id, 0);
+    QCOMPARE(a.link.channelMemory()[0].word(), std::uint16_t(0));
+    for (int id = 1; id <= ChannelMemory::Last; ++id)
+        QCOMPARE(a.link.channelMemory()[id].word(), std::uint16_t(1));
     QCOMPARE(a.main.portList()->itemText(a.main.portList()->count() - 1), QStringLiteral("OFF"));
     QCOMPARE(a.main.centralWidget()->size(), QSize(616, 538));
     QVERIFY(!a.shown("Image_Place") && !a.shown("Image_Place_zhi_zhen") && !a.main.Edit4()->isVisibleTo(&a.main));
     QCOMPARE(a.item("Label3")->text(), QStringLiteral(" ID 选择  "));
     QCOMPARE(a.main.windowTitle(), QStringLiteral("Tavik"));
-    QCOMPARE(a.s.Features.deviceBaudCode, Byte(1));
+    QCOMPARE(a.link.motorSettings().deviceBaudCode, Byte(1));
 }
 
 void PanelTest::channelsPerTarget()
 {
     App a;
     a.main.idList()->setCurrentIndex(5);
-    QCOMPARE(a.s.TargetId, 5);
-    QCOMPARE(a.s.SelectedIdIndex, Byte(6));
+    QCOMPARE(a.link.target().id, 5);
     a.click("Label_ch3");
     a.click("Label_ch12");
-    QCOMPARE(a.s.currentMask().bytes, (std::array<Byte, 2> {0x05, 0x08}));
+    QCOMPARE(a.link.target().channels.bytes, (std::array<Byte, 2> {0x05, 0x08}));
     QVERIFY(a.shown("ImageSelectCH12") && !a.shown("ImageCH12"));
     a.main.idList()->setCurrentIndex(6);
-    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
+    QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0001));
     a.move("Image_bei_jing"); // the pictures follow at the next pass over the panel
     QVERIFY(!a.shown("ImageSelectCH12") && !a.shown("ImageSelectCH3") && a.shown("ImageSelectCH1"));
     a.main.idList()->setCurrentIndex(5);
-    QCOMPARE(a.s.currentMask().bytes, (std::array<Byte, 2> {0x05, 0x08}));
+    QCOMPARE(a.link.target().channels.bytes, (std::array<Byte, 2> {0x05, 0x08}));
     a.move("Image_id_ch");
     for (int n = 1; n <= 16; ++n)
         QCOMPARE(a.item(qPrintable(QStringLiteral("ImageSelectCH%1").arg(n)))->isVisibleTo(&a.main),
                  n == 1 || n == 3 || n == 12);
     a.main.idList()->setCurrentIndex(99);
-    QCOMPARE(a.s.SelectedIdIndex, Byte(100));
+    QCOMPARE(a.link.target().id, 99);
     // Pressing twice restores the mask.
     a.click("Label_ch16");
     a.click("Label_ch16");
-    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
+    QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0001));
 }
 
 void PanelTest::allChannels()
@@ -89,17 +100,17 @@ void PanelTest::allChannels()
     a.main.idList()->setCurrentIndex(2);
     for (int n = 2; n <= 15; ++n)
         a.click(qPrintable(QStringLiteral("Label_ch%1").arg(n)));
-    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x7FFF));
+    QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x7FFF));
     a.click("Label_quan_ping");
-    QCOMPARE(a.s.currentMask().bytes, (std::array<Byte, 2> {0xFF, 0xFF}));
+    QCOMPARE(a.link.target().channels.bytes, (std::array<Byte, 2> {0xFF, 0xFF}));
     a.move("Label_quan_ping");
     QVERIFY(a.shown("ImageSelectCH16"));
     a.click("Label_quan_ping");
-    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0000));
+    QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0000));
     // In group control the press edits the group's own entry.
     a.main.idList()->setCurrentIndex(0);
     a.click("Label_quan_ping");
-    QCOMPARE(a.s.ChannelMaskTable[1].word(), std::uint16_t(0xFFFF));
+    QCOMPARE(a.link.channelMemory()[0].word(), std::uint16_t(0xFFFF));
 }
 
 void PanelTest::channelPressWithoutId()
@@ -112,8 +123,8 @@ void PanelTest::channelPressWithoutId()
     QCOMPARE(a.item("Label_ch4")->pos(), before + QPoint(1, 1));
     a.release("Label_ch4");
     QCOMPARE(a.item("Label_ch4")->pos(), before);
-    QTRY_COMPARE(messages.texts(), QStringList {a.s.selectId});
-    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0));
+    QTRY_COMPARE(messages.texts(), QStringList {a.texts.selectId});
+    QCOMPARE(a.link.target().channels.word(), std::uint16_t(0));
 }
 
 void PanelTest::commandChecksInOrder()
@@ -125,26 +136,25 @@ void PanelTest::commandChecksInOrder()
     a.main.idList()->setCurrentIndex(-1);
     a.click("Label_shang");
     QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
-    QCOMPARE(a.s.SendPending, Byte(0));
+    QVERIFY(!a.link.outgoing());
 
-    a.choosePort(pty.slavePath());
+    a.choosePortWithoutScan(pty.slavePath()); // no motor here: no scan
     messages.clear();
     a.click("Label_xia");
     QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("      请选择 ID !      ")});
     messages.clear();
     a.main.idList()->setCurrentIndex(5);
-    a.s.currentMask().setWord(0);
+    a.link.setChannels({});
     a.click("Label_xia");
     QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("     请选择频道 !     ")});
-    QCOMPARE(a.s.SendPending, Byte(0));
+    QVERIFY(!a.link.outgoing());
     // Group control accepts an empty channel set.
     messages.clear();
     a.main.idList()->setCurrentIndex(0);
-    a.s.BaudScanActive = 0;
     a.click("Label_xia");
-    QCOMPARE(a.s.SendPending, Byte(1));
-    QCOMPARE(a.s.CommandFrame[Frame::Function], Byte(0x0A));
-    QCOMPARE(a.s.CommandFrame[Frame::Data], Byte(0xEE));
+    QVERIFY(a.link.outgoing());
+    QCOMPARE(a.link.outgoing()->function, Byte(0x0A));
+    QCOMPARE(a.link.outgoing()->data, Byte(0xEE));
     QCoreApplication::processEvents();
     QCOMPARE(messages.texts(), QStringList {});
 }
@@ -153,9 +163,8 @@ void PanelTest::commandFramesOnTheWire()
 {
     Pty pty;
     App a({pty.slavePath()});
-    a.choosePort(pty.slavePath());
+    a.choosePortWithoutScan(pty.slavePath()); // no motor here: no scan
     a.main.idList()->setCurrentIndex(0);
-    a.s.BaudScanActive = 0; // no motor here: skip the scan
     pty.readAvailable();
     a.click("Label_xia");
     QByteArray got;
@@ -164,13 +173,14 @@ void PanelTest::commandFramesOnTheWire()
     // Learn and delete leave a slider target alone; stop ends it.
     a.main.idList()->setCurrentIndex(5);
     a.click("Label_ch3");
-    a.s.PositionTargetActive = 1;
+    a.link.holdPositionTarget(); // a slider target, no longer held
+    a.link.letGoOfPositionTarget();
     a.click("Label_dui_ma");
-    QCOMPARE(a.s.PositionTargetActive, Byte(1));
+    QVERIFY(a.link.positionTargetPending());
     got.clear();
     QTRY_VERIFY((got += pty.readAvailable()).contains(QByteArray::fromHex("9A0505000AAAA0")));
     a.click("Label_ting");
-    QCOMPARE(a.s.PositionTargetActive, Byte(0));
+    QVERIFY(!a.link.positionTargetPending());
     QTRY_VERIFY((got += pty.readAvailable()).contains(QByteArray::fromHex("9A0505000ACCC6")));
 }
 
@@ -196,26 +206,27 @@ void PanelTest::limitPoints()
     Pty pty;
     App a({pty.slavePath()});
     auto &messages = a.messages;
-    a.choosePort(pty.slavePath());
-    a.s.BaudScanActive = 0;
+    a.choosePortWithoutScan(pty.slavePath());
     a.main.idList()->setCurrentIndex(1);
     const QPoint before = a.item("Label_XWD3")->pos();
-    a.s.DeviceStatus = 0x2C; // points 1, 2, 4
+    statusAnswer(a, 0, 0x2C); // points 1, 2, 4
+    QCOMPARE(a.link.deviceStatus(), Byte(0x2C));
     a.press("Label_XWD3");
     QCOMPARE(a.item("Label_XWD3")->pos(), before);
     a.release("Label_XWD3");
-    QCOMPARE(a.s.SendPending, Byte(0));
+    QVERIFY(!a.link.outgoing());
     QCoreApplication::processEvents();
     QCOMPARE(messages.texts(), QStringList {});
 
-    a.s.DeviceStatus = 0x10;
+    statusAnswer(a, 0, 0x10);
+    QCOMPARE(a.link.deviceStatus(), Byte(0x10));
     a.press("Label_XWD3");
     QCOMPARE(a.item("Label_XWD3")->pos(), before + QPoint(1, 1));
     a.release("Label_XWD3");
     QCOMPARE(a.item("Label_XWD3")->pos(), before);
-    QCOMPARE(a.s.SendPending, Byte(1));
-    QCOMPARE(a.s.CommandFrame[Frame::Function], Byte(0x0A));
-    QCOMPARE(a.s.CommandFrame[Frame::Data], Byte(0x03));
+    QVERIFY(a.link.outgoing());
+    QCOMPARE(a.link.outgoing()->function, Byte(0x0A));
+    QCOMPARE(a.link.outgoing()->data, Byte(0x03));
 }
 
 void PanelTest::sliderDataBytes_data()
@@ -244,14 +255,19 @@ void PanelTest::sliderDataBytes()
     a.main.ShowPosition(110); // the bar drawn at its widest, 210 pixels
     QCOMPARE(a.item("Image_Place_en")->width(), 210);
     a.press(qPrintable(control), {x, 2});
-    QCOMPARE(a.s.PositionTargetActive, Byte(1));
-    QCOMPARE(a.s.PositionDragging, Byte(1));
+    QVERIFY(a.link.positionTargetPending());
     QCOMPARE(a.main.PointerLeft(), std::min(x, 200) + 339);
+    // Held: an answer from the motor right at the target does not end it.
+    const Byte target = Byte(a.link.positionTargetPercent());
+    statusAnswer(a, target, Frame::StatusPositionKnown);
+    QVERIFY(a.link.positionTargetPending());
     a.release(qPrintable(control), {x, 2});
-    QCOMPARE(a.s.PositionDragging, Byte(0));
-    QCOMPARE(a.s.SendPending, Byte(1));
-    QCOMPARE(a.s.CommandFrame[Frame::Function], Byte(0xDD));
-    QCOMPARE(int(a.s.CommandFrame[Frame::Data]), expected);
+    QVERIFY(a.link.outgoing());
+    QCOMPARE(a.link.outgoing()->function, Byte(0xDD));
+    QCOMPARE(int(a.link.outgoing()->data), expected);
+    // Let go: an answer right at the target ends it.
+    statusAnswer(a, Byte(a.link.positionTargetPercent()), Frame::StatusPositionKnown);
+    QVERIFY(!a.link.positionTargetPending());
 }
 
 void PanelTest::sliderDrag()
@@ -259,8 +275,7 @@ void PanelTest::sliderDrag()
     App a;
     a.main.ShowPosition(50);
     a.main.SetPointerLeft(439);
-    a.press("Image_Place_zhi_zhen", {7, 8});
-    QCOMPARE(a.s.DragAnchorX, 7);
+    a.press("Image_Place_zhi_zhen", {7, 8}); // taken hold of at x 7: the moves below count from there
     QCOMPARE(a.main.PointerLeft(), 439); // a press on the pointer does not move it
     a.move("Image_Place_zhi_zhen", {7 + 60, 8}, Qt::LeftButton);
     QCOMPARE(a.main.PointerLeft(), 499);
@@ -273,7 +288,7 @@ void PanelTest::sliderDrag()
     a.move("Image_Place_zhi_zhen", {7 - 199, 8}, Qt::LeftButton);
     QCOMPARE(a.main.PointerLeft(), 340); // the smallest edge a drag reaches
     a.release("Image_Place_zhi_zhen", {7, 8});
-    QCOMPARE(int(a.s.CommandFrame[Frame::Data]), 0);
+    QCOMPARE(int(a.link.outgoing()->data), 0);
 }
 
 void PanelTest::sliderReleaseAfterReport()
@@ -281,11 +296,11 @@ void PanelTest::sliderReleaseAfterReport()
     App a;
     const struct { int reported; int sent; } rows[] = {{0, 0}, {1, 0}, {2, 2}, {37, 37}, {98, 98}, {99, 100}};
     for (const auto &r : rows) {
-        a.s.PositionTargetActive = 0;
+        a.link.dropPositionTarget();
         a.main.SetPointerLeft(339 + 2 * r.reported);
         a.press("Image_Place_zhi_zhen");
         a.release("Image_Place_zhi_zhen");
-        QCOMPARE(int(a.s.CommandFrame[Frame::Data]), r.sent);
+        QCOMPARE(int(a.link.outgoing()->data), r.sent);
     }
 }
 
@@ -293,8 +308,7 @@ void PanelTest::positionDisplay()
 {
     Pty pty;
     App a({pty.slavePath()});
-    a.choosePort(pty.slavePath());
-    a.s.BaudScanActive = 0;
+    a.choosePortWithoutScan(pty.slavePath());
     pty.write(QByteArray::fromHex("D8010100000000250227") + QByteArray(1, '\0'));
     QTRY_VERIFY(a.shown("Image_Place_zhi_zhen"));
     QCOMPARE(a.main.PointerLeft(), 413);
@@ -375,7 +389,7 @@ void PanelTest::backgroundDisablesBoxes()
 void PanelTest::limitPointLooks()
 {
     App a;
-    a.s.DeviceStatus = 0x08; // point 2 only
+    statusAnswer(a, 0, 0x08); // point 2 only
     a.main.RefreshLimitPointButtons();
     for (int n = 1; n <= 4; ++n) {
         const bool on = n == 2;
@@ -400,7 +414,7 @@ void PanelTest::limitPointLooks()
         a.item(qPrintable(QStringLiteral("Label_XWD%1").arg(n)))->installEventFilter(&changes);
     a.main.RefreshLimitPointButtons();
     QCOMPARE(changes.count, 0);
-    a.s.DeviceStatus = 0x0C; // point 1 comes on: its colour and cursor change
+    statusAnswer(a, 0, 0x0C); // point 1 comes on: its colour and cursor change
     a.main.RefreshLimitPointButtons();
     QCOMPARE(changes.count, 2);
 }
@@ -413,18 +427,18 @@ void PanelTest::portBox()
     QCOMPARE(box->itemText(box->count() - 2), pty.slavePath()); // right before OFF
     a.choosePort(pty.slavePath());
     QVERIFY(a.main.serial().isOpen());
-    QCOMPARE(a.s.PortReady, Byte(1));
-    QCOMPARE(a.s.BaudScanActive, Byte(1));
+    QVERIFY(a.link.portUsable());
+    QVERIFY(a.link.isScanning());
     QCOMPARE(pty.lineRateBps(), 2400); // the device's rate from before, then the scan
     App::ticks(4);
-    QVERIFY(a.s.RetryCount >= 2);
+    QVERIFY(a.scanStep() >= 2);
     // Choosing it again restarts the scan.
     a.choosePort(pty.slavePath());
-    QCOMPARE(a.s.RetryCount, Byte(0));
+    QCOMPARE(a.scanStep(), 0);
     QVERIFY(a.main.serial().isOpen());
     a.choosePort(QStringLiteral("OFF"));
     QVERIFY(!a.main.serial().isOpen());
-    QCOMPARE(a.s.PortReady, Byte(0));
+    QVERIFY(!a.link.portUsable());
     pty.readAvailable();
     App::ticks(3);
     QCOMPARE(pty.readAvailable(), QByteArray());
@@ -492,7 +506,7 @@ void PanelTest::portBoxReadAgainWhenOpened()
     QCOMPARE(activated.count() + indexChanged.count() + textChanged.count(), 0);
     QVERIFY(a.main.serial().isOpen());
     QCOMPARE(a.main.serial().portName(), pty.slavePath());
-    QCOMPARE(a.s.PortReady, Byte(1));
+    QVERIFY(a.link.portUsable());
     QVERIFY(a.messages.texts().isEmpty());
 }
 
@@ -505,11 +519,11 @@ void PanelTest::driveSimulatedMotor()
     sim.bus().setBaudCode(2);
     App a({sim.path()});
     a.choosePort(sim.path());
-    QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!a.link.isScanning(), 5000);
     QCOMPARE(a.main.serial().bitsPerSecond(), 4800);
-    QCOMPARE(a.s.TargetId, 7);
+    QCOMPARE(a.link.target().id, 7);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
-    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0004));
+    QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0004));
     // The status poll shows the motor's position and its limit point.
     QTRY_VERIFY_WITH_TIMEOUT(a.shown("Image_Place_zhi_zhen"), 3000);
     QTRY_VERIFY(a.shown("ImageSelectXWD1"));

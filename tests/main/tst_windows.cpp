@@ -40,7 +40,7 @@ struct Connected {
         : a((setUp(id, channels, baudCode, settings), QStringList {sim.path()}))
     {
         a.choosePort(sim.path());
-        QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0, 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(!a.link.isScanning(), 8000);
     }
     void setUp(int id, quint16 channels, int baudCode, Motor settings)
     {
@@ -88,10 +88,10 @@ void WindowsTest::readSequenceShowsTheMotor()
     a.main.idList()->setCurrentIndex(4);
     c.readSettings();
     QCOMPARE(a.main.serial().bitsPerSecond(), 9600);
-    QCOMPARE(a.s.TargetId, 12);
+    QCOMPARE(a.link.target().id, 12);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("12"));
     QCOMPARE(shown(&a.w.settingsWindow(), "ComboBox1"), QStringLiteral("12"));
-    QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0005));
+    QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0005));
     QVERIFY(!a.main.isEnabled());
     QVERIFY(checked(&a.w.settingsWindow(), "SongShouTing"));
     QVERIFY(checked(&a.w.settingsWindow(), "RPM100"));
@@ -118,9 +118,9 @@ void WindowsTest::readWithoutMotorOpensWithDefaults()
     sim.setFaults({.silent = true});
     App a({sim.path()});
     a.choosePort(sim.path());
-    QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0, 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(!a.link.isScanning(), 8000);
     menuItem(a, "SetMenu")->trigger();
-    QCOMPARE(a.s.OpenSettingsAfterScan, Byte(1));
+    QVERIFY(a.scanAnnouncesEnd());
     QVERIFY(!a.w.settingsWindow().isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
     QCOMPARE(a.main.serial().bitsPerSecond(), 2400);
@@ -129,7 +129,7 @@ void WindowsTest::readWithoutMotorOpensWithDefaults()
         QVERIFY2(checked(&a.w.settingsWindow(), box), box);
     QCOMPARE(shown(&a.w.settingsWindow(), "bsSkinComboBox1"), QStringLiteral("4"));
     QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("2400"));
-    const FeatureValues &v = a.s.Features;
+    const FeatureValues &v = a.link.motorSettings();
     QCOMPARE((std::array<int, 7> {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
                                   v.reboundTime, v.deviceBaudCode}),
              (std::array<int, 7> {0, 130, 0x40, 4, 1, 1, 1}));
@@ -144,12 +144,12 @@ void WindowsTest::settingIgnoredByTheMotorFails()
     const int reads = countFrames(c.sim, Frame::ReadBasic);
     QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RPM80"), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton5"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setFailure), 1, 8000);
-    QCOMPARE(a.messages.count(a.s.setSuccess), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setFailure), 1, 8000);
+    QCOMPARE(a.messages.count(a.texts.setSuccess), 0);
     QCOMPARE(countFrames(c.sim, Frame::WriteMaxSpeed), 2);
     QCOMPARE(countFrames(c.sim, Frame::ReadBasic) - reads, 6);
     QCOMPARE(c.sim.bus().motors().first().maxSpeed, quint8(130));
-    QCOMPARE(a.s.Features.maxSpeed, Byte(80)); // the user's choice stays
+    QCOMPARE(a.link.motorSettings().maxSpeed, Byte(80)); // the user's choice stays
 }
 
 void WindowsTest::baudChangeMovesPortAndMotor()
@@ -159,14 +159,14 @@ void WindowsTest::baudChangeMovesPortAndMotor()
     c.readSettings();
     a.w.settingsWindow().findChild<QComboBox *>("SetComboBox")->setCurrentIndex(4);
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton14"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 8000);
     QCOMPARE(a.main.serial().bitsPerSecond(), 19200);
     QCOMPARE(c.sim.bus().baudCode(), 4);
     // A later read scans from 1200 again and finds the motor at 19200.
     a.w.settingsWindow().close();
     c.readSettings();
     QCOMPARE(a.main.serial().bitsPerSecond(), 19200);
-    QCOMPARE(a.s.Features.deviceBaudCode, Byte(4));
+    QCOMPARE(a.link.motorSettings().deviceBaudCode, Byte(4));
     QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("19200"));
 }
 
@@ -176,12 +176,12 @@ void WindowsTest::closingWhileVerifying()
     App &a = c.a;
     c.readSettings();
     QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RenYiTing"), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(a.s.Features.dryContactMode, Byte(4));
+    QCOMPARE(a.link.motorSettings().dryContactMode, Byte(4));
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton3"), Qt::LeftButton);
     a.w.settingsWindow().close(); // the verification runs on
     QVERIFY(a.main.isEnabled() && !a.w.settingsWindow().isEnabled());
-    QCOMPARE(a.s.OpenSettingsAfterScan, Byte(0));
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 8000);
+    QVERIFY(!a.scanAnnouncesEnd());
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 8000);
     QCOMPARE(c.sim.bus().motors().first().dryContactMode, quint8(4));
 }
 
@@ -190,8 +190,8 @@ void WindowsTest::menusWithoutPort()
     App a;
     menuItem(a, "SetMenu")->trigger();
     QCOMPARE(a.messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
-    QCOMPARE(a.s.BaudScanActive, Byte(0));
-    QCOMPARE(a.s.OpenSettingsAfterScan, Byte(0));
+    QVERIFY(!a.link.isScanning());
+    QVERIFY(!a.scanAnnouncesEnd());
     for (const char *item : {"IDSetMenu", "ComSetMenu"})
         menuItem(a, item)->trigger();
     QCOMPARE(a.messages.texts().size(), 3);
@@ -233,11 +233,11 @@ void WindowsTest::forcedSetThroughTheMenu()
     QVERIFY(a.w.forceIdWindow().isVisible());
     auto *ids = a.w.forceIdWindow().findChild<QComboBox *>("ComboBox1");
     ids->setCurrentIndex(7);
-    QCOMPARE(a.s.TargetId, 7);
+    QCOMPARE(a.link.target().id, 7);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("1")); // moves only on leaving
     QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinSpeedButton33"), Qt::LeftButton);
     QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinButton1"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 8000);
     const QByteArray forced = QByteArray::fromHex("9A07FFFFAAAA07");
     int sent = 0;
     for (const auto &f : c.sim.frames())
@@ -257,7 +257,7 @@ void WindowsTest::messagesFollowTheLanguage()
     a.main.idList()->setCurrentIndex(0);
     menuItem(a, "English1")->trigger();
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("Group"));
-    QCOMPARE(a.s.TargetId, 0);
+    QCOMPARE(a.link.target().id, 0);
     c.readSettings();
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton9"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(QStringLiteral("  Set successfully   ")), 1, 8000);

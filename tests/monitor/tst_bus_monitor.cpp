@@ -35,7 +35,7 @@ struct MonitorApp : Bus, App {
     void scan()
     {
         choosePort(sim.path());
-        QTRY_VERIFY_WITH_TIMEOUT(s.BaudScanActive == 0 && s.TargetId == 5 && s.ExtReadPending == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!link.isScanning() && link.target().id == 5 && !job<LinkJob::ExtendedRead>(), 10000);
     }
     // The shown rows, their cells (from `column` on) joined by " | ".
     QStringList shown(int column = MonitorLog::Time)

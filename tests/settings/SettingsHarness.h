@@ -12,7 +12,8 @@
 struct Harness {
     MotorSim sim;
     App app;
-    SharedState &state = app.s;
+    MessageTexts &texts = app.texts;
+    MotorLink &link = app.link;
     SerialLine &comm = app.main.serial();
     MainWindow &mainWindow = app.main;
     QComboBox *mainIdList = app.main.idList();
@@ -25,9 +26,9 @@ struct Harness {
     // The port chosen and found at the device's 2400 baud, without a scan.
     void openPort()
     {
-        state.PortReady = 1;
-        comm.setPortName(sim.path());
-        app.main.link().reopenAt(2400);
+        link.choosePort(sim.path(), false);
+        if (comm.bitsPerSecond() != 2400)
+            link.reopenAt(2400);
     }
 
     bool deviceReceived(const QByteArray &frame) const

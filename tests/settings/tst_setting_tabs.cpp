@@ -70,14 +70,14 @@ void SettingTabsTest::eachRestoreButtonStoresItsDefaultAlone()
     Harness h;
     h.settingsWindow.openAfterScan(); // a closed window takes no clicks
     const FeatureValues reported {3, 80, 0xBF, 7, 3, 0xFF, 3};
-    h.state.Features = reported;
+    h.link.motorSettings() = reported;
     h.settingsWindow.showBasicSettings();
     h.settingsWindow.showExtendedSettings();
     press(&h.settingsWindow, button);
 
     FeatureValues expected = reported;
     expected.*Fields[field] = Byte(fallback);
-    const FeatureValues &v = h.state.Features;
+    const FeatureValues &v = h.link.motorSettings();
     QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
                           v.reboundTime, v.deviceBaudCode}),
              (std::array {expected.dryContactMode, expected.maxSpeed, expected.featureFlags, expected.jogTime,
@@ -86,7 +86,7 @@ void SettingTabsTest::eachRestoreButtonStoresItsDefaultAlone()
     // stood for them.
     h.settingsWindow.showBasicSettings();
     h.settingsWindow.showExtendedSettings();
-    QCOMPARE(h.state.Features.*Fields[field], Byte(fallback));
+    QCOMPARE(h.link.motorSettings().*Fields[field], Byte(fallback));
     QVERIFY(h.messages.texts().isEmpty());
 }
 
@@ -108,15 +108,15 @@ void SettingTabsTest::jogReportsAtAndPastTheRangeEnds()
     QFETCH(bool, note);
     Harness h;
     h.settingsWindow.resetToDefaults();
-    h.state.Features.jogTime = Byte(reported);
+    h.link.motorSettings().jogTime = Byte(reported);
     h.settingsWindow.showExtendedSettings();
     auto *jog = h.in<QComboBox>(&h.settingsWindow, "bsSkinComboBox1");
     QCOMPARE(jog->currentIndex() < 0 ? jog->placeholderText() : jog->currentText(), shown);
     QCOMPARE(noteShown(&h.settingsWindow, 2), note);
-    QCOMPARE(h.state.Features.jogTime, Byte(reported));
+    QCOMPARE(h.link.motorSettings().jogTime, Byte(reported));
     // Choosing an item stores it and drops the note.
     jog->setCurrentIndex(0);
-    QCOMPARE(h.state.Features.jogTime, Byte(MS::JogTime.min));
+    QCOMPARE(h.link.motorSettings().jogTime, Byte(MS::JogTime.min));
     QVERIFY(!noteShown(&h.settingsWindow, 2));
 }
 
@@ -132,7 +132,7 @@ void SettingTabsTest::listItemsAreTheRatesOfTheBaudCodes()
     for (int code = int(MS::BaudRates.size()) - 1; code >= 0; --code) {
         QCOMPARE(codes->itemText(code).toInt(), *MS::baudCodeBps(code));
         codes->setCurrentIndex(code);
-        QCOMPARE(h.state.Features.deviceBaudCode, Byte(code));
+        QCOMPARE(h.link.motorSettings().deviceBaudCode, Byte(code));
         if (code >= rates->count())
             continue;
         rates->setCurrentIndex(code);
@@ -165,8 +165,7 @@ void SettingTabsTest::idItemsCarryTheirIdWhateverTheGroupCaption()
         if (!caption.isNull())
             editor->setGroupCaption(caption);
         ids->setCurrentIndex(index);
-        QCOMPARE(h.state.TargetId, index);
-        QCOMPARE(int(h.state.SelectedIdIndex), index + 1);
+        QCOMPARE(h.link.target().id, index);
     }
 }
 

@@ -87,7 +87,7 @@ void SettingsLayoutTest::initTestCase()
 void SettingsLayoutTest::apply(Language language)
 {
     const QStringList missing =
-        ApplyLanguage({&w->mainWindow, &w->manualWindow(), &w->settingsWindow(), &w->forceIdWindow(), &w->state, &w->busMonitor()}, language);
+        ApplyLanguage({&w->mainWindow, &w->manualWindow(), &w->settingsWindow(), &w->forceIdWindow(), &w->texts, &w->busMonitor()}, language);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
     // Shown, so that the style sheet is applied and the tab widget laid out.
     for (QWidget *window : secondaryWindows())

@@ -108,8 +108,8 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
         c.choose();
         click(w, c.setButton);
         QTRY_VERIFY2(h.deviceReceived(c.frame), c.what);
-        QTRY_COMPARE(h.messages.count(h.state.setSuccess), 1);
-        QCOMPARE(h.messages.count(h.state.setFailure), 0);
+        QTRY_COMPARE(h.messages.count(h.texts.setSuccess), 1);
+        QCOMPARE(h.messages.count(h.texts.setFailure), 0);
     }
     // The baud write moved the line (and the device) to 9600 baud.
     QCOMPARE(h.comm.bitsPerSecond(), 9600);
@@ -123,15 +123,14 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
     Harness h;
     h.settingsWindow.resetToDefaults();
     h.settingsWindow.openAfterScan();
-    auto staged = [&] { return h.state.SendPending || h.state.VerifyBasicPending || h.state.VerifyExtPending
-                               || h.state.VerifyIdPending; };
+    auto staged = [&] { return !h.link.isIdle(); };
     for (const char *name : SetButtons) {
         h.messages.clear();
         click(&h.settingsWindow, name);
         QCOMPARE(h.messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
     }
     click(&h.forceIdWindow, "bsSkinButton1");
-    QCOMPARE(h.messages.count(h.state.selectPort), 2);
+    QCOMPARE(h.messages.count(h.texts.selectPort), 2);
     QVERIFY(!staged());
 
     // Restoring needs no port and says nothing.
@@ -142,15 +141,16 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
 
     // The baud list shows the new item but keeps the old code.
     h.in<QComboBox>(&h.settingsWindow, "SetComboBox")->setCurrentIndex(3);
-    QCOMPARE(h.messages.count(h.state.selectPort), 1);
-    QCOMPARE(h.state.Features.deviceBaudCode, Byte(1));
+    QCOMPARE(h.messages.count(h.texts.selectPort), 1);
+    QCOMPARE(h.link.motorSettings().deviceBaudCode, Byte(1));
 
     // An open port that was not chosen in the port box does not count.
-    h.openPort();
-    h.state.PortReady = 0;
+    h.comm.setPortName(h.sim.path());
+    h.comm.setOpen(true);
+    QVERIFY(h.comm.isOpen());
     h.messages.clear();
     click(&h.settingsWindow, "bsSkinButton3");
-    QCOMPARE(h.messages.count(h.state.selectPort), 1);
+    QCOMPARE(h.messages.count(h.texts.selectPort), 1);
     QVERIFY(!staged());
 }
 
@@ -165,11 +165,8 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     m.sensitivity = 0;
     m.rebound = 20;
     h.openPort();
-    // What the settings menu does before a read.
-    h.state.RetryCount = 0;
-    h.state.BaudScanActive = 1;
-    h.state.OpenSettingsAfterScan = 1;
-    h.settingsWindow.resetToDefaults();
+    // The settings menu: a scan that opens the window at its end.
+    h.mainWindow.SetMenuClick();
     QWidget *w = &h.settingsWindow;
 
     QTRY_VERIFY(h.settingsWindow.isVisible());
@@ -178,18 +175,18 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     // The device's ID and channels, in both ID lists.
     QCOMPARE(h.in<QComboBox>(w, "ComboBox1")->currentText(), QStringLiteral("7"));
     QCOMPARE(h.mainIdList->currentIndex(), 7);
-    QCOMPARE(h.state.TargetId, 7);
+    QCOMPARE(h.link.target().id, 7);
     for (int ch = 1; ch <= 16; ++ch)
         QCOMPARE(selectedLook(w, ch), ch == 1 || ch == 10);
     // Speed 40: the track edit keeps its minimum, which is what will be sent;
     // the note tells what the device said.
     QVERIFY(checked(w, "ManualSetting"));
     QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit1")->value(), 50);
-    QCOMPARE(h.state.Features.maxSpeed, Byte(50));
+    QCOMPARE(h.link.motorSettings().maxSpeed, Byte(50));
     // Dry-contact mode 9: no box claims it, the stored value stays 9.
     for (const char *box : DryContactBoxes)
         QVERIFY2(!checked(w, box), box);
-    QCOMPARE(h.state.Features.dryContactMode, Byte(9));
+    QCOMPARE(h.link.motorSettings().dryContactMode, Byte(9));
     QStringList notes;
     for (QLabel *note : w->findChildren<QLabel *>(QRegularExpression("^ReportNote")))
         if (!note->isHidden())
@@ -199,29 +196,29 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     // Flags 0x04: every pair at its bit-0 box, the unknown bit kept.
     for (const char *box : CurtainBitClear)
         QVERIFY2(checked(w, box), box);
-    QCOMPARE(h.state.Features.featureFlags, Byte(0x04));
+    QCOMPARE(h.link.motorSettings().featureFlags, Byte(0x04));
 
     // The extended read follows on its own.
-    QTRY_COMPARE(h.state.Features.reboundTime, Byte(20));
+    QTRY_COMPARE(h.link.motorSettings().reboundTime, Byte(20));
     QVERIFY(checked(w, "bsSkinCheckRadioBox6"));
     QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit2")->value(), 20);
     auto *jog = h.in<QComboBox>(w, "bsSkinComboBox1");
     QCOMPARE(jog->currentIndex(), -1);
     QCOMPARE(jog->placeholderText(), QStringLiteral("12"));
-    QCOMPARE(h.state.Features.jogTime, Byte(12));
+    QCOMPARE(h.link.motorSettings().jogTime, Byte(12));
     for (const char *box : {"bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2", "bsSkinCheckRadioBox3"})
         QVERIFY2(!checked(w, box), box);
-    QCOMPARE(h.state.Features.obstacleSensitivity, Byte(0));
+    QCOMPARE(h.link.motorSettings().obstacleSensitivity, Byte(0));
 
     // One click changes one bit; the restore clears the unknown bit too.
     click(w, "OutSync");
-    QCOMPARE(h.state.Features.featureFlags, Byte(0x84));
+    QCOMPARE(h.link.motorSettings().featureFlags, Byte(0x84));
     click(w, "bsSkinButton8");
-    QCOMPARE(h.state.Features.featureFlags, Byte(0x40));
+    QCOMPARE(h.link.motorSettings().featureFlags, Byte(0x40));
     QVERIFY(checked(w, "NoRemamber"));
     // A user's choice replaces the out-of-range value and its note.
     click(w, "UpUpStop");
-    QCOMPARE(h.state.Features.dryContactMode, Byte(2));
+    QCOMPARE(h.link.motorSettings().dryContactMode, Byte(2));
     QVERIFY(w->findChild<QLabel *>("ReportNote0")->isHidden());
 }
 
@@ -235,11 +232,11 @@ void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
     click(w, "bsSkinCheckRadioBox6");
     QVERIFY(edit->isEnabled());
     edit->slider()->setValue(20);
-    QCOMPARE(h.state.Features.reboundTime, Byte(20));
+    QCOMPARE(h.link.motorSettings().reboundTime, Byte(20));
     QTest::keyClick(edit->slider(), Qt::Key_Right);
-    QCOMPARE(h.state.Features.reboundTime, Byte(21));
+    QCOMPARE(h.link.motorSettings().reboundTime, Byte(21));
     click(w, "bsSkinCheckRadioBox4");
-    QCOMPARE(h.state.Features.reboundTime, Byte(0));
+    QCOMPARE(h.link.motorSettings().reboundTime, Byte(0));
     QVERIFY(!edit->isEnabled());
     QCOMPARE(edit->value(), 21);
 
@@ -249,23 +246,23 @@ void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
     QCOMPARE(edit->value(), 21);
     edit->setValue(300);
     QCOMPARE(edit->value(), 254);
-    QCOMPARE(h.state.Features.reboundTime, Byte(254));
+    QCOMPARE(h.link.motorSettings().reboundTime, Byte(254));
 }
 
 void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 {
     Harness h;
     QWidget *w = &h.settingsWindow;
-    h.state.Features = {3, 80, 0xFF, 7, 3, 0xFF, 3};
+    h.link.motorSettings() = {3, 80, 0xFF, 7, 3, 0xFF, 3};
     h.settingsWindow.showBasicSettings();
     h.settingsWindow.showExtendedSettings();
     QCOMPARE(h.in<QComboBox>(w, "bsSkinComboBox1")->currentText(), QStringLiteral("7"));
     QVERIFY(checked(w, "RPM80") && checked(w, "OutSync") && checked(w, "bsSkinCheckRadioBox5"));
     h.mainIdList->setCurrentIndex(5);
-    h.state.groupCaption = QStringLiteral("Group");
+    h.texts.groupCaption = QStringLiteral("Group");
 
     h.settingsWindow.resetToDefaults();
-    const FeatureValues &v = h.state.Features;
+    const FeatureValues &v = h.link.motorSettings();
     QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
                           v.reboundTime, v.deviceBaudCode}),
              (std::array<Byte, 7> {0, 130, 0x40, 4, 1, 1, 1}));
@@ -282,7 +279,7 @@ void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
     QCOMPARE(h.in<QComboBox>(w, "ComboBox1")->itemText(0), QStringLiteral("Group"));
     // A new caption for the group item selects no target; the closed port
     // was never asked about.
-    QCOMPARE(h.state.TargetId, 5);
+    QCOMPARE(h.link.target().id, 5);
     QVERIFY(h.messages.texts().isEmpty());
 }
 
@@ -295,10 +292,8 @@ void SettingsWindowsTest::channelEditorTogglesTheTargetsBits()
     QTest::keyClick(ids, 'a'); // no letters reach the list's search
     QCOMPARE(ids->currentIndex(), 0);
     QTest::keyClick(ids, '5');
-    QCOMPARE(h.state.TargetId, 5);
-    QCOMPARE(h.state.SelectedIdIndex, Byte(6));
-
-    const ChannelMask &mask = h.state.ChannelMaskTable[6];
+    QCOMPARE(h.link.target().id, 5);
+    const ChannelMask &mask = h.link.channelMemory()[5];
     click(w, "bsSkinSpeedButton9");
     QCOMPARE(mask.bytes, (std::array<Byte, 2> {0x01, 0x01}));
     QVERIFY(selectedLook(w, 9));
@@ -316,9 +311,9 @@ void SettingsWindowsTest::channelEditorTogglesTheTargetsBits()
     // Without an ID text nothing is toggled.
     ids->setCurrentIndex(-1);
     click(w, "bsSkinSpeedButton3");
-    QCOMPARE(h.messages.count(h.state.selectId), 1);
+    QCOMPARE(h.messages.count(h.texts.selectId), 1);
     QCOMPARE(mask.word(), 0x0000);
-    QCOMPARE(h.state.TargetId, 5);
+    QCOMPARE(h.link.target().id, 5);
 }
 
 void SettingsWindowsTest::forcedWindowMovesTheMainListOnlyOnLeaving()
@@ -329,7 +324,7 @@ void SettingsWindowsTest::forcedWindowMovesTheMainListOnlyOnLeaving()
     QWidget *w = &h.forceIdWindow;
     h.forceIdWindow.openWithIndex(h.mainIdList->currentIndex()); // group control
     QVERIFY(h.forceIdWindow.isVisible() && !h.mainWindow.isEnabled());
-    QCOMPARE(h.state.TargetId, 0);
+    QCOMPARE(h.link.target().id, 0);
 
     click(w, "bsSkinButton1");
     QTRY_VERIFY(h.deviceReceived(bytes({0x9A, 0x00, 0x00, 0x00, 0xAA, 0xAA, 0x00})));
@@ -340,7 +335,7 @@ void SettingsWindowsTest::forcedWindowMovesTheMainListOnlyOnLeaving()
     auto *ids = h.in<QComboBox>(w, "ComboBox1");
     ids->setFocus();
     QTest::keyClick(ids, '7');
-    QCOMPARE(h.state.TargetId, 7);
+    QCOMPARE(h.link.target().id, 7);
     QCOMPARE(h.mainIdList->currentIndex(), 0);
     click(w, "bsSkinButton2");
     QCOMPARE(h.mainIdList->currentIndex(), 7);
@@ -356,7 +351,7 @@ void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
     QVERIFY(!h.settingsWindow.isEnabled() && h.forceIdWindow.isEnabled() && serial.isEnabled() && manual.isEnabled());
 
     const std::pair<ChildWindow *, std::function<void()>> windows[] = {
-        {&h.settingsWindow, [&] { h.state.OpenSettingsAfterScan = 1; h.settingsWindow.openAfterScan(); }},
+        {&h.settingsWindow, [&] { h.link.startSettingsRead(true); h.settingsWindow.openAfterScan(); }},
         {&h.forceIdWindow, [&] { h.forceIdWindow.openWithIndex(3); }},
         {&serial, [&] { serial.open(); }},
         {&manual, [&] { manual.open(); }},
@@ -371,7 +366,8 @@ void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
             QVERIFY2(!window->isVisible() && !window->isEnabled(), qPrintable(window->objectName()));
         }
     }
-    QCOMPARE(h.state.OpenSettingsAfterScan, Byte(0));
+    // Closed, the window no longer waits for the scan's end (no port: the scan never ran).
+    QVERIFY(h.app.job<LinkJob::BaudScan>() && !h.app.scanAnnouncesEnd());
 
     // The Chinese page lies over the English one; both are drawn.
     auto *cn = manual.findChild<QLabel *>("Image_cn");
@@ -396,14 +392,14 @@ void SettingsWindowsTest::serialSettingsWindowReopensAtTheChosenRate()
     rates->setCurrentIndex(2);
     QVERIFY(h.comm.isOpen());
     QCOMPARE(h.comm.bitsPerSecond(), 4800);
-    QCOMPARE(h.state.Features.deviceBaudCode, Byte(1));
+    QCOMPARE(h.link.motorSettings().deviceBaudCode, Byte(1));
 
     // The adapter's name no longer opens: the component's error is shown with
     // what to do about it, and does not escape the handler.
     h.comm.setPortName(QStringLiteral("/nonexistent/tty"));
     rates->setCurrentIndex(1);
     QCOMPARE(h.messages.texts(), QStringList {QString::fromLatin1(CommText::OpenFailed) + QStringLiteral("\n\n")
-                                              + h.state.portMissing.arg(QStringLiteral("/nonexistent/tty"))});
+                                              + h.texts.portMissing.arg(QStringLiteral("/nonexistent/tty"))});
     QVERIFY(!h.comm.isOpen());
 }
 
@@ -451,7 +447,7 @@ void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays()
     h.settingsWindow.openAfterScan();
     QWidget *w = &h.settingsWindow;
     const char *name = box.constData();
-    Byte &stored = h.state.Features.*Fields[field];
+    Byte &stored = h.link.motorSettings().*Fields[field];
     const int other = value ^ (mask == 0xFF ? 1 : mask); // a value of another box, or of none
     auto report = [&](int v) {
         stored = Byte((stored & ~mask) | v);

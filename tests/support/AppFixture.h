@@ -2,6 +2,7 @@
 // drive the picture panel as a user would.
 #pragma once
 
+#include "LinkJob.h"
 #include "Messages.h"
 #include "Windows.h"
 
@@ -16,8 +17,9 @@ struct App {
 
     Messages::Recorder messages; // every box the program would show
     Windows w;
-    SharedState &s = w.state;
     MainWindow &main = w.mainWindow;
+    MessageTexts &texts = w.texts;
+    MotorLink &link = main.link();
 
     PanelItem *item(const char *name) const { return main.item(QString::fromLatin1(name)); }
     template <typename T = QWidget>
@@ -54,6 +56,27 @@ struct App {
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
+    // Chooses a port in the port box and opens it at the motor's baud code
+    // without a baud scan: no motor answers there, or the test finds it itself.
+    void choosePortWithoutScan(const QString &name)
+    {
+        QComboBox *box = main.portList();
+        const int index = box->findText(name);
+        QVERIFY2(index >= 0, qPrintable(name));
+        box->setCurrentIndex(index);
+        link.choosePort(name, false);
+    }
+
+    // The link at work, as the tests watch it.
+    template <typename J> const J *job() const { return std::get_if<J>(&link.job()); }
+    int scanStep() const { return job<LinkJob::BaudScan>() ? job<LinkJob::BaudScan>()->step : -1; }
+    // A scan under way whose end opens the settings window.
+    bool scanAnnouncesEnd() const { return job<LinkJob::BaudScan>() && job<LinkJob::BaudScan>()->announceEnd; }
+    // A read-back under way at this attempt (1..3).
+    bool readingBack(int attempt) const { return job<LinkJob::ReadBack>() && job<LinkJob::ReadBack>()->attempt == attempt; }
+    // A frame waiting that went out this often already.
+    bool outgoingSent(int sent) const { return link.outgoing() && link.outgoing()->sent == sent; }
+
     // Runs the program for a number of 150 ms ticks.
     static void ticks(int n) { QTest::qWait(150 * n + 20); }
 };

@@ -87,8 +87,7 @@ void WindowFaultsTest::closingTheMainWindowEndsTheProgram()
     QFETCH(QString, open);
     Pty pty;
     App a({pty.slavePath()});
-    a.choosePort(pty.slavePath()); // the tools need a port
-    a.s.BaudScanActive = 0;
+    a.choosePortWithoutScan(pty.slavePath()); // the tools need a port
     if (open == QLatin1String("settings"))
         a.main.CurtainSetClick();
     else if (open != QLatin1String("nothing"))
@@ -165,7 +164,7 @@ void WindowFaultsTest::openIdListTakesDigitsOnly()
     QTest::keyClick(view, Qt::Key_Return);
     QTRY_VERIFY(!view->isVisible());
     QCOMPARE(ids->currentText(), chosen);
-    QCOMPARE(a.s.TargetId, chosen.toInt());
+    QCOMPARE(a.link.target().id, chosen.toInt());
 }
 
 void WindowFaultsTest::pointerOverAGreyedBoxWakesIt_data()
@@ -225,8 +224,7 @@ void WindowFaultsTest::limitPointReleaseUndoesItsPress()
     QFETCH(int, atRelease);
     Pty pty;
     App a({pty.slavePath()});
-    a.choosePort(pty.slavePath());
-    a.s.BaudScanActive = 0;
+    a.choosePortWithoutScan(pty.slavePath());
     a.main.idList()->setCurrentIndex(1);
     const char *moved[] = {"Label_XWD3", "ImageSelectXWD3"};
     const QPoint home[] = {a.item(moved[0])->pos(), a.item(moved[1])->pos()};
@@ -235,7 +233,7 @@ void WindowFaultsTest::limitPointReleaseUndoesItsPress()
     // answer handling see it at once.
     auto answer = [&](int status) {
         QVERIFY(pty.write(statusAnswer(Byte(status)) + QByteArray(1, '\0')));
-        QTRY_COMPARE(int(a.s.DeviceStatus), status);
+        QTRY_COMPARE(int(a.link.deviceStatus()), status);
     };
     for (int round = 0; round < 3; ++round) { // an offset left behind would grow each round
         answer(atPress);
@@ -264,8 +262,7 @@ void WindowFaultsTest::outOfRangeNoteInEachLanguage()
     QFETCH(QString, note);
     Pty pty;
     App a({pty.slavePath()});
-    a.choosePort(pty.slavePath());
-    a.s.BaudScanActive = 0;
+    a.choosePortWithoutScan(pty.slavePath());
     trigger(a, "English1"); // a language other than the one under test first
     trigger(a, qPrintable(menuItem));
     // A basic report of motor 5 with a dry-contact mode no radio box stands for.
@@ -273,7 +270,7 @@ void WindowFaultsTest::outOfRangeNoteInEachLanguage()
     auto *label = a.w.settingsWindow().findChild<QLabel *>(QStringLiteral("ReportNote0"));
     QVERIFY(label);
     QTRY_VERIFY(!label->isHidden());
-    QCOMPARE(a.s.Features.dryContactMode, Byte(9));
+    QCOMPARE(a.link.motorSettings().dryContactMode, Byte(9));
     QCOMPARE(label->text(), note);
 }
 
