@@ -4,6 +4,7 @@
 
 #include "FuzzBytes.h"
 #include "Messages.h"
+#include "PositionSlider.h"
 #include "Windows.h"
 
 #include <QApplication>
@@ -59,7 +60,7 @@ inline void startFrom(FuzzBytes &in, Windows &w)
     s.PositionTargetActive = in.flag();
     s.PositionDragging = in.flag();
     s.PositionSettleCount = Byte(in.below(5));
-    w.mainWindow.SetPointerLeft(339 + in.below(201));
+    w.mainWindow.positionSlider()->setPointerLeft(339 + in.below(201));
     FeatureValues &v = s.Features;
     v = {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))};
 }

@@ -2,7 +2,12 @@
 // drive the picture panel as a user would.
 #pragma once
 
+#include "ChannelPad.h"
+#include "LimitPoints.h"
 #include "Messages.h"
+#include "MotorButtons.h"
+#include "PanelItem.h"
+#include "PositionSlider.h"
 #include "Windows.h"
 
 #include <QComboBox>
@@ -19,7 +24,9 @@ struct App {
     SharedState &s = w.state;
     MainWindow &main = w.mainWindow;
 
-    PanelItem *item(const char *name) const { return main.item(QString::fromLatin1(name)); }
+    // An item of the picture panel, by its objectName.
+    PanelItem *item(const char *name) const { return find<PanelItem>(main.centralWidget(), name); }
+    PositionSlider &slider() const { return *main.positionSlider(); }
     template <typename T = QWidget>
     T *find(QWidget *window, const char *name) const
     {

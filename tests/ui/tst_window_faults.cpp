@@ -90,7 +90,7 @@ void WindowFaultsTest::closingTheMainWindowEndsTheProgram()
     a.choosePort(pty.slavePath()); // the tools need a port
     a.s.BaudScanActive = 0;
     if (open == QLatin1String("settings"))
-        a.main.CurtainSetClick();
+        a.w.settingsWindow().OpenAfterScan(); // as a settings read opens it
     else if (open != QLatin1String("nothing"))
         trigger(a, qPrintable(open));
     const QList<ChildWindow *> children {&a.w.manualWindow(), &a.w.settingsWindow(), &a.w.forceIdWindow(), &a.w.lineRateWindow()};
