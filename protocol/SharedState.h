@@ -75,9 +75,6 @@ struct SharedState {
     int PositionTargetPercent = 0;
     Byte PositionDragging = 0;
     Byte PositionSettleCount = 0;
-    std::int32_t DragAnchorX = 0;
-    std::int32_t DragAnchorY = 0;
-    Byte PanelHoverLatch = 0;
 
     Byte BaudScanActive = 0;
     Byte OpenSettingsAfterScan = 0;
