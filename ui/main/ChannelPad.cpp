@@ -27,7 +27,7 @@ ChannelPad::ChannelPad(const PanelItems &items, PanelLink &link, BringToFront br
 
 void ChannelPad::refresh()
 {
-    const ChannelMask &mask = m_link.channels();
+    const ChannelMask mask = m_link.channels();
     for (int n = 1; n <= 16; ++n) {
         const bool selected = mask.channel(n);
         const Channel &c = m_channels[n - 1];
@@ -68,8 +68,9 @@ void ChannelPad::channelPressed(int n)
         m_link.tellOnRelease(PanelLink::Text::SelectId);
         return;
     }
-    ChannelMask &mask = m_link.channels();
+    ChannelMask mask = m_link.channels();
     mask.toggle(n);
+    m_link.setChannels(mask);
     const bool selected = mask.channel(n);
     c.selected->setVisible(selected);
     c.idle->setVisible(!selected);
@@ -102,8 +103,9 @@ void ChannelPad::allChannelsPressed()
         m_link.tellOnRelease(PanelLink::Text::SelectId);
         return;
     }
-    ChannelMask &mask = m_link.channels();
+    ChannelMask mask = m_link.channels();
     mask.setWord(mask.word() == 0xFFFF ? 0x0000 : 0xFFFF);
+    m_link.setChannels(mask);
     // The hover over this button redraws the channels.
 }
 

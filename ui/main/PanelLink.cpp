@@ -37,14 +37,14 @@ bool PanelLink::idChosen() const
     return !m_idList->currentText().isEmpty();
 }
 
-ChannelMask &PanelLink::channels()
+ChannelMask PanelLink::channels() const
 {
     return s.currentMask();
 }
 
-const ChannelMask &PanelLink::channels() const
+void PanelLink::setChannels(const ChannelMask &mask)
 {
-    return s.currentMask();
+    s.currentMask() = mask;
 }
 
 void PanelLink::startTarget()

@@ -25,8 +25,8 @@ public:
     // item; an empty box keeps the target there was.
     void followIdList();
     bool idChosen() const; // the ID box shows an ID or the group item
-    ChannelMask &channels(); // the chosen target's channels
-    const ChannelMask &channels() const;
+    ChannelMask channels() const; // the chosen target's channels
+    void setChannels(const ChannelMask &mask);
 
     // --- position target -------------------------------------------------------
     // A press on the slider starts a target and a drag; its release ends the
