@@ -7,7 +7,7 @@
 
 Windows::Windows(const QStringList &extraPorts)
     : mainWindow(extraPorts),
-      state(mainWindow.link().state())
+      texts(mainWindow.texts())
 {
     mainWindow.attachWindows(this);
     placeOnScreen(&mainWindow, {622, 193});
@@ -31,7 +31,7 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
         only.idSetForm = qobject_cast<ForceIdWindow *>(window.get());
         only.monitor = qobject_cast<BusMonitor *>(window.get());
         if (m_language) {
-            only.state = &state;
+            only.texts = &texts;
             ApplyLanguage(only, *m_language);
         } else {
             ApplyStartTexts(only);
@@ -49,14 +49,14 @@ MotorSettingsWindow &Windows::settingsWindow()
 {
     if (m_settingsWindow)
         return *m_settingsWindow;
-    build(m_settingsWindow, [&] { return std::make_unique<MotorSettingsWindow>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
+    build(m_settingsWindow, [&] { return std::make_unique<MotorSettingsWindow>(mainWindow.link(), texts, &mainWindow, mainWindow.idList()); });
     mainWindow.followReportedId();
     return *m_settingsWindow;
 }
 
 ForceIdWindow &Windows::forceIdWindow()
 {
-    return build(m_forceIdWindow, [&] { return std::make_unique<ForceIdWindow>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
+    return build(m_forceIdWindow, [&] { return std::make_unique<ForceIdWindow>(mainWindow.link(), texts, &mainWindow, mainWindow.idList()); });
 }
 
 LineRateWindow &Windows::lineRateWindow()
@@ -73,7 +73,7 @@ BusMonitor &Windows::busMonitor()
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&mainWindow, m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(), &state, m_busMonitor.get()},
+    ApplyLanguage(LanguageWindows {&mainWindow, m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(), &texts, m_busMonitor.get()},
                   *m_language);
 }
 

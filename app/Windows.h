@@ -10,7 +10,7 @@
 #include "ForceIdWindow.h"
 #include "LanguageTable.h"
 #include "SecondaryWindows.h"
-#include "SharedState.h"
+#include "MessageTexts.h"
 #include "MainWindow.h"
 #include "ManualWindow.h"
 
@@ -24,7 +24,7 @@ struct Windows : SecondaryWindows {
     ~Windows();
 
     MainWindow mainWindow;
-    SharedState &state; // the main window's motor link holds it
+    MessageTexts &texts; // the main window holds them
 
     ManualWindow &manualWindow() override;
     MotorSettingsWindow &settingsWindow() override;

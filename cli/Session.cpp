@@ -42,7 +42,7 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
     // The link's own texts (port failures) in the language the tool speaks.
     for (const LanguageRow &row : LanguageTable())
         if (row.property == Property::Message && row.window == Window::Main)
-            if (QString *field = messageField(m_link.state(), row.objectName))
+            if (QString *field = messageField(m_texts, row.objectName))
                 *field = text(row.objectName, Language::English);
 
     if (m_req.command == C::Monitor) {
@@ -67,19 +67,19 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
     connect(&m_link, &MotorLink::frameSent, this, &Session::onFrameSent);
     connect(&m_link, &MotorLink::frameReceived, this, &Session::onFrameReceived);
     connect(&m_link, &MotorLink::basicReport, this, [this](const FeatureValues &v) {
-        m_motor.DeviceBaudCode = v.DeviceBaudCode;
-        m_motor.DryContactMode = v.DryContactMode;
-        m_motor.MaxSpeed = v.MaxSpeed;
-        m_motor.FeatureFlags = v.FeatureFlags;
+        m_motor.deviceBaudCode = v.deviceBaudCode;
+        m_motor.dryContactMode = v.dryContactMode;
+        m_motor.maxSpeed = v.maxSpeed;
+        m_motor.featureFlags = v.featureFlags;
         m_haveBasic = true;
         m_waitTicks = 0;
         // Acts once the link has finished with this answer (target, channels).
         QTimer::singleShot(0, this, &Session::onReportsChanged);
     });
     connect(&m_link, &MotorLink::extendedReport, this, [this](const FeatureValues &v) {
-        m_motor.JogTime = v.JogTime;
-        m_motor.ObstacleSensitivity = v.ObstacleSensitivity;
-        m_motor.ReboundTime = v.ReboundTime;
+        m_motor.jogTime = v.jogTime;
+        m_motor.obstacleSensitivity = v.obstacleSensitivity;
+        m_motor.reboundTime = v.reboundTime;
         m_haveExtended = true;
         m_waitTicks = 0;
         QTimer::singleShot(0, this, &Session::onReportsChanged);
@@ -90,16 +90,17 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
     connect(&m_link, &MotorLink::positionUnknown, this, [this] { m_position = -1; });
     connect(&m_link, &MotorLink::statusReported, this, [this](Byte status) { m_status = status; });
     connect(&m_link, &MotorLink::portError, this,
-            [this](const QString &componentText, MotorLink::PortCause, const QString &advice) {
+            [this](const QString &componentText, MotorLink::PortCause cause, const DeviceAccess &device) {
+                const QString advice = m_texts.portAdvice(m_link.serial().portName(), cause, device);
                 fail(PortFailed, advice.trimmed().isEmpty() ? componentText
                                                            : componentText + u'\n' + advice.trimmed());
             });
     connect(&m_link, &MotorLink::portLost, this, [this](const QString &, const QString &reason) {
         // The port was open: losing it is a failure on the way (what was under
         // way stays unanswered or unconfirmed), not a port that cannot be opened.
-        fail(NoAnswer, m_link.state().MsgPortLost.trimmed() + u'\n' + reason);
+        fail(NoAnswer, m_texts.portLost.trimmed() + u'\n' + reason);
     });
-    connect(&m_link, &MotorLink::commError, this, [this](const QString &text) { fail(NoAnswer, text); });
+    connect(&m_link, &MotorLink::serialError, this, [this](const QString &text) { fail(NoAnswer, text); });
 }
 
 void Session::start()
@@ -125,14 +126,14 @@ void Session::start()
     m_needsExtended = m_req.command == C::Read || m_req.command == C::Apply;
     // Like the open settings window: no status polls between the reads and
     // writes.  status turns them on once the target is chosen.
-    m_link.setSettingsWindowOpen(true);
+    m_link.setStatusPolling(false);
     m_link.tickTimer().start();
     if (!openPort())
         return;
     if (m_needsRead) {
         m_phase = Phase::Reading;
         if (m_req.baudCode >= 0)
-            m_link.stageRead(Frame::ReadBasic);
+            m_link.readSettings(Frame::ReadBasic);
     } else {
         proceed();
     }
@@ -158,7 +159,7 @@ bool Session::openPort()
     m_phase = Phase::Opening;
     const bool scan = m_req.baudCode < 0;
     if (!scan)
-        m_link.state().Features.DeviceBaudCode = Byte(m_req.baudCode);
+        m_link.motorSettings().deviceBaudCode = Byte(m_req.baudCode);
     if (!m_link.choosePort(path, scan)) {
         fail(PortFailed, say("CliPortNotOpened").arg(path)); // after portError's own explanation
         return false;
@@ -185,7 +186,7 @@ void Session::onTick()
     if (m_finished)
         return;
     if (m_phase == Phase::Reading) {
-        const bool scanOver = m_req.baudCode < 0 ? !m_link.state().BaudScanActive : ++m_waitTicks > 9;
+        const bool scanOver = m_req.baudCode < 0 ? !m_link.isScanning() : ++m_waitTicks > 9;
         if (!m_haveBasic && scanOver) {
             if (m_req.command == C::Monitor) {
                 proceed(); // no motor: the line is shown all the same
@@ -274,19 +275,15 @@ void Session::onReportsChanged()
 {
     if (m_phase != Phase::Reading || !m_haveBasic || m_finished)
         return;
-    SharedState &s = m_link.state();
     // The reported motor is the target from now on, as after the window's scan.
-    if (m_reported.id <= 99 && (s.TargetId != m_reported.id || s.currentMask() != m_reported.mask)) {
-        s.selectTarget(m_reported.id);
-        s.currentMask() = m_reported.mask;
-    }
+    if (m_reported.id <= 99)
+        m_link.setTarget({m_reported.id, m_reported.mask});
     if (!m_needsExtended) {
-        s.ExtReadPending = 0; // nothing here needs the extended report
+        m_link.skipExtendedRead(); // nothing here needs the extended report
     } else if (!m_haveExtended) {
         // After a scan the link asks for it by itself; at a given rate, ask.
-        const bool underWay = s.SendPending && s.CommandFrame[Frame::Function] == Frame::ReadExtended;
-        if (!s.ExtReadPending && !underWay && m_req.baudCode >= 0)
-            s.ExtReadPending = 1;
+        if (m_req.baudCode >= 0)
+            m_link.queueExtendedRead();
         return;
     }
     afterRead();
@@ -296,7 +293,7 @@ void Session::afterRead()
 {
     switch (m_req.command) {
     case C::Scan: {
-        const int bps = baudRateBps(m_link.serial().BaudRate());
+        const int bps = m_link.serial().bitsPerSecond();
         print(say("CliScanFound").arg(bps).arg(m_reported.id).arg(printTarget(m_reported).section(u':', 1)));
         printJson({{QStringLiteral("rate"), bps}, {QStringLiteral("id"), m_reported.id},
                    {QStringLiteral("channels"), channelList(m_reported.mask)}});
@@ -328,14 +325,13 @@ void Session::proceed()
         whenIdle([this] { nextWrite(); });
         return;
     case C::Status:
-        m_link.state().selectTarget(m_req.target.id);
-        m_link.state().currentMask() = m_req.target.mask;
-        m_link.setSettingsWindowOpen(false); // the link polls this motor now
+        m_link.setTarget({m_req.target.id, m_req.target.mask});
+        m_link.setStatusPolling(true); // the link polls this motor now
         m_phase = Phase::Watching;
         m_waitTicks = 0;
         return;
     case C::Monitor:
-        m_link.setSettingsWindowOpen(false); // the link polls the reported motor now
+        m_link.setStatusPolling(true); // the link polls the reported motor now
         m_phase = Phase::Monitoring;
         return;
     default:
@@ -347,10 +343,9 @@ void Session::proceed()
 
 void Session::sendToTarget()
 {
-    m_link.state().selectTarget(m_req.target.id);
-    m_link.state().currentMask() = m_req.target.mask;
+    m_link.setTarget({m_req.target.id, m_req.target.mask});
     m_sent = 0;
-    m_link.stageMotorCommand(m_req.function, m_req.data);
+    m_link.sendMotorCommand(m_req.function, m_req.data);
 }
 
 void Session::planAndApply()
@@ -404,17 +399,16 @@ void Session::nextWrite()
         return;
     }
     m_current = m_writes.takeFirst();
-    SharedState &s = m_link.state();
     const SettingName &name = *m_current.setting;
     if (name.form == SettingName::Form::Target) {
-        s.selectTarget(m_current.target.id);
-        s.currentMask() = m_current.target.mask;
+        m_link.setTarget({m_current.target.id, m_current.target.mask});
     } else {
-        s.Features.*name.field() = m_current.applied(s.Features.*name.field());
+        FeatureValues &values = m_link.motorSettings();
+        values.*name.field() = m_current.applied(values.*name.field());
     }
     m_readFrames = 0;
     m_writing = &m_current;
-    m_link.stageWrite(name.item);
+    m_link.writeSetting(name.item);
 }
 
 void Session::writeDone(Settings::Item item, bool confirmed)
@@ -422,11 +416,11 @@ void Session::writeDone(Settings::Item item, bool confirmed)
     if (!m_writing || m_writing->setting->item != item || m_finished)
         return;
     const SettingName &name = *m_writing->setting;
-    const Target target {m_link.state().TargetId, m_link.state().currentMask()};
-    const QString value = name.print(m_link.state().Features, target);
+    const Target target {m_link.target().id, m_link.target().channels};
+    const QString value = name.print(m_link.motorSettings(), target);
     m_writing = nullptr;
     QJsonObject o {{QStringLiteral("setting"), QLatin1String(name.name)},
-                   {QStringLiteral("value"), name.toJson(m_link.state().Features, target)},
+                   {QStringLiteral("value"), name.toJson(m_link.motorSettings(), target)},
                    {QStringLiteral("confirmed"), confirmed}};
     if (!confirmed) {
         const int reads = (m_readFrames + 1) / 2;
@@ -438,7 +432,7 @@ void Session::writeDone(Settings::Item item, bool confirmed)
     if (name.form == SettingName::Form::Target)
         m_reported = target;
     else
-        m_motor.*name.field() = m_link.state().Features.*name.field();
+        m_motor.*name.field() = m_link.motorSettings().*name.field();
     print(say("CliConfirmed").arg(QLatin1String(name.name), value), true);
     printJson(o);
     if (m_writes.isEmpty())
@@ -481,9 +475,7 @@ void Session::showOnWire(WireLine::Direction direction, const QByteArray &bytes,
 
 bool Session::linkIdle() const
 {
-    const SharedState &s = m_link.state();
-    return !s.SendPending && !s.BaudScanActive && !s.ExtReadPending && !s.BaudApplyPending
-           && !s.VerifyBasicPending && !s.VerifyExtPending && !s.VerifyIdPending;
+    return m_link.isIdle();
 }
 
 // Stages the next step once the link has nothing under way and the last read

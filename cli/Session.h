@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Arguments.h"
+#include "MessageTexts.h"
 #include "MotorLink.h"
 #include "WireLine.h"
 
@@ -61,6 +62,7 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     MotorLink m_link;
+    MessageTexts m_texts; // the link's port failures, worded for this tool
     Phase m_phase = Phase::Opening;
     bool m_needsRead = false;      // the command needs the motor's reports
     bool m_needsExtended = false;

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "WrittenSettings.h"
-#include "SharedState.h"
+#include "WrittenSettings.h"
 
 #include <QJsonValue>
 #include <QString>

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FuzzBytes.h"
+#include "ResponseHandler.h"
 #include "Messages.h"
 #include "PositionSlider.h"
 #include "Windows.h"
@@ -36,33 +37,39 @@ inline Windows &fuzzWindows()
     return *windows;
 }
 
-// An arbitrary but valid starting state: every flag 0 or 1, every counter
-// within what the program itself can reach.
+// An arbitrary starting state the program can be in, reached through the
+// link's own operations: a target, maybe a port, maybe a job under way,
+// maybe a frame waiting, a status and the slider's target.
 inline void startFrom(FuzzBytes &in, Windows &w)
 {
-    SharedState &s = w.state;
-    const int id = in.below(100);
-    w.mainWindow.idList()->setCurrentIndex(id); // sets TargetId as the user would
-    s.currentMask().bytes = {in.byte(), in.byte()};
-    s.PortReady = in.flag();
-    s.BaudScanActive = in.flag();
-    s.OpenSettingsAfterScan = in.flag();
-    s.ExtReadPending = in.flag();
-    s.BaudApplyPending = in.flag();
-    s.VerifyBasicPending = in.flag();
-    s.VerifyExtPending = in.flag();
-    s.VerifyIdPending = in.flag();
-    s.VerifyItem = Byte(in.below(9));
-    s.RetryCount = Byte(in.below(9));
-    s.SendPending = in.flag();
-    s.SendCount = Byte(in.flag());
-    s.DeviceStatus = in.byte();
-    s.PositionTargetActive = in.flag();
-    s.PositionDragging = in.flag();
-    s.PositionSettleCount = Byte(in.below(5));
-    w.mainWindow.positionSlider()->setPointerLeft(339 + in.below(201));
-    FeatureValues &v = s.Features;
+    MotorLink &link = w.mainWindow.link();
+    w.mainWindow.idList()->setCurrentIndex(in.below(100)); // the target's ID, as the user chooses it
+    link.setChannels(ChannelMask {{in.byte(), in.byte()}});
+    FeatureValues &v = link.motorSettings();
     v = {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))};
+    switch (in.below(5)) {
+    case 0: link.startSettingsRead(in.flag()); break;
+    case 1: link.writeSetting(Settings::Item(1 + in.below(8))); break;
+    case 2: link.queueExtendedRead(); break;
+    case 3: link.readSettings(in.flag() ? Frame::ReadBasic : Frame::ReadExtended); break;
+    default: break;
+    }
+    if (in.flag())
+        link.sendMotorCommand(Frame::Motor, in.byte());
+    // A status answer sets the status byte, as the device would.
+    const Byte status = in.byte();
+    const Frame::Response answer = [&] {
+        Frame::Response r;
+        r.b = {Frame::ResponseLead, 1, 1, 0, 0, 0, 0, 50, status, 0};
+        r.b[9] = Frame::xorOf(r.b.data(), 1, 8);
+        return r;
+    }();
+    link.responses().handleFrame(answer);
+    w.mainWindow.positionSlider()->setPointerLeft(339 + in.below(201));
+    if (in.flag())
+        link.holdPositionTarget();
+    if (in.flag())
+        link.letGoOfPositionTarget();
 }
 
 // Lets the posted message boxes and window updates run.

@@ -9,13 +9,13 @@
 #include "FuzzBytes.h"
 #include "MemorySerialDevice.h"
 #include "MotorLink.h"
-#include "ResponseHandler.h"
 
 #include <QCoreApplication>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 struct LinkFuzz {
     MotorLink link;
@@ -34,67 +34,72 @@ struct LinkFuzz {
     LinkFuzz()
     {
         link.serial().setDevice(std::unique_ptr<SerialDevice>(line));
-        // A confirmation needs a read-back pending for that very setting.
+        // A confirmation names the setting whose read-back was under way.
         QObject::connect(&link, &MotorLink::writeConfirmed, [this](Settings::Item item) {
-            if (link.state().VerifyItem != item)
+            if (!readingBack || *readingBack != item)
                 std::abort();
         });
     }
 
-    // Back to the first state, then to a state chosen by the input.
+    // The setting a write waits to read back, as the link's job says.
+    std::optional<Settings::Item> readingBack;
+    void noteJob()
+    {
+        if (const auto *r = std::get_if<LinkJob::ReadBack>(&link.job()))
+            readingBack = r->item;
+        else if (const auto *b = std::get_if<LinkJob::BaudApply>(&link.job()); b && !b->confirmed)
+            readingBack = b->item;
+        else
+            readingBack.reset();
+    }
+
+    // Back to the first state, then to a state chosen by the input.  Choosing
+    // the port again drops the work under way and the bytes of an answer
+    // still arriving.
     void start(FuzzBytes &in)
     {
-        SharedState &s = link.state();
-        s = SharedState {};
-        s.Features.DeviceBaudCode = Byte(in.below(5));
-        link.setSettingsWindowOpen(false);
-        // Choosing the port again is what drops the bytes of an answer still
-        // arriving; while it stays open the same is done directly, cheaper.
-        if (link.serial().PortOpen()) {
-            s.PortReady = 1;
-            link.responses().forgetWaiting();
-            line->clearInput();
-        } else {
-            link.choosePort(QStringLiteral("/dev/ttyFUZZ"), false);
-        }
-        const int id = in.below(100);
-        s.selectTarget(id);
-        s.currentMask().setWord(std::uint16_t(in.byte() | in.byte() << 8));
-        s.Features = {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))};
+        line->clearInput();
+        link.motorSettings().deviceBaudCode = Byte(in.below(5));
+        link.choosePort(QStringLiteral("/dev/ttyFUZZ"), false);
+        link.setStatusPolling(true);
+        link.dropPositionTarget();
+        link.setTarget({in.below(100), ChannelMask {{in.byte(), in.byte()}}});
+        link.motorSettings() = {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))};
         switch (in.below(5)) {
-        case 0: // a scan under way, maybe to open the settings window
+        case 0: // a scan under way, maybe announcing its end
             link.startSettingsRead(in.byte() & 1);
             break;
         case 1: // a written setting waiting for its read-back
-            link.stageWrite(Settings::Item(1 + in.below(8)));
+            link.writeSetting(Settings::Item(1 + in.below(8)));
             break;
         case 2: // polling one motor on one channel
-            s.selectTarget(1 + in.below(99));
-            s.currentMask().setWord(std::uint16_t(1u << in.below(16)));
+            link.setTarget({1 + in.below(99), ChannelMask {}});
+            link.setChannels([&] { ChannelMask m; m.setWord(std::uint16_t(1u << in.below(16))); return m; }());
             break;
-        case 3: // a settings read with the window open
-            link.setSettingsWindowOpen(true);
-            link.stageRead(in.byte() & 1 ? Frame::ReadBasic : Frame::ReadExtended);
+        case 3: // a settings read with the polls off
+            link.setStatusPolling(false);
+            link.readSettings(in.byte() & 1 ? Frame::ReadBasic : Frame::ReadExtended);
             break;
         default: // group control
-            s.selectTarget(0);
-            link.stageMotorCommand(Frame::Motor, in.byte());
+            link.chooseId(0);
+            link.sendMotorCommand(Frame::Motor, in.byte());
             break;
         }
         for (int ticks = in.below(12); ticks > 0; --ticks)
             link.tick();
         line->takeWritten();
+        noteJob();
     }
 
     // What the link may never do, whatever it was sent.
     void check()
     {
-        const SharedState &s = link.state();
-        for (Byte flag : {s.PortReady, s.SendPending, s.BaudScanActive, s.OpenSettingsAfterScan, s.ExtReadPending,
-                          s.BaudApplyPending, s.VerifyBasicPending, s.VerifyExtPending, s.VerifyIdPending})
-            if (flag > 1)
-                std::abort();
-        if (s.TargetId < 0 || s.TargetId > 99 || s.SelectedIdIndex != s.TargetId + 1 || s.SendCount > 1)
+        const MotorTarget target = link.target();
+        if (target.id < 0 || target.id > 99 || (link.outgoing() && link.outgoing()->sent > 1))
+            std::abort();
+        if (const auto *scan = std::get_if<LinkJob::BaudScan>(&link.job()); scan && (scan->step < 0 || scan->step > 8))
+            std::abort();
+        if (const auto *r = std::get_if<LinkJob::ReadBack>(&link.job()); r && (r->attempt < 0 || r->attempt > 3))
             std::abort();
         // Only whole, well-formed command frames reach the line.
         const QByteArray out = line->takeWritten();
@@ -105,5 +110,6 @@ struct LinkFuzz {
             if (f[0] != Frame::CommandLead || Frame::xorOf(f, 1, 6) != 0)
                 std::abort();
         }
+        noteJob();
     }
 };

@@ -13,16 +13,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             f.link.tick();
             break;
         case 2:
-            f.link.stageWrite(Settings::Item(1 + in.below(8)));
+            f.link.writeSetting(Settings::Item(1 + in.below(8)));
+            f.noteJob();
             break;
         case 3:
-            f.link.stageMotorCommand(in.byte() & 1 ? Frame::Motor : Frame::RunToPosition, in.byte());
+            f.link.sendMotorCommand(in.byte() & 1 ? Frame::Motor : Frame::RunToPosition, in.byte());
             break;
         case 4:
             if (in.byte() & 1) {
                 f.line->pullOut();
             } else {
                 f.link.choosePort(QStringLiteral("/dev/ttyFUZZ"), in.byte() & 1);
+                f.noteJob();
             }
             break;
         default:

@@ -13,12 +13,12 @@ namespace {
 FeatureValues factoryValues()
 {
     FeatureValues v;
-    v.MaxSpeed = 130;
-    v.FeatureFlags = 0x40;
-    v.JogTime = 4;
-    v.ObstacleSensitivity = 1;
-    v.ReboundTime = 1;
-    v.DeviceBaudCode = 1;
+    v.maxSpeed = 130;
+    v.featureFlags = 0x40;
+    v.jogTime = 4;
+    v.obstacleSensitivity = 1;
+    v.reboundTime = 1;
+    v.deviceBaudCode = 1;
     return v;
 }
 
@@ -35,9 +35,9 @@ void applyTo(const Profile &p, FeatureValues &values, Target &target)
 
 bool operator==(const FeatureValues &a, const FeatureValues &b)
 {
-    return a.DryContactMode == b.DryContactMode && a.MaxSpeed == b.MaxSpeed && a.FeatureFlags == b.FeatureFlags
-           && a.JogTime == b.JogTime && a.ObstacleSensitivity == b.ObstacleSensitivity
-           && a.ReboundTime == b.ReboundTime && a.DeviceBaudCode == b.DeviceBaudCode;
+    return a.dryContactMode == b.dryContactMode && a.maxSpeed == b.maxSpeed && a.featureFlags == b.featureFlags
+           && a.jogTime == b.jogTime && a.obstacleSensitivity == b.obstacleSensitivity
+           && a.reboundTime == b.reboundTime && a.deviceBaudCode == b.deviceBaudCode;
 }
 
 } // namespace

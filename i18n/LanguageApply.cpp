@@ -2,7 +2,7 @@
 // visibility and the message texts.
 #include "LanguageTable.h"
 
-#include "SharedState.h"
+#include "MessageTexts.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -71,9 +71,9 @@ enum class GroupItem {
 // Returns the unresolved entry, or an empty string.
 QString storeGroupCaption(const LanguageWindows &w, Window window, const QString &caption, GroupItem how)
 {
-    if (!w.state)
+    if (!w.texts)
         return unresolved(window, QStringLiteral("GroupCaption"));
-    w.state->GroupCaption = caption;
+    w.texts->groupCaption = caption;
     QComboBox *list = idList(windowOf(w, window));
     if (!list || list->count() == 0)
         return unresolved(window, QStringLiteral("ComboBox1"));
@@ -105,7 +105,7 @@ bool applyTo(const LanguageWindows &w, const LanguageRow &row, const RowTarget &
 {
     const QString &value = to.value;
     if (row.property == Property::Message) {
-        QString *field = w.state ? messageField(*w.state, row.objectName) : nullptr;
+        QString *field = w.texts ? messageField(*w.texts, row.objectName) : nullptr;
         if (field)
             *field = value;
         return field != nullptr;

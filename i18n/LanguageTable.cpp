@@ -1,6 +1,6 @@
 #include "LanguageTable.h"
 
-#include "SharedState.h"
+#include "MessageTexts.h"
 
 
 #include <cstring>
@@ -393,20 +393,20 @@ constexpr LanguageRow kRows[] = {
     {Window::Cli, "CliMonitorPort", Property::Caption, {"串口", "port", "串口"}},
 };
 
-const std::pair<const char *, QString SharedState::*> kMessages[] = {
-    {"GroupCaption", &SharedState::GroupCaption},
-    {"MsgSelectId", &SharedState::MsgSelectId},
-    {"MsgSelectChannel", &SharedState::MsgSelectChannel},
-    {"MsgSelectPort", &SharedState::MsgSelectPort},
-    {"MsgSetSuccess", &SharedState::MsgSetSuccess},
-    {"MsgSetFailure", &SharedState::MsgSetFailure},
-    {"MsgPortLost", &SharedState::MsgPortLost},
-    {"MsgPortBusy", &SharedState::MsgPortBusy},
-    {"MsgPortDenied", &SharedState::MsgPortDenied},
-    {"MsgPortOwnerOnly", &SharedState::MsgPortOwnerOnly},
-    {"MsgPortMissing", &SharedState::MsgPortMissing},
-    {"MsgIdOutOfRange", &SharedState::MsgIdOutOfRange},
-    {"MsgValueOutOfRange", &SharedState::MsgValueOutOfRange},
+const std::pair<const char *, QString MessageTexts::*> kMessages[] = {
+    {"GroupCaption", &MessageTexts::groupCaption},
+    {"MsgSelectId", &MessageTexts::selectId},
+    {"MsgSelectChannel", &MessageTexts::selectChannel},
+    {"MsgSelectPort", &MessageTexts::selectPort},
+    {"MsgSetSuccess", &MessageTexts::setSuccess},
+    {"MsgSetFailure", &MessageTexts::setFailure},
+    {"MsgPortLost", &MessageTexts::portLost},
+    {"MsgPortBusy", &MessageTexts::portBusy},
+    {"MsgPortDenied", &MessageTexts::portDenied},
+    {"MsgPortOwnerOnly", &MessageTexts::portOwnerOnly},
+    {"MsgPortMissing", &MessageTexts::portMissing},
+    {"MsgIdOutOfRange", &MessageTexts::idOutOfRange},
+    {"MsgValueOutOfRange", &MessageTexts::valueOutOfRange},
 };
 
 }  // namespace
@@ -457,11 +457,11 @@ const char *windowName(Window window)
     return "?";
 }
 
-QString *messageField(SharedState &state, const char *name)
+QString *messageField(MessageTexts &texts, const char *name)
 {
     for (const auto &[member, field] : kMessages) {
         if (std::strcmp(member, name) == 0)
-            return &(state.*field);
+            return &(texts.*field);
     }
     return nullptr;
 }

@@ -26,7 +26,7 @@
 
 class QObject;
 class QWidget;
-struct SharedState;
+struct MessageTexts;
 
 enum class Language { SimplifiedChinese, English, TraditionalChinese };
 
@@ -39,7 +39,7 @@ enum class Property {
     Hint,     // tool tip
     Left,     // x position in pixels, decimal ("325")
     Visible,  // "1" shown, "0" hidden
-    Message,  // a text of SharedState, named by its member ("MsgSelectId", "GroupCaption")
+    Message,  // a text of MessageTexts, named by its row ("MsgSelectId", "GroupCaption")
     AccessibleName,         // what a screen reader calls the control
     AccessibleDescription,  // what a screen reader says it does
     Word,     // a word or phrase that code reads with text() and composes; ApplyLanguage skips it
@@ -78,7 +78,7 @@ struct LanguageWindows {
     QWidget *form2 = nullptr;      // user manual
     QWidget *setForm = nullptr;    // feature settings
     QWidget *idSetForm = nullptr;  // forced ID and channel
-    SharedState *state = nullptr;
+    MessageTexts *texts = nullptr;
     QWidget *monitor = nullptr;    // bus monitor (sent QEvent::LanguageChange, see ApplyLanguage)
 };
 
@@ -110,8 +110,8 @@ std::optional<Language> languageFromCode(QStringView code);
 // "Main", "Manual", "Settings", "IdSet", "Monitor", "Cli".
 const char *windowName(Window window);
 
-// The SharedState member a Message row names; nullptr for an unknown name.
-QString *messageField(SharedState &state, const char *name);
+// The MessageTexts member a Message row names; nullptr for an unknown name.
+QString *messageField(MessageTexts &texts, const char *name);
 
 // Sets or reads the caption of any target the table uses: a label, a button,
 // a group box, an action, a menu, a tab page (its tab's text) or a window

@@ -1,5 +1,7 @@
 #include "FrameText.h"
 
+#include "MotorSettings.h"
+
 #include <QStringList>
 
 namespace FrameText {
@@ -49,8 +51,8 @@ QString channels(const ChannelMask &mask, const Words &w)
 
 QString baud(Byte code, const Words &w)
 {
-    if (const auto rate = baudCodeRate(code))
-        return w("MonBaud").arg(baudRateBps(*rate));
+    if (const auto bps = MotorSettings::baudCodeBps(code))
+        return w("MonBaud").arg(*bps);
     return w("MonBaudCode").arg(int(code));
 }
 

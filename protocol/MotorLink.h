@@ -1,17 +1,21 @@
 // MotorLink: the conversation with the motor bus, free of windows.
 //
-// It owns the serial component (Comm1), the 150 ms transmit timer (Timer1),
-// the transmit tick, the answer handling and the shared protocol state.
-// Callers stage work through its operations; everything the bus says comes
-// back as signals in device units (percent, status bits, report values),
-// emitted on the one thread, so a window or a command-line tool only
-// listens.  Connect with direct connections: the order in which the signals
-// arrive is part of the behaviour (a report is stored before it is shown,
-// the reported ID is selected before the channels are drawn).
+// It owns the serial line, the 150 ms transmit timer, the transmit tick and
+// the answer handling.  Callers state intents (open a port, choose a target,
+// send a motor command, read or write a setting, poll or not); everything the
+// bus says comes back as signals in device units (percent, status bits,
+// report values), emitted on the one thread, so a window, a command-line tool
+// or a bridge only listens and asks.  Connect with direct connections: the
+// order in which the signals arrive is part of the behaviour (a report is
+// stored before it is shown, the reported ID is selected before the channels
+// are drawn).
 #pragma once
 
+#include "DeviceAccess.h"
 #include "Frames.h"
-#include "SharedState.h"
+#include "LinkJob.h"
+#include "MotorSettings.h"
+#include "MotorTarget.h"
 #include "SerialLine.h"
 #include "WrittenSettings.h"
 
@@ -27,18 +31,14 @@
 class TransmitTick;
 class ResponseHandler;
 
-// The line rate of a baud code (0..4 = 1200 .. 19200); none for other codes.
-std::optional<TBaudRate> baudCodeRate(int code);
-
 class MotorLink : public QObject {
     Q_OBJECT
 public:
     explicit MotorLink(QObject *parent = nullptr);
     ~MotorLink() override;
 
-    SharedState &state() { return m_state; }
-    const SharedState &state() const { return m_state; }
-    SerialLine &serial() { return m_comm; }
+    SerialLine &serial() { return m_serial; }
+    const SerialLine &serial() const { return m_serial; }
     // Not started here: the owner starts it when it is ready for ticks.
     QTimer &tickTimer() { return m_timer; }
     // Milliseconds since a port was last chosen and opened, the time every
@@ -46,36 +46,88 @@ public:
     // not restart it.  0 before the first opening.
     qint64 msSincePortOpened() const { return m_portOpened.isValid() ? m_portOpened.elapsed() : 0; }
 
-    // --- operations ------------------------------------------------------
+    // --- the port ----------------------------------------------------------
     // The port box's choice: "OFF" closes the port; any other name is opened
-    // at the rate of state().Features.DeviceBaudCode and, with scan, a baud
-    // scan starts.  Work under way on the previous port is dropped first.
-    // false (after portError) when the port did not open.
+    // at the rate of the motor's baud code and, with scan, a baud scan
+    // starts.  Work under way on the previous port is dropped first.  false
+    // (after portError) when the port did not open.
     bool choosePort(const QString &name, bool scan = true);
-    // Reopens the open port at another rate (the serial settings window);
-    // false (after portError) when it did not open again.
-    bool reopenAt(TBaudRate rate);
-    // A full settings read: the baud scan, then the basic and extended
-    // reports; openWindow asks for settingsWindowWanted at its end.
-    void startSettingsRead(bool openWindow);
-    // Reads the basic settings at the current rate (sent twice).
-    void stageRead(Byte readFunction);
-    // Function 0A (up, stop, down, learn, delete, limit point 1..4) or DD
-    // (run to a percentage), sent on the next ticks to the target current at
-    // sending.  SendCount is left alone, so a command staged between the two
-    // sends of another goes out once.
-    void stageMotorCommand(Byte function, Byte data);
-    // A setting write with its read-back: the value comes from
-    // state().Features; the ID write sends the current target and mask.
-    void stageWrite(Settings::Item item);
-    // The feature settings window is open: no status polls meanwhile.
-    void setSettingsWindowOpen(bool open) { m_settingsWindowOpen = open; }
-    bool settingsWindowOpen() const { return m_settingsWindowOpen; }
+    // Reopens the open port at another rate; false (after portError) when it
+    // did not open again.
+    bool reopenAt(int rate);
     // The port is open and was chosen by name (not "OFF").
     bool portUsable() const;
 
-    // One transmit tick / one receive event now (Timer1 and Comm1 run them
-    // by themselves).  Component errors come back as commError.
+    // --- whom frames are for -------------------------------------------------
+    // Every frame takes the target current when it is sent, not when it was
+    // asked for.  Choosing an ID alone keeps the channels last chosen for it.
+    void setTarget(const MotorTarget &target);
+    void chooseId(int id);
+    void setChannels(const ChannelMask &channels);
+    MotorTarget target() const { return {m_targetId, m_channels[m_targetId]}; }
+    // The channels last chosen for group control (0) and each ID.
+    const ChannelMemory &channelMemory() const { return m_channels; }
+
+    // --- what the link does on a free tick ---------------------------------
+    // Status polls go to the target on every tick with nothing else to do,
+    // while polling is on and the target is one motor on one channel.
+    void setStatusPolling(bool on) { m_statusPolling = on; }
+    bool statusPolling() const { return m_statusPolling; }
+    // Nothing to send and no read, scan or write under way.
+    bool isIdle() const;
+    bool isScanning() const { return std::holds_alternative<LinkJob::BaudScan>(m_job); }
+    // The job under way and the frame waiting to go out (its function and
+    // data, and how often it went out already), for tests and tools that
+    // watch the link at work.
+    const Job &job() const { return m_job; }
+    struct Outgoing {
+        Byte function = 0;
+        Byte data = 0;
+        int sent = 0;
+    };
+    const std::optional<Outgoing> &outgoing() const { return m_outgoing; }
+
+    // --- motor commands ------------------------------------------------------
+    // Function 0A (up, stop, down, learn, delete, limit point 1..4) or DD (run
+    // to a percentage), sent twice on the next ticks.  A command asked for
+    // between the two sends of another goes out once.
+    void sendMotorCommand(Byte function, Byte data);
+    // The slider's target: while it is pending, status answers do not move
+    // the pointer; it ends when the motor gets there or stops saying it is on
+    // its way, but not while the user still holds the pointer.
+    void holdPositionTarget() { m_position.pending = m_position.dragging = true; }
+    void letGoOfPositionTarget() { m_position.dragging = false; }
+    void dropPositionTarget() { m_position.pending = m_position.dragging = false; }
+    // Where the pointer stands, in percent; it counts while a target is pending.
+    void setPositionTargetPercent(int percent) { m_position.percent = percent; }
+    bool positionTargetPending() const { return m_position.pending; }
+    int positionTargetPercent() const { return m_position.percent; }
+    // The status byte of the last status or extended answer (0 after six
+    // silent ticks): position known, limit points stored.
+    Byte deviceStatus() const { return m_deviceStatus; }
+
+    // --- settings --------------------------------------------------------------
+    // A full settings read: the baud scan, then the basic and extended
+    // reports; announceEnd asks for settingsReadScanEnded when the scan ends.
+    void startSettingsRead(bool announceEnd);
+    // The one who asked no longer wants to hear when the scan ends.
+    void silenceSettingsReadEnd();
+    // One read of the basic (CA) or extended (CB) settings at the current rate.
+    void readSettings(Byte readFunction);
+    // The extended read a scan leads to: asked for after a basic read at a
+    // known rate, or left out by a caller that does not need it.
+    void queueExtendedRead();
+    void skipExtendedRead();
+    // The motor's settings as last reported, and as the settings windows
+    // edit them before a write.
+    FeatureValues &motorSettings() { return m_settings; }
+    const FeatureValues &motorSettings() const { return m_settings; }
+    // A setting write with its read-back: the value comes from
+    // motorSettings(); the ID write sends the current target.
+    void writeSetting(Settings::Item item);
+
+    // One transmit tick / one receive event now (the timer and the serial
+    // line run them by themselves).  Serial errors come back as serialError.
     void tick();
     void receive();
 
@@ -98,34 +150,36 @@ public:
 
 signals:
     // --- the motor --------------------------------------------------------
-    // A status answer with a position.  targetPending: the user's target was
-    // still pending when it arrived, so the slider's pointer stays put.
+    // A status answer with a position.  targetPending: the slider's target
+    // was still pending when it arrived, so the pointer stays put.
     void positionReported(int percent, bool targetPending);
     // A status answer without a position, or six silent ticks.
     void positionUnknown();
-    // The status byte of each valid answer (0 after six silent ticks).
+    // The status byte of a status or extended answer (0 after six silent
+    // ticks).  A basic settings answer carries the curtain functions there
+    // instead and leaves it alone.
     void statusReported(Byte status);
-    // A basic (CA) or extended (CB) report was stored in state().Features.
+    // A basic (CA) or extended (CB) report was stored in motorSettings().
     void basicReport(const FeatureValues &values);
     void extendedReport(const FeatureValues &values);
-    // A read ended with this ID; state's target and mask follow it after
-    // this signal (listeners select it in their ID lists first).
+    // A scan ended with this ID; the target follows it after this signal
+    // (listeners select it in their ID lists first).
     void reportedId(int id);
     void reportedIdOutOfRange(int id);
-    // The ID's channels of the read that ended are now state().currentMask().
+    // The reported ID's channels are now the target's.
     void reportedChannels();
-    // A scan asked to open the settings window has ended.
-    void settingsWindowWanted();
+    // A scan started by startSettingsRead(true) has ended, found or not.
+    void settingsReadScanEnded();
     void writeConfirmed(Settings::Item item);
     void writeFailed(Settings::Item item);
 
     // --- the port ---------------------------------------------------------
-    // An open the user asked for failed: the component's exact text, the
-    // cause, and what to do about it in the language of state()'s messages.
-    void portError(const QString &componentText, MotorLink::PortCause cause, const QString &advice);
+    // An open that was asked for failed: the serial line's exact text, the
+    // cause, and who may open the device (for the advice a client words).
+    void portError(const QString &serialText, MotorLink::PortCause cause, const DeviceAccess &device);
     void portLost(const QString &portName, const QString &reason);
-    // A component error raised by a tick or a read (the component's text).
-    void commError(const QString &text);
+    // A serial error raised by a tick or a read (the serial line's text).
+    void serialError(const QString &text);
 
     // --- the wire, for a bus monitor --------------------------------------
     void frameSent(const QByteArray &bytes);
@@ -138,20 +192,40 @@ private:
     friend class TransmitTick;
     friend class ResponseHandler;
 
-    // The sequence every rate change uses: close, settings, open.
-    void reopenPort(TBaudRate rate, PortEvent event = PortEvent::Reopened);
-    // A half-sent command, a scan and the window it would open, an extended
-    // read, a baud change and a read-back belong to the port they began on.
-    void dropWorkUnderWay();
-    void wantSettingsWindow();
-    void onPortLost(const QString &portName, const QString &reason);
-    QString openFailureAdvice() const;
+    // The slider's target while the motor runs to it.
+    struct PositionTarget {
+        bool pending = false;
+        bool dragging = false;
+        int percent = 0;
+        int settleCount = 0; // answers without "on its way" since it was set
+    };
 
-    SharedState m_state;
-    SerialLine m_comm;
+    void stage(Byte function, Byte data, bool restartPair);
+    // The sequence every rate change uses: close, settings, open.
+    void reopenPort(int rate, PortEvent event = PortEvent::Reopened);
+    bool reopenOrReport(int rate, PortEvent event);
+    // A half-sent command, a scan, an extended read, a baud change and a
+    // read-back belong to the port they began on.
+    void dropWorkUnderWay();
+    // The scan is over: the next job, and settingsReadScanEnded if it was asked for.
+    void endScan(Job next);
+    void onPortLost(const QString &portName, const QString &reason);
+
+    SerialLine m_serial;
     QTimer m_timer;
     std::unique_ptr<TransmitTick> m_tick;
     std::unique_ptr<ResponseHandler> m_responses;
-    bool m_settingsWindowOpen = false;
+
+    bool m_portChosen = false; // a port was chosen by name, not "OFF"
+    int m_targetId = 0;
+    ChannelMemory m_channels;
+    bool m_statusPolling = true;
+    std::optional<Outgoing> m_outgoing;
+    Job m_job;
+    PositionTarget m_position;
+    Byte m_deviceStatus = 0;
+    bool m_answerSeen = false; // since the last tick
+    int m_silentTicks = 0;
+    FeatureValues m_settings;
     QElapsedTimer m_portOpened;
 };

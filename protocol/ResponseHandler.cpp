@@ -1,21 +1,22 @@
 #include "ResponseHandler.h"
 
 #include "MotorLink.h"
+#include "MotorSettings.h"
 #include "SerialLine.h"
 
 #include <utility>
 
-ResponseHandler::ResponseHandler(MotorLink &link) : m_link(link), s(link.state()), m_comm(link.serial())
+ResponseHandler::ResponseHandler(MotorLink &link) : m_link(link), m_serial(link.serial())
 {
 }
 
 void ResponseHandler::readAndExamine()
 {
-    m_comm.setRThreshold(0); // no further receive event while this one runs
-    if (m_comm.DataCount() > 0) {
-        const qint64 discardedBefore = m_comm.discardedBytes();
-        const SerialLine::ReadResult read = m_comm.ReadBytes();
-        if (const qint64 flood = m_comm.discardedBytes() - discardedBefore; flood > 0) {
+    m_serial.setReceiveThreshold(0); // no further receive event while this one runs
+    if (m_serial.bytesWaiting() > 0) {
+        const qint64 discardedBefore = m_serial.discardedBytes();
+        const SerialLine::ReadResult read = m_serial.readBytes();
+        if (const qint64 flood = m_serial.discardedBytes() - discardedBefore; flood > 0) {
             // Nothing of a flood, nor what waited before it, is acted on.
             forgetWaiting();
             emit m_link.bytesDiscarded({}, MotorLink::Discard::Flood, flood);
@@ -23,7 +24,7 @@ void ResponseHandler::readAndExamine()
             examine(read.bytes, read.lastIndex + 1);
         }
     }
-    m_comm.setRThreshold(1);
+    m_serial.setReceiveThreshold(1);
 }
 
 void ResponseHandler::forgetWaiting()
@@ -84,103 +85,121 @@ void ResponseHandler::examine(const Byte *bytes, int count)
 void ResponseHandler::handleFrame(const Frame::Response &f)
 {
     ++m_framesUnderstood;
-    s.DeviceStatus = f.status();
-    s.StatusSeen = 1;
+    m_link.m_answerSeen = true;
+    if (f.isBasic()) {
+        // Byte 8 of a basic report holds the curtain functions, not the
+        // status: the limit points stay as the last status answer left them.
+        basicReport(f);
+        return;
+    }
+    m_link.m_deviceStatus = f.status();
     if (f.isExtended())
         extendedReport(f);
-    else if (f.isBasic())
-        basicReport(f);
     else
         statusReport(f);
-    emit m_link.statusReported(s.DeviceStatus);
+    emit m_link.statusReported(m_link.m_deviceStatus);
+}
+
+std::optional<Settings::Item> ResponseHandler::itemBeingReadBack() const
+{
+    if (const auto *r = std::get_if<LinkJob::ReadBack>(&m_link.m_job))
+        return r->item;
+    if (const auto *b = std::get_if<LinkJob::BaudApply>(&m_link.m_job); b && !b->confirmed)
+        return b->item;
+    return std::nullopt;
 }
 
 // Does this report read back the value under verification?  Only the setting
-// that VerifyItem names counts, and only if it is read back this way.
+// being read back counts, and only if it is read back this way.
 bool ResponseHandler::readsBack(const Frame::Response &f, Settings::ReadBack way) const
 {
-    const Settings::Row *row = Settings::row(s.VerifyItem);
+    const std::optional<Settings::Item> item = itemBeingReadBack();
+    const Settings::Row *row = item ? Settings::row(*item) : nullptr;
     if (!row || row->readBack != way)
         return false;
     if (way == Settings::ReadBack::Id)
-        return f.id() == s.TargetId && f.mask() == s.currentMask();
-    return f.b[row->reportByte] == s.Features.*row->value;
+        return f.id() == m_link.target().id && f.mask() == m_link.target().channels;
+    return f.b[row->reportByte] == m_link.m_settings.*row->value;
 }
 
-void ResponseHandler::confirm(Byte &flag)
+void ResponseHandler::confirm()
 {
-    flag = 0;
+    const Settings::Item item = *itemBeingReadBack();
+    if (auto *apply = std::get_if<LinkJob::BaudApply>(&m_link.m_job))
+        apply->confirmed = true; // the port still moves to the new rate
+    else
+        m_link.m_job = LinkJob::Idle {};
     // The read-back may be half sent: the next command starts a pair of its own.
-    s.SendPending = s.SendCount = 0;
-    s.RetryCount = 0;
-    emit m_link.writeConfirmed(Settings::Item(s.VerifyItem));
+    m_link.m_outgoing.reset();
+    emit m_link.writeConfirmed(item);
 }
 
+std::optional<Settings::ReadBack> ResponseHandler::readBackWay() const
+{
+    const std::optional<Settings::Item> item = itemBeingReadBack();
+    const Settings::Row *row = item ? Settings::row(*item) : nullptr;
+    return row ? std::optional(row->readBack) : std::nullopt;
+}
+
+// A report of the kind a write under way is read back with is that
+// read-back; any other report is news to store.
 void ResponseHandler::extendedReport(const Frame::Response &f)
 {
-    if (s.VerifyExtPending == 1) {
-        if (readsBack(f, Settings::ReadBack::Extended))
-            confirm(s.VerifyExtPending);
-    } else {
-        LoadExtendedSettings(f);
-    }
+    if (readBackWay() != Settings::ReadBack::Extended)
+        loadExtendedSettings(f);
+    else if (readsBack(f, Settings::ReadBack::Extended))
+        confirm();
 }
 
 void ResponseHandler::basicReport(const Frame::Response &f)
 {
-    if (s.VerifyBasicPending == 1) {
-        if (readsBack(f, Settings::ReadBack::Basic))
-            confirm(s.VerifyBasicPending);
-    } else if (s.VerifyIdPending == 1) {
-        if (readsBack(f, Settings::ReadBack::Id))
-            confirm(s.VerifyIdPending);
-    } else {
-        LoadBasicSettings(f);
-    }
+    const std::optional<Settings::ReadBack> way = readBackWay();
+    if (way != Settings::ReadBack::Basic && way != Settings::ReadBack::Id)
+        loadBasicSettings(f);
+    else if (readsBack(f, *way))
+        confirm();
 }
 
-void ResponseHandler::LoadBasicSettings(const Frame::Response &f)
+void ResponseHandler::loadBasicSettings(const Frame::Response &f)
 {
-    FeatureValues &v = s.Features;
-    v.DeviceBaudCode = f.b[Frame::BaudCodeByte];
-    v.DryContactMode = f.b[Frame::DryContactByte];
-    v.MaxSpeed = f.b[Frame::MaxSpeedByte];
-    v.FeatureFlags = f.b[Frame::FeatureFlagsByte];
-    if (!baudCodeRate(v.DeviceBaudCode)) {
-        // A code no rate has: fall back to 2400 baud, the device's default.
-        v.DeviceBaudCode = 1;
-        m_link.reopenPort(br2400);
+    FeatureValues &v = m_link.m_settings;
+    v.deviceBaudCode = f.b[Frame::BaudCodeByte];
+    v.dryContactMode = f.b[Frame::DryContactByte];
+    v.maxSpeed = f.b[Frame::MaxSpeedByte];
+    v.featureFlags = f.b[Frame::FeatureFlagsByte];
+    if (!MotorSettings::baudCodeBps(v.deviceBaudCode)) {
+        // A code no rate has: fall back to the device's default rate.
+        v.deviceBaudCode = MotorSettings::DefaultBaudCode;
+        m_link.reopenPort(*MotorSettings::baudCodeBps(MotorSettings::DefaultBaudCode));
     }
     // Showing the values may store some again (a window's radio boxes store
     // their value when checked: a speed of 40 becomes the minimum of 50).
     emit m_link.basicReport(v);
 
-    if (s.BaudScanActive != 1)
+    if (!std::holds_alternative<LinkJob::BaudScan>(m_link.m_job))
         return;
-    // This report ends a read: the port stays at the rate that produced it.
-    s.BaudScanActive = 0;
-    s.ExtReadPending = 1;
+    // This report ends a scan: the port stays at the rate that produced it,
+    // and the extended settings are read next.
     const int id = f.id();
     if (id <= 99) {
         emit m_link.reportedId(id);
-        s.selectTarget(id);
-        s.currentMask() = f.mask();
+        m_link.setTarget({id, f.mask()});
     } else {
         // No ID list holds it and no table entry belongs to it: keep the
         // current target and its channels and say so.
         emit m_link.reportedIdOutOfRange(id);
     }
-    if (s.OpenSettingsAfterScan == 1)
-        m_link.wantSettingsWindow();
+    m_link.endScan(LinkJob::ExtendedRead {});
     emit m_link.reportedChannels();
 }
 
-void ResponseHandler::LoadExtendedSettings(const Frame::Response &f)
+void ResponseHandler::loadExtendedSettings(const Frame::Response &f)
 {
-    s.Features.JogTime = f.b[Frame::JogTimeByte];
-    s.Features.ObstacleSensitivity = f.b[Frame::SensitivityByte];
-    s.Features.ReboundTime = f.b[Frame::ReboundByte];
-    emit m_link.extendedReport(s.Features);
+    FeatureValues &v = m_link.m_settings;
+    v.jogTime = f.b[Frame::JogTimeByte];
+    v.obstacleSensitivity = f.b[Frame::SensitivityByte];
+    v.reboundTime = f.b[Frame::ReboundByte];
+    emit m_link.extendedReport(v);
 }
 
 void ResponseHandler::statusReport(const Frame::Response &f)
@@ -190,20 +209,20 @@ void ResponseHandler::statusReport(const Frame::Response &f)
         return;
     }
     const Byte position = f.b[Frame::PositionByte];
-    const bool targetPending = s.PositionTargetActive != 0;
+    MotorLink::PositionTarget &t = m_link.m_position;
+    const bool targetPending = t.pending;
     if (!targetPending) {
-        s.PositionSettleCount = 0;
+        t.settleCount = 0;
     } else {
         // The pointer stays where the user put it until the motor gets there
         // or stops reporting that it is on its way.
-        const int target = s.PositionTargetPercent;
-        if (position >= target - 1 && position <= target + 1 && s.PositionDragging == 0)
-            s.PositionTargetActive = 0;
+        if (position >= t.percent - 1 && position <= t.percent + 1 && !t.dragging)
+            t.pending = false;
         if (f.status() & Frame::StatusKeepTarget) {
-            s.PositionSettleCount = 0;
-        } else if (s.PositionDragging == 0 && ++s.PositionSettleCount >= 5) {
-            s.PositionSettleCount = 0;
-            s.PositionTargetActive = 0;
+            t.settleCount = 0;
+        } else if (!t.dragging && ++t.settleCount >= 5) {
+            t.settleCount = 0;
+            t.pending = false;
         }
     }
     emit m_link.positionReported(position, targetPending);

@@ -5,10 +5,11 @@
 #pragma once
 
 #include "Frames.h"
-#include "SharedState.h"
 #include "WrittenSettings.h"
 
 #include <QByteArray>
+
+#include <optional>
 
 class MotorLink;
 class SerialLine;
@@ -31,20 +32,22 @@ public:
     quint64 framesUnderstood() const { return m_framesUnderstood; }
 
     // Store a report's values and announce them.
-    void LoadBasicSettings(const Frame::Response &f);
-    void LoadExtendedSettings(const Frame::Response &f);
+    void loadBasicSettings(const Frame::Response &f);
+    void loadExtendedSettings(const Frame::Response &f);
 
 private:
     void extendedReport(const Frame::Response &f);
     void basicReport(const Frame::Response &f);
     void statusReport(const Frame::Response &f);
+    // The setting a write is waiting to read back, if any.
+    std::optional<Settings::Item> itemBeingReadBack() const;
+    std::optional<Settings::ReadBack> readBackWay() const;
     bool readsBack(const Frame::Response &f, Settings::ReadBack way) const;
-    void confirm(Byte &flag);
+    void confirm();
     void discard(const QByteArray &bytes);
 
     MotorLink &m_link;
-    SharedState &s;
-    SerialLine &m_comm;
+    SerialLine &m_serial;
     quint64 m_framesUnderstood = 0;
     QByteArray m_waiting;     // the start of an answer still arriving
     quint64 m_generation = 0; // counts forgetWaiting, so examine notices one mid-way

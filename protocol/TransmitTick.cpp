@@ -1,116 +1,105 @@
 #include "TransmitTick.h"
 
-#include "Frames.h"
 #include "MotorLink.h"
 #include "SerialLine.h"
 
-#include <bit>
-
-TransmitTick::TransmitTick(MotorLink &link) : m_link(link), s(link.state()), m_comm(link.serial())
+TransmitTick::TransmitTick(MotorLink &link) : m_link(link), m_serial(link.serial())
 {
 }
 
 void TransmitTick::run()
 {
-    if (m_comm.PortOpen() && s.PortReady != 0) {
-        fillAddress();
+    if (m_serial.isOpen() && m_link.m_portChosen)
         act();
-    }
     statusTimeout();
-}
-
-// Target and channels are taken at the moment of sending, not of staging.
-void TransmitTick::fillAddress()
-{
-    const ChannelMask &mask = s.currentMask();
-    s.CommandFrame[Frame::Lead] = Frame::CommandLead;
-    s.CommandFrame[Frame::Id] = Byte(s.TargetId);
-    s.CommandFrame[Frame::Mask0] = mask.bytes[0];
-    s.CommandFrame[Frame::Mask1] = mask.bytes[1];
 }
 
 void TransmitTick::act()
 {
-    if (s.SendPending == 1) {
-        sendFrame();
-        if (++s.SendCount >= 2) {
-            s.SendPending = 0;
-            s.SendCount = 0;
-        }
-    } else if (s.BaudScanActive == 1) {
-        baudScan();
-    } else if (s.ExtReadPending == 1) {
-        m_link.stageRead(Frame::ReadExtended);
-        s.ExtReadPending = 0;
-    } else if (s.BaudApplyPending == 1) {
-        if (const auto rate = baudCodeRate(s.Features.DeviceBaudCode))
-            m_link.reopenPort(*rate);
-        s.BaudApplyPending = 0;
-    } else if (s.VerifyExtPending == 1) {
-        readBack(s.VerifyExtPending, Frame::ReadExtended);
-    } else if (s.VerifyBasicPending == 1) {
-        readBack(s.VerifyBasicPending, Frame::ReadBasic);
-    } else if (s.VerifyIdPending == 1) {
-        readBack(s.VerifyIdPending, Frame::ReadBasic);
-    } else {
-        idlePoll();
-    }
+    if (m_link.m_outgoing)
+        sendOutgoing();
+    else
+        std::visit([this](auto &job) { step(job); }, m_link.m_job);
 }
 
-void TransmitTick::sendFrame()
+void TransmitTick::sendOutgoing()
 {
-    s.CommandFrame[Frame::Check] = Frame::xorOf(s.CommandFrame.data(), 1, 5);
-    if (m_comm.WriteBytes(s.CommandFrame.data(), Frame::CommandSize))
-        emit m_link.frameSent(QByteArray(reinterpret_cast<const char *>(s.CommandFrame.data()), Frame::CommandSize));
+    MotorLink::Outgoing &out = *m_link.m_outgoing;
+    send(out.function, out.data);
+    if (++out.sent >= 2)
+        m_link.m_outgoing.reset();
 }
 
-void TransmitTick::baudScan()
+// Target and channels are taken at the moment of sending, not of asking.
+void TransmitTick::send(Byte function, Byte data)
 {
-    ++s.RetryCount;
-    if (s.RetryCount <= ScanRates) {
-        m_link.reopenPort(*baudCodeRate(s.RetryCount - 1));
-        m_link.stageRead(Frame::ReadBasic);
-    } else if (s.RetryCount >= ScanGiveUpStep) {
-        m_link.reopenPort(br2400);
-        if (s.OpenSettingsAfterScan == 1)
-            m_link.wantSettingsWindow();
-        s.BaudScanActive = 0;
+    const MotorTarget target = m_link.target();
+    const auto frame = Frame::command(Byte(target.id), target.channels, function, data);
+    if (m_serial.writeBytes(frame.data(), Frame::CommandSize))
+        emit m_link.frameSent(QByteArray(reinterpret_cast<const char *>(frame.data()), Frame::CommandSize));
+}
+
+// Nothing else to do: one status poll, if one motor on one channel can answer it.
+void TransmitTick::step(LinkJob::Idle)
+{
+    if (m_link.m_statusPolling && m_link.target().isOneMotorChannel())
+        send(Frame::StatusPoll, 0x00);
+}
+
+void TransmitTick::step(LinkJob::BaudScan &scan)
+{
+    ++scan.step;
+    if (scan.step <= ScanRates) {
+        m_link.reopenPort(*MotorSettings::baudCodeBps(scan.step - 1));
+        m_link.readSettings(Frame::ReadBasic);
+    } else if (scan.step >= ScanGiveUpStep) {
+        m_link.reopenPort(MotorSettings::DefaultBps);
+        m_link.endScan(LinkJob::Idle {});
     }
     // steps 6 and 7 wait for a late answer
 }
 
-void TransmitTick::readBack(Byte &flag, Byte readFunction)
+void TransmitTick::step(LinkJob::ExtendedRead)
 {
-    ++s.RetryCount;
-    if (s.RetryCount <= MaxReadBacks) {
-        m_link.stageRead(readFunction);
-    } else {
-        flag = 0; // cleared before anyone is told, so the ticks meanwhile do not retry
-        emit m_link.writeFailed(Settings::Item(s.VerifyItem));
-    }
+    m_link.readSettings(Frame::ReadExtended);
+    m_link.m_job = LinkJob::Idle {};
 }
 
-// Only one motor on one channel can answer a status poll unambiguously.
-void TransmitTick::idlePoll()
+void TransmitTick::step(LinkJob::BaudApply apply)
 {
-    if (m_link.settingsWindowOpen() || s.TargetId == 0 || std::popcount(s.currentMask().word()) != 1)
-        return;
-    s.CommandFrame[Frame::Function] = Frame::StatusPoll;
-    s.CommandFrame[Frame::Data] = 0x00;
-    sendFrame();
+    if (const auto rate = MotorSettings::baudCodeBps(m_link.m_settings.deviceBaudCode))
+        m_link.reopenPort(*rate);
+    if (apply.confirmed)
+        m_link.m_job = LinkJob::Idle {};
+    else
+        m_link.m_job = LinkJob::ReadBack {apply.item, 0};
+}
+
+void TransmitTick::step(LinkJob::ReadBack &readBack)
+{
+    const Settings::Row *row = Settings::row(readBack.item);
+    if (++readBack.attempt <= MaxReadBacks) {
+        m_link.readSettings(row && row->readBack == Settings::ReadBack::Extended ? Frame::ReadExtended
+                                                                                 : Frame::ReadBasic);
+    } else {
+        const Settings::Item item = readBack.item;
+        // Ended before anyone is told, so the ticks meanwhile do not retry.
+        m_link.m_job = LinkJob::Idle {};
+        emit m_link.writeFailed(item);
+    }
 }
 
 void TransmitTick::statusTimeout()
 {
-    if (s.StatusSeen == 1) {
-        s.StatusSeen = 0;
-        s.StatusSilenceTicks = 0;
+    if (m_link.m_answerSeen) {
+        m_link.m_answerSeen = false;
+        m_link.m_silentTicks = 0;
         return;
     }
-    if (++s.StatusSilenceTicks >= SilenceTicks) {
-        s.StatusSilenceTicks = 0;
+    if (++m_link.m_silentTicks >= SilenceTicks) {
+        m_link.m_silentTicks = 0;
         emit m_link.positionUnknown();
-        s.DeviceStatus = 0;
-        emit m_link.statusReported(s.DeviceStatus);
+        m_link.m_deviceStatus = 0;
+        emit m_link.statusReported(0);
     }
 }

@@ -1,13 +1,14 @@
 // The 150 ms transmit tick: the only code that writes to the port.
 //
 // Each tick takes exactly one action, in a fixed priority order: send the
-// pending command (every staged command goes out twice), one step of the
-// baud scan, the extended read after a scan, applying a new device baud
-// rate, one read-back retry of a written setting, or else the idle status
-// poll.  It also reports the position unknown after six silent ticks.
+// outgoing frame (every frame goes out twice), then one step of the job
+// under way (a baud scan step, the extended read after a scan, applying a
+// new device baud rate, one read-back of a written setting), or else the
+// status poll.  It also reports the position unknown after six silent ticks.
 #pragma once
 
-#include "SharedState.h"
+#include "Frames.h"
+#include "LinkJob.h"
 
 class MotorLink;
 class SerialLine;
@@ -16,7 +17,7 @@ class TransmitTick {
 public:
     explicit TransmitTick(MotorLink &link);
 
-    // One tick.  Errors of the port component propagate as SerialError.
+    // One tick.  Errors of the serial line propagate as SerialError.
     void run();
 
     // Scan steps: 1..5 read at 1200..19200 baud, 6 and 7 wait, 8 gives up.
@@ -26,15 +27,16 @@ public:
     static constexpr int SilenceTicks = 6;
 
 private:
-    void fillAddress();
     void act();
-    void sendFrame();
-    void baudScan();
-    void readBack(Byte &flag, Byte readFunction);
-    void idlePoll();
+    void sendOutgoing();
+    void send(Byte function, Byte data);
+    void step(LinkJob::Idle);
+    void step(LinkJob::BaudScan &scan);
+    void step(LinkJob::ExtendedRead);
+    void step(LinkJob::BaudApply apply);
+    void step(LinkJob::ReadBack &readBack);
     void statusTimeout();
 
     MotorLink &m_link;
-    SharedState &s;
-    SerialLine &m_comm;
+    SerialLine &m_serial;
 };

@@ -5,13 +5,13 @@ namespace {
 
 constexpr Row rows[] = {
     {IdAndChannels, Frame::ForceIdChannels, ReadBack::Id, 0, nullptr},
-    {DryContact, Frame::WriteDryContact, ReadBack::Basic, Frame::DryContactByte, &FeatureValues::DryContactMode},
-    {MaxSpeed, Frame::WriteMaxSpeed, ReadBack::Basic, Frame::MaxSpeedByte, &FeatureValues::MaxSpeed},
-    {CurtainFunctions, Frame::WriteFeatureFlags, ReadBack::Basic, Frame::FeatureFlagsByte, &FeatureValues::FeatureFlags},
-    {JogTime, Frame::WriteJogTime, ReadBack::Extended, Frame::JogTimeByte, &FeatureValues::JogTime},
-    {Sensitivity, Frame::WriteSensitivity, ReadBack::Extended, Frame::SensitivityByte, &FeatureValues::ObstacleSensitivity},
-    {Rebound, Frame::WriteRebound, ReadBack::Extended, Frame::ReboundByte, &FeatureValues::ReboundTime},
-    {BaudCode, Frame::WriteBaudCode, ReadBack::Basic, Frame::BaudCodeByte, &FeatureValues::DeviceBaudCode},
+    {DryContact, Frame::WriteDryContact, ReadBack::Basic, Frame::DryContactByte, &FeatureValues::dryContactMode},
+    {MaxSpeed, Frame::WriteMaxSpeed, ReadBack::Basic, Frame::MaxSpeedByte, &FeatureValues::maxSpeed},
+    {CurtainFunctions, Frame::WriteFeatureFlags, ReadBack::Basic, Frame::FeatureFlagsByte, &FeatureValues::featureFlags},
+    {JogTime, Frame::WriteJogTime, ReadBack::Extended, Frame::JogTimeByte, &FeatureValues::jogTime},
+    {Sensitivity, Frame::WriteSensitivity, ReadBack::Extended, Frame::SensitivityByte, &FeatureValues::obstacleSensitivity},
+    {Rebound, Frame::WriteRebound, ReadBack::Extended, Frame::ReboundByte, &FeatureValues::reboundTime},
+    {BaudCode, Frame::WriteBaudCode, ReadBack::Basic, Frame::BaudCodeByte, &FeatureValues::deviceBaudCode},
 };
 
 } // namespace

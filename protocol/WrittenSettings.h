@@ -3,11 +3,21 @@
 #pragma once
 
 #include "Frames.h"
-#include "SharedState.h"
+
+// The values a motor keeps in its own memory, as the settings windows edit them.
+struct FeatureValues {
+    Byte dryContactMode = 0;
+    Byte maxSpeed = 0;
+    Byte featureFlags = 0;
+    Byte jogTime = 0;
+    Byte obstacleSensitivity = 0;
+    Byte reboundTime = 0;
+    Byte deviceBaudCode = 0;
+};
 
 namespace Settings {
 
-// VerifyItem codes.
+// The settings a write can change, numbered as in the link's read-back.
 enum Item : Byte {
     IdAndChannels = 1, DryContact = 2, MaxSpeed = 3, CurtainFunctions = 4,
     JogTime = 5, Sensitivity = 6, Rebound = 7, BaudCode = 8,

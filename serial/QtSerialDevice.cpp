@@ -6,13 +6,6 @@
 
 namespace {
 
-constexpr std::array<QSerialPort::Parity, 5> kParity {
-    QSerialPort::NoParity, QSerialPort::OddParity, QSerialPort::EvenParity,
-    QSerialPort::MarkParity, QSerialPort::SpaceParity};
-
-constexpr std::array<QSerialPort::StopBits, 3> kStopBits {
-    QSerialPort::OneStop, QSerialPort::OneAndHalfStop, QSerialPort::TwoStop};
-
 // Why the device is considered gone; nullptr for errors that leave it usable.
 // When the far end disappears Qt keeps raising the read error from the read
 // notifier on every event-loop pass, so the first one must release the port.
@@ -140,16 +133,12 @@ void QtSerialDevice::applyLineSettings(const LineSettings &s)
 {
     OwnCall own(m_ownCalls);
     m_port->setBaudRate(s.bitsPerSecond);
-    m_port->setDataBits(QSerialPort::DataBits(s.dataBits));
-    m_port->setParity(kParity[std::size_t(s.parity) % kParity.size()]);
-    m_port->setStopBits(kStopBits[std::size_t(s.stopBits) % kStopBits.size()]);
-    static constexpr QSerialPort::FlowControl kFlow[] {QSerialPort::NoFlowControl, QSerialPort::HardwareControl,
-                                                       QSerialPort::SoftwareControl};
-    m_port->setFlowControl(kFlow[int(s.flow)]);
-    // Under the RTS/CTS handshake the driver owns RTS.
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
     m_port->setDataTerminalReady(false);
-    if (s.flow != Flow::RtsCts)
-        m_port->setRequestToSend(s.rtsOn);
+    m_port->setRequestToSend(false);
 }
 
 void QtSerialDevice::setDtr(bool on)

@@ -23,14 +23,10 @@ public:
         DeviceAccess device; // what the name led to (filled when the open failed)
     };
 
-    enum class Flow { None, RtsCts, XonXoff };
+    // The line is always 8 data bits, no parity, one stop bit, no flow
+    // control, DTR and RTS low; only its rate changes.
     struct LineSettings {
         int bitsPerSecond = 9600;
-        int dataBits = 8;  // 5..8
-        int parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
-        int stopBits = 0;  // 0 one, 1 one and a half, 2 two
-        Flow flow = Flow::None;
-        bool rtsOn = false; // RTS held on (only without the RTS/CTS handshake)
         bool operator==(const LineSettings &) const = default;
     };
 

@@ -11,29 +11,11 @@
 
 namespace {
 
-// Bits per second by TBaudRate ordinal.  14400 and 56000 are not standard
-// termios rates; QSerialPort sets them as custom rates.
-constexpr std::array<int, 13> kBaudBps {110,   300,   600,   1200,  2400,  4800, 9600,
-                                        14400, 19200, 38400, 56000, 57600, 115200};
-
 // A read backlog larger than this is thrown away instead of read.
 constexpr qint64 kMaxRead = 4096;
 constexpr int kPollIntervalMs = 100;
 
 } // namespace
-
-int baudRateBps(TBaudRate rate)
-{
-    return kBaudBps[std::min<std::size_t>(rate, kBaudBps.size() - 1)];
-}
-
-std::optional<TBaudRate> baudRateOfBps(int bps)
-{
-    const auto found = std::find(kBaudBps.begin(), kBaudBps.end(), bps);
-    if (found == kBaudBps.end())
-        return std::nullopt;
-    return TBaudRate(found - kBaudBps.begin());
-}
 
 SerialLine::SerialLine(QObject *parent) : SerialLine(std::make_unique<QtSerialDevice>(), parent)
 {
@@ -60,7 +42,7 @@ SerialLine::~SerialLine()
 void SerialLine::setDevice(std::unique_ptr<SerialDevice> device)
 {
     if (m_device) {
-        setPortOpen(false);
+        setOpen(false);
         disconnect(m_device, nullptr, this, nullptr);
         m_device->setParent(nullptr);
         m_device->deleteLater();
@@ -71,23 +53,17 @@ void SerialLine::setDevice(std::unique_ptr<SerialDevice> device)
     connect(m_device, &SerialDevice::deviceLost, this, &SerialLine::onDeviceLost);
 }
 
-void SerialLine::setCommPort(TComPortNumber port)
-{
-    m_commPort = port;
-    m_portName = QStringLiteral("COM%1").arg(int(port) + 1);
-}
-
 void SerialLine::setPortName(const QString &name)
 {
     m_portName = name;
 }
 
-bool SerialLine::PortOpen() const
+bool SerialLine::isOpen() const
 {
     return m_device->isOpen();
 }
 
-void SerialLine::setPortOpen(bool open)
+void SerialLine::setOpen(bool open)
 {
     if (!open) {
         m_modemTimer.stop();
@@ -117,37 +93,19 @@ void SerialLine::setPortOpen(bool open)
 
 void SerialLine::applyLineSettings()
 {
-    SerialDevice::LineSettings line;
-    line.bitsPerSecond = baudRateBps(m_baudRate);
-    line.dataBits = int(m_dataBits) + 5;
-    line.parity = int(m_parity);
-    line.stopBits = int(m_stopBits);
-    // One flow control only: the RTS/CTS handshake wins over XON/XOFF.
-    line.flow = m_hw == hhRTSCTS ? SerialDevice::Flow::RtsCts
-        : m_sw == shXonXoff      ? SerialDevice::Flow::XonXoff
-                                 : SerialDevice::Flow::None;
-    // DTR is never raised by the settings; RTS only for hhNoneRTSON.
-    line.rtsOn = m_hw == hhNoneRTSON;
-    m_device->applyLineSettings(line);
+    m_device->applyLineSettings({m_bitsPerSecond});
 }
 
-template <typename T> void SerialLine::setLineSetting(T &field, T value)
+void SerialLine::setBitsPerSecond(int bitsPerSecond)
 {
-    if (field == value)
+    if (m_bitsPerSecond == bitsPerSecond)
         return;
-    field = value;
+    m_bitsPerSecond = bitsPerSecond;
     if (m_device->isOpen())
         applyLineSettings();
 }
 
-void SerialLine::setBaudRate(TBaudRate rate) { setLineSetting(m_baudRate, rate); }
-void SerialLine::setHwHandShaking(THWHandShaking value) { setLineSetting(m_hw, value); }
-void SerialLine::setSwHandShaking(TSWHandShaking value) { setLineSetting(m_sw, value); }
-void SerialLine::setDataBits(TDataBits value) { setLineSetting(m_dataBits, value); }
-void SerialLine::setParity(TParity value) { setLineSetting(m_parity, value); }
-void SerialLine::setStopBits(TStopBits value) { setLineSetting(m_stopBits, value); }
-
-void SerialLine::setDTREnabled(bool value)
+void SerialLine::setDtrEnabled(bool value)
 {
     if (!m_device->isOpen())
         return;
@@ -155,7 +113,7 @@ void SerialLine::setDTREnabled(bool value)
     m_device->setDtr(value);
 }
 
-void SerialLine::setRTSEnabled(bool value)
+void SerialLine::setRtsEnabled(bool value)
 {
     if (!m_device->isOpen())
         return;
@@ -163,19 +121,19 @@ void SerialLine::setRTSEnabled(bool value)
     m_device->setRts(value);
 }
 
-int SerialLine::DataCount() const
+int SerialLine::bytesWaiting() const
 {
     return int(m_device->bytesWaiting());
 }
 
-void SerialLine::setDataCount(int value)
+void SerialLine::discardWaiting()
 {
-    if (value != 0 || !m_device->isOpen())
+    if (!m_device->isOpen())
         return;
     m_device->clearInput();
 }
 
-void SerialLine::setRThreshold(std::int32_t value)
+void SerialLine::setReceiveThreshold(std::int32_t value)
 {
     m_rThreshold = value;
     // Bytes that arrived while the event was held back raise it now.
@@ -209,19 +167,19 @@ void SerialLine::readWaiting()
     m_input = m_device->read(count); // a failed read leaves nothing, not the previous bytes
 }
 
-QByteArray SerialLine::Input()
+QByteArray SerialLine::input()
 {
     readWaiting();
     return m_input;
 }
 
-SerialLine::ReadResult SerialLine::ReadBytes()
+SerialLine::ReadResult SerialLine::readBytes()
 {
     readWaiting();
     return {reinterpret_cast<const std::uint8_t *>(m_input.constData()), int(m_input.size()) - 1};
 }
 
-bool SerialLine::WriteBytes(const std::uint8_t *buffer, int count)
+bool SerialLine::writeBytes(const std::uint8_t *buffer, int count)
 {
     if (!m_device->isOpen()) {
         emit errorText(QString::fromLatin1(CommText::NotOpen));
@@ -259,7 +217,7 @@ void SerialLine::checkModemLines()
     }
 }
 
-void SerialLine::Poll()
+void SerialLine::poll()
 {
     if (!m_device->isOpen())
         return;
@@ -270,16 +228,16 @@ void SerialLine::Poll()
     // After the last one the pass returns to the event loop, which lets them
     // through itself: a pass that raises one event turns the loop once.
     bool owed = false; // an event was raised since messages were let through
-    const auto modemDue = [this] { return m_commEvent != 0 && bool(OnModemStateChange); };
-    const auto errorDue = [this] { return m_commError != 0 && bool(OnReceiveError); };
+    const auto modemDue = [this] { return m_commEvent != 0 && bool(onModemStateChange); };
+    const auto errorDue = [this] { return m_commError != 0 && bool(onReceiveError); };
     const auto letThrough = [&](bool anotherFollows) {
         if (std::exchange(owed, false) && anotherFollows)
             QCoreApplication::processEvents();
         return !alive.isNull();
     };
-    if (m_rThreshold > 0 && m_device->bytesWaiting() >= m_rThreshold && OnReceiveData) {
+    if (m_rThreshold > 0 && m_device->bytesWaiting() >= m_rThreshold && onReceiveData) {
         m_fresh = false;
-        OnReceiveData(this);
+        onReceiveData(this);
         owed = true;
     }
     if (!alive)
@@ -288,13 +246,13 @@ void SerialLine::Poll()
     if (!letThrough(modemDue() || errorDue()))
         return;
     if (modemDue()) {
-        OnModemStateChange(this, m_commEvent);
+        onModemStateChange(this, m_commEvent);
         owed = true;
     }
     if (!alive || !letThrough(errorDue()))
         return;
     if (errorDue())
-        OnReceiveError(this, m_commError);
+        onReceiveError(this, m_commError);
 }
 
 void SerialLine::onBytesArrived()
@@ -316,7 +274,7 @@ void SerialLine::schedulePass()
         m_passQueued = false;
         // Nothing may escape into the event loop.
         try {
-            Poll();
+            poll();
         } catch (const std::exception &e) {
             emit errorText(QString::fromUtf8(e.what()));
         }

@@ -23,25 +23,6 @@
 #include <optional>
 #include <stdexcept>
 
-enum TComPortNumber : std::uint8_t {
-    pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8,
-    pnCOM9, pnCOM10, pnCOM11, pnCOM12, pnCOM13, pnCOM14, pnCOM15, pnCOM16
-};
-enum TBaudRate : std::uint8_t {
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
-    br38400, br56000, br57600, br115200
-};
-enum TParity : std::uint8_t { None, Odd, Even, Mark, Space };
-enum TStopBits : std::uint8_t { SB1, SB1_5, SB2 };
-enum TDataBits : std::uint8_t { DB5, DB6, DB7, DB8 };
-enum THWHandShaking : std::uint8_t { hhNone, hhNoneRTSON, hhRTSCTS };
-enum TSWHandShaking : std::uint8_t { shNone, shXonXoff };
-
-// Bits per second of a TBaudRate ordinal; any ordinal above 11 means 115200.
-int baudRateBps(TBaudRate rate);
-// The TBaudRate of a rate in bits per second; none for a rate it does not list.
-std::optional<TBaudRate> baudRateOfBps(int bps);
-
 // The component's exception: message text only.
 class SerialError : public std::runtime_error {
 public:
@@ -76,70 +57,57 @@ public:
     void setDevice(std::unique_ptr<SerialDevice> device);
     SerialDevice &device() { return *m_device; }
 
-    using TReceiveDataEvent = std::function<void(SerialLine *sender)>;
-    using TReceiveErrorEvent = std::function<void(SerialLine *sender, std::uint32_t eventMask)>;
-    using TModemStateChangeEvent = std::function<void(SerialLine *sender, std::uint32_t modemEvent)>;
+    using ReceiveDataEvent = std::function<void(SerialLine *sender)>;
+    using ReceiveErrorEvent = std::function<void(SerialLine *sender, std::uint32_t eventMask)>;
+    using ModemStateChangeEvent = std::function<void(SerialLine *sender, std::uint32_t modemEvent)>;
 
-    // --- published properties -------------------------------------------
-    TComPortNumber CommPort() const { return m_commPort; }
-    // Stored only; takes effect at the next open.  Also sets PortName to "COMn".
-    void setCommPort(TComPortNumber port);
-
-    // The device name opened by the next open.  Ports are addressed by name
-    // here ("/dev/ttyUSB0", "COM3", a pseudo-terminal path); CommPort is kept
-    // for the callers that still speak in COM numbers.
-    QString PortName() const { return m_portName; }
+    // --- properties ----------------------------------------------------------
+    // The device name opened by the next open ("/dev/ttyUSB0", "COM3", a
+    // pseudo-terminal path).
+    QString portName() const { return m_portName; }
     void setPortName(const QString &name);
 
-    bool PortOpen() const;
+    bool isOpen() const;
     // true: open (throws SerialError on failure); false: close, no error if closed.
-    void setPortOpen(bool open);
+    void setOpen(bool open);
 
-    TBaudRate BaudRate() const { return m_baudRate; }
-    void setBaudRate(TBaudRate rate);
-    THWHandShaking HwHandShaking() const { return m_hw; }
-    void setHwHandShaking(THWHandShaking value);
-    TSWHandShaking SwHandShaking() const { return m_sw; }
-    void setSwHandShaking(TSWHandShaking value);
-    TDataBits DataBits() const { return m_dataBits; }
-    void setDataBits(TDataBits value);
-    TParity Parity() const { return m_parity; }
-    void setParity(TParity value);
-    TStopBits StopBits() const { return m_stopBits; }
-    void setStopBits(TStopBits value);
+    // The line rate; an open port takes a new one at once.  The line is
+    // always 8 data bits, no parity, one stop bit, without flow control.
+    int bitsPerSecond() const { return m_bitsPerSecond; }
+    void setBitsPerSecond(int bitsPerSecond);
 
-    std::uint32_t CommEvent() const { return m_commEvent; }
-    std::uint32_t CommError() const { return m_commError; }
+    std::uint32_t commEvent() const { return m_commEvent; }
+    std::uint32_t commError() const { return m_commError; }
 
     // Reads the waiting bytes (see ReadBytes) and returns them as a string.
-    QByteArray Input();
+    QByteArray input();
 
-    std::int32_t InputLen() const { return m_inputLen; }
+    std::int32_t inputLen() const { return m_inputLen; }
     void setInputLen(std::int32_t value) { m_inputLen = value; }
-    std::int32_t RThreshold() const { return m_rThreshold; }
-    void setRThreshold(std::int32_t value);
+    std::int32_t receiveThreshold() const { return m_rThreshold; }
+    void setReceiveThreshold(std::int32_t value);
 
-    bool CDHolding() const { return m_cd; }
-    bool DSRHolding() const { return m_dsr; }
-    bool RIHolding() const { return m_ri; }
-    bool CTSHolding() const { return m_cts; }
+    bool cdHolding() const { return m_cd; }
+    bool dsrHolding() const { return m_dsr; }
+    bool riHolding() const { return m_ri; }
+    bool ctsHolding() const { return m_cts; }
 
-    bool DTREnabled() const { return m_dtr; }
-    void setDTREnabled(bool value);
-    bool RTSEnabled() const { return m_rts; }
-    void setRTSEnabled(bool value);
+    bool dtrEnabled() const { return m_dtr; }
+    void setDtrEnabled(bool value);
+    bool rtsEnabled() const { return m_rts; }
+    void setRtsEnabled(bool value);
 
-    // Bytes waiting in the input queue (0 while closed); := 0 discards them.
-    int DataCount() const;
-    void setDataCount(int value);
+    // Bytes waiting in the input queue (0 while closed), and throwing them away.
+    int bytesWaiting() const;
+    void discardWaiting();
 
-    TReceiveDataEvent OnReceiveData;
-    TReceiveErrorEvent OnReceiveError;
-    TModemStateChangeEvent OnModemStateChange;
+    ReceiveDataEvent onReceiveData;
+    ReceiveErrorEvent onReceiveError;
+    ModemStateChangeEvent onModemStateChange;
 
     // --- methods -----------------------------------------------------------
     // Writes count bytes one at a time; false (after errorText) if closed.
-    bool WriteBytes(const std::uint8_t *buffer, int count);
+    bool writeBytes(const std::uint8_t *buffer, int count);
 
     struct ReadResult {
         const std::uint8_t *bytes; // owned by the component, replaced by the next read
@@ -147,7 +115,7 @@ public:
     };
     // Reads the waiting bytes, then returns the component's byte array.  A
     // backlog above 4096 bytes is discarded instead: the array is then empty.
-    ReadResult ReadBytes();
+    ReadResult readBytes();
     // Bytes thrown away as backlogs above 4096 since the component was made.
     qint64 discardedBytes() const { return m_discarded; }
 
@@ -159,7 +127,7 @@ public:
     const DeviceAccess &lastOpenDevice() const { return m_openDevice; }
 
     // Runs one poll pass now (arriving bytes and the modem-line timer do this).
-    void Poll();
+    void poll();
 
 signals:
     // A failure the component reports without an exception (a write to a
@@ -179,8 +147,6 @@ private:
     void onDeviceLost(const QString &reason);
     void schedulePass();
     void requireOpen() const;
-    // Stores a line setting; an open port is reconfigured at once.
-    template <typename T> void setLineSetting(T &field, T value);
 
     SerialDevice *m_device = nullptr; // owned
     QTimer m_modemTimer;      // runs only while the open device has modem lines
@@ -190,14 +156,8 @@ private:
     // threshold lowered to what waits raises the event for them.
     bool m_fresh = false;
 
-    TComPortNumber m_commPort = pnCOM2;
     QString m_portName = QStringLiteral("COM2");
-    TBaudRate m_baudRate = br9600;
-    THWHandShaking m_hw = hhNone;
-    TSWHandShaking m_sw = shNone;
-    TDataBits m_dataBits = DB8;
-    TParity m_parity = None;
-    TStopBits m_stopBits = SB1;
+    int m_bitsPerSecond = 9600;
     std::int32_t m_inputLen = 0;
     std::int32_t m_rThreshold = 0;
     bool m_dtr = false;

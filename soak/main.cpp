@@ -9,6 +9,7 @@
 // Prints a summary table at the end.  A tool, not a test: scripts/soak.sh.
 #include "Measure.h"
 #include "MotorLink.h"
+#include "MotorSettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -213,8 +214,7 @@ bool Soak::start()
     });
     m_clock.start();
     m_memory.start(1000);
-    m_link.state().selectTarget(1);
-    m_link.state().currentMask().setWord(1);
+    m_link.setTarget({1, ChannelMask {{0x01, 0x00}}});
     m_link.tickTimer().start();
     choosePort();
     return true;
@@ -242,9 +242,7 @@ void Soak::next()
     // One command at a time, as a person or a script gives them: wait until
     // the link has finished what the last one left (its second send, the
     // extended read after a scan).
-    const SharedState &now = m_link.state();
-    if (now.SendPending || now.BaudScanActive || now.ExtReadPending || now.BaudApplyPending
-        || now.VerifyBasicPending || now.VerifyExtPending || now.VerifyIdPending) {
+    if (!m_link.isIdle()) {
         m_gap.start(TickMs);
         return;
     }
@@ -252,7 +250,6 @@ void Soak::next()
     c.active = true;
     c.afterReplug = std::exchange(m_nextAfterReplug, false);
     const int pick = int(m_rng.bounded(100));
-    SharedState &s = m_link.state();
     if (pick < 10) {
         c.kind = Kind::Scan;
         c.boundTicks = 40; // five rates of three ticks, two waiting steps, the give-up, the reads
@@ -260,18 +257,23 @@ void Soak::next()
     } else if (pick < 25) {
         c.kind = Kind::Read;
         c.boundTicks = 12;
-        m_link.stageRead(Frame::ReadBasic);
+        m_link.readSettings(Frame::ReadBasic);
     } else if (pick < 65) {
         c.kind = Kind::Write;
+        using namespace MotorSettings;
         static constexpr struct { Settings::Item item; int lo, hi; } kRanges[] = {
-            {Settings::DryContact, 0, 4}, {Settings::MaxSpeed, 50, 130}, {Settings::CurtainFunctions, 0, 127},
-            {Settings::JogTime, 1, 10},   {Settings::Sensitivity, 1, 3}, {Settings::Rebound, 0, 255}};
+            {Settings::DryContact, DryContact.min, DryContact.max},
+            {Settings::MaxSpeed, MaxSpeed.min, MaxSpeed.max},
+            {Settings::CurtainFunctions, 0, 127},
+            {Settings::JogTime, JogTime.min, JogTime.max},
+            {Settings::Sensitivity, Sensitivity.min, Sensitivity.max},
+            {Settings::Rebound, NoRebound, UnlimitedRebound}};
         const auto &r = kRanges[m_rng.bounded(int(std::size(kRanges)))];
         c.item = r.item;
         c.value = Byte(r.lo + int(m_rng.bounded(r.hi - r.lo + 1)));
-        s.Features.*Settings::row(r.item)->value = c.value;
+        m_link.motorSettings().*Settings::row(r.item)->value = c.value;
         c.boundTicks = 20; // two sends, three read-backs of three ticks, margin
-        m_link.stageWrite(r.item);
+        m_link.writeSetting(r.item);
     } else {
         c.kind = Kind::Motor;
         static constexpr Byte kData[] = {Frame::Up, Frame::Stop, Frame::Down, 1, 2};
@@ -279,7 +281,7 @@ void Soak::next()
         const Byte data = c.function == Frame::RunToPosition ? Byte(m_rng.bounded(101))
                                                             : kData[m_rng.bounded(int(std::size(kData)))];
         c.boundTicks = 8;
-        m_link.stageMotorCommand(c.function, data);
+        m_link.sendMotorCommand(c.function, data);
     }
     static const char *kNames[] = {"scan", "read", "write", "motor"};
     ++m_commands[QString::fromLatin1(kNames[int(c.kind)])];
@@ -290,22 +292,21 @@ void Soak::onTick()
 {
     if (!m_cmd.active)
         return;
-    const SharedState &s = m_link.state();
     ++m_cmd.ticks;
     // A scan that gave up, a read nobody answered: the protocol's own end.
-    if (m_cmd.kind == Kind::Scan && s.BaudScanActive == 0 && s.SendPending == 0)
+    if (m_cmd.kind == Kind::Scan && !m_link.isScanning() && !m_link.outgoing())
         return finish("no answer");
     if (m_cmd.kind == Kind::Read && m_cmd.ticks >= m_cmd.boundTicks)
         return finish("no answer");
-    // A command staged right after a confirmation goes out once: the
-    // confirmation ends the read-back's sends without resetting their count.
-    if (m_cmd.kind == Kind::Motor && m_cmd.sends > 0 && s.SendPending == 0)
+    // A command asked for between the two sends of another goes out once.
+    if (m_cmd.kind == Kind::Motor && m_cmd.sends > 0 && !m_link.outgoing())
         return finish(m_cmd.sends == 2 ? "sent twice" : "sent once");
     if (m_cmd.ticks > m_cmd.boundTicks) {
         ++m_hangs;
-        qWarning("hung: kind %d function %02X sends %d ticks %d pending %d count %d open %d frame %s", int(m_cmd.kind),
-                 m_cmd.function, m_cmd.sends, m_cmd.ticks, s.SendPending, s.SendCount, m_link.portUsable(),
-                 QByteArray(reinterpret_cast<const char *>(s.CommandFrame.data()), 7).toHex().constData());
+        const auto &out = m_link.outgoing();
+        qWarning("hung: kind %d function %02X sends %d ticks %d outgoing %02X sent %d open %d", int(m_cmd.kind),
+                 m_cmd.function, m_cmd.sends, m_cmd.ticks, out ? out->function : 0, out ? out->sent : 0,
+                 m_link.portUsable());
         finish("hung");
     }
 }

@@ -94,7 +94,7 @@ int openAsNobody(int &argc, char **argv, const QString &path, const QByteArray &
     QCoreApplication::processEvents();
     for (const QString &text : messages.texts())
         say("message:" + text.toUtf8().toBase64());
-    say("open:" + QByteArray::number(w.mainWindow.serial().PortOpen() ? 1 : 0));
+    say("open:" + QByteArray::number(w.mainWindow.serial().isOpen() ? 1 : 0));
     say("failure:" + QByteArray::number(int(w.mainWindow.serial().lastOpenFailure())));
     return 0;
 }

@@ -55,7 +55,7 @@ struct Polled {
     {
         const int mark = int(sim.frames().size());
         control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
-        a.w.settingsWindow().FormClose();
+        a.w.settingsWindow().returnToMainWindow();
         return mark;
     }
     void silence(bool on)
@@ -88,7 +88,7 @@ void LineFaultsTest::megabyteOfNoiseThenARealAnswer()
     QTRY_COMPARE_WITH_TIMEOUT(p.a.main.positionSlider()->box()->text(), QStringLiteral(" 37 %"), 60000);
     QTRY_VERIFY_WITH_TIMEOUT(p.a.shown("Image_Place_zhi_zhen"), 10000);
     QCOMPARE(p.a.s.TargetId, 3);
-    QVERIFY(p.a.main.serial().PortOpen());
+    QVERIFY(p.a.main.serial().isOpen());
     QCOMPARE(p.a.messages.texts(), QStringList {});
 }
 
@@ -114,9 +114,9 @@ void LineFaultsTest::floodIsDiscardedAndNotActedOn()
         at += n;
         QCoreApplication::processEvents(); // the program takes what the line holds
     }
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.serial().DataCount(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.serial().bytesWaiting(), 0, 10000);
     App::ticks(4);
-    QCOMPARE(a.main.serial().DataCount(), 0);
+    QCOMPARE(a.main.serial().bytesWaiting(), 0);
     QVERIFY(!a.shown("Image_Place_zhi_zhen"));
     QVERIFY(a.shown("Image_XWD1") && !a.shown("ImageSelectXWD1"));
     QCOMPARE(a.s.DeviceStatus, Byte(0));
@@ -142,7 +142,7 @@ void LineFaultsTest::wrongCheckBytesAreNeverActedOn()
         return;
     QCOMPARE(p.a.s.TargetId, 0);
     QCOMPARE(p.a.main.idList()->currentIndex(), 0);
-    QCOMPARE(p.a.main.serial().BaudRate(), br2400);
+    QCOMPARE(p.a.main.serial().bitsPerSecond(), 2400);
     QVERIFY(p.sim.answersSent() >= 2);
 
     // Polls of motor 3 get answers with broken check bytes only.
@@ -190,19 +190,19 @@ void LineFaultsTest::answersInPieces()
     QTRY_VERIFY(a.shown("ImageSelectXWD1"));
 
     // A read-back answer in pieces still confirms the setting.
-    a.w.settingsWindow().bsSkinButton10Click(); // jog time 4
+    a.w.settingsWindow().restore(Settings::JogTime); // jog time 4
     const auto cb = Frame::command(4, a.s.currentMask(), Frame::ReadExtended, Frame::ReadExtended);
     const QByteArray readExtended(reinterpret_cast<const char *>(cb.data()), int(cb.size()));
     pty.readAvailable();
-    a.w.settingsWindow().SetButtonClick(Settings::JogTime);
+    a.w.settingsWindow().writeSetting(Settings::JogTime);
     QByteArray wire;
     QTRY_VERIFY_WITH_TIMEOUT((wire += pty.readAvailable()).contains(readExtended), 10000);
     piecewise(bytesOf(report(4, 0x01, 0x00, 4, 1, 1, 0xCB, 0x02)) + QByteArray(1, char(0xD8)), {2, 5, 4});
     if (QTest::currentTestFailed())
         return;
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 10000);
     App::ticks(12);
-    QCOMPARE(a.messages.texts(), QStringList {a.s.MsgSetSuccess});
+    QCOMPARE(a.messages.texts(), QStringList {a.s.setSuccess});
 }
 
 void LineFaultsTest::motorAnsweringOneReadOfEachPair()
@@ -219,7 +219,7 @@ void LineFaultsTest::motorAnsweringOneReadOfEachPair()
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(a.main.serial().BaudRate(), br9600);
+    QCOMPARE(a.main.serial().bitsPerSecond(), 9600);
     QCOMPARE(a.s.TargetId, 7);
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0004));
     QTRY_COMPARE_WITH_TIMEOUT(a.main.positionSlider()->box()->text(), QStringLiteral(" 40 %"), 10000);
@@ -255,12 +255,12 @@ void LineFaultsTest::lateScanAnswers()
     if (a.s.TargetId == 12) {
         QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0005));
         QCOMPARE(a.main.idList()->currentText(), QStringLiteral("12"));
-        QCOMPARE(a.main.serial().BaudRate(), br4800);
+        QCOMPARE(a.main.serial().bitsPerSecond(), 4800);
     } else {
         QCOMPARE(a.s.TargetId, 7);
         QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
         QCOMPARE(a.s.ChannelMaskTable[13].word(), std::uint16_t(0x0001));
-        QCOMPARE(a.main.serial().BaudRate(), br2400);
+        QCOMPARE(a.main.serial().bitsPerSecond(), 2400);
         // It asked at every rate, twice each, before giving up.
         QCOMPARE(countFrames(sim, Frame::ReadBasic, Frame::ReadBasic), 10);
     }
@@ -281,9 +281,9 @@ void LineFaultsTest::duplicatedAnswersConfirmOnce()
     control<QRadioButton>(&p.a.w.settingsWindow(), "RPM80")->click();
     const int mark = int(p.sim.frames().size());
     control<QPushButton>(&p.a.w.settingsWindow(), "bsSkinButton5")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(p.a.messages.count(p.a.s.MsgSetSuccess), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.a.messages.count(p.a.s.setSuccess), 1, 10000);
     App::ticks(14); // past the point where a failure would be reported
-    QCOMPARE(p.a.messages.texts(), QStringList {p.a.s.MsgSetSuccess});
+    QCOMPARE(p.a.messages.texts(), QStringList {p.a.s.setSuccess});
     QCOMPARE(countFrames(p.sim, Frame::WriteMaxSpeed, 80, mark), 2);
     QCOMPARE(p.motor().maxSpeed, quint8(80));
     QVERIFY(countFrames(p.sim, Frame::ReadBasic, Frame::ReadBasic, mark) <= 2);
@@ -327,7 +327,7 @@ void LineFaultsTest::motorTakingOnlySomeWrites()
         control<QPushButton>(&form, step.button)->click();
         QTRY_VERIFY2_WITH_TIMEOUT(!p.a.messages.texts().isEmpty(), step.what, 10000);
         App::ticks(3); // nothing else follows the outcome
-        const QString outcome = step.taken ? p.a.s.MsgSetSuccess : p.a.s.MsgSetFailure;
+        const QString outcome = step.taken ? p.a.s.setSuccess : p.a.s.setFailure;
         QVERIFY2(p.a.messages.texts() == QStringList {outcome}, step.what);
         QVERIFY2(countFrames(p.sim, step.function, step.value, mark) == 2, step.what);
         const int reads = countFrames(p.sim, step.readBack, step.readBack, mark);
@@ -368,7 +368,7 @@ void LineFaultsTest::failureBoxOpenWhileStatusGoesOn()
     const int mark = p.setSpeedAndLeave(); // the read-backs go on after closing
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 1 && boxes.open == 0, 15000);
     App::ticks(4);
-    QCOMPARE(boxes.shown, QStringList {p.a.s.MsgSetFailure});
+    QCOMPARE(boxes.shown, QStringList {p.a.s.setFailure});
     QCOMPARE(countFrames(p.sim, Frame::WriteMaxSpeed, 100, mark), 2);
     QCOMPARE(countFrames(p.sim, Frame::ReadBasic, Frame::ReadBasic, mark), 6);
     QVERIFY2(pollsAtClose - pollsAtOpen >= 4, qPrintable(QStringLiteral("%1 polls").arg(pollsAtClose - pollsAtOpen)));
@@ -394,7 +394,7 @@ void LineFaultsTest::successBoxOpenWhileStatusGoesOn()
     const int mark = p.setSpeedAndLeave();
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 1 && boxes.open == 0, 15000);
     App::ticks(12);
-    QCOMPARE(boxes.shown, QStringList {p.a.s.MsgSetSuccess});
+    QCOMPARE(boxes.shown, QStringList {p.a.s.setSuccess});
     QCOMPARE(countFrames(p.sim, Frame::WriteMaxSpeed, 80, mark), 2);
     const int reads = countFrames(p.sim, Frame::ReadBasic, Frame::ReadBasic, mark);
     QVERIFY(reads >= 1 && reads <= 2);
@@ -426,7 +426,7 @@ void LineFaultsTest::successBoxOpenWhileTheNextConfirmationArrives()
     control<QPushButton>(&form, "bsSkinButton3")->click();
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 2 && boxes.open == 0, 15000);
     App::ticks(14);
-    QCOMPARE(boxes.shown, (QStringList {p.a.s.MsgSetSuccess, p.a.s.MsgSetSuccess}));
+    QCOMPARE(boxes.shown, (QStringList {p.a.s.setSuccess, p.a.s.setSuccess}));
     QCOMPARE(boxes.openAbove, (QList<int> {0, 1}));
     QCOMPARE(countFrames(p.sim, Frame::WriteDryContact, 2, mark), 2);
     QCOMPARE(countFrames(p.sim, Frame::WriteJogTime, 7, mark), 2);

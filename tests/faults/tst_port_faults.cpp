@@ -29,15 +29,15 @@ private:
     // the port again.  Leaves the new bus in `bus` (null on failure).
     void expectLossHandled(Rig &r, int id, quint16 channels, int baudCode, MotorSim *&bus);
     // Choosing the port again finds the motor on the new bus and polls it.
-    void expectResumes(Rig &r, MotorSim &bus, int id, quint16 channels, TBaudRate rate);
+    void expectResumes(Rig &r, MotorSim &bus, int id, quint16 channels, int rate);
 };
 
 void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int baudCode, MotorSim *&bus)
 {
     bus = nullptr;
     App &a = *r.app;
-    QTRY_VERIFY_WITH_TIMEOUT(!a.main.serial().PortOpen(), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgPortLost), 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!a.main.serial().isOpen(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.portLost), 1, 10000);
 
     const double share = cpuShareWhileIdle(2000);
     QVERIFY2(share < 0.25, qPrintable(QStringLiteral("CPU share after the loss: %1").arg(share)));
@@ -45,12 +45,12 @@ void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int bau
     MotorSim &replugged = r.plugIn(id, channels, baudCode);
     App::ticks(8);
     QCOMPARE(replugged.frames().size(), 0);
-    QVERIFY(!a.main.serial().PortOpen());
-    QCOMPARE(a.messages.texts(), QStringList {a.s.MsgPortLost});
+    QVERIFY(!a.main.serial().isOpen());
+    QCOMPARE(a.messages.texts(), QStringList {a.s.portLost});
     bus = &replugged;
 }
 
-void PortFaultsTest::expectResumes(Rig &r, MotorSim &bus, int id, quint16 channels, TBaudRate rate)
+void PortFaultsTest::expectResumes(Rig &r, MotorSim &bus, int id, quint16 channels, int rate)
 {
     App &a = *r.app;
     a.messages.clear();
@@ -59,7 +59,7 @@ void PortFaultsTest::expectResumes(Rig &r, MotorSim &bus, int id, quint16 channe
         return;
     QCOMPARE(a.s.TargetId, id);
     QCOMPARE(a.s.currentMask().word(), channels);
-    QCOMPARE(a.main.serial().BaudRate(), rate);
+    QCOMPARE(a.main.serial().bitsPerSecond(), rate);
     // The first frame on the new line is the scan's first read: nothing left
     // over from before the loss goes out to the motor.
     QVERIFY(!bus.frames().isEmpty());
@@ -82,7 +82,7 @@ void PortFaultsTest::lostDuringBaudScan()
     if (!bus)
         return;
     QCOMPARE(a.s.TargetId, 0); // the interrupted scan chose nothing
-    expectResumes(r, *bus, 9, 0x0002, br19200);
+    expectResumes(r, *bus, 9, 0x0002, 19200);
 }
 
 void PortFaultsTest::lostDuringReadBack()
@@ -111,9 +111,9 @@ void PortFaultsTest::lostDuringReadBack()
     QCOMPARE(countFrames(first, Frame::WriteMaxSpeed, 100, mark), 2);
     // Longer than the read-backs would have taken: the lost port is the one
     // message, no failure of a setting that could not be read back.
-    QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
-    a.w.settingsWindow().FormClose();
-    expectResumes(r, *bus, 3, 0x0001, br2400);
+    QCOMPARE(a.messages.count(a.s.setFailure), 0);
+    a.w.settingsWindow().returnToMainWindow();
+    expectResumes(r, *bus, 3, 0x0001, 2400);
 }
 
 void PortFaultsTest::lostDuringStatusPolling()
@@ -131,7 +131,7 @@ void PortFaultsTest::lostDuringStatusPolling()
     if (!bus)
         return;
     QVERIFY(!a.shown("Image_Place_zhi_zhen")); // a silent line hides the position
-    expectResumes(r, *bus, 5, 0x0010, br9600);
+    expectResumes(r, *bus, 5, 0x0010, 9600);
 }
 
 void PortFaultsTest::lostBetweenTheTwoSends()
@@ -153,7 +153,7 @@ void PortFaultsTest::lostBetweenTheTwoSends()
     if (!bus)
         return;
     QCOMPARE(countFrames(first, Frame::Motor, Frame::Down), 1);
-    expectResumes(r, *bus, 6, 0x0001, br2400);
+    expectResumes(r, *bus, 6, 0x0001, 2400);
     if (QTest::currentTestFailed())
         return;
     // The half-sent command never reaches the motor on the new line.
@@ -176,15 +176,15 @@ void PortFaultsTest::portHeldByAnotherProgram()
     {
         App a({sim.path()});
         a.choosePort(sim.path());
-        if (a.main.serial().PortOpen()) {
+        if (a.main.serial().isOpen()) {
             holder.closeWriteChannel();
             holder.waitForFinished(10000);
             QSKIP("a port held by another process still opens here: no usable lock directory");
         }
         QCoreApplication::processEvents();
         QCOMPARE(a.messages.texts(),
-                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortBusy.arg(sim.path())});
-        QVERIFY(a.s.MsgPortBusy.contains(QStringLiteral("ModemManager")));
+                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.portBusy.arg(sim.path())});
+        QVERIFY(a.s.portBusy.contains(QStringLiteral("ModemManager")));
         QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::InUse);
         QCOMPARE(a.s.BaudScanActive, Byte(0));
         App::ticks(4);
@@ -239,8 +239,8 @@ void PortFaultsTest::portWithoutPermission()
             failure = line.mid(8);
     }
     App a;
-    const QString advice = group.isEmpty() ? a.s.MsgPortOwnerOnly.arg(device, QStringLiteral("root"))
-                                           : a.s.MsgPortDenied.arg(device, group);
+    const QString advice = group.isEmpty() ? a.s.portOwnerOnly.arg(device, QStringLiteral("root"))
+                                           : a.s.portDenied.arg(device, group);
     QCOMPARE(messages, QStringList {QStringLiteral("Error opening serial port\n\n") + advice});
     if (!group.isEmpty())
         QVERIFY(advice.contains(QStringLiteral("sudo usermod -aG tty $USER")));
@@ -257,9 +257,9 @@ void PortFaultsTest::portNotThere()
     r.bus().unplug();
     a.choosePort(r.path);
     QCOMPARE(a.messages.texts(),
-             QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortMissing.arg(r.path)});
+             QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.portMissing.arg(r.path)});
     QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::NotFound);
-    QVERIFY(!a.main.serial().PortOpen());
+    QVERIFY(!a.main.serial().isOpen());
 }
 
 void PortFaultsTest::portChosenWhileWorkIsUnderWay_data()
@@ -296,7 +296,7 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
         first.setFaults(f);
         control<QRadioButton>(&a.w.settingsWindow(), "RPM100")->click();
         control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
-        a.w.settingsWindow().FormClose();
+        a.w.settingsWindow().returnToMainWindow();
     }
     const int mark = int(first.frames().size());
     bool switched = false;
@@ -324,8 +324,8 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
     QCOMPARE(countFrames(other, Frame::Motor, Frame::Up), 0);
     QVERIFY(!a.w.settingsWindow().isVisible());
     QVERIFY(a.main.isEnabled());
-    QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
-    QCOMPARE(a.messages.count(a.s.MsgSetSuccess), 0);
+    QCOMPARE(a.messages.count(a.s.setFailure), 0);
+    QCOMPARE(a.messages.count(a.s.setSuccess), 0);
 }
 
 QTEST_MAIN(PortFaultsTest)

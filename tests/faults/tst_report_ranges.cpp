@@ -55,7 +55,7 @@ void ReportRangesTest::init()
     m_app->s.BaudScanActive = 0;
     m_app->main.idList()->setCurrentIndex(5);
     m_app->s.currentMask().setWord(0x0004);
-    m_app->w.settingsWindow().ResetToDefaults();
+    m_app->w.settingsWindow().resetToDefaults();
 }
 
 void ReportRangesTest::cleanup()
@@ -87,11 +87,11 @@ void ReportRangesTest::baudCodeByte()
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(basic(Frame::BaudCodeByte, Byte(v)));
         const bool known = v <= 4;
-        QCOMPARE(a.s.Features.DeviceBaudCode, Byte(known ? v : 1));
+        QCOMPARE(a.s.Features.deviceBaudCode, Byte(known ? v : 1));
         QCOMPARE(list->currentIndex(), known ? v : 1);
-        QVERIFY(a.main.serial().PortOpen());
+        QVERIFY(a.main.serial().isOpen());
         if (!known)
-            QCOMPARE(a.main.serial().BaudRate(), br2400); // reopened at the device's default
+            QCOMPARE(a.main.serial().bitsPerSecond(), 2400); // reopened at the device's default
     }
     QCoreApplication::processEvents();
     QCOMPARE(a.messages.texts(), QStringList {});
@@ -103,7 +103,7 @@ void ReportRangesTest::dryContactByte()
     const char *radios[] = {"Normal", "UpStopDownStopLoop", "UpUpStop", "SongShouTing", "RenYiTing"};
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(basic(Frame::DryContactByte, Byte(v)));
-        QCOMPARE(a.s.Features.DryContactMode, Byte(v)); // stored as reported
+        QCOMPARE(a.s.Features.dryContactMode, Byte(v)); // stored as reported
         for (int mode = 0; mode <= 4; ++mode)
             QCOMPARE(checked(radios[mode]), mode == v);
         if (v <= 4)
@@ -112,9 +112,9 @@ void ReportRangesTest::dryContactByte()
             QVERIFY2(noteShows(DryContactNote, v), qPrintable(note(DryContactNote)->text()));
     }
     // Choosing a mode by hand takes the note away.
-    form()->OpenAfterScan();
+    form()->openAfterScan();
     control<QRadioButton>(form(), "Normal")->click();
-    QCOMPARE(a.s.Features.DryContactMode, Byte(0));
+    QCOMPARE(a.s.Features.dryContactMode, Byte(0));
     QVERIFY(note(DryContactNote)->isHidden());
 }
 
@@ -131,7 +131,7 @@ void ReportRangesTest::maxSpeedByte()
         QCOMPARE(checked("ManualSetting"), !fixed);
         QCOMPARE(edit->isEnabledTo(form()), !fixed);
         // The speed that a set would write is the one the tab shows.
-        QCOMPARE(int(a.s.Features.MaxSpeed), std::clamp(v, 50, 130));
+        QCOMPARE(int(a.s.Features.maxSpeed), std::clamp(v, 50, 130));
         if (v < 50 || v > 130)
             QVERIFY2(noteShows(SpeedNote, v), qPrintable(note(SpeedNote)->text()));
         else
@@ -151,7 +151,7 @@ void ReportRangesTest::featureFlagsByte()
     };
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(basic(Frame::FeatureFlagsByte, Byte(v)));
-        QCOMPARE(a.s.Features.FeatureFlags, Byte(v)); // bit 2, without a control, kept too
+        QCOMPARE(a.s.Features.featureFlags, Byte(v)); // bit 2, without a control, kept too
         for (const auto &bit : bits) {
             QCOMPARE(checked(bit.set), (v & bit.mask) != 0);
             QCOMPARE(checked(bit.clear), (v & bit.mask) == 0);
@@ -165,7 +165,7 @@ void ReportRangesTest::jogTimeByte()
     QComboBox *list = control<QComboBox>(form(), "bsSkinComboBox1");
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(extended(Frame::JogTimeByte, Byte(v)));
-        QCOMPARE(a.s.Features.JogTime, Byte(v));
+        QCOMPARE(a.s.Features.jogTime, Byte(v));
         if (v >= 1 && v <= 10) {
             QCOMPARE(list->currentText(), QString::number(v));
             QVERIFY(note(JogNote)->isHidden());
@@ -182,7 +182,7 @@ void ReportRangesTest::sensitivityByte()
     const char *radios[] = {"bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2", "bsSkinCheckRadioBox3"};
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(extended(Frame::SensitivityByte, Byte(v)));
-        QCOMPARE(a.s.Features.ObstacleSensitivity, Byte(v));
+        QCOMPARE(a.s.Features.obstacleSensitivity, Byte(v));
         for (int level = 1; level <= 3; ++level)
             QCOMPARE(checked(radios[level - 1]), level == v);
         if (v >= 1 && v <= 3)
@@ -198,7 +198,7 @@ void ReportRangesTest::reboundByte()
     auto *edit = control<TrackEdit>(form(), "bsSkinTrackEdit2");
     for (int v = 0; v <= 255; ++v) {
         a.main.link().responses().handleFrame(extended(Frame::ReboundByte, Byte(v)));
-        QCOMPARE(a.s.Features.ReboundTime, Byte(v)); // every value has a control
+        QCOMPARE(a.s.Features.reboundTime, Byte(v)); // every value has a control
         QCOMPARE(checked("bsSkinCheckRadioBox4"), v == 0);
         QCOMPARE(checked("bsSkinCheckRadioBox5"), v == 255);
         QCOMPARE(checked("bsSkinCheckRadioBox6"), v != 0 && v != 255);
@@ -222,7 +222,7 @@ void ReportRangesTest::statusReportBytes()
                 QCOMPARE(a.item(qPrintable(QStringLiteral("ImageSelectXWD%1").arg(n)))->isVisibleTo(&a.main),
                          (status & Frame::limitPointBit(n)) != 0);
             if (status & Frame::StatusPositionKnown) {
-                QCOMPARE(a.slider().box()->text(), QStringLiteral(" %1 %").arg(position));
+                QCOMPARE(a.main.Edit4()->text(), QStringLiteral(" %1 %").arg(position));
                 QVERIFY(a.item("Image_Place_en")->width() <= 210);
             } else {
                 QVERIFY(!a.shown("Image_Place_zhi_zhen"));
@@ -230,8 +230,8 @@ void ReportRangesTest::statusReportBytes()
         }
     }
     // Status answers never touch the settings.
-    QCOMPARE(a.s.Features.MaxSpeed, before.MaxSpeed);
-    QCOMPARE(a.s.Features.JogTime, before.JogTime);
+    QCOMPARE(a.s.Features.maxSpeed, before.maxSpeed);
+    QCOMPARE(a.s.Features.jogTime, before.jogTime);
     QCOMPARE(a.s.TargetId, 5);
 }
 
@@ -256,7 +256,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
         QCOMPARE(settingsList->currentIndex(), settingsIndex);
         for (int i = 1; i <= 100; ++i)
             QCOMPARE(a.s.ChannelMaskTable[i].word(), table[i]);
-        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.MsgIdOutOfRange.arg(id)});
+        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.idOutOfRange.arg(id)});
     }
     QVERIFY(a.messages.texts().first().contains(QStringLiteral("255")));
     // The highest ID that exists is taken.
@@ -278,16 +278,16 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     App &a = r.start();
     a.main.idList()->setCurrentIndex(8);
     a.main.openSettings(); // no port: refused
-    QCOMPARE(a.messages.texts(), QStringList {a.s.MsgSelectPort});
+    QCOMPARE(a.messages.texts(), QStringList {a.s.selectPort});
     a.messages.clear();
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(a.main.serial().BaudRate(), br4800); // the rate the motor answered at is kept
+    QCOMPARE(a.main.serial().bitsPerSecond(), 4800); // the rate the motor answered at is kept
     QCOMPARE(a.s.TargetId, 8);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("8"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
-    QTRY_COMPARE(a.messages.texts(), QStringList {a.s.MsgIdOutOfRange.arg(150)});
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.s.idOutOfRange.arg(150)});
     QCOMPARE(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended), 2);
 }
 

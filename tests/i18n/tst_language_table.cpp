@@ -14,10 +14,10 @@ private slots:
         SharedState state;
         const QStringList missing = ApplyLanguage(LanguageWindows {nullptr, nullptr, nullptr, nullptr, &state},
                                                   Language::English);
-        QCOMPARE(state.MsgSelectPort, QStringLiteral("    Please Select CommPort !    "));
-        QCOMPARE(state.MsgSetSuccess, QStringLiteral("  Set successfully   "));
-        QCOMPARE(state.GroupCaption, QStringLiteral("Group"));
-        QCOMPARE(state.MsgIdOutOfRange.arg(150).count(QStringLiteral("150")), 1);
+        QCOMPARE(state.selectPort, QStringLiteral("    Please Select CommPort !    "));
+        QCOMPARE(state.setSuccess, QStringLiteral("  Set successfully   "));
+        QCOMPARE(state.groupCaption, QStringLiteral("Group"));
+        QCOMPARE(state.idOutOfRange.arg(150).count(QStringLiteral("150")), 1);
 
         int windowRows = 0;
         for (const LanguageRow &row : LanguageTable())

@@ -197,7 +197,7 @@ private slots:
 
         f.mainWindow.setLanguage(Language::TraditionalChinese);
         QVERIFY(!f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
-        QCOMPARE(f.state.MsgSelectPort, QStringLiteral("     請選擇串口號 !     "));
+        QCOMPARE(f.state.selectPort, QStringLiteral("     請選擇串口號 !     "));
         QVERIFY(recorder.texts().isEmpty());
     }
 

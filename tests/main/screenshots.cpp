@@ -81,7 +81,7 @@ int main(int argc, char *argv[])
             QTest::qWait(400);
         }
         a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
-        waitFor([&] { return a.w.settingsWindow().isVisible() && a.s.Features.JogTime == 6; });
+        waitFor([&] { return a.w.settingsWindow().isVisible() && a.s.Features.jogTime == 6; });
         auto *pages = a.w.settingsWindow().findChild<QTabWidget *>();
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);

@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(accessible(&a.main)->text(QAccessible::Name), QStringLiteral("Tavik"));
 
         // A message box: its title, then the message in the current language.
-        const auto box = Messages::createBox(a.s.MsgSelectPort, Messages::Kind::Information, &a.main);
+        const auto box = Messages::createBox(a.s.selectPort, Messages::Kind::Information, &a.main);
         QAccessibleInterface *iface = accessible(box.get());
         QCOMPARE(iface->role(), QAccessible::AlertMessage);
         QCOMPARE(iface->text(QAccessible::Name), QCoreApplication::applicationName());
@@ -133,7 +133,7 @@ private slots:
         QCOMPARE(mask(), quint16(0x0001));
 
         accessible(a.item("Label_xia"))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.MsgSelectPort});
+        QTRY_COMPARE(a.messages.texts(), QStringList {a.s.selectPort});
         QCOMPARE(a.s.SendPending, 0);
     }
 };

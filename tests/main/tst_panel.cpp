@@ -52,7 +52,7 @@ void PanelTest::startState()
     QVERIFY(!a.shown("Image_Place") && !a.shown("Image_Place_zhi_zhen") && !a.slider().box()->isVisibleTo(&a.main));
     QCOMPARE(a.item("Label3")->text(), QStringLiteral(" ID 选择  "));
     QCOMPARE(a.main.windowTitle(), QStringLiteral("Tavik"));
-    QCOMPARE(a.s.Features.DeviceBaudCode, Byte(1));
+    QCOMPARE(a.s.Features.deviceBaudCode, Byte(1));
 }
 
 void PanelTest::channelsPerTarget()
@@ -112,7 +112,7 @@ void PanelTest::channelPressWithoutId()
     QCOMPARE(a.item("Label_ch4")->pos(), before + QPoint(1, 1));
     a.release("Label_ch4");
     QCOMPARE(a.item("Label_ch4")->pos(), before);
-    QTRY_COMPARE(messages.texts(), QStringList {a.s.MsgSelectId});
+    QTRY_COMPARE(messages.texts(), QStringList {a.s.selectId});
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0));
 }
 
@@ -413,7 +413,7 @@ void PanelTest::portBox()
     QComboBox *box = a.main.portList();
     QCOMPARE(box->itemText(box->count() - 2), pty.slavePath()); // right before OFF
     a.choosePort(pty.slavePath());
-    QVERIFY(a.main.serial().PortOpen());
+    QVERIFY(a.main.serial().isOpen());
     QCOMPARE(a.s.PortReady, Byte(1));
     QCOMPARE(a.s.BaudScanActive, Byte(1));
     QCOMPARE(pty.lineRateBps(), 2400); // the device's rate from before, then the scan
@@ -422,9 +422,9 @@ void PanelTest::portBox()
     // Choosing it again restarts the scan.
     a.choosePort(pty.slavePath());
     QCOMPARE(a.s.RetryCount, Byte(0));
-    QVERIFY(a.main.serial().PortOpen());
+    QVERIFY(a.main.serial().isOpen());
     a.choosePort(QStringLiteral("OFF"));
-    QVERIFY(!a.main.serial().PortOpen());
+    QVERIFY(!a.main.serial().isOpen());
     QCOMPARE(a.s.PortReady, Byte(0));
     pty.readAvailable();
     App::ticks(3);
@@ -468,7 +468,7 @@ void PanelTest::portBoxReadAgainWhenOpened()
     QCOMPARE(box->itemData(2, Qt::ToolTipRole).toString(), given);
 
     a.choosePort(pty.slavePath());
-    QVERIFY(a.main.serial().PortOpen());
+    QVERIFY(a.main.serial().isOpen());
     QSignalSpy activated(box, &QComboBox::activated);
     QSignalSpy indexChanged(box, &QComboBox::currentIndexChanged);
     QSignalSpy textChanged(box, &QComboBox::currentTextChanged);
@@ -491,8 +491,8 @@ void PanelTest::portBoxReadAgainWhenOpened()
              QStringLiteral("CP2102 USB to UART Bridge Controller\nSilicon Labs\n") + pty.slavePath());
 
     QCOMPARE(activated.count() + indexChanged.count() + textChanged.count(), 0);
-    QVERIFY(a.main.serial().PortOpen());
-    QCOMPARE(a.main.serial().PortName(), pty.slavePath());
+    QVERIFY(a.main.serial().isOpen());
+    QCOMPARE(a.main.serial().portName(), pty.slavePath());
     QCOMPARE(a.s.PortReady, Byte(1));
     QVERIFY(a.messages.texts().isEmpty());
 }
@@ -507,7 +507,7 @@ void PanelTest::driveSimulatedMotor()
     App a({sim.path()});
     a.choosePort(sim.path());
     QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0, 5000);
-    QCOMPARE(a.main.serial().BaudRate(), br4800);
+    QCOMPARE(a.main.serial().bitsPerSecond(), 4800);
     QCOMPARE(a.s.TargetId, 7);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0004));

@@ -87,7 +87,7 @@ void WindowsTest::readSequenceShowsTheMotor()
     // Another ID chosen meanwhile; the read selects the motor's own again.
     a.main.idList()->setCurrentIndex(4);
     c.readSettings();
-    QCOMPARE(a.main.serial().BaudRate(), br9600);
+    QCOMPARE(a.main.serial().bitsPerSecond(), 9600);
     QCOMPARE(a.s.TargetId, 12);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("12"));
     QCOMPARE(shown(&a.w.settingsWindow(), "ComboBox1"), QStringLiteral("12"));
@@ -123,15 +123,15 @@ void WindowsTest::readWithoutMotorOpensWithDefaults()
     QCOMPARE(a.s.OpenSettingsAfterScan, Byte(1));
     QVERIFY(!a.w.settingsWindow().isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
-    QCOMPARE(a.main.serial().BaudRate(), br2400);
+    QCOMPARE(a.main.serial().bitsPerSecond(), 2400);
     for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance",
                             "Stop", "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
         QVERIFY2(checked(&a.w.settingsWindow(), box), box);
     QCOMPARE(shown(&a.w.settingsWindow(), "bsSkinComboBox1"), QStringLiteral("4"));
     QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("2400"));
     const FeatureValues &v = a.s.Features;
-    QCOMPARE((std::array<int, 7> {v.DryContactMode, v.MaxSpeed, v.FeatureFlags, v.JogTime, v.ObstacleSensitivity,
-                                  v.ReboundTime, v.DeviceBaudCode}),
+    QCOMPARE((std::array<int, 7> {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
+                                  v.reboundTime, v.deviceBaudCode}),
              (std::array<int, 7> {0, 130, 0x40, 4, 1, 1, 1}));
 }
 
@@ -144,12 +144,12 @@ void WindowsTest::settingIgnoredByTheMotorFails()
     const int reads = countFrames(c.sim, Frame::ReadBasic);
     QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RPM80"), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton5"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetFailure), 1, 8000);
-    QCOMPARE(a.messages.count(a.s.MsgSetSuccess), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setFailure), 1, 8000);
+    QCOMPARE(a.messages.count(a.s.setSuccess), 0);
     QCOMPARE(countFrames(c.sim, Frame::WriteMaxSpeed), 2);
     QCOMPARE(countFrames(c.sim, Frame::ReadBasic) - reads, 6);
     QCOMPARE(c.sim.bus().motors().first().maxSpeed, quint8(130));
-    QCOMPARE(a.s.Features.MaxSpeed, Byte(80)); // the user's choice stays
+    QCOMPARE(a.s.Features.maxSpeed, Byte(80)); // the user's choice stays
 }
 
 void WindowsTest::baudChangeMovesPortAndMotor()
@@ -159,14 +159,14 @@ void WindowsTest::baudChangeMovesPortAndMotor()
     c.readSettings();
     a.w.settingsWindow().findChild<QComboBox *>("SetComboBox")->setCurrentIndex(4);
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton14"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
-    QCOMPARE(a.main.serial().BaudRate(), br19200);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 8000);
+    QCOMPARE(a.main.serial().bitsPerSecond(), 19200);
     QCOMPARE(c.sim.bus().baudCode(), 4);
     // A later read scans from 1200 again and finds the motor at 19200.
     a.w.settingsWindow().close();
     c.readSettings();
-    QCOMPARE(a.main.serial().BaudRate(), br19200);
-    QCOMPARE(a.s.Features.DeviceBaudCode, Byte(4));
+    QCOMPARE(a.main.serial().bitsPerSecond(), 19200);
+    QCOMPARE(a.s.Features.deviceBaudCode, Byte(4));
     QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("19200"));
 }
 
@@ -176,12 +176,12 @@ void WindowsTest::closingWhileVerifying()
     App &a = c.a;
     c.readSettings();
     QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RenYiTing"), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(a.s.Features.DryContactMode, Byte(4));
+    QCOMPARE(a.s.Features.dryContactMode, Byte(4));
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton3"), Qt::LeftButton);
     a.w.settingsWindow().close(); // the verification runs on
     QVERIFY(a.main.isEnabled() && !a.w.settingsWindow().isEnabled());
     QCOMPARE(a.s.OpenSettingsAfterScan, Byte(0));
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 8000);
     QCOMPARE(c.sim.bus().motors().first().dryContactMode, quint8(4));
 }
 
@@ -237,7 +237,7 @@ void WindowsTest::forcedSetThroughTheMenu()
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("1")); // moves only on leaving
     QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinSpeedButton33"), Qt::LeftButton);
     QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinButton1"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.setSuccess), 1, 8000);
     const QByteArray forced = QByteArray::fromHex("9A07FFFFAAAA07");
     int sent = 0;
     for (const auto &f : c.sim.frames())

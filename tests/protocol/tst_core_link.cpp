@@ -32,22 +32,22 @@ void CoreLinkTest::scanReadAndVerifiedWrite()
     QVERIFY(link.choosePort(sim.path()));
     QTRY_COMPARE_WITH_TIMEOUT(seen.extendedShown >= 1, true, 10000);
     QCOMPARE(rates.mid(0, 5), (QList<int> {2400, 1200, 2400, 4800, 9600}));
-    QCOMPARE(link.serial().BaudRate(), br9600);
+    QCOMPARE(link.serial().bitsPerSecond(), 9600);
     QCOMPARE(seen.selectedIds, QList<int> {12});
-    QCOMPARE(link.state().TargetId, 12);
-    QCOMPARE(link.state().currentMask().word(), std::uint16_t(0x0005));
-    QCOMPARE(link.state().Features.MaxSpeed, Byte(100));
-    QCOMPARE(link.state().Features.JogTime, Byte(7));
+    QCOMPARE(link.target().id, 12);
+    QCOMPARE(link.target().channels.word(), std::uint16_t(0x0005));
+    QCOMPARE(link.motorSettings().maxSpeed, Byte(100));
+    QCOMPARE(link.motorSettings().jogTime, Byte(7));
     QCOMPARE(seen.settingsOpened, 0); // nobody asked for a window
 
-    link.setSettingsWindowOpen(true); // no status polls in between
+    link.setStatusPolling(false); // no status polls in between
     QSignalSpy confirmed(&link, &MotorLink::writeConfirmed);
-    link.state().Features.MaxSpeed = 130;
-    link.stageWrite(Settings::MaxSpeed);
+    link.motorSettings().maxSpeed = 130;
+    link.writeSetting(Settings::MaxSpeed);
     QTRY_COMPARE_WITH_TIMEOUT(confirmed.count(), 1, 10000);
     QCOMPARE(confirmed.first().first().value<Settings::Item>(), Settings::MaxSpeed);
     QCOMPARE(motor.maxSpeed, quint8(130));
-    const auto speedWrite = Frame::command(12, link.state().currentMask(), Frame::WriteMaxSpeed, 130);
+    const auto speedWrite = Frame::command(12, link.target().channels, Frame::WriteMaxSpeed, 130);
     const QByteArray speedBytes(reinterpret_cast<const char *>(speedWrite.data()), Frame::CommandSize);
     QCOMPARE(std::count_if(sent.cbegin(), sent.cend(),
                            [&](const QList<QVariant> &args) { return args.first().toByteArray() == speedBytes; }),

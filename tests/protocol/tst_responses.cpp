@@ -15,6 +15,8 @@ const QByteArray Status37 = hex("D8 01 01 00 00 00 00 25 02 27");
 class ResponsesTest : public QObject {
     Q_OBJECT
 private slots:
+    void settingsAnswersLeaveTheLimitPointsAlone_data();
+    void settingsAnswersLeaveTheLimitPointsAlone();
     void answersAmongTheWaitingBytes_data();
     void answersAmongTheWaitingBytes();
     void floodThenSilenceActsOnNothing();
@@ -67,9 +69,8 @@ void ResponsesTest::answersAmongTheWaitingBytes()
     }
     QCOMPARE(b.responses.framesUnderstood(), quint64(understood));
     QCOMPARE(b.view.lastShownPercent, shown);
-    QCOMPARE(b.s.StatusSeen, Byte(understood > 0));
-    QCOMPARE(b.comm.DataCount(), 0);
-    QCOMPARE(b.comm.RThreshold(), 1);
+    QCOMPARE(b.comm.bytesWaiting(), 0);
+    QCOMPARE(b.comm.receiveThreshold(), 1);
     if (shown >= 0)
         QCOMPARE(b.view.pointerPercent, shown);
 }
@@ -86,10 +87,10 @@ void ResponsesTest::floodThenSilenceActsOnNothing()
     QByteArray flood;
     while (flood.size() <= 4096)
         flood += response(1, 1, 0, 0, 0, 0, 64, 0x02);
-    b.comm.setRThreshold(0); // the backlog builds up whole before the next event
+    b.comm.setReceiveThreshold(0); // the backlog builds up whole before the next event
     b.pty.write(flood);
-    QTRY_VERIFY(b.comm.DataCount() > 4096);
-    b.comm.setRThreshold(1);
+    QTRY_VERIFY(b.comm.bytesWaiting() > 4096);
+    b.comm.setReceiveThreshold(1);
     QTRY_VERIFY(b.comm.discardedBytes() > 0);
     QTest::qWait(250); // two more polls over a silent line
     QCOMPARE(b.view.lastShownPercent, -1);
@@ -103,7 +104,7 @@ void ResponsesTest::positionKnownAndUnknown()
     QCOMPARE(b.view.lastShownPercent, 80);
     QCOMPARE(b.view.pointerPercent, 80);
     QCOMPARE(b.view.limitRefreshes, 1);
-    QCOMPARE(b.s.DeviceStatus, Byte(0x12));
+    QCOMPARE(b.link.deviceStatus(), Byte(0x12));
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 20, 0x10));
     QCOMPARE(b.view.hides, 1);
     QCOMPARE(b.view.lastShownPercent, 80); // not shown again
@@ -113,42 +114,43 @@ void ResponsesTest::positionKnownAndUnknown()
 void ResponsesTest::targetKeptWhileMotorReportsItsWay()
 {
     Bench b;
-    b.s.PositionTargetPercent = b.view.pointerPercent = 50; // the user put the pointer at 50 %
-    b.s.PositionTargetActive = 1;
+    // The user put the pointer at 50 % and let go of it.
+    b.link.setPositionTargetPercent(b.view.pointerPercent = 50);
+    b.link.holdPositionTarget();
+    b.link.letGoOfPositionTarget();
     for (Byte p : {46, 47}) {
         b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, p, 0x42));
-        QCOMPARE(b.s.PositionTargetActive, Byte(1));
+        QVERIFY(b.link.positionTargetPending());
         QCOMPARE(b.view.pointerPercent, 50); // the pointer stays where the user put it
         QCOMPARE(b.view.lastShownPercent, int(p));
     }
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
-    QCOMPARE(b.s.PositionTargetActive, Byte(0));
+    QVERIFY(!b.link.positionTargetPending());
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
     QCOMPARE(b.view.pointerPercent, 49); // following the motor again
 
     // While the pointer is held, reaching the target does not end it.
-    b.s.PositionTargetActive = 1;
-    b.s.PositionDragging = 1;
-    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x02));
-    QCOMPARE(b.s.PositionTargetActive, Byte(1));
-    QCOMPARE(b.s.PositionSettleCount, Byte(0));
+    b.link.holdPositionTarget();
+    for (int i = 0; i < 6; ++i) // nor do quiet reports
+        b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x02));
+    QVERIFY(b.link.positionTargetPending());
 }
 
 void ResponsesTest::targetSettlesAfterFiveQuietReports()
 {
     Bench b;
-    b.s.PositionTargetPercent = 90; // never reached
-    b.s.PositionTargetActive = 1;
-    for (int i = 1; i <= 4; ++i) {
+    b.link.setPositionTargetPercent(90); // never reached
+    b.link.holdPositionTarget();
+    b.link.letGoOfPositionTarget();
+    for (int i = 1; i <= 4; ++i)
         b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02));
-        QCOMPARE(b.s.PositionSettleCount, Byte(i));
-    }
+    QVERIFY(b.link.positionTargetPending());
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x42)); // bit 6 restarts the count
-    QCOMPARE(b.s.PositionSettleCount, Byte(0));
-    for (int i = 1; i <= 5; ++i)
+    for (int i = 1; i <= 4; ++i)
         b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02));
-    QCOMPARE(b.s.PositionTargetActive, Byte(0));
-    QCOMPARE(b.s.PositionSettleCount, Byte(0));
+    QVERIFY(b.link.positionTargetPending());
+    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02)); // the fifth in a row
+    QVERIFY(!b.link.positionTargetPending());
 }
 
 void ResponsesTest::scanEndsOnFirstBasicReport()
@@ -160,21 +162,22 @@ void ResponsesTest::scanEndsOnFirstBasicReport()
     m.maxSpeed = 100;
     m.jogTime = 7;
     b.open();
-    b.s.OpenSettingsAfterScan = 1;
-    QVERIFY(b.runScan(30) < 18);
-    QCOMPARE(b.comm.BaudRate(), br9600);
-    QCOMPARE(b.s.TargetId, 12);
-    QCOMPARE(b.s.SelectedIdIndex, Byte(13));
-    QCOMPARE(b.s.currentMask().word(), std::uint16_t(0x0005));
+    b.link.startSettingsRead(true);
+    int n = 0;
+    while (b.link.isScanning() && n++ < 30)
+        b.ticks(1);
+    QVERIFY(n < 18);
+    QCOMPARE(b.comm.bitsPerSecond(), 9600);
+    QCOMPARE(b.link.target(), (MotorTarget {12, ChannelMask {{0x05, 0x00}}}));
     QCOMPARE(b.view.selectedIds, QList<int> {12});
     QCOMPARE(b.view.settingsOpened, 1);
-    QCOMPARE(b.s.OpenSettingsAfterScan, Byte(0));
-    QCOMPARE(b.s.Features.MaxSpeed, Byte(100));
-    QCOMPARE(b.s.Features.DeviceBaudCode, Byte(3));
+    QVERIFY(std::holds_alternative<LinkJob::ExtendedRead>(b.link.job()));
+    QCOMPARE(b.link.motorSettings().maxSpeed, Byte(100));
+    QCOMPARE(b.link.motorSettings().deviceBaudCode, Byte(3));
     // The next free ticks read the extended settings (the read goes out
     // twice, and each answer is loaded).
     QTRY_VERIFY_WITH_TIMEOUT((b.ticks(1), b.view.extendedShown >= 1), 5000);
-    QCOMPARE(b.s.Features.JogTime, Byte(7));
+    QCOMPARE(b.link.motorSettings().jogTime, Byte(7));
 }
 
 void ResponsesTest::scanEndingWithIdOutsideTheLists()
@@ -182,28 +185,26 @@ void ResponsesTest::scanEndingWithIdOutsideTheLists()
     for (int id : {100, 255}) {
         Bench b;
         b.open();
-        b.s.selectTarget(4);
-        b.s.currentMask().setWord(0x0009);
-        b.s.BaudScanActive = 1;
+        const MotorTarget before {4, ChannelMask {{0x09, 0x00}}};
+        b.link.setTarget(before);
+        b.link.startSettingsRead(false);
         b.responses.handleFrame(report(Byte(id), 0xFF, 0xFF, 1, 2, 100, 0xCA, 0x40));
-        QCOMPARE(b.s.BaudScanActive, Byte(0));
-        QCOMPARE(b.s.ExtReadPending, Byte(1));
-        QCOMPARE(b.s.TargetId, 4); // the target and its channels stay as they were
-        QCOMPARE(b.s.currentMask().word(), std::uint16_t(0x0009));
-        QCOMPARE(b.s.ChannelMaskTable[100].word(), std::uint16_t(0x0001));
+        QVERIFY(std::holds_alternative<LinkJob::ExtendedRead>(b.link.job()));
+        QCOMPARE(b.link.target(), before); // the target and its channels stay as they were
+        QCOMPARE(b.link.channelMemory()[99].word(), std::uint16_t(0x0001));
         QCOMPARE(b.view.selectedIds, QList<int> {});
         QCOMPARE(b.view.outOfRangeId, id);
-        QCOMPARE(b.s.Features.DryContactMode, Byte(2)); // the values still load
+        QCOMPARE(b.link.motorSettings().dryContactMode, Byte(2)); // the values still load
     }
 }
 
 void ResponsesTest::baudCodeAboveFourFallsBackTo2400()
 {
     Bench b;
-    b.open(br9600);
+    b.open(9600);
     b.responses.handleFrame(report(1, 1, 0, 7, 0, 130, 0xCA, 0x40));
-    QCOMPARE(b.s.Features.DeviceBaudCode, Byte(1));
-    QCOMPARE(b.comm.BaudRate(), br2400);
+    QCOMPARE(b.link.motorSettings().deviceBaudCode, Byte(1));
+    QCOMPARE(b.comm.bitsPerSecond(), 2400);
     QCOMPARE(b.pty.lineRateBps(), 2400);
     QCOMPARE(b.view.basicShown, 1);
 }
@@ -212,14 +213,14 @@ void ResponsesTest::confirmedWriteShowsSuccessOnceAndStopsRetrying()
 {
     SimBench b;
     b.open();
-    b.s.selectTarget(1);
-    b.link.setSettingsWindowOpen(true); // the settings window is open: no polls
-    b.s.Features.DryContactMode = 3;
-    b.link.stageWrite(Settings::DryContact);
+    b.link.chooseId(1);
+    b.link.setStatusPolling(false); // the settings window is open: no polls
+    b.link.motorSettings().dryContactMode = 3;
+    b.link.writeSetting(Settings::DryContact);
     b.ticks(14);
     QCOMPARE(b.sim.bus().motors().first().dryContactMode, quint8(3));
     QCOMPARE(b.view.messages, QStringList {QStringLiteral("  设置成功  ")});
-    QCOMPARE(b.s.VerifyBasicPending, Byte(0));
+    QVERIFY(b.link.isIdle());
     QCOMPARE(countFrames(b.sim, Frame::WriteDryContact), 2);
     // One read-back sufficed; its first answer may confirm before the second
     // copy of the read goes out.
@@ -231,37 +232,84 @@ void ResponsesTest::twoSetButtonsBeforeTheFirstIsConfirmed()
 {
     SimBench b;
     b.open();
-    b.s.selectTarget(1);
-    b.link.setSettingsWindowOpen(true);
-    b.s.Features.DryContactMode = 4;
-    b.link.stageWrite(Settings::DryContact);
+    b.link.chooseId(1);
+    b.link.setStatusPolling(false);
+    b.link.motorSettings().dryContactMode = 4;
+    b.link.writeSetting(Settings::DryContact);
     b.ticks(2); // the dry-contact write is out
-    b.s.Features.JogTime = 9;
-    b.link.stageWrite(Settings::JogTime);
+    b.link.motorSettings().jogTime = 9;
+    b.link.writeSetting(Settings::JogTime);
     b.ticks(20);
-    // The motor took both, but only the jog time is compared with its report.
+    // The motor took both; the second write's read-back replaced the first's,
+    // so only the jog time is read back and confirmed, and no failure is
+    // reported for a write the motor took.
     QCOMPARE(b.sim.bus().motors().first().dryContactMode, quint8(4));
     QCOMPARE(b.sim.bus().motors().first().jogTime, quint8(9));
-    QCOMPARE(b.view.messages, (QStringList {QStringLiteral("  设置成功  "), QStringLiteral("  设置失败  ")}));
+    QCOMPARE(b.view.messages, QStringList {QStringLiteral("  设置成功  ")});
+    QCOMPARE(countFrames(b.sim, Frame::ReadBasic), 0);
 }
 
 void ResponsesTest::reportOfAnotherKindNeverConfirms()
 {
     Bench b;
-    b.s.MsgSetSuccess = QStringLiteral("ok");
-    b.s.Features.JogTime = 5;
-    b.s.VerifyBasicPending = 1;
-    b.s.VerifyItem = Settings::JogTime;
+    b.link.motorSettings().jogTime = 5;
+    b.link.writeSetting(Settings::JogTime);
     // A basic report whose byte 4 happens to equal the jog time.
     b.responses.handleFrame(report(1, 1, 0, 5, 5, 5, 0xCA, 5));
-    QCOMPARE(b.s.VerifyBasicPending, Byte(1));
-    b.s.VerifyBasicPending = 0;
-    b.s.VerifyIdPending = 1;
-    b.s.VerifyItem = Settings::DryContact;
-    b.responses.handleFrame(report(0, 0, 0, 5, 5, 5, 0xCA, 5));
-    QCOMPARE(b.s.VerifyIdPending, Byte(1));
+    QVERIFY(std::holds_alternative<LinkJob::ReadBack>(b.link.job()));
+    // An extended report whose byte 5 happens to equal the dry-contact mode.
+    b.link.motorSettings().dryContactMode = 5;
+    b.link.writeSetting(Settings::DryContact);
+    b.responses.handleFrame(report(0, 0, 0, 5, 5, 5, 0xCB, 5));
+    QVERIFY(std::holds_alternative<LinkJob::ReadBack>(b.link.job()));
+    // And the ID write is read back by ID and channels only.
+    b.link.setTarget({7, ChannelMask {{0x01, 0x00}}});
+    b.link.writeSetting(Settings::IdAndChannels);
+    b.responses.handleFrame(report(0, 1, 0, 5, 5, 5, 0xCA, 5));
+    QVERIFY(std::holds_alternative<LinkJob::ReadBack>(b.link.job()));
     QCoreApplication::processEvents();
     QCOMPARE(b.view.messages, QStringList {});
+}
+
+// A basic settings answer carries the curtain functions where other answers
+// carry the status: the limit points must not take those bits for theirs.
+void ResponsesTest::settingsAnswersLeaveTheLimitPointsAlone_data()
+{
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("limitBits"); // of limit points 1 and 3 (0x04 | 0x10), or none
+    QTest::newRow("factory flags, points 1 and 3") << 0x40 << 0x14;
+    QTest::newRow("every flag, no point") << 0xFF << 0x00;
+    QTest::newRow("flags that look like points 2 and 4, point 1") << 0x28 << 0x04;
+}
+
+void ResponsesTest::settingsAnswersLeaveTheLimitPointsAlone()
+{
+    QFETCH(int, flags);
+    QFETCH(int, limitBits);
+    SimBench b;
+    b.sim.bus().setBaudCode(1);
+    Motor &m = b.sim.bus().motors().first();
+    m.featureFlags = quint8(flags);
+    if (limitBits & 0x04)
+        m.limits[0] = 20;
+    if (limitBits & 0x10)
+        m.limits[2] = 60;
+    b.open();
+    b.link.chooseId(1);
+    b.ticks(3); // status polls
+    const Byte status = b.link.deviceStatus();
+    QCOMPARE(status & 0x3C, limitBits);
+    QList<Byte> reported;
+    QObject::connect(&b.link, &MotorLink::statusReported, [&](Byte s) { reported << s; });
+    b.link.setStatusPolling(false); // the settings window is open
+    b.link.startSettingsRead(true);
+    for (int n = 0; n < 12 && b.view.extendedShown == 0; ++n)
+        b.ticks(1);
+    QVERIFY(b.view.basicShown > 0 && b.view.extendedShown > 0);
+    QCOMPARE(b.link.motorSettings().featureFlags, Byte(flags));
+    for (Byte s : reported) // only the extended answers said anything, and the same
+        QCOMPARE(s & 0x3C, limitBits);
+    QCOMPARE(b.link.deviceStatus() & 0x3C, limitBits);
 }
 
 QTEST_GUILESS_MAIN(ResponsesTest)

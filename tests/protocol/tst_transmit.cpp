@@ -15,7 +15,7 @@ private slots:
     void motorCommandBetweenSendsReplacesIt();
     void settingsWriteAlwaysGoesOutTwice();
     void commandAfterAConfirmationGoesOutTwice();
-    void priorityOrder();
+    void jobTransitions();
     void statusPollRules();
     void statusTimeoutAfterSixSilentTicks();
     void closedPortSendsNothing();
@@ -59,9 +59,8 @@ void TransmitTest::frameExamples()
     // ...and as the tick sends it, addressed at the moment of sending.
     Bench b;
     b.open();
-    b.s.selectTarget(id);
-    b.s.currentMask().setWord(std::uint16_t(mask));
-    b.link.stageMotorCommand(Byte(function), Byte(data));
+    b.link.setTarget({id, m});
+    b.link.sendMotorCommand(Byte(function), Byte(data));
     QCOMPARE(b.runTick(), QList<QByteArray> {expected});
 }
 
@@ -80,23 +79,23 @@ void TransmitTest::stagedCommandGoesOutTwice()
 {
     Bench b;
     b.open();
-    b.link.stageMotorCommand(Frame::Motor, Frame::Down); // group control, no poll
+    b.link.sendMotorCommand(Frame::Motor, Frame::Down); // group control, no poll
     const QByteArray down = hex("9A 00 00 00 0A EE E4");
     QCOMPARE(b.runTick(), QList<QByteArray> {down});
     QCOMPARE(b.runTick(), QList<QByteArray> {down});
     for (int i = 0; i < 4; ++i)
         QCOMPARE(b.runTick().size(), 0);
-    QCOMPARE(b.s.SendPending, Byte(0));
-    QCOMPARE(b.s.SendCount, Byte(0));
+    QVERIFY(!b.link.outgoing());
+    QVERIFY(b.link.isIdle());
 }
 
 void TransmitTest::motorCommandBetweenSendsReplacesIt()
 {
     Bench b;
     b.open();
-    b.link.stageMotorCommand(Frame::Motor, Frame::Up);
+    b.link.sendMotorCommand(Frame::Motor, Frame::Up);
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 00 00 00 0A DD D7")});
-    b.link.stageMotorCommand(Frame::Motor, Frame::Stop);
+    b.link.sendMotorCommand(Frame::Motor, Frame::Stop);
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 00 00 00 0A CC C6")});
     QCOMPARE(b.runTick().size(), 0);
 }
@@ -105,11 +104,11 @@ void TransmitTest::settingsWriteAlwaysGoesOutTwice()
 {
     Bench b;
     b.open();
-    b.s.selectTarget(3);
-    b.link.stageMotorCommand(Frame::Motor, Frame::Up);
+    b.link.chooseId(3);
+    b.link.sendMotorCommand(Frame::Motor, Frame::Up);
     b.runTick();
-    b.s.Features.JogTime = 4;
-    b.link.stageWrite(Settings::JogTime);
+    b.link.motorSettings().jogTime = 4;
+    b.link.writeSetting(Settings::JogTime);
     const QByteArray jog = hex("9A 03 01 00 D6 04 D0");
     QCOMPARE(b.runTick(), QList<QByteArray> {jog});
     QCOMPARE(b.runTick(), QList<QByteArray> {jog});
@@ -121,36 +120,29 @@ void TransmitTest::commandAfterAConfirmationGoesOutTwice()
     // two sends; the command staged next still goes out twice.
     Bench b;
     b.open();
-    b.s.selectTarget(3);
-    b.link.setSettingsWindowOpen(true);
-    b.s.Features.JogTime = 4;
-    b.link.stageWrite(Settings::JogTime);
+    b.link.chooseId(3);
+    b.link.setStatusPolling(false);
+    b.link.motorSettings().jogTime = 4;
+    b.link.writeSetting(Settings::JogTime);
     for (int tick = 1; tick <= 3; ++tick) // the write twice, then the read-back is staged
         b.runTick();
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 03 01 00 CB CB 02")}); // the read-back's first send
     b.responses.handleFrame(report(3, 1, 0, 4, 0, 0, 0xCB, 0x02));
     QCOMPARE(b.view.messages.size(), 1);
-    b.link.stageMotorCommand(Frame::Motor, Frame::Up);
+    b.link.sendMotorCommand(Frame::Motor, Frame::Up);
     const QByteArray up = hex("9A 03 01 00 0A DD D5");
     QCOMPARE(b.runTick(), QList<QByteArray> {up});
     QCOMPARE(b.runTick(), QList<QByteArray> {up});
 }
 
-void TransmitTest::priorityOrder()
+// One job at a time, each step on its own tick, and a frame waiting to go
+// out goes ahead of the job: a scan that finds the motor leads to the
+// extended read, a baud code write to the reopening and then the read-back.
+void TransmitTest::jobTransitions()
 {
     Bench b;
     b.open();
-    b.s.selectTarget(3);
-    b.s.Features.DeviceBaudCode = 3;
-    b.s.Features.JogTime = 7;
-    b.s.BaudScanActive = 1;
-    b.s.ExtReadPending = 1;
-    b.s.BaudApplyPending = 1;
-    b.s.VerifyExtPending = 1;
-    b.s.VerifyBasicPending = 1;
-    b.s.VerifyIdPending = 1;
-    b.link.stageMotorCommand(Frame::Motor, Frame::Stop);
-
+    b.link.chooseId(3);
     auto functions = [&](int ticks) {
         QList<int> f;
         for (int i = 0; i < ticks; ++i)
@@ -158,31 +150,37 @@ void TransmitTest::priorityOrder()
                 f << Byte(frame[Frame::Function]);
         return f;
     };
-    // The pending command first, then the scan's first step (its read goes out twice).
-    QCOMPARE(functions(2), (QList<int> {0x0A, 0x0A}));
-    QCOMPARE(functions(1), QList<int> {});
+    b.link.startSettingsRead(false);
+    b.link.sendMotorCommand(Frame::Motor, Frame::Stop);
+    QVERIFY(b.link.isScanning());
+    QCOMPARE(functions(2), (QList<int> {0x0A, 0x0A})); // the command first
+    QCOMPARE(functions(1), QList<int> {});            // the scan's first step moves the port...
     QCOMPARE(b.pty.lineRateBps(), 1200);
-    QCOMPARE(functions(2), (QList<int> {0xCA, 0xCA}));
-    b.s.BaudScanActive = 0;
-    // Then the extended read request...
+    QCOMPARE(functions(2), (QList<int> {0xCA, 0xCA})); // ...and reads there
+    QCOMPARE(std::get<LinkJob::BaudScan>(b.link.job()).step, 1);
+    b.responses.handleFrame(report(3, 1, 0, 0, 0, 100, 0xCA, 0x40)); // found at code 0
+    QVERIFY(std::holds_alternative<LinkJob::ExtendedRead>(b.link.job()));
     QCOMPARE(functions(3), (QList<int> {0xCB, 0xCB}));
-    QCOMPARE(b.s.ExtReadPending, Byte(0));
-    // ...the baud apply (no frame, the port moves)...
-    QCOMPARE(functions(1), QList<int> {});
+    QVERIFY(b.link.isIdle());
+
+    b.link.motorSettings().deviceBaudCode = 3;
+    b.link.writeSetting(Settings::BaudCode);
+    QCOMPARE(std::get<LinkJob::BaudApply>(b.link.job()).item, Settings::BaudCode);
+    QCOMPARE(functions(2), (QList<int> {0xDA, 0xDA}));
+    QCOMPARE(functions(1), QList<int> {}); // the port moves to 9600...
     QCOMPARE(b.pty.lineRateBps(), 9600);
-    QCOMPARE(b.s.BaudApplyPending, Byte(0));
-    // ...then the read-backs: extended first, basic next, the ID last.
-    b.s.RetryCount = 0;
-    QCOMPARE(functions(3), (QList<int> {0xCB, 0xCB}));
-    b.s.VerifyExtPending = 0;
-    b.s.RetryCount = 0;
-    QCOMPARE(functions(3), (QList<int> {0xCA, 0xCA}));
-    b.s.VerifyBasicPending = 0;
-    b.s.RetryCount = 0;
-    QCOMPARE(functions(3), (QList<int> {0xCA, 0xCA}));
-    b.s.VerifyIdPending = 0;
+    const auto *readBack = std::get_if<LinkJob::ReadBack>(&b.link.job());
+    QVERIFY(readBack && readBack->item == Settings::BaudCode && readBack->attempt == 0);
+    QCOMPARE(functions(3), (QList<int> {0xCA, 0xCA})); // ...then reads the code back
+    QCOMPARE(std::get<LinkJob::ReadBack>(b.link.job()).attempt, 1);
+    b.responses.handleFrame(report(3, 1, 0, 3, 0, 100, 0xCA, 0x40));
+    QVERIFY(b.link.isIdle());
     // Finally the idle poll of ID 3 on channel 1.
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 03 01 00 CC 00 CE")});
+    // A new port drops the job under way.
+    b.link.writeSetting(Settings::JogTime);
+    b.open();
+    QVERIFY(b.link.isIdle());
 }
 
 void TransmitTest::statusPollRules()
@@ -190,57 +188,54 @@ void TransmitTest::statusPollRules()
     Bench b;
     b.open();
     QCOMPARE(b.runTick().size(), 0); // group control
-    b.s.selectTarget(5);
+    b.link.chooseId(5);
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 05 01 00 CC 00 C8")});
     QCOMPARE(b.runTick().size(), 1); // every idle tick
-    b.s.currentMask().setWord(0x0000);
+    b.link.setChannels(ChannelMask {{0x00, 0x00}});
     QCOMPARE(b.runTick().size(), 0);
-    b.s.currentMask().setWord(0x0101);
+    b.link.setChannels(ChannelMask {{0x01, 0x01}});
     QCOMPARE(b.runTick().size(), 0);
-    b.s.currentMask().setWord(0x8000);
+    b.link.setChannels(ChannelMask {{0x00, 0x80}});
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 05 00 80 CC 00 49")});
-    b.link.setSettingsWindowOpen(true);
+    b.link.setStatusPolling(false);
     QCOMPARE(b.runTick().size(), 0);
 }
 
 void TransmitTest::statusTimeoutAfterSixSilentTicks()
 {
     Bench b; // the time-out runs whatever the port state: here it is closed
-    b.s.DeviceStatus = 0x3E;
-    for (int i = 0; i < 5; ++i)
+    b.responses.handleFrame(report(5, 1, 0, 0, 0, 0, 40, 0x3E)); // an answer restarts the count
+    for (int i = 0; i < 6; ++i)
         b.tick.run();
     QCOMPARE(b.view.hides, 0);
-    b.s.StatusSeen = 1; // an answer restarts the count
-    b.tick.run();
-    for (int i = 0; i < 5; ++i)
-        b.tick.run();
-    QCOMPARE(b.view.hides, 0);
-    QCOMPARE(b.s.DeviceStatus, Byte(0x3E));
+    QCOMPARE(b.link.deviceStatus(), Byte(0x3E));
     b.tick.run();
     QCOMPARE(b.view.hides, 1);
-    QCOMPARE(b.view.limitRefreshes, 1);
-    QCOMPARE(b.s.DeviceStatus, Byte(0));
-    QCOMPARE(b.s.StatusSilenceTicks, Byte(0));
+    QCOMPARE(b.view.limitRefreshes, 2); // the answer's, then the time-out's
+    QCOMPARE(b.link.deviceStatus(), Byte(0));
+    for (int i = 0; i < 5; ++i)
+        b.tick.run();
+    QCOMPARE(b.view.hides, 1); // the count started again
 }
 
 void TransmitTest::closedPortSendsNothing()
 {
     Bench b;
+    b.comm.setOpen(true); // open, but not chosen in the port box
+    b.link.sendMotorCommand(Frame::Motor, Frame::Up);
+    QCOMPARE(b.runTick().size(), 0);
     b.open();
-    b.s.PortReady = 0;
-    b.link.stageMotorCommand(Frame::Motor, Frame::Up);
+    b.link.sendMotorCommand(Frame::Motor, Frame::Up);
+    b.comm.setOpen(false);
     QCOMPARE(b.runTick().size(), 0);
-    b.s.PortReady = 1;
-    b.comm.setPortOpen(false);
-    QCOMPARE(b.runTick().size(), 0);
-    QCOMPARE(b.s.SendPending, Byte(1)); // still waiting for a port
+    QVERIFY(b.link.outgoing()); // still waiting for a port
 }
 
 void TransmitTest::scanWithoutDeviceVisitsEveryRate()
 {
     SimBench b; // the simulated bus logs every frame with the rate it arrived at
     b.sim.setFaults({.silent = true});
-    b.open(br9600);
+    b.open(9600);
     QCOMPARE(b.runScan(40), 18);
     QList<QPair<QByteArray, int>> sent;
     for (const auto &f : b.sim.frames())
@@ -250,7 +245,7 @@ void TransmitTest::scanWithoutDeviceVisitsEveryRate()
     for (int rate : {1200, 2400, 4800, 9600, 19200})
         expected << qMakePair(read, rate) << qMakePair(read, rate);
     QCOMPARE(sent, expected);
-    QCOMPARE(b.comm.BaudRate(), br2400);
+    QCOMPARE(b.comm.bitsPerSecond(), 2400);
     QCOMPARE(b.view.settingsOpened, 0); // nobody asked for the settings window
 }
 
@@ -258,10 +253,9 @@ void TransmitTest::unansweredWriteFailsOnTwelfthTick()
 {
     Bench b;
     b.open();
-    b.s.MsgSetFailure = QStringLiteral("  设置失败  ");
-    b.s.selectTarget(3);
-    b.s.Features.DryContactMode = 2;
-    b.link.stageWrite(Settings::DryContact);
+    b.link.chooseId(3);
+    b.link.motorSettings().dryContactMode = 2;
+    b.link.writeSetting(Settings::DryContact);
     QList<int> perTick;
     for (int tick = 1; tick <= 12; ++tick) {
         const auto frames = b.runTick();
@@ -272,23 +266,23 @@ void TransmitTest::unansweredWriteFailsOnTwelfthTick()
     }
     QCOMPARE(perTick, (QList<int> {0xD2, 0xD2, 0, 0xCA, 0xCA, 0, 0xCA, 0xCA, 0, 0xCA, 0xCA, 0}));
     QTRY_COMPARE(b.view.messages, QStringList {QStringLiteral("  设置失败  ")});
-    QCOMPARE(b.s.VerifyBasicPending, Byte(0));
+    QVERIFY(b.link.isIdle());
 }
 
 void TransmitTest::baudWriteMovesThePortBeforeReadingBack()
 {
     Bench b;
     b.open();
-    b.s.selectTarget(3);
-    b.s.Features.DeviceBaudCode = 4;
-    b.link.stageWrite(Settings::BaudCode);
+    b.link.chooseId(3);
+    b.link.motorSettings().deviceBaudCode = 4;
+    b.link.writeSetting(Settings::BaudCode);
     QCOMPARE(b.runTick().size(), 1);
     QCOMPARE(b.runTick().size(), 1);
     QCOMPARE(b.pty.lineRateBps(), 2400);
     QCOMPARE(b.runTick().size(), 0); // the reopening tick
     QCOMPARE(b.pty.lineRateBps(), 19200);
     int ticks = 3;
-    while (b.s.VerifyBasicPending == 1 && ticks < 30) {
+    while (!b.link.isIdle() && ticks < 30) {
         b.runTick();
         ++ticks;
     }

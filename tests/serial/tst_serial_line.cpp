@@ -19,8 +19,8 @@ namespace {
 void openOn(SerialLine &comm, const QString &path)
 {
     comm.setPortName(path);
-    comm.setPortOpen(true);
-    QVERIFY(comm.PortOpen());
+    comm.setOpen(true);
+    QVERIFY(comm.isOpen());
 }
 
 // The terminal settings of the line as the device side sees them.
@@ -74,7 +74,7 @@ private slots:
         openOn(comm, pty.slavePath());
         QCOMPARE(pty.lineRateBps(), 9600);
         QVERIFY(pty.write("abc"));
-        QTRY_COMPARE(comm.DataCount(), 3);
+        QTRY_COMPARE(comm.bytesWaiting(), 3);
 
         // Someone else retunes the line: an equal value must not re-apply ours.
         termios t = lineSettings(pty);
@@ -82,32 +82,33 @@ private slots:
         const int fd = ::open(pty.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
         ::tcsetattr(fd, TCSANOW, &t);
         ::close(fd);
-        comm.setBaudRate(br9600);
+        comm.setBitsPerSecond(9600);
         QCOMPARE(pty.lineRateBps(), 2400);
 
-        comm.setBaudRate(br19200);
+        comm.setBitsPerSecond(19200);
         QCOMPARE(pty.lineRateBps(), 19200);
-        // A pseudo-terminal forces 8 data bits without parity; stop bits stick.
-        comm.setStopBits(SB2);
-        QVERIFY(lineSettings(pty).c_cflag & CSTOPB);
-        QCOMPARE(comm.DataCount(), 3); // reconfigured in place: nothing purged
+        // 8 data bits, one stop bit, no parity, no flow control.
+        const termios now = lineSettings(pty);
+        QCOMPARE(now.c_cflag & CSIZE, tcflag_t(CS8));
+        QVERIFY(!(now.c_cflag & (CSTOPB | PARENB | CRTSCTS)));
+        QCOMPARE(comm.bytesWaiting(), 3); // reconfigured in place: nothing purged
     }
 
-    void frameGoesOutByteExactAndCommPortWaitsForReopen()
+    void frameGoesOutByteExactAndPortNameWaitsForReopen()
     {
         Pty pty;
         SerialLine comm;
         openOn(comm, pty.slavePath());
-        comm.setCommPort(pnCOM3);
-        QCOMPARE(comm.PortName(), QStringLiteral("COM3"));
+        comm.setPortName(QStringLiteral("COM3"));
+        QCOMPARE(comm.portName(), QStringLiteral("COM3"));
         const QByteArray frame = QByteArray::fromHex("9a0505000addd7");
-        QVERIFY(comm.WriteBytes(reinterpret_cast<const std::uint8_t *>(frame.constData()), 7));
+        QVERIFY(comm.writeBytes(reinterpret_cast<const std::uint8_t *>(frame.constData()), 7));
         QByteArray received;
         QTRY_COMPARE(received += pty.readAvailable(), frame);
 
-        comm.setPortOpen(false);
-        QCOMPARE(commErrorText([&] { comm.setPortOpen(true); }), QString::fromLatin1(CommText::OpenFailed));
-        QVERIFY(!comm.PortOpen());
+        comm.setOpen(false);
+        QCOMPARE(commErrorText([&] { comm.setOpen(true); }), QString::fromLatin1(CommText::OpenFailed));
+        QVERIFY(!comm.isOpen());
     }
 
     void receiveEventNeedsThreshold()
@@ -115,42 +116,40 @@ private slots:
         Pty pty;
         SerialLine comm;
         int raised = 0;
-        comm.OnReceiveData = [&](SerialLine *) { ++raised; };
+        comm.onReceiveData = [&](SerialLine *) { ++raised; };
         openOn(comm, pty.slavePath());
         QVERIFY(pty.write(QByteArray(300, 'x')));
-        QTRY_COMPARE(comm.DataCount(), 300);
+        QTRY_COMPARE(comm.bytesWaiting(), 300);
         QTest::qWait(350); // several poll ticks
         QCOMPARE(raised, 0);
 
-        comm.setRThreshold(1);
+        comm.setReceiveThreshold(1);
         QTRY_VERIFY(raised > 0);
     }
 
-    void dataCountAndReads()
+    void waitingBytesAndReads()
     {
         Pty pty;
         SerialLine comm;
         openOn(comm, pty.slavePath());
         QVERIFY(pty.write("12345678"));
-        QTRY_COMPARE(comm.DataCount(), 8);
-        comm.setDataCount(5);
-        QCOMPARE(comm.DataCount(), 8);
-        comm.setDataCount(0);
-        QCOMPARE(comm.DataCount(), 0);
+        QTRY_COMPARE(comm.bytesWaiting(), 8);
+        comm.discardWaiting();
+        QCOMPARE(comm.bytesWaiting(), 0);
 
         const QByteArray frame = QByteArray::fromHex("d8050100010203cc0035");
         QVERIFY(pty.write(frame + "!"));
-        QTRY_COMPARE(comm.DataCount(), 11);
-        const SerialLine::ReadResult r = comm.ReadBytes();
+        QTRY_COMPARE(comm.bytesWaiting(), 11);
+        const SerialLine::ReadResult r = comm.readBytes();
         QCOMPARE(r.lastIndex, 10);
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(r.bytes), 11), frame + "!");
 
         // A backlog above 4096 bytes is dropped, not read, and the previous
         // read is not handed out again in its place.
         QVERIFY(pty.write(QByteArray(5000, 'z')));
-        QTRY_COMPARE(comm.DataCount(), 5000);
-        QCOMPARE(comm.Input(), QByteArray());
-        QCOMPARE(comm.DataCount(), 0);
+        QTRY_COMPARE(comm.bytesWaiting(), 5000);
+        QCOMPARE(comm.input(), QByteArray());
+        QCOMPARE(comm.bytesWaiting(), 0);
         QCOMPARE(comm.discardedBytes(), 5000);
     }
 
@@ -173,11 +172,11 @@ private slots:
         for (int i = 0; i < waiting; ++i)
             bytes[i] = char(i * 7);
         QVERIFY(pty.write(bytes));
-        QTRY_COMPARE(comm.DataCount(), waiting);
-        const SerialLine::ReadResult r = comm.ReadBytes();
-        QCOMPARE(comm.DataCount(), 0);
+        QTRY_COMPARE(comm.bytesWaiting(), waiting);
+        const SerialLine::ReadResult r = comm.readBytes();
+        QCOMPARE(comm.bytesWaiting(), 0);
         QCOMPARE(r.lastIndex, read ? waiting - 1 : -1);
-        QCOMPARE(comm.Input(), read ? bytes : QByteArray());
+        QCOMPARE(comm.input(), read ? bytes : QByteArray());
     }
 
     void failureReports()
@@ -185,28 +184,28 @@ private slots:
         SerialLine comm;
         ErrorTexts boxes(comm);
         const std::uint8_t frame[2] {0x9A, 0x01};
-        QCOMPARE(comm.WriteBytes(frame, 2), false);
+        QCOMPARE(comm.writeBytes(frame, 2), false);
         QCOMPARE(boxes.texts(), QStringList {QString::fromLatin1(CommText::NotOpen)});
         const QString notOpen = QString::fromLatin1(CommText::NotOpen);
-        QCOMPARE(commErrorText([&] { comm.Input(); }), notOpen);
-        QCOMPARE(commErrorText([&] { comm.ReadBytes(); }), notOpen);
-        comm.setDTREnabled(true);
-        comm.setRTSEnabled(true);
-        QVERIFY(!comm.DTREnabled() && !comm.RTSEnabled());
+        QCOMPARE(commErrorText([&] { comm.input(); }), notOpen);
+        QCOMPARE(commErrorText([&] { comm.readBytes(); }), notOpen);
+        comm.setDtrEnabled(true);
+        comm.setRtsEnabled(true);
+        QVERIFY(!comm.dtrEnabled() && !comm.rtsEnabled());
 
         comm.setPortName(QStringLiteral("/dev/tavik-no-such-port"));
-        QCOMPARE(commErrorText([&] { comm.setPortOpen(true); }), QString::fromLatin1(CommText::OpenFailed));
-        QVERIFY(!comm.PortOpen());
+        QCOMPARE(commErrorText([&] { comm.setOpen(true); }), QString::fromLatin1(CommText::OpenFailed));
+        QVERIFY(!comm.isOpen());
 
         Pty pty;
         openOn(comm, pty.slavePath());
         boxes.clear();
-        comm.setPortOpen(true);
+        comm.setOpen(true);
         QCOMPARE(boxes.texts(), QStringList {QString::fromLatin1(CommText::AlreadyOpen)});
-        QVERIFY(comm.PortOpen());
-        comm.setDTREnabled(true); // a pseudo-terminal refuses the line; the value is kept
-        QVERIFY(comm.DTREnabled());
-        QVERIFY(comm.PortOpen());
+        QVERIFY(comm.isOpen());
+        comm.setDtrEnabled(true); // a pseudo-terminal refuses the line; the value is kept
+        QVERIFY(comm.dtrEnabled());
+        QVERIFY(comm.isOpen());
     }
 
     void pollErrorsNeverEscapeTheTimer()
@@ -216,8 +215,8 @@ private slots:
         SerialLine comm;
         ErrorTexts boxes(comm);
         openOn(comm, pty.slavePath());
-        comm.OnReceiveData = [](SerialLine *sender) { sender->setPortOpen(false); };
-        comm.setRThreshold(1);
+        comm.onReceiveData = [](SerialLine *sender) { sender->setOpen(false); };
+        comm.setReceiveThreshold(1);
         QVERIFY(pty.write("x"));
         QTRY_COMPARE(boxes.texts(), QStringList {QString::fromLatin1(CommText::NotOpen)});
     }
@@ -235,7 +234,7 @@ private slots:
         pty->close();
         QTRY_COMPARE(lost.count(), 1);
         QCOMPARE(lost.at(0).at(0).toString(), path);
-        QVERIFY(!comm.PortOpen());
+        QVERIFY(!comm.isOpen());
 
         QElapsedTimer wall;
         wall.start();
@@ -249,7 +248,7 @@ private slots:
         QVERIFY(pty->link(path));
         openOn(comm, path);
         const std::uint8_t byte = 0x42;
-        QVERIFY(comm.WriteBytes(&byte, 1));
+        QVERIFY(comm.writeBytes(&byte, 1));
         QByteArray received;
         QTRY_COMPARE(received += pty->readAvailable(), QByteArray("\x42"));
     }

@@ -16,8 +16,8 @@ struct Harness {
     SerialLine &comm = app.main.serial();
     MainWindow &mainWindow = app.main;
     QComboBox *mainIdList = app.main.idList();
-    MotorSettingsWindow &setForm = app.w.settingsWindow();
-    ForceIdWindow &idForm = app.w.forceIdWindow();
+    MotorSettingsWindow &settingsWindow = app.w.settingsWindow();
+    ForceIdWindow &forceIdWindow = app.w.forceIdWindow();
     LineRateWindow &serial = app.w.lineRateWindow();
     ManualWindow &manual = app.w.manualWindow();
     Messages::Recorder &messages = app.messages;
@@ -27,7 +27,7 @@ struct Harness {
     {
         state.PortReady = 1;
         comm.setPortName(sim.path());
-        app.main.link().reopenAt(br2400);
+        app.main.link().reopenAt(2400);
     }
 
     bool deviceReceived(const QByteArray &frame) const

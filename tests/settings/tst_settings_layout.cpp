@@ -244,7 +244,7 @@ void SettingsLayoutTest::tabBarFollowsCaptionsAndClicks()
 
     // A click on a tab of the upper row (the window takes clicks while open) opens that tab, whose row then moves
     // down next to the page.
-    w->settingsWindow().OpenAfterScan();
+    w->settingsWindow().openAfterScan();
     pages->setCurrentIndex(0);
     int upper = -1;
     for (int i = 0; i < bar->count() && upper < 0; ++i)
@@ -268,7 +268,7 @@ void SettingsLayoutTest::tabBarFollowsCaptionsAndClicks()
     QTRY_COMPARE(bar->height(), oneRow);
     QCOMPARE(bar->rowCount(), 1);
     pages->setCurrentIndex(0);
-    w->settingsWindow().FormClose();
+    w->settingsWindow().returnToMainWindow();
 }
 
 QTEST_MAIN(SettingsLayoutTest)

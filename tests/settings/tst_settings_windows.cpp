@@ -69,10 +69,10 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
     Harness h;
     h.sim.bus().addMotor(3, 0x0001);
     h.openPort();
-    h.setForm.ResetToDefaults();
-    h.setForm.OpenAfterScan(); // no status polls while it is open
+    h.settingsWindow.resetToDefaults();
+    h.settingsWindow.openAfterScan(); // no status polls while it is open
     h.mainIdList->setCurrentIndex(3);
-    QWidget *w = &h.setForm;
+    QWidget *w = &h.settingsWindow;
 
     struct Case {
         const char *what;
@@ -108,11 +108,11 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
         c.choose();
         click(w, c.setButton);
         QTRY_VERIFY2(h.deviceReceived(c.frame), c.what);
-        QTRY_COMPARE(h.messages.count(h.state.MsgSetSuccess), 1);
-        QCOMPARE(h.messages.count(h.state.MsgSetFailure), 0);
+        QTRY_COMPARE(h.messages.count(h.state.setSuccess), 1);
+        QCOMPARE(h.messages.count(h.state.setFailure), 0);
     }
     // The baud write moved the line (and the device) to 9600 baud.
-    QCOMPARE(h.comm.BaudRate(), br9600);
+    QCOMPARE(h.comm.bitsPerSecond(), 9600);
     QCOMPARE(h.sim.bus().baudCode(), 3);
     // The new ID went to the main window's list as soon as it was chosen.
     QCOMPARE(h.mainIdList->currentIndex(), 5);
@@ -121,36 +121,36 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
 void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
 {
     Harness h;
-    h.setForm.ResetToDefaults();
-    h.setForm.OpenAfterScan();
+    h.settingsWindow.resetToDefaults();
+    h.settingsWindow.openAfterScan();
     auto staged = [&] { return h.state.SendPending || h.state.VerifyBasicPending || h.state.VerifyExtPending
                                || h.state.VerifyIdPending; };
     for (const char *name : SetButtons) {
         h.messages.clear();
-        click(&h.setForm, name);
+        click(&h.settingsWindow, name);
         QCOMPARE(h.messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
     }
-    click(&h.idForm, "bsSkinButton1");
-    QCOMPARE(h.messages.count(h.state.MsgSelectPort), 2);
+    click(&h.forceIdWindow, "bsSkinButton1");
+    QCOMPARE(h.messages.count(h.state.selectPort), 2);
     QVERIFY(!staged());
 
     // Restoring needs no port and says nothing.
     h.messages.clear();
     for (const char *name : RestoreButtons)
-        click(&h.setForm, name);
+        click(&h.settingsWindow, name);
     QVERIFY(h.messages.texts().isEmpty());
 
     // The baud list shows the new item but keeps the old code.
-    h.in<QComboBox>(&h.setForm, "SetComboBox")->setCurrentIndex(3);
-    QCOMPARE(h.messages.count(h.state.MsgSelectPort), 1);
-    QCOMPARE(h.state.Features.DeviceBaudCode, Byte(1));
+    h.in<QComboBox>(&h.settingsWindow, "SetComboBox")->setCurrentIndex(3);
+    QCOMPARE(h.messages.count(h.state.selectPort), 1);
+    QCOMPARE(h.state.Features.deviceBaudCode, Byte(1));
 
     // An open port that was not chosen in the port box does not count.
     h.openPort();
     h.state.PortReady = 0;
     h.messages.clear();
-    click(&h.setForm, "bsSkinButton3");
-    QCOMPARE(h.messages.count(h.state.MsgSelectPort), 1);
+    click(&h.settingsWindow, "bsSkinButton3");
+    QCOMPARE(h.messages.count(h.state.selectPort), 1);
     QVERIFY(!staged());
 }
 
@@ -169,11 +169,11 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     h.state.RetryCount = 0;
     h.state.BaudScanActive = 1;
     h.state.OpenSettingsAfterScan = 1;
-    h.setForm.ResetToDefaults();
-    QWidget *w = &h.setForm;
+    h.settingsWindow.resetToDefaults();
+    QWidget *w = &h.settingsWindow;
 
-    QTRY_VERIFY(h.setForm.isVisible());
-    QVERIFY(h.setForm.isEnabled());
+    QTRY_VERIFY(h.settingsWindow.isVisible());
+    QVERIFY(h.settingsWindow.isEnabled());
     QVERIFY(!h.mainWindow.isEnabled());
     // The device's ID and channels, in both ID lists.
     QCOMPARE(h.in<QComboBox>(w, "ComboBox1")->currentText(), QStringLiteral("7"));
@@ -185,11 +185,11 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     // the note tells what the device said.
     QVERIFY(checked(w, "ManualSetting"));
     QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit1")->value(), 50);
-    QCOMPARE(h.state.Features.MaxSpeed, Byte(50));
+    QCOMPARE(h.state.Features.maxSpeed, Byte(50));
     // Dry-contact mode 9: no box claims it, the stored value stays 9.
     for (const char *box : DryContactBoxes)
         QVERIFY2(!checked(w, box), box);
-    QCOMPARE(h.state.Features.DryContactMode, Byte(9));
+    QCOMPARE(h.state.Features.dryContactMode, Byte(9));
     QStringList notes;
     for (QLabel *note : w->findChildren<QLabel *>(QRegularExpression("^ReportNote")))
         if (!note->isHidden())
@@ -199,47 +199,47 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     // Flags 0x04: every pair at its bit-0 box, the unknown bit kept.
     for (const char *box : CurtainBitClear)
         QVERIFY2(checked(w, box), box);
-    QCOMPARE(h.state.Features.FeatureFlags, Byte(0x04));
+    QCOMPARE(h.state.Features.featureFlags, Byte(0x04));
 
     // The extended read follows on its own.
-    QTRY_COMPARE(h.state.Features.ReboundTime, Byte(20));
+    QTRY_COMPARE(h.state.Features.reboundTime, Byte(20));
     QVERIFY(checked(w, "bsSkinCheckRadioBox6"));
     QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit2")->value(), 20);
     auto *jog = h.in<QComboBox>(w, "bsSkinComboBox1");
     QCOMPARE(jog->currentIndex(), -1);
     QCOMPARE(jog->placeholderText(), QStringLiteral("12"));
-    QCOMPARE(h.state.Features.JogTime, Byte(12));
+    QCOMPARE(h.state.Features.jogTime, Byte(12));
     for (const char *box : {"bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2", "bsSkinCheckRadioBox3"})
         QVERIFY2(!checked(w, box), box);
-    QCOMPARE(h.state.Features.ObstacleSensitivity, Byte(0));
+    QCOMPARE(h.state.Features.obstacleSensitivity, Byte(0));
 
     // One click changes one bit; the restore clears the unknown bit too.
     click(w, "OutSync");
-    QCOMPARE(h.state.Features.FeatureFlags, Byte(0x84));
+    QCOMPARE(h.state.Features.featureFlags, Byte(0x84));
     click(w, "bsSkinButton8");
-    QCOMPARE(h.state.Features.FeatureFlags, Byte(0x40));
+    QCOMPARE(h.state.Features.featureFlags, Byte(0x40));
     QVERIFY(checked(w, "NoRemamber"));
     // A user's choice replaces the out-of-range value and its note.
     click(w, "UpUpStop");
-    QCOMPARE(h.state.Features.DryContactMode, Byte(2));
+    QCOMPARE(h.state.Features.dryContactMode, Byte(2));
     QVERIFY(w->findChild<QLabel *>("ReportNote0")->isHidden());
 }
 
 void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
 {
     Harness h;
-    QWidget *w = &h.setForm;
-    h.setForm.OpenAfterScan();
+    QWidget *w = &h.settingsWindow;
+    h.settingsWindow.openAfterScan();
     auto *edit = w->findChild<TrackEdit *>("bsSkinTrackEdit2");
     QVERIFY(!edit->isEnabled());
     click(w, "bsSkinCheckRadioBox6");
     QVERIFY(edit->isEnabled());
     edit->slider()->setValue(20);
-    QCOMPARE(h.state.Features.ReboundTime, Byte(20));
+    QCOMPARE(h.state.Features.reboundTime, Byte(20));
     QTest::keyClick(edit->slider(), Qt::Key_Right);
-    QCOMPARE(h.state.Features.ReboundTime, Byte(21));
+    QCOMPARE(h.state.Features.reboundTime, Byte(21));
     click(w, "bsSkinCheckRadioBox4");
-    QCOMPARE(h.state.Features.ReboundTime, Byte(0));
+    QCOMPARE(h.state.Features.reboundTime, Byte(0));
     QVERIFY(!edit->isEnabled());
     QCOMPARE(edit->value(), 21);
 
@@ -249,25 +249,25 @@ void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
     QCOMPARE(edit->value(), 21);
     edit->setValue(300);
     QCOMPARE(edit->value(), 254);
-    QCOMPARE(h.state.Features.ReboundTime, Byte(254));
+    QCOMPARE(h.state.Features.reboundTime, Byte(254));
 }
 
 void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 {
     Harness h;
-    QWidget *w = &h.setForm;
+    QWidget *w = &h.settingsWindow;
     h.state.Features = {3, 80, 0xFF, 7, 3, 0xFF, 3};
-    h.setForm.ShowBasicSettings();
-    h.setForm.ShowExtendedSettings();
+    h.settingsWindow.showBasicSettings();
+    h.settingsWindow.showExtendedSettings();
     QCOMPARE(h.in<QComboBox>(w, "bsSkinComboBox1")->currentText(), QStringLiteral("7"));
     QVERIFY(checked(w, "RPM80") && checked(w, "OutSync") && checked(w, "bsSkinCheckRadioBox5"));
     h.mainIdList->setCurrentIndex(5);
-    h.state.GroupCaption = QStringLiteral("Group");
+    h.state.groupCaption = QStringLiteral("Group");
 
-    h.setForm.ResetToDefaults();
+    h.settingsWindow.resetToDefaults();
     const FeatureValues &v = h.state.Features;
-    QCOMPARE((std::array {v.DryContactMode, v.MaxSpeed, v.FeatureFlags, v.JogTime, v.ObstacleSensitivity,
-                          v.ReboundTime, v.DeviceBaudCode}),
+    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
+                          v.reboundTime, v.deviceBaudCode}),
              (std::array<Byte, 7> {0, 130, 0x40, 4, 1, 1, 1}));
     for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance",
                             "Stop", "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
@@ -289,7 +289,7 @@ void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 void SettingsWindowsTest::channelEditorTogglesTheTargetsBits()
 {
     Harness h;
-    QWidget *w = &h.idForm;
+    QWidget *w = &h.forceIdWindow;
     auto *ids = h.in<QComboBox>(w, "ComboBox1");
     ids->setFocus();
     QTest::keyClick(ids, 'a'); // no letters reach the list's search
@@ -316,7 +316,7 @@ void SettingsWindowsTest::channelEditorTogglesTheTargetsBits()
     // Without an ID text nothing is toggled.
     ids->setCurrentIndex(-1);
     click(w, "bsSkinSpeedButton3");
-    QCOMPARE(h.messages.count(h.state.MsgSelectId), 1);
+    QCOMPARE(h.messages.count(h.state.selectId), 1);
     QCOMPARE(mask.word(), 0x0000);
     QCOMPARE(h.state.TargetId, 5);
 }
@@ -326,9 +326,9 @@ void SettingsWindowsTest::forcedWindowMovesTheMainListOnlyOnLeaving()
     Harness h;
     h.sim.bus().addMotor(3, 0x0001);
     h.openPort();
-    QWidget *w = &h.idForm;
-    h.idForm.openWithIndex(h.mainIdList->currentIndex()); // group control
-    QVERIFY(h.idForm.isVisible() && !h.mainWindow.isEnabled());
+    QWidget *w = &h.forceIdWindow;
+    h.forceIdWindow.openWithIndex(h.mainIdList->currentIndex()); // group control
+    QVERIFY(h.forceIdWindow.isVisible() && !h.mainWindow.isEnabled());
     QCOMPARE(h.state.TargetId, 0);
 
     click(w, "bsSkinButton1");
@@ -345,7 +345,7 @@ void SettingsWindowsTest::forcedWindowMovesTheMainListOnlyOnLeaving()
     click(w, "bsSkinButton2");
     QCOMPARE(h.mainIdList->currentIndex(), 7);
     QVERIFY(h.mainWindow.isEnabled() && h.mainWindow.isVisible());
-    QVERIFY(!h.idForm.isVisible() && !h.idForm.isEnabled());
+    QVERIFY(!h.forceIdWindow.isVisible() && !h.forceIdWindow.isEnabled());
 }
 
 void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
@@ -353,11 +353,11 @@ void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
     Harness h;
     LineRateWindow &serial = h.serial;
     ManualWindow &manual = h.manual;
-    QVERIFY(!h.setForm.isEnabled() && h.idForm.isEnabled() && serial.isEnabled() && manual.isEnabled());
+    QVERIFY(!h.settingsWindow.isEnabled() && h.forceIdWindow.isEnabled() && serial.isEnabled() && manual.isEnabled());
 
     const std::pair<ChildWindow *, std::function<void()>> windows[] = {
-        {&h.setForm, [&] { h.state.OpenSettingsAfterScan = 1; h.setForm.OpenAfterScan(); }},
-        {&h.idForm, [&] { h.idForm.openWithIndex(3); }},
+        {&h.settingsWindow, [&] { h.state.OpenSettingsAfterScan = 1; h.settingsWindow.openAfterScan(); }},
+        {&h.forceIdWindow, [&] { h.forceIdWindow.openWithIndex(3); }},
         {&serial, [&] { serial.open(); }},
         {&manual, [&] { manual.open(); }},
     };
@@ -389,22 +389,22 @@ void SettingsWindowsTest::serialSettingsWindowReopensAtTheChosenRate()
     QCOMPARE(h.in<QComboBox>(&serial, "bsSkinComboBox1")->currentText(), QStringLiteral("OFF"));
 
     rates->setCurrentIndex(3); // closed port: nothing happens
-    QVERIFY(!h.comm.PortOpen());
+    QVERIFY(!h.comm.isOpen());
     QVERIFY(h.messages.texts().isEmpty());
 
     h.openPort();
     rates->setCurrentIndex(2);
-    QVERIFY(h.comm.PortOpen());
-    QCOMPARE(h.comm.BaudRate(), br4800);
-    QCOMPARE(h.state.Features.DeviceBaudCode, Byte(1));
+    QVERIFY(h.comm.isOpen());
+    QCOMPARE(h.comm.bitsPerSecond(), 4800);
+    QCOMPARE(h.state.Features.deviceBaudCode, Byte(1));
 
     // The adapter's name no longer opens: the component's error is shown with
     // what to do about it, and does not escape the handler.
     h.comm.setPortName(QStringLiteral("/nonexistent/tty"));
     rates->setCurrentIndex(1);
     QCOMPARE(h.messages.texts(), QStringList {QString::fromLatin1(CommText::OpenFailed) + QStringLiteral("\n\n")
-                                              + h.state.MsgPortMissing.arg(QStringLiteral("/nonexistent/tty"))});
-    QVERIFY(!h.comm.PortOpen());
+                                              + h.state.portMissing.arg(QStringLiteral("/nonexistent/tty"))});
+    QVERIFY(!h.comm.isOpen());
 }
 
 QTEST_MAIN(SettingsWindowsTest)
@@ -443,19 +443,19 @@ void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays()
     QFETCH(int, field);
     QFETCH(int, mask);
     QFETCH(int, value);
-    Byte FeatureValues::*const Fields[] = {&FeatureValues::DryContactMode, &FeatureValues::MaxSpeed,
-                                           &FeatureValues::FeatureFlags, &FeatureValues::ObstacleSensitivity,
-                                           &FeatureValues::ReboundTime};
+    Byte FeatureValues::*const Fields[] = {&FeatureValues::dryContactMode, &FeatureValues::maxSpeed,
+                                           &FeatureValues::featureFlags, &FeatureValues::obstacleSensitivity,
+                                           &FeatureValues::reboundTime};
     Harness h;
-    h.setForm.ResetToDefaults();
-    h.setForm.OpenAfterScan();
-    QWidget *w = &h.setForm;
+    h.settingsWindow.resetToDefaults();
+    h.settingsWindow.openAfterScan();
+    QWidget *w = &h.settingsWindow;
     const char *name = box.constData();
     Byte &stored = h.state.Features.*Fields[field];
     const int other = value ^ (mask == 0xFF ? 1 : mask); // a value of another box, or of none
     auto report = [&](int v) {
         stored = Byte((stored & ~mask) | v);
-        field >= 3 ? h.setForm.ShowExtendedSettings() : h.setForm.ShowBasicSettings();
+        field >= 3 ? h.settingsWindow.showExtendedSettings() : h.settingsWindow.showBasicSettings();
     };
 
     report(other);

@@ -8,7 +8,6 @@
 #include "MotorSim.h"
 #include "Pty.h"
 #include "ResponseHandler.h"
-#include "SharedState.h"
 #include "SerialLine.h"
 #include "TransmitTick.h"
 
@@ -38,16 +37,16 @@ struct LinkRecorder {
             lastShownPercent = p;
         });
         QObject::connect(&link, &MotorLink::statusReported, [this] { ++limitRefreshes; });
-        QObject::connect(&link, &MotorLink::settingsWindowWanted, [this, &link] {
+        QObject::connect(&link, &MotorLink::settingsReadScanEnded, [this, &link] {
             ++settingsOpened;
-            link.setSettingsWindowOpen(true);
+            link.setStatusPolling(false); // as the settings window does when it opens
         });
         QObject::connect(&link, &MotorLink::basicReport, [this] { ++basicShown; });
         QObject::connect(&link, &MotorLink::extendedReport, [this] { ++extendedShown; });
         QObject::connect(&link, &MotorLink::reportedId, [this](int id) { selectedIds << id; });
         QObject::connect(&link, &MotorLink::reportedIdOutOfRange, [this](int id) { outOfRangeId = id; });
-        QObject::connect(&link, &MotorLink::writeConfirmed, [this, &link] { messages << link.state().MsgSetSuccess; });
-        QObject::connect(&link, &MotorLink::writeFailed, [this, &link] { messages << link.state().MsgSetFailure; });
+        QObject::connect(&link, &MotorLink::writeConfirmed, [this] { messages << QStringLiteral("  设置成功  "); });
+        QObject::connect(&link, &MotorLink::writeFailed, [this] { messages << QStringLiteral("  设置失败  "); });
     }
 };
 
@@ -99,7 +98,6 @@ inline int countFrames(const MotorSim &sim, Byte function, int data = -1, int fr
 struct Bench {
     Pty pty;
     MotorLink link;
-    SharedState &s = link.state();
     SerialLine &comm = link.serial();
     TransmitTick &tick = link.transmitTick();
     ResponseHandler &responses = link.responses();
@@ -109,18 +107,20 @@ struct Bench {
     Bench()
     {
         comm.setPortName(pty.slavePath());
-        comm.OnReceiveData = [this](SerialLine *) {
-            if (comm.DataCount() > 0)
+        comm.onReceiveData = [this](SerialLine *) {
+            if (comm.bytesWaiting() > 0)
                 ++reads;
             link.receive();
         };
     }
 
-    // Chooses the port as the port box does: ready, open at 2400, no scan.
-    void open(TBaudRate rate = br2400)
+    // Chooses the port as the port box does without a scan: open at the
+    // device's default rate (2400), then at rate.
+    void open(int rate = 2400)
     {
-        s.PortReady = 1;
-        link.reopenAt(rate);
+        link.choosePort(comm.portName(), false);
+        if (rate != 2400)
+            link.reopenAt(rate);
     }
 
     // Runs one tick and returns the frames it wrote, as they arrived.
@@ -151,8 +151,6 @@ struct SimBench : Bench {
     {
         comm.setPortName(sim.path());
         sim.bus().addMotor(1, 0x0001);
-        s.MsgSetSuccess = QStringLiteral("  设置成功  ");
-        s.MsgSetFailure = QStringLiteral("  设置失败  ");
     }
     // Ticks with the event loop running between them, as the timer would.
     void ticks(int n)
@@ -165,10 +163,9 @@ struct SimBench : Bench {
     // Runs the scan to its end (or maxTicks) and returns the ticks it took.
     int runScan(int maxTicks)
     {
-        s.BaudScanActive = 1;
-        s.RetryCount = 0;
+        link.startSettingsRead(false);
         int n = 0;
-        while (s.BaudScanActive == 1 && n < maxTicks) {
+        while (link.isScanning() && n < maxTicks) {
             ticks(1);
             ++n;
         }

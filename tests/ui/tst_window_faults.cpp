@@ -34,9 +34,9 @@ QComboBox *openIdList(App &a, const QString &which)
     if (which == QLatin1String("settings")) {
         // The settings menu resets the window (the group item in the current
         // language); the read selects the motor's ID, as the main list shows.
-        a.w.settingsWindow().ResetToDefaults();
-        a.w.settingsWindow().SelectReportedId(a.main.idList()->currentIndex());
-        a.w.settingsWindow().OpenAfterScan();
+        a.w.settingsWindow().resetToDefaults();
+        a.w.settingsWindow().selectReportedId(a.main.idList()->currentIndex());
+        a.w.settingsWindow().openAfterScan();
         return a.w.settingsWindow().channelEditor().idList();
     }
     a.w.forceIdWindow().openWithIndex(a.main.idList()->currentIndex());
@@ -90,7 +90,7 @@ void WindowFaultsTest::closingTheMainWindowEndsTheProgram()
     a.choosePort(pty.slavePath()); // the tools need a port
     a.s.BaudScanActive = 0;
     if (open == QLatin1String("settings"))
-        a.w.settingsWindow().OpenAfterScan(); // as a settings read opens it
+        a.w.settingsWindow().openAfterScan(); // as a settings read opens it
     else if (open != QLatin1String("nothing"))
         trigger(a, qPrintable(open));
     const QList<ChildWindow *> children {&a.w.manualWindow(), &a.w.settingsWindow(), &a.w.forceIdWindow(), &a.w.lineRateWindow()};
@@ -273,7 +273,7 @@ void WindowFaultsTest::outOfRangeNoteInEachLanguage()
     auto *label = a.w.settingsWindow().findChild<QLabel *>(QStringLiteral("ReportNote0"));
     QVERIFY(label);
     QTRY_VERIFY(!label->isHidden());
-    QCOMPARE(a.s.Features.DryContactMode, Byte(9));
+    QCOMPARE(a.s.Features.dryContactMode, Byte(9));
     QCOMPARE(label->text(), note);
 }
 

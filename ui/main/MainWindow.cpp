@@ -58,17 +58,18 @@ void MainWindow::listenToLink()
             [slider](int percent, bool targetPending) { slider->follow(percent, targetPending); });
     connect(&m_link, &MotorLink::statusReported, this, [this] { m_limitPoints->refresh(); });
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
-        if (!m_link.settingsWindowOpen())
+        if (m_link.statusPolling())
             m_channelPad->refresh();
     });
     connect(&m_link, &MotorLink::reportedIdOutOfRange, this,
             [this](int id) { Messages::post(m_panelLink->text(Text::IdOutOfRange).arg(id)); });
     connect(&m_link, &MotorLink::writeConfirmed, this, [this] { Messages::post(m_panelLink->text(Text::SetSuccess)); });
     connect(&m_link, &MotorLink::writeFailed, this, [this] { Messages::post(m_panelLink->text(Text::SetFailure)); });
-    connect(&m_link, &MotorLink::commError, this,
+    connect(&m_link, &MotorLink::serialError, this,
             [](const QString &text) { Messages::post(text, Messages::Kind::Error); });
     connect(&m_link, &MotorLink::portError, this,
-            [](const QString &text, MotorLink::PortCause, const QString &advice) {
+            [this](const QString &text, MotorLink::PortCause cause, const DeviceAccess &device) {
+                const QString advice = m_texts.portAdvice(m_link.serial().portName(), cause, device);
                 Messages::show(advice.isEmpty() ? text : text + QLatin1String("\n\n") + advice,
                                Messages::Kind::Error);
             });
@@ -99,6 +100,7 @@ void MainWindow::showStartState(const QStringList &extraPorts)
         m_idList->addItems(ids);
         m_idList->setCurrentIndex(0);
     }
+    m_link.chooseId(0);
     // No position is known yet.
     m_positionSlider->hide();
     // Hints: highlight background, window-coloured text, size 10.
@@ -116,7 +118,7 @@ void MainWindow::showStartState(const QStringList &extraPorts)
     fillPortList({}); // shows OFF: nothing is opened until the user chooses
     // The group caption, the main window's texts and the messages, in
     // Simplified Chinese; the window title is a row of them.
-    ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &m_link.state()});
+    ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts});
     fitCaptions();
 }
 

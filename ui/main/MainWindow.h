@@ -5,6 +5,7 @@
 #pragma once
 
 #include "LanguageTable.h"
+#include "MessageTexts.h"
 #include "MotorLink.h"
 #include "PortComboBox.h"
 #include "SerialLine.h"
@@ -43,6 +44,7 @@ public:
     MotorLink &link() { return m_link; }
     SerialLine &serial() { return m_link.serial(); }
     QTimer &tickTimer() { return m_link.tickTimer(); }
+    MessageTexts &texts() { return m_texts; }
     QComboBox *idList() const { return m_idList; }
     QComboBox *portList() const { return m_portList; }
     ChannelPad *channelPad() const { return m_channelPad.get(); }
@@ -84,6 +86,7 @@ private:
     void portBoxHovered();
 
     MotorLink m_link;
+    MessageTexts m_texts; // the texts every window shows, in the language chosen last
 
     QComboBox *m_idList = nullptr;
     PortComboBox *m_portList = nullptr;

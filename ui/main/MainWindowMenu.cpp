@@ -70,7 +70,7 @@ void MainWindow::openSettings()
         return;
     m_link.startSettingsRead(true);
     if (m_windows)
-        m_windows->settingsWindow().ResetToDefaults();
+        m_windows->settingsWindow().resetToDefaults();
 }
 
 void MainWindow::openManual()
@@ -113,6 +113,6 @@ void MainWindow::setLanguage(Language language)
     if (m_windows)
         m_windows->applyLanguage(int(language));
     else
-        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &m_link.state()}, language);
+        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts}, language);
     fitCaptions();
 }

@@ -99,7 +99,7 @@ void MainWindow::buildPanel()
     connect(m_portList, &PortComboBox::aboutToShowPopup, this,
             [this] { fillPortList(PortList::availablePorts()); });
 
-    m_panelLink = std::make_unique<PanelLink>(m_link, m_idList);
+    m_panelLink = std::make_unique<PanelLink>(m_link, m_texts, m_idList);
     const BringToFront toFront = [this](QWidget *item) { bringToFront(item); };
     m_positionSlider = std::make_unique<PositionSlider>(items, central, *m_panelLink); // builds the percent box
     m_channelPad = std::make_unique<ChannelPad>(items, *m_panelLink, toFront);

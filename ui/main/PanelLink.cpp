@@ -1,23 +1,26 @@
 #include "PanelLink.h"
 
+#include "MessageTexts.h"
 #include "Messages.h"
 #include "MotorLink.h"
-#include "SharedState.h"
 
 #include <QComboBox>
 
-PanelLink::PanelLink(MotorLink &link, const QComboBox *idList) : m_link(link), s(link.state()), m_idList(idList) {}
+PanelLink::PanelLink(MotorLink &link, const MessageTexts &texts, const QComboBox *idList)
+    : m_link(link), m_texts(texts), m_idList(idList)
+{
+}
 
 QString PanelLink::text(Text which) const
 {
     switch (which) {
-    case Text::SelectId: return s.MsgSelectId;
-    case Text::SelectChannel: return s.MsgSelectChannel;
-    case Text::SelectPort: return s.MsgSelectPort;
-    case Text::SetSuccess: return s.MsgSetSuccess;
-    case Text::SetFailure: return s.MsgSetFailure;
-    case Text::PortLost: return s.MsgPortLost;
-    case Text::IdOutOfRange: return s.MsgIdOutOfRange;
+    case Text::SelectId: return m_texts.selectId;
+    case Text::SelectChannel: return m_texts.selectChannel;
+    case Text::SelectPort: return m_texts.selectPort;
+    case Text::SetSuccess: return m_texts.setSuccess;
+    case Text::SetFailure: return m_texts.setFailure;
+    case Text::PortLost: return m_texts.portLost;
+    case Text::IdOutOfRange: return m_texts.idOutOfRange;
     }
     return {};
 }
@@ -26,10 +29,10 @@ void PanelLink::followIdList()
 {
     const QString itemText = m_idList->itemText(m_idList->currentIndex());
     const QString shown = m_idList->currentText();
-    int id = s.TargetId;
+    int id = m_link.target().id;
     if (!shown.isEmpty())
-        id = itemText == s.GroupCaption ? 0 : shown.toInt();
-    s.selectTarget(id);
+        id = itemText == m_texts.groupCaption ? 0 : shown.toInt();
+    m_link.chooseId(id);
 }
 
 bool PanelLink::idChosen() const
@@ -39,44 +42,42 @@ bool PanelLink::idChosen() const
 
 ChannelMask PanelLink::channels() const
 {
-    return s.currentMask();
+    return m_link.target().channels;
 }
 
 void PanelLink::setChannels(const ChannelMask &mask)
 {
-    s.currentMask() = mask;
+    m_link.setChannels(mask);
 }
 
 void PanelLink::startTarget()
 {
-    s.PositionTargetActive = 1;
-    s.PositionDragging = 1;
+    m_link.holdPositionTarget();
 }
 
 void PanelLink::endDrag()
 {
-    s.PositionDragging = 0;
+    m_link.letGoOfPositionTarget();
 }
 
 void PanelLink::endTarget()
 {
-    s.PositionTargetActive = 0;
-    s.PositionDragging = 0;
+    m_link.dropPositionTarget();
 }
 
 bool PanelLink::targetActive() const
 {
-    return s.PositionTargetActive != 0;
+    return m_link.positionTargetPending();
 }
 
 void PanelLink::setTargetPercent(int percent)
 {
-    s.PositionTargetPercent = percent;
+    m_link.setPositionTargetPercent(percent);
 }
 
 bool PanelLink::hasLimitPoint(int n) const
 {
-    return s.DeviceStatus & Frame::limitPointBit(n);
+    return m_link.deviceStatus() & Frame::limitPointBit(n);
 }
 
 bool PanelLink::stageChecked(Byte function, Byte data)
@@ -90,7 +91,7 @@ bool PanelLink::stageChecked(Byte function, Byte data)
         return false;
     }
     // Group control may address no channel at all; an ID needs one.
-    if (s.currentMask().word() == 0 && s.SelectedIdIndex != 1) {
+    if (m_link.target().channels.word() == 0 && !m_link.target().isGroup()) {
         tellOnRelease(Text::SelectChannel);
         return false;
     }
@@ -100,7 +101,7 @@ bool PanelLink::stageChecked(Byte function, Byte data)
 
 void PanelLink::stage(Byte function, Byte data)
 {
-    m_link.stageMotorCommand(function, data);
+    m_link.sendMotorCommand(function, data);
 }
 
 void PanelLink::tellOnRelease(Text which)

@@ -1,7 +1,7 @@
-// What the main window asks of the motor link's shared state, in one place:
-// the target chosen in the ID box and its channels, the slider's position
-// target, the stored limit points, the motor commands and the texts of the
-// messages.  No other part of the main window reads or writes that state.
+// What the main window's panel asks of the motor link, in one place: the
+// target chosen in the ID box and its channels, the slider's position target,
+// the stored limit points and the motor commands; and the texts of the
+// messages a press leaves.
 #pragma once
 
 #include "Frames.h"
@@ -10,11 +10,11 @@
 
 class MotorLink;
 class QComboBox;
-struct SharedState;
+struct MessageTexts;
 
 class PanelLink {
 public:
-    PanelLink(MotorLink &link, const QComboBox *idList);
+    PanelLink(MotorLink &link, const MessageTexts &texts, const QComboBox *idList);
 
     // The texts the main window shows in message boxes.
     enum class Text { SelectId, SelectChannel, SelectPort, SetSuccess, SetFailure, PortLost, IdOutOfRange };
@@ -53,7 +53,7 @@ public:
 
 private:
     MotorLink &m_link;
-    SharedState &s;
+    const MessageTexts &m_texts;
     const QComboBox *m_idList;
     QString m_releaseMessage;
 };

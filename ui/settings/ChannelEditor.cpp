@@ -28,8 +28,8 @@ const char *const UnselectedLook =
 
 } // namespace
 
-ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt)
-    : QObject(parent), s(state)
+ChannelEditor::ChannelEditor(MotorLink &link, const MessageTexts &texts, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt)
+    : QObject(parent), m_link(link), m_texts(texts)
 {
     m_idBox = new QGroupBox(parent);
     m_idBox->setObjectName(QStringLiteral("bsSkinGroupBox2"));
@@ -38,12 +38,12 @@ ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt
     m_idList = new QComboBox(m_idBox);
     m_idList->setObjectName(QStringLiteral("ComboBox1"));
     m_idList->setGeometry(FirstX, 28, GroupWidth - 2 * FirstX, 26);
-    m_idList->addItem(QStringLiteral("群控"));
+    m_idList->addItem(QStringLiteral("群控"), 0);
     for (int id = 1; id <= 99; ++id)
-        m_idList->addItem(QString::number(id));
+        m_idList->addItem(QString::number(id), id);
     m_idList->setCurrentIndex(0);
-    IdList::setUp(m_idList); // 8 rows; ComboBox1KeyPress
-    connect(m_idList, &QComboBox::currentTextChanged, this, &ChannelEditor::ComboBox1Change);
+    IdList::setUp(m_idList); // 8 rows; digits only
+    connect(m_idList, &QComboBox::currentTextChanged, this, &ChannelEditor::onIdChosen);
 
     m_channelBox = new QGroupBox(parent);
     m_channelBox->setObjectName(QStringLiteral("bsSkinGroupBox1"));
@@ -53,15 +53,15 @@ ChannelEditor::ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt
         b->setObjectName(QStringLiteral("bsSkinSpeedButton%1").arg(n));
         b->setGeometry(FirstX + ((n - 1) % 8) * Pitch, RowY[(n - 1) / 8], ButtonSize, ButtonSize);
         b->setFocusPolicy(Qt::NoFocus);
-        connect(b, &QPushButton::clicked, this, [this, n] { channelClick(n); });
+        connect(b, &QPushButton::clicked, this, [this, n] { toggleChannel(n); });
         m_buttons[n - 1] = b;
     }
     m_allChannels = new QPushButton(m_channelBox);
     m_allChannels->setObjectName(QStringLiteral("bsSkinSpeedButton33"));
     m_allChannels->setGeometry(FirstX, 90, 7 * Pitch + ButtonSize, ButtonSize);
-    connect(m_allChannels, &QPushButton::clicked, this, &ChannelEditor::bsSkinSpeedButton33Click);
+    connect(m_allChannels, &QPushButton::clicked, this, &ChannelEditor::toggleAllChannels);
 
-    RefreshChannelButtons();
+    refreshChannelButtons();
 }
 
 bool ChannelEditor::idEmpty() const
@@ -75,38 +75,54 @@ void ChannelEditor::setGroupCaption(const QString &caption)
     m_idList->setItemText(0, caption);
 }
 
-void ChannelEditor::ComboBox1Change()
+void ChannelEditor::onIdChosen()
 {
     const int index = m_idList->currentIndex();
     if (m_hook)
         m_hook(index);
-    if (!idEmpty()) {
-        const bool group = m_idList->itemText(index) == s.GroupCaption;
-        s.selectTarget(group ? 0 : m_idList->currentText().toInt());
-    }
-    RefreshChannelButtons();
+    if (!idEmpty())
+        m_link.chooseId(m_idList->currentData().toInt());
+    refreshChannelButtons();
 }
 
-void ChannelEditor::channelClick(int channel)
+void ChannelEditor::toggleChannel(int channel)
 {
     if (idEmpty()) {
-        Messages::show(s.MsgSelectId);
+        Messages::show(m_texts.selectId);
         return;
     }
-    s.currentMask().toggle(channel);
+    ChannelMask mask = m_link.target().channels;
+    mask.toggle(channel);
+    m_link.setChannels(mask);
     paint(channel);
 }
 
-void ChannelEditor::bsSkinSpeedButton33Click()
+void ChannelEditor::toggleAllChannels()
 {
-    if (idEmpty())
-        Messages::show(s.MsgSelectId);
-    else
-        s.currentMask().setWord(s.currentMask().word() == 0xFFFF ? 0x0000 : 0xFFFF);
-    RefreshChannelButtons();
+    if (idEmpty()) {
+        Messages::show(m_texts.selectId);
+    } else {
+        ChannelMask mask = m_link.target().channels;
+        mask.setWord(mask.word() == 0xFFFF ? 0x0000 : 0xFFFF);
+        m_link.setChannels(mask);
+    }
+    refreshChannelButtons();
 }
 
-void ChannelEditor::RefreshChannelButtons()
+void ChannelEditor::writeSetting(Settings::Item item)
+{
+    if (!m_link.portUsable()) {
+        Messages::show(m_texts.selectPort);
+        return;
+    }
+    if (item == Settings::IdAndChannels && idEmpty()) {
+        Messages::show(m_texts.selectId);
+        return;
+    }
+    m_link.writeSetting(item);
+}
+
+void ChannelEditor::refreshChannelButtons()
 {
     for (int n = 1; n <= Channels; ++n)
         paint(n);
@@ -114,7 +130,7 @@ void ChannelEditor::RefreshChannelButtons()
 
 void ChannelEditor::paint(int channel)
 {
-    const bool selected = s.currentMask().channel(channel);
+    const bool selected = m_link.target().channels.channel(channel);
     QPushButton *b = m_buttons[channel - 1];
     b->setStyleSheet(QLatin1String(selected ? SelectedLook : UnselectedLook));
     b->setProperty("selected", selected); // the look as a value, for tests

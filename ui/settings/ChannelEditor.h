@@ -3,10 +3,14 @@
 //
 // It edits the program's shared target: TargetId, SelectedIdIndex and the
 // ChannelMaskTable entry of that target, the same values the main window's
-// selection uses and every frame carries.
+// selection uses and every frame carries.  The ID list's items carry their
+// ID as item data: 0 for the group item, 1..99 for the IDs.
 #pragma once
 
-#include "SharedState.h"
+#include "MotorLink.h"
+#include "MessageTexts.h"
+#include "MotorLink.h"
+#include "WrittenSettings.h"
 
 #include <QObject>
 #include <QPoint>
@@ -26,9 +30,9 @@ public:
     // Places the ID and channel group boxes on parent at the given points;
     // their captions and the all-channels button's come from the language
     // table when the window is created.
-    ChannelEditor(SharedState &state, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt);
+    ChannelEditor(MotorLink &link, const MessageTexts &texts, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt);
 
-    // Runs first in ComboBox1Change with the new index (the settings window
+    // Runs first in onIdChosen with the new index (the settings window
     // moves the main window's ID list along).
     void setIndexChangedHook(std::function<void(int index)> hook) { m_hook = std::move(hook); }
 
@@ -39,18 +43,23 @@ public:
     void setGroupCaption(const QString &caption);
 
     // Gives each channel button the look of its bit in the current entry.
-    void RefreshChannelButtons();
+    void refreshChannelButtons();
 
-    void ComboBox1Change();
-    void channelClick(int channel); // bsSkinSpeedButton1Click .. 16Click
-    void bsSkinSpeedButton33Click();
+    // Stages the write of item with the link once there is a usable port
+    // and, for the ID and channels, an ID; otherwise says which is missing.
+    void writeSetting(Settings::Item item);
+
+    void onIdChosen();
+    void toggleChannel(int channel);
+    void toggleAllChannels();
 
     static constexpr int Channels = 16;
 
 private:
     void paint(int channel);
 
-    SharedState &s;
+    MotorLink &m_link;
+    const MessageTexts &m_texts;
     std::function<void(int)> m_hook;
     QGroupBox *m_idBox;
     QGroupBox *m_channelBox;

@@ -1,28 +1,26 @@
 #include "ForceIdWindow.h"
 
 #include "ChannelEditor.h"
-#include "Messages.h"
 #include "ScreenPlacement.h"
 
 #include <QComboBox>
 #include <QPushButton>
 
-ForceIdWindow::ForceIdWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
+ForceIdWindow::ForceIdWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QString(), QSize(250, 280),
                   true, parent)
-    , s(link.state())
     , m_link(link)
     , m_mainIdList(mainIdList)
 {
     placeOnScreen(this, {349, 224});
-    m_editor = new ChannelEditor(s, this, QPoint(16, 16), QPoint(16, 100));
+    m_editor = new ChannelEditor(link, texts, this, QPoint(16, 16), QPoint(16, 100));
 
     // The set button is wide enough for "Compulsory set" and reaches up to
     // the exit button; both keep their left edges.
     struct ButtonRow { const char *name; int x, width; void (ForceIdWindow::*click)(); };
     const ButtonRow buttons[] = {
-        {"bsSkinButton1", 16, 124, &ForceIdWindow::bsSkinButton1Click},
-        {"bsSkinButton2", 148, 86, &ForceIdWindow::bsSkinButton2Click},
+        {"bsSkinButton1", 16, 124, &ForceIdWindow::forceWrite},
+        {"bsSkinButton2", 148, 86, &ForceIdWindow::returnToMainWindow},
     };
     for (const ButtonRow &row : buttons) {
         auto *b = new QPushButton(this);
@@ -34,33 +32,20 @@ ForceIdWindow::ForceIdWindow(MotorLink &link, QWidget *mainWindow, QComboBox *ma
 
 void ForceIdWindow::openWithIndex(int mainIndex)
 {
-    m_editor->idList()->setCurrentIndex(mainIndex); // ComboBox1Change runs if the text changes
+    m_editor->idList()->setCurrentIndex(mainIndex); // onIdChosen runs if the text changes
     // Painted even when the ID did not change: the main window may have
     // changed that ID's channels since this window was last open.
-    m_editor->RefreshChannelButtons();
+    m_editor->refreshChannelButtons();
     open();
 }
 
-void ForceIdWindow::bsSkinButton1Click()
+void ForceIdWindow::forceWrite()
 {
-    if (!m_link.portUsable()) {
-        Messages::show(s.MsgSelectPort);
-        return;
-    }
-    if (m_editor->idEmpty()) {
-        Messages::show(s.MsgSelectId);
-        return;
-    }
-    m_link.stageWrite(Settings::IdAndChannels);
+    m_editor->writeSetting(Settings::IdAndChannels);
 }
 
-void ForceIdWindow::bsSkinButton2Click()
-{
-    FormClose();
-}
-
-void ForceIdWindow::FormClose()
+void ForceIdWindow::returnToMainWindow()
 {
     m_mainIdList->setCurrentIndex(m_editor->idList()->currentIndex());
-    ChildWindow::FormClose();
+    ChildWindow::returnToMainWindow();
 }

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "ChildWindow.h"
+#include "MessageTexts.h"
 #include "MotorLink.h"
-#include "SharedState.h"
 
 class ChannelEditor;
 class QComboBox;
@@ -13,19 +13,18 @@ class QComboBox;
 class ForceIdWindow : public ChildWindow {
     Q_OBJECT
 public:
-    ForceIdWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
+    ForceIdWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
 
     // Opens on the main window's ID (its list index) and the channels stored for it.
     void openWithIndex(int mainIndex);
-    void FormClose() override;
+    void returnToMainWindow() override;
 
-    void bsSkinButton1Click(); // forced set
-    void bsSkinButton2Click(); // exit
+    // Writes the chosen ID and channels without reading the motor first.
+    void forceWrite();
 
     ChannelEditor &channelEditor() const { return *m_editor; }
 
 private:
-    SharedState &s;
     MotorLink &m_link;
     QComboBox *m_mainIdList;
     ChannelEditor *m_editor;

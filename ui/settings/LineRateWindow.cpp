@@ -1,12 +1,14 @@
 #include "LineRateWindow.h"
 
-#include "Frames.h"
+#include "MotorSettings.h"
 #include "ScreenPlacement.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 
 namespace {
+
+constexpr int RateCount = 4; // 19200 baud is not offered here
 
 QComboBox *addBox(QWidget *window, const char *groupCaption, int y, const char *name, const QStringList &items)
 {
@@ -26,27 +28,31 @@ LineRateWindow::LineRateWindow(MotorLink &link, QWidget *mainWindow, QWidget *pa
     , m_link(link)
 {
     placeOnScreen(this, {753, 380});
-    m_rateList = addBox(this, "波特率设置", 16, "SetComboBox", {"1200", "2400", "4800", "9600"});
+    // The rates of the first four baud codes.
+    QStringList rates;
+    for (int code = 0; code < RateCount; ++code)
+        rates << QString::number(MotorSettings::BaudRates[std::size_t(code)]);
+    m_rateList = addBox(this, "波特率设置", 16, "SetComboBox", rates);
     QStringList ports {QStringLiteral("OFF")};
     for (int n = 1; n <= 16; ++n)
         ports << QStringLiteral("COM%1").arg(n);
     m_portList = addBox(this, "串口号选择", 116, "bsSkinComboBox1", ports);
-    FormCreate();
+    chooseDefaults();
     for (QComboBox *list : {m_rateList, m_portList})
-        connect(list, &QComboBox::currentIndexChanged, this, &LineRateWindow::SetComboBoxChange);
+        connect(list, &QComboBox::currentIndexChanged, this, &LineRateWindow::reopenAtChosenRate);
 }
 
-void LineRateWindow::FormCreate()
+void LineRateWindow::chooseDefaults()
 {
-    m_rateList->setCurrentIndex(1); // 2400
+    m_rateList->setCurrentIndex(MotorSettings::DefaultBaudCode);
     m_portList->setCurrentIndex(0); // OFF
 }
 
-void LineRateWindow::SetComboBoxChange()
+void LineRateWindow::reopenAtChosenRate()
 {
-    if (!m_link.serial().PortOpen())
+    if (!m_link.serial().isOpen())
         return;
     // The list's items are the first four baud codes.
-    if (const auto rate = baudCodeRate(m_rateList->currentIndex()))
+    if (const auto rate = MotorSettings::baudCodeBps(m_rateList->currentIndex()))
         m_link.reopenAt(*rate); // a failure is told by the main window
 }

@@ -12,8 +12,10 @@ class LineRateWindow : public ChildWindow {
 public:
     LineRateWindow(MotorLink &link, QWidget *mainWindow, QWidget *parent = nullptr);
 
-    void FormCreate();
-    void SetComboBoxChange(); // either box
+    // The rate and port the window opens with: the default rate, no port.
+    void chooseDefaults();
+    // Either list changed: reopens an open port at the chosen rate.
+    void reopenAtChosenRate();
 
 private:
     MotorLink &m_link;

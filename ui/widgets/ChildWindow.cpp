@@ -39,7 +39,7 @@ void ChildWindow::open()
     m_mainWindow->setEnabled(false);
 }
 
-void ChildWindow::FormClose()
+void ChildWindow::returnToMainWindow()
 {
     m_mainWindow->setEnabled(true);
     m_mainWindow->setVisible(true);
@@ -52,6 +52,6 @@ void ChildWindow::closeEvent(QCloseEvent *event)
     // A hidden window is closed only when the program ends: then the main
     // window must not come back.
     if (isVisible())
-        FormClose();
+        returnToMainWindow();
     event->accept();
 }

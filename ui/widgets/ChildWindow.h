@@ -19,7 +19,8 @@ public:
                 QSize clientSize, bool enabledAtStart, QWidget *parent = nullptr);
 
     void open();
-    virtual void FormClose();
+    // Gives the main window back: enables and shows it, hides and disables this.
+    virtual void returnToMainWindow();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,0 +1,174 @@
+// The settings tabs built from their tables: each restore button, the lists
+// whose items stand for values, and the ID lists' items carrying their IDs.
+#include "LineRateWindow.h"
+#include "MotorSettings.h"
+#include "SettingsHarness.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+namespace MS = MotorSettings;
+// The stored values in the order of the tabs.
+constexpr Byte FeatureValues::*Fields[] = {&FeatureValues::dryContactMode, &FeatureValues::maxSpeed,
+                                           &FeatureValues::featureFlags, &FeatureValues::jogTime,
+                                           &FeatureValues::obstacleSensitivity, &FeatureValues::reboundTime,
+                                           &FeatureValues::deviceBaudCode};
+
+void press(QWidget *window, const QString &name)
+{
+    auto *button = window->findChild<QPushButton *>(name);
+    QVERIFY2(button, qPrintable(name));
+    button->click();
+}
+
+bool noteShown(QWidget *window, int note)
+{
+    auto *label = window->findChild<QLabel *>(QStringLiteral("ReportNote%1").arg(note));
+    return label && !label->isHidden();
+}
+
+} // namespace
+
+class SettingTabsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachRestoreButtonStoresItsDefaultAlone_data();
+    void eachRestoreButtonStoresItsDefaultAlone();
+    void jogReportsAtAndPastTheRangeEnds_data();
+    void jogReportsAtAndPastTheRangeEnds();
+    void listItemsAreTheRatesOfTheBaudCodes();
+    void idItemsCarryTheirIdWhateverTheGroupCaption_data();
+    void idItemsCarryTheirIdWhateverTheGroupCaption();
+};
+
+void SettingTabsTest::eachRestoreButtonStoresItsDefaultAlone_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("field"); // index into Fields
+    QTest::addColumn<int>("fallback");
+    QTest::newRow("dry contact") << QStringLiteral("bsSkinButton4") << 0 << int(MS::DryContact.fallback);
+    QTest::newRow("speed") << QStringLiteral("bsSkinButton6") << 1 << int(MS::MaxSpeed.fallback);
+    QTest::newRow("curtain") << QStringLiteral("bsSkinButton8") << 2 << int(MS::DefaultCurtainFlags);
+    QTest::newRow("jog") << QStringLiteral("bsSkinButton10") << 3 << int(MS::JogTime.fallback);
+    QTest::newRow("sensitivity") << QStringLiteral("bsSkinButton15") << 4
+                                 << int(MS::Sensitivity.fallback);
+    QTest::newRow("rebound") << QStringLiteral("bsSkinButton13") << 5 << int(MS::Rebound.fallback);
+    QTest::newRow("baud") << QStringLiteral("bsSkinButton12") << 6 << MS::DefaultBaudCode;
+}
+
+// From a report where every value differs from its default, a restore
+// button changes its own value only.
+void SettingTabsTest::eachRestoreButtonStoresItsDefaultAlone()
+{
+    QFETCH(QString, button);
+    QFETCH(int, field);
+    QFETCH(int, fallback);
+    Harness h;
+    h.settingsWindow.openAfterScan(); // a closed window takes no clicks
+    const FeatureValues reported {3, 80, 0xBF, 7, 3, 0xFF, 3};
+    h.state.Features = reported;
+    h.settingsWindow.showBasicSettings();
+    h.settingsWindow.showExtendedSettings();
+    press(&h.settingsWindow, button);
+
+    FeatureValues expected = reported;
+    expected.*Fields[field] = Byte(fallback);
+    const FeatureValues &v = h.state.Features;
+    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
+                          v.reboundTime, v.deviceBaudCode}),
+             (std::array {expected.dryContactMode, expected.maxSpeed, expected.featureFlags, expected.jogTime,
+                          expected.obstacleSensitivity, expected.reboundTime, expected.deviceBaudCode}));
+    // Showing the stored values again changes nothing: the controls already
+    // stood for them.
+    h.settingsWindow.showBasicSettings();
+    h.settingsWindow.showExtendedSettings();
+    QCOMPARE(h.state.Features.*Fields[field], Byte(fallback));
+    QVERIFY(h.messages.texts().isEmpty());
+}
+
+void SettingTabsTest::jogReportsAtAndPastTheRangeEnds_data()
+{
+    QTest::addColumn<int>("reported");
+    QTest::addColumn<QString>("shown"); // the list's item, or its placeholder
+    QTest::addColumn<bool>("note");
+    QTest::newRow("below") << MS::JogTime.min - 1 << QString::number(MS::JogTime.min - 1) << true;
+    QTest::newRow("lowest") << MS::JogTime.min << QString::number(MS::JogTime.min) << false;
+    QTest::newRow("highest") << MS::JogTime.max << QString::number(MS::JogTime.max) << false;
+    QTest::newRow("above") << MS::JogTime.max + 1 << QString::number(MS::JogTime.max + 1) << true;
+}
+
+void SettingTabsTest::jogReportsAtAndPastTheRangeEnds()
+{
+    QFETCH(int, reported);
+    QFETCH(QString, shown);
+    QFETCH(bool, note);
+    Harness h;
+    h.settingsWindow.resetToDefaults();
+    h.state.Features.jogTime = Byte(reported);
+    h.settingsWindow.showExtendedSettings();
+    auto *jog = h.in<QComboBox>(&h.settingsWindow, "bsSkinComboBox1");
+    QCOMPARE(jog->currentIndex() < 0 ? jog->placeholderText() : jog->currentText(), shown);
+    QCOMPARE(noteShown(&h.settingsWindow, 2), note);
+    QCOMPARE(h.state.Features.jogTime, Byte(reported));
+    // Choosing an item stores it and drops the note.
+    jog->setCurrentIndex(0);
+    QCOMPARE(h.state.Features.jogTime, Byte(MS::JogTime.min));
+    QVERIFY(!noteShown(&h.settingsWindow, 2));
+}
+
+// Each item of the settings window's baud list writes its own code; the
+// serial settings window reopens the line at the same items' rates.
+void SettingTabsTest::listItemsAreTheRatesOfTheBaudCodes()
+{
+    Harness h;
+    h.openPort();
+    auto *codes = h.in<QComboBox>(&h.settingsWindow, "SetComboBox");
+    auto *rates = h.in<QComboBox>(&h.serial, "SetComboBox");
+    QCOMPARE(codes->count(), int(MS::BaudRates.size()));
+    for (int code = int(MS::BaudRates.size()) - 1; code >= 0; --code) {
+        QCOMPARE(codes->itemText(code).toInt(), *MS::baudCodeBps(code));
+        codes->setCurrentIndex(code);
+        QCOMPARE(h.state.Features.deviceBaudCode, Byte(code));
+        if (code >= rates->count())
+            continue;
+        rates->setCurrentIndex(code);
+        QCOMPARE(h.comm.bitsPerSecond(), *MS::baudCodeBps(code));
+    }
+    QCOMPARE(rates->count(), 4);
+    QVERIFY(h.messages.texts().isEmpty());
+}
+
+void SettingTabsTest::idItemsCarryTheirIdWhateverTheGroupCaption_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("group, caption as built") << 0 << QString();
+    QTest::newRow("group, caption changed") << 0 << QStringLiteral("Group");
+    QTest::newRow("group, caption like an ID") << 0 << QStringLiteral("12");
+    QTest::newRow("first ID") << 1 << QStringLiteral("Group");
+    QTest::newRow("last ID") << 99 << QStringLiteral("Group");
+}
+
+// The target comes from the chosen item's ID, never from its caption.
+void SettingTabsTest::idItemsCarryTheirIdWhateverTheGroupCaption()
+{
+    QFETCH(int, index);
+    QFETCH(QString, caption);
+    Harness h;
+    for (ChannelEditor *editor : {&h.settingsWindow.channelEditor(), &h.forceIdWindow.channelEditor()}) {
+        QComboBox *ids = editor->idList();
+        ids->setCurrentIndex(50);
+        if (!caption.isNull())
+            editor->setGroupCaption(caption);
+        ids->setCurrentIndex(index);
+        QCOMPARE(h.state.TargetId, index);
+        QCOMPARE(int(h.state.SelectedIdIndex), index + 1);
+    }
+}
+
+QTEST_MAIN(SettingTabsTest)
+#include "tst_setting_tabs.moc"

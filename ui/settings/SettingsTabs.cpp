@@ -1,0 +1,238 @@
+#include "SettingsTabs.h"
+
+#include "MotorSettings.h"
+#include "TrackEdit.h"
+#include "WindowSkin.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+
+#include <iterator>
+
+namespace SettingsTabs {
+namespace {
+
+namespace MS = MotorSettings;
+using Field = RadioPage::Field;
+constexpr int FreeValue = RadioPage::FreeValue;
+
+// A radio box and the value it stands for.  Captions come from the language
+// table when the window is created.
+struct BoxRow {
+    const char *name;
+    int value;
+};
+
+// A tab of one group box whose radio boxes lie one under another.
+struct RadioTab {
+    const char *group;
+    QRect groupAt;
+    std::span<const BoxRow> boxes;
+    QPoint firstBox;
+    int pitch;
+    int boxWidth;
+    Field field;
+    Byte fallback;
+    int note;         // the number of its ReportNote label, or -1 for none
+    const char *edit; // the FreeValue box's track edit, or nullptr
+    int editX;
+    int editTyping;   // characters that can be typed; 0: the slider only
+    MS::Range editRange;
+};
+
+// A tab of one group box with a list, whose item i stands for firstValue + i.
+struct ListTab {
+    const char *group;
+    const char *list;
+    Field field;
+    Byte fallback;
+    int firstValue;
+    QStringList (*items)();
+    int note;
+    bool guarded; // a choice is stored only when the window's guard allows it
+};
+
+const BoxRow DryContactBoxes[] = {
+    {"Normal", 0}, {"UpStopDownStopLoop", 1}, {"UpUpStop", 2}, {"SongShouTing", 3}, {"RenYiTing", 4},
+};
+const BoxRow SpeedBoxes[] = {
+    {"RPM80", 80}, {"RPM100", 100}, {"RPM130", 130}, {"ManualSetting", FreeValue},
+};
+const BoxRow SensitivityBoxes[] = {
+    {"bsSkinCheckRadioBox1", 1}, {"bsSkinCheckRadioBox2", 2}, {"bsSkinCheckRadioBox3", 3},
+};
+const BoxRow ReboundBoxes[] = {
+    {"bsSkinCheckRadioBox4", MS::NoRebound}, {"bsSkinCheckRadioBox5", MS::UnlimitedRebound},
+    {"bsSkinCheckRadioBox6", FreeValue},
+};
+
+const RadioTab DryContactTab {"DryContact", {60, 12, 450, 222}, DryContactBoxes, {30, 34}, 36, 400,
+                              &FeatureValues::dryContactMode, MS::DryContact.fallback, 0, nullptr, 0, 0, {}};
+const RadioTab SpeedTab {"SpeedSelect", {60, 12, 450, 222}, SpeedBoxes, {30, 36}, 40, 170,
+                         &FeatureValues::maxSpeed, MS::MaxSpeed.fallback, 1, "bsSkinTrackEdit1", 210,
+                         3, MS::MaxSpeed};
+const RadioTab SensitivityTab {"bsSkinGroupBox4", {100, 20, 370, 180}, SensitivityBoxes, {60, 40}, 42, 260,
+                               &FeatureValues::obstacleSensitivity, MS::Sensitivity.fallback, 3, nullptr, 0, 0, {}};
+const RadioTab ReboundTab {"bsSkinGroupBox5", {40, 20, 490, 200}, ReboundBoxes, {30, 40}, 46, 300,
+                           &FeatureValues::reboundTime, MS::Rebound.fallback, -1, "bsSkinTrackEdit2", 340,
+                           0, MS::Rebound};
+
+QStringList numbers(int from, int to)
+{
+    QStringList items;
+    for (int n = from; n <= to; ++n)
+        items << QString::number(n);
+    return items;
+}
+
+const ListTab JogTab {"bsSkinGroupBox6", "bsSkinComboBox1", &FeatureValues::jogTime, MS::JogTime.fallback,
+                      MS::JogTime.min, [] { return numbers(MS::JogTime.min, MS::JogTime.max); }, 2, false};
+const ListTab BaudTab {"bsSkinGroupBox3", "SetComboBox", &FeatureValues::deviceBaudCode, MS::DefaultBaudCode, 0,
+                       [] {
+                           QStringList items;
+                           for (int bps : MS::BaudRates)
+                               items << QString::number(bps);
+                           return items;
+                       },
+                       -1, true};
+
+// The curtain tab's groups lie in five rows, each group's two boxes side by
+// side.  The groups whose English captions are long take a whole row, the
+// others half of one.
+enum CurtainSpan { WholeRow, LeftHalf, RightHalf };
+
+struct CurtainRow {
+    Byte bit;
+    const char *group;
+    const char *clear; // the box for the bit at 0
+    const char *set;   // the box for the bit at 1
+    int row;
+    CurtainSpan span;
+};
+const CurtainRow CurtainRows[] = {
+    {MS::HandStartBit, "Hand", "HandStartupOn", "HandStartupOff", 0, WholeRow},
+    {MS::DirectionBit, "Direction", "DefaultDirection", "OppositeDirection", 1, LeftHalf},
+    {MS::SoftStartBit, "StartUp", "SlowStartup", "NoSlowStart", 1, RightHalf},
+    {MS::EndGapBit, "interval", "Clearance", "gapless", 2, LeftHalf},
+    {MS::ObstacleStopBit, "Journey", "Stop", "MeetPlugb", 3, WholeRow},
+    {MS::PowerMemoryBit, "Remamber", "PowerDownRemamber", "NoRemamber", 4, WholeRow},
+    {MS::HandSyncBit, "SynchroSelect", "synchro", "OutSync", 2, RightHalf},
+};
+// Geometry of the curtain tab, in page and group coordinates.
+constexpr int CurtainLeft = 10, CurtainWidth = 555, CurtainGap = 9;
+constexpr int CurtainTop = 4, CurtainPitch = 52, CurtainHeight = 48;
+constexpr int CurtainBoxY = 21, CurtainBoxLeft = 12, CurtainBoxRight = 4, CurtainBoxGap = 2;
+
+QGroupBox *addGroup(QWidget *parent, const char *name, QRect at)
+{
+    auto *box = new QGroupBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(at);
+    return box;
+}
+
+QRadioButton *addBox(QWidget *parent, const char *name, QRect at)
+{
+    auto *box = new QRadioButton(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(at);
+    return box;
+}
+
+// Between the tab's group and its buttons; hidden until a report needs it.
+void addNote(RadioPage *setting, QWidget *page, int note, const Context &c)
+{
+    if (note < 0)
+        return;
+    auto *label = new QLabel(page);
+    label->setObjectName(QStringLiteral("ReportNote%1").arg(note));
+    label->setGeometry(60, 240, 450, 22);
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(WindowSkin::NoteColour)));
+    label->hide();
+    setting->setNote(label, c.noteText);
+}
+
+RadioPage *buildRadios(QWidget *page, const Context &c, const RadioTab &tab)
+{
+    auto *setting = new RadioPage(c.values, tab.field, tab.fallback, c.owner);
+    QGroupBox *group = addGroup(page, tab.group, tab.groupAt);
+    int freeY = 0;
+    for (std::size_t i = 0; i < tab.boxes.size(); ++i) {
+        const QPoint at = tab.firstBox + QPoint(0, tab.pitch * int(i));
+        setting->addBox(addBox(group, tab.boxes[i].name, QRect(at, QSize(tab.boxWidth, 24))), tab.boxes[i].value);
+        if (tab.boxes[i].value == FreeValue)
+            freeY = at.y();
+    }
+    if (tab.edit) {
+        auto *edit = new TrackEdit(tab.editRange.min, tab.editRange.max, group);
+        edit->setObjectName(QLatin1String(tab.edit));
+        edit->setGeometry(tab.editX, freeY, 90, 24);
+        edit->setTyping(tab.editTyping);
+        edit->setEnabled(false);
+        setting->setFreeEdit(edit);
+    }
+    addNote(setting, page, tab.note, c);
+    return setting;
+}
+
+RadioPage *buildList(QWidget *page, const Context &c, const ListTab &tab)
+{
+    auto *setting = new RadioPage(c.values, tab.field, tab.fallback, c.owner);
+    QGroupBox *group = addGroup(page, tab.group, QRect(160, 40, 250, 110));
+    auto *list = new QComboBox(group);
+    list->setObjectName(QLatin1String(tab.list));
+    list->setGeometry(40, 46, 170, 26);
+    list->addItems(tab.items());
+    list->setCurrentIndex(-1); // nothing chosen until a reset or a report
+    if (tab.guarded)
+        setting->setListGuard(c.baudListGuard);
+    setting->setList(list, tab.firstValue);
+    addNote(setting, page, tab.note, c);
+    return setting;
+}
+
+// One group box per bit, its two boxes side by side, each over half of the
+// group.  A restore clears bit 2 too, which no box shows.
+RadioPage *buildCurtain(QWidget *page, const Context &c)
+{
+    auto *setting = new RadioPage(c.values, &FeatureValues::featureFlags, MS::DefaultCurtainFlags, c.owner);
+    const int half = (CurtainWidth - CurtainGap) / 2;
+    for (const CurtainRow &r : CurtainRows) {
+        const int x = r.span == RightHalf ? CurtainLeft + half + CurtainGap : CurtainLeft;
+        const int width = r.span == WholeRow ? CurtainWidth : half;
+        QGroupBox *group = addGroup(page, r.group, QRect(x, CurtainTop + CurtainPitch * r.row, width, CurtainHeight));
+        const int boxWidth = (width - CurtainBoxLeft - CurtainBoxRight - CurtainBoxGap) / 2;
+        const int secondX = CurtainBoxLeft + boxWidth + CurtainBoxGap;
+        setting->addBox(addBox(group, r.clear, QRect(CurtainBoxLeft, CurtainBoxY, boxWidth, 24)), 0, r.bit);
+        setting->addBox(addBox(group, r.set, QRect(secondX, CurtainBoxY, width - CurtainBoxRight - secondX, 24)),
+                        r.bit, r.bit);
+    }
+    return setting;
+}
+
+const Tab Tabs[] = {
+    {"bsSkinTabSheet2", "bsSkinButton3", Settings::DryContact, "bsSkinButton4", Report::Basic,
+     [](QWidget *p, const Context &c) { return buildRadios(p, c, DryContactTab); }},
+    {"bsSkinTabSheet3", "bsSkinButton5", Settings::MaxSpeed, "bsSkinButton6", Report::Basic,
+     [](QWidget *p, const Context &c) { return buildRadios(p, c, SpeedTab); }},
+    {"bsSkinTabSheet4", "bsSkinButton7", Settings::CurtainFunctions, "bsSkinButton8", Report::Basic, buildCurtain},
+    {"bsSkinTabSheet5", "bsSkinButton9", Settings::JogTime, "bsSkinButton10", Report::Extended,
+     [](QWidget *p, const Context &c) { return buildList(p, c, JogTab); }},
+    {"bsSkinTabSheet6", "bsSkinButton11", Settings::Sensitivity, "bsSkinButton15", Report::Extended,
+     [](QWidget *p, const Context &c) { return buildRadios(p, c, SensitivityTab); }},
+    {"bsSkinTabSheet8", "bsSkinButton2", Settings::Rebound, "bsSkinButton13", Report::Extended,
+     [](QWidget *p, const Context &c) { return buildRadios(p, c, ReboundTab); }},
+    {"bsSkinTabSheet7", "bsSkinButton14", Settings::BaudCode, "bsSkinButton12", Report::Basic,
+     [](QWidget *p, const Context &c) { return buildList(p, c, BaudTab); }},
+};
+
+} // namespace
+
+std::span<const Tab> tabs()
+{
+    return Tabs;
+}
+
+} // namespace SettingsTabs

@@ -1,0 +1,37 @@
+// The tabs of the settings window that show one setting each, in tab order
+// after the ID tab: what each tab's controls are, where they lie and which
+// stored value they stand for.  Each tab is built into a RadioPage.
+#pragma once
+
+#include "RadioPage.h"
+#include "WrittenSettings.h"
+
+#include <functional>
+#include <span>
+
+class QWidget;
+
+namespace SettingsTabs {
+
+// What a tab's controls need from the window around them.
+struct Context {
+    FeatureValues &values;
+    std::function<QString(int)> noteText; // a note's text for a reported value
+    std::function<bool()> baudListGuard;  // whether a baud choice may be stored
+    QObject *owner;
+};
+
+enum class Report { Basic, Extended }; // the read whose answer fills the tab
+
+struct Tab {
+    const char *page;
+    const char *setButton;
+    Settings::Item item;
+    const char *restoreButton;
+    Report shownBy;
+    RadioPage *(*build)(QWidget *page, const Context &context);
+};
+
+std::span<const Tab> tabs();
+
+} // namespace SettingsTabs
