@@ -102,10 +102,8 @@ int main(int argc, char *argv[])
 
     Windows windows(options.values(port));
     // Another language is applied as its menu item applies it.
-    if (*startLanguage == Language::English)
-        windows.mainWindow.English1Click();
-    else if (*startLanguage == Language::TraditionalChinese)
-        windows.mainWindow.N1Click();
+    if (*startLanguage != Language::SimplifiedChinese)
+        windows.mainWindow.setLanguage(*startLanguage);
     watchFirstPaint(windows.mainWindow);
     windows.mainWindow.show();
     return app.exec();

@@ -10,6 +10,7 @@
 // Prints "ready <ns>" once the baud scan has found the motor.
 #include "Measure.h"
 #include "Messages.h"
+#include "PositionSlider.h"
 #include "Roles.h"
 #include "Windows.h"
 
@@ -42,7 +43,7 @@ QString option(const QStringList &args, const QString &name, const QString &fall
 
 void pressStop(Windows &w, int count)
 {
-    QWidget *stop = w.mainWindow.item(QStringLiteral("Label_ting"));
+    QWidget *stop = w.mainWindow.centralWidget()->findChild<QWidget *>(QStringLiteral("Label_ting"));
     for (int i = 0; i < count; ++i) {
         // Random moments, so presses fall on every phase of the tick.
         wait(450 + int(QRandomGenerator::global()->bounded(300)));
@@ -75,7 +76,7 @@ void measureFlood(Windows &w, int seconds, int settleSeconds)
     say("window " + QByteArray::number(from) + ' ' + QByteArray::number(Measure::nowNs()) + " understood " +
         QByteArray::number(understood) + " longest-gap-us " + QByteArray::number(longestNs / 1000));
     wait(settleSeconds * 1000);
-    say("shown " + QByteArray::number(w.mainWindow.Edit4()->text().remove(u'%').trimmed().toInt()));
+    say("shown " + QByteArray::number(w.mainWindow.positionSlider()->box()->text().remove(u'%').trimmed().toInt()));
 }
 
 // The bus monitor, opened from the Tools menu as a person would.

@@ -5,6 +5,7 @@
 #include "FuzzBytes.h"
 #include "ResponseHandler.h"
 #include "Messages.h"
+#include "PositionSlider.h"
 #include "Windows.h"
 
 #include <QApplication>
@@ -64,7 +65,7 @@ inline void startFrom(FuzzBytes &in, Windows &w)
         return r;
     }();
     link.responses().handleFrame(answer);
-    w.mainWindow.SetPointerLeft(339 + in.below(201));
+    w.mainWindow.positionSlider()->setPointerLeft(339 + in.below(201));
     if (in.flag())
         link.holdPositionTarget();
     if (in.flag())

@@ -94,7 +94,7 @@ inline void scan(App &a, const QString &path)
 inline void openSettings(App &a, MotorSim &sim)
 {
     const int mark = int(sim.frames().size());
-    a.main.SetMenuClick();
+    a.main.openSettings();
     QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isEnabled(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended, mark) == 2, 10000);
     App::ticks(2); // the extended report comes in

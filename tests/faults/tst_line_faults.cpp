@@ -79,13 +79,13 @@ void LineFaultsTest::megabyteOfNoiseThenARealAnswer()
     scan(p.a, p.r.path);
     if (QTest::currentTestFailed())
         return;
-    QTRY_COMPARE_WITH_TIMEOUT(p.a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.a.main.positionSlider()->box()->text(), QStringLiteral(" 40 %"), 10000);
     p.silence(true);
     QTRY_VERIFY_WITH_TIMEOUT(!p.a.shown("Image_Place_zhi_zhen"), 10000);
     p.motor().position = 37;
     p.sim.flood(1 << 20);
     p.silence(false); // the answers queue up behind the noise
-    QTRY_COMPARE_WITH_TIMEOUT(p.a.main.Edit4()->text(), QStringLiteral(" 37 %"), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.a.main.positionSlider()->box()->text(), QStringLiteral(" 37 %"), 60000);
     QTRY_VERIFY_WITH_TIMEOUT(p.a.shown("Image_Place_zhi_zhen"), 10000);
     QCOMPARE(p.a.link.target().id, 3);
     QVERIFY(p.a.main.serial().isOpen());
@@ -119,12 +119,12 @@ void LineFaultsTest::floodIsDiscardedAndNotActedOn()
     QVERIFY(!a.shown("Image_Place_zhi_zhen"));
     QVERIFY(a.shown("Image_XWD1") && !a.shown("ImageSelectXWD1"));
     QCOMPARE(a.link.deviceStatus(), Byte(0));
-    QCOMPARE(a.main.Edit4()->text(), QString());
+    QCOMPARE(a.main.positionSlider()->box()->text(), QString());
     QCOMPARE(a.link.target().id, 4);
     QCOMPARE(a.messages.texts(), QStringList {});
     // The next real answer is understood.
     QVERIFY(pty.write(bytesOf(report(4, 0x01, 0x00, 0, 0, 0, 52, 0x06)) + QByteArray(1, char(0xD8))));
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 52 %"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.positionSlider()->box()->text(), QStringLiteral(" 52 %"), 10000);
     QVERIFY(a.shown("ImageSelectXWD1"));
 }
 
@@ -152,11 +152,11 @@ void LineFaultsTest::wrongCheckBytesAreNeverActedOn()
     QVERIFY(!p.a.shown("Image_Place_zhi_zhen"));
     QVERIFY(!p.a.shown("ImageSelectXWD1"));
     QCOMPARE(p.a.link.deviceStatus(), Byte(0));
-    QCOMPARE(p.a.main.Edit4()->text(), QString());
+    QCOMPARE(p.a.main.positionSlider()->box()->text(), QString());
     QCOMPARE(p.a.messages.texts(), QStringList {});
     // The same answers with good check bytes are understood.
     p.sim.setFaults({});
-    QTRY_COMPARE_WITH_TIMEOUT(p.a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.a.main.positionSlider()->box()->text(), QStringLiteral(" 40 %"), 10000);
     QTRY_VERIFY(p.a.shown("ImageSelectXWD1"));
 }
 
@@ -182,9 +182,9 @@ void LineFaultsTest::answersInPieces()
     piecewise(status, {3, 4});
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(a.main.Edit4()->text(), QString());
+    QCOMPARE(a.main.positionSlider()->box()->text(), QString());
     piecewise(status.mid(7), {3});
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 37 %"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.positionSlider()->box()->text(), QStringLiteral(" 37 %"), 10000);
     QTRY_VERIFY(a.shown("ImageSelectXWD1"));
 
     // A read-back answer in pieces still confirms the setting.
@@ -220,9 +220,9 @@ void LineFaultsTest::motorAnsweringOneReadOfEachPair()
     QCOMPARE(a.main.serial().bitsPerSecond(), 9600);
     QCOMPARE(a.link.target().id, 7);
     QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0004));
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.positionSlider()->box()->text(), QStringLiteral(" 40 %"), 10000);
     sim.bus().motors().first().position = 71;
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 71 %"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.positionSlider()->box()->text(), QStringLiteral(" 71 %"), 10000);
 }
 
 void LineFaultsTest::lateScanAnswers_data()
@@ -361,7 +361,7 @@ void LineFaultsTest::failureBoxOpenWhileStatusGoesOn()
     };
     boxes.onClose = [&](const QString &) {
         pollsAtClose = countFrames(p.sim, Frame::StatusPoll);
-        positionAtClose = p.a.main.Edit4()->text();
+        positionAtClose = p.a.main.positionSlider()->box()->text();
     };
     const int mark = p.setSpeedAndLeave(); // the read-backs go on after closing
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 1 && boxes.open == 0, 15000);
@@ -386,7 +386,7 @@ void LineFaultsTest::successBoxOpenWhileStatusGoesOn()
     bool shownAtClose = false;
     boxes.onOpen = [&](const QString &) { p.motor().position = 71; };
     boxes.onClose = [&](const QString &) {
-        positionAtClose = p.a.main.Edit4()->text();
+        positionAtClose = p.a.main.positionSlider()->box()->text();
         shownAtClose = p.a.shown("Image_Place_zhi_zhen");
     };
     const int mark = p.setSpeedAndLeave();

@@ -65,7 +65,7 @@ void PortFaultsTest::expectResumes(Rig &r, MotorSim &bus, int id, quint16 channe
     QVERIFY(!bus.frames().isEmpty());
     QCOMPARE(bus.frames().first().bytes.mid(Frame::Function, 2), QByteArray("\xCA\xCA"));
     QTRY_VERIFY_WITH_TIMEOUT(a.shown("Image_Place_zhi_zhen"), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.slider().box()->text(), QStringLiteral(" 40 %"), 10000);
     QVERIFY2(a.messages.texts().isEmpty(), qPrintable(a.messages.texts().join(QLatin1Char('|'))));
 }
 
@@ -124,7 +124,7 @@ void PortFaultsTest::lostDuringStatusPolling()
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.slider().box()->text(), QStringLiteral(" 40 %"), 10000);
     afterTick(a.main, &first, [&] { return countFrames(first, Frame::StatusPoll) >= 3; }, [&] { first.unplug(); });
     MotorSim *bus = nullptr;
     expectLossHandled(r, 5, 0x0010, 3, bus);
@@ -310,7 +310,7 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
         afterTick(a.main, &first, [&] { return a.outgoingSent(1); }, switchPorts);
         a.click("Label_shang");
     } else if (work == QLatin1String("settings read")) {
-        a.main.SetMenuClick();
+        a.main.openSettings();
         switchPorts();
     } else {
         afterTick(a.main, &first, [&] { return a.readingBack(1); }, switchPorts);

@@ -221,7 +221,7 @@ void ReportRangesTest::statusReportBytes()
                 QCOMPARE(a.item(qPrintable(QStringLiteral("ImageSelectXWD%1").arg(n)))->isVisibleTo(&a.main),
                          (status & Frame::limitPointBit(n)) != 0);
             if (status & Frame::StatusPositionKnown) {
-                QCOMPARE(a.main.Edit4()->text(), QStringLiteral(" %1 %").arg(position));
+                QCOMPARE(a.main.positionSlider()->box()->text(), QStringLiteral(" %1 %").arg(position));
                 QVERIFY(a.item("Image_Place_en")->width() <= 210);
             } else {
                 QVERIFY(!a.shown("Image_Place_zhi_zhen"));
@@ -275,7 +275,7 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     MotorSim &sim = r.plugIn(150, 0x0003, 2);
     App &a = r.start();
     a.main.idList()->setCurrentIndex(8);
-    a.main.SetMenuClick(); // no port: refused
+    a.main.openSettings(); // no port: refused
     QCOMPARE(a.messages.texts(), QStringList {a.texts.selectPort});
     a.messages.clear();
     scan(a, r.path);

@@ -184,18 +184,18 @@ private slots:
         Messages::Recorder recorder;
         Fixture f;
         QSignalSpy shown(f.mainWindow.idList(), &QComboBox::currentTextChanged);
-        f.mainWindow.English1Click();
+        f.mainWindow.setLanguage(Language::English);
         QCOMPARE(f.mainWindow.idList()->currentText(), QStringLiteral("Group"));
         QCOMPARE(shown.count(), 1);
         QCOMPARE(f.mainWindow.link().target().id, 0);  // still recognised as group control
         QVERIFY(f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
 
         const QStringList english = f.snapshot();
-        f.mainWindow.English1Click();
+        f.mainWindow.setLanguage(Language::English);
         QCOMPARE(f.snapshot(), english);
         QCOMPARE(shown.count(), 1);
 
-        f.mainWindow.N1Click();
+        f.mainWindow.setLanguage(Language::TraditionalChinese);
         QVERIFY(!f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
         QCOMPARE(f.texts.selectPort, QStringLiteral("     請選擇串口號 !     "));
         QVERIFY(recorder.texts().isEmpty());

@@ -61,7 +61,7 @@ void PanelTest::startState()
         QCOMPARE(a.link.channelMemory()[id].word(), std::uint16_t(1));
     QCOMPARE(a.main.portList()->itemText(a.main.portList()->count() - 1), QStringLiteral("OFF"));
     QCOMPARE(a.main.centralWidget()->size(), QSize(616, 538));
-    QVERIFY(!a.shown("Image_Place") && !a.shown("Image_Place_zhi_zhen") && !a.main.Edit4()->isVisibleTo(&a.main));
+    QVERIFY(!a.shown("Image_Place") && !a.shown("Image_Place_zhi_zhen") && !a.slider().box()->isVisibleTo(&a.main));
     QCOMPARE(a.item("Label3")->text(), QStringLiteral(" ID 选择  "));
     QCOMPARE(a.main.windowTitle(), QStringLiteral("Tavik"));
     QCOMPARE(a.link.motorSettings().deviceBaudCode, Byte(1));
@@ -252,11 +252,11 @@ void PanelTest::sliderDataBytes()
     QFETCH(int, x);
     QFETCH(int, expected);
     App a;
-    a.main.ShowPosition(110); // the bar drawn at its widest, 210 pixels
+    a.slider().show(110); // the bar drawn at its widest, 210 pixels
     QCOMPARE(a.item("Image_Place_en")->width(), 210);
     a.press(qPrintable(control), {x, 2});
     QVERIFY(a.link.positionTargetPending());
-    QCOMPARE(a.main.PointerLeft(), std::min(x, 200) + 339);
+    QCOMPARE(a.slider().pointerLeft(), std::min(x, 200) + 339);
     // Held: an answer from the motor right at the target does not end it.
     const Byte target = Byte(a.link.positionTargetPercent());
     statusAnswer(a, target, Frame::StatusPositionKnown);
@@ -273,20 +273,22 @@ void PanelTest::sliderDataBytes()
 void PanelTest::sliderDrag()
 {
     App a;
-    a.main.ShowPosition(50);
-    a.main.SetPointerLeft(439);
+    a.slider().show(50);
+    a.slider().setPointerLeft(439);
     a.press("Image_Place_zhi_zhen", {7, 8}); // taken hold of at x 7: the moves below count from there
-    QCOMPARE(a.main.PointerLeft(), 439); // a press on the pointer does not move it
+    QCOMPARE(a.slider().pointerLeft(), 439); // a press on the pointer does not move it
+    a.move("Image_Place_zhi_zhen", {7, 8}, Qt::LeftButton); // at the point it took hold: no move
+    QCOMPARE(a.slider().pointerLeft(), 439);
     a.move("Image_Place_zhi_zhen", {7 + 60, 8}, Qt::LeftButton);
-    QCOMPARE(a.main.PointerLeft(), 499);
+    QCOMPARE(a.slider().pointerLeft(), 499);
     a.move("Image_Place_zhi_zhen", {7 + 100, 8}, Qt::LeftButton); // past the end: stays
-    QCOMPARE(a.main.PointerLeft(), 499);
+    QCOMPARE(a.slider().pointerLeft(), 499);
     a.move("Image_Place_zhi_zhen", {7 + 40, 8}, Qt::LeftButton);
-    QCOMPARE(a.main.PointerLeft(), 539);
+    QCOMPARE(a.slider().pointerLeft(), 539);
     a.move("Image_Place_zhi_zhen", {7 - 30, 8}); // no button held: nothing
-    QCOMPARE(a.main.PointerLeft(), 539);
+    QCOMPARE(a.slider().pointerLeft(), 539);
     a.move("Image_Place_zhi_zhen", {7 - 199, 8}, Qt::LeftButton);
-    QCOMPARE(a.main.PointerLeft(), 340); // the smallest edge a drag reaches
+    QCOMPARE(a.slider().pointerLeft(), 340); // the smallest edge a drag reaches
     a.release("Image_Place_zhi_zhen", {7, 8});
     QCOMPARE(int(a.link.outgoing()->data), 0);
 }
@@ -297,7 +299,7 @@ void PanelTest::sliderReleaseAfterReport()
     const struct { int reported; int sent; } rows[] = {{0, 0}, {1, 0}, {2, 2}, {37, 37}, {98, 98}, {99, 100}};
     for (const auto &r : rows) {
         a.link.dropPositionTarget();
-        a.main.SetPointerLeft(339 + 2 * r.reported);
+        a.slider().setPointerLeft(339 + 2 * r.reported);
         a.press("Image_Place_zhi_zhen");
         a.release("Image_Place_zhi_zhen");
         QCOMPARE(int(a.link.outgoing()->data), r.sent);
@@ -311,15 +313,15 @@ void PanelTest::positionDisplay()
     a.choosePortWithoutScan(pty.slavePath());
     pty.write(QByteArray::fromHex("D8010100000000250227") + QByteArray(1, '\0'));
     QTRY_VERIFY(a.shown("Image_Place_zhi_zhen"));
-    QCOMPARE(a.main.PointerLeft(), 413);
+    QCOMPARE(a.slider().pointerLeft(), 413);
     QCOMPARE(a.item("Image_Place_en")->width(), 74);
-    QCOMPARE(a.main.Edit4()->text(), QStringLiteral(" 37 %"));
+    QCOMPARE(a.slider().box()->text(), QStringLiteral(" 37 %"));
     QVERIFY(a.shown("Label4") && a.shown("Label8") && a.shown("Image_Place"));
-    QVERIFY(!a.main.Edit4()->isVisibleTo(&a.main)); // only once the mouse is over the track
+    QVERIFY(!a.slider().box()->isVisibleTo(&a.main)); // only once the mouse is over the track
     a.move("Image_Place");
-    QVERIFY(a.main.Edit4()->isVisibleTo(&a.main));
+    QVERIFY(a.slider().box()->isVisibleTo(&a.main));
     a.move("Image_bei_jing");
-    QVERIFY(!a.main.Edit4()->isVisibleTo(&a.main));
+    QVERIFY(!a.slider().box()->isVisibleTo(&a.main));
     // A report without a known position hides it all.
     pty.write(QByteArray::fromHex("D8010100000000250025") + QByteArray(1, '\0'));
     QTRY_VERIFY(!a.shown("Image_Place_zhi_zhen"));
@@ -382,15 +384,15 @@ void PanelTest::backgroundDisablesBoxes()
     QVERIFY(a.main.idList()->isEnabled());
     // The boxes stay above their hit labels, so they can still be clicked.
     QWidget *panel = a.main.centralWidget();
-    QCOMPARE(panel->childAt(PanelLayout::ComboBox2.center()), static_cast<QWidget *>(a.main.portList()));
-    QCOMPARE(panel->childAt(PanelLayout::ComboBox1.center()), static_cast<QWidget *>(a.main.idList()));
+    QCOMPARE(panel->childAt(PanelLayout::PortBox.center()), static_cast<QWidget *>(a.main.portList()));
+    QCOMPARE(panel->childAt(PanelLayout::IdBox.center()), static_cast<QWidget *>(a.main.idList()));
 }
 
 void PanelTest::limitPointLooks()
 {
     App a;
     statusAnswer(a, 0, 0x08); // point 2 only
-    a.main.RefreshLimitPointButtons();
+    a.main.limitPoints()->refresh();
     for (int n = 1; n <= 4; ++n) {
         const bool on = n == 2;
         PanelItem *label = a.item(qPrintable(QStringLiteral("Label_XWD%1").arg(n)));
@@ -412,10 +414,10 @@ void PanelTest::limitPointLooks()
     } changes;
     for (int n = 1; n <= 4; ++n)
         a.item(qPrintable(QStringLiteral("Label_XWD%1").arg(n)))->installEventFilter(&changes);
-    a.main.RefreshLimitPointButtons();
+    a.main.limitPoints()->refresh();
     QCOMPARE(changes.count, 0);
     statusAnswer(a, 0, 0x0C); // point 1 comes on: its colour and cursor change
-    a.main.RefreshLimitPointButtons();
+    a.main.limitPoints()->refresh();
     QCOMPARE(changes.count, 2);
 }
 
@@ -528,10 +530,10 @@ void PanelTest::driveSimulatedMotor()
     QTRY_VERIFY_WITH_TIMEOUT(a.shown("Image_Place_zhi_zhen"), 3000);
     QTRY_VERIFY(a.shown("ImageSelectXWD1"));
     a.click("Label_xia");
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 100 %"), 5000);
-    QTRY_COMPARE(a.main.PointerLeft(), 539);
+    QTRY_COMPARE_WITH_TIMEOUT(a.slider().box()->text(), QStringLiteral(" 100 %"), 5000);
+    QTRY_COMPARE(a.slider().pointerLeft(), 539);
     a.click("Label_shang");
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 0 %"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.slider().box()->text(), QStringLiteral(" 0 %"), 5000);
     QCOMPARE(sim.bus().motors().first().position, 0.0);
 }
 

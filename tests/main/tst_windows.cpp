@@ -115,7 +115,9 @@ void WindowsTest::readSequenceShowsTheMotor()
 void WindowsTest::readWithoutMotorOpensWithDefaults()
 {
     MotorSim sim;
-    sim.setFaults({.silent = true});
+    MotorSim::Faults silent;
+    silent.silent = true;
+    sim.setFaults(silent);
     App a({sim.path()});
     a.choosePort(sim.path());
     QTRY_VERIFY_WITH_TIMEOUT(!a.link.isScanning(), 8000);

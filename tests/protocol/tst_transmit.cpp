@@ -234,7 +234,9 @@ void TransmitTest::closedPortSendsNothing()
 void TransmitTest::scanWithoutDeviceVisitsEveryRate()
 {
     SimBench b; // the simulated bus logs every frame with the rate it arrived at
-    b.sim.setFaults({.silent = true});
+    MotorSim::Faults silent;
+    silent.silent = true;
+    b.sim.setFaults(silent);
     b.open(9600);
     QCOMPARE(b.runScan(40), 18);
     QList<QPair<QByteArray, int>> sent;

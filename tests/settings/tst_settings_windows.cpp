@@ -166,7 +166,7 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     m.rebound = 20;
     h.openPort();
     // The settings menu: a scan that opens the window at its end.
-    h.mainWindow.SetMenuClick();
+    h.mainWindow.openSettings();
     QWidget *w = &h.settingsWindow;
 
     QTRY_VERIFY(h.settingsWindow.isVisible());

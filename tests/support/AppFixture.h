@@ -3,7 +3,12 @@
 #pragma once
 
 #include "LinkJob.h"
+#include "ChannelPad.h"
+#include "LimitPoints.h"
 #include "Messages.h"
+#include "MotorButtons.h"
+#include "PanelItem.h"
+#include "PositionSlider.h"
 #include "Windows.h"
 
 #include <QComboBox>
@@ -21,7 +26,9 @@ struct App {
     MessageTexts &texts = w.texts;
     MotorLink &link = main.link();
 
-    PanelItem *item(const char *name) const { return main.item(QString::fromLatin1(name)); }
+    // An item of the picture panel, by its objectName.
+    PanelItem *item(const char *name) const { return find<PanelItem>(main.centralWidget(), name); }
+    PositionSlider &slider() const { return *main.positionSlider(); }
     template <typename T = QWidget>
     T *find(QWidget *window, const char *name) const
     {

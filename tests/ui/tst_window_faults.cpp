@@ -89,7 +89,7 @@ void WindowFaultsTest::closingTheMainWindowEndsTheProgram()
     App a({pty.slavePath()});
     a.choosePortWithoutScan(pty.slavePath()); // the tools need a port
     if (open == QLatin1String("settings"))
-        a.main.CurtainSetClick();
+        a.w.settingsWindow().openAfterScan(); // as a settings read opens it
     else if (open != QLatin1String("nothing"))
         trigger(a, qPrintable(open));
     const QList<ChildWindow *> children {&a.w.manualWindow(), &a.w.settingsWindow(), &a.w.forceIdWindow(), &a.w.lineRateWindow()};

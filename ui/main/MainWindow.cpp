@@ -1,47 +1,29 @@
 #include "MainWindow.h"
 
-#include "Version.h"
-
-#include "BusMonitor.h"
-#include "LineRateWindow.h"
-#include "MotorSettingsWindow.h"
-#include "Frames.h"
-#include "ForceIdWindow.h"
-#include "IdList.h"
-#include "LanguageTable.h"
+#include "ChannelPad.h"
+#include "LimitPoints.h"
 #include "Messages.h"
-#include "PanelLayout.h"
+#include "MotorButtons.h"
+#include "PanelItem.h"
+#include "PanelLink.h"
 #include "PortList.h"
+#include "PositionSlider.h"
 #include "SecondaryWindows.h"
-#include "ManualWindow.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QLayout>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QRegularExpression>
 #include <QToolTip>
 
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-const QString AboutText = QStringLiteral("Version:" TAVIK_VERSION "    UpData:2016-12-16");
-
-} // namespace
-
-MainWindow::MainWindow(const QStringList &extraPorts, QWidget *parent)
-    : QMainWindow(parent)
+MainWindow::MainWindow(const QStringList &extraPorts, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     buildPanel();
     buildMenu();
-    wirePanel();
-    FormCreate(extraPorts);
+    showStartState(extraPorts);
     listenToLink();
     tickTimer().start();
 }
@@ -69,21 +51,20 @@ void MainWindow::followReportedId()
 // has returned.
 void MainWindow::listenToLink()
 {
-    connect(&m_link, &MotorLink::positionUnknown, this, &MainWindow::HidePositionDisplay);
-    connect(&m_link, &MotorLink::positionReported, this, [this](int percent, bool targetPending) {
-        if (!targetPending)
-            SetPointerLeft(PanelLayout::pointerLeft(percent));
-        ShowPosition(Byte(percent));
-    });
-    connect(&m_link, &MotorLink::statusReported, this, &MainWindow::RefreshLimitPointButtons);
+    using Text = PanelLink::Text;
+    PositionSlider *slider = m_positionSlider.get();
+    connect(&m_link, &MotorLink::positionUnknown, this, [slider] { slider->hide(); });
+    connect(&m_link, &MotorLink::positionReported, this,
+            [slider](int percent, bool targetPending) { slider->follow(percent, targetPending); });
+    connect(&m_link, &MotorLink::statusReported, this, [this] { m_limitPoints->refresh(); });
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
         if (m_link.statusPolling())
-            RefreshChannelImages();
+            m_channelPad->refresh();
     });
     connect(&m_link, &MotorLink::reportedIdOutOfRange, this,
-            [this](int id) { Messages::post(m_texts.idOutOfRange.arg(id)); });
-    connect(&m_link, &MotorLink::writeConfirmed, this, [this] { Messages::post(m_texts.setSuccess); });
-    connect(&m_link, &MotorLink::writeFailed, this, [this] { Messages::post(m_texts.setFailure); });
+            [this](int id) { Messages::post(m_panelLink->text(Text::IdOutOfRange).arg(id)); });
+    connect(&m_link, &MotorLink::writeConfirmed, this, [this] { Messages::post(m_panelLink->text(Text::SetSuccess)); });
+    connect(&m_link, &MotorLink::writeFailed, this, [this] { Messages::post(m_panelLink->text(Text::SetFailure)); });
     connect(&m_link, &MotorLink::serialError, this,
             [](const QString &text) { Messages::post(text, Messages::Kind::Error); });
     connect(&m_link, &MotorLink::portError, this,
@@ -107,108 +88,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
     QCoreApplication::quit();
 }
 
-PanelItem *MainWindow::item(const QString &name) const
+void MainWindow::showStartState(const QStringList &extraPorts)
 {
-    PanelItem *found = m_items.value(name);
-    Q_ASSERT_X(found, "MainWindow::item", qPrintable(name));
-    return found;
-}
-
-void MainWindow::buildPanel()
-{
-    auto *central = new QWidget(this);
-    central->setObjectName(QStringLiteral("Panel"));
-    central->setFixedSize(PanelLayout::ClientWidth, PanelLayout::ClientHeight);
-    setCentralWidget(central);
-    layout()->setSizeConstraint(QLayout::SetFixedSize); // single fixed border
-
-    // Created bottom to top: later siblings lie above earlier ones.
-    for (const PanelLayout::Picture &p : PanelLayout::pictures()) {
-        auto *picture = new PanelItem(PanelItem::Role::Picture, p.name, central);
-        picture->setPicture(p.picture);
-        picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        picture->setGeometry(p.rect);
-        picture->setVisible(p.visible);
-        m_items.insert(p.name, picture);
-    }
-    QFont captionFont = font();
-    captionFont.setPointSize(9);
-    QFont numberFont = captionFont;
-    numberFont.setBold(true);
-    for (const PanelLayout::Label &l : PanelLayout::labels()) {
-        const bool hit = l.role == PanelLayout::LabelRole::Hit;
-        auto *label = new PanelItem(hit ? PanelItem::Role::HitLabel : PanelItem::Role::Caption, l.name, central);
-        label->setText(l.text);
-        label->setFont(l.text.isEmpty() ? captionFont : numberFont);
-        label->setAlignment(Qt::AlignCenter);
-        if (hit)
-            label->setCursor(Qt::PointingHandCursor);
-        label->setTextColour(Qt::white);
-        if (l.rect.isEmpty()) {
-            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-            label->move(l.rect.topLeft()); // sized to its text by fitCaptions()
-        } else {
-            label->setGeometry(l.rect);
-        }
-        m_items.insert(l.name, label);
-    }
-
-    m_idList = new QComboBox(central);
-    m_idList->setObjectName(QStringLiteral("ComboBox1"));
-    m_idList->setGeometry(PanelLayout::ComboBox1);
-    IdList::setUp(m_idList); // 8 rows; ComboBox1KeyPress
-    m_portList = new PortComboBox(central);
-    m_portList->setObjectName(QStringLiteral("ComboBox2"));
-    m_portList->setGeometry(PanelLayout::ComboBox2);
-    connect(m_portList, &PortComboBox::aboutToShowPopup, this,
-            [this] { fillPortList(PortList::availablePorts()); });
-    m_edit4 = new QLineEdit(central);
-    m_edit4->setObjectName(QStringLiteral("Edit4"));
-    m_edit4->setGeometry(PanelLayout::Edit4);
-    m_edit4->setReadOnly(true);
-    m_edit4->setFocusPolicy(Qt::NoFocus);
-    m_edit4->setAlignment(Qt::AlignCenter);
-    m_edit4->setFrame(false);
-    m_edit4->setStyleSheet(QStringLiteral("QLineEdit { background: #0f2233; color: #e8f4ff; border: 1px solid #3d6b8f; border-radius: 3px; font-size: 8pt; }"));
-
-    connect(m_idList, &QComboBox::currentTextChanged, this, [this] { ComboBox1Change(); });
-    connect(m_portList, &QComboBox::activated, this, [this] { ComboBox2Change(); });
-    bringToFront(nullptr);
-}
-
-void MainWindow::buildMenu()
-{
-    QMenuBar *bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    // Captions come from the language table, except the Language menu's,
-    // which no language changes.
-    auto action = [this](const char *name, const QString &caption, void (MainWindow::*handler)()) {
-        auto *a = new QAction(caption, this);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-        return a;
-    };
-    QMenu *language = bar->addMenu(QStringLiteral("语言 Language(&L)"));
-    language->setObjectName(QStringLiteral("Language"));
-    language->addAction(action("Chinese", QStringLiteral("简体中文"), &MainWindow::ChineseClick));
-    language->addAction(action("English1", QStringLiteral("English"), &MainWindow::English1Click));
-    language->addAction(action("N1", QStringLiteral("繁体"), &MainWindow::N1Click));
-    bar->addAction(action("SetMenu", QString(), &MainWindow::SetMenuClick));
-    // The Tools menu is the way to the forced ID window and the serial
-    // settings window: a technician needs both.
-    QMenu *tools = bar->addMenu(QString());
-    tools->setObjectName(QStringLiteral("ToolsMenu"));
-    tools->addAction(action("IDSetMenu", QString(), &MainWindow::IDSetClick));
-    tools->addAction(action("ComSetMenu", QString(), &MainWindow::Com_SetClick));
-    tools->addAction(action("MonitorMenu", QString(), &MainWindow::MonitorClick));
-    bar->addAction(action("HelpMenu", QString(), &MainWindow::HelpMenuClick));
-    bar->addAction(action("About", QString(), &MainWindow::AboutClick));
-}
-
-void MainWindow::FormCreate(const QStringList &extraPorts)
-{
-    // 1. Double buffering: Qt paints every widget through a back buffer already.
-    // 2. Group control first; every ID starts with channel 1 (the table's own start).
+    // Double buffering: Qt paints every widget through a back buffer already.
+    // The group item first; every ID starts with channel 1 (the table's own start).
     QStringList ids {QString()};
     for (int id = 1; id <= 99; ++id)
         ids << QString::number(id);
@@ -218,9 +101,9 @@ void MainWindow::FormCreate(const QStringList &extraPorts)
         m_idList->setCurrentIndex(0);
     }
     m_link.chooseId(0);
-    // 3. No position is known yet.
-    HidePositionDisplay();
-    // 4. Hints: highlight background, window-coloured text, size 10.
+    // No position is known yet.
+    m_positionSlider->hide();
+    // Hints: highlight background, window-coloured text, size 10.
     QPalette tips = QToolTip::palette();
     tips.setColor(QPalette::ToolTipBase, QApplication::palette().color(QPalette::Highlight));
     tips.setColor(QPalette::ToolTipText, QApplication::palette().color(QPalette::Window));
@@ -228,13 +111,13 @@ void MainWindow::FormCreate(const QStringList &extraPorts)
     QFont tipFont = QToolTip::font();
     tipFont.setPointSize(10);
     QToolTip::setFont(tipFont);
-    // 5. The ports present, then the ones given on the command line, then OFF.
+    // The ports present, then the ones given on the command line, then OFF.
     // Asking the system for its ports is the slowest step of the start, so
     // the present ones join the list once the window is on screen (paintEvent).
     m_extraPorts = extraPorts;
     fillPortList({}); // shows OFF: nothing is opened until the user chooses
-    // 6.-8. Group caption, the main window's texts and the messages, in Simplified Chinese;
-    // the window title is a row of them.
+    // The group caption, the main window's texts and the messages, in
+    // Simplified Chinese; the window title is a row of them.
     ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts});
     fitCaptions();
 }
@@ -281,35 +164,15 @@ void MainWindow::paintEvent(QPaintEvent *event)
         QTimer::singleShot(0, this, [this] { fillPortList(PortList::availablePorts()); });
 }
 
-void MainWindow::bringToFront(QWidget *label)
+// --- ID and port ----------------------------------------------------------------
+
+void MainWindow::onIdChosen()
 {
-    if (label)
-        label->raise();
-    // Boxes always lie above the pictures and labels of the panel.
-    m_edit4->raise();
-    m_idList->raise();
-    m_portList->raise();
+    m_panelLink->followIdList();
+    // The channel pictures follow at the next pass over the panel.
 }
 
-void MainWindow::setShown(const QString &name, bool shown)
-{
-    item(name)->setVisible(shown);
-}
-
-void MainWindow::moveBy(const QString &name, int dx, int dy)
-{
-    QWidget *w = item(name);
-    w->move(w->x() + dx, w->y() + dy);
-}
-
-bool MainWindow::portUsable()
-{
-    return m_link.portUsable();
-}
-
-// --- port ---------------------------------------------------------------------
-
-void MainWindow::ComboBox2Change()
+void MainWindow::onPortChosen()
 {
     m_link.choosePort(m_portList->currentText());
 }
@@ -321,126 +184,14 @@ void MainWindow::portLost()
         return;
     m_portLostShowing = true;
     QTimer::singleShot(0, this, [this] {
-        Messages::show(m_texts.portLost, Messages::Kind::Error);
+        Messages::show(m_panelLink->text(PanelLink::Text::PortLost), Messages::Kind::Error);
         m_portLostShowing = false;
     });
-}
-
-// --- menu ---------------------------------------------------------------------
-
-bool MainWindow::openChildWindowAllowed()
-{
-    if (portUsable())
-        return true;
-    Messages::show(m_texts.selectPort);
-    return false;
-}
-
-void MainWindow::SetMenuClick()
-{
-    if (!openChildWindowAllowed())
-        return;
-    m_link.startSettingsRead(true);
-    if (m_windows)
-        m_windows->settingsWindow().resetToDefaults();
-}
-
-void MainWindow::HelpMenuClick()
-{
-    if (m_windows)
-        m_windows->manualWindow().open();
-}
-
-void MainWindow::AboutClick()
-{
-    Messages::show(AboutText);
-}
-
-void MainWindow::CurtainSetClick()
-{
-    if (!openChildWindowAllowed())
-        return;
-    m_link.readSettings(Frame::ReadBasic);
-    if (m_windows)
-        m_windows->settingsWindow().openAfterScan();
-}
-
-void MainWindow::IDSetClick()
-{
-    if (!openChildWindowAllowed())
-        return;
-    if (m_windows)
-        m_windows->forceIdWindow().openWithIndex(m_idList->currentIndex());
-}
-
-void MainWindow::Com_SetClick()
-{
-    if (!openChildWindowAllowed())
-        return;
-    if (m_windows)
-        m_windows->lineRateWindow().open();
-}
-
-// A companion, not a secondary window: the main window stays enabled, and
-// no port is needed to watch the line.
-void MainWindow::MonitorClick()
-{
-    if (m_windows)
-        m_windows->busMonitor().open();
-}
-
-void MainWindow::applyLanguage(int language)
-{
-    if (m_windows)
-        m_windows->applyLanguage(language);
-    else
-        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts}, Language(language));
-    fitCaptions();
 }
 
 // Captions take the size of their text in each language.
 void MainWindow::fitCaptions()
 {
-    for (const PanelLayout::Label &l : PanelLayout::labels())
-        if (l.rect.isEmpty())
-            item(l.name)->adjustSize();
-}
-
-void MainWindow::ChineseClick() { applyLanguage(int(Language::SimplifiedChinese)); }
-void MainWindow::English1Click() { applyLanguage(int(Language::English)); }
-void MainWindow::N1Click() { applyLanguage(int(Language::TraditionalChinese)); }
-
-// --- position display and settings window, for the protocol ------------------------
-
-void MainWindow::HidePositionDisplay()
-{
-    for (PanelItem *part : m_position.all())
-        part->hide();
-    m_edit4->hide();
-}
-
-int MainWindow::PointerLeft() const
-{
-    return m_position.pointer->x();
-}
-
-void MainWindow::SetPointerLeft(int left)
-{
-    if (m_position.pointer->x() != left)
-        m_position.pointer->move(left, m_position.pointer->y());
-    m_link.setPositionTargetPercent(PanelLayout::pointerPercent(left));
-}
-
-void MainWindow::ShowPosition(Byte percent)
-{
-    // Every status answer comes here, mostly with the same percent: only what
-    // changed is touched (an equal text would still reset the edit's cursor).
-    if (percent != m_shownPercent) {
-        m_shownPercent = percent;
-        m_edit4->setText(QStringLiteral(" %1 %").arg(percent));
-        m_position.bar->resize(std::min(2 * int(percent), PanelLayout::BarMaxWidth), PanelLayout::BarHeight);
-    }
-    for (PanelItem *part : m_position.all())
-        if (part->isHidden())
-            part->show();
+    for (PanelItem *caption : m_textSizedCaptions)
+        caption->adjustSize();
 }

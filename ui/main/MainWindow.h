@@ -1,23 +1,30 @@
-// The main window: the remote-control panel, owner of the serial port
-// component Comm1 and the 150 ms transmit timer Timer1.
+// The main window: the remote-control panel, owner of the motor link.  The
+// window itself holds the ID and port boxes, the menus and the panel's
+// background; the panel's parts (channel pad, position slider, limit points,
+// motor buttons) each handle their own pictures.
 #pragma once
 
-#include "MotorLink.h"
-#include "PanelItem.h"
-#include "PortComboBox.h"
+#include "LanguageTable.h"
 #include "MessageTexts.h"
+#include "MotorLink.h"
+#include "PortComboBox.h"
 #include "SerialLine.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QTimer>
 
-#include <array>
+#include <memory>
+#include <vector>
 
+class ChannelPad;
+class LimitPoints;
+class MotorButtons;
+class PanelItem;
+class PanelItems;
+class PanelLink;
+class PositionSlider;
 class QComboBox;
 struct PortInfo;
-class QLineEdit;
-class QMenu;
 class SecondaryWindows;
 
 class MainWindow : public QMainWindow {
@@ -35,118 +42,66 @@ public:
     void followReportedId();
 
     MotorLink &link() { return m_link; }
-    MessageTexts &texts() { return m_texts; }
     SerialLine &serial() { return m_link.serial(); }
     QTimer &tickTimer() { return m_link.tickTimer(); }
+    MessageTexts &texts() { return m_texts; }
     QComboBox *idList() const { return m_idList; }
     QComboBox *portList() const { return m_portList; }
-    QLineEdit *Edit4() const { return m_edit4; }
-    PanelItem *item(const QString &name) const;
+    ChannelPad *channelPad() const { return m_channelPad.get(); }
+    PositionSlider *positionSlider() const { return m_positionSlider.get(); }
+    LimitPoints *limitPoints() const { return m_limitPoints.get(); }
+    MotorButtons *motorButtons() const { return m_motorButtons.get(); }
 
-    // --- handlers ------------------------------------------------------------
-    void ComboBox1Change();
-    void ComboBox2Change();
-
-    // Menu.
-    void SetMenuClick();
-    void HelpMenuClick();
-    void AboutClick();
-    void CurtainSetClick();
-    void IDSetClick();
-    void Com_SetClick();
-    void MonitorClick();
-    void ChineseClick();
-    void English1Click();
-    void N1Click();
-
-    // --- shared refresh routines ---------------------------------------------
-    void RefreshChannelImages();
-    void RefreshLimitPointButtons();
-
-    // --- the position display ------------------------------------------------------
-    void HidePositionDisplay();
-    int PointerLeft() const;
-    // Moves the slider's pointer; the target percent follows it.
-    void SetPointerLeft(int left);
-    // Box text, bar width, track, bar, pointer and end captions (the box
-    // itself appears when the mouse is over the track).
-    void ShowPosition(Byte percent);
+    // --- menu (MainWindowMenu.cpp) ---------------------------------------------
+    void openSettings();
+    void openManual();
+    void showAbout();
+    void openForceId();
+    void openLineRate();
+    void openMonitor();
+    void setLanguage(Language language);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void FormCreate(const QStringList &extraPorts);
+    void showStartState(const QStringList &extraPorts);
     void buildPanel();
     void buildMenu();
     void fillPortList(const QList<PortInfo> &present);
-    void wirePanel();
-    void bringToFront(QWidget *label);
-    void setShown(const QString &name, bool shown);
-    void moveBy(const QString &name, int dx, int dy);
-    bool portUsable();
-    bool openChildWindowAllowed();
-
-    // Panel handlers (ui/main/MainWindowPanel.cpp).
-    void channelPress(int n);
-    void channelRelease(int n);
-    void channelHover(int n);
-    void Label_quan_pingMouseDown();
-    void Label_quan_pingMouseUp();
-    void Label_quan_pingMouseMove();
-    void commandPress(int button);
-    void commandRelease(int button);
-    void commandHover(int button);
-    void limitPointPress(int n);
-    void limitPointRelease(int n);
-    bool commandChecks(Byte function, Byte data);
-    void slideRelease(bool fromBar);
-    void Image_PlaceMouseDown(int x);
-    void Image_Place_zhi_zhenMouseDown(int x, int y);
-    void Image_Place_zhi_zhenMouseMove(Qt::MouseButtons buttons, int x);
-    void Image_bei_jingMouseDown();
-    void Image_bei_jingMouseMove();
-    void Image_id_chMouseMove();
-    void Image2MouseMove();
-    void Label_id_selectMouseMove();
-    void Label_COM_SELECTEMouseMove();
-    // A message from a press is shown once the button is released, so the
-    // release still reaches the pressed control and undoes its offset.
-    void tellOnRelease(const QString &text);
-    void flushReleaseMessage();
     void listenToLink();
+    void onIdChosen();
+    void onPortChosen();
     void portLost();
-    void applyLanguage(int language);
+    bool openChildWindowAllowed();
     void fitCaptions();
+
+    // The panel's background and the boxes' frames (MainWindowPanel.cpp).
+    void wireBackground(const PanelItems &items);
+    void bringToFront(QWidget *item);
+    void backgroundPressed();
+    void backgroundHovered();
+    void idBoxHovered();
+    void portBoxHovered();
 
     MotorLink m_link;
     MessageTexts m_texts; // the texts every window shows, in the language chosen last
 
-    QHash<QString, PanelItem *> m_items;
-    // Each limit point's label and pictures, redrawn on every status answer.
-    struct LimitPointItems {
-        PanelItem *label, *idle, *hover, *selected;
-    };
-    std::array<LimitPointItems, 4> m_limitPoints {};
-    int m_limitPointsDrawn = -1; // the stored points they show, one bit each
-    // The position display: captions, track, bar and pointer are shown and
-    // hidden together; bar and pointer follow every status answer.
-    struct PositionItems {
-        PanelItem *label4, *label8, *track, *bar, *pointer;
-        std::array<PanelItem *, 5> all() const { return {label4, label8, track, bar, pointer}; }
-    };
-    PositionItems m_position {};
-    int m_shownPercent = -1; // the percent in Edit4
     QComboBox *m_idList = nullptr;
     PortComboBox *m_portList = nullptr;
+    PanelItem *m_idBoxFrame = nullptr, *m_idBoxLit = nullptr;
+    PanelItem *m_portBoxFrame = nullptr, *m_portBoxLit = nullptr;
+    std::vector<PanelItem *> m_textSizedCaptions; // as large as their text in each language
+    std::unique_ptr<PanelLink> m_panelLink;
+    std::unique_ptr<ChannelPad> m_channelPad;
+    std::unique_ptr<PositionSlider> m_positionSlider;
+    std::unique_ptr<LimitPoints> m_limitPoints;
+    std::unique_ptr<MotorButtons> m_motorButtons;
+
     QStringList m_extraPorts;
     bool m_portsListed = false; // the system's ports are in the list
-    QLineEdit *m_edit4 = nullptr;
-    QString m_releaseMessage;
     bool m_portLostShowing = false;
-    int m_dragAnchorX = 0;      // where the pointer was taken hold of
-    bool m_hoverLatched = false; // a panel item is drawn hovered
 
     SecondaryWindows *m_windows = nullptr;
     QMetaObject::Connection m_followingReportedId;

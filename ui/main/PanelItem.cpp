@@ -79,3 +79,15 @@ void PanelItem::mouseMoveEvent(QMouseEvent *event)
         onMove(event);
     event->accept();
 }
+
+PanelItem *PanelItems::operator()(const QString &name) const
+{
+    PanelItem *found = m_items.value(name);
+    Q_ASSERT_X(found, "PanelItems", qPrintable(name));
+    return found;
+}
+
+PanelItem *PanelItems::operator()(const char *prefix, int n) const
+{
+    return (*this)(QLatin1String(prefix) + QString::number(n));
+}

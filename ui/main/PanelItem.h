@@ -6,6 +6,8 @@
 
 #include "PictureLabel.h"
 
+#include <QHash>
+
 #include <functional>
 
 class PanelItem : public PictureLabel {
@@ -27,6 +29,8 @@ public:
     MouseHandler onRelease;
     MouseHandler onMove;
 
+    void moveBy(int dx, int dy) { move(x() + dx, y() + dy); }
+
     // Whether the press now held moved this item: its release moves it back
     // exactly then, whatever changed in between.
     bool pressMoved = false;
@@ -40,3 +44,20 @@ private:
     Role m_role;
     QColor m_textColour;
 };
+
+// The panel's items by objectName, as built: each part of the panel takes
+// its own items from here once and keeps them.
+class PanelItems {
+public:
+    void add(PanelItem *item) { m_items.insert(item->objectName(), item); }
+    PanelItem *operator()(const QString &name) const;
+    // A numbered item: prefix followed by n ("Label_ch" 3 is "Label_ch3").
+    PanelItem *operator()(const char *prefix, int n) const;
+
+private:
+    QHash<QString, PanelItem *> m_items;
+};
+
+// Brings an item of the panel to the front, under the boxes, which always
+// lie above it.
+using BringToFront = std::function<void(QWidget *)>;

@@ -39,9 +39,9 @@ QRect channelLabel(int n);
 QRect limitCell(int n, bool idlePicture);
 QRect limitLabel(int n);
 
-inline const QRect ComboBox1 {98, 69, 168, 20};
-inline const QRect ComboBox2 {402, 70, 169, 20};
-inline const QRect Edit4 {505, 199, 41, 19};
+inline const QRect IdBox {98, 69, 168, 20};
+inline const QRect PortBox {402, 70, 169, 20};
+inline const QRect PercentBox {505, 199, 41, 19};
 
 // The position slider: the pointer's left edge is 339 at 0 % and 539 at 100 %.
 inline constexpr int TrackLeft = 347;

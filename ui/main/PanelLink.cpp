@@ -1,0 +1,118 @@
+#include "PanelLink.h"
+
+#include "MessageTexts.h"
+#include "Messages.h"
+#include "MotorLink.h"
+
+#include <QComboBox>
+
+PanelLink::PanelLink(MotorLink &link, const MessageTexts &texts, const QComboBox *idList)
+    : m_link(link), m_texts(texts), m_idList(idList)
+{
+}
+
+QString PanelLink::text(Text which) const
+{
+    switch (which) {
+    case Text::SelectId: return m_texts.selectId;
+    case Text::SelectChannel: return m_texts.selectChannel;
+    case Text::SelectPort: return m_texts.selectPort;
+    case Text::SetSuccess: return m_texts.setSuccess;
+    case Text::SetFailure: return m_texts.setFailure;
+    case Text::PortLost: return m_texts.portLost;
+    case Text::IdOutOfRange: return m_texts.idOutOfRange;
+    }
+    return {};
+}
+
+void PanelLink::followIdList()
+{
+    const QString itemText = m_idList->itemText(m_idList->currentIndex());
+    const QString shown = m_idList->currentText();
+    int id = m_link.target().id;
+    if (!shown.isEmpty())
+        id = itemText == m_texts.groupCaption ? 0 : shown.toInt();
+    m_link.chooseId(id);
+}
+
+bool PanelLink::idChosen() const
+{
+    return !m_idList->currentText().isEmpty();
+}
+
+ChannelMask PanelLink::channels() const
+{
+    return m_link.target().channels;
+}
+
+void PanelLink::setChannels(const ChannelMask &mask)
+{
+    m_link.setChannels(mask);
+}
+
+void PanelLink::startTarget()
+{
+    m_link.holdPositionTarget();
+}
+
+void PanelLink::endDrag()
+{
+    m_link.letGoOfPositionTarget();
+}
+
+void PanelLink::endTarget()
+{
+    m_link.dropPositionTarget();
+}
+
+bool PanelLink::targetActive() const
+{
+    return m_link.positionTargetPending();
+}
+
+void PanelLink::setTargetPercent(int percent)
+{
+    m_link.setPositionTargetPercent(percent);
+}
+
+bool PanelLink::hasLimitPoint(int n) const
+{
+    return m_link.deviceStatus() & Frame::limitPointBit(n);
+}
+
+bool PanelLink::stageChecked(Byte function, Byte data)
+{
+    if (!m_link.portUsable()) {
+        tellOnRelease(Text::SelectPort);
+        return false;
+    }
+    if (!idChosen()) {
+        tellOnRelease(Text::SelectId);
+        return false;
+    }
+    // Group control may address no channel at all; an ID needs one.
+    if (m_link.target().channels.word() == 0 && !m_link.target().isGroup()) {
+        tellOnRelease(Text::SelectChannel);
+        return false;
+    }
+    stage(function, data);
+    return true;
+}
+
+void PanelLink::stage(Byte function, Byte data)
+{
+    m_link.sendMotorCommand(function, data);
+}
+
+void PanelLink::tellOnRelease(Text which)
+{
+    m_releaseMessage = text(which);
+}
+
+void PanelLink::flushReleaseMessage()
+{
+    if (m_releaseMessage.isEmpty())
+        return;
+    Messages::post(m_releaseMessage);
+    m_releaseMessage.clear();
+}

@@ -1,0 +1,59 @@
+// What the main window's panel asks of the motor link, in one place: the
+// target chosen in the ID box and its channels, the slider's position target,
+// the stored limit points and the motor commands; and the texts of the
+// messages a press leaves.
+#pragma once
+
+#include "Frames.h"
+
+#include <QString>
+
+class MotorLink;
+class QComboBox;
+struct MessageTexts;
+
+class PanelLink {
+public:
+    PanelLink(MotorLink &link, const MessageTexts &texts, const QComboBox *idList);
+
+    // The texts the main window shows in message boxes.
+    enum class Text { SelectId, SelectChannel, SelectPort, SetSuccess, SetFailure, PortLost, IdOutOfRange };
+    QString text(Text which) const;
+
+    // --- ID and channels ------------------------------------------------------
+    // Makes the ID box's shown item the target: its ID, or 0 for the group
+    // item; an empty box keeps the target there was.
+    void followIdList();
+    bool idChosen() const; // the ID box shows an ID or the group item
+    ChannelMask channels() const; // the chosen target's channels
+    void setChannels(const ChannelMask &mask);
+
+    // --- position target -------------------------------------------------------
+    // A press on the slider starts a target and a drag; its release ends the
+    // drag; a motion command ends both.
+    void startTarget();
+    void endDrag();
+    void endTarget();
+    bool targetActive() const;
+    void setTargetPercent(int percent); // where the pointer stands
+
+    // --- status ------------------------------------------------------------------
+    bool hasLimitPoint(int n) const; // n = 1..4, from the last status
+
+    // --- commands ------------------------------------------------------------------
+    // Stages a motor command when a port is open, an ID chosen and, outside
+    // group control, a channel: otherwise leaves the reason for the release.
+    bool stageChecked(Byte function, Byte data);
+    void stage(Byte function, Byte data);
+
+    // A message from a press is shown once the button is released, so the
+    // release still reaches the pressed control and undoes its offset.
+    void tellOnRelease(Text which);
+    void flushReleaseMessage();
+
+private:
+    MotorLink &m_link;
+    const MessageTexts &m_texts;
+    const QComboBox *m_idList;
+    QString m_releaseMessage;
+};
