@@ -28,17 +28,17 @@ using F = SettingName::Form;
 // Write order of `apply`: the ID and the line rate last, since they change
 // the address and the rate of every frame after them.
 constexpr SettingName kNames[] = {
-    {"dry-contact", Settings::DryContact, F::Number, true, "0..4", "CliSettingDryContact", 0, 4, {}},
-    {"speed", Settings::MaxSpeed, F::Number, true, "80|100|130|50..130", "CliSettingSpeed", 50, 130, {}},
+    {"dry-contact", Settings::DryContact, F::Number, true, "0..4", "CliSettingDryContact", 0, 4, {}, "", 0},
+    {"speed", Settings::MaxSpeed, F::Number, true, "80|100|130|50..130", "CliSettingSpeed", 50, 130, {}, "rpm", 130},
     {"functions", Settings::CurtainFunctions, F::Switches, true,
      "hand-start=on|off direction=default|reverse soft-start=on|off end-gap=on|off "
-     "obstacle-stop=on|off power-memory=on|off hand-sync=on|off", "CliSettingFunctions", 1, 0, {}},
-    {"jog", Settings::JogTime, F::Number, true, "1..10", "CliSettingJog", 1, 10, {}},
-    {"sensitivity", Settings::Sensitivity, F::Number, true, "low|medium|high", "CliSettingSensitivity", 1, 0, kSensitivity},
-    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", "CliSettingRebound", 1, 254, kRebound},
-    {"id", Settings::IdAndChannels, F::Target, true, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)", "CliSettingId", 1, 0, {}},
-    {"baud", Settings::BaudCode, F::Number, true, "1200|2400|4800|9600|19200", "CliSettingBaud", 1, 0, kBaud},
-    {"force-id", Settings::IdAndChannels, F::Target, false, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)", "CliSettingForceId", 1, 0, {}},
+     "obstacle-stop=on|off power-memory=on|off hand-sync=on|off", "CliSettingFunctions", 1, 0, {}, "", 0x40},
+    {"jog", Settings::JogTime, F::Number, true, "1..10", "CliSettingJog", 1, 10, {}, "motor time steps", 4},
+    {"sensitivity", Settings::Sensitivity, F::Number, true, "low|medium|high", "CliSettingSensitivity", 1, 0, kSensitivity, "", 1},
+    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", "CliSettingRebound", 1, 254, kRebound, "motor time steps", 1},
+    {"id", Settings::IdAndChannels, F::Target, true, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)", "CliSettingId", 1, 0, {}, "", -1},
+    {"baud", Settings::BaudCode, F::Number, true, "1200|2400|4800|9600|19200", "CliSettingBaud", 1, 0, kBaud, "bps", 1},
+    {"force-id", Settings::IdAndChannels, F::Target, false, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)", "CliSettingForceId", 1, 0, {}, "", -1},
 };
 
 bool isNumber(const QString &text)

@@ -43,6 +43,8 @@ struct SettingName {
     const char *meaning;       // its row in the language table, for --help
     int min, max;              // a number range (min > max: none)
     std::span<const std::pair<const char *, int>> words; // named values
+    const char *unit;          // of a number ("" for none)
+    int defaultValue;          // what a motor holds as delivered (-1: none)
 
     // The value as the motor holds it (for the ID: the reported target).
     QString print(const FeatureValues &v, const Target &reported) const;
