@@ -100,6 +100,11 @@ constexpr TextRow kTexts[] = {
     {"CliWhere", "on %1 at %2 bps"},
     {"CliWhereScan", "on %1 at any rate from 1200 to 19200 bps"},
     {"CliOnPort", "on %1"},
+    // monitor and the log
+    {"CliMonitorSent", "sent"},
+    {"CliMonitorReceived", "received"},
+    {"CliMonitorDiscarded", "discarded"},
+    {"CliMonitorPort", "port"},
     // answers
     {"CliNoBytes", "no bytes came back"},
     {"CliInvalidBytes", "bytes came back but none was a valid answer (%1 bytes: %2)"},

@@ -80,6 +80,11 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     connect(&link, &MotorLink::commError, this, &LinkDriver::lineError);
     // No status polls between reads and writes until asked for.
     link.setSettingsWindowOpen(true);
+    // The link's own advice on a port is not shown (PortChoice words it); its
+    // texts only need their placeholders.
+    SharedState &s = link.state();
+    s.MsgPortBusy = s.MsgPortMissing = QStringLiteral("%1");
+    s.MsgPortDenied = s.MsgPortOwnerOnly = QStringLiteral("%1 %2");
 }
 
 LinkDriver::~LinkDriver() = default;

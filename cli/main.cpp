@@ -37,7 +37,9 @@ int main(int argc, char *argv[])
     Request request;
     QString error;
     if (!parseArguments(app.arguments().mid(1), request, error)) {
-        err << error << '\n' << say("CliSeeHelp") << '\n';
+        // Under --json a usage error is a record too.
+        Output(out, err, app.arguments().contains(QStringLiteral("--json")), false)
+            .error(error + u'\n' + say("CliSeeHelp"), {{QStringLiteral("exit"), Session::Usage}});
         return Session::Usage;
     }
     if (request.asked == Request::Asked::Version) {
