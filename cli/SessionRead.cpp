@@ -211,6 +211,7 @@ void Session::afterRead()
                   + u' ' + say("CliOnPort").arg(m_port));
         QJsonObject o = motor;
         o.insert(QStringLiteral("port"), m_port);
+        o.insert(QStringLiteral("rate"), m_link.rateBps());
         m_out.record(Record::Scan, o);
         endTarget(Done, {});
         return;

@@ -155,13 +155,14 @@ private slots:
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.remove("TAVIK_PORT");
         p.setProcessEnvironment(e);
+        QSignalSpy finished(&p, &QProcess::finished);
         p.start(QStringLiteral(TAVIK_CLI), full);
         if (exitCode == 130) {
             // SIGINT once the scan is under way, or once the write went out.
             QTRY_VERIFY_WITH_TIMEOUT(fault == "silent" ? sim->frames().size() >= 2 : withFunction(*sim, 0xD6) == 2, 20000);
             ::kill(pid_t(p.processId()), SIGINT);
         }
-        QVERIFY(p.waitForFinished(30000));
+        QVERIFY(finished.wait(30000)); // the simulator answers meanwhile
         const QString err = QString::fromUtf8(p.readAllStandardError());
         QCOMPARE(p.exitCode(), exitCode);
         for (QString text : says)
