@@ -39,11 +39,11 @@ QJsonObject Session::targetFields(const Target &t) const
 
 Target Session::actedOn() const
 {
-    if (m_haveBasic)
+    const Target *t = requestedTarget();
+    // The motor as it reported itself, unless another motor answered for the target.
+    if (m_haveBasic && (!t || t->id == 0 || t->id == m_reported.id))
         return m_reported;
-    if (const Target *t = requestedTarget())
-        return *t;
-    return m_link.target();
+    return t ? *t : m_link.target();
 }
 
 void Session::endTarget(int code, const QString &message)
