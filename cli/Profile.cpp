@@ -20,15 +20,6 @@ const QLatin1String kRateKey("rate");
 const QLatin1String kBaudKey("baud");
 const QLatin1String kIdKey("id");
 
-QJsonArray channelArray(const ChannelMask &mask)
-{
-    QJsonArray channels;
-    for (int n = 1; n <= 16; ++n)
-        if (mask.channel(n))
-            channels << n;
-    return channels;
-}
-
 // "id": 12 with "channels": [1, 3] as the setting "id" reads it ("12:1,3"),
 // and "rate": 9600 as the setting "baud" ("9600").
 bool toSettingNames(QJsonObject &o, QString &error)

@@ -48,6 +48,7 @@ private:
     QString choosePort();
     void beginTarget();
     void onTick();
+    bool readAnswered();
     void onBasicReport(const FeatureValues &values, const Target &reported);
     void onExtendedReport(const FeatureValues &values);
     void reportsComplete();

@@ -5,19 +5,6 @@
 
 #include <QJsonArray>
 
-namespace {
-
-QJsonArray channelArray(const ChannelMask &mask)
-{
-    QJsonArray channels;
-    for (int n = 1; n <= 16; ++n)
-        if (mask.channel(n))
-            channels << n;
-    return channels;
-}
-
-} // namespace
-
 QString Session::where() const
 {
     if (!m_rateKnown && m_phase == Phase::Reading)

@@ -146,12 +146,19 @@ void Session::onTick()
     runIdleStep();
 }
 
-void Session::onBasicReport(const FeatureValues &values, const Target &reported)
+// A read has its answer: a step waiting for it may go on.  true when the
+// target under way is being read.
+bool Session::readAnswered()
 {
     m_readOutstanding = false;
     if (m_idleStep)
         QTimer::singleShot(0, this, &Session::runIdleStep);
-    if (m_phase != Phase::Reading || m_finished)
+    return m_phase == Phase::Reading && !m_finished;
+}
+
+void Session::onBasicReport(const FeatureValues &values, const Target &reported)
+{
+    if (!readAnswered())
         return;
     m_rateKnown = true;
     m_reported = reported;
@@ -166,10 +173,7 @@ void Session::onBasicReport(const FeatureValues &values, const Target &reported)
 
 void Session::onExtendedReport(const FeatureValues &values)
 {
-    m_readOutstanding = false;
-    if (m_idleStep)
-        QTimer::singleShot(0, this, &Session::runIdleStep);
-    if (m_phase != Phase::Reading || m_finished)
+    if (!readAnswered())
         return;
     m_motor.JogTime = values.JogTime;
     m_motor.ObstacleSensitivity = values.ObstacleSensitivity;

@@ -272,6 +272,15 @@ QString printTarget(const Target &t)
     return id + u':' + channels.join(u',');
 }
 
+QJsonArray channelArray(const ChannelMask &mask)
+{
+    QJsonArray channels;
+    for (int n = 1; n <= 16; ++n)
+        if (mask.channel(n))
+            channels << n;
+    return channels;
+}
+
 bool singleMotor(const Target &t)
 {
     const std::uint16_t w = t.mask.word();

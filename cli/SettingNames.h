@@ -7,6 +7,7 @@
 #include "WrittenSettings.h"
 #include "SharedState.h"
 
+#include <QJsonArray>
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
@@ -66,6 +67,8 @@ QStringList settingNameList(bool withForced);
 // "5:1,3", "group:all", "0:1": ID 1..99, group or 0; channels 1..16 or all.
 bool parseTarget(const QString &text, Target &out, QString &error);
 QString printTarget(const Target &t);
+// The channels as a JSON list of numbers, as every record gives them.
+QJsonArray channelArray(const ChannelMask &mask);
 // One ID and one channel, as the position display needs.
 bool singleMotor(const Target &t);
 
