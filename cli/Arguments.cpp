@@ -44,6 +44,7 @@ std::pair<int, int> argumentCount(K kind)
     switch (kind) {
     case K::Set: return {2, -1};
     case K::Apply: case K::Status: return {1, 1};
+    case K::Read: return {0, 1}; // read TARGET, as --target
     case K::Motor: return {0, -1};
     case K::Goto: case K::Limit: return {1, -1};
     default: return {0, 0};
@@ -263,6 +264,13 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         && row.kind != K::Limit) {
         error = say("CliOneTarget").arg(QLatin1String(row.name));
         return false;
+    }
+    if (row.kind == K::Read && !rest.isEmpty()) {
+        if (!targetTexts.isEmpty()) {
+            error = say("CliOneTarget").arg(QLatin1String(row.name));
+            return false;
+        }
+        targetTexts << rest;
     }
     for (const QString &text : std::as_const(targetTexts)) {
         Target t;

@@ -116,6 +116,7 @@ constexpr TextRow kTexts[] = {
     {"CliConfirmed", "%1 %2: confirmed on %3"},
     {"CliAllConfirmed", "%1 change(s) written and confirmed."},
     {"CliNotConfirmed", "%1 %2 was not confirmed by %3 %4: %5 read-backs did not show it"},
+    {"CliIdWriteAlone", "The ID write is taken by whichever motor listens: have only this motor on the line."},
     {"CliPlanChange", "%1: %2 -> %3"},
     {"CliPlanKept", "%1: %2 kept (the profile says %3)"},
     {"CliKeptHow", "Kept: %1. A profile writes ID, channels and rate only with --address."},

@@ -14,7 +14,7 @@ constexpr CommandRow kCommands[] = {
      "tavik-cli settings --json", ""},
     {"scan", K::Scan, 0, "scan", "find the line rate and the motor that answers; print rate, ID and channels",
      "tavik-cli --port /dev/ttyUSB0 scan", "--target"},
-    {"read", K::Read, 0, "read", "read a motor's settings; with --json a profile of the motor",
+    {"read", K::Read, 0, "read [TARGET]", "read a motor's settings; with --json a profile of the motor",
      "tavik-cli --json read --target 12:3 > motor-12.json", "--target"},
     {"set", K::Set, 0, "set NAME VALUE", "write one setting to a motor, then confirm it by reading it back",
      "tavik-cli set speed 100 --target 12:3", "--target"},

@@ -78,6 +78,8 @@ void Session::nextWrite()
         return;
     }
     m_writing = m_writes.takeFirst();
+    if (m_writing->setting->form == SettingName::Form::Target)
+        m_out.say(say("CliIdWriteAlone"), true); // the frame carries the new address, not the old
     m_readFrames = 0;
     m_link.write(*m_writing);
 }

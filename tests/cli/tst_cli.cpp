@@ -80,6 +80,11 @@ private slots:
         row("status of a group", {"status", "group:1"}, "one ID");
         row("monitor with an argument", {"monitor", "5:1"}, "5:1");
         row("dry-run elsewhere", {"--dry-run", "read"}, "apply");
+        row("address elsewhere", {"--address", "set", "jog", "4"}, "apply");
+        row("two targets to read", {"read", "1:1", "--target", "12:3"}, "--target once");
+        row("two targets to set", {"set", "jog", "4", "--target", "1:1", "--target", "12:3"}, "--target once");
+        row("target for monitor", {"monitor", "--target", "1:1"}, "--target");
+        row("baud 96000", {"--baud", "96000", "scan"}, "19200");
         row("missing profile", {"apply", "/nonexistent/profile.json"}, "/nonexistent");
         row("profile speed as text", {"apply", "FILE"}, "speed", kProfileHead + R"(,"speed":"100"})");
         row("profile unknown key", {"apply", "FILE"}, "colour", kProfileHead + R"(,"colour":1})");
