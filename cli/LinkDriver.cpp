@@ -52,7 +52,7 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
         emit wire({msSinceOpened(), D::Port, {}, FrameText::port(event, name, bps, English)});
     });
     // Connected after the link's own slot: listeners run after each tick.
-    connect(&link.Timer1(), &QTimer::timeout, this, &LinkDriver::ticked);
+    connect(&link.tickTimer(), &QTimer::timeout, this, &LinkDriver::ticked);
     connect(&link, &MotorLink::basicReport, this, [this](const FeatureValues &v) {
         // Reported once the link is done with the answer (ID and channels).
         QTimer::singleShot(0, this, [this, v] { emit basicReport(v, m_lastReported); });
@@ -93,15 +93,15 @@ bool LinkDriver::open(const QString &port, int baudCode)
 {
     if (baudCode >= 0)
         m_link->state().Features.DeviceBaudCode = Byte(baudCode);
-    m_link->Timer1().start();
+    m_link->tickTimer().start();
     return m_link->choosePort(port, baudCode < 0);
 }
 
 void LinkDriver::scan() { m_link->startSettingsRead(false); }
 bool LinkDriver::scanning() const { return m_link->state().BaudScanActive; }
-int LinkDriver::rateBps() const { return baudRateBps(m_link->Comm1().BaudRate()); }
+int LinkDriver::rateBps() const { return baudRateBps(m_link->serial().BaudRate()); }
 qint64 LinkDriver::msSinceOpened() const { return m_link->msSincePortOpened(); }
-const DeviceAccess &LinkDriver::lastOpenDevice() const { return m_link->Comm1().lastOpenDevice(); }
+const DeviceAccess &LinkDriver::lastOpenDevice() const { return m_link->serial().lastOpenDevice(); }
 
 void LinkDriver::setTarget(const Target &target)
 {
@@ -156,4 +156,4 @@ void LinkDriver::sendCommand(Byte function, Byte data)
     m_link->stageMotorCommand(function, data);
 }
 
-void LinkDriver::halt() { m_link->Timer1().stop(); }
+void LinkDriver::halt() { m_link->tickTimer().stop(); }
