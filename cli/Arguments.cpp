@@ -1,47 +1,52 @@
 #include "Arguments.h"
 
 #include "CliText.h"
-#include "Frames.h"
 
 #include <QFile>
 
 namespace {
 
-using C = Request::Command;
+using K = CommandRow::Kind;
 
-struct CommandRow {
+struct OptionRow {
     const char *name;
-    C command;
-    Byte data;              // motor commands: the data byte of function 0A
-    const char *syntax;     // as --help shows it
-    const char *text;       // its description in the language table
-    const char *example;
+    bool takesValue;
 };
 
-constexpr CommandRow kCommands[] = {
-    {"ports", C::Ports, 0, "ports", "CliHelpPorts", "tavik-cli ports"},
-    {"scan", C::Scan, 0, "scan", "CliHelpScan", "tavik-cli --port /dev/ttyUSB0 scan"},
-    {"read", C::Read, 0, "read", "CliHelpRead", "tavik-cli --json read > motor.json"},
-    {"set", C::Set, 0, "set NAME VALUE", "CliHelpSet", "tavik-cli set functions hand-start=off direction=reverse"},
-    {"apply", C::Apply, 0, "apply FILE [--dry-run]", "CliHelpApply", "tavik-cli apply motor.json --dry-run"},
-    {"up", C::Motor, Frame::Up, "up TARGET", "CliHelpUp", "tavik-cli up 5:1,3"},
-    {"stop", C::Motor, Frame::Stop, "stop TARGET", "CliHelpStop", "tavik-cli stop group:all"},
-    {"down", C::Motor, Frame::Down, "down TARGET", "CliHelpDown", "tavik-cli down 5:all"},
-    {"learn", C::Motor, Frame::Learn, "learn TARGET", "CliHelpLearn", "tavik-cli learn 5:2"},
-    {"delete", C::Motor, Frame::Delete, "delete TARGET", "CliHelpDelete", "tavik-cli delete 5:2"},
-    {"goto", C::Goto, 0, "goto TARGET PERCENT", "CliHelpGoto", "tavik-cli goto 5:1 40"},
-    {"limit", C::Limit, 0, "limit TARGET N", "CliHelpLimit", "tavik-cli limit 5:1 2"},
-    {"status", C::Status, 0, "status TARGET [--watch]", "CliHelpStatus", "tavik-cli --json status 5:1 --watch"},
-    {"monitor", C::Monitor, 0, "monitor", "CliHelpMonitor", "tavik-cli --json monitor | jq -r .meaning"},
+constexpr OptionRow kOptions[] = {
+    {"--port", true}, {"--baud", true}, {"--target", true}, {"--log", true}, {"--json", false},
+    {"--quiet", false}, {"-q", false}, {"--dry-run", false}, {"--watch", false}, {"--address", false},
+    {"--help", false}, {"-h", false}, {"--version", false},
 };
+
+// Options that go with one command only.
+constexpr std::pair<const char *, const char *> kOnlyWith[] = {
+    {"--dry-run", "apply"}, {"--address", "apply"}, {"--watch", "status"},
+};
+
+const OptionRow *findOption(const QString &name)
+{
+    for (const OptionRow &o : kOptions)
+        if (name == QLatin1String(o.name))
+            return &o;
+    return nullptr;
+}
+
+QString didYouMean(const QString &word, const QStringList &choices)
+{
+    const QString guess = nearest(word, choices);
+    return guess.isEmpty() ? QString() : say("CliDidYouMean").arg(guess);
+}
 
 // The arguments a command takes after its name: at least, at most (-1: any).
-std::pair<int, int> argumentCount(C command)
+std::pair<int, int> argumentCount(K kind)
 {
-    switch (command) {
-    case C::Set: return {2, -1};
-    case C::Apply: case C::Motor: case C::Status: return {1, 1};
-    case C::Goto: case C::Limit: return {2, 2};
+    switch (kind) {
+    case K::Set: return {2, -1};
+    case K::Apply: case K::Status: return {1, 1};
+    case K::Read: return {0, 1}; // read TARGET, as --target
+    case K::Motor: return {0, -1};
+    case K::Goto: case K::Limit: return {1, -1};
     default: return {0, 0};
     }
 }
@@ -72,14 +77,29 @@ bool readProfileFile(const QString &path, Profile &out, QString &error)
     return true;
 }
 
-// The command's own arguments into out.
-bool parseCommandArguments(const CommandRow &row, const QStringList &a, Request &out, QString &error)
+bool parseBaud(const QString &value, int &code, QString &error)
 {
-    switch (row.command) {
-    case C::Set: {
+    code = -1;
+    if (value == QLatin1String("auto"))
+        return true;
+    Change c;
+    if (!findSetting(QStringLiteral("baud"))->parse(value, c, error)) {
+        error = say("CliBadNumber").arg(QStringLiteral("--baud"), value, QStringLiteral("auto|1200|2400|4800|9600|19200"));
+        return false;
+    }
+    code = c.value;
+    return true;
+}
+
+// The command's own arguments into out.
+bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, QString &error)
+{
+    switch (row.kind) {
+    case K::Set: {
         const SettingName *s = findSetting(a[0]);
         if (!s) {
-            error = say("CliUnknownSetting").arg(a[0], settingNameList(true).join(QStringLiteral(", ")));
+            error = say("CliUnknownSetting").arg(a[0], settingNameList(true).join(QStringLiteral(", ")))
+                    + didYouMean(a[0], settingNameList(true));
             return false;
         }
         if (s->form != SettingName::Form::Switches && a.size() != 2) {
@@ -88,35 +108,42 @@ bool parseCommandArguments(const CommandRow &row, const QStringList &a, Request 
         }
         return s->parse(a.mid(1).join(u' '), out.change, error);
     }
-    case C::Apply:
+    case K::Apply:
         out.profilePath = a[0];
         return readProfileFile(a[0], out.profile, error);
-    case C::Motor: case C::Goto: case C::Limit: case C::Status:
-        if (!parseTarget(a[0], out.target, error))
-            return false;
-        if ((row.command == C::Goto || row.command == C::Status) && !singleMotor(out.target)) {
-            error = say("CliOneMotor").arg(QLatin1String(row.name), a[0]);
-            return false;
-        }
+    case K::Motor: case K::Goto: case K::Limit: case K::Status: {
         out.function = Frame::Motor;
         out.data = row.data;
-        if (row.command == C::Goto) {
-            int percent = 0;
-            if (!number(a[1], 0, 100, percent)) {
-                error = say("CliBadNumber").arg(QStringLiteral("PERCENT"), a[1], QStringLiteral("0..100"));
-                return false;
-            }
-            out.function = Frame::RunToPosition;
-            out.data = Byte(percent);
-        } else if (row.command == C::Limit) {
+        if (row.kind == K::Goto || row.kind == K::Limit) {
+            const QString value = a.takeLast();
+            const bool isGoto = row.kind == K::Goto;
             int n = 0;
-            if (!number(a[1], 1, 4, n)) {
-                error = say("CliBadNumber").arg(QStringLiteral("N"), a[1], QStringLiteral("1..4"));
+            if (!number(value, isGoto ? 0 : 1, isGoto ? 100 : 4, n)) {
+                error = say("CliBadNumber").arg(QLatin1String(isGoto ? "PERCENT" : "N"), value,
+                                                QLatin1String(isGoto ? "0..100" : "1..4"));
                 return false;
             }
+            out.function = isGoto ? Frame::RunToPosition : Frame::Motor;
             out.data = Byte(n);
         }
+        for (const QString &text : a) {
+            Target t;
+            if (!parseTarget(text, t, error))
+                return false;
+            out.targets << t;
+        }
+        if (out.targets.isEmpty()) {
+            error = say("CliMissingArgument").arg(QLatin1String(row.name), QLatin1String(row.syntax));
+            return false;
+        }
+        for (const Target &t : std::as_const(out.targets)) {
+            if ((row.kind == K::Goto || row.kind == K::Status) && !singleMotor(t)) {
+                error = say("CliOneMotor").arg(QLatin1String(row.name), printTarget(t));
+                return false;
+            }
+        }
         return true;
+    }
     default:
         return true;
     }
@@ -127,7 +154,15 @@ bool parseCommandArguments(const CommandRow &row, const QStringList &a, Request 
 bool parseArguments(const QStringList &args, Request &out, QString &error)
 {
     Request r;
+    r.commandLine = (QStringList {QStringLiteral("tavik-cli")} + args).join(u' ');
+    r.port = qEnvironmentVariable("TAVIK_PORT");
+    if (const QString baud = qEnvironmentVariable("TAVIK_BAUD"); !baud.isEmpty() && !parseBaud(baud, r.baudCode, error)) {
+        error = QStringLiteral("TAVIK_BAUD: ") + error;
+        return false;
+    }
     QStringList words;
+    QStringList targetTexts;
+    QStringList given;      // the options given, for the ones that go with one command
     bool helpAsked = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
@@ -137,123 +172,120 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         }
         const qsizetype eq = arg.indexOf(u'=');
         const QString name = eq < 0 ? arg : arg.left(eq);
-        const bool takesValue = name == QLatin1String("--port") || name == QLatin1String("--baud");
-        QString value;
-        if (takesValue) {
-            if (eq >= 0) {
-                value = arg.mid(eq + 1);
-            } else if (i + 1 < args.size()) {
-                value = args[++i];
-            } else {
-                error = say("CliMissingValue").arg(name);
-                return false;
-            }
-        } else if (eq >= 0) {
-            error = say("CliUnknownOption").arg(arg);
+        const OptionRow *option = findOption(name);
+        if (!option || (!option->takesValue && eq >= 0)) {
+            QStringList names;
+            for (const OptionRow &o : kOptions)
+                names << QLatin1String(o.name);
+            error = say("CliUnknownOption").arg(arg) + didYouMean(name, names);
             return false;
         }
-        if (name == QLatin1String("--port")) {
+        QString value;
+        if (option->takesValue) {
+            if (eq >= 0)
+                value = arg.mid(eq + 1);
+            else if (i + 1 < args.size())
+                value = args[++i];
             if (value.isEmpty()) {
                 error = say("CliMissingValue").arg(name);
                 return false;
             }
-            r.port = value;
-        } else if (name == QLatin1String("--baud")) {
-            int code = -1;
-            if (value != QLatin1String("auto")) {
-                Change c;
-                if (!findSetting(QStringLiteral("baud"))->parse(value, c, error)) {
-                    error = say("CliBadNumber").arg(QStringLiteral("--baud"), value,
-                                                    QStringLiteral("auto|1200|2400|4800|9600|19200"));
-                    return false;
-                }
-                code = c.value;
-            }
-            r.baudCode = code;
-        } else if (name == QLatin1String("--json")) {
-            r.json = true;
-        } else if (name == QLatin1String("--quiet") || name == QLatin1String("-q")) {
-            r.quiet = true;
-        } else if (name == QLatin1String("--dry-run")) {
-            r.dryRun = true;
-        } else if (name == QLatin1String("--watch")) {
-            r.watch = true;
-        } else if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-            helpAsked = true;
-        } else {
-            error = say("CliUnknownOption").arg(arg);
-            return false;
         }
+        given << name;
+        if (name == QLatin1String("--port"))
+            r.port = value;
+        else if (name == QLatin1String("--baud") && !parseBaud(value, r.baudCode, error))
+            return false;
+        else if (name == QLatin1String("--target"))
+            targetTexts << value;
+        else if (name == QLatin1String("--log"))
+            r.logPath = value;
+        r.json = r.json || name == QLatin1String("--json");
+        r.quiet = r.quiet || name == QLatin1String("--quiet") || name == QLatin1String("-q");
+        r.dryRun = r.dryRun || name == QLatin1String("--dry-run");
+        r.watch = r.watch || name == QLatin1String("--watch");
+        r.address = r.address || name == QLatin1String("--address");
+        helpAsked = helpAsked || name == QLatin1String("--help") || name == QLatin1String("-h");
+        if (name == QLatin1String("--version"))
+            r.asked = Request::Asked::Version;
     }
-    if (helpAsked || (words.size() == 1 && words[0] == QLatin1String("help"))) {
-        r.command = C::Help;
+    if (r.asked == Request::Asked::Version) {
         out = r;
         return true;
     }
-    QStringList names;
-    for (const CommandRow &row : kCommands)
-        names << QLatin1String(row.name);
+    // "help", "help COMMAND", "COMMAND --help", "--help".
+    const bool helpWord = !words.isEmpty() && words[0] == QLatin1String("help");
+    if (helpAsked || helpWord) {
+        r.asked = Request::Asked::Help;
+        const QString topic = words.value(helpWord ? 1 : 0);
+        if (!topic.isEmpty() && !(r.command = findCommand(topic))) {
+            error = say("CliUnknownCommand").arg(topic, commandNames().join(QStringLiteral(", ")))
+                    + didYouMean(topic, commandNames());
+            return false;
+        }
+        out = r;
+        return true;
+    }
     if (words.isEmpty()) {
-        error = say("CliNoCommand").arg(names.join(QStringLiteral(", ")));
+        error = say("CliNoCommand").arg(commandNames().join(QStringLiteral(", ")));
         return false;
     }
-    const CommandRow *row = nullptr;
-    for (const CommandRow &c : kCommands)
-        if (words[0] == QLatin1String(c.name))
-            row = &c;
-    if (!row) {
-        error = say("CliUnknownCommand").arg(words[0], names.join(QStringLiteral(", ")));
+    r.command = findCommand(words[0]);
+    if (!r.command) {
+        error = say("CliUnknownCommand").arg(words[0], commandNames().join(QStringLiteral(", ")))
+                + didYouMean(words[0], commandNames());
         return false;
     }
-    r.command = row->command;
-    r.name = words[0];
+    const CommandRow &row = *r.command;
     const QStringList rest = words.mid(1);
-    const auto [least, most] = argumentCount(row->command);
-    if (rest.size() < least) {
-        error = say("CliMissingArgument").arg(QLatin1String(row->name), QLatin1String(row->syntax));
+    const auto [least, most] = argumentCount(row.kind);
+    if (rest.size() < least || (row.kind == K::Motor && rest.isEmpty() && targetTexts.isEmpty())) {
+        error = say("CliMissingArgument").arg(QLatin1String(row.name), QLatin1String(row.syntax));
         return false;
     }
     if (most >= 0 && rest.size() > most) {
-        error = say("CliExtraArgument").arg(rest[most], QLatin1String(row->syntax));
+        error = say("CliExtraArgument").arg(rest[most], QLatin1String(row.syntax));
         return false;
     }
-    if (r.dryRun && r.command != C::Apply) {
-        error = say("CliOptionOnlyWith").arg(QStringLiteral("--dry-run"), QStringLiteral("apply"));
+    for (const auto &[option, command] : kOnlyWith) {
+        if (given.contains(QLatin1String(option)) && qstrcmp(row.name, command) != 0) {
+            error = say("CliOptionOnlyWith").arg(QLatin1String(option), QLatin1String(command));
+            return false;
+        }
+    }
+    const bool takesTarget = QLatin1String(row.options).contains(QLatin1String("--target")) || row.kind == K::Motor
+                             || row.kind == K::Goto || row.kind == K::Limit;
+    if (!targetTexts.isEmpty() && !takesTarget) {
+        error = say("CliOptionOnlyWith").arg(QStringLiteral("--target"),
+                                             QStringLiteral("scan, read, set, apply, up, stop, down, learn, delete, goto, limit"));
         return false;
     }
-    if (r.watch && r.command != C::Status) {
-        error = say("CliOptionOnlyWith").arg(QStringLiteral("--watch"), QStringLiteral("status"));
+    if (targetTexts.size() > 1 && row.kind != K::Apply && row.kind != K::Motor && row.kind != K::Goto
+        && row.kind != K::Limit) {
+        error = say("CliOneTarget").arg(QLatin1String(row.name));
         return false;
     }
-    if (!parseCommandArguments(*row, rest, r, error))
+    if (row.kind == K::Read && !rest.isEmpty()) {
+        if (!targetTexts.isEmpty()) {
+            error = say("CliOneTarget").arg(QLatin1String(row.name));
+            return false;
+        }
+        targetTexts << rest;
+    }
+    for (const QString &text : std::as_const(targetTexts)) {
+        Target t;
+        if (!parseTarget(text, t, error))
+            return false;
+        r.targets << t;
+    }
+    // Motion commands take their targets as words or with --target alike.
+    QStringList commandArgs = rest;
+    if (row.kind == K::Motor || row.kind == K::Goto || row.kind == K::Limit) {
+        commandArgs = targetTexts + rest;
+        r.targets.clear();
+    }
+    if (!parseCommandArguments(row, commandArgs, r, error))
         return false;
     out = r;
     return true;
-}
-
-QString helpText()
-{
-    // One usage line, then sections headed "Name:", as help2man reads them.
-    QString t = say("CliHelpUsage") + QStringLiteral(
-        " tavik-cli [--port PATH] [--baud auto|1200|2400|4800|9600|19200] [--json] [--quiet] COMMAND [ARGS]\n\n");
-    t += say("CliHelpCommands") + u'\n';
-    for (const CommandRow &row : kCommands) {
-        t += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(row.syntax).leftJustified(26), say(row.text));
-        t += QStringLiteral("  %1%2\n").arg(QString(26, u' '), QLatin1String(row.example));
-    }
-    t += u'\n' + say("CliHelpOptions") + u'\n';
-    const std::pair<const char *, const char *> options[] = {
-        {"--port PATH", "CliHelpOptPort"}, {"--baud RATE", "CliHelpOptBaud"}, {"--json", "CliHelpOptJson"},
-        {"--quiet", "CliHelpOptQuiet"}, {"--dry-run", "CliHelpOptDryRun"}, {"--watch", "CliHelpOptWatch"},
-        {"--help", "CliHelpOptHelp"}};
-    for (const auto &[option, text] : options)
-        t += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(option).leftJustified(26), say(text));
-    t += u'\n' + say("CliHelpTarget") + u'\n';
-    t += u'\n' + say("CliHelpSettings") + u'\n';
-    for (const SettingName &s : settingNames())
-        t += QStringLiteral("  %1%2\n  %3%4\n").arg(QString::fromLatin1(s.name).leftJustified(14), QLatin1String(s.allowed),
-                                                    QString(14, u' '), say(s.meaning));
-    t += u'\n' + say("CliHelpProfile") + u'\n';
-    t += u'\n' + say("CliHelpExit") + u'\n';
-    return t;
 }

@@ -1,8 +1,11 @@
-// The command line, read completely before the port is opened: options,
-// the command and its arguments, a profile for `apply`.  Anything wrong is
-// a usage error that names the argument and the values it takes.
+// The command line, read completely before the port is opened: options
+// (TAVIK_PORT and TAVIK_BAUD stand for --port and --baud), the command and
+// its arguments, the targets, a profile for `apply`.  Anything wrong is a
+// usage error that names the argument, the values it takes and, for a near
+// miss, what was probably meant.
 #pragma once
 
+#include "Commands.h"
 #include "Profile.h"
 #include "SettingNames.h"
 
@@ -10,30 +13,30 @@
 #include <QStringList>
 
 struct Request {
-    enum class Command {
-        Help, Ports, Scan, Read, Set, Apply, Motor, Goto, Limit, Status, Monitor,
-    };
+    enum class Asked { Run, Help, Version };
 
-    Command command = Command::Help;
-    QString name;           // the command as typed ("up", "goto")
-    QString port;           // empty: the only port present
+    Asked asked = Asked::Run;
+    const CommandRow *command = nullptr; // for Help: the command asked about, or none
+    QString port;           // empty: the only USB serial adapter present
     int baudCode = -1;      // -1: scan for the rate
     bool json = false;
     bool quiet = false;
     bool dryRun = false;
     bool watch = false;
+    bool address = false;   // apply writes ID, channels and rate too
+    QString logPath;
+    QString commandLine;    // as typed, for the log
 
-    Target target;          // motor commands, goto, limit, status
+    QList<Target> targets;  // in the order given; none: the motor that answers
     Byte function = 0;      // motor commands, goto, limit: the frame's function
     Byte data = 0;          // and data byte
     Change change;          // set
     Profile profile;        // apply
     QString profilePath;
+
+    CommandRow::Kind kind() const { return command->kind; }
 };
 
 // Reads the arguments (without the program name).  false with a message
 // when they are not a valid request.
 bool parseArguments(const QStringList &args, Request &out, QString &error);
-
-// --help: every command with an example.
-QString helpText();

@@ -1,4 +1,4 @@
-// The words tavik-cli prints, from the language table (in English).
+// The words tavik-cli prints: its own English texts, one table.
 #pragma once
 
 #include <QString>

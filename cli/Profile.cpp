@@ -2,6 +2,7 @@
 
 #include "CliText.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 
@@ -11,6 +12,42 @@ const QLatin1String kFormatKey("format");
 const QLatin1String kFormat("tavik-motor-profile");
 const QLatin1String kVersionKey("version");
 constexpr int kVersion = 1;
+// The names every JSON record uses for the address and the line rate; a
+// profile keeps them under the setting names "id" and "baud" inside.
+const QLatin1String kTypeKey("type");
+const QLatin1String kChannelsKey("channels");
+const QLatin1String kRateKey("rate");
+const QLatin1String kBaudKey("baud");
+const QLatin1String kIdKey("id");
+
+// "id": 12 with "channels": [1, 3] as the setting "id" reads it ("12:1,3"),
+// and "rate": 9600 as the setting "baud" ("9600").
+bool toSettingNames(QJsonObject &o, QString &error)
+{
+    if (o.contains(kTypeKey)) {
+        if (o.value(kTypeKey) != QJsonValue(QStringLiteral("settings"))) {
+            error = say("CliProfileType").arg(kTypeKey, QStringLiteral("\"settings\""));
+            return false;
+        }
+        o.remove(kTypeKey);
+    }
+    if (o.contains(kChannelsKey)) {
+        const QJsonValue id = o.value(kIdKey);
+        if (!id.isDouble() || !o.value(kChannelsKey).isArray()) {
+            error = say("CliProfileType").arg(kChannelsKey, say("CliJsonChannels"));
+            return false;
+        }
+        QStringList channels;
+        for (const QJsonValue &c : o.value(kChannelsKey).toArray())
+            channels << (c.isDouble() ? QString::number(c.toDouble()) : QStringLiteral("?"));
+        o.insert(kIdKey, QStringLiteral("%1:%2").arg(id.toDouble()).arg(channels.join(u',')));
+        o.remove(kChannelsKey);
+    }
+    if (o.contains(kRateKey)) {
+        o.insert(kBaudKey, o.take(kRateKey));
+    }
+    return true;
+}
 
 } // namespace
 
@@ -30,7 +67,9 @@ bool readProfile(const QByteArray &bytes, Profile &out, QString &error)
         error = say("CliProfileNotObject");
         return false;
     }
-    const QJsonObject o = doc.object();
+    QJsonObject o = doc.object();
+    if (!toSettingNames(o, error))
+        return false;
     if (o.value(kFormatKey) != QJsonValue(kFormat) || o.value(kVersionKey) != QJsonValue(kVersion)) {
         error = say("CliProfileForeign").arg(kFormat).arg(kVersion);
         return false;
@@ -62,5 +101,8 @@ QJsonObject writeProfile(const FeatureValues &values, const Target &reported)
     for (const SettingName &s : settingNames())
         if (s.inReport)
             o.insert(QLatin1String(s.name), s.toJson(values, reported));
+    o.insert(kIdKey, reported.id);
+    o.insert(kChannelsKey, channelArray(reported.mask));
+    o.insert(kRateKey, o.take(kBaudKey).toInt());
     return o;
 }

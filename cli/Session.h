@@ -1,15 +1,20 @@
-// One run of a tavik-cli command over the motor link: opens the port, finds
-// the motor (the baud scan and the settings reports), then writes, sends or
-// watches, and ends with an exit code.
+// One run of a tavik-cli command: opens the port, then for each target in
+// turn finds the motor (the baud scan or a read), writes, sends or watches,
+// records how that target ended, and closes a batch with a summary.  The
+// exit code is the worst of the targets'.  The link is reached only through
+// LinkDriver.
+//
+// The parts live in one file each: SessionRead.cpp (opening, targets,
+// reading), SessionWrite.cpp (set and apply: plan and writes),
+// SessionWatch.cpp (motion commands, status, monitor), SessionOutput.cpp
+// (results, errors, the summary, interrupts).
 #pragma once
 
 #include "Arguments.h"
-#include "MessageTexts.h"
-#include "MotorLink.h"
-#include "WireLine.h"
+#include "LinkDriver.h"
+#include "Output.h"
 
 #include <QObject>
-#include <QTextStream>
 
 #include <functional>
 
@@ -18,7 +23,7 @@ class Session : public QObject {
 public:
     enum Exit { Done = 0, NoAnswer = 1, Usage = 2, PortFailed = 3, Interrupted = 130 };
 
-    Session(const Request &request, QTextStream &out, QTextStream &err, QObject *parent = nullptr);
+    Session(const Request &request, Output &output, QObject *parent = nullptr);
 
     // Starts the command; finished() follows, possibly at once.
     void start();
@@ -30,61 +35,80 @@ signals:
 
 private:
     // What the run waits for before its next step.
-    enum class Phase { Opening, Reading, Writing, Sending, Watching, Monitoring, Done };
+    enum class Phase { Opening, Reading, Writing, Sending, Confirming, Watching, Monitoring, Done };
+    // How one target ended.
+    struct Outcome {
+        Target target;
+        int code = Done;
+        QString message;
+    };
 
+    // SessionRead.cpp
     bool openPort();
-    void listPorts();
+    QString choosePort();
+    void beginTarget();
     void onTick();
-    void onFrameSent(const QByteArray &bytes);
-    void onFrameReceived(const QByteArray &bytes);
-    void onReportsChanged();
-    void proceed();
+    bool readAnswered();
+    void onBasicReport(const FeatureValues &values, const Target &reported);
+    void onExtendedReport(const FeatureValues &values);
+    void reportsComplete();
     void afterRead();
+    void whenIdle(std::function<void()> step);
+    void runIdleStep();
+
+    // SessionWrite.cpp
     void planAndApply();
     void nextWrite();
-    void writeDone(Settings::Item item, bool confirmed);
-    void sendToTarget();
-    void printStatus(bool force);
-    // monitor: what just happened on the wire, as one line.
-    void showOnWire(WireLine::Direction direction, const QByteArray &bytes, const QString &meaning);
-    bool linkIdle() const;
-    void runIdleStep();
-    void whenIdle(std::function<void()> step);
+    void onWriteDone(Settings::Item item, bool confirmed);
 
-    // A line for people (not with --json); chatter (plans, confirmations)
-    // is left out with --quiet.
-    void print(const QString &text, bool chatter = false);
-    void printJson(const QJsonObject &o);  // a line for scripts (only with --json)
-    void fail(int code, const QString &message);
+    // SessionWatch.cpp
+    void proceed();
+    void sendToTarget();
+    void onFrameSent(Byte function, Byte data);
+    void onStatusAnswer(const Target &from, int position, Byte status);
+    void printStatus(const Target &from, int position, Byte status);
+
+    // SessionOutput.cpp
+    // Where the run is: "on PORT at RATE bps" (or every rate while scanning).
+    QString where() const;
+    // Why nothing valid came back: no bytes, or bytes that were not answers.
+    QString silenceReason() const;
+    QJsonObject targetFields(const Target &t) const;
+    // This target ends; the next begins or the run closes.
+    void endTarget(int code, const QString &message);
+    void fail(int code, const QString &message); // the whole run ends
+    void printSummary();
     void finish(int code);
+    const Target *requestedTarget() const;
+    Target actedOn() const; // the motor as reported, else the requested target
 
     const Request m_req;
-    QTextStream &m_out;
-    QTextStream &m_err;
-    MotorLink m_link;
-    MessageTexts m_texts; // the link's port failures, worded for this tool
+    Output &m_out;
+    LinkDriver m_link;
+    QString m_port;
     Phase m_phase = Phase::Opening;
-    bool m_needsRead = false;      // the command needs the motor's reports
+    bool m_finished = false;
+    bool m_rateKnown = false;      // a scan found it or --baud gave it
+    int m_targetIndex = 0;
+    QList<Outcome> m_outcomes;
+
+    // For the target under way.
     bool m_needsExtended = false;
     bool m_haveBasic = false;
     bool m_haveExtended = false;
-    bool m_finished = false;
     int m_waitTicks = 0;           // ticks spent waiting for an answer
-    Target m_reported;             // the ID and channels of the last basic report
+    Target m_reported;             // the ID and channels the motor reported
     FeatureValues m_motor;         // the values the motor reported
+    qint64 m_discardedBytes = 0;   // bytes that came back but were no valid answer
+    QStringList m_discardKinds;
     std::function<void()> m_idleStep;
     bool m_readOutstanding = false; // a read was sent and its answer has not come
     int m_quietTicks = 0;
 
     QList<Change> m_writes;        // still to write, in order
-    const Change *m_writing = nullptr;
-    Change m_current;
+    std::optional<Change> m_writing;
     int m_readFrames = 0;          // read-back frames sent for the write under way
+    int m_written = 0;             // writes confirmed for this target
     int m_sent = 0;                // frames of the motor command sent
-
-    bool m_statusSeen = false;
-    int m_position = -1;           // -1: unknown
-    Byte m_status = 0;
     QString m_lastStatus;
-
 };

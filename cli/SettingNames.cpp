@@ -1,44 +1,65 @@
 #include "SettingNames.h"
 
 #include "CliText.h"
+#include "MotorSettings.h"
 
 #include <QJsonObject>
 #include <QRegularExpression>
+
+#include <array>
 
 namespace {
 
 using Word = std::pair<const char *, int>;
 
 constexpr Word kSensitivity[] = {{"low", 1}, {"medium", 2}, {"high", 3}};
-constexpr Word kRebound[] = {{"none", 0}, {"unlimited", 255}};
+constexpr Word kRebound[] = {{"none", MotorSettings::NoRebound}, {"unlimited", MotorSettings::UnlimitedRebound}};
+// The rates of MotorSettings::BaudRates as words, code by code.
 constexpr Word kBaud[] = {{"1200", 0}, {"2400", 1}, {"4800", 2}, {"9600", 3}, {"19200", 4}};
+static_assert(std::size(kBaud) == MotorSettings::BaudRates.size());
 
-constexpr CurtainSwitch kSwitches[] = {
-    {"hand-start", 0x01, "on", "off"},
-    {"direction", 0x02, "default", "reverse"},
-    {"soft-start", 0x08, "on", "off"},
-    {"end-gap", 0x10, "on", "off"},
-    {"obstacle-stop", 0x20, "off", "on"},
-    {"power-memory", 0x40, "on", "off"},
-    {"hand-sync", 0x80, "on", "off"},
+// The words for bit 0 and bit 1 of each curtain function, in the order of
+// MotorSettings::CurtainFunctions (which gives the names and bits).
+constexpr std::pair<const char *, const char *> kSwitchWords[] = {
+    {"on", "off"}, {"default", "reverse"}, {"on", "off"}, {"on", "off"}, {"off", "on"}, {"on", "off"}, {"on", "off"},
 };
+static_assert(std::size(kSwitchWords) == std::size(MotorSettings::CurtainFunctions));
+
+constexpr auto kSwitches = [] {
+    std::array<CurtainSwitch, std::size(kSwitchWords)> switches {};
+    for (std::size_t i = 0; i < switches.size(); ++i)
+        switches[i] = {MotorSettings::CurtainFunctions[i].name, MotorSettings::CurtainFunctions[i].bit,
+                       kSwitchWords[i].first, kSwitchWords[i].second};
+    return switches;
+}();
 
 using F = SettingName::Form;
 
 // Write order of `apply`: the ID and the line rate last, since they change
 // the address and the rate of every frame after them.
+namespace M = MotorSettings;
+
 constexpr SettingName kNames[] = {
-    {"dry-contact", Settings::DryContact, F::Number, true, "0..4", "CliSettingDryContact", 0, 4, {}},
-    {"speed", Settings::MaxSpeed, F::Number, true, "80|100|130|50..130", "CliSettingSpeed", 50, 130, {}},
+    {"dry-contact", Settings::DryContact, F::Number, true, "0..4", "CliSettingDryContact", M::DryContact.min,
+     M::DryContact.max, {}, "", M::DryContact.fallback},
+    {"speed", Settings::MaxSpeed, F::Number, true, "80|100|130|50..130", "CliSettingSpeed", M::MaxSpeed.min,
+     M::MaxSpeed.max, {}, "rpm", M::MaxSpeed.fallback},
     {"functions", Settings::CurtainFunctions, F::Switches, true,
      "hand-start=on|off direction=default|reverse soft-start=on|off end-gap=on|off "
-     "obstacle-stop=on|off power-memory=on|off hand-sync=on|off", "CliSettingFunctions", 1, 0, {}},
-    {"jog", Settings::JogTime, F::Number, true, "1..10", "CliSettingJog", 1, 10, {}},
-    {"sensitivity", Settings::Sensitivity, F::Number, true, "low|medium|high", "CliSettingSensitivity", 1, 0, kSensitivity},
-    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", "CliSettingRebound", 1, 254, kRebound},
-    {"id", Settings::IdAndChannels, F::Target, true, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)", "CliSettingId", 1, 0, {}},
-    {"baud", Settings::BaudCode, F::Number, true, "1200|2400|4800|9600|19200", "CliSettingBaud", 1, 0, kBaud},
-    {"force-id", Settings::IdAndChannels, F::Target, false, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)", "CliSettingForceId", 1, 0, {}},
+     "obstacle-stop=on|off power-memory=on|off hand-sync=on|off", "CliSettingFunctions", 1, 0, {}, "",
+     M::DefaultCurtainFlags},
+    {"jog", Settings::JogTime, F::Number, true, "1..10", "CliSettingJog", M::JogTime.min, M::JogTime.max, {}, "s",
+     M::JogTime.fallback},
+    {"sensitivity", Settings::Sensitivity, F::Number, true, "low|medium|high", "CliSettingSensitivity", 1, 0,
+     kSensitivity, "", M::Sensitivity.fallback},
+    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", "CliSettingRebound", M::Rebound.min,
+     M::Rebound.max, kRebound, "x 0.1 s", M::Rebound.fallback},
+    {"id", Settings::IdAndChannels, F::Target, true, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)",
+     "CliSettingId", 1, 0, {}, "", -1},
+    {"baud", Settings::BaudCode, F::Number, true, "1200|2400|4800|9600|19200", "CliSettingBaud", 1, 0, kBaud, "bps",
+     M::DefaultBaudCode},
+    {"force-id", Settings::IdAndChannels, F::Target, false, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)",
+     "CliSettingForceId", 1, 0, {}, "", -1},
 };
 
 bool isNumber(const QString &text)
@@ -139,7 +160,8 @@ QJsonValue SettingName::toJson(const FeatureValues &v, const Target &reported) c
 
 bool SettingName::parse(const QString &text, Change &out, QString &error) const
 {
-    out = Change {this};
+    out = Change();
+    out.setting = this;
     switch (form) {
     case Form::Target:
         if (!parseTarget(text, out.target, error)) {
@@ -192,7 +214,8 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
             error = say("CliProfileType").arg(QLatin1String(name), say("CliJsonObject"));
             return false;
         }
-        out = Change {this};
+        out = Change();
+    out.setting = this;
         out.keep = 0xFF;
         const QJsonObject o = value.toObject();
         for (auto it = o.begin(); it != o.end(); ++it) {
@@ -270,6 +293,15 @@ QString printTarget(const Target &t)
     if (channels.size() == 16)
         return id + QStringLiteral(":all");
     return id + u':' + channels.join(u',');
+}
+
+QJsonArray channelArray(const ChannelMask &mask)
+{
+    QJsonArray channels;
+    for (int n = 1; n <= 16; ++n)
+        if (mask.channel(n))
+            channels << n;
+    return channels;
 }
 
 bool singleMotor(const Target &t)

@@ -7,6 +7,7 @@
 #include "WrittenSettings.h"
 #include "WrittenSettings.h"
 
+#include <QJsonArray>
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,8 @@ struct SettingName {
     const char *meaning;       // its row in the language table, for --help
     int min, max;              // a number range (min > max: none)
     std::span<const std::pair<const char *, int>> words; // named values
+    const char *unit;          // of a number ("" for none)
+    int defaultValue;          // what a motor holds as delivered (-1: none)
 
     // The value as the motor holds it (for the ID: the reported target).
     QString print(const FeatureValues &v, const Target &reported) const;
@@ -64,6 +67,8 @@ QStringList settingNameList(bool withForced);
 // "5:1,3", "group:all", "0:1": ID 1..99, group or 0; channels 1..16 or all.
 bool parseTarget(const QString &text, Target &out, QString &error);
 QString printTarget(const Target &t);
+// The channels as a JSON list of numbers, as every record gives them.
+QJsonArray channelArray(const ChannelMask &mask);
 // One ID and one channel, as the position display needs.
 bool singleMotor(const Target &t);
 

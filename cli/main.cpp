@@ -3,6 +3,7 @@
 // it runs the same core (MotorLink).
 #include "Arguments.h"
 #include "CliText.h"
+#include "Help.h"
 #include "Session.h"
 
 #include <QCoreApplication>
@@ -36,15 +37,34 @@ int main(int argc, char *argv[])
     Request request;
     QString error;
     if (!parseArguments(app.arguments().mid(1), request, error)) {
-        err << error << '\n' << say("CliSeeHelp") << '\n';
+        // Under --json a usage error is a record too.
+        Output(out, err, app.arguments().contains(QStringLiteral("--json")), false)
+            .error(error + u'\n' + say("CliSeeHelp"), {{QStringLiteral("exit"), Session::Usage}});
         return Session::Usage;
     }
-    if (request.command == Request::Command::Help) {
-        out << helpText();
+    if (request.asked == Request::Asked::Version) {
+        out << versionText();
+        return Session::Done;
+    }
+    if (request.asked == Request::Asked::Help) {
+        out << (request.command ? commandHelp(*request.command) : helpText());
+        return Session::Done;
+    }
+    Output output(out, err, request.json, request.quiet);
+    if (!request.logPath.isEmpty() && !output.openLog(request.logPath, request.commandLine, error)) {
+        output.error(say("CliFileUnwritable").arg(request.logPath, error), {{QStringLiteral("exit"), Session::Usage}});
+        return Session::Usage;
+    }
+    if (request.kind() == CommandRow::Kind::Ports) {
+        listPorts(output);
+        return Session::Done;
+    }
+    if (request.kind() == CommandRow::Kind::Settings) {
+        listSettings(output);
         return Session::Done;
     }
 
-    Session session(request, out, err);
+    Session session(request, output);
     QObject::connect(&session, &Session::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
 
     // Ctrl-C and SIGTERM reach the session through the event loop, so a

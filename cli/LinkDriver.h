@@ -1,0 +1,88 @@
+// The one place tavik-cli drives the motor link: everything else in cli/
+// speaks to the link through these intent-level calls and signals, in the
+// command line's own types (Target, Change, WireLine).
+#pragma once
+
+#include "SettingNames.h"
+#include "WireLine.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+struct DeviceAccess;
+class MotorLink;
+
+class LinkDriver : public QObject {
+    Q_OBJECT
+public:
+    // Why received bytes were not a valid answer.
+    enum class Discard { Noise, BadCheck, CutOff, Flood };
+    Q_ENUM(Discard)
+    // Why a port did not open.
+    enum class OpenCause { NotFound, InUse, NoPermission, Other };
+    Q_ENUM(OpenCause)
+
+    explicit LinkDriver(QObject *parent = nullptr);
+    ~LinkDriver() override;
+
+    // Opens the port at the baud code, or (code < 0) scans the rates with
+    // reads addressed to target().  false after openFailed.
+    bool open(const QString &port, int baudCode);
+    // Scans the rates again on the open port.
+    void scan();
+    bool scanning() const;
+    // The port's current line rate in bits per second.
+    int rateBps() const;
+    qint64 msSinceOpened() const;
+    // Who may open the device of the last failed open.
+    const DeviceAccess &lastOpenDevice() const;
+
+    void setTarget(const Target &target);
+    Target target() const;
+    // Status polls of target() between other frames.
+    void setStatusPolling(bool on);
+    // Nothing staged, scanned, read back or pending.
+    bool isIdle() const;
+
+    void readBasic();
+    // The extended report after a basic one: asked for, under way, or dropped.
+    void readExtended();
+    bool extendedReadUnderWay() const;
+    void dropExtendedRead();
+    // The value the link would write next for this setting, and the write
+    // itself with its read-back (the ID write addresses the new target).
+    FeatureValues values() const;
+    void write(const Change &change);
+    // A frame of the staged write has gone out.
+    bool writeWentOut() const { return m_writeOut; }
+    void sendCommand(Byte function, Byte data);
+    // No more ticks: nothing further is sent.
+    void halt();
+
+signals:
+    void ticked();
+    // Every event on the wire, in words, as monitor and the log show it.
+    void wire(const WireLine &line);
+    void discarded(LinkDriver::Discard why, qint64 count);
+    void frameSent(Byte function, Byte data);
+    void basicReport(const FeatureValues &values, const Target &reported);
+    void extendedReport(const FeatureValues &values);
+    void writeConfirmed(Settings::Item item);
+    void writeFailed(Settings::Item item);
+    // A status answer, after the link has taken it: who sent it, the
+    // position (-1: unknown) and the limit points' status bits.
+    void statusAnswer(const Target &from, int position, Byte status);
+    void openFailed(LinkDriver::OpenCause cause, const QString &componentText);
+    void portLost(const QString &reason);
+    void lineError(const QString &text);
+
+private:
+    std::unique_ptr<MotorLink> m_link;
+    Byte m_writeFunction = 0;
+    bool m_writeOut = false;
+    Target m_lastReported; // the ID and channels of the last basic report
+    int m_position = -1;
+    Byte m_status = 0;
+};

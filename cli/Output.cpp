@@ -1,0 +1,70 @@
+#include "Output.h"
+
+#include <QDateTime>
+#include <QJsonDocument>
+
+Output::Output(QTextStream &out, QTextStream &err, bool json, bool quiet)
+    : m_out(out), m_err(err), m_json(json), m_quiet(quiet)
+{
+}
+
+bool Output::openLog(const QString &path, const QString &commandLine, QString &error)
+{
+    m_logFile.setFileName(path);
+    if (!m_logFile.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+        error = m_logFile.errorString();
+        return false;
+    }
+    m_log.setDevice(&m_logFile);
+    log(QStringLiteral("# %1  %2").arg(QDateTime::currentDateTime().toString(Qt::ISODate), commandLine));
+    return true;
+}
+
+void Output::say(const QString &text, bool chatter)
+{
+    log(text);
+    if (m_json || (chatter && m_quiet))
+        return;
+    m_out << text << '\n';
+    m_out.flush();
+}
+
+void Output::record(const char *type, const QJsonObject &fields)
+{
+    if (!m_json)
+        return;
+    QJsonObject o = fields;
+    o.insert(QStringLiteral("type"), QLatin1String(type));
+    m_out << QJsonDocument(o).toJson(QJsonDocument::Compact) << '\n';
+    m_out.flush();
+}
+
+void Output::error(const QString &text, const QJsonObject &fields)
+{
+    log(text);
+    m_err << text << '\n';
+    m_err.flush();
+    QJsonObject o = fields;
+    o.insert(QStringLiteral("message"), text);
+    record(Record::Error, o);
+}
+
+void Output::wire(const WireLine &line, bool shown)
+{
+    log(line.text());
+    if (!shown)
+        return;
+    if (!m_json) {
+        m_out << line.text() << '\n';
+        m_out.flush();
+    }
+    record(Record::Frame, line.json());
+}
+
+void Output::log(const QString &line)
+{
+    if (!m_logFile.isOpen())
+        return;
+    m_log << line << '\n';
+    m_log.flush();
+}
