@@ -107,7 +107,7 @@ void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword
     });
     if (!portGiven && m.tls)
         m.port = 8883;
-    if (!passwordFromFile && !envPassword.isEmpty())
+    if (!passwordFromFile)
         m.password = envPassword;
 }
 
@@ -202,6 +202,8 @@ Config parseRoot(const YAML::Node &root, const QString &envPassword)
         {u"mqtt"_qs, [&](const YAML::Node &n) { parseMqtt(n, config.mqtt, envPassword); }},
         {u"buses"_qs, [&](const YAML::Node &n) { requireList(n, u"buses"_qs); buses = n; }},
     });
+    if (!root["mqtt"])
+        config.mqtt.password = envPassword;
     if (!buses || buses.size() == 0)
         fail(root, u"buses: at least one bus is needed"_qs);
     for (const auto &n : buses) {
