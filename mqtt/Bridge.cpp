@@ -108,7 +108,11 @@ void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool ret
 
 void Bridge::onCommand(const QString &topic, const QByteArray &payload, bool retained)
 {
-    const QString shown = QString::fromUtf8(payload.left(32));
+    // A payload may hold anything; the log line gets it readable and short.
+    QString shown = QString::fromUtf8(payload.left(32));
+    for (QChar &c : shown)
+        if (!c.isPrint())
+            c = u'?';
     if (retained) {
         logLine(QStringLiteral("%1: retained command '%2' ignored").arg(topic, shown));
         return;
