@@ -97,11 +97,17 @@ int BusScheduler::pickPollTarget()
 {
     if (m_covers.isEmpty())
         return -1;
+    // Moving covers come before those only commanded lately; the longest unpolled first.
+    const auto urgency = [this](const Cover &c) {
+        return c.moving || c.direction != None ? 2 : m_tick - c.lastCommand <= RecentCommandTicks ? 1 : 0;
+    };
     int best = -1;
     for (int i = 0; i < m_covers.size(); ++i) {
         const Cover &c = m_covers[i];
-        const bool fast = c.moving || c.direction != None || m_tick - c.lastCommand <= RecentCommandTicks;
-        if (fast && m_tick - c.lastPoll >= 2 && (best < 0 || c.lastPoll < m_covers[best].lastPoll))
+        if (urgency(c) == 0 || m_tick - c.lastPoll < 2)
+            continue;
+        if (best < 0 || urgency(c) > urgency(m_covers[best])
+            || (urgency(c) == urgency(m_covers[best]) && c.lastPoll < m_covers[best].lastPoll))
             best = i;
     }
     if (best >= 0)

@@ -9,22 +9,18 @@
 #include <QSocketNotifier>
 
 #include <csignal>
-#include <unistd.h>
-
-namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
-}
-
-} // namespace
+#include <sys/signalfd.h>
 
 int main(int argc, char *argv[])
 {
+    // SIGTERM and SIGINT arrive as reads on a descriptor the event loop
+    // watches; blocked before any thread starts, so every thread leaves them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavik-mqtt"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
@@ -58,16 +54,15 @@ int main(int argc, char *argv[])
 
     Bridge bridge(*loaded.config, parser.isSet(verboseOption));
     QObject::connect(&bridge, &Bridge::fatal, &app, [&](int code) { QCoreApplication::exit(code); });
-    if (::pipe(signalPipe) != 0)
+    const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    if (signalFd < 0)
         return 1;
-    QSocketNotifier signalWatch(signalPipe[0], QSocketNotifier::Read);
+    QSocketNotifier signalWatch(signalFd, QSocketNotifier::Read);
     QObject::connect(&signalWatch, &QSocketNotifier::activated, &app, [&] {
         logLine(QStringLiteral("stopping"));
         bridge.stop();
         QCoreApplication::quit();
     });
-    std::signal(SIGTERM, onSignal);
-    std::signal(SIGINT, onSignal);
 
     QString error;
     if (!bridge.start(&error)) {

@@ -64,6 +64,7 @@ public:
     QTemporaryDir dir;
     QProcess process;
     int port = freePort();
+    QString logFile; // the broker's log goes here if set, else to our standard error
 
     // Starts (or restarts, on the same port) and waits until it listens.
     bool start()
@@ -78,7 +79,10 @@ public:
         const QString conf = dir.filePath(QStringLiteral("mosquitto.conf"));
         writeFile(conf, QStringLiteral("listener %1 127.0.0.1\nallow_anonymous false\npassword_file %2\npersistence false\n")
                             .arg(port).arg(pw).toUtf8());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (logFile.isEmpty())
+            process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        else
+            process.setStandardErrorFile(logFile, QIODevice::Append);
         process.setStandardOutputFile(QProcess::nullDevice());
         process.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), conf});
         if (!process.waitForStarted())
