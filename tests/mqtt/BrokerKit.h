@@ -182,10 +182,11 @@ public:
 };
 
 // The broker part of a bridge configuration.
-inline QByteArray mqttSection(const Broker &broker, const QString &passwordFile)
+inline QByteArray mqttSection(const Broker &broker, const QString &passwordFile, const QString &clientId = QStringLiteral("tavik-test"),
+                               const QString &baseTopic = QStringLiteral("tavik"))
 {
-    return QStringLiteral("mqtt:\n  host: 127.0.0.1\n  port: %1\n  username: %2\n  password_file: %3\n  client_id: tavik-test\n")
-        .arg(broker.port).arg(User, passwordFile).toUtf8();
+    return QStringLiteral("mqtt:\n  host: 127.0.0.1\n  port: %1\n  username: %2\n  password_file: %3\n  client_id: %4\n  base_topic: %5\n")
+        .arg(broker.port).arg(User, passwordFile, clientId, baseTopic).toUtf8();
 }
 
 } // namespace BrokerKit

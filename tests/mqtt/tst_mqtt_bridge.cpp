@@ -303,6 +303,36 @@ private slots:
         QVERIFY2(bridge.errors.contains(message), bridge.errors.constData());
     }
 
+    // A bridge of its own (another client ID and base topic) told to stop:
+    // it says offline itself and exits 0; killed, the broker says it.
+    void stopping_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("exitCode"); // -1: no exit code of its own
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 0;
+        QTest::newRow("SIGINT") << int(SIGINT) << 0;
+        QTest::newRow("SIGKILL") << int(SIGKILL) << -1;
+    }
+    void stopping()
+    {
+        QFETCH(int, signal);
+        QFETCH(int, exitCode);
+        const QString base = QStringLiteral("stop%1").arg(signal);
+        BridgeProcess bridge(m_dir, mqttSection(m_broker, m_passwordFile, u"tavik-"_qs + base, base)
+                                        + "buses:\n  - name: b\n    port: /nonexistent/tty\n", base + QStringLiteral(".yaml"));
+        bridge.start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("online"), 5000);
+        QCOMPARE(m_observer->last(base + QStringLiteral("/b/state")), QByteArray("offline"));
+        bridge.kill(signal);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("offline"), 5000);
+        if (exitCode >= 0) {
+            QCOMPARE(bridge.process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(bridge.process.exitCode(), exitCode);
+        } else {
+            QCOMPARE(bridge.process.exitStatus(), QProcess::CrashExit);
+        }
+    }
+
     // Last: the bridge is gone afterwards.
     void lastWillAfterSigkill()
     {

@@ -282,6 +282,32 @@ private slots:
             }
     }
 
+    // Of several covers commanded lately, the one whose position changes is
+    // still polled every second tick.
+    void movingCoverFirst()
+    {
+        BusConfig bus;
+        for (int id = 1; id <= 6; ++id)
+            bus.covers.append(CoverConfig {id, 1, u"c"_qs, false});
+        BusScheduler s(bus);
+        for (int id = 1; id <= 6; ++id) {
+            s.answer(id, 1, 50, Frame::StatusPositionKnown);
+            QVERIFY(s.enqueue(cmd(id, 1, Command::Stop)));
+        }
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(s.next().kind, BusWork::Send);
+        int percent = 50, lastThree = 0;
+        for (int t = 1; t <= 30; ++t) {
+            const BusWork w = s.next();
+            QCOMPARE(w.kind, BusWork::Poll);
+            s.answer(w.id, 1, w.id == 3 ? (percent += 3) : 50, Frame::StatusPositionKnown);
+            if (w.id == 3) {
+                QVERIFY2(t - lastThree <= 2 || t <= 6, qPrintable(QString::number(t)));
+                lastThree = t;
+            }
+        }
+    }
+
     void availability()
     {
         BusScheduler s(twoCovers());
