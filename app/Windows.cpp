@@ -6,14 +6,14 @@
 #include <algorithm>
 
 Windows::Windows(const QStringList &extraPorts)
-    : Form1(extraPorts),
-      state(Form1.link().state())
+    : mainWindow(extraPorts),
+      state(mainWindow.link().state())
 {
-    Form1.attachWindows(this);
-    placeOnScreen(&Form1, {622, 193});
+    mainWindow.attachWindows(this);
+    placeOnScreen(&mainWindow, {622, 193});
     // The settings window listens to the link: it must be there before the
     // first answer, which cannot come before a port is open.
-    QObject::connect(&Form1.link(), &MotorLink::portEvent, &Form1, [this] { SetForm(); });
+    QObject::connect(&mainWindow.link(), &MotorLink::portEvent, &mainWindow, [this] { settingsWindow(); });
 }
 
 Windows::~Windows() = default;
@@ -26,9 +26,9 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
     if (!window) {
         window = make();
         LanguageWindows only;
-        only.form2 = qobject_cast<TForm2 *>(window.get());
-        only.setForm = qobject_cast<TSetForm *>(window.get());
-        only.idSetForm = qobject_cast<TIDSetForm *>(window.get());
+        only.form2 = qobject_cast<ManualWindow *>(window.get());
+        only.setForm = qobject_cast<MotorSettingsWindow *>(window.get());
+        only.idSetForm = qobject_cast<ForceIdWindow *>(window.get());
         only.monitor = qobject_cast<BusMonitor *>(window.get());
         if (m_language) {
             only.state = &state;
@@ -40,48 +40,48 @@ W &Windows::build(std::unique_ptr<W> &window, Make make)
     return *window;
 }
 
-TForm2 &Windows::Form2()
+ManualWindow &Windows::manualWindow()
 {
-    return build(m_form2, [&] { return std::make_unique<TForm2>(&Form1); });
+    return build(m_manualWindow, [&] { return std::make_unique<ManualWindow>(&mainWindow); });
 }
 
-TSetForm &Windows::SetForm()
+MotorSettingsWindow &Windows::settingsWindow()
 {
-    if (m_setForm)
-        return *m_setForm;
-    build(m_setForm, [&] { return std::make_unique<TSetForm>(Form1.link(), &Form1, Form1.ComboBox1()); });
-    Form1.followReportedId();
-    return *m_setForm;
+    if (m_settingsWindow)
+        return *m_settingsWindow;
+    build(m_settingsWindow, [&] { return std::make_unique<MotorSettingsWindow>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
+    mainWindow.followReportedId();
+    return *m_settingsWindow;
 }
 
-TIDSetForm &Windows::IDSetForm()
+ForceIdWindow &Windows::forceIdWindow()
 {
-    return build(m_idSetForm, [&] { return std::make_unique<TIDSetForm>(Form1.link(), &Form1, Form1.ComboBox1()); });
+    return build(m_forceIdWindow, [&] { return std::make_unique<ForceIdWindow>(mainWindow.link(), &mainWindow, mainWindow.idList()); });
 }
 
-TForm3 &Windows::Form3()
+LineRateWindow &Windows::lineRateWindow()
 {
-    return build(m_form3, [&] { return std::make_unique<TForm3>(Form1.link(), &Form1); });
+    return build(m_lineRateWindow, [&] { return std::make_unique<LineRateWindow>(mainWindow.link(), &mainWindow); });
 }
 
 // Built on first opening; until then nothing is recorded, as while it is closed.
-BusMonitor &Windows::Monitor()
+BusMonitor &Windows::busMonitor()
 {
-    return build(m_monitor, [&] { return std::make_unique<BusMonitor>(Form1.link(), &Form1); });
+    return build(m_busMonitor, [&] { return std::make_unique<BusMonitor>(mainWindow.link(), &mainWindow); });
 }
 
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&Form1, m_form2.get(), m_setForm.get(), m_idSetForm.get(), &state, m_monitor.get()},
+    ApplyLanguage(LanguageWindows {&mainWindow, m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(), &state, m_busMonitor.get()},
                   *m_language);
 }
 
 QList<QWidget *> Windows::builtWindows() const
 {
     QList<QWidget *> built;
-    for (QWidget *w : std::initializer_list<QWidget *> {m_form2.get(), m_setForm.get(), m_idSetForm.get(), m_form3.get(),
-                                                              m_monitor.get()})
+    for (QWidget *w : std::initializer_list<QWidget *> {m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(), m_lineRateWindow.get(),
+                                                              m_busMonitor.get()})
         if (w)
             built.append(w);
     return built;

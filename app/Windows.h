@@ -5,14 +5,14 @@
 #pragma once
 
 #include "BusMonitor.h"
-#include "Comm_Set.h"
-#include "FeatureSet.h"
-#include "IDAndChannelSet.h"
+#include "LineRateWindow.h"
+#include "MotorSettingsWindow.h"
+#include "ForceIdWindow.h"
 #include "LanguageTable.h"
 #include "SecondaryWindows.h"
 #include "SharedState.h"
-#include "Tavik_Control.h"
-#include "user_manual.h"
+#include "MainWindow.h"
+#include "ManualWindow.h"
 
 #include <QStringList>
 
@@ -23,14 +23,14 @@ struct Windows : SecondaryWindows {
     explicit Windows(const QStringList &extraPorts = {});
     ~Windows();
 
-    TForm1 Form1;
+    MainWindow mainWindow;
     SharedState &state; // the main window's motor link holds it
 
-    TForm2 &Form2() override;
-    TSetForm &SetForm() override;
-    TIDSetForm &IDSetForm() override;
-    TForm3 &Form3() override;
-    BusMonitor &Monitor() override;
+    ManualWindow &manualWindow() override;
+    MotorSettingsWindow &settingsWindow() override;
+    ForceIdWindow &forceIdWindow() override;
+    LineRateWindow &lineRateWindow() override;
+    BusMonitor &busMonitor() override;
     void applyLanguage(int language) override;
     QList<QWidget *> builtWindows() const override;
 
@@ -41,11 +41,11 @@ private:
     template <typename W, typename Make>
     W &build(std::unique_ptr<W> &window, Make make);
 
-    // Declared after Form1: destroyed before it.
-    std::unique_ptr<TForm2> m_form2;
-    std::unique_ptr<TSetForm> m_setForm;
-    std::unique_ptr<TIDSetForm> m_idSetForm;
-    std::unique_ptr<TForm3> m_form3;
-    std::unique_ptr<BusMonitor> m_monitor;
+    // Declared after mainWindow: destroyed before it.
+    std::unique_ptr<ManualWindow> m_manualWindow;
+    std::unique_ptr<MotorSettingsWindow> m_settingsWindow;
+    std::unique_ptr<ForceIdWindow> m_forceIdWindow;
+    std::unique_ptr<LineRateWindow> m_lineRateWindow;
+    std::unique_ptr<BusMonitor> m_busMonitor;
     std::optional<Language> m_language; // chosen in the menu; none: the start texts
 };

@@ -102,10 +102,10 @@ int main(int argc, char *argv[])
     Windows windows(options.values(port));
     // Another language is applied as its menu item applies it.
     if (*startLanguage == Language::English)
-        windows.Form1.English1Click();
+        windows.mainWindow.English1Click();
     else if (*startLanguage == Language::TraditionalChinese)
-        windows.Form1.N1Click();
-    watchFirstPaint(windows.Form1);
-    windows.Form1.show();
+        windows.mainWindow.N1Click();
+    watchFirstPaint(windows.mainWindow);
+    windows.mainWindow.show();
     return app.exec();
 }

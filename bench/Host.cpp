@@ -42,7 +42,7 @@ QString option(const QStringList &args, const QString &name, const QString &fall
 
 void pressStop(Windows &w, int count)
 {
-    QWidget *stop = w.Form1.item(QStringLiteral("Label_ting"));
+    QWidget *stop = w.mainWindow.item(QStringLiteral("Label_ting"));
     for (int i = 0; i < count; ++i) {
         // Random moments, so presses fall on every phase of the tick.
         wait(450 + int(QRandomGenerator::global()->bounded(300)));
@@ -65,23 +65,23 @@ void measureFlood(Windows &w, int seconds, int settleSeconds)
         longestNs = std::max(longestNs, sinceTick.nsecsElapsed());
         sinceTick.start();
     });
-    const quint64 before = w.Form1.link().framesUnderstood();
+    const quint64 before = w.mainWindow.link().framesUnderstood();
     const qint64 from = Measure::nowNs();
     sinceTick.start();
     tick.start();
     wait(seconds * 1000);
     tick.stop();
-    const quint64 understood = w.Form1.link().framesUnderstood() - before;
+    const quint64 understood = w.mainWindow.link().framesUnderstood() - before;
     say("window " + QByteArray::number(from) + ' ' + QByteArray::number(Measure::nowNs()) + " understood " +
         QByteArray::number(understood) + " longest-gap-us " + QByteArray::number(longestNs / 1000));
     wait(settleSeconds * 1000);
-    say("shown " + QByteArray::number(w.Form1.Edit4()->text().remove(u'%').trimmed().toInt()));
+    say("shown " + QByteArray::number(w.mainWindow.Edit4()->text().remove(u'%').trimmed().toInt()));
 }
 
 // The bus monitor, opened from the Tools menu as a person would.
 void openMonitor(Windows &w)
 {
-    w.Form1.findChild<QAction *>(QStringLiteral("MonitorMenu"))->trigger();
+    w.mainWindow.findChild<QAction *>(QStringLiteral("MonitorMenu"))->trigger();
     say("monitor open");
 }
 
@@ -96,8 +96,8 @@ int runHost(const QStringList &args)
     });
 
     Windows w({port});
-    w.Form1.show();
-    QComboBox *ports = w.Form1.ComboBox2();
+    w.mainWindow.show();
+    QComboBox *ports = w.mainWindow.portList();
     const int index = ports->findText(port);
     if (index < 0) {
         say("error: port not listed");

@@ -63,7 +63,7 @@ Session::Session(const Request &request, QTextStream &out, QTextStream &err, QOb
                 });
     }
     // Connected after the link's own timer slot: this runs after each tick.
-    connect(&m_link.Timer1(), &QTimer::timeout, this, &Session::onTick);
+    connect(&m_link.tickTimer(), &QTimer::timeout, this, &Session::onTick);
     connect(&m_link, &MotorLink::frameSent, this, &Session::onFrameSent);
     connect(&m_link, &MotorLink::frameReceived, this, &Session::onFrameReceived);
     connect(&m_link, &MotorLink::basicReport, this, [this](const FeatureValues &v) {
@@ -126,7 +126,7 @@ void Session::start()
     // Like the open settings window: no status polls between the reads and
     // writes.  status turns them on once the target is chosen.
     m_link.setSettingsWindowOpen(true);
-    m_link.Timer1().start();
+    m_link.tickTimer().start();
     if (!openPort())
         return;
     if (m_needsRead) {
@@ -296,7 +296,7 @@ void Session::afterRead()
 {
     switch (m_req.command) {
     case C::Scan: {
-        const int bps = baudRateBps(m_link.Comm1().BaudRate());
+        const int bps = baudRateBps(m_link.serial().BaudRate());
         print(say("CliScanFound").arg(bps).arg(m_reported.id).arg(printTarget(m_reported).section(u':', 1)));
         printJson({{QStringLiteral("rate"), bps}, {QStringLiteral("id"), m_reported.id},
                    {QStringLiteral("channels"), channelList(m_reported.mask)}});
@@ -501,7 +501,7 @@ void Session::interrupt()
         return;
     // Frames are written whole within one tick; stopping the timer stops
     // the next one before it starts.
-    m_link.Timer1().stop();
+    m_link.tickTimer().stop();
     if (m_writing) {
         printJson({{QStringLiteral("setting"), QLatin1String(m_writing->setting->name)},
                    {QStringLiteral("confirmed"), false}, {QStringLiteral("interrupted"), true}});
@@ -547,6 +547,6 @@ void Session::finish(int code)
     m_finished = true;
     m_phase = Phase::Done;
     m_idleStep = nullptr;
-    m_link.Timer1().stop();
+    m_link.tickTimer().stop();
     emit finished(code);
 }

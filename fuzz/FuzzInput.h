@@ -28,8 +28,8 @@ inline Windows &fuzzWindows()
     static Windows *windows = [] {
         auto *w = new Windows;
         // Every window that reports reach, from the first input on.
-        w->SetForm();
-        w->IDSetForm();
+        w->settingsWindow();
+        w->forceIdWindow();
         return w;
     }();
     return *windows;
@@ -41,7 +41,7 @@ inline void startFrom(FuzzBytes &in, Windows &w)
 {
     SharedState &s = w.state;
     const int id = in.below(100);
-    w.Form1.ComboBox1()->setCurrentIndex(id); // sets TargetId as the user would
+    w.mainWindow.idList()->setCurrentIndex(id); // sets TargetId as the user would
     s.currentMask().bytes = {in.byte(), in.byte()};
     s.PortReady = in.flag();
     s.BaudScanActive = in.flag();
@@ -59,7 +59,7 @@ inline void startFrom(FuzzBytes &in, Windows &w)
     s.PositionTargetActive = in.flag();
     s.PositionDragging = in.flag();
     s.PositionSettleCount = Byte(in.below(5));
-    w.Form1.SetPointerLeft(339 + in.below(201));
+    w.mainWindow.SetPointerLeft(339 + in.below(201));
     FeatureValues &v = s.Features;
     v = {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))};
 }

@@ -33,7 +33,7 @@ struct LinkFuzz {
 
     LinkFuzz()
     {
-        link.Comm1().setDevice(std::unique_ptr<SerialDevice>(line));
+        link.serial().setDevice(std::unique_ptr<SerialDevice>(line));
         // A confirmation needs a read-back pending for that very setting.
         QObject::connect(&link, &MotorLink::writeConfirmed, [this](Settings::Item item) {
             if (link.state().VerifyItem != item)
@@ -50,7 +50,7 @@ struct LinkFuzz {
         link.setSettingsWindowOpen(false);
         // Choosing the port again is what drops the bytes of an answer still
         // arriving; while it stays open the same is done directly, cheaper.
-        if (link.Comm1().PortOpen()) {
+        if (link.serial().PortOpen()) {
             s.PortReady = 1;
             link.responses().forgetWaiting();
             line->clearInput();

@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         read[9] = Frame::xorOf(read, 1, 8);
         read[10] = in.byte(); // the byte the receive path drops
         try {
-            w.Form1.link().responses().examine(read, sizeof read);
-        } catch (const ECommError &) {
+            w.mainWindow.link().responses().examine(read, sizeof read);
+        } catch (const SerialError &) {
         }
     }
     settle();

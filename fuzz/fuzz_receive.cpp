@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (int i = 0; i < count; ++i)
             read[i] = in.byte();
         try {
-            w.Form1.link().responses().examine(read, count);
-        } catch (const ECommError &) {
+            w.mainWindow.link().responses().examine(read, count);
+        } catch (const SerialError &) {
             // The app shows these in a box; here the port is not there to reopen.
         }
     }

@@ -14,11 +14,3 @@ std::optional<Response> Response::parse(const Byte *bytes, int count)
 }
 
 } // namespace Frame
-
-std::optional<int> baudCodeBps(int code)
-{
-    static constexpr int rates[] = {1200, 2400, 4800, 9600, 19200};
-    if (code < 0 || code > 4)
-        return std::nullopt;
-    return rates[code];
-}

@@ -98,7 +98,3 @@ inline constexpr Byte StatusKeepTarget = 0x40;
 inline constexpr Byte limitPointBit(int n) { return Byte(1u << (n + 1)); } // n = 1..4
 
 } // namespace Frame
-
-// Baud codes 0..4 = 1200, 2400, 4800, 9600, 19200 bits per second; anything
-// else has no rate.
-std::optional<int> baudCodeBps(int code);

@@ -1,5 +1,6 @@
 #include "MotorLink.h"
 
+#include "MotorSettings.h"
 #include "ResponseHandler.h"
 #include "TransmitTick.h"
 
@@ -7,7 +8,7 @@
 
 std::optional<TBaudRate> baudCodeRate(int code)
 {
-    const std::optional<int> bps = baudCodeBps(code);
+    const std::optional<int> bps = MotorSettings::baudCodeBps(code);
     return bps ? baudRateOfBps(*bps) : std::nullopt;
 }
 
@@ -26,9 +27,9 @@ MotorLink::MotorLink(QObject *parent)
     m_comm.setStopBits(SB1);
     m_comm.setInputLen(0);
     m_comm.setRThreshold(0);
-    m_comm.OnReceiveData = [this](TComm *) { receive(); };
-    connect(&m_comm, &TComm::portLost, this, &MotorLink::onPortLost);
-    connect(&m_comm, &TComm::errorText, this, &MotorLink::commError);
+    m_comm.OnReceiveData = [this](SerialLine *) { receive(); };
+    connect(&m_comm, &SerialLine::portLost, this, &MotorLink::onPortLost);
+    connect(&m_comm, &SerialLine::errorText, this, &MotorLink::commError);
 
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -50,7 +51,7 @@ void MotorLink::tick()
 {
     try {
         m_tick->run();
-    } catch (const ECommError &e) {
+    } catch (const SerialError &e) {
         emit commError(QString::fromUtf8(e.what()));
     }
 }
@@ -59,7 +60,7 @@ void MotorLink::receive()
 {
     try {
         m_responses->readAndExamine();
-    } catch (const ECommError &e) {
+    } catch (const SerialError &e) {
         emit commError(QString::fromUtf8(e.what()));
     }
 }
@@ -84,7 +85,7 @@ bool MotorLink::choosePort(const QString &name, bool scan)
     m_comm.setPortName(name);
     try {
         reopenPort(baudCodeRate(m_state.Features.DeviceBaudCode).value_or(br2400), PortEvent::Opened);
-    } catch (const ECommError &e) {
+    } catch (const SerialError &e) {
         emit portError(QString::fromUtf8(e.what()), static_cast<PortCause>(m_comm.lastOpenFailure()), openFailureAdvice());
         return false;
     }
@@ -99,7 +100,7 @@ bool MotorLink::reopenAt(TBaudRate rate)
 {
     try {
         reopenPort(rate);
-    } catch (const ECommError &e) {
+    } catch (const SerialError &e) {
         emit portError(QString::fromUtf8(e.what()), static_cast<PortCause>(m_comm.lastOpenFailure()), openFailureAdvice());
         return false;
     }
@@ -198,9 +199,9 @@ QString MotorLink::openFailureAdvice() const
     const SharedState &s = m_state;
     const DeviceAccess &device = m_comm.lastOpenDevice();
     switch (m_comm.lastOpenFailure()) {
-    case TComm::OpenFailure::NotFound: return s.MsgPortMissing.arg(m_comm.PortName());
-    case TComm::OpenFailure::InUse: return s.MsgPortBusy.arg(m_comm.PortName());
-    case TComm::OpenFailure::NoPermission:
+    case SerialLine::OpenFailure::NotFound: return s.MsgPortMissing.arg(m_comm.PortName());
+    case SerialLine::OpenFailure::InUse: return s.MsgPortBusy.arg(m_comm.PortName());
+    case SerialLine::OpenFailure::NoPermission:
         // Joining the group helps only when the group may read and write it.
         return device.groupMayOpen ? s.MsgPortDenied.arg(device.device, device.group)
                                    : s.MsgPortOwnerOnly.arg(device.device, device.owner);

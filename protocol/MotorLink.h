@@ -12,7 +12,7 @@
 
 #include "Frames.h"
 #include "SharedState.h"
-#include "TComm.h"
+#include "SerialLine.h"
 #include "WrittenSettings.h"
 
 #include <QByteArray>
@@ -38,9 +38,9 @@ public:
 
     SharedState &state() { return m_state; }
     const SharedState &state() const { return m_state; }
-    TComm &Comm1() { return m_comm; }
+    SerialLine &serial() { return m_comm; }
     // Not started here: the owner starts it when it is ready for ticks.
-    QTimer &Timer1() { return m_timer; }
+    QTimer &tickTimer() { return m_timer; }
     // Milliseconds since a port was last chosen and opened, the time every
     // view of the wire counts from; a scan's reopening at another rate does
     // not restart it.  0 before the first opening.
@@ -148,7 +148,7 @@ private:
     QString openFailureAdvice() const;
 
     SharedState m_state;
-    TComm m_comm;
+    SerialLine m_comm;
     QTimer m_timer;
     std::unique_ptr<TransmitTick> m_tick;
     std::unique_ptr<ResponseHandler> m_responses;

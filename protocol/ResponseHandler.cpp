@@ -1,11 +1,11 @@
 #include "ResponseHandler.h"
 
 #include "MotorLink.h"
-#include "TComm.h"
+#include "SerialLine.h"
 
 #include <utility>
 
-ResponseHandler::ResponseHandler(MotorLink &link) : m_link(link), s(link.state()), m_comm(link.Comm1())
+ResponseHandler::ResponseHandler(MotorLink &link) : m_link(link), s(link.state()), m_comm(link.serial())
 {
 }
 
@@ -14,7 +14,7 @@ void ResponseHandler::readAndExamine()
     m_comm.setRThreshold(0); // no further receive event while this one runs
     if (m_comm.DataCount() > 0) {
         const qint64 discardedBefore = m_comm.discardedBytes();
-        const TComm::ReadResult read = m_comm.ReadBytes();
+        const SerialLine::ReadResult read = m_comm.ReadBytes();
         if (const qint64 flood = m_comm.discardedBytes() - discardedBefore; flood > 0) {
             // Nothing of a flood, nor what waited before it, is acted on.
             forgetWaiting();

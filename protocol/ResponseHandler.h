@@ -11,7 +11,7 @@
 #include <QByteArray>
 
 class MotorLink;
-class TComm;
+class SerialLine;
 
 class ResponseHandler {
 public:
@@ -44,7 +44,7 @@ private:
 
     MotorLink &m_link;
     SharedState &s;
-    TComm &m_comm;
+    SerialLine &m_comm;
     quint64 m_framesUnderstood = 0;
     QByteArray m_waiting;     // the start of an answer still arriving
     quint64 m_generation = 0; // counts forgetWaiting, so examine notices one mid-way

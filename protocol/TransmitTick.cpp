@@ -2,11 +2,11 @@
 
 #include "Frames.h"
 #include "MotorLink.h"
-#include "TComm.h"
+#include "SerialLine.h"
 
 #include <bit>
 
-TransmitTick::TransmitTick(MotorLink &link) : m_link(link), s(link.state()), m_comm(link.Comm1())
+TransmitTick::TransmitTick(MotorLink &link) : m_link(link), s(link.state()), m_comm(link.serial())
 {
 }
 

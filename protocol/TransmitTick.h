@@ -10,13 +10,13 @@
 #include "SharedState.h"
 
 class MotorLink;
-class TComm;
+class SerialLine;
 
 class TransmitTick {
 public:
     explicit TransmitTick(MotorLink &link);
 
-    // One tick.  Errors of the port component propagate as ECommError.
+    // One tick.  Errors of the port component propagate as SerialError.
     void run();
 
     // Scan steps: 1..5 read at 1200..19200 baud, 6 and 7 wait, 8 gives up.
@@ -36,5 +36,5 @@ private:
 
     MotorLink &m_link;
     SharedState &s;
-    TComm &m_comm;
+    SerialLine &m_comm;
 };

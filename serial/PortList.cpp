@@ -12,7 +12,7 @@ QList<PortInfo> systemPorts()
     const auto infos = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : infos) {
         PortInfo port;
-        // Each entry must open as it is when handed to TComm::setPortName:
+        // Each entry must open as it is when handed to SerialLine::setPortName:
         // Windows opens "COM3" by its short name, elsewhere the device path.
 #ifdef Q_OS_WIN
         port.name = info.portName();

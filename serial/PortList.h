@@ -9,7 +9,7 @@
 
 // One serial port the system reports.
 struct PortInfo {
-    QString name;            // what the port box shows and TComm opens ("/dev/ttyUSB0", "COM3")
+    QString name;            // what the port box shows and SerialLine opens ("/dev/ttyUSB0", "COM3")
     QString description;     // "CP2102 USB to UART Bridge Controller"; may be empty
     QString manufacturer;    // "Silicon Labs"; may be empty
     QString systemLocation;  // "/dev/ttyUSB0", "\\.\COM3"

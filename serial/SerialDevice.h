@@ -1,4 +1,4 @@
-// SerialDevice: what TComm needs of a serial port, and nothing more.  The
+// SerialDevice: what SerialLine needs of a serial port, and nothing more.  The
 // QSerialPort implementation (QtSerialDevice) talks to real adapters and
 // pseudo-terminals; MemorySerialDevice keeps the line in memory for tests
 // and fuzzing.

@@ -193,7 +193,7 @@ bool Soak::start()
         m_retryPort.start(500);
     });
     connect(&m_link, &MotorLink::portError, this, [this] { ++m_portErrors; });
-    connect(&m_link.Timer1(), &QTimer::timeout, this, &Soak::onTick);
+    connect(&m_link.tickTimer(), &QTimer::timeout, this, &Soak::onTick);
 
     m_gap.setSingleShot(true);
     connect(&m_gap, &QTimer::timeout, this, &Soak::next);
@@ -215,7 +215,7 @@ bool Soak::start()
     m_memory.start(1000);
     m_link.state().selectTarget(1);
     m_link.state().currentMask().setWord(1);
-    m_link.Timer1().start();
+    m_link.tickTimer().start();
     choosePort();
     return true;
 }

@@ -43,10 +43,10 @@ inline double cpuShareWhileIdle(int ms)
 
 // Runs `action` once, right after the first transmit tick for which `when`
 // holds (the tick's own handler is connected first, so it has run).
-inline void afterTick(TForm1 &main, QObject *context, std::function<bool()> when, std::function<void()> action)
+inline void afterTick(MainWindow &main, QObject *context, std::function<bool()> when, std::function<void()> action)
 {
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(&main.Timer1(), &QTimer::timeout, context, [=] {
+    *connection = QObject::connect(&main.tickTimer(), &QTimer::timeout, context, [=] {
         if (!when())
             return;
         QObject::disconnect(*connection);
@@ -95,7 +95,7 @@ inline void openSettings(App &a, MotorSim &sim)
 {
     const int mark = int(sim.frames().size());
     a.main.SetMenuClick();
-    QTRY_VERIFY_WITH_TIMEOUT(a.w.SetForm().isEnabled(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isEnabled(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended, mark) == 2, 10000);
     App::ticks(2); // the extended report comes in
 }

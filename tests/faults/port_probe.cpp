@@ -83,7 +83,7 @@ int openAsNobody(int &argc, char **argv, const QString &path, const QByteArray &
     QApplication app(argc, argv);
     Messages::Recorder messages;
     Windows w({path});
-    QComboBox *box = w.Form1.ComboBox2();
+    QComboBox *box = w.mainWindow.portList();
     const int index = box->findText(path);
     if (index < 0) {
         say("skip: the port box does not list " + path.toLocal8Bit());
@@ -94,8 +94,8 @@ int openAsNobody(int &argc, char **argv, const QString &path, const QByteArray &
     QCoreApplication::processEvents();
     for (const QString &text : messages.texts())
         say("message:" + text.toUtf8().toBase64());
-    say("open:" + QByteArray::number(w.Form1.Comm1().PortOpen() ? 1 : 0));
-    say("failure:" + QByteArray::number(int(w.Form1.Comm1().lastOpenFailure())));
+    say("open:" + QByteArray::number(w.mainWindow.serial().PortOpen() ? 1 : 0));
+    say("failure:" + QByteArray::number(int(w.mainWindow.serial().lastOpenFailure())));
     return 0;
 }
 

@@ -54,8 +54,8 @@ struct Polled {
     int setSpeedAndLeave()
     {
         const int mark = int(sim.frames().size());
-        control<QPushButton>(&a.w.SetForm(), "bsSkinButton5")->click();
-        a.w.SetForm().FormClose();
+        control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
+        a.w.settingsWindow().FormClose();
         return mark;
     }
     void silence(bool on)
@@ -88,7 +88,7 @@ void LineFaultsTest::megabyteOfNoiseThenARealAnswer()
     QTRY_COMPARE_WITH_TIMEOUT(p.a.main.Edit4()->text(), QStringLiteral(" 37 %"), 60000);
     QTRY_VERIFY_WITH_TIMEOUT(p.a.shown("Image_Place_zhi_zhen"), 10000);
     QCOMPARE(p.a.s.TargetId, 3);
-    QVERIFY(p.a.main.Comm1().PortOpen());
+    QVERIFY(p.a.main.serial().PortOpen());
     QCOMPARE(p.a.messages.texts(), QStringList {});
 }
 
@@ -100,7 +100,7 @@ void LineFaultsTest::floodIsDiscardedAndNotActedOn()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     a.s.BaudScanActive = 0;
-    a.main.ComboBox1()->setCurrentIndex(4); // polled, never answered
+    a.main.idList()->setCurrentIndex(4); // polled, never answered
     QRandomGenerator noise(20161216);
     QByteArray flood(5000, Qt::Uninitialized);
     for (char &c : flood) {
@@ -114,9 +114,9 @@ void LineFaultsTest::floodIsDiscardedAndNotActedOn()
         at += n;
         QCoreApplication::processEvents(); // the program takes what the line holds
     }
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.Comm1().DataCount(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.serial().DataCount(), 0, 10000);
     App::ticks(4);
-    QCOMPARE(a.main.Comm1().DataCount(), 0);
+    QCOMPARE(a.main.serial().DataCount(), 0);
     QVERIFY(!a.shown("Image_Place_zhi_zhen"));
     QVERIFY(a.shown("Image_XWD1") && !a.shown("ImageSelectXWD1"));
     QCOMPARE(a.s.DeviceStatus, Byte(0));
@@ -141,12 +141,12 @@ void LineFaultsTest::wrongCheckBytesAreNeverActedOn()
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(p.a.s.TargetId, 0);
-    QCOMPARE(p.a.main.ComboBox1()->currentIndex(), 0);
-    QCOMPARE(p.a.main.Comm1().BaudRate(), br2400);
+    QCOMPARE(p.a.main.idList()->currentIndex(), 0);
+    QCOMPARE(p.a.main.serial().BaudRate(), br2400);
     QVERIFY(p.sim.answersSent() >= 2);
 
     // Polls of motor 3 get answers with broken check bytes only.
-    p.a.main.ComboBox1()->setCurrentIndex(3);
+    p.a.main.idList()->setCurrentIndex(3);
     const int answered = p.sim.answersSent();
     App::ticks(10);
     QVERIFY(p.sim.answersSent() >= answered + 5);
@@ -168,7 +168,7 @@ void LineFaultsTest::answersInPieces()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     a.s.BaudScanActive = 0;
-    a.main.ComboBox1()->setCurrentIndex(4); // channel 1: polled
+    a.main.idList()->setCurrentIndex(4); // channel 1: polled
     const auto piecewise = [&](const QByteArray &bytes, QList<int> cuts) {
         int at = 0;
         for (int cut : cuts) {
@@ -190,11 +190,11 @@ void LineFaultsTest::answersInPieces()
     QTRY_VERIFY(a.shown("ImageSelectXWD1"));
 
     // A read-back answer in pieces still confirms the setting.
-    a.w.SetForm().bsSkinButton10Click(); // jog time 4
+    a.w.settingsWindow().bsSkinButton10Click(); // jog time 4
     const auto cb = Frame::command(4, a.s.currentMask(), Frame::ReadExtended, Frame::ReadExtended);
     const QByteArray readExtended(reinterpret_cast<const char *>(cb.data()), int(cb.size()));
     pty.readAvailable();
-    a.w.SetForm().SetButtonClick(Settings::JogTime);
+    a.w.settingsWindow().SetButtonClick(Settings::JogTime);
     QByteArray wire;
     QTRY_VERIFY_WITH_TIMEOUT((wire += pty.readAvailable()).contains(readExtended), 10000);
     piecewise(bytesOf(report(4, 0x01, 0x00, 4, 1, 1, 0xCB, 0x02)) + QByteArray(1, char(0xD8)), {2, 5, 4});
@@ -219,7 +219,7 @@ void LineFaultsTest::motorAnsweringOneReadOfEachPair()
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(a.main.Comm1().BaudRate(), br9600);
+    QCOMPARE(a.main.serial().BaudRate(), br9600);
     QCOMPARE(a.s.TargetId, 7);
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0004));
     QTRY_COMPARE_WITH_TIMEOUT(a.main.Edit4()->text(), QStringLiteral(" 40 %"), 10000);
@@ -247,20 +247,20 @@ void LineFaultsTest::lateScanAnswers()
     MotorSim &sim = r.plugIn(12, 0x0005, 2);
     sim.setAnswerDelayMs(delayMs);
     App &a = r.start();
-    a.main.ComboBox1()->setCurrentIndex(7);
+    a.main.idList()->setCurrentIndex(7);
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(sim.answersSent() >= 1);
     if (a.s.TargetId == 12) {
         QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0005));
-        QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("12"));
-        QCOMPARE(a.main.Comm1().BaudRate(), br4800);
+        QCOMPARE(a.main.idList()->currentText(), QStringLiteral("12"));
+        QCOMPARE(a.main.serial().BaudRate(), br4800);
     } else {
         QCOMPARE(a.s.TargetId, 7);
-        QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("7"));
+        QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
         QCOMPARE(a.s.ChannelMaskTable[13].word(), std::uint16_t(0x0001));
-        QCOMPARE(a.main.Comm1().BaudRate(), br2400);
+        QCOMPARE(a.main.serial().BaudRate(), br2400);
         // It asked at every rate, twice each, before giving up.
         QCOMPARE(countFrames(sim, Frame::ReadBasic, Frame::ReadBasic), 10);
     }
@@ -278,9 +278,9 @@ void LineFaultsTest::duplicatedAnswersConfirmOnce()
     if (!p.readyToSet())
         return;
     QCOMPARE(p.a.s.TargetId, 3);
-    control<QRadioButton>(&p.a.w.SetForm(), "RPM80")->click();
+    control<QRadioButton>(&p.a.w.settingsWindow(), "RPM80")->click();
     const int mark = int(p.sim.frames().size());
-    control<QPushButton>(&p.a.w.SetForm(), "bsSkinButton5")->click();
+    control<QPushButton>(&p.a.w.settingsWindow(), "bsSkinButton5")->click();
     QTRY_COMPARE_WITH_TIMEOUT(p.a.messages.count(p.a.s.MsgSetSuccess), 1, 10000);
     App::ticks(14); // past the point where a failure would be reported
     QCOMPARE(p.a.messages.texts(), QStringList {p.a.s.MsgSetSuccess});
@@ -297,7 +297,7 @@ void LineFaultsTest::motorTakingOnlySomeWrites()
     p.sim.setFaults(f);
     if (!p.readyToSet())
         return;
-    TSetForm &form = p.a.w.SetForm();
+    MotorSettingsWindow &form = p.a.w.settingsWindow();
 
     struct Step {
         const char *what;
@@ -352,7 +352,7 @@ void LineFaultsTest::failureBoxOpenWhileStatusGoesOn()
     p.sim.setFaults(f);
     if (!p.readyToSet())
         return;
-    control<QRadioButton>(&p.a.w.SetForm(), "RPM100")->click();
+    control<QRadioButton>(&p.a.w.settingsWindow(), "RPM100")->click();
 
     ModalBoxes boxes(1500);
     int pollsAtOpen = -1, pollsAtClose = -1;
@@ -381,7 +381,7 @@ void LineFaultsTest::successBoxOpenWhileStatusGoesOn()
     Polled p;
     if (!p.readyToSet())
         return;
-    control<QRadioButton>(&p.a.w.SetForm(), "RPM80")->click();
+    control<QRadioButton>(&p.a.w.settingsWindow(), "RPM80")->click();
 
     ModalBoxes boxes(1500);
     QString positionAtClose;
@@ -408,7 +408,7 @@ void LineFaultsTest::successBoxOpenWhileTheNextConfirmationArrives()
     Polled p;
     if (!p.readyToSet())
         return;
-    TSetForm &form = p.a.w.SetForm();
+    MotorSettingsWindow &form = p.a.w.settingsWindow();
     control<QRadioButton>(&form, "UpUpStop")->click();
 
     // While the first success box is open, the jog time is set: its

@@ -36,7 +36,7 @@ void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int bau
 {
     bus = nullptr;
     App &a = *r.app;
-    QTRY_VERIFY_WITH_TIMEOUT(!a.main.Comm1().PortOpen(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!a.main.serial().PortOpen(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgPortLost), 1, 10000);
 
     const double share = cpuShareWhileIdle(2000);
@@ -45,7 +45,7 @@ void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int bau
     MotorSim &replugged = r.plugIn(id, channels, baudCode);
     App::ticks(8);
     QCOMPARE(replugged.frames().size(), 0);
-    QVERIFY(!a.main.Comm1().PortOpen());
+    QVERIFY(!a.main.serial().PortOpen());
     QCOMPARE(a.messages.texts(), QStringList {a.s.MsgPortLost});
     bus = &replugged;
 }
@@ -59,7 +59,7 @@ void PortFaultsTest::expectResumes(Rig &r, MotorSim &bus, int id, quint16 channe
         return;
     QCOMPARE(a.s.TargetId, id);
     QCOMPARE(a.s.currentMask().word(), channels);
-    QCOMPARE(a.main.Comm1().BaudRate(), rate);
+    QCOMPARE(a.main.serial().BaudRate(), rate);
     // The first frame on the new line is the scan's first read: nothing left
     // over from before the loss goes out to the motor.
     QVERIFY(!bus.frames().isEmpty());
@@ -99,11 +99,11 @@ void PortFaultsTest::lostDuringReadBack()
     openSettings(a, first);
     if (QTest::currentTestFailed())
         return;
-    control<QRadioButton>(&a.w.SetForm(), "RPM100")->click();
+    control<QRadioButton>(&a.w.settingsWindow(), "RPM100")->click();
     afterTick(a.main, &first, [&] { return a.s.VerifyBasicPending == 1 && a.s.RetryCount == 2; },
               [&] { first.unplug(); });
     const int mark = int(first.frames().size());
-    control<QPushButton>(&a.w.SetForm(), "bsSkinButton5")->click();
+    control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
     MotorSim *bus = nullptr;
     expectLossHandled(r, 3, 0x0001, 1, bus);
     if (!bus)
@@ -112,7 +112,7 @@ void PortFaultsTest::lostDuringReadBack()
     // Longer than the read-backs would have taken: the lost port is the one
     // message, no failure of a setting that could not be read back.
     QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
-    a.w.SetForm().FormClose();
+    a.w.settingsWindow().FormClose();
     expectResumes(r, *bus, 3, 0x0001, br2400);
 }
 
@@ -176,7 +176,7 @@ void PortFaultsTest::portHeldByAnotherProgram()
     {
         App a({sim.path()});
         a.choosePort(sim.path());
-        if (a.main.Comm1().PortOpen()) {
+        if (a.main.serial().PortOpen()) {
             holder.closeWriteChannel();
             holder.waitForFinished(10000);
             QSKIP("a port held by another process still opens here: no usable lock directory");
@@ -185,7 +185,7 @@ void PortFaultsTest::portHeldByAnotherProgram()
         QCOMPARE(a.messages.texts(),
                  QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortBusy.arg(sim.path())});
         QVERIFY(a.s.MsgPortBusy.contains(QStringLiteral("ModemManager")));
-        QCOMPARE(a.main.Comm1().lastOpenFailure(), TComm::OpenFailure::InUse);
+        QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::InUse);
         QCOMPARE(a.s.BaudScanActive, Byte(0));
         App::ticks(4);
         QCOMPARE(sim.frames().size(), 0);
@@ -245,7 +245,7 @@ void PortFaultsTest::portWithoutPermission()
     if (!group.isEmpty())
         QVERIFY(advice.contains(QStringLiteral("sudo usermod -aG tty $USER")));
     QCOMPARE(open, QByteArray("0"));
-    QCOMPARE(failure, QByteArray::number(int(TComm::OpenFailure::NoPermission)));
+    QCOMPARE(failure, QByteArray::number(int(SerialLine::OpenFailure::NoPermission)));
 }
 
 // A port given on the command line whose adapter is gone by the time it is chosen.
@@ -258,8 +258,8 @@ void PortFaultsTest::portNotThere()
     a.choosePort(r.path);
     QCOMPARE(a.messages.texts(),
              QStringList {QStringLiteral("Error opening serial port\n\n") + a.s.MsgPortMissing.arg(r.path)});
-    QCOMPARE(a.main.Comm1().lastOpenFailure(), TComm::OpenFailure::NotFound);
-    QVERIFY(!a.main.Comm1().PortOpen());
+    QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::NotFound);
+    QVERIFY(!a.main.serial().PortOpen());
 }
 
 void PortFaultsTest::portChosenWhileWorkIsUnderWay_data()
@@ -294,9 +294,9 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
         MotorSim::Faults f;
         f.ignoredWrites = {Frame::WriteMaxSpeed}; // the read-backs would go on and fail
         first.setFaults(f);
-        control<QRadioButton>(&a.w.SetForm(), "RPM100")->click();
-        control<QPushButton>(&a.w.SetForm(), "bsSkinButton5")->click();
-        a.w.SetForm().FormClose();
+        control<QRadioButton>(&a.w.settingsWindow(), "RPM100")->click();
+        control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
+        a.w.settingsWindow().FormClose();
     }
     const int mark = int(first.frames().size());
     bool switched = false;
@@ -322,7 +322,7 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
     // Nothing of the old work on either line after the switch.
     QCOMPARE(countFrames(first, Frame::Motor, Frame::Up, mark), work == QLatin1String("command") ? 1 : 0);
     QCOMPARE(countFrames(other, Frame::Motor, Frame::Up), 0);
-    QVERIFY(!a.w.SetForm().isVisible());
+    QVERIFY(!a.w.settingsWindow().isVisible());
     QVERIFY(a.main.isEnabled());
     QCOMPARE(a.messages.count(a.s.MsgSetFailure), 0);
     QCOMPARE(a.messages.count(a.s.MsgSetSuccess), 0);

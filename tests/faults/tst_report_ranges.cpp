@@ -38,7 +38,7 @@ private:
     {
         return !note(n)->isHidden() && note(n)->text().contains(QString::number(value));
     }
-    TSetForm *form() const { return &m_app->w.SetForm(); }
+    MotorSettingsWindow *form() const { return &m_app->w.settingsWindow(); }
 
     std::unique_ptr<Pty> m_pty;
     std::unique_ptr<App> m_app;
@@ -53,9 +53,9 @@ void ReportRangesTest::init()
     m_app = std::make_unique<App>(QStringList {m_pty->slavePath()});
     m_app->choosePort(m_pty->slavePath()); // a port, so a bad baud code can reopen it
     m_app->s.BaudScanActive = 0;
-    m_app->main.ComboBox1()->setCurrentIndex(5);
+    m_app->main.idList()->setCurrentIndex(5);
     m_app->s.currentMask().setWord(0x0004);
-    m_app->w.SetForm().ResetToDefaults();
+    m_app->w.settingsWindow().ResetToDefaults();
 }
 
 void ReportRangesTest::cleanup()
@@ -89,9 +89,9 @@ void ReportRangesTest::baudCodeByte()
         const bool known = v <= 4;
         QCOMPARE(a.s.Features.DeviceBaudCode, Byte(known ? v : 1));
         QCOMPARE(list->currentIndex(), known ? v : 1);
-        QVERIFY(a.main.Comm1().PortOpen());
+        QVERIFY(a.main.serial().PortOpen());
         if (!known)
-            QCOMPARE(a.main.Comm1().BaudRate(), br2400); // reopened at the device's default
+            QCOMPARE(a.main.serial().BaudRate(), br2400); // reopened at the device's default
     }
     QCoreApplication::processEvents();
     QCOMPARE(a.messages.texts(), QStringList {});
@@ -241,7 +241,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
     std::array<std::uint16_t, 101> table {};
     for (int i = 1; i <= 100; ++i)
         table[i] = a.s.ChannelMaskTable[i].word();
-    QComboBox *settingsList = a.w.SetForm().channelEditor().idList();
+    QComboBox *settingsList = a.w.settingsWindow().channelEditor().idList();
     const int settingsIndex = settingsList->currentIndex();
     for (int id = 100; id <= 255; ++id) {
         a.messages.clear();
@@ -252,7 +252,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
         a.s.ExtReadPending = 0;
         QCOMPARE(a.s.TargetId, 5);
         QCOMPARE(a.s.SelectedIdIndex, Byte(6));
-        QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("5"));
+        QCOMPARE(a.main.idList()->currentText(), QStringLiteral("5"));
         QCOMPARE(settingsList->currentIndex(), settingsIndex);
         for (int i = 1; i <= 100; ++i)
             QCOMPARE(a.s.ChannelMaskTable[i].word(), table[i]);
@@ -265,7 +265,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
     a.main.link().responses().handleFrame(report(99, 0x3C, 0xA5, 1, 0, 130, 0xCA, 0x40));
     QCOMPARE(a.s.TargetId, 99);
     QCOMPARE(a.s.ChannelMaskTable[100].word(), std::uint16_t(0xA53C));
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("99"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("99"));
     QCoreApplication::processEvents();
     QCOMPARE(a.messages.texts(), QStringList {});
 }
@@ -276,16 +276,16 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     Rig r;
     MotorSim &sim = r.plugIn(150, 0x0003, 2);
     App &a = r.start();
-    a.main.ComboBox1()->setCurrentIndex(8);
+    a.main.idList()->setCurrentIndex(8);
     a.main.SetMenuClick(); // no port: refused
     QCOMPARE(a.messages.texts(), QStringList {a.s.MsgSelectPort});
     a.messages.clear();
     scan(a, r.path);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(a.main.Comm1().BaudRate(), br4800); // the rate the motor answered at is kept
+    QCOMPARE(a.main.serial().BaudRate(), br4800); // the rate the motor answered at is kept
     QCOMPARE(a.s.TargetId, 8);
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("8"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("8"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
     QTRY_COMPARE(a.messages.texts(), QStringList {a.s.MsgIdOutOfRange.arg(150)});
     QCOMPARE(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended), 2);

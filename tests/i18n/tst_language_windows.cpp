@@ -15,7 +15,7 @@
 namespace {
 
 struct Fixture : Windows {
-    LanguageWindows lw {&Form1, &Form2(), &SetForm(), &IDSetForm(), &state, &Monitor()};
+    LanguageWindows lw {&mainWindow, &manualWindow(), &settingsWindow(), &forceIdWindow(), &state, &busMonitor()};
 
     QWidget *window(Window w) const
     {
@@ -74,7 +74,7 @@ struct Fixture : Windows {
             if (row.window != Window::Cli)
                 for (const RowTarget &t : row.targets(row.values[0]))
                     values << readBack(row, t.objectName);
-        return values << IDSetForm().findChild<QComboBox *>(QStringLiteral("ComboBox1"))->currentText();
+        return values << forceIdWindow().findChild<QComboBox *>(QStringLiteral("ComboBox1"))->currentText();
     }
 };
 
@@ -112,7 +112,7 @@ private slots:
         for (const LanguageRow &row : LanguageTable())
             if (row.window == Window::Main)  // Label9 keeps its design-time 129, the table's value
                 QVERIFY2(f.shows(row, row.value(Language::SimplifiedChinese), why), qPrintable(why));
-        QCOMPARE(f.Form1.ComboBox1()->currentIndex(), 0);
+        QCOMPARE(f.mainWindow.idList()->currentIndex(), 0);
     }
 
     // Every window takes its start texts from the table at creation; where a
@@ -173,30 +173,30 @@ private slots:
         }
 
         // What no language changes.
-        QCOMPARE(f.Form1.findChild<QMenu *>(QStringLiteral("Language"))->title(), QStringLiteral("语言 Language(&L)"));
-        QCOMPARE(f.SetForm().findChild<QPushButton *>(QStringLiteral("bsSkinButton14"))->text(),
+        QCOMPARE(f.mainWindow.findChild<QMenu *>(QStringLiteral("Language"))->title(), QStringLiteral("语言 Language(&L)"));
+        QCOMPARE(f.settingsWindow().findChild<QPushButton *>(QStringLiteral("bsSkinButton14"))->text(),
                  QStringLiteral("设      置"));
-        QCOMPARE(f.Form3().windowTitle(), QStringLiteral("串口设置"));
+        QCOMPARE(f.lineRateWindow().windowTitle(), QStringLiteral("串口设置"));
     }
 
     void menuItemsSwitchTheLanguage()
     {
         Messages::Recorder recorder;
         Fixture f;
-        QSignalSpy shown(f.Form1.ComboBox1(), &QComboBox::currentTextChanged);
-        f.Form1.English1Click();
-        QCOMPARE(f.Form1.ComboBox1()->currentText(), QStringLiteral("Group"));
+        QSignalSpy shown(f.mainWindow.idList(), &QComboBox::currentTextChanged);
+        f.mainWindow.English1Click();
+        QCOMPARE(f.mainWindow.idList()->currentText(), QStringLiteral("Group"));
         QCOMPARE(shown.count(), 1);
         QCOMPARE(f.state.TargetId, 0);  // still recognised as group control
-        QVERIFY(f.Form2().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
+        QVERIFY(f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
 
         const QStringList english = f.snapshot();
-        f.Form1.English1Click();
+        f.mainWindow.English1Click();
         QCOMPARE(f.snapshot(), english);
         QCOMPARE(shown.count(), 1);
 
-        f.Form1.N1Click();
-        QVERIFY(!f.Form2().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
+        f.mainWindow.N1Click();
+        QVERIFY(!f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
         QCOMPARE(f.state.MsgSelectPort, QStringLiteral("     請選擇串口號 !     "));
         QVERIFY(recorder.texts().isEmpty());
     }
@@ -204,24 +204,24 @@ private slots:
     void forcedIdListKeepsTheTarget()
     {
         Fixture f;
-        f.Form1.ComboBox1()->setCurrentIndex(5);
+        f.mainWindow.idList()->setCurrentIndex(5);
         QCOMPARE(f.state.TargetId, 5);
         // The hidden forced-ID list still shows the group item.
-        auto *forced = f.IDSetForm().findChild<QComboBox *>(QStringLiteral("ComboBox1"));
+        auto *forced = f.forceIdWindow().findChild<QComboBox *>(QStringLiteral("ComboBox1"));
         QCOMPARE(forced->currentIndex(), 0);
 
         ApplyLanguage(f.lw, Language::English);
         QCOMPARE(forced->currentText(), QStringLiteral("Group"));
-        QCOMPARE(f.Form1.ComboBox1()->currentText(), QStringLiteral("5"));
+        QCOMPARE(f.mainWindow.idList()->currentText(), QStringLiteral("5"));
         QCOMPARE(f.state.TargetId, 5);
     }
 
     void missingTargetIsReported()
     {
         Fixture f;
-        delete f.Form1.findChild<QLabel *>(QStringLiteral("Label6"));
+        delete f.mainWindow.findChild<QLabel *>(QStringLiteral("Label6"));
         QCOMPARE(ApplyLanguage(f.lw, Language::English), QStringList {QStringLiteral("Main/Label6")});
-        QCOMPARE(f.SetForm().windowTitle(), QStringLiteral("function settings"));
+        QCOMPARE(f.settingsWindow().windowTitle(), QStringLiteral("function settings"));
     }
 };
 

@@ -81,27 +81,27 @@ int main(int argc, char *argv[])
             QTest::qWait(400);
         }
         a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
-        waitFor([&] { return a.w.SetForm().isVisible() && a.s.Features.JogTime == 6; });
-        auto *pages = a.w.SetForm().findChild<QTabWidget *>();
+        waitFor([&] { return a.w.settingsWindow().isVisible() && a.s.Features.JogTime == 6; });
+        auto *pages = a.w.settingsWindow().findChild<QTabWidget *>();
         for (int page = 0; page < pages->count(); ++page) {
             pages->setCurrentIndex(page);
-            save(&a.w.SetForm(), dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
+            save(&a.w.settingsWindow(), dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
         }
-        a.w.SetForm().close();  // the main window takes input again
+        a.w.settingsWindow().close();  // the main window takes input again
         QTest::qWait(400);
-        a.w.Monitor().log().flush();
-        a.w.Monitor().resize(900, a.main.height());
-        saveSideBySide(&a.main, &a.w.Monitor(), dir, QStringLiteral("monitor-%1").arg(language.tag));
-        a.w.Monitor().close();
-        a.w.IDSetForm().openWithIndex(a.main.ComboBox1()->currentIndex());
-        save(&a.w.IDSetForm(), dir, QStringLiteral("forced-id-%1").arg(language.tag));
-        a.w.IDSetForm().close();
-        a.w.Form3().open();
-        save(&a.w.Form3(), dir, QStringLiteral("serial-%1").arg(language.tag));
-        a.w.Form3().close();
-        a.w.Form2().open();
-        save(&a.w.Form2(), dir, QStringLiteral("manual-%1").arg(language.tag));
-        a.w.Form2().close();
+        a.w.busMonitor().log().flush();
+        a.w.busMonitor().resize(900, a.main.height());
+        saveSideBySide(&a.main, &a.w.busMonitor(), dir, QStringLiteral("monitor-%1").arg(language.tag));
+        a.w.busMonitor().close();
+        a.w.forceIdWindow().openWithIndex(a.main.idList()->currentIndex());
+        save(&a.w.forceIdWindow(), dir, QStringLiteral("forced-id-%1").arg(language.tag));
+        a.w.forceIdWindow().close();
+        a.w.lineRateWindow().open();
+        save(&a.w.lineRateWindow(), dir, QStringLiteral("serial-%1").arg(language.tag));
+        a.w.lineRateWindow().close();
+        a.w.manualWindow().open();
+        save(&a.w.manualWindow(), dir, QStringLiteral("manual-%1").arg(language.tag));
+        a.w.manualWindow().close();
     }
     return 0;
 }

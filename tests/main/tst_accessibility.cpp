@@ -76,7 +76,7 @@ private slots:
         QFETCH(Language, lang);
         App a;
         for (int choice : menuChoices) {
-            void (TForm1::*click[])() = {&TForm1::ChineseClick, &TForm1::English1Click, &TForm1::N1Click};
+            void (MainWindow::*click[])() = {&MainWindow::ChineseClick, &MainWindow::English1Click, &MainWindow::N1Click};
             (a.main.*click[choice])();
         }
 
@@ -100,14 +100,14 @@ private slots:
 
         // Secondary windows: dialogs announced by their titles, in the same language.
         const std::pair<QWidget *, Window> windows[] = {
-            {&a.w.Form2(), Window::Manual}, {&a.w.SetForm(), Window::Settings}, {&a.w.IDSetForm(), Window::IdSet}};
+            {&a.w.manualWindow(), Window::Manual}, {&a.w.settingsWindow(), Window::Settings}, {&a.w.forceIdWindow(), Window::IdSet}};
         for (const auto &[window, which] : windows) {
             QAccessibleInterface *iface = accessible(window);
             QCOMPARE(iface->role(), QAccessible::Dialog);
             QCOMPARE(iface->text(QAccessible::Name).trimmed(), windowTitle(which, lang).trimmed());
         }
-        QCOMPARE(accessible(&a.w.Form3())->role(), QAccessible::Dialog);
-        QCOMPARE(accessible(&a.w.Form3())->text(QAccessible::Name), QStringLiteral("串口设置"));
+        QCOMPARE(accessible(&a.w.lineRateWindow())->role(), QAccessible::Dialog);
+        QCOMPARE(accessible(&a.w.lineRateWindow())->text(QAccessible::Name), QStringLiteral("串口设置"));
         QCOMPARE(accessible(&a.main)->text(QAccessible::Name), QStringLiteral("Tavik"));
 
         // A message box: its title, then the message in the current language.
@@ -123,7 +123,7 @@ private slots:
     void pressActsLikeAClick()
     {
         App a;
-        a.main.ComboBox1()->setCurrentIndex(5);
+        a.main.idList()->setCurrentIndex(5);
         QCOMPARE(a.s.TargetId, 5);
         const auto mask = [&a] { return a.s.currentMask().word(); };
         QCOMPARE(mask(), quint16(0x0001));

@@ -20,10 +20,10 @@ private slots:
         QList<PictureLabel *> pictures = a.main.findChildren<PictureLabel *>();
         // Pictures not yet shown cost nothing at start-up: the manual's
         // pages and the hover pictures are drawn when they first appear.
-        for (const PictureLabel *page : a.w.Form2().findChildren<PictureLabel *>())
+        for (const PictureLabel *page : a.w.manualWindow().findChildren<PictureLabel *>())
             QVERIFY(page->pixmap().isNull());
-        a.w.Form2().open();
-        pictures += a.w.Form2().findChildren<PictureLabel *>();
+        a.w.manualWindow().open();
+        pictures += a.w.manualWindow().findChildren<PictureLabel *>();
         int checked = 0;
         for (PictureLabel *label : pictures) {
             if (label->picture().isEmpty())
@@ -47,7 +47,7 @@ private slots:
         const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(!room.contains(QRect(QPoint(622, 193), a.main.size()))); // the usual place is off it
         QCOMPARE(a.main.pos(), room.topLeft());
-        for (QWidget *w : std::initializer_list<QWidget *> {&a.w.Form2(), &a.w.Form3(), &a.w.IDSetForm()}) {
+        for (QWidget *w : std::initializer_list<QWidget *> {&a.w.manualWindow(), &a.w.lineRateWindow(), &a.w.forceIdWindow()}) {
             QVERIFY2(room.contains(w->pos()), qPrintable(w->objectName()));
             if (w->height() + 32 <= room.height())
                 QVERIFY2(room.contains(w->geometry()), qPrintable(w->objectName()));

@@ -81,10 +81,10 @@ private slots:
             const char *name;
             Getter get;
         } windows[] = {
-            {"Form2", [](Windows &w) -> QWidget & { return w.Form2(); }},
-            {"SetForm", [](Windows &w) -> QWidget & { return w.SetForm(); }},
-            {"IDSetForm", [](Windows &w) -> QWidget & { return w.IDSetForm(); }},
-            {"Form3", [](Windows &w) -> QWidget & { return w.Form3(); }},
+            {"Form2", [](Windows &w) -> QWidget & { return w.manualWindow(); }},
+            {"SetForm", [](Windows &w) -> QWidget & { return w.settingsWindow(); }},
+            {"IDSetForm", [](Windows &w) -> QWidget & { return w.forceIdWindow(); }},
+            {"Form3", [](Windows &w) -> QWidget & { return w.lineRateWindow(); }},
         };
         const struct {
             const char *tag;
@@ -125,7 +125,7 @@ private slots:
         QCoreApplication::processEvents();
         for (const char *name : Secondary)
             QVERIFY2(!builtAlready(name) && !a.w.built(QLatin1String(name)), name);
-        a.w.Form3();
+        a.w.lineRateWindow();
         QVERIFY(builtAlready("Form3") && a.w.built(QStringLiteral("Form3")));
         QVERIFY(!a.w.built(QStringLiteral("SetForm")));
         a.choosePort(sim.path());

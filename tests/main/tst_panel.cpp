@@ -41,13 +41,13 @@ private slots:
 void PanelTest::startState()
 {
     App a;
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("群控"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("群控"));
     QCOMPARE(a.s.TargetId, 0);
     QCOMPARE(a.s.SelectedIdIndex, Byte(1));
     QCOMPARE(a.s.ChannelMaskTable[1].word(), std::uint16_t(0));
     for (int index = 2; index <= 100; ++index)
         QCOMPARE(a.s.ChannelMaskTable[index].word(), std::uint16_t(1));
-    QCOMPARE(a.main.ComboBox2()->itemText(a.main.ComboBox2()->count() - 1), QStringLiteral("OFF"));
+    QCOMPARE(a.main.portList()->itemText(a.main.portList()->count() - 1), QStringLiteral("OFF"));
     QCOMPARE(a.main.centralWidget()->size(), QSize(616, 538));
     QVERIFY(!a.shown("Image_Place") && !a.shown("Image_Place_zhi_zhen") && !a.main.Edit4()->isVisibleTo(&a.main));
     QCOMPARE(a.item("Label3")->text(), QStringLiteral(" ID 选择  "));
@@ -58,24 +58,24 @@ void PanelTest::startState()
 void PanelTest::channelsPerTarget()
 {
     App a;
-    a.main.ComboBox1()->setCurrentIndex(5);
+    a.main.idList()->setCurrentIndex(5);
     QCOMPARE(a.s.TargetId, 5);
     QCOMPARE(a.s.SelectedIdIndex, Byte(6));
     a.click("Label_ch3");
     a.click("Label_ch12");
     QCOMPARE(a.s.currentMask().bytes, (std::array<Byte, 2> {0x05, 0x08}));
     QVERIFY(a.shown("ImageSelectCH12") && !a.shown("ImageCH12"));
-    a.main.ComboBox1()->setCurrentIndex(6);
+    a.main.idList()->setCurrentIndex(6);
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0001));
     a.move("Image_bei_jing"); // the pictures follow at the next pass over the panel
     QVERIFY(!a.shown("ImageSelectCH12") && !a.shown("ImageSelectCH3") && a.shown("ImageSelectCH1"));
-    a.main.ComboBox1()->setCurrentIndex(5);
+    a.main.idList()->setCurrentIndex(5);
     QCOMPARE(a.s.currentMask().bytes, (std::array<Byte, 2> {0x05, 0x08}));
     a.move("Image_id_ch");
     for (int n = 1; n <= 16; ++n)
         QCOMPARE(a.item(qPrintable(QStringLiteral("ImageSelectCH%1").arg(n)))->isVisibleTo(&a.main),
                  n == 1 || n == 3 || n == 12);
-    a.main.ComboBox1()->setCurrentIndex(99);
+    a.main.idList()->setCurrentIndex(99);
     QCOMPARE(a.s.SelectedIdIndex, Byte(100));
     // Pressing twice restores the mask.
     a.click("Label_ch16");
@@ -86,7 +86,7 @@ void PanelTest::channelsPerTarget()
 void PanelTest::allChannels()
 {
     App a;
-    a.main.ComboBox1()->setCurrentIndex(2);
+    a.main.idList()->setCurrentIndex(2);
     for (int n = 2; n <= 15; ++n)
         a.click(qPrintable(QStringLiteral("Label_ch%1").arg(n)));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x7FFF));
@@ -97,7 +97,7 @@ void PanelTest::allChannels()
     a.click("Label_quan_ping");
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0000));
     // In group control the press edits the group's own entry.
-    a.main.ComboBox1()->setCurrentIndex(0);
+    a.main.idList()->setCurrentIndex(0);
     a.click("Label_quan_ping");
     QCOMPARE(a.s.ChannelMaskTable[1].word(), std::uint16_t(0xFFFF));
 }
@@ -106,7 +106,7 @@ void PanelTest::channelPressWithoutId()
 {
     App a;
     auto &messages = a.messages;
-    a.main.ComboBox1()->setCurrentIndex(-1);
+    a.main.idList()->setCurrentIndex(-1);
     const QPoint before = a.item("Label_ch4")->pos();
     a.press("Label_ch4");
     QCOMPARE(a.item("Label_ch4")->pos(), before + QPoint(1, 1));
@@ -122,7 +122,7 @@ void PanelTest::commandChecksInOrder()
     App a({pty.slavePath()});
     auto &messages = a.messages;
     // Port closed and no ID: only the port message.
-    a.main.ComboBox1()->setCurrentIndex(-1);
+    a.main.idList()->setCurrentIndex(-1);
     a.click("Label_shang");
     QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
     QCOMPARE(a.s.SendPending, Byte(0));
@@ -132,14 +132,14 @@ void PanelTest::commandChecksInOrder()
     a.click("Label_xia");
     QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("      请选择 ID !      ")});
     messages.clear();
-    a.main.ComboBox1()->setCurrentIndex(5);
+    a.main.idList()->setCurrentIndex(5);
     a.s.currentMask().setWord(0);
     a.click("Label_xia");
     QTRY_COMPARE(messages.texts(), QStringList {QStringLiteral("     请选择频道 !     ")});
     QCOMPARE(a.s.SendPending, Byte(0));
     // Group control accepts an empty channel set.
     messages.clear();
-    a.main.ComboBox1()->setCurrentIndex(0);
+    a.main.idList()->setCurrentIndex(0);
     a.s.BaudScanActive = 0;
     a.click("Label_xia");
     QCOMPARE(a.s.SendPending, Byte(1));
@@ -154,7 +154,7 @@ void PanelTest::commandFramesOnTheWire()
     Pty pty;
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
-    a.main.ComboBox1()->setCurrentIndex(0);
+    a.main.idList()->setCurrentIndex(0);
     a.s.BaudScanActive = 0; // no motor here: skip the scan
     pty.readAvailable();
     a.click("Label_xia");
@@ -162,7 +162,7 @@ void PanelTest::commandFramesOnTheWire()
     QTRY_COMPARE(got += pty.readAvailable(), QByteArray::fromHex("9A0000000AEEE4" "9A0000000AEEE4"));
 
     // Learn and delete leave a slider target alone; stop ends it.
-    a.main.ComboBox1()->setCurrentIndex(5);
+    a.main.idList()->setCurrentIndex(5);
     a.click("Label_ch3");
     a.s.PositionTargetActive = 1;
     a.click("Label_dui_ma");
@@ -198,7 +198,7 @@ void PanelTest::limitPoints()
     auto &messages = a.messages;
     a.choosePort(pty.slavePath());
     a.s.BaudScanActive = 0;
-    a.main.ComboBox1()->setCurrentIndex(1);
+    a.main.idList()->setCurrentIndex(1);
     const QPoint before = a.item("Label_XWD3")->pos();
     a.s.DeviceStatus = 0x2C; // points 1, 2, 4
     a.press("Label_XWD3");
@@ -315,7 +315,7 @@ void PanelTest::positionDisplay()
 void PanelTest::hoverPictures()
 {
     App a;
-    a.main.ComboBox1()->setCurrentIndex(1); // channel 1 selected
+    a.main.idList()->setCurrentIndex(1); // channel 1 selected
     a.move("Image_bei_jing");
     a.move("Label_ch1");
     QVERIFY(a.shown("ImageSelectCH1"));
@@ -358,18 +358,18 @@ void PanelTest::fullRangeCaptionRisesOnce()
 void PanelTest::backgroundDisablesBoxes()
 {
     App a;
-    QVERIFY(a.main.ComboBox1()->isEnabled() && a.main.ComboBox2()->isEnabled());
+    QVERIFY(a.main.idList()->isEnabled() && a.main.portList()->isEnabled());
     a.move("Image_bei_jing");
-    QVERIFY(!a.main.ComboBox1()->isEnabled() && !a.main.ComboBox2()->isEnabled());
+    QVERIFY(!a.main.idList()->isEnabled() && !a.main.portList()->isEnabled());
     a.move("Label_COM_SELECTE");
-    QVERIFY(a.main.ComboBox2()->isEnabled() && !a.main.ComboBox1()->isEnabled());
+    QVERIFY(a.main.portList()->isEnabled() && !a.main.idList()->isEnabled());
     QVERIFY(a.shown("Image_COM_EN"));
     a.move("Label_id_select");
-    QVERIFY(a.main.ComboBox1()->isEnabled());
+    QVERIFY(a.main.idList()->isEnabled());
     // The boxes stay above their hit labels, so they can still be clicked.
     QWidget *panel = a.main.centralWidget();
-    QCOMPARE(panel->childAt(PanelLayout::ComboBox2.center()), static_cast<QWidget *>(a.main.ComboBox2()));
-    QCOMPARE(panel->childAt(PanelLayout::ComboBox1.center()), static_cast<QWidget *>(a.main.ComboBox1()));
+    QCOMPARE(panel->childAt(PanelLayout::ComboBox2.center()), static_cast<QWidget *>(a.main.portList()));
+    QCOMPARE(panel->childAt(PanelLayout::ComboBox1.center()), static_cast<QWidget *>(a.main.idList()));
 }
 
 void PanelTest::limitPointLooks()
@@ -409,10 +409,10 @@ void PanelTest::portBox()
 {
     Pty pty;
     App a({pty.slavePath()});
-    QComboBox *box = a.main.ComboBox2();
+    QComboBox *box = a.main.portList();
     QCOMPARE(box->itemText(box->count() - 2), pty.slavePath()); // right before OFF
     a.choosePort(pty.slavePath());
-    QVERIFY(a.main.Comm1().PortOpen());
+    QVERIFY(a.main.serial().PortOpen());
     QCOMPARE(a.s.PortReady, Byte(1));
     QCOMPARE(a.s.BaudScanActive, Byte(1));
     QCOMPARE(pty.lineRateBps(), 2400); // the device's rate from before, then the scan
@@ -421,9 +421,9 @@ void PanelTest::portBox()
     // Choosing it again restarts the scan.
     a.choosePort(pty.slavePath());
     QCOMPARE(a.s.RetryCount, Byte(0));
-    QVERIFY(a.main.Comm1().PortOpen());
+    QVERIFY(a.main.serial().PortOpen());
     a.choosePort(QStringLiteral("OFF"));
-    QVERIFY(!a.main.Comm1().PortOpen());
+    QVERIFY(!a.main.serial().PortOpen());
     QCOMPARE(a.s.PortReady, Byte(0));
     pty.readAvailable();
     App::ticks(3);
@@ -456,7 +456,7 @@ void PanelTest::portBoxReadAgainWhenOpened()
     const auto restore = qScopeGuard([] { PortList::setSource({}); });
 
     App a({given, builtIn});
-    QComboBox *box = a.main.ComboBox2();
+    QComboBox *box = a.main.portList();
     // The system's ports join the list once the window is drawn.
     QCOMPARE(itemsOf(box), (QStringList {given, builtIn, QStringLiteral("OFF")}));
     QTRY_COMPARE(itemsOf(box), (QStringList {pty.slavePath(), builtIn, given, QStringLiteral("OFF")}));
@@ -467,7 +467,7 @@ void PanelTest::portBoxReadAgainWhenOpened()
     QCOMPARE(box->itemData(2, Qt::ToolTipRole).toString(), given);
 
     a.choosePort(pty.slavePath());
-    QVERIFY(a.main.Comm1().PortOpen());
+    QVERIFY(a.main.serial().PortOpen());
     QSignalSpy activated(box, &QComboBox::activated);
     QSignalSpy indexChanged(box, &QComboBox::currentIndexChanged);
     QSignalSpy textChanged(box, &QComboBox::currentTextChanged);
@@ -490,8 +490,8 @@ void PanelTest::portBoxReadAgainWhenOpened()
              QStringLiteral("CP2102 USB to UART Bridge Controller\nSilicon Labs\n") + pty.slavePath());
 
     QCOMPARE(activated.count() + indexChanged.count() + textChanged.count(), 0);
-    QVERIFY(a.main.Comm1().PortOpen());
-    QCOMPARE(a.main.Comm1().PortName(), pty.slavePath());
+    QVERIFY(a.main.serial().PortOpen());
+    QCOMPARE(a.main.serial().PortName(), pty.slavePath());
     QCOMPARE(a.s.PortReady, Byte(1));
     QVERIFY(a.messages.texts().isEmpty());
 }
@@ -506,9 +506,9 @@ void PanelTest::driveSimulatedMotor()
     App a({sim.path()});
     a.choosePort(sim.path());
     QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0, 5000);
-    QCOMPARE(a.main.Comm1().BaudRate(), br4800);
+    QCOMPARE(a.main.serial().BaudRate(), br4800);
     QCOMPARE(a.s.TargetId, 7);
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("7"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0004));
     // The status poll shows the motor's position and its limit point.
     QTRY_VERIFY_WITH_TIMEOUT(a.shown("Image_Place_zhi_zhen"), 3000);

@@ -53,7 +53,7 @@ struct Connected {
     void readSettings()
     {
         menuItem(a, "SetMenu")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(a.w.SetForm().isVisible(), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
     }
 };
 
@@ -85,28 +85,28 @@ void WindowsTest::readSequenceShowsTheMotor()
     Connected c(12, 0x0005, 3, m);
     App &a = c.a;
     // Another ID chosen meanwhile; the read selects the motor's own again.
-    a.main.ComboBox1()->setCurrentIndex(4);
+    a.main.idList()->setCurrentIndex(4);
     c.readSettings();
-    QCOMPARE(a.main.Comm1().BaudRate(), br9600);
+    QCOMPARE(a.main.serial().BaudRate(), br9600);
     QCOMPARE(a.s.TargetId, 12);
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("12"));
-    QCOMPARE(shown(&a.w.SetForm(), "ComboBox1"), QStringLiteral("12"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("12"));
+    QCOMPARE(shown(&a.w.settingsWindow(), "ComboBox1"), QStringLiteral("12"));
     QCOMPARE(a.s.currentMask().word(), std::uint16_t(0x0005));
     QVERIFY(!a.main.isEnabled());
-    QVERIFY(checked(&a.w.SetForm(), "SongShouTing"));
-    QVERIFY(checked(&a.w.SetForm(), "RPM100"));
-    QVERIFY(checked(&a.w.SetForm(), "OppositeDirection") && checked(&a.w.SetForm(), "OutSync"));
-    QVERIFY(checked(&a.w.SetForm(), "HandStartupOn") && checked(&a.w.SetForm(), "NoRemamber"));
-    QCOMPARE(shown(&a.w.SetForm(), "SetComboBox"), QStringLiteral("9600"));
+    QVERIFY(checked(&a.w.settingsWindow(), "SongShouTing"));
+    QVERIFY(checked(&a.w.settingsWindow(), "RPM100"));
+    QVERIFY(checked(&a.w.settingsWindow(), "OppositeDirection") && checked(&a.w.settingsWindow(), "OutSync"));
+    QVERIFY(checked(&a.w.settingsWindow(), "HandStartupOn") && checked(&a.w.settingsWindow(), "NoRemamber"));
+    QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("9600"));
     // The extended report follows while the window is open.
-    QTRY_COMPARE_WITH_TIMEOUT(shown(&a.w.SetForm(), "bsSkinComboBox1"), QStringLiteral("7"), 5000);
-    QVERIFY(checked(&a.w.SetForm(), "bsSkinCheckRadioBox2"));
-    QVERIFY(checked(&a.w.SetForm(), "bsSkinCheckRadioBox5"));
+    QTRY_COMPARE_WITH_TIMEOUT(shown(&a.w.settingsWindow(), "bsSkinComboBox1"), QStringLiteral("7"), 5000);
+    QVERIFY(checked(&a.w.settingsWindow(), "bsSkinCheckRadioBox2"));
+    QVERIFY(checked(&a.w.settingsWindow(), "bsSkinCheckRadioBox5"));
     // No status polls while the settings window is open.
     const int polls = countFrames(c.sim, Frame::StatusPoll);
     App::ticks(4);
     QCOMPARE(countFrames(c.sim, Frame::StatusPoll), polls);
-    a.w.SetForm().close();
+    a.w.settingsWindow().close();
     QVERIFY(a.main.isEnabled());
     a.click("Label_ch3"); // one channel left: the motor can be polled again
     QTRY_VERIFY(countFrames(c.sim, Frame::StatusPoll) > polls);
@@ -121,14 +121,14 @@ void WindowsTest::readWithoutMotorOpensWithDefaults()
     QTRY_VERIFY_WITH_TIMEOUT(a.s.BaudScanActive == 0, 8000);
     menuItem(a, "SetMenu")->trigger();
     QCOMPARE(a.s.OpenSettingsAfterScan, Byte(1));
-    QVERIFY(!a.w.SetForm().isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(a.w.SetForm().isVisible(), 8000);
-    QCOMPARE(a.main.Comm1().BaudRate(), br2400);
+    QVERIFY(!a.w.settingsWindow().isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
+    QCOMPARE(a.main.serial().BaudRate(), br2400);
     for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance",
                             "Stop", "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
-        QVERIFY2(checked(&a.w.SetForm(), box), box);
-    QCOMPARE(shown(&a.w.SetForm(), "bsSkinComboBox1"), QStringLiteral("4"));
-    QCOMPARE(shown(&a.w.SetForm(), "SetComboBox"), QStringLiteral("2400"));
+        QVERIFY2(checked(&a.w.settingsWindow(), box), box);
+    QCOMPARE(shown(&a.w.settingsWindow(), "bsSkinComboBox1"), QStringLiteral("4"));
+    QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("2400"));
     const FeatureValues &v = a.s.Features;
     QCOMPARE((std::array<int, 7> {v.DryContactMode, v.MaxSpeed, v.FeatureFlags, v.JogTime, v.ObstacleSensitivity,
                                   v.ReboundTime, v.DeviceBaudCode}),
@@ -142,8 +142,8 @@ void WindowsTest::settingIgnoredByTheMotorFails()
     c.sim.setFaults({.ignoredWrites = {Frame::WriteMaxSpeed}});
     c.readSettings();
     const int reads = countFrames(c.sim, Frame::ReadBasic);
-    QTest::mouseClick(a.w.SetForm().findChild<QRadioButton *>("RPM80"), Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseClick(a.w.SetForm().findChild<QWidget *>("bsSkinButton5"), Qt::LeftButton);
+    QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RPM80"), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton5"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetFailure), 1, 8000);
     QCOMPARE(a.messages.count(a.s.MsgSetSuccess), 0);
     QCOMPARE(countFrames(c.sim, Frame::WriteMaxSpeed), 2);
@@ -157,17 +157,17 @@ void WindowsTest::baudChangeMovesPortAndMotor()
     Connected c(3, 0x0001, 1);
     App &a = c.a;
     c.readSettings();
-    a.w.SetForm().findChild<QComboBox *>("SetComboBox")->setCurrentIndex(4);
-    QTest::mouseClick(a.w.SetForm().findChild<QWidget *>("bsSkinButton14"), Qt::LeftButton);
+    a.w.settingsWindow().findChild<QComboBox *>("SetComboBox")->setCurrentIndex(4);
+    QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton14"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
-    QCOMPARE(a.main.Comm1().BaudRate(), br19200);
+    QCOMPARE(a.main.serial().BaudRate(), br19200);
     QCOMPARE(c.sim.bus().baudCode(), 4);
     // A later read scans from 1200 again and finds the motor at 19200.
-    a.w.SetForm().close();
+    a.w.settingsWindow().close();
     c.readSettings();
-    QCOMPARE(a.main.Comm1().BaudRate(), br19200);
+    QCOMPARE(a.main.serial().BaudRate(), br19200);
     QCOMPARE(a.s.Features.DeviceBaudCode, Byte(4));
-    QCOMPARE(shown(&a.w.SetForm(), "SetComboBox"), QStringLiteral("19200"));
+    QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("19200"));
 }
 
 void WindowsTest::closingWhileVerifying()
@@ -175,11 +175,11 @@ void WindowsTest::closingWhileVerifying()
     Connected c(3, 0x0001, 1);
     App &a = c.a;
     c.readSettings();
-    QTest::mouseClick(a.w.SetForm().findChild<QRadioButton *>("RenYiTing"), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RenYiTing"), Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(a.s.Features.DryContactMode, Byte(4));
-    QTest::mouseClick(a.w.SetForm().findChild<QWidget *>("bsSkinButton3"), Qt::LeftButton);
-    a.w.SetForm().close(); // the verification runs on
-    QVERIFY(a.main.isEnabled() && !a.w.SetForm().isEnabled());
+    QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton3"), Qt::LeftButton);
+    a.w.settingsWindow().close(); // the verification runs on
+    QVERIFY(a.main.isEnabled() && !a.w.settingsWindow().isEnabled());
     QCOMPARE(a.s.OpenSettingsAfterScan, Byte(0));
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
     QCOMPARE(c.sim.bus().motors().first().dryContactMode, quint8(4));
@@ -195,16 +195,16 @@ void WindowsTest::menusWithoutPort()
     for (const char *item : {"IDSetMenu", "ComSetMenu"})
         menuItem(a, item)->trigger();
     QCOMPARE(a.messages.texts().size(), 3);
-    QVERIFY(a.main.isEnabled() && !a.w.IDSetForm().isVisible() && !a.w.Form3().isVisible());
+    QVERIFY(a.main.isEnabled() && !a.w.forceIdWindow().isVisible() && !a.w.lineRateWindow().isVisible());
     // Help and About need no port.
     a.messages.clear();
     menuItem(a, "About")->trigger();
     QCOMPARE(a.messages.texts(), QStringList {QStringLiteral("Version:2.5    UpData:2016-12-16")});
     menuItem(a, "HelpMenu")->trigger();
-    QVERIFY(a.w.Form2().isVisible() && a.w.Form2().isEnabled() && !a.main.isEnabled());
+    QVERIFY(a.w.manualWindow().isVisible() && a.w.manualWindow().isEnabled() && !a.main.isEnabled());
     for (const char *page : {"Image_cn", "Image_en"})
-        QCOMPARE(a.w.Form2().findChild<QLabel *>(page)->pixmap().size(), QSize(610, 400));
-    QVERIFY(a.w.Form2().findChild<QLabel *>("Image_cn")->isVisible());
+        QCOMPARE(a.w.manualWindow().findChild<QLabel *>(page)->pixmap().size(), QSize(610, 400));
+    QVERIFY(a.w.manualWindow().findChild<QLabel *>("Image_cn")->isVisible());
 }
 
 void WindowsTest::childWindowsReenableTheMain()
@@ -213,7 +213,7 @@ void WindowsTest::childWindowsReenableTheMain()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     const struct { const char *item; ChildWindow *window; } rows[] = {
-        {"HelpMenu", &a.w.Form2()}, {"IDSetMenu", &a.w.IDSetForm()}, {"ComSetMenu", &a.w.Form3()}};
+        {"HelpMenu", &a.w.manualWindow()}, {"IDSetMenu", &a.w.forceIdWindow()}, {"ComSetMenu", &a.w.lineRateWindow()}};
     for (int round = 0; round < 2; ++round) {
         for (const auto &r : rows) {
             menuItem(a, r.item)->trigger();
@@ -230,13 +230,13 @@ void WindowsTest::forcedSetThroughTheMenu()
     Connected c(1, 0x0001, 1);
     App &a = c.a;
     menuItem(a, "IDSetMenu")->trigger();
-    QVERIFY(a.w.IDSetForm().isVisible());
-    auto *ids = a.w.IDSetForm().findChild<QComboBox *>("ComboBox1");
+    QVERIFY(a.w.forceIdWindow().isVisible());
+    auto *ids = a.w.forceIdWindow().findChild<QComboBox *>("ComboBox1");
     ids->setCurrentIndex(7);
     QCOMPARE(a.s.TargetId, 7);
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("1")); // moves only on leaving
-    QTest::mouseClick(a.w.IDSetForm().findChild<QWidget *>("bsSkinSpeedButton33"), Qt::LeftButton);
-    QTest::mouseClick(a.w.IDSetForm().findChild<QWidget *>("bsSkinButton1"), Qt::LeftButton);
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("1")); // moves only on leaving
+    QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinSpeedButton33"), Qt::LeftButton);
+    QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinButton1"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.s.MsgSetSuccess), 1, 8000);
     const QByteArray forced = QByteArray::fromHex("9A07FFFFAAAA07");
     int sent = 0;
@@ -245,8 +245,8 @@ void WindowsTest::forcedSetThroughTheMenu()
     QCOMPARE(sent, 2);
     QCOMPARE(c.sim.bus().motors().first().id, 7);
     QCOMPARE(c.sim.bus().motors().first().channels, quint16(0xFFFF));
-    QTest::mouseClick(a.w.IDSetForm().findChild<QWidget *>("bsSkinButton2"), Qt::LeftButton);
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("7"));
+    QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinButton2"), Qt::LeftButton);
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
     QVERIFY(a.main.isEnabled());
 }
 
@@ -254,22 +254,22 @@ void WindowsTest::messagesFollowTheLanguage()
 {
     Connected c(2, 0x0001, 1);
     App &a = c.a;
-    a.main.ComboBox1()->setCurrentIndex(0);
+    a.main.idList()->setCurrentIndex(0);
     menuItem(a, "English1")->trigger();
-    QCOMPARE(a.main.ComboBox1()->currentText(), QStringLiteral("Group"));
+    QCOMPARE(a.main.idList()->currentText(), QStringLiteral("Group"));
     QCOMPARE(a.s.TargetId, 0);
     c.readSettings();
-    QTest::mouseClick(a.w.SetForm().findChild<QWidget *>("bsSkinButton9"), Qt::LeftButton);
+    QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton9"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(QStringLiteral("  Set successfully   ")), 1, 8000);
-    a.w.SetForm().close();
+    a.w.settingsWindow().close();
     a.choosePort(QStringLiteral("OFF"));
     a.messages.clear();
     a.click("Label_shang");
     QTRY_COMPARE(a.messages.texts(), QStringList {QStringLiteral("    Please Select CommPort !    ")});
     menuItem(a, "N1")->trigger();
     menuItem(a, "HelpMenu")->trigger();
-    QVERIFY(a.w.Form2().findChild<QLabel *>("Image_cn")->isVisible());
-    QVERIFY(!a.w.Form2().findChild<QLabel *>("Image_en")->isVisible());
+    QVERIFY(a.w.manualWindow().findChild<QLabel *>("Image_cn")->isVisible());
+    QVERIFY(!a.w.manualWindow().findChild<QLabel *>("Image_en")->isVisible());
 }
 
 QTEST_MAIN(WindowsTest)

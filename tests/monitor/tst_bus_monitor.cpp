@@ -19,7 +19,7 @@ struct Bus {
 };
 
 struct MonitorApp : Bus, App {
-    BusMonitor &monitor() { return w.Monitor(); }  // built when first wanted
+    BusMonitor &monitor() { return w.busMonitor(); }  // built when first wanted
 
     MonitorApp() : App({sim.path()})
     {
@@ -153,9 +153,9 @@ private slots:
         a.trigger(QStringLiteral("MonitorMenu"));
         a.scan();
         QVERIFY(a.main.isEnabled());
-        a.w.Form2().open();  // a secondary window takes input from the main window only
+        a.w.manualWindow().open();  // a secondary window takes input from the main window only
         QVERIFY(!a.main.isEnabled() && a.monitor().isEnabled());
-        a.w.Form2().close();
+        a.w.manualWindow().close();
 
         // Paused, rows keep arriving in the background and appear on resume.
         a.clickButton("PauseButton");

@@ -27,12 +27,12 @@ void CoreLinkTest::scanReadAndVerifiedWrite()
     QObject::connect(&link, &MotorLink::portEvent,
                      [&](MotorLink::PortEvent, const QString &, int bps) { rates << bps; });
     QSignalSpy sent(&link, &MotorLink::frameSent);
-    link.Timer1().start();
+    link.tickTimer().start();
 
     QVERIFY(link.choosePort(sim.path()));
     QTRY_COMPARE_WITH_TIMEOUT(seen.extendedShown >= 1, true, 10000);
     QCOMPARE(rates.mid(0, 5), (QList<int> {2400, 1200, 2400, 4800, 9600}));
-    QCOMPARE(link.Comm1().BaudRate(), br9600);
+    QCOMPARE(link.serial().BaudRate(), br9600);
     QCOMPARE(seen.selectedIds, QList<int> {12});
     QCOMPARE(link.state().TargetId, 12);
     QCOMPARE(link.state().currentMask().word(), std::uint16_t(0x0005));

@@ -1,8 +1,8 @@
-// TComm over the in-memory serial device: the events and their order, when
+// SerialLine over the in-memory serial device: the events and their order, when
 // a poll pass runs (bytes arriving, modem lines where the device has them,
 // a threshold lowered under held-back bytes) and what reaches the device.
 #include "MemorySerialDevice.h"
-#include "TComm.h"
+#include "SerialLine.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -28,14 +28,14 @@ public:
 
 struct Rig {
     CountingDevice *dev = new CountingDevice;
-    TComm comm {std::unique_ptr<SerialDevice>(dev)};
+    SerialLine comm {std::unique_ptr<SerialDevice>(dev)};
     QStringList events;
 
     Rig()
     {
-        comm.OnReceiveData = [this](TComm *) { events << QStringLiteral("receive %1").arg(comm.DataCount()); };
-        comm.OnModemStateChange = [this](TComm *, std::uint32_t m) { events << QStringLiteral("modem %1").arg(m); };
-        comm.OnReceiveError = [this](TComm *, std::uint32_t m) { events << QStringLiteral("error %1").arg(m); };
+        comm.OnReceiveData = [this](SerialLine *) { events << QStringLiteral("receive %1").arg(comm.DataCount()); };
+        comm.OnModemStateChange = [this](SerialLine *, std::uint32_t m) { events << QStringLiteral("modem %1").arg(m); };
+        comm.OnReceiveError = [this](SerialLine *, std::uint32_t m) { events << QStringLiteral("error %1").arg(m); };
         comm.setPortName(QStringLiteral("/dev/ttyFAKE"));
     }
 };
@@ -120,7 +120,7 @@ private slots:
         r.comm.setRThreshold(1);
         QTRY_COMPARE(r.events, QStringList {"receive 5"});
 
-        r.comm.OnReceiveData = [&](TComm *c) {
+        r.comm.OnReceiveData = [&](SerialLine *c) {
             r.events << QStringLiteral("receive %1").arg(c->DataCount());
             c->setRThreshold(0);
             c->setRThreshold(1); // nothing read, nothing new: no second event
@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(r.events, (QStringList {"receive 5", "receive 6"}));
 
         bool first = true;
-        r.comm.OnReceiveData = [&](TComm *c) {
+        r.comm.OnReceiveData = [&](SerialLine *c) {
             c->setRThreshold(0);
             r.events << QStringLiteral("read %1").arg(QString::fromLatin1(c->Input()));
             if (std::exchange(first, false)) {
@@ -183,19 +183,19 @@ private slots:
     void openFailuresAreClassified_data()
     {
         QTest::addColumn<int>("failure");
-        for (auto f : {TComm::OpenFailure::NotFound, TComm::OpenFailure::InUse, TComm::OpenFailure::NoPermission,
-                       TComm::OpenFailure::Other})
+        for (auto f : {SerialLine::OpenFailure::NotFound, SerialLine::OpenFailure::InUse, SerialLine::OpenFailure::NoPermission,
+                       SerialLine::OpenFailure::Other})
             QTest::addRow("%d", int(f)) << int(f);
     }
     void openFailuresAreClassified()
     {
         QFETCH(int, failure);
         Rig r;
-        r.dev->refuse(QStringLiteral("/dev/ttyFAKE"), TComm::OpenFailure(failure));
+        r.dev->refuse(QStringLiteral("/dev/ttyFAKE"), SerialLine::OpenFailure(failure));
         QString text;
         try {
             r.comm.setPortOpen(true);
-        } catch (const ECommError &e) {
+        } catch (const SerialError &e) {
             text = QString::fromLatin1(e.what());
         }
         QCOMPARE(text, QString::fromLatin1(CommText::OpenFailed));
@@ -207,7 +207,7 @@ private slots:
     void pulledOutDeviceIsReportedAndReopens()
     {
         Rig r;
-        QSignalSpy lost(&r.comm, &TComm::portLost);
+        QSignalSpy lost(&r.comm, &SerialLine::portLost);
         r.comm.setPortOpen(true);
         r.dev->pullOut();
         QCOMPARE(lost.size(), 1);

@@ -13,13 +13,13 @@ struct Harness {
     MotorSim sim;
     App app;
     SharedState &state = app.s;
-    TComm &comm = app.main.Comm1();
-    TForm1 &mainWindow = app.main;
-    QComboBox *mainIdList = app.main.ComboBox1();
-    TSetForm &setForm = app.w.SetForm();
-    TIDSetForm &idForm = app.w.IDSetForm();
-    TForm3 &serial = app.w.Form3();
-    TForm2 &manual = app.w.Form2();
+    SerialLine &comm = app.main.serial();
+    MainWindow &mainWindow = app.main;
+    QComboBox *mainIdList = app.main.idList();
+    MotorSettingsWindow &setForm = app.w.settingsWindow();
+    ForceIdWindow &idForm = app.w.forceIdWindow();
+    LineRateWindow &serial = app.w.lineRateWindow();
+    ManualWindow &manual = app.w.manualWindow();
     Messages::Recorder &messages = app.messages;
 
     // The port chosen and found at the device's 2400 baud, without a scan.

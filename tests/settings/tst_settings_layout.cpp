@@ -81,13 +81,13 @@ private:
 void SettingsLayoutTest::initTestCase()
 {
     w = std::make_unique<Windows>();
-    w->Form1.show();
+    w->mainWindow.show();
 }
 
 void SettingsLayoutTest::apply(Language language)
 {
     const QStringList missing =
-        ApplyLanguage({&w->Form1, &w->Form2(), &w->SetForm(), &w->IDSetForm(), &w->state, &w->Monitor()}, language);
+        ApplyLanguage({&w->mainWindow, &w->manualWindow(), &w->settingsWindow(), &w->forceIdWindow(), &w->state, &w->busMonitor()}, language);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
     // Shown, so that the style sheet is applied and the tab widget laid out.
     for (QWidget *window : secondaryWindows())
@@ -97,7 +97,7 @@ void SettingsLayoutTest::apply(Language language)
 
 QList<QWidget *> SettingsLayoutTest::secondaryWindows() const
 {
-    return {&w->SetForm(), &w->IDSetForm(), &w->Form3(), &w->Form2(), &w->Monitor()};
+    return {&w->settingsWindow(), &w->forceIdWindow(), &w->lineRateWindow(), &w->manualWindow(), &w->busMonitor()};
 }
 
 void SettingsLayoutTest::captionsFitTheirControls_data()
@@ -157,7 +157,7 @@ void SettingsLayoutTest::controlsLieWithinTheirParents()
     QFETCH(Language, language);
     apply(language);
     // A tab page gets its size when it is first brought to the front.
-    auto *pages = w->SetForm().findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
+    auto *pages = w->settingsWindow().findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
     for (int i = pages->count() - 1; i >= 0; --i) {
         pages->setCurrentIndex(i);
         QCoreApplication::processEvents();
@@ -196,7 +196,7 @@ void SettingsLayoutTest::settingsTabsWrapIntoRows()
 {
     QFETCH(Language, language);
     apply(language);
-    auto *pages = w->SetForm().findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
+    auto *pages = w->settingsWindow().findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
     QVERIFY(pages);
     auto *bar = qobject_cast<MultiRowTabBar *>(pages->tabBar());
     QVERIFY2(bar, "the settings window's page control has no multi-row tab bar");
@@ -230,7 +230,7 @@ void SettingsLayoutTest::settingsTabsWrapIntoRows()
 void SettingsLayoutTest::tabBarFollowsCaptionsAndClicks()
 {
     apply(Language::SimplifiedChinese);
-    auto *pages = w->SetForm().findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
+    auto *pages = w->settingsWindow().findChild<QTabWidget *>(QStringLiteral("bsSkinPageControl1"));
     auto *bar = qobject_cast<MultiRowTabBar *>(pages->tabBar());
     QVERIFY(bar);
     const int oneRow = bar->height();
@@ -244,7 +244,7 @@ void SettingsLayoutTest::tabBarFollowsCaptionsAndClicks()
 
     // A click on a tab of the upper row (the window takes clicks while open) opens that tab, whose row then moves
     // down next to the page.
-    w->SetForm().OpenAfterScan();
+    w->settingsWindow().OpenAfterScan();
     pages->setCurrentIndex(0);
     int upper = -1;
     for (int i = 0; i < bar->count() && upper < 0; ++i)
@@ -268,7 +268,7 @@ void SettingsLayoutTest::tabBarFollowsCaptionsAndClicks()
     QTRY_COMPARE(bar->height(), oneRow);
     QCOMPARE(bar->rowCount(), 1);
     pages->setCurrentIndex(0);
-    w->SetForm().FormClose();
+    w->settingsWindow().FormClose();
 }
 
 QTEST_MAIN(SettingsLayoutTest)

@@ -1,9 +1,9 @@
 // The secondary windows driven through their real controls, with the
 // transmit tick and the answer handling talking to the simulated motor bus.
-#include "Comm_Set.h"
+#include "LineRateWindow.h"
 #include "SettingsHarness.h"
 #include "TrackEdit.h"
-#include "user_manual.h"
+#include "ManualWindow.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -351,8 +351,8 @@ void SettingsWindowsTest::forcedWindowMovesTheMainListOnlyOnLeaving()
 void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
 {
     Harness h;
-    TForm3 &serial = h.serial;
-    TForm2 &manual = h.manual;
+    LineRateWindow &serial = h.serial;
+    ManualWindow &manual = h.manual;
     QVERIFY(!h.setForm.isEnabled() && h.idForm.isEnabled() && serial.isEnabled() && manual.isEnabled());
 
     const std::pair<ChildWindow *, std::function<void()>> windows[] = {
@@ -383,7 +383,7 @@ void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
 void SettingsWindowsTest::serialSettingsWindowReopensAtTheChosenRate()
 {
     Harness h;
-    TForm3 &serial = h.serial;
+    LineRateWindow &serial = h.serial;
     auto *rates = h.in<QComboBox>(&serial, "SetComboBox");
     QCOMPARE(rates->currentText(), QStringLiteral("2400"));
     QCOMPARE(h.in<QComboBox>(&serial, "bsSkinComboBox1")->currentText(), QStringLiteral("OFF"));

@@ -10,14 +10,14 @@
 #include <QTest>
 
 struct App {
-    explicit App(const QStringList &ports = {}) : w(ports) { w.Form1.show(); }
+    explicit App(const QStringList &ports = {}) : w(ports) { w.mainWindow.show(); }
     // Messages still on their way belong to this test, not to the next one.
     ~App() { QCoreApplication::processEvents(); }
 
     Messages::Recorder messages; // every box the program would show
     Windows w;
     SharedState &s = w.state;
-    TForm1 &main = w.Form1;
+    MainWindow &main = w.mainWindow;
 
     PanelItem *item(const char *name) const { return main.item(QString::fromLatin1(name)); }
     template <typename T = QWidget>
@@ -48,7 +48,7 @@ struct App {
     // Chooses a port in the port box as the user would.
     void choosePort(const QString &name)
     {
-        QComboBox *box = main.ComboBox2();
+        QComboBox *box = main.portList();
         const int index = box->findText(name);
         QVERIFY2(index >= 0, qPrintable(name));
         box->setCurrentIndex(index);

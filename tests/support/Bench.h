@@ -9,7 +9,7 @@
 #include "Pty.h"
 #include "ResponseHandler.h"
 #include "SharedState.h"
-#include "TComm.h"
+#include "SerialLine.h"
 #include "TransmitTick.h"
 
 #include <QCoreApplication>
@@ -100,7 +100,7 @@ struct Bench {
     Pty pty;
     MotorLink link;
     SharedState &s = link.state();
-    TComm &comm = link.Comm1();
+    SerialLine &comm = link.serial();
     TransmitTick &tick = link.transmitTick();
     ResponseHandler &responses = link.responses();
     LinkRecorder view {link};
@@ -109,7 +109,7 @@ struct Bench {
     Bench()
     {
         comm.setPortName(pty.slavePath());
-        comm.OnReceiveData = [this](TComm *) {
+        comm.OnReceiveData = [this](SerialLine *) {
             if (comm.DataCount() > 0)
                 ++reads;
             link.receive();

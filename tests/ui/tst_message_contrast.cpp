@@ -105,11 +105,11 @@ void MessageContrastTest::readableOverEveryWindow()
     QFETCH(QString, theme);
     QApplication::setPalette(themePalette(theme, m_standard));
     Windows w;
-    w.Form1.show();
-    QWidget *parent = &w.Form1;
+    w.mainWindow.show();
+    QWidget *parent = &w.mainWindow;
     // A secondary window is opened as the program opens it; the box comes
     // over it, as over the active window.
-    for (ChildWindow *child : std::initializer_list<ChildWindow *> {&w.Form2(), &w.SetForm(), &w.IDSetForm(), &w.Form3()}) {
+    for (ChildWindow *child : std::initializer_list<ChildWindow *> {&w.manualWindow(), &w.settingsWindow(), &w.forceIdWindow(), &w.lineRateWindow()}) {
         if (child->objectName() == window) {
             child->open();
             parent = child;

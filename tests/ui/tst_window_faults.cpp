@@ -30,17 +30,17 @@ void trigger(App &a, const char *menuItem)
 QComboBox *openIdList(App &a, const QString &which)
 {
     if (which == QLatin1String("main"))
-        return a.main.ComboBox1();
+        return a.main.idList();
     if (which == QLatin1String("settings")) {
         // The settings menu resets the window (the group item in the current
         // language); the read selects the motor's ID, as the main list shows.
-        a.w.SetForm().ResetToDefaults();
-        a.w.SetForm().SelectReportedId(a.main.ComboBox1()->currentIndex());
-        a.w.SetForm().OpenAfterScan();
-        return a.w.SetForm().channelEditor().idList();
+        a.w.settingsWindow().ResetToDefaults();
+        a.w.settingsWindow().SelectReportedId(a.main.idList()->currentIndex());
+        a.w.settingsWindow().OpenAfterScan();
+        return a.w.settingsWindow().channelEditor().idList();
     }
-    a.w.IDSetForm().openWithIndex(a.main.ComboBox1()->currentIndex());
-    return a.w.IDSetForm().channelEditor().idList();
+    a.w.forceIdWindow().openWithIndex(a.main.idList()->currentIndex());
+    return a.w.forceIdWindow().channelEditor().idList();
 }
 
 void addIdLists()
@@ -93,7 +93,7 @@ void WindowFaultsTest::closingTheMainWindowEndsTheProgram()
         a.main.CurtainSetClick();
     else if (open != QLatin1String("nothing"))
         trigger(a, qPrintable(open));
-    const QList<ChildWindow *> children {&a.w.Form2(), &a.w.SetForm(), &a.w.IDSetForm(), &a.w.Form3()};
+    const QList<ChildWindow *> children {&a.w.manualWindow(), &a.w.settingsWindow(), &a.w.forceIdWindow(), &a.w.lineRateWindow()};
     const bool childOpen = std::any_of(children.cbegin(), children.cend(), [](ChildWindow *c) { return c->isVisible(); });
     QCOMPARE(childOpen, open != QLatin1String("nothing"));
     QCOMPARE(a.main.isEnabled(), !childOpen);
@@ -155,7 +155,7 @@ void WindowFaultsTest::openIdListTakesDigitsOnly()
     QFETCH(QString, chosen);
     App a;
     trigger(a, "English1"); // the group item reads "Group": a "g" would find it
-    a.main.ComboBox1()->setCurrentIndex(5);
+    a.main.idList()->setCurrentIndex(5);
     QComboBox *ids = openIdList(a, list);
     QCOMPARE(ids->currentText(), QStringLiteral("5"));
     ids->showPopup();
@@ -195,7 +195,7 @@ void WindowFaultsTest::pointerOverAGreyedBoxWakesIt()
     QWindow *window = a.main.windowHandle();
     // Over the background first: both boxes grey.
     QTest::mouseMove(window, panel->mapTo(&a.main, QPoint(300, 20)));
-    QVERIFY(!a.main.ComboBox1()->isEnabled() && !a.main.ComboBox2()->isEnabled());
+    QVERIFY(!a.main.idList()->isEnabled() && !a.main.portList()->isEnabled());
     QVERIFY(!a.shown(qPrintable(area)));
     // Then straight onto the point, as a pointer moves.
     QTest::mouseMove(window, panel->mapTo(&a.main, at));
@@ -227,7 +227,7 @@ void WindowFaultsTest::limitPointReleaseUndoesItsPress()
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
     a.s.BaudScanActive = 0;
-    a.main.ComboBox1()->setCurrentIndex(1);
+    a.main.idList()->setCurrentIndex(1);
     const char *moved[] = {"Label_XWD3", "ImageSelectXWD3"};
     const QPoint home[] = {a.item(moved[0])->pos(), a.item(moved[1])->pos()};
     const bool pointAtPress = atPress & 0x10;
@@ -270,7 +270,7 @@ void WindowFaultsTest::outOfRangeNoteInEachLanguage()
     trigger(a, qPrintable(menuItem));
     // A basic report of motor 5 with a dry-contact mode no radio box stands for.
     QVERIFY(pty.write(response(5, 0x04, 0x00, 1, 9, 130, 0xCA, 0x40) + QByteArray(1, '\0')));
-    auto *label = a.w.SetForm().findChild<QLabel *>(QStringLiteral("ReportNote0"));
+    auto *label = a.w.settingsWindow().findChild<QLabel *>(QStringLiteral("ReportNote0"));
     QVERIFY(label);
     QTRY_VERIFY(!label->isHidden());
     QCOMPARE(a.s.Features.DryContactMode, Byte(9));

@@ -9,19 +9,19 @@
 #include <QList>
 
 class QWidget;
-class TForm2;
-class TSetForm;
-class TIDSetForm;
-class TForm3;
+class ManualWindow;
+class MotorSettingsWindow;
+class ForceIdWindow;
+class LineRateWindow;
 class BusMonitor;
 
 class SecondaryWindows {
 public:
-    virtual TForm2 &Form2() = 0;
-    virtual TSetForm &SetForm() = 0;
-    virtual TIDSetForm &IDSetForm() = 0;
-    virtual TForm3 &Form3() = 0;
-    virtual BusMonitor &Monitor() = 0;
+    virtual ManualWindow &manualWindow() = 0;
+    virtual MotorSettingsWindow &settingsWindow() = 0;
+    virtual ForceIdWindow &forceIdWindow() = 0;
+    virtual LineRateWindow &lineRateWindow() = 0;
+    virtual BusMonitor &busMonitor() = 0;
     // The language chosen in the menu (an int of Language), applied to the
     // main window and the secondary windows built so far; the others take it
     // when they are built.

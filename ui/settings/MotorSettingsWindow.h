@@ -29,10 +29,10 @@ class QRadioButton;
 class QTabWidget;
 class TrackEdit;
 
-class TSetForm : public ChildWindow {
+class MotorSettingsWindow : public ChildWindow {
     Q_OBJECT
 public:
-    TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
+    MotorSettingsWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
 
     // --- called by the main window and on the link's reports ----------------
     void ShowBasicSettings();
@@ -48,7 +48,7 @@ public:
 
     // --- handlers --------------------------------------------------------
     // The radio boxes are handled per group, from one table of box and value
-    // each (see FeatureSet.cpp); the track edits store what they show.
+    // each (see MotorSettingsWindow.cpp); the track edits store what they show.
     void bsSkinTrackEdit1Change(int value);
     void bsSkinTrackEdit2Change(int value);
     // Jog time list.
@@ -66,7 +66,7 @@ public:
     void bsSkinButton13Click(); // rebound
     void bsSkinButton12Click(); // baud rate
 
-    using Handler = void (TSetForm::*)();
+    using Handler = void (MotorSettingsWindow::*)();
 
 protected:
     void changeEvent(QEvent *event) override;

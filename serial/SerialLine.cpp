@@ -1,4 +1,4 @@
-#include "TComm.h"
+#include "SerialLine.h"
 
 #include "QtSerialDevice.h"
 
@@ -35,19 +35,19 @@ std::optional<TBaudRate> baudRateOfBps(int bps)
     return TBaudRate(found - kBaudBps.begin());
 }
 
-TComm::TComm(QObject *parent) : TComm(std::make_unique<QtSerialDevice>(), parent)
+SerialLine::SerialLine(QObject *parent) : SerialLine(std::make_unique<QtSerialDevice>(), parent)
 {
 }
 
-TComm::TComm(std::unique_ptr<SerialDevice> device, QObject *parent) : QObject(parent)
+SerialLine::SerialLine(std::unique_ptr<SerialDevice> device, QObject *parent) : QObject(parent)
 {
     m_modemTimer.setTimerType(Qt::PreciseTimer);
     m_modemTimer.setInterval(kPollIntervalMs);
-    connect(&m_modemTimer, &QTimer::timeout, this, &TComm::schedulePass);
+    connect(&m_modemTimer, &QTimer::timeout, this, &SerialLine::schedulePass);
     setDevice(std::move(device));
 }
 
-TComm::~TComm()
+SerialLine::~SerialLine()
 {
     m_modemTimer.stop();
     // The owner may destroy us from inside one of the device's own signals,
@@ -57,7 +57,7 @@ TComm::~TComm()
     m_device->deleteLater();
 }
 
-void TComm::setDevice(std::unique_ptr<SerialDevice> device)
+void SerialLine::setDevice(std::unique_ptr<SerialDevice> device)
 {
     if (m_device) {
         setPortOpen(false);
@@ -67,27 +67,27 @@ void TComm::setDevice(std::unique_ptr<SerialDevice> device)
     }
     m_device = device.release();
     m_device->setParent(this);
-    connect(m_device, &SerialDevice::bytesArrived, this, &TComm::onBytesArrived);
-    connect(m_device, &SerialDevice::deviceLost, this, &TComm::onDeviceLost);
+    connect(m_device, &SerialDevice::bytesArrived, this, &SerialLine::onBytesArrived);
+    connect(m_device, &SerialDevice::deviceLost, this, &SerialLine::onDeviceLost);
 }
 
-void TComm::setCommPort(TComPortNumber port)
+void SerialLine::setCommPort(TComPortNumber port)
 {
     m_commPort = port;
     m_portName = QStringLiteral("COM%1").arg(int(port) + 1);
 }
 
-void TComm::setPortName(const QString &name)
+void SerialLine::setPortName(const QString &name)
 {
     m_portName = name;
 }
 
-bool TComm::PortOpen() const
+bool SerialLine::PortOpen() const
 {
     return m_device->isOpen();
 }
 
-void TComm::setPortOpen(bool open)
+void SerialLine::setPortOpen(bool open)
 {
     if (!open) {
         m_modemTimer.stop();
@@ -102,7 +102,7 @@ void TComm::setPortOpen(bool open)
     if (opened.failure != OpenFailure::None) {
         m_openDevice = opened.device;
         m_openFailure = opened.failure;
-        throw ECommError(CommText::OpenFailed);
+        throw SerialError(CommText::OpenFailed);
     }
     m_openFailure = OpenFailure::None;
     m_openDevice = {};
@@ -115,7 +115,7 @@ void TComm::setPortOpen(bool open)
         m_modemTimer.start();
 }
 
-void TComm::applyLineSettings()
+void SerialLine::applyLineSettings()
 {
     SerialDevice::LineSettings line;
     line.bitsPerSecond = baudRateBps(m_baudRate);
@@ -131,7 +131,7 @@ void TComm::applyLineSettings()
     m_device->applyLineSettings(line);
 }
 
-template <typename T> void TComm::setLineSetting(T &field, T value)
+template <typename T> void SerialLine::setLineSetting(T &field, T value)
 {
     if (field == value)
         return;
@@ -140,14 +140,14 @@ template <typename T> void TComm::setLineSetting(T &field, T value)
         applyLineSettings();
 }
 
-void TComm::setBaudRate(TBaudRate rate) { setLineSetting(m_baudRate, rate); }
-void TComm::setHwHandShaking(THWHandShaking value) { setLineSetting(m_hw, value); }
-void TComm::setSwHandShaking(TSWHandShaking value) { setLineSetting(m_sw, value); }
-void TComm::setDataBits(TDataBits value) { setLineSetting(m_dataBits, value); }
-void TComm::setParity(TParity value) { setLineSetting(m_parity, value); }
-void TComm::setStopBits(TStopBits value) { setLineSetting(m_stopBits, value); }
+void SerialLine::setBaudRate(TBaudRate rate) { setLineSetting(m_baudRate, rate); }
+void SerialLine::setHwHandShaking(THWHandShaking value) { setLineSetting(m_hw, value); }
+void SerialLine::setSwHandShaking(TSWHandShaking value) { setLineSetting(m_sw, value); }
+void SerialLine::setDataBits(TDataBits value) { setLineSetting(m_dataBits, value); }
+void SerialLine::setParity(TParity value) { setLineSetting(m_parity, value); }
+void SerialLine::setStopBits(TStopBits value) { setLineSetting(m_stopBits, value); }
 
-void TComm::setDTREnabled(bool value)
+void SerialLine::setDTREnabled(bool value)
 {
     if (!m_device->isOpen())
         return;
@@ -155,7 +155,7 @@ void TComm::setDTREnabled(bool value)
     m_device->setDtr(value);
 }
 
-void TComm::setRTSEnabled(bool value)
+void SerialLine::setRTSEnabled(bool value)
 {
     if (!m_device->isOpen())
         return;
@@ -163,19 +163,19 @@ void TComm::setRTSEnabled(bool value)
     m_device->setRts(value);
 }
 
-int TComm::DataCount() const
+int SerialLine::DataCount() const
 {
     return int(m_device->bytesWaiting());
 }
 
-void TComm::setDataCount(int value)
+void SerialLine::setDataCount(int value)
 {
     if (value != 0 || !m_device->isOpen())
         return;
     m_device->clearInput();
 }
 
-void TComm::setRThreshold(std::int32_t value)
+void SerialLine::setRThreshold(std::int32_t value)
 {
     m_rThreshold = value;
     // Bytes that arrived while the event was held back raise it now.
@@ -183,13 +183,13 @@ void TComm::setRThreshold(std::int32_t value)
         schedulePass();
 }
 
-void TComm::requireOpen() const
+void SerialLine::requireOpen() const
 {
     if (!m_device->isOpen())
-        throw ECommError(CommText::NotOpen);
+        throw SerialError(CommText::NotOpen);
 }
 
-void TComm::readWaiting()
+void SerialLine::readWaiting()
 {
     requireOpen();
     m_commError = m_device->lineErrors();
@@ -209,19 +209,19 @@ void TComm::readWaiting()
     m_input = m_device->read(count); // a failed read leaves nothing, not the previous bytes
 }
 
-QByteArray TComm::Input()
+QByteArray SerialLine::Input()
 {
     readWaiting();
     return m_input;
 }
 
-TComm::ReadResult TComm::ReadBytes()
+SerialLine::ReadResult SerialLine::ReadBytes()
 {
     readWaiting();
     return {reinterpret_cast<const std::uint8_t *>(m_input.constData()), int(m_input.size()) - 1};
 }
 
-bool TComm::WriteBytes(const std::uint8_t *buffer, int count)
+bool SerialLine::WriteBytes(const std::uint8_t *buffer, int count)
 {
     if (!m_device->isOpen()) {
         emit errorText(QString::fromLatin1(CommText::NotOpen));
@@ -231,7 +231,7 @@ bool TComm::WriteBytes(const std::uint8_t *buffer, int count)
     return true;
 }
 
-void TComm::checkModemLines()
+void SerialLine::checkModemLines()
 {
     requireOpen();
     m_commEvent = 0;
@@ -243,13 +243,13 @@ void TComm::checkModemLines()
     struct Line {
         bool SerialDevice::ModemLines::*now;
         std::uint32_t mask;
-        bool TComm::*state;
+        bool SerialLine::*state;
     };
     static constexpr std::array<Line, 4> kLines {{
-        {&SerialDevice::ModemLines::cd, ModemMask::CD, &TComm::m_cd},
-        {&SerialDevice::ModemLines::dsr, ModemMask::DSR, &TComm::m_dsr},
-        {&SerialDevice::ModemLines::ri, ModemMask::RI, &TComm::m_ri},
-        {&SerialDevice::ModemLines::cts, ModemMask::CTS, &TComm::m_cts},
+        {&SerialDevice::ModemLines::cd, ModemMask::CD, &SerialLine::m_cd},
+        {&SerialDevice::ModemLines::dsr, ModemMask::DSR, &SerialLine::m_dsr},
+        {&SerialDevice::ModemLines::ri, ModemMask::RI, &SerialLine::m_ri},
+        {&SerialDevice::ModemLines::cts, ModemMask::CTS, &SerialLine::m_cts},
     }};
     for (const Line &line : kLines) {
         const bool now = (*lines).*line.now;
@@ -259,12 +259,12 @@ void TComm::checkModemLines()
     }
 }
 
-void TComm::Poll()
+void SerialLine::Poll()
 {
     if (!m_device->isOpen())
         return;
     // A handler may run a nested event loop in which the owner destroys us.
-    const QPointer<TComm> alive(this);
+    const QPointer<SerialLine> alive(this);
     m_commError = m_device->lineErrors();
     // Waiting messages are let through between the events a pass raises.
     // After the last one the pass returns to the event loop, which lets them
@@ -297,13 +297,13 @@ void TComm::Poll()
         OnReceiveError(this, m_commError);
 }
 
-void TComm::onBytesArrived()
+void SerialLine::onBytesArrived()
 {
     m_fresh = true;
     schedulePass();
 }
 
-void TComm::schedulePass()
+void SerialLine::schedulePass()
 {
     if (m_passQueued)
         return;
@@ -323,7 +323,7 @@ void TComm::schedulePass()
     }, Qt::QueuedConnection);
 }
 
-void TComm::onDeviceLost(const QString &reason)
+void SerialLine::onDeviceLost(const QString &reason)
 {
     m_modemTimer.stop();
     emit portLost(m_portName, reason);

@@ -4,8 +4,8 @@
 
 #include "ChildWindow.h"
 
-class TForm2 : public ChildWindow {
+class ManualWindow : public ChildWindow {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget *mainWindow, QWidget *parent = nullptr);
+    explicit ManualWindow(QWidget *mainWindow, QWidget *parent = nullptr);
 };

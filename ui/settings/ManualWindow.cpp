@@ -1,4 +1,4 @@
-#include "user_manual.h"
+#include "ManualWindow.h"
 
 #include "PictureLabel.h"
 #include "ScreenPlacement.h"
@@ -18,7 +18,7 @@ PictureLabel *addPage(QWidget *window, const char *name, const char *picture)
 
 } // namespace
 
-TForm2::TForm2(QWidget *mainWindow, QWidget *parent)
+ManualWindow::ManualWindow(QWidget *mainWindow, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("Form2"), QString(), QSize(610, 397), true, parent)
 {
     placeOnScreen(this, {626, 327});

@@ -1,4 +1,4 @@
-#include "IDAndChannelSet.h"
+#include "ForceIdWindow.h"
 
 #include "ChannelEditor.h"
 #include "Messages.h"
@@ -7,7 +7,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
-TIDSetForm::TIDSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
+ForceIdWindow::ForceIdWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QString(), QSize(250, 280),
                   true, parent)
     , s(link.state())
@@ -19,10 +19,10 @@ TIDSetForm::TIDSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdLi
 
     // The set button is wide enough for "Compulsory set" and reaches up to
     // the exit button; both keep their left edges.
-    struct ButtonRow { const char *name; int x, width; void (TIDSetForm::*click)(); };
+    struct ButtonRow { const char *name; int x, width; void (ForceIdWindow::*click)(); };
     const ButtonRow buttons[] = {
-        {"bsSkinButton1", 16, 124, &TIDSetForm::bsSkinButton1Click},
-        {"bsSkinButton2", 148, 86, &TIDSetForm::bsSkinButton2Click},
+        {"bsSkinButton1", 16, 124, &ForceIdWindow::bsSkinButton1Click},
+        {"bsSkinButton2", 148, 86, &ForceIdWindow::bsSkinButton2Click},
     };
     for (const ButtonRow &row : buttons) {
         auto *b = new QPushButton(this);
@@ -32,7 +32,7 @@ TIDSetForm::TIDSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdLi
     }
 }
 
-void TIDSetForm::openWithIndex(int mainIndex)
+void ForceIdWindow::openWithIndex(int mainIndex)
 {
     m_editor->idList()->setCurrentIndex(mainIndex); // ComboBox1Change runs if the text changes
     // Painted even when the ID did not change: the main window may have
@@ -41,7 +41,7 @@ void TIDSetForm::openWithIndex(int mainIndex)
     open();
 }
 
-void TIDSetForm::bsSkinButton1Click()
+void ForceIdWindow::bsSkinButton1Click()
 {
     if (!m_link.portUsable()) {
         Messages::show(s.MsgSelectPort);
@@ -54,12 +54,12 @@ void TIDSetForm::bsSkinButton1Click()
     m_link.stageWrite(Settings::IdAndChannels);
 }
 
-void TIDSetForm::bsSkinButton2Click()
+void ForceIdWindow::bsSkinButton2Click()
 {
     FormClose();
 }
 
-void TIDSetForm::FormClose()
+void ForceIdWindow::FormClose()
 {
     m_mainIdList->setCurrentIndex(m_editor->idList()->currentIndex());
     ChildWindow::FormClose();

@@ -1,8 +1,8 @@
-// TComm against a real pseudo-terminal: the test plays the device on the
+// SerialLine against a real pseudo-terminal: the test plays the device on the
 // master side, the component opens the slave like a serial adapter.
 #include "PortList.h"
 #include "Pty.h"
-#include "TComm.h"
+#include "SerialLine.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -16,7 +16,7 @@
 
 namespace {
 
-void openOn(TComm &comm, const QString &path)
+void openOn(SerialLine &comm, const QString &path)
 {
     comm.setPortName(path);
     comm.setPortOpen(true);
@@ -45,7 +45,7 @@ QString commErrorText(const std::function<void()> &call)
 {
     try {
         call();
-    } catch (const ECommError &e) {
+    } catch (const SerialError &e) {
         return QString::fromLatin1(e.what());
     }
     return {};
@@ -54,9 +54,9 @@ QString commErrorText(const std::function<void()> &call)
 // The texts the component reports without an exception, as its owner gets them.
 struct ErrorTexts {
     QStringList list;
-    explicit ErrorTexts(TComm &comm)
+    explicit ErrorTexts(SerialLine &comm)
     {
-        QObject::connect(&comm, &TComm::errorText, [this](const QString &text) { list << text; });
+        QObject::connect(&comm, &SerialLine::errorText, [this](const QString &text) { list << text; });
     }
     const QStringList &texts() const { return list; }
     void clear() { list.clear(); }
@@ -64,13 +64,13 @@ struct ErrorTexts {
 
 } // namespace
 
-class TCommTest : public QObject {
+class SerialLineTest : public QObject {
     Q_OBJECT
 private slots:
     void equalSettingLeavesOpenPortAlone_differentReconfiguresAtOnce()
     {
         Pty pty;
-        TComm comm;
+        SerialLine comm;
         openOn(comm, pty.slavePath());
         QCOMPARE(pty.lineRateBps(), 9600);
         QVERIFY(pty.write("abc"));
@@ -96,7 +96,7 @@ private slots:
     void frameGoesOutByteExactAndCommPortWaitsForReopen()
     {
         Pty pty;
-        TComm comm;
+        SerialLine comm;
         openOn(comm, pty.slavePath());
         comm.setCommPort(pnCOM3);
         QCOMPARE(comm.PortName(), QStringLiteral("COM3"));
@@ -113,9 +113,9 @@ private slots:
     void receiveEventNeedsThreshold()
     {
         Pty pty;
-        TComm comm;
+        SerialLine comm;
         int raised = 0;
-        comm.OnReceiveData = [&](TComm *) { ++raised; };
+        comm.OnReceiveData = [&](SerialLine *) { ++raised; };
         openOn(comm, pty.slavePath());
         QVERIFY(pty.write(QByteArray(300, 'x')));
         QTRY_COMPARE(comm.DataCount(), 300);
@@ -129,7 +129,7 @@ private slots:
     void dataCountAndReads()
     {
         Pty pty;
-        TComm comm;
+        SerialLine comm;
         openOn(comm, pty.slavePath());
         QVERIFY(pty.write("12345678"));
         QTRY_COMPARE(comm.DataCount(), 8);
@@ -141,7 +141,7 @@ private slots:
         const QByteArray frame = QByteArray::fromHex("d8050100010203cc0035");
         QVERIFY(pty.write(frame + "!"));
         QTRY_COMPARE(comm.DataCount(), 11);
-        const TComm::ReadResult r = comm.ReadBytes();
+        const SerialLine::ReadResult r = comm.ReadBytes();
         QCOMPARE(r.lastIndex, 10);
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(r.bytes), 11), frame + "!");
 
@@ -167,14 +167,14 @@ private slots:
         QFETCH(int, waiting);
         QFETCH(bool, read);
         Pty pty;
-        TComm comm;
+        SerialLine comm;
         openOn(comm, pty.slavePath());
         QByteArray bytes(waiting, Qt::Uninitialized);
         for (int i = 0; i < waiting; ++i)
             bytes[i] = char(i * 7);
         QVERIFY(pty.write(bytes));
         QTRY_COMPARE(comm.DataCount(), waiting);
-        const TComm::ReadResult r = comm.ReadBytes();
+        const SerialLine::ReadResult r = comm.ReadBytes();
         QCOMPARE(comm.DataCount(), 0);
         QCOMPARE(r.lastIndex, read ? waiting - 1 : -1);
         QCOMPARE(comm.Input(), read ? bytes : QByteArray());
@@ -182,7 +182,7 @@ private slots:
 
     void failureReports()
     {
-        TComm comm;
+        SerialLine comm;
         ErrorTexts boxes(comm);
         const std::uint8_t frame[2] {0x9A, 0x01};
         QCOMPARE(comm.WriteBytes(frame, 2), false);
@@ -213,10 +213,10 @@ private slots:
     {
         // A handler that closes the port makes the rest of the tick fail.
         Pty pty;
-        TComm comm;
+        SerialLine comm;
         ErrorTexts boxes(comm);
         openOn(comm, pty.slavePath());
-        comm.OnReceiveData = [](TComm *sender) { sender->setPortOpen(false); };
+        comm.OnReceiveData = [](SerialLine *sender) { sender->setPortOpen(false); };
         comm.setRThreshold(1);
         QVERIFY(pty.write("x"));
         QTRY_COMPARE(boxes.texts(), QStringList {QString::fromLatin1(CommText::NotOpen)});
@@ -228,8 +228,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("ttyTAVIK"));
         auto pty = std::make_unique<Pty>();
         QVERIFY(pty->link(path));
-        TComm comm;
-        QSignalSpy lost(&comm, &TComm::portLost);
+        SerialLine comm;
+        QSignalSpy lost(&comm, &SerialLine::portLost);
         openOn(comm, path);
 
         pty->close();
@@ -269,5 +269,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TCommTest)
-#include "tst_tcomm.moc"
+QTEST_GUILESS_MAIN(SerialLineTest)
+#include "tst_serial_line.moc"

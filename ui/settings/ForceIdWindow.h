@@ -10,10 +10,10 @@
 class ChannelEditor;
 class QComboBox;
 
-class TIDSetForm : public ChildWindow {
+class ForceIdWindow : public ChildWindow {
     Q_OBJECT
 public:
-    TIDSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
+    ForceIdWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
 
     // Opens on the main window's ID (its list index) and the channels stored for it.
     void openWithIndex(int mainIndex);

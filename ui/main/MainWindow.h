@@ -6,7 +6,7 @@
 #include "PanelItem.h"
 #include "PortComboBox.h"
 #include "SharedState.h"
-#include "TComm.h"
+#include "SerialLine.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -20,13 +20,13 @@ class QLineEdit;
 class QMenu;
 class SecondaryWindows;
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // extraPorts: port names that enumeration cannot find (a pseudo-terminal,
     // a symbolic link), listed after the found ports, before "OFF".
-    explicit TForm1(const QStringList &extraPorts, QWidget *parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(const QStringList &extraPorts, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     // The secondary windows, built when first wanted (SecondaryWindows.h).
     void attachWindows(SecondaryWindows *windows);
@@ -35,10 +35,10 @@ public:
     void followReportedId();
 
     MotorLink &link() { return m_link; }
-    TComm &Comm1() { return m_link.Comm1(); }
-    QTimer &Timer1() { return m_link.Timer1(); }
-    QComboBox *ComboBox1() const { return m_comboBox1; }
-    QComboBox *ComboBox2() const { return m_comboBox2; }
+    SerialLine &serial() { return m_link.serial(); }
+    QTimer &tickTimer() { return m_link.tickTimer(); }
+    QComboBox *idList() const { return m_idList; }
+    QComboBox *portList() const { return m_portList; }
     QLineEdit *Edit4() const { return m_edit4; }
     PanelItem *item(const QString &name) const;
 
@@ -87,7 +87,7 @@ private:
     bool portUsable();
     bool openChildWindowAllowed();
 
-    // Panel handlers (ui/main/Tavik_Control_Panel.cpp).
+    // Panel handlers (ui/main/MainWindowPanel.cpp).
     void channelPress(int n);
     void channelRelease(int n);
     void channelHover(int n);
@@ -137,8 +137,8 @@ private:
     };
     PositionItems m_position {};
     int m_shownPercent = -1; // the percent in Edit4
-    QComboBox *m_comboBox1 = nullptr;
-    PortComboBox *m_comboBox2 = nullptr;
+    QComboBox *m_idList = nullptr;
+    PortComboBox *m_portList = nullptr;
     QStringList m_extraPorts;
     bool m_portsListed = false; // the system's ports are in the list
     QLineEdit *m_edit4 = nullptr;

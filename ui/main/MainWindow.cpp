@@ -1,17 +1,17 @@
-#include "Tavik_Control.h"
+#include "MainWindow.h"
 
 #include "BusMonitor.h"
-#include "Comm_Set.h"
-#include "FeatureSet.h"
+#include "LineRateWindow.h"
+#include "MotorSettingsWindow.h"
 #include "Frames.h"
-#include "IDAndChannelSet.h"
+#include "ForceIdWindow.h"
 #include "IdList.h"
 #include "LanguageTable.h"
 #include "Messages.h"
 #include "PanelLayout.h"
 #include "PortList.h"
 #include "SecondaryWindows.h"
-#include "user_manual.h"
+#include "ManualWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,7 +32,7 @@ const QString AboutText = QStringLiteral("Version:2.5    UpData:2016-12-16");
 
 } // namespace
 
-TForm1::TForm1(const QStringList &extraPorts, QWidget *parent)
+MainWindow::MainWindow(const QStringList &extraPorts, QWidget *parent)
     : QMainWindow(parent), s(m_link.state())
 {
     setObjectName(QStringLiteral("Form1"));
@@ -41,18 +41,18 @@ TForm1::TForm1(const QStringList &extraPorts, QWidget *parent)
     wirePanel();
     FormCreate(extraPorts);
     listenToLink();
-    Timer1().start();
+    tickTimer().start();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::attachWindows(SecondaryWindows *windows)
+void MainWindow::attachWindows(SecondaryWindows *windows)
 {
     m_windows = windows;
     followReportedId();
 }
 
-void TForm1::followReportedId()
+void MainWindow::followReportedId()
 {
     // After the settings window's own listener: a reported ID is selected in
     // its list first.  When that list already showed the ID, its change does
@@ -60,20 +60,20 @@ void TForm1::followReportedId()
     // ID than the one every frame carries.
     disconnect(m_followingReportedId);
     m_followingReportedId =
-        connect(&m_link, &MotorLink::reportedId, this, [this](int id) { m_comboBox1->setCurrentIndex(id); });
+        connect(&m_link, &MotorLink::reportedId, this, [this](int id) { m_idList->setCurrentIndex(id); });
 }
 
 // The window shows what the link reports; boxes open once the link's handler
 // has returned.
-void TForm1::listenToLink()
+void MainWindow::listenToLink()
 {
-    connect(&m_link, &MotorLink::positionUnknown, this, &TForm1::HidePositionDisplay);
+    connect(&m_link, &MotorLink::positionUnknown, this, &MainWindow::HidePositionDisplay);
     connect(&m_link, &MotorLink::positionReported, this, [this](int percent, bool targetPending) {
         if (!targetPending)
             SetPointerLeft(PanelLayout::pointerLeft(percent));
         ShowPosition(Byte(percent));
     });
-    connect(&m_link, &MotorLink::statusReported, this, &TForm1::RefreshLimitPointButtons);
+    connect(&m_link, &MotorLink::statusReported, this, &MainWindow::RefreshLimitPointButtons);
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
         if (!m_link.settingsWindowOpen())
             RefreshChannelImages();
@@ -89,13 +89,13 @@ void TForm1::listenToLink()
                 Messages::show(advice.isEmpty() ? text : text + QLatin1String("\n\n") + advice,
                                Messages::Kind::Error);
             });
-    connect(&m_link, &MotorLink::portLost, this, &TForm1::portLost);
+    connect(&m_link, &MotorLink::portLost, this, &MainWindow::portLost);
 }
 
 // Closing the main window ends the program, whatever window is open.  The
 // secondary windows are put away first: one left visible would keep the
 // program running, and closing it would bring the main window back.
-void TForm1::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (m_windows)
         for (QWidget *child : m_windows->builtWindows())
@@ -104,14 +104,14 @@ void TForm1::closeEvent(QCloseEvent *event)
     QCoreApplication::quit();
 }
 
-PanelItem *TForm1::item(const QString &name) const
+PanelItem *MainWindow::item(const QString &name) const
 {
     PanelItem *found = m_items.value(name);
-    Q_ASSERT_X(found, "TForm1::item", qPrintable(name));
+    Q_ASSERT_X(found, "MainWindow::item", qPrintable(name));
     return found;
 }
 
-void TForm1::buildPanel()
+void MainWindow::buildPanel()
 {
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("Panel"));
@@ -150,14 +150,14 @@ void TForm1::buildPanel()
         m_items.insert(l.name, label);
     }
 
-    m_comboBox1 = new QComboBox(central);
-    m_comboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    m_comboBox1->setGeometry(PanelLayout::ComboBox1);
-    IdList::setUp(m_comboBox1); // 8 rows; ComboBox1KeyPress
-    m_comboBox2 = new PortComboBox(central);
-    m_comboBox2->setObjectName(QStringLiteral("ComboBox2"));
-    m_comboBox2->setGeometry(PanelLayout::ComboBox2);
-    connect(m_comboBox2, &PortComboBox::aboutToShowPopup, this,
+    m_idList = new QComboBox(central);
+    m_idList->setObjectName(QStringLiteral("ComboBox1"));
+    m_idList->setGeometry(PanelLayout::ComboBox1);
+    IdList::setUp(m_idList); // 8 rows; ComboBox1KeyPress
+    m_portList = new PortComboBox(central);
+    m_portList->setObjectName(QStringLiteral("ComboBox2"));
+    m_portList->setGeometry(PanelLayout::ComboBox2);
+    connect(m_portList, &PortComboBox::aboutToShowPopup, this,
             [this] { fillPortList(PortList::availablePorts()); });
     m_edit4 = new QLineEdit(central);
     m_edit4->setObjectName(QStringLiteral("Edit4"));
@@ -168,18 +168,18 @@ void TForm1::buildPanel()
     m_edit4->setFrame(false);
     m_edit4->setStyleSheet(QStringLiteral("QLineEdit { background: #0f2233; color: #e8f4ff; border: 1px solid #3d6b8f; border-radius: 3px; font-size: 8pt; }"));
 
-    connect(m_comboBox1, &QComboBox::currentTextChanged, this, [this] { ComboBox1Change(); });
-    connect(m_comboBox2, &QComboBox::activated, this, [this] { ComboBox2Change(); });
+    connect(m_idList, &QComboBox::currentTextChanged, this, [this] { ComboBox1Change(); });
+    connect(m_portList, &QComboBox::activated, this, [this] { ComboBox2Change(); });
     bringToFront(nullptr);
 }
 
-void TForm1::buildMenu()
+void MainWindow::buildMenu()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     // Captions come from the language table, except the Language menu's,
     // which no language changes.
-    auto action = [this](const char *name, const QString &caption, void (TForm1::*handler)()) {
+    auto action = [this](const char *name, const QString &caption, void (MainWindow::*handler)()) {
         auto *a = new QAction(caption, this);
         a->setObjectName(QString::fromLatin1(name));
         connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
@@ -187,22 +187,22 @@ void TForm1::buildMenu()
     };
     QMenu *language = bar->addMenu(QStringLiteral("语言 Language(&L)"));
     language->setObjectName(QStringLiteral("Language"));
-    language->addAction(action("Chinese", QStringLiteral("简体中文"), &TForm1::ChineseClick));
-    language->addAction(action("English1", QStringLiteral("English"), &TForm1::English1Click));
-    language->addAction(action("N1", QStringLiteral("繁体"), &TForm1::N1Click));
-    bar->addAction(action("SetMenu", QString(), &TForm1::SetMenuClick));
+    language->addAction(action("Chinese", QStringLiteral("简体中文"), &MainWindow::ChineseClick));
+    language->addAction(action("English1", QStringLiteral("English"), &MainWindow::English1Click));
+    language->addAction(action("N1", QStringLiteral("繁体"), &MainWindow::N1Click));
+    bar->addAction(action("SetMenu", QString(), &MainWindow::SetMenuClick));
     // The Tools menu is the way to the forced ID window and the serial
     // settings window: a technician needs both.
     QMenu *tools = bar->addMenu(QString());
     tools->setObjectName(QStringLiteral("ToolsMenu"));
-    tools->addAction(action("IDSetMenu", QString(), &TForm1::IDSetClick));
-    tools->addAction(action("ComSetMenu", QString(), &TForm1::Com_SetClick));
-    tools->addAction(action("MonitorMenu", QString(), &TForm1::MonitorClick));
-    bar->addAction(action("HelpMenu", QString(), &TForm1::HelpMenuClick));
-    bar->addAction(action("About", QString(), &TForm1::AboutClick));
+    tools->addAction(action("IDSetMenu", QString(), &MainWindow::IDSetClick));
+    tools->addAction(action("ComSetMenu", QString(), &MainWindow::Com_SetClick));
+    tools->addAction(action("MonitorMenu", QString(), &MainWindow::MonitorClick));
+    bar->addAction(action("HelpMenu", QString(), &MainWindow::HelpMenuClick));
+    bar->addAction(action("About", QString(), &MainWindow::AboutClick));
 }
 
-void TForm1::FormCreate(const QStringList &extraPorts)
+void MainWindow::FormCreate(const QStringList &extraPorts)
 {
     // 1. Double buffering: Qt paints every widget through a back buffer already.
     // 2. Group control first; every ID starts with channel 1 (the table's own start).
@@ -210,9 +210,9 @@ void TForm1::FormCreate(const QStringList &extraPorts)
     for (int id = 1; id <= 99; ++id)
         ids << QString::number(id);
     {
-        const QSignalBlocker quiet(m_comboBox1);
-        m_comboBox1->addItems(ids);
-        m_comboBox1->setCurrentIndex(0);
+        const QSignalBlocker quiet(m_idList);
+        m_idList->addItems(ids);
+        m_idList->setCurrentIndex(0);
     }
     s.SelectedIdIndex = 1;
     // 3. No position is known yet.
@@ -240,7 +240,7 @@ void TForm1::FormCreate(const QStringList &extraPorts)
 // drawn and whenever the port box is about to open.  The shown item stays
 // shown, also when its port has gone; nothing is opened or closed and the
 // box's change handling does not run.
-void TForm1::fillPortList(const QList<PortInfo> &present)
+void MainWindow::fillPortList(const QList<PortInfo> &present)
 {
     struct Entry {
         QString name, tip;
@@ -254,64 +254,64 @@ void TForm1::fillPortList(const QList<PortInfo> &present)
     for (const QString &extra : m_extraPorts)
         if (!listed(extra))
             entries.append({extra, extra});
-    const int shown = m_comboBox2->currentIndex();
-    const QString shownName = m_comboBox2->currentText();
+    const int shown = m_portList->currentIndex();
+    const QString shownName = m_portList->currentText();
     const QString off = QStringLiteral("OFF");
     if (shown >= 0 && shownName != off && !listed(shownName))
-        entries.append({shownName, m_comboBox2->itemData(shown, Qt::ToolTipRole).toString()});
+        entries.append({shownName, m_portList->itemData(shown, Qt::ToolTipRole).toString()});
     entries.append({off, QString()});
 
-    const QSignalBlocker quiet(m_comboBox2);
-    m_comboBox2->clear();
+    const QSignalBlocker quiet(m_portList);
+    m_portList->clear();
     for (const Entry &e : entries) {
-        m_comboBox2->addItem(e.name);
+        m_portList->addItem(e.name);
         if (!e.tip.isEmpty())
-            m_comboBox2->setItemData(m_comboBox2->count() - 1, e.tip, Qt::ToolTipRole);
+            m_portList->setItemData(m_portList->count() - 1, e.tip, Qt::ToolTipRole);
     }
-    m_comboBox2->setCurrentIndex(shown >= 0 ? m_comboBox2->findText(shownName) : m_comboBox2->count() - 1);
+    m_portList->setCurrentIndex(shown >= 0 ? m_portList->findText(shownName) : m_portList->count() - 1);
 }
 
-void TForm1::paintEvent(QPaintEvent *event)
+void MainWindow::paintEvent(QPaintEvent *event)
 {
     QMainWindow::paintEvent(event);
     if (!std::exchange(m_portsListed, true))
         QTimer::singleShot(0, this, [this] { fillPortList(PortList::availablePorts()); });
 }
 
-void TForm1::bringToFront(QWidget *label)
+void MainWindow::bringToFront(QWidget *label)
 {
     if (label)
         label->raise();
     // Boxes always lie above the pictures and labels of the panel.
     m_edit4->raise();
-    m_comboBox1->raise();
-    m_comboBox2->raise();
+    m_idList->raise();
+    m_portList->raise();
 }
 
-void TForm1::setShown(const QString &name, bool shown)
+void MainWindow::setShown(const QString &name, bool shown)
 {
     item(name)->setVisible(shown);
 }
 
-void TForm1::moveBy(const QString &name, int dx, int dy)
+void MainWindow::moveBy(const QString &name, int dx, int dy)
 {
     QWidget *w = item(name);
     w->move(w->x() + dx, w->y() + dy);
 }
 
-bool TForm1::portUsable()
+bool MainWindow::portUsable()
 {
     return m_link.portUsable();
 }
 
 // --- port ---------------------------------------------------------------------
 
-void TForm1::ComboBox2Change()
+void MainWindow::ComboBox2Change()
 {
-    m_link.choosePort(m_comboBox2->currentText());
+    m_link.choosePort(m_portList->currentText());
 }
 
-void TForm1::portLost()
+void MainWindow::portLost()
 {
     // One message for one loss, however often the port reports it.
     if (m_portLostShowing)
@@ -325,7 +325,7 @@ void TForm1::portLost()
 
 // --- menu ---------------------------------------------------------------------
 
-bool TForm1::openChildWindowAllowed()
+bool MainWindow::openChildWindowAllowed()
 {
     if (portUsable())
         return true;
@@ -333,60 +333,60 @@ bool TForm1::openChildWindowAllowed()
     return false;
 }
 
-void TForm1::SetMenuClick()
+void MainWindow::SetMenuClick()
 {
     if (!openChildWindowAllowed())
         return;
     m_link.startSettingsRead(true);
     if (m_windows)
-        m_windows->SetForm().ResetToDefaults();
+        m_windows->settingsWindow().ResetToDefaults();
 }
 
-void TForm1::HelpMenuClick()
+void MainWindow::HelpMenuClick()
 {
     if (m_windows)
-        m_windows->Form2().open();
+        m_windows->manualWindow().open();
 }
 
-void TForm1::AboutClick()
+void MainWindow::AboutClick()
 {
     Messages::show(AboutText);
 }
 
-void TForm1::CurtainSetClick()
+void MainWindow::CurtainSetClick()
 {
     if (!openChildWindowAllowed())
         return;
     m_link.stageRead(Frame::ReadBasic);
     if (m_windows)
-        m_windows->SetForm().OpenAfterScan();
+        m_windows->settingsWindow().OpenAfterScan();
 }
 
-void TForm1::IDSetClick()
+void MainWindow::IDSetClick()
 {
     if (!openChildWindowAllowed())
         return;
     if (m_windows)
-        m_windows->IDSetForm().openWithIndex(m_comboBox1->currentIndex());
+        m_windows->forceIdWindow().openWithIndex(m_idList->currentIndex());
 }
 
-void TForm1::Com_SetClick()
+void MainWindow::Com_SetClick()
 {
     if (!openChildWindowAllowed())
         return;
     if (m_windows)
-        m_windows->Form3().open();
+        m_windows->lineRateWindow().open();
 }
 
 // A companion, not a secondary window: the main window stays enabled, and
 // no port is needed to watch the line.
-void TForm1::MonitorClick()
+void MainWindow::MonitorClick()
 {
     if (m_windows)
-        m_windows->Monitor().open();
+        m_windows->busMonitor().open();
 }
 
-void TForm1::applyLanguage(int language)
+void MainWindow::applyLanguage(int language)
 {
     if (m_windows)
         m_windows->applyLanguage(language);
@@ -396,39 +396,39 @@ void TForm1::applyLanguage(int language)
 }
 
 // Captions take the size of their text in each language.
-void TForm1::fitCaptions()
+void MainWindow::fitCaptions()
 {
     for (const PanelLayout::Label &l : PanelLayout::labels())
         if (l.rect.isEmpty())
             item(l.name)->adjustSize();
 }
 
-void TForm1::ChineseClick() { applyLanguage(int(Language::SimplifiedChinese)); }
-void TForm1::English1Click() { applyLanguage(int(Language::English)); }
-void TForm1::N1Click() { applyLanguage(int(Language::TraditionalChinese)); }
+void MainWindow::ChineseClick() { applyLanguage(int(Language::SimplifiedChinese)); }
+void MainWindow::English1Click() { applyLanguage(int(Language::English)); }
+void MainWindow::N1Click() { applyLanguage(int(Language::TraditionalChinese)); }
 
 // --- position display and settings window, for the protocol ------------------------
 
-void TForm1::HidePositionDisplay()
+void MainWindow::HidePositionDisplay()
 {
     for (PanelItem *part : m_position.all())
         part->hide();
     m_edit4->hide();
 }
 
-int TForm1::PointerLeft() const
+int MainWindow::PointerLeft() const
 {
     return m_position.pointer->x();
 }
 
-void TForm1::SetPointerLeft(int left)
+void MainWindow::SetPointerLeft(int left)
 {
     if (m_position.pointer->x() != left)
         m_position.pointer->move(left, m_position.pointer->y());
     s.PositionTargetPercent = PanelLayout::pointerPercent(left);
 }
 
-void TForm1::ShowPosition(Byte percent)
+void MainWindow::ShowPosition(Byte percent)
 {
     // Every status answer comes here, mostly with the same percent: only what
     // changed is touched (an equal text would still reset the edit's cursor).

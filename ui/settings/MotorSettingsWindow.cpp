@@ -1,9 +1,9 @@
-#include "FeatureSet.h"
+#include "MotorSettingsWindow.h"
 
 #include "ChannelEditor.h"
 #include "Messages.h"
 #include "MultiRowTabBar.h"
-#include "TComm.h"
+#include "SerialLine.h"
 #include "TrackEdit.h"
 #include "WindowSkin.h"
 
@@ -156,7 +156,7 @@ void selectQuietly(QComboBox *list, int index)
 
 } // namespace
 
-TSetForm::TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
+MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("SetForm"), QString(), QSize(616, 402),
                   false, parent)
     , s(link.state())
@@ -172,29 +172,29 @@ TSetForm::TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, 
     // setting it writes) and restore button.
     struct PageRow {
         const char *name;
-        void (TSetForm::*build)(QWidget *);
+        void (MotorSettingsWindow::*build)(QWidget *);
         const char *setButton;
         Settings::Item item;
         const char *restoreButton;
         Handler restore;
     };
     const PageRow rows[] = {
-        {"bsSkinTabSheet1", &TSetForm::buildIdTab, "bsSkinButton1", Settings::IdAndChannels,
+        {"bsSkinTabSheet1", &MotorSettingsWindow::buildIdTab, "bsSkinButton1", Settings::IdAndChannels,
          nullptr, nullptr},
-        {"bsSkinTabSheet2", &TSetForm::buildDryContactTab, "bsSkinButton3", Settings::DryContact,
-         "bsSkinButton4", &TSetForm::bsSkinButton4Click},
-        {"bsSkinTabSheet3", &TSetForm::buildSpeedTab, "bsSkinButton5", Settings::MaxSpeed,
-         "bsSkinButton6", &TSetForm::bsSkinButton6Click},
-        {"bsSkinTabSheet4", &TSetForm::buildCurtainTab, "bsSkinButton7",
-         Settings::CurtainFunctions, "bsSkinButton8", &TSetForm::bsSkinButton8Click},
-        {"bsSkinTabSheet5", &TSetForm::buildJogTab, "bsSkinButton9", Settings::JogTime,
-         "bsSkinButton10", &TSetForm::bsSkinButton10Click},
-        {"bsSkinTabSheet6", &TSetForm::buildSensitivityTab, "bsSkinButton11",
-         Settings::Sensitivity, "bsSkinButton15", &TSetForm::bsSkinButton15Click},
-        {"bsSkinTabSheet8", &TSetForm::buildReboundTab, "bsSkinButton2", Settings::Rebound,
-         "bsSkinButton13", &TSetForm::bsSkinButton13Click},
-        {"bsSkinTabSheet7", &TSetForm::buildBaudTab, "bsSkinButton14", Settings::BaudCode,
-         "bsSkinButton12", &TSetForm::bsSkinButton12Click},
+        {"bsSkinTabSheet2", &MotorSettingsWindow::buildDryContactTab, "bsSkinButton3", Settings::DryContact,
+         "bsSkinButton4", &MotorSettingsWindow::bsSkinButton4Click},
+        {"bsSkinTabSheet3", &MotorSettingsWindow::buildSpeedTab, "bsSkinButton5", Settings::MaxSpeed,
+         "bsSkinButton6", &MotorSettingsWindow::bsSkinButton6Click},
+        {"bsSkinTabSheet4", &MotorSettingsWindow::buildCurtainTab, "bsSkinButton7",
+         Settings::CurtainFunctions, "bsSkinButton8", &MotorSettingsWindow::bsSkinButton8Click},
+        {"bsSkinTabSheet5", &MotorSettingsWindow::buildJogTab, "bsSkinButton9", Settings::JogTime,
+         "bsSkinButton10", &MotorSettingsWindow::bsSkinButton10Click},
+        {"bsSkinTabSheet6", &MotorSettingsWindow::buildSensitivityTab, "bsSkinButton11",
+         Settings::Sensitivity, "bsSkinButton15", &MotorSettingsWindow::bsSkinButton15Click},
+        {"bsSkinTabSheet8", &MotorSettingsWindow::buildReboundTab, "bsSkinButton2", Settings::Rebound,
+         "bsSkinButton13", &MotorSettingsWindow::bsSkinButton13Click},
+        {"bsSkinTabSheet7", &MotorSettingsWindow::buildBaudTab, "bsSkinButton14", Settings::BaudCode,
+         "bsSkinButton12", &MotorSettingsWindow::bsSkinButton12Click},
     };
     for (const PageRow &row : rows) {
         auto *page = new QWidget;
@@ -218,12 +218,12 @@ TSetForm::TSetForm(MotorLink &link, QWidget *mainWindow, QComboBox *mainIdList, 
 
 // The reports the link reads fill the tabs; the end of a read may open the
 // window.  The link polls the motor's status only while this window is closed.
-void TSetForm::listenToLink()
+void MotorSettingsWindow::listenToLink()
 {
-    connect(&m_link, &MotorLink::basicReport, this, &TSetForm::ShowBasicSettings);
-    connect(&m_link, &MotorLink::extendedReport, this, &TSetForm::ShowExtendedSettings);
-    connect(&m_link, &MotorLink::reportedId, this, &TSetForm::SelectReportedId);
-    connect(&m_link, &MotorLink::settingsWindowWanted, this, &TSetForm::OpenAfterScan);
+    connect(&m_link, &MotorLink::basicReport, this, &MotorSettingsWindow::ShowBasicSettings);
+    connect(&m_link, &MotorLink::extendedReport, this, &MotorSettingsWindow::ShowExtendedSettings);
+    connect(&m_link, &MotorLink::reportedId, this, &MotorSettingsWindow::SelectReportedId);
+    connect(&m_link, &MotorLink::settingsWindowWanted, this, &MotorSettingsWindow::OpenAfterScan);
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
         if (isEnabled())
             RefreshChannelButtons();
@@ -231,7 +231,7 @@ void TSetForm::listenToLink()
     m_link.setSettingsWindowOpen(isEnabled());
 }
 
-void TSetForm::changeEvent(QEvent *event)
+void MotorSettingsWindow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange)
         m_link.setSettingsWindowOpen(isEnabled());
@@ -240,7 +240,7 @@ void TSetForm::changeEvent(QEvent *event)
 
 // --- building the tabs -----------------------------------------------------
 
-QRadioButton *TSetForm::addRadio(QWidget *parent, const char *name, const std::function<void()> &click,
+QRadioButton *MotorSettingsWindow::addRadio(QWidget *parent, const char *name, const std::function<void()> &click,
                                  QPoint at, int width)
 {
     auto *box = new QRadioButton(parent);
@@ -255,7 +255,7 @@ QRadioButton *TSetForm::addRadio(QWidget *parent, const char *name, const std::f
     return box;
 }
 
-QLabel *TSetForm::addNote(QWidget *page, Note note)
+QLabel *MotorSettingsWindow::addNote(QWidget *page, Note note)
 {
     auto *label = new QLabel(page);
     label->setObjectName(QStringLiteral("ReportNote%1").arg(int(note)));
@@ -266,12 +266,12 @@ QLabel *TSetForm::addNote(QWidget *page, Note note)
     return label;
 }
 
-void TSetForm::buildIdTab(QWidget *page)
+void MotorSettingsWindow::buildIdTab(QWidget *page)
 {
     m_editor = new ChannelEditor(s, page, QPoint(176, 24), QPoint(176, 116));
 }
 
-void TSetForm::buildDryContactTab(QWidget *page)
+void MotorSettingsWindow::buildDryContactTab(QWidget *page)
 {
     QGroupBox *box = addGroup(page, "DryContact", QRect(60, 12, 450, 222));
     for (int i = 0; i < int(m_dryContact.size()); ++i) {
@@ -282,7 +282,7 @@ void TSetForm::buildDryContactTab(QWidget *page)
     addNote(page, DryContactNote);
 }
 
-void TSetForm::buildSpeedTab(QWidget *page)
+void MotorSettingsWindow::buildSpeedTab(QWidget *page)
 {
     QGroupBox *box = addGroup(page, "SpeedSelect", QRect(60, 12, 450, 222));
     for (int i = 0; i < int(m_speed.size()); ++i) {
@@ -294,11 +294,11 @@ void TSetForm::buildSpeedTab(QWidget *page)
     m_speedEdit->setGeometry(210, 36 + 40 * ManualSpeedRow, 90, 24);
     m_speedEdit->setTyping(3); // bsSkinTrackEdit1KeyPress: digits and backspace only
     m_speedEdit->setEnabled(false);
-    connect(m_speedEdit, &TrackEdit::valueChanged, this, &TSetForm::bsSkinTrackEdit1Change);
+    connect(m_speedEdit, &TrackEdit::valueChanged, this, &MotorSettingsWindow::bsSkinTrackEdit1Change);
     addNote(page, SpeedNote);
 }
 
-void TSetForm::buildCurtainTab(QWidget *page)
+void MotorSettingsWindow::buildCurtainTab(QWidget *page)
 {
     // One group box per bit, its two boxes side by side, each over half of
     // the group.
@@ -318,18 +318,18 @@ void TSetForm::buildCurtainTab(QWidget *page)
     }
 }
 
-void TSetForm::buildJogTab(QWidget *page)
+void MotorSettingsWindow::buildJogTab(QWidget *page)
 {
     QGroupBox *box = addGroup(page, "bsSkinGroupBox6", QRect(160, 40, 250, 110));
     m_jogList = addList(box, "bsSkinComboBox1", QRect(40, 46, 170, 26));
     for (int t = 1; t <= JogMax; ++t)
         m_jogList->addItem(QString::number(t));
     m_jogList->setCurrentIndex(-1); // nothing chosen until a reset or a report
-    connect(m_jogList, &QComboBox::currentTextChanged, this, &TSetForm::bsSkinComboBox1Change);
+    connect(m_jogList, &QComboBox::currentTextChanged, this, &MotorSettingsWindow::bsSkinComboBox1Change);
     addNote(page, JogNote);
 }
 
-void TSetForm::buildSensitivityTab(QWidget *page)
+void MotorSettingsWindow::buildSensitivityTab(QWidget *page)
 {
     QGroupBox *box = addGroup(page, "bsSkinGroupBox4", QRect(100, 20, 370, 180));
     for (int i = 0; i < int(m_sensitivity.size()); ++i) {
@@ -340,7 +340,7 @@ void TSetForm::buildSensitivityTab(QWidget *page)
     addNote(page, SensitivityNote);
 }
 
-void TSetForm::buildReboundTab(QWidget *page)
+void MotorSettingsWindow::buildReboundTab(QWidget *page)
 {
     QGroupBox *box = addGroup(page, "bsSkinGroupBox5", QRect(40, 20, 490, 200));
     for (int i = 0; i < int(m_rebound.size()); ++i) {
@@ -352,22 +352,22 @@ void TSetForm::buildReboundTab(QWidget *page)
     m_reboundEdit->setGeometry(340, 40 + 46 * TimedReboundRow, 90, 24);
     m_reboundEdit->setTyping(0); // changed with the slider only
     m_reboundEdit->setEnabled(false);
-    connect(m_reboundEdit, &TrackEdit::valueChanged, this, &TSetForm::bsSkinTrackEdit2Change);
+    connect(m_reboundEdit, &TrackEdit::valueChanged, this, &MotorSettingsWindow::bsSkinTrackEdit2Change);
 }
 
-void TSetForm::buildBaudTab(QWidget *page)
+void MotorSettingsWindow::buildBaudTab(QWidget *page)
 {
     QGroupBox *box = addGroup(page, "bsSkinGroupBox3", QRect(160, 40, 250, 110));
     m_baudList = addList(box, "SetComboBox", QRect(40, 46, 170, 26));
     for (const char *rate : BaudItems)
         m_baudList->addItem(QLatin1String(rate));
     m_baudList->setCurrentIndex(-1);
-    connect(m_baudList, &QComboBox::currentIndexChanged, this, &TSetForm::SetComboBoxChange);
+    connect(m_baudList, &QComboBox::currentIndexChanged, this, &MotorSettingsWindow::SetComboBoxChange);
 }
 
 // --- helpers ---------------------------------------------------------------
 
-void TSetForm::check(QRadioButton *box)
+void MotorSettingsWindow::check(QRadioButton *box)
 {
     if (box->isChecked())
         m_clicks.value(box)(); // toggled would not fire again
@@ -377,7 +377,7 @@ void TSetForm::check(QRadioButton *box)
 
 // Leaves a group with no box checked (auto-exclusive boxes refuse to be
 // unchecked otherwise).
-template <std::size_t N> void TSetForm::uncheckAll(const std::array<QRadioButton *, N> &boxes)
+template <std::size_t N> void MotorSettingsWindow::uncheckAll(const std::array<QRadioButton *, N> &boxes)
 {
     for (QRadioButton *box : boxes) {
         box->setAutoExclusive(false);
@@ -386,20 +386,20 @@ template <std::size_t N> void TSetForm::uncheckAll(const std::array<QRadioButton
     }
 }
 
-void TSetForm::showNote(Note note, int reported)
+void MotorSettingsWindow::showNote(Note note, int reported)
 {
     m_notes[note]->setText(s.MsgValueOutOfRange.arg(reported));
     m_notes[note]->show();
 }
 
-void TSetForm::hideNote(Note note)
+void MotorSettingsWindow::hideNote(Note note)
 {
     m_notes[note]->hide();
 }
 
 // --- the window as a whole ---------------------------------------------------
 
-void TSetForm::ShowBasicSettings()
+void MotorSettingsWindow::ShowBasicSettings()
 {
     // The answer handling has already turned a code without a rate into 1 and
     // stored the code; the list's handler would only store it again.
@@ -409,7 +409,7 @@ void TSetForm::ShowBasicSettings()
     showCurtain();
 }
 
-void TSetForm::ShowExtendedSettings()
+void MotorSettingsWindow::ShowExtendedSettings()
 {
     const FeatureValues &v = s.Features;
     if (v.JogTime >= 1 && v.JogTime <= JogMax) {
@@ -427,7 +427,7 @@ void TSetForm::ShowExtendedSettings()
 
 // --- the radio groups: the stored value onto the boxes ------------------------
 
-void TSetForm::showSpeed()
+void MotorSettingsWindow::showSpeed()
 {
     const int speed = s.Features.MaxSpeed;
     if (const int row = rowOf(SpeedRows, speed); row >= 0) {
@@ -441,7 +441,7 @@ void TSetForm::showSpeed()
         showNote(SpeedNote, speed);
 }
 
-void TSetForm::showDryContact()
+void MotorSettingsWindow::showDryContact()
 {
     const int mode = s.Features.DryContactMode;
     if (const int row = rowOf(DryContactRows, mode); row >= 0) {
@@ -452,14 +452,14 @@ void TSetForm::showDryContact()
     }
 }
 
-void TSetForm::showCurtain()
+void MotorSettingsWindow::showCurtain()
 {
     const Byte flags = s.Features.FeatureFlags;
     for (int i = 0; i < int(std::size(CurtainRows)); ++i)
         check(m_curtain[i][(flags & CurtainRows[i].mask) ? 1 : 0]);
 }
 
-void TSetForm::showSensitivity()
+void MotorSettingsWindow::showSensitivity()
 {
     const int level = s.Features.ObstacleSensitivity;
     if (const int row = rowOf(SensitivityRows, level); row >= 0) {
@@ -470,7 +470,7 @@ void TSetForm::showSensitivity()
     }
 }
 
-void TSetForm::showRebound()
+void MotorSettingsWindow::showRebound()
 {
     const int time = s.Features.ReboundTime;
     if (const int row = rowOf(ReboundRows, time); row >= 0) {
@@ -482,30 +482,30 @@ void TSetForm::showRebound()
     check(m_rebound[TimedReboundRow]); // stores the edit's value
 }
 
-void TSetForm::SelectReportedId(int id)
+void MotorSettingsWindow::SelectReportedId(int id)
 {
     m_editor->idList()->setCurrentIndex(id);
 }
 
-void TSetForm::RefreshChannelButtons()
+void MotorSettingsWindow::RefreshChannelButtons()
 {
     m_editor->RefreshChannelButtons();
 }
 
-void TSetForm::OpenAfterScan()
+void MotorSettingsWindow::OpenAfterScan()
 {
     m_mainWindow->setEnabled(false);
     setVisible(true);
     setEnabled(true);
 }
 
-void TSetForm::FormClose()
+void MotorSettingsWindow::FormClose()
 {
     ChildWindow::FormClose();
     s.OpenSettingsAfterScan = 0;
 }
 
-void TSetForm::ResetToDefaults()
+void MotorSettingsWindow::ResetToDefaults()
 {
     bsSkinButton4Click();  // a, b
     bsSkinButton6Click();  // c, d
@@ -519,7 +519,7 @@ void TSetForm::ResetToDefaults()
 
 // --- set and restore buttons -----------------------------------------------------
 
-void TSetForm::SetButtonClick(Settings::Item item)
+void MotorSettingsWindow::SetButtonClick(Settings::Item item)
 {
     if (!m_link.portUsable()) {
         Messages::show(s.MsgSelectPort);
@@ -533,44 +533,44 @@ void TSetForm::SetButtonClick(Settings::Item item)
 }
 
 // A radio tab's restore stores the default and shows it as a report would.
-void TSetForm::bsSkinButton4Click()
+void MotorSettingsWindow::bsSkinButton4Click()
 {
     s.Features.DryContactMode = DefaultDryContact;
     showDryContact();
 }
 
-void TSetForm::bsSkinButton6Click()
+void MotorSettingsWindow::bsSkinButton6Click()
 {
     s.Features.MaxSpeed = DefaultSpeed;
     showSpeed(); // 130 rpm; disables the track edit
 }
 
-void TSetForm::bsSkinButton8Click()
+void MotorSettingsWindow::bsSkinButton8Click()
 {
     s.Features.FeatureFlags = DefaultFlags; // clears bit 2 as well
     showCurtain();
 }
 
-void TSetForm::bsSkinButton10Click()
+void MotorSettingsWindow::bsSkinButton10Click()
 {
     m_jogList->setCurrentIndex(DefaultJogIndex);
     s.Features.JogTime = DefaultJog;
     hideNote(JogNote);
 }
 
-void TSetForm::bsSkinButton15Click()
+void MotorSettingsWindow::bsSkinButton15Click()
 {
     s.Features.ObstacleSensitivity = DefaultSensitivity;
     showSensitivity();
 }
 
-void TSetForm::bsSkinButton13Click()
+void MotorSettingsWindow::bsSkinButton13Click()
 {
     s.Features.ReboundTime = DefaultRebound;
     showRebound(); // a timed rebound: the edit shows it
 }
 
-void TSetForm::bsSkinButton12Click()
+void MotorSettingsWindow::bsSkinButton12Click()
 {
     // No port check here: restoring never shows a message.
     selectQuietly(m_baudList, DefaultBaudCode);
@@ -581,13 +581,13 @@ void TSetForm::bsSkinButton12Click()
 
 // --- the radio groups: a checked box's value into the store ---------------------
 
-void TSetForm::pickDryContact(int mode)
+void MotorSettingsWindow::pickDryContact(int mode)
 {
     s.Features.DryContactMode = Byte(mode);
     hideNote(DryContactNote);
 }
 
-void TSetForm::pickSpeed(int rpm)
+void MotorSettingsWindow::pickSpeed(int rpm)
 {
     const bool manual = rpm == TrackValue;
     m_speedEdit->setEnabled(manual);
@@ -595,18 +595,18 @@ void TSetForm::pickSpeed(int rpm)
     hideNote(SpeedNote);
 }
 
-void TSetForm::bsSkinTrackEdit1Change(int value)
+void MotorSettingsWindow::bsSkinTrackEdit1Change(int value)
 {
     s.Features.MaxSpeed = Byte(value);
 }
 
-void TSetForm::pickFeatureBit(Byte mask, bool set)
+void MotorSettingsWindow::pickFeatureBit(Byte mask, bool set)
 {
     Byte &flags = s.Features.FeatureFlags;
     flags = set ? Byte(flags | mask) : Byte(flags & ~mask);
 }
 
-void TSetForm::bsSkinComboBox1Change()
+void MotorSettingsWindow::bsSkinComboBox1Change()
 {
     // An empty text is the "no item" state of an out-of-range report: the
     // stored value stays what the device said.
@@ -617,28 +617,28 @@ void TSetForm::bsSkinComboBox1Change()
     hideNote(JogNote);
 }
 
-void TSetForm::pickSensitivity(int level)
+void MotorSettingsWindow::pickSensitivity(int level)
 {
     s.Features.ObstacleSensitivity = Byte(level);
     hideNote(SensitivityNote);
 }
 
-void TSetForm::pickRebound(int time)
+void MotorSettingsWindow::pickRebound(int time)
 {
     const bool timed = time == TrackValue;
     m_reboundEdit->setEnabled(timed);
     s.Features.ReboundTime = Byte(timed ? m_reboundEdit->value() : time);
 }
 
-void TSetForm::bsSkinTrackEdit2Change(int value)
+void MotorSettingsWindow::bsSkinTrackEdit2Change(int value)
 {
     s.Features.ReboundTime = Byte(value);
 }
 
-void TSetForm::SetComboBoxChange(int index)
+void MotorSettingsWindow::SetComboBoxChange(int index)
 {
     // Only an open port counts here; the port box choice is not consulted.
-    if (!m_link.Comm1().PortOpen()) {
+    if (!m_link.serial().PortOpen()) {
         Messages::show(s.MsgSelectPort);
         return;
     }

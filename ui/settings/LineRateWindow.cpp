@@ -1,4 +1,4 @@
-#include "Comm_Set.h"
+#include "LineRateWindow.h"
 
 #include "Frames.h"
 #include "ScreenPlacement.h"
@@ -21,7 +21,7 @@ QComboBox *addBox(QWidget *window, const char *groupCaption, int y, const char *
 
 } // namespace
 
-TForm3::TForm3(MotorLink &link, QWidget *mainWindow, QWidget *parent)
+LineRateWindow::LineRateWindow(MotorLink &link, QWidget *mainWindow, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("Form3"), QStringLiteral("串口设置"), QSize(256, 217), true, parent)
     , m_link(link)
 {
@@ -33,18 +33,18 @@ TForm3::TForm3(MotorLink &link, QWidget *mainWindow, QWidget *parent)
     m_portList = addBox(this, "串口号选择", 116, "bsSkinComboBox1", ports);
     FormCreate();
     for (QComboBox *list : {m_rateList, m_portList})
-        connect(list, &QComboBox::currentIndexChanged, this, &TForm3::SetComboBoxChange);
+        connect(list, &QComboBox::currentIndexChanged, this, &LineRateWindow::SetComboBoxChange);
 }
 
-void TForm3::FormCreate()
+void LineRateWindow::FormCreate()
 {
     m_rateList->setCurrentIndex(1); // 2400
     m_portList->setCurrentIndex(0); // OFF
 }
 
-void TForm3::SetComboBoxChange()
+void LineRateWindow::SetComboBoxChange()
 {
-    if (!m_link.Comm1().PortOpen())
+    if (!m_link.serial().PortOpen())
         return;
     // The list's items are the first four baud codes.
     if (const auto rate = baudCodeRate(m_rateList->currentIndex()))

@@ -1,4 +1,4 @@
-// TComm: the serial port component the main window owns as Comm1.
+// SerialLine: the serial port component the main window owns as Comm1.
 //
 // It offers a property model (CommPort, PortOpen, BaudRate, ...
 // DataCount, ReadBytes, WriteBytes and the three events) on top of a
@@ -43,7 +43,7 @@ int baudRateBps(TBaudRate rate);
 std::optional<TBaudRate> baudRateOfBps(int bps);
 
 // The component's exception: message text only.
-class ECommError : public std::runtime_error {
+class SerialError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -64,21 +64,21 @@ inline constexpr std::uint32_t CD = 32;
 inline constexpr std::uint32_t RI = 256;
 }
 
-class TComm : public QObject {
+class SerialLine : public QObject {
     Q_OBJECT
 public:
     // On the system's serial ports (QSerialPort).
-    explicit TComm(QObject *parent = nullptr);
-    explicit TComm(std::unique_ptr<SerialDevice> device, QObject *parent = nullptr);
-    ~TComm() override;
+    explicit SerialLine(QObject *parent = nullptr);
+    explicit SerialLine(std::unique_ptr<SerialDevice> device, QObject *parent = nullptr);
+    ~SerialLine() override;
 
     // Replaces the device under the component; an open port is closed first.
     void setDevice(std::unique_ptr<SerialDevice> device);
     SerialDevice &device() { return *m_device; }
 
-    using TReceiveDataEvent = std::function<void(TComm *sender)>;
-    using TReceiveErrorEvent = std::function<void(TComm *sender, std::uint32_t eventMask)>;
-    using TModemStateChangeEvent = std::function<void(TComm *sender, std::uint32_t modemEvent)>;
+    using TReceiveDataEvent = std::function<void(SerialLine *sender)>;
+    using TReceiveErrorEvent = std::function<void(SerialLine *sender, std::uint32_t eventMask)>;
+    using TModemStateChangeEvent = std::function<void(SerialLine *sender, std::uint32_t modemEvent)>;
 
     // --- published properties -------------------------------------------
     TComPortNumber CommPort() const { return m_commPort; }
@@ -92,7 +92,7 @@ public:
     void setPortName(const QString &name);
 
     bool PortOpen() const;
-    // true: open (throws ECommError on failure); false: close, no error if closed.
+    // true: open (throws SerialError on failure); false: close, no error if closed.
     void setPortOpen(bool open);
 
     TBaudRate BaudRate() const { return m_baudRate; }

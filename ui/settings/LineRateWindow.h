@@ -7,10 +7,10 @@
 
 class QComboBox;
 
-class TForm3 : public ChildWindow {
+class LineRateWindow : public ChildWindow {
     Q_OBJECT
 public:
-    TForm3(MotorLink &link, QWidget *mainWindow, QWidget *parent = nullptr);
+    LineRateWindow(MotorLink &link, QWidget *mainWindow, QWidget *parent = nullptr);
 
     void FormCreate();
     void SetComboBoxChange(); // either box

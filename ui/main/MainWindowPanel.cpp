@@ -1,8 +1,8 @@
 // The main window, continued: its control panel's mouse handling (ID and
 // channel choice, the motor commands, the position slider and the hover
-// feedback of the pictures).  These are TForm1's handlers, declared in
-// Tavik_Control.h; Tavik_Control.cpp builds the window and its menus.
-#include "Tavik_Control.h"
+// feedback of the pictures).  These are MainWindow's handlers, declared in
+// MainWindow.h; MainWindow.cpp builds the window and its menus.
+#include "MainWindow.h"
 
 #include "Frames.h"
 #include "Messages.h"
@@ -89,7 +89,7 @@ void setCursorShape(QWidget *widget, Qt::CursorShape shape)
 
 } // namespace
 
-void TForm1::wirePanel()
+void MainWindow::wirePanel()
 {
     auto on = [this](const QString &name) { return item(name); };
 
@@ -142,18 +142,18 @@ void TForm1::wirePanel()
     on("Label_COM_SELECTE")->onMove = [this](QMouseEvent *) { Label_COM_SELECTEMouseMove(); };
     // The pointer over a box wakes it as over the frame around it: a user
     // who moves straight onto a greyed box must not have to find its frame.
-    new MoveRelay(m_comboBox1, [this] { Label_id_selectMouseMove(); });
-    new MoveRelay(m_comboBox2, [this] { Label_COM_SELECTEMouseMove(); });
+    new MoveRelay(m_idList, [this] { Label_id_selectMouseMove(); });
+    new MoveRelay(m_portList, [this] { Label_COM_SELECTEMouseMove(); });
 }
 
 // --- messages of a press ---------------------------------------------------------
 
-void TForm1::tellOnRelease(const QString &text)
+void MainWindow::tellOnRelease(const QString &text)
 {
     m_releaseMessage = text;
 }
 
-void TForm1::flushReleaseMessage()
+void MainWindow::flushReleaseMessage()
 {
     if (m_releaseMessage.isEmpty())
         return;
@@ -163,10 +163,10 @@ void TForm1::flushReleaseMessage()
 
 // --- ID and channels ---------------------------------------------------------------
 
-void TForm1::ComboBox1Change()
+void MainWindow::ComboBox1Change()
 {
-    const QString itemText = m_comboBox1->itemText(m_comboBox1->currentIndex());
-    const QString shown = m_comboBox1->currentText();
+    const QString itemText = m_idList->itemText(m_idList->currentIndex());
+    const QString shown = m_idList->currentText();
     int id = s.TargetId;
     if (!shown.isEmpty())
         id = itemText == s.GroupCaption ? 0 : shown.toInt();
@@ -174,10 +174,10 @@ void TForm1::ComboBox1Change()
     // The channel pictures follow at the next pass over the panel.
 }
 
-void TForm1::channelPress(int n)
+void MainWindow::channelPress(int n)
 {
     moveBy(numbered("Label_ch", n), 1, 1);
-    if (m_comboBox1->currentText().isEmpty()) {
+    if (m_idList->currentText().isEmpty()) {
         tellOnRelease(s.MsgSelectId);
         return;
     }
@@ -188,17 +188,17 @@ void TForm1::channelPress(int n)
     setShown(numbered("ImageCH", n), !selected);
 }
 
-void TForm1::channelRelease(int n)
+void MainWindow::channelRelease(int n)
 {
     moveBy(numbered("Label_ch", n), -1, -1);
     flushReleaseMessage();
 }
 
-void TForm1::Label_quan_pingMouseDown()
+void MainWindow::Label_quan_pingMouseDown()
 {
     moveBy(QStringLiteral("Image_quan_pin_en"), 0, 2);
     moveBy(QStringLiteral("Label6"), 0, 2);
-    if (m_comboBox1->currentText().isEmpty()) {
+    if (m_idList->currentText().isEmpty()) {
         tellOnRelease(s.MsgSelectId);
         return;
     }
@@ -207,7 +207,7 @@ void TForm1::Label_quan_pingMouseDown()
     // The hover over this button redraws the channels.
 }
 
-void TForm1::Label_quan_pingMouseUp()
+void MainWindow::Label_quan_pingMouseUp()
 {
     moveBy(QStringLiteral("Image_quan_pin_en"), 0, -2);
     moveBy(QStringLiteral("Label6"), 0, -2);
@@ -216,13 +216,13 @@ void TForm1::Label_quan_pingMouseUp()
 
 // --- motor commands -----------------------------------------------------------------
 
-bool TForm1::commandChecks(Byte function, Byte data)
+bool MainWindow::commandChecks(Byte function, Byte data)
 {
     if (!portUsable()) {
         tellOnRelease(s.MsgSelectPort);
         return false;
     }
-    if (m_comboBox1->currentText().isEmpty()) {
+    if (m_idList->currentText().isEmpty()) {
         tellOnRelease(s.MsgSelectId);
         return false;
     }
@@ -235,7 +235,7 @@ bool TForm1::commandChecks(Byte function, Byte data)
     return true;
 }
 
-void TForm1::commandPress(int button)
+void MainWindow::commandPress(int button)
 {
     const CommandButton &b = commandButtons[button];
     moveBy(QLatin1String(b.hover), 0, 2);
@@ -247,7 +247,7 @@ void TForm1::commandPress(int button)
     }
 }
 
-void TForm1::commandRelease(int button)
+void MainWindow::commandRelease(int button)
 {
     const CommandButton &b = commandButtons[button];
     moveBy(QLatin1String(b.hover), 0, -2);
@@ -256,7 +256,7 @@ void TForm1::commandRelease(int button)
     flushReleaseMessage();
 }
 
-void TForm1::limitPointPress(int n)
+void MainWindow::limitPointPress(int n)
 {
     if (!(s.DeviceStatus & Frame::limitPointBit(n)))
         return; // a point the motor does not have: no offset, no message
@@ -266,7 +266,7 @@ void TForm1::limitPointPress(int n)
     commandChecks(Frame::Motor, Byte(n));
 }
 
-void TForm1::limitPointRelease(int n)
+void MainWindow::limitPointRelease(int n)
 {
     // A status answer may come or go while the button is held: the release
     // undoes what the press did, not what the status says now.
@@ -281,14 +281,14 @@ void TForm1::limitPointRelease(int n)
 
 // --- position slider ------------------------------------------------------------------
 
-void TForm1::Image_PlaceMouseDown(int x)
+void MainWindow::Image_PlaceMouseDown(int x)
 {
     SetPointerLeft(std::min(x, PanelLayout::TrackWidth) + PanelLayout::PointerZero);
     s.PositionTargetActive = 1;
     s.PositionDragging = 1;
 }
 
-void TForm1::Image_Place_zhi_zhenMouseDown(int x, int y)
+void MainWindow::Image_Place_zhi_zhenMouseDown(int x, int y)
 {
     s.DragAnchorX = x;
     s.DragAnchorY = y;
@@ -296,7 +296,7 @@ void TForm1::Image_Place_zhi_zhenMouseDown(int x, int y)
     s.PositionDragging = 1;
 }
 
-void TForm1::Image_Place_zhi_zhenMouseMove(Qt::MouseButtons buttons, int x)
+void MainWindow::Image_Place_zhi_zhenMouseMove(Qt::MouseButtons buttons, int x)
 {
     if (!(buttons & Qt::LeftButton) || x == s.DragAnchorX || s.PositionTargetActive == 0)
         return;
@@ -306,7 +306,7 @@ void TForm1::Image_Place_zhi_zhenMouseMove(Qt::MouseButtons buttons, int x)
         SetPointerLeft(left);
 }
 
-void TForm1::slideRelease(bool fromBar)
+void MainWindow::slideRelease(bool fromBar)
 {
     if (s.PositionTargetActive == 0)
         return;
@@ -324,14 +324,14 @@ void TForm1::slideRelease(bool fromBar)
 
 // --- window and hover -------------------------------------------------------------------
 
-void TForm1::Image_bei_jingMouseDown()
+void MainWindow::Image_bei_jingMouseDown()
 {
     // Dragging the background moves the window, as its caption would.
     if (QWindow *window = windowHandle())
         window->startSystemMove();
 }
 
-void TForm1::Image_bei_jingMouseMove()
+void MainWindow::Image_bei_jingMouseMove()
 {
     RefreshLimitPointButtons();
     m_edit4->hide();
@@ -343,8 +343,8 @@ void TForm1::Image_bei_jingMouseMove()
     }
     item(QStringLiteral("Label10"))->setTextColour(Grey);
     item(QStringLiteral("Label9"))->setTextColour(Silver);
-    m_comboBox2->setEnabled(false);
-    m_comboBox1->setEnabled(false);
+    m_portList->setEnabled(false);
+    m_idList->setEnabled(false);
     for (const auto &pair : idleHoverPairs) {
         setShown(QLatin1String(pair[0]), true);
         setShown(QLatin1String(pair[1]), false);
@@ -352,7 +352,7 @@ void TForm1::Image_bei_jingMouseMove()
     RefreshChannelImages();
 }
 
-void TForm1::Image_id_chMouseMove()
+void MainWindow::Image_id_chMouseMove()
 {
     item(QStringLiteral("Label9"))->setTextColour(Qt::white);
     for (const char *name : {"Image_dui_ma", "Image_shan_ma"}) {
@@ -368,26 +368,26 @@ void TForm1::Image_id_chMouseMove()
     RefreshChannelImages();
 }
 
-void TForm1::Image2MouseMove()
+void MainWindow::Image2MouseMove()
 {
     item(QStringLiteral("Label10"))->setTextColour(Qt::white);
 }
 
-void TForm1::Label_id_selectMouseMove()
+void MainWindow::Label_id_selectMouseMove()
 {
     bringToFront(item(QStringLiteral("Label_id_select")));
     setShown(QStringLiteral("Image_id_select"), true);
-    m_comboBox1->setEnabled(true);
+    m_idList->setEnabled(true);
 }
 
-void TForm1::Label_COM_SELECTEMouseMove()
+void MainWindow::Label_COM_SELECTEMouseMove()
 {
     bringToFront(item(QStringLiteral("Label_COM_SELECTE")));
     setShown(QStringLiteral("Image_COM_EN"), true);
-    m_comboBox2->setEnabled(true);
+    m_portList->setEnabled(true);
 }
 
-void TForm1::Label_quan_pingMouseMove()
+void MainWindow::Label_quan_pingMouseMove()
 {
     bringToFront(item(QStringLiteral("Label_quan_ping")));
     setShown(QStringLiteral("Image_quan_pin_dis"), false);
@@ -400,7 +400,7 @@ void TForm1::Label_quan_pingMouseMove()
     RefreshChannelImages();
 }
 
-void TForm1::commandHover(int button)
+void MainWindow::commandHover(int button)
 {
     const CommandButton &b = commandButtons[button];
     bringToFront(item(QLatin1String(b.label)));
@@ -408,7 +408,7 @@ void TForm1::commandHover(int button)
     setShown(QLatin1String(b.idle), false);
 }
 
-void TForm1::channelHover(int n)
+void MainWindow::channelHover(int n)
 {
     for (int k = 1; k <= 16; ++k) {
         setShown(numbered("ImageEnCH", k), false);
@@ -422,7 +422,7 @@ void TForm1::channelHover(int n)
     }
 }
 
-void TForm1::RefreshChannelImages()
+void MainWindow::RefreshChannelImages()
 {
     const ChannelMask &mask = s.currentMask();
     for (int n = 1; n <= 16; ++n) {
@@ -436,7 +436,7 @@ void TForm1::RefreshChannelImages()
 
 // The points' looks follow the stored-point bits alone, and every status
 // answer asks: they are redrawn only when the motor stores or clears one.
-void TForm1::RefreshLimitPointButtons()
+void MainWindow::RefreshLimitPointButtons()
 {
     int stored = 0;
     for (int n = 1; n <= 4; ++n)
