@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
         "the start. The password comes from mqtt.password_file or TAVIK_MQTT_PASSWORD."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption configOption(QStringLiteral("config"), QStringLiteral("The configuration file."),
+    const QCommandLineOption configOption(QStringLiteral("config"), QStringLiteral("The configuration file (default /etc/tavik/mqtt.yaml)."),
                                           QStringLiteral("FILE"), QStringLiteral("/etc/tavik/mqtt.yaml"));
     const QCommandLineOption checkOption(QStringLiteral("check"), QStringLiteral("Check the configuration and exit."));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"), QStringLiteral("Also log every frame."));
