@@ -49,8 +49,9 @@ std::variant<Command, QString> parseCommand(const QString &base, const QString &
 {
     if (!topic.startsWith(base + u'/'))
         return QStringLiteral("not under %1").arg(base);
+    // Numbers as the bridge writes them (no leading zero), so one cover has one topic.
     static const QRegularExpression shape(
-        u"^([a-z0-9_-]{1,32})/(?:m(\\d{1,2})/c(\\d{1,2})/(set|set_position|limit/set)|g(\\d{1,2})-([0-9a-f]{4})/(set))$"_qs);
+        u"^([a-z0-9_-]{1,32})/(?:m([1-9]\\d?)/c([1-9]\\d?)/(set|set_position|limit/set)|g(0|[1-9]\\d?)-([0-9a-f]{4})/(set))$"_qs);
     const auto m = shape.match(QStringView(topic).mid(base.size() + 1));
     if (!m.hasMatch())
         return u"not a command topic"_qs;

@@ -138,6 +138,8 @@ private slots:
         QTest::newRow("empty") << u"tavik/bus1/m12/c3/set_position"_qs << QByteArray() << false << 0 << 0;
         QTest::newRow("limit 0") << u"tavik/bus1/m12/c3/limit/set"_qs << QByteArray("0") << false << 0 << 0;
         QTest::newRow("limit 5") << u"tavik/bus1/m12/c3/limit/set"_qs << QByteArray("5") << false << 0 << 0;
+        QTest::newRow("leading zero") << u"tavik/bus1/m06/c3/set_position"_qs << QByteArray("30") << false << 0 << 0;
+        QTest::newRow("group leading zero") << u"tavik/bus1/g00-0001/set"_qs << QByteArray("OPEN") << false << 0 << 0;
         QTest::newRow("ID 0") << u"tavik/bus1/m0/c3/set"_qs << QByteArray("OPEN") << false << 0 << 0;
         QTest::newRow("channel 17") << u"tavik/bus1/m12/c17/set"_qs << QByteArray("OPEN") << false << 0 << 0;
         QTest::newRow("group no channel") << u"tavik/bus1/g0-0000/set"_qs << QByteArray("OPEN") << false << 0 << 0;
