@@ -36,7 +36,8 @@ void BusBridge::start()
 void BusBridge::tryOpen()
 {
     QString error;
-    if (!m_link.open(m_bus.port, m_bus.baudCode, &error)) {
+    const CoverConfig first = m_bus.covers.value(0, CoverConfig {});
+    if (!m_link.open(m_bus.port, m_bus.baudCode, first.id, quint16(1u << (first.channel - 1)), &error)) {
         if (error != m_lastOpenError) // one line per failure, not per retry
             logLine(QStringLiteral("%1: cannot open %2: %3; retrying every %4 s").arg(m_bus.name, m_bus.port, error)
                         .arg(ReopenMs / 1000));

@@ -19,10 +19,11 @@ BusLink::BusLink(QObject *parent) : QObject(parent), m_link(std::make_unique<Mot
 
 BusLink::~BusLink() = default;
 
-bool BusLink::open(const QString &port, std::optional<int> baudCode, QString *error)
+bool BusLink::open(const QString &port, std::optional<int> baudCode, int scanId, quint16 scanMask, QString *error)
 {
     if (baudCode)
         m_link->state().Features.DeviceBaudCode = Byte(*baudCode);
+    aim(scanId, scanMask);
     QString why;
     const auto conn = connect(m_link.get(), &MotorLink::portError, this,
                               [&why](const QString &text, MotorLink::PortCause, const QString &) { why = text; });

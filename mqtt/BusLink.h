@@ -25,8 +25,9 @@ public:
     ~BusLink() override;
 
     // Opens the port at the baud code's rate, or runs the baud scan first when
-    // there is none; false (with the reason) if it did not open.
-    bool open(const QString &port, std::optional<int> baudCode, QString *error);
+    // there is none, its reads going to scanId on scanMask (one motor, not
+    // the whole bus at once); false (with the reason) if it did not open.
+    bool open(const QString &port, std::optional<int> baudCode, int scanId, quint16 scanMask, QString *error);
     void close();
     bool isOpen() const;
 
