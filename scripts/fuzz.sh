@@ -10,7 +10,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 build="$root/build-fuzz"
-targets="${FUZZ_TARGETS:-fuzz_link_receive fuzz_link_session fuzz_receive fuzz_frames fuzz_profile}"
+targets="${FUZZ_TARGETS:-fuzz_link_receive fuzz_link_session fuzz_receive fuzz_frames fuzz_profile fuzz_mqtt_command fuzz_mqtt_config}"
 BUILD_TARGETS="$targets" BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$root/scripts/build.sh" "$build" -DTAVIK_FUZZ=ON \
   -DCMAKE_CXX_COMPILER=clang++
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"

@@ -11,6 +11,7 @@ packages=(
   socat ccache
   dpkg-dev file desktop-file-utils debootstrap
   help2man lintian appstream
+  mosquitto mosquitto-clients libmosquitto-dev libyaml-cpp-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 # cmake -DBUILD_DIR=... -DPREFIX=... -DCLI=0|1 -DAPPSTREAMCLI=... -P install_layout.cmake
 # Installs the build into PREFIX and fails unless exactly the programs (with
 # tavik-cli when CLI is 1), a manual page for each, the desktop entry, the
+# bridge's systemd unit and example configuration, the
 # icons, the AppStream metadata and the package's copyright and changelog are
 # there (no test program, no tool), each PNG of the size its theme folder
 # names; the metadata must pass appstreamcli.
@@ -12,13 +13,14 @@ if(rc)
 endif()
 
 set(sizes 16 32 48 64 128 256)
-set(programs tavik tavik-motor-sim)
+set(programs tavik tavik-motor-sim tavik-mqtt)
 if(CLI)
   list(APPEND programs tavik-cli)
 endif()
 set(want share/applications/tavik.desktop share/icons/hicolor/scalable/apps/tavik.svg
          share/metainfo/org.example.tavik.metainfo.xml
-         share/doc/tavik/copyright share/doc/tavik/changelog.gz)
+         share/doc/tavik/copyright share/doc/tavik/changelog.gz
+         lib/systemd/system/tavik-mqtt.service share/doc/tavik/examples/mqtt.yaml)
 foreach(program ${programs})
   list(APPEND want bin/${program} share/man/man1/${program}.1.gz)
 endforeach()

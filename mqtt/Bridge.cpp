@@ -1,0 +1,132 @@
+#include "Bridge.h"
+
+#include "Log.h"
+#include "Topics.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QTimer>
+
+Bridge::Bridge(const Config &config, bool verbose, QObject *parent)
+    : QObject(parent), m_config(config),
+      m_discovery(discoveryMessages(config, QCoreApplication::applicationVersion())),
+      m_client(config.mqtt, Topics::bridgeState(config.mqtt.baseTopic))
+{
+    const QString base = m_config.mqtt.baseTopic;
+    for (const BusConfig &bus : m_config.buses)
+        m_buses.push_back(std::make_unique<BusBridge>(bus, base, [this](const QString &topic, const QByteArray &payload) {
+            m_client.publish(topic, payload, true);
+        }, verbose));
+    connect(&m_client, &MqttClient::connected, this, &Bridge::onConnected);
+    connect(&m_client, &MqttClient::messageReceived, this, &Bridge::onMessage);
+    connect(&m_client, &MqttClient::disconnected, this, [](const QString &reason) {
+        logLine(QStringLiteral("broker: disconnected: %1").arg(reason));
+    });
+    connect(&m_client, &MqttClient::credentialsRefused, this, [this](const QString &reason) {
+        logLine(QStringLiteral("broker: credentials refused: %1").arg(reason));
+        if (!m_everConnected)
+            emit fatal(3);
+    });
+}
+
+Bridge::~Bridge() = default;
+
+bool Bridge::start(QString *error)
+{
+    if (!m_client.start(error))
+        return false;
+    for (auto &bus : m_buses)
+        bus->start();
+    return true;
+}
+
+void Bridge::stop()
+{
+    m_client.disconnectCleanly(Topics::bridgeState(m_config.mqtt.baseTopic));
+}
+
+void Bridge::onConnected()
+{
+    const MqttConfig &m = m_config.mqtt;
+    logLine(QStringLiteral("broker: connected to %1:%2").arg(m.host).arg(m.port));
+    const bool first = !std::exchange(m_everConnected, true);
+    m_client.publish(Topics::bridgeState(m.baseTopic), "online", true);
+    for (const QString &pattern : {u"/+/+/+/set"_qs, u"/+/+/+/set_position"_qs, u"/+/+/+/limit/set"_qs, u"/+/+/set"_qs})
+        m_client.subscribe(m.baseTopic + pattern);
+    if (m.discovery) {
+        m_client.subscribe(m.discoveryPrefix + QStringLiteral("/status"));
+        if (first) {
+            // Retained configs of covers no longer configured arrive now; they are cleared.
+            m_collectingStale = true;
+            m_client.subscribe(m.discoveryPrefix + QStringLiteral("/cover/+/config"));
+            m_client.subscribe(m.discoveryPrefix + QStringLiteral("/button/+/config"));
+            QTimer::singleShot(StaleScanMs, this, [this] {
+                m_collectingStale = false;
+                m_client.unsubscribe(m_config.mqtt.discoveryPrefix + QStringLiteral("/cover/+/config"));
+                m_client.unsubscribe(m_config.mqtt.discoveryPrefix + QStringLiteral("/button/+/config"));
+            });
+        }
+        publishDiscovery();
+    }
+    republishAll();
+}
+
+void Bridge::publishDiscovery()
+{
+    for (const DiscoveryMessage &d : std::as_const(m_discovery))
+        m_client.publish(d.topic, d.payload, true);
+}
+
+void Bridge::republishAll()
+{
+    for (auto &bus : m_buses)
+        bus->publishAll();
+}
+
+void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool retained)
+{
+    const MqttConfig &m = m_config.mqtt;
+    if (m.discovery && topic == m.discoveryPrefix + QStringLiteral("/status")) {
+        if (payload == "online") {
+            const int pause = int(QRandomGenerator::global()->bounded(BirthPauseMaxMs + 1));
+            QTimer::singleShot(pause, this, [this] {
+                publishDiscovery();
+                republishAll();
+            });
+        }
+        return;
+    }
+    if (m.discovery && topic.startsWith(m.discoveryPrefix + u'/')) {
+        if (m_collectingStale && retained && isStaleDiscovery(m_config, topic, payload, m_discovery)) {
+            logLine(QStringLiteral("discovery: clearing %1, no longer configured").arg(topic));
+            m_client.publish(topic, {}, true);
+        }
+        return;
+    }
+    onCommand(topic, payload, retained);
+}
+
+void Bridge::onCommand(const QString &topic, const QByteArray &payload, bool retained)
+{
+    // A payload may hold anything; the log line gets it readable and short.
+    QString shown = QString::fromUtf8(payload.left(32));
+    for (QChar &c : shown)
+        if (!c.isPrint())
+            c = u'?';
+    if (retained) {
+        logLine(QStringLiteral("%1: retained command '%2' ignored").arg(topic, shown));
+        return;
+    }
+    const auto parsed = parseCommand(m_config.mqtt.baseTopic, topic, payload);
+    if (const QString *why = std::get_if<QString>(&parsed)) {
+        logLine(QStringLiteral("%1: '%2' dropped: %3").arg(topic, shown, *why));
+        return;
+    }
+    const Command &c = std::get<Command>(parsed);
+    const auto bus = std::find_if(m_buses.begin(), m_buses.end(), [&](const auto &b) { return b->name() == c.bus; });
+    if (bus == m_buses.end() || !(*bus)->command(c)) {
+        logLine(QStringLiteral("%1: '%2' dropped: no such cover").arg(topic, shown));
+        return;
+    }
+    logLine(QStringLiteral("%1: %2").arg(topic, shown));
+}

@@ -1,0 +1,130 @@
+#include "BusBridge.h"
+
+#include "Log.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+BusBridge::BusBridge(const BusConfig &bus, const QString &baseTopic, Publisher publish, bool verbose, QObject *parent)
+    : QObject(parent), m_bus(bus), m_base(baseTopic), m_publish(std::move(publish)), m_verbose(verbose),
+      m_scheduler(bus), m_published(bus.covers.size()), m_lastAnswer(bus.covers.size()),
+      m_attributesSent(bus.covers.size())
+{
+    m_link.setWorkSource([this](bool canSend) {
+        const BusWork work = m_scheduler.next(canSend);
+        publishChanges(); // a cover may just have missed its tenth poll
+        return work;
+    });
+    connect(&m_link, &BusLink::statusAnswer, this, &BusBridge::onAnswer);
+    connect(&m_link, &BusLink::portLost, this, &BusBridge::onPortLost);
+    if (m_verbose) {
+        connect(&m_link, &BusLink::frameSent, this, [this](const QByteArray &b) {
+            logLine(QStringLiteral("%1 > %2").arg(m_bus.name, QString::fromLatin1(b.toHex(' ')))); });
+        connect(&m_link, &BusLink::frameReceived, this, [this](const QByteArray &b) {
+            logLine(QStringLiteral("%1 < %2").arg(m_bus.name, QString::fromLatin1(b.toHex(' ')))); });
+    }
+    m_reopen.setInterval(ReopenMs);
+    connect(&m_reopen, &QTimer::timeout, this, &BusBridge::tryOpen);
+}
+
+void BusBridge::start()
+{
+    tryOpen();
+}
+
+void BusBridge::tryOpen()
+{
+    QString error;
+    const CoverConfig first = m_bus.covers.value(0, CoverConfig {});
+    if (!m_link.open(m_bus.port, m_bus.baudCode, first.id, quint16(1u << (first.channel - 1)), &error)) {
+        if (error != m_lastOpenError) // one line per failure, not per retry
+            logLine(QStringLiteral("%1: cannot open %2: %3; retrying every %4 s").arg(m_bus.name, m_bus.port, error)
+                        .arg(ReopenMs / 1000));
+        m_lastOpenError = error;
+        m_publish(Topics::busState(m_base, m_bus.name), "offline");
+        m_reopen.start();
+        return;
+    }
+    m_lastOpenError.clear();
+    m_reopen.stop();
+    m_portOpen = true;
+    logLine(QStringLiteral("%1: port %2 open").arg(m_bus.name, m_bus.port));
+    m_publish(Topics::busState(m_base, m_bus.name), "online");
+}
+
+void BusBridge::onPortLost(const QString &reason)
+{
+    logLine(QStringLiteral("%1: port %2 lost: %3").arg(m_bus.name, m_bus.port, reason));
+    m_portOpen = false;
+    m_link.close();
+    m_scheduler.portLost();
+    m_publish(Topics::busState(m_base, m_bus.name), "offline");
+    publishChanges();
+    m_reopen.start();
+}
+
+bool BusBridge::command(const Command &command)
+{
+    if (m_portOpen)
+        return m_scheduler.enqueue(command);
+    // Queued meanwhile, it would move the curtain long after it was asked for.
+    logLine(QStringLiteral("%1: port closed, command dropped").arg(m_bus.name));
+    return true;
+}
+
+void BusBridge::onAnswer(int id, quint16 mask, int percent, quint8 status)
+{
+    const int i = m_scheduler.answer(id, mask, percent, status);
+    if (i < 0)
+        return;
+    m_lastAnswer[i] = QDateTime::currentDateTimeUtc();
+    publishCover(i, false);
+}
+
+void BusBridge::publishChanges()
+{
+    for (int i = 0; i < m_scheduler.coverCount(); ++i)
+        publishCover(i, false);
+}
+
+void BusBridge::publishAll()
+{
+    m_publish(Topics::busState(m_base, m_bus.name), m_portOpen ? "online" : "offline");
+    for (int i = 0; i < m_scheduler.coverCount(); ++i)
+        publishCover(i, true);
+}
+
+void BusBridge::publishCover(int i, bool force)
+{
+    const CoverConfig &c = m_scheduler.cover(i);
+    const QString path = Topics::coverPath(m_base, m_bus.name, c.id, c.channel);
+    const CoverView v = m_scheduler.view(i);
+    const std::optional<CoverView> &was = m_published[i];
+    const bool changed = !was || *was != v;
+    if (force || !was || was->online != v.online) {
+        m_publish(path + QStringLiteral("/availability"), v.online ? "online" : "offline");
+        if (was && was->online != v.online)
+            logLine(QStringLiteral("%1: motor %2 channel %3 %4").arg(m_bus.name).arg(c.id).arg(c.channel)
+                        .arg(v.online ? u"answers"_qs : u"offline"_qs));
+    }
+    if (v.online && (force || !was || was->state != v.state))
+        m_publish(path + QStringLiteral("/state"), v.state.toUtf8());
+    if (v.online && v.position && (force || !was || was->position != v.position))
+        m_publish(path + QStringLiteral("/position"), QByteArray::number(*v.position));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const bool stale = !m_attributesSent[i].isValid() || m_attributesSent[i].msecsTo(now) > AttributesRefreshMs;
+    if (v.online && (force || changed || stale)) {
+        QJsonArray limits;
+        for (int n : v.limitPoints)
+            limits.append(n);
+        const QJsonObject attributes {
+            {u"motor_percent"_qs, v.positionKnown ? QJsonValue(v.motorPercent) : QJsonValue::Null},
+            {u"position_known"_qs, v.positionKnown},
+            {u"limit_points"_qs, limits},
+            {u"last_answer"_qs, m_lastAnswer[i].isValid() ? m_lastAnswer[i].toString(Qt::ISODate) : QString()}};
+        m_publish(path + QStringLiteral("/attributes"), QJsonDocument(attributes).toJson(QJsonDocument::Compact));
+        m_attributesSent[i] = now;
+    }
+    m_published[i] = v;
+}

@@ -1,0 +1,51 @@
+// One bus between the line and the broker: opens its port (again every 5 s
+// while it is gone), hands commands to the scheduler and publishes what the
+// answers say about each cover, only when it changed.
+#pragma once
+
+#include "BusLink.h"
+#include "BusScheduler.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+class BusBridge : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int ReopenMs = 5000;
+    static constexpr int AttributesRefreshMs = 60000;
+    using Publisher = std::function<void(const QString &topic, const QByteArray &payload)>; // retained
+
+    BusBridge(const BusConfig &bus, const QString &baseTopic, Publisher publish, bool verbose,
+              QObject *parent = nullptr);
+
+    const QString &name() const { return m_bus.name; }
+    void start();
+    // false: no such cover or group on this bus.
+    bool command(const Command &command);
+    // Everything again (after a connection or Home Assistant's birth).
+    void publishAll();
+
+private:
+    void tryOpen();
+    void onPortLost(const QString &reason);
+    void onAnswer(int id, quint16 mask, int percent, quint8 status);
+    void publishCover(int i, bool force);
+    void publishChanges();
+
+    BusConfig m_bus;
+    QString m_base;
+    Publisher m_publish;
+    bool m_verbose;
+    BusScheduler m_scheduler;
+    BusLink m_link;
+    QTimer m_reopen;
+    bool m_portOpen = false;
+    QString m_lastOpenError;
+    QList<std::optional<CoverView>> m_published;
+    QList<QDateTime> m_lastAnswer;
+    QList<QDateTime> m_attributesSent;
+};

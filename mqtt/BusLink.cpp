@@ -1,0 +1,83 @@
+#include "BusLink.h"
+
+#include "Frames.h"
+#include "MotorLink.h"
+
+BusLink::BusLink(QObject *parent) : QObject(parent), m_link(std::make_unique<MotorLink>())
+{
+    m_link->setStatusPolling(true);
+    m_tick.setTimerType(Qt::PreciseTimer);
+    m_tick.setInterval(TickMs);
+    connect(&m_tick, &QTimer::timeout, this, &BusLink::onTick);
+    connect(m_link.get(), &MotorLink::frameSent, this, &BusLink::frameSent);
+    connect(m_link.get(), &MotorLink::frameReceived, this, &BusLink::onFrameReceived);
+    connect(m_link.get(), &MotorLink::portLost, this, [this](const QString &, const QString &reason) {
+        m_tick.stop();
+        emit portLost(reason);
+    });
+}
+
+BusLink::~BusLink() = default;
+
+bool BusLink::open(const QString &port, std::optional<int> baudCode, int scanId, quint16 scanMask, QString *error)
+{
+    if (baudCode)
+        m_link->motorSettings().deviceBaudCode = Byte(*baudCode);
+    aim(scanId, scanMask);
+    QString why;
+    const auto conn = connect(m_link.get(), &MotorLink::portError, this,
+                              [&why](const QString &text, MotorLink::PortCause, const DeviceAccess &) { why = text; });
+    const bool ok = m_link->choosePort(port, !baudCode);
+    disconnect(conn);
+    if (!ok) {
+        *error = why;
+        return false;
+    }
+    m_tick.start();
+    return true;
+}
+
+void BusLink::close()
+{
+    m_tick.stop();
+    m_link->choosePort(QStringLiteral("OFF"), false);
+}
+
+bool BusLink::isOpen() const
+{
+    return m_link->portUsable();
+}
+
+// Frames take their target at sending time, so it is set just before the tick.
+void BusLink::aim(int id, quint16 mask)
+{
+    ChannelMask channels;
+    channels.setWord(mask);
+    m_link->setTarget({id, channels});
+}
+
+void BusLink::onTick()
+{
+    const bool busy = m_link->outgoing() || m_link->isScanning();
+    const BusWork work = m_workSource ? m_workSource(!busy) : BusWork {};
+    if (!busy) {
+        if (work.kind == BusWork::Send) {
+            aim(work.id, work.mask);
+            m_link->sendMotorCommand(work.function, work.data);
+        } else if (work.kind == BusWork::Poll) {
+            aim(work.id, work.mask);
+        } else {
+            aim(0, 0); // an idle tick polls no one
+        }
+    }
+    m_link->tick();
+}
+
+void BusLink::onFrameReceived(const QByteArray &bytes)
+{
+    emit frameReceived(bytes);
+    // A status answer carries a percent where the reports carry their type.
+    const auto r = Frame::Response::parse(reinterpret_cast<const Byte *>(bytes.constData()), int(bytes.size()));
+    if (r && r->valid() && !r->isBasic() && !r->isExtended() && r->type() <= 100)
+        emit statusAnswer(r->id(), r->mask().word(), r->type(), r->status());
+}

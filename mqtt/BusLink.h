@@ -1,0 +1,51 @@
+// The one place the daemon touches the motor link: opens and closes a bus's
+// port and paces the line on its own precise 150 ms tick.  On every tick it
+// asks for work (a command, sent on two ticks to the same target, or one
+// status poll) and reports each status answer with the ID and channels the
+// answer itself names.
+#pragma once
+
+#include "BusScheduler.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class MotorLink;
+
+class BusLink : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int TickMs = 150;
+
+    explicit BusLink(QObject *parent = nullptr);
+    ~BusLink() override;
+
+    // Opens the port at the baud code's rate, or runs the baud scan first when
+    // there is none, its reads going to scanId on scanMask (one motor, not
+    // the whole bus at once); false (with the reason) if it did not open.
+    bool open(const QString &port, std::optional<int> baudCode, int scanId, quint16 scanMask, QString *error);
+    void close();
+    bool isOpen() const;
+
+    // Asked once per tick; canSend is false while the line is still busy.
+    void setWorkSource(std::function<BusWork(bool canSend)> source) { m_workSource = std::move(source); }
+
+signals:
+    void statusAnswer(int id, quint16 mask, int percent, quint8 status);
+    void portLost(const QString &reason);
+    void frameSent(const QByteArray &bytes);
+    void frameReceived(const QByteArray &bytes);
+
+private:
+    void onTick();
+    void onFrameReceived(const QByteArray &bytes);
+    void aim(int id, quint16 mask);
+
+    std::unique_ptr<MotorLink> m_link;
+    QTimer m_tick;
+    std::function<BusWork(bool)> m_workSource;
+};

@@ -1,0 +1,195 @@
+#include "BusScheduler.h"
+
+#include "Frames.h"
+
+BusScheduler::BusScheduler(const BusConfig &bus) : m_groups(bus.groups)
+{
+    for (const CoverConfig &c : bus.covers) {
+        Cover cover;
+        cover.config = c;
+        m_covers.append(cover);
+    }
+}
+
+int BusScheduler::findCover(int id, int channel) const
+{
+    for (int i = 0; i < m_covers.size(); ++i)
+        if (m_covers[i].config.id == id && m_covers[i].config.channel == channel)
+            return i;
+    return -1;
+}
+
+BusWork BusScheduler::toWork(const Command &command, int coverIndex) const
+{
+    const bool invert = coverIndex >= 0 && m_covers[coverIndex].config.invert;
+    BusWork w {BusWork::Send, command.id, command.mask, Frame::Motor, 0, coverIndex};
+    switch (command.action) {
+    case Command::Open: w.data = invert ? Frame::Down : Frame::Up; break;
+    case Command::Close: w.data = invert ? Frame::Up : Frame::Down; break;
+    case Command::Stop: w.data = Frame::Stop; break;
+    case Command::Limit: w.data = std::uint8_t(command.value); break;
+    case Command::SetPosition:
+        w.function = Frame::RunToPosition;
+        w.data = std::uint8_t(Topics::motorPercent(command.value, invert));
+        break;
+    }
+    return w;
+}
+
+bool BusScheduler::enqueue(const Command &command)
+{
+    int coverIndex = -1;
+    Command c = command;
+    if (c.group) {
+        if (std::none_of(m_groups.begin(), m_groups.end(),
+                         [&](const GroupConfig &g) { return g.id == c.id && g.mask == c.mask; }))
+            return false;
+    } else {
+        coverIndex = findCover(c.id, c.channel);
+        if (coverIndex < 0)
+            return false;
+        c.mask = quint16(1u << (c.channel - 1));
+    }
+    const BusWork work = toWork(c, coverIndex);
+    const auto sameTarget = [&](const Queued &q) { return q.work.id == work.id && q.work.mask == work.mask; };
+    if (c.action == Command::Stop) {
+        // Whatever was still waiting for this target would undo the stop.
+        m_queue.removeIf(sameTarget);
+        m_queue.prepend({work, c.action});
+    } else {
+        if (c.action == Command::SetPosition)
+            m_queue.removeIf([&](const Queued &q) { return sameTarget(q) && q.action == Command::SetPosition; });
+        m_queue.append({work, c.action});
+    }
+    if (coverIndex >= 0) {
+        Cover &cover = m_covers[coverIndex];
+        cover.lastCommand = m_tick;
+        cover.answersSinceCommand = 0;
+        const std::optional<int> now = view(coverIndex).position;
+        switch (c.action) {
+        case Command::Open: cover.direction = Opening; break;
+        case Command::Close: cover.direction = Closing; break;
+        case Command::SetPosition:
+            cover.direction = !now || *now == c.value ? None : c.value > *now ? Opening : Closing;
+            break;
+        default: cover.direction = None; break;
+        }
+    }
+    return true;
+}
+
+void BusScheduler::countUnansweredPoll()
+{
+    if (m_lastPolled < 0)
+        return;
+    Cover &c = m_covers[m_lastPolled];
+    if (c.pollPending) {
+        c.pollPending = false;
+        if (++c.unanswered >= OfflineAfterPolls)
+            c.online = false;
+    }
+    m_lastPolled = -1;
+}
+
+// A cover commanded lately or moving is due again two ticks after its last
+// poll; the others take their turn.
+int BusScheduler::pickPollTarget()
+{
+    if (m_covers.isEmpty())
+        return -1;
+    // Moving covers come before those only commanded lately; the longest unpolled first.
+    const auto urgency = [this](const Cover &c) {
+        return c.moving || c.direction != None ? 2 : m_tick - c.lastCommand <= RecentCommandTicks ? 1 : 0;
+    };
+    int best = -1;
+    for (int i = 0; i < m_covers.size(); ++i) {
+        const Cover &c = m_covers[i];
+        if (urgency(c) == 0 || m_tick - c.lastPoll < 2)
+            continue;
+        if (best < 0 || urgency(c) > urgency(m_covers[best])
+            || (urgency(c) == urgency(m_covers[best]) && c.lastPoll < m_covers[best].lastPoll))
+            best = i;
+    }
+    if (best >= 0)
+        return best;
+    best = m_nextInTurn;
+    m_nextInTurn = (m_nextInTurn + 1) % int(m_covers.size());
+    return best;
+}
+
+BusWork BusScheduler::next(bool canSend)
+{
+    ++m_tick;
+    countUnansweredPoll();
+    if (!canSend)
+        return {};
+    if (!m_queue.isEmpty())
+        return m_queue.takeFirst().work;
+    const int i = pickPollTarget();
+    if (i < 0)
+        return {};
+    Cover &c = m_covers[i];
+    c.pollPending = true;
+    c.lastPoll = m_tick;
+    m_lastPolled = i;
+    return {BusWork::Poll, c.config.id, quint16(1u << (c.config.channel - 1)), Frame::StatusPoll, 0, i};
+}
+
+int BusScheduler::answer(int id, quint16 mask, int motorPercent, std::uint8_t status)
+{
+    // The answer names its ID and channels; of the covers it may be, the one
+    // polled is preferred.
+    int index = -1;
+    for (int i = 0; i < m_covers.size(); ++i) {
+        const Cover &c = m_covers[i];
+        if (c.config.id == id && (mask & (1u << (c.config.channel - 1))) && (index < 0 || c.pollPending))
+            index = i;
+    }
+    if (index < 0)
+        return -1;
+    Cover &c = m_covers[index];
+    c.online = true;
+    c.unanswered = 0;
+    c.pollPending = false;
+    c.status = status;
+    c.known = status & Frame::StatusPositionKnown;
+    c.moving = c.known && c.percent && *c.percent != motorPercent;
+    c.percent = c.known ? std::optional<int>(motorPercent) : std::nullopt;
+    if (c.direction != None && ++c.answersSinceCommand > SettleAnswers && !c.moving)
+        c.direction = None;
+    return index;
+}
+
+void BusScheduler::portLost()
+{
+    m_queue.clear();
+    m_lastPolled = -1;
+    for (Cover &c : m_covers) {
+        c.online = false;
+        c.pollPending = false;
+        c.unanswered = 0;
+        c.direction = None;
+        c.moving = false;
+    }
+}
+
+CoverView BusScheduler::view(int i) const
+{
+    const Cover &c = m_covers[i];
+    CoverView v;
+    v.online = c.online;
+    v.positionKnown = c.known;
+    v.motorPercent = c.percent.value_or(0);
+    if (c.percent)
+        v.position = Topics::haPosition(*c.percent, c.config.invert);
+    for (int n = 1; n <= 4; ++n)
+        if (c.status & Frame::limitPointBit(n))
+            v.limitPoints.append(n);
+    if (c.direction == Opening)
+        v.state = u"opening"_qs;
+    else if (c.direction == Closing)
+        v.state = u"closing"_qs;
+    else
+        v.state = v.position == 100 ? u"open"_qs : v.position == 0 ? u"closed"_qs : u"stopped"_qs;
+    return v;
+}

@@ -1,0 +1,94 @@
+// What each 150 ms tick of one bus does, with no I/O: a queued command for
+// a cover or group, else one status poll, the covers in turn.  It also keeps
+// what the answers said about each cover and decides what is published.
+#pragma once
+
+#include "Config.h"
+#include "Topics.h"
+
+#include <QList>
+
+#include <cstdint>
+#include <optional>
+
+// A frame to send: function 0A with a motor command or limit point, or DD
+// with a percent, or a status poll (CC).
+struct BusWork {
+    enum Kind { Idle, Send, Poll };
+    Kind kind = Idle;
+    int id = 0;
+    quint16 mask = 0;
+    std::uint8_t function = 0;
+    std::uint8_t data = 0;
+    int cover = -1; // index of the cover polled or commanded, -1 for a group
+};
+
+// What one cover looks like to the outside.
+struct CoverView {
+    bool online = false;
+    std::optional<int> position; // in the published sense; none while unknown
+    QString state;               // open, opening, closed, closing, stopped
+    int motorPercent = 0;
+    bool positionKnown = false;
+    QList<int> limitPoints;
+    bool operator==(const CoverView &) const = default;
+};
+
+class BusScheduler {
+public:
+    static constexpr int OfflineAfterPolls = 10;
+    static constexpr int RecentCommandTicks = 400; // a minute of ticks
+    static constexpr int SettleAnswers = 3;        // answers a fresh command may take to show motion
+
+    explicit BusScheduler(const BusConfig &bus);
+
+    // A command for one of this bus's covers or groups; false if it has none such.
+    bool enqueue(const Command &command);
+    // The work of the next tick (the tick counter advances).  When the line
+    // is still busy with an earlier frame, canSend is false: the tick passes
+    // and only the bookkeeping of the last poll is done.
+    BusWork next(bool canSend = true);
+    // A status answer from the line: which cover it was (-1 for none).
+    int answer(int id, quint16 mask, int motorPercent, std::uint8_t status);
+    // The port is gone: every cover offline, the queue dropped.
+    void portLost();
+
+    int coverCount() const { return int(m_covers.size()); }
+    const CoverConfig &cover(int i) const { return m_covers[i].config; }
+    CoverView view(int i) const;
+    qint64 tickCount() const { return m_tick; }
+    int queued() const { return int(m_queue.size()); }
+
+private:
+    enum Direction { None, Opening, Closing };
+    struct Cover {
+        CoverConfig config;
+        bool online = false;
+        int unanswered = 0;
+        bool pollPending = false;
+        qint64 lastPoll = -1000;
+        qint64 lastCommand = -100000;
+        std::optional<int> percent; // motor percent of the last answer that knew it
+        bool known = false;
+        std::uint8_t status = 0;
+        Direction direction = None;
+        int answersSinceCommand = 0;
+        bool moving = false;
+    };
+    struct Queued {
+        BusWork work;
+        Command::Action action;
+    };
+
+    void countUnansweredPoll();
+    int pickPollTarget();
+    BusWork toWork(const Command &command, int coverIndex) const;
+    int findCover(int id, int channel) const;
+
+    QList<Cover> m_covers;
+    QList<GroupConfig> m_groups;
+    QList<Queued> m_queue;
+    qint64 m_tick = 0;
+    int m_nextInTurn = 0;
+    int m_lastPolled = -1;
+};

@@ -1,0 +1,246 @@
+#include "Config.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSysInfo>
+
+#include <yaml-cpp/yaml.h>
+
+#include <array>
+#include <functional>
+
+namespace {
+
+// An error at a node; thrown inside this file only, caught in parseConfig.
+struct ConfigError {
+    int line;
+    QString text;
+};
+
+[[noreturn]] void fail(const YAML::Node &node, const QString &text)
+{
+    throw ConfigError {node.Mark().line + 1, text};
+}
+
+QString str(const YAML::Node &node, const QString &key)
+{
+    if (!node.IsScalar())
+        fail(node, QStringLiteral("%1: expected a text").arg(key));
+    return QString::fromStdString(node.Scalar());
+}
+
+int integer(const YAML::Node &node, const QString &key, int lo, int hi)
+{
+    bool ok = node.IsScalar();
+    const int value = ok ? QString::fromStdString(node.Scalar()).toInt(&ok) : 0;
+    if (!ok)
+        fail(node, QStringLiteral("%1: expected a whole number").arg(key));
+    if (value < lo || value > hi)
+        fail(node, QStringLiteral("%1: %2 is out of range %3..%4").arg(key).arg(value).arg(lo).arg(hi));
+    return value;
+}
+
+bool boolean(const YAML::Node &node, const QString &key)
+{
+    static const QStringList yes {u"true"_qs, u"yes"_qs, u"on"_qs}, no {u"false"_qs, u"no"_qs, u"off"_qs};
+    const QString v = str(node, key).toLower();
+    if (!yes.contains(v) && !no.contains(v))
+        fail(node, QStringLiteral("%1: expected true or false").arg(key));
+    return yes.contains(v);
+}
+
+// Calls the handler of each key of a map; any other key is an error.
+using KeyHandler = std::function<void(const YAML::Node &)>;
+void forEachKey(const YAML::Node &map, const QString &what, const QList<std::pair<QString, KeyHandler>> &handlers)
+{
+    if (!map.IsMap())
+        fail(map, QStringLiteral("%1: expected a mapping").arg(what));
+    for (const auto &entry : map) {
+        const QString key = QString::fromStdString(entry.first.as<std::string>());
+        const auto it = std::find_if(handlers.begin(), handlers.end(), [&](const auto &h) { return h.first == key; });
+        if (it == handlers.end())
+            fail(entry.first, QStringLiteral("unknown key '%1' in %2").arg(key, what));
+        it->second(entry.second);
+    }
+}
+
+void requireList(const YAML::Node &node, const QString &key)
+{
+    if (!node.IsSequence())
+        fail(node, QStringLiteral("%1: expected a list").arg(key));
+}
+
+QString readPasswordFile(const YAML::Node &node)
+{
+    QFile file(str(node, u"password_file"_qs));
+    if (!file.open(QIODevice::ReadOnly))
+        fail(node, QStringLiteral("password_file: cannot read %1: %2").arg(file.fileName(), file.errorString()));
+    return QString::fromUtf8(file.readAll()).trimmed();
+}
+
+void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword)
+{
+    bool portGiven = false;
+    bool passwordFromFile = false;
+    forEachKey(node, u"mqtt"_qs, {
+        {u"host"_qs, [&](const YAML::Node &n) { m.host = str(n, u"host"_qs); }},
+        {u"port"_qs, [&](const YAML::Node &n) { m.port = integer(n, u"port"_qs, 1, 65535); portGiven = true; }},
+        {u"username"_qs, [&](const YAML::Node &n) { m.username = str(n, u"username"_qs); }},
+        {u"password_file"_qs, [&](const YAML::Node &n) { m.password = readPasswordFile(n); passwordFromFile = true; }},
+        {u"tls"_qs, [&](const YAML::Node &n) {
+             m.tls = true;
+             forEachKey(n, u"tls"_qs, {
+                 {u"ca_file"_qs, [&](const YAML::Node &f) { m.caFile = str(f, u"ca_file"_qs); }},
+                 {u"cert_file"_qs, [&](const YAML::Node &f) { m.certFile = str(f, u"cert_file"_qs); }},
+                 {u"key_file"_qs, [&](const YAML::Node &f) { m.keyFile = str(f, u"key_file"_qs); }},
+             });
+         }},
+        {u"client_id"_qs, [&](const YAML::Node &n) { m.clientId = str(n, u"client_id"_qs); }},
+        {u"base_topic"_qs, [&](const YAML::Node &n) {
+             m.baseTopic = str(n, u"base_topic"_qs);
+             if (m.baseTopic.isEmpty() || m.baseTopic.contains(QRegularExpression(u"[+#]|^/|/$"_qs)))
+                 fail(n, u"base_topic: no wildcards, no leading or trailing slash"_qs);
+         }},
+        {u"discovery_prefix"_qs, [&](const YAML::Node &n) { m.discoveryPrefix = str(n, u"discovery_prefix"_qs); }},
+        {u"discovery"_qs, [&](const YAML::Node &n) { m.discovery = boolean(n, u"discovery"_qs); }},
+    });
+    if (!portGiven && m.tls)
+        m.port = 8883;
+    if (!passwordFromFile)
+        m.password = envPassword;
+}
+
+int baudCodeOf(const YAML::Node &node)
+{
+    static constexpr std::array rates {1200, 2400, 4800, 9600, 19200};
+    const int bps = integer(node, u"baud"_qs, 1200, 19200);
+    const auto it = std::find(rates.begin(), rates.end(), bps);
+    if (it == rates.end())
+        fail(node, QStringLiteral("baud: %1 is not one of 1200, 2400, 4800, 9600, 19200").arg(bps));
+    return int(it - rates.begin());
+}
+
+CoverConfig parseCover(const YAML::Node &node, const QString &busName)
+{
+    CoverConfig c;
+    bool hasId = false, hasChannel = false;
+    forEachKey(node, u"a cover"_qs, {
+        {u"id"_qs, [&](const YAML::Node &n) { c.id = integer(n, u"id"_qs, 1, 99); hasId = true; }},
+        {u"channel"_qs, [&](const YAML::Node &n) { c.channel = integer(n, u"channel"_qs, 1, 16); hasChannel = true; }},
+        {u"name"_qs, [&](const YAML::Node &n) { c.name = str(n, u"name"_qs).trimmed(); }},
+        {u"invert"_qs, [&](const YAML::Node &n) { c.invert = boolean(n, u"invert"_qs); }},
+    });
+    if (!hasId || !hasChannel)
+        fail(node, u"a cover needs an id and a channel"_qs);
+    if (c.name.isEmpty())
+        c.name = QStringLiteral("%1 motor %2 channel %3").arg(busName).arg(c.id).arg(c.channel);
+    return c;
+}
+
+GroupConfig parseGroup(const YAML::Node &node)
+{
+    GroupConfig g;
+    bool hasId = false;
+    forEachKey(node, u"a group"_qs, {
+        {u"name"_qs, [&](const YAML::Node &n) { g.name = str(n, u"name"_qs).trimmed(); }},
+        {u"id"_qs, [&](const YAML::Node &n) { g.id = integer(n, u"id"_qs, 0, 99); hasId = true; }},
+        {u"channels"_qs, [&](const YAML::Node &n) {
+             requireList(n, u"channels"_qs);
+             for (const auto &ch : n)
+                 g.mask |= quint16(1u << (integer(ch, u"channels"_qs, 1, 16) - 1));
+         }},
+    });
+    if (!hasId || g.mask == 0 || g.name.isEmpty())
+        fail(node, u"a group needs a name, an id and at least one channel"_qs);
+    return g;
+}
+
+BusConfig parseBus(const YAML::Node &node)
+{
+    BusConfig b;
+    YAML::Node covers, groups;
+    forEachKey(node, u"a bus"_qs, {
+        {u"name"_qs, [&](const YAML::Node &n) {
+             b.name = str(n, u"name"_qs);
+             static const QRegularExpression valid(u"^[a-z0-9_-]{1,32}$"_qs);
+             if (!valid.match(b.name).hasMatch())
+                 fail(n, QStringLiteral("name: '%1' must be 1 to 32 of a-z, 0-9, _ and -").arg(b.name));
+         }},
+        {u"port"_qs, [&](const YAML::Node &n) { b.port = str(n, u"port"_qs); }},
+        {u"baud"_qs, [&](const YAML::Node &n) { b.baudCode = baudCodeOf(n); }},
+        {u"covers"_qs, [&](const YAML::Node &n) { requireList(n, u"covers"_qs); covers = n; }},
+        {u"groups"_qs, [&](const YAML::Node &n) { requireList(n, u"groups"_qs); groups = n; }},
+    });
+    if (b.name.isEmpty() || b.port.isEmpty())
+        fail(node, u"a bus needs a name and a port"_qs);
+    QSet<int> seen;
+    for (const auto &n : covers) {
+        const CoverConfig c = parseCover(n, b.name);
+        if (seen.contains(c.id * 100 + c.channel))
+            fail(n, QStringLiteral("motor %1 channel %2 is already a cover of bus %3").arg(c.id).arg(c.channel).arg(b.name));
+        seen.insert(c.id * 100 + c.channel);
+        b.covers.append(c);
+    }
+    QSet<quint32> seenGroups;
+    for (const auto &n : groups) {
+        const GroupConfig g = parseGroup(n);
+        const quint32 key = quint32(g.id) << 16 | g.mask;
+        if (seenGroups.contains(key))
+            fail(n, QStringLiteral("group '%1' addresses the same motors as another group").arg(g.name));
+        seenGroups.insert(key);
+        b.groups.append(g);
+    }
+    return b;
+}
+
+Config parseRoot(const YAML::Node &root, const QString &envPassword)
+{
+    Config config;
+    YAML::Node buses;
+    forEachKey(root, u"the configuration"_qs, {
+        {u"mqtt"_qs, [&](const YAML::Node &n) { parseMqtt(n, config.mqtt, envPassword); }},
+        {u"buses"_qs, [&](const YAML::Node &n) { requireList(n, u"buses"_qs); buses = n; }},
+    });
+    if (!root["mqtt"])
+        config.mqtt.password = envPassword;
+    if (!buses || buses.size() == 0)
+        fail(root, u"buses: at least one bus is needed"_qs);
+    for (const auto &n : buses) {
+        BusConfig b = parseBus(n);
+        for (const BusConfig &other : std::as_const(config.buses)) {
+            if (other.name == b.name)
+                fail(n, QStringLiteral("bus name '%1' is used twice").arg(b.name));
+            if (other.port == b.port)
+                fail(n, QStringLiteral("port %1 is already bus %2's").arg(b.port, other.name));
+        }
+        config.buses.append(b);
+    }
+    return config;
+}
+
+} // namespace
+
+ConfigResult parseConfig(const QByteArray &yaml, const QString &fileName, const QString &envPassword,
+                         const QString &hostName)
+{
+    try {
+        Config config = parseRoot(YAML::Load(yaml.toStdString()), envPassword);
+        if (config.mqtt.clientId.isEmpty())
+            config.mqtt.clientId = QStringLiteral("tavik-") + hostName;
+        return {config, {}};
+    } catch (const ConfigError &e) {
+        return {std::nullopt, QStringLiteral("%1:%2: %3").arg(fileName).arg(e.line).arg(e.text)};
+    } catch (const YAML::Exception &e) {
+        return {std::nullopt, QStringLiteral("%1:%2: %3").arg(fileName).arg(e.mark.line + 1)
+                                  .arg(QString::fromStdString(e.msg))};
+    }
+}
+
+ConfigResult loadConfig(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {std::nullopt, QStringLiteral("%1:0: cannot read: %2").arg(path, file.errorString())};
+    return parseConfig(file.readAll(), path, qEnvironmentVariable("TAVIK_MQTT_PASSWORD"), QSysInfo::machineHostName());
+}

@@ -1,0 +1,91 @@
+#include "Topics.h"
+
+#include <QRegularExpression>
+
+namespace Topics {
+
+QString bridgeState(const QString &base) { return base + QStringLiteral("/bridge/state"); }
+QString busState(const QString &base, const QString &bus) { return base + u'/' + bus + QStringLiteral("/state"); }
+
+QString coverPath(const QString &base, const QString &bus, int id, int channel)
+{
+    return QStringLiteral("%1/%2/m%3/c%4").arg(base, bus).arg(id).arg(channel);
+}
+
+QString groupPath(const QString &base, const QString &bus, int id, quint16 mask)
+{
+    return QStringLiteral("%1/%2/g%3-%4").arg(base, bus).arg(id).arg(mask, 4, 16, QLatin1Char('0'));
+}
+
+QString coverObjectId(const QString &bus, int id, int channel)
+{
+    return QStringLiteral("tavik_%1_m%2_c%3").arg(bus).arg(id).arg(channel);
+}
+
+QString groupObjectId(const QString &bus, int id, quint16 mask)
+{
+    return QStringLiteral("tavik_%1_g%2_%3").arg(bus).arg(id).arg(mask, 4, 16, QLatin1Char('0'));
+}
+
+} // namespace Topics
+
+namespace {
+
+// A whole number in lo..hi written plainly (no sign, no spaces), else -1.
+int plainNumber(const QByteArray &text, int lo, int hi)
+{
+    if (text.isEmpty() || text.size() > 3)
+        return -1;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return -1;
+    const int v = text.toInt();
+    return v >= lo && v <= hi ? v : -1;
+}
+
+} // namespace
+
+std::variant<Command, QString> parseCommand(const QString &base, const QString &topic, const QByteArray &payload)
+{
+    if (!topic.startsWith(base + u'/'))
+        return QStringLiteral("not under %1").arg(base);
+    // Numbers as the bridge writes them (no leading zero), so one cover has one topic.
+    static const QRegularExpression shape(
+        u"^([a-z0-9_-]{1,32})/(?:m([1-9]\\d?)/c([1-9]\\d?)/(set|set_position|limit/set)|g(0|[1-9]\\d?)-([0-9a-f]{4})/(set))$"_qs);
+    const auto m = shape.match(QStringView(topic).mid(base.size() + 1));
+    if (!m.hasMatch())
+        return u"not a command topic"_qs;
+    Command c;
+    c.bus = m.captured(1);
+    QString what;
+    if (m.hasCaptured(5)) {
+        c.group = true;
+        c.id = m.captured(5).toInt();
+        c.mask = quint16(m.captured(6).toUInt(nullptr, 16));
+        what = m.captured(7);
+        if (c.mask == 0)
+            return u"a group needs at least one channel"_qs;
+    } else {
+        c.id = m.captured(2).toInt();
+        c.channel = m.captured(3).toInt();
+        what = m.captured(4);
+        if (c.id < 1 || c.id > 99 || c.channel < 1 || c.channel > 16)
+            return u"motor ID or channel out of range"_qs;
+    }
+    if (what == QLatin1String("set")) {
+        static const QList<std::pair<QByteArray, Command::Action>> words {
+            {"OPEN", Command::Open}, {"CLOSE", Command::Close}, {"STOP", Command::Stop}};
+        for (const auto &[word, action] : words)
+            if (payload == word) {
+                c.action = action;
+                return c;
+            }
+        return u"expected OPEN, CLOSE or STOP"_qs;
+    }
+    const bool limit = what == QLatin1String("limit/set");
+    c.action = limit ? Command::Limit : Command::SetPosition;
+    c.value = limit ? plainNumber(payload, 1, 4) : plainNumber(payload, 0, 100);
+    if (c.value < 0)
+        return limit ? u"expected a limit point 1..4"_qs : u"expected a position 0..100"_qs;
+    return c;
+}

@@ -1,0 +1,43 @@
+// Topic names, the commands read from them, and the two ways of counting a
+// position: the motor counts percent from open (0) to closed (100), a home
+// automation system from closed (0) to open (100).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <variant>
+
+namespace Topics {
+
+QString bridgeState(const QString &base);
+QString busState(const QString &base, const QString &bus);
+// "B/bus/m12/c3", the folder of one cover's topics.
+QString coverPath(const QString &base, const QString &bus, int id, int channel);
+// "B/bus/g0-0001", the folder of a group's command topic.
+QString groupPath(const QString &base, const QString &bus, int id, quint16 mask);
+// "tavik_bus_m12_c3": unique ID and discovery object ID of a cover.
+QString coverObjectId(const QString &bus, int id, int channel);
+QString groupObjectId(const QString &bus, int id, quint16 mask);
+
+// Published position of a motor percent, and the motor percent of a
+// requested position; invert flips both.
+inline int haPosition(int motorPercent, bool invert) { return invert ? motorPercent : 100 - motorPercent; }
+inline int motorPercent(int haPosition, bool invert) { return invert ? haPosition : 100 - haPosition; }
+
+} // namespace Topics
+
+struct Command {
+    enum Action { Open, Close, Stop, SetPosition, Limit };
+    QString bus;
+    bool group = false;
+    int id = 0;          // motor ID (a group's may be 0)
+    int channel = 0;     // a cover's channel 1..16
+    quint16 mask = 0;    // a group's channels
+    Action action = Stop;
+    int value = 0;       // SetPosition: 0..100; Limit: 1..4
+};
+
+// Reads a command from one of the subscribed topics under base; the text
+// says why a message is not one.  Whether the cover exists is the caller's.
+std::variant<Command, QString> parseCommand(const QString &base, const QString &topic, const QByteArray &payload);

@@ -1,0 +1,192 @@
+// Real parts for the bridge's tests, benchmark and soak: a mosquitto broker
+// of our own on a free loopback port with a password file, an observing
+// MQTT client, and tavik-mqtt as a process.
+#pragma once
+
+#include "Config.h"
+#include "MqttClient.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace BrokerKit {
+
+inline const QString User = QStringLiteral("tavik");
+inline const QString Password = QStringLiteral("s3cret");
+
+// A loopback port nobody listens on right now.
+inline int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+inline bool accepts(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(quint16(port));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+inline void writeFile(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(text);
+}
+
+class Broker {
+public:
+    QTemporaryDir dir;
+    QProcess process;
+    int port = freePort();
+    QString logFile; // the broker's log goes here if set, else to our standard error
+
+    // Starts (or restarts, on the same port) and waits until it listens.
+    bool start()
+    {
+        const QString pw = dir.filePath(QStringLiteral("passwords"));
+        if (!QFile::exists(pw)
+            && QProcess::execute(QStringLiteral("mosquitto_passwd"), {QStringLiteral("-c"), QStringLiteral("-b"), pw, User, Password}) != 0)
+            return false;
+        // Started as root, mosquitto reads its files as the user it drops to.
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(pw, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        const QString conf = dir.filePath(QStringLiteral("mosquitto.conf"));
+        writeFile(conf, QStringLiteral("listener %1 127.0.0.1\nallow_anonymous false\npassword_file %2\npersistence false\n")
+                            .arg(port).arg(pw).toUtf8());
+        if (logFile.isEmpty())
+            process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        else
+            process.setStandardErrorFile(logFile, QIODevice::Append);
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), conf});
+        if (!process.waitForStarted())
+            return false;
+        for (QDeadlineTimer d(5000); !d.hasExpired(); QThread::msleep(20))
+            if (accepts(port))
+                return true;
+        return false;
+    }
+    void stop()
+    {
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+    ~Broker() { stop(); }
+
+    MqttConfig clientConfig(const QString &clientId) const
+    {
+        MqttConfig m;
+        m.host = QStringLiteral("127.0.0.1");
+        m.port = port;
+        m.username = User;
+        m.password = Password;
+        m.clientId = clientId;
+        return m;
+    }
+};
+
+// Subscribes to everything and keeps every message it saw.
+class Observer : public QObject {
+public:
+    struct Message {
+        QString topic;
+        QByteArray payload;
+        bool retained;
+        qint64 atNs;
+    };
+    QElapsedTimer clock;
+    MqttClient client;
+    QList<Message> seen;
+
+    Observer(const Broker &broker, const QString &id)
+        : client(broker.clientConfig(id), QStringLiteral("observer/%1/gone").arg(id))
+    {
+        clock.start();
+        connect(&client, &MqttClient::connected, this, [this] {
+            client.subscribe(QStringLiteral("#"));
+        });
+        connect(&client, &MqttClient::messageReceived, this, [this](const QString &t, const QByteArray &p, bool r) {
+            seen.append({t, p, r, clock.nsecsElapsed()});
+        });
+        QString error;
+        client.start(&error);
+    }
+    // The newest payload on topic, or "<none>".
+    QByteArray last(const QString &topic) const
+    {
+        for (auto it = seen.crbegin(); it != seen.crend(); ++it)
+            if (it->topic == topic)
+                return it->payload;
+        return "<none>";
+    }
+    bool saw(const QString &topic) const { return last(topic) != "<none>"; }
+};
+
+// tavik-mqtt with a configuration written for it.
+class BridgeProcess {
+public:
+    QProcess process;
+    QString configPath;
+    QByteArray errors; // standard error so far
+
+    BridgeProcess(const QTemporaryDir &dir, const QByteArray &yaml, const QString &name = QStringLiteral("bridge.yaml"))
+        : configPath(dir.filePath(name))
+    {
+        writeFile(configPath, yaml);
+        QObject::connect(&process, &QProcess::readyReadStandardError, [this] { errors += process.readAllStandardError(); });
+    }
+    void start(const QStringList &extra = {})
+    {
+        process.start(QStringLiteral(TAVIK_MQTT), QStringList {QStringLiteral("--config"), configPath} + extra);
+        process.waitForStarted();
+    }
+    void kill(int signal)
+    {
+        ::kill(pid_t(process.processId()), signal);
+        process.waitForFinished(5000);
+    }
+    ~BridgeProcess()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            if (!process.waitForFinished(5000))
+                process.kill();
+        }
+    }
+};
+
+// The broker part of a bridge configuration.
+inline QByteArray mqttSection(const Broker &broker, const QString &passwordFile, const QString &clientId = QStringLiteral("tavik-test"),
+                               const QString &baseTopic = QStringLiteral("tavik"))
+{
+    return QStringLiteral("mqtt:\n  host: 127.0.0.1\n  port: %1\n  username: %2\n  password_file: %3\n  client_id: %4\n  base_topic: %5\n")
+        .arg(broker.port).arg(User, passwordFile, clientId, baseTopic).toUtf8();
+}
+
+} // namespace BrokerKit
