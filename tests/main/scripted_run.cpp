@@ -13,7 +13,7 @@
 
 namespace program {
 struct Session {
-    explicit Session(const QStringList &ports) : windows(ports) { windows.Form1.show(); }
+    explicit Session(const QStringList &ports) : windows(ports) { windows.mainWindow.show(); }
     Messages::Recorder messages; // the boxes the program would show, as texts
     Windows windows;
 };
