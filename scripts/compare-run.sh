@@ -2,7 +2,7 @@
 # Compares two recordings of tavik-scripted-run (see tests/main/scripted_run.cpp):
 #   scripts/compare-run.sh BEFORE_DIR AFTER_DIR
 # Text files (frames.txt, messages.txt) must match exactly, pictures pixel by
-# pixel.  Prints one line per file: "same", the number of differing pixels or
+# pixel; a README.txt beside a recording is not part of it.  Prints one line per file: "same", the number of differing pixels or
 # lines, or what is missing.  Exits 1 if anything differs, 2 on bad usage.
 set -uo pipefail
 if [ $# -ne 2 ] || [ ! -d "$1" ] || [ ! -d "$2" ]; then
@@ -13,6 +13,7 @@ before="$1" after="$2"
 differ=0
 
 names="$( (cd "$before" && ls -1 -- *.txt *.png 2>/dev/null); (cd "$after" && ls -1 -- *.txt *.png 2>/dev/null) )"
+names="$(printf '%s\n' "$names" | grep -vx 'README.txt')"
 if [ -z "$names" ]; then
   echo "no recordings in $before or $after" >&2
   exit 2

@@ -59,6 +59,9 @@ void CompareRunTest::verdicts_data()
         return l;
     };
     QTest::newRow("identical") << Change([](const QString &) {}) << 0 << allSame;
+    QTest::newRow("notes beside one") << Change([](const QString &after) {
+        writeText(after + "/README.txt", "how this recording was made\n");
+    }) << 0 << allSame;
     QTest::newRow("one pixel") << Change([](const QString &after) {
         QImage image = picture();
         image.setPixelColor(7, 9, Qt::white);
