@@ -12,6 +12,7 @@ packages=(
   dpkg-dev file desktop-file-utils debootstrap
   help2man lintian appstream
   mosquitto mosquitto-clients libmosquitto-dev libyaml-cpp-dev
+  clang-format
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test headless: the normal build, the Debian
+# Sets up, builds and runs every test headless: the format check, the normal
+# build with warnings as errors, the Debian
 # package made from it and checked by lintian and appstreamcli, the same suite
 # under AddressSanitizer + UndefinedBehaviorSanitizer, and a short run of each
 # fuzz target.  Fails when anything fails.
@@ -8,15 +9,18 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 export QT_QPA_PLATFORM=offscreen
 
-echo "== build and test"
-"$root/scripts/build.sh" "$root/build"
+echo "== format"
+"$root/scripts/check-format.sh"
+
+echo "== build (warnings are errors) and test"
+"$root/scripts/build.sh" "$root/build" -DTAVIK_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure
 
 echo "== the Debian package of that build: lintian and appstreamcli"
 "$root/scripts/lint-package.sh" "$root/build"
 
 echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-BUILD_TYPE=Debug "$root/scripts/build.sh" "$root/build-asan" -DTAVIK_SANITIZE=ON
+BUILD_TYPE=Debug "$root/scripts/build.sh" "$root/build-asan" -DTAVIK_SANITIZE=ON -DTAVIK_WERROR=ON
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure
 

@@ -92,12 +92,12 @@ void MainWindow::showStartState(const QStringList &extraPorts)
 {
     // Double buffering: Qt paints every widget through a back buffer already.
     // The group item first; every ID starts with channel 1 (the table's own start).
-    QStringList ids {QString()};
-    for (int id = 1; id <= 99; ++id)
-        ids << QString::number(id);
+    // Each item carries its ID (0: group control), whatever its caption.
     {
         const QSignalBlocker quiet(m_idList);
-        m_idList->addItems(ids);
+        m_idList->addItem(QString(), 0);
+        for (int id = 1; id <= 99; ++id)
+            m_idList->addItem(QString::number(id), id);
         m_idList->setCurrentIndex(0);
     }
     m_link.chooseId(0);

@@ -27,11 +27,11 @@ QString PanelLink::text(Text which) const
 
 void PanelLink::followIdList()
 {
-    const QString itemText = m_idList->itemText(m_idList->currentIndex());
+    const bool group = m_idList->currentData().toInt() == 0;
     const QString shown = m_idList->currentText();
     int id = m_link.target().id;
     if (!shown.isEmpty())
-        id = itemText == m_texts.groupCaption ? 0 : shown.toInt();
+        id = group ? 0 : shown.toInt();
     m_link.chooseId(id);
 }
 
