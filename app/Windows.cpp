@@ -5,9 +5,7 @@
 
 #include <algorithm>
 
-Windows::Windows(const QStringList &extraPorts)
-    : mainWindow(extraPorts),
-      texts(mainWindow.texts())
+Windows::Windows(const QStringList &extraPorts) : mainWindow(extraPorts), texts(mainWindow.texts())
 {
     mainWindow.attachWindows(this);
     placeOnScreen(&mainWindow, {622, 193});
@@ -20,8 +18,7 @@ Windows::~Windows() = default;
 
 // A window built late takes the language chosen so far; its place on the
 // screen and its start state are its constructor's, the same at any time.
-template <typename W, typename Make>
-W &Windows::build(std::unique_ptr<W> &window, Make make)
+template <typename W, typename Make> W &Windows::build(std::unique_ptr<W> &window, Make make)
 {
     if (!window) {
         window = make();
@@ -49,14 +46,18 @@ MotorSettingsWindow &Windows::settingsWindow()
 {
     if (m_settingsWindow)
         return *m_settingsWindow;
-    build(m_settingsWindow, [&] { return std::make_unique<MotorSettingsWindow>(mainWindow.link(), texts, &mainWindow, mainWindow.idList()); });
+    build(m_settingsWindow, [&] {
+        return std::make_unique<MotorSettingsWindow>(mainWindow.link(), texts, &mainWindow, mainWindow.idList());
+    });
     mainWindow.followReportedId();
     return *m_settingsWindow;
 }
 
 ForceIdWindow &Windows::forceIdWindow()
 {
-    return build(m_forceIdWindow, [&] { return std::make_unique<ForceIdWindow>(mainWindow.link(), texts, &mainWindow, mainWindow.idList()); });
+    return build(m_forceIdWindow, [&] {
+        return std::make_unique<ForceIdWindow>(mainWindow.link(), texts, &mainWindow, mainWindow.idList());
+    });
 }
 
 LineRateWindow &Windows::lineRateWindow()
@@ -73,15 +74,17 @@ BusMonitor &Windows::busMonitor()
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&mainWindow, m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(), &texts, m_busMonitor.get()},
+    ApplyLanguage(LanguageWindows {&mainWindow, m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(),
+                                   &texts, m_busMonitor.get()},
                   *m_language);
 }
 
 QList<QWidget *> Windows::builtWindows() const
 {
     QList<QWidget *> built;
-    for (QWidget *w : std::initializer_list<QWidget *> {m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(), m_lineRateWindow.get(),
-                                                              m_busMonitor.get()})
+    for (QWidget *w :
+         std::initializer_list<QWidget *> {m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(),
+                                           m_lineRateWindow.get(), m_busMonitor.get()})
         if (w)
             built.append(w);
     return built;

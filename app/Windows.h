@@ -38,8 +38,7 @@ struct Windows : SecondaryWindows {
     bool built(const QString &objectName) const;
 
 private:
-    template <typename W, typename Make>
-    W &build(std::unique_ptr<W> &window, Make make);
+    template <typename W, typename Make> W &build(std::unique_ptr<W> &window, Make make);
 
     // Declared after mainWindow: destroyed before it.
     std::unique_ptr<ManualWindow> m_manualWindow;

@@ -92,13 +92,13 @@ int main(int argc, char *argv[])
     if (options.isSet(QStringLiteral("version")))
         options.showVersion();
     if (!options.positionalArguments().isEmpty())
-        return usageError(options, QStringLiteral("unexpected argument '%1'").arg(options.positionalArguments().constFirst()));
-    const std::optional<Language> startLanguage = options.isSet(language)
-        ? languageFromCode(options.value(language))
-        : Language::SimplifiedChinese;
+        return usageError(options,
+                          QStringLiteral("unexpected argument '%1'").arg(options.positionalArguments().constFirst()));
+    const std::optional<Language> startLanguage = options.isSet(language) ? languageFromCode(options.value(language))
+                                                                          : Language::SimplifiedChinese;
     if (!startLanguage)
-        return usageError(options, QStringLiteral("unknown language '%1': choose zh_CN, en or zh_TW")
-                                       .arg(options.value(language)));
+        return usageError(
+            options, QStringLiteral("unknown language '%1': choose zh_CN, en or zh_TW").arg(options.value(language)));
 
     Windows windows(options.values(port));
     // Another language is applied as its menu item applies it.

@@ -25,8 +25,7 @@ static void tavikInitVectorResources()
         // members; otherwise Latin text falls back to an unrelated font.
         QFont::insertSubstitutions(
             QStringLiteral("Noto Sans CJK SC, Noto Sans, sans-serif"),
-            {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans"),
-             QStringLiteral("sans-serif")});
+            {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans"), QStringLiteral("sans-serif")});
         return true;
     }();
     Q_UNUSED(done);
@@ -65,7 +64,8 @@ QImage readRaw(const QString &name)
 {
     const QResource resource(resourcePath(name));
     const uchar *bytes = resource.data();
-    if (!bytes || resource.compressionAlgorithm() != QResource::NoCompression || resource.size() < RawPicture::HeaderBytes)
+    if (!bytes || resource.compressionAlgorithm() != QResource::NoCompression
+        || resource.size() < RawPicture::HeaderBytes)
         return {};
     RawPicture::Header h;
     std::memcpy(&h, bytes, sizeof h);
@@ -147,8 +147,7 @@ QPixmap pixmap(const QString &name, QSize size, qreal ratio)
         return missingPixmap(size, ratio);
     }
     if (!size.isValid() || size.isEmpty()) {
-        qWarning("Pictures: invalid size %dx%d requested for \"%s\"", size.width(),
-                 size.height(), qPrintable(name));
+        qWarning("Pictures: invalid size %dx%d requested for \"%s\"", size.width(), size.height(), qPrintable(name));
         return missingPixmap(natural, ratio);
     }
     QPixmap pm = QPixmap::fromImage(draw(name, natural, (QSizeF(size) * ratio).toSize()));

@@ -51,9 +51,9 @@ int main(int argc, char *argv[])
     }
     // The manual pages name a CSS-style font list; Qt's SVG renderer takes the
     // whole attribute as one family name, so map that name onto its members.
-    QFont::insertSubstitutions(QStringLiteral("Noto Sans CJK SC, Noto Sans, sans-serif"),
-                               {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans"),
-                                QStringLiteral("sans-serif")});
+    QFont::insertSubstitutions(
+        QStringLiteral("Noto Sans CJK SC, Noto Sans, sans-serif"),
+        {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans"), QStringLiteral("sans-serif")});
     QSvgRenderer svg(QString::fromLocal8Bit(argv[1]));
     if (!svg.isValid()) {
         err << "render-pictures: cannot read " << argv[1] << '\n';

@@ -28,8 +28,9 @@ CliRun measureCli(const QStringList &command, int runs)
         QProcess cli;
         cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         const qint64 t0 = nowNs();
-        cli.start(QStringLiteral(CLI_BIN), QStringList {QStringLiteral("--port"), kLink, QStringLiteral("--baud"),
-                                                        QStringLiteral("9600")} + command);
+        cli.start(QStringLiteral(CLI_BIN),
+                  QStringList {QStringLiteral("--port"), kLink, QStringLiteral("--baud"), QStringLiteral("9600")}
+                      + command);
         // Woken by the end of the process, as the driver's other waits.
         QEventLoop loop;
         QObject::connect(&cli, &QProcess::finished, &loop, &QEventLoop::quit);

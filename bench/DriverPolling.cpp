@@ -89,12 +89,13 @@ void printPolling(const Soak &soak, const QList<double> &monitorSpacing)
     const double load = soak.tavikCpuMsPerMin / 600; // % of one core: ms per 60000 ms
     row(QStringLiteral("CPU while polling one motor (% of a core)"),
         num(load, 3) + QStringLiteral(" (%1 ms a minute)").arg(num(soak.tavikCpuMsPerMin)),
-        num(soak.referenceCpuMsPerMin / 600, 3) + QStringLiteral(" (the protocol's work alone)"), QStringLiteral("≤ 0.15 %"),
-        verdict(load <= 0.15));
+        num(soak.referenceCpuMsPerMin / 600, 3) + QStringLiteral(" (the protocol's work alone)"),
+        QStringLiteral("≤ 0.15 %"), verdict(load <= 0.15));
     spacingRow(QStringLiteral("bus monitor closed"), soak.spacingMs);
     if (monitorSpacing.isEmpty())
-        row(QStringLiteral("Frame spacing at the wire, bus monitor open"), QStringLiteral("no bus monitor in this build"),
-            QStringLiteral("tick 150"), QStringLiteral("p99 within 150 ± 3"), QStringLiteral("not measured"));
+        row(QStringLiteral("Frame spacing at the wire, bus monitor open"),
+            QStringLiteral("no bus monitor in this build"), QStringLiteral("tick 150"),
+            QStringLiteral("p99 within 150 ± 3"), QStringLiteral("not measured"));
     else
         spacingRow(QStringLiteral("bus monitor open"), monitorSpacing);
 }

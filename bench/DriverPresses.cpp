@@ -30,8 +30,8 @@ void printPresses(const QList<double> &delays)
     using namespace Measure;
     const double slowest = quantile(delays, 1.0);
     row(QStringLiteral("Press to first byte, %1 presses: median / p99 / max (ms)").arg(delays.size()),
-        num(median(delays)) + QStringLiteral(" / ") + num(quantile(delays, 0.99)) + QStringLiteral(" / ") +
-            num(slowest),
+        num(median(delays)) + QStringLiteral(" / ") + num(quantile(delays, 0.99)) + QStringLiteral(" / ")
+            + num(slowest),
         QStringLiteral("tick 150"), QStringLiteral("within one tick (+ 5)"), verdict(slowest <= kTickMs + 5));
 }
 

@@ -47,8 +47,8 @@ std::unique_ptr<Child> startMotor(const QStringList &extra, const QString &link)
 std::unique_ptr<Child> startHost(const QStringList &args)
 {
     auto host = std::make_unique<Child>(QCoreApplication::applicationFilePath(),
-                                        QStringList {QStringLiteral("host")} + args +
-                                            QStringList {QStringLiteral("--port"), kLink});
+                                        QStringList {QStringLiteral("host")} + args
+                                            + QStringList {QStringLiteral("--port"), kLink});
     host->waitFor("ready");
     return host;
 }

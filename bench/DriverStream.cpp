@@ -28,8 +28,8 @@ Flood measureFlood(int seconds)
 {
     progress(QStringLiteral("status answers streaming at 19200 baud for %1 s").arg(seconds));
     // The stream outlasts the host's window, which opens 2 s after the scan.
-    auto motor = startMotor({QStringLiteral("--baud"), QStringLiteral("4"), QStringLiteral("--chatter"),
-                             QString::number(seconds + 4)});
+    auto motor = startMotor(
+        {QStringLiteral("--baud"), QStringLiteral("4"), QStringLiteral("--chatter"), QString::number(seconds + 4)});
     auto host = startHost({QStringLiteral("flood"), QStringLiteral("--seconds"), QString::number(seconds),
                            QStringLiteral("--settle"), QStringLiteral("5")});
     const QByteArray window = host->waitFor("window", seconds * 1000 + 30000);

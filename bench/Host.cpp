@@ -73,8 +73,8 @@ void measureFlood(Windows &w, int seconds, int settleSeconds)
     wait(seconds * 1000);
     tick.stop();
     const quint64 understood = w.mainWindow.link().framesUnderstood() - before;
-    say("window " + QByteArray::number(from) + ' ' + QByteArray::number(Measure::nowNs()) + " understood " +
-        QByteArray::number(understood) + " longest-gap-us " + QByteArray::number(longestNs / 1000));
+    say("window " + QByteArray::number(from) + ' ' + QByteArray::number(Measure::nowNs()) + " understood "
+        + QByteArray::number(understood) + " longest-gap-us " + QByteArray::number(longestNs / 1000));
     wait(settleSeconds * 1000);
     say("shown " + QByteArray::number(w.mainWindow.positionSlider()->box()->text().remove(u'%').trimmed().toInt()));
 }
@@ -92,9 +92,7 @@ int runHost(const QStringList &args)
 {
     const QString mode = args.value(0);
     const QString port = option(args, QStringLiteral("--port"));
-    Messages::setSink([](const QString &text, Messages::Kind) {
-        say("message " + text.simplified().toUtf8());
-    });
+    Messages::setSink([](const QString &text, Messages::Kind) { say("message " + text.simplified().toUtf8()); });
 
     Windows w({port});
     w.mainWindow.show();

@@ -44,8 +44,8 @@ int runMotor(const QStringList &args)
             sim.setChatter(true);
             QTimer::singleShot(200, &sim, [&sim] {
                 sim.setChatter(false);
-                say("chatter-end " + QByteArray::number(Measure::nowNs()) + ' ' +
-                    QByteArray::number((sim.chatterSent() - 1) % 101));
+                say("chatter-end " + QByteArray::number(Measure::nowNs()) + ' '
+                    + QByteArray::number((sim.chatterSent() - 1) % 101));
             });
         });
     });
@@ -59,8 +59,8 @@ int runMotor(const QStringList &args)
     QTimer report;
     QObject::connect(&report, &QTimer::timeout, &sim, [&sim] {
         if (sim.chatterSent() > 0)
-            say("chatter " + QByteArray::number(Measure::nowNs()) + ' ' + QByteArray::number(sim.chatterSent()) +
-                ' ' + QByteArray::number(sim.answersSent()));
+            say("chatter " + QByteArray::number(Measure::nowNs()) + ' ' + QByteArray::number(sim.chatterSent()) + ' '
+                + QByteArray::number(sim.answersSent()));
     });
     report.start(1000);
 

@@ -14,14 +14,16 @@ struct OptionRow {
 };
 
 constexpr OptionRow kOptions[] = {
-    {"--port", true}, {"--baud", true}, {"--target", true}, {"--log", true}, {"--json", false},
-    {"--quiet", false}, {"-q", false}, {"--dry-run", false}, {"--watch", false}, {"--address", false},
-    {"--help", false}, {"-h", false}, {"--version", false},
+    {"--port", true},   {"--baud", true}, {"--target", true},   {"--log", true},    {"--json", false},
+    {"--quiet", false}, {"-q", false},    {"--dry-run", false}, {"--watch", false}, {"--address", false},
+    {"--help", false},  {"-h", false},    {"--version", false},
 };
 
 // Options that go with one command only.
 constexpr std::pair<const char *, const char *> kOnlyWith[] = {
-    {"--dry-run", "apply"}, {"--address", "apply"}, {"--watch", "status"},
+    {"--dry-run", "apply"},
+    {"--address", "apply"},
+    {"--watch", "status"},
 };
 
 const OptionRow *findOption(const QString &name)
@@ -43,10 +45,12 @@ std::pair<int, int> argumentCount(K kind)
 {
     switch (kind) {
     case K::Set: return {2, -1};
-    case K::Apply: case K::Status: return {1, 1};
+    case K::Apply:
+    case K::Status: return {1, 1};
     case K::Read: return {0, 1}; // read TARGET, as --target
     case K::Motor: return {0, -1};
-    case K::Goto: case K::Limit: return {1, -1};
+    case K::Goto:
+    case K::Limit: return {1, -1};
     default: return {0, 0};
     }
 }
@@ -84,7 +88,8 @@ bool parseBaud(const QString &value, int &code, QString &error)
         return true;
     Change c;
     if (!findSetting(QStringLiteral("baud"))->parse(value, c, error)) {
-        error = say("CliBadNumber").arg(QStringLiteral("--baud"), value, QStringLiteral("auto|1200|2400|4800|9600|19200"));
+        error =
+            say("CliBadNumber").arg(QStringLiteral("--baud"), value, QStringLiteral("auto|1200|2400|4800|9600|19200"));
         return false;
     }
     code = c.value;
@@ -99,7 +104,7 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
         const SettingName *s = findSetting(a[0]);
         if (!s) {
             error = say("CliUnknownSetting").arg(a[0], settingNameList(true).join(QStringLiteral(", ")))
-                    + didYouMean(a[0], settingNameList(true));
+                + didYouMean(a[0], settingNameList(true));
             return false;
         }
         if (s->form != SettingName::Form::Switches && a.size() != 2) {
@@ -108,10 +113,11 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
         }
         return s->parse(a.mid(1).join(u' '), out.change, error);
     }
-    case K::Apply:
-        out.profilePath = a[0];
-        return readProfileFile(a[0], out.profile, error);
-    case K::Motor: case K::Goto: case K::Limit: case K::Status: {
+    case K::Apply: out.profilePath = a[0]; return readProfileFile(a[0], out.profile, error);
+    case K::Motor:
+    case K::Goto:
+    case K::Limit:
+    case K::Status: {
         out.function = Frame::Motor;
         out.data = row.data;
         if (row.kind == K::Goto || row.kind == K::Limit) {
@@ -119,8 +125,9 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
             const bool isGoto = row.kind == K::Goto;
             int n = 0;
             if (!number(value, isGoto ? 0 : 1, isGoto ? 100 : 4, n)) {
-                error = say("CliBadNumber").arg(QLatin1String(isGoto ? "PERCENT" : "N"), value,
-                                                QLatin1String(isGoto ? "0..100" : "1..4"));
+                error = say("CliBadNumber")
+                            .arg(QLatin1String(isGoto ? "PERCENT" : "N"), value,
+                                 QLatin1String(isGoto ? "0..100" : "1..4"));
                 return false;
             }
             out.function = isGoto ? Frame::RunToPosition : Frame::Motor;
@@ -144,8 +151,7 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
         }
         return true;
     }
-    default:
-        return true;
+    default: return true;
     }
 }
 
@@ -156,13 +162,14 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
     Request r;
     r.commandLine = (QStringList {QStringLiteral("tavik-cli")} + args).join(u' ');
     r.port = qEnvironmentVariable("TAVIK_PORT");
-    if (const QString baud = qEnvironmentVariable("TAVIK_BAUD"); !baud.isEmpty() && !parseBaud(baud, r.baudCode, error)) {
+    if (const QString baud = qEnvironmentVariable("TAVIK_BAUD");
+        !baud.isEmpty() && !parseBaud(baud, r.baudCode, error)) {
         error = QStringLiteral("TAVIK_BAUD: ") + error;
         return false;
     }
     QStringList words;
     QStringList targetTexts;
-    QStringList given;      // the options given, for the ones that go with one command
+    QStringList given; // the options given, for the ones that go with one command
     bool helpAsked = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
@@ -220,7 +227,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         const QString topic = words.value(helpWord ? 1 : 0);
         if (!topic.isEmpty() && !(r.command = findCommand(topic))) {
             error = say("CliUnknownCommand").arg(topic, commandNames().join(QStringLiteral(", ")))
-                    + didYouMean(topic, commandNames());
+                + didYouMean(topic, commandNames());
             return false;
         }
         out = r;
@@ -233,7 +240,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
     r.command = findCommand(words[0]);
     if (!r.command) {
         error = say("CliUnknownCommand").arg(words[0], commandNames().join(QStringLiteral(", ")))
-                + didYouMean(words[0], commandNames());
+            + didYouMean(words[0], commandNames());
         return false;
     }
     const CommandRow &row = *r.command;
@@ -254,10 +261,11 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         }
     }
     const bool takesTarget = QLatin1String(row.options).contains(QLatin1String("--target")) || row.kind == K::Motor
-                             || row.kind == K::Goto || row.kind == K::Limit;
+        || row.kind == K::Goto || row.kind == K::Limit;
     if (!targetTexts.isEmpty() && !takesTarget) {
-        error = say("CliOptionOnlyWith").arg(QStringLiteral("--target"),
-                                             QStringLiteral("scan, read, set, apply, up, stop, down, learn, delete, goto, limit"));
+        error = say("CliOptionOnlyWith")
+                    .arg(QStringLiteral("--target"),
+                         QStringLiteral("scan, read, set, apply, up, stop, down, learn, delete, goto, limit"));
         return false;
     }
     if (targetTexts.size() > 1 && row.kind != K::Apply && row.kind != K::Motor && row.kind != K::Goto

@@ -17,21 +17,21 @@ struct Request {
 
     Asked asked = Asked::Run;
     const CommandRow *command = nullptr; // for Help: the command asked about, or none
-    QString port;           // empty: the only USB serial adapter present
-    int baudCode = -1;      // -1: scan for the rate
+    QString port; // empty: the only USB serial adapter present
+    int baudCode = -1; // -1: scan for the rate
     bool json = false;
     bool quiet = false;
     bool dryRun = false;
     bool watch = false;
-    bool address = false;   // apply writes ID, channels and rate too
+    bool address = false; // apply writes ID, channels and rate too
     QString logPath;
-    QString commandLine;    // as typed, for the log
+    QString commandLine; // as typed, for the log
 
-    QList<Target> targets;  // in the order given; none: the motor that answers
-    Byte function = 0;      // motor commands, goto, limit: the frame's function
-    Byte data = 0;          // and data byte
-    Change change;          // set
-    Profile profile;        // apply
+    QList<Target> targets; // in the order given; none: the motor that answers
+    Byte function = 0; // motor commands, goto, limit: the frame's function
+    Byte data = 0; // and data byte
+    Change change; // set
+    Profile profile; // apply
     QString profilePath;
 
     CommandRow::Kind kind() const { return command->kind; }

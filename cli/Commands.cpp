@@ -18,7 +18,8 @@ constexpr CommandRow kCommands[] = {
      "tavik-cli --json read --target 12:3 > motor-12.json", "--target"},
     {"set", K::Set, 0, "set NAME VALUE", "write one setting to a motor, then confirm it by reading it back",
      "tavik-cli set speed 100 --target 12:3", "--target"},
-    {"apply", K::Apply, 0, "apply FILE", "write every setting of a profile that differs from each motor, each confirmed; "
+    {"apply", K::Apply, 0, "apply FILE",
+     "write every setting of a profile that differs from each motor, each confirmed; "
      "ID, channels and rate only with --address",
      "tavik-cli apply living.json --target 1:1 --target 12:3", "--target --address --dry-run"},
     {"up", K::Motor, Frame::Up, "up TARGET...", "run up", "tavik-cli up 1:1 12:3", ""},
@@ -31,8 +32,10 @@ constexpr CommandRow kCommands[] = {
     {"limit", K::Limit, 0, "limit TARGET... N", "run to intermediate limit point 1..4", "tavik-cli limit 5:1 2", ""},
     {"status", K::Status, 0, "status TARGET", "position and limit points; --watch prints each change until Ctrl-C",
      "tavik-cli --json status 5:1 --watch", "--watch"},
-    {"monitor", K::Monitor, 0, "monitor", "print every frame on the line, both directions, with time and meaning, "
-     "until Ctrl-C", "tavik-cli --json monitor | jq -r .meaning", ""},
+    {"monitor", K::Monitor, 0, "monitor",
+     "print every frame on the line, both directions, with time and meaning, "
+     "until Ctrl-C",
+     "tavik-cli --json monitor | jq -r .meaning", ""},
 };
 
 int distance(const QString &a, const QString &b)
@@ -54,7 +57,10 @@ int distance(const QString &a, const QString &b)
 
 } // namespace
 
-std::span<const CommandRow> commandRows() { return kCommands; }
+std::span<const CommandRow> commandRows()
+{
+    return kCommands;
+}
 
 const CommandRow *findCommand(const QString &name)
 {

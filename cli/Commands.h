@@ -15,11 +15,11 @@ struct CommandRow {
 
     const char *name;
     Kind kind;
-    Byte data;              // motor commands: the data byte of function 0A
-    const char *syntax;     // as the help shows it
-    const char *text;       // what it does
+    Byte data; // motor commands: the data byte of function 0A
+    const char *syntax; // as the help shows it
+    const char *text; // what it does
     const char *example;
-    const char *options;    // the options it takes besides the common ones
+    const char *options; // the options it takes besides the common ones
 };
 
 std::span<const CommandRow> commandRows();

@@ -17,10 +17,17 @@ struct OptionHelp {
 };
 
 constexpr OptionHelp kOptionHelp[] = {
-    {"--port PATH", "CliHelpOptPort"}, {"--baud RATE", "CliHelpOptBaud"}, {"--target ID:CHANNELS", "CliHelpOptTarget"},
-    {"--address", "CliHelpOptAddress"}, {"--dry-run", "CliHelpOptDryRun"}, {"--watch", "CliHelpOptWatch"},
-    {"--json", "CliHelpOptJson"}, {"--quiet", "CliHelpOptQuiet"}, {"--log FILE", "CliHelpOptLog"},
-    {"--help", "CliHelpOptHelp"}, {"--version", "CliHelpOptVersion"},
+    {"--port PATH", "CliHelpOptPort"},
+    {"--baud RATE", "CliHelpOptBaud"},
+    {"--target ID:CHANNELS", "CliHelpOptTarget"},
+    {"--address", "CliHelpOptAddress"},
+    {"--dry-run", "CliHelpOptDryRun"},
+    {"--watch", "CliHelpOptWatch"},
+    {"--json", "CliHelpOptJson"},
+    {"--quiet", "CliHelpOptQuiet"},
+    {"--log FILE", "CliHelpOptLog"},
+    {"--help", "CliHelpOptHelp"},
+    {"--version", "CliHelpOptVersion"},
 };
 
 QString row(const QString &left, const QString &right)
@@ -48,7 +55,7 @@ QString commonOptions(const char *only)
     for (const OptionHelp &o : kOptionHelp) {
         const QString name = QString::fromLatin1(o.option).section(u' ', 0, 0);
         const bool specific = name == QLatin1String("--target") || name == QLatin1String("--address")
-                              || name == QLatin1String("--dry-run") || name == QLatin1String("--watch");
+            || name == QLatin1String("--dry-run") || name == QLatin1String("--watch");
         if (!only || !specific || QLatin1String(only).contains(name))
             t += row(QLatin1String(o.option), say(o.text));
     }
@@ -68,8 +75,10 @@ QString settingsHelp()
 QString helpText()
 {
     // One usage line, then sections headed "Name:", as help2man reads them.
-    QString t = say("CliHelpUsage") + QStringLiteral(
-        " tavik-cli [--port PATH] [--baud auto|1200|2400|4800|9600|19200] [--json] [--quiet] [--log FILE] COMMAND [ARGS]\n");
+    QString t =
+        say("CliHelpUsage")
+        + QStringLiteral(
+            " tavik-cli [--port PATH] [--baud auto|1200|2400|4800|9600|19200] [--json] [--quiet] [--log FILE] COMMAND [ARGS]\n");
     t += QStringLiteral("       tavik-cli help COMMAND | COMMAND --help | --version\n\n");
     t += say("CliHelpCommands") + u'\n';
     for (const CommandRow &c : commandRows())
@@ -87,7 +96,7 @@ QString commandHelp(const CommandRow &c)
 {
     QString t = say("CliHelpUsage") + QStringLiteral(" tavik-cli [OPTIONS] %1\n\n").arg(QLatin1String(c.syntax));
     t += QLatin1String(c.text) + QStringLiteral("\n\n") + say("CliHelpExample") + u'\n'
-         + QStringLiteral("  %1\n\n").arg(QLatin1String(c.example));
+        + QStringLiteral("  %1\n\n").arg(QLatin1String(c.example));
     t += say("CliHelpOptions") + u'\n' + commonOptions(c.options);
     if (c.kind == CommandRow::Kind::Set || c.kind == CommandRow::Kind::Apply)
         t += u'\n' + say("CliHelpSettings") + u'\n' + settingsHelp();
@@ -108,27 +117,35 @@ void listPorts(Output &out)
     if (ports.isEmpty())
         out.say(say("CliNoPorts"));
     for (const SerialPortEntry &p : ports) {
-        out.say(QStringLiteral("%1\t%2\t%3").arg(p.path, p.usbAdapter ? QStringLiteral("usb") : QStringLiteral("-"),
-                                                p.description.isEmpty() ? QStringLiteral("-") : p.description));
-        out.record(Record::Port, {{QStringLiteral("port"), p.path}, {QStringLiteral("usb"), p.usbAdapter},
-                                  {QStringLiteral("meaning"), p.description}});
+        out.say(QStringLiteral("%1\t%2\t%3")
+                    .arg(p.path, p.usbAdapter ? QStringLiteral("usb") : QStringLiteral("-"),
+                         p.description.isEmpty() ? QStringLiteral("-") : p.description));
+        out.record(Record::Port,
+                   {{QStringLiteral("port"), p.path},
+                    {QStringLiteral("usb"), p.usbAdapter},
+                    {QStringLiteral("meaning"), p.description}});
     }
 }
 
 void listSettings(Output &out)
 {
     for (const SettingName &s : settingNames()) {
-        out.say(QStringLiteral("%1%2\n%3%4").arg(QString::fromLatin1(s.name).leftJustified(14), rangeText(s),
-                                                 QString(14, u' '), say(s.meaning)));
+        out.say(
+            QStringLiteral("%1%2\n%3%4")
+                .arg(QString::fromLatin1(s.name).leftJustified(14), rangeText(s), QString(14, u' '), say(s.meaning)));
         QJsonArray words;
         for (const auto &[word, code] : s.words)
             words << QLatin1String(word);
         if (s.form == SettingName::Form::Switches)
             for (const CurtainSwitch &sw : curtainSwitches())
-                words << QStringLiteral("%1=%2|%3").arg(QLatin1String(sw.name), QLatin1String(sw.clear), QLatin1String(sw.set));
-        QJsonObject o {{QStringLiteral("setting"), QLatin1String(s.name)}, {QStringLiteral("values"), QLatin1String(s.allowed)},
-                       {QStringLiteral("words"), words}, {QStringLiteral("unit"), QLatin1String(s.unit)},
-                       {QStringLiteral("meaning"), say(s.meaning)}, {QStringLiteral("in_profile"), s.inReport}};
+                words << QStringLiteral("%1=%2|%3")
+                             .arg(QLatin1String(sw.name), QLatin1String(sw.clear), QLatin1String(sw.set));
+        QJsonObject o {{QStringLiteral("setting"), QLatin1String(s.name)},
+                       {QStringLiteral("values"), QLatin1String(s.allowed)},
+                       {QStringLiteral("words"), words},
+                       {QStringLiteral("unit"), QLatin1String(s.unit)},
+                       {QStringLiteral("meaning"), say(s.meaning)},
+                       {QStringLiteral("in_profile"), s.inReport}};
         if (s.min <= s.max) {
             o.insert(QStringLiteral("min"), s.min);
             o.insert(QStringLiteral("max"), s.max);

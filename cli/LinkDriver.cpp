@@ -11,7 +11,10 @@ namespace {
 
 constexpr Language English = Language::English;
 
-bool isRead(Byte function) { return function == Frame::ReadBasic || function == Frame::ReadExtended; }
+bool isRead(Byte function)
+{
+    return function == Frame::ReadBasic || function == Frame::ReadExtended;
+}
 
 Target frameTarget(const QByteArray &bytes)
 {
@@ -61,22 +64,23 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
         if (b.size() == Frame::ResponseSize && Byte(b[7]) == Frame::ReadBasic)
             m_lastReported = frameTarget(b);
     });
-    connect(&link, &MotorLink::extendedReport, this, [this](const FeatureValues &v) {
-        QTimer::singleShot(0, this, [this, v] { emit extendedReport(v); });
-    });
+    connect(&link, &MotorLink::extendedReport, this,
+            [this](const FeatureValues &v) { QTimer::singleShot(0, this, [this, v] { emit extendedReport(v); }); });
     connect(&link, &MotorLink::writeConfirmed, this, &LinkDriver::writeConfirmed);
     connect(&link, &MotorLink::writeFailed, this, &LinkDriver::writeFailed);
     connect(&link, &MotorLink::positionReported, this, [this](int percent, bool) { m_position = percent; });
     connect(&link, &MotorLink::positionUnknown, this, [this] { m_position = -1; });
     connect(&link, &MotorLink::statusReported, this, [this](Byte status) { m_status = status; });
-    connect(&link, &MotorLink::portError, this, [this](const QString &text, MotorLink::PortCause cause, const DeviceAccess &) {
-        const OpenCause c = cause == MotorLink::PortCause::NotFound ? OpenCause::NotFound
-                            : cause == MotorLink::PortCause::InUse ? OpenCause::InUse
-                            : cause == MotorLink::PortCause::NoPermission ? OpenCause::NoPermission
-                                                                           : OpenCause::Other;
-        emit openFailed(c, text);
-    });
-    connect(&link, &MotorLink::portLost, this, [this](const QString &, const QString &reason) { emit portLost(reason); });
+    connect(&link, &MotorLink::portError, this,
+            [this](const QString &text, MotorLink::PortCause cause, const DeviceAccess &) {
+                const OpenCause c = cause == MotorLink::PortCause::NotFound ? OpenCause::NotFound
+                    : cause == MotorLink::PortCause::InUse                  ? OpenCause::InUse
+                    : cause == MotorLink::PortCause::NoPermission           ? OpenCause::NoPermission
+                                                                            : OpenCause::Other;
+                emit openFailed(c, text);
+            });
+    connect(&link, &MotorLink::portLost, this,
+            [this](const QString &, const QString &reason) { emit portLost(reason); });
     connect(&link, &MotorLink::serialError, this, &LinkDriver::lineError);
     // No status polls between reads and writes until asked for.
     link.setStatusPolling(false);
@@ -92,34 +96,73 @@ bool LinkDriver::open(const QString &port, int baudCode)
     return m_link->choosePort(port, baudCode < 0);
 }
 
-void LinkDriver::scan() { m_link->startSettingsRead(false); }
-bool LinkDriver::scanning() const { return m_link->isScanning(); }
-int LinkDriver::rateBps() const { return m_link->serial().bitsPerSecond(); }
-qint64 LinkDriver::msSinceOpened() const { return m_link->msSincePortOpened(); }
-const DeviceAccess &LinkDriver::lastOpenDevice() const { return m_link->serial().lastOpenDevice(); }
+void LinkDriver::scan()
+{
+    m_link->startSettingsRead(false);
+}
+bool LinkDriver::scanning() const
+{
+    return m_link->isScanning();
+}
+int LinkDriver::rateBps() const
+{
+    return m_link->serial().bitsPerSecond();
+}
+qint64 LinkDriver::msSinceOpened() const
+{
+    return m_link->msSincePortOpened();
+}
+const DeviceAccess &LinkDriver::lastOpenDevice() const
+{
+    return m_link->serial().lastOpenDevice();
+}
 
-void LinkDriver::setTarget(const Target &target) { m_link->setTarget({target.id, target.mask}); }
+void LinkDriver::setTarget(const Target &target)
+{
+    m_link->setTarget({target.id, target.mask});
+}
 
-Target LinkDriver::target() const { return {m_link->target().id, m_link->target().channels}; }
+Target LinkDriver::target() const
+{
+    return {m_link->target().id, m_link->target().channels};
+}
 
-void LinkDriver::setStatusPolling(bool on) { m_link->setStatusPolling(on); }
+void LinkDriver::setStatusPolling(bool on)
+{
+    m_link->setStatusPolling(on);
+}
 
-bool LinkDriver::isIdle() const { return m_link->isIdle(); }
+bool LinkDriver::isIdle() const
+{
+    return m_link->isIdle();
+}
 
-void LinkDriver::readBasic() { m_link->readSettings(Frame::ReadBasic); }
+void LinkDriver::readBasic()
+{
+    m_link->readSettings(Frame::ReadBasic);
+}
 
-void LinkDriver::readExtended() { m_link->queueExtendedRead(); }
+void LinkDriver::readExtended()
+{
+    m_link->queueExtendedRead();
+}
 
 bool LinkDriver::extendedReadUnderWay() const
 {
     const auto &out = m_link->outgoing();
     return std::holds_alternative<LinkJob::ExtendedRead>(m_link->job())
-           || (out && out->function == Frame::ReadExtended);
+        || (out && out->function == Frame::ReadExtended);
 }
 
-void LinkDriver::dropExtendedRead() { m_link->skipExtendedRead(); }
+void LinkDriver::dropExtendedRead()
+{
+    m_link->skipExtendedRead();
+}
 
-FeatureValues LinkDriver::values() const { return m_link->motorSettings(); }
+FeatureValues LinkDriver::values() const
+{
+    return m_link->motorSettings();
+}
 
 void LinkDriver::write(const Change &change)
 {
@@ -139,4 +182,7 @@ void LinkDriver::sendCommand(Byte function, Byte data)
     m_link->sendMotorCommand(function, data);
 }
 
-void LinkDriver::halt() { m_link->tickTimer().stop(); }
+void LinkDriver::halt()
+{
+    m_link->tickTimer().stop();
+}

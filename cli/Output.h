@@ -21,7 +21,7 @@ inline constexpr char Status[] = "status";
 inline constexpr char Frame[] = "frame";
 inline constexpr char Error[] = "error";
 inline constexpr char Summary[] = "summary";
-inline constexpr char Port[] = "port";       // `ports`
+inline constexpr char Port[] = "port"; // `ports`
 inline constexpr char Setting[] = "setting"; // `settings`: one setting's facts
 } // namespace Record
 

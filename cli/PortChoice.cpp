@@ -42,8 +42,8 @@ QString onlyUsbAdapter(QString &note, QString &error)
     for (const SerialPortEntry &p : ports) {
         if (p.usbAdapter)
             adapters << p;
-        lines << QStringLiteral("  %1%2%3").arg(p.path, p.usbAdapter ? QStringLiteral("  (USB) ") : QStringLiteral("  "),
-                                               p.description);
+        lines << QStringLiteral("  %1%2%3")
+                     .arg(p.path, p.usbAdapter ? QStringLiteral("  (USB) ") : QStringLiteral("  "), p.description);
     }
     if (adapters.size() == 1) {
         note = say("CliUsingAdapter").arg(adapters[0].path, adapters[0].description);

@@ -88,7 +88,7 @@ private:
     QString m_port;
     Phase m_phase = Phase::Opening;
     bool m_finished = false;
-    bool m_rateKnown = false;      // a scan found it or --baud gave it
+    bool m_rateKnown = false; // a scan found it or --baud gave it
     int m_targetIndex = 0;
     QList<Outcome> m_outcomes;
 
@@ -96,19 +96,19 @@ private:
     bool m_needsExtended = false;
     bool m_haveBasic = false;
     bool m_haveExtended = false;
-    int m_waitTicks = 0;           // ticks spent waiting for an answer
-    Target m_reported;             // the ID and channels the motor reported
-    FeatureValues m_motor;         // the values the motor reported
-    qint64 m_discardedBytes = 0;   // bytes that came back but were no valid answer
+    int m_waitTicks = 0; // ticks spent waiting for an answer
+    Target m_reported; // the ID and channels the motor reported
+    FeatureValues m_motor; // the values the motor reported
+    qint64 m_discardedBytes = 0; // bytes that came back but were no valid answer
     QStringList m_discardKinds;
     std::function<void()> m_idleStep;
     bool m_readOutstanding = false; // a read was sent and its answer has not come
     int m_quietTicks = 0;
 
-    QList<Change> m_writes;        // still to write, in order
+    QList<Change> m_writes; // still to write, in order
     std::optional<Change> m_writing;
-    int m_readFrames = 0;          // read-back frames sent for the write under way
-    int m_written = 0;             // writes confirmed for this target
-    int m_sent = 0;                // frames of the motor command sent
+    int m_readFrames = 0; // read-back frames sent for the write under way
+    int m_written = 0; // writes confirmed for this target
+    int m_sent = 0; // frames of the motor command sent
     QString m_lastStatus;
 };

@@ -78,9 +78,10 @@ void Session::printSummary()
         r.insert(QStringLiteral("exit"), done.code);
         r.insert(QStringLiteral("message"), done.message);
         results << r;
-        lines << QStringLiteral("  %1  %2  %3").arg(printTarget(done.target).leftJustified(10),
-                                                   done.code == Done ? say("CliOk") : say("CliFailed").arg(done.code),
-                                                   done.message.section(u'\n', 0, 0));
+        lines << QStringLiteral("  %1  %2  %3")
+                     .arg(printTarget(done.target).leftJustified(10),
+                          done.code == Done ? say("CliOk") : say("CliFailed").arg(done.code),
+                          done.message.section(u'\n', 0, 0));
     }
     for (qsizetype i = m_outcomes.size(); i < m_req.targets.size(); ++i)
         lines << QStringLiteral("  %1  %2").arg(printTarget(m_req.targets[i]).leftJustified(10), say("CliNotTried"));
@@ -88,10 +89,13 @@ void Session::printSummary()
     const int skipped = int(m_req.targets.size() - m_outcomes.size());
     m_out.say(say("CliSummary").arg(QLatin1String(m_req.command->name)).arg(done).arg(failed).arg(skipped) + u'\n'
               + lines.join(u'\n'));
-    m_out.record(Record::Summary, {{QStringLiteral("command"), QLatin1String(m_req.command->name)},
-                                   {QStringLiteral("done"), done}, {QStringLiteral("failed"), failed},
-                                   {QStringLiteral("skipped"), skipped}, {QStringLiteral("exit"), worst},
-                                   {QStringLiteral("results"), results}});
+    m_out.record(Record::Summary,
+                 {{QStringLiteral("command"), QLatin1String(m_req.command->name)},
+                  {QStringLiteral("done"), done},
+                  {QStringLiteral("failed"), failed},
+                  {QStringLiteral("skipped"), skipped},
+                  {QStringLiteral("exit"), worst},
+                  {QStringLiteral("results"), results}});
 }
 
 void Session::fail(int code, const QString &message)
@@ -137,9 +141,11 @@ void Session::interrupt()
     const Target target = actedOn();
     if (m_writing && m_link.writeWentOut()) {
         const QString readBack = QStringLiteral("tavik-cli --port %1 --baud %2 --target %3 read")
-                                     .arg(m_port).arg(m_link.rateBps()).arg(printTarget(target));
-        fail(Interrupted, say("CliInterruptedWrite").arg(QLatin1String(m_writing->setting->name), printTarget(target),
-                                                         readBack));
+                                     .arg(m_port)
+                                     .arg(m_link.rateBps())
+                                     .arg(printTarget(target));
+        fail(Interrupted,
+             say("CliInterruptedWrite").arg(QLatin1String(m_writing->setting->name), printTarget(target), readBack));
     } else if (m_sent > 0) {
         fail(Interrupted, say("CliInterruptedCommand").arg(QLatin1String(m_req.command->name), printTarget(target)));
     } else {

@@ -20,7 +20,8 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     connect(&m_link, &LinkDriver::discarded, this, [this](LinkDriver::Discard why, qint64 count) {
         m_discardedBytes += count;
         const char *kind = why == LinkDriver::Discard::BadCheck ? "bad check byte"
-                           : why == LinkDriver::Discard::CutOff ? "cut-off" : "noise";
+            : why == LinkDriver::Discard::CutOff                ? "cut-off"
+                                                                : "noise";
         if (!m_discardKinds.contains(QLatin1String(kind)))
             m_discardKinds << QLatin1String(kind);
     });
@@ -31,15 +32,15 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     connect(&m_link, &LinkDriver::writeConfirmed, this, [this](Settings::Item item) { onWriteDone(item, true); });
     connect(&m_link, &LinkDriver::writeFailed, this, [this](Settings::Item item) { onWriteDone(item, false); });
     connect(&m_link, &LinkDriver::statusAnswer, this, &Session::onStatusAnswer);
-    connect(&m_link, &LinkDriver::openFailed, this,
-            [this](LinkDriver::OpenCause cause, const QString &text) {
-                fail(PortFailed, openFailureReason(m_port, cause, m_link.lastOpenDevice(), text));
-            });
+    connect(&m_link, &LinkDriver::openFailed, this, [this](LinkDriver::OpenCause cause, const QString &text) {
+        fail(PortFailed, openFailureReason(m_port, cause, m_link.lastOpenDevice(), text));
+    });
     connect(&m_link, &LinkDriver::portLost, this, [this](const QString &reason) {
         // The port was open: what was under way stays unanswered or unconfirmed.
         fail(NoAnswer, say("CliPortLost").arg(m_port, reason));
     });
-    connect(&m_link, &LinkDriver::lineError, this, [this](const QString &text) { fail(NoAnswer, text + u' ' + where()); });
+    connect(&m_link, &LinkDriver::lineError, this,
+            [this](const QString &text) { fail(NoAnswer, text + u' ' + where()); });
 }
 
 void Session::start()
@@ -90,12 +91,13 @@ void Session::beginTarget()
     const bool forced = m_req.kind() == K::Set && !m_req.change.setting->inReport;
     bool needsRead = false;
     switch (m_req.kind()) {
-    case K::Scan: case K::Read: case K::Apply: case K::Monitor:
+    case K::Scan:
+    case K::Read:
+    case K::Apply:
+    case K::Monitor:
         needsRead = true; // the monitor polls the motor that answers
         break;
-    case K::Set:
-        needsRead = !forced || !m_rateKnown;
-        break;
+    case K::Set: needsRead = !forced || !m_rateKnown; break;
     default:
         // Commands need the line rate: without --baud, the scan finds it.
         needsRead = !m_rateKnown;
@@ -127,8 +129,9 @@ void Session::onTick()
                 return;
             }
             const Target *t = requestedTarget();
-            endTarget(NoAnswer, t ? say("CliNoAnswerFrom").arg(printTarget(*t), where(), silenceReason())
-                                  : say("CliNoMotor").arg(where(), silenceReason()));
+            endTarget(NoAnswer,
+                      t ? say("CliNoAnswerFrom").arg(printTarget(*t), where(), silenceReason())
+                        : say("CliNoMotor").arg(where(), silenceReason()));
             return;
         }
         if (m_haveBasic && m_needsExtended && !m_haveExtended && ++m_waitTicks > 12) {
@@ -211,8 +214,9 @@ void Session::afterRead()
     const QJsonObject motor = targetFields(m_reported);
     switch (m_req.kind()) {
     case K::Scan: {
-        m_out.say(say("CliScanFound").arg(m_link.rateBps()).arg(m_reported.id).arg(printTarget(m_reported).section(u':', 1))
-                  + u' ' + say("CliOnPort").arg(m_port));
+        m_out.say(
+            say("CliScanFound").arg(m_link.rateBps()).arg(m_reported.id).arg(printTarget(m_reported).section(u':', 1))
+            + u' ' + say("CliOnPort").arg(m_port));
         QJsonObject o = motor;
         o.insert(QStringLiteral("port"), m_port);
         o.insert(QStringLiteral("rate"), m_link.rateBps());
@@ -223,16 +227,13 @@ void Session::afterRead()
     case K::Read:
         for (const SettingName &s : settingNames())
             if (s.inReport)
-                m_out.say(QStringLiteral("%1%2").arg(QString::fromLatin1(s.name).leftJustified(14), s.print(m_motor, m_reported)));
+                m_out.say(QStringLiteral("%1%2").arg(QString::fromLatin1(s.name).leftJustified(14),
+                                                     s.print(m_motor, m_reported)));
         m_out.record(Record::Settings, writeProfile(m_motor, m_reported));
         endTarget(Done, {});
         return;
-    case K::Apply:
-        planAndApply();
-        return;
-    default:
-        proceed();
-        return;
+    case K::Apply: planAndApply(); return;
+    default: proceed(); return;
     }
 }
 

@@ -9,7 +9,10 @@ using K = CommandRow::Kind;
 
 namespace {
 
-bool isRead(Byte function) { return function == Frame::ReadBasic || function == Frame::ReadExtended; }
+bool isRead(Byte function)
+{
+    return function == Frame::ReadBasic || function == Frame::ReadExtended;
+}
 
 QStringList limitPoints(Byte status)
 {
@@ -94,8 +97,9 @@ void Session::onStatusAnswer(const Target &from, int position, Byte status)
     if (m_phase == Phase::Confirming) {
         m_link.setStatusPolling(false);
         if (silence)
-            endTarget(NoAnswer, say("CliNoConfirmation").arg(QLatin1String(m_req.command->name), printTarget(*t), where(),
-                                                            silenceReason()));
+            endTarget(NoAnswer,
+                      say("CliNoConfirmation")
+                          .arg(QLatin1String(m_req.command->name), printTarget(*t), where(), silenceReason()));
         else
             endTarget(Done, say("CliConfirmedBy").arg(QLatin1String(m_req.command->name), printTarget(*t)));
         return;
@@ -117,7 +121,7 @@ void Session::printStatus(const Target &from, int position, Byte status)
     } else {
         const QStringList limits = limitPoints(status);
         line = (position < 0 ? say("CliStatusUnknown") : say("CliStatusPosition").arg(position)) + QStringLiteral(", ")
-               + (limits.isEmpty() ? say("CliStatusNoLimits") : say("CliStatusLimits").arg(limits.join(u',')));
+            + (limits.isEmpty() ? say("CliStatusNoLimits") : say("CliStatusLimits").arg(limits.join(u',')));
     }
     const bool changed = line != m_lastStatus;
     m_lastStatus = line;

@@ -39,7 +39,8 @@ void Session::planAndApply()
         o.insert(QStringLiteral("kept"), keep);
         m_out.record(Record::Plan, o);
         if (keep) {
-            m_out.say(say("CliPlanKept").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)), true);
+            m_out.say(say("CliPlanKept").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)),
+                      true);
             kept << QLatin1String(s.name);
             continue;
         }
@@ -50,11 +51,12 @@ void Session::planAndApply()
             QStringList changes;
             for (const CurtainSwitch &sw : curtainSwitches())
                 if ((before ^ after.*s.field()) & sw.mask)
-                    changes << QStringLiteral("%1=%2").arg(QLatin1String(sw.name),
-                                                           QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
+                    changes << QStringLiteral("%1=%2").arg(
+                        QLatin1String(sw.name), QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
             m_out.say(say("CliPlanSwitches").arg(QLatin1String(s.name), changes.join(u' ')), true);
         } else {
-            m_out.say(say("CliPlanChange").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)), true);
+            m_out.say(say("CliPlanChange").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)),
+                      true);
         }
     }
     if (!kept.isEmpty())
@@ -102,8 +104,10 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
     o.insert(QStringLiteral("rate"), m_link.rateBps());
     m_out.record(Record::Change, o);
     if (!confirmed) {
-        endTarget(NoAnswer, say("CliNotConfirmed").arg(QLatin1String(name.name), value, printTarget(before), where())
-                                .arg((m_readFrames + 1) / 2));
+        endTarget(NoAnswer,
+                  say("CliNotConfirmed")
+                      .arg(QLatin1String(name.name), value, printTarget(before), where())
+                      .arg((m_readFrames + 1) / 2));
         return;
     }
     ++m_written;

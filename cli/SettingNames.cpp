@@ -40,26 +40,79 @@ using F = SettingName::Form;
 namespace M = MotorSettings;
 
 constexpr SettingName kNames[] = {
-    {"dry-contact", Settings::DryContact, F::Number, true, "0..4", "CliSettingDryContact", M::DryContact.min,
-     M::DryContact.max, {}, "", M::DryContact.fallback},
-    {"speed", Settings::MaxSpeed, F::Number, true, "80|100|130|50..130", "CliSettingSpeed", M::MaxSpeed.min,
-     M::MaxSpeed.max, {}, "rpm", M::MaxSpeed.fallback},
-    {"functions", Settings::CurtainFunctions, F::Switches, true,
+    {"dry-contact",
+     Settings::DryContact,
+     F::Number,
+     true,
+     "0..4",
+     "CliSettingDryContact",
+     M::DryContact.min,
+     M::DryContact.max,
+     {},
+     "",
+     M::DryContact.fallback},
+    {"speed",
+     Settings::MaxSpeed,
+     F::Number,
+     true,
+     "80|100|130|50..130",
+     "CliSettingSpeed",
+     M::MaxSpeed.min,
+     M::MaxSpeed.max,
+     {},
+     "rpm",
+     M::MaxSpeed.fallback},
+    {"functions",
+     Settings::CurtainFunctions,
+     F::Switches,
+     true,
      "hand-start=on|off direction=default|reverse soft-start=on|off end-gap=on|off "
-     "obstacle-stop=on|off power-memory=on|off hand-sync=on|off", "CliSettingFunctions", 1, 0, {}, "",
+     "obstacle-stop=on|off power-memory=on|off hand-sync=on|off",
+     "CliSettingFunctions",
+     1,
+     0,
+     {},
+     "",
      M::DefaultCurtainFlags},
-    {"jog", Settings::JogTime, F::Number, true, "1..10", "CliSettingJog", M::JogTime.min, M::JogTime.max, {}, "s",
+    {"jog",
+     Settings::JogTime,
+     F::Number,
+     true,
+     "1..10",
+     "CliSettingJog",
+     M::JogTime.min,
+     M::JogTime.max,
+     {},
+     "s",
      M::JogTime.fallback},
     {"sensitivity", Settings::Sensitivity, F::Number, true, "low|medium|high", "CliSettingSensitivity", 1, 0,
      kSensitivity, "", M::Sensitivity.fallback},
     {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", "CliSettingRebound", M::Rebound.min,
      M::Rebound.max, kRebound, "x 0.1 s", M::Rebound.fallback},
-    {"id", Settings::IdAndChannels, F::Target, true, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)",
-     "CliSettingId", 1, 0, {}, "", -1},
+    {"id",
+     Settings::IdAndChannels,
+     F::Target,
+     true,
+     "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)",
+     "CliSettingId",
+     1,
+     0,
+     {},
+     "",
+     -1},
     {"baud", Settings::BaudCode, F::Number, true, "1200|2400|4800|9600|19200", "CliSettingBaud", 1, 0, kBaud, "bps",
      M::DefaultBaudCode},
-    {"force-id", Settings::IdAndChannels, F::Target, false, "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)",
-     "CliSettingForceId", 1, 0, {}, "", -1},
+    {"force-id",
+     Settings::IdAndChannels,
+     F::Target,
+     false,
+     "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)",
+     "CliSettingForceId",
+     1,
+     0,
+     {},
+     "",
+     -1},
 };
 
 bool isNumber(const QString &text)
@@ -103,8 +156,14 @@ bool parseSwitch(const SettingName &s, const QString &name, const QString &word,
 
 } // namespace
 
-std::span<const SettingName> settingNames() { return kNames; }
-std::span<const CurtainSwitch> curtainSwitches() { return kSwitches; }
+std::span<const SettingName> settingNames()
+{
+    return kNames;
+}
+std::span<const CurtainSwitch> curtainSwitches()
+{
+    return kSwitches;
+}
 
 const SettingName *findSetting(const QString &name)
 {
@@ -136,7 +195,8 @@ QString SettingName::print(const FeatureValues &v, const Target &reported) const
     if (form == Form::Switches) {
         QStringList parts;
         for (const CurtainSwitch &sw : kSwitches)
-            parts << QStringLiteral("%1=%2").arg(QLatin1String(sw.name), QLatin1String(b & sw.mask ? sw.set : sw.clear));
+            parts << QStringLiteral("%1=%2").arg(QLatin1String(sw.name),
+                                                 QLatin1String(b & sw.mask ? sw.set : sw.clear));
         return parts.join(u' ');
     }
     for (const auto &[word, code] : words)
@@ -187,8 +247,7 @@ bool SettingName::parse(const QString &text, Change &out, QString &error) const
         }
         return true;
     }
-    case Form::Number:
-        break;
+    case Form::Number: break;
     }
     for (const auto &[word, code] : words) {
         if (text == QLatin1String(word)) {
@@ -215,13 +274,13 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
             return false;
         }
         out = Change();
-    out.setting = this;
+        out.setting = this;
         out.keep = 0xFF;
         const QJsonObject o = value.toObject();
         for (auto it = o.begin(); it != o.end(); ++it) {
             if (!it->isString()) {
-                error = say("CliProfileType").arg(QStringLiteral("%1.%2").arg(QLatin1String(name), it.key()),
-                                                  say("CliJsonString"));
+                error = say("CliProfileType")
+                            .arg(QStringLiteral("%1.%2").arg(QLatin1String(name), it.key()), say("CliJsonString"));
                 return false;
             }
             if (!parseSwitch(*this, it.key(), it->toString(), out, error))
@@ -244,8 +303,7 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
         text = value.toString();
     } else {
         const bool wantsNumber = form == Form::Number && (min <= max || isNumber(QLatin1String(words.front().first)));
-        error = say("CliProfileType").arg(QLatin1String(name),
-                                          say(wantsNumber ? "CliJsonNumber" : "CliJsonString"));
+        error = say("CliProfileType").arg(QLatin1String(name), say(wantsNumber ? "CliJsonNumber" : "CliJsonString"));
         return false;
     }
     return parse(text, out, error);

@@ -26,9 +26,9 @@ struct SettingName;
 // A value asked for: which setting, and what it makes of the motor's value.
 struct Change {
     const SettingName *setting = nullptr;
-    Byte value = 0;   // the bits this change sets
-    Byte keep = 0;    // the bits of the motor's value that stay as they are
-    Target target;    // for the ID write
+    Byte value = 0; // the bits this change sets
+    Byte keep = 0; // the bits of the motor's value that stay as they are
+    Target target; // for the ID write
 
     Byte applied(Byte current) const { return Byte((current & keep) | value); }
 };
@@ -39,13 +39,13 @@ struct SettingName {
     const char *name;
     Settings::Item item;
     Form form;
-    bool inReport;             // read prints it and a profile may hold it
-    const char *allowed;       // the allowed values as the usage message shows them
-    const char *meaning;       // its row in the language table, for --help
-    int min, max;              // a number range (min > max: none)
+    bool inReport; // read prints it and a profile may hold it
+    const char *allowed; // the allowed values as the usage message shows them
+    const char *meaning; // its row in the language table, for --help
+    int min, max; // a number range (min > max: none)
     std::span<const std::pair<const char *, int>> words; // named values
-    const char *unit;          // of a number ("" for none)
-    int defaultValue;          // what a motor holds as delivered (-1: none)
+    const char *unit; // of a number ("" for none)
+    int defaultValue; // what a motor holds as delivered (-1: none)
 
     // The value as the motor holds it (for the ID: the reported target).
     QString print(const FeatureValues &v, const Target &reported) const;

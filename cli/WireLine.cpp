@@ -7,7 +7,7 @@
 namespace {
 
 struct DirectionWords {
-    const char *key;  // the JSON value, the same in every language
+    const char *key; // the JSON value, the same in every language
     const char *text; // the word people read, from the language table
 };
 

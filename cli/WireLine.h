@@ -12,7 +12,7 @@ struct WireLine {
 
     qint64 ms = 0;
     Direction direction = Direction::Sent;
-    QByteArray bytes;   // none for a port event or a flood
+    QByteArray bytes; // none for a port event or a flood
     QString meaning;
 
     // An aligned line for people.

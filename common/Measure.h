@@ -15,8 +15,8 @@ namespace Measure {
 // The system's monotonic clock, the same in every process.
 inline qint64 nowNs()
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // Resident memory of a process in KiB (VmRSS), 0 once it is gone.
@@ -57,7 +57,10 @@ inline double quantile(QList<double> v, double q)
     return v[std::clamp<qsizetype>(rank - 1, 0, v.size() - 1)];
 }
 
-inline double median(const QList<double> &v) { return quantile(v, 0.5); }
+inline double median(const QList<double> &v)
+{
+    return quantile(v, 0.5);
+}
 
 inline double maxAbsDeviation(const QList<double> &v, double from)
 {

@@ -74,7 +74,11 @@ struct LinkFuzz {
             break;
         case 2: // polling one motor on one channel
             link.setTarget({1 + in.below(99), ChannelMask {}});
-            link.setChannels([&] { ChannelMask m; m.setWord(std::uint16_t(1u << in.below(16))); return m; }());
+            link.setChannels([&] {
+                ChannelMask m;
+                m.setWord(std::uint16_t(1u << in.below(16)));
+                return m;
+            }());
             break;
         case 3: // a settings read with the polls off
             link.setStatusPolling(false);

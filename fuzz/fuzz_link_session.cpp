@@ -9,16 +9,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     f.start(in);
     while (!in.empty()) {
         switch (in.below(8)) {
-        case 0: case 1:
-            f.link.tick();
-            break;
+        case 0:
+        case 1: f.link.tick(); break;
         case 2:
             f.link.writeSetting(Settings::Item(1 + in.below(8)));
             f.noteJob();
             break;
-        case 3:
-            f.link.sendMotorCommand(in.byte() & 1 ? Frame::Motor : Frame::RunToPosition, in.byte());
-            break;
+        case 3: f.link.sendMotorCommand(in.byte() & 1 ? Frame::Motor : Frame::RunToPosition, in.byte()); break;
         case 4:
             if (in.byte() & 1) {
                 f.line->pullOut();

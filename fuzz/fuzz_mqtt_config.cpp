@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         ports.insert(bus.port);
         QSet<int> covers;
         for (const CoverConfig &c : bus.covers) {
-            if (c.id < 1 || c.id > 99 || c.channel < 1 || c.channel > 16 || c.name.isEmpty() || covers.contains(c.id * 100 + c.channel))
+            if (c.id < 1 || c.id > 99 || c.channel < 1 || c.channel > 16 || c.name.isEmpty()
+                || covers.contains(c.id * 100 + c.channel))
                 std::abort();
             covers.insert(c.id * 100 + c.channel);
         }

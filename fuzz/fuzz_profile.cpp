@@ -36,8 +36,8 @@ void applyTo(const Profile &p, FeatureValues &values, Target &target)
 bool operator==(const FeatureValues &a, const FeatureValues &b)
 {
     return a.dryContactMode == b.dryContactMode && a.maxSpeed == b.maxSpeed && a.featureFlags == b.featureFlags
-           && a.jogTime == b.jogTime && a.obstacleSensitivity == b.obstacleSensitivity
-           && a.reboundTime == b.reboundTime && a.deviceBaudCode == b.deviceBaudCode;
+        && a.jogTime == b.jogTime && a.obstacleSensitivity == b.obstacleSensitivity && a.reboundTime == b.reboundTime
+        && a.deviceBaudCode == b.deviceBaudCode;
 }
 
 } // namespace

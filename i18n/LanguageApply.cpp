@@ -62,9 +62,9 @@ QComboBox *idList(QWidget *window)
 
 // How the group caption reaches an ID list.
 enum class GroupItem {
-    Reselect,    // main list: keep the current item, let a changed shown text notify
-    Select,      // main list at start: select the group item
-    StoreQuiet,  // forced-ID list: only replace the item's text
+    Reselect, // main list: keep the current item, let a changed shown text notify
+    Select, // main list at start: select the group item
+    StoreQuiet, // forced-ID list: only replace the item's text
 };
 
 // Sets GroupCaption and writes it into item 0 of the window's ComboBox1.
@@ -124,8 +124,7 @@ bool applyTo(const LanguageWindows &w, const LanguageRow &row, const RowTarget &
         return false;
     auto *widget = qobject_cast<QWidget *>(target);
     switch (row.property) {
-    case Property::Caption:
-        return setCaption(target, value);
+    case Property::Caption: return setCaption(target, value);
     case Property::Hint:
         if (auto *action = qobject_cast<QAction *>(target)) {
             action->setToolTip(value);
@@ -155,8 +154,7 @@ bool applyTo(const LanguageWindows &w, const LanguageRow &row, const RowTarget &
             widget->setAccessibleDescription(value);
         return widget != nullptr;
     case Property::Message:
-    case Property::Word:
-        break;
+    case Property::Word: break;
     }
     return false;
 }
@@ -175,14 +173,14 @@ void repaint(QWidget *widget)
         widget->update();
 }
 
-}  // namespace
+} // namespace
 
 QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
 {
     QStringList missing;
     for (const LanguageRow &row : LanguageTable()) {
         if (row.property == Property::Word || row.window == Window::Cli)
-            continue;  // read by code (the monitor's words, the command-line tool's texts), not set on a widget
+            continue; // read by code (the monitor's words, the command-line tool's texts), not set on a widget
         if (isGroupCaption(row)) {
             // Into the main list (re-selecting its item), then again into the
             // forced-ID list (without re-selecting).
@@ -214,7 +212,8 @@ QStringList ApplyStartTexts(const LanguageWindows &w)
     QStringList missing;
     for (const LanguageRow &row : LanguageTable()) {
         if (w.form1 && row.window == Window::Main && isGroupCaption(row)) {
-            if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.startValue()), GroupItem::Select);
+            if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.startValue()),
+                                                  GroupItem::Select);
                 !entry.isEmpty())
                 missing << entry;
         }

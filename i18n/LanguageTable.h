@@ -35,14 +35,14 @@ enum class Language { SimplifiedChinese, English, TraditionalChinese };
 enum class Window { Main, Manual, Settings, IdSet, Monitor, Cli };
 
 enum class Property {
-    Caption,  // a control's text, a group box or tab title, a menu entry; "" = the window title
-    Hint,     // tool tip
-    Left,     // x position in pixels, decimal ("325")
-    Visible,  // "1" shown, "0" hidden
-    Message,  // a text of MessageTexts, named by its row ("MsgSelectId", "GroupCaption")
-    AccessibleName,         // what a screen reader calls the control
-    AccessibleDescription,  // what a screen reader says it does
-    Word,     // a word or phrase that code reads with text() and composes; ApplyLanguage skips it
+    Caption, // a control's text, a group box or tab title, a menu entry; "" = the window title
+    Hint, // tool tip
+    Left, // x position in pixels, decimal ("325")
+    Visible, // "1" shown, "0" hidden
+    Message, // a text of MessageTexts, named by its row ("MsgSelectId", "GroupCaption")
+    AccessibleName, // what a screen reader calls the control
+    AccessibleDescription, // what a screen reader says it does
+    Word, // a word or phrase that code reads with text() and composes; ApplyLanguage skips it
 };
 
 struct RowTarget {
@@ -52,10 +52,10 @@ struct RowTarget {
 
 struct LanguageRow {
     Window window;
-    const char *objectName;  // "" = the window itself
+    const char *objectName; // "" = the window itself
     Property property;
-    std::array<const char *, 3> values;  // indexed by Language
-    const char *start = nullptr;         // the text at creation, when it differs from the Simplified Chinese one
+    std::array<const char *, 3> values; // indexed by Language
+    const char *start = nullptr; // the text at creation, when it differs from the Simplified Chinese one
     // A numbered row stands for the objects objectName1 .. objectNameN (the
     // 16 channels, the 4 limit points), each with its number in place of %1
     // in the value.
@@ -74,12 +74,12 @@ struct LanguageRow {
 std::span<const LanguageRow> LanguageTable();
 
 struct LanguageWindows {
-    QWidget *form1 = nullptr;      // main window
-    QWidget *form2 = nullptr;      // user manual
-    QWidget *setForm = nullptr;    // feature settings
-    QWidget *idSetForm = nullptr;  // forced ID and channel
+    QWidget *form1 = nullptr; // main window
+    QWidget *form2 = nullptr; // user manual
+    QWidget *setForm = nullptr; // feature settings
+    QWidget *idSetForm = nullptr; // forced ID and channel
     MessageTexts *texts = nullptr;
-    QWidget *monitor = nullptr;    // bus monitor (sent QEvent::LanguageChange, see ApplyLanguage)
+    QWidget *monitor = nullptr; // bus monitor (sent QEvent::LanguageChange, see ApplyLanguage)
 };
 
 // Rewrites the windows and the message texts in the given language.  The bus
@@ -119,4 +119,3 @@ QString *messageField(MessageTexts &texts, const char *name);
 // string for an object of another kind.
 bool setCaption(QObject *target, const QString &caption);
 QString captionOf(const QObject *target);
-

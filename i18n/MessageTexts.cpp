@@ -1,6 +1,5 @@
 #include "MessageTexts.h"
 
-
 QString MessageTexts::portAdvice(const QString &portName, MotorLink::PortCause cause, const DeviceAccess &device) const
 {
     switch (cause) {

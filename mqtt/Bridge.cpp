@@ -8,20 +8,19 @@
 #include <QTimer>
 
 Bridge::Bridge(const Config &config, bool verbose, QObject *parent)
-    : QObject(parent), m_config(config),
-      m_discovery(discoveryMessages(config, QCoreApplication::applicationVersion())),
+    : QObject(parent), m_config(config), m_discovery(discoveryMessages(config, QCoreApplication::applicationVersion())),
       m_client(config.mqtt, Topics::bridgeState(config.mqtt.baseTopic))
 {
     const QString base = m_config.mqtt.baseTopic;
     for (const BusConfig &bus : m_config.buses)
-        m_buses.push_back(std::make_unique<BusBridge>(bus, base, [this](const QString &topic, const QByteArray &payload) {
-            m_client.publish(topic, payload, true);
-        }, verbose));
+        m_buses.push_back(std::make_unique<BusBridge>(
+            bus, base,
+            [this](const QString &topic, const QByteArray &payload) { m_client.publish(topic, payload, true); },
+            verbose));
     connect(&m_client, &MqttClient::connected, this, &Bridge::onConnected);
     connect(&m_client, &MqttClient::messageReceived, this, &Bridge::onMessage);
-    connect(&m_client, &MqttClient::disconnected, this, [](const QString &reason) {
-        logLine(QStringLiteral("broker: disconnected: %1").arg(reason));
-    });
+    connect(&m_client, &MqttClient::disconnected, this,
+            [](const QString &reason) { logLine(QStringLiteral("broker: disconnected: %1").arg(reason)); });
     connect(&m_client, &MqttClient::credentialsRefused, this, [this](const QString &reason) {
         logLine(QStringLiteral("broker: credentials refused: %1").arg(reason));
         if (!m_everConnected)

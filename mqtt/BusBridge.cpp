@@ -20,9 +20,11 @@ BusBridge::BusBridge(const BusConfig &bus, const QString &baseTopic, Publisher p
     connect(&m_link, &BusLink::portLost, this, &BusBridge::onPortLost);
     if (m_verbose) {
         connect(&m_link, &BusLink::frameSent, this, [this](const QByteArray &b) {
-            logLine(QStringLiteral("%1 > %2").arg(m_bus.name, QString::fromLatin1(b.toHex(' ')))); });
+            logLine(QStringLiteral("%1 > %2").arg(m_bus.name, QString::fromLatin1(b.toHex(' '))));
+        });
         connect(&m_link, &BusLink::frameReceived, this, [this](const QByteArray &b) {
-            logLine(QStringLiteral("%1 < %2").arg(m_bus.name, QString::fromLatin1(b.toHex(' ')))); });
+            logLine(QStringLiteral("%1 < %2").arg(m_bus.name, QString::fromLatin1(b.toHex(' '))));
+        });
     }
     m_reopen.setInterval(ReopenMs);
     connect(&m_reopen, &QTimer::timeout, this, &BusBridge::tryOpen);
@@ -39,7 +41,8 @@ void BusBridge::tryOpen()
     const CoverConfig first = m_bus.covers.value(0, CoverConfig {});
     if (!m_link.open(m_bus.port, m_bus.baudCode, first.id, quint16(1u << (first.channel - 1)), &error)) {
         if (error != m_lastOpenError) // one line per failure, not per retry
-            logLine(QStringLiteral("%1: cannot open %2: %3; retrying every %4 s").arg(m_bus.name, m_bus.port, error)
+            logLine(QStringLiteral("%1: cannot open %2: %3; retrying every %4 s")
+                        .arg(m_bus.name, m_bus.port, error)
                         .arg(ReopenMs / 1000));
         m_lastOpenError = error;
         m_publish(Topics::busState(m_base, m_bus.name), "offline");
@@ -105,7 +108,10 @@ void BusBridge::publishCover(int i, bool force)
     if (force || !was || was->online != v.online) {
         m_publish(path + QStringLiteral("/availability"), v.online ? "online" : "offline");
         if (was && was->online != v.online)
-            logLine(QStringLiteral("%1: motor %2 channel %3 %4").arg(m_bus.name).arg(c.id).arg(c.channel)
+            logLine(QStringLiteral("%1: motor %2 channel %3 %4")
+                        .arg(m_bus.name)
+                        .arg(c.id)
+                        .arg(c.channel)
                         .arg(v.online ? u"answers"_qs : u"offline"_qs));
     }
     if (v.online && (force || !was || was->state != v.state))

@@ -27,7 +27,7 @@ struct BusWork {
 struct CoverView {
     bool online = false;
     std::optional<int> position; // in the published sense; none while unknown
-    QString state;               // open, opening, closed, closing, stopped
+    QString state; // open, opening, closed, closing, stopped
     int motorPercent = 0;
     bool positionKnown = false;
     QList<int> limitPoints;
@@ -38,7 +38,7 @@ class BusScheduler {
 public:
     static constexpr int OfflineAfterPolls = 10;
     static constexpr int RecentCommandTicks = 400; // a minute of ticks
-    static constexpr int SettleAnswers = 3;        // answers a fresh command may take to show motion
+    static constexpr int SettleAnswers = 3; // answers a fresh command may take to show motion
 
     explicit BusScheduler(const BusConfig &bus);
 

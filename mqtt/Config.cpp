@@ -83,28 +83,41 @@ void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword
 {
     bool portGiven = false;
     bool passwordFromFile = false;
-    forEachKey(node, u"mqtt"_qs, {
-        {u"host"_qs, [&](const YAML::Node &n) { m.host = str(n, u"host"_qs); }},
-        {u"port"_qs, [&](const YAML::Node &n) { m.port = integer(n, u"port"_qs, 1, 65535); portGiven = true; }},
-        {u"username"_qs, [&](const YAML::Node &n) { m.username = str(n, u"username"_qs); }},
-        {u"password_file"_qs, [&](const YAML::Node &n) { m.password = readPasswordFile(n); passwordFromFile = true; }},
-        {u"tls"_qs, [&](const YAML::Node &n) {
-             m.tls = true;
-             forEachKey(n, u"tls"_qs, {
-                 {u"ca_file"_qs, [&](const YAML::Node &f) { m.caFile = str(f, u"ca_file"_qs); }},
-                 {u"cert_file"_qs, [&](const YAML::Node &f) { m.certFile = str(f, u"cert_file"_qs); }},
-                 {u"key_file"_qs, [&](const YAML::Node &f) { m.keyFile = str(f, u"key_file"_qs); }},
-             });
-         }},
-        {u"client_id"_qs, [&](const YAML::Node &n) { m.clientId = str(n, u"client_id"_qs); }},
-        {u"base_topic"_qs, [&](const YAML::Node &n) {
-             m.baseTopic = str(n, u"base_topic"_qs);
-             if (m.baseTopic.isEmpty() || m.baseTopic.contains(QRegularExpression(u"[+#]|^/|/$"_qs)))
-                 fail(n, u"base_topic: no wildcards, no leading or trailing slash"_qs);
-         }},
-        {u"discovery_prefix"_qs, [&](const YAML::Node &n) { m.discoveryPrefix = str(n, u"discovery_prefix"_qs); }},
-        {u"discovery"_qs, [&](const YAML::Node &n) { m.discovery = boolean(n, u"discovery"_qs); }},
-    });
+    forEachKey(
+        node, u"mqtt"_qs,
+        {
+            {u"host"_qs, [&](const YAML::Node &n) { m.host = str(n, u"host"_qs); }},
+            {u"port"_qs,
+             [&](const YAML::Node &n) {
+                 m.port = integer(n, u"port"_qs, 1, 65535);
+                 portGiven = true;
+             }},
+            {u"username"_qs, [&](const YAML::Node &n) { m.username = str(n, u"username"_qs); }},
+            {u"password_file"_qs,
+             [&](const YAML::Node &n) {
+                 m.password = readPasswordFile(n);
+                 passwordFromFile = true;
+             }},
+            {u"tls"_qs,
+             [&](const YAML::Node &n) {
+                 m.tls = true;
+                 forEachKey(n, u"tls"_qs,
+                            {
+                                {u"ca_file"_qs, [&](const YAML::Node &f) { m.caFile = str(f, u"ca_file"_qs); }},
+                                {u"cert_file"_qs, [&](const YAML::Node &f) { m.certFile = str(f, u"cert_file"_qs); }},
+                                {u"key_file"_qs, [&](const YAML::Node &f) { m.keyFile = str(f, u"key_file"_qs); }},
+                            });
+             }},
+            {u"client_id"_qs, [&](const YAML::Node &n) { m.clientId = str(n, u"client_id"_qs); }},
+            {u"base_topic"_qs,
+             [&](const YAML::Node &n) {
+                 m.baseTopic = str(n, u"base_topic"_qs);
+                 if (m.baseTopic.isEmpty() || m.baseTopic.contains(QRegularExpression(u"[+#]|^/|/$"_qs)))
+                     fail(n, u"base_topic: no wildcards, no leading or trailing slash"_qs);
+             }},
+            {u"discovery_prefix"_qs, [&](const YAML::Node &n) { m.discoveryPrefix = str(n, u"discovery_prefix"_qs); }},
+            {u"discovery"_qs, [&](const YAML::Node &n) { m.discovery = boolean(n, u"discovery"_qs); }},
+        });
     if (!portGiven && m.tls)
         m.port = 8883;
     if (!passwordFromFile)
@@ -125,12 +138,21 @@ CoverConfig parseCover(const YAML::Node &node, const QString &busName)
 {
     CoverConfig c;
     bool hasId = false, hasChannel = false;
-    forEachKey(node, u"a cover"_qs, {
-        {u"id"_qs, [&](const YAML::Node &n) { c.id = integer(n, u"id"_qs, 1, 99); hasId = true; }},
-        {u"channel"_qs, [&](const YAML::Node &n) { c.channel = integer(n, u"channel"_qs, 1, 16); hasChannel = true; }},
-        {u"name"_qs, [&](const YAML::Node &n) { c.name = str(n, u"name"_qs).trimmed(); }},
-        {u"invert"_qs, [&](const YAML::Node &n) { c.invert = boolean(n, u"invert"_qs); }},
-    });
+    forEachKey(node, u"a cover"_qs,
+               {
+                   {u"id"_qs,
+                    [&](const YAML::Node &n) {
+                        c.id = integer(n, u"id"_qs, 1, 99);
+                        hasId = true;
+                    }},
+                   {u"channel"_qs,
+                    [&](const YAML::Node &n) {
+                        c.channel = integer(n, u"channel"_qs, 1, 16);
+                        hasChannel = true;
+                    }},
+                   {u"name"_qs, [&](const YAML::Node &n) { c.name = str(n, u"name"_qs).trimmed(); }},
+                   {u"invert"_qs, [&](const YAML::Node &n) { c.invert = boolean(n, u"invert"_qs); }},
+               });
     if (!hasId || !hasChannel)
         fail(node, u"a cover needs an id and a channel"_qs);
     if (c.name.isEmpty())
@@ -142,15 +164,21 @@ GroupConfig parseGroup(const YAML::Node &node)
 {
     GroupConfig g;
     bool hasId = false;
-    forEachKey(node, u"a group"_qs, {
-        {u"name"_qs, [&](const YAML::Node &n) { g.name = str(n, u"name"_qs).trimmed(); }},
-        {u"id"_qs, [&](const YAML::Node &n) { g.id = integer(n, u"id"_qs, 0, 99); hasId = true; }},
-        {u"channels"_qs, [&](const YAML::Node &n) {
-             requireList(n, u"channels"_qs);
-             for (const auto &ch : n)
-                 g.mask |= quint16(1u << (integer(ch, u"channels"_qs, 1, 16) - 1));
-         }},
-    });
+    forEachKey(node, u"a group"_qs,
+               {
+                   {u"name"_qs, [&](const YAML::Node &n) { g.name = str(n, u"name"_qs).trimmed(); }},
+                   {u"id"_qs,
+                    [&](const YAML::Node &n) {
+                        g.id = integer(n, u"id"_qs, 0, 99);
+                        hasId = true;
+                    }},
+                   {u"channels"_qs,
+                    [&](const YAML::Node &n) {
+                        requireList(n, u"channels"_qs);
+                        for (const auto &ch : n)
+                            g.mask |= quint16(1u << (integer(ch, u"channels"_qs, 1, 16) - 1));
+                    }},
+               });
     if (!hasId || g.mask == 0 || g.name.isEmpty())
         fail(node, u"a group needs a name, an id and at least one channel"_qs);
     return g;
@@ -160,25 +188,39 @@ BusConfig parseBus(const YAML::Node &node)
 {
     BusConfig b;
     YAML::Node covers, groups;
-    forEachKey(node, u"a bus"_qs, {
-        {u"name"_qs, [&](const YAML::Node &n) {
-             b.name = str(n, u"name"_qs);
-             static const QRegularExpression valid(u"^[a-z0-9_-]{1,32}$"_qs);
-             if (!valid.match(b.name).hasMatch())
-                 fail(n, QStringLiteral("name: '%1' must be 1 to 32 of a-z, 0-9, _ and -").arg(b.name));
-         }},
-        {u"port"_qs, [&](const YAML::Node &n) { b.port = str(n, u"port"_qs); }},
-        {u"baud"_qs, [&](const YAML::Node &n) { b.baudCode = baudCodeOf(n); }},
-        {u"covers"_qs, [&](const YAML::Node &n) { requireList(n, u"covers"_qs); covers = n; }},
-        {u"groups"_qs, [&](const YAML::Node &n) { requireList(n, u"groups"_qs); groups = n; }},
-    });
+    forEachKey(node, u"a bus"_qs,
+               {
+                   {u"name"_qs,
+                    [&](const YAML::Node &n) {
+                        b.name = str(n, u"name"_qs);
+                        static const QRegularExpression valid(u"^[a-z0-9_-]{1,32}$"_qs);
+                        if (!valid.match(b.name).hasMatch())
+                            fail(n, QStringLiteral("name: '%1' must be 1 to 32 of a-z, 0-9, _ and -").arg(b.name));
+                    }},
+                   {u"port"_qs, [&](const YAML::Node &n) { b.port = str(n, u"port"_qs); }},
+                   {u"baud"_qs, [&](const YAML::Node &n) { b.baudCode = baudCodeOf(n); }},
+                   {u"covers"_qs,
+                    [&](const YAML::Node &n) {
+                        requireList(n, u"covers"_qs);
+                        covers = n;
+                    }},
+                   {u"groups"_qs,
+                    [&](const YAML::Node &n) {
+                        requireList(n, u"groups"_qs);
+                        groups = n;
+                    }},
+               });
     if (b.name.isEmpty() || b.port.isEmpty())
         fail(node, u"a bus needs a name and a port"_qs);
     QSet<int> seen;
     for (const auto &n : covers) {
         const CoverConfig c = parseCover(n, b.name);
         if (seen.contains(c.id * 100 + c.channel))
-            fail(n, QStringLiteral("motor %1 channel %2 is already a cover of bus %3").arg(c.id).arg(c.channel).arg(b.name));
+            fail(n,
+                 QStringLiteral("motor %1 channel %2 is already a cover of bus %3")
+                     .arg(c.id)
+                     .arg(c.channel)
+                     .arg(b.name));
         seen.insert(c.id * 100 + c.channel);
         b.covers.append(c);
     }
@@ -198,10 +240,15 @@ Config parseRoot(const YAML::Node &root, const QString &envPassword)
 {
     Config config;
     YAML::Node buses;
-    forEachKey(root, u"the configuration"_qs, {
-        {u"mqtt"_qs, [&](const YAML::Node &n) { parseMqtt(n, config.mqtt, envPassword); }},
-        {u"buses"_qs, [&](const YAML::Node &n) { requireList(n, u"buses"_qs); buses = n; }},
-    });
+    forEachKey(root, u"the configuration"_qs,
+               {
+                   {u"mqtt"_qs, [&](const YAML::Node &n) { parseMqtt(n, config.mqtt, envPassword); }},
+                   {u"buses"_qs,
+                    [&](const YAML::Node &n) {
+                        requireList(n, u"buses"_qs);
+                        buses = n;
+                    }},
+               });
     if (!root["mqtt"])
         config.mqtt.password = envPassword;
     if (!buses || buses.size() == 0)
@@ -232,8 +279,8 @@ ConfigResult parseConfig(const QByteArray &yaml, const QString &fileName, const 
     } catch (const ConfigError &e) {
         return {std::nullopt, QStringLiteral("%1:%2: %3").arg(fileName).arg(e.line).arg(e.text)};
     } catch (const YAML::Exception &e) {
-        return {std::nullopt, QStringLiteral("%1:%2: %3").arg(fileName).arg(e.mark.line + 1)
-                                  .arg(QString::fromStdString(e.msg))};
+        return {std::nullopt,
+                QStringLiteral("%1:%2: %3").arg(fileName).arg(e.mark.line + 1).arg(QString::fromStdString(e.msg))};
     }
 }
 

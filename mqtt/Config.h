@@ -9,17 +9,17 @@
 #include <optional>
 
 struct CoverConfig {
-    int id = 1;          // motor ID 1..99
-    int channel = 1;     // 1..16
-    QString name;        // never empty after loading
+    int id = 1; // motor ID 1..99
+    int channel = 1; // 1..16
+    QString name; // never empty after loading
     bool invert = false; // mounted the other way: open and close swap
 };
 
 // A command-only cover addressing several motors or channels at once.
 struct GroupConfig {
     QString name;
-    int id = 0;          // 0 = every motor ID
-    quint16 mask = 0;    // bit 0 = channel 1
+    int id = 0; // 0 = every motor ID
+    quint16 mask = 0; // bit 0 = channel 1
 };
 
 struct BusConfig {

@@ -25,8 +25,9 @@ QJsonObject origin(const Context &c)
 
 QJsonObject device(const Context &c, const QString &id, const QString &name, const QString &model)
 {
-    return {{u"identifiers"_qs, QJsonArray {id}}, {u"name"_qs, name}, {u"manufacturer"_qs, u"Tavik"_qs},
-            {u"model"_qs, model}, {u"sw_version"_qs, c.version}, {u"via_device"_qs, c.bridgeId()}};
+    return {{u"identifiers"_qs, QJsonArray {id}}, {u"name"_qs, name},
+            {u"manufacturer"_qs, u"Tavik"_qs},    {u"model"_qs, model},
+            {u"sw_version"_qs, c.version},        {u"via_device"_qs, c.bridgeId()}};
 }
 
 QJsonArray availability(const Context &c, const QString &coverPath)
@@ -37,44 +38,51 @@ QJsonArray availability(const Context &c, const QString &coverPath)
     return list;
 }
 
-QByteArray json(const QJsonObject &o) { return QJsonDocument(o).toJson(QJsonDocument::Compact); }
+QByteArray json(const QJsonObject &o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
 
 void addCover(const Context &c, const BusConfig &bus, const CoverConfig &cover, QList<DiscoveryMessage> &out)
 {
     const QString base = c.config.mqtt.baseTopic;
     const QString path = Topics::coverPath(base, bus.name, cover.id, cover.channel);
     const QString id = Topics::coverObjectId(bus.name, cover.id, cover.channel);
-    const QJsonObject dev = device(c, id, cover.name, QStringLiteral("motor %1, channel %2").arg(cover.id).arg(cover.channel));
-    out.append({c.topic(u"cover"_qs, id), json({
-        {u"unique_id"_qs, id},
-        {u"name"_qs, QJsonValue::Null}, // the entity is the device's main feature: it takes the device's name
-        {u"device_class"_qs, u"curtain"_qs},
-        {u"command_topic"_qs, path + QStringLiteral("/set")},
-        {u"state_topic"_qs, path + QStringLiteral("/state")},
-        {u"position_topic"_qs, path + QStringLiteral("/position")},
-        {u"set_position_topic"_qs, path + QStringLiteral("/set_position")},
-        {u"position_open"_qs, 100},
-        {u"position_closed"_qs, 0},
-        {u"availability"_qs, availability(c, path)},
-        {u"availability_mode"_qs, u"all"_qs},
-        {u"json_attributes_topic"_qs, path + QStringLiteral("/attributes")},
-        {u"qos"_qs, 1},
-        {u"device"_qs, dev},
-        {u"origin"_qs, origin(c)},
-    })});
+    const QJsonObject dev = device(c, id, cover.name,
+                                   QStringLiteral("motor %1, channel %2").arg(cover.id).arg(cover.channel));
+    out.append(
+        {c.topic(u"cover"_qs, id),
+         json({
+             {u"unique_id"_qs, id},
+             {u"name"_qs, QJsonValue::Null}, // the entity is the device's main feature: it takes the device's name
+             {u"device_class"_qs, u"curtain"_qs},
+             {u"command_topic"_qs, path + QStringLiteral("/set")},
+             {u"state_topic"_qs, path + QStringLiteral("/state")},
+             {u"position_topic"_qs, path + QStringLiteral("/position")},
+             {u"set_position_topic"_qs, path + QStringLiteral("/set_position")},
+             {u"position_open"_qs, 100},
+             {u"position_closed"_qs, 0},
+             {u"availability"_qs, availability(c, path)},
+             {u"availability_mode"_qs, u"all"_qs},
+             {u"json_attributes_topic"_qs, path + QStringLiteral("/attributes")},
+             {u"qos"_qs, 1},
+             {u"device"_qs, dev},
+             {u"origin"_qs, origin(c)},
+         })});
     for (int n = 1; n <= 4; ++n) {
         const QString buttonId = id + QStringLiteral("_limit%1").arg(n);
-        out.append({c.topic(u"button"_qs, buttonId), json({
-            {u"unique_id"_qs, buttonId},
-            {u"name"_qs, QStringLiteral("Limit point %1").arg(n)},
-            {u"command_topic"_qs, path + QStringLiteral("/limit/set")},
-            {u"payload_press"_qs, QString::number(n)},
-            {u"availability"_qs, availability(c, path)},
-            {u"availability_mode"_qs, u"all"_qs},
-            {u"qos"_qs, 1},
-            {u"device"_qs, QJsonObject {{u"identifiers"_qs, QJsonArray {id}}}},
-            {u"origin"_qs, origin(c)},
-        })});
+        out.append({c.topic(u"button"_qs, buttonId),
+                    json({
+                        {u"unique_id"_qs, buttonId},
+                        {u"name"_qs, QStringLiteral("Limit point %1").arg(n)},
+                        {u"command_topic"_qs, path + QStringLiteral("/limit/set")},
+                        {u"payload_press"_qs, QString::number(n)},
+                        {u"availability"_qs, availability(c, path)},
+                        {u"availability_mode"_qs, u"all"_qs},
+                        {u"qos"_qs, 1},
+                        {u"device"_qs, QJsonObject {{u"identifiers"_qs, QJsonArray {id}}}},
+                        {u"origin"_qs, origin(c)},
+                    })});
     }
 }
 
@@ -82,16 +90,17 @@ void addGroup(const Context &c, const BusConfig &bus, const GroupConfig &group, 
 {
     const QString path = Topics::groupPath(c.config.mqtt.baseTopic, bus.name, group.id, group.mask);
     const QString id = Topics::groupObjectId(bus.name, group.id, group.mask);
-    out.append({c.topic(u"cover"_qs, id), json({
-        {u"unique_id"_qs, id},
-        {u"name"_qs, QJsonValue::Null},
-        {u"device_class"_qs, u"curtain"_qs},
-        {u"command_topic"_qs, path + QStringLiteral("/set")},
-        {u"availability"_qs, availability(c, {})},
-        {u"qos"_qs, 1},
-        {u"device"_qs, device(c, id, group.name, QStringLiteral("group of motor ID %1").arg(group.id))},
-        {u"origin"_qs, origin(c)},
-    })});
+    out.append({c.topic(u"cover"_qs, id),
+                json({
+                    {u"unique_id"_qs, id},
+                    {u"name"_qs, QJsonValue::Null},
+                    {u"device_class"_qs, u"curtain"_qs},
+                    {u"command_topic"_qs, path + QStringLiteral("/set")},
+                    {u"availability"_qs, availability(c, {})},
+                    {u"qos"_qs, 1},
+                    {u"device"_qs, device(c, id, group.name, QStringLiteral("group of motor ID %1").arg(group.id))},
+                    {u"origin"_qs, origin(c)},
+                })});
 }
 
 } // namespace
@@ -112,7 +121,8 @@ QList<DiscoveryMessage> discoveryMessages(const Config &config, const QString &v
 bool isStaleDiscovery(const Config &config, const QString &topic, const QByteArray &payload,
                       const QList<DiscoveryMessage> &current)
 {
-    if (payload.isEmpty() || std::any_of(current.begin(), current.end(), [&](const auto &m) { return m.topic == topic; }))
+    if (payload.isEmpty()
+        || std::any_of(current.begin(), current.end(), [&](const auto &m) { return m.topic == topic; }))
         return false;
     const QJsonObject o = QJsonDocument::fromJson(payload).object();
     return o.value(u"unique_id"_qs).toString().startsWith(u"tavik_"_qs)

@@ -9,7 +9,10 @@ struct LibraryInit {
     LibraryInit() { mosquitto_lib_init(); }
     ~LibraryInit() { mosquitto_lib_cleanup(); }
 };
-const char *orNull(const QByteArray &b) { return b.isEmpty() ? nullptr : b.constData(); }
+const char *orNull(const QByteArray &b)
+{
+    return b.isEmpty() ? nullptr : b.constData();
+}
 } // namespace
 
 MqttClient::MqttClient(const MqttConfig &config, const QString &willTopic, QObject *parent)
@@ -53,7 +56,8 @@ bool MqttClient::start(QString *error)
     mosquitto_will_set(m_mosq, will.constData(), 7, "offline", 1, true);
     if (m_config.tls) {
         const int rc = mosquitto_tls_set(m_mosq, orNull(m_config.caFile.toUtf8()), nullptr,
-                                         orNull(m_config.certFile.toUtf8()), orNull(m_config.keyFile.toUtf8()), nullptr);
+                                         orNull(m_config.certFile.toUtf8()), orNull(m_config.keyFile.toUtf8()),
+                                         nullptr);
         if (rc != MOSQ_ERR_SUCCESS) {
             *error = QStringLiteral("TLS setup: %1").arg(QString::fromUtf8(mosquitto_strerror(rc)));
             return false;
@@ -66,11 +70,13 @@ bool MqttClient::start(QString *error)
 void MqttClient::tryConnect()
 {
     // The TCP connection is made at once; the broker's answer comes through the loop.
-    const int rc = m_everConnected || m_socketOpen ? mosquitto_reconnect(m_mosq)
-                                                   : mosquitto_connect(m_mosq, m_config.host.toUtf8().constData(),
-                                                                       m_config.port, 30);
+    const int rc = m_everConnected || m_socketOpen
+        ? mosquitto_reconnect(m_mosq)
+        : mosquitto_connect(m_mosq, m_config.host.toUtf8().constData(), m_config.port, 30);
     if (rc != MOSQ_ERR_SUCCESS) {
-        emit disconnected(QStringLiteral("cannot reach %1:%2: %3").arg(m_config.host).arg(m_config.port)
+        emit disconnected(QStringLiteral("cannot reach %1:%2: %3")
+                              .arg(m_config.host)
+                              .arg(m_config.port)
                               .arg(QString::fromUtf8(mosquitto_strerror(rc))));
         scheduleRetry();
         return;
@@ -171,7 +177,8 @@ void MqttClient::publish(const QString &topic, const QByteArray &payload, bool r
 {
     if (!m_connected)
         return;
-    mosquitto_publish(m_mosq, nullptr, topic.toUtf8().constData(), int(payload.size()), payload.constData(), qos, retain);
+    mosquitto_publish(m_mosq, nullptr, topic.toUtf8().constData(), int(payload.size()), payload.constData(), qos,
+                      retain);
     updateWriteInterest();
 }
 

@@ -4,8 +4,14 @@
 
 namespace Topics {
 
-QString bridgeState(const QString &base) { return base + QStringLiteral("/bridge/state"); }
-QString busState(const QString &base, const QString &bus) { return base + u'/' + bus + QStringLiteral("/state"); }
+QString bridgeState(const QString &base)
+{
+    return base + QStringLiteral("/bridge/state");
+}
+QString busState(const QString &base, const QString &bus)
+{
+    return base + u'/' + bus + QStringLiteral("/state");
+}
 
 QString coverPath(const QString &base, const QString &bus, int id, int channel)
 {

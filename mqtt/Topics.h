@@ -22,8 +22,14 @@ QString groupObjectId(const QString &bus, int id, quint16 mask);
 
 // Published position of a motor percent, and the motor percent of a
 // requested position; invert flips both.
-inline int haPosition(int motorPercent, bool invert) { return invert ? motorPercent : 100 - motorPercent; }
-inline int motorPercent(int haPosition, bool invert) { return invert ? haPosition : 100 - haPosition; }
+inline int haPosition(int motorPercent, bool invert)
+{
+    return invert ? motorPercent : 100 - motorPercent;
+}
+inline int motorPercent(int haPosition, bool invert)
+{
+    return invert ? haPosition : 100 - haPosition;
+}
 
 } // namespace Topics
 
@@ -31,11 +37,11 @@ struct Command {
     enum Action { Open, Close, Stop, SetPosition, Limit };
     QString bus;
     bool group = false;
-    int id = 0;          // motor ID (a group's may be 0)
-    int channel = 0;     // a cover's channel 1..16
-    quint16 mask = 0;    // a group's channels
+    int id = 0; // motor ID (a group's may be 0)
+    int channel = 0; // a cover's channel 1..16
+    quint16 mask = 0; // a group's channels
     Action action = Stop;
-    int value = 0;       // SetPosition: 0..100; Limit: 1..4
+    int value = 0; // SetPosition: 0..100; Limit: 1..4
 };
 
 // Reads a command from one of the subscribed topics under base; the text

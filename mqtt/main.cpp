@@ -26,16 +26,17 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Runs one motor link per configured bus and makes every configured motor channel a\n"
-        "cover over MQTT, announced through Home Assistant's MQTT discovery.\n"
-        "\n"
-        "Exit status: 0 after SIGTERM or SIGINT or a good --check, 2 for a configuration\n"
-        "error (FILE:LINE: what is wrong), 3 when the broker refuses the credentials at\n"
-        "the start. The password comes from mqtt.password_file or TAVIK_MQTT_PASSWORD."));
+    parser.setApplicationDescription(
+        QStringLiteral("Runs one motor link per configured bus and makes every configured motor channel a\n"
+                       "cover over MQTT, announced through Home Assistant's MQTT discovery.\n"
+                       "\n"
+                       "Exit status: 0 after SIGTERM or SIGINT or a good --check, 2 for a configuration\n"
+                       "error (FILE:LINE: what is wrong), 3 when the broker refuses the credentials at\n"
+                       "the start. The password comes from mqtt.password_file or TAVIK_MQTT_PASSWORD."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption configOption(QStringLiteral("config"), QStringLiteral("The configuration file (default /etc/tavik/mqtt.yaml)."),
+    const QCommandLineOption configOption(QStringLiteral("config"),
+                                          QStringLiteral("The configuration file (default /etc/tavik/mqtt.yaml)."),
                                           QStringLiteral("FILE"), QStringLiteral("/etc/tavik/mqtt.yaml"));
     const QCommandLineOption checkOption(QStringLiteral("check"), QStringLiteral("Check the configuration and exit."));
     const QCommandLineOption verboseOption(QStringLiteral("verbose"), QStringLiteral("Also log every frame."));

@@ -14,9 +14,15 @@ struct Words {
     QString operator()(const char *name) const { return text(name, lang, Window::Monitor); }
 };
 
-Byte at(const QByteArray &bytes, int i) { return Byte(bytes[i]); }
+Byte at(const QByteArray &bytes, int i)
+{
+    return Byte(bytes[i]);
+}
 
-QString hexByte(Byte b) { return QStringLiteral("%1").arg(int(b), 2, 16, QLatin1Char('0')).toUpper(); }
+QString hexByte(Byte b)
+{
+    return QStringLiteral("%1").arg(int(b), 2, 16, QLatin1Char('0')).toUpper();
+}
 
 bool wellFormed(const QByteArray &bytes, int size, Byte lead)
 {
@@ -84,9 +90,10 @@ QString motorCommand(Byte data, const Words &w)
 QString command(Byte function, Byte data, const Words &w)
 {
     // Writes whose data byte is the value itself, shown in decimal.
-    static constexpr std::pair<Byte, const char *> plainWrites[] = {
-        {Frame::WriteDryContact, "MonWriteDryContact"}, {Frame::WriteMaxSpeed, "MonWriteSpeed"},
-        {Frame::WriteJogTime, "MonWriteJog"},           {Frame::WriteSensitivity, "MonWriteSensitivity"}};
+    static constexpr std::pair<Byte, const char *> plainWrites[] = {{Frame::WriteDryContact, "MonWriteDryContact"},
+                                                                    {Frame::WriteMaxSpeed, "MonWriteSpeed"},
+                                                                    {Frame::WriteJogTime, "MonWriteJog"},
+                                                                    {Frame::WriteSensitivity, "MonWriteSensitivity"}};
     for (const auto &[code, name] : plainWrites)
         if (function == code)
             return w(name).arg(int(data));
@@ -105,7 +112,10 @@ QString command(Byte function, Byte data, const Words &w)
     }
 }
 
-QString parts(const QStringList &items, const Words &w) { return items.join(w("MonPartComma")); }
+QString parts(const QStringList &items, const Words &w)
+{
+    return items.join(w("MonPartComma"));
+}
 
 QString status(Byte position, Byte statusByte, const Words &w)
 {
@@ -142,8 +152,8 @@ QString sent(const QByteArray &frame, Language lang)
     const Byte id = at(frame, Frame::Id);
     const ChannelMask mask {{at(frame, Frame::Mask0), at(frame, Frame::Mask1)}};
     const QString target = id == 0 ? w("MonGroup") : w("MonTargetId").arg(int(id));
-    return w("MonCommandTo").arg(command(at(frame, Frame::Function), at(frame, Frame::Data), w), target,
-                                 channels(mask, w));
+    return w("MonCommandTo")
+        .arg(command(at(frame, Frame::Function), at(frame, Frame::Data), w), target, channels(mask, w));
 }
 
 QString received(const QByteArray &frame, Language lang)
@@ -153,18 +163,18 @@ QString received(const QByteArray &frame, Language lang)
         return w("MonNotAnswer");
     const auto r = *Frame::Response::parse(reinterpret_cast<const Byte *>(frame.constData()), int(frame.size()));
     if (r.isBasic()) {
-        return w("MonBasicReport").arg(parts({w("MonTargetId").arg(int(r.id())), channels(r.mask(), w),
-                                              baud(r.b[Frame::BaudCodeByte], w),
-                                              w("MonSpeed").arg(int(r.b[Frame::MaxSpeedByte])),
-                                              w("MonDryContact").arg(int(r.b[Frame::DryContactByte])),
-                                              w("MonFlags").arg(hexByte(r.b[Frame::FeatureFlagsByte]))},
-                                             w));
+        return w("MonBasicReport")
+            .arg(parts({w("MonTargetId").arg(int(r.id())), channels(r.mask(), w), baud(r.b[Frame::BaudCodeByte], w),
+                        w("MonSpeed").arg(int(r.b[Frame::MaxSpeedByte])),
+                        w("MonDryContact").arg(int(r.b[Frame::DryContactByte])),
+                        w("MonFlags").arg(hexByte(r.b[Frame::FeatureFlagsByte]))},
+                       w));
     }
     if (r.isExtended()) {
-        return w("MonExtendedReport").arg(parts({w("MonJog").arg(int(r.b[Frame::JogTimeByte])),
-                                                 w("MonSensitivity").arg(int(r.b[Frame::SensitivityByte])),
-                                                 rebound(r.b[Frame::ReboundByte], w)},
-                                                w));
+        return w("MonExtendedReport")
+            .arg(parts({w("MonJog").arg(int(r.b[Frame::JogTimeByte])),
+                        w("MonSensitivity").arg(int(r.b[Frame::SensitivityByte])), rebound(r.b[Frame::ReboundByte], w)},
+                       w));
     }
     return status(r.b[Frame::PositionByte], r.status(), w);
 }
@@ -192,9 +202,8 @@ bool isStatusTraffic(const QByteArray &frame)
 {
     if (frame.size() == Frame::CommandSize && at(frame, 0) == Frame::CommandLead)
         return at(frame, Frame::Function) == Frame::StatusPoll;
-    if (frame.size() == Frame::ResponseSize && at(frame, 0) == Frame::ResponseLead)
-        {
-        const Byte type = at(frame, Frame::PositionByte);  // the report type, or a position
+    if (frame.size() == Frame::ResponseSize && at(frame, 0) == Frame::ResponseLead) {
+        const Byte type = at(frame, Frame::PositionByte); // the report type, or a position
         return type != Frame::ReadBasic && type != Frame::ReadExtended;
     }
     return false;

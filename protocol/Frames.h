@@ -21,7 +21,7 @@ struct ChannelMask {
 
     std::uint16_t word() const { return std::uint16_t(bytes[0] | (bytes[1] << 8)); }
     void setWord(std::uint16_t w) { bytes = {Byte(w & 0xFF), Byte(w >> 8)}; }
-    bool channel(int n) const { return word() & (1u << (n - 1)); }  // n = 1..16
+    bool channel(int n) const { return word() & (1u << (n - 1)); } // n = 1..16
     void toggle(int n) { setWord(std::uint16_t(word() ^ (1u << (n - 1)))); }
     bool operator==(const ChannelMask &) const = default;
 };
@@ -38,8 +38,8 @@ enum CommandByte { Lead = 0, Id = 1, Mask0 = 2, Mask1 = 3, Function = 4, Data = 
 
 // Function codes (frame byte 4).
 enum Function : Byte {
-    Motor = 0x0A,          // data: a motor command below, or limit point 1..4
-    RunToPosition = 0xDD,  // data: percent 0..100
+    Motor = 0x0A, // data: a motor command below, or limit point 1..4
+    RunToPosition = 0xDD, // data: percent 0..100
     ForceIdChannels = 0xAA,
     WriteDryContact = 0xD2,
     WriteFeatureFlags = 0xD5,
@@ -89,12 +89,23 @@ struct Response {
 
 // Basic report (type CA): 4 baud code, 5 dry-contact mode, 6 max speed, 8 feature flags.
 // Extended report (type CB): 4 jog time, 5 sensitivity, 6 rebound.
-enum ReportByte { BaudCodeByte = 4, DryContactByte = 5, MaxSpeedByte = 6, FeatureFlagsByte = 8,
-                  JogTimeByte = 4, SensitivityByte = 5, ReboundByte = 6, PositionByte = 7 };
+enum ReportByte {
+    BaudCodeByte = 4,
+    DryContactByte = 5,
+    MaxSpeedByte = 6,
+    FeatureFlagsByte = 8,
+    JogTimeByte = 4,
+    SensitivityByte = 5,
+    ReboundByte = 6,
+    PositionByte = 7
+};
 
 // Status byte bits.
 inline constexpr Byte StatusPositionKnown = 0x02;
 inline constexpr Byte StatusKeepTarget = 0x40;
-inline constexpr Byte limitPointBit(int n) { return Byte(1u << (n + 1)); } // n = 1..4
+inline constexpr Byte limitPointBit(int n)
+{
+    return Byte(1u << (n + 1));
+} // n = 1..4
 
 } // namespace Frame

@@ -37,4 +37,5 @@ struct ReadBack {
 
 } // namespace LinkJob
 
-using Job = std::variant<LinkJob::Idle, LinkJob::BaudScan, LinkJob::ExtendedRead, LinkJob::BaudApply, LinkJob::ReadBack>;
+using Job =
+    std::variant<LinkJob::Idle, LinkJob::BaudScan, LinkJob::ExtendedRead, LinkJob::BaudApply, LinkJob::ReadBack>;

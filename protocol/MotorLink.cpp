@@ -66,7 +66,8 @@ bool MotorLink::choosePort(const QString &name, bool scan)
     // Every other name is opened as it stands (a device, a link), so a port
     // chosen from the list is always the port that opens.
     m_serial.setPortName(name);
-    if (!reopenOrReport(MotorSettings::baudCodeBps(m_settings.deviceBaudCode).value_or(MotorSettings::DefaultBps), PortEvent::Opened))
+    if (!reopenOrReport(MotorSettings::baudCodeBps(m_settings.deviceBaudCode).value_or(MotorSettings::DefaultBps),
+                        PortEvent::Opened))
         return false;
     if (scan)
         m_job = LinkJob::BaudScan {};

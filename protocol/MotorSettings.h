@@ -43,23 +43,23 @@ struct Range {
 };
 
 inline constexpr Range DryContact {0, 4, 0};
-inline constexpr Range MaxSpeed {50, 130, 130};       // rpm; 80, 100 and 130 have their own boxes
-inline constexpr Range JogTime {1, 10, 4};            // seconds the motor runs on a jog
-inline constexpr Range Sensitivity {1, 3, 1};         // 1 low, 2 medium, 3 high
-inline constexpr Range Rebound {1, 254, 1};           // tenths of a second; see NoRebound, UnlimitedRebound
+inline constexpr Range MaxSpeed {50, 130, 130}; // rpm; 80, 100 and 130 have their own boxes
+inline constexpr Range JogTime {1, 10, 4}; // seconds the motor runs on a jog
+inline constexpr Range Sensitivity {1, 3, 1}; // 1 low, 2 medium, 3 high
+inline constexpr Range Rebound {1, 254, 1}; // tenths of a second; see NoRebound, UnlimitedRebound
 inline constexpr Byte NoRebound = 0;
 inline constexpr Byte UnlimitedRebound = 0xFF;
 
 // The curtain-function bits of the feature flags.  Bit 2 (0x04) has no
 // meaning a person can set: it is kept as the device reported it.
 enum CurtainBit : Byte {
-    HandStartBit = 0x01,    // 1: a pull by hand does not start the motor
-    DirectionBit = 0x02,    // 1: reversed direction
-    SoftStartBit = 0x08,    // 1: no slow start
-    EndGapBit = 0x10,       // 1: no gap left at the ends
+    HandStartBit = 0x01, // 1: a pull by hand does not start the motor
+    DirectionBit = 0x02, // 1: reversed direction
+    SoftStartBit = 0x08, // 1: no slow start
+    EndGapBit = 0x10, // 1: no gap left at the ends
     ObstacleStopBit = 0x20, // 1: stops when it meets an obstacle, 0: at the end of travel
-    PowerMemoryBit = 0x40,  // 1: travel not remembered across a power cut
-    HandSyncBit = 0x80,     // 1: not synchronised
+    PowerMemoryBit = 0x40, // 1: travel not remembered across a power cut
+    HandSyncBit = 0x80, // 1: not synchronised
 };
 
 struct CurtainFunction {
@@ -68,7 +68,7 @@ struct CurtainFunction {
 };
 
 inline constexpr CurtainFunction CurtainFunctions[] = {
-    {HandStartBit, "hand-start"}, {DirectionBit, "direction"}, {SoftStartBit, "soft-start"},
+    {HandStartBit, "hand-start"}, {DirectionBit, "direction"},        {SoftStartBit, "soft-start"},
     {EndGapBit, "end-gap"},       {ObstacleStopBit, "obstacle-stop"}, {PowerMemoryBit, "power-memory"},
     {HandSyncBit, "hand-sync"},
 };

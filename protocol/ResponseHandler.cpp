@@ -6,9 +6,7 @@
 
 #include <utility>
 
-ResponseHandler::ResponseHandler(MotorLink &link) : m_link(link), m_serial(link.serial())
-{
-}
+ResponseHandler::ResponseHandler(MotorLink &link) : m_link(link), m_serial(link.serial()) {}
 
 void ResponseHandler::readAndExamine()
 {

@@ -49,6 +49,6 @@ private:
     MotorLink &m_link;
     SerialLine &m_serial;
     quint64 m_framesUnderstood = 0;
-    QByteArray m_waiting;     // the start of an answer still arriving
+    QByteArray m_waiting; // the start of an answer still arriving
     quint64 m_generation = 0; // counts forgetWaiting, so examine notices one mid-way
 };

@@ -3,9 +3,7 @@
 #include "MotorLink.h"
 #include "SerialLine.h"
 
-TransmitTick::TransmitTick(MotorLink &link) : m_link(link), m_serial(link.serial())
-{
-}
+TransmitTick::TransmitTick(MotorLink &link) : m_link(link), m_serial(link.serial()) {}
 
 void TransmitTick::run()
 {

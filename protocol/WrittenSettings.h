@@ -19,8 +19,14 @@ namespace Settings {
 
 // The settings a write can change, numbered as in the link's read-back.
 enum Item : Byte {
-    IdAndChannels = 1, DryContact = 2, MaxSpeed = 3, CurtainFunctions = 4,
-    JogTime = 5, Sensitivity = 6, Rebound = 7, BaudCode = 8,
+    IdAndChannels = 1,
+    DryContact = 2,
+    MaxSpeed = 3,
+    CurtainFunctions = 4,
+    JogTime = 5,
+    Sensitivity = 6,
+    Rebound = 7,
+    BaudCode = 8,
 };
 
 enum class ReadBack { Id, Basic, Extended };
@@ -29,8 +35,8 @@ struct Row {
     Item item;
     Byte function;
     ReadBack readBack;
-    int reportByte;                    // compared with the value (unused for the ID)
-    Byte FeatureValues::*value;        // the data byte; null for the ID (data AA)
+    int reportByte; // compared with the value (unused for the ID)
+    Byte FeatureValues::*value; // the data byte; null for the ID (data AA)
 };
 
 // The row of a VerifyItem code, or null for a code no setting has.

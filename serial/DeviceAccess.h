@@ -6,12 +6,12 @@
 #include <QString>
 
 struct DeviceAccess {
-    QString device;             // the device file behind the name, symbolic links resolved
+    QString device; // the device file behind the name, symbolic links resolved
     bool exists = false;
-    bool mayOpen = false;       // access(device, R_OK | W_OK) succeeds
-    QString owner;              // user name (the number when the system has no name for it)
-    QString group;              // group name, likewise
-    bool groupMayOpen = false;  // members of the group may read and write it
+    bool mayOpen = false; // access(device, R_OK | W_OK) succeeds
+    QString owner; // user name (the number when the system has no name for it)
+    QString group; // group name, likewise
+    bool groupMayOpen = false; // members of the group may read and write it
 };
 
 // Looks at the device behind a port name ("/dev/ttyUSB0", a link to a

@@ -9,10 +9,10 @@
 
 // One serial port the system reports.
 struct PortInfo {
-    QString name;            // what the port box shows and SerialLine opens ("/dev/ttyUSB0", "COM3")
-    QString description;     // "CP2102 USB to UART Bridge Controller"; may be empty
-    QString manufacturer;    // "Silicon Labs"; may be empty
-    QString systemLocation;  // "/dev/ttyUSB0", "\\.\COM3"
+    QString name; // what the port box shows and SerialLine opens ("/dev/ttyUSB0", "COM3")
+    QString description; // "CP2102 USB to UART Bridge Controller"; may be empty
+    QString manufacturer; // "Silicon Labs"; may be empty
+    QString systemLocation; // "/dev/ttyUSB0", "\\.\COM3"
 
     // The item's tool tip: description and manufacturer, then the location,
     // one per line and each only when known; the name when nothing is known.

@@ -32,18 +32,15 @@ SerialDevice::OpenFailure classify(QSerialPort::SerialPortError error, const Dev
         return F::NotFound;
 #endif
     switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        return F::NotFound;
-    case QSerialPort::OpenError:
-        return F::InUse;
+    case QSerialPort::DeviceNotFoundError: return F::NotFound;
+    case QSerialPort::OpenError: return F::InUse;
     case QSerialPort::PermissionError:
 #ifdef Q_OS_UNIX
         if (!device.mayOpen)
             return F::NoPermission;
 #endif
         return F::InUse;
-    default:
-        return F::Other;
+    default: return F::Other;
     }
 }
 
@@ -161,8 +158,7 @@ std::optional<SerialDevice::ModemLines> QtSerialDevice::modemLines()
     if (m_port->error() != QSerialPort::NoError)
         return std::nullopt; // no modem lines here (a pseudo-terminal), or not readable now
     return ModemLines {pins.testFlag(QSerialPort::DataCarrierDetectSignal),
-                       pins.testFlag(QSerialPort::DataSetReadySignal),
-                       pins.testFlag(QSerialPort::RingIndicatorSignal),
+                       pins.testFlag(QSerialPort::DataSetReadySignal), pins.testFlag(QSerialPort::RingIndicatorSignal),
                        pins.testFlag(QSerialPort::ClearToSendSignal)};
 }
 

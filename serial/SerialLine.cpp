@@ -17,9 +17,7 @@ constexpr int kPollIntervalMs = 100;
 
 } // namespace
 
-SerialLine::SerialLine(QObject *parent) : SerialLine(std::make_unique<QtSerialDevice>(), parent)
-{
-}
+SerialLine::SerialLine(QObject *parent) : SerialLine(std::make_unique<QtSerialDevice>(), parent) {}
 
 SerialLine::SerialLine(std::unique_ptr<SerialDevice> device, QObject *parent) : QObject(parent)
 {
@@ -270,15 +268,18 @@ void SerialLine::schedulePass()
     // timer slot: Qt does not fire a timer again while its slot runs, so a
     // message box opened while the pass lets messages through would stop
     // every receive event until the box is closed.
-    QMetaObject::invokeMethod(this, [this] {
-        m_passQueued = false;
-        // Nothing may escape into the event loop.
-        try {
-            poll();
-        } catch (const std::exception &e) {
-            emit errorText(QString::fromUtf8(e.what()));
-        }
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_passQueued = false;
+            // Nothing may escape into the event loop.
+            try {
+                poll();
+            } catch (const std::exception &e) {
+                emit errorText(QString::fromUtf8(e.what()));
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void SerialLine::onDeviceLost(const QString &reason)

@@ -35,7 +35,7 @@ inline constexpr const char *OpenFailed = "Error opening serial port";
 inline constexpr const char *BufferFailed = "Cannot setup comm buffer";
 inline constexpr const char *AlreadyOpen = "COM Port has been opened!";
 inline constexpr const char *NotOpen = "COM Port is not opened yet!";
-}
+} // namespace CommText
 
 // Modem-line masks reported in CommEvent (the comm-event masks of those lines).
 namespace ModemMask {
@@ -43,7 +43,7 @@ inline constexpr std::uint32_t CTS = 8;
 inline constexpr std::uint32_t DSR = 16;
 inline constexpr std::uint32_t CD = 32;
 inline constexpr std::uint32_t RI = 256;
-}
+} // namespace ModemMask
 
 class SerialLine : public QObject {
     Q_OBJECT
@@ -111,7 +111,7 @@ public:
 
     struct ReadResult {
         const std::uint8_t *bytes; // owned by the component, replaced by the next read
-        int lastIndex;             // number of bytes read minus one
+        int lastIndex; // number of bytes read minus one
     };
     // Reads the waiting bytes, then returns the component's byte array.  A
     // backlog above 4096 bytes is discarded instead: the array is then empty.
@@ -149,7 +149,7 @@ private:
     void requireOpen() const;
 
     SerialDevice *m_device = nullptr; // owned
-    QTimer m_modemTimer;      // runs only while the open device has modem lines
+    QTimer m_modemTimer; // runs only while the open device has modem lines
     bool m_hasModemLines = false; // the open device had them when it was opened
     bool m_passQueued = false;
     // Bytes arrived that no receive event has been raised for yet: a

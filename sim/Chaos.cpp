@@ -17,13 +17,16 @@ constexpr Memory kMemory[] = {
     {0xD7, &Motor::sensitivity},    {0xD8, &Motor::rebound},      {0xD9, &Motor::maxSpeed},
 };
 
-QString hex(quint8 b) { return QStringLiteral("%1").arg(b, 2, 16, QChar(u'0')).toUpper(); }
+QString hex(quint8 b)
+{
+    return QStringLiteral("%1").arg(b, 2, 16, QChar(u'0')).toUpper();
+}
 
 } // namespace
 
 const char *Chaos::kindName(int kind)
 {
-    static constexpr const char *names[KindCount] = {"noise", "bad-check", "drop",  "duplicate",
+    static constexpr const char *names[KindCount] = {"noise", "bad-check", "drop",   "duplicate",
                                                      "late",  "split",     "ignore", "flood"};
     return kind >= 0 && kind < KindCount ? names[kind] : "?";
 }
@@ -94,8 +97,7 @@ void Chaos::nextPhase()
         names.append(QString::fromLatin1(kindName(k)));
         ++m_phases[std::size_t(k)];
     }
-    line(QStringLiteral("phase %1 %2").arg(names.isEmpty() ? QStringLiteral("clean") : names.join(u','))
-             .arg(ms));
+    line(QStringLiteral("phase %1 %2").arg(names.isEmpty() ? QStringLiteral("clean") : names.join(u',')).arg(ms));
     applyFaults(kinds);
     m_phaseTimer.start(ms);
 }

@@ -37,10 +37,10 @@ public:
         int maxMs;
     };
     struct Timing {
-        Range phase {3000, 12000};   // a fault phase
-        Range clean {2000, 8000};    // the stretch without faults after it
+        Range phase {3000, 12000}; // a fault phase
+        Range clean {2000, 8000}; // the stretch without faults after it
         Range replug {120000, 240000}; // from one unplug to the next
-        Range outage {1000, 4000};   // how long the adapter stays out
+        Range outage {1000, 4000}; // how long the adapter stays out
     };
 
     Chaos(MotorSim &sim, QIODevice *log, quint32 seed, const Timing &timing, QObject *parent = nullptr);
@@ -66,7 +66,7 @@ private:
     Timing m_timing;
     QElapsedTimer m_clock;
     QTimer m_phaseTimer;
-    QList<int> m_round;  // the faults still to come this round
+    QList<int> m_round; // the faults still to come this round
     bool m_faulty = false; // the phase now running injects faults
     std::array<int, KindCount> m_phases {};
     int m_unplugs = 0;

@@ -11,8 +11,8 @@ constexpr quint8 ResponseLead = 0xD8;
 constexpr int CommandSize = 7;
 constexpr int LogLimit = 5000;
 
-constexpr quint8 MotorCommand = 0x0A, RunToPosition = 0xDD, ForceIdChannels = 0xAA,
-                 WriteBaudCode = 0xDA, ReadBasic = 0xCA, ReadExtended = 0xCB, StatusPoll = 0xCC;
+constexpr quint8 MotorCommand = 0x0A, RunToPosition = 0xDD, ForceIdChannels = 0xAA, WriteBaudCode = 0xDA,
+                 ReadBasic = 0xCA, ReadExtended = 0xCB, StatusPoll = 0xCC;
 constexpr quint8 Up = 0xDD, Stop = 0xCC, Down = 0xEE, Learn = 0xAA, DeleteCode = 0xA6;
 
 // The settings a write changes: function code -> the motor's value.
@@ -21,15 +21,14 @@ struct Setting {
     quint8 Motor::*value;
 };
 constexpr Setting Settings[] = {
-    { 0xD2, &Motor::dryContactMode },
-    { 0xD5, &Motor::featureFlags },
-    { 0xD6, &Motor::jogTime },
-    { 0xD7, &Motor::sensitivity },
-    { 0xD8, &Motor::rebound },
-    { 0xD9, &Motor::maxSpeed },
+    {0xD2, &Motor::dryContactMode}, {0xD5, &Motor::featureFlags}, {0xD6, &Motor::jogTime},
+    {0xD7, &Motor::sensitivity},    {0xD8, &Motor::rebound},      {0xD9, &Motor::maxSpeed},
 };
 
-quint8 byteAt(const QByteArray &b, int i) { return quint8(b.at(i)); }
+quint8 byteAt(const QByteArray &b, int i)
+{
+    return quint8(b.at(i));
+}
 
 } // namespace
 
@@ -51,7 +50,7 @@ quint8 Motor::status() const
 
 int MotorBus::baudCodeToBps(int code)
 {
-    static constexpr int Rates[] = { 1200, 2400, 4800, 9600, 19200 };
+    static constexpr int Rates[] = {1200, 2400, 4800, 9600, 19200};
     return code >= 0 && code < 5 ? Rates[code] : 0;
 }
 
@@ -66,18 +65,16 @@ quint8 MotorBus::xorOf(const QByteArray &bytes, int from, int to)
 QByteArray MotorBus::commandFrame(int id, quint16 mask, quint8 function, quint8 data)
 {
     QByteArray f;
-    for (int b : { int(CommandLead), id, mask & 0xFF, mask >> 8, int(function), int(data) })
+    for (int b : {int(CommandLead), id, mask & 0xFF, mask >> 8, int(function), int(data)})
         f.append(char(b));
     f.append(char(xorOf(f, 1, 5)));
     return f;
 }
 
-QByteArray MotorBus::responseFrame(int id, quint16 mask, quint8 v4, quint8 v5, quint8 v6,
-                                   quint8 type, quint8 status)
+QByteArray MotorBus::responseFrame(int id, quint16 mask, quint8 v4, quint8 v5, quint8 v6, quint8 type, quint8 status)
 {
     QByteArray f;
-    for (int b : { int(ResponseLead), id, mask & 0xFF, mask >> 8, int(v4), int(v5), int(v6),
-                   int(type), int(status) })
+    for (int b : {int(ResponseLead), id, mask & 0xFF, mask >> 8, int(v4), int(v5), int(v6), int(type), int(status)})
         f.append(char(b));
     f.append(char(xorOf(f, 1, 8)));
     return f;
@@ -108,10 +105,10 @@ QList<MotorBus::ReceivedFrame> MotorBus::feed(const QByteArray &bytes, int lineR
         if (m_pending.size() < CommandSize)
             break;
         if (xorOf(m_pending, 1, 6) != 0) { // check byte included: XOR of all is 0
-            m_pending.remove(0, 1);         // a false lead: look for the next one
+            m_pending.remove(0, 1); // a false lead: look for the next one
             continue;
         }
-        ReceivedFrame f { m_pending.left(CommandSize), lineRateBps, {} };
+        ReceivedFrame f {m_pending.left(CommandSize), lineRateBps, {}};
         m_pending.remove(0, CommandSize);
         f.answer = handle(f.bytes, lineRateBps, f);
         frames.append(f);
@@ -170,11 +167,10 @@ QByteArray MotorBus::configure(int id, quint16 mask, quint8 function, quint8 dat
     Motor &m = it != m_motors.end() ? *it : m_motors.first();
 
     if (function == ReadBasic && data == ReadBasic)
-        return responseFrame(m.id, m.channels, quint8(m_baudCode), m.dryContactMode, m.maxSpeed,
-                             ReadBasic, m.featureFlags);
+        return responseFrame(m.id, m.channels, quint8(m_baudCode), m.dryContactMode, m.maxSpeed, ReadBasic,
+                             m.featureFlags);
     if (function == ReadExtended && data == ReadExtended)
-        return responseFrame(m.id, m.channels, m.jogTime, m.sensitivity, m.rebound, ReadExtended,
-                             m.status());
+        return responseFrame(m.id, m.channels, m.jogTime, m.sensitivity, m.rebound, ReadExtended, m.status());
     const Setting *setting = std::find_if(std::begin(Settings), std::end(Settings),
                                           [function](const Setting &s) { return s.function == function; });
     const bool known = setting != std::end(Settings) || function == WriteBaudCode
@@ -216,7 +212,10 @@ void MotorBus::command(int id, quint16 mask, quint8 function, quint8 data)
         case Stop: m.target = -1; break;
         case Learn: ++m.learnCount; break;
         case DeleteCode: ++m.deleteCount; break;
-        case 1: case 2: case 3: case 4:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
             // Without a known position a limit point means nothing to the motor.
             if (m.positionKnown && m.limits[data - 1] >= 0)
                 m.target = m.limits[data - 1];

@@ -32,15 +32,15 @@ struct Motor {
     // (after running to an end).
     double position = 0;
     bool positionKnown = true;
-    int target = -1;          // percent, -1 = standing still
-    double speed = 10;        // percent per second
-    std::array<int, 4> limits { -1, -1, -1, -1 }; // limit points 1..4, -1 = not set
+    int target = -1; // percent, -1 = standing still
+    double speed = 10; // percent per second
+    std::array<int, 4> limits {-1, -1, -1, -1}; // limit points 1..4, -1 = not set
 
     int learnCount = 0;
     int deleteCount = 0;
 
     int reportedPosition() const; // 0..100; 0 while unknown
-    quint8 status() const;        // status byte of the status answer
+    quint8 status() const; // status byte of the status answer
 };
 
 class MotorBus {
@@ -55,11 +55,11 @@ public:
     enum class Write : quint8 { None, Kept, Ignored };
 
     struct ReceivedFrame {
-        QByteArray bytes;    // the 7 bytes of a well-formed command frame
+        QByteArray bytes; // the 7 bytes of a well-formed command frame
         int lineRateBps = 0; // the program's line rate when it arrived
-        QByteArray answer;   // what the bus answered; empty if nothing
+        QByteArray answer; // what the bus answered; empty if nothing
         Write write = Write::None; // a setting write, and whether the motor kept it
-        int motorIndex = -1;       // the motor the write went to
+        int motorIndex = -1; // the motor the write went to
     };
 
     // Takes the bytes the program wrote and returns every frame completed by
@@ -91,8 +91,7 @@ public:
 
     static int baudCodeToBps(int code); // 0 for an unknown code
     static QByteArray commandFrame(int id, quint16 mask, quint8 function, quint8 data);
-    static QByteArray responseFrame(int id, quint16 mask, quint8 v4, quint8 v5, quint8 v6,
-                                    quint8 type, quint8 status);
+    static QByteArray responseFrame(int id, quint16 mask, quint8 v4, quint8 v5, quint8 v6, quint8 type, quint8 status);
     static quint8 xorOf(const QByteArray &bytes, int from, int to); // bytes from..to
 
 private:

@@ -15,8 +15,7 @@ QByteArray randomBytes(int count)
 
 } // namespace
 
-MotorSim::MotorSim(QObject *parent)
-    : QObject(parent)
+MotorSim::MotorSim(QObject *parent) : QObject(parent)
 {
     m_motion.setInterval(50);
     connect(&m_motion, &QTimer::timeout, this, [this] { m_bus.advance(int(m_clock.restart())); });
@@ -74,16 +73,15 @@ void MotorSim::onReadable()
         }
         if (answered) {
             // The faults of the moment the frame arrived spoil its answer.
-            QTimer::singleShot(m_answerDelayMs, this, [this, answer = f.answer, rate, faults = m_faults,
-                                                       plug = m_plugCount] {
-                if (plug == m_plugCount) // not across an unplug
-                    sendAnswer(answer, rate, faults);
-            });
+            QTimer::singleShot(m_answerDelayMs, this,
+                               [this, answer = f.answer, rate, faults = m_faults, plug = m_plugCount] {
+                                   if (plug == m_plugCount) // not across an unplug
+                                       sendAnswer(answer, rate, faults);
+                               });
         }
         emit frameReceived(f.bytes, f.lineRateBps, answered);
         if (f.write != MotorBus::Write::None)
-            emit settingWritten(f.motorIndex, quint8(f.bytes[4]), quint8(f.bytes[5]),
-                                f.write == MotorBus::Write::Kept);
+            emit settingWritten(f.motorIndex, quint8(f.bytes[4]), quint8(f.bytes[5]), f.write == MotorBus::Write::Kept);
     }
 }
 
@@ -173,8 +171,7 @@ void MotorSim::chatter()
     const qint64 due = m_chatterClock.elapsed() * bytesPerSecond / 1000 / 10;
     QByteArray out;
     for (; m_chatterSent < due; ++m_chatterSent)
-        out += MotorBus::responseFrame(m.id, m.channels, 0, 0, 0, quint8(m_chatterSent % 101),
-                                       MotorBus::PositionKnown);
+        out += MotorBus::responseFrame(m.id, m.channels, 0, 0, 0, quint8(m_chatterSent % 101), MotorBus::PositionKnown);
     queue(out);
 }
 

@@ -21,12 +21,12 @@ public:
     struct Faults {
         enum Garbage { NoGarbage, GarbageBefore, GarbageInstead };
 
-        bool silent = false;        // never answer
+        bool silent = false; // never answer
         Garbage garbage = NoGarbage; // random bytes before or instead of each answer
-        bool badCheck = false;      // answers carry a wrong check byte
-        int dropEvery = 0;          // drop every Nth answer; 1 = all, 0 = none
-        bool duplicate = false;     // every answer goes out twice
-        bool split = false;         // every answer goes out in two pieces, a pause between
+        bool badCheck = false; // answers carry a wrong check byte
+        int dropEvery = 0; // drop every Nth answer; 1 = all, 0 = none
+        bool duplicate = false; // every answer goes out twice
+        bool split = false; // every answer goes out in two pieces, a pause between
         QSet<quint8> ignoredWrites; // writes with these function codes change nothing
     };
 
@@ -89,7 +89,7 @@ private:
     int m_answerDelayMs = 20;
     int m_answersDue = 0; // answers the bus gave, counted for dropEvery
     int m_answersSent = 0;
-    QByteArray m_out;     // what the line has not taken yet
+    QByteArray m_out; // what the line has not taken yet
     qsizetype m_stallAt = -1; // a split answer: m_out's bytes from here wait for the pause to end
     QTimer m_motion;
     QElapsedTimer m_clock;

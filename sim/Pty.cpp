@@ -39,8 +39,7 @@ bool Pty::open()
     if (m_master < 0)
         return false;
     char name[128] = {};
-    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0
-        || ::ptsname_r(m_master, name, sizeof name) != 0) {
+    if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0 || ::ptsname_r(m_master, name, sizeof name) != 0) {
         close();
         return false;
     }
@@ -101,7 +100,7 @@ bool Pty::write(const QByteArray &bytes)
         if (n > 0) {
             done += n;
         } else if (n < 0 && errno == EAGAIN) {
-            pollfd p { m_master, POLLOUT, 0 };
+            pollfd p {m_master, POLLOUT, 0};
             if (::poll(&p, 1, 1000) <= 0)
                 return false; // nobody drains the line
         } else if (!(n < 0 && errno == EINTR)) {

@@ -18,7 +18,7 @@
 
 namespace {
 
-int signalPipe[2] = { -1, -1 };
+int signalPipe[2] = {-1, -1};
 
 void onSignal(int)
 {
@@ -114,70 +114,70 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tavik-motor-sim"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "A simulated curtain motor bus on a pseudo-terminal, for trying and testing Tavik\n"
-        "without a transmitter. Prints the terminal's path on the first line, then one\n"
-        "line per frame received: its bytes, the line rate it arrived at and whether it\n"
-        "was answered. The bus answers only frames sent at its own rate. SIGINT or\n"
-        "SIGTERM ends it and removes the --link.\n"
-        "\n"
-        "Fault modes (--fault, repeatable; several combine):\n"
-        "  silent         never answer (frames are still taken and logged)\n"
-        "  garbage        1 to 16 random bytes before every answer\n"
-        "  garbage-only   random bytes instead of every answer, as many as it has\n"
-        "  bad-check      answers carry a wrong check byte\n"
-        "  drop[:N]       drop every Nth answer (default 2; 1 drops all)\n"
-        "  duplicate      send every answer twice\n"
-        "  split          send every answer in two pieces with a pause between\n"
-        "  slow[:MS]      answer MS ms after the frame (default 1000; normally 20)\n"
-        "  ignore:F1,F2   writes with these function codes (hex, e.g. D9,D5) are\n"
-        "                 taken but change nothing; reads still answer\n"
-        "  flood[:BYTES]  once, at the first frame received, send BYTES random bytes\n"
-        "                 (default 5000)\n"
-        "  unplug[:MS]    close the terminal MS ms after the start (default 3000), as\n"
-        "                 an adapter pulled out; prints \"unplugged\"\n"
-        "\n"
-        "\n"
-        "Chaos (--chaos): every fault above but silent and garbage-only, at random and\n"
-        "in turn, a few seconds each with clean stretches between, and the adapter\n"
-        "pulled out and put back every few minutes (the terminal comes back under the\n"
-        "--link). The chaos log (--chaos-log, else standard error) has one line per\n"
-        "event: phases, floods, unplug and replug, every frame taken, and every setting\n"
-        "write with whether the motor kept it and its memory afterwards.\n"
-        "\n"
-        "Example: tavik-motor-sim --link /tmp/tavik-motor-bus --motor 1:1 --motor 12:1,3 --baud 3"));
-    const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help") },
+    parser.setApplicationDescription(
+        QStringLiteral("A simulated curtain motor bus on a pseudo-terminal, for trying and testing Tavik\n"
+                       "without a transmitter. Prints the terminal's path on the first line, then one\n"
+                       "line per frame received: its bytes, the line rate it arrived at and whether it\n"
+                       "was answered. The bus answers only frames sent at its own rate. SIGINT or\n"
+                       "SIGTERM ends it and removes the --link.\n"
+                       "\n"
+                       "Fault modes (--fault, repeatable; several combine):\n"
+                       "  silent         never answer (frames are still taken and logged)\n"
+                       "  garbage        1 to 16 random bytes before every answer\n"
+                       "  garbage-only   random bytes instead of every answer, as many as it has\n"
+                       "  bad-check      answers carry a wrong check byte\n"
+                       "  drop[:N]       drop every Nth answer (default 2; 1 drops all)\n"
+                       "  duplicate      send every answer twice\n"
+                       "  split          send every answer in two pieces with a pause between\n"
+                       "  slow[:MS]      answer MS ms after the frame (default 1000; normally 20)\n"
+                       "  ignore:F1,F2   writes with these function codes (hex, e.g. D9,D5) are\n"
+                       "                 taken but change nothing; reads still answer\n"
+                       "  flood[:BYTES]  once, at the first frame received, send BYTES random bytes\n"
+                       "                 (default 5000)\n"
+                       "  unplug[:MS]    close the terminal MS ms after the start (default 3000), as\n"
+                       "                 an adapter pulled out; prints \"unplugged\"\n"
+                       "\n"
+                       "\n"
+                       "Chaos (--chaos): every fault above but silent and garbage-only, at random and\n"
+                       "in turn, a few seconds each with clean stretches between, and the adapter\n"
+                       "pulled out and put back every few minutes (the terminal comes back under the\n"
+                       "--link). The chaos log (--chaos-log, else standard error) has one line per\n"
+                       "event: phases, floods, unplug and replug, every frame taken, and every setting\n"
+                       "write with whether the motor kept it and its memory afterwards.\n"
+                       "\n"
+                       "Example: tavik-motor-sim --link /tmp/tavik-motor-bus --motor 1:1 --motor 12:1,3 --baud 3"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     parser.addOptions({
         help,
-        { QStringLiteral("link"),
-          QStringLiteral("Also make PATH a symbolic link to the terminal (replaced if it exists)."),
-          QStringLiteral("PATH") },
-        { QStringLiteral("motor"),
-          QStringLiteral("Add a motor with ID 0..255 listening on CHANNELS (1..16, comma-separated), "
-                         "e.g. 12:1,3. BAUDCODE sets the bus rate as --baud does. Repeatable; "
-                         "default one motor, 1:1."),
-          QStringLiteral("ID:CHANNELS[:BAUDCODE]") },
-        { QStringLiteral("baud"),
-          QStringLiteral("The bus rate code: 0 = 1200, 1 = 2400, 2 = 4800, 3 = 9600, 4 = 19200 bps "
-                         "(default 1). Tavik's baud-rate write changes it while running."),
-          QStringLiteral("CODE") },
-        { QStringLiteral("speed"),
-          QStringLiteral("How fast every motor travels, in percent of the curtain per second "
-                         "(default 10)."),
-          QStringLiteral("PERCENT_PER_S") },
-        { QStringLiteral("fault"), QStringLiteral("Make the bus misbehave: one of the fault modes above."),
-          QStringLiteral("NAME") },
-        { QStringLiteral("chaos"), QStringLiteral("Inject every fault at random and in turn (see above).") },
-        { QStringLiteral("seed"), QStringLiteral("Seed of the chaos's choices (default: the time)."),
-          QStringLiteral("N") },
-        { QStringLiteral("chaos-log"), QStringLiteral("Write the chaos log to PATH."), QStringLiteral("PATH") },
-        { QStringLiteral("phase-ms"),
-          QStringLiteral("How long a chaos phase lasts, and the clean stretch after it (default 3000:12000)."),
-          QStringLiteral("MIN:MAX") },
-        { QStringLiteral("replug-s"),
-          QStringLiteral("Seconds from one unplug to the next under --chaos (default 120:240)."),
-          QStringLiteral("MIN:MAX") },
+        {QStringLiteral("link"),
+         QStringLiteral("Also make PATH a symbolic link to the terminal (replaced if it exists)."),
+         QStringLiteral("PATH")},
+        {QStringLiteral("motor"),
+         QStringLiteral("Add a motor with ID 0..255 listening on CHANNELS (1..16, comma-separated), "
+                        "e.g. 12:1,3. BAUDCODE sets the bus rate as --baud does. Repeatable; "
+                        "default one motor, 1:1."),
+         QStringLiteral("ID:CHANNELS[:BAUDCODE]")},
+        {QStringLiteral("baud"),
+         QStringLiteral("The bus rate code: 0 = 1200, 1 = 2400, 2 = 4800, 3 = 9600, 4 = 19200 bps "
+                        "(default 1). Tavik's baud-rate write changes it while running."),
+         QStringLiteral("CODE")},
+        {QStringLiteral("speed"),
+         QStringLiteral("How fast every motor travels, in percent of the curtain per second "
+                        "(default 10)."),
+         QStringLiteral("PERCENT_PER_S")},
+        {QStringLiteral("fault"), QStringLiteral("Make the bus misbehave: one of the fault modes above."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("chaos"), QStringLiteral("Inject every fault at random and in turn (see above).")},
+        {QStringLiteral("seed"), QStringLiteral("Seed of the chaos's choices (default: the time)."),
+         QStringLiteral("N")},
+        {QStringLiteral("chaos-log"), QStringLiteral("Write the chaos log to PATH."), QStringLiteral("PATH")},
+        {QStringLiteral("phase-ms"),
+         QStringLiteral("How long a chaos phase lasts, and the clean stretch after it (default 3000:12000)."),
+         QStringLiteral("MIN:MAX")},
+        {QStringLiteral("replug-s"),
+         QStringLiteral("Seconds from one unplug to the next under --chaos (default 120:240)."),
+         QStringLiteral("MIN:MAX")},
     });
 
     QTextStream err(stderr);
@@ -185,7 +185,8 @@ int main(int argc, char *argv[])
     if (!parsed || !parser.positionalArguments().isEmpty()) {
         err << (parsed ? QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst())
                        : parser.errorText())
-            << "\n\n" << parser.helpText();
+            << "\n\n"
+            << parser.helpText();
         return 2;
     }
     if (parser.isSet(help)) {
@@ -246,7 +247,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const quint32 seed = parser.isSet(QStringLiteral("seed")) ? parser.value(QStringLiteral("seed")).toUInt()
-                                                               : quint32(QDateTime::currentMSecsSinceEpoch());
+                                                              : quint32(QDateTime::currentMSecsSinceEpoch());
     std::unique_ptr<Chaos> chaos;
     if (parser.isSet(QStringLiteral("chaos")))
         chaos = std::make_unique<Chaos>(sim, &chaosLog, seed, timing);
@@ -266,11 +267,10 @@ int main(int argc, char *argv[])
 
     QTextStream out(stdout);
     out << sim.path() << Qt::endl;
-    QObject::connect(&sim, &MotorSim::frameReceived, &app,
-                     [&out](const QByteArray &bytes, int rate, bool answered) {
-                         out << bytes.toHex(' ').toUpper() << "  " << rate << " bd  "
-                             << (answered ? "answered" : "no answer") << Qt::endl;
-                     });
+    QObject::connect(&sim, &MotorSim::frameReceived, &app, [&out](const QByteArray &bytes, int rate, bool answered) {
+        out << bytes.toHex(' ').toUpper() << "  " << rate << " bd  " << (answered ? "answered" : "no answer")
+            << Qt::endl;
+    });
     QObject::connect(&sim, &MotorSim::unplugged, &app, [&out] { out << "unplugged" << Qt::endl; });
     QObject::connect(&sim, &MotorSim::replugged, &app,
                      [&out](const QString &path) { out << "replugged " << path << Qt::endl; });

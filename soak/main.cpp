@@ -127,8 +127,8 @@ private:
     bool m_portLost = false;
     bool m_nextAfterReplug = false;
 
-    QMap<QString, int> m_commands;  // by kind
-    QMap<QString, int> m_outcomes;  // "write confirmed", "scan answered", ...
+    QMap<QString, int> m_commands; // by kind
+    QMap<QString, int> m_outcomes; // "write confirmed", "scan answered", ...
     int m_wronglyConfirmed = 0, m_hangs = 0, m_framesWhileLost = 0, m_decoyFrames = 0, m_simCrashes = 0;
     int m_replugsRecovered = 0, m_afterReplugWorked = 0, m_afterReplugTried = 0, m_portErrors = 0;
     qint64 m_rssAt2Min = 0, m_rssPeak = 0, m_rssLast = 0, m_simRssPeak = 0;
@@ -138,11 +138,10 @@ bool Soak::start()
 {
     const QString bus = busPath();
     m_sim.setProgram(m_simPath);
-    m_sim.setArguments({QStringLiteral("--link"), bus, QStringLiteral("--chaos"), QStringLiteral("--seed"),
-                        QString::number(m_seed), QStringLiteral("--chaos-log"),
-                        QDir(m_dir).filePath(QStringLiteral("chaos.log")), QStringLiteral("--motor"),
-                        QStringLiteral("1:1"), QStringLiteral("--baud"), QStringLiteral("1"),
-                        QStringLiteral("--replug-s"), m_replug});
+    m_sim.setArguments(
+        {QStringLiteral("--link"), bus, QStringLiteral("--chaos"), QStringLiteral("--seed"), QString::number(m_seed),
+         QStringLiteral("--chaos-log"), QDir(m_dir).filePath(QStringLiteral("chaos.log")), QStringLiteral("--motor"),
+         QStringLiteral("1:1"), QStringLiteral("--baud"), QStringLiteral("1"), QStringLiteral("--replug-s"), m_replug});
     m_sim.setStandardOutputFile(QDir(m_dir).filePath(QStringLiteral("sim.out")));
     m_sim.start();
     m_decoy.setProgram(m_simPath);
@@ -208,8 +207,8 @@ bool Soak::start()
         m_log.catchUp();
         if (m_clock.elapsed() >= qint64(m_minutes) * 60000) {
             report();
-            QCoreApplication::exit(m_wronglyConfirmed || m_hangs || m_framesWhileLost || m_decoyFrames
-                                           || m_simCrashes ? 1 : 0);
+            QCoreApplication::exit(
+                m_wronglyConfirmed || m_hangs || m_framesWhileLost || m_decoyFrames || m_simCrashes ? 1 : 0);
         }
     });
     m_clock.start();
@@ -261,13 +260,15 @@ void Soak::next()
     } else if (pick < 65) {
         c.kind = Kind::Write;
         using namespace MotorSettings;
-        static constexpr struct { Settings::Item item; int lo, hi; } kRanges[] = {
-            {Settings::DryContact, DryContact.min, DryContact.max},
-            {Settings::MaxSpeed, MaxSpeed.min, MaxSpeed.max},
-            {Settings::CurtainFunctions, 0, 127},
-            {Settings::JogTime, JogTime.min, JogTime.max},
-            {Settings::Sensitivity, Sensitivity.min, Sensitivity.max},
-            {Settings::Rebound, NoRebound, UnlimitedRebound}};
+        static constexpr struct {
+            Settings::Item item;
+            int lo, hi;
+        } kRanges[] = {{Settings::DryContact, DryContact.min, DryContact.max},
+                       {Settings::MaxSpeed, MaxSpeed.min, MaxSpeed.max},
+                       {Settings::CurtainFunctions, 0, 127},
+                       {Settings::JogTime, JogTime.min, JogTime.max},
+                       {Settings::Sensitivity, Sensitivity.min, Sensitivity.max},
+                       {Settings::Rebound, NoRebound, UnlimitedRebound}};
         const auto &r = kRanges[m_rng.bounded(int(std::size(kRanges)))];
         c.item = r.item;
         c.value = Byte(r.lo + int(m_rng.bounded(r.hi - r.lo + 1)));
@@ -279,7 +280,7 @@ void Soak::next()
         static constexpr Byte kData[] = {Frame::Up, Frame::Stop, Frame::Down, 1, 2};
         c.function = m_rng.bounded(4) == 0 ? Frame::RunToPosition : Frame::Motor;
         const Byte data = c.function == Frame::RunToPosition ? Byte(m_rng.bounded(101))
-                                                            : kData[m_rng.bounded(int(std::size(kData)))];
+                                                             : kData[m_rng.bounded(int(std::size(kData)))];
         c.boundTicks = 8;
         m_link.sendMotorCommand(c.function, data);
     }
@@ -352,7 +353,8 @@ void Soak::report()
     for (auto it = m_log.phases.cbegin(); it != m_log.phases.cend(); ++it)
         row(QStringLiteral("fault phases: ") + QString::fromLatin1(it.key()), n(it.value()));
     row(QStringLiteral("floods sent"), n(m_log.floods));
-    row(QStringLiteral("adapter pulled out / put back"), QStringLiteral("%1 / %2").arg(m_log.unplugs).arg(m_log.replugs));
+    row(QStringLiteral("adapter pulled out / put back"),
+        QStringLiteral("%1 / %2").arg(m_log.unplugs).arg(m_log.replugs));
     row(QStringLiteral("frames the motor bus took"), n(m_log.frames));
     row(QStringLiteral("setting writes kept / ignored by the motor"),
         QStringLiteral("%1 / %2").arg(m_log.kept).arg(m_log.ignored));
@@ -392,7 +394,8 @@ int main(int argc, char *argv[])
     parser.addOptions({
         {QStringLiteral("sim"), QStringLiteral("The tavik-motor-sim executable."), QStringLiteral("PATH")},
         {QStringLiteral("dir"), QStringLiteral("Where the logs and the summary go."), QStringLiteral("DIR")},
-        {QStringLiteral("minutes"), QStringLiteral("How long to run (default 60)."), QStringLiteral("N"), QStringLiteral("60")},
+        {QStringLiteral("minutes"), QStringLiteral("How long to run (default 60)."), QStringLiteral("N"),
+         QStringLiteral("60")},
         {QStringLiteral("seed"), QStringLiteral("Seed of the chaos and the command mix."), QStringLiteral("N")},
         {QStringLiteral("replug-s"), QStringLiteral("Seconds between the adapter's unplugs (default 120:240)."),
          QStringLiteral("MIN:MAX"), QStringLiteral("120:240")},
@@ -404,7 +407,7 @@ int main(int argc, char *argv[])
     }
     QDir().mkpath(parser.value(QStringLiteral("dir")));
     const quint32 seed = parser.isSet(QStringLiteral("seed")) ? parser.value(QStringLiteral("seed")).toUInt()
-                                                               : QRandomGenerator::global()->generate();
+                                                              : QRandomGenerator::global()->generate();
     Soak soak(parser.value(QStringLiteral("sim")), parser.value(QStringLiteral("dir")),
               parser.value(QStringLiteral("minutes")).toInt(), seed, parser.value(QStringLiteral("replug-s")));
     if (!soak.start())

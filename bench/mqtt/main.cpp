@@ -24,13 +24,20 @@ struct Poll {
     qint64 atNs;
 };
 
-void wait(int ms) { QTest::qWait(ms); }
+void wait(int ms)
+{
+    QTest::qWait(ms);
+}
 
 QString row(const QString &what, const QList<double> &v, const QString &unit)
 {
-    return QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 |").arg(what, -44).arg(v.size(), 5)
-        .arg(Measure::median(v), 7, 'f', 1).arg(Measure::quantile(v, 0.99), 7, 'f', 1)
-        .arg(Measure::quantile(v, 1.0), 7, 'f', 1).arg(unit);
+    return QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 |")
+        .arg(what, -44)
+        .arg(v.size(), 5)
+        .arg(Measure::median(v), 7, 'f', 1)
+        .arg(Measure::quantile(v, 0.99), 7, 'f', 1)
+        .arg(Measure::quantile(v, 1.0), 7, 'f', 1)
+        .arg(unit);
 }
 
 } // namespace
@@ -71,8 +78,8 @@ int main(int argc, char *argv[])
             positions.append({m.captured(1).toInt(), Measure::nowNs()});
     });
     writeFile(dir.filePath(QStringLiteral("pw")), Password.toUtf8());
-    QByteArray yaml = mqttSection(broker, dir.filePath(QStringLiteral("pw")))
-        + "buses:\n  - name: bus1\n    port: " + dir.filePath(QStringLiteral("bus")).toUtf8() + "\n    baud: 9600\n    covers:\n";
+    QByteArray yaml = mqttSection(broker, dir.filePath(QStringLiteral("pw"))) + "buses:\n  - name: bus1\n    port: "
+        + dir.filePath(QStringLiteral("bus")).toUtf8() + "\n    baud: 9600\n    covers:\n";
     for (int id = 1; id <= 16; ++id)
         yaml += "      - { id: " + QByteArray::number(id) + ", channel: 1 }\n";
     BridgeProcess bridge(dir, yaml);
@@ -85,7 +92,8 @@ int main(int argc, char *argv[])
     const double cpu0 = Measure::cpuMs(bridge.process.processId());
     const qint64 t0 = Measure::nowNs();
     wait(30000);
-    const double cpuPercent = (Measure::cpuMs(bridge.process.processId()) - cpu0) / ((Measure::nowNs() - t0) / 1e6) * 100;
+    const double cpuPercent = (Measure::cpuMs(bridge.process.processId()) - cpu0) / ((Measure::nowNs() - t0) / 1e6)
+        * 100;
     const auto gaps = [&](int id, qint64 from) {
         QList<double> g;
         qint64 last = -1;
@@ -126,9 +134,11 @@ int main(int argc, char *argv[])
         positions.clear();
         polls.clear();
         const qint64 sent = Measure::nowNs();
-        observer.client.publish(QStringLiteral("tavik/bus1/m%1/c1/set_position").arg(id), QByteArray::number(position), false);
+        observer.client.publish(QStringLiteral("tavik/bus1/m%1/c1/set_position").arg(id), QByteArray::number(position),
+                                false);
         QDeadlineTimer deadline(2000);
-        while (!deadline.hasExpired() && std::none_of(commandFrames.begin(), commandFrames.end(), [&](auto &f) { return f.first == frame; }))
+        while (!deadline.hasExpired()
+               && std::none_of(commandFrames.begin(), commandFrames.end(), [&](auto &f) { return f.first == frame; }))
             wait(1);
         for (const auto &[bytes, at] : commandFrames)
             if (bytes == frame) {
@@ -154,8 +164,11 @@ int main(int argc, char *argv[])
         << row(QStringLiteral("status answer -> position published"), answerMs, QStringLiteral("ms")) << '\n'
         << row(QStringLiteral("poll gap, still cover (16 covers)"), stillGaps, QStringLiteral("ticks")) << '\n'
         << row(QStringLiteral("poll gap, the one moving cover"), movingGaps, QStringLiteral("ticks")) << '\n'
-        << QStringLiteral("| resident memory of tavik-mqtt                |     1 | %1 |         |         | MiB |\n").arg(rssKiB / 1024.0, 7, 'f', 1)
-        << QStringLiteral("| CPU of tavik-mqtt polling 16 covers (30 s)   |     1 | %1 |         |         | % of a core |\n").arg(cpuPercent, 7, 'f', 2)
+        << QStringLiteral("| resident memory of tavik-mqtt                |     1 | %1 |         |         | MiB |\n")
+               .arg(rssKiB / 1024.0, 7, 'f', 1)
+        << QStringLiteral(
+               "| CPU of tavik-mqtt polling 16 covers (30 s)   |     1 | %1 |         |         | % of a core |\n")
+               .arg(cpuPercent, 7, 'f', 2)
         << "commands that reached the line: " << commandMs.size() << " of " << commands << '\n';
     return 0;
 }

@@ -33,7 +33,8 @@ struct Published {
 bool forbidden(const QByteArray &f)
 {
     const quint8 fn = quint8(f[4]), data = quint8(f[5]);
-    return quint8(f[1]) > Covers || (fn == 0x0A && (data == 0xDD || data == 0xEE)) || (fn == 0xDD && (data < 40 || data > 90));
+    return quint8(f[1]) > Covers || (fn == 0x0A && (data == 0xDD || data == 0xEE))
+        || (fn == 0xDD && (data < 40 || data > 90));
 }
 
 } // namespace
@@ -58,8 +59,15 @@ int main(int argc, char *argv[])
         return 1;
     const QString busPath = dir.filePath(QStringLiteral("bus"));
     QProcess sim;
-    QStringList simArgs {QStringLiteral("--link"), busPath, QStringLiteral("--baud"), QStringLiteral("3"), QStringLiteral("--chaos"),
-                         QStringLiteral("--seed"), QString::number(seed), QStringLiteral("--chaos-log"), dir.filePath(QStringLiteral("chaos.log"))};
+    QStringList simArgs {QStringLiteral("--link"),
+                         busPath,
+                         QStringLiteral("--baud"),
+                         QStringLiteral("3"),
+                         QStringLiteral("--chaos"),
+                         QStringLiteral("--seed"),
+                         QString::number(seed),
+                         QStringLiteral("--chaos-log"),
+                         dir.filePath(QStringLiteral("chaos.log"))};
     if (smoke)
         simArgs << QStringLiteral("--replug-s") << QStringLiteral("30:60");
     for (int id = 1; id <= Covers; ++id)
@@ -91,8 +99,8 @@ int main(int argc, char *argv[])
     QTest::qWait(500);
 
     writeFile(dir.filePath(QStringLiteral("pw")), Password.toUtf8());
-    QByteArray yaml = mqttSection(broker, dir.filePath(QStringLiteral("pw"))) + "buses:\n  - name: bus1\n    port: "
-        + busPath.toUtf8() + "\n    baud: 9600\n    covers:\n";
+    QByteArray yaml = mqttSection(broker, dir.filePath(QStringLiteral("pw")))
+        + "buses:\n  - name: bus1\n    port: " + busPath.toUtf8() + "\n    baud: 9600\n    covers:\n";
     for (int id = 1; id <= Covers; ++id)
         yaml += "      - { id: " + QByteArray::number(id) + ", channel: 1 }\n";
     BridgeProcess bridge(dir, yaml);
@@ -124,9 +132,10 @@ int main(int argc, char *argv[])
     const qint64 endMs = qint64(minutes) * 60000;
     qint64 nextRestart = (smoke ? 20000 : 120000) + rng.bounded(smoke ? 20000 : 180000);
     const QList<std::pair<QString, QByteArray>> bad {
-        {QStringLiteral("/m1/c1/set"), "open"}, {QStringLiteral("/m1/c1/set"), "OPEN "}, {QStringLiteral("/m2/c1/set_position"), "101"},
-        {QStringLiteral("/m2/c1/set_position"), "-5"}, {QStringLiteral("/m3/c1/set_position"), ""}, {QStringLiteral("/m3/c1/limit/set"), "9"},
-        {QStringLiteral("/m99/c1/set"), "CLOSE"}, {QStringLiteral("/m4/c1/set"), QByteArray("\0CLOSE", 6)}};
+        {QStringLiteral("/m1/c1/set"), "open"},         {QStringLiteral("/m1/c1/set"), "OPEN "},
+        {QStringLiteral("/m2/c1/set_position"), "101"}, {QStringLiteral("/m2/c1/set_position"), "-5"},
+        {QStringLiteral("/m3/c1/set_position"), ""},    {QStringLiteral("/m3/c1/limit/set"), "9"},
+        {QStringLiteral("/m99/c1/set"), "CLOSE"},       {QStringLiteral("/m4/c1/set"), QByteArray("\0CLOSE", 6)}};
 
     while (clock.elapsed() < endMs) {
         QTest::qWait(1000 + int(rng.bounded(2000)));
@@ -135,14 +144,17 @@ int main(int argc, char *argv[])
         pending.removeIf([&](const Published &p) {
             if (now - p.atMs < 3000)
                 return false;
-            const bool seen = std::any_of(frames.begin(), frames.end(), [&](auto &f) { return f.first == p.frame && f.second >= p.atMs; });
+            const bool seen = std::any_of(frames.begin(), frames.end(),
+                                          [&](auto &f) { return f.first == p.frame && f.second >= p.atMs; });
             if (seen)
                 ++reached;
             else if (lastFaultMs >= p.atMs - 3000 || busDownAt >= 0 || !up())
                 ++excused;
             else {
                 ++violations;
-                notes << QStringLiteral("command lost at %1 s: %2").arg(p.atMs / 1000).arg(QString::fromLatin1(p.frame.toHex(' ')));
+                notes << QStringLiteral("command lost at %1 s: %2")
+                             .arg(p.atMs / 1000)
+                             .arg(QString::fromLatin1(p.frame.toHex(' ')));
             }
             return true;
         });
@@ -185,7 +197,8 @@ int main(int argc, char *argv[])
             }
             observer = std::make_unique<Observer>(broker, QStringLiteral("soak"));
             watchBus(*observer);
-            while (observer->last(QStringLiteral("tavik/bridge/state")) != "online" && clock.elapsed() - restartedAt < 60000)
+            while (observer->last(QStringLiteral("tavik/bridge/state")) != "online"
+                   && clock.elapsed() - restartedAt < 60000)
                 QTest::qWait(20);
             brokerBackMs.append(double(clock.elapsed() - restartedAt));
             QTest::qWait(4000);
@@ -206,19 +219,26 @@ int main(int argc, char *argv[])
         const int id = 1 + int(rng.bounded(Covers));
         const bool stop = roll < 35;
         const int position = 10 + int(rng.bounded(51));
-        const QByteArray frame = MotorBus::commandFrame(id, 0x0001, stop ? 0x0A : 0xDD, stop ? 0xCC : quint8(100 - position));
+        const QByteArray frame = MotorBus::commandFrame(id, 0x0001, stop ? 0x0A : 0xDD,
+                                                        stop ? 0xCC : quint8(100 - position));
         if (!up())
             continue;
-        observer->client.publish(QStringLiteral("%1/m%2/c%3").arg(Base).arg(id).arg(stop ? QStringLiteral("1/set") : QStringLiteral("1/set_position")),
+        observer->client.publish(QStringLiteral("%1/m%2/c%3")
+                                     .arg(Base)
+                                     .arg(id)
+                                     .arg(stop ? QStringLiteral("1/set") : QStringLiteral("1/set_position")),
                                  stop ? QByteArray("STOP") : QByteArray::number(position), false);
         pending.append({frame, clock.elapsed()});
         ++valid;
     }
     for (const auto &[f, at] : forbiddenFrames) {
-        if (std::any_of(liveWindows.begin(), liveWindows.end(), [at = at](auto &w) { return at >= w.first && at <= w.second; }))
+        if (std::any_of(liveWindows.begin(), liveWindows.end(),
+                        [at = at](auto &w) { return at >= w.first && at <= w.second; }))
             continue;
         ++violations;
-        notes << QStringLiteral("frame from no valid command at %1 s: %2").arg(at / 1000).arg(QString::fromLatin1(f.toHex(' ')));
+        notes << QStringLiteral("frame from no valid command at %1 s: %2")
+                     .arg(at / 1000)
+                     .arg(QString::fromLatin1(f.toHex(' ')));
     }
     const bool bridgeAlive = bridge.process.state() == QProcess::Running;
     const bool simAlive = sim.state() == QProcess::Running;
@@ -230,7 +250,9 @@ int main(int argc, char *argv[])
         notes << QStringLiteral("bridge alive: %1, simulator alive: %2").arg(bridgeAlive).arg(simAlive);
     }
 
-    const auto line = [&](const QString &what, double v) { out << QStringLiteral("| %1 | %2 |\n").arg(what, -52).arg(v, 12, 'f', 0); };
+    const auto line = [&](const QString &what, double v) {
+        out << QStringLiteral("| %1 | %2 |\n").arg(what, -52).arg(v, 12, 'f', 0);
+    };
     out << "| what                                                 |        count |\n"
         << "| ---------------------------------------------------- | -----------: |\n";
     line(QStringLiteral("minutes"), minutes);

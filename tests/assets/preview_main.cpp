@@ -12,8 +12,7 @@
 
 namespace {
 
-const int kCellLeft[2][8] = {{44, 73, 102, 131, 160, 189, 218, 247},
-                             {44, 73, 102, 131, 160, 189, 218, 247}};
+const int kCellLeft[2][8] = {{44, 73, 102, 131, 160, 189, 218, 247}, {44, 73, 102, 131, 160, 189, 218, 247}};
 const int kLimitLeft[4] = {55, 111, 167, 223};
 const QColor kActiveBorder(180, 180, 180);
 
@@ -23,9 +22,9 @@ struct State {
     bool upHover = false, stopHover = false, downHover = false;
     bool panelTitleLit = false, limitTitleLit = false;
     quint16 channels = 0x0001;
-    int hoverChannel = 0;  // 1..16, 0 = none
-    quint8 limits = 0;     // bit n-1 = limit point n available
-    int position = -1;     // percent, -1 = no position display
+    int hoverChannel = 0; // 1..16, 0 = none
+    quint8 limits = 0; // bit n-1 = limit point n available
+    int position = -1; // percent, -1 = no position display
 };
 
 void put(QPainter &p, const char *name, int x, int y)
@@ -33,8 +32,7 @@ void put(QPainter &p, const char *name, int x, int y)
     p.drawPixmap(x, y, Pictures::pixmap(QString::fromLatin1(name)));
 }
 
-void label(QPainter &p, int x, int y, const QString &text, const QColor &color, bool bold = false,
-           int w = 0, int h = 0)
+void label(QPainter &p, int x, int y, const QString &text, const QColor &color, bool bold = false, int w = 0, int h = 0)
 {
     QFont f(QStringLiteral("Noto Sans CJK SC"));
     f.setPixelSize(12);
@@ -74,9 +72,18 @@ QImage compose(const State &s)
     put(p, s.fullRangeHover ? "fullrange_hover" : "fullrange_idle", 53, 258);
     put(p, s.learnHover ? "learn_hover" : "learn_idle", 54, 303);
     put(p, s.deleteHover ? "delete_hover" : "delete_idle", 187, 304);
-    if (s.upHover) put(p, "up_hover", 420, 239); else put(p, "up_idle", 420, 241);
-    if (s.stopHover) put(p, "stop_hover", 420, 339); else put(p, "stop_idle", 420, 341);
-    if (s.downHover) put(p, "down_hover", 420, 415); else put(p, "down_idle", 420, 417);
+    if (s.upHover)
+        put(p, "up_hover", 420, 239);
+    else
+        put(p, "up_idle", 420, 241);
+    if (s.stopHover)
+        put(p, "stop_hover", 420, 339);
+    else
+        put(p, "stop_idle", 420, 341);
+    if (s.downHover)
+        put(p, "down_hover", 420, 415);
+    else
+        put(p, "down_idle", 420, 417);
 
     for (int n = 1; n <= 16; ++n) {
         const int row = n <= 8 ? 0 : 1;
@@ -137,12 +144,11 @@ QImage zoom(const QImage &src, int factor)
 
 QImage sheet()
 {
-    const char *names[] = {"area_hover", "fullrange_idle", "fullrange_hover", "learn_idle",
-                           "learn_hover", "delete_idle", "delete_hover", "up_idle", "up_hover",
-                           "stop_idle", "stop_hover", "down_idle", "down_hover", "channel_idle",
-                           "channel_hover", "channel_selected", "limit_idle", "limit_hover",
-                           "limit_selected", "slider_track", "slider_bar", "slider_pointer",
-                           "app_icon"};
+    const char *names[] = {"area_hover",       "fullrange_idle", "fullrange_hover", "learn_idle",     "learn_hover",
+                           "delete_idle",      "delete_hover",   "up_idle",         "up_hover",       "stop_idle",
+                           "stop_hover",       "down_idle",      "down_hover",      "channel_idle",   "channel_hover",
+                           "channel_selected", "limit_idle",     "limit_hover",     "limit_selected", "slider_track",
+                           "slider_bar",       "slider_pointer", "app_icon"};
     const int factor = 3;
     QImage img(1200, 1100, QImage::Format_ARGB32_Premultiplied);
     img.fill(QColor(16, 26, 45));
@@ -175,9 +181,9 @@ int main(int argc, char **argv)
     State active;
     active.idHover = active.fullRangeHover = active.upHover = active.learnHover = true;
     active.panelTitleLit = active.limitTitleLit = true;
-    active.channels = 0x0805;  // channels 1, 3 and 12
+    active.channels = 0x0805; // channels 1, 3 and 12
     active.hoverChannel = 5;
-    active.limits = 0x06;      // limit points 2 and 3
+    active.limits = 0x06; // limit points 2 and 3
     active.position = 40;
     State english = active;
     english.english = true;

@@ -19,34 +19,13 @@ struct Expected {
 };
 
 const Expected kPictures[] = {
-    {"background", 616, 538},
-    {"panel_channels", 250, 200},
-    {"panel_limits", 250, 120},
-    {"area_hover", 190, 50},
-    {"fullrange_idle", 210, 30},
-    {"fullrange_hover", 210, 30},
-    {"learn_idle", 75, 30},
-    {"learn_hover", 75, 30},
-    {"delete_idle", 75, 30},
-    {"delete_hover", 75, 30},
-    {"up_idle", 70, 70},
-    {"up_hover", 70, 70},
-    {"stop_idle", 70, 47},
-    {"stop_hover", 70, 47},
-    {"down_idle", 70, 70},
-    {"down_hover", 70, 70},
-    {"channel_idle", 28, 20},
-    {"channel_hover", 28, 20},
-    {"channel_selected", 28, 20},
-    {"limit_idle", 38, 30},
-    {"limit_hover", 38, 30},
-    {"limit_selected", 38, 30},
-    {"slider_track", 200, 38},
-    {"slider_bar", 210, 4},
-    {"slider_pointer", 15, 17},
-    {"app_icon", 64, 64},
-    {"manual_cn", 610, 400},
-    {"manual_en", 610, 400},
+    {"background", 616, 538},    {"panel_channels", 250, 200}, {"panel_limits", 250, 120},   {"area_hover", 190, 50},
+    {"fullrange_idle", 210, 30}, {"fullrange_hover", 210, 30}, {"learn_idle", 75, 30},       {"learn_hover", 75, 30},
+    {"delete_idle", 75, 30},     {"delete_hover", 75, 30},     {"up_idle", 70, 70},          {"up_hover", 70, 70},
+    {"stop_idle", 70, 47},       {"stop_hover", 70, 47},       {"down_idle", 70, 70},        {"down_hover", 70, 70},
+    {"channel_idle", 28, 20},    {"channel_hover", 28, 20},    {"channel_selected", 28, 20}, {"limit_idle", 38, 30},
+    {"limit_hover", 38, 30},     {"limit_selected", 38, 30},   {"slider_track", 200, 38},    {"slider_bar", 210, 4},
+    {"slider_pointer", 15, 17},  {"app_icon", 64, 64},         {"manual_cn", 610, 400},      {"manual_en", 610, 400},
 };
 
 // The picture drawn here from its vector source, as the build draws it.
@@ -64,8 +43,9 @@ int differentPixels(const QImage &a, const QImage &b)
     for (int r = 0; r < x.height(); ++r)
         for (int c = 0; c < x.width(); ++c) {
             const QRgb p = x.pixel(c, r), q = y.pixel(c, r);
-            n += std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                           std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))}) > 2;
+            n += std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q)),
+                           std::abs(qAlpha(p) - qAlpha(q))})
+                > 2;
         }
     return n;
 }
@@ -81,8 +61,7 @@ int opaquePixels(const QImage &image)
 
 } // namespace
 
-class PicturesTest : public QObject
-{
+class PicturesTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -157,7 +136,7 @@ private slots:
         const QPixmap pm = Pictures::pixmap(name, 3.0);
         QCOMPARE(pm.size(), QSize(210, 210));
         const QImage blown = Pictures::pixmap(name, 2.0).toImage().scaled(pm.size(), Qt::IgnoreAspectRatio,
-                                                                        Qt::SmoothTransformation);
+                                                                          Qt::SmoothTransformation);
         QVERIFY(differentPixels(pm.toImage(), blown) * 20 > 210 * 210);
     }
 
@@ -180,7 +159,8 @@ private slots:
             QCOMPARE(Pictures::pixmap(name, ratio).cacheKey(), pm.cacheKey());
         }
         const QImage sharp = Pictures::pixmap(name, 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
-        const QImage blown = Pictures::pixmap(name, 1.0).toImage().scaled(sharp.size()).convertToFormat(QImage::Format_ARGB32);
+        const QImage blown =
+            Pictures::pixmap(name, 1.0).toImage().scaled(sharp.size()).convertToFormat(QImage::Format_ARGB32);
         int differing = 0;
         for (int y = 0; y < sharp.height(); ++y)
             for (int x = 0; x < sharp.width(); ++x)

@@ -11,7 +11,6 @@
 #include <QTemporaryFile>
 #include <QTest>
 
-
 namespace {
 
 // Whether the lines of `monitor` ("direction|bytes|meaning") hold the expected
@@ -21,13 +20,11 @@ bool inOrder(const QStringList &rows, const QStringList &expected)
     qsizetype next = 0;
     for (const QString &r : rows)
         next += next < expected.size() && r.startsWith(expected[next].section(u'|', 0, 1))
-                && r.section(u'|', 2).contains(expected[next].section(u'|', 2));
+            && r.section(u'|', 2).contains(expected[next].section(u'|', 2));
     return next == expected.size();
 }
 
-
 } // namespace
-
 
 class CliTest : public QObject {
     Q_OBJECT
@@ -48,11 +45,10 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QByteArray>("profile"); // written to a file that replaces "FILE"
-        QTest::addColumn<QString>("names");      // what the message must name
+        QTest::addColumn<QString>("names"); // what the message must name
 
-        const auto row = [](const char *tag, const QStringList &args, const QString &names, const QByteArray &profile = {}) {
-            QTest::newRow(tag) << args << profile << names;
-        };
+        const auto row = [](const char *tag, const QStringList &args, const QString &names,
+                            const QByteArray &profile = {}) { QTest::newRow(tag) << args << profile << names; };
         row("no command", {}, "one of");
         row("unknown command", {"jump"}, "jump");
         row("unknown option", {"--fast", "read"}, "--fast");
@@ -135,8 +131,13 @@ private slots:
         motor().channels = 0x0005;
         const Run r = cli(at({"--json", "scan"}));
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.json(), QJsonDocument::fromJson(QStringLiteral(R"({"type":"scan","port":"%2","rate":%1,"id":12,"channels":[1,3]})")
-                                                       .arg(bps).arg(sim->path()).toUtf8()).object());
+        QCOMPARE(
+            r.json(),
+            QJsonDocument::fromJson(QStringLiteral(R"({"type":"scan","port":"%2","rate":%1,"id":12,"channels":[1,3]})")
+                                        .arg(bps)
+                                        .arg(sim->path())
+                                        .toUtf8())
+                .object());
     }
 
     void readGivesTheMotorsValues()
@@ -152,11 +153,15 @@ private slots:
         m.rebound = 255;
         const Run r = cli(at({"--json", "read"}));
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.json(), QJsonDocument::fromJson(kProfileHead + R"(,"type":"settings","id":7,"channels":[1,10],)"
-            R"("dry-contact":3,"speed":95,)"
-            R"("functions":{"hand-start":"on","direction":"reverse","soft-start":"on","end-gap":"on",)"
-            R"("obstacle-stop":"off","power-memory":"on","hand-sync":"off"},)"
-            R"("jog":9,"sensitivity":"medium","rebound":"unlimited","rate":2400})").object());
+        QCOMPARE(r.json(),
+                 QJsonDocument::fromJson(
+                     kProfileHead
+                     + R"(,"type":"settings","id":7,"channels":[1,10],)"
+                       R"("dry-contact":3,"speed":95,)"
+                       R"("functions":{"hand-start":"on","direction":"reverse","soft-start":"on","end-gap":"on",)"
+                       R"("obstacle-stop":"off","power-memory":"on","hand-sync":"off"},)"
+                       R"("jog":9,"sensitivity":"medium","rebound":"unlimited","rate":2400})")
+                     .object());
     }
 
     void setWritesItsFrame_data()
@@ -193,10 +198,13 @@ private slots:
         // The motor holds it now: read back through a second run.
         const QJsonObject back = cli(at({"--json", "read"})).json();
         const QJsonValue held = args[0] == "baud" ? back.value("rate")
-            : args[0].endsWith("id") ? QJsonValue(QStringLiteral("%1:%2").arg(back.value("id").toInt()).arg(
-                                                   back.value("channels").toArray().size() == 16 ? QStringLiteral("all")
-                                                   : back.value("channels").toVariant().toStringList().join(u',')))
-                                     : back.value(args[0]);
+            : args[0].endsWith("id")
+            ? QJsonValue(QStringLiteral("%1:%2")
+                             .arg(back.value("id").toInt())
+                             .arg(back.value("channels").toArray().size() == 16
+                                      ? QStringLiteral("all")
+                                      : back.value("channels").toVariant().toStringList().join(u',')))
+            : back.value(args[0]);
         QCOMPARE(held, r.json().value("value"));
     }
 
@@ -235,12 +243,14 @@ private slots:
         sim->setFaults(f);
         QTemporaryFile file;
         // jog 4 is what the motor has already.
-        const QString path = profileFile(file, kProfileHead + R"(,"speed":100,"jog":4,"sensitivity":"high","rebound":20})");
+        const QString path = profileFile(file,
+                                         kProfileHead + R"(,"speed":100,"jog":4,"sensitivity":"high","rebound":20})");
         const Run r = cli(at(dryRun ? QStringList {"apply", path, "--dry-run"} : QStringList {"apply", path}));
         QCOMPARE(r.code, exitCode);
         QVERIFY2(r.out.contains("speed: 130 -> 100") && !r.out.contains("jog:"), r.out.constData());
         QCOMPARE((QList<int> {withFunction(*sim, 0xD9), withFunction(*sim, 0xD6), withFunction(*sim, 0xD7),
-                              withFunction(*sim, 0xD8)}), writes);
+                              withFunction(*sim, 0xD8)}),
+                 writes);
         QCOMPARE(motor().maxSpeed, dryRun ? 130 : 100);
     }
 
@@ -250,8 +260,14 @@ private slots:
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<int>("exitCode"); // one ID on one channel: 1 unless its status answer came
         // The window's up button for ID 5 with channels 1 and 3: 9A 05 05 00 0A DD D7.
-        QTest::addRow("up") << QStringList {"up", "5:1,3"} << QByteArray::fromHex("9a050500" "0add d7") << 0;
-        QTest::addRow("stop") << QStringList {"stop", "1:1"} << QByteArray::fromHex("9a010100" "0acc c6") << 0;
+        QTest::addRow("up") << QStringList {"up", "5:1,3"}
+                            << QByteArray::fromHex("9a050500"
+                                                   "0add d7")
+                            << 0;
+        QTest::addRow("stop") << QStringList {"stop", "1:1"}
+                              << QByteArray::fromHex("9a010100"
+                                                     "0acc c6")
+                              << 0;
         QTest::addRow("down group") << QStringList {"down", "group:all"} << frame(0, 0xFFFF, 0x0A, 0xEE) << 0;
         QTest::addRow("learn") << QStringList {"learn", "3:16"} << frame(3, 0x8000, 0x0A, 0xAA) << 1;
         QTest::addRow("delete") << QStringList {"delete", "0:9"} << frame(0, 0x0100, 0x0A, 0xA6) << 0;
@@ -305,7 +321,7 @@ private slots:
     void monitorShowsTheLine_data()
     {
         QTest::addColumn<bool>("badCheck");
-        QTest::addColumn<bool>("unplug");      // the adapter goes once the rows are seen
+        QTest::addColumn<bool>("unplug"); // the adapter goes once the rows are seen
         QTest::addColumn<QStringList>("rows"); // in this order
         // The scan's read, the motor's report, then the polls of that motor.
         const QStringList answered {"port|-|opened at 2400 baud", "sent|9A 00 00 00 CA CA 00|read basic settings",
@@ -313,7 +329,8 @@ private slots:
                                     "sent|9A 01 01 00 CC 00 CC|status poll — ID 1, channel 1",
                                     "received|D8 01 01 00|status: 0 %"};
         QTest::addRow("answered") << false << false << answered;
-        QTest::addRow("bad check byte") << true << false << QStringList {"discarded|D8 01 01 00|bad check byte, 10 bytes"};
+        QTest::addRow("bad check byte") << true << false
+                                        << QStringList {"discarded|D8 01 01 00|bad check byte, 10 bytes"};
         QTest::addRow("port lost") << false << true << (answered + QStringList {"port|-|lost"});
     }
 
@@ -335,8 +352,10 @@ private slots:
                 if (o.value("type") != "frame")
                     continue; // the error after a lost port
                 times << o.value("time_ms").toInteger(-1);
-                seen << QStringList {o.value("direction").toString(), o.contains("bytes") ? o.value("bytes").toString() : "-",
-                                     o.value("meaning").toString()}.join(u'|');
+                seen << QStringList {o.value("direction").toString(),
+                                     o.contains("bytes") ? o.value("bytes").toString() : "-",
+                                     o.value("meaning").toString()}
+                            .join(u'|');
             }
             return inOrder(seen, expected);
         };

@@ -12,13 +12,14 @@
 namespace {
 
 // The record types and the field names every command shares.
-const QStringList kTypes {"scan", "settings", "plan", "change", "result", "status", "frame", "error", "summary",
-                          "port", "setting"};
-const QStringList kFields {"type", "id", "channels", "rate", "port", "bytes", "meaning", "time_ms", "direction",
-                           "command", "exit", "message", "setting", "from", "to", "kept", "value", "confirmed",
-                           "reads", "answering", "position", "limits", "done", "failed", "skipped", "results",
-                           "format", "version", "usb", "values", "words", "unit", "min", "max", "default",
-                           "in_profile", "dry-contact", "speed", "functions", "jog", "sensitivity", "rebound"};
+const QStringList kTypes {"scan",  "settings", "plan",    "change", "result", "status",
+                          "frame", "error",    "summary", "port",   "setting"};
+const QStringList kFields {"type",       "id",          "channels", "rate",      "port",    "bytes",       "meaning",
+                           "time_ms",    "direction",   "command",  "exit",      "message", "setting",     "from",
+                           "to",         "kept",        "value",    "confirmed", "reads",   "answering",   "position",
+                           "limits",     "done",        "failed",   "skipped",   "results", "format",      "version",
+                           "usb",        "values",      "words",    "unit",      "min",     "max",         "default",
+                           "in_profile", "dry-contact", "speed",    "functions", "jog",     "sensitivity", "rebound"};
 
 } // namespace
 
@@ -55,9 +56,10 @@ private slots:
         sim->bus().motors().removeFirst(); // motor 12 alone, as on a ladder
         QTemporaryFile file;
         // The profile of motor 1, as `read --json` wrote it, with another speed.
-        const QString path = profileFile(file, kProfileHead + R"(,"type":"settings","id":1,"channels":[1],"rate":2400,"speed":100})");
-        const Run r = cli(at(address ? QStringList {"--json", "apply", path, "--address"}
-                                     : QStringList {"--json", "apply", path}));
+        const QString path = profileFile(
+            file, kProfileHead + R"(,"type":"settings","id":1,"channels":[1],"rate":2400,"speed":100})");
+        const Run r = cli(
+            at(address ? QStringList {"--json", "apply", path, "--address"} : QStringList {"--json", "apply", path}));
         QCOMPARE(r.code, 0);
         QCOMPARE(withFunction(*sim, 0xAA), idWrites);
         QCOMPARE(motorWithIndex(0).id, idAfter);
@@ -77,8 +79,9 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<int>("done");
         QTest::addColumn<int>("failed");
-        QTest::addRow("apply, one absent") << QStringList {"apply", "PROFILE", "--target", "1:1", "--target", "40:1",
-                                                          "--target", "12:3"} << 1 << 2 << 1;
+        QTest::addRow("apply, one absent")
+            << QStringList {"apply", "PROFILE", "--target", "1:1", "--target", "40:1", "--target", "12:3"} << 1 << 2
+            << 1;
         QTest::addRow("up, group included") << QStringList {"up", "1:1", "12:3", "group:all"} << 0 << 3 << 0;
         QTest::addRow("stop, one absent") << QStringList {"stop", "7:2", "12:1"} << 1 << 1 << 1;
     }
@@ -120,16 +123,16 @@ private slots:
                                  << where + QStringList {"none was a valid answer", "noise"};
         QTest::addRow("wrong rate") << QStringList {"--baud", "9600", "down", "12:3"} << "" << 1
                                     << QStringList {"PORT", "9600 bps", "no bytes came back"};
-        QTest::addRow("scan of a silent bus") << QStringList {"scan"} << "silent" << 1
-                                              << QStringList {"PORT", "any rate from 1200 to 19200 bps"};
+        QTest::addRow("scan of a silent bus")
+            << QStringList {"scan"} << "silent" << 1 << QStringList {"PORT", "any rate from 1200 to 19200 bps"};
         QTest::addRow("group") << QStringList {"--baud", "2400", "up", "group:all"} << "silent" << 0 << QStringList {};
         QTest::addRow("absent target") << QStringList {"read", "30:1"} << "" << 1
                                        << where + QStringList {"30:1", "1:1 answered instead"};
-        QTest::addRow("interrupted before the write") << QStringList {"set", "jog", "8"} << "silent" << 130
-                                                      << QStringList {"before anything was written"};
-        QTest::addRow("interrupted after the write") << QStringList {"set", "jog", "8"} << "ignoreJog" << 130
-                                                     << QStringList {"jog write went out", "may have taken",
-                                                                     "--target 1:1 read"};
+        QTest::addRow("interrupted before the write")
+            << QStringList {"set", "jog", "8"} << "silent" << 130 << QStringList {"before anything was written"};
+        QTest::addRow("interrupted after the write")
+            << QStringList {"set", "jog", "8"} << "ignoreJog" << 130
+            << QStringList {"jog write went out", "may have taken", "--target 1:1 read"};
         QTest::addRow("not a serial device") << QStringList {"--port", "/dev/null", "scan"} << "" << 3
                                              << QStringList {"/dev/null", "not a serial device"};
         QTest::addRow("no adapter chosen") << QStringList {"--port", "", "scan"} << "" << 2 << QStringList {"--port"};
@@ -159,7 +162,8 @@ private slots:
         p.start(QStringLiteral(TAVIK_CLI), full);
         if (exitCode == 130) {
             // SIGINT once the scan is under way, or once the write went out.
-            QTRY_VERIFY_WITH_TIMEOUT(fault == "silent" ? sim->frames().size() >= 2 : withFunction(*sim, 0xD6) == 2, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(fault == "silent" ? sim->frames().size() >= 2 : withFunction(*sim, 0xD6) == 2,
+                                     20000);
             ::kill(pid_t(p.processId()), SIGINT);
         }
         QVERIFY(finished.wait(30000)); // the simulator answers meanwhile
@@ -197,7 +201,8 @@ private slots:
         sim->setFaults(f);
         QTemporaryFile file;
         if (args.contains("PROFILE"))
-            args.replace(args.indexOf("PROFILE"), profileFile(file, kProfileHead + R"(,"speed":80,"id":5,"channels":[2]})"));
+            args.replace(args.indexOf("PROFILE"),
+                         profileFile(file, kProfileHead + R"(,"speed":80,"id":5,"channels":[2]})"));
         const Run r = cli((args.contains("--port") ? QStringList {} : QStringList {"--port", sim->path()})
                           + QStringList {"--json"} + args);
         QStringList seen;
@@ -222,11 +227,11 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QStringList>("says");    // on stdout or stderr
+        QTest::addColumn<QStringList>("says"); // on stdout or stderr
         QTest::addColumn<QStringList>("notSays");
         QTest::addRow("version") << QStringList {"--version"} << 0 << QStringList {"tavik-cli 2."} << QStringList {};
-        QTest::addRow("help set") << QStringList {"help", "set"} << 0 << QStringList {"set NAME VALUE", "rpm", "Exit codes"}
-                                  << QStringList {"monitor"};
+        QTest::addRow("help set") << QStringList {"help", "set"} << 0
+                                  << QStringList {"set NAME VALUE", "rpm", "Exit codes"} << QStringList {"monitor"};
         QTest::addRow("set --help") << QStringList {"set", "--help"} << 0 << QStringList {"set NAME VALUE"}
                                     << QStringList {"monitor"};
         QTest::addRow("help apply") << QStringList {"help", "apply"} << 0 << QStringList {"--address", "--dry-run"}
@@ -234,13 +239,14 @@ private slots:
         QTest::addRow("full help") << QStringList {"--help"} << 0
                                    << QStringList {"monitor", "TAVIK_PORT", "130 interrupted", "default 130"}
                                    << QStringList {};
-        QTest::addRow("stauts") << QStringList {"stauts"} << 2 << QStringList {"did you mean 'status'"} << QStringList {};
+        QTest::addRow("stauts") << QStringList {"stauts"} << 2 << QStringList {"did you mean 'status'"}
+                                << QStringList {};
         QTest::addRow("--jsno") << QStringList {"--jsno", "scan"} << 2 << QStringList {"did you mean '--json'"}
                                 << QStringList {};
         QTest::addRow("sped") << QStringList {"set", "sped", "100"} << 2 << QStringList {"did you mean 'speed'"}
                               << QStringList {};
-        QTest::addRow("help of a near miss") << QStringList {"help", "aply"} << 2 << QStringList {"did you mean 'apply'"}
-                                             << QStringList {};
+        QTest::addRow("help of a near miss")
+            << QStringList {"help", "aply"} << 2 << QStringList {"did you mean 'apply'"} << QStringList {};
         QTest::addRow("far off") << QStringList {"xyzzy"} << 2 << QStringList {"Unknown command"}
                                  << QStringList {"did you mean"};
         QTest::addRow("settings") << QStringList {"settings"} << 0
@@ -269,7 +275,8 @@ private slots:
         QTemporaryFile log;
         QVERIFY(log.open());
         const Run first = cli(at({"--log", log.fileName(), "--baud", "2400", "up", "1:1"}), {"TAVIK_BAUD=9600"});
-        const Run second = cli({"--log", log.fileName(), "stop", "12:1"}, {"TAVIK_PORT=" + sim->path(), "TAVIK_BAUD=2400"});
+        const Run second = cli({"--log", log.fileName(), "stop", "12:1"},
+                               {"TAVIK_PORT=" + sim->path(), "TAVIK_BAUD=2400"});
         QCOMPARE(first.code, 0);
         QCOMPARE(second.code, 0);
         const QString text = QString::fromUtf8(log.readAll());

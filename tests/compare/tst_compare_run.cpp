@@ -71,8 +71,9 @@ void CompareRunTest::verdicts_data()
         writeText(after + "/frames.txt", "9a 00 00 00 cc 00 cc @1200\n9a 0c 01 00 0a 02 05 @9600\n");
     }) << 1 << with(0, "frames.txt: 2 lines differ");
     QTest::newRow("a frame more") << Change([](const QString &after) {
-        writeText(after + "/frames.txt", "9a 00 00 00 cc 00 cc @1200\n9a 0c 01 00 0a 01 06 @9600\n"
-                                         "9a 0c 01 00 0a 01 06 @9600\n");
+        writeText(after + "/frames.txt",
+                  "9a 00 00 00 cc 00 cc @1200\n9a 0c 01 00 0a 01 06 @9600\n"
+                  "9a 0c 01 00 0a 01 06 @9600\n");
     }) << 1 << with(0, "frames.txt: 1 lines differ");
     QTest::newRow("other size") << Change([](const QString &after) {
         QVERIFY(picture({41, 30}).save(after + "/settings-4-read.png"));
@@ -109,9 +110,8 @@ void CompareRunTest::verdicts()
     }
     // A file on one side only is named with the side that lacks it.
     const QString tag = QTest::currentDataTag();
-    const QString expected = tag == QLatin1String("picture missing")
-        ? "main-1-scan.png: missing in " + after
-        : "forced-id-7-write.png: missing in " + before;
+    const QString expected = tag == QLatin1String("picture missing") ? "main-1-scan.png: missing in " + after
+                                                                     : "forced-id-7-write.png: missing in " + before;
     QVERIFY2(out.contains(expected), qPrintable(out.join('\n')));
 }
 

@@ -27,8 +27,7 @@ inline double cpuSeconds()
 {
     rusage u {};
     ::getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 // Share of one core this process used while the event loop ran for ms.
@@ -112,7 +111,7 @@ template <typename T = QWidget> T *control(QWidget *window, const char *name)
 // for `openMs` before it returns, as a modal box that the user reads first.
 struct ModalBoxes {
     QStringList shown;
-    QList<int> openAbove;   // how many boxes were already open when each appeared
+    QList<int> openAbove; // how many boxes were already open when each appeared
     int open = 0;
     std::function<void(const QString &)> onOpen;
     std::function<void(const QString &)> onClose;

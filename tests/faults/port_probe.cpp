@@ -44,8 +44,7 @@ int hold(const QString &path)
     }
     say("held");
     char buffer[64];
-    while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
-    }
+    while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) {}
     port.close();
     return 0;
 }

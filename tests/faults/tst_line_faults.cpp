@@ -309,8 +309,8 @@ void LineFaultsTest::motorTakingOnlySomeWrites()
     const Step steps[] = {
         {"dry contact 2", [&] { control<QRadioButton>(&form, "UpUpStop")->click(); }, "bsSkinButton3",
          Frame::WriteDryContact, 2, Frame::ReadBasic, true},
-        {"speed 100", [&] { control<QRadioButton>(&form, "RPM100")->click(); }, "bsSkinButton5",
-         Frame::WriteMaxSpeed, 100, Frame::ReadBasic, false},
+        {"speed 100", [&] { control<QRadioButton>(&form, "RPM100")->click(); }, "bsSkinButton5", Frame::WriteMaxSpeed,
+         100, Frame::ReadBasic, false},
         {"jog time 7", [&] { control<QComboBox>(&form, "bsSkinComboBox1")->setCurrentIndex(6); }, "bsSkinButton9",
          Frame::WriteJogTime, 7, Frame::ReadExtended, false},
         {"sensitivity 3", [&] { control<QRadioButton>(&form, "bsSkinCheckRadioBox3")->click(); }, "bsSkinButton11",

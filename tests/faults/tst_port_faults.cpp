@@ -74,8 +74,8 @@ void PortFaultsTest::lostDuringBaudScan()
     Rig r;
     MotorSim &first = r.plugIn(9, 0x0002, 4); // found only at the fifth rate
     App &a = r.start();
-    afterTick(a.main, &first, [&] { return a.scanStep() == 2; },
-              [&] { first.unplug(); });
+    afterTick(
+        a.main, &first, [&] { return a.scanStep() == 2; }, [&] { first.unplug(); });
     a.choosePort(r.path);
     MotorSim *bus = nullptr;
     expectLossHandled(r, 9, 0x0002, 4, bus);
@@ -100,8 +100,8 @@ void PortFaultsTest::lostDuringReadBack()
     if (QTest::currentTestFailed())
         return;
     control<QRadioButton>(&a.w.settingsWindow(), "RPM100")->click();
-    afterTick(a.main, &first, [&] { return a.readingBack(2); },
-              [&] { first.unplug(); });
+    afterTick(
+        a.main, &first, [&] { return a.readingBack(2); }, [&] { first.unplug(); });
     const int mark = int(first.frames().size());
     control<QPushButton>(&a.w.settingsWindow(), "bsSkinButton5")->click();
     MotorSim *bus = nullptr;
@@ -125,7 +125,8 @@ void PortFaultsTest::lostDuringStatusPolling()
     if (QTest::currentTestFailed())
         return;
     QTRY_COMPARE_WITH_TIMEOUT(a.slider().box()->text(), QStringLiteral(" 40 %"), 10000);
-    afterTick(a.main, &first, [&] { return countFrames(first, Frame::StatusPoll) >= 3; }, [&] { first.unplug(); });
+    afterTick(
+        a.main, &first, [&] { return countFrames(first, Frame::StatusPoll) >= 3; }, [&] { first.unplug(); });
     MotorSim *bus = nullptr;
     expectLossHandled(r, 5, 0x0010, 3, bus);
     if (!bus)
@@ -307,13 +308,15 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
         a.choosePort(toOther ? other.path() : r.path);
     };
     if (work == QLatin1String("command")) {
-        afterTick(a.main, &first, [&] { return a.outgoingSent(1); }, switchPorts);
+        afterTick(
+            a.main, &first, [&] { return a.outgoingSent(1); }, switchPorts);
         a.click("Label_shang");
     } else if (work == QLatin1String("settings read")) {
         a.main.openSettings();
         switchPorts();
     } else {
-        afterTick(a.main, &first, [&] { return a.readingBack(1); }, switchPorts);
+        afterTick(
+            a.main, &first, [&] { return a.readingBack(1); }, switchPorts);
     }
     QTRY_VERIFY_WITH_TIMEOUT(switched, 10000);
     // The new port's own scan runs to its end; then some polling.

@@ -142,10 +142,17 @@ void ReportRangesTest::featureFlagsByte()
 {
     App &a = *m_app;
     // Per bit: the radio box that stands for it being clear, and set.
-    const struct { Byte mask; const char *clear; const char *set; } bits[] = {
-        {0x01, "HandStartupOn", "HandStartupOff"}, {0x02, "DefaultDirection", "OppositeDirection"},
-        {0x08, "SlowStartup", "NoSlowStart"},       {0x10, "Clearance", "gapless"},
-        {0x20, "Stop", "MeetPlugb"},                {0x40, "PowerDownRemamber", "NoRemamber"},
+    const struct {
+        Byte mask;
+        const char *clear;
+        const char *set;
+    } bits[] = {
+        {0x01, "HandStartupOn", "HandStartupOff"},
+        {0x02, "DefaultDirection", "OppositeDirection"},
+        {0x08, "SlowStartup", "NoSlowStart"},
+        {0x10, "Clearance", "gapless"},
+        {0x20, "Stop", "MeetPlugb"},
+        {0x40, "PowerDownRemamber", "NoRemamber"},
         {0x80, "synchro", "OutSync"},
     };
     for (int v = 0; v <= 255; ++v) {
@@ -246,8 +253,8 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
         a.messages.clear();
         a.link.startSettingsRead(false); // a read is under way
         a.main.link().responses().handleFrame(report(Byte(id), 0x3C, 0xA5, 1, 0, 130, 0xCA, 0x40));
-        QVERIFY(!a.link.isScanning());                // the read ended
-        QVERIFY(a.job<LinkJob::ExtendedRead>());     // and goes on with the extended settings
+        QVERIFY(!a.link.isScanning()); // the read ended
+        QVERIFY(a.job<LinkJob::ExtendedRead>()); // and goes on with the extended settings
         a.link.skipExtendedRead();
         QCOMPARE(a.link.target().id, 5);
         QCOMPARE(a.main.idList()->currentText(), QStringLiteral("5"));

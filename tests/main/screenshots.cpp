@@ -50,8 +50,10 @@ int main(int argc, char *argv[])
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(dir);
 
-    const struct { const char *item; const char *tag; } languages[] = {
-        {"Chinese", "zh_CN"}, {"English1", "en"}, {"N1", "zh_TW"}};
+    const struct {
+        const char *item;
+        const char *tag;
+    } languages[] = {{"Chinese", "zh_CN"}, {"English1", "en"}, {"N1", "zh_TW"}};
     for (const auto &language : languages) {
         MotorSim sim;
         Motor m;
@@ -87,7 +89,7 @@ int main(int argc, char *argv[])
             pages->setCurrentIndex(page);
             save(&a.w.settingsWindow(), dir, QStringLiteral("settings-%1-tab%2").arg(language.tag).arg(page + 1));
         }
-        a.w.settingsWindow().close();  // the main window takes input again
+        a.w.settingsWindow().close(); // the main window takes input again
         QTest::qWait(400);
         a.w.busMonitor().log().flush();
         a.w.busMonitor().resize(900, a.main.height());

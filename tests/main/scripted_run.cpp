@@ -44,9 +44,9 @@ namespace {
 // The simulated motor: a fixed speed, so that a run takes the same steps.
 constexpr int MotorId = 12;
 constexpr quint16 MotorChannels = 0x0006; // channels 2 and 3
-constexpr int MotorStart = 37;      // percent
-constexpr double MotorSpeed = 80;   // percent per second
-constexpr int BusBaudCode = 3;      // the scan must try a few rates first
+constexpr int MotorStart = 37; // percent
+constexpr double MotorSpeed = 80; // percent per second
+constexpr int BusBaudCode = 3; // the scan must try a few rates first
 constexpr int StepTimeoutMs = 15000;
 // The port box shows the port's name: a fixed one, whatever terminal the
 // system hands out.
@@ -83,8 +83,7 @@ QWidget *window(const char *objectName)
     fail(QStringLiteral("no window ") + QLatin1String(objectName));
 }
 
-template <typename T = QWidget>
-T *control(QWidget *in, const char *objectName)
+template <typename T = QWidget> T *control(QWidget *in, const char *objectName)
 {
     T *found = in->findChild<T *>(QLatin1String(objectName));
     if (!found)
@@ -277,8 +276,8 @@ int main(int argc, char *argv[])
     chooseByKeys(portBox, PortName);
     rec.frame(ReadExtended, 0);
     waitFor(QStringLiteral("the scan"), [&] {
-        return idBox->currentText() == QString::number(MotorId) && item("ImageSelectCH2")->isVisible() &&
-               item("ImageSelectCH3")->isVisible();
+        return idBox->currentText() == QString::number(MotorId) && item("ImageSelectCH2")->isVisible()
+            && item("ImageSelectCH3")->isVisible();
     });
     hover(item("Image_bei_jing"));
     rec.picture(main, "main", "1-scan");
@@ -321,9 +320,8 @@ int main(int argc, char *argv[])
     click(control<QRadioButton>(settings, "RPM80"));
     const qsizetype boxesBefore = session.messages.texts().size();
     click(control<QPushButton>(settings, "bsSkinButton5"));
-    waitFor(QStringLiteral("the speed write"), [&] {
-        return simMotor.maxSpeed == 80 && session.messages.texts().size() > boxesBefore;
-    });
+    waitFor(QStringLiteral("the speed write"),
+            [&] { return simMotor.maxSpeed == 80 && session.messages.texts().size() > boxesBefore; });
     rec.answered();
     rec.picture(settings, "settings", "5-write");
     closeSettings();

@@ -61,7 +61,7 @@ class TestAccessibility : public QObject {
 private slots:
     void namesFollowTheLanguage_data()
     {
-        QTest::addColumn<QList<int>>("menuChoices");  // languages chosen from the menu, in order
+        QTest::addColumn<QList<int>>("menuChoices"); // languages chosen from the menu, in order
         QTest::addColumn<Language>("lang");
         QTest::newRow("at start") << QList<int> {} << Language::SimplifiedChinese;
         QTest::newRow("english") << QList<int> {int(Language::English)} << Language::English;
@@ -89,7 +89,7 @@ private slots:
             QCOMPARE(iface->text(QAccessible::Description), tableValue(name, Property::AccessibleDescription, lang));
             names.insert(said);
         }
-        QCOMPARE(names.size(), actedOn().size());  // no two controls sound alike
+        QCOMPARE(names.size(), actedOn().size()); // no two controls sound alike
         if (lang == Language::English)
             QCOMPARE(accessible(a.item("Label_ch12"))->text(QAccessible::Name), QStringLiteral("Channel 12"));
         // The hit labels are buttons that can be pressed; the slider's parts are pictures.
@@ -98,8 +98,9 @@ private slots:
         QVERIFY(accessible(a.item("Label_xia"))->actionInterface());
 
         // Secondary windows: dialogs announced by their titles, in the same language.
-        const std::pair<QWidget *, Window> windows[] = {
-            {&a.w.manualWindow(), Window::Manual}, {&a.w.settingsWindow(), Window::Settings}, {&a.w.forceIdWindow(), Window::IdSet}};
+        const std::pair<QWidget *, Window> windows[] = {{&a.w.manualWindow(), Window::Manual},
+                                                        {&a.w.settingsWindow(), Window::Settings},
+                                                        {&a.w.forceIdWindow(), Window::IdSet}};
         for (const auto &[window, which] : windows) {
             QAccessibleInterface *iface = accessible(window);
             QCOMPARE(iface->role(), QAccessible::Dialog);

@@ -47,7 +47,8 @@ private slots:
         const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(!room.contains(QRect(QPoint(622, 193), a.main.size()))); // the usual place is off it
         QCOMPARE(a.main.pos(), room.topLeft());
-        for (QWidget *w : std::initializer_list<QWidget *> {&a.w.manualWindow(), &a.w.lineRateWindow(), &a.w.forceIdWindow()}) {
+        for (QWidget *w :
+             std::initializer_list<QWidget *> {&a.w.manualWindow(), &a.w.lineRateWindow(), &a.w.forceIdWindow()}) {
             QVERIFY2(room.contains(w->pos()), qPrintable(w->objectName()));
             if (w->height() + 32 <= room.height())
                 QVERIFY2(room.contains(w->geometry()), qPrintable(w->objectName()));

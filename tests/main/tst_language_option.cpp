@@ -71,16 +71,19 @@ private slots:
         for (const char *entry : {"SetMenu", "ToolsMenu", "HelpMenu", "About"})
             menu << text(entry, lang);
         QCOMPARE(QString::fromUtf8(run.lineStarting("menu ")), menu.join(QLatin1Char('|')));
-        QCOMPARE(run.process.state(), QProcess::Running);  // and it stays open until closed
+        QCOMPARE(run.process.state(), QProcess::Running); // and it stays open until closed
     }
 
     void wrongValueGetsTheUsage_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("unknown code") << QStringList {"--language", "fr"} << "unknown language 'fr': choose zh_CN, en or zh_TW";
-        QTest::newRow("wrong case") << QStringList {"--language=EN"} << "unknown language 'EN': choose zh_CN, en or zh_TW";
-        QTest::newRow("hyphen") << QStringList {"--language", "zh-TW"} << "unknown language 'zh-TW': choose zh_CN, en or zh_TW";
+        QTest::newRow("unknown code") << QStringList {"--language", "fr"}
+                                      << "unknown language 'fr': choose zh_CN, en or zh_TW";
+        QTest::newRow("wrong case") << QStringList {"--language=EN"}
+                                    << "unknown language 'EN': choose zh_CN, en or zh_TW";
+        QTest::newRow("hyphen") << QStringList {"--language", "zh-TW"}
+                                << "unknown language 'zh-TW': choose zh_CN, en or zh_TW";
         QTest::newRow("empty") << QStringList {"--language="} << "unknown language '': choose zh_CN, en or zh_TW";
         QTest::newRow("no value") << QStringList {"--language"} << "Missing value after '--language'.";
         QTest::newRow("stray argument") << QStringList {"en"} << "unexpected argument 'en'";
@@ -94,7 +97,7 @@ private slots:
         QVERIFY(run.process.waitForFinished(60000));
         QCOMPARE(run.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(run.process.exitCode(), 2);
-        QCOMPARE(run.process.readAllStandardOutput(), QByteArray());  // no window painted
+        QCOMPARE(run.process.readAllStandardOutput(), QByteArray()); // no window painted
         const QString err = QString::fromUtf8(run.process.readAllStandardError());
         QVERIFY2(err.contains(QStringLiteral("tavik: ") + reason + QLatin1Char('\n')), qPrintable(err));
         QVERIFY2(err.contains(QStringLiteral("Usage: ")) && err.contains(QStringLiteral("--language <CODE>")),

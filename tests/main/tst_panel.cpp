@@ -168,7 +168,9 @@ void PanelTest::commandFramesOnTheWire()
     pty.readAvailable();
     a.click("Label_xia");
     QByteArray got;
-    QTRY_COMPARE(got += pty.readAvailable(), QByteArray::fromHex("9A0000000AEEE4" "9A0000000AEEE4"));
+    QTRY_COMPARE(got += pty.readAvailable(),
+                 QByteArray::fromHex("9A0000000AEEE4"
+                                     "9A0000000AEEE4"));
 
     // Learn and delete leave a slider target alone; stop ends it.
     a.main.idList()->setCurrentIndex(5);
@@ -187,9 +189,13 @@ void PanelTest::commandFramesOnTheWire()
 void PanelTest::pressOffsetsAreUndone()
 {
     App a; // no port: every press fails its checks, and still moves
-    const struct { const char *label; const char *moved; int dy; } rows[] = {
-        {"Label_shang", "Image_shang_en", 2}, {"Label_ting", "Image_ting_zhi_en", 2},
-        {"Label_xia", "Image_xia_en", 2}, {"Label_dui_ma", "Label_dui_ma_b", 2},
+    const struct {
+        const char *label;
+        const char *moved;
+        int dy;
+    } rows[] = {
+        {"Label_shang", "Image_shang_en", 2},     {"Label_ting", "Image_ting_zhi_en", 2},
+        {"Label_xia", "Image_xia_en", 2},         {"Label_dui_ma", "Label_dui_ma_b", 2},
         {"Label_shan_ma", "Image_shan_ma_en", 2}, {"Label_quan_ping", "Label6", 2},
     };
     for (const auto &r : rows) {
@@ -296,7 +302,10 @@ void PanelTest::sliderDrag()
 void PanelTest::sliderReleaseAfterReport()
 {
     App a;
-    const struct { int reported; int sent; } rows[] = {{0, 0}, {1, 0}, {2, 2}, {37, 37}, {98, 98}, {99, 100}};
+    const struct {
+        int reported;
+        int sent;
+    } rows[] = {{0, 0}, {1, 0}, {2, 2}, {37, 37}, {98, 98}, {99, 100}};
     for (const auto &r : rows) {
         a.link.dropPositionTarget();
         a.slider().setPointerLeft(339 + 2 * r.reported);
@@ -493,7 +502,8 @@ void PanelTest::portBoxReadAgainWhenOpened()
     box->showPopup();
     box->hidePopup();
     QCOMPARE(itemsOf(box), (QStringList {pty.slavePath(), builtIn, plugged, given, QStringLiteral("OFF")}));
-    QCOMPARE(box->itemData(2, Qt::ToolTipRole).toString(), QStringLiteral("USB Serial\nQinHeng Electronics\n") + plugged);
+    QCOMPARE(box->itemData(2, Qt::ToolTipRole).toString(),
+             QStringLiteral("USB Serial\nQinHeng Electronics\n") + plugged);
     QCOMPARE(box->currentText(), pty.slavePath());
 
     // The adapter in use is pulled out: it stays shown, the list does not jump to another port.

@@ -126,8 +126,8 @@ void WindowsTest::readWithoutMotorOpensWithDefaults()
     QVERIFY(!a.w.settingsWindow().isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
     QCOMPARE(a.main.serial().bitsPerSecond(), 2400);
-    for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance",
-                            "Stop", "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
+    for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance", "Stop",
+                            "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
         QVERIFY2(checked(&a.w.settingsWindow(), box), box);
     QCOMPARE(shown(&a.w.settingsWindow(), "bsSkinComboBox1"), QStringLiteral("4"));
     QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("2400"));
@@ -214,7 +214,10 @@ void WindowsTest::childWindowsReenableTheMain()
     Pty pty;
     App a({pty.slavePath()});
     a.choosePort(pty.slavePath());
-    const struct { const char *item; ChildWindow *window; } rows[] = {
+    const struct {
+        const char *item;
+        ChildWindow *window;
+    } rows[] = {
         {"HelpMenu", &a.w.manualWindow()}, {"IDSetMenu", &a.w.forceIdWindow()}, {"ComSetMenu", &a.w.lineRateWindow()}};
     for (int round = 0; round < 2; ++round) {
         for (const auto &r : rows) {

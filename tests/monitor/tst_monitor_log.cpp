@@ -8,8 +8,14 @@
 
 namespace {
 
-QByteArray poll(int id) { return MotorBus::commandFrame(id, 0x0001, 0xCC, 0x00); }
-QByteArray statusAnswer(int percent) { return MotorBus::responseFrame(1, 1, 0, 0, 0, quint8(percent), 0x02); }
+QByteArray poll(int id)
+{
+    return MotorBus::commandFrame(id, 0x0001, 0xCC, 0x00);
+}
+QByteArray statusAnswer(int percent)
+{
+    return MotorBus::responseFrame(1, 1, 0, 0, 0, quint8(percent), 0x02);
+}
 
 } // namespace
 
@@ -48,7 +54,7 @@ private slots:
         QCOMPARE(log.rowCount(), MonitorLog::DefaultLimit);
         QCOMPARE(log.row(0).ms, qint64(arriving - MonitorLog::DefaultLimit));
         QCOMPARE(log.row(log.rowCount() - 1).ms, qint64(arriving - 1));
-        QCOMPARE(log.framesSent(), qint64(arriving));  // counts are not bounded
+        QCOMPARE(log.framesSent(), qint64(arriving)); // counts are not bounded
     }
 
     void pauseLosesNothing()
@@ -66,13 +72,13 @@ private slots:
         QSignalSpy inserted(&log, &MonitorLog::rowsInserted);
         log.setPaused(true);
         feed(20, 50);
-        log.flush();  // the timer's flush shows nothing while paused
+        log.flush(); // the timer's flush shows nothing while paused
         QCOMPARE(log.rowCount(), 20);
-        QCOMPARE(log.framesSent() + log.answersReceived(), 50);  // counted in the background
+        QCOMPARE(log.framesSent() + log.answersReceived(), 50); // counted in the background
         log.setPaused(false);
-        QCOMPARE(inserted.count(), 1);  // one batch
+        QCOMPARE(inserted.count(), 1); // one batch
         feed(50, 60);
-        QTRY_COMPARE(log.rowCount(), 60);  // the flush timer shows the rest
+        QTRY_COMPARE(log.rowCount(), 60); // the flush timer shows the rest
         for (int i = 0; i < 60; ++i)
             QCOMPARE(log.row(i).bytes, frames[i]);
     }
@@ -87,7 +93,7 @@ private slots:
         now = 1450;
         log.frameReceived(statusAnswer(37));
         log.bytesDiscarded(statusAnswer(1), MotorLink::Discard::BadCheck, 10);
-        log.bytesDiscarded({}, MotorLink::Discard::Flood, 3);  // a flood is not read
+        log.bytesDiscarded({}, MotorLink::Discard::Flood, 3); // a flood is not read
         log.flush();
         QStringList times;
         for (int r = 0; r < log.rowCount(); ++r)
@@ -111,7 +117,7 @@ private slots:
         log.portEvent(MotorLink::PortEvent::Opened, QStringLiteral("COM3"), 2400);
         log.frameSent(poll(5));
         log.frameReceived(statusAnswer(37));
-        log.frameSent(MotorBus::commandFrame(5, 1, 0x0A, 0xCC));  // Stop: data CC, not a poll
+        log.frameSent(MotorBus::commandFrame(5, 1, 0x0A, 0xCC)); // Stop: data CC, not a poll
         log.frameReceived(MotorBus::responseFrame(5, 1, 3, 0, 100, 0xCA, 0x40));
         log.bytesDiscarded(statusAnswer(1), MotorLink::Discard::BadCheck, 10);
         log.flush();
@@ -119,7 +125,7 @@ private slots:
         QCOMPARE(filter.rowCount(), 4);
         QCOMPARE(filter.index(1, MonitorLog::Meaning).data().toString(), QStringLiteral("Stop — ID 5, channel 1"));
         QCOMPARE(filter.index(3, MonitorLog::Direction).data().toString(), QStringLiteral("received"));
-        log.frameSent(poll(5));  // new status traffic stays hidden as it arrives
+        log.frameSent(poll(5)); // new status traffic stays hidden as it arrives
         log.flush();
         QCOMPARE(filter.rowCount(), 4);
         filter.setHideStatus(false);

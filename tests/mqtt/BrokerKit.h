@@ -71,14 +71,20 @@ public:
     {
         const QString pw = dir.filePath(QStringLiteral("passwords"));
         if (!QFile::exists(pw)
-            && QProcess::execute(QStringLiteral("mosquitto_passwd"), {QStringLiteral("-c"), QStringLiteral("-b"), pw, User, Password}) != 0)
+            && QProcess::execute(QStringLiteral("mosquitto_passwd"),
+                                 {QStringLiteral("-c"), QStringLiteral("-b"), pw, User, Password})
+                != 0)
             return false;
         // Started as root, mosquitto reads its files as the user it drops to.
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(
+            dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
         QFile::setPermissions(pw, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         const QString conf = dir.filePath(QStringLiteral("mosquitto.conf"));
-        writeFile(conf, QStringLiteral("listener %1 127.0.0.1\nallow_anonymous false\npassword_file %2\npersistence false\n")
-                            .arg(port).arg(pw).toUtf8());
+        writeFile(conf,
+                  QStringLiteral("listener %1 127.0.0.1\nallow_anonymous false\npassword_file %2\npersistence false\n")
+                      .arg(port)
+                      .arg(pw)
+                      .toUtf8());
         if (logFile.isEmpty())
             process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         else
@@ -128,9 +134,7 @@ public:
         : client(broker.clientConfig(id), QStringLiteral("observer/%1/gone").arg(id))
     {
         clock.start();
-        connect(&client, &MqttClient::connected, this, [this] {
-            client.subscribe(QStringLiteral("#"));
-        });
+        connect(&client, &MqttClient::connected, this, [this] { client.subscribe(QStringLiteral("#")); });
         connect(&client, &MqttClient::messageReceived, this, [this](const QString &t, const QByteArray &p, bool r) {
             seen.append({t, p, r, clock.nsecsElapsed()});
         });
@@ -159,7 +163,8 @@ public:
         : configPath(dir.filePath(name))
     {
         writeFile(configPath, yaml);
-        QObject::connect(&process, &QProcess::readyReadStandardError, [this] { errors += process.readAllStandardError(); });
+        QObject::connect(&process, &QProcess::readyReadStandardError,
+                         [this] { errors += process.readAllStandardError(); });
     }
     void start(const QStringList &extra = {})
     {
@@ -182,11 +187,15 @@ public:
 };
 
 // The broker part of a bridge configuration.
-inline QByteArray mqttSection(const Broker &broker, const QString &passwordFile, const QString &clientId = QStringLiteral("tavik-test"),
-                               const QString &baseTopic = QStringLiteral("tavik"))
+inline QByteArray mqttSection(const Broker &broker, const QString &passwordFile,
+                              const QString &clientId = QStringLiteral("tavik-test"),
+                              const QString &baseTopic = QStringLiteral("tavik"))
 {
-    return QStringLiteral("mqtt:\n  host: 127.0.0.1\n  port: %1\n  username: %2\n  password_file: %3\n  client_id: %4\n  base_topic: %5\n")
-        .arg(broker.port).arg(User, passwordFile, clientId, baseTopic).toUtf8();
+    return QStringLiteral(
+               "mqtt:\n  host: 127.0.0.1\n  port: %1\n  username: %2\n  password_file: %3\n  client_id: %4\n  base_topic: %5\n")
+        .arg(broker.port)
+        .arg(User, passwordFile, clientId, baseTopic)
+        .toUtf8();
 }
 
 } // namespace BrokerKit

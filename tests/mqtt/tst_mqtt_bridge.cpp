@@ -42,16 +42,18 @@ class TestMqttBridge : public QObject {
 
     QByteArray config(const QString &busPath) const
     {
-        return mqttSection(m_broker, m_passwordFile) + QStringLiteral(
-            "buses:\n"
-            "  - name: bus1\n"
-            "    port: %1\n"
-            "    baud: 9600\n"
-            "    covers:\n"
-            "      - { id: 12, channel: 3, name: Living room curtain }\n"
-            "      - { id: 1, channel: 1, invert: true }\n"
-            "    groups:\n"
-            "      - { name: All curtains, id: 0, channels: [1] }\n").arg(busPath).toUtf8();
+        return mqttSection(m_broker, m_passwordFile)
+            + QStringLiteral("buses:\n"
+                             "  - name: bus1\n"
+                             "    port: %1\n"
+                             "    baud: 9600\n"
+                             "    covers:\n"
+                             "      - { id: 12, channel: 3, name: Living room curtain }\n"
+                             "      - { id: 1, channel: 1, invert: true }\n"
+                             "    groups:\n"
+                             "      - { name: All curtains, id: 0, channels: [1] }\n")
+                  .arg(busPath)
+                  .toUtf8();
     }
     Motor &motor(int id)
     {
@@ -85,8 +87,10 @@ private slots:
         QVERIFY(m_sim.link(m_dir.filePath(u"bus"_qs)));
         m_bridge = std::make_unique<BridgeProcess>(m_dir, config(m_dir.filePath(u"bus"_qs)));
         m_bridge->start();
-        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover1 + QStringLiteral("/availability")), QByteArray("online"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"),
+                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover1 + QStringLiteral("/availability")), QByteArray("online"),
+                                  10000);
     }
 
     void cleanupTestCase()
@@ -98,7 +102,8 @@ private slots:
     void staleRetainedCommandMovesNothing()
     {
         QTRY_VERIFY(m_bridge->errors.contains("retained command 'CLOSE' ignored"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(u"homeassistant/cover/tavik_bus1_m5_c1/config"_qs), QByteArray(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(u"homeassistant/cover/tavik_bus1_m5_c1/config"_qs), QByteArray(),
+                                  5000);
         QCOMPARE(motorFrames(m_sim), 0);
         QCOMPARE(motor(12).target, -1);
         publish(Cover12 + QStringLiteral("/set"), {}, true); // cleared, so it does not come back after a reconnection
@@ -110,7 +115,8 @@ private slots:
         QTest::addColumn<QString>("uniqueId");
         QTest::newRow("cover 12") << u"homeassistant/cover/tavik_bus1_m12_c3/config"_qs << u"tavik_bus1_m12_c3"_qs;
         QTest::newRow("cover 1") << u"homeassistant/cover/tavik_bus1_m1_c1/config"_qs << u"tavik_bus1_m1_c1"_qs;
-        QTest::newRow("button") << u"homeassistant/button/tavik_bus1_m12_c3_limit4/config"_qs << u"tavik_bus1_m12_c3_limit4"_qs;
+        QTest::newRow("button") << u"homeassistant/button/tavik_bus1_m12_c3_limit4/config"_qs
+                                << u"tavik_bus1_m12_c3_limit4"_qs;
         QTest::newRow("group") << u"homeassistant/cover/tavik_bus1_g0_0001/config"_qs << u"tavik_bus1_g0_0001"_qs;
     }
     void discovery()
@@ -156,13 +162,18 @@ private slots:
     void unknownPosition()
     {
         motor(12).positionKnown = false;
-        QTRY_COMPARE(QJsonDocument::fromJson(m_observer->last(Cover12 + QStringLiteral("/attributes"))).object()
-                         .value(u"position_known"_qs).toBool(true), false);
-        const int positions = int(std::count_if(m_observer->seen.begin(), m_observer->seen.end(),
-                                                [](const auto &m) { return m.topic == Cover12 + QStringLiteral("/position"); }));
+        QTRY_COMPARE(QJsonDocument::fromJson(m_observer->last(Cover12 + QStringLiteral("/attributes")))
+                         .object()
+                         .value(u"position_known"_qs)
+                         .toBool(true),
+                     false);
+        const int positions = int(std::count_if(m_observer->seen.begin(), m_observer->seen.end(), [](const auto &m) {
+            return m.topic == Cover12 + QStringLiteral("/position");
+        }));
         QTest::qWait(600);
         QCOMPARE(int(std::count_if(m_observer->seen.begin(), m_observer->seen.end(),
-                                   [](const auto &m) { return m.topic == Cover12 + QStringLiteral("/position"); })), positions);
+                                   [](const auto &m) { return m.topic == Cover12 + QStringLiteral("/position"); })),
+                 positions);
         motor(12).positionKnown = true;
     }
 
@@ -171,13 +182,18 @@ private slots:
         QTest::addColumn<QString>("topic");
         QTest::addColumn<QByteArray>("payload");
         QTest::addColumn<QByteArray>("frame");
-        const auto f = [](int id, quint16 mask, quint8 fn, quint8 data) { return MotorBus::commandFrame(id, mask, fn, data); };
+        const auto f = [](int id, quint16 mask, quint8 fn, quint8 data) {
+            return MotorBus::commandFrame(id, mask, fn, data);
+        };
         QTest::newRow("OPEN") << Cover12 + QStringLiteral("/set") << QByteArray("OPEN") << f(12, 0x0004, 0x0A, 0xDD);
         QTest::newRow("CLOSE") << Cover12 + QStringLiteral("/set") << QByteArray("CLOSE") << f(12, 0x0004, 0x0A, 0xEE);
         QTest::newRow("STOP") << Cover12 + QStringLiteral("/set") << QByteArray("STOP") << f(12, 0x0004, 0x0A, 0xCC);
-        QTest::newRow("position 30") << Cover12 + QStringLiteral("/set_position") << QByteArray("30") << f(12, 0x0004, 0xDD, 70);
-        QTest::newRow("inverted OPEN") << Cover1 + QStringLiteral("/set") << QByteArray("OPEN") << f(1, 0x0001, 0x0A, 0xEE);
-        QTest::newRow("inverted position 30") << Cover1 + QStringLiteral("/set_position") << QByteArray("30") << f(1, 0x0001, 0xDD, 30);
+        QTest::newRow("position 30") << Cover12 + QStringLiteral("/set_position") << QByteArray("30")
+                                     << f(12, 0x0004, 0xDD, 70);
+        QTest::newRow("inverted OPEN") << Cover1 + QStringLiteral("/set") << QByteArray("OPEN")
+                                       << f(1, 0x0001, 0x0A, 0xEE);
+        QTest::newRow("inverted position 30")
+            << Cover1 + QStringLiteral("/set_position") << QByteArray("30") << f(1, 0x0001, 0xDD, 30);
         QTest::newRow("limit 2") << Cover12 + QStringLiteral("/limit/set") << QByteArray("2") << f(12, 0x0004, 0x0A, 2);
         QTest::newRow("group CLOSE") << u"tavik/bus1/g0-0001/set"_qs << QByteArray("CLOSE") << f(0, 0x0001, 0x0A, 0xEE);
     }
@@ -239,10 +255,12 @@ private slots:
     {
         const Motor kept = motor(1);
         m_sim.bus().motors().removeIf([](const Motor &m) { return m.id == 1; });
-        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover1 + QStringLiteral("/availability")), QByteArray("offline"), 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover1 + QStringLiteral("/availability")), QByteArray("offline"),
+                                  8000);
         QCOMPARE(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"));
         m_sim.bus().motors().append(kept);
-        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover1 + QStringLiteral("/availability")), QByteArray("online"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover1 + QStringLiteral("/availability")), QByteArray("online"),
+                                  5000);
     }
 
     void portUnpluggedAndBack()
@@ -253,7 +271,8 @@ private slots:
         QTest::qWait(1000);
         QVERIFY(m_sim.replug());
         QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(u"tavik/bus1/state"_qs), QByteArray("online"), 12000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"),
+                                  5000);
         m_sim.bus().clearLog();
         publish(Cover12 + QStringLiteral("/set"), "STOP");
         QTRY_COMPARE_WITH_TIMEOUT(framesLike(m_sim, MotorBus::commandFrame(12, 0x0004, 0x0A, 0xCC)), 2, 3000);
@@ -271,7 +290,8 @@ private slots:
             });
         };
         QTRY_VERIFY_WITH_TIMEOUT(onlineAgain(), 20000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"),
+                                  5000);
         m_sim.bus().clearLog();
         publish(Cover12 + QStringLiteral("/set"), "OPEN");
         QTRY_COMPARE_WITH_TIMEOUT(framesLike(m_sim, MotorBus::commandFrame(12, 0x0004, 0x0A, 0xDD)), 2, 3000);
@@ -286,10 +306,12 @@ private slots:
         QByteArray wrong = mqttSection(m_broker, m_dir.filePath(u"wrong"_qs)) + bus;
         writeFile(m_dir.filePath(u"wrong"_qs), "not-the-password\n");
         QTest::newRow("wrong password") << wrong << 3 << QByteArray("refused");
-        QTest::newRow("ID 100") << bus + "    covers:\n      - { id: 100, channel: 1 }\n" << 2 << QByteArray("errors.yaml:5: id: 100");
-        QTest::newRow("unknown key") << QByteArray("mqtt:\n  prot: 1\n") + bus << 2 << QByteArray("errors.yaml:2: unknown key 'prot'");
-        QTest::newRow("unreadable password")
-            << QByteArray("mqtt:\n  username: u\n  password_file: /nonexistent/pw\n") + bus << 2 << QByteArray("errors.yaml:3: password_file");
+        QTest::newRow("ID 100") << bus + "    covers:\n      - { id: 100, channel: 1 }\n"
+                                << 2 << QByteArray("errors.yaml:5: id: 100");
+        QTest::newRow("unknown key") << QByteArray("mqtt:\n  prot: 1\n") + bus << 2
+                                     << QByteArray("errors.yaml:2: unknown key 'prot'");
+        QTest::newRow("unreadable password") << QByteArray("mqtt:\n  username: u\n  password_file: /nonexistent/pw\n")
+                + bus << 2 << QByteArray("errors.yaml:3: password_file");
     }
     void exitCodes()
     {
@@ -318,13 +340,16 @@ private slots:
         QFETCH(int, signal);
         QFETCH(int, exitCode);
         const QString base = QStringLiteral("stop%1").arg(signal);
-        BridgeProcess bridge(m_dir, mqttSection(m_broker, m_passwordFile, u"tavik-"_qs + base, base)
-                                        + "buses:\n  - name: b\n    port: /nonexistent/tty\n", base + QStringLiteral(".yaml"));
+        BridgeProcess bridge(m_dir,
+                             mqttSection(m_broker, m_passwordFile, u"tavik-"_qs + base, base)
+                                 + "buses:\n  - name: b\n    port: /nonexistent/tty\n",
+                             base + QStringLiteral(".yaml"));
         bridge.start();
         QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("online"), 5000);
         QCOMPARE(m_observer->last(base + QStringLiteral("/b/state")), QByteArray("offline"));
         bridge.kill(signal);
-        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("offline"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("offline"),
+                                  5000);
         if (exitCode >= 0) {
             QCOMPARE(bridge.process.exitStatus(), QProcess::NormalExit);
             QCOMPARE(bridge.process.exitCode(), exitCode);

@@ -78,17 +78,22 @@ private slots:
         QTest::addColumn<QByteArray>("yaml");
         QTest::addColumn<QString>("expected"); // the start of the error
         const QByteArray head = "buses:\n  - name: bus1\n    port: /p\n    covers:\n";
-        QTest::newRow("unknown key") << QByteArray("mqtt:\n  hots: x\nbuses: []\n") << u"c.yaml:2: unknown key 'hots'"_qs;
-        QTest::newRow("ID 100") << head + "      - { id: 100, channel: 1 }\n" << u"c.yaml:5: id: 100 is out of range"_qs;
+        QTest::newRow("unknown key") << QByteArray("mqtt:\n  hots: x\nbuses: []\n")
+                                     << u"c.yaml:2: unknown key 'hots'"_qs;
+        QTest::newRow("ID 100") << head + "      - { id: 100, channel: 1 }\n"
+                                << u"c.yaml:5: id: 100 is out of range"_qs;
         QTest::newRow("channel 17") << head + "      - { id: 1, channel: 17 }\n" << u"c.yaml:5: channel: 17"_qs;
-        QTest::newRow("wrong type") << head + "      - { id: one, channel: 1 }\n" << u"c.yaml:5: id: expected a whole number"_qs;
+        QTest::newRow("wrong type") << head + "      - { id: one, channel: 1 }\n"
+                                    << u"c.yaml:5: id: expected a whole number"_qs;
         QTest::newRow("duplicate cover") << head + "      - { id: 1, channel: 1 }\n      - { id: 1, channel: 1 }\n"
                                          << u"c.yaml:6: motor 1 channel 1 is already"_qs;
         QTest::newRow("same port") << QByteArray("buses:\n  - { name: a, port: /p }\n  - { name: b, port: /p }\n")
                                    << u"c.yaml:3: port /p is already bus a's"_qs;
         QTest::newRow("bad bus name") << QByteArray("buses:\n  - { name: Bus 1, port: /p }\n") << u"c.yaml:2: name:"_qs;
-        QTest::newRow("bad baud") << QByteArray("buses:\n  - name: a\n    port: /p\n    baud: 9601\n") << u"c.yaml:4: baud:"_qs;
-        QTest::newRow("password file") << QByteArray("mqtt:\n  password_file: /nonexistent/pw\nbuses: [ { name: a, port: /p } ]\n")
+        QTest::newRow("bad baud") << QByteArray("buses:\n  - name: a\n    port: /p\n    baud: 9601\n")
+                                  << u"c.yaml:4: baud:"_qs;
+        QTest::newRow("password file") << QByteArray(
+            "mqtt:\n  password_file: /nonexistent/pw\nbuses: [ { name: a, port: /p } ]\n")
                                        << u"c.yaml:2: password_file: cannot read"_qs;
         QTest::newRow("no buses") << QByteArray("mqtt: { host: h }\n") << u"c.yaml:1: buses"_qs;
         QTest::newRow("syntax") << QByteArray("buses:\n  - { name: a\n") << u"c.yaml:3:"_qs;
@@ -110,10 +115,12 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("from-file\n");
         f.close();
-        const QByteArray withFile = "mqtt: { password_file: " + f.fileName().toUtf8() + " }\nbuses: [ { name: a, port: /p } ]\n";
+        const QByteArray withFile = "mqtt: { password_file: " + f.fileName().toUtf8()
+            + " }\nbuses: [ { name: a, port: /p } ]\n";
         QCOMPARE(parseConfig(withFile, u"c"_qs, u"from-env"_qs, u"h"_qs).config->mqtt.password, u"from-file"_qs);
-        QCOMPARE(parseConfig("buses: [ { name: a, port: /p } ]\n", u"c"_qs, u"from-env"_qs, u"h"_qs).config->mqtt.password,
-                 u"from-env"_qs);
+        QCOMPARE(
+            parseConfig("buses: [ { name: a, port: /p } ]\n", u"c"_qs, u"from-env"_qs, u"h"_qs).config->mqtt.password,
+            u"from-env"_qs);
     }
 
     void commands_data()
@@ -124,12 +131,17 @@ private slots:
         QTest::addColumn<int>("action");
         QTest::addColumn<int>("value");
         QTest::newRow("open") << u"tavik/bus1/m12/c3/set"_qs << QByteArray("OPEN") << true << int(Command::Open) << 0;
-        QTest::newRow("close") << u"tavik/bus1/m12/c3/set"_qs << QByteArray("CLOSE") << true << int(Command::Close) << 0;
+        QTest::newRow("close") << u"tavik/bus1/m12/c3/set"_qs << QByteArray("CLOSE") << true << int(Command::Close)
+                               << 0;
         QTest::newRow("stop") << u"tavik/bus1/m12/c3/set"_qs << QByteArray("STOP") << true << int(Command::Stop) << 0;
-        QTest::newRow("position") << u"tavik/bus1/m12/c3/set_position"_qs << QByteArray("30") << true << int(Command::SetPosition) << 30;
-        QTest::newRow("position 100") << u"tavik/bus1/m12/c3/set_position"_qs << QByteArray("100") << true << int(Command::SetPosition) << 100;
-        QTest::newRow("limit") << u"tavik/bus1/m12/c3/limit/set"_qs << QByteArray("4") << true << int(Command::Limit) << 4;
-        QTest::newRow("group") << u"tavik/bus1/g0-0001/set"_qs << QByteArray("CLOSE") << true << int(Command::Close) << 0;
+        QTest::newRow("position") << u"tavik/bus1/m12/c3/set_position"_qs << QByteArray("30") << true
+                                  << int(Command::SetPosition) << 30;
+        QTest::newRow("position 100") << u"tavik/bus1/m12/c3/set_position"_qs << QByteArray("100") << true
+                                      << int(Command::SetPosition) << 100;
+        QTest::newRow("limit") << u"tavik/bus1/m12/c3/limit/set"_qs << QByteArray("4") << true << int(Command::Limit)
+                               << 4;
+        QTest::newRow("group") << u"tavik/bus1/g0-0001/set"_qs << QByteArray("CLOSE") << true << int(Command::Close)
+                               << 0;
         QTest::newRow("lower case") << u"tavik/bus1/m12/c3/set"_qs << QByteArray("open") << false << 0 << 0;
         QTest::newRow("trailing space") << u"tavik/bus1/m12/c3/set"_qs << QByteArray("OPEN ") << false << 0 << 0;
         QTest::newRow("position 101") << u"tavik/bus1/m12/c3/set_position"_qs << QByteArray("101") << false << 0 << 0;
@@ -177,7 +189,8 @@ private slots:
         QTest::newRow("set position") << cover << u"set_position_topic"_qs << u"\"tavik/bus1/m12/c3/set_position\""_qs;
         QTest::newRow("open") << cover << u"position_open"_qs << u"100"_qs;
         QTest::newRow("closed") << cover << u"position_closed"_qs << u"0"_qs;
-        QTest::newRow("availability") << cover << u"availability"_qs
+        QTest::newRow("availability")
+            << cover << u"availability"_qs
             << u"[{\"topic\":\"tavik/bridge/state\"},{\"topic\":\"tavik/bus1/m12/c3/availability\"}]"_qs;
         QTest::newRow("mode") << cover << u"availability_mode"_qs << u"\"all\""_qs;
         QTest::newRow("attributes") << cover << u"json_attributes_topic"_qs << u"\"tavik/bus1/m12/c3/attributes\""_qs;
@@ -230,17 +243,22 @@ private slots:
     void queueOrder_data()
     {
         QTest::addColumn<QList<Command>>("burst");
-        QTest::addColumn<QList<int>>("frames"); // per frame: id * 10000 + function * 256... as id, function, data triples
+        QTest::addColumn<QList<int>>(
+            "frames"); // per frame: id * 10000 + function * 256... as id, function, data triples
         using A = Command;
         QTest::newRow("open") << QList<Command> {cmd(12, 3, A::Open)} << QList<int> {12, Frame::Motor, Frame::Up};
-        QTest::newRow("inverted open") << QList<Command> {cmd(1, 1, A::Open)} << QList<int> {1, Frame::Motor, Frame::Down};
-        QTest::newRow("position") << QList<Command> {cmd(12, 3, A::SetPosition, 30)} << QList<int> {12, Frame::RunToPosition, 70};
-        QTest::newRow("inverted position") << QList<Command> {cmd(1, 1, A::SetPosition, 30)} << QList<int> {1, Frame::RunToPosition, 30};
+        QTest::newRow("inverted open") << QList<Command> {cmd(1, 1, A::Open)}
+                                       << QList<int> {1, Frame::Motor, Frame::Down};
+        QTest::newRow("position") << QList<Command> {cmd(12, 3, A::SetPosition, 30)}
+                                  << QList<int> {12, Frame::RunToPosition, 70};
+        QTest::newRow("inverted position")
+            << QList<Command> {cmd(1, 1, A::SetPosition, 30)} << QList<int> {1, Frame::RunToPosition, 30};
         QTest::newRow("limit") << QList<Command> {cmd(12, 3, A::Limit, 3)} << QList<int> {12, Frame::Motor, 3};
         QTest::newRow("stop first") << QList<Command> {cmd(1, 1, A::Close), cmd(12, 3, A::Open), cmd(12, 3, A::Stop)}
                                     << QList<int> {12, Frame::Motor, Frame::Stop, 1, Frame::Motor, Frame::Up};
         QTest::newRow("newest position") << QList<Command> {cmd(12, 3, A::SetPosition, 10), cmd(1, 1, A::Open),
-                                                            cmd(12, 3, A::SetPosition, 20), cmd(12, 3, A::SetPosition, 40)}
+                                                            cmd(12, 3, A::SetPosition, 20),
+                                                            cmd(12, 3, A::SetPosition, 40)}
                                          << QList<int> {1, Frame::Motor, Frame::Down, 12, Frame::RunToPosition, 60};
     }
     void queueOrder()
@@ -322,7 +340,7 @@ private slots:
         QCOMPARE(v.state, u"stopped"_qs);
         QCOMPARE(v.limitPoints, QList<int> {2});
         QCOMPARE(s.answer(12, 0x0002, 40, 0), -1); // channel 2 is no cover
-        QCOMPARE(s.answer(1, 0x0001, 30, 0), 1);   // position not known
+        QCOMPARE(s.answer(1, 0x0001, 30, 0), 1); // position not known
         QCOMPARE(s.view(1).position, std::nullopt);
         int polls = 0;
         while (s.view(0).online && polls < 100)

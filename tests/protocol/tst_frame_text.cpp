@@ -50,7 +50,8 @@ private slots:
             "读基本设置 — 群控，无频道");
         row("force id", true, cmd(4, 3, 0xAA, 0xAA), "force ID and channels — ID 4, channels 1, 2",
             "强制设置 ID 与频道 — ID 4，频道 1、2");
-        row("speed", true, cmd(3, 1, 0xD9, 100), "write speed 100 rpm — ID 3, channel 1", "写转速 100 rpm — ID 3，频道 1");
+        row("speed", true, cmd(3, 1, 0xD9, 100), "write speed 100 rpm — ID 3, channel 1",
+            "写转速 100 rpm — ID 3，频道 1");
         row("flags", true, cmd(3, 1, 0xD5, 0xC0), "write curtain functions C0 — ID 3, channel 1",
             "写开合帘功能 C0 — ID 3，频道 1");
         row("rebound", true, cmd(3, 1, 0xD8, 0xFF), "write rebound: rebound, time not limited — ID 3, channel 1",
@@ -74,8 +75,8 @@ private slots:
             "basic settings: ID 5, no channel, baud code 7 (no rate), speed 130 rpm, dry-contact mode 2, "
             "curtain functions C4",
             "基本设置：ID 5，无频道，波特率代码 7（无效），转速 130 rpm，干接点模式 2，开合帘功能 C4");
-        row("extended", false, answer(1, 10, 3, 0, 0xCB, 0x02), "extended settings: jog time 10, sensitivity 3, no rebound",
-            "扩展设置：点动时间 10，遇阻灵敏度 3，不反弹");
+        row("extended", false, answer(1, 10, 3, 0, 0xCB, 0x02),
+            "extended settings: jog time 10, sensitivity 3, no rebound", "扩展设置：点动时间 10，遇阻灵敏度 3，不反弹");
         row("bad answer", false, spoilt(answer(1, 0, 0, 0, 37, 0x02)), "not a valid answer", "不是有效应答");
     }
 
@@ -94,7 +95,9 @@ private slots:
     {
         using D = MotorLink::Discard;
         using P = MotorLink::PortEvent;
-        const auto both = [](auto words) { return words(Language::English) + u'|' + words(Language::SimplifiedChinese); };
+        const auto both = [](auto words) {
+            return words(Language::English) + u'|' + words(Language::SimplifiedChinese);
+        };
         QCOMPARE(both([](Language l) { return FrameText::discarded(D::BadCheck, 10, l); }),
                  QStringLiteral("invalid: bad check byte, 10 bytes|无效：校验字节错误，10 字节"));
         QCOMPARE(both([](Language l) { return FrameText::discarded(D::Flood, 5000, l); }),
@@ -110,7 +113,7 @@ private slots:
     {
         QVERIFY(FrameText::isStatusTraffic(cmd(5, 1, 0xCC, 0)));
         QVERIFY(FrameText::isStatusTraffic(answer(1, 0, 0, 0, 37, 0x02)));
-        QVERIFY(!FrameText::isStatusTraffic(cmd(5, 1, 0x0A, 0xCC)));  // Stop, not a poll
+        QVERIFY(!FrameText::isStatusTraffic(cmd(5, 1, 0x0A, 0xCC))); // Stop, not a poll
         QVERIFY(!FrameText::isStatusTraffic(answer(1, 3, 0, 100, 0xCA, 0x40)));
         QVERIFY(!FrameText::isStatusTraffic(answer(1, 4, 1, 1, 0xCB, 0x02)));
     }
@@ -126,7 +129,8 @@ private slots:
                 const QString other = QString::fromUtf8(row.value(lang));
                 QVERIFY2(!other.isEmpty(), row.objectName);
                 for (const char *blank : {"%1", "%2", "%3"})
-                    QVERIFY2(simplified.contains(QLatin1String(blank)) == other.contains(QLatin1String(blank)), row.objectName);
+                    QVERIFY2(simplified.contains(QLatin1String(blank)) == other.contains(QLatin1String(blank)),
+                             row.objectName);
             }
         }
     }

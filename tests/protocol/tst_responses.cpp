@@ -108,7 +108,7 @@ void ResponsesTest::positionKnownAndUnknown()
     b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 20, 0x10));
     QCOMPARE(b.view.hides, 1);
     QCOMPARE(b.view.lastShownPercent, 80); // not shown again
-    QCOMPARE(b.view.limitRefreshes, 2);    // the limit points follow every frame
+    QCOMPARE(b.view.limitRefreshes, 2); // the limit points follow every frame
 }
 
 void ResponsesTest::targetKeptWhileMotorReportsItsWay()

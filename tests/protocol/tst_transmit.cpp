@@ -154,7 +154,7 @@ void TransmitTest::jobTransitions()
     b.link.sendMotorCommand(Frame::Motor, Frame::Stop);
     QVERIFY(b.link.isScanning());
     QCOMPARE(functions(2), (QList<int> {0x0A, 0x0A})); // the command first
-    QCOMPARE(functions(1), QList<int> {});            // the scan's first step moves the port...
+    QCOMPARE(functions(1), QList<int> {}); // the scan's first step moves the port...
     QCOMPARE(b.pty.lineRateBps(), 1200);
     QCOMPARE(functions(2), (QList<int> {0xCA, 0xCA})); // ...and reads there
     QCOMPARE(std::get<LinkJob::BaudScan>(b.link.job()).step, 1);

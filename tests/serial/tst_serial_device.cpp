@@ -34,7 +34,9 @@ struct Rig {
     Rig()
     {
         comm.onReceiveData = [this](SerialLine *) { events << QStringLiteral("receive %1").arg(comm.bytesWaiting()); };
-        comm.onModemStateChange = [this](SerialLine *, std::uint32_t m) { events << QStringLiteral("modem %1").arg(m); };
+        comm.onModemStateChange = [this](SerialLine *, std::uint32_t m) {
+            events << QStringLiteral("modem %1").arg(m);
+        };
         comm.onReceiveError = [this](SerialLine *, std::uint32_t m) { events << QStringLiteral("error %1").arg(m); };
         comm.setPortName(QStringLiteral("/dev/ttyFAKE"));
     }
@@ -167,8 +169,8 @@ private slots:
     void openFailuresAreClassified_data()
     {
         QTest::addColumn<int>("failure");
-        for (auto f : {SerialLine::OpenFailure::NotFound, SerialLine::OpenFailure::InUse, SerialLine::OpenFailure::NoPermission,
-                       SerialLine::OpenFailure::Other})
+        for (auto f : {SerialLine::OpenFailure::NotFound, SerialLine::OpenFailure::InUse,
+                       SerialLine::OpenFailure::NoPermission, SerialLine::OpenFailure::Other})
             QTest::addRow("%d", int(f)) << int(f);
     }
     void openFailuresAreClassified()

@@ -13,8 +13,8 @@ namespace {
 
 namespace MS = MotorSettings;
 // The stored values in the order of the tabs.
-constexpr Byte FeatureValues::*Fields[] = {&FeatureValues::dryContactMode, &FeatureValues::maxSpeed,
-                                           &FeatureValues::featureFlags, &FeatureValues::jogTime,
+constexpr Byte FeatureValues::*Fields[] = {&FeatureValues::dryContactMode,      &FeatureValues::maxSpeed,
+                                           &FeatureValues::featureFlags,        &FeatureValues::jogTime,
                                            &FeatureValues::obstacleSensitivity, &FeatureValues::reboundTime,
                                            &FeatureValues::deviceBaudCode};
 
@@ -54,8 +54,7 @@ void SettingTabsTest::eachRestoreButtonStoresItsDefaultAlone_data()
     QTest::newRow("speed") << QStringLiteral("bsSkinButton6") << 1 << int(MS::MaxSpeed.fallback);
     QTest::newRow("curtain") << QStringLiteral("bsSkinButton8") << 2 << int(MS::DefaultCurtainFlags);
     QTest::newRow("jog") << QStringLiteral("bsSkinButton10") << 3 << int(MS::JogTime.fallback);
-    QTest::newRow("sensitivity") << QStringLiteral("bsSkinButton15") << 4
-                                 << int(MS::Sensitivity.fallback);
+    QTest::newRow("sensitivity") << QStringLiteral("bsSkinButton15") << 4 << int(MS::Sensitivity.fallback);
     QTest::newRow("rebound") << QStringLiteral("bsSkinButton13") << 5 << int(MS::Rebound.fallback);
     QTest::newRow("baud") << QStringLiteral("bsSkinButton12") << 6 << MS::DefaultBaudCode;
 }
@@ -78,8 +77,8 @@ void SettingTabsTest::eachRestoreButtonStoresItsDefaultAlone()
     FeatureValues expected = reported;
     expected.*Fields[field] = Byte(fallback);
     const FeatureValues &v = h.link.motorSettings();
-    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
-                          v.reboundTime, v.deviceBaudCode}),
+    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity, v.reboundTime,
+                          v.deviceBaudCode}),
              (std::array {expected.dryContactMode, expected.maxSpeed, expected.featureFlags, expected.jogTime,
                           expected.obstacleSensitivity, expected.reboundTime, expected.deviceBaudCode}));
     // Showing the stored values again changes nothing: the controls already

@@ -37,8 +37,7 @@ QString where(const QWidget *w)
 {
     QStringList path;
     for (const QWidget *p = w; p; p = p->parentWidget())
-        path.prepend(p->objectName().isEmpty() ? QString::fromLatin1(p->metaObject()->className())
-                                               : p->objectName());
+        path.prepend(p->objectName().isEmpty() ? QString::fromLatin1(p->metaObject()->className()) : p->objectName());
     return path.join(QLatin1Char('/'));
 }
 
@@ -86,8 +85,9 @@ void SettingsLayoutTest::initTestCase()
 
 void SettingsLayoutTest::apply(Language language)
 {
-    const QStringList missing =
-        ApplyLanguage({&w->mainWindow, &w->manualWindow(), &w->settingsWindow(), &w->forceIdWindow(), &w->texts, &w->busMonitor()}, language);
+    const QStringList missing = ApplyLanguage(
+        {&w->mainWindow, &w->manualWindow(), &w->settingsWindow(), &w->forceIdWindow(), &w->texts, &w->busMonitor()},
+        language);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
     // Shown, so that the style sheet is applied and the tab widget laid out.
     for (QWidget *window : secondaryWindows())
@@ -172,8 +172,12 @@ void SettingsLayoutTest::controlsLieWithinTheirParents()
             if (!parent->rect().contains(child->geometry()))
                 outside << QStringLiteral("%1 at %2,%3 %4x%5 leaves its parent (%6x%7)")
                                .arg(where(child))
-                               .arg(child->x()).arg(child->y()).arg(child->width()).arg(child->height())
-                               .arg(parent->width()).arg(parent->height());
+                               .arg(child->x())
+                               .arg(child->y())
+                               .arg(child->width())
+                               .arg(child->height())
+                               .arg(parent->width())
+                               .arg(parent->height());
         }
         // Buttons and radio boxes side by side must not cover each other's
         // captions; neighbouring channel buttons share their 1-pixel border.

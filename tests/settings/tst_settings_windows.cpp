@@ -35,15 +35,17 @@ bool checked(QWidget *window, const char *name)
 
 bool selectedLook(QWidget *window, int channel)
 {
-    return window->findChild<QWidget *>(QStringLiteral("bsSkinSpeedButton%1").arg(channel))->property("selected").toBool();
+    return window->findChild<QWidget *>(QStringLiteral("bsSkinSpeedButton%1").arg(channel))
+        ->property("selected")
+        .toBool();
 }
 
-const char *const SetButtons[] = {"bsSkinButton1", "bsSkinButton3", "bsSkinButton5", "bsSkinButton7",
+const char *const SetButtons[] = {"bsSkinButton1", "bsSkinButton3",  "bsSkinButton5", "bsSkinButton7",
                                   "bsSkinButton9", "bsSkinButton11", "bsSkinButton2", "bsSkinButton14"};
-const char *const RestoreButtons[] = {"bsSkinButton4", "bsSkinButton6", "bsSkinButton8", "bsSkinButton10",
+const char *const RestoreButtons[] = {"bsSkinButton4",  "bsSkinButton6",  "bsSkinButton8", "bsSkinButton10",
                                       "bsSkinButton15", "bsSkinButton13", "bsSkinButton12"};
-const char *const CurtainBitClear[] = {"HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance", "Stop",
-                                       "PowerDownRemamber", "synchro"};
+const char *const CurtainBitClear[] = {"HandStartupOn", "DefaultDirection",  "SlowStartup", "Clearance",
+                                       "Stop",          "PowerDownRemamber", "synchro"};
 const char *const DryContactBoxes[] = {"Normal", "UpStopDownStopLoop", "UpUpStop", "SongShouTing", "RenYiTing"};
 
 } // namespace
@@ -88,20 +90,24 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
          bytes({0x9A, 0x03, 0x01, 0x00, 0xD8, 0xFF, 0x25})},
         {"high sensitivity", [&] { click(w, "bsSkinCheckRadioBox3"); }, "bsSkinButton11",
          bytes({0x9A, 0x03, 0x01, 0x00, 0xD7, 0x03, 0xD6})},
-        {"manual speed typed as 9x5", [&] {
+        {"manual speed typed as 9x5",
+         [&] {
              click(w, "ManualSetting");
              auto *field = w->findChild<TrackEdit *>("bsSkinTrackEdit1")->findChild<QSpinBox *>("field");
              field->selectAll();
              QTest::keyClicks(field, "9x5"); // the letter is dropped
-         }, "bsSkinButton5", bytes({0x9A, 0x03, 0x01, 0x00, 0xD9, 0x5F, 0x84})},
+         },
+         "bsSkinButton5", bytes({0x9A, 0x03, 0x01, 0x00, 0xD9, 0x5F, 0x84})},
         {"baud 9600", [&] { h.in<QComboBox>(w, "SetComboBox")->setCurrentIndex(3); }, "bsSkinButton14",
          bytes({0x9A, 0x03, 0x01, 0x00, 0xDA, 0x03, 0xDB})},
-        {"ID 5 with channels 1 and 10", [&] {
+        {"ID 5 with channels 1 and 10",
+         [&] {
              auto *ids = h.in<QComboBox>(w, "ComboBox1");
              ids->setFocus();
              QTest::keyClick(ids, '5'); // keyboard search
              click(w, "bsSkinSpeedButton10");
-         }, "bsSkinButton1", bytes({0x9A, 0x05, 0x01, 0x02, 0xAA, 0xAA, 0x06})},
+         },
+         "bsSkinButton1", bytes({0x9A, 0x05, 0x01, 0x02, 0xAA, 0xAA, 0x06})},
     };
     for (const Case &c : cases) {
         h.messages.clear();
@@ -263,11 +269,11 @@ void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 
     h.settingsWindow.resetToDefaults();
     const FeatureValues &v = h.link.motorSettings();
-    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
-                          v.reboundTime, v.deviceBaudCode}),
+    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity, v.reboundTime,
+                          v.deviceBaudCode}),
              (std::array<Byte, 7> {0, 130, 0x40, 4, 1, 1, 1}));
-    for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance",
-                            "Stop", "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
+    for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance", "Stop",
+                            "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
         QVERIFY2(checked(w, box), box);
     // The window itself is still closed (disabled): ask for the controls' own state.
     QVERIFY(!w->findChild<TrackEdit *>("bsSkinTrackEdit1")->isEnabledTo(w));
@@ -351,7 +357,11 @@ void SettingsWindowsTest::closingEachWindowReenablesTheMainWindow()
     QVERIFY(!h.settingsWindow.isEnabled() && h.forceIdWindow.isEnabled() && serial.isEnabled() && manual.isEnabled());
 
     const std::pair<ChildWindow *, std::function<void()>> windows[] = {
-        {&h.settingsWindow, [&] { h.link.startSettingsRead(true); h.settingsWindow.openAfterScan(); }},
+        {&h.settingsWindow,
+         [&] {
+             h.link.startSettingsRead(true);
+             h.settingsWindow.openAfterScan();
+         }},
         {&h.forceIdWindow, [&] { h.forceIdWindow.openWithIndex(3); }},
         {&serial, [&] { serial.open(); }},
         {&manual, [&] { manual.open(); }},
@@ -398,8 +408,9 @@ void SettingsWindowsTest::serialSettingsWindowReopensAtTheChosenRate()
     // what to do about it, and does not escape the handler.
     h.comm.setPortName(QStringLiteral("/nonexistent/tty"));
     rates->setCurrentIndex(1);
-    QCOMPARE(h.messages.texts(), QStringList {QString::fromLatin1(CommText::OpenFailed) + QStringLiteral("\n\n")
-                                              + h.texts.portMissing.arg(QStringLiteral("/nonexistent/tty"))});
+    QCOMPARE(h.messages.texts(),
+             QStringList {QString::fromLatin1(CommText::OpenFailed) + QStringLiteral("\n\n")
+                          + h.texts.portMissing.arg(QStringLiteral("/nonexistent/tty"))});
     QVERIFY(!h.comm.isOpen());
 }
 
@@ -412,20 +423,37 @@ void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays_data()
     QTest::addColumn<int>("field"); // index into the Fields table below
     QTest::addColumn<int>("mask");
     QTest::addColumn<int>("value");
-    const struct { const char *box; int field, mask, value; } rows[] = {
-        {"Normal", 0, 0xFF, 0}, {"UpStopDownStopLoop", 0, 0xFF, 1}, {"UpUpStop", 0, 0xFF, 2},
-        {"SongShouTing", 0, 0xFF, 3}, {"RenYiTing", 0, 0xFF, 4},
-        {"RPM80", 1, 0xFF, 80}, {"RPM100", 1, 0xFF, 100}, {"RPM130", 1, 0xFF, 130},
-        {"HandStartupOn", 2, 0x01, 0}, {"HandStartupOff", 2, 0x01, 0x01},
-        {"DefaultDirection", 2, 0x02, 0}, {"OppositeDirection", 2, 0x02, 0x02},
-        {"SlowStartup", 2, 0x08, 0}, {"NoSlowStart", 2, 0x08, 0x08},
-        {"Clearance", 2, 0x10, 0}, {"gapless", 2, 0x10, 0x10},
-        {"Stop", 2, 0x20, 0}, {"MeetPlugb", 2, 0x20, 0x20},
-        {"PowerDownRemamber", 2, 0x40, 0}, {"NoRemamber", 2, 0x40, 0x40},
-        {"synchro", 2, 0x80, 0}, {"OutSync", 2, 0x80, 0x80},
-        {"bsSkinCheckRadioBox1", 3, 0xFF, 1}, {"bsSkinCheckRadioBox2", 3, 0xFF, 2},
+    const struct {
+        const char *box;
+        int field, mask, value;
+    } rows[] = {
+        {"Normal", 0, 0xFF, 0},
+        {"UpStopDownStopLoop", 0, 0xFF, 1},
+        {"UpUpStop", 0, 0xFF, 2},
+        {"SongShouTing", 0, 0xFF, 3},
+        {"RenYiTing", 0, 0xFF, 4},
+        {"RPM80", 1, 0xFF, 80},
+        {"RPM100", 1, 0xFF, 100},
+        {"RPM130", 1, 0xFF, 130},
+        {"HandStartupOn", 2, 0x01, 0},
+        {"HandStartupOff", 2, 0x01, 0x01},
+        {"DefaultDirection", 2, 0x02, 0},
+        {"OppositeDirection", 2, 0x02, 0x02},
+        {"SlowStartup", 2, 0x08, 0},
+        {"NoSlowStart", 2, 0x08, 0x08},
+        {"Clearance", 2, 0x10, 0},
+        {"gapless", 2, 0x10, 0x10},
+        {"Stop", 2, 0x20, 0},
+        {"MeetPlugb", 2, 0x20, 0x20},
+        {"PowerDownRemamber", 2, 0x40, 0},
+        {"NoRemamber", 2, 0x40, 0x40},
+        {"synchro", 2, 0x80, 0},
+        {"OutSync", 2, 0x80, 0x80},
+        {"bsSkinCheckRadioBox1", 3, 0xFF, 1},
+        {"bsSkinCheckRadioBox2", 3, 0xFF, 2},
         {"bsSkinCheckRadioBox3", 3, 0xFF, 3},
-        {"bsSkinCheckRadioBox4", 4, 0xFF, 0}, {"bsSkinCheckRadioBox5", 4, 0xFF, 0xFF},
+        {"bsSkinCheckRadioBox4", 4, 0xFF, 0},
+        {"bsSkinCheckRadioBox5", 4, 0xFF, 0xFF},
     };
     for (const auto &r : rows)
         QTest::newRow(r.box) << QByteArray(r.box) << r.field << r.mask << r.value;

@@ -7,15 +7,24 @@ namespace {
 
 constexpr int Bd2400 = 2400;
 
-QByteArray hex(const char *text) { return QByteArray::fromHex(text); }
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
 
 QByteArray cmd(int id, quint16 mask, quint8 function, quint8 data)
 {
     return MotorBus::commandFrame(id, mask, function, data);
 }
 
-QByteArray readBasic(int id = 1, quint16 mask = 1) { return cmd(id, mask, 0xCA, 0xCA); }
-QByteArray poll(int id, quint16 mask) { return cmd(id, mask, 0xCC, 0x00); }
+QByteArray readBasic(int id = 1, quint16 mask = 1)
+{
+    return cmd(id, mask, 0xCA, 0xCA);
+}
+QByteArray poll(int id, quint16 mask)
+{
+    return cmd(id, mask, 0xCC, 0x00);
+}
 
 } // namespace
 
@@ -38,7 +47,10 @@ void MotorBusTest::framesAreCheckedAndResynchronised()
 {
     MotorBus bus;
     bus.addMotor(1, 0x0001);
-    const QByteArray basic = hex("d8010100" "010082" "ca40" "09");
+    const QByteArray basic = hex("d8010100"
+                                 "010082"
+                                 "ca40"
+                                 "09");
     QCOMPARE(MotorBus::xorOf(basic, 1, 9), quint8(0));
 
     // The known stop frame and a read, whole.
@@ -92,9 +104,13 @@ void MotorBusTest::statusPollNeedsOneIdAndOneChannel()
     bus.addMotor(3, 0x0005);
     Motor &m = bus.addMotor(7, 0x0100);
     m.position = 37;
-    m.limits = { 20, -1, 60, -1 };
+    m.limits = {20, -1, 60, -1};
 
-    QCOMPARE(bus.receive(poll(7, 0x0100), Bd2400), hex("d8070001000000" "25" "16" "35"));
+    QCOMPARE(bus.receive(poll(7, 0x0100), Bd2400),
+             hex("d8070001000000"
+                 "25"
+                 "16"
+                 "35"));
     QCOMPARE(bus.receive(poll(3, 0x0004), Bd2400).size(), 10); // channel 3 of a two-channel motor
     QCOMPARE(bus.receive(poll(0, 0x0001), Bd2400), QByteArray()); // group control
     QCOMPARE(bus.receive(poll(3, 0x0000), Bd2400), QByteArray()); // no channel
@@ -111,10 +127,16 @@ void MotorBusTest::settingsGoToTheAddressedOrFirstMotor()
     bus.addMotor(40, 0x8000).jogTime = 2;
 
     // An ID nobody has: the first motor answers with its own ID and mask.
-    QCOMPARE(bus.receive(readBasic(99, 0x0001), Bd2400), hex("d80c0500010082ca40" "00"));
-    QCOMPARE(bus.receive(cmd(0, 0, 0xCB, 0xCB), Bd2400), hex("d80c0500070101cb02" "c7"));
+    QCOMPARE(bus.receive(readBasic(99, 0x0001), Bd2400),
+             hex("d80c0500010082ca40"
+                 "00"));
+    QCOMPARE(bus.receive(cmd(0, 0, 0xCB, 0xCB), Bd2400),
+             hex("d80c0500070101cb02"
+                 "c7"));
     // An ID that is there.
-    QCOMPARE(bus.receive(cmd(40, 1, 0xCB, 0xCB), Bd2400), hex("d8280080020101cb02" "63"));
+    QCOMPARE(bus.receive(cmd(40, 1, 0xCB, 0xCB), Bd2400),
+             hex("d8280080020101cb02"
+                 "63"));
 
     MotorBus empty;
     QCOMPARE(empty.receive(readBasic(), Bd2400), QByteArray());
@@ -125,10 +147,10 @@ void MotorBusTest::writesChangeValuesSilently()
     MotorBus bus;
     bus.addMotor(1, 0x0001);
     Motor &m = bus.addMotor(3, 0x0001);
-    bus.setIgnoredWrites({ 0xD9 });
+    bus.setIgnoredWrites({0xD9});
 
-    const QList<QPair<quint8, quint8>> writes = { { 0xD2, 3 }, { 0xD5, 0xC0 }, { 0xD6, 9 },
-                                                  { 0xD7, 3 }, { 0xD8, 0xFF }, { 0xD9, 80 } };
+    const QList<QPair<quint8, quint8>> writes = {{0xD2, 3}, {0xD5, 0xC0}, {0xD6, 9},
+                                                 {0xD7, 3}, {0xD8, 0xFF}, {0xD9, 80}};
     for (const auto &[function, data] : writes)
         QCOMPARE(bus.receive(cmd(3, 1, function, data), Bd2400), QByteArray());
     QCOMPARE(m.dryContactMode, quint8(3));
@@ -141,8 +163,7 @@ void MotorBusTest::writesChangeValuesSilently()
 
     // The values read back.
     QCOMPARE(bus.receive(readBasic(3), Bd2400), MotorBus::responseFrame(3, 1, 1, 3, 130, 0xCA, 0xC0));
-    QCOMPARE(bus.receive(cmd(3, 1, 0xCB, 0xCB), Bd2400),
-             MotorBus::responseFrame(3, 1, 9, 3, 0xFF, 0xCB, m.status()));
+    QCOMPARE(bus.receive(cmd(3, 1, 0xCB, 0xCB), Bd2400), MotorBus::responseFrame(3, 1, 9, 3, 0xFF, 0xCB, m.status()));
 }
 
 void MotorBusTest::baudCodeWriteMovesTheBus()
@@ -192,15 +213,15 @@ void MotorBusTest::motorCommandsAddressByIdAndChannel()
     };
 
     QCOMPARE(bus.receive(hex("9a0505000add d7"), Bd2400), QByteArray()); // up, ID 5, ch 1+3
-    QCOMPARE(targets(), QList<int>({ 0, -1, -1 }));
+    QCOMPARE(targets(), QList<int>({0, -1, -1}));
     bus.receive(cmd(5, 0x0102, 0xDD, 40), Bd2400);
-    QCOMPARE(targets(), QList<int>({ 0, 40, -1 }));
+    QCOMPARE(targets(), QList<int>({0, 40, -1}));
     bus.receive(cmd(0, 0x0001, 0x0A, 0xEE), Bd2400); // group, channel 1
-    QCOMPARE(targets(), QList<int>({ 100, 40, 100 }));
+    QCOMPARE(targets(), QList<int>({100, 40, 100}));
     bus.receive(cmd(0, 0x0000, 0x0A, 0xCC), Bd2400); // group, no channel: all
-    QCOMPARE(targets(), QList<int>({ -1, -1, -1 }));
+    QCOMPARE(targets(), QList<int>({-1, -1, -1}));
     bus.receive(cmd(6, 0x0000, 0x0A, 0xEE), Bd2400); // one ID, no channel: nobody
-    QCOMPARE(targets(), QList<int>({ -1, -1, -1 }));
+    QCOMPARE(targets(), QList<int>({-1, -1, -1}));
 
     bus.receive(cmd(6, 1, 0x0A, 0xAA), Bd2400);
     bus.receive(cmd(6, 1, 0x0A, 0xA6), Bd2400);
@@ -240,7 +261,10 @@ void MotorBusTest::motorsTravelAndReport()
     bus.advance(100);
     bus.advance(200);
     QCOMPARE(m.reportedPosition(), 55);
-    QCOMPARE(status(), hex("d801010000000037" "0a" "3d"));
+    QCOMPARE(status(),
+             hex("d801010000000037"
+                 "0a"
+                 "3d"));
 }
 
 void MotorBusTest::unknownPositionIsFoundAtAnEnd()
@@ -251,7 +275,9 @@ void MotorBusTest::unknownPositionIsFoundAtAnEnd()
     m.position = 50;
     m.speed = 25;
 
-    QCOMPARE(bus.receive(poll(1, 1), Bd2400), hex("d80101000000000000" "00"));
+    QCOMPARE(bus.receive(poll(1, 1), Bd2400),
+             hex("d80101000000000000"
+                 "00"));
     bus.receive(cmd(1, 1, 0xDD, 20), Bd2400); // it cannot know where 20 % is
     QCOMPARE(m.target, -1);
     bus.receive(cmd(1, 1, 0x0A, 0xDD), Bd2400);
@@ -260,7 +286,9 @@ void MotorBusTest::unknownPositionIsFoundAtAnEnd()
     QCOMPARE(quint8(bus.receive(poll(1, 1), Bd2400)[8]), quint8(MotorBus::Moving));
     bus.advance(1000);
     QVERIFY(m.positionKnown);
-    QCOMPARE(bus.receive(poll(1, 1), Bd2400), hex("d80101000000000002" "02"));
+    QCOMPARE(bus.receive(poll(1, 1), Bd2400),
+             hex("d80101000000000002"
+                 "02"));
 }
 
 QTEST_GUILESS_MAIN(MotorBusTest)

@@ -60,8 +60,14 @@ private:
     int m_fd;
 };
 
-QByteArray readBasic(int id = 1, quint16 mask = 1) { return MotorBus::commandFrame(id, mask, 0xCA, 0xCA); }
-QByteArray readExtended() { return MotorBus::commandFrame(1, 1, 0xCB, 0xCB); }
+QByteArray readBasic(int id = 1, quint16 mask = 1)
+{
+    return MotorBus::commandFrame(id, mask, 0xCA, 0xCA);
+}
+QByteArray readExtended()
+{
+    return MotorBus::commandFrame(1, 1, 0xCB, 0xCB);
+}
 
 } // namespace
 
@@ -120,8 +126,8 @@ void MotorSimTest::answersAtItsRateOnly()
     QTRY_VERIFY((got += port->read()).size() >= 10);
     QCOMPARE(got, extendedAnswer);
     QCOMPARE(spy.size(), 2);
-    QCOMPARE(spy[0], QVariantList({ readBasic(), 9600, false }));
-    QCOMPARE(spy[1], QVariantList({ readExtended(), 2400, true }));
+    QCOMPARE(spy[0], QVariantList({readBasic(), 9600, false}));
+    QCOMPARE(spy[1], QVariantList({readExtended(), 2400, true}));
     QCOMPARE(sim->frames().size(), 2);
     QCOMPARE(sim->frames()[0].lineRateBps, 9600);
 }
@@ -156,7 +162,12 @@ void MotorSimTest::faultsSpoilAnswers()
     QCOMPARE(run(with([](F &f) { f.dropEvery = 2; }), 4), basicAnswer + basicAnswer);
     QCOMPARE(run(with([](F &f) { f.dropEvery = 1; }), 3), QByteArray());
     QCOMPARE(run(with([](F &f) { f.split = true; }), 1), basicAnswer); // late, but whole
-    QCOMPARE(run(with([](F &f) { f.split = true; f.duplicate = true; }), 1), basicAnswer + basicAnswer);
+    QCOMPARE(run(with([](F &f) {
+                     f.split = true;
+                     f.duplicate = true;
+                 }),
+                 1),
+             basicAnswer + basicAnswer);
 
     QByteArray got = run(with([](F &f) { f.badCheck = true; }), 1);
     QCOMPARE(got.size(), 10);
@@ -171,7 +182,7 @@ void MotorSimTest::faultsSpoilAnswers()
     QVERIFY(got != basicAnswer);
 
     // A motor that takes the dry-contact mode but not the speed.
-    sim->setFaults(with([](F &f) { f.ignoredWrites = { 0xD9 }; }));
+    sim->setFaults(with([](F &f) { f.ignoredWrites = {0xD9}; }));
     port->send(MotorBus::commandFrame(1, 1, 0xD9, 80) + MotorBus::commandFrame(1, 1, 0xD2, 2));
     QTRY_COMPARE(sim->bus().motors()[0].dryContactMode, quint8(2));
     QCOMPARE(sim->bus().motors()[0].maxSpeed, quint8(130));
@@ -244,7 +255,9 @@ void MotorSimTest::motorsMoveOnTheirOwn()
     QVERIFY(port->send(MotorBus::commandFrame(1, 1, 0xCC, 0x00)));
     QByteArray got;
     QTRY_COMPARE((got += port->read()).size(), 10);
-    QCOMPARE(got, QByteArray::fromHex("d80101000000006402" "66"));
+    QCOMPARE(got,
+             QByteArray::fromHex("d80101000000006402"
+                                 "66"));
 }
 
 void MotorSimTest::unplugClosesTheLine()
@@ -259,7 +272,7 @@ void MotorSimTest::unplugClosesTheLine()
     QCOMPARE(unplugged.size(), 1);
     QVERIFY(!sim->isOpen());
     QVERIFY(!QFileInfo::exists(link));
-    pollfd p { port->fd(), POLLIN, 0 };
+    pollfd p {port->fd(), POLLIN, 0};
     QCOMPARE(::poll(&p, 1, 0), 1);
     QVERIFY(p.revents & POLLHUP);
     sim->flood(10); // nothing left to write to; must not fail
@@ -318,14 +331,16 @@ void MotorSimTest::chaosInjectsEveryFaultAndLogsWhatWasKept()
                 return false;
         return true;
     };
-    QVERIFY(QTest::qWaitFor([&] {
-        if (!sim->isOpen())
-            return false;
-        if (!line->send(MotorBus::commandFrame(1, 1, 0xD9, ++value))) // a fresh line after a replug
-            line = std::make_unique<SerialEnd>(link, B2400);
-        line->read();
-        return everyKindSeen() && replugged.size() >= 1 && value > 80;
-    }, 20000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            if (!sim->isOpen())
+                return false;
+            if (!line->send(MotorBus::commandFrame(1, 1, 0xD9, ++value))) // a fresh line after a replug
+                line = std::make_unique<SerialEnd>(link, B2400);
+            line->read();
+            return everyKindSeen() && replugged.size() >= 1 && value > 80;
+        },
+        20000));
     QVERIFY(chaos.unplugs() >= 1);
 
     int kept = 0, ignored = 0;
@@ -359,7 +374,7 @@ void MotorSimTest::commandLineTool()
     const QString link = dir.filePath(QStringLiteral("ttyTavik"));
     QProcess proc;
     proc.start(QStringLiteral(TAVIK_MOTOR_SIM),
-               { "--link", link, "--motor", "12:1,3", "--motor", "20:16", "--baud", "3" });
+               {"--link", link, "--motor", "12:1,3", "--motor", "20:16", "--baud", "3"});
     QTRY_VERIFY(proc.canReadLine());
     QVERIFY(QFileInfo(QString::fromLocal8Bit(proc.readLine().trimmed())).exists());
 
@@ -378,7 +393,7 @@ void MotorSimTest::commandLineTool()
     QCOMPARE(proc.exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
 
-    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--motor", "12:17" });
+    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), {"--motor", "12:17"});
     QVERIFY(proc.waitForFinished());
     QCOMPARE(proc.exitCode(), 2);
 }
@@ -388,17 +403,17 @@ void MotorSimTest::commandLineTool()
 void MotorSimTest::commandLineHelp()
 {
     QProcess proc;
-    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--help" });
+    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), {"--help"});
     QVERIFY(proc.waitForFinished());
     QCOMPARE(proc.exitCode(), 0);
     const QString help = QString::fromUtf8(proc.readAllStandardOutput());
-    for (const char *word : { "--link", "--motor", "--baud", "--speed", "--fault", "silent", "garbage ",
-                              "garbage-only", "bad-check", "drop[:N]", "duplicate", "slow[:MS]",
-                              "ignore:", "flood[:BYTES]", "unplug[:MS]", "split", "--chaos",
-                              "--chaos-log", "--seed", "--phase-ms", "--replug-s" })
+    for (const char *word :
+         {"--link",       "--motor",   "--baud",   "--speed",     "--fault",   "silent",     "garbage ",
+          "garbage-only", "bad-check", "drop[:N]", "duplicate",   "slow[:MS]", "ignore:",    "flood[:BYTES]",
+          "unplug[:MS]",  "split",     "--chaos",  "--chaos-log", "--seed",    "--phase-ms", "--replug-s"})
         QVERIFY2(help.contains(QLatin1String(word)), word);
 
-    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), { "--motors", "12:1" });
+    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), {"--motors", "12:1"});
     QVERIFY(proc.waitForFinished());
     QVERIFY(proc.exitCode() != 0);
     QVERIFY(proc.readAllStandardOutput().isEmpty()); // no terminal path: nothing was started

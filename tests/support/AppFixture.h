@@ -29,8 +29,7 @@ struct App {
     // An item of the picture panel, by its objectName.
     PanelItem *item(const char *name) const { return find<PanelItem>(main.centralWidget(), name); }
     PositionSlider &slider() const { return *main.positionSlider(); }
-    template <typename T = QWidget>
-    T *find(QWidget *window, const char *name) const
+    template <typename T = QWidget> T *find(QWidget *window, const char *name) const
     {
         T *found = window->findChild<T *>(QString::fromLatin1(name));
         if (!found)
@@ -80,7 +79,10 @@ struct App {
     // A scan under way whose end opens the settings window.
     bool scanAnnouncesEnd() const { return job<LinkJob::BaudScan>() && job<LinkJob::BaudScan>()->announceEnd; }
     // A read-back under way at this attempt (1..3).
-    bool readingBack(int attempt) const { return job<LinkJob::ReadBack>() && job<LinkJob::ReadBack>()->attempt == attempt; }
+    bool readingBack(int attempt) const
+    {
+        return job<LinkJob::ReadBack>() && job<LinkJob::ReadBack>()->attempt == attempt;
+    }
     // A frame waiting that went out this often already.
     bool outgoingSent(int sent) const { return link.outgoing() && link.outgoing()->sent == sent; }
 

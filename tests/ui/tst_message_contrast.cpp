@@ -33,7 +33,7 @@ double contrast(QRgb a, QRgb b)
 }
 
 struct Reading {
-    double ratio = 1;   // the strongest text pixel against the background
+    double ratio = 1; // the strongest text pixel against the background
     int textPixels = 0; // pixels that differ from the background at all
 };
 
@@ -109,7 +109,8 @@ void MessageContrastTest::readableOverEveryWindow()
     QWidget *parent = &w.mainWindow;
     // A secondary window is opened as the program opens it; the box comes
     // over it, as over the active window.
-    for (ChildWindow *child : std::initializer_list<ChildWindow *> {&w.manualWindow(), &w.settingsWindow(), &w.forceIdWindow(), &w.lineRateWindow()}) {
+    for (ChildWindow *child : std::initializer_list<ChildWindow *> {&w.manualWindow(), &w.settingsWindow(),
+                                                                    &w.forceIdWindow(), &w.lineRateWindow()}) {
         if (child->objectName() == window) {
             child->open();
             parent = child;
@@ -118,7 +119,10 @@ void MessageContrastTest::readableOverEveryWindow()
     QCOMPARE(parent->objectName(), window);
     QVERIFY(QTest::qWaitForWindowExposed(parent));
 
-    const struct { const char *text; Messages::Kind kind; } messages[] = {
+    const struct {
+        const char *text;
+        Messages::Kind kind;
+    } messages[] = {
         {"MsgSetSuccess", Messages::Kind::Information},
         {"MsgSetFailure", Messages::Kind::Information},
         {"MsgSelectPort", Messages::Kind::Information},
@@ -139,7 +143,10 @@ void MessageContrastTest::readableOverEveryWindow()
             const QRect area(label->mapTo(box.get(), QPoint(0, 0)) * scale, label->size() * scale);
             const Reading r = measure(image, area & image.rect());
             const QByteArray where = QStringLiteral("%1: %2 : 1 over %3 text pixels")
-                                         .arg(text.trimmed()).arg(r.ratio, 0, 'f', 2).arg(r.textPixels).toUtf8();
+                                         .arg(text.trimmed())
+                                         .arg(r.ratio, 0, 'f', 2)
+                                         .arg(r.textPixels)
+                                         .toUtf8();
             QVERIFY2(r.textPixels > 20, where.constData()); // something was drawn at all
             QVERIFY2(r.ratio >= 4.5, where.constData());
         }

@@ -92,8 +92,10 @@ void WindowFaultsTest::closingTheMainWindowEndsTheProgram()
         a.w.settingsWindow().openAfterScan(); // as a settings read opens it
     else if (open != QLatin1String("nothing"))
         trigger(a, qPrintable(open));
-    const QList<ChildWindow *> children {&a.w.manualWindow(), &a.w.settingsWindow(), &a.w.forceIdWindow(), &a.w.lineRateWindow()};
-    const bool childOpen = std::any_of(children.cbegin(), children.cend(), [](ChildWindow *c) { return c->isVisible(); });
+    const QList<ChildWindow *> children {&a.w.manualWindow(), &a.w.settingsWindow(), &a.w.forceIdWindow(),
+                                         &a.w.lineRateWindow()};
+    const bool childOpen = std::any_of(children.cbegin(), children.cend(),
+                                       [](ChildWindow *c) { return c->isVisible(); });
     QCOMPARE(childOpen, open != QLatin1String("nothing"));
     QCOMPARE(a.main.isEnabled(), !childOpen);
 
@@ -140,10 +142,14 @@ void WindowFaultsTest::openIdListTakesDigitsOnly_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("chosen"); // after Return
     for (const char *list : {"main", "settings", "forced"}) {
-        QTest::addRow("%s g", list) << list << "g" << "5";
-        QTest::addRow("%s Group", list) << list << "Group" << "5";
-        QTest::addRow("%s 12", list) << list << "12" << "12";
-        QTest::addRow("%s 9", list) << list << "9" << "9";
+        QTest::addRow("%s g", list) << list << "g"
+                                    << "5";
+        QTest::addRow("%s Group", list) << list << "Group"
+                                        << "5";
+        QTest::addRow("%s 12", list) << list << "12"
+                                     << "12";
+        QTest::addRow("%s 9", list) << list << "9"
+                                    << "9";
     }
 }
 
@@ -208,7 +214,7 @@ void WindowFaultsTest::pointerOverAGreyedBoxWakesIt()
 
 void WindowFaultsTest::limitPointReleaseUndoesItsPress_data()
 {
-    QTest::addColumn<int>("atPress");   // status byte while the button goes down
+    QTest::addColumn<int>("atPress"); // status byte while the button goes down
     QTest::addColumn<int>("atRelease"); // and while it comes up
     // Limit point 3 is bit 0x10; bit 0x02 keeps the position known.
     QTest::newRow("point all along") << 0x12 << 0x12;
@@ -251,9 +257,12 @@ void WindowFaultsTest::outOfRangeNoteInEachLanguage_data()
 {
     QTest::addColumn<QString>("menuItem");
     QTest::addColumn<QString>("note");
-    QTest::newRow("Simplified Chinese") << "Chinese" << "设备报告值: 9 (超出范围)";
-    QTest::newRow("English") << "English1" << "Reported by the device: 9 (out of range)";
-    QTest::newRow("Traditional Chinese") << "N1" << "設備報告值: 9 (超出範圍)";
+    QTest::newRow("Simplified Chinese") << "Chinese"
+                                        << "设备报告值: 9 (超出范围)";
+    QTest::newRow("English") << "English1"
+                             << "Reported by the device: 9 (out of range)";
+    QTest::newRow("Traditional Chinese") << "N1"
+                                         << "設備報告值: 9 (超出範圍)";
 }
 
 void WindowFaultsTest::outOfRangeNoteInEachLanguage()

@@ -5,13 +5,9 @@
 #include <utility>
 
 ChannelPad::ChannelPad(const PanelItems &items, PanelLink &link, BringToFront bringToFront)
-    : m_allLabel(items(QStringLiteral("Label_quan_ping"))),
-      m_allIdle(items(QStringLiteral("Image_quan_pin_dis"))),
-      m_allHover(items(QStringLiteral("Image_quan_pin_en"))),
-      m_allCaption(items(QStringLiteral("Label6"))),
-      m_areaCaption(items(QStringLiteral("Label9"))),
-      m_link(link),
-      m_bringToFront(std::move(bringToFront))
+    : m_allLabel(items(QStringLiteral("Label_quan_ping"))), m_allIdle(items(QStringLiteral("Image_quan_pin_dis"))),
+      m_allHover(items(QStringLiteral("Image_quan_pin_en"))), m_allCaption(items(QStringLiteral("Label6"))),
+      m_areaCaption(items(QStringLiteral("Label9"))), m_link(link), m_bringToFront(std::move(bringToFront))
 {
     for (int n = 1; n <= 16; ++n) {
         Channel &c = m_channels[n - 1];

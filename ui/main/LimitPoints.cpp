@@ -18,7 +18,8 @@ void setCursorShape(QWidget *widget, Qt::CursorShape shape)
 
 } // namespace
 
-LimitPoints::LimitPoints(const PanelItems &items, PanelLink &link, BringToFront bringToFront) : m_areaCaption(items(QStringLiteral("Label10"))), m_link(link)
+LimitPoints::LimitPoints(const PanelItems &items, PanelLink &link, BringToFront bringToFront)
+    : m_areaCaption(items(QStringLiteral("Label10"))), m_link(link)
 {
     for (int n = 1; n <= 4; ++n) {
         Point &p = m_points[n - 1];

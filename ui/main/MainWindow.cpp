@@ -43,8 +43,8 @@ void MainWindow::followReportedId()
     // not reach this list, which must still follow, or it would show another
     // ID than the one every frame carries.
     disconnect(m_followingReportedId);
-    m_followingReportedId =
-        connect(&m_link, &MotorLink::reportedId, this, [this](int id) { m_idList->setCurrentIndex(id); });
+    m_followingReportedId = connect(&m_link, &MotorLink::reportedId, this,
+                                    [this](int id) { m_idList->setCurrentIndex(id); });
 }
 
 // The window shows what the link reports; boxes open once the link's handler
@@ -70,8 +70,7 @@ void MainWindow::listenToLink()
     connect(&m_link, &MotorLink::portError, this,
             [this](const QString &text, MotorLink::PortCause cause, const DeviceAccess &device) {
                 const QString advice = m_texts.portAdvice(m_link.serial().portName(), cause, device);
-                Messages::show(advice.isEmpty() ? text : text + QLatin1String("\n\n") + advice,
-                               Messages::Kind::Error);
+                Messages::show(advice.isEmpty() ? text : text + QLatin1String("\n\n") + advice, Messages::Kind::Error);
             });
     connect(&m_link, &MotorLink::portLost, this, &MainWindow::portLost);
 }

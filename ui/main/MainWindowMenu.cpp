@@ -44,7 +44,8 @@ void MainWindow::buildMenu()
                      {"English1", "English", Language::English},
                      {"N1", "繁体", Language::TraditionalChinese}};
     for (const auto &l : languages)
-        language->addAction(action(l.name, QString::fromUtf8(l.caption), [this, chosen = l.language] { setLanguage(chosen); }));
+        language->addAction(
+            action(l.name, QString::fromUtf8(l.caption), [this, chosen = l.language] { setLanguage(chosen); }));
     bar->addAction(action("SetMenu", QString(), &MainWindow::openSettings));
     // The Tools menu is the way to the forced ID window and the serial
     // settings window: a technician needs both.

@@ -96,8 +96,7 @@ void MainWindow::buildPanel()
     m_portList = new PortComboBox(central);
     m_portList->setObjectName(QStringLiteral("ComboBox2"));
     m_portList->setGeometry(PanelLayout::PortBox);
-    connect(m_portList, &PortComboBox::aboutToShowPopup, this,
-            [this] { fillPortList(PortList::availablePorts()); });
+    connect(m_portList, &PortComboBox::aboutToShowPopup, this, [this] { fillPortList(PortList::availablePorts()); });
 
     m_panelLink = std::make_unique<PanelLink>(m_link, m_texts, m_idList);
     const BringToFront toFront = [this](QWidget *item) { bringToFront(item); };

@@ -35,8 +35,7 @@ QAccessibleInterface *accessibleHitLabel(const QString &, QObject *object)
 
 } // namespace
 
-PanelItem::PanelItem(Role role, const QString &name, QWidget *parent)
-    : PictureLabel(parent), m_role(role)
+PanelItem::PanelItem(Role role, const QString &name, QWidget *parent) : PictureLabel(parent), m_role(role)
 {
     static const bool accessible = (QAccessible::installFactory(accessibleHitLabel), true);
     Q_UNUSED(accessible);

@@ -4,12 +4,17 @@ namespace PanelLayout {
 namespace {
 
 constexpr int cellLefts[8] = {44, 73, 102, 131, 160, 189, 218, 247};
-constexpr int labelLefts[2][8] = {{46, 75, 104, 133, 161, 191, 220, 249},
-                                  {46, 74, 103, 133, 161, 191, 219, 248}};
+constexpr int labelLefts[2][8] = {{46, 75, 104, 133, 161, 191, 220, 249}, {46, 74, 103, 133, 161, 191, 219, 248}};
 constexpr int limitLefts[4] = {55, 111, 167, 223};
 
-int row(int n) { return (n - 1) / 8; }
-int column(int n) { return (n - 1) % 8; }
+int row(int n)
+{
+    return (n - 1) / 8;
+}
+int column(int n)
+{
+    return (n - 1) % 8;
+}
 
 std::vector<Picture> buildPictures()
 {
@@ -81,11 +86,26 @@ std::vector<Label> buildLabels()
 
 } // namespace
 
-QRect channelCell(int n) { return {cellLefts[column(n)], row(n) ? 224 : 200, 28, 20}; }
-QRect channelSelected(int n) { return {cellLefts[column(n)], row(n) ? 224 : 201, 28, 20}; }
-QRect channelLabel(int n) { return {labelLefts[row(n)][column(n)], row(n) ? 226 : 202, 25, 16}; }
-QRect limitCell(int n, bool idlePicture) { return {limitLefts[n - 1], idlePicture && n > 1 ? 447 : 448, 38, 30}; }
-QRect limitLabel(int n) { return {limitLefts[n - 1], 448, 37, 29}; }
+QRect channelCell(int n)
+{
+    return {cellLefts[column(n)], row(n) ? 224 : 200, 28, 20};
+}
+QRect channelSelected(int n)
+{
+    return {cellLefts[column(n)], row(n) ? 224 : 201, 28, 20};
+}
+QRect channelLabel(int n)
+{
+    return {labelLefts[row(n)][column(n)], row(n) ? 226 : 202, 25, 16};
+}
+QRect limitCell(int n, bool idlePicture)
+{
+    return {limitLefts[n - 1], idlePicture && n > 1 ? 447 : 448, 38, 30};
+}
+QRect limitLabel(int n)
+{
+    return {limitLefts[n - 1], 448, 37, 29};
+}
 
 const std::vector<Picture> &pictures()
 {

@@ -14,27 +14,27 @@ inline constexpr int ClientWidth = 616;
 inline constexpr int ClientHeight = 538;
 
 struct Picture {
-    QString name;     // objectName
-    QString picture;  // picture resource name
+    QString name; // objectName
+    QString picture; // picture resource name
     QRect rect;
-    bool visible;     // at start
+    bool visible; // at start
 };
 
 enum class LabelRole { Hit, Caption };
 
 struct Label {
     QString name;
-    QRect rect;        // a zero size means: as large as its text
+    QRect rect; // a zero size means: as large as its text
     LabelRole role;
-    QString text;      // design-time text (captions are replaced by the language table)
+    QString text; // design-time text (captions are replaced by the language table)
 };
 
 const std::vector<Picture> &pictures();
 const std::vector<Label> &labels();
 
 // Channel n = 1..16 and limit point n = 1..4.
-QRect channelCell(int n);      // idle and hover pictures
-QRect channelSelected(int n);  // the selected picture
+QRect channelCell(int n); // idle and hover pictures
+QRect channelSelected(int n); // the selected picture
 QRect channelLabel(int n);
 QRect limitCell(int n, bool idlePicture);
 QRect limitLabel(int n);
@@ -54,7 +54,13 @@ inline constexpr int BarMaxWidth = 210;
 inline constexpr int BarHeight = 4;
 // The pointer's left edge for a percentage, and the percentage it stands at
 // (truncated toward zero, as the motor's positions are whole percents).
-constexpr int pointerLeft(int percent) { return PointerZero + 2 * percent; }
-constexpr int pointerPercent(int left) { return (left - PointerZero) / 2; }
+constexpr int pointerLeft(int percent)
+{
+    return PointerZero + 2 * percent;
+}
+constexpr int pointerPercent(int left)
+{
+    return (left - PointerZero) / 2;
+}
 
 } // namespace PanelLayout

@@ -9,13 +9,9 @@
 #include <algorithm>
 
 PositionSlider::PositionSlider(const PanelItems &items, QWidget *panel, PanelLink &link)
-    : m_caption0(items(QStringLiteral("Label4"))),
-      m_caption100(items(QStringLiteral("Label8"))),
-      m_track(items(QStringLiteral("Image_Place"))),
-      m_bar(items(QStringLiteral("Image_Place_en"))),
-      m_pointer(items(QStringLiteral("Image_Place_zhi_zhen"))),
-      m_box(new QLineEdit(panel)),
-      m_link(link)
+    : m_caption0(items(QStringLiteral("Label4"))), m_caption100(items(QStringLiteral("Label8"))),
+      m_track(items(QStringLiteral("Image_Place"))), m_bar(items(QStringLiteral("Image_Place_en"))),
+      m_pointer(items(QStringLiteral("Image_Place_zhi_zhen"))), m_box(new QLineEdit(panel)), m_link(link)
 {
     m_box->setObjectName(QStringLiteral("Edit4"));
     m_box->setGeometry(PanelLayout::PercentBox);
@@ -23,7 +19,8 @@ PositionSlider::PositionSlider(const PanelItems &items, QWidget *panel, PanelLin
     m_box->setFocusPolicy(Qt::NoFocus);
     m_box->setAlignment(Qt::AlignCenter);
     m_box->setFrame(false);
-    m_box->setStyleSheet(QStringLiteral("QLineEdit { background: #0f2233; color: #e8f4ff; border: 1px solid #3d6b8f; border-radius: 3px; font-size: 8pt; }"));
+    m_box->setStyleSheet(QStringLiteral(
+        "QLineEdit { background: #0f2233; color: #e8f4ff; border: 1px solid #3d6b8f; border-radius: 3px; font-size: 8pt; }"));
 
     const auto x = [](QMouseEvent *e) { return int(e->position().x()); };
     m_track->onPress = [this, x](QMouseEvent *e) { trackPressed(x(e)); };

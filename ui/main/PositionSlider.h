@@ -43,5 +43,5 @@ private:
     QLineEdit *m_box;
     PanelLink &m_link;
     int m_shownPercent = -1; // the percent in the box
-    int m_dragAnchorX = 0;   // where in the pointer the drag took hold
+    int m_dragAnchorX = 0; // where in the pointer the drag took hold
 };

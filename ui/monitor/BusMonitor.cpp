@@ -19,14 +19,15 @@
 
 namespace {
 
-QString word(const char *name, Language lang) { return text(name, lang, Window::Monitor); }
+QString word(const char *name, Language lang)
+{
+    return text(name, lang, Window::Monitor);
+}
 
 } // namespace
 
 BusMonitor::BusMonitor(const MotorLink &link, QWidget *mainWindow)
-    : QWidget(nullptr, Qt::Window),
-      m_log([&link] { return link.msSincePortOpened(); }),
-      m_filter(this),
+    : QWidget(nullptr, Qt::Window), m_log([&link] { return link.msSincePortOpened(); }), m_filter(this),
       m_mainWindow(mainWindow)
 {
     connect(&link, &MotorLink::frameSent, this, &BusMonitor::frameSent);
@@ -109,8 +110,7 @@ BusMonitor::BusMonitor(const MotorLink &link, QWidget *mainWindow)
 
     chooseSaveFile = [](QWidget *parent) {
         const Language lang = static_cast<BusMonitor *>(parent)->m_log.language();
-        return QFileDialog::getSaveFileName(parent, word("MonSaveTitle", lang), QString(),
-                                            word("MonSaveFilter", lang));
+        return QFileDialog::getSaveFileName(parent, word("MonSaveTitle", lang), QString(), word("MonSaveFilter", lang));
     };
 
     WindowSkin::apply(this);
@@ -124,7 +124,8 @@ void BusMonitor::open()
         m_placed = true;
         // Beside the main window when the screen has room for it there.
         if (QWidget *main = m_mainWindow) {
-            const QRect screen = (main->screen() ? main->screen() : QGuiApplication::primaryScreen())->availableGeometry();
+            const QRect screen =
+                (main->screen() ? main->screen() : QGuiApplication::primaryScreen())->availableGeometry();
             const QPoint right = main->frameGeometry().topRight() + QPoint(8, 0);
             if (screen.contains(QRect(right, size())))
                 move(right);
@@ -221,10 +222,8 @@ void BusMonitor::applyCaptions()
 void BusMonitor::showCounts()
 {
     const Language lang = m_log.language();
-    m_counts->setText(word("MonCounts", lang)
-                          .arg(m_log.framesSent())
-                          .arg(m_log.answersReceived())
-                          .arg(m_log.invalidBytes()));
+    m_counts->setText(
+        word("MonCounts", lang).arg(m_log.framesSent()).arg(m_log.answersReceived()).arg(m_log.invalidBytes()));
     const auto since = m_log.sinceLastAnswer();
     m_lastAnswer->setText(since ? word("MonLastAnswer", lang).arg(double(*since) / 1000.0, 0, 'f', 1)
                                 : word("MonNoAnswer", lang));

@@ -29,7 +29,7 @@ public:
     // the link's last port opening.
     explicit BusMonitor(const MotorLink &link, QWidget *mainWindow = nullptr);
 
-    void open();  // shows it beside the main window the first time, raised
+    void open(); // shows it beside the main window the first time, raised
     // Writes the rows the table shows, one line per row, columns separated by
     // tabs; false (after a message) when the file cannot be written.
     bool saveTo(const QString &path);

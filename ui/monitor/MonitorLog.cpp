@@ -163,7 +163,7 @@ QVariant MonitorLog::data(const QModelIndex &index, int role) const
     const Row &r = row(index.row());
     switch (role) {
     case Qt::DisplayRole: return cell(r, index.column());
-    case Qt::ToolTipRole:  // a long report is cut at the window's edge
+    case Qt::ToolTipRole: // a long report is cut at the window's edge
         return index.column() == Meaning ? QVariant(cell(r, Meaning)) : QVariant();
     case Qt::TextAlignmentRole:
         return index.column() == Time ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();

@@ -28,13 +28,13 @@ class MonitorLog : public QAbstractTableModel {
 public:
     enum class Kind { Sent, Received, Discarded, Port };
     struct Row {
-        qint64 ms = 0;      // since the port was opened (the clock's reading)
+        qint64 ms = 0; // since the port was opened (the clock's reading)
         Kind kind = Kind::Sent;
-        QByteArray bytes;   // the frame or the dropped bytes; empty for a port event
-        int detail = 0;     // MotorLink::Discard or MotorLink::PortEvent
-        int bps = 0;        // of a port event
-        qint64 count = 0;   // of dropped bytes (a flood's are not read)
-        QString port;       // of a port event
+        QByteArray bytes; // the frame or the dropped bytes; empty for a port event
+        int detail = 0; // MotorLink::Discard or MotorLink::PortEvent
+        int bps = 0; // of a port event
+        qint64 count = 0; // of dropped bytes (a flood's are not read)
+        QString port; // of a port event
         // The meaning, decoded when first shown, in cachedLanguage.
         mutable QString meaning;
         mutable int cachedLanguage = -1;
@@ -61,11 +61,11 @@ public:
     void portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond);
 
     // --- what is shown -----------------------------------------------------------
-    void flush();                 // shows what arrived since (nothing while paused)
-    void setPaused(bool paused);  // resuming shows everything kept back
+    void flush(); // shows what arrived since (nothing while paused)
+    void setPaused(bool paused); // resuming shows everything kept back
     bool paused() const { return m_paused; }
     int heldBack() const { return int(m_incoming.size()); }
-    void clear();                 // rows, kept-back rows and counts
+    void clear(); // rows, kept-back rows and counts
     void setLanguage(Language lang);
     Language language() const { return m_lang; }
 
@@ -85,7 +85,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 signals:
-    void flushed();  // rows were shown or counts changed
+    void flushed(); // rows were shown or counts changed
 
 private:
     void record(Row row);
@@ -93,8 +93,8 @@ private:
 
     std::function<qint64()> m_clock;
     int m_limit;
-    std::deque<Row> m_rows;      // shown
-    std::deque<Row> m_incoming;  // not shown yet
+    std::deque<Row> m_rows; // shown
+    std::deque<Row> m_incoming; // not shown yet
     QTimer m_flushTimer;
     bool m_paused = false;
     Language m_lang = Language::SimplifiedChinese;

@@ -28,7 +28,8 @@ const char *const UnselectedLook =
 
 } // namespace
 
-ChannelEditor::ChannelEditor(MotorLink &link, const MessageTexts &texts, QWidget *parent, QPoint idBoxAt, QPoint channelBoxAt)
+ChannelEditor::ChannelEditor(MotorLink &link, const MessageTexts &texts, QWidget *parent, QPoint idBoxAt,
+                             QPoint channelBoxAt)
     : QObject(parent), m_link(link), m_texts(texts)
 {
     m_idBox = new QGroupBox(parent);

@@ -6,18 +6,21 @@
 #include <QComboBox>
 #include <QPushButton>
 
-ForceIdWindow::ForceIdWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
-    : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QString(), QSize(250, 280),
-                  true, parent)
-    , m_link(link)
-    , m_mainIdList(mainIdList)
+ForceIdWindow::ForceIdWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList,
+                             QWidget *parent)
+    : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QString(), QSize(250, 280), true, parent), m_link(link),
+      m_mainIdList(mainIdList)
 {
     placeOnScreen(this, {349, 224});
     m_editor = new ChannelEditor(link, texts, this, QPoint(16, 16), QPoint(16, 100));
 
     // The set button is wide enough for "Compulsory set" and reaches up to
     // the exit button; both keep their left edges.
-    struct ButtonRow { const char *name; int x, width; void (ForceIdWindow::*click)(); };
+    struct ButtonRow {
+        const char *name;
+        int x, width;
+        void (ForceIdWindow::*click)();
+    };
     const ButtonRow buttons[] = {
         {"bsSkinButton1", 16, 124, &ForceIdWindow::forceWrite},
         {"bsSkinButton2", 148, 86, &ForceIdWindow::returnToMainWindow},

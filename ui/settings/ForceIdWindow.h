@@ -13,7 +13,8 @@ class QComboBox;
 class ForceIdWindow : public ChildWindow {
     Q_OBJECT
 public:
-    ForceIdWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
+    ForceIdWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList,
+                  QWidget *parent = nullptr);
 
     // Opens on the main window's ID (its list index) and the channels stored for it.
     void openWithIndex(int mainIndex);

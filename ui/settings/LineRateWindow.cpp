@@ -24,8 +24,8 @@ QComboBox *addBox(QWidget *window, const char *groupCaption, int y, const char *
 } // namespace
 
 LineRateWindow::LineRateWindow(MotorLink &link, QWidget *mainWindow, QWidget *parent)
-    : ChildWindow(mainWindow, QStringLiteral("Form3"), QStringLiteral("串口设置"), QSize(256, 217), true, parent)
-    , m_link(link)
+    : ChildWindow(mainWindow, QStringLiteral("Form3"), QStringLiteral("串口设置"), QSize(256, 217), true, parent),
+      m_link(link)
 {
     placeOnScreen(this, {753, 380});
     // The rates of the first four baud codes.

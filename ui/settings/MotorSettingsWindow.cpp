@@ -43,10 +43,10 @@ QWidget *addPage(QTabWidget *pages, const char *name)
 
 } // namespace
 
-MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
-    : ChildWindow(mainWindow, QStringLiteral("SetForm"), QString(), QSize(616, 402), false, parent)
-    , m_texts(texts)
-    , m_link(link)
+MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow,
+                                         QComboBox *mainIdList, QWidget *parent)
+    : ChildWindow(mainWindow, QStringLiteral("SetForm"), QString(), QSize(616, 402), false, parent), m_texts(texts),
+      m_link(link)
 {
     auto *pages = new MultiRowTabWidget(this);
     m_pages = pages;

@@ -26,7 +26,8 @@ class QTabWidget;
 class MotorSettingsWindow : public ChildWindow {
     Q_OBJECT
 public:
-    MotorSettingsWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent = nullptr);
+    MotorSettingsWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList,
+                        QWidget *parent = nullptr);
 
     // --- called by the main window and on the link's reports ----------------
     void showBasicSettings();

@@ -112,7 +112,7 @@ void RadioPage::showBits(Byte mask)
     if (m_edit && free != m_boxes.end()) {
         m_edit->setEnabled(true);
         m_edit->setValue(value); // kept within the edit's range
-        check(*free);            // stores the kept value
+        check(*free); // stores the kept value
         if (m_edit->value() != value)
             showNote(value);
         return;

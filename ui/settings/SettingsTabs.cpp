@@ -35,10 +35,10 @@ struct RadioTab {
     int boxWidth;
     Field field;
     Byte fallback;
-    int note;         // the number of its ReportNote label, or -1 for none
+    int note; // the number of its ReportNote label, or -1 for none
     const char *edit; // the FreeValue box's track edit, or nullptr
     int editX;
-    int editTyping;   // characters that can be typed; 0: the slider only
+    int editTyping; // characters that can be typed; 0: the slider only
     MS::Range editRange;
 };
 
@@ -58,26 +58,74 @@ const BoxRow DryContactBoxes[] = {
     {"Normal", 0}, {"UpStopDownStopLoop", 1}, {"UpUpStop", 2}, {"SongShouTing", 3}, {"RenYiTing", 4},
 };
 const BoxRow SpeedBoxes[] = {
-    {"RPM80", 80}, {"RPM100", 100}, {"RPM130", 130}, {"ManualSetting", FreeValue},
+    {"RPM80", 80},
+    {"RPM100", 100},
+    {"RPM130", 130},
+    {"ManualSetting", FreeValue},
 };
 const BoxRow SensitivityBoxes[] = {
-    {"bsSkinCheckRadioBox1", 1}, {"bsSkinCheckRadioBox2", 2}, {"bsSkinCheckRadioBox3", 3},
+    {"bsSkinCheckRadioBox1", 1},
+    {"bsSkinCheckRadioBox2", 2},
+    {"bsSkinCheckRadioBox3", 3},
 };
 const BoxRow ReboundBoxes[] = {
-    {"bsSkinCheckRadioBox4", MS::NoRebound}, {"bsSkinCheckRadioBox5", MS::UnlimitedRebound},
+    {"bsSkinCheckRadioBox4", MS::NoRebound},
+    {"bsSkinCheckRadioBox5", MS::UnlimitedRebound},
     {"bsSkinCheckRadioBox6", FreeValue},
 };
 
-const RadioTab DryContactTab {"DryContact", {60, 12, 450, 222}, DryContactBoxes, {30, 34}, 36, 400,
-                              &FeatureValues::dryContactMode, MS::DryContact.fallback, 0, nullptr, 0, 0, {}};
-const RadioTab SpeedTab {"SpeedSelect", {60, 12, 450, 222}, SpeedBoxes, {30, 36}, 40, 170,
-                         &FeatureValues::maxSpeed, MS::MaxSpeed.fallback, 1, "bsSkinTrackEdit1", 210,
-                         3, MS::MaxSpeed};
-const RadioTab SensitivityTab {"bsSkinGroupBox4", {100, 20, 370, 180}, SensitivityBoxes, {60, 40}, 42, 260,
-                               &FeatureValues::obstacleSensitivity, MS::Sensitivity.fallback, 3, nullptr, 0, 0, {}};
-const RadioTab ReboundTab {"bsSkinGroupBox5", {40, 20, 490, 200}, ReboundBoxes, {30, 40}, 46, 300,
-                           &FeatureValues::reboundTime, MS::Rebound.fallback, -1, "bsSkinTrackEdit2", 340,
-                           0, MS::Rebound};
+const RadioTab DryContactTab {"DryContact",
+                              {60, 12, 450, 222},
+                              DryContactBoxes,
+                              {30, 34},
+                              36,
+                              400,
+                              &FeatureValues::dryContactMode,
+                              MS::DryContact.fallback,
+                              0,
+                              nullptr,
+                              0,
+                              0,
+                              {}};
+const RadioTab SpeedTab {"SpeedSelect",
+                         {60, 12, 450, 222},
+                         SpeedBoxes,
+                         {30, 36},
+                         40,
+                         170,
+                         &FeatureValues::maxSpeed,
+                         MS::MaxSpeed.fallback,
+                         1,
+                         "bsSkinTrackEdit1",
+                         210,
+                         3,
+                         MS::MaxSpeed};
+const RadioTab SensitivityTab {"bsSkinGroupBox4",
+                               {100, 20, 370, 180},
+                               SensitivityBoxes,
+                               {60, 40},
+                               42,
+                               260,
+                               &FeatureValues::obstacleSensitivity,
+                               MS::Sensitivity.fallback,
+                               3,
+                               nullptr,
+                               0,
+                               0,
+                               {}};
+const RadioTab ReboundTab {"bsSkinGroupBox5",
+                           {40, 20, 490, 200},
+                           ReboundBoxes,
+                           {30, 40},
+                           46,
+                           300,
+                           &FeatureValues::reboundTime,
+                           MS::Rebound.fallback,
+                           -1,
+                           "bsSkinTrackEdit2",
+                           340,
+                           0,
+                           MS::Rebound};
 
 QStringList numbers(int from, int to)
 {
@@ -87,16 +135,27 @@ QStringList numbers(int from, int to)
     return items;
 }
 
-const ListTab JogTab {"bsSkinGroupBox6", "bsSkinComboBox1", &FeatureValues::jogTime, MS::JogTime.fallback,
-                      MS::JogTime.min, [] { return numbers(MS::JogTime.min, MS::JogTime.max); }, 2, false};
-const ListTab BaudTab {"bsSkinGroupBox3", "SetComboBox", &FeatureValues::deviceBaudCode, MS::DefaultBaudCode, 0,
+const ListTab JogTab {"bsSkinGroupBox6",
+                      "bsSkinComboBox1",
+                      &FeatureValues::jogTime,
+                      MS::JogTime.fallback,
+                      MS::JogTime.min,
+                      [] { return numbers(MS::JogTime.min, MS::JogTime.max); },
+                      2,
+                      false};
+const ListTab BaudTab {"bsSkinGroupBox3",
+                       "SetComboBox",
+                       &FeatureValues::deviceBaudCode,
+                       MS::DefaultBaudCode,
+                       0,
                        [] {
                            QStringList items;
                            for (int bps : MS::BaudRates)
                                items << QString::number(bps);
                            return items;
                        },
-                       -1, true};
+                       -1,
+                       true};
 
 // The curtain tab's groups lie in five rows, each group's two boxes side by
 // side.  The groups whose English captions are long take a whole row, the
@@ -107,7 +166,7 @@ struct CurtainRow {
     Byte bit;
     const char *group;
     const char *clear; // the box for the bit at 0
-    const char *set;   // the box for the bit at 1
+    const char *set; // the box for the bit at 1
     int row;
     CurtainSpan span;
 };
@@ -206,8 +265,8 @@ RadioPage *buildCurtain(QWidget *page, const Context &c)
         const int boxWidth = (width - CurtainBoxLeft - CurtainBoxRight - CurtainBoxGap) / 2;
         const int secondX = CurtainBoxLeft + boxWidth + CurtainBoxGap;
         setting->addBox(addBox(group, r.clear, QRect(CurtainBoxLeft, CurtainBoxY, boxWidth, 24)), 0, r.bit);
-        setting->addBox(addBox(group, r.set, QRect(secondX, CurtainBoxY, width - CurtainBoxRight - secondX, 24)),
-                        r.bit, r.bit);
+        setting->addBox(addBox(group, r.set, QRect(secondX, CurtainBoxY, width - CurtainBoxRight - secondX, 24)), r.bit,
+                        r.bit);
     }
     return setting;
 }

@@ -17,7 +17,7 @@ namespace SettingsTabs {
 struct Context {
     FeatureValues &values;
     std::function<QString(int)> noteText; // a note's text for a reported value
-    std::function<bool()> baudListGuard;  // whether a baud choice may be stored
+    std::function<bool()> baudListGuard; // whether a baud choice may be stored
     QObject *owner;
 };
 

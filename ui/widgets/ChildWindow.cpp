@@ -17,11 +17,12 @@ QAccessibleInterface *accessibleChildWindow(const QString &, QObject *object)
 
 } // namespace
 
-ChildWindow::ChildWindow(QWidget *mainWindow, const QString &objectName, const QString &caption,
-                         QSize clientSize, bool enabledAtStart, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                          | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_mainWindow(mainWindow)
+ChildWindow::ChildWindow(QWidget *mainWindow, const QString &objectName, const QString &caption, QSize clientSize,
+                         bool enabledAtStart, QWidget *parent)
+    : QWidget(parent,
+              Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                  | Qt::WindowCloseButtonHint),
+      m_mainWindow(mainWindow)
 {
     static const bool accessible = (QAccessible::installFactory(accessibleChildWindow), true);
     Q_UNUSED(accessible);

@@ -15,8 +15,8 @@ class ChildWindow : public QWidget {
     Q_OBJECT
 public:
     // Created hidden, with the given enabled state.
-    ChildWindow(QWidget *mainWindow, const QString &objectName, const QString &caption,
-                QSize clientSize, bool enabledAtStart, QWidget *parent = nullptr);
+    ChildWindow(QWidget *mainWindow, const QString &objectName, const QString &caption, QSize clientSize,
+                bool enabledAtStart, QWidget *parent = nullptr);
 
     void open();
     // Gives the main window back: enables and shows it, hides and disables this.

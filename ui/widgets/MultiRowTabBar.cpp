@@ -238,13 +238,9 @@ bool MultiRowTabBar::event(QEvent *event)
     switch (event->type()) {
     // The base class tracks hover and tool tips on its single-row geometry.
     case QEvent::HoverEnter:
-    case QEvent::HoverMove:
-        setHovered(rowTabAt(static_cast<QHoverEvent *>(event)->position().toPoint()));
-        return true;
+    case QEvent::HoverMove: setHovered(rowTabAt(static_cast<QHoverEvent *>(event)->position().toPoint())); return true;
     case QEvent::HoverLeave:
-    case QEvent::Leave:
-        setHovered(-1);
-        return QWidget::event(event);
+    case QEvent::Leave: setHovered(-1); return QWidget::event(event);
     case QEvent::ToolTip: {
         auto *help = static_cast<QHelpEvent *>(event);
         const int index = rowTabAt(help->pos());
@@ -254,8 +250,7 @@ bool MultiRowTabBar::event(QEvent *event)
             QToolTip::hideText();
         return true;
     }
-    default:
-        return QTabBar::event(event);
+    default: return QTabBar::event(event);
     }
 }
 

@@ -53,9 +53,9 @@ protected:
 private:
     struct Rows {
         QList<QRect> rects; // per tab
-        QList<int> row;     // per tab: its row in reading order
-        int count = 0;      // rows
-        int height = 0;     // of one row
+        QList<int> row; // per tab: its row in reading order
+        int count = 0; // rows
+        int height = 0; // of one row
     };
     Rows layoutFor(int width) const;
     // The width the bar gets: its tab widget's, less the style's margins.

@@ -29,8 +29,7 @@ bool PictureLabel::event(QEvent *event)
         if (!m_picture.isEmpty() && devicePixelRatioF() != m_ratio)
             render();
         break;
-    default:
-        break;
+    default: break;
     }
     return QLabel::event(event);
 }

@@ -10,8 +10,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 
-TrackEdit::TrackEdit(int minimum, int maximum, QWidget *parent)
-    : QWidget(parent)
+TrackEdit::TrackEdit(int minimum, int maximum, QWidget *parent) : QWidget(parent)
 {
     m_field = new QSpinBox(this);
     m_field->setObjectName(QStringLiteral("field"));
