@@ -171,8 +171,8 @@ void ResponseHandler::loadBasicSettings(const Frame::Response &f)
         v.deviceBaudCode = MotorSettings::DefaultBaudCode;
         m_link.reopenPort(*MotorSettings::baudCodeBps(MotorSettings::DefaultBaudCode));
     }
-    // Showing the values may store some again (a window's radio boxes store
-    // their value when checked: a speed of 40 becomes the minimum of 50).
+    // A listener may store some values again as it shows them (a speed of
+    // 40 shown on a radio box becomes its minimum of 50).
     emit m_link.basicReport(v);
 
     if (!std::holds_alternative<LinkJob::BaudScan>(m_link.m_job))

@@ -1,6 +1,6 @@
-// Reads and checks the device's 10-byte answers and acts on them: the
-// position display and limit points follow status answers, settings reports
-// fill the settings window or end a baud scan, and a report that reads back a
+// Reads and checks the device's 10-byte answers and acts on them: status
+// answers report the position and the limit points, settings reports are
+// stored and announced or end a baud scan, and a report that reads back a
 // written value confirms it.
 #pragma once
 

@@ -1,7 +1,7 @@
-// SerialLine: the serial port component the main window owns as Comm1.
+// SerialLine: the serial port component the motor link owns.
 //
-// It offers a property model (CommPort, PortOpen, BaudRate, ...
-// DataCount, ReadBytes, WriteBytes and the three events) on top of a
+// It offers a property model (port name, open, bits per second, bytes
+// waiting, readBytes, writeBytes and the three events) on top of a
 // SerialDevice: QSerialPort by default, a line in memory for tests and
 // fuzzing.  There is no thread: the events are raised on the UI thread by a
 // poll pass that runs when bytes arrive, and every 100 ms only where the
