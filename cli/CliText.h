@@ -1,4 +1,4 @@
-// The words tavik-cli prints: its own English texts, one table.
+// The words tavik-cli prints: the English of its rows in the language table.
 #pragma once
 
 #include <QString>

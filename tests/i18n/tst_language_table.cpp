@@ -1,9 +1,39 @@
 // The language switch without windows: the message texts still switch, and
-// every row that needs a window is reported instead of crashing.
+// every row that needs a window is reported instead of crashing.  The table
+// itself: three texts per row with the same placeholders, and exactly the
+// rows tavik-cli asks for.
 #include "LanguageTable.h"
 #include "MessageTexts.h"
 
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
+
+namespace {
+
+constexpr Language kLanguages[] = {Language::SimplifiedChinese, Language::English, Language::TraditionalChinese};
+
+QString rowName(const LanguageRow &row)
+{
+    return QStringLiteral("%1/%2/%3")
+        .arg(QLatin1String(windowName(row.window)), QLatin1String(row.objectName))
+        .arg(int(row.property));
+}
+
+// %1, %2 ... in the order they appear; a translation may not drop, add or
+// reorder what tavik-cli and the windows fill in.
+QStringList placeholdersOf(const char *value)
+{
+    static const QRegularExpression placeholder(QStringLiteral("%\\d+"));
+    QStringList found;
+    for (const QRegularExpressionMatch &m : placeholder.globalMatch(QString::fromUtf8(value)))
+        found << m.captured();
+    return found;
+}
+
+} // namespace
 
 class LanguageTableTest : public QObject {
     Q_OBJECT
@@ -23,7 +53,7 @@ private slots:
         for (const LanguageRow &row : LanguageTable())
             if (row.property != Property::Message && row.property != Property::Word && row.window != Window::Cli)
                 windowRows += int(row.targets(row.value(Language::English)).size());
-        QCOMPARE(missing.size(), windowRows + 2);  // and ComboBox1 of both ID lists
+        QCOMPARE(missing.size(), windowRows + 2); // and ComboBox1 of both ID lists
         QVERIFY(missing.contains(QStringLiteral("Settings/bsSkinTabSheet3")));
         QVERIFY(missing.contains(QStringLiteral("Manual/(window)")));
         QVERIFY(missing.contains(QStringLiteral("IdSet/ComboBox1")));
@@ -37,14 +67,64 @@ private slots:
                 QVERIFY2(messageField(texts, row.objectName), row.objectName);
         // Texts filled in when shown: a language without the placeholder would
         // leave out the port or the group to join.
-        const std::pair<const char *, int> placeholders[] = {
-            {"MsgIdOutOfRange", 1}, {"MsgPortBusy", 1}, {"MsgPortMissing", 1},
-            {"MsgPortDenied", 2}, {"MsgPortOwnerOnly", 2}};
+        const std::pair<const char *, int> placeholders[] = {{"MsgIdOutOfRange", 1},
+                                                             {"MsgPortBusy", 1},
+                                                             {"MsgPortMissing", 1},
+                                                             {"MsgPortDenied", 2},
+                                                             {"MsgPortOwnerOnly", 2}};
         for (Language lang : {Language::SimplifiedChinese, Language::English, Language::TraditionalChinese})
             for (const auto &[name, count] : placeholders)
                 for (int n = 1; n <= count; ++n)
                     QVERIFY2(text(name, lang).contains(QStringLiteral("%%1").arg(n)), name);
         QVERIFY(text("bsSkinButton14", Language::English, Window::Settings).isEmpty());
+    }
+
+    void everyRowHasThreeTextsWithTheSamePlaceholders()
+    {
+        QSet<QString> seen;
+        int cliRows = 0;
+        for (const LanguageRow &row : LanguageTable()) {
+            const QString name = rowName(row);
+            QVERIFY2(!seen.contains(name), qPrintable(name + QStringLiteral(" twice")));
+            seen.insert(name);
+            cliRows += row.window == Window::Cli;
+            for (Language lang : kLanguages) {
+                QVERIFY2(row.value(lang) && *row.value(lang), qPrintable(name));
+                QVERIFY2(placeholdersOf(row.value(lang)) == placeholdersOf(row.value(Language::English)),
+                         qPrintable(name));
+            }
+        }
+        QVERIFY(cliRows > 100);
+    }
+
+    // Every text name in tavik-cli's sources has its row, and every Cli row is
+    // named there: a misspelt name would print the name itself, a dead row
+    // would be translated for nothing.
+    void cliRowsAreTheTextsTavikCliSays()
+    {
+        static const QRegularExpression quotedName(QStringLiteral("\"(Cli[A-Z][A-Za-z]*)\""));
+        QSet<QString> named;
+        const QDir dir(QStringLiteral(TAVIK_CLI_SOURCE_DIR));
+        for (const QString &file : dir.entryList({QStringLiteral("*.cpp"), QStringLiteral("*.h")})) {
+            QFile source(dir.filePath(file));
+            QVERIFY2(source.open(QIODevice::ReadOnly), qPrintable(source.fileName()));
+            for (const QRegularExpressionMatch &m : quotedName.globalMatch(QString::fromUtf8(source.readAll())))
+                named.insert(m.captured(1));
+        }
+        QVERIFY(named.size() > 100);
+
+        QSet<QString> rows;
+        for (const LanguageRow &row : LanguageTable())
+            if (row.window == Window::Cli) {
+                QCOMPARE(row.property, Property::Caption);
+                rows.insert(QLatin1String(row.objectName));
+            }
+        for (const QString &name : named)
+            QVERIFY2(rows.contains(name), qPrintable(name + QStringLiteral(" has no Cli row")));
+        for (const QString &name : rows)
+            QVERIFY2(named.contains(name), qPrintable(name + QStringLiteral(" is not used by tavik-cli")));
+        QCOMPARE(text("CliStatusPosition", Language::TraditionalChinese, Window::Cli), QStringLiteral("位置 %1 %"));
+        QVERIFY(text("CliStatusPosition", Language::English).isEmpty()); // Cli rows belong to no window
     }
 };
 
