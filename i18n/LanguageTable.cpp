@@ -2,7 +2,6 @@
 
 #include "MessageTexts.h"
 
-
 #include <cstring>
 
 namespace {
@@ -13,7 +12,8 @@ constexpr std::array<const char *, 3> kGroupCaption {"群控", "Group", "群控"
 
 // Columns: Simplified Chinese, English, Traditional Chinese, then the start
 // text where a window begins with another wording.  Leading and trailing
-// blanks belong to the texts.
+// blanks belong to the texts.  One row a line, as a table reads best.
+// clang-format off
 constexpr LanguageRow kRows[] = {
     // 1. Main window labels and the positions of three of them.
     {Window::Main, "Label3", Property::Caption, {" ID 选择  ", "ID Select  ", " ID 選擇  "}},
@@ -542,6 +542,7 @@ constexpr LanguageRow kRows[] = {
     {Window::Cli, "CliFailed", Property::Caption, {"退出码 %1", "exit %1", "結束碼 %1"}},
     {Window::Cli, "CliNotTried", Property::Caption, {"未尝试", "not tried", "未嘗試"}},
 };
+// clang-format on
 
 const std::pair<const char *, QString MessageTexts::*> kMessages[] = {
     {"GroupCaption", &MessageTexts::groupCaption},
@@ -559,7 +560,7 @@ const std::pair<const char *, QString MessageTexts::*> kMessages[] = {
     {"MsgValueOutOfRange", &MessageTexts::valueOutOfRange},
 };
 
-}  // namespace
+} // namespace
 
 std::span<const LanguageRow> LanguageTable()
 {
@@ -584,7 +585,7 @@ namespace {
 constexpr std::pair<Language, const char *> kCodes[] = {
     {Language::SimplifiedChinese, "zh_CN"}, {Language::English, "en"}, {Language::TraditionalChinese, "zh_TW"}};
 
-}  // namespace
+} // namespace
 
 std::optional<Language> languageFromCode(QStringView code)
 {
@@ -620,8 +621,8 @@ QString text(const char *objectNameOrMessage, Language lang, Window window)
 {
     for (const LanguageRow &row : kRows) {
         if (row.window == window && std::strcmp(row.objectName, objectNameOrMessage) == 0
-            && (row.property == Property::Caption || row.property == Property::Hint
-                || row.property == Property::Message || row.property == Property::Word))
+            && (row.property == Property::Caption || row.property == Property::Hint || row.property == Property::Message
+                || row.property == Property::Word))
             return QString::fromUtf8(row.value(lang));
     }
     return {};

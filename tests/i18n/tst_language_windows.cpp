@@ -85,7 +85,7 @@ QString rowName(const LanguageRow &row)
         .arg(int(row.property));
 }
 
-}  // namespace
+} // namespace
 
 class LanguageWindowsTest : public QObject {
     Q_OBJECT
@@ -110,7 +110,7 @@ private slots:
         Fixture f;
         QString why;
         for (const LanguageRow &row : LanguageTable())
-            if (row.window == Window::Main)  // Label9 keeps its design-time 129, the table's value
+            if (row.window == Window::Main) // Label9 keeps its design-time 129, the table's value
                 QVERIFY2(f.shows(row, row.value(Language::SimplifiedChinese), why), qPrintable(why));
         QCOMPARE(f.mainWindow.idList()->currentIndex(), 0);
     }
@@ -173,7 +173,8 @@ private slots:
         }
 
         // What no language changes.
-        QCOMPARE(f.mainWindow.findChild<QMenu *>(QStringLiteral("Language"))->title(), QStringLiteral("语言 Language(&L)"));
+        QCOMPARE(f.mainWindow.findChild<QMenu *>(QStringLiteral("Language"))->title(),
+                 QStringLiteral("语言 Language(&L)"));
         QCOMPARE(f.settingsWindow().findChild<QPushButton *>(QStringLiteral("bsSkinButton14"))->text(),
                  QStringLiteral("设      置"));
         QCOMPARE(f.lineRateWindow().windowTitle(), QStringLiteral("串口设置"));
@@ -187,7 +188,7 @@ private slots:
         f.mainWindow.setLanguage(Language::English);
         QCOMPARE(f.mainWindow.idList()->currentText(), QStringLiteral("Group"));
         QCOMPARE(shown.count(), 1);
-        QCOMPARE(f.mainWindow.link().target().id, 0);  // still recognised as group control
+        QCOMPARE(f.mainWindow.link().target().id, 0); // still recognised as group control
         QVERIFY(f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
 
         const QStringList english = f.snapshot();
