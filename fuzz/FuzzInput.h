@@ -1,9 +1,10 @@
 // Reads a fuzzer's bytes as a starting state followed by what the port
-// delivers, and drives the program's real receive path with them.
+// delivers, and drives the program's real receive path with them: bytes
+// arrive on the line and the link's receive event reads them.
 #pragma once
 
 #include "FuzzBytes.h"
-#include "ResponseHandler.h"
+#include "MemorySerialDevice.h"
 #include "Messages.h"
 #include "PositionSlider.h"
 #include "Windows.h"
@@ -14,7 +15,15 @@
 #include <cstddef>
 #include <cstdint>
 
-// The program's windows, created once for the whole fuzzing run.
+// The line in memory the windows' link reads from, open for the whole run.
+inline MemorySerialDevice *&fuzzLine()
+{
+    static MemorySerialDevice *line = nullptr;
+    return line;
+}
+
+// The program's windows, created once for the whole fuzzing run, their link
+// on a line in memory.
 inline Windows &fuzzWindows()
 {
     static int argc = 1;
@@ -32,9 +41,19 @@ inline Windows &fuzzWindows()
         // Every window that reports reach, from the first input on.
         w->settingsWindow();
         w->forceIdWindow();
+        fuzzLine() = new MemorySerialDevice;
+        w->mainWindow.link().serial().setDevice(std::unique_ptr<SerialDevice>(fuzzLine()));
+        w->mainWindow.link().choosePort(QStringLiteral("/dev/ttyFUZZ"), false);
         return w;
     }();
     return *windows;
+}
+
+// One read the port delivers, handled as the receive event handles it.
+inline void deliver(const std::uint8_t *bytes, int count)
+{
+    fuzzLine()->arrive(QByteArray(reinterpret_cast<const char *>(bytes), count), false);
+    fuzzWindows().mainWindow.link().receive();
 }
 
 // An arbitrary starting state the program can be in, reached through the
@@ -58,13 +77,9 @@ inline void startFrom(FuzzBytes &in, Windows &w)
         link.sendMotorCommand(Frame::Motor, in.byte());
     // A status answer sets the status byte, as the device would.
     const Byte status = in.byte();
-    const Frame::Response answer = [&] {
-        Frame::Response r;
-        r.b = {Frame::ResponseLead, 1, 1, 0, 0, 0, 0, 50, status, 0};
-        r.b[9] = Frame::xorOf(r.b.data(), 1, 8);
-        return r;
-    }();
-    link.responses().handleFrame(answer);
+    std::uint8_t answer[Frame::ResponseSize] = {Frame::ResponseLead, 1, 1, 0, 0, 0, 0, 50, status, 0};
+    answer[9] = Frame::xorOf(answer, 1, 8);
+    deliver(answer, sizeof answer);
     w.mainWindow.positionSlider()->setPointerLeft(339 + in.below(201));
     if (in.flag())
         link.holdPositionTarget();
@@ -76,4 +91,6 @@ inline void startFrom(FuzzBytes &in, Windows &w)
 inline void settle()
 {
     QCoreApplication::processEvents();
+    fuzzLine()->takeWritten();
+    fuzzLine()->clearInput();
 }

@@ -1,7 +1,6 @@
 // Arbitrary byte streams through the receive path: each read the port
 // delivers (1..64 bytes) goes to the answer handling as it stands.
 #include "FuzzInput.h"
-#include "ResponseHandler.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -13,11 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const int count = 1 + in.below(64);
         for (int i = 0; i < count; ++i)
             read[i] = in.byte();
-        try {
-            w.mainWindow.link().responses().examine(read, count);
-        } catch (const SerialError &) {
-            // The app shows these in a box; here the port is not there to reopen.
-        }
+        deliver(read, count);
     }
     settle();
     return 0;
