@@ -49,6 +49,28 @@ bool toSettingNames(QJsonObject &o, QString &error)
     return true;
 }
 
+// A record kept with `tavik-cli --json read > FILE` is JSON lines: the
+// settings record, then the result.  Its one settings record is the profile;
+// anything else is parsed as it stands, so that its faults are named.
+QByteArray settingsRecordOf(const QByteArray &bytes)
+{
+    const QList<QByteArray> lines = bytes.trimmed().split('\n');
+    if (lines.size() < 2)
+        return bytes;
+    QByteArray found;
+    for (const QByteArray &line : lines) {
+        const QJsonDocument record = QJsonDocument::fromJson(line);
+        if (!record.isObject())
+            return bytes;
+        if (record.object().value(kTypeKey) == QJsonValue(QStringLiteral("settings"))) {
+            if (!found.isEmpty())
+                return bytes;
+            found = line;
+        }
+    }
+    return found.isEmpty() ? bytes : found;
+}
+
 } // namespace
 
 bool readProfile(const QByteArray &bytes, Profile &out, QString &error)
@@ -58,7 +80,7 @@ bool readProfile(const QByteArray &bytes, Profile &out, QString &error)
         return false;
     }
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(settingsRecordOf(bytes), &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         error = say("CliProfileBroken").arg(parseError.offset).arg(parseError.errorString());
         return false;

@@ -73,6 +73,21 @@ private slots:
         QVERIFY2(keptShown, r.out.constData());
     }
 
+    // What `--json read` prints, kept in a file as it stands (the settings
+    // record and the result after it), is a profile `apply` takes.
+    void keptRecordAppliesAsAProfile()
+    {
+        sim->bus().motors()[0].maxSpeed = 100;
+        const Run read = cli(at({"--json", "read", "--target", "1:1"}));
+        QCOMPARE(read.code, 0);
+        QTemporaryFile file;
+        const Run r = cli(at({"--json", "apply", profileFile(file, read.out), "--target", "12:1,3"}));
+        QVERIFY2(r.code == 0, r.out.constData());
+        QCOMPARE(motorWithIndex(1).id, 12);
+        QCOMPARE(motorWithIndex(1).maxSpeed, 100);
+        QCOMPARE(withFunction(*sim, 0xAA), 0);
+    }
+
     void targetsAreDoneInTurnWithASummary_data()
     {
         QTest::addColumn<QStringList>("args");
