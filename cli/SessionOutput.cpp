@@ -26,8 +26,14 @@ QJsonObject Session::targetFields(const Target &t) const
 
 Target Session::actedOn() const
 {
+    using Kind = CommandRow::Kind;
     const Target *t = requestedTarget();
-    // The motor as it reported itself, unless another motor answered for the target.
+    // A motion command or a status poll acts on the ID and channels asked for.
+    const Kind kind = m_req.command->kind;
+    if (t && (kind == Kind::Motor || kind == Kind::Goto || kind == Kind::Limit || kind == Kind::Status))
+        return *t;
+    // Settings belong to the motor as it reported itself (its ID and every
+    // channel), unless another motor answered for the target.
     if (m_haveBasic && (!t || t->id == 0 || t->id == m_reported.id))
         return m_reported;
     return t ? *t : m_link.target();

@@ -90,15 +90,20 @@ private slots:
 
     void targetsAreDoneInTurnWithASummary_data()
     {
+        const QString all = "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16";
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<int>("done");
         QTest::addColumn<int>("failed");
+        // Settings belong to the motor as it reports itself; motion to the channels asked for.
+        QTest::addColumn<QStringList>("named");
         QTest::addRow("apply, one absent")
             << QStringList {"apply", "PROFILE", "--target", "1:1", "--target", "40:1", "--target", "12:3"} << 1 << 2
-            << 1;
-        QTest::addRow("up, group included") << QStringList {"up", "1:1", "12:3", "group:all"} << 0 << 3 << 0;
-        QTest::addRow("stop, one absent") << QStringList {"stop", "7:2", "12:1"} << 1 << 1 << 1;
+            << 1 << QStringList {"1:1", "40:1", "12:1,3"};
+        QTest::addRow("up, group included")
+            << QStringList {"up", "12:3", "1:1", "group:all"} << 0 << 3 << 0 << QStringList {"12:3", "1:1", "0:" + all};
+        QTest::addRow("stop, one absent")
+            << QStringList {"stop", "7:2", "12:1"} << 1 << 1 << 1 << QStringList {"7:2", "12:1"};
     }
 
     void targetsAreDoneInTurnWithASummary()
@@ -107,6 +112,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(int, done);
         QFETCH(int, failed);
+        QFETCH(QStringList, named);
         QTemporaryFile file;
         if (args.contains("PROFILE"))
             args.replace(args.indexOf("PROFILE"), profileFile(file, kProfileHead + R"(,"jog":7})"));
@@ -116,7 +122,14 @@ private slots:
         QCOMPARE(summary.value("done").toInt(), done);
         QCOMPARE(summary.value("failed").toInt(), failed);
         QCOMPARE(summary.value("exit").toInt(), exitCode);
-        QCOMPARE(summary.value("results").toArray().size(), done + failed);
+        QStringList resultTargets;
+        for (const QJsonValue &result : summary.value("results").toArray()) {
+            QStringList channels;
+            for (const QJsonValue &c : result["channels"].toArray())
+                channels << QString::number(c.toInt());
+            resultTargets << QString::number(result["id"].toInt()) + ':' + channels.join(',');
+        }
+        QCOMPARE(resultTargets, named);
         if (args.first() == "apply") {
             QCOMPARE(motorWithIndex(0).jogTime, 7);
             QCOMPARE(motorWithIndex(1).jogTime, 7);
