@@ -34,7 +34,8 @@ QWidget *windowOf(const LanguageWindows &w, Window window)
     case Window::Settings: return w.setForm;
     case Window::IdSet: return w.idSetForm;
     case Window::Monitor: return w.monitor;
-    case Window::Cli: return nullptr;
+    case Window::Cli:
+    case Window::Mqtt: return nullptr;
     }
     return nullptr;
 }
@@ -179,8 +180,8 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
 {
     QStringList missing;
     for (const LanguageRow &row : LanguageTable()) {
-        if (row.property == Property::Word || row.window == Window::Cli)
-            continue; // read by code (the monitor's words, the command-line tool's texts), not set on a widget
+        if (row.property == Property::Word || isWindowless(row.window))
+            continue; // read by code (the monitor's words, the texts of tavik-cli and tavik-mqtt), not set on a widget
         if (isGroupCaption(row)) {
             // Into the main list (re-selecting its item), then again into the
             // forced-ID list (without re-selecting).

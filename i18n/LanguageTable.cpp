@@ -541,6 +541,126 @@ constexpr LanguageRow kRows[] = {
     {Window::Cli, "CliOk", Property::Caption, {"成功", "ok", "成功"}},
     {Window::Cli, "CliFailed", Property::Caption, {"退出码 %1", "exit %1", "結束碼 %1"}},
     {Window::Cli, "CliNotTried", Property::Caption, {"未尝试", "not tried", "未嘗試"}},
+    // 23. The MQTT bridge (tavik-mqtt): its help, log lines, configuration errors and the
+    // names it announces.  Its English is what it prints and publishes; keys, topics,
+    // payloads and option names stay as typed.
+    {Window::Mqtt, "MqttHelpDescription", Property::Caption,
+     {"为每条配置的总线运行一个电机链路，并把每个配置的电机频道作为\nMQTT 上的窗帘（cover），通过 Home Assistant 的 MQTT 自动发现公布。\n\n退出状态：收到 SIGTERM 或 SIGINT 后或 --check 通过时为 0；配置错误为 2\n（FILE:LINE: 错误内容）；启动时代理服务器拒绝凭据为 3。\n密码来自 mqtt.password_file 或 TAVIK_MQTT_PASSWORD。",
+      "Runs one motor link per configured bus and makes every configured motor channel a\ncover over MQTT, announced through Home Assistant's MQTT discovery.\n\nExit status: 0 after SIGTERM or SIGINT or a good --check, 2 for a configuration\nerror (FILE:LINE: what is wrong), 3 when the broker refuses the credentials at\nthe start. The password comes from mqtt.password_file or TAVIK_MQTT_PASSWORD.",
+      "為每條設定的總線執行一個電機連線，並把每個設定的電機頻道作為\nMQTT 上的窗簾（cover），透過 Home Assistant 的 MQTT 自動探索公布。\n\n結束狀態：收到 SIGTERM 或 SIGINT 後或 --check 通過時為 0；設定錯誤為 2\n（FILE:LINE: 錯誤內容）；啟動時代理伺服器拒絕憑證為 3。\n密碼來自 mqtt.password_file 或 TAVIK_MQTT_PASSWORD。"}},
+    {Window::Mqtt, "MqttHelpOptConfig", Property::Caption,
+     {"配置文件（默认 /etc/tavik/mqtt.yaml）。", "The configuration file (default /etc/tavik/mqtt.yaml).", "設定檔（預設 /etc/tavik/mqtt.yaml）。"}},
+    {Window::Mqtt, "MqttHelpOptCheck", Property::Caption, {"检查配置后退出。", "Check the configuration and exit.", "檢查設定後結束。"}},
+    {Window::Mqtt, "MqttHelpOptVerbose", Property::Caption, {"同时记录每一帧。", "Also log every frame.", "同時記錄每一幀。"}},
+    {Window::Mqtt, "MqttConfigValid", Property::Caption, {"%1：配置有效", "%1: configuration is valid", "%1：設定有效"}},
+    {Window::Mqtt, "MqttStopping", Property::Caption, {"正在停止", "stopping", "正在停止"}},
+    // Where a configuration error is: %1 = the file, %2 = the line, %3 = what is wrong.
+    {Window::Mqtt, "MqttAtFileLine", Property::Caption, {"%1:%2: %3", "%1:%2: %3", "%1:%2: %3"}},
+    {Window::Mqtt, "MqttConfigCannotRead", Property::Caption,
+     {"%1:0: 无法读取：%2", "%1:0: cannot read: %2", "%1:0: 無法讀取：%2"}},
+    {Window::Mqtt, "MqttConfigExpectedText", Property::Caption, {"%1：应为文本", "%1: expected a text", "%1：應為文字"}},
+    {Window::Mqtt, "MqttConfigExpectedNumber", Property::Caption, {"%1：应为整数", "%1: expected a whole number", "%1：應為整數"}},
+    {Window::Mqtt, "MqttConfigOutOfRange", Property::Caption,
+     {"%1：%2 超出范围 %3..%4", "%1: %2 is out of range %3..%4", "%1：%2 超出範圍 %3..%4"}},
+    {Window::Mqtt, "MqttConfigExpectedBoolean", Property::Caption,
+     {"%1：应为 true 或 false", "%1: expected true or false", "%1：應為 true 或 false"}},
+    {Window::Mqtt, "MqttConfigExpectedMapping", Property::Caption, {"%1：应为映射", "%1: expected a mapping", "%1：應為對應表"}},
+    {Window::Mqtt, "MqttConfigExpectedList", Property::Caption, {"%1：应为列表", "%1: expected a list", "%1：應為清單"}},
+    // %1 = the key, %2 = where it is: a section's key or one of the four places below.
+    {Window::Mqtt, "MqttConfigUnknownKey", Property::Caption,
+     {"未知的键 '%1'，位于 %2", "unknown key '%1' in %2", "未知的鍵 '%1'，位於 %2"}},
+    {Window::Mqtt, "MqttConfigInCover", Property::Caption, {"一个窗帘", "a cover", "一個窗簾"}},
+    {Window::Mqtt, "MqttConfigInGroup", Property::Caption, {"一个群组", "a group", "一個群組"}},
+    {Window::Mqtt, "MqttConfigInBus", Property::Caption, {"一条总线", "a bus", "一條總線"}},
+    {Window::Mqtt, "MqttConfigInRoot", Property::Caption, {"配置", "the configuration", "設定"}},
+    {Window::Mqtt, "MqttConfigPasswordFile", Property::Caption,
+     {"password_file：无法读取 %1：%2", "password_file: cannot read %1: %2", "password_file：無法讀取 %1：%2"}},
+    {Window::Mqtt, "MqttConfigBaseTopic", Property::Caption,
+     {"base_topic：不能有通配符，不能以斜杠开头或结尾", "base_topic: no wildcards, no leading or trailing slash",
+      "base_topic：不能有萬用字元，不能以斜線開頭或結尾"}},
+    {Window::Mqtt, "MqttConfigBaud", Property::Caption,
+     {"baud：%1 不是 1200、2400、4800、9600、19200 之一", "baud: %1 is not one of 1200, 2400, 4800, 9600, 19200",
+      "baud：%1 不是 1200、2400、4800、9600、19200 之一"}},
+    {Window::Mqtt, "MqttConfigCoverNeeds", Property::Caption,
+     {"窗帘需要 id 和 channel", "a cover needs an id and a channel", "窗簾需要 id 和 channel"}},
+    {Window::Mqtt, "MqttConfigGroupNeeds", Property::Caption,
+     {"群组需要 name、id 和至少一个频道", "a group needs a name, an id and at least one channel",
+      "群組需要 name、id 和至少一個頻道"}},
+    {Window::Mqtt, "MqttConfigBusName", Property::Caption,
+     {"name：'%1' 必须由 1 到 32 个 a-z、0-9、_ 和 - 组成", "name: '%1' must be 1 to 32 of a-z, 0-9, _ and -",
+      "name：'%1' 必須由 1 到 32 個 a-z、0-9、_ 和 - 組成"}},
+    {Window::Mqtt, "MqttConfigBusNeeds", Property::Caption,
+     {"总线需要 name 和 port", "a bus needs a name and a port", "總線需要 name 和 port"}},
+    {Window::Mqtt, "MqttConfigCoverTwice", Property::Caption,
+     {"电机 %1 频道 %2 已是总线 %3 的窗帘", "motor %1 channel %2 is already a cover of bus %3",
+      "電機 %1 頻道 %2 已是總線 %3 的窗簾"}},
+    {Window::Mqtt, "MqttConfigGroupTwice", Property::Caption,
+     {"群组 '%1' 与另一个群组控制相同的电机", "group '%1' addresses the same motors as another group",
+      "群組 '%1' 與另一個群組控制相同的電機"}},
+    {Window::Mqtt, "MqttConfigNoBus", Property::Caption,
+     {"buses：至少需要一条总线", "buses: at least one bus is needed", "buses：至少需要一條總線"}},
+    {Window::Mqtt, "MqttConfigBusNameTwice", Property::Caption,
+     {"总线名称 '%1' 使用了两次", "bus name '%1' is used twice", "總線名稱 '%1' 使用了兩次"}},
+    {Window::Mqtt, "MqttConfigPortTwice", Property::Caption,
+     {"串口 %1 已属于总线 %2", "port %1 is already bus %2's", "串口 %1 已屬於總線 %2"}},
+    // The names a cover without its own name, its limit-point buttons and its group get.
+    {Window::Mqtt, "MqttCoverName", Property::Caption,
+     {"%1 电机 %2 频道 %3", "%1 motor %2 channel %3", "%1 電機 %2 頻道 %3"}},
+    {Window::Mqtt, "MqttCoverModel", Property::Caption,
+     {"电机 %1，频道 %2", "motor %1, channel %2", "電機 %1，頻道 %2"}},
+    {Window::Mqtt, "MqttLimitButton", Property::Caption, {"限位点 %1", "Limit point %1", "限位點 %1"}},
+    {Window::Mqtt, "MqttGroupModel", Property::Caption,
+     {"电机 ID %1 的群组", "group of motor ID %1", "電機 ID %1 的群組"}},
+    // The broker and the commands that come from it.
+    {Window::Mqtt, "MqttBrokerConnected", Property::Caption,
+     {"代理服务器：已连接到 %1:%2", "broker: connected to %1:%2", "代理伺服器：已連線到 %1:%2"}},
+    {Window::Mqtt, "MqttBrokerDisconnected", Property::Caption,
+     {"代理服务器：连接已断开：%1", "broker: disconnected: %1", "代理伺服器：連線已中斷：%1"}},
+    {Window::Mqtt, "MqttBrokerRefused", Property::Caption,
+     {"代理服务器：凭据被拒绝：%1", "broker: credentials refused: %1", "代理伺服器：憑證被拒絕：%1"}},
+    {Window::Mqtt, "MqttCannotCreateClient", Property::Caption,
+     {"无法创建 MQTT 客户端", "cannot create the MQTT client", "無法建立 MQTT 用戶端"}},
+    {Window::Mqtt, "MqttTlsSetup", Property::Caption, {"TLS 设置：%1", "TLS setup: %1", "TLS 設定：%1"}},
+    {Window::Mqtt, "MqttCannotReach", Property::Caption,
+     {"无法连接 %1:%2：%3", "cannot reach %1:%2: %3", "無法連線 %1:%2：%3"}},
+    {Window::Mqtt, "MqttRefused", Property::Caption, {"被拒绝", "refused", "被拒絕"}},
+    {Window::Mqtt, "MqttDiscoveryClearing", Property::Caption,
+     {"自动发现：正在清除 %1，已不再配置", "discovery: clearing %1, no longer configured", "自動探索：正在清除 %1，已不再設定"}},
+    // %1 = the topic, %2 = the payload as shown, %3 = why it was dropped.
+    {Window::Mqtt, "MqttCommand", Property::Caption, {"%1：%2", "%1: %2", "%1：%2"}},
+    {Window::Mqtt, "MqttRetainedIgnored", Property::Caption,
+     {"%1：已忽略保留的命令 '%2'", "%1: retained command '%2' ignored", "%1：已忽略保留的命令 '%2'"}},
+    {Window::Mqtt, "MqttDropped", Property::Caption,
+     {"%1：'%2' 已丢弃：%3", "%1: '%2' dropped: %3", "%1：'%2' 已捨棄：%3"}},
+    {Window::Mqtt, "MqttNoSuchCover", Property::Caption, {"没有这个窗帘", "no such cover", "沒有這個窗簾"}},
+    {Window::Mqtt, "MqttNotUnder", Property::Caption, {"不在 %1 之下", "not under %1", "不在 %1 之下"}},
+    {Window::Mqtt, "MqttNotCommandTopic", Property::Caption, {"不是命令主题", "not a command topic", "不是命令主題"}},
+    {Window::Mqtt, "MqttGroupNoChannel", Property::Caption,
+     {"群组至少需要一个频道", "a group needs at least one channel", "群組至少需要一個頻道"}},
+    {Window::Mqtt, "MqttIdOrChannelOutOfRange", Property::Caption,
+     {"电机 ID 或频道超出范围", "motor ID or channel out of range", "電機 ID 或頻道超出範圍"}},
+    {Window::Mqtt, "MqttExpectedAction", Property::Caption,
+     {"应为 OPEN、CLOSE 或 STOP", "expected OPEN, CLOSE or STOP", "應為 OPEN、CLOSE 或 STOP"}},
+    {Window::Mqtt, "MqttExpectedLimitPoint", Property::Caption,
+     {"应为限位点 1..4", "expected a limit point 1..4", "應為限位點 1..4"}},
+    {Window::Mqtt, "MqttExpectedPosition", Property::Caption,
+     {"应为位置 0..100", "expected a position 0..100", "應為位置 0..100"}},
+    // The buses: %1 = the bus's name.
+    {Window::Mqtt, "MqttPortCannotOpen", Property::Caption,
+     {"%1：无法打开 %2：%3；每 %4 秒重试一次", "%1: cannot open %2: %3; retrying every %4 s",
+      "%1：無法開啟 %2：%3；每 %4 秒重試一次"}},
+    {Window::Mqtt, "MqttPortOpen", Property::Caption, {"%1：串口 %2 已打开", "%1: port %2 open", "%1：串口 %2 已開啟"}},
+    {Window::Mqtt, "MqttPortLost", Property::Caption,
+     {"%1：串口 %2 已断开：%3", "%1: port %2 lost: %3", "%1：串口 %2 已中斷連線：%3"}},
+    {Window::Mqtt, "MqttPortClosedDropped", Property::Caption,
+     {"%1：串口已关闭，命令已丢弃", "%1: port closed, command dropped", "%1：串口已關閉，命令已捨棄"}},
+    {Window::Mqtt, "MqttMotorAnswers", Property::Caption,
+     {"%1：电机 %2 频道 %3 有应答", "%1: motor %2 channel %3 answers", "%1：電機 %2 頻道 %3 有應答"}},
+    {Window::Mqtt, "MqttMotorOffline", Property::Caption,
+     {"%1：电机 %2 频道 %3 离线", "%1: motor %2 channel %3 offline", "%1：電機 %2 頻道 %3 離線"}},
+    // --verbose: each frame as hex bytes, > sent, < received.
+    {Window::Mqtt, "MqttFrameSent", Property::Caption, {"%1 > %2", "%1 > %2", "%1 > %2"}},
+    {Window::Mqtt, "MqttFrameReceived", Property::Caption, {"%1 < %2", "%1 < %2", "%1 < %2"}},
 };
 // clang-format on
 
@@ -604,6 +724,7 @@ const char *windowName(Window window)
     case Window::IdSet: return "IdSet";
     case Window::Monitor: return "Monitor";
     case Window::Cli: return "Cli";
+    case Window::Mqtt: return "Mqtt";
     }
     return "?";
 }
@@ -626,4 +747,10 @@ QString text(const char *objectNameOrMessage, Language lang, Window window)
             return QString::fromUtf8(row.value(lang));
     }
     return {};
+}
+
+QString englishText(const char *name, Window window)
+{
+    const QString found = text(name, Language::English, window);
+    return found.isEmpty() ? QString::fromLatin1(name) : found;
 }

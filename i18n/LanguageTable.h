@@ -30,9 +30,14 @@ struct MessageTexts;
 
 enum class Language { SimplifiedChinese, English, TraditionalChinese };
 
-// Cli: the texts of tavik-cli, which has no windows; applying a language
-// leaves them alone.
-enum class Window { Main, Manual, Settings, IdSet, Monitor, Cli };
+// Cli and Mqtt: the texts of tavik-cli and tavik-mqtt, which have no
+// windows; applying a language leaves them alone.
+enum class Window { Main, Manual, Settings, IdSet, Monitor, Cli, Mqtt };
+
+constexpr bool isWindowless(Window window)
+{
+    return window == Window::Cli || window == Window::Mqtt;
+}
 
 enum class Property {
     Caption, // a control's text, a group box or tab title, a menu entry; "" = the window title
@@ -103,11 +108,15 @@ QStringList ApplyStartTexts(const LanguageWindows &w);
 // there is no such row.  For messages, e.g. text("MsgSelectPort", lang).
 QString text(const char *objectNameOrMessage, Language lang, Window window = Window::Main);
 
+// What the programs without windows say: the English of their row, or the
+// name itself when there is no such row (a programming error made visible).
+QString englishText(const char *name, Window window);
+
 // The language of a command-line code, "zh_CN", "en" or "zh_TW"; nothing for
 // any other text.
 std::optional<Language> languageFromCode(QStringView code);
 
-// "Main", "Manual", "Settings", "IdSet", "Monitor", "Cli".
+// "Main", "Manual", "Settings", "IdSet", "Monitor", "Cli", "Mqtt".
 const char *windowName(Window window);
 
 // The MessageTexts member a Message row names; nullptr for an unknown name.

@@ -1,6 +1,7 @@
 #include "Bridge.h"
 
 #include "Log.h"
+#include "MqttText.h"
 #include "Topics.h"
 
 #include <QCoreApplication>
@@ -20,9 +21,9 @@ Bridge::Bridge(const Config &config, bool verbose, QObject *parent)
     connect(&m_client, &MqttClient::connected, this, &Bridge::onConnected);
     connect(&m_client, &MqttClient::messageReceived, this, &Bridge::onMessage);
     connect(&m_client, &MqttClient::disconnected, this,
-            [](const QString &reason) { logLine(QStringLiteral("broker: disconnected: %1").arg(reason)); });
+            [](const QString &reason) { logLine(mqttText("MqttBrokerDisconnected").arg(reason)); });
     connect(&m_client, &MqttClient::credentialsRefused, this, [this](const QString &reason) {
-        logLine(QStringLiteral("broker: credentials refused: %1").arg(reason));
+        logLine(mqttText("MqttBrokerRefused").arg(reason));
         if (!m_everConnected)
             emit fatal(3);
     });
@@ -47,7 +48,7 @@ void Bridge::stop()
 void Bridge::onConnected()
 {
     const MqttConfig &m = m_config.mqtt;
-    logLine(QStringLiteral("broker: connected to %1:%2").arg(m.host).arg(m.port));
+    logLine(mqttText("MqttBrokerConnected").arg(m.host).arg(m.port));
     const bool first = !std::exchange(m_everConnected, true);
     m_client.publish(Topics::bridgeState(m.baseTopic), "online", true);
     for (const QString &pattern : {u"/+/+/+/set"_qs, u"/+/+/+/set_position"_qs, u"/+/+/+/limit/set"_qs, u"/+/+/set"_qs})
@@ -97,7 +98,7 @@ void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool ret
     }
     if (m.discovery && topic.startsWith(m.discoveryPrefix + u'/')) {
         if (m_collectingStale && retained && isStaleDiscovery(m_config, topic, payload, m_discovery)) {
-            logLine(QStringLiteral("discovery: clearing %1, no longer configured").arg(topic));
+            logLine(mqttText("MqttDiscoveryClearing").arg(topic));
             m_client.publish(topic, {}, true);
         }
         return;
@@ -113,19 +114,19 @@ void Bridge::onCommand(const QString &topic, const QByteArray &payload, bool ret
         if (!c.isPrint())
             c = u'?';
     if (retained) {
-        logLine(QStringLiteral("%1: retained command '%2' ignored").arg(topic, shown));
+        logLine(mqttText("MqttRetainedIgnored").arg(topic, shown));
         return;
     }
     const auto parsed = parseCommand(m_config.mqtt.baseTopic, topic, payload);
     if (const QString *why = std::get_if<QString>(&parsed)) {
-        logLine(QStringLiteral("%1: '%2' dropped: %3").arg(topic, shown, *why));
+        logLine(mqttText("MqttDropped").arg(topic, shown, *why));
         return;
     }
     const Command &c = std::get<Command>(parsed);
     const auto bus = std::find_if(m_buses.begin(), m_buses.end(), [&](const auto &b) { return b->name() == c.bus; });
     if (bus == m_buses.end() || !(*bus)->command(c)) {
-        logLine(QStringLiteral("%1: '%2' dropped: no such cover").arg(topic, shown));
+        logLine(mqttText("MqttDropped").arg(topic, shown, mqttText("MqttNoSuchCover")));
         return;
     }
-    logLine(QStringLiteral("%1: %2").arg(topic, shown));
+    logLine(mqttText("MqttCommand").arg(topic, shown));
 }

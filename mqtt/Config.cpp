@@ -1,5 +1,7 @@
 #include "Config.h"
 
+#include "MqttText.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
@@ -26,7 +28,7 @@ struct ConfigError {
 QString str(const YAML::Node &node, const QString &key)
 {
     if (!node.IsScalar())
-        fail(node, QStringLiteral("%1: expected a text").arg(key));
+        fail(node, mqttText("MqttConfigExpectedText").arg(key));
     return QString::fromStdString(node.Scalar());
 }
 
@@ -35,9 +37,9 @@ int integer(const YAML::Node &node, const QString &key, int lo, int hi)
     bool ok = node.IsScalar();
     const int value = ok ? QString::fromStdString(node.Scalar()).toInt(&ok) : 0;
     if (!ok)
-        fail(node, QStringLiteral("%1: expected a whole number").arg(key));
+        fail(node, mqttText("MqttConfigExpectedNumber").arg(key));
     if (value < lo || value > hi)
-        fail(node, QStringLiteral("%1: %2 is out of range %3..%4").arg(key).arg(value).arg(lo).arg(hi));
+        fail(node, mqttText("MqttConfigOutOfRange").arg(key).arg(value).arg(lo).arg(hi));
     return value;
 }
 
@@ -46,7 +48,7 @@ bool boolean(const YAML::Node &node, const QString &key)
     static const QStringList yes {u"true"_qs, u"yes"_qs, u"on"_qs}, no {u"false"_qs, u"no"_qs, u"off"_qs};
     const QString v = str(node, key).toLower();
     if (!yes.contains(v) && !no.contains(v))
-        fail(node, QStringLiteral("%1: expected true or false").arg(key));
+        fail(node, mqttText("MqttConfigExpectedBoolean").arg(key));
     return yes.contains(v);
 }
 
@@ -55,12 +57,12 @@ using KeyHandler = std::function<void(const YAML::Node &)>;
 void forEachKey(const YAML::Node &map, const QString &what, const QList<std::pair<QString, KeyHandler>> &handlers)
 {
     if (!map.IsMap())
-        fail(map, QStringLiteral("%1: expected a mapping").arg(what));
+        fail(map, mqttText("MqttConfigExpectedMapping").arg(what));
     for (const auto &entry : map) {
         const QString key = QString::fromStdString(entry.first.as<std::string>());
         const auto it = std::find_if(handlers.begin(), handlers.end(), [&](const auto &h) { return h.first == key; });
         if (it == handlers.end())
-            fail(entry.first, QStringLiteral("unknown key '%1' in %2").arg(key, what));
+            fail(entry.first, mqttText("MqttConfigUnknownKey").arg(key, what));
         it->second(entry.second);
     }
 }
@@ -68,14 +70,14 @@ void forEachKey(const YAML::Node &map, const QString &what, const QList<std::pai
 void requireList(const YAML::Node &node, const QString &key)
 {
     if (!node.IsSequence())
-        fail(node, QStringLiteral("%1: expected a list").arg(key));
+        fail(node, mqttText("MqttConfigExpectedList").arg(key));
 }
 
 QString readPasswordFile(const YAML::Node &node)
 {
     QFile file(str(node, u"password_file"_qs));
     if (!file.open(QIODevice::ReadOnly))
-        fail(node, QStringLiteral("password_file: cannot read %1: %2").arg(file.fileName(), file.errorString()));
+        fail(node, mqttText("MqttConfigPasswordFile").arg(file.fileName(), file.errorString()));
     return QString::fromUtf8(file.readAll()).trimmed();
 }
 
@@ -113,7 +115,7 @@ void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword
              [&](const YAML::Node &n) {
                  m.baseTopic = str(n, u"base_topic"_qs);
                  if (m.baseTopic.isEmpty() || m.baseTopic.contains(QRegularExpression(u"[+#]|^/|/$"_qs)))
-                     fail(n, u"base_topic: no wildcards, no leading or trailing slash"_qs);
+                     fail(n, mqttText("MqttConfigBaseTopic"));
              }},
             {u"discovery_prefix"_qs, [&](const YAML::Node &n) { m.discoveryPrefix = str(n, u"discovery_prefix"_qs); }},
             {u"discovery"_qs, [&](const YAML::Node &n) { m.discovery = boolean(n, u"discovery"_qs); }},
@@ -130,7 +132,7 @@ int baudCodeOf(const YAML::Node &node)
     const int bps = integer(node, u"baud"_qs, 1200, 19200);
     const auto it = std::find(rates.begin(), rates.end(), bps);
     if (it == rates.end())
-        fail(node, QStringLiteral("baud: %1 is not one of 1200, 2400, 4800, 9600, 19200").arg(bps));
+        fail(node, mqttText("MqttConfigBaud").arg(bps));
     return int(it - rates.begin());
 }
 
@@ -138,7 +140,7 @@ CoverConfig parseCover(const YAML::Node &node, const QString &busName)
 {
     CoverConfig c;
     bool hasId = false, hasChannel = false;
-    forEachKey(node, u"a cover"_qs,
+    forEachKey(node, mqttText("MqttConfigInCover"),
                {
                    {u"id"_qs,
                     [&](const YAML::Node &n) {
@@ -154,9 +156,9 @@ CoverConfig parseCover(const YAML::Node &node, const QString &busName)
                    {u"invert"_qs, [&](const YAML::Node &n) { c.invert = boolean(n, u"invert"_qs); }},
                });
     if (!hasId || !hasChannel)
-        fail(node, u"a cover needs an id and a channel"_qs);
+        fail(node, mqttText("MqttConfigCoverNeeds"));
     if (c.name.isEmpty())
-        c.name = QStringLiteral("%1 motor %2 channel %3").arg(busName).arg(c.id).arg(c.channel);
+        c.name = mqttText("MqttCoverName").arg(busName).arg(c.id).arg(c.channel);
     return c;
 }
 
@@ -164,7 +166,7 @@ GroupConfig parseGroup(const YAML::Node &node)
 {
     GroupConfig g;
     bool hasId = false;
-    forEachKey(node, u"a group"_qs,
+    forEachKey(node, mqttText("MqttConfigInGroup"),
                {
                    {u"name"_qs, [&](const YAML::Node &n) { g.name = str(n, u"name"_qs).trimmed(); }},
                    {u"id"_qs,
@@ -180,7 +182,7 @@ GroupConfig parseGroup(const YAML::Node &node)
                     }},
                });
     if (!hasId || g.mask == 0 || g.name.isEmpty())
-        fail(node, u"a group needs a name, an id and at least one channel"_qs);
+        fail(node, mqttText("MqttConfigGroupNeeds"));
     return g;
 }
 
@@ -188,14 +190,14 @@ BusConfig parseBus(const YAML::Node &node)
 {
     BusConfig b;
     YAML::Node covers, groups;
-    forEachKey(node, u"a bus"_qs,
+    forEachKey(node, mqttText("MqttConfigInBus"),
                {
                    {u"name"_qs,
                     [&](const YAML::Node &n) {
                         b.name = str(n, u"name"_qs);
                         static const QRegularExpression valid(u"^[a-z0-9_-]{1,32}$"_qs);
                         if (!valid.match(b.name).hasMatch())
-                            fail(n, QStringLiteral("name: '%1' must be 1 to 32 of a-z, 0-9, _ and -").arg(b.name));
+                            fail(n, mqttText("MqttConfigBusName").arg(b.name));
                     }},
                    {u"port"_qs, [&](const YAML::Node &n) { b.port = str(n, u"port"_qs); }},
                    {u"baud"_qs, [&](const YAML::Node &n) { b.baudCode = baudCodeOf(n); }},
@@ -211,16 +213,12 @@ BusConfig parseBus(const YAML::Node &node)
                     }},
                });
     if (b.name.isEmpty() || b.port.isEmpty())
-        fail(node, u"a bus needs a name and a port"_qs);
+        fail(node, mqttText("MqttConfigBusNeeds"));
     QSet<int> seen;
     for (const auto &n : covers) {
         const CoverConfig c = parseCover(n, b.name);
         if (seen.contains(c.id * 100 + c.channel))
-            fail(n,
-                 QStringLiteral("motor %1 channel %2 is already a cover of bus %3")
-                     .arg(c.id)
-                     .arg(c.channel)
-                     .arg(b.name));
+            fail(n, mqttText("MqttConfigCoverTwice").arg(c.id).arg(c.channel).arg(b.name));
         seen.insert(c.id * 100 + c.channel);
         b.covers.append(c);
     }
@@ -229,7 +227,7 @@ BusConfig parseBus(const YAML::Node &node)
         const GroupConfig g = parseGroup(n);
         const quint32 key = quint32(g.id) << 16 | g.mask;
         if (seenGroups.contains(key))
-            fail(n, QStringLiteral("group '%1' addresses the same motors as another group").arg(g.name));
+            fail(n, mqttText("MqttConfigGroupTwice").arg(g.name));
         seenGroups.insert(key);
         b.groups.append(g);
     }
@@ -240,7 +238,7 @@ Config parseRoot(const YAML::Node &root, const QString &envPassword)
 {
     Config config;
     YAML::Node buses;
-    forEachKey(root, u"the configuration"_qs,
+    forEachKey(root, mqttText("MqttConfigInRoot"),
                {
                    {u"mqtt"_qs, [&](const YAML::Node &n) { parseMqtt(n, config.mqtt, envPassword); }},
                    {u"buses"_qs,
@@ -252,14 +250,14 @@ Config parseRoot(const YAML::Node &root, const QString &envPassword)
     if (!root["mqtt"])
         config.mqtt.password = envPassword;
     if (!buses || buses.size() == 0)
-        fail(root, u"buses: at least one bus is needed"_qs);
+        fail(root, mqttText("MqttConfigNoBus"));
     for (const auto &n : buses) {
         BusConfig b = parseBus(n);
         for (const BusConfig &other : std::as_const(config.buses)) {
             if (other.name == b.name)
-                fail(n, QStringLiteral("bus name '%1' is used twice").arg(b.name));
+                fail(n, mqttText("MqttConfigBusNameTwice").arg(b.name));
             if (other.port == b.port)
-                fail(n, QStringLiteral("port %1 is already bus %2's").arg(b.port, other.name));
+                fail(n, mqttText("MqttConfigPortTwice").arg(b.port, other.name));
         }
         config.buses.append(b);
     }
@@ -277,10 +275,10 @@ ConfigResult parseConfig(const QByteArray &yaml, const QString &fileName, const 
             config.mqtt.clientId = QStringLiteral("tavik-") + hostName;
         return {config, {}};
     } catch (const ConfigError &e) {
-        return {std::nullopt, QStringLiteral("%1:%2: %3").arg(fileName).arg(e.line).arg(e.text)};
+        return {std::nullopt, mqttText("MqttAtFileLine").arg(fileName).arg(e.line).arg(e.text)};
     } catch (const YAML::Exception &e) {
         return {std::nullopt,
-                QStringLiteral("%1:%2: %3").arg(fileName).arg(e.mark.line + 1).arg(QString::fromStdString(e.msg))};
+                mqttText("MqttAtFileLine").arg(fileName).arg(e.mark.line + 1).arg(QString::fromStdString(e.msg))};
     }
 }
 
@@ -288,6 +286,6 @@ ConfigResult loadConfig(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, QStringLiteral("%1:0: cannot read: %2").arg(path, file.errorString())};
+        return {std::nullopt, mqttText("MqttConfigCannotRead").arg(path, file.errorString())};
     return parseConfig(file.readAll(), path, qEnvironmentVariable("TAVIK_MQTT_PASSWORD"), QSysInfo::machineHostName());
 }

@@ -1,5 +1,6 @@
 #include "Discovery.h"
 
+#include "MqttText.h"
 #include "Topics.h"
 
 #include <QJsonArray>
@@ -48,8 +49,7 @@ void addCover(const Context &c, const BusConfig &bus, const CoverConfig &cover, 
     const QString base = c.config.mqtt.baseTopic;
     const QString path = Topics::coverPath(base, bus.name, cover.id, cover.channel);
     const QString id = Topics::coverObjectId(bus.name, cover.id, cover.channel);
-    const QJsonObject dev = device(c, id, cover.name,
-                                   QStringLiteral("motor %1, channel %2").arg(cover.id).arg(cover.channel));
+    const QJsonObject dev = device(c, id, cover.name, mqttText("MqttCoverModel").arg(cover.id).arg(cover.channel));
     out.append(
         {c.topic(u"cover"_qs, id),
          json({
@@ -74,7 +74,7 @@ void addCover(const Context &c, const BusConfig &bus, const CoverConfig &cover, 
         out.append({c.topic(u"button"_qs, buttonId),
                     json({
                         {u"unique_id"_qs, buttonId},
-                        {u"name"_qs, QStringLiteral("Limit point %1").arg(n)},
+                        {u"name"_qs, mqttText("MqttLimitButton").arg(n)},
                         {u"command_topic"_qs, path + QStringLiteral("/limit/set")},
                         {u"payload_press"_qs, QString::number(n)},
                         {u"availability"_qs, availability(c, path)},
@@ -98,7 +98,7 @@ void addGroup(const Context &c, const BusConfig &bus, const GroupConfig &group, 
                     {u"command_topic"_qs, path + QStringLiteral("/set")},
                     {u"availability"_qs, availability(c, {})},
                     {u"qos"_qs, 1},
-                    {u"device"_qs, device(c, id, group.name, QStringLiteral("group of motor ID %1").arg(group.id))},
+                    {u"device"_qs, device(c, id, group.name, mqttText("MqttGroupModel").arg(group.id))},
                     {u"origin"_qs, origin(c)},
                 })});
 }

@@ -1,5 +1,7 @@
 #include "MqttClient.h"
 
+#include "MqttText.h"
+
 #include <QSocketNotifier>
 
 #include <mosquitto.h>
@@ -42,7 +44,7 @@ bool MqttClient::start(QString *error)
 {
     m_mosq = mosquitto_new(m_config.clientId.toUtf8().constData(), true, this);
     if (!m_mosq) {
-        *error = u"cannot create the MQTT client"_qs;
+        *error = mqttText("MqttCannotCreateClient");
         return false;
     }
     mosquitto_connect_callback_set(m_mosq, &MqttClient::onConnect);
@@ -59,7 +61,7 @@ bool MqttClient::start(QString *error)
                                          orNull(m_config.certFile.toUtf8()), orNull(m_config.keyFile.toUtf8()),
                                          nullptr);
         if (rc != MOSQ_ERR_SUCCESS) {
-            *error = QStringLiteral("TLS setup: %1").arg(QString::fromUtf8(mosquitto_strerror(rc)));
+            *error = mqttText("MqttTlsSetup").arg(QString::fromUtf8(mosquitto_strerror(rc)));
             return false;
         }
     }
@@ -74,7 +76,7 @@ void MqttClient::tryConnect()
         ? mosquitto_reconnect(m_mosq)
         : mosquitto_connect(m_mosq, m_config.host.toUtf8().constData(), m_config.port, 30);
     if (rc != MOSQ_ERR_SUCCESS) {
-        emit disconnected(QStringLiteral("cannot reach %1:%2: %3")
+        emit disconnected(mqttText("MqttCannotReach")
                               .arg(m_config.host)
                               .arg(m_config.port)
                               .arg(QString::fromUtf8(mosquitto_strerror(rc))));
@@ -106,7 +108,8 @@ void MqttClient::onReadable()
 {
     const int rc = mosquitto_loop_read(m_mosq, 1);
     if (rc != MOSQ_ERR_SUCCESS && m_socketOpen) {
-        dropConnection(QString::fromUtf8(rc == MOSQ_ERR_CONN_REFUSED ? "refused" : mosquitto_strerror(rc)));
+        dropConnection(rc == MOSQ_ERR_CONN_REFUSED ? mqttText("MqttRefused")
+                                                   : QString::fromUtf8(mosquitto_strerror(rc)));
         return;
     }
     updateWriteInterest();

@@ -3,6 +3,7 @@
 #include "Bridge.h"
 #include "Config.h"
 #include "Log.h"
+#include "MqttText.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -26,20 +27,13 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Runs one motor link per configured bus and makes every configured motor channel a\n"
-                       "cover over MQTT, announced through Home Assistant's MQTT discovery.\n"
-                       "\n"
-                       "Exit status: 0 after SIGTERM or SIGINT or a good --check, 2 for a configuration\n"
-                       "error (FILE:LINE: what is wrong), 3 when the broker refuses the credentials at\n"
-                       "the start. The password comes from mqtt.password_file or TAVIK_MQTT_PASSWORD."));
+    parser.setApplicationDescription(mqttText("MqttHelpDescription"));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption configOption(QStringLiteral("config"),
-                                          QStringLiteral("The configuration file (default /etc/tavik/mqtt.yaml)."),
+    const QCommandLineOption configOption(QStringLiteral("config"), mqttText("MqttHelpOptConfig"),
                                           QStringLiteral("FILE"), QStringLiteral("/etc/tavik/mqtt.yaml"));
-    const QCommandLineOption checkOption(QStringLiteral("check"), QStringLiteral("Check the configuration and exit."));
-    const QCommandLineOption verboseOption(QStringLiteral("verbose"), QStringLiteral("Also log every frame."));
+    const QCommandLineOption checkOption(QStringLiteral("check"), mqttText("MqttHelpOptCheck"));
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"), mqttText("MqttHelpOptVerbose"));
     parser.addOptions({configOption, checkOption, verboseOption});
     parser.process(app);
 
@@ -49,7 +43,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     if (parser.isSet(checkOption)) {
-        logLine(QStringLiteral("%1: configuration is valid").arg(parser.value(configOption)));
+        logLine(mqttText("MqttConfigValid").arg(parser.value(configOption)));
         return 0;
     }
 
@@ -60,7 +54,7 @@ int main(int argc, char *argv[])
         return 1;
     QSocketNotifier signalWatch(signalFd, QSocketNotifier::Read);
     QObject::connect(&signalWatch, &QSocketNotifier::activated, &app, [&] {
-        logLine(QStringLiteral("stopping"));
+        logLine(mqttText("MqttStopping"));
         bridge.stop();
         QCoreApplication::quit();
     });

@@ -1,7 +1,7 @@
 // The language switch without windows: the message texts still switch, and
 // every row that needs a window is reported instead of crashing.  The table
 // itself: three texts per row with the same placeholders, and exactly the
-// rows tavik-cli asks for.
+// rows tavik-cli and tavik-mqtt ask for.
 #include "LanguageTable.h"
 #include "MessageTexts.h"
 
@@ -23,7 +23,7 @@ QString rowName(const LanguageRow &row)
 }
 
 // %1, %2 ... in the order they appear; a translation may not drop, add or
-// reorder what tavik-cli and the windows fill in.
+// reorder what tavik-cli, tavik-mqtt and the windows fill in.
 QStringList placeholdersOf(const char *value)
 {
     static const QRegularExpression placeholder(QStringLiteral("%\\d+"));
@@ -51,7 +51,7 @@ private slots:
 
         int windowRows = 0;
         for (const LanguageRow &row : LanguageTable())
-            if (row.property != Property::Message && row.property != Property::Word && row.window != Window::Cli)
+            if (row.property != Property::Message && row.property != Property::Word && !isWindowless(row.window))
                 windowRows += int(row.targets(row.value(Language::English)).size());
         QCOMPARE(missing.size(), windowRows + 2); // and ComboBox1 of both ID lists
         QVERIFY(missing.contains(QStringLiteral("Settings/bsSkinTabSheet3")));
@@ -97,32 +97,56 @@ private slots:
         QVERIFY(cliRows > 100);
     }
 
-    // Every text name in tavik-cli's sources has its row, and every Cli row is
-    // named there: a misspelt name would print the name itself, a dead row
-    // would be translated for nothing.
-    void cliRowsAreTheTextsTavikCliSays()
+    // Every text name in a windowless program's sources has its row, and
+    // every row of that program is named there: a misspelt name would print
+    // the name itself, a dead row would be translated for nothing.
+    void windowlessRowsAreTheTextsTheProgramSays_data()
     {
-        static const QRegularExpression quotedName(QStringLiteral("\"(Cli[A-Z][A-Za-z]*)\""));
+        QTest::addColumn<Window>("window");
+        QTest::addColumn<QString>("sourceDir");
+        QTest::addColumn<int>("atLeast");
+        QTest::newRow("tavik-cli") << Window::Cli << QStringLiteral(TAVIK_CLI_SOURCE_DIR) << 100;
+        QTest::newRow("tavik-mqtt") << Window::Mqtt << QStringLiteral(TAVIK_MQTT_SOURCE_DIR) << 50;
+    }
+
+    void windowlessRowsAreTheTextsTheProgramSays()
+    {
+        QFETCH(Window, window);
+        QFETCH(QString, sourceDir);
+        QFETCH(int, atLeast);
+        const QRegularExpression quotedName(
+            QStringLiteral("\"(%1[A-Z][A-Za-z]*)\"").arg(QLatin1String(windowName(window))));
         QSet<QString> named;
-        const QDir dir(QStringLiteral(TAVIK_CLI_SOURCE_DIR));
+        const QDir dir(sourceDir);
         for (const QString &file : dir.entryList({QStringLiteral("*.cpp"), QStringLiteral("*.h")})) {
             QFile source(dir.filePath(file));
             QVERIFY2(source.open(QIODevice::ReadOnly), qPrintable(source.fileName()));
             for (const QRegularExpressionMatch &m : quotedName.globalMatch(QString::fromUtf8(source.readAll())))
                 named.insert(m.captured(1));
         }
-        QVERIFY(named.size() > 100);
+        QVERIFY(named.size() > atLeast);
 
         QSet<QString> rows;
         for (const LanguageRow &row : LanguageTable())
-            if (row.window == Window::Cli) {
+            if (row.window == window) {
                 QCOMPARE(row.property, Property::Caption);
                 rows.insert(QLatin1String(row.objectName));
             }
         for (const QString &name : named)
-            QVERIFY2(rows.contains(name), qPrintable(name + QStringLiteral(" has no Cli row")));
+            QVERIFY2(rows.contains(name), qPrintable(name + QStringLiteral(" has no row")));
         for (const QString &name : rows)
-            QVERIFY2(named.contains(name), qPrintable(name + QStringLiteral(" is not used by tavik-cli")));
+            QVERIFY2(named.contains(name),
+                     qPrintable(name + QStringLiteral(" is not used by ") + QTest::currentDataTag()));
+    }
+
+    // The programs without windows speak English; a row is found only in its
+    // own program's part of the table, and a missing one shows its name.
+    void windowlessTextsAreLookedUpInTheirOwnRows()
+    {
+        QCOMPARE(englishText("CliOk", Window::Cli), QStringLiteral("ok"));
+        QCOMPARE(englishText("MqttLimitButton", Window::Mqtt), QStringLiteral("Limit point %1"));
+        QCOMPARE(englishText("CliOk", Window::Mqtt), QStringLiteral("CliOk"));
+        QCOMPARE(englishText("MqttLimitButton", Window::Cli), QStringLiteral("MqttLimitButton"));
         QCOMPARE(text("CliStatusPosition", Language::TraditionalChinese, Window::Cli), QStringLiteral("位置 %1 %"));
         QVERIFY(text("CliStatusPosition", Language::English).isEmpty()); // Cli rows belong to no window
     }

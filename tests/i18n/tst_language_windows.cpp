@@ -71,7 +71,7 @@ struct Fixture : Windows {
     {
         QStringList values;
         for (const LanguageRow &row : LanguageTable())
-            if (row.window != Window::Cli)
+            if (!isWindowless(row.window))
                 for (const RowTarget &t : row.targets(row.values[0]))
                     values << readBack(row, t.objectName);
         return values << forceIdWindow().findChild<QComboBox *>(QStringLiteral("ComboBox1"))->currentText();
@@ -96,7 +96,7 @@ private slots:
         Fixture f;
         for (const LanguageRow &row : LanguageTable()) {
             if (row.property == Property::Message || row.property == Property::Word || !*row.objectName
-                || row.window == Window::Cli)
+                || isWindowless(row.window))
                 continue;
             for (const RowTarget &t : row.targets(row.values[0])) {
                 const auto found = f.window(row.window)->findChildren<QObject *>(t.objectName);
@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(ApplyLanguage(f.lw, lang), QStringList());
         QString why;
         for (const LanguageRow &row : LanguageTable()) {
-            if (row.property == Property::Word || row.window == Window::Cli)
+            if (row.property == Property::Word || isWindowless(row.window))
                 continue; // read by code: the frame texts, the command-line tool's texts
             QVERIFY2(f.shows(row, row.value(lang), why), qPrintable(why));
         }
