@@ -90,6 +90,9 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
 {
     if (!m_writing || m_writing->setting->item != item || m_finished)
         return;
+    // The link has done with the read-back: its answer went to the
+    // confirmation, not to a report, so no read is awaited any more.
+    m_readOutstanding = false;
     const SettingName &name = *m_writing->setting;
     const FeatureValues held = m_link.values();
     const Target target = m_link.target();
