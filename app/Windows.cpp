@@ -23,15 +23,15 @@ template <typename W, typename Make> W &Windows::build(std::unique_ptr<W> &windo
     if (!window) {
         window = make();
         LanguageWindows only;
-        only.form2 = qobject_cast<ManualWindow *>(window.get());
-        only.setForm = qobject_cast<MotorSettingsWindow *>(window.get());
-        only.idSetForm = qobject_cast<ForceIdWindow *>(window.get());
+        only.manual = qobject_cast<ManualWindow *>(window.get());
+        only.settings = qobject_cast<MotorSettingsWindow *>(window.get());
+        only.forceId = qobject_cast<ForceIdWindow *>(window.get());
         only.monitor = qobject_cast<BusMonitor *>(window.get());
         if (m_language) {
             only.texts = &texts;
-            ApplyLanguage(only, *m_language);
+            ::applyLanguage(only, *m_language);
         } else {
-            ApplyStartTexts(only);
+            applyStartTexts(only);
         }
     }
     return *window;
@@ -74,9 +74,9 @@ BusMonitor &Windows::busMonitor()
 void Windows::applyLanguage(int language)
 {
     m_language = Language(language);
-    ApplyLanguage(LanguageWindows {&mainWindow, m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(),
-                                   &texts, m_busMonitor.get()},
-                  *m_language);
+    ::applyLanguage(LanguageWindows {&mainWindow, m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(),
+                                     &texts, m_busMonitor.get()},
+                    *m_language);
 }
 
 QList<QWidget *> Windows::builtWindows() const

@@ -13,9 +13,6 @@
 class QMessageBox;
 class QWidget;
 
-class QMessageBox;
-class QWidget;
-
 namespace Messages {
 
 enum class Kind { Information, Error };

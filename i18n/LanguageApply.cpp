@@ -29,10 +29,10 @@ bool isGroupCaption(const LanguageRow &row)
 QWidget *windowOf(const LanguageWindows &w, Window window)
 {
     switch (window) {
-    case Window::Main: return w.form1;
-    case Window::Manual: return w.form2;
-    case Window::Settings: return w.setForm;
-    case Window::IdSet: return w.idSetForm;
+    case Window::Main: return w.mainWindow;
+    case Window::Manual: return w.manual;
+    case Window::Settings: return w.settings;
+    case Window::IdSet: return w.forceId;
     case Window::Monitor: return w.monitor;
     case Window::Cli:
     case Window::Mqtt: return nullptr;
@@ -176,10 +176,10 @@ void repaint(QWidget *widget)
 
 } // namespace
 
-QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
+QStringList applyLanguage(const LanguageWindows &w, Language lang)
 {
     QStringList missing;
-    for (const LanguageRow &row : LanguageTable()) {
+    for (const LanguageRow &row : languageRows()) {
         if (row.property == Property::Word || isWindowless(row.window))
             continue; // read by code (the monitor's words, the texts of tavik-cli and tavik-mqtt), not set on a widget
         if (isGroupCaption(row)) {
@@ -194,11 +194,11 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
         }
     }
 
-    repaint(w.form1);
-    if (w.form1)
-        repaint(w.form1->findChild<QMenuBar *>());
-    repaint(w.setForm);
-    repaint(w.form2);
+    repaint(w.mainWindow);
+    if (w.mainWindow)
+        repaint(w.mainWindow->findChild<QMenuBar *>());
+    repaint(w.settings);
+    repaint(w.manual);
     if (w.monitor) {
         // The monitor's rows are decoded words in the current language.
         w.monitor->setProperty("language", int(lang));
@@ -208,18 +208,18 @@ QStringList ApplyLanguage(const LanguageWindows &w, Language lang)
     return missing;
 }
 
-QStringList ApplyStartTexts(const LanguageWindows &w)
+QStringList applyStartTexts(const LanguageWindows &w)
 {
     QStringList missing;
-    for (const LanguageRow &row : LanguageTable()) {
-        if (w.form1 && row.window == Window::Main && isGroupCaption(row)) {
+    for (const LanguageRow &row : languageRows()) {
+        if (w.mainWindow && row.window == Window::Main && isGroupCaption(row)) {
             if (QString entry = storeGroupCaption(w, row.window, QString::fromUtf8(row.startValue()),
                                                   GroupItem::Select);
                 !entry.isEmpty())
                 missing << entry;
         }
     }
-    for (const LanguageRow &row : LanguageTable()) {
+    for (const LanguageRow &row : languageRows()) {
         // Windows not being created are left alone; the forced-ID list
         // already begins with the group caption.
         if (!windowOf(w, row.window) || isGroupCaption(row) || row.property == Property::Word)

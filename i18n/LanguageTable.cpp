@@ -682,7 +682,7 @@ const std::pair<const char *, QString MessageTexts::*> kMessages[] = {
 
 } // namespace
 
-std::span<const LanguageRow> LanguageTable()
+std::span<const LanguageRow> languageRows()
 {
     return kRows;
 }

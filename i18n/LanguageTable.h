@@ -3,7 +3,7 @@
 // Every translatable caption, hint, position, picture visibility and message
 // text lives in one table, one row per target (or per numbered family of
 // targets, such as the 16 channels), with one value per language.
-// ApplyLanguage walks the table in order; ApplyStartTexts gives every window
+// applyLanguage walks the table in order; applyStartTexts gives every window
 // its texts at creation: the Simplified Chinese value, or a row's start text
 // where the window begins with another wording than choosing Simplified
 // Chinese later shows ("转速" at start, "速度" after the choice).  The
@@ -12,7 +12,7 @@
 //
 // Texts that no language changes are deliberately absent: the Language menu
 // and its three items, the channel and limit-point number labels, the port
-// list, the settings window's read button bsSkinButton14, its jog-time, baud
+// list, the baud tab's set button bsSkinButton14, the jog-time, baud
 // and ID lists, and the whole serial settings window.
 #pragma once
 
@@ -47,7 +47,7 @@ enum class Property {
     Message, // a text of MessageTexts, named by its row ("MsgSelectId", "GroupCaption")
     AccessibleName, // what a screen reader calls the control
     AccessibleDescription, // what a screen reader says it does
-    Word, // a word or phrase that code reads with text() and composes; ApplyLanguage skips it
+    Word, // a word or phrase that code reads with text() and composes; applyLanguage skips it
 };
 
 struct RowTarget {
@@ -73,18 +73,18 @@ struct LanguageRow {
     QList<RowTarget> targets(const char *value) const;
 };
 
-// Every row, in the order in which ApplyLanguage applies them.  Message rows
+// Every row, in the order in which applyLanguage applies them.  Message rows
 // belong to Window::Main, except the second GroupCaption row (Window::IdSet),
 // which stores the same caption into the forced-ID window's list.
-std::span<const LanguageRow> LanguageTable();
+std::span<const LanguageRow> languageRows();
 
 struct LanguageWindows {
-    QWidget *form1 = nullptr; // main window
-    QWidget *form2 = nullptr; // user manual
-    QWidget *setForm = nullptr; // feature settings
-    QWidget *idSetForm = nullptr; // forced ID and channel
+    QWidget *mainWindow = nullptr;
+    QWidget *manual = nullptr;
+    QWidget *settings = nullptr;
+    QWidget *forceId = nullptr;
     MessageTexts *texts = nullptr;
-    QWidget *monitor = nullptr; // bus monitor (sent QEvent::LanguageChange, see ApplyLanguage)
+    QWidget *monitor = nullptr; // bus monitor (sent QEvent::LanguageChange, see applyLanguage)
 };
 
 // Rewrites the windows and the message texts in the given language.  The bus
@@ -94,15 +94,15 @@ struct LanguageWindows {
 // Returns the rows whose target could not be found, as "Window/objectName"
 // ("Settings/bsSkinTabSheet3", "Main/ComboBox1", "Manual/(window)"); an empty
 // list means every row reached its target.  Nothing else can fail.
-QStringList ApplyLanguage(const LanguageWindows &w, Language lang);
+QStringList applyLanguage(const LanguageWindows &w, Language lang);
 
 // The texts the given windows show from their creation on: each row's start
 // value (see LanguageRow::startValue), except the position of Label9 and the
 // visibility rows: both keep their design-time values.  With the main window also the message rows;
 // GroupCaption goes into item 0 of its ComboBox1, which is then selected.
 // The forced-ID list begins with the same caption already.  Windows left
-// null are left alone.  Returns the unresolved rows like ApplyLanguage.
-QStringList ApplyStartTexts(const LanguageWindows &w);
+// null are left alone.  Returns the unresolved rows like applyLanguage.
+QStringList applyStartTexts(const LanguageWindows &w);
 
 // The text of a caption, hint, message or word row; an empty string when
 // there is no such row.  For messages, e.g. text("MsgSelectPort", lang).

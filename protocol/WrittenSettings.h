@@ -39,7 +39,7 @@ struct Row {
     Byte FeatureValues::*value; // the data byte; null for the ID (data AA)
 };
 
-// The row of a VerifyItem code, or null for a code no setting has.
+// The row of a setting item, or null for a code no setting has.
 const Row *row(int item);
 
 } // namespace Settings

@@ -79,7 +79,7 @@ public:
     std::uint32_t commEvent() const { return m_commEvent; }
     std::uint32_t commError() const { return m_commError; }
 
-    // Reads the waiting bytes (see ReadBytes) and returns them as a string.
+    // Reads the waiting bytes (see readBytes) and returns them as a string.
     QByteArray input();
 
     std::int32_t inputLen() const { return m_inputLen; }
@@ -162,7 +162,7 @@ private:
     std::int32_t m_rThreshold = 0;
     bool m_dtr = false;
     bool m_rts = false;
-    QByteArray m_input; // the last bytes read: Input returns them, ReadBytes points into them
+    QByteArray m_input; // the last bytes read: input() returns them, readBytes() points into them
     OpenFailure m_openFailure = OpenFailure::None;
     DeviceAccess m_openDevice;
     qint64 m_discarded = 0;

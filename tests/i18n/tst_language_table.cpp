@@ -42,7 +42,7 @@ private slots:
     void withoutWindowsOnlyTheMessagesSwitch()
     {
         MessageTexts texts;
-        const QStringList missing = ApplyLanguage(LanguageWindows {nullptr, nullptr, nullptr, nullptr, &texts},
+        const QStringList missing = applyLanguage(LanguageWindows {nullptr, nullptr, nullptr, nullptr, &texts},
                                                   Language::English);
         QCOMPARE(texts.selectPort, QStringLiteral("    Please Select CommPort !    "));
         QCOMPARE(texts.setSuccess, QStringLiteral("  Set successfully   "));
@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(texts.idOutOfRange.arg(150).count(QStringLiteral("150")), 1);
 
         int windowRows = 0;
-        for (const LanguageRow &row : LanguageTable())
+        for (const LanguageRow &row : languageRows())
             if (row.property != Property::Message && row.property != Property::Word && !isWindowless(row.window))
                 windowRows += int(row.targets(row.value(Language::English)).size());
         QCOMPARE(missing.size(), windowRows + 2); // and ComboBox1 of both ID lists
@@ -62,7 +62,7 @@ private slots:
     void everyMessageNamesAMessageText()
     {
         MessageTexts texts;
-        for (const LanguageRow &row : LanguageTable())
+        for (const LanguageRow &row : languageRows())
             if (row.property == Property::Message)
                 QVERIFY2(messageField(texts, row.objectName), row.objectName);
         // Texts filled in when shown: a language without the placeholder would
@@ -83,7 +83,7 @@ private slots:
     {
         QSet<QString> seen;
         int cliRows = 0;
-        for (const LanguageRow &row : LanguageTable()) {
+        for (const LanguageRow &row : languageRows()) {
             const QString name = rowName(row);
             QVERIFY2(!seen.contains(name), qPrintable(name + QStringLiteral(" twice")));
             seen.insert(name);
@@ -127,7 +127,7 @@ private slots:
         QVERIFY(named.size() > atLeast);
 
         QSet<QString> rows;
-        for (const LanguageRow &row : LanguageTable())
+        for (const LanguageRow &row : languageRows())
             if (row.window == window) {
                 QCOMPARE(row.property, Property::Caption);
                 rows.insert(QLatin1String(row.objectName));

@@ -19,7 +19,7 @@ struct Fixture : Windows {
 
     QWidget *window(Window w) const
     {
-        QWidget *windows[] = {lw.form1, lw.form2, lw.setForm, lw.idSetForm, lw.monitor};
+        QWidget *windows[] = {lw.mainWindow, lw.manual, lw.settings, lw.forceId, lw.monitor};
         return windows[int(w)];
     }
 
@@ -70,7 +70,7 @@ struct Fixture : Windows {
     QStringList snapshot()
     {
         QStringList values;
-        for (const LanguageRow &row : LanguageTable())
+        for (const LanguageRow &row : languageRows())
             if (!isWindowless(row.window))
                 for (const RowTarget &t : row.targets(row.values[0]))
                     values << readBack(row, t.objectName);
@@ -94,7 +94,7 @@ private slots:
     void everyNameIsUnique()
     {
         Fixture f;
-        for (const LanguageRow &row : LanguageTable()) {
+        for (const LanguageRow &row : languageRows()) {
             if (row.property == Property::Message || row.property == Property::Word || !*row.objectName
                 || isWindowless(row.window))
                 continue;
@@ -109,7 +109,7 @@ private slots:
     {
         Fixture f;
         QString why;
-        for (const LanguageRow &row : LanguageTable())
+        for (const LanguageRow &row : languageRows())
             if (row.window == Window::Main) // Label9 keeps its design-time 129, the table's value
                 QVERIFY2(f.shows(row, row.value(Language::SimplifiedChinese), why), qPrintable(why));
         QCOMPARE(f.mainWindow.idList()->currentIndex(), 0);
@@ -132,7 +132,7 @@ private slots:
         Fixture f;
         int ownStarts = 0;
         QString why;
-        for (const LanguageRow &row : LanguageTable()) {
+        for (const LanguageRow &row : languageRows()) {
             if (row.window != window || row.property == Property::Visible)
                 continue;
             QVERIFY2(f.shows(row, row.startValue(), why), qPrintable(why));
@@ -141,8 +141,8 @@ private slots:
                 ++ownStarts;
             }
         }
-        ApplyLanguage(f.lw, Language::SimplifiedChinese);
-        for (const LanguageRow &row : LanguageTable())
+        applyLanguage(f.lw, Language::SimplifiedChinese);
+        for (const LanguageRow &row : languageRows())
             if (row.window == window && row.start)
                 QVERIFY2(f.shows(row, row.value(Language::SimplifiedChinese), why), qPrintable(why));
         // The settings tabs and the manual start with wordings of their own.
@@ -163,10 +163,10 @@ private slots:
         QFETCH(Language, lang);
         Fixture f;
         // From another language first, so that the values really change.
-        ApplyLanguage(f.lw, lang == Language::English ? Language::TraditionalChinese : Language::English);
-        QCOMPARE(ApplyLanguage(f.lw, lang), QStringList());
+        applyLanguage(f.lw, lang == Language::English ? Language::TraditionalChinese : Language::English);
+        QCOMPARE(applyLanguage(f.lw, lang), QStringList());
         QString why;
-        for (const LanguageRow &row : LanguageTable()) {
+        for (const LanguageRow &row : languageRows()) {
             if (row.property == Property::Word || isWindowless(row.window))
                 continue; // read by code: the frame texts, the command-line tool's texts
             QVERIFY2(f.shows(row, row.value(lang), why), qPrintable(why));
@@ -211,7 +211,7 @@ private slots:
         auto *forced = f.forceIdWindow().findChild<QComboBox *>(QStringLiteral("ComboBox1"));
         QCOMPARE(forced->currentIndex(), 0);
 
-        ApplyLanguage(f.lw, Language::English);
+        applyLanguage(f.lw, Language::English);
         QCOMPARE(forced->currentText(), QStringLiteral("Group"));
         QCOMPARE(f.mainWindow.idList()->currentText(), QStringLiteral("5"));
         QCOMPARE(f.mainWindow.link().target().id, 5);
@@ -221,7 +221,7 @@ private slots:
     {
         Fixture f;
         delete f.mainWindow.findChild<QLabel *>(QStringLiteral("Label6"));
-        QCOMPARE(ApplyLanguage(f.lw, Language::English), QStringList {QStringLiteral("Main/Label6")});
+        QCOMPARE(applyLanguage(f.lw, Language::English), QStringList {QStringLiteral("Main/Label6")});
         QCOMPARE(f.settingsWindow().windowTitle(), QStringLiteral("function settings"));
     }
 };

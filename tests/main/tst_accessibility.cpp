@@ -29,7 +29,7 @@ QStringList actedOn()
 // The table's value of a main-window row.
 QString tableValue(const QString &objectName, Property property, Language lang)
 {
-    for (const LanguageRow &row : LanguageTable())
+    for (const LanguageRow &row : languageRows())
         if (row.window == Window::Main && row.property == property)
             for (const RowTarget &to : row.targets(row.value(lang)))
                 if (to.objectName == objectName)
@@ -39,7 +39,7 @@ QString tableValue(const QString &objectName, Property property, Language lang)
 
 QString windowTitle(Window window, Language lang)
 {
-    for (const LanguageRow &row : LanguageTable())
+    for (const LanguageRow &row : languageRows())
         if (row.window == window && row.property == Property::Caption && !*row.objectName)
             return QString::fromUtf8(row.value(lang));
     return {};

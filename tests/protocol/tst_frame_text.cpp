@@ -121,7 +121,7 @@ private slots:
     // Every phrase exists in the other languages, with the same blanks to fill.
     void everyLanguageHasEveryWord()
     {
-        for (const LanguageRow &row : LanguageTable()) {
+        for (const LanguageRow &row : languageRows()) {
             if (row.property != Property::Word)
                 continue;
             const QString simplified = QString::fromUtf8(row.value(Language::SimplifiedChinese));

@@ -85,7 +85,7 @@ void SettingsLayoutTest::initTestCase()
 
 void SettingsLayoutTest::apply(Language language)
 {
-    const QStringList missing = ApplyLanguage(
+    const QStringList missing = applyLanguage(
         {&w->mainWindow, &w->manualWindow(), &w->settingsWindow(), &w->forceIdWindow(), &w->texts, &w->busMonitor()},
         language);
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));

@@ -67,7 +67,7 @@ void LimitPoints::pressed(int n)
     p.label->moveBy(1, 1);
     p.selected->moveBy(1, 1);
     p.label->pressMoved = true;
-    m_link.stageChecked(Frame::Motor, Byte(n));
+    m_link.sendCheckedCommand(Frame::Motor, Byte(n));
 }
 
 void LimitPoints::released(int n)

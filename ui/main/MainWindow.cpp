@@ -117,7 +117,7 @@ void MainWindow::showStartState(const QStringList &extraPorts)
     fillPortList({}); // shows OFF: nothing is opened until the user chooses
     // The group caption, the main window's texts and the messages, in
     // Simplified Chinese; the window title is a row of them.
-    ApplyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts});
+    applyStartTexts(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts});
     fitCaptions();
 }
 

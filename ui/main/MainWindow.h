@@ -47,10 +47,8 @@ public:
     MessageTexts &texts() { return m_texts; }
     QComboBox *idList() const { return m_idList; }
     QComboBox *portList() const { return m_portList; }
-    ChannelPad *channelPad() const { return m_channelPad.get(); }
     PositionSlider *positionSlider() const { return m_positionSlider.get(); }
     LimitPoints *limitPoints() const { return m_limitPoints.get(); }
-    MotorButtons *motorButtons() const { return m_motorButtons.get(); }
 
     // --- menu (MainWindowMenu.cpp) ---------------------------------------------
     void openSettings();

@@ -115,6 +115,6 @@ void MainWindow::setLanguage(Language language)
     if (m_windows)
         m_windows->applyLanguage(int(language));
     else
-        ApplyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts}, language);
+        applyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts}, language);
     fitCaptions();
 }

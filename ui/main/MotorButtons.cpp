@@ -60,8 +60,8 @@ void MotorButtons::pressed(int button)
     b.hover->moveBy(0, 2);
     if (b.caption)
         b.caption->moveBy(0, 2);
-    if (m_link.stageChecked(Frame::Motor, b.data) && b.endsTarget)
-        m_link.endTarget();
+    if (m_link.sendCheckedCommand(Frame::Motor, b.data) && b.endsTarget)
+        m_link.dropPositionTarget();
 }
 
 void MotorButtons::released(int button)

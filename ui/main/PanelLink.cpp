@@ -50,27 +50,27 @@ void PanelLink::setChannels(const ChannelMask &mask)
     m_link.setChannels(mask);
 }
 
-void PanelLink::startTarget()
+void PanelLink::holdPositionTarget()
 {
     m_link.holdPositionTarget();
 }
 
-void PanelLink::endDrag()
+void PanelLink::letGoOfPositionTarget()
 {
     m_link.letGoOfPositionTarget();
 }
 
-void PanelLink::endTarget()
+void PanelLink::dropPositionTarget()
 {
     m_link.dropPositionTarget();
 }
 
-bool PanelLink::targetActive() const
+bool PanelLink::positionTargetPending() const
 {
     return m_link.positionTargetPending();
 }
 
-void PanelLink::setTargetPercent(int percent)
+void PanelLink::setPositionTargetPercent(int percent)
 {
     m_link.setPositionTargetPercent(percent);
 }
@@ -80,7 +80,7 @@ bool PanelLink::hasLimitPoint(int n) const
     return m_link.deviceStatus() & Frame::limitPointBit(n);
 }
 
-bool PanelLink::stageChecked(Byte function, Byte data)
+bool PanelLink::sendCheckedCommand(Byte function, Byte data)
 {
     if (!m_link.portUsable()) {
         tellOnRelease(Text::SelectPort);
@@ -95,11 +95,11 @@ bool PanelLink::stageChecked(Byte function, Byte data)
         tellOnRelease(Text::SelectChannel);
         return false;
     }
-    stage(function, data);
+    sendMotorCommand(function, data);
     return true;
 }
 
-void PanelLink::stage(Byte function, Byte data)
+void PanelLink::sendMotorCommand(Byte function, Byte data)
 {
     m_link.sendMotorCommand(function, data);
 }

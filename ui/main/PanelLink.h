@@ -31,20 +31,20 @@ public:
     // --- position target -------------------------------------------------------
     // A press on the slider starts a target and a drag; its release ends the
     // drag; a motion command ends both.
-    void startTarget();
-    void endDrag();
-    void endTarget();
-    bool targetActive() const;
-    void setTargetPercent(int percent); // where the pointer stands
+    void holdPositionTarget();
+    void letGoOfPositionTarget();
+    void dropPositionTarget();
+    bool positionTargetPending() const;
+    void setPositionTargetPercent(int percent); // where the pointer stands
 
     // --- status ------------------------------------------------------------------
     bool hasLimitPoint(int n) const; // n = 1..4, from the last status
 
     // --- commands ------------------------------------------------------------------
-    // Stages a motor command when a port is open, an ID chosen and, outside
+    // Sends a motor command when a port is open, an ID chosen and, outside
     // group control, a channel: otherwise leaves the reason for the release.
-    bool stageChecked(Byte function, Byte data);
-    void stage(Byte function, Byte data);
+    bool sendCheckedCommand(Byte function, Byte data);
+    void sendMotorCommand(Byte function, Byte data);
 
     // A message from a press is shown once the button is released, so the
     // release still reaches the pressed control and undoes its offset.

@@ -75,24 +75,24 @@ void PositionSlider::setPointerLeft(int left)
 {
     if (m_pointer->x() != left)
         m_pointer->move(left, m_pointer->y());
-    m_link.setTargetPercent(PanelLayout::pointerPercent(left));
+    m_link.setPositionTargetPercent(PanelLayout::pointerPercent(left));
 }
 
 void PositionSlider::trackPressed(int x)
 {
     setPointerLeft(std::min(x, PanelLayout::TrackWidth) + PanelLayout::PointerZero);
-    m_link.startTarget();
+    m_link.holdPositionTarget();
 }
 
 void PositionSlider::pointerPressed(int x)
 {
     m_dragAnchorX = x;
-    m_link.startTarget();
+    m_link.holdPositionTarget();
 }
 
 void PositionSlider::pointerDragged(Qt::MouseButtons buttons, int x)
 {
-    if (!(buttons & Qt::LeftButton) || x == m_dragAnchorX || !m_link.targetActive())
+    if (!(buttons & Qt::LeftButton) || x == m_dragAnchorX || !m_link.positionTargetPending())
         return;
     const int left = pointerLeft() + (x - m_dragAnchorX);
     // Past either end the pointer stays where it was; it is not pinned to the end.
@@ -102,9 +102,9 @@ void PositionSlider::pointerDragged(Qt::MouseButtons buttons, int x)
 
 void PositionSlider::released(bool fromBar)
 {
-    if (!m_link.targetActive())
+    if (!m_link.positionTargetPending())
         return;
-    m_link.endDrag();
+    m_link.letGoOfPositionTarget();
     Byte data = Byte(PanelLayout::pointerPercent(pointerLeft()));
     // Track and pointer snap the last percent at either end; the bar does not.
     if (!fromBar) {
@@ -113,5 +113,5 @@ void PositionSlider::released(bool fromBar)
         else if (data > 98)
             data = 100;
     }
-    m_link.stage(Frame::RunToPosition, data);
+    m_link.sendMotorCommand(Frame::RunToPosition, data);
 }

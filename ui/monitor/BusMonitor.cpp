@@ -209,10 +209,10 @@ void BusMonitor::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
 }
 
-// The start language's captions; later ones come from ApplyLanguage.
+// The start language's captions; later ones come from applyLanguage.
 void BusMonitor::applyCaptions()
 {
-    for (const LanguageRow &row : LanguageTable())
+    for (const LanguageRow &row : languageRows())
         if (row.window == Window::Monitor && row.property == Property::Caption) {
             QObject *target = *row.objectName ? findChild<QObject *>(QLatin1String(row.objectName)) : this;
             setCaption(target, QString::fromUtf8(row.value(m_log.language())));

@@ -4,7 +4,7 @@
 // Unlike the secondary windows it leaves the main window enabled.  It
 // records only while it is shown; the rows live in a MonitorLog (the last
 // 10,000), shown through a filter that can hide the status polls and their
-// answers.  Its captions follow the language menu (ApplyLanguage applies
+// answers.  Its captions follow the language menu (applyLanguage applies
 // its caption rows and then tells it the language, see LanguageTable.h).
 #pragma once
 

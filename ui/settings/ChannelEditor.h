@@ -1,13 +1,12 @@
 // The ID list and channel editor shared by the settings window's first tab
 // and the forced ID and channel window.
 //
-// It edits the program's shared target: TargetId, SelectedIdIndex and the
-// ChannelMaskTable entry of that target, the same values the main window's
-// selection uses and every frame carries.  The ID list's items carry their
+// It edits the motor link's target (its ID and channels) and the channels the
+// link remembers for that ID, the same values the main window's selection
+// uses and every frame carries.  The ID list's items carry their
 // ID as item data: 0 for the group item, 1..99 for the IDs.
 #pragma once
 
-#include "MotorLink.h"
 #include "MessageTexts.h"
 #include "MotorLink.h"
 #include "WrittenSettings.h"

@@ -8,7 +8,7 @@
 
 ForceIdWindow::ForceIdWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList,
                              QWidget *parent)
-    : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QString(), QSize(250, 280), true, parent), m_link(link),
+    : ChildWindow(mainWindow, QStringLiteral("IDSetForm"), QString(), QSize(250, 280), true, parent),
       m_mainIdList(mainIdList)
 {
     placeOnScreen(this, {349, 224});

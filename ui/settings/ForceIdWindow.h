@@ -26,7 +26,6 @@ public:
     ChannelEditor &channelEditor() const { return *m_editor; }
 
 private:
-    MotorLink &m_link;
     QComboBox *m_mainIdList;
     ChannelEditor *m_editor;
 };
