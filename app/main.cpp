@@ -48,6 +48,12 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
+// What tavik's command line says: the English of its row.
+QString say(const char *name)
+{
+    return englishText(name, Window::App);
+}
+
 // A command line that cannot be followed: the reason and the usage on
 // standard error, and exit code 2, before any window exists.
 int usageError(const QCommandLineParser &options, const QString &reason)
@@ -71,19 +77,12 @@ int main(int argc, char *argv[])
     app.installEventFilter(&hintHidePause);
 
     QCommandLineParser options;
-    options.setApplicationDescription(QStringLiteral("Remote control and configuration of curtain motors."));
+    options.setApplicationDescription(say("AppDescription"));
     options.addHelpOption();
     options.addVersionOption();
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Adds a serial port that the port list cannot find "
-                                                 "(a pseudo-terminal, a symbolic link). Repeatable."),
-                                  QStringLiteral("PATH"));
+    const QCommandLineOption port(QStringLiteral("port"), say("AppOptPort"), QStringLiteral("PATH"));
     options.addOption(port);
-    const QCommandLineOption language(QStringLiteral("language"),
-                                      QStringLiteral("Starts in this language: zh_CN (Simplified Chinese, also "
-                                                     "without this option), en (English) or zh_TW (Traditional "
-                                                     "Chinese). The language menu switches later."),
-                                      QStringLiteral("CODE"));
+    const QCommandLineOption language(QStringLiteral("language"), say("AppOptLanguage"), QStringLiteral("CODE"));
     options.addOption(language);
     if (!options.parse(QCoreApplication::arguments()))
         return usageError(options, options.errorText());
@@ -92,13 +91,11 @@ int main(int argc, char *argv[])
     if (options.isSet(QStringLiteral("version")))
         options.showVersion();
     if (!options.positionalArguments().isEmpty())
-        return usageError(options,
-                          QStringLiteral("unexpected argument '%1'").arg(options.positionalArguments().constFirst()));
+        return usageError(options, say("AppUnexpectedArgument").arg(options.positionalArguments().constFirst()));
     const std::optional<Language> startLanguage = options.isSet(language) ? languageFromCode(options.value(language))
                                                                           : Language::SimplifiedChinese;
     if (!startLanguage)
-        return usageError(
-            options, QStringLiteral("unknown language '%1': choose zh_CN, en or zh_TW").arg(options.value(language)));
+        return usageError(options, say("AppUnknownLanguage").arg(options.value(language)));
 
     Windows windows(options.values(port));
     // Another language is applied as its menu item applies it.

@@ -6,3 +6,8 @@ QString say(const char *name)
 {
     return englishText(name, Window::Cli);
 }
+
+QString sayWord(const char *name)
+{
+    return englishText(name, Window::Monitor);
+}

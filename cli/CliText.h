@@ -4,3 +4,5 @@
 #include <QString>
 
 QString say(const char *name);
+// A word of the bus monitor's rows that tavik-cli prints the same way.
+QString sayWord(const char *name);

@@ -1,6 +1,7 @@
 // The commands tavik-cli knows: one table row per command gives its name,
 // what it sends, its syntax, its help and an example.  Parsing, --help and
-// the per-command help all read this table.
+// the per-command help all read this table.  The help is a row of the
+// language table; names, syntax and examples are what the user types.
 #pragma once
 
 #include "Frames.h"
@@ -17,7 +18,7 @@ struct CommandRow {
     Kind kind;
     Byte data; // motor commands: the data byte of function 0A
     const char *syntax; // as the help shows it
-    const char *text; // what it does
+    const char *text; // its row in the language table: what it does
     const char *example;
     const char *options; // the options it takes besides the common ones
 };

@@ -82,7 +82,7 @@ QString helpText()
     t += QStringLiteral("       tavik-cli help COMMAND | COMMAND --help | --version\n\n");
     t += say("CliHelpCommands") + u'\n';
     for (const CommandRow &c : commandRows())
-        t += row(QLatin1String(c.syntax), QLatin1String(c.text)) + row(QString(), QLatin1String(c.example));
+        t += row(QLatin1String(c.syntax), say(c.text)) + row(QString(), QLatin1String(c.example));
     t += u'\n' + say("CliHelpOptions") + u'\n' + commonOptions(nullptr);
     t += u'\n' + say("CliHelpTarget") + u'\n';
     t += u'\n' + say("CliHelpSettings") + u'\n' + settingsHelp();
@@ -95,7 +95,7 @@ QString helpText()
 QString commandHelp(const CommandRow &c)
 {
     QString t = say("CliHelpUsage") + QStringLiteral(" tavik-cli [OPTIONS] %1\n\n").arg(QLatin1String(c.syntax));
-    t += QLatin1String(c.text) + QStringLiteral("\n\n") + say("CliHelpExample") + u'\n'
+    t += say(c.text) + QStringLiteral("\n\n") + say("CliHelpExample") + u'\n'
         + QStringLiteral("  %1\n\n").arg(QLatin1String(c.example));
     t += say("CliHelpOptions") + u'\n' + commonOptions(c.options);
     if (c.kind == CommandRow::Kind::Set || c.kind == CommandRow::Kind::Apply)

@@ -19,11 +19,11 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     });
     connect(&m_link, &LinkDriver::discarded, this, [this](LinkDriver::Discard why, qint64 count) {
         m_discardedBytes += count;
-        const char *kind = why == LinkDriver::Discard::BadCheck ? "bad check byte"
-            : why == LinkDriver::Discard::CutOff                ? "cut-off"
-                                                                : "noise";
-        if (!m_discardKinds.contains(QLatin1String(kind)))
-            m_discardKinds << QLatin1String(kind);
+        const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord("MonBadCheck")
+            : why == LinkDriver::Discard::CutOff                  ? say("CliCutOff")
+                                                                  : sayWord("MonNoise");
+        if (!m_discardKinds.contains(kind))
+            m_discardKinds << kind;
     });
     connect(&m_link, &LinkDriver::ticked, this, &Session::onTick);
     connect(&m_link, &LinkDriver::frameSent, this, &Session::onFrameSent);

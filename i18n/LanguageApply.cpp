@@ -35,7 +35,8 @@ QWidget *windowOf(const LanguageWindows &w, Window window)
     case Window::IdSet: return w.forceId;
     case Window::Monitor: return w.monitor;
     case Window::Cli:
-    case Window::Mqtt: return nullptr;
+    case Window::Mqtt:
+    case Window::App: return nullptr;
     }
     return nullptr;
 }

@@ -292,6 +292,49 @@ constexpr LanguageRow kRows[] = {
     {Window::Cli, "CliHelpCommands", Property::Caption, {"命令：", "Commands:", "命令："}},
     {Window::Cli, "CliHelpOptions", Property::Caption, {"选项：", "Options:", "選項："}},
     {Window::Cli, "CliHelpExample", Property::Caption, {"示例：", "Example:", "範例："}},
+    // What each command does, beside its syntax in the help.
+    {Window::Cli, "CliCmdPorts", Property::Caption,
+     {"列出串口：名称、说明、设备路径；标出 USB 适配器",
+      "list the serial ports: name, description, device path; USB adapters are marked",
+      "列出串口：名稱、說明、裝置路徑；標出 USB 轉接器"}},
+    {Window::Cli, "CliCmdSettings", Property::Caption,
+     {"列出每项设置及其取值、范围、单位和默认值", "list every setting with its values, range, unit and default",
+      "列出每項設定及其取值、範圍、單位和預設值"}},
+    {Window::Cli, "CliCmdScan", Property::Caption,
+     {"查找线路波特率和应答的电机；输出波特率、ID 和频道",
+      "find the line rate and the motor that answers; print rate, ID and channels",
+      "尋找線路鮑率和應答的電機；輸出鮑率、ID 和頻道"}},
+    {Window::Cli, "CliCmdRead", Property::Caption,
+     {"读取电机的设置；加 --json 时输出电机的配置文件", "read a motor's settings; with --json a profile of the motor",
+      "讀取電機的設定；加 --json 時輸出電機的設定檔"}},
+    {Window::Cli, "CliCmdSet", Property::Caption,
+     {"向电机写入一项设置，再回读确认", "write one setting to a motor, then confirm it by reading it back",
+      "向電機寫入一項設定，再回讀確認"}},
+    {Window::Cli, "CliCmdApply", Property::Caption,
+     {"写入配置文件中与各电机不同的每项设置，逐项确认；ID、频道和波特率仅在加 --address 时写入",
+      "write every setting of a profile that differs from each motor, each confirmed; ID, channels and rate only with --address",
+      "寫入設定檔中與各電機不同的每項設定，逐項確認；ID、頻道和鮑率僅在加 --address 時寫入"}},
+    {Window::Cli, "CliCmdUp", Property::Caption, {"上行", "run up", "上行"}},
+    {Window::Cli, "CliCmdStop", Property::Caption, {"停止", "stop", "停止"}},
+    {Window::Cli, "CliCmdDown", Property::Caption, {"下行", "run down", "下行"}},
+    {Window::Cli, "CliCmdLearn", Property::Caption, {"学习（配对）遥控器编码", "learn (pair) a remote code", "學習（配對）遙控器編碼"}},
+    {Window::Cli, "CliCmdDelete", Property::Caption, {"删除遥控器编码", "delete a remote code", "刪除遙控器編碼"}},
+    {Window::Cli, "CliCmdGoto", Property::Caption,
+     {"运行到 0..100 % 的位置（每个目标一个 ID、一个频道）",
+      "run to a position of 0..100 % (each target one ID, one channel)",
+      "運行到 0..100 % 的位置（每個目標一個 ID、一個頻道）"}},
+    {Window::Cli, "CliCmdLimit", Property::Caption,
+     {"运行到中间限位点 1..4", "run to intermediate limit point 1..4", "運行到中間限位點 1..4"}},
+    {Window::Cli, "CliCmdStatus", Property::Caption,
+     {"位置和限位点；加 --watch 时输出每次变化，直到 Ctrl-C",
+      "position and limit points; --watch prints each change until Ctrl-C",
+      "位置和限位點；加 --watch 時輸出每次變化，直到 Ctrl-C"}},
+    {Window::Cli, "CliCmdMonitor", Property::Caption,
+     {"输出线路上的每一帧，双向，带时间和含义，直到 Ctrl-C",
+      "print every frame on the line, both directions, with time and meaning, until Ctrl-C",
+      "輸出線路上的每一幀，雙向，附時間和含義，直到 Ctrl-C"}},
+    // The kind of bytes dropped, where the bus monitor's word differs.
+    {Window::Cli, "CliCutOff", Property::Caption, {"应答不完整", "cut-off", "應答不完整"}},
     {Window::Cli, "CliHelpOptPort", Property::Caption,
      {"串口设备（或 TAVIK_PORT）；默认为唯一存在的 USB 串口适配器",
       "the serial device (or TAVIK_PORT); default: the only USB serial adapter present",
@@ -541,6 +584,24 @@ constexpr LanguageRow kRows[] = {
     {Window::Cli, "CliOk", Property::Caption, {"成功", "ok", "成功"}},
     {Window::Cli, "CliFailed", Property::Caption, {"退出码 %1", "exit %1", "結束碼 %1"}},
     {Window::Cli, "CliNotTried", Property::Caption, {"未尝试", "not tried", "未嘗試"}},
+    // 24. The windowed program's own command line (tavik --help and its usage
+    // errors), printed in English before any window exists.
+    {Window::App, "AppDescription", Property::Caption,
+     {"窗帘电机的遥控与配置。", "Remote control and configuration of curtain motors.", "窗簾電機的遙控與設定。"}},
+    {Window::App, "AppOptPort", Property::Caption,
+     {"添加端口列表找不到的串口（伪终端、符号链接）。可重复。",
+      "Adds a serial port that the port list cannot find (a pseudo-terminal, a symbolic link). Repeatable.",
+      "加入連接埠列表找不到的串口（虛擬終端、符號連結）。可重複。"}},
+    {Window::App, "AppOptLanguage", Property::Caption,
+     {"以此语言启动：zh_CN（简体中文，不加此选项时亦然）、en（英语）或 zh_TW（繁体中文）。之后可用语言菜单切换。",
+      "Starts in this language: zh_CN (Simplified Chinese, also without this option), en (English) or zh_TW "
+      "(Traditional Chinese). The language menu switches later.",
+      "以此語言啟動：zh_CN（簡體中文，不加此選項時亦然）、en（英語）或 zh_TW（繁體中文）。之後可用語言選單切換。"}},
+    {Window::App, "AppUnexpectedArgument", Property::Caption,
+     {"多余的参数 '%1'", "unexpected argument '%1'", "多餘的參數 '%1'"}},
+    {Window::App, "AppUnknownLanguage", Property::Caption,
+     {"未知语言 '%1'：请选择 zh_CN、en 或 zh_TW", "unknown language '%1': choose zh_CN, en or zh_TW",
+      "未知語言 '%1'：請選擇 zh_CN、en 或 zh_TW"}},
     // 23. The MQTT bridge (tavik-mqtt): its help, log lines, configuration errors and the
     // names it announces.  Its English is what it prints and publishes; keys, topics,
     // payloads and option names stay as typed.
@@ -725,6 +786,7 @@ const char *windowName(Window window)
     case Window::Monitor: return "Monitor";
     case Window::Cli: return "Cli";
     case Window::Mqtt: return "Mqtt";
+    case Window::App: return "App";
     }
     return "?";
 }

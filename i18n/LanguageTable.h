@@ -31,12 +31,13 @@ struct MessageTexts;
 enum class Language { SimplifiedChinese, English, TraditionalChinese };
 
 // Cli and Mqtt: the texts of tavik-cli and tavik-mqtt, which have no
-// windows; applying a language leaves them alone.
-enum class Window { Main, Manual, Settings, IdSet, Monitor, Cli, Mqtt };
+// windows; App: tavik's own command line, answered before any window
+// exists.  Applying a language leaves all three alone.
+enum class Window { Main, Manual, Settings, IdSet, Monitor, Cli, Mqtt, App };
 
 constexpr bool isWindowless(Window window)
 {
-    return window == Window::Cli || window == Window::Mqtt;
+    return window == Window::Cli || window == Window::Mqtt || window == Window::App;
 }
 
 enum class Property {
@@ -116,7 +117,7 @@ QString englishText(const char *name, Window window);
 // any other text.
 std::optional<Language> languageFromCode(QStringView code);
 
-// "Main", "Manual", "Settings", "IdSet", "Monitor", "Cli", "Mqtt".
+// "Main", "Manual", "Settings", "IdSet", "Monitor", "Cli", "Mqtt", "App".
 const char *windowName(Window window);
 
 // The MessageTexts member a Message row names; nullptr for an unknown name.

@@ -107,6 +107,7 @@ private slots:
         QTest::addColumn<int>("atLeast");
         QTest::newRow("tavik-cli") << Window::Cli << QStringLiteral(TAVIK_CLI_SOURCE_DIR) << 100;
         QTest::newRow("tavik-mqtt") << Window::Mqtt << QStringLiteral(TAVIK_MQTT_SOURCE_DIR) << 50;
+        QTest::newRow("tavik") << Window::App << QStringLiteral(TAVIK_APP_SOURCE_DIR) << 4;
     }
 
     void windowlessRowsAreTheTextsTheProgramSays()

@@ -64,9 +64,9 @@ QString baud(Byte code, const Words &w)
 
 QString rebound(Byte value, const Words &w)
 {
-    if (value == 0)
+    if (value == MotorSettings::NoRebound)
         return w("MonReboundNone");
-    if (value == 0xFF)
+    if (value == MotorSettings::UnlimitedRebound)
         return w("MonReboundUnlimited");
     return w("MonReboundTime").arg(int(value));
 }
