@@ -42,16 +42,17 @@ private slots:
 
         // The command's own help: usage line, then its description alone on a line.
         const QString help = commandHelp(*c);
-        QVERIFY2(help.contains(QStringLiteral(" tavik-cli [OPTIONS] %1\n\n%2\n").arg(QLatin1String(c->syntax), description)),
-                 qPrintable(help));
+        QVERIFY2(
+            help.contains(QStringLiteral(" tavik-cli [OPTIONS] %1\n\n%2\n").arg(QLatin1String(c->syntax), description)),
+            qPrintable(help));
         QVERIFY2(leakedName(help).isEmpty(), qPrintable(leakedName(help)));
 
         // The full help: the description beside the syntax, in the same line.
         const QString all = helpText();
-        const QRegularExpression line(QStringLiteral("^  %1 +%2$")
-                                          .arg(QRegularExpression::escape(QLatin1String(c->syntax)),
-                                               QRegularExpression::escape(description)),
-                                      QRegularExpression::MultilineOption);
+        const QRegularExpression line(
+            QStringLiteral("^  %1 +%2$")
+                .arg(QRegularExpression::escape(QLatin1String(c->syntax)), QRegularExpression::escape(description)),
+            QRegularExpression::MultilineOption);
         QVERIFY2(line.match(all).hasMatch(), qPrintable(all));
     }
 
@@ -83,8 +84,8 @@ private slots:
         QVERIFY(tavik.waitForFinished(30000));
         QCOMPARE(tavik.exitCode(), exitCode);
         // Qt wraps option texts at the terminal's width: compare words only.
-        const QString printed = QString::fromUtf8(tavik.readAllStandardOutput() + tavik.readAllStandardError())
-                                    .simplified();
+        const QString printed =
+            QString::fromUtf8(tavik.readAllStandardOutput() + tavik.readAllStandardError()).simplified();
         for (const char *name : {"AppDescription", "AppOptPort", "AppOptLanguage"})
             QVERIFY2(printed.contains(englishText(name, Window::App).simplified()), qPrintable(printed));
         QVERIFY2(leakedName(printed).isEmpty(), qPrintable(printed));
