@@ -1,5 +1,6 @@
 #include "Config.h"
 
+#include "MotorSettings.h"
 #include "MqttText.h"
 
 #include <QFile>
@@ -144,12 +145,12 @@ CoverConfig parseCover(const YAML::Node &node, const QString &busName)
                {
                    {u"id"_qs,
                     [&](const YAML::Node &n) {
-                        c.id = integer(n, u"id"_qs, 1, 99);
+                        c.id = integer(n, u"id"_qs, 1, MotorSettings::MaxId);
                         hasId = true;
                     }},
                    {u"channel"_qs,
                     [&](const YAML::Node &n) {
-                        c.channel = integer(n, u"channel"_qs, 1, 16);
+                        c.channel = integer(n, u"channel"_qs, 1, MotorSettings::ChannelCount);
                         hasChannel = true;
                     }},
                    {u"name"_qs, [&](const YAML::Node &n) { c.name = str(n, u"name"_qs).trimmed(); }},
@@ -171,14 +172,14 @@ GroupConfig parseGroup(const YAML::Node &node)
                    {u"name"_qs, [&](const YAML::Node &n) { g.name = str(n, u"name"_qs).trimmed(); }},
                    {u"id"_qs,
                     [&](const YAML::Node &n) {
-                        g.id = integer(n, u"id"_qs, 0, 99);
+                        g.id = integer(n, u"id"_qs, 0, MotorSettings::MaxId);
                         hasId = true;
                     }},
                    {u"channels"_qs,
                     [&](const YAML::Node &n) {
                         requireList(n, u"channels"_qs);
                         for (const auto &ch : n)
-                            g.mask |= quint16(1u << (integer(ch, u"channels"_qs, 1, 16) - 1));
+                            g.mask |= quint16(1u << (integer(ch, u"channels"_qs, 1, MotorSettings::ChannelCount) - 1));
                     }},
                });
     if (!hasId || g.mask == 0 || g.name.isEmpty())

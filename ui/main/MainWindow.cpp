@@ -4,6 +4,7 @@
 #include "LimitPoints.h"
 #include "Messages.h"
 #include "MotorButtons.h"
+#include "MotorSettings.h"
 #include "PanelItem.h"
 #include "PanelLink.h"
 #include "PortList.h"
@@ -95,7 +96,7 @@ void MainWindow::showStartState(const QStringList &extraPorts)
     {
         const QSignalBlocker quiet(m_idList);
         m_idList->addItem(QString(), 0);
-        for (int id = 1; id <= 99; ++id)
+        for (int id = 1; id <= MotorSettings::MaxId; ++id)
             m_idList->addItem(QString::number(id), id);
         m_idList->setCurrentIndex(0);
     }
