@@ -19,7 +19,7 @@ MotorLink::MotorLink(QObject *parent)
 
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(150);
+    m_timer.setInterval(TickMs);
     connect(&m_timer, &QTimer::timeout, this, &MotorLink::tick);
     // The device's rate until a scan finds another.
     m_settings.deviceBaudCode = MotorSettings::DefaultBaudCode;

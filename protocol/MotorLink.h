@@ -1,6 +1,6 @@
 // MotorLink: the conversation with the motor bus, free of windows.
 //
-// It owns the serial line, the 150 ms transmit timer, the transmit tick and
+// It owns the serial line, the transmit timer (TickMs), the transmit tick and
 // the answer handling.  Callers state intents (open a port, choose a target,
 // send a motor command, read or write a setting, poll or not); everything the
 // bus says comes back as signals in device units (percent, status bits,
@@ -34,6 +34,9 @@ class ResponseHandler;
 class MotorLink : public QObject {
     Q_OBJECT
 public:
+    // The transmit tick's period: at most one frame goes out per tick.
+    static constexpr int TickMs = 150;
+
     explicit MotorLink(QObject *parent = nullptr);
     ~MotorLink() override;
 
