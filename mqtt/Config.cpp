@@ -10,7 +10,7 @@
 
 #include <yaml-cpp/yaml.h>
 
-#include <array>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -127,14 +127,15 @@ void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword
         m.password = envPassword;
 }
 
+// A rate the motor has, as its baud code.
 int baudCodeOf(const YAML::Node &node)
 {
-    static constexpr std::array rates {1200, 2400, 4800, 9600, 19200};
-    const int bps = integer(node, u"baud"_qs, 1200, 19200);
-    const auto it = std::find(rates.begin(), rates.end(), bps);
-    if (it == rates.end())
+    using MotorSettings::BaudRates;
+    const int bps = integer(node, u"baud"_qs, BaudRates.front(), BaudRates.back());
+    const std::optional<int> code = MotorSettings::baudCodeOfBps(bps);
+    if (!code)
         fail(node, mqttText("MqttConfigBaud").arg(bps));
-    return int(it - rates.begin());
+    return *code;
 }
 
 CoverConfig parseCover(const YAML::Node &node, const QString &busName)
