@@ -84,8 +84,7 @@ bool MotorLink::reopenOrReport(int rate, PortEvent event)
     try {
         reopenPort(rate, event);
     } catch (const SerialError &e) {
-        emit portError(QString::fromUtf8(e.what()), static_cast<PortCause>(m_serial.lastOpenFailure()),
-                       m_serial.lastOpenDevice());
+        emit portError(QString::fromUtf8(e.what()), m_serial.lastOpenFailure(), m_serial.lastOpenDevice());
         return false;
     }
     return true;

@@ -141,9 +141,8 @@ public:
     TransmitTick &transmitTick() { return *m_tick; }
     ResponseHandler &responses() { return *m_responses; }
 
-    // Why an open failed.
-    enum class PortCause { None, NotFound, InUse, NoPermission, Other };
-    Q_ENUM(PortCause)
+    // Why an open failed: the serial device's own reasons.
+    using PortCause = SerialLine::OpenFailure;
     // The kinds of port event a bus monitor shows.
     enum class PortEvent { Opened, Reopened, Closed, Lost };
     Q_ENUM(PortEvent)
