@@ -40,7 +40,7 @@ bool BusLink::open(const QString &port, std::optional<int> baudCode, int scanId,
 void BusLink::close()
 {
     m_tick.stop();
-    m_link->choosePort(QStringLiteral("OFF"), false);
+    m_link->closePort();
 }
 
 bool BusLink::isOpen() const

@@ -51,20 +51,22 @@ void MotorLink::receive()
     }
 }
 
-bool MotorLink::choosePort(const QString &name, bool scan)
+void MotorLink::closePort()
 {
     dropWorkUnderWay();
-    m_portChosen = true;
+    m_portChosen = false;
     const bool wasOpen = m_serial.isOpen();
     m_serial.setOpen(false);
     if (wasOpen)
         emit portEvent(PortEvent::Closed, m_serial.portName(), m_serial.bitsPerSecond());
-    if (name == QLatin1String("OFF")) {
-        m_portChosen = false;
-        return true;
-    }
-    // Every other name is opened as it stands (a device, a link), so a port
-    // chosen from the list is always the port that opens.
+}
+
+bool MotorLink::choosePort(const QString &name, bool scan)
+{
+    closePort();
+    m_portChosen = true;
+    // The name is opened as it stands (a device, a link), so a port chosen
+    // from a list is always the port that opens.
     m_serial.setPortName(name);
     if (!reopenOrReport(MotorSettings::baudCodeBps(m_settings.deviceBaudCode).value_or(MotorSettings::DefaultBps),
                         PortEvent::Opened))
