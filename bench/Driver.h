@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Child.h"
+#include "MotorLink.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,7 +20,7 @@ namespace Bench {
 
 inline const QString kLink = QStringLiteral("/tmp/tavik-bench-bus");
 inline const QString kFloorLink = QStringLiteral("/tmp/tavik-bench-floor-bus"); // the polling yardstick's motor
-inline constexpr double kTickMs = 150; // the program's transmit tick
+inline constexpr double kTickMs = MotorLink::TickMs; // the program's transmit tick
 
 // An environment knob's positive value, or fallback.
 int knob(const char *name, int fallback);

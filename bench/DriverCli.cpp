@@ -56,7 +56,7 @@ CliRun measureCli(const QStringList &command, int runs)
             return r;
         }
         r.wallMs.append(double(t1 - t0) / 1e6);
-        r.ticks.append(std::round(double(times.back() - times.front()) / 150e6) + 1);
+        r.ticks.append(std::round(double(times.back() - times.front()) / (kTickMs * 1e6)) + 1);
         r.frames = QString::fromLatin1(sent.join(' '));
         runFor(500); // the motor's last answer is read before the next run
     }

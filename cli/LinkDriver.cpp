@@ -49,7 +49,7 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     });
     connect(&link, &MotorLink::bytesDiscarded, this, [this](const QByteArray &b, MotorLink::Discard why, qint64 n) {
         emit wire({msSinceOpened(), D::Discarded, b, FrameText::discarded(why, n, English)});
-        emit discarded(Discard(int(why)), n);
+        emit discarded(why, n);
     });
     connect(&link, &MotorLink::portEvent, this, [this](MotorLink::PortEvent event, const QString &name, int bps) {
         emit wire({msSinceOpened(), D::Port, {}, FrameText::port(event, name, bps, English)});
@@ -72,13 +72,7 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     connect(&link, &MotorLink::positionUnknown, this, [this] { m_position = -1; });
     connect(&link, &MotorLink::statusReported, this, [this](Byte status) { m_status = status; });
     connect(&link, &MotorLink::portError, this,
-            [this](const QString &text, MotorLink::PortCause cause, const DeviceAccess &) {
-                const OpenCause c = cause == MotorLink::PortCause::NotFound ? OpenCause::NotFound
-                    : cause == MotorLink::PortCause::InUse                  ? OpenCause::InUse
-                    : cause == MotorLink::PortCause::NoPermission           ? OpenCause::NoPermission
-                                                                            : OpenCause::Other;
-                emit openFailed(c, text);
-            });
+            [this](const QString &text, OpenCause cause, const DeviceAccess &) { emit openFailed(cause, text); });
     connect(&link, &MotorLink::portLost, this,
             [this](const QString &, const QString &reason) { emit portLost(reason); });
     connect(&link, &MotorLink::serialError, this, &LinkDriver::lineError);

@@ -3,6 +3,7 @@
 // command line's own types (Target, Change, WireLine).
 #pragma once
 
+#include "MotorLink.h"
 #include "SettingNames.h"
 #include "WireLine.h"
 
@@ -11,18 +12,13 @@
 
 #include <memory>
 
-struct DeviceAccess;
-class MotorLink;
-
 class LinkDriver : public QObject {
     Q_OBJECT
 public:
     // Why received bytes were not a valid answer.
-    enum class Discard { Noise, BadCheck, CutOff, Flood };
-    Q_ENUM(Discard)
+    using Discard = MotorLink::Discard;
     // Why a port did not open.
-    enum class OpenCause { NotFound, InUse, NoPermission, Other };
-    Q_ENUM(OpenCause)
+    using OpenCause = MotorLink::PortCause;
 
     explicit LinkDriver(QObject *parent = nullptr);
     ~LinkDriver() override;

@@ -3,6 +3,7 @@
 
 #include "CliText.h"
 #include "DeviceAccess.h"
+#include "MotorSettings.h"
 #include "PortChoice.h"
 
 #include <QTimer>
@@ -198,7 +199,7 @@ void Session::reportsComplete()
         return;
     }
     // The reported motor is the target from now on, as after the window's scan.
-    if (m_reported.id >= 1 && m_reported.id <= 99 && m_link.target() != m_reported)
+    if (m_reported.id >= 1 && m_reported.id <= MotorSettings::MaxId && m_link.target() != m_reported)
         m_link.setTarget(m_reported);
     if (!m_needsExtended) {
         m_link.dropExtendedRead(); // nothing here needs the extended report

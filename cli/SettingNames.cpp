@@ -319,7 +319,7 @@ bool parseTarget(const QString &text, Target &out, QString &error)
     Target t;
     if (parts[0] == QLatin1String("group")) {
         t.id = 0;
-    } else if (isNumber(parts[0]) && parts[0].toInt() <= 99) {
+    } else if (isNumber(parts[0]) && parts[0].toInt() <= MotorSettings::MaxId) {
         t.id = parts[0].toInt();
     } else {
         error = say("CliBadTargetId").arg(parts[0]);
@@ -330,7 +330,7 @@ bool parseTarget(const QString &text, Target &out, QString &error)
     } else {
         const QStringList channels = parts[1].split(u',');
         for (const QString &c : channels) {
-            if (!isNumber(c) || c.toInt() < 1 || c.toInt() > 16) {
+            if (!isNumber(c) || c.toInt() < 1 || c.toInt() > MotorSettings::ChannelCount) {
                 error = say("CliBadChannel").arg(c);
                 return false;
             }
@@ -344,11 +344,11 @@ bool parseTarget(const QString &text, Target &out, QString &error)
 QString printTarget(const Target &t)
 {
     QStringList channels;
-    for (int n = 1; n <= 16; ++n)
+    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
         if (t.mask.channel(n))
             channels << QString::number(n);
     const QString id = t.id == 0 ? QStringLiteral("group") : QString::number(t.id);
-    if (channels.size() == 16)
+    if (channels.size() == MotorSettings::ChannelCount)
         return id + QStringLiteral(":all");
     return id + u':' + channels.join(u',');
 }
@@ -356,7 +356,7 @@ QString printTarget(const Target &t)
 QJsonArray channelArray(const ChannelMask &mask)
 {
     QJsonArray channels;
-    for (int n = 1; n <= 16; ++n)
+    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
         if (mask.channel(n))
             channels << n;
     return channels;
@@ -365,5 +365,5 @@ QJsonArray channelArray(const ChannelMask &mask)
 bool singleMotor(const Target &t)
 {
     const std::uint16_t w = t.mask.word();
-    return t.id >= 1 && t.id <= 99 && w != 0 && (w & (w - 1)) == 0;
+    return t.id >= 1 && t.id <= MotorSettings::MaxId && w != 0 && (w & (w - 1)) == 0;
 }

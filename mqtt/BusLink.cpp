@@ -7,7 +7,7 @@ BusLink::BusLink(QObject *parent) : QObject(parent), m_link(std::make_unique<Mot
 {
     m_link->setStatusPolling(true);
     m_tick.setTimerType(Qt::PreciseTimer);
-    m_tick.setInterval(TickMs);
+    m_tick.setInterval(MotorLink::TickMs);
     connect(&m_tick, &QTimer::timeout, this, &BusLink::onTick);
     connect(m_link.get(), &MotorLink::frameSent, this, &BusLink::frameSent);
     connect(m_link.get(), &MotorLink::frameReceived, this, &BusLink::onFrameReceived);
@@ -40,7 +40,7 @@ bool BusLink::open(const QString &port, std::optional<int> baudCode, int scanId,
 void BusLink::close()
 {
     m_tick.stop();
-    m_link->choosePort(QStringLiteral("OFF"), false);
+    m_link->closePort();
 }
 
 bool BusLink::isOpen() const

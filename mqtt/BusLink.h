@@ -1,8 +1,8 @@
 // The one place the daemon touches the motor link: opens and closes a bus's
-// port and paces the line on its own precise 150 ms tick.  On every tick it
-// asks for work (a command, sent on two ticks to the same target, or one
-// status poll) and reports each status answer with the ID and channels the
-// answer itself names.
+// port and paces the line on its own precise timer, at the link's tick.  On
+// every tick it asks for work (a command, sent on two ticks to the same
+// target, or one status poll) and reports each status answer with the ID and
+// channels the answer itself names.
 #pragma once
 
 #include "BusScheduler.h"
@@ -19,8 +19,6 @@ class MotorLink;
 class BusLink : public QObject {
     Q_OBJECT
 public:
-    static constexpr int TickMs = 150;
-
     explicit BusLink(QObject *parent = nullptr);
     ~BusLink() override;
 

@@ -1,5 +1,6 @@
 #include "Config.h"
 
+#include "MotorSettings.h"
 #include "MqttText.h"
 
 #include <QFile>
@@ -9,7 +10,7 @@
 
 #include <yaml-cpp/yaml.h>
 
-#include <array>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -126,14 +127,15 @@ void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword
         m.password = envPassword;
 }
 
+// A rate the motor has, as its baud code.
 int baudCodeOf(const YAML::Node &node)
 {
-    static constexpr std::array rates {1200, 2400, 4800, 9600, 19200};
-    const int bps = integer(node, u"baud"_qs, 1200, 19200);
-    const auto it = std::find(rates.begin(), rates.end(), bps);
-    if (it == rates.end())
+    using MotorSettings::BaudRates;
+    const int bps = integer(node, u"baud"_qs, BaudRates.front(), BaudRates.back());
+    const std::optional<int> code = MotorSettings::baudCodeOfBps(bps);
+    if (!code)
         fail(node, mqttText("MqttConfigBaud").arg(bps));
-    return int(it - rates.begin());
+    return *code;
 }
 
 CoverConfig parseCover(const YAML::Node &node, const QString &busName)
@@ -144,12 +146,12 @@ CoverConfig parseCover(const YAML::Node &node, const QString &busName)
                {
                    {u"id"_qs,
                     [&](const YAML::Node &n) {
-                        c.id = integer(n, u"id"_qs, 1, 99);
+                        c.id = integer(n, u"id"_qs, 1, MotorSettings::MaxId);
                         hasId = true;
                     }},
                    {u"channel"_qs,
                     [&](const YAML::Node &n) {
-                        c.channel = integer(n, u"channel"_qs, 1, 16);
+                        c.channel = integer(n, u"channel"_qs, 1, MotorSettings::ChannelCount);
                         hasChannel = true;
                     }},
                    {u"name"_qs, [&](const YAML::Node &n) { c.name = str(n, u"name"_qs).trimmed(); }},
@@ -171,14 +173,14 @@ GroupConfig parseGroup(const YAML::Node &node)
                    {u"name"_qs, [&](const YAML::Node &n) { g.name = str(n, u"name"_qs).trimmed(); }},
                    {u"id"_qs,
                     [&](const YAML::Node &n) {
-                        g.id = integer(n, u"id"_qs, 0, 99);
+                        g.id = integer(n, u"id"_qs, 0, MotorSettings::MaxId);
                         hasId = true;
                     }},
                    {u"channels"_qs,
                     [&](const YAML::Node &n) {
                         requireList(n, u"channels"_qs);
                         for (const auto &ch : n)
-                            g.mask |= quint16(1u << (integer(ch, u"channels"_qs, 1, 16) - 1));
+                            g.mask |= quint16(1u << (integer(ch, u"channels"_qs, 1, MotorSettings::ChannelCount) - 1));
                     }},
                });
     if (!hasId || g.mask == 0 || g.name.isEmpty())

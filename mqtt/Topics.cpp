@@ -1,5 +1,6 @@
 #include "Topics.h"
 
+#include "MotorSettings.h"
 #include "MqttText.h"
 
 #include <QRegularExpression>
@@ -77,7 +78,7 @@ std::variant<Command, QString> parseCommand(const QString &base, const QString &
         c.id = m.captured(2).toInt();
         c.channel = m.captured(3).toInt();
         what = m.captured(4);
-        if (c.id < 1 || c.id > 99 || c.channel < 1 || c.channel > 16)
+        if (c.id < 1 || c.id > MotorSettings::MaxId || c.channel < 1 || c.channel > MotorSettings::ChannelCount)
             return mqttText("MqttIdOrChannelOutOfRange");
     }
     if (what == QLatin1String("set")) {

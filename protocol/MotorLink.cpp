@@ -19,7 +19,7 @@ MotorLink::MotorLink(QObject *parent)
 
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setTimerType(Qt::PreciseTimer);
-    m_timer.setInterval(150);
+    m_timer.setInterval(TickMs);
     connect(&m_timer, &QTimer::timeout, this, &MotorLink::tick);
     // The device's rate until a scan finds another.
     m_settings.deviceBaudCode = MotorSettings::DefaultBaudCode;
@@ -51,20 +51,22 @@ void MotorLink::receive()
     }
 }
 
-bool MotorLink::choosePort(const QString &name, bool scan)
+void MotorLink::closePort()
 {
     dropWorkUnderWay();
-    m_portChosen = true;
+    m_portChosen = false;
     const bool wasOpen = m_serial.isOpen();
     m_serial.setOpen(false);
     if (wasOpen)
         emit portEvent(PortEvent::Closed, m_serial.portName(), m_serial.bitsPerSecond());
-    if (name == QLatin1String("OFF")) {
-        m_portChosen = false;
-        return true;
-    }
-    // Every other name is opened as it stands (a device, a link), so a port
-    // chosen from the list is always the port that opens.
+}
+
+bool MotorLink::choosePort(const QString &name, bool scan)
+{
+    closePort();
+    m_portChosen = true;
+    // The name is opened as it stands (a device, a link), so a port chosen
+    // from a list is always the port that opens.
     m_serial.setPortName(name);
     if (!reopenOrReport(MotorSettings::baudCodeBps(m_settings.deviceBaudCode).value_or(MotorSettings::DefaultBps),
                         PortEvent::Opened))
@@ -84,8 +86,7 @@ bool MotorLink::reopenOrReport(int rate, PortEvent event)
     try {
         reopenPort(rate, event);
     } catch (const SerialError &e) {
-        emit portError(QString::fromUtf8(e.what()), static_cast<PortCause>(m_serial.lastOpenFailure()),
-                       m_serial.lastOpenDevice());
+        emit portError(QString::fromUtf8(e.what()), m_serial.lastOpenFailure(), m_serial.lastOpenDevice());
         return false;
     }
     return true;

@@ -1,6 +1,6 @@
 // MotorLink: the conversation with the motor bus, free of windows.
 //
-// It owns the serial line, the 150 ms transmit timer, the transmit tick and
+// It owns the serial line, the transmit timer (TickMs), the transmit tick and
 // the answer handling.  Callers state intents (open a port, choose a target,
 // send a motor command, read or write a setting, poll or not); everything the
 // bus says comes back as signals in device units (percent, status bits,
@@ -34,6 +34,9 @@ class ResponseHandler;
 class MotorLink : public QObject {
     Q_OBJECT
 public:
+    // The transmit tick's period: at most one frame goes out per tick.
+    static constexpr int TickMs = 150;
+
     explicit MotorLink(QObject *parent = nullptr);
     ~MotorLink() override;
 
@@ -47,15 +50,18 @@ public:
     qint64 msSincePortOpened() const { return m_portOpened.isValid() ? m_portOpened.elapsed() : 0; }
 
     // --- the port ----------------------------------------------------------
-    // The port box's choice: "OFF" closes the port; any other name is opened
-    // at the rate of the motor's baud code and, with scan, a baud scan
-    // starts.  Work under way on the previous port is dropped first.  false
-    // (after portError) when the port did not open.
+    // The name is opened as it stands at the rate of the motor's baud code
+    // and, with scan, a baud scan starts.  Work under way on the previous
+    // port is dropped and that port closed first.  false (after portError)
+    // when the port did not open.
     bool choosePort(const QString &name, bool scan = true);
+    // Drops the work under way and closes the port (a Closed port event if
+    // it was open); no port is chosen until the next choosePort.
+    void closePort();
     // Reopens the open port at another rate; false (after portError) when it
     // did not open again.
     bool reopenAt(int rate);
-    // The port is open and was chosen by name (not "OFF").
+    // A port was chosen, not closed since, and is open.
     bool portUsable() const;
 
     // --- whom frames are for -------------------------------------------------
@@ -138,9 +144,8 @@ public:
     TransmitTick &transmitTick() { return *m_tick; }
     ResponseHandler &responses() { return *m_responses; }
 
-    // Why an open failed.
-    enum class PortCause { None, NotFound, InUse, NoPermission, Other };
-    Q_ENUM(PortCause)
+    // Why an open failed: the serial device's own reasons.
+    using PortCause = SerialLine::OpenFailure;
     // The kinds of port event a bus monitor shows.
     enum class PortEvent { Opened, Reopened, Closed, Lost };
     Q_ENUM(PortEvent)
@@ -219,7 +224,7 @@ private:
     std::unique_ptr<TransmitTick> m_tick;
     std::unique_ptr<ResponseHandler> m_responses;
 
-    bool m_portChosen = false; // a port was chosen by name, not "OFF"
+    bool m_portChosen = false; // chosen and not closed since
     int m_targetId = 0;
     ChannelMemory m_channels;
     bool m_statusPolling = true;

@@ -1,6 +1,6 @@
-// The facts of a motor's settings, in one place: the line rate of each baud
-// code, each setting's range and the default the device leaves the factory
-// with, and the curtain-function bits.  The settings window, tavik-cli and
+// The facts of a motor's settings, in one place: its IDs and channels, the
+// line rate of each baud code, each setting's range and the default the
+// device leaves the factory with, and the curtain-function bits.  The settings window, tavik-cli and
 // the frame text all read them from here.
 #pragma once
 
@@ -10,6 +10,11 @@
 #include <optional>
 
 namespace MotorSettings {
+
+// Motors answer to IDs 1..MaxId (0 addresses every motor at once) and each
+// has channels 1..ChannelCount, one bit of the channel mask each.
+inline constexpr int MaxId = 99;
+inline constexpr int ChannelCount = 16;
 
 // Baud codes 0..4 stand for these rates in bits per second; any other code
 // has no rate.

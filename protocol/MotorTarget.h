@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Frames.h"
+#include "MotorSettings.h"
 
 #include <array>
 #include <bit>
@@ -21,7 +22,7 @@ struct MotorTarget {
 // panel and the settings windows show them when the ID is chosen again.
 class ChannelMemory {
 public:
-    static constexpr int Last = 99;
+    static constexpr int Last = MotorSettings::MaxId;
 
     ChannelMemory();
     // An ID outside 0..99 (only a corrupt report could give one) lands on

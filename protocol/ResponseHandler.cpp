@@ -180,7 +180,7 @@ void ResponseHandler::loadBasicSettings(const Frame::Response &f)
     // This report ends a scan: the port stays at the rate that produced it,
     // and the extended settings are read next.
     const int id = f.id();
-    if (id <= 99) {
+    if (id <= MotorSettings::MaxId) {
         emit m_link.reportedId(id);
         m_link.setTarget({id, f.mask()});
     } else {

@@ -18,6 +18,7 @@ class SerialDevice : public QObject {
 public:
     // Why an open failed, so the user can be told what to do about it.
     enum class OpenFailure { None, NotFound, InUse, NoPermission, Other };
+    Q_ENUM(OpenFailure)
     struct OpenResult {
         OpenFailure failure = OpenFailure::None;
         DeviceAccess device; // what the name led to (filled when the open failed)

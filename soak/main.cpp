@@ -27,8 +27,6 @@
 
 namespace {
 
-constexpr int TickMs = 150;
-
 // The simulator's chaos log, read as it grows: what the motor holds now.
 class ChaosLog {
 public:
@@ -242,7 +240,7 @@ void Soak::next()
     // the link has finished what the last one left (its second send, the
     // extended read after a scan).
     if (!m_link.isIdle()) {
-        m_gap.start(TickMs);
+        m_gap.start(MotorLink::TickMs);
         return;
     }
     Command c;

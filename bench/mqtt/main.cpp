@@ -8,6 +8,7 @@
 // that moment stands for "on the wire".
 #include "BrokerKit.h"
 #include "Measure.h"
+#include "MotorLink.h"
 #include "MotorSim.h"
 
 #include <QCoreApplication>
@@ -100,7 +101,7 @@ int main(int argc, char *argv[])
         for (const Poll &p : polls)
             if (p.id == id && p.atNs >= from) {
                 if (last >= 0)
-                    g.append((p.atNs - last) / 1e6 / 150.0);
+                    g.append((p.atNs - last) / 1e6 / MotorLink::TickMs);
                 last = p.atNs;
             }
         return g;

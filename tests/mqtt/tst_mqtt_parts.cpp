@@ -108,6 +108,37 @@ private slots:
         QVERIFY2(r.error.startsWith(expected), qPrintable(r.error));
     }
 
+    // The bus's baud is one of the motor's line rates, taken as its baud
+    // code; every other rate is refused with the list of those it may be.
+    void configBaudRates_data()
+    {
+        QTest::addColumn<QByteArray>("baud");
+        QTest::addColumn<int>("code"); // -1: refused
+        QTest::addColumn<QString>("error");
+        const QString notOne = u"c.yaml:4: baud: %1 is not one of 1200, 2400, 4800, 9600, 19200"_qs;
+        for (const auto &[bps, code] : {std::pair {1200, 0}, {2400, 1}, {4800, 2}, {9600, 3}, {19200, 4}})
+            QTest::addRow("%d", bps) << QByteArray::number(bps) << code << QString();
+        QTest::newRow("14400, the line's start rate") << QByteArray("14400") << -1 << notOne.arg(14400);
+        QTest::newRow("9601") << QByteArray("9601") << -1 << notOne.arg(9601);
+        QTest::newRow("600") << QByteArray("600") << -1 << u"c.yaml:4: baud: 600 is out of range 1200..19200"_qs;
+        QTest::newRow("38400") << QByteArray("38400") << -1 << u"c.yaml:4: baud: 38400 is out of range 1200..19200"_qs;
+    }
+    void configBaudRates()
+    {
+        QFETCH(QByteArray, baud);
+        QFETCH(int, code);
+        QFETCH(QString, error);
+        const ConfigResult r = parseConfig("buses:\n  - name: a\n    port: /p\n    baud: " + baud + "\n", u"c.yaml"_qs,
+                                           {}, u"h"_qs);
+        if (code < 0) {
+            QVERIFY(!r.config);
+            QCOMPARE(r.error, error);
+        } else {
+            QVERIFY2(r.config, qPrintable(r.error));
+            QCOMPARE(r.config->buses.first().baudCode, std::optional<int>(code));
+        }
+    }
+
     void passwordSources()
     {
         QTemporaryDir dir;

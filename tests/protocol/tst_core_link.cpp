@@ -12,6 +12,7 @@ private slots:
     void scanReadAndVerifiedWrite();
     void wireSignalsTellEveryByte_data();
     void wireSignalsTellEveryByte();
+    void closePortDropsWorkAndCloses();
 };
 
 void CoreLinkTest::scanReadAndVerifiedWrite()
@@ -88,6 +89,39 @@ void CoreLinkTest::wireSignalsTellEveryByte()
     QCOMPARE(reasons.join(QLatin1Char(',')), discarded);
     // Every byte is either in an answer or told as discarded.
     QCOMPARE(discardedBytes + answers * Frame::ResponseSize, bytes.size());
+}
+
+// Closing mid-scan leaves nothing for the next tick and no port in use;
+// the port closes once, and a chosen port opens again afterwards.
+void CoreLinkTest::closePortDropsWorkAndCloses()
+{
+    MotorSim sim;
+    sim.bus().addMotor(3, 0x0001);
+    MotorLink link;
+    QList<MotorLink::PortEvent> events;
+    QObject::connect(&link, &MotorLink::portEvent,
+                     [&](MotorLink::PortEvent event, const QString &, int) { events << event; });
+    QVERIFY(link.choosePort(sim.path()));
+    link.sendMotorCommand(Frame::Motor, Frame::Up);
+    QVERIFY(link.isScanning());
+    QVERIFY(link.outgoing());
+    QVERIFY(link.portUsable());
+
+    events.clear();
+    link.closePort();
+    QVERIFY(!link.serial().isOpen());
+    QVERIFY(!link.portUsable());
+    QVERIFY(link.isIdle()); // neither the scan nor the staged command is left
+    QCOMPARE(events, QList<MotorLink::PortEvent> {MotorLink::PortEvent::Closed});
+    QSignalSpy sent(&link, &MotorLink::frameSent);
+    link.tick();
+    QCOMPARE(sent.count(), 0);
+
+    link.closePort(); // already closed: no second event
+    QCOMPARE(events.size(), 1);
+    QVERIFY(link.choosePort(sim.path(), false));
+    QVERIFY(link.portUsable());
+    QCOMPARE(events.last(), MotorLink::PortEvent::Opened);
 }
 
 QTEST_GUILESS_MAIN(CoreLinkTest)

@@ -4,6 +4,7 @@
 #include "LimitPoints.h"
 #include "Messages.h"
 #include "MotorButtons.h"
+#include "MotorSettings.h"
 #include "PanelItem.h"
 #include "PanelLink.h"
 #include "PortList.h"
@@ -17,6 +18,11 @@
 
 #include <algorithm>
 #include <utility>
+
+namespace {
+// The port box's last item: choosing it closes the port.
+const QString OffItem = QStringLiteral("OFF");
+} // namespace
 
 MainWindow::MainWindow(const QStringList &extraPorts, QWidget *parent) : QMainWindow(parent)
 {
@@ -95,7 +101,7 @@ void MainWindow::showStartState(const QStringList &extraPorts)
     {
         const QSignalBlocker quiet(m_idList);
         m_idList->addItem(QString(), 0);
-        for (int id = 1; id <= 99; ++id)
+        for (int id = 1; id <= MotorSettings::MaxId; ++id)
             m_idList->addItem(QString::number(id), id);
         m_idList->setCurrentIndex(0);
     }
@@ -141,10 +147,9 @@ void MainWindow::fillPortList(const QList<PortInfo> &present)
             entries.append({extra, extra});
     const int shown = m_portList->currentIndex();
     const QString shownName = m_portList->currentText();
-    const QString off = QStringLiteral("OFF");
-    if (shown >= 0 && shownName != off && !listed(shownName))
+    if (shown >= 0 && shownName != OffItem && !listed(shownName))
         entries.append({shownName, m_portList->itemData(shown, Qt::ToolTipRole).toString()});
-    entries.append({off, QString()});
+    entries.append({OffItem, QString()});
 
     const QSignalBlocker quiet(m_portList);
     m_portList->clear();
@@ -173,7 +178,11 @@ void MainWindow::onIdChosen()
 
 void MainWindow::onPortChosen()
 {
-    m_link.choosePort(m_portList->currentText());
+    const QString name = m_portList->currentText();
+    if (name == OffItem)
+        m_link.closePort();
+    else
+        m_link.choosePort(name);
 }
 
 void MainWindow::portLost()

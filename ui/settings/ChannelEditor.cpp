@@ -2,6 +2,7 @@
 
 #include "IdList.h"
 #include "Messages.h"
+#include "MotorSettings.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -40,7 +41,7 @@ ChannelEditor::ChannelEditor(MotorLink &link, const MessageTexts &texts, QWidget
     m_idList->setObjectName(QStringLiteral("ComboBox1"));
     m_idList->setGeometry(FirstX, 28, GroupWidth - 2 * FirstX, 26);
     m_idList->addItem(QStringLiteral("群控"), 0);
-    for (int id = 1; id <= 99; ++id)
+    for (int id = 1; id <= MotorSettings::MaxId; ++id)
         m_idList->addItem(QString::number(id), id);
     m_idList->setCurrentIndex(0);
     IdList::setUp(m_idList); // 8 rows; digits only
