@@ -38,7 +38,7 @@ QString row(const QString &left, const QString &right)
 // The allowed values with the unit, and the default.
 QString rangeText(const SettingName &s)
 {
-    QString t = QLatin1String(s.allowed);
+    QString t = s.allowedValues();
     if (*s.unit)
         t += u' ' + QLatin1String(s.unit);
     if (s.defaultValue >= 0) {
@@ -141,7 +141,7 @@ void listSettings(Output &out)
                 words << QStringLiteral("%1=%2|%3")
                              .arg(QLatin1String(sw.name), QLatin1String(sw.clear), QLatin1String(sw.set));
         QJsonObject o {{QStringLiteral("setting"), QLatin1String(s.name)},
-                       {QStringLiteral("values"), QLatin1String(s.allowed)},
+                       {QStringLiteral("values"), s.allowedValues()},
                        {QStringLiteral("words"), words},
                        {QStringLiteral("unit"), QLatin1String(s.unit)},
                        {QStringLiteral("meaning"), say(s.meaning)},

@@ -44,7 +44,7 @@ constexpr SettingName kNames[] = {
      Settings::DryContact,
      F::Number,
      true,
-     "0..4",
+     nullptr,
      "CliSettingDryContact",
      M::DryContact.min,
      M::DryContact.max,
@@ -78,41 +78,20 @@ constexpr SettingName kNames[] = {
      Settings::JogTime,
      F::Number,
      true,
-     "1..10",
+     nullptr,
      "CliSettingJog",
      M::JogTime.min,
      M::JogTime.max,
      {},
      "s",
      M::JogTime.fallback},
-    {"sensitivity", Settings::Sensitivity, F::Number, true, "low|medium|high", "CliSettingSensitivity", 1, 0,
-     kSensitivity, "", M::Sensitivity.fallback},
+    {"sensitivity", Settings::Sensitivity, F::Number, true, nullptr, "CliSettingSensitivity", 1, 0, kSensitivity, "",
+     M::Sensitivity.fallback},
     {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", "CliSettingRebound", M::Rebound.min,
      M::Rebound.max, kRebound, "x 0.1 s", M::Rebound.fallback},
-    {"id",
-     Settings::IdAndChannels,
-     F::Target,
-     true,
-     "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)",
-     "CliSettingId",
-     1,
-     0,
-     {},
-     "",
-     -1},
-    {"baud", Settings::BaudCode, F::Number, true, "1200|2400|4800|9600|19200", "CliSettingBaud", 1, 0, kBaud, "bps",
-     M::DefaultBaudCode},
-    {"force-id",
-     Settings::IdAndChannels,
-     F::Target,
-     false,
-     "ID:CHANNELS (ID 1..99 or group, CHANNELS 1..16 or all)",
-     "CliSettingForceId",
-     1,
-     0,
-     {},
-     "",
-     -1},
+    {"id", Settings::IdAndChannels, F::Target, true, nullptr, "CliSettingId", 1, 0, {}, "", -1},
+    {"baud", Settings::BaudCode, F::Number, true, nullptr, "CliSettingBaud", 1, 0, kBaud, "bps", M::DefaultBaudCode},
+    {"force-id", Settings::IdAndChannels, F::Target, false, nullptr, "CliSettingForceId", 1, 0, {}, "", -1},
 };
 
 bool isNumber(const QString &text)
@@ -123,7 +102,7 @@ bool isNumber(const QString &text)
 
 QString badValue(const SettingName &s, const QString &text)
 {
-    return say("CliBadValue").arg(QLatin1String(s.name), text, QLatin1String(s.allowed));
+    return say("CliBadValue").arg(QLatin1String(s.name), text, s.allowedValues());
 }
 
 const CurtainSwitch *findSwitch(const QString &name)
@@ -180,6 +159,20 @@ QStringList settingNameList(bool withForced)
         if (s.inReport || withForced)
             names << QLatin1String(s.name);
     return names;
+}
+
+QString SettingName::allowedValues() const
+{
+    if (form == Form::Target)
+        return say("CliIdValues").arg(MotorSettings::MaxId).arg(MotorSettings::ChannelCount);
+    if (allowed)
+        return QLatin1String(allowed);
+    QStringList values;
+    for (const auto &[word, value] : words)
+        values << QLatin1String(word);
+    if (min <= max)
+        values << QStringLiteral("%1..%2").arg(min).arg(max);
+    return values.join(u'|');
 }
 
 Byte FeatureValues::*SettingName::field() const

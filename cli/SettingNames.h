@@ -40,7 +40,7 @@ struct SettingName {
     Settings::Item item;
     Form form;
     bool inReport; // read prints it and a profile may hold it
-    const char *allowed; // the allowed values as the usage message shows them
+    const char *allowed; // the allowed values as the usage shows them; null: see allowedValues()
     const char *meaning; // its row in the language table, for --help
     int min, max; // a number range (min > max: none)
     std::span<const std::pair<const char *, int>> words; // named values
@@ -57,6 +57,10 @@ struct SettingName {
     bool parseJson(const QJsonValue &value, Change &out, QString &error) const;
 
     Byte FeatureValues::*field() const;
+    // The allowed values as the usage shows them: `allowed` where a row
+    // spells them out, else the named values and the range, from the motor's
+    // facts.
+    QString allowedValues() const;
 };
 
 std::span<const SettingName> settingNames();

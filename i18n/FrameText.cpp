@@ -45,12 +45,12 @@ QString list(const QList<int> &numbers, const Words &w, bool withAnd)
 QString channels(const ChannelMask &mask, const Words &w)
 {
     QList<int> on;
-    for (int n = 1; n <= 16; ++n)
+    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
         if (mask.channel(n))
             on << n;
     if (on.isEmpty())
         return w("MonNoChannel");
-    if (on.size() == 16)
+    if (on.size() == MotorSettings::ChannelCount)
         return w("MonAllChannels");
     return w(on.size() == 1 ? "MonChannel" : "MonChannels").arg(list(on, w, false));
 }

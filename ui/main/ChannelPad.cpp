@@ -9,7 +9,7 @@ ChannelPad::ChannelPad(const PanelItems &items, PanelLink &link, BringToFront br
       m_allHover(items(QStringLiteral("Image_quan_pin_en"))), m_allCaption(items(QStringLiteral("Label6"))),
       m_areaCaption(items(QStringLiteral("Label9"))), m_link(link), m_bringToFront(std::move(bringToFront))
 {
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 1; n <= MotorSettings::ChannelCount; ++n) {
         Channel &c = m_channels[n - 1];
         c = {items("Label_ch", n), items("ImageCH", n), items("ImageEnCH", n), items("ImageSelectCH", n)};
         c.label->onPress = [this, n](QMouseEvent *) { channelPressed(n); };
@@ -24,7 +24,7 @@ ChannelPad::ChannelPad(const PanelItems &items, PanelLink &link, BringToFront br
 void ChannelPad::refresh()
 {
     const ChannelMask mask = m_link.channels();
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 1; n <= MotorSettings::ChannelCount; ++n) {
         const bool selected = mask.channel(n);
         const Channel &c = m_channels[n - 1];
         c.idle->setVisible(!selected);

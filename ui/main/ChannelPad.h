@@ -2,6 +2,7 @@
 // all-channels button, showing and toggling the chosen target's channels.
 #pragma once
 
+#include "MotorSettings.h"
 #include "PanelItem.h"
 
 #include <array>
@@ -36,7 +37,7 @@ private:
     struct Channel {
         PanelItem *label, *idle, *hover, *selected;
     };
-    std::array<Channel, 16> m_channels {};
+    std::array<Channel, MotorSettings::ChannelCount> m_channels {};
     PanelItem *m_allLabel, *m_allIdle, *m_allHover, *m_allCaption;
     PanelItem *m_areaCaption;
     PanelLink &m_link;

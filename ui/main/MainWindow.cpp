@@ -95,9 +95,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::showStartState(const QStringList &extraPorts)
 {
-    // Double buffering: Qt paints every widget through a back buffer already.
-    // The group item first; every ID starts with channel 1 (the table's own start).
-    // Each item carries its ID (0: group control), whatever its caption.
+    // The group item first.  Each item carries its ID (0: group control),
+    // whatever its caption.
     {
         const QSignalBlocker quiet(m_idList);
         m_idList->addItem(QString(), 0);

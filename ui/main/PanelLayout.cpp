@@ -1,5 +1,7 @@
 #include "PanelLayout.h"
 
+#include "MotorSettings.h"
+
 namespace PanelLayout {
 namespace {
 
@@ -37,7 +39,7 @@ std::vector<Picture> buildPictures()
         {"Image_xia_dis", "down_idle", {420, 417, 70, 70}, true},
         {"Image_xia_en", "down_hover", {420, 415, 70, 70}, false},
     };
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 1; n <= MotorSettings::ChannelCount; ++n) {
         p.push_back({QStringLiteral("ImageCH%1").arg(n), "channel_idle", channelCell(n), true});
         p.push_back({QStringLiteral("ImageEnCH%1").arg(n), "channel_hover", channelCell(n), false});
         p.push_back({QStringLiteral("ImageSelectCH%1").arg(n), "channel_selected", channelSelected(n), false});
@@ -75,7 +77,7 @@ std::vector<Label> buildLabels()
         {"Label_ting", {417, 339, 73, 52}, R::Hit, ""},
         {"Label_xia", {419, 415, 72, 74}, R::Hit, ""},
     };
-    for (int n = 1; n <= 16; ++n) {
+    for (int n = 1; n <= MotorSettings::ChannelCount; ++n) {
         const QString text = n < 10 ? QStringLiteral("  %1  ").arg(n) : QStringLiteral(" %1 ").arg(n);
         l.push_back({QStringLiteral("Label_ch%1").arg(n), channelLabel(n), R::Hit, text});
     }

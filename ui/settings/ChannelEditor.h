@@ -52,7 +52,7 @@ public:
     void toggleChannel(int channel);
     void toggleAllChannels();
 
-    static constexpr int Channels = 16;
+    static constexpr int Channels = MotorSettings::ChannelCount;
 
 private:
     void paint(int channel);
