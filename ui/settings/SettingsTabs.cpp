@@ -74,58 +74,14 @@ const BoxRow ReboundBoxes[] = {
     {"bsSkinCheckRadioBox6", FreeValue},
 };
 
-const RadioTab DryContactTab {"DryContact",
-                              {60, 12, 450, 222},
-                              DryContactBoxes,
-                              {30, 34},
-                              36,
-                              400,
-                              &FeatureValues::dryContactMode,
-                              MS::DryContact.fallback,
-                              0,
-                              nullptr,
-                              0,
-                              0,
-                              {}};
-const RadioTab SpeedTab {"SpeedSelect",
-                         {60, 12, 450, 222},
-                         SpeedBoxes,
-                         {30, 36},
-                         40,
-                         170,
-                         &FeatureValues::maxSpeed,
-                         MS::MaxSpeed.fallback,
-                         1,
-                         "bsSkinTrackEdit1",
-                         210,
-                         3,
-                         MS::MaxSpeed};
-const RadioTab SensitivityTab {"bsSkinGroupBox4",
-                               {100, 20, 370, 180},
-                               SensitivityBoxes,
-                               {60, 40},
-                               42,
-                               260,
-                               &FeatureValues::obstacleSensitivity,
-                               MS::Sensitivity.fallback,
-                               3,
-                               nullptr,
-                               0,
-                               0,
-                               {}};
-const RadioTab ReboundTab {"bsSkinGroupBox5",
-                           {40, 20, 490, 200},
-                           ReboundBoxes,
-                           {30, 40},
-                           46,
-                           300,
-                           &FeatureValues::reboundTime,
-                           MS::Rebound.fallback,
-                           -1,
-                           "bsSkinTrackEdit2",
-                           340,
-                           0,
-                           MS::Rebound};
+// One tab a line: group, its place, boxes, first box, pitch, box width,
+// field, fallback, note, track edit, its x, typing, its range.
+// clang-format off
+const RadioTab DryContactTab {"DryContact", {60, 12, 450, 222}, DryContactBoxes, {30, 34}, 36, 400, &FeatureValues::dryContactMode, MS::DryContact.fallback, 0, nullptr, 0, 0, {}};
+const RadioTab SpeedTab {"SpeedSelect", {60, 12, 450, 222}, SpeedBoxes, {30, 36}, 40, 170, &FeatureValues::maxSpeed, MS::MaxSpeed.fallback, 1, "bsSkinTrackEdit1", 210, 3, MS::MaxSpeed};
+const RadioTab SensitivityTab {"bsSkinGroupBox4", {100, 20, 370, 180}, SensitivityBoxes, {60, 40}, 42, 260, &FeatureValues::obstacleSensitivity, MS::Sensitivity.fallback, 3, nullptr, 0, 0, {}};
+const RadioTab ReboundTab {"bsSkinGroupBox5", {40, 20, 490, 200}, ReboundBoxes, {30, 40}, 46, 300, &FeatureValues::reboundTime, MS::Rebound.fallback, -1, "bsSkinTrackEdit2", 340, 0, MS::Rebound};
+// clang-format on
 
 QStringList numbers(int from, int to)
 {
