@@ -260,16 +260,14 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
             return false;
         }
     }
-    const bool takesTarget = QLatin1String(row.options).contains(QLatin1String("--target")) || row.kind == K::Motor
-        || row.kind == K::Goto || row.kind == K::Limit;
+    const bool takesTarget = QLatin1String(row.options).contains(QLatin1String("--target")) || row.movesCurtains();
     if (!targetTexts.isEmpty() && !takesTarget) {
         error = say("CliOptionOnlyWith")
                     .arg(QStringLiteral("--target"),
                          QStringLiteral("scan, read, set, apply, up, stop, down, learn, delete, goto, limit"));
         return false;
     }
-    if (targetTexts.size() > 1 && row.kind != K::Apply && row.kind != K::Motor && row.kind != K::Goto
-        && row.kind != K::Limit) {
+    if (targetTexts.size() > 1 && row.kind != K::Apply && !row.movesCurtains()) {
         error = say("CliOneTarget").arg(QLatin1String(row.name));
         return false;
     }
@@ -288,7 +286,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
     }
     // Motion commands take their targets as words or with --target alike.
     QStringList commandArgs = rest;
-    if (row.kind == K::Motor || row.kind == K::Goto || row.kind == K::Limit) {
+    if (row.movesCurtains()) {
         commandArgs = targetTexts + rest;
         r.targets.clear();
     }

@@ -21,6 +21,10 @@ struct CommandRow {
     const char *text; // its row in the language table: what it does
     const char *example;
     const char *options; // the options it takes besides the common ones
+
+    // up, stop, down, learn, delete, goto and limit: they take several
+    // targets, as words or with --target.
+    bool movesCurtains() const { return kind == Kind::Motor || kind == Kind::Goto || kind == Kind::Limit; }
 };
 
 std::span<const CommandRow> commandRows();

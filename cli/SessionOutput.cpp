@@ -26,11 +26,9 @@ QJsonObject Session::targetFields(const Target &t) const
 
 Target Session::actedOn() const
 {
-    using Kind = CommandRow::Kind;
     const Target *t = requestedTarget();
     // A motion command or a status poll acts on the ID and channels asked for.
-    const Kind kind = m_req.command->kind;
-    if (t && (kind == Kind::Motor || kind == Kind::Goto || kind == Kind::Limit || kind == Kind::Status))
+    if (t && (m_req.command->movesCurtains() || m_req.command->kind == CommandRow::Kind::Status))
         return *t;
     // Settings belong to the motor as it reported itself (its ID and every
     // channel), unless another motor answered for the target.
