@@ -1,13 +1,15 @@
 # cmake -DCONFIG_SOURCE=mqtt/Config.cpp -DPAGE=tavik-mqtt.1.gz -P mqtt_manual_keys.cmake
 # Every configuration key tavik-mqtt accepts is described in its manual page:
-# the keys are read from the parser's key tables ({u"key"_qs, handler}), and
-# each must stand in bold at the start of a description line (.B or .BR) or
-# in a subsection heading (.SS).
+# the keys are read from the parser's key tables ({u"key"_qs, [&](...) {...}}), and
+# each must be described: in bold followed by its type or default in
+# parentheses (.BR key " (text, default ...") or in a subsection heading (.SS).
 file(READ ${CONFIG_SOURCE} source)
-string(REGEX MATCHALL "{u\"[a-z_]+\"_qs," entries "${source}")
+# A CMake list cannot hold a lone "[": the handlers' "[&]" becomes "@".
+string(REPLACE "[&]" "@" source "${source}")
+string(REGEX MATCHALL "{u\"[a-z_]+\"_qs,[ \n]*@" entries "${source}")
 set(keys)
 foreach(entry ${entries})
-  string(REGEX REPLACE "{u\"([a-z_]+)\"_qs," "\\1" key "${entry}")
+  string(REGEX REPLACE "{u\"([a-z_]+)\"_qs,.*" "\\1" key "${entry}")
   list(APPEND keys ${key})
 endforeach()
 list(REMOVE_DUPLICATES keys)
@@ -25,7 +27,7 @@ endif()
 string(REPLACE "\\-" "-" page "${page}")
 set(missing)
 foreach(key ${keys})
-  if(NOT page MATCHES "\n\\.(BR?|SS) ([^\n]*[ \"])?${key}[ \":\n]")
+  if(NOT page MATCHES "\n\\.BR ([^\n]*[ \"])?${key} \" \\(" AND NOT page MATCHES "\n\\.SS \"${key}: ")
     list(APPEND missing ${key})
   endif()
 endforeach()
