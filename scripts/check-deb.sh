@@ -97,7 +97,7 @@ done
 
 if [ "$mode" = server ]; then
   step "no display library, no font"
-  gui="$(in_root dpkg-query -W -f='${Package}\n' | grep -E '^(libqt6(gui|widgets)|qt6-qpa-plugins|fonts-|libx11|libgl)' || true)"
+  gui="$(in_root dpkg-query -W -f='${Package}\n' | grep -E '^(libqt6(gui|widgets|svg)|qt6-qpa-plugins|fonts-|libx11-|libxcb|libgl1|libegl|libopengl|libwayland)' || true)"
   [ -z "$gui" ] || { echo "the server package brought in:"; echo "$gui"; exit 1; }
   echo "none installed; the whole system is $(in_root du -sm --exclude=/proc --exclude=/dev / | cut -f1) MB"
   missing="$(in_root sh -c 'ldd /usr/bin/tavik-mqtt | grep "not found" || true')"
