@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the Debian packages (tavik, tavik-tools, tavik-mqtt) from an existing
 # build tree and holds them to Debian's rules: lintian must report no error and
-# no warning for any of them, the service must keep its exposure at most 4.0 in
+# no warning for any of them, the server and tools packages may bring in no
+# display library or font, the service must keep its exposure at most 4.0 in
 # systemd-analyze security, and the AppStream metadata must pass appstreamcli
 # without network.
 #   scripts/lint-package.sh [BUILD_DIR]      (default build/, as the test command leaves it)
@@ -21,6 +22,16 @@ for deb in "${debs[@]}"; do
   lintian --fail-on error,warning --display-info "$deb"
 done
 echo "lintian: no error, no warning"
+
+# The server and the tools run where no display is: nothing of one may come with them.
+for deb in "$build"/tavik-mqtt_*.deb "$build"/tavik-tools_*.deb; do
+  if dpkg-deb -f "$deb" Depends Recommends | grep -Eq 'libqt6(gui|widgets)|qt6-qpa-plugins|fonts-'; then
+    echo "$(basename "$deb") brings in display libraries or fonts:" >&2
+    dpkg-deb -f "$deb" Depends Recommends >&2
+    exit 1
+  fi
+done
+echo "tavik-mqtt, tavik-tools: no display library, no font"
 
 echo "systemd-analyze security:"
 unit="$root/packaging/mqtt/tavik-mqtt.service"
