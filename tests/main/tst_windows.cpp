@@ -87,8 +87,8 @@ void WindowsTest::readSequenceShowsTheMotor()
     m.rebound = 255;
     Connected c(12, 0x0005, 3, m);
     App &a = c.a;
-    // Another ID chosen meanwhile; the read selects the motor's own again.
-    a.main.idList()->setCurrentIndex(4);
+    // Group control chosen meanwhile; the read selects the motor's own ID again.
+    a.main.idList()->setCurrentIndex(0);
     c.readSettings();
     QCOMPARE(a.main.serial().bitsPerSecond(), 9600);
     QCOMPARE(a.link.target().id, 12);
