@@ -48,9 +48,6 @@ struct Connected {
         settings.channels = channels;
         sim.bus().motors().append(settings);
         sim.bus().setBaudCode(baudCode);
-        // One motor on the bench: it answers a read for another ID too, so
-        // a read selects the motor's own ID again.
-        sim.bus().setLenient(true);
     }
     // Reads the motor through the settings menu and waits for the window.
     void readSettings()
