@@ -41,20 +41,27 @@ void ResponseHandler::discard(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
     MotorLink::Discard why = MotorLink::Discard::Noise;
-    if (Byte(bytes.front()) == Frame::ResponseLead) {
+    const bool lead = Byte(bytes.front()) == Frame::ResponseLead;
+    if (lead)
         why = bytes.size() >= Frame::ResponseSize ? MotorLink::Discard::BadCheck : MotorLink::Discard::CutOff;
-        // One damaged answer is one answer's length with one lead byte; more,
-        // a second lead inside it, or a bad answer to a group read is what
-        // several motors answering at once leave on the line.
-        const bool overlapping = bytes.indexOf(char(Frame::ResponseLead), 1) > 0
-            && bytes.indexOf(char(Frame::ResponseLead), 1) < Frame::ResponseSize;
-        const bool toGroup = m_link.m_addressed && m_link.m_addressed->target.isGroup();
-        if (answerAwaited()
-            && (bytes.size() > Frame::ResponseSize || overlapping || (toGroup && bytes.size() == Frame::ResponseSize)))
-            why = MotorLink::Discard::Collision;
-        noteGarble();
-    }
+    if (looksLikeCollision(bytes, lead))
+        why = MotorLink::Discard::Collision;
+    noteGarble();
     emit m_link.bytesDiscarded(bytes, why, bytes.size());
+}
+
+// One damaged answer is at most one answer's length with one lead byte.
+// While an answer is awaited, more than that, a second lead inside it, or an
+// answer's length of anything but an answer after a frame to every motor
+// (ID 0) is what several motors answering at once leave on the line.
+bool ResponseHandler::looksLikeCollision(const QByteArray &bytes, bool lead) const
+{
+    if (!answerAwaited())
+        return false;
+    const qsizetype secondLead = bytes.indexOf(char(Frame::ResponseLead), 1);
+    if (lead && (bytes.size() > Frame::ResponseSize || (secondLead > 0 && secondLead < Frame::ResponseSize)))
+        return true;
+    return m_link.m_addressed->target.isGroup() && bytes.size() >= Frame::ResponseSize;
 }
 
 bool ResponseHandler::answerAwaited() const
@@ -134,7 +141,8 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
 {
     ++m_framesUnderstood;
     const MotorTarget from {f.id(), f.mask()};
-    const bool fromAddressed = m_link.isFromAddressed(from);
+    // A scan asks whoever answers at a rate and takes the sender for its target.
+    const bool fromAddressed = m_link.isFromAddressed(from) || (f.isBasic() && m_link.isScanning());
     emit m_link.answerFrom(from);
     const bool isStatus = !f.isBasic() && !f.isExtended();
     if (isStatus) {

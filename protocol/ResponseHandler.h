@@ -54,6 +54,7 @@ private:
     bool takenByIdWrite(const Frame::Response &f, bool fromAddressed);
     void noteGarble();
     bool answerAwaited() const;
+    bool looksLikeCollision(const QByteArray &bytes, bool lead) const;
     void discard(const QByteArray &bytes);
 
     MotorLink &m_link;

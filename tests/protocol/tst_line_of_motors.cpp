@@ -68,7 +68,7 @@ void LineOfMotorsTest::statusCountsOnlyFromTheMotorPolled()
     Bench b;
     b.open();
     b.link.setTarget(at(1, 0x0001));
-    QCOMPARE(b.runTick(), QList {hex("9A 01 01 00 CC 00 CD")});
+    QCOMPARE(b.runTick(), QList {hex("9A 01 01 00 CC 00 CC")});
     QSignalSpy answers(&b.link, &MotorLink::statusAnswer);
     QSignalSpy received(&b.link, &MotorLink::frameReceived);
     QVERIFY(b.pty.write(response(Byte(id), Byte(mask), Byte(mask >> 8), 0, 0, 0, 40, Frame::StatusPositionKnown)));
