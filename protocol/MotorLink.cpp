@@ -51,9 +51,23 @@ void MotorLink::receive()
     }
 }
 
+bool MotorLink::isFromAddressed(const MotorTarget &sender) const
+{
+    const MotorTarget to = m_addressed ? m_addressed->target : target();
+    if (to.isGroup())
+        return true;
+    if (sender.id != to.id)
+        return false;
+    const Byte function = m_addressed ? m_addressed->function : Byte(Frame::StatusPoll);
+    const bool channelBound = function == Frame::StatusPoll || function == Frame::Motor
+        || function == Frame::RunToPosition;
+    return !channelBound || to.channels.word() == 0 || (sender.channels.word() & to.channels.word()) != 0;
+}
+
 void MotorLink::closePort()
 {
     dropWorkUnderWay();
+    m_addressed.reset();
     m_portChosen = false;
     const bool wasOpen = m_serial.isOpen();
     m_serial.setOpen(false);
@@ -131,10 +145,10 @@ bool MotorLink::isIdle() const
     return !m_outgoing && std::holds_alternative<LinkJob::Idle>(m_job);
 }
 
-void MotorLink::stage(Byte function, Byte data, bool restartPair)
+void MotorLink::stage(Byte function, Byte data, bool restartPair, std::optional<MotorTarget> to)
 {
     const int sent = m_outgoing && !restartPair ? m_outgoing->sent : 0;
-    m_outgoing = Outgoing {function, data, sent};
+    m_outgoing = Outgoing {function, data, sent, to};
 }
 
 void MotorLink::sendMotorCommand(Byte function, Byte data)
@@ -179,6 +193,19 @@ void MotorLink::writeSetting(Settings::Item item)
         m_job = LinkJob::BaudApply {item};
     else
         m_job = LinkJob::ReadBack {item, 0};
+}
+
+void MotorLink::writeId(IdWrite way)
+{
+    if (way == IdWrite::Forced) {
+        writeSetting(Settings::IdAndChannels);
+        return;
+    }
+    const MotorTarget newAddress = target();
+    stage(Frame::ReadBasic, Frame::ReadBasic, true, MotorTarget {0, newAddress.channels});
+    LinkJob::IdWriteAsk ask;
+    ask.newAddress = newAddress;
+    m_job = ask;
 }
 
 void MotorLink::dropWorkUnderWay()

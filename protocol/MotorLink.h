@@ -14,6 +14,7 @@
 #include "DeviceAccess.h"
 #include "Frames.h"
 #include "LinkJob.h"
+#include "LinkReports.h"
 #include "MotorSettings.h"
 #include "MotorTarget.h"
 #include "SerialLine.h"
@@ -90,6 +91,7 @@ public:
         Byte function = 0;
         Byte data = 0;
         int sent = 0;
+        std::optional<MotorTarget> to; // a fixed address instead of the target current when sent
     };
     const std::optional<Outgoing> &outgoing() const { return m_outgoing; }
 
@@ -129,8 +131,29 @@ public:
     FeatureValues &motorSettings() { return m_settings; }
     const FeatureValues &motorSettings() const { return m_settings; }
     // A setting write with its read-back: the value comes from
-    // motorSettings(); the ID write sends the current target.
+    // motorSettings(); the ID write sends the current target, as writeId
+    // with IdWrite::Forced.
     void writeSetting(Settings::Item item);
+
+    // How an ID write goes out.  Every motor that hears it takes the ID and
+    // channels it carries, so it cannot be addressed to one motor.
+    enum class IdWrite {
+        // A group read first: written only when exactly one motor answers
+        // cleanly (else idWriteRefused and nothing sent); confirmed only when
+        // the new address answers with the written channels and the old
+        // address, if another ID, is silent.
+        AskLineFirst,
+        // Written without asking, for a motor that cannot be read; confirmed
+        // when the new address answers with the written channels.
+        Forced,
+    };
+    Q_ENUM(IdWrite)
+    enum class IdWriteRefusal { NoneAnswered, SeveralAnswered, Garbled };
+    Q_ENUM(IdWriteRefusal)
+    // Writes the current target (ID and channels) into the motor on the line.
+    void writeId(IdWrite way);
+    // Ticks an answer is waited for after the last read of a question.
+    static constexpr int AnswerWaitTicks = 2;
 
     // One transmit tick / one receive event now (the timer and the serial
     // line run them by themselves).  Serial errors come back as serialError.
@@ -139,6 +162,10 @@ public:
 
     // Answers acted on since the start (for measuring the receive path).
     quint64 framesUnderstood() const;
+    // Does an answer from this sender count for the frame last sent?  Same
+    // ID unless the frame went to ID 0; a status poll's or a motor command's
+    // channels among the answer's.  Before any frame, the current target.
+    bool isFromAddressed(const MotorTarget &sender) const;
 
     // The parts, for tests that drive one of them directly.
     TransmitTick &transmitTick() { return *m_tick; }
@@ -150,7 +177,10 @@ public:
     enum class PortEvent { Opened, Reopened, Closed, Lost };
     Q_ENUM(PortEvent)
     // Why received bytes were not understood.
-    enum class Discard { Noise, BadCheck, CutOff, Flood };
+    // Collision: answer-like bytes while an answer was awaited that only
+    // several motors answering at once give (more than one answer's length,
+    // overlapping lead bytes, or a bad answer to a group read).
+    enum class Discard { Noise, BadCheck, CutOff, Flood, Collision };
     Q_ENUM(Discard)
 
 signals:
@@ -158,6 +188,10 @@ signals:
     // A valid answer came from this motor and channels (its ID may lie
     // outside 1..99); the signals it leads to follow.
     void answerFrom(const MotorTarget &sender);
+    // Every status answer, from whichever motor sent it; only one from the
+    // motor addressed (fromAddressed) moves the position and leads to the
+    // signals below.
+    void statusAnswer(const StatusReport &report);
     // A status answer with a position.  targetPending: the slider's target
     // was still pending when it arrived, so the pointer stays put.
     void positionReported(int percent, bool targetPending);
@@ -167,9 +201,10 @@ signals:
     // ticks).  A basic settings answer carries the curtain functions there
     // instead and leaves it alone.
     void statusReported(Byte status);
-    // A basic (CA) or extended (CB) report was stored in motorSettings().
-    void basicReport(const FeatureValues &values);
-    void extendedReport(const FeatureValues &values);
+    // A basic (CA) or extended (CB) answer of the motor addressed was
+    // stored in motorSettings().
+    void basicReport(const SettingsReport &report);
+    void extendedReport(const SettingsReport &report);
     // A scan ended with this ID; the target follows it after this signal
     // (listeners select it in their ID lists first).
     void reportedId(int id);
@@ -180,6 +215,8 @@ signals:
     void settingsReadScanEnded();
     void writeConfirmed(Settings::Item item);
     void writeFailed(Settings::Item item);
+    // An ID write that asked the line first was not sent, and why.
+    void idWriteRefused(MotorLink::IdWriteRefusal why);
 
     // --- the port ---------------------------------------------------------
     // An open that was asked for failed: the serial line's exact text, the
@@ -208,7 +245,7 @@ private:
         int settleCount = 0; // answers without "on its way" since it was set
     };
 
-    void stage(Byte function, Byte data, bool restartPair);
+    void stage(Byte function, Byte data, bool restartPair, std::optional<MotorTarget> to = std::nullopt);
     // The sequence every rate change uses: close, settings, open.
     void reopenPort(int rate, PortEvent event = PortEvent::Reopened);
     bool reopenOrReport(int rate, PortEvent event);
@@ -229,6 +266,14 @@ private:
     ChannelMemory m_channels;
     bool m_statusPolling = true;
     std::optional<Outgoing> m_outgoing;
+    // Whom the last frame sent went to, and its function: the motor whose
+    // answers count.
+    struct Addressed {
+        MotorTarget target;
+        Byte function = 0;
+    };
+    std::optional<Addressed> m_addressed;
+    int m_ticksSinceSent = 0;
     Job m_job;
     PositionTarget m_position;
     Byte m_deviceStatus = 0;
