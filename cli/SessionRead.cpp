@@ -42,6 +42,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     });
     connect(&m_link, &LinkDriver::lineError, this,
             [this](const QString &text) { fail(NoAnswer, text + u' ' + where()); });
+    m_out.onWriteFailed([this](const QString &reason) { fail(NoAnswer, reason); });
 }
 
 void Session::start()
@@ -59,7 +60,7 @@ bool Session::openPort()
     m_port = m_req.port;
     if (m_port.isEmpty()) {
         QString note, error;
-        m_port = onlyUsbAdapter(note, error);
+        m_port = onlyUsbAdapter(serialPorts(), note, error);
         if (m_port.isEmpty()) {
             fail(Usage, error + u'\n' + say("CliChoosePort"));
             return false;
@@ -67,7 +68,15 @@ bool Session::openPort()
         m_out.say(note, true);
     }
     m_phase = Phase::Opening;
-    return m_link.open(m_port, m_req.baudCode) && !m_finished;
+    // The monitor only listens: without --baud at the rate a motor is delivered with.
+    const bool listenOnly = m_req.kind() == K::Monitor && m_req.targets.isEmpty();
+    const int baudCode = listenOnly && !m_rateKnown ? m_link.values().deviceBaudCode : m_req.baudCode;
+    m_rateKnown = m_rateKnown || listenOnly;
+    if (!m_link.open(m_port, baudCode) || m_finished)
+        return false;
+    if (listenOnly)
+        m_out.say(say("CliListening").arg(m_link.rateBps()).arg(m_port), true);
+    return true;
 }
 
 const Target *Session::requestedTarget() const
@@ -89,15 +98,14 @@ void Session::beginTarget()
     const Target *t = requestedTarget();
     if (t)
         m_link.setTarget(*t);
+    if (t && m_req.targets.size() > 1)
+        m_out.progress(m_targetIndex + 1, int(m_req.targets.size()), printTarget(*t));
     const bool forced = m_req.kind() == K::Set && !m_req.change.setting->inReport;
     bool needsRead = false;
     switch (m_req.kind()) {
     case K::Scan:
     case K::Read:
-    case K::Apply:
-    case K::Monitor:
-        needsRead = true; // the monitor polls the motor that answers
-        break;
+    case K::Apply: needsRead = true; break;
     case K::Set: needsRead = !forced || !m_rateKnown; break;
     default:
         // Commands need the line rate: without --baud, the scan finds it.

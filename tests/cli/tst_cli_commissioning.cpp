@@ -243,8 +243,11 @@ private slots:
             QVERIFY2(kTypes.contains(o.value("type").toString()), line.constData());
             for (const QString &key : o.keys())
                 QVERIFY2(kFields.contains(key), qPrintable(key + ": " + line));
+            // An ID with its channels, or both null: no motor named or reported.
             if (o.contains("channels") && o.value("type") != "setting")
-                QVERIFY2(o.value("channels").isArray() && o.value("id").isDouble(), line.constData());
+                QVERIFY2((o.value("channels").isArray() && o.value("id").isDouble())
+                             || (o.value("channels").isNull() && o.value("id").isNull()),
+                         line.constData());
             seen << o.value("type").toString();
         }
         for (const QString &type : types)
@@ -296,6 +299,18 @@ private slots:
         for (const QString &text : notSays)
             QVERIFY2(!all.contains(text), qPrintable(all));
         QVERIFY(sim->frames().isEmpty());
+    }
+
+    // Every help fits a terminal of 80 columns.
+    void helpFitsEightyColumns()
+    {
+        for (const QString command : {"", "ports", "settings", "scan", "read", "set", "apply", "up", "stop", "down",
+                                      "learn", "delete", "goto", "limit", "status", "monitor"}) {
+            const Run r = cli(command.isEmpty() ? QStringList {"--help"} : QStringList {"help", command});
+            QCOMPARE(r.code, 0);
+            for (const QByteArray &line : r.out.split('\n'))
+                QVERIFY2(QString::fromUtf8(line).size() <= 80, qPrintable(command + ": " + line));
+        }
     }
 
     void logKeepsFramesAndResults()
