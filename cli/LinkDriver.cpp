@@ -49,7 +49,7 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
         QTimer::singleShot(0, this, [this, r] { emit basicReport(r.values, {r.from.id, r.from.channels}); });
     });
     connect(&link, &MotorLink::extendedReport, this, [this](const SettingsReport &r) {
-        QTimer::singleShot(0, this, [this, r] { emit extendedReport(r.values); });
+        QTimer::singleShot(0, this, [this, r] { emit extendedReport(r.values, {r.from.id, r.from.channels}); });
     });
     connect(&link, &MotorLink::writeConfirmed, this, &LinkDriver::writeConfirmed);
     connect(&link, &MotorLink::writeFailed, this, &LinkDriver::writeFailed);

@@ -64,7 +64,9 @@ signals:
     void discarded(LinkDriver::Discard why, qint64 count);
     void frameSent(Byte function, Byte data);
     void basicReport(const FeatureValues &values, const Target &reported);
-    void extendedReport(const FeatureValues &values);
+    // A settings report of the motor addressed when it was sent (reports
+    // reach listeners after the link is done, so possibly a motor earlier).
+    void extendedReport(const FeatureValues &values, const Target &reported);
     void writeConfirmed(Settings::Item item);
     void writeFailed(Settings::Item item);
     // A status answer, after the link has taken it: who sent it, the

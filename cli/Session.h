@@ -52,7 +52,9 @@ private:
     void onTick();
     bool readAnswered();
     void onBasicReport(const FeatureValues &values, const Target &reported);
-    void onExtendedReport(const FeatureValues &values);
+    void onExtendedReport(const FeatureValues &values, const Target &reported);
+    // Whether a report comes from the motor of the target under way.
+    bool fromTargetUnderWay(const Target &reported) const;
     void reportsComplete();
     void afterRead();
     void whenIdle(std::function<void()> step);
@@ -114,6 +116,7 @@ private:
     FeatureValues m_motor; // the values the motor reported
     qint64 m_discardedBytes = 0; // bytes that came back but were no valid answer
     QStringList m_discardKinds;
+    QStringList m_otherAnswers; // motors that answered while this one was read
     std::function<void()> m_idleStep;
     bool m_readOutstanding = false; // a read was sent and its answer has not come
     int m_quietTicks = 0;

@@ -32,6 +32,8 @@ QString Session::where() const
 
 QString Session::silenceReason() const
 {
+    if (m_discardedBytes == 0 && !m_otherAnswers.isEmpty())
+        return say("CliOnlyOthers").arg(m_otherAnswers.join(QStringLiteral(", ")));
     if (m_discardedBytes == 0)
         return say("CliNoBytes");
     return say("CliInvalidBytes").arg(m_discardedBytes).arg(m_discardKinds.join(QStringLiteral(", ")));

@@ -90,7 +90,9 @@ void Session::beginTarget()
     m_waitTicks = m_quietTicks = 0;
     m_discardedBytes = 0;
     m_discardKinds.clear();
+    m_otherAnswers.clear();
     m_reported = {};
+    m_motor = {}; // nothing of the motor before carries over
     m_writes.clear();
     m_writing.reset();
     m_written = 0;
@@ -168,8 +170,23 @@ bool Session::readAnswered()
     return m_phase == Phase::Reading && !m_finished;
 }
 
+bool Session::fromTargetUnderWay(const Target &reported) const
+{
+    // A late or duplicated answer of the motor before, or another motor's
+    // answer to a group read: shown on the wire, and otherwise left alone.
+    const Target *t = requestedTarget();
+    if (m_haveBasic)
+        return reported.id == m_reported.id && reported.mask == m_reported.mask;
+    return !t || t->id == 0 || reported.id == t->id;
+}
+
 void Session::onBasicReport(const FeatureValues &values, const Target &reported)
 {
+    if (!fromTargetUnderWay(reported)) {
+        if (!m_otherAnswers.contains(printTarget(reported)))
+            m_otherAnswers << printTarget(reported); // for the reason, if the target stays silent
+        return;
+    }
     if (!readAnswered())
         return;
     m_rateKnown = true;
@@ -183,9 +200,9 @@ void Session::onBasicReport(const FeatureValues &values, const Target &reported)
     reportsComplete();
 }
 
-void Session::onExtendedReport(const FeatureValues &values)
+void Session::onExtendedReport(const FeatureValues &values, const Target &reported)
 {
-    if (!readAnswered())
+    if (!m_haveBasic || !fromTargetUnderWay(reported) || !readAnswered())
         return;
     m_motor.jogTime = values.jogTime;
     m_motor.obstacleSensitivity = values.obstacleSensitivity;
@@ -199,13 +216,6 @@ void Session::reportsComplete()
 {
     if (!m_haveBasic)
         return;
-    // A motor that answered for another ID (the bus passes a read on) is not the target.
-    const Target *t = requestedTarget();
-    if (t && t->id != 0 && m_reported.id != t->id) {
-        m_link.dropExtendedRead();
-        endTarget(NoAnswer, say("CliOtherMotor").arg(printTarget(*t), where(), printTarget(m_reported)));
-        return;
-    }
     // The reported motor is the target from now on, as after the window's scan.
     if (m_reported.id >= 1 && m_reported.id <= MotorSettings::MaxId && m_link.target() != m_reported)
         m_link.setTarget(m_reported);

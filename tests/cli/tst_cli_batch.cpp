@@ -246,8 +246,8 @@ private slots:
         QTest::addColumn<bool>("toFullDevice"); // the standard output, else --log
         QTest::addRow("ports to a full disk") << QStringList {"ports"} << true;
         QTest::addRow("read to a full disk") << QStringList {"--json", "--baud", "2400", "read", "1:1"} << true;
-        QTest::addRow("log to a full disk") << QStringList {"--log", "/dev/full", "--baud", "2400", "read", "1:1"}
-                                            << false;
+        QTest::addRow("log to a full disk")
+            << QStringList {"--log", "/dev/full", "--baud", "2400", "read", "1:1"} << false;
     }
 
     void failedOutputIsAnError()

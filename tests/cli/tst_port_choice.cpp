@@ -18,7 +18,8 @@ private slots:
         const SerialPortEntry builtIn {"/dev/ttyS0", "built-in", false};
         const SerialPortEntry first {"/dev/ttyUSB0", "RS-485 adapter", true};
         const SerialPortEntry second {"/dev/ttyUSB1", "radio transmitter", true};
-        QTest::addRow("no ports") << Ports {} << QString() << QStringList {"no USB serial adapter", "No serial port found"};
+        QTest::addRow("no ports") << Ports {} << QString()
+                                  << QStringList {"no USB serial adapter", "No serial port found"};
         QTest::addRow("no adapter") << Ports {builtIn} << QString()
                                     << QStringList {"no USB serial adapter", "/dev/ttyS0"};
         QTest::addRow("one adapter") << Ports {builtIn, first} << "/dev/ttyUSB0"
