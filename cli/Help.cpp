@@ -146,6 +146,8 @@ void listPorts(Output &out)
     const QList<SerialPortEntry> ports = serialPorts();
     if (ports.isEmpty())
         out.say(say("CliNoPorts"));
+    else
+        out.say(say("CliPortsHeader")); // the columns below, tab-separated like them
     for (const SerialPortEntry &p : ports) {
         out.say(QStringLiteral("%1\t%2\t%3")
                     .arg(p.path, p.usbAdapter ? QStringLiteral("usb") : QStringLiteral("-"),

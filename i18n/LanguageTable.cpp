@@ -503,6 +503,7 @@ constexpr LanguageRow kRows[] = {
     {Window::Cli, "CliJsonString", Property::Caption, {"字符串", "a string", "字串"}},
     {Window::Cli, "CliJsonObject", Property::Caption, {"对象", "an object", "物件"}},
     {Window::Cli, "CliJsonChannels", Property::Caption, {"频道编号列表，并配合数字形式的 id", "a list of channel numbers beside a numeric id", "頻道編號列表，並搭配數字形式的 id"}},
+    {Window::Cli, "CliPortsHeader", Property::Caption, {"端口\tUSB\t说明", "PORT\tUSB\tDESCRIPTION", "連接埠\tUSB\t說明"}},
     {Window::Cli, "CliNoPorts", Property::Caption, {"没有找到串口。", "No serial port found.", "沒有找到串口。"}},
     {Window::Cli, "CliNoAdapter", Property::Caption,
      {"未给出 --port，且没有 USB 串口适配器。现有串口：",
