@@ -67,6 +67,7 @@ private:
     QString forcedNote() const;
     void nextWrite();
     void onWriteDone(Settings::Item item, bool confirmed);
+    void onIdWriteRefused(LinkDriver::IdWriteRefusal why);
 
     // SessionWatch.cpp
     void proceed();

@@ -34,6 +34,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     connect(&m_link, &LinkDriver::writeConfirmed, this, [this](Settings::Item item) { onWriteDone(item, true); });
     connect(&m_link, &LinkDriver::writeFailed, this, [this](Settings::Item item) { onWriteDone(item, false); });
     connect(&m_link, &LinkDriver::statusAnswer, this, &Session::onStatusAnswer);
+    connect(&m_link, &LinkDriver::idWriteRefused, this, &Session::onIdWriteRefused);
     connect(&m_link, &LinkDriver::openFailed, this, [this](LinkDriver::OpenCause cause, const QString &text) {
         fail(PortFailed, openFailureReason(m_port, cause, m_link.lastOpenDevice(), text));
     });
@@ -103,13 +104,14 @@ void Session::beginTarget()
         m_link.setTarget(*t);
     if (t && m_req.targets.size() > 1)
         m_out.progress(m_targetIndex + 1, int(m_req.targets.size()), printTarget(*t));
-    const bool forced = m_req.kind() == K::Set && !m_req.change.setting->inReport;
+    // An ID write asks the line itself (or is forced): no read of one motor first.
+    const bool idWrite = m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target;
     bool needsRead = false;
     switch (m_req.kind()) {
     case K::Scan:
     case K::Read:
     case K::Apply: needsRead = true; break;
-    case K::Set: needsRead = !forced || !m_rateKnown; break;
+    case K::Set: needsRead = !idWrite || !m_rateKnown; break;
     default:
         // Commands need the line rate: without --baud, the scan finds it.
         needsRead = !m_rateKnown;
@@ -136,8 +138,9 @@ void Session::onTick()
     if (m_phase == Phase::Reading) {
         const bool over = m_rateKnown ? ++m_waitTicks > 9 : !m_link.scanning();
         if (!m_haveBasic && over) {
-            if (m_req.kind() == K::Monitor || (m_req.kind() == K::Set && !m_req.change.setting->inReport)) {
-                proceed(); // the monitor shows the line all the same; a forced ID write goes out
+            if (m_req.kind() == K::Monitor
+                || (m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target)) {
+                proceed(); // the monitor shows the line all the same; an ID write asks the line itself
                 return;
             }
             const Target *t = requestedTarget();

@@ -15,6 +15,17 @@ bool isAddress(const SettingName &s)
 
 } // namespace
 
+void Session::onIdWriteRefused(LinkDriver::IdWriteRefusal why)
+{
+    if (!m_writing || m_finished)
+        return;
+    m_writing.reset();
+    const char *reason = why == LinkDriver::IdWriteRefusal::NoneAnswered ? "CliIdNoneAnswered"
+        : why == LinkDriver::IdWriteRefusal::SeveralAnswered             ? "CliIdSeveralAnswered"
+                                                                         : "CliIdGarbled";
+    endTarget(NoAnswer, say("CliIdWriteRefused").arg(say(reason), where()));
+}
+
 QString Session::forcedNote() const
 {
     const bool forced = m_req.kind() == CommandRow::Kind::Set && !m_req.change.setting->inReport;
@@ -90,8 +101,8 @@ void Session::nextWrite()
         return;
     }
     m_writing = m_writes.takeFirst();
-    if (m_writing->setting->form == SettingName::Form::Target)
-        m_out.say(say("CliIdWriteAlone"), true); // the frame carries the new address, not the old
+    if (m_writing->setting->form == SettingName::Form::Target && !m_writing->setting->inReport)
+        m_out.say(say("CliIdWriteAlone"), true); // forced: nobody asked the line whether this motor is alone
     m_readFrames = 0;
     m_link.write(*m_writing);
 }

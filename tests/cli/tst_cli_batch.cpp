@@ -151,6 +151,62 @@ private slots:
         QCOMPARE(records(r.out, "result").size(), 3);
     }
 
+    // An ID write reaches every motor on the line: it asks the line first
+    // and goes out only when exactly one motor answers; confirmed only by
+    // what the line then says.
+    void idWriteAsksTheLineFirst_data()
+    {
+        QTest::addColumn<QList<int>>("ids"); // the motors on the line, on channel 1
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("idWrites"); // AA frames sent
+        QTest::addColumn<QString>("says"); // on stderr, else on stdout
+        const QString one = "only one motor may be connected";
+        QTest::addRow("several motors: refused")
+            << QList<int> {1, 12, 20} << QStringList {"set", "id", "5:1"} << 1 << 0 << one;
+        QTest::addRow("apply --address, several motors: refused")
+            << QList<int> {1, 12} << QStringList {"apply", "PROFILE", "--address", "--target", "1:1"} << 1 << 0 << one;
+        QTest::addRow("one motor: written and confirmed")
+            << QList<int> {1} << QStringList {"set", "id", "5:1"} << 0 << 2 << "id 5:1: confirmed";
+        QTest::addRow("no motor: refused")
+            << QList<int> {} << QStringList {"set", "id", "5:1"} << 1 << 0 << "no motor answered";
+        QTest::addRow("forced onto a taken address: never confirmed")
+            << QList<int> {1, 5} << QStringList {"set", "id", "5:1", "--force"} << 1 << 2 << "not confirmed";
+        QTest::addRow("forced, one motor: says the line was not asked")
+            << QList<int> {1} << QStringList {"set", "id", "5:1", "--force"} << 0 << 2 << "without asking the line";
+    }
+
+    void idWriteAsksTheLineFirst()
+    {
+        QFETCH(QList<int>, ids);
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(int, idWrites);
+        QFETCH(QString, says);
+        sim->bus().motors().clear();
+        for (int id : ids)
+            sim->bus().addMotor(id, 0x0001);
+        QTemporaryFile file;
+        if (args.contains("PROFILE"))
+            args.replace(args.indexOf("PROFILE"), profileFile(file, kProfileHead + R"(,"id":5,"channels":[1]})"));
+        const Run r = cli(at(QStringList {"--baud", "2400"} + args));
+        QCOMPARE(r.code, exitCode);
+        QVERIFY2((exitCode ? r.err : r.out).contains(says.toUtf8()), r.out + r.err);
+        QCOMPARE(withFunction(*sim, 0xAA), idWrites);
+        if (args[0] == "set" && !args.contains("--force")) {
+            // Nothing but the group read before the write.
+            const auto &frames = sim->frames();
+            for (qsizetype i = 0; i < frames.size() && quint8(frames[i].bytes.at(4)) != 0xAA; ++i)
+                QVERIFY2(frames[i].bytes.startsWith(QByteArray::fromHex("9A00"))
+                             && quint8(frames[i].bytes.at(4)) == 0xCA,
+                         frames[i].bytes.toHex(' ').constData());
+        }
+        if (exitCode == 0)
+            QCOMPARE(sim->bus().motors().at(0).id, 5);
+        else if (idWrites == 0 && !ids.isEmpty())
+            QCOMPARE(sim->bus().motors().at(0).id, ids.at(0)); // untouched
+    }
+
     // Every command ends on Ctrl-C with 130 and on SIGTERM with 143, and
     // leaves the port as it found it: no lock file, no exclusive mode.
     void signalsEndEveryCommand_data()

@@ -160,7 +160,7 @@ private slots:
         QTest::addRow("interrupted before the write")
             << QStringList {"set", "jog", "8"} << "silent" << 130 << QStringList {"before anything was written"};
         QTest::addRow("interrupted after the write")
-            << QStringList {"set", "jog", "8"} << "ignoreJog" << 130
+            << QStringList {"set", "jog", "8", "--target", "1:1"} << "ignoreJog" << 130
             << QStringList {"jog write went out", "may have taken", "--target 1:1 read"};
         QTest::addRow("not a serial device") << QStringList {"--port", "/dev/null", "scan"} << "" << 3
                                              << QStringList {"/dev/null", "not a serial device"};
@@ -207,9 +207,11 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QStringList>("types"); // each must appear
-        QTest::addRow("scan") << QStringList {"scan"} << "" << QStringList {"scan", "result"};
+        // A line of two motors: a read without a target would have both answer at once.
+        QTest::addRow("scan") << QStringList {"scan", "--target", "1:1"} << "" << QStringList {"scan", "result"};
         QTest::addRow("read") << QStringList {"read", "--target", "12:3"} << "" << QStringList {"settings", "result"};
-        QTest::addRow("set") << QStringList {"set", "speed", "100"} << "" << QStringList {"change", "result"};
+        QTest::addRow("set") << QStringList {"set", "speed", "100", "--target", "12:1"} << ""
+                             << QStringList {"change", "result"};
         QTest::addRow("apply") << QStringList {"apply", "PROFILE", "--target", "1:1", "--target", "12:1"} << ""
                                << QStringList {"plan", "change", "result", "summary"};
         QTest::addRow("up") << QStringList {"--baud", "2400", "up", "1:1"} << "" << QStringList {"result"};
