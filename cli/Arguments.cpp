@@ -16,14 +16,12 @@ struct OptionRow {
 constexpr OptionRow kOptions[] = {
     {"--port", true},   {"--baud", true}, {"--target", true},   {"--log", true},    {"--json", false},
     {"--quiet", false}, {"-q", false},    {"--dry-run", false}, {"--watch", false}, {"--address", false},
-    {"--help", false},  {"-h", false},    {"--version", false},
+    {"--help", false},  {"-h", false},    {"--version", false}, {"--force", false}, {"--poll", true},
 };
 
 // Options that go with one command only.
 constexpr std::pair<const char *, const char *> kOnlyWith[] = {
-    {"--dry-run", "apply"},
-    {"--address", "apply"},
-    {"--watch", "status"},
+    {"--dry-run", "apply"}, {"--address", "apply"}, {"--watch", "status"}, {"--force", "set"}, {"--poll", "monitor"},
 };
 
 const OptionRow *findOption(const QString &name)
@@ -155,6 +153,41 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
     }
 }
 
+// set and apply write to one motor each, and an ID write reaches every motor
+// on the line: what cannot be confirmed, or would write the group's ID, is
+// refused before the port opens.
+bool checkWrites(Request &r, QString &error)
+{
+    const K kind = r.kind();
+    if (kind != K::Set && kind != K::Apply)
+        return true;
+    for (const Target &t : std::as_const(r.targets)) {
+        if (t.id == 0) {
+            error = say("CliGroupWrite").arg(QLatin1String(r.command->name), printTarget(t));
+            return false;
+        }
+    }
+    if (r.address && r.targets.size() > 1) {
+        error = say("CliAddressOneTarget");
+        return false;
+    }
+    const QList<Change> &changes = kind == K::Set ? QList<Change> {r.change} : r.profile.changes;
+    for (const Change &c : changes) {
+        if (c.setting->form == SettingName::Form::Target && c.target.id == 0 && (kind == K::Set || r.address)) {
+            error = say("CliGroupId");
+            return false;
+        }
+    }
+    if (r.force) {
+        if (r.change.setting->form != SettingName::Form::Target) {
+            error = say("CliForceOnlyId");
+            return false;
+        }
+        r.change.setting = findSetting(QStringLiteral("force-id"));
+    }
+    return true;
+}
+
 } // namespace
 
 bool parseArguments(const QStringList &args, Request &out, QString &error)
@@ -203,8 +236,8 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
             r.port = value;
         else if (name == QLatin1String("--baud") && !parseBaud(value, r.baudCode, error))
             return false;
-        else if (name == QLatin1String("--target"))
-            targetTexts << value;
+        else if (name == QLatin1String("--target") || name == QLatin1String("--poll"))
+            targetTexts << value; // --poll names the one motor the monitor polls
         else if (name == QLatin1String("--log"))
             r.logPath = value;
         r.json = r.json || name == QLatin1String("--json");
@@ -212,6 +245,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         r.dryRun = r.dryRun || name == QLatin1String("--dry-run");
         r.watch = r.watch || name == QLatin1String("--watch");
         r.address = r.address || name == QLatin1String("--address");
+        r.force = r.force || name == QLatin1String("--force");
         helpAsked = helpAsked || name == QLatin1String("--help") || name == QLatin1String("-h");
         if (name == QLatin1String("--version"))
             r.asked = Request::Asked::Version;
@@ -261,7 +295,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         }
     }
     const bool takesTarget = QLatin1String(row.options).contains(QLatin1String("--target")) || row.movesCurtains();
-    if (!targetTexts.isEmpty() && !takesTarget) {
+    if (!targetTexts.isEmpty() && !takesTarget && !given.contains(QLatin1String("--poll"))) {
         error = say("CliOptionOnlyWith")
                     .arg(QStringLiteral("--target"),
                          QStringLiteral("scan, read, set, apply, up, stop, down, learn, delete, goto, limit"));
@@ -290,8 +324,12 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         commandArgs = targetTexts + rest;
         r.targets.clear();
     }
-    if (!parseCommandArguments(row, commandArgs, r, error))
+    if (!parseCommandArguments(row, commandArgs, r, error) || !checkWrites(r, error))
         return false;
+    if (row.kind == K::Monitor && !r.targets.isEmpty() && !singleMotor(r.targets[0])) {
+        error = say("CliOneMotor").arg(QStringLiteral("--poll"), printTarget(r.targets[0]));
+        return false;
+    }
     out = r;
     return true;
 }

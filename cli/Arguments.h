@@ -24,10 +24,11 @@ struct Request {
     bool dryRun = false;
     bool watch = false;
     bool address = false; // apply writes ID, channels and rate too
+    bool force = false; // set id: the forced ID write, without asking the line first
     QString logPath;
     QString commandLine; // as typed, for the log
 
-    QList<Target> targets; // in the order given; none: the motor that answers
+    QList<Target> targets; // in the order given; none: the motor that answers (monitor: --poll)
     Byte function = 0; // motor commands, goto, limit: the frame's function
     Byte data = 0; // and data byte
     Change change; // set

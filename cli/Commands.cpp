@@ -13,7 +13,7 @@ constexpr CommandRow kCommands[] = {
     {"scan", K::Scan, 0, "scan", "CliCmdScan", "tavik-cli --port /dev/ttyUSB0 scan", "--target"},
     {"read", K::Read, 0, "read [TARGET]", "CliCmdRead", "tavik-cli --json read --target 12:3 > motor-12.json",
      "--target"},
-    {"set", K::Set, 0, "set NAME VALUE", "CliCmdSet", "tavik-cli set speed 100 --target 12:3", "--target"},
+    {"set", K::Set, 0, "set NAME VALUE", "CliCmdSet", "tavik-cli set speed 100 --target 12:3", "--target --force"},
     {"apply", K::Apply, 0, "apply FILE", "CliCmdApply", "tavik-cli apply living.json --target 1:1 --target 12:3",
      "--target --address --dry-run"},
     {"up", K::Motor, Frame::Up, "up TARGET...", "CliCmdUp", "tavik-cli up 1:1 12:3", ""},
@@ -24,7 +24,7 @@ constexpr CommandRow kCommands[] = {
     {"goto", K::Goto, 0, "goto TARGET... PERCENT", "CliCmdGoto", "tavik-cli goto 5:1 40", ""},
     {"limit", K::Limit, 0, "limit TARGET... N", "CliCmdLimit", "tavik-cli limit 5:1 2", ""},
     {"status", K::Status, 0, "status TARGET", "CliCmdStatus", "tavik-cli --json status 5:1 --watch", "--watch"},
-    {"monitor", K::Monitor, 0, "monitor", "CliCmdMonitor", "tavik-cli --json monitor | jq -r .meaning", ""},
+    {"monitor", K::Monitor, 0, "monitor", "CliCmdMonitor", "tavik-cli --json monitor | jq -r .meaning", "--poll"},
 };
 
 int distance(const QString &a, const QString &b)

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int Column = 28;
+constexpr int Width = 80; // a terminal's columns: no help line is longer
 
 struct OptionHelp {
     const char *option;
@@ -23,6 +24,8 @@ constexpr OptionHelp kOptionHelp[] = {
     {"--address", "CliHelpOptAddress"},
     {"--dry-run", "CliHelpOptDryRun"},
     {"--watch", "CliHelpOptWatch"},
+    {"--force", "CliHelpOptForce"},
+    {"--poll ID:CHANNELS", "CliHelpOptPoll"},
     {"--json", "CliHelpOptJson"},
     {"--quiet", "CliHelpOptQuiet"},
     {"--log FILE", "CliHelpOptLog"},
@@ -30,9 +33,36 @@ constexpr OptionHelp kOptionHelp[] = {
     {"--version", "CliHelpOptVersion"},
 };
 
+// The text broken at blanks into lines of at most Width columns, each
+// after indent blanks (the first line after `first` instead, when given).
+QString fitted(const QString &text, int indent, const QString &first = {})
+{
+    QString out;
+    QString line = first.isNull() ? QString(indent, u' ') : first;
+    bool empty = true;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (!empty && line.size() + 1 + word.size() > Width) {
+            out += line + u'\n';
+            line = QString(indent, u' ');
+            empty = true;
+        }
+        line += (empty ? QString() : QStringLiteral(" ")) + word;
+        empty = false;
+    }
+    return out + line + u'\n';
+}
+
 QString row(const QString &left, const QString &right)
 {
-    return QStringLiteral("  %1%2\n").arg(left.leftJustified(Column - 3), right);
+    // A long left side has its text on the next line.
+    if (left.size() > Column - 4)
+        return QStringLiteral("  ") + left + u'\n' + fitted(right, Column - 1);
+    return fitted(right, Column - 1, QStringLiteral("  ") + left.leftJustified(Column - 3));
+}
+
+QString paragraph(const char *text)
+{
+    return fitted(say(text), 0);
 }
 
 // The allowed values with the unit, and the default.
@@ -55,7 +85,8 @@ QString commonOptions(const char *only)
     for (const OptionHelp &o : kOptionHelp) {
         const QString name = QString::fromLatin1(o.option).section(u' ', 0, 0);
         const bool specific = name == QLatin1String("--target") || name == QLatin1String("--address")
-            || name == QLatin1String("--dry-run") || name == QLatin1String("--watch");
+            || name == QLatin1String("--dry-run") || name == QLatin1String("--watch")
+            || name == QLatin1String("--force") || name == QLatin1String("--poll");
         if (!only || !specific || QLatin1String(only).contains(name))
             t += row(QLatin1String(o.option), say(o.text));
     }
@@ -75,34 +106,33 @@ QString settingsHelp()
 QString helpText()
 {
     // One usage line, then sections headed "Name:", as help2man reads them.
-    QString t =
-        say("CliHelpUsage")
-        + QStringLiteral(
-            " tavik-cli [--port PATH] [--baud auto|1200|2400|4800|9600|19200] [--json] [--quiet] [--log FILE] COMMAND [ARGS]\n");
+    QString t = say("CliHelpUsage")
+        + QStringLiteral(" tavik-cli [--port PATH] [--baud auto|1200|2400|4800|9600|19200]\n"
+                         "                 [--json] [--quiet] [--log FILE] COMMAND [ARGS]\n");
     t += QStringLiteral("       tavik-cli help COMMAND | COMMAND --help | --version\n\n");
     t += say("CliHelpCommands") + u'\n';
     for (const CommandRow &c : commandRows())
         t += row(QLatin1String(c.syntax), say(c.text)) + row(QString(), QLatin1String(c.example));
     t += u'\n' + say("CliHelpOptions") + u'\n' + commonOptions(nullptr);
-    t += u'\n' + say("CliHelpTarget") + u'\n';
+    t += u'\n' + paragraph("CliHelpTarget");
     t += u'\n' + say("CliHelpSettings") + u'\n' + settingsHelp();
-    t += u'\n' + say("CliHelpProfile") + u'\n';
-    t += u'\n' + say("CliHelpEnvironment") + u'\n';
-    t += u'\n' + say("CliHelpExit") + u'\n';
+    t += u'\n' + paragraph("CliHelpProfile");
+    t += u'\n' + paragraph("CliHelpEnvironment");
+    t += u'\n' + paragraph("CliHelpExit");
     return t;
 }
 
 QString commandHelp(const CommandRow &c)
 {
     QString t = say("CliHelpUsage") + QStringLiteral(" tavik-cli [OPTIONS] %1\n\n").arg(QLatin1String(c.syntax));
-    t += say(c.text) + QStringLiteral("\n\n") + say("CliHelpExample") + u'\n'
+    t += paragraph(c.text) + u'\n' + say("CliHelpExample") + u'\n'
         + QStringLiteral("  %1\n\n").arg(QLatin1String(c.example));
     t += say("CliHelpOptions") + u'\n' + commonOptions(c.options);
     if (c.kind == CommandRow::Kind::Set || c.kind == CommandRow::Kind::Apply)
         t += u'\n' + say("CliHelpSettings") + u'\n' + settingsHelp();
     if (c.kind != CommandRow::Kind::Ports && c.kind != CommandRow::Kind::Settings)
-        t += u'\n' + say("CliHelpTarget") + u'\n';
-    t += u'\n' + say("CliHelpExit") + u'\n';
+        t += u'\n' + paragraph("CliHelpTarget");
+    t += u'\n' + paragraph("CliHelpExit");
     return t;
 }
 
@@ -116,6 +146,8 @@ void listPorts(Output &out)
     const QList<SerialPortEntry> ports = serialPorts();
     if (ports.isEmpty())
         out.say(say("CliNoPorts"));
+    else
+        out.say(say("CliPortsHeader")); // the columns below, tab-separated like them
     for (const SerialPortEntry &p : ports) {
         out.say(QStringLiteral("%1\t%2\t%3")
                     .arg(p.path, p.usbAdapter ? QStringLiteral("usb") : QStringLiteral("-"),

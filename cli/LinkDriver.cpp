@@ -49,10 +49,11 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
         QTimer::singleShot(0, this, [this, r] { emit basicReport(r.values, {r.from.id, r.from.channels}); });
     });
     connect(&link, &MotorLink::extendedReport, this, [this](const SettingsReport &r) {
-        QTimer::singleShot(0, this, [this, r] { emit extendedReport(r.values); });
+        QTimer::singleShot(0, this, [this, r] { emit extendedReport(r.values, {r.from.id, r.from.channels}); });
     });
     connect(&link, &MotorLink::writeConfirmed, this, &LinkDriver::writeConfirmed);
     connect(&link, &MotorLink::writeFailed, this, &LinkDriver::writeFailed);
+    connect(&link, &MotorLink::idWriteRefused, this, &LinkDriver::idWriteRefused);
     connect(&link, &MotorLink::portError, this,
             [this](const QString &text, OpenCause cause, const DeviceAccess &) { emit openFailed(cause, text); });
     connect(&link, &MotorLink::portLost, this,
@@ -143,12 +144,16 @@ FeatureValues LinkDriver::values() const
 void LinkDriver::write(const Change &change)
 {
     const SettingName &name = *change.setting;
-    if (name.form == SettingName::Form::Target)
-        setTarget(change.target);
-    else
-        m_link->motorSettings().*name.field() = change.applied(m_link->motorSettings().*name.field());
     m_writeFunction = Settings::row(name.item)->function;
     m_writeOut = false;
+    if (name.form == SettingName::Form::Target) {
+        // Every motor that hears an ID write takes it: the line is asked
+        // first, unless this is the forced write for a motor that cannot be read.
+        setTarget(change.target);
+        m_link->writeId(name.inReport ? MotorLink::IdWrite::AskLineFirst : MotorLink::IdWrite::Forced);
+        return;
+    }
+    m_link->motorSettings().*name.field() = change.applied(m_link->motorSettings().*name.field());
     m_link->writeSetting(name.item);
 }
 

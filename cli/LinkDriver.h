@@ -19,6 +19,8 @@ public:
     using Discard = MotorLink::Discard;
     // Why a port did not open.
     using OpenCause = MotorLink::PortCause;
+    // Why an ID write that asked the line first was not sent.
+    using IdWriteRefusal = MotorLink::IdWriteRefusal;
 
     explicit LinkDriver(QObject *parent = nullptr);
     ~LinkDriver() override;
@@ -48,7 +50,8 @@ public:
     bool extendedReadUnderWay() const;
     void dropExtendedRead();
     // The value the link would write next for this setting, and the write
-    // itself with its read-back (the ID write addresses the new target).
+    // itself with its read-back (the ID write addresses the new target and,
+    // but for force-id, asks the line first with a group read).
     FeatureValues values() const;
     void write(const Change &change);
     // A frame of the staged write has gone out.
@@ -64,9 +67,14 @@ signals:
     void discarded(LinkDriver::Discard why, qint64 count);
     void frameSent(Byte function, Byte data);
     void basicReport(const FeatureValues &values, const Target &reported);
-    void extendedReport(const FeatureValues &values);
+    // A settings report of the motor addressed when it was sent (reports
+    // reach listeners after the link is done, so possibly a motor earlier).
+    void extendedReport(const FeatureValues &values, const Target &reported);
     void writeConfirmed(Settings::Item item);
     void writeFailed(Settings::Item item);
+    // The ID write was not sent: the line's answers to the group read said
+    // that not exactly one motor is connected.
+    void idWriteRefused(LinkDriver::IdWriteRefusal why);
     // A status answer, after the link has taken it: who sent it, the
     // position (-1: unknown) and the limit points' status bits.
     void statusAnswer(const Target &from, int position, Byte status);

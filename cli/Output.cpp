@@ -1,5 +1,7 @@
 #include "Output.h"
 
+#include "CliText.h"
+
 #include <QDateTime>
 #include <QJsonDocument>
 
@@ -26,7 +28,7 @@ void Output::say(const QString &text, bool chatter)
     if (m_json || (chatter && m_quiet))
         return;
     m_out << text << '\n';
-    m_out.flush();
+    flush(m_out, ::say("CliStandardOutput"));
 }
 
 void Output::record(const char *type, const QJsonObject &fields)
@@ -36,7 +38,7 @@ void Output::record(const char *type, const QJsonObject &fields)
     QJsonObject o = fields;
     o.insert(QStringLiteral("type"), QLatin1String(type));
     m_out << QJsonDocument(o).toJson(QJsonDocument::Compact) << '\n';
-    m_out.flush();
+    flush(m_out, ::say("CliStandardOutput"));
 }
 
 void Output::error(const QString &text, const QJsonObject &fields)
@@ -49,6 +51,14 @@ void Output::error(const QString &text, const QJsonObject &fields)
     record(Record::Error, o);
 }
 
+void Output::progress(int n, int total, const QString &motor)
+{
+    if (!m_progress || m_quiet)
+        return;
+    m_err << QStringLiteral("[%1/%2] %3").arg(n).arg(total).arg(motor) << '\n';
+    m_err.flush();
+}
+
 void Output::wire(const WireLine &line, bool shown)
 {
     log(line.text());
@@ -56,7 +66,7 @@ void Output::wire(const WireLine &line, bool shown)
         return;
     if (!m_json) {
         m_out << line.text() << '\n';
-        m_out.flush();
+        flush(m_out, ::say("CliStandardOutput"));
     }
     record(Record::Frame, line.json());
 }
@@ -66,5 +76,16 @@ void Output::log(const QString &line)
     if (!m_logFile.isOpen())
         return;
     m_log << line << '\n';
-    m_log.flush();
+    flush(m_log, m_logFile.fileName());
+}
+
+void Output::flush(QTextStream &stream, const QString &name)
+{
+    stream.flush();
+    if (stream.status() == QTextStream::Ok || !m_failure.isEmpty())
+        return;
+    const QFileDevice *file = qobject_cast<QFileDevice *>(stream.device());
+    m_failure = ::say("CliOutputFailed").arg(name, file ? file->errorString() : QString());
+    if (m_writeFailed)
+        m_writeFailed(m_failure);
 }

@@ -34,9 +34,8 @@ QList<SerialPortEntry> serialPorts()
     return ports;
 }
 
-QString onlyUsbAdapter(QString &note, QString &error)
+QString onlyUsbAdapter(const QList<SerialPortEntry> &ports, QString &note, QString &error)
 {
-    const QList<SerialPortEntry> ports = serialPorts();
     QList<SerialPortEntry> adapters;
     QStringList lines;
     for (const SerialPortEntry &p : ports) {
@@ -67,6 +66,8 @@ QString openFailureReason(const QString &port, LinkDriver::OpenCause cause, cons
             return say("CliPortDeniedGroup").arg(port, device.group);
         return say("CliPortDenied").arg(port, device.owner);
     }
+    if (cause == LinkDriver::OpenCause::InUse && device.holderPid > 0)
+        return say("CliPortHeldBy").arg(port).arg(device.holderPid);
     if (cause == LinkDriver::OpenCause::InUse)
         return say("CliPortBusy").arg(port);
     return say("CliPortOther").arg(port, componentText);

@@ -18,9 +18,9 @@ struct SerialPortEntry {
 
 QList<SerialPortEntry> serialPorts();
 
-// The only USB adapter's path, with note saying which it is; empty with
-// error (listing the ports) when there is none or several.
-QString onlyUsbAdapter(QString &note, QString &error);
+// The only USB adapter's path among ports, with note saying which it is;
+// empty with error (listing the ports) when there is none or several.
+QString onlyUsbAdapter(const QList<SerialPortEntry> &ports, QString &note, QString &error);
 
 // Why the port did not open: not there, not a serial device, no permission
 // (and which group may), held by another process, or the system's own text.

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QSet>
 
 namespace {
 
@@ -71,6 +72,38 @@ QByteArray settingsRecordOf(const QByteArray &bytes)
     return found.isEmpty() ? bytes : found;
 }
 
+// The first key the top-level object holds twice (empty: none).  The JSON
+// reader would keep the last one silently, and a profile that says two things
+// about one setting says nothing certain.
+QString repeatedKey(const QByteArray &json)
+{
+    QSet<QString> seen;
+    int depth = 0;
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']') {
+            --depth;
+        } else if (c == '"') {
+            const qsizetype start = i;
+            for (++i; i < json.size() && json[i] != '"'; ++i)
+                i += json[i] == '\\';
+            qsizetype next = i + 1;
+            while (next < json.size() && QChar::isSpace(uchar(json[next])))
+                ++next;
+            if (depth != 1 || next >= json.size() || json[next] != ':')
+                continue; // a value, or a key further in
+            const QByteArray quoted = json.mid(start, i - start + 1);
+            const QString key = QJsonDocument::fromJson('[' + quoted + ']').array().at(0).toString();
+            if (seen.contains(key))
+                return key;
+            seen.insert(key);
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 bool readProfile(const QByteArray &bytes, Profile &out, QString &error)
@@ -80,13 +113,21 @@ bool readProfile(const QByteArray &bytes, Profile &out, QString &error)
         return false;
     }
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(settingsRecordOf(bytes), &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
+    const QByteArray record = settingsRecordOf(bytes);
+    const QJsonDocument doc = QJsonDocument::fromJson(record, &parseError);
+    // A lone number or string is JSON all the same, just not an object.
+    const bool otherValue = parseError.error != QJsonParseError::NoError
+        && QJsonDocument::fromJson('[' + record + ']').isArray();
+    if (parseError.error != QJsonParseError::NoError && !otherValue) {
         error = say("CliProfileBroken").arg(parseError.offset).arg(parseError.errorString());
         return false;
     }
-    if (!doc.isObject()) {
+    if (otherValue || !doc.isObject()) {
         error = say("CliProfileNotObject");
+        return false;
+    }
+    if (const QString key = repeatedKey(record); !key.isEmpty()) {
+        error = say("CliProfileDuplicateKey").arg(key);
         return false;
     }
     QJsonObject o = doc.object();

@@ -17,18 +17,20 @@
 #include <QObject>
 
 #include <functional>
+#include <optional>
 
 class Session : public QObject {
     Q_OBJECT
 public:
-    enum Exit { Done = 0, NoAnswer = 1, Usage = 2, PortFailed = 3, Interrupted = 130 };
+    enum Exit { Done = 0, NoAnswer = 1, Usage = 2, PortFailed = 3, Interrupted = 130, Terminated = 143 };
 
     Session(const Request &request, Output &output, QObject *parent = nullptr);
 
     // Starts the command; finished() follows, possibly at once.
     void start();
-    // Ctrl-C: ends cleanly and says what was left unconfirmed.
-    void interrupt();
+    // Ctrl-C (SIGINT) or SIGTERM: ends cleanly and says what was left
+    // unconfirmed; the exit code is 128 + the signal's number.
+    void interrupt(int signal);
 
 signals:
     void finished(int exitCode);
@@ -38,7 +40,7 @@ private:
     enum class Phase { Opening, Reading, Writing, Sending, Confirming, Watching, Monitoring, Done };
     // How one target ended.
     struct Outcome {
-        Target target;
+        std::optional<Target> target; // none: no target named and no motor reported
         int code = Done;
         QString message;
     };
@@ -50,7 +52,9 @@ private:
     void onTick();
     bool readAnswered();
     void onBasicReport(const FeatureValues &values, const Target &reported);
-    void onExtendedReport(const FeatureValues &values);
+    void onExtendedReport(const FeatureValues &values, const Target &reported);
+    // Whether a report comes from the motor of the target under way.
+    bool fromTargetUnderWay(const Target &reported) const;
     void reportsComplete();
     void afterRead();
     void whenIdle(std::function<void()> step);
@@ -58,8 +62,12 @@ private:
 
     // SessionWrite.cpp
     void planAndApply();
+    void planLine(const QString &text);
+    // The forced ID write's results say that the line was not asked first.
+    QString forcedNote() const;
     void nextWrite();
     void onWriteDone(Settings::Item item, bool confirmed);
+    void onIdWriteRefused(LinkDriver::IdWriteRefusal why);
 
     // SessionWatch.cpp
     void proceed();
@@ -73,14 +81,22 @@ private:
     QString where() const;
     // Why nothing valid came back: no bytes, or bytes that were not answers.
     QString silenceReason() const;
-    QJsonObject targetFields(const Target &t) const;
+    // The ID and channels as records give them; null when unknown.
+    QJsonObject targetFields(const std::optional<Target> &t) const;
+    // The fields plus the port and the line rate (null when unknown).
+    QJsonObject withLine(QJsonObject fields) const;
     // This target ends; the next begins or the run closes.
     void endTarget(int code, const QString &message);
     void fail(int code, const QString &message); // the whole run ends
-    void printSummary();
+    // The target under way's result record, and its outcome for the summary.
+    void recordResult(int code, const QString &message);
+    // Results for the targets not tried, the summary, and the worst code.
+    void closeRun(int code);
+    void printSummary(int worst);
     void finish(int code);
     const Target *requestedTarget() const;
-    Target actedOn() const; // the motor as reported, else the requested target
+    // The motor as reported, else the requested target.
+    std::optional<Target> actedOn() const;
 
     const Request m_req;
     Output &m_out;
@@ -101,6 +117,7 @@ private:
     FeatureValues m_motor; // the values the motor reported
     qint64 m_discardedBytes = 0; // bytes that came back but were no valid answer
     QStringList m_discardKinds;
+    QStringList m_otherAnswers; // motors that answered while this one was read
     std::function<void()> m_idleStep;
     bool m_readOutstanding = false; // a read was sent and its answer has not come
     int m_quietTicks = 0;

@@ -4,6 +4,24 @@
 #include "CliText.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
+
+#include <csignal>
+
+namespace {
+
+// A word the shell takes as it stands, else the word in single quotes.
+QString shellQuoted(const QString &word)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./:,@%+=-]+$"));
+    if (plain.match(word).hasMatch())
+        return word;
+    QString quoted = word;
+    quoted.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + quoted + u'\'';
+}
+
+} // namespace
 
 QString Session::where() const
 {
@@ -14,17 +32,28 @@ QString Session::where() const
 
 QString Session::silenceReason() const
 {
+    if (m_discardedBytes == 0 && !m_otherAnswers.isEmpty())
+        return say("CliOnlyOthers").arg(m_otherAnswers.join(QStringLiteral(", ")));
     if (m_discardedBytes == 0)
         return say("CliNoBytes");
     return say("CliInvalidBytes").arg(m_discardedBytes).arg(m_discardKinds.join(QStringLiteral(", ")));
 }
 
-QJsonObject Session::targetFields(const Target &t) const
+QJsonObject Session::targetFields(const std::optional<Target> &t) const
 {
-    return {{QStringLiteral("id"), t.id}, {QStringLiteral("channels"), channelArray(t.mask)}};
+    if (!t)
+        return {{QStringLiteral("id"), QJsonValue()}, {QStringLiteral("channels"), QJsonValue()}};
+    return {{QStringLiteral("id"), t->id}, {QStringLiteral("channels"), channelArray(t->mask)}};
 }
 
-Target Session::actedOn() const
+QJsonObject Session::withLine(QJsonObject fields) const
+{
+    fields.insert(QStringLiteral("port"), m_port.isEmpty() ? QJsonValue() : QJsonValue(m_port));
+    fields.insert(QStringLiteral("rate"), m_rateKnown ? QJsonValue(m_link.rateBps()) : QJsonValue());
+    return fields;
+}
+
+std::optional<Target> Session::actedOn() const
 {
     const Target *t = requestedTarget();
     // A motion command or a status poll acts on the ID and channels asked for.
@@ -34,65 +63,104 @@ Target Session::actedOn() const
     // channel), unless another motor answered for the target.
     if (m_haveBasic && (!t || t->id == 0 || t->id == m_reported.id))
         return m_reported;
-    return t ? *t : m_link.target();
+    if (t)
+        return *t;
+    return std::nullopt; // no target named and no motor reported
+}
+
+void Session::recordResult(int code, const QString &message)
+{
+    const std::optional<Target> target = actedOn();
+    m_outcomes << Outcome {target, code, message};
+    QJsonObject o = withLine(targetFields(target));
+    o.insert(QStringLiteral("command"), QLatin1String(m_req.command->name));
+    o.insert(QStringLiteral("exit"), code);
+    o.insert(QStringLiteral("message"), message);
+    m_out.record(Record::Result, o);
 }
 
 void Session::endTarget(int code, const QString &message)
 {
     if (m_finished)
         return;
-    const Target target = actedOn();
-    m_outcomes << Outcome {target, code, message};
-    QJsonObject o = targetFields(target);
-    o.insert(QStringLiteral("command"), QLatin1String(m_req.command->name));
-    o.insert(QStringLiteral("port"), m_port);
-    o.insert(QStringLiteral("rate"), m_link.rateBps());
-    o.insert(QStringLiteral("exit"), code);
-    if (code != Done)
+    if (code != Done) {
+        QJsonObject o = withLine(targetFields(actedOn()));
+        o.insert(QStringLiteral("exit"), code);
         m_out.error(message, o);
-    else if (!message.isEmpty())
+    } else if (!message.isEmpty()) {
         m_out.say(message, true);
-    o.insert(QStringLiteral("message"), message);
-    m_out.record(Record::Result, o);
-
+    }
+    recordResult(code, message);
     m_phase = Phase::Done;
     m_link.setStatusPolling(false);
     if (++m_targetIndex < m_req.targets.size()) {
         whenIdle([this] { beginTarget(); });
         return;
     }
-    int worst = Done;
+    closeRun(code);
+}
+
+void Session::fail(int code, const QString &message)
+{
+    if (m_finished)
+        return;
+    QJsonObject o = withLine(targetFields(actedOn()));
+    o.insert(QStringLiteral("exit"), code);
+    m_out.error(message, o);
+    if (m_outcomes.size() <= m_targetIndex)
+        recordResult(code, message.section(u'\n', 0, 0)); // the target under way ends here
+    closeRun(code);
+}
+
+void Session::closeRun(int code)
+{
+    if (m_finished)
+        return;
+    // The targets never begun have their result too, so that a script sees every one.
+    for (qsizetype i = m_outcomes.size(); i < m_req.targets.size(); ++i) {
+        QJsonObject o = targetFields(m_req.targets[i]);
+        o.insert(QStringLiteral("command"), QLatin1String(m_req.command->name));
+        o.insert(QStringLiteral("exit"), QJsonValue());
+        o.insert(QStringLiteral("message"), say("CliNotTried"));
+        m_out.record(Record::Result, o);
+    }
+    int worst = code;
     for (const Outcome &done : std::as_const(m_outcomes))
         worst = std::max(worst, done.code);
-    if (m_req.targets.size() > 1)
-        printSummary();
+    printSummary(worst);
     finish(worst);
 }
 
-void Session::printSummary()
+void Session::printSummary(int worst)
 {
     int failed = 0;
-    int worst = Done;
     QJsonArray results;
     QStringList lines;
+    const auto printed = [](const std::optional<Target> &t) { return t ? printTarget(*t) : QStringLiteral("-"); };
     for (const Outcome &done : std::as_const(m_outcomes)) {
         failed += done.code != Done;
-        worst = std::max(worst, done.code);
         QJsonObject r = targetFields(done.target);
         r.insert(QStringLiteral("exit"), done.code);
         r.insert(QStringLiteral("message"), done.message);
         results << r;
         lines << QStringLiteral("  %1  %2  %3")
-                     .arg(printTarget(done.target).leftJustified(10),
+                     .arg(printed(done.target).leftJustified(10),
                           done.code == Done ? say("CliOk") : say("CliFailed").arg(done.code),
                           done.message.section(u'\n', 0, 0));
     }
-    for (qsizetype i = m_outcomes.size(); i < m_req.targets.size(); ++i)
+    for (qsizetype i = m_outcomes.size(); i < m_req.targets.size(); ++i) {
+        QJsonObject r = targetFields(m_req.targets[i]);
+        r.insert(QStringLiteral("exit"), QJsonValue());
+        r.insert(QStringLiteral("message"), say("CliNotTried"));
+        results << r;
         lines << QStringLiteral("  %1  %2").arg(printTarget(m_req.targets[i]).leftJustified(10), say("CliNotTried"));
+    }
     const int done = int(m_outcomes.size()) - failed;
-    const int skipped = int(m_req.targets.size() - m_outcomes.size());
-    m_out.say(say("CliSummary").arg(QLatin1String(m_req.command->name)).arg(done).arg(failed).arg(skipped) + u'\n'
-              + lines.join(u'\n'));
+    const int skipped = int(std::max<qsizetype>(0, m_req.targets.size() - m_outcomes.size()));
+    // People read a summary of a batch; scripts get one in every run.
+    if (m_req.targets.size() > 1)
+        m_out.say(say("CliSummary").arg(QLatin1String(m_req.command->name)).arg(done).arg(failed).arg(skipped) + u'\n'
+                  + lines.join(u'\n'));
     m_out.record(Record::Summary,
                  {{QStringLiteral("command"), QLatin1String(m_req.command->name)},
                   {QStringLiteral("done"), done},
@@ -100,25 +168,6 @@ void Session::printSummary()
                   {QStringLiteral("skipped"), skipped},
                   {QStringLiteral("exit"), worst},
                   {QStringLiteral("results"), results}});
-}
-
-void Session::fail(int code, const QString &message)
-{
-    if (m_finished)
-        return;
-    QJsonObject o = targetFields(actedOn());
-    o.insert(QStringLiteral("port"), m_port);
-    o.insert(QStringLiteral("exit"), code);
-    if (!m_port.isEmpty())
-        o.insert(QStringLiteral("rate"), m_link.rateBps());
-    m_out.error(message, o);
-    m_outcomes << Outcome {actedOn(), code, message.section(u'\n', 0, 0)};
-    int worst = code;
-    for (const Outcome &done : std::as_const(m_outcomes))
-        worst = std::max(worst, done.code);
-    if (m_req.targets.size() > 1)
-        printSummary();
-    finish(worst);
 }
 
 void Session::finish(int code)
@@ -132,27 +181,34 @@ void Session::finish(int code)
     emit finished(code);
 }
 
-void Session::interrupt()
+void Session::interrupt(int signal)
 {
     if (m_finished)
         return;
+    const int code = signal == SIGTERM ? Terminated : Interrupted;
     // Frames are written whole within one tick: no tick, no further frame.
     m_link.halt();
     if (m_req.kind() == CommandRow::Kind::Monitor || (m_phase == Phase::Watching && m_req.watch)) {
-        finish(Done);
+        recordResult(code, say("CliStopped")); // the way these commands end
+        closeRun(code);
         return;
     }
-    const Target target = actedOn();
+    const Target target = actedOn().value_or(m_link.target());
     if (m_writing && m_link.writeWentOut()) {
-        const QString readBack = QStringLiteral("tavik-cli --port %1 --baud %2 --target %3 read")
-                                     .arg(m_port)
-                                     .arg(m_link.rateBps())
-                                     .arg(printTarget(target));
-        fail(Interrupted,
+        const QString readBack = QStringList {QStringLiteral("tavik-cli"),
+                                              QStringLiteral("--port"),
+                                              shellQuoted(m_port),
+                                              QStringLiteral("--baud"),
+                                              QString::number(m_link.rateBps()),
+                                              QStringLiteral("--target"),
+                                              printTarget(target),
+                                              QStringLiteral("read")}
+                                     .join(u' ');
+        fail(code,
              say("CliInterruptedWrite").arg(QLatin1String(m_writing->setting->name), printTarget(target), readBack));
     } else if (m_sent > 0) {
-        fail(Interrupted, say("CliInterruptedCommand").arg(QLatin1String(m_req.command->name), printTarget(target)));
+        fail(code, say("CliInterruptedCommand").arg(QLatin1String(m_req.command->name), printTarget(target)));
     } else {
-        fail(Interrupted, say("CliInterrupted"));
+        fail(code, say("CliInterrupted"));
     }
 }

@@ -34,6 +34,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     connect(&m_link, &LinkDriver::writeConfirmed, this, [this](Settings::Item item) { onWriteDone(item, true); });
     connect(&m_link, &LinkDriver::writeFailed, this, [this](Settings::Item item) { onWriteDone(item, false); });
     connect(&m_link, &LinkDriver::statusAnswer, this, &Session::onStatusAnswer);
+    connect(&m_link, &LinkDriver::idWriteRefused, this, &Session::onIdWriteRefused);
     connect(&m_link, &LinkDriver::openFailed, this, [this](LinkDriver::OpenCause cause, const QString &text) {
         fail(PortFailed, openFailureReason(m_port, cause, m_link.lastOpenDevice(), text));
     });
@@ -43,6 +44,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     });
     connect(&m_link, &LinkDriver::lineError, this,
             [this](const QString &text) { fail(NoAnswer, text + u' ' + where()); });
+    m_out.onWriteFailed([this](const QString &reason) { fail(NoAnswer, reason); });
 }
 
 void Session::start()
@@ -60,7 +62,7 @@ bool Session::openPort()
     m_port = m_req.port;
     if (m_port.isEmpty()) {
         QString note, error;
-        m_port = onlyUsbAdapter(note, error);
+        m_port = onlyUsbAdapter(serialPorts(), note, error);
         if (m_port.isEmpty()) {
             fail(Usage, error + u'\n' + say("CliChoosePort"));
             return false;
@@ -68,7 +70,15 @@ bool Session::openPort()
         m_out.say(note, true);
     }
     m_phase = Phase::Opening;
-    return m_link.open(m_port, m_req.baudCode) && !m_finished;
+    // The monitor only listens: without --baud at the rate a motor is delivered with.
+    const bool listenOnly = m_req.kind() == K::Monitor && m_req.targets.isEmpty();
+    const int baudCode = listenOnly && !m_rateKnown ? m_link.values().deviceBaudCode : m_req.baudCode;
+    m_rateKnown = m_rateKnown || listenOnly;
+    if (!m_link.open(m_port, baudCode) || m_finished)
+        return false;
+    if (listenOnly)
+        m_out.say(say("CliListening").arg(m_link.rateBps()).arg(m_port), true);
+    return true;
 }
 
 const Target *Session::requestedTarget() const
@@ -82,7 +92,9 @@ void Session::beginTarget()
     m_waitTicks = m_quietTicks = 0;
     m_discardedBytes = 0;
     m_discardKinds.clear();
+    m_otherAnswers.clear();
     m_reported = {};
+    m_motor = {}; // nothing of the motor before carries over
     m_writes.clear();
     m_writing.reset();
     m_written = 0;
@@ -90,16 +102,16 @@ void Session::beginTarget()
     const Target *t = requestedTarget();
     if (t)
         m_link.setTarget(*t);
-    const bool forced = m_req.kind() == K::Set && !m_req.change.setting->inReport;
+    if (t && m_req.targets.size() > 1)
+        m_out.progress(m_targetIndex + 1, int(m_req.targets.size()), printTarget(*t));
+    // An ID write asks the line itself (or is forced): no read of one motor first.
+    const bool idWrite = m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target;
     bool needsRead = false;
     switch (m_req.kind()) {
     case K::Scan:
     case K::Read:
-    case K::Apply:
-    case K::Monitor:
-        needsRead = true; // the monitor polls the motor that answers
-        break;
-    case K::Set: needsRead = !forced || !m_rateKnown; break;
+    case K::Apply: needsRead = true; break;
+    case K::Set: needsRead = !idWrite || !m_rateKnown; break;
     default:
         // Commands need the line rate: without --baud, the scan finds it.
         needsRead = !m_rateKnown;
@@ -126,8 +138,9 @@ void Session::onTick()
     if (m_phase == Phase::Reading) {
         const bool over = m_rateKnown ? ++m_waitTicks > 9 : !m_link.scanning();
         if (!m_haveBasic && over) {
-            if (m_req.kind() == K::Monitor || (m_req.kind() == K::Set && !m_req.change.setting->inReport)) {
-                proceed(); // the monitor shows the line all the same; a forced ID write goes out
+            if (m_req.kind() == K::Monitor
+                || (m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target)) {
+                proceed(); // the monitor shows the line all the same; an ID write asks the line itself
                 return;
             }
             const Target *t = requestedTarget();
@@ -161,8 +174,23 @@ bool Session::readAnswered()
     return m_phase == Phase::Reading && !m_finished;
 }
 
+bool Session::fromTargetUnderWay(const Target &reported) const
+{
+    // A late or duplicated answer of the motor before, or another motor's
+    // answer to a group read: shown on the wire, and otherwise left alone.
+    const Target *t = requestedTarget();
+    if (m_haveBasic)
+        return reported.id == m_reported.id && reported.mask == m_reported.mask;
+    return !t || t->id == 0 || reported.id == t->id;
+}
+
 void Session::onBasicReport(const FeatureValues &values, const Target &reported)
 {
+    if (!fromTargetUnderWay(reported)) {
+        if (!m_otherAnswers.contains(printTarget(reported)))
+            m_otherAnswers << printTarget(reported); // for the reason, if the target stays silent
+        return;
+    }
     if (!readAnswered())
         return;
     m_rateKnown = true;
@@ -176,9 +204,9 @@ void Session::onBasicReport(const FeatureValues &values, const Target &reported)
     reportsComplete();
 }
 
-void Session::onExtendedReport(const FeatureValues &values)
+void Session::onExtendedReport(const FeatureValues &values, const Target &reported)
 {
-    if (!readAnswered())
+    if (!m_haveBasic || !fromTargetUnderWay(reported) || !readAnswered())
         return;
     m_motor.jogTime = values.jogTime;
     m_motor.obstacleSensitivity = values.obstacleSensitivity;
@@ -192,13 +220,6 @@ void Session::reportsComplete()
 {
     if (!m_haveBasic)
         return;
-    // A motor that answered for another ID (the bus passes a read on) is not the target.
-    const Target *t = requestedTarget();
-    if (t && t->id != 0 && m_reported.id != t->id) {
-        m_link.dropExtendedRead();
-        endTarget(NoAnswer, say("CliOtherMotor").arg(printTarget(*t), where(), printTarget(m_reported)));
-        return;
-    }
     // The reported motor is the target from now on, as after the window's scan.
     if (m_reported.id >= 1 && m_reported.id <= MotorSettings::MaxId && m_link.target() != m_reported)
         m_link.setTarget(m_reported);

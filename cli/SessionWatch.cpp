@@ -40,7 +40,7 @@ void Session::proceed()
         m_waitTicks = 0;
         return;
     case K::Monitor:
-        m_link.setStatusPolling(true); // the link polls the reported motor now
+        m_link.setStatusPolling(!m_req.targets.isEmpty()); // --poll: the link polls that motor now
         m_phase = Phase::Monitoring;
         return;
     default:

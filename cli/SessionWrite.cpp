@@ -15,6 +15,29 @@ bool isAddress(const SettingName &s)
 
 } // namespace
 
+void Session::onIdWriteRefused(LinkDriver::IdWriteRefusal why)
+{
+    if (!m_writing || m_finished)
+        return;
+    m_writing.reset();
+    const char *reason = why == LinkDriver::IdWriteRefusal::NoneAnswered ? "CliIdNoneAnswered"
+        : why == LinkDriver::IdWriteRefusal::SeveralAnswered             ? "CliIdSeveralAnswered"
+                                                                         : "CliIdGarbled";
+    endTarget(NoAnswer, say("CliIdWriteRefused").arg(say(reason), where()));
+}
+
+QString Session::forcedNote() const
+{
+    const bool forced = m_req.kind() == CommandRow::Kind::Set && !m_req.change.setting->inReport;
+    return forced ? u' ' + say("CliForcedWrite") : QString();
+}
+
+void Session::planLine(const QString &text)
+{
+    // In a batch the lines of several motors follow each other: each names its motor.
+    m_out.say(printTarget(m_reported) + QStringLiteral("  ") + text, true);
+}
+
 void Session::planAndApply()
 {
     QStringList kept;
@@ -39,8 +62,7 @@ void Session::planAndApply()
         o.insert(QStringLiteral("kept"), keep);
         m_out.record(Record::Plan, o);
         if (keep) {
-            m_out.say(say("CliPlanKept").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)),
-                      true);
+            planLine(say("CliPlanKept").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)));
             kept << QLatin1String(s.name);
             continue;
         }
@@ -53,10 +75,9 @@ void Session::planAndApply()
                 if ((before ^ after.*s.field()) & sw.mask)
                     changes << QStringLiteral("%1=%2").arg(
                         QLatin1String(sw.name), QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
-            m_out.say(say("CliPlanSwitches").arg(QLatin1String(s.name), changes.join(u' ')), true);
+            planLine(say("CliPlanSwitches").arg(QLatin1String(s.name), changes.join(u' ')));
         } else {
-            m_out.say(say("CliPlanChange").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)),
-                      true);
+            planLine(say("CliPlanChange").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)));
         }
     }
     if (!kept.isEmpty())
@@ -76,12 +97,12 @@ void Session::planAndApply()
 void Session::nextWrite()
 {
     if (m_writes.isEmpty()) {
-        endTarget(Done, say("CliAllConfirmed").arg(m_written));
+        endTarget(Done, say("CliAllConfirmed").arg(m_written) + forcedNote());
         return;
     }
     m_writing = m_writes.takeFirst();
-    if (m_writing->setting->form == SettingName::Form::Target)
-        m_out.say(say("CliIdWriteAlone"), true); // the frame carries the new address, not the old
+    if (m_writing->setting->form == SettingName::Form::Target && !m_writing->setting->inReport)
+        m_out.say(say("CliIdWriteAlone"), true); // forced: nobody asked the line whether this motor is alone
     m_readFrames = 0;
     m_link.write(*m_writing);
 }
@@ -97,7 +118,7 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
     const FeatureValues held = m_link.values();
     const Target target = m_link.target();
     const QString value = name.print(held, target);
-    const Target before = actedOn();
+    const Target before = actedOn().value_or(m_link.target());
     m_writing.reset();
     QJsonObject o = targetFields(before);
     o.insert(QStringLiteral("setting"), QLatin1String(name.name));
@@ -118,6 +139,6 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
         m_reported = target;
     else
         m_motor.*name.field() = held.*name.field();
-    m_out.say(say("CliConfirmed").arg(QLatin1String(name.name), value, printTarget(before)), true);
+    m_out.say(say("CliConfirmed").arg(QLatin1String(name.name), value, printTarget(before)) + forcedNote(), true);
     whenIdle([this] { nextWrite(); });
 }

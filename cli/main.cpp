@@ -19,10 +19,21 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int)
+void onSignal(int signal)
 {
-    const char c = 1;
+    const char c = char(signal);
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
+}
+
+// What a command that only prints returns: a failed write to the standard
+// output is a failure, not a silent loss.
+int printed(QTextStream &out, QTextStream &err, const QString &failure = {})
+{
+    out.flush();
+    if (failure.isEmpty() && out.status() == QTextStream::Ok)
+        return Session::Done;
+    err << (failure.isEmpty() ? say("CliOutputFailed").arg(say("CliStandardOutput"), QString()) : failure) << '\n';
+    return Session::NoAnswer;
 }
 
 } // namespace
@@ -44,24 +55,27 @@ int main(int argc, char *argv[])
     }
     if (request.asked == Request::Asked::Version) {
         out << versionText();
-        return Session::Done;
+        return printed(out, err);
     }
     if (request.asked == Request::Asked::Help) {
         out << (request.command ? commandHelp(*request.command) : helpText());
-        return Session::Done;
+        return printed(out, err);
     }
     Output output(out, err, request.json, request.quiet);
+    output.showProgress(::isatty(STDERR_FILENO));
     if (!request.logPath.isEmpty() && !output.openLog(request.logPath, request.commandLine, error)) {
         output.error(say("CliFileUnwritable").arg(request.logPath, error), {{QStringLiteral("exit"), Session::Usage}});
         return Session::Usage;
     }
+    if (!output.writeFailure().isEmpty()) // the log opened but takes nothing
+        return printed(out, err, output.writeFailure());
     if (request.kind() == CommandRow::Kind::Ports) {
         listPorts(output);
-        return Session::Done;
+        return printed(out, err, output.writeFailure());
     }
     if (request.kind() == CommandRow::Kind::Settings) {
         listSettings(output);
-        return Session::Done;
+        return printed(out, err, output.writeFailure());
     }
 
     Session session(request, output);
@@ -73,9 +87,9 @@ int main(int argc, char *argv[])
         return Session::NoAnswer;
     QSocketNotifier interrupts(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&interrupts, &QSocketNotifier::activated, &session, [&session] {
-        char c;
+        char c = SIGINT;
         [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &c, 1);
-        session.interrupt();
+        session.interrupt(c);
     });
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

@@ -67,15 +67,18 @@ QtSerialDevice::QtSerialDevice(QObject *parent) : SerialDevice(parent), m_port(n
 QtSerialDevice::~QtSerialDevice()
 {
     // We may be destroyed from inside one of the port's own signals, so the
-    // port object must outlive this call stack.
+    // port object must outlive this call stack; but the device is released
+    // now (lock file, exclusive mode): at a program's end no later comes.
     disconnect(m_port, nullptr, this, nullptr);
+    if (m_port->isOpen())
+        m_port->close();
     m_port->setParent(nullptr);
     m_port->deleteLater();
 }
 
 SerialDevice::OpenResult QtSerialDevice::open(const QString &name)
 {
-    m_port->setPortName(name);
+    m_port->setPortName(deviceToOpen(name));
     if (!m_port->open(QIODevice::ReadWrite)) {
         OpenResult result;
         result.device = inspectDevice(name);

@@ -31,8 +31,10 @@ SerialLine::~SerialLine()
 {
     m_modemTimer.stop();
     // The owner may destroy us from inside one of the device's own signals,
-    // so the device must outlive this call stack.
+    // so the device must outlive this call stack; but the port is released
+    // now (lock file, exclusive mode): at a program's end no later comes.
     disconnect(m_device, nullptr, this, nullptr);
+    m_device->close();
     m_device->setParent(nullptr);
     m_device->deleteLater();
 }

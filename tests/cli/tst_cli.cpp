@@ -92,6 +92,21 @@ private slots:
         row("profile truncated", {"apply", "FILE"}, "JSON", kProfileHead + R"(,"speed":10)");
         row("profile foreign", {"apply", "FILE"}, "tavik-motor-profile", R"({"speed":100})");
         row("profile not an object", {"apply", "FILE"}, "object", "[1,2,3]");
+        row("profile a number", {"apply", "FILE"}, "not a profile: a JSON object", "42");
+        row("profile key twice", {"apply", "FILE"}, "\"jog\" appears more than once",
+            kProfileHead + R"(,"jog":4,"speed":80,"jog":9})");
+        row("set to the group", {"set", "jog", "7", "--target", "group:all"}, "group:all is a group");
+        row("set to ID 0", {"set", "jog", "7", "--target", "0:1"}, "cannot be confirmed");
+        row("apply to a group", {"apply", "FILE", "--target", "1:1", "--target", "group:3"}, "group:3 is a group",
+            kProfileHead + R"(,"jog":7})");
+        row("address with two targets", {"apply", "FILE", "--address", "--target", "1:1", "--target", "12:3"},
+            "--address", kProfileHead + R"(,"id":5,"channels":[1]})");
+        row("id 0", {"set", "id", "0:1"}, "ID 0 means the group");
+        row("forced id 0", {"set", "id", "group:all", "--force"}, "ID 0 means the group");
+        row("profile id 0 with --address", {"apply", "FILE", "--address"}, "ID 0 means the group",
+            kProfileHead + R"(,"id":0,"channels":[1]})");
+        row("force without id", {"set", "jog", "7", "--force"}, "set id");
+        row("poll of a group", {"monitor", "--poll", "group:all"}, "one ID");
         QByteArray garbage(10 * 1024 * 1024, '\0');
         for (qsizetype i = 0; i < garbage.size(); ++i)
             garbage[i] = char((i * 7919) >> 3);
@@ -310,9 +325,9 @@ private slots:
                 return positions.contains(60);
             }(),
             20000);
-        p.terminate(); // as Ctrl-C: the watch ends cleanly
+        p.terminate(); // the watch ends cleanly, with SIGTERM's code
         QVERIFY(p.waitForFinished(5000));
-        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.exitCode(), 143);
         QVERIFY2(positions.size() >= 4, qPrintable(QString::number(positions.size())));
         QVERIFY(std::is_sorted(positions.begin(), positions.end()));
         QCOMPARE(last.value("limits").toArray(), (QJsonArray {1, 3}));
@@ -320,30 +335,38 @@ private slots:
 
     void monitorShowsTheLine_data()
     {
+        QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("badCheck");
         QTest::addColumn<bool>("unplug"); // the adapter goes once the rows are seen
         QTest::addColumn<QStringList>("rows"); // in this order
-        // The scan's read, the motor's report, then the polls of that motor.
-        const QStringList answered {"port|-|opened at 2400 baud", "sent|9A 00 00 00 CA CA 00|read basic settings",
+        // Without --poll the monitor listens: the motor's own status answers.
+        const QStringList heard {"port|-|opened at 2400 baud", "received|D8 01 01 00|status"};
+        // With --poll: the scan's read, the motor's report, then the polls of that motor.
+        const QStringList answered {"port|-|opened at 2400 baud", "sent|9A 01 01 00 CA CA|read basic settings",
                                     "received|D8 01 01 00|basic settings: ID 1, channel 1, 2400 baud",
                                     "sent|9A 01 01 00 CC 00 CC|status poll — ID 1, channel 1",
                                     "received|D8 01 01 00|status: 0 %"};
-        QTest::addRow("answered") << false << false << answered;
-        QTest::addRow("bad check byte") << true << false
+        const QStringList poll {"monitor", "--poll", "1:1"};
+        QTest::addRow("listening") << QStringList {"monitor"} << false << false << heard;
+        QTest::addRow("polling") << poll << false << false << answered;
+        QTest::addRow("bad check byte") << poll << true << false
                                         << QStringList {"discarded|D8 01 01 00|bad check byte, 10 bytes"};
-        QTest::addRow("port lost") << false << true << (answered + QStringList {"port|-|lost"});
+        QTest::addRow("port lost") << poll << false << true << (answered + QStringList {"port|-|lost"});
     }
 
     void monitorShowsTheLine()
     {
+        QFETCH(QStringList, args);
         QFETCH(bool, badCheck);
         QFETCH(bool, unplug);
         QFETCH(QStringList, rows);
         MotorSim::Faults f;
         f.badCheck = badCheck;
         sim->setFaults(f);
+        if (!args.contains("--poll"))
+            sim->setChatter(true); // something on the line to hear
         QProcess p;
-        p.start(QStringLiteral(TAVIK_CLI), at({"--json", "monitor"}));
+        p.start(QStringLiteral(TAVIK_CLI), at(QStringList {"--json"} + args));
         QStringList seen;
         QList<qint64> times;
         const auto upTo = [&](const QStringList &expected) {
@@ -360,10 +383,12 @@ private slots:
             return inOrder(seen, expected);
         };
         QTRY_VERIFY_WITH_TIMEOUT(upTo(rows.mid(0, rows.size() - unplug)), 20000);
-        unplug ? sim->unplug() : p.terminate(); // terminate: as Ctrl-C
+        unplug ? sim->unplug() : p.terminate();
         QVERIFY(p.waitForFinished(5000));
         QVERIFY2(upTo(rows), qPrintable(seen.join(u'\n')));
-        QCOMPARE(p.exitCode(), unplug ? 1 : 0);
+        QCOMPARE(p.exitCode(), unplug ? 1 : 143);
+        if (!args.contains("--poll"))
+            QCOMPARE(sim->frames().size(), 0); // it only listened
         QVERIFY(times.first() >= 0 && std::is_sorted(times.begin(), times.end())); // counted from the opening
     }
 
