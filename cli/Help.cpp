@@ -23,6 +23,9 @@ constexpr OptionHelp kOptionHelp[] = {
     {"--address", "CliHelpOptAddress"},
     {"--dry-run", "CliHelpOptDryRun"},
     {"--watch", "CliHelpOptWatch"},
+    {"--all", "CliHelpOptAll"},
+    {"--ids FIRST-LAST", "CliHelpOptIds"},
+    {"--channels LIST", "CliHelpOptChannels"},
     {"--json", "CliHelpOptJson"},
     {"--quiet", "CliHelpOptQuiet"},
     {"--log FILE", "CliHelpOptLog"},
@@ -55,7 +58,8 @@ QString commonOptions(const char *only)
     for (const OptionHelp &o : kOptionHelp) {
         const QString name = QString::fromLatin1(o.option).section(u' ', 0, 0);
         const bool specific = name == QLatin1String("--target") || name == QLatin1String("--address")
-            || name == QLatin1String("--dry-run") || name == QLatin1String("--watch");
+            || name == QLatin1String("--dry-run") || name == QLatin1String("--watch") || name == QLatin1String("--all")
+            || name == QLatin1String("--ids") || name == QLatin1String("--channels");
         if (!only || !specific || QLatin1String(only).contains(name))
             t += row(QLatin1String(o.option), say(o.text));
     }
