@@ -73,12 +73,11 @@ bool LineInventory::start(const Scope &scope)
             onPollSent();
     });
     m_connections << connect(&m_link, &MotorLink::frameReceived, this, [this] { m_heard = true; });
-    m_connections << connect(&m_link, &MotorLink::bytesDiscarded, this,
-                             [this](const QByteArray &, MotorLink::Discard why, qint64) {
-                                 m_heard = true;
-                                 if (why == MotorLink::Discard::BadCheck)
-                                     noteGarble();
-                             });
+    // Answers that collide reach the link as bytes it cannot read.
+    m_connections << connect(&m_link, &MotorLink::bytesDiscarded, this, [this] {
+        m_heard = true;
+        noteGarble();
+    });
     m_connections << connect(&m_link, &MotorLink::answerFrom, this,
                              [this](const MotorTarget &sender) { m_sender = sender; });
     m_connections << connect(&m_link, &MotorLink::positionReported, this,

@@ -2,6 +2,12 @@
 // with the link's own 150 ms ticks: every motor found once with its ID,
 // channels, rate and position, the channels a motor reported not polled
 // again, and the link given back as it was.
+// The simulator's table of motor settings is named like the core's
+// namespace of motor facts: kept apart here until one of them is renamed.
+#define MotorSettings SimulatedMotorSettings
+#include "MotorSim.h"
+#undef MotorSettings
+
 #include "Bench.h"
 #include "LineInventory.h"
 
@@ -23,6 +29,7 @@ struct MotorAt {
     int id;
     quint16 channels;
     int position = -1; // -1: the motor does not know where it is
+    int baudCode = -1; // -1: the line's
 };
 
 quint16 mask(std::initializer_list<int> channels)
@@ -69,15 +76,30 @@ void LineInventoryTest::findsEveryMotor_data()
     QTest::addColumn<int>("baudCode");
     QTest::addColumn<QStringList>("expected"); // sorted descriptions
 
+    // Thirty motors, IDs 1..10 on channels 1..3: three on each of IDs 1..8;
+    // at ID 9 two at 9600 bps, one on channels 1 and 2, one on 3; at ID 10
+    // two that share channel 1 and so always answer at once, one on 2 at
+    // 9600 and one on 3.
     QList<MotorAt> thirty;
     QStringList thirtyFound;
-    for (int id = 1; id <= 10; ++id)
+    for (int id = 1; id <= 8; ++id)
         for (int ch = 1; ch <= 3; ++ch) {
-            thirty.append({id, quint16(1u << (ch - 1)), (id * 7 + ch) % 101});
-            thirtyFound << describe({id, ChannelMask {{Byte(1u << (ch - 1)), 0}}, 2400, (id * 7 + ch) % 101});
+            thirty.append({id, mask({ch}), (id * 7 + ch) % 101});
+            thirtyFound << QStringLiteral("%1:%2@2400 %3")
+                               .arg(id)
+                               .arg(mask({ch}), 4, 16, QLatin1Char('0'))
+                               .arg((id * 7 + ch) % 101);
         }
+    thirty << MotorAt {9, mask({1, 2}), 90, 3} << MotorAt {9, mask({3}), -1, 3} << MotorAt {10, mask({1}), 10}
+           << MotorAt {10, mask({1}), 11} << MotorAt {10, mask({2}), 12, 3} << MotorAt {10, mask({3}), 13};
+    thirtyFound << QStringLiteral("9:0003@9600 90") << QStringLiteral("9:0004@9600 ?")
+                << QStringLiteral("10:0001@2400 ? collision") << QStringLiteral("10:0002@9600 12")
+                << QStringLiteral("10:0004@2400 13");
     thirtyFound.sort();
-    QTest::newRow("thirty motors, three on each ID") << thirty << 1 << thirtyFound;
+    QTest::newRow("thirty motors at two rates") << thirty << 1 << thirtyFound;
+    QTest::newRow("a shared channel explained by the motors' other channels")
+        << QList<MotorAt> {{4, mask({1, 2}), 20}, {4, mask({1, 3}), 30}} << 1
+        << QStringList {QStringLiteral("4:0003@2400 20"), QStringLiteral("4:0005@2400 30")};
 
     QTest::newRow("two motors on one ID, other channels, position unknown")
         << QList<MotorAt> {{7, mask({1, 2}), 40}, {7, mask({3}), -1}} << 3
@@ -96,6 +118,7 @@ void LineInventoryTest::findsEveryMotor()
     for (const MotorAt &m : motors) {
         Motor &motor = sim.bus().addMotor(m.id, m.channels);
         motor.positionKnown = m.position >= 0;
+        motor.baudCode = m.baudCode;
         motor.position = std::max(m.position, 0);
     }
     MotorLink link;
@@ -113,11 +136,12 @@ void LineInventoryTest::findsEveryMotor()
         found << describe(e);
     found.sort();
     QCOMPARE(found, expected);
-    QCOMPARE(inventory.motorsFound(), int(expected.size()));
-    // Progress ends at n = N when there was a rate to search.
+    const int motors = int(expected.size() - expected.filter(QStringLiteral("collision")).size());
+    QCOMPARE(inventory.motorsFound(), motors);
+    // Progress ends at n = N with every motor counted when there was a rate to search.
     if (!progress.isEmpty()) {
         QCOMPARE(progress.last().at(0).toInt(), progress.last().at(1).toInt());
-        QCOMPARE(progress.last().at(3).toInt(), int(expected.size()));
+        QCOMPARE(progress.last().at(3).toInt(), motors);
     }
 }
 
