@@ -136,12 +136,12 @@ void LineInventoryTest::findsEveryMotor()
         found << describe(e);
     found.sort();
     QCOMPARE(found, expected);
-    const int motors = int(expected.size() - expected.filter(QStringLiteral("collision")).size());
-    QCOMPARE(inventory.motorsFound(), motors);
+    const int motorCount = int(expected.size() - expected.filter(QStringLiteral("collision")).size());
+    QCOMPARE(inventory.motorsFound(), motorCount);
     // Progress ends at n = N with every motor counted when there was a rate to search.
     if (!progress.isEmpty()) {
         QCOMPARE(progress.last().at(0).toInt(), progress.last().at(1).toInt());
-        QCOMPARE(progress.last().at(3).toInt(), motors);
+        QCOMPARE(progress.last().at(3).toInt(), motorCount);
     }
 }
 
