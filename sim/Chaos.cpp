@@ -43,7 +43,7 @@ Chaos::Chaos(MotorSim &sim, QIODevice *log, quint32 seed, const Timing &timing, 
                            .arg(m.id)
                            .arg(m.channels, 4, 16, QChar(u'0'))
                            .arg(bus.baudCodeOf(m));
-        for (const MotorSetting &mem : MotorSettings)
+        for (const MotorSetting &mem : MotorMemory)
             text += QStringLiteral(" %1=%2").arg(hex(mem.function)).arg(m.*mem.value);
         line(text);
     });
@@ -105,7 +105,7 @@ void Chaos::applyFaults(const QList<int> &kinds)
         case Late: delayMs = 200 + int(m_rng.bounded(1300)); break;
         case Split: f.split = true; break;
         case IgnoredWrites:
-            for (const MotorSetting &mem : MotorSettings)
+            for (const MotorSetting &mem : MotorMemory)
                 f.ignoredWrites.insert(mem.function);
             break;
         case Flood: {

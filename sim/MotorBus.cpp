@@ -23,9 +23,9 @@ enum class Kind { Poll, Read, Write, IdWrite, Motion, Unknown };
 
 const MotorSetting *settingFor(quint8 function)
 {
-    const auto *s = std::find_if(std::begin(MotorSettings), std::end(MotorSettings),
+    const auto *s = std::find_if(std::begin(MotorMemory), std::end(MotorMemory),
                                  [function](const MotorSetting &m) { return m.function == function; });
-    return s != std::end(MotorSettings) ? s : nullptr;
+    return s != std::end(MotorMemory) ? s : nullptr;
 }
 
 Kind kindOf(quint8 function, quint8 data)

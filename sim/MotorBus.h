@@ -74,7 +74,7 @@ struct MotorSetting {
     quint8 function;
     quint8 Motor::*value;
 };
-inline constexpr MotorSetting MotorSettings[] = {
+inline constexpr MotorSetting MotorMemory[] = {
     {0xD2, &Motor::dryContactMode}, {0xD5, &Motor::featureFlags}, {0xD6, &Motor::jogTime},
     {0xD7, &Motor::sensitivity},    {0xD8, &Motor::rebound},      {0xD9, &Motor::maxSpeed},
 };
