@@ -123,12 +123,8 @@ void LineInventoryWindow::search()
     if (m_inventory.running())
         return;
     m_list->clear();
-    if (!m_inventory.start(m_scope)) {
-        m_statusWord = QStringLiteral("InvNoPort");
-        m_statusArgs.clear();
-    } else {
-        m_statusWord.clear();
-    }
+    m_statusWord = m_inventory.start(m_scope) ? QString() : QStringLiteral("InvNoPort");
+    m_statusArgs.clear();
     applyTexts();
     updateButtons();
     m_list->setFocus();
