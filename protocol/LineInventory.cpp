@@ -64,6 +64,7 @@ bool LineInventory::start(const Scope &scope)
     m_savedChannels = m_link.channelMemory();
     m_savedPolling = m_link.statusPolling();
     m_savedRate = m_link.serial().bitsPerSecond();
+    m_savedSettings = m_link.motorSettings();
     m_phase = Phase::WaitingIdle;
 
     // After the link's own tick handler: each tick has been taken when onTick runs.
@@ -324,7 +325,8 @@ void LineInventory::finish(bool complete)
     emit finished(complete);
 }
 
-// The link as the run found it: rate, remembered channels, target, polling.
+// The link as the run found it: rate, remembered channels, target, polling,
+// the motor's settings.
 void LineInventory::restoreLink()
 {
     m_link.setStatusPolling(false);
@@ -336,4 +338,6 @@ void LineInventory::restoreLink()
     }
     m_link.setTarget(m_savedTarget);
     m_link.setStatusPolling(m_savedPolling);
+    // The group read's answers are not the panel's motor's settings.
+    m_link.motorSettings() = m_savedSettings;
 }

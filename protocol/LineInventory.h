@@ -13,7 +13,7 @@
 //
 // The inventory drives MotorLink through its public intents only and gives
 // the link back as it found it: rate, target, the channels remembered for
-// each ID and the status polling.
+// each ID, the status polling and the motor's settings.
 #pragma once
 
 #include "MotorLink.h"
@@ -108,6 +108,7 @@ private:
     ChannelMemory m_savedChannels;
     bool m_savedPolling = true;
     int m_savedRate = 0;
+    FeatureValues m_savedSettings;
 
     QList<int> m_rates; // still to try in this phase
     QList<int> m_ratesHeard; // rates at which the group read brought bytes

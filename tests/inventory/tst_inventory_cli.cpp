@@ -7,11 +7,15 @@
 #include <QJsonArray>
 #include <QtTest>
 
+#include <csignal>
+
 class InventoryCliTest : public QObject {
     Q_OBJECT
 private slots:
     void listsEveryMotor();
     void noMotorExitsOne();
+    void signalEndsTheRunWithASummary_data();
+    void signalEndsTheRunWithASummary();
     void usageErrorsSendNothing_data();
     void usageErrorsSendNothing();
 };
@@ -73,6 +77,38 @@ void InventoryCliTest::noMotorExitsOne()
     const Run run = cli({"--port", sim.path(), "--baud", "2400", "scan", "--all", "--ids", "1-2", "--channels", "1"});
     QCOMPARE(run.code, 1);
     QVERIFY2(run.out.contains("0 motor(s) found"), run.out.constData());
+}
+
+void InventoryCliTest::signalEndsTheRunWithASummary_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("Ctrl-C") << int(SIGINT) << 130;
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 143;
+}
+
+void InventoryCliTest::signalEndsTheRunWithASummary()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(int, exitCode);
+    MotorSim sim;
+    sim.bus().addMotor(1, 0x0001);
+    QProcess p;
+    p.start(QStringLiteral(TAVIK_CLI), {"--port", sim.path(), "--baud", "2400", "--json", "scan", "--all"});
+    QSignalSpy finished(&p, &QProcess::finished);
+    QByteArray out;
+    // The first motor is found at once; the other 98 IDs would take minutes.
+    // The simulator answers from this event loop: wait in it.
+    QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("\"type\":\"scan\""), 30000);
+    ::kill(pid_t(p.processId()), signalNumber);
+    QVERIFY(finished.wait(30000));
+    out += p.readAllStandardOutput();
+    QCOMPARE(p.exitCode(), exitCode);
+    const Run run {p.exitCode(), out, {}};
+    const QJsonObject summary = run.record("summary");
+    QCOMPARE(summary.value("complete").toBool(true), false);
+    QCOMPARE(summary.value("motors").toInt(), 1);
+    QCOMPARE(summary.value("exit").toInt(), exitCode);
 }
 
 void InventoryCliTest::usageErrorsSendNothing_data()
