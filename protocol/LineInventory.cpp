@@ -79,13 +79,8 @@ bool LineInventory::start(const Scope &scope)
         m_heard = true;
         noteGarble();
     });
-    m_connections << connect(&m_link, &MotorLink::answerFrom, this,
-                             [this](const MotorTarget &sender) { m_sender = sender; });
-    m_connections << connect(&m_link, &MotorLink::positionReported, this,
-                             [this](int percent) { noteAnswer(percent); });
-    m_connections << connect(&m_link, &MotorLink::positionUnknown, this, [this] { noteAnswer(std::nullopt); });
-    m_connections << connect(&m_link, &MotorLink::basicReport, this, [this] { m_sender.reset(); });
-    m_connections << connect(&m_link, &MotorLink::extendedReport, this, [this] { m_sender.reset(); });
+    // Every status answer names its sender, addressed or late: each is a motor.
+    m_connections << connect(&m_link, &MotorLink::statusAnswer, this, &LineInventory::noteAnswer);
     m_connections << connect(&m_link, &MotorLink::portLost, this, [this] { finish(false); });
     return true;
 }
@@ -285,14 +280,14 @@ void LineInventory::addCollision(const Spot &spot)
     record({spot.id, oneChannel(spot.channel), m_rate, std::nullopt, true});
 }
 
-void LineInventory::noteAnswer(std::optional<int> position)
+void LineInventory::noteAnswer(const StatusReport &report)
 {
-    const std::optional<MotorTarget> sender = std::exchange(m_sender, std::nullopt);
-    if (!sender || (m_phase != Phase::Polling && m_phase != Phase::Confirming))
+    const MotorTarget &sender = report.from;
+    if (m_phase != Phase::Polling && m_phase != Phase::Confirming)
         return;
-    if (sender->id < 1 || sender->id > MotorSettings::MaxId || sender->channels.word() == 0)
+    if (sender.id < 1 || sender.id > MotorSettings::MaxId || sender.channels.word() == 0)
         return;
-    record({sender->id, sender->channels, m_rate, position, false});
+    record({sender.id, sender.channels, m_rate, report.percent, false});
     // The spot about to be polled may be one this motor just reported.
     if (m_phase == Phase::Polling && m_current && reported(m_current->id, m_current->channel))
         pollNext();

@@ -91,7 +91,7 @@ private:
     void confirmNext();
     bool reported(int id, int channel) const;
     bool explained(const Spot &spot) const;
-    void noteAnswer(std::optional<int> position);
+    void noteAnswer(const StatusReport &report);
     void noteGarble();
     void addCollision(const Spot &spot);
     void record(const Entry &entry);
@@ -125,6 +125,5 @@ private:
     int m_done = 0;
     int m_total = 0;
 
-    std::optional<MotorTarget> m_sender; // the answer being handled
     QList<Entry> m_found;
 };
