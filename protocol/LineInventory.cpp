@@ -224,7 +224,8 @@ void LineInventory::listenTick()
 {
     if (m_current)
         return; // a poll is still to go out
-    if (++m_ticksInStep < m_scope.settleTicks)
+    // Counted from the tick that sent the last poll: settleTicks whole ticks follow it.
+    if (++m_ticksInStep <= m_scope.settleTicks)
         return;
     if (m_phase == Phase::Confirming && m_polled && m_garbleSeen)
         addCollision(*m_polled);

@@ -35,7 +35,7 @@ public:
         QList<int> channels; // 1..16, in polling order; empty: all 16
         QList<int> rates; // empty: allRates()
         int listenTicks = 3; // silent ticks after a group read before the next rate
-        int settleTicks = 2; // ticks a collision is listened to alone
+        int settleTicks = 2; // whole ticks of silence after a poll that is listened to alone
     };
 
     // One motor, or a spot where two or more motors answer at once.

@@ -75,6 +75,7 @@ void LineInventoryTest::findsEveryMotor_data()
     QTest::addColumn<QList<MotorAt>>("motors");
     QTest::addColumn<int>("baudCode");
     QTest::addColumn<QStringList>("expected"); // sorted descriptions
+    QTest::addColumn<int>("answerDelayMs");
 
     // Thirty motors, IDs 1..10 on channels 1..3: three on each of IDs 1..8;
     // at ID 9 two at 9600 bps, one on channels 1 and 2, one on 3; at ID 10
@@ -96,16 +97,24 @@ void LineInventoryTest::findsEveryMotor_data()
                 << QStringLiteral("10:0001@2400 ? collision") << QStringLiteral("10:0002@9600 12")
                 << QStringLiteral("10:0004@2400 13");
     thirtyFound.sort();
-    QTest::newRow("thirty motors at two rates") << thirty << 1 << thirtyFound;
+    QTest::newRow("thirty motors at two rates") << thirty << 1 << thirtyFound << 20;
     QTest::newRow("a shared channel explained by the motors' other channels")
         << QList<MotorAt> {{4, mask({1, 2}), 20}, {4, mask({1, 3}), 30}} << 1
-        << QStringList {QStringLiteral("4:0003@2400 20"), QStringLiteral("4:0005@2400 30")};
+        << QStringList {QStringLiteral("4:0003@2400 20"), QStringLiteral("4:0005@2400 30")} << 20;
 
     QTest::newRow("two motors on one ID, other channels, position unknown")
         << QList<MotorAt> {{7, mask({1, 2}), 40}, {7, mask({3}), -1}} << 3
-        << QStringList {QStringLiteral("7:0003@9600 40"), QStringLiteral("7:0004@9600 ?")};
-    QTest::newRow("nobody on the line") << QList<MotorAt> {} << 1 << QStringList {};
-    QTest::newRow("a motor outside the IDs asked for") << QList<MotorAt> {{42, mask({1}), 5}} << 1 << QStringList {};
+        << QStringList {QStringLiteral("7:0003@9600 40"), QStringLiteral("7:0004@9600 ?")} << 20;
+    QTest::newRow("nobody on the line") << QList<MotorAt> {} << 1 << QStringList {} << 20;
+    QTest::newRow("a motor outside the IDs asked for")
+        << QList<MotorAt> {{42, mask({1}), 5}} << 1 << QStringList {} << 20;
+    // Answers that arrive after the next poll went out still name their
+    // sender; a garble is polled again alone before it counts.
+    QTest::newRow("late answers")
+        << QList<MotorAt> {{1, mask({1}), 1}, {1, mask({1}), 2}, {2, mask({2, 3}), 50}, {3, mask({1}), 60}} << 1
+        << QStringList {QStringLiteral("1:0001@2400 ? collision"), QStringLiteral("2:0006@2400 50"),
+                        QStringLiteral("3:0001@2400 60")}
+        << 200;
 }
 
 void LineInventoryTest::findsEveryMotor()
@@ -113,7 +122,9 @@ void LineInventoryTest::findsEveryMotor()
     QFETCH(QList<MotorAt>, motors);
     QFETCH(int, baudCode);
     QFETCH(QStringList, expected);
+    QFETCH(int, answerDelayMs);
     MotorSim sim;
+    sim.setAnswerDelayMs(answerDelayMs);
     sim.bus().setBaudCode(baudCode);
     for (const MotorAt &m : motors) {
         Motor &motor = sim.bus().addMotor(m.id, m.channels);
