@@ -36,9 +36,9 @@ InventoryRun measureInventory(int lastId, const QList<int> &motorIds)
     QProcess cli;
     cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     const qint64 t0 = Measure::nowNs();
-    cli.start(QStringLiteral(CLI_BIN), {QStringLiteral("--port"), port, QStringLiteral("--json"), QStringLiteral("scan"),
-                                        QStringLiteral("--all"), QStringLiteral("--ids"),
-                                        QStringLiteral("1-%1").arg(lastId)});
+    cli.start(QStringLiteral(CLI_BIN),
+              {QStringLiteral("--port"), port, QStringLiteral("--json"), QStringLiteral("scan"),
+               QStringLiteral("--all"), QStringLiteral("--ids"), QStringLiteral("1-%1").arg(lastId)});
     QEventLoop loop;
     QObject::connect(&cli, &QProcess::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(10 * 60 * 1000, &loop, &QEventLoop::quit);
@@ -56,14 +56,13 @@ InventoryRun measureInventory(int lastId, const QList<int> &motorIds)
 void printInventory(const InventoryRun &r, double goalS)
 {
     const double floorS = r.lastId * 16 * kTickMs / 1000;
-    const QString measure = QStringLiteral("`tavik-cli scan --all --ids 1-%1`, %2 motors at 9600 bps (s)")
-                                .arg(r.lastId)
-                                .arg(r.motors);
+    const QString measure =
+        QStringLiteral("`tavik-cli scan --all --ids 1-%1`, %2 motors at 9600 bps (s)").arg(r.lastId).arg(r.motors);
     const QString goal = QStringLiteral("≤ %1 s").arg(num(goalS));
     if (!haveInventory() || !r.failure.isEmpty() || r.found != r.motors) {
         const QString why = !haveInventory() ? QStringLiteral("no tavik-cli or simulator in this build")
-            : !r.failure.isEmpty()            ? r.failure
-                                              : QStringLiteral("found %1 of %2").arg(r.found).arg(r.motors);
+            : !r.failure.isEmpty()           ? r.failure
+                                             : QStringLiteral("found %1 of %2").arg(r.found).arg(r.motors);
         row(measure, why, QStringLiteral("floor %1 s").arg(num(floorS)), goal, QStringLiteral("not met"));
         return;
     }

@@ -15,20 +15,16 @@ struct OptionRow {
 };
 
 constexpr OptionRow kOptions[] = {
-    {"--port", true},   {"--baud", true}, {"--target", true},   {"--log", true},    {"--json", false},
-    {"--quiet", false}, {"-q", false},    {"--dry-run", false}, {"--watch", false}, {"--address", false},
-    {"--help", false},  {"-h", false},    {"--version", false}, {"--all", false},   {"--ids", true},
-    {"--channels", true},
+    {"--port", true},     {"--baud", true},     {"--target", true}, {"--log", true},
+    {"--json", false},    {"--quiet", false},   {"-q", false},      {"--dry-run", false},
+    {"--watch", false},   {"--address", false}, {"--help", false},  {"-h", false},
+    {"--version", false}, {"--all", false},     {"--ids", true},    {"--channels", true},
 };
 
 // Options that go with one command only.
 constexpr std::pair<const char *, const char *> kOnlyWith[] = {
-    {"--dry-run", "apply"},
-    {"--address", "apply"},
-    {"--watch", "status"},
-    {"--all", "scan"},
-    {"--ids", "scan --all"},
-    {"--channels", "scan --all"},
+    {"--dry-run", "apply"}, {"--address", "apply"},  {"--watch", "status"},
+    {"--all", "scan"},      {"--ids", "scan --all"}, {"--channels", "scan --all"},
 };
 
 const OptionRow *findOption(const QString &name)

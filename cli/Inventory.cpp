@@ -121,10 +121,10 @@ int runInventory(const Request &request, Output &out)
 
     MotorLink link;
     QString openFailure;
-    QObject::connect(&link, &MotorLink::portError, [&](const QString &text, MotorLink::PortCause cause,
-                                                      const DeviceAccess &device) {
-        openFailure = openFailureReason(port, cause, device, text);
-    });
+    QObject::connect(&link, &MotorLink::portError,
+                     [&](const QString &text, MotorLink::PortCause cause, const DeviceAccess &device) {
+                         openFailure = openFailureReason(port, cause, device, text);
+                     });
     if (!link.choosePort(port, false)) {
         out.error(openFailure, {{QStringLiteral("port"), port}, {QStringLiteral("exit"), PortFailed}});
         return PortFailed;
@@ -142,9 +142,8 @@ int runInventory(const Request &request, Output &out)
     QEventLoop loop;
     ProgressLine progress;
     QString lost;
-    QObject::connect(&inventory, &LineInventory::probingRate, [&](int rate) {
-        progress.show(say("CliInventoryListening").arg(rate));
-    });
+    QObject::connect(&inventory, &LineInventory::probingRate,
+                     [&](int rate) { progress.show(say("CliInventoryListening").arg(rate)); });
     QObject::connect(&inventory, &LineInventory::progress, [&](int done, int total, int id, int motors) {
         progress.show(say("CliInventoryProgress").arg(done).arg(total).arg(id).arg(motors));
     });
@@ -154,20 +153,21 @@ int runInventory(const Request &request, Output &out)
         if (e.collision) {
             out.say(say("CliInventoryCollision").arg(target).arg(e.rate));
         } else {
-            const QString position =
-                e.position ? QStringLiteral("%1 %").arg(*e.position) : say("CliInventoryPositionUnknown");
+            const QString position = e.position ? QStringLiteral("%1 %").arg(*e.position)
+                                                : say("CliInventoryPositionUnknown");
             out.say(say("CliInventoryMotor").arg(target).arg(e.rate).arg(position));
         }
         QJsonArray channels;
         for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
             if (e.channels.channel(n))
                 channels << n;
-        out.record(Record::Scan, {{QStringLiteral("id"), e.id},
-                                  {QStringLiteral("channels"), channels},
-                                  {QStringLiteral("port"), port},
-                                  {QStringLiteral("rate"), e.rate},
-                                  {QStringLiteral("position"), e.position ? QJsonValue(*e.position) : QJsonValue()},
-                                  {QStringLiteral("collision"), e.collision}});
+        out.record(Record::Scan,
+                   {{QStringLiteral("id"), e.id},
+                    {QStringLiteral("channels"), channels},
+                    {QStringLiteral("port"), port},
+                    {QStringLiteral("rate"), e.rate},
+                    {QStringLiteral("position"), e.position ? QJsonValue(*e.position) : QJsonValue()},
+                    {QStringLiteral("collision"), e.collision}});
     });
     QObject::connect(&link, &MotorLink::portLost,
                      [&](const QString &, const QString &reason) { lost = say("CliPortLost").arg(port, reason); });
@@ -210,12 +210,13 @@ int runInventory(const Request &request, Output &out)
     if (signalNumber)
         out.say(say("CliInventoryCut"));
     out.say(say("CliInventorySummary").arg(motors).arg(collisions).arg(port));
-    out.record(Record::Summary, {{QStringLiteral("command"), QStringLiteral("scan")},
-                                 {QStringLiteral("port"), port},
-                                 {QStringLiteral("ids"), ids},
-                                 {QStringLiteral("motors"), motors},
-                                 {QStringLiteral("collisions"), collisions},
-                                 {QStringLiteral("complete"), lost.isEmpty() && !signalNumber},
-                                 {QStringLiteral("exit"), code}});
+    out.record(Record::Summary,
+               {{QStringLiteral("command"), QStringLiteral("scan")},
+                {QStringLiteral("port"), port},
+                {QStringLiteral("ids"), ids},
+                {QStringLiteral("motors"), motors},
+                {QStringLiteral("collisions"), collisions},
+                {QStringLiteral("complete"), lost.isEmpty() && !signalNumber},
+                {QStringLiteral("exit"), code}});
     return code;
 }

@@ -251,9 +251,11 @@ void LineInventory::noteGarble()
 // Two motors found that both have the channel explain its garble.
 bool LineInventory::explained(const Spot &spot) const
 {
-    return std::count_if(m_found.begin(), m_found.end(), [&](const Entry &e) {
-               return !e.collision && e.rate == m_rate && e.id == spot.id && e.channels.channel(spot.channel);
-           })
+    return std::count_if(m_found.begin(), m_found.end(),
+                         [&](const Entry &e) {
+                             return !e.collision && e.rate == m_rate && e.id == spot.id
+                                 && e.channels.channel(spot.channel);
+                         })
         >= 2;
 }
 

@@ -40,8 +40,8 @@ void InventoryCliTest::listsEveryMotor()
     sim.bus().addMotor(1, 0x0002).positionKnown = false;
     sim.bus().addMotor(2, 0x0001);
     sim.bus().addMotor(2, 0x0001); // shares 2:1: the two always answer at once
-    const Run run = cli({"--port", sim.path(), "--baud", "2400", "--json", "scan", "--all", "--ids", "1-2",
-                         "--channels", "1,2"});
+    const Run run = cli(
+        {"--port", sim.path(), "--baud", "2400", "--json", "scan", "--all", "--ids", "1-2", "--channels", "1,2"});
     QCOMPARE(run.code, 0);
     const QList<QJsonObject> scans = records(run, "scan");
     QCOMPARE(scans.size(), 3);
@@ -55,7 +55,8 @@ void InventoryCliTest::listsEveryMotor()
         seen << QStringLiteral("%1:%2 %3%4")
                     .arg(o.value("id").toInt())
                     .arg(channels.join(u','))
-                    .arg(o.value("position").isNull() ? QStringLiteral("null") : QString::number(o.value("position").toInt()))
+                    .arg(o.value("position").isNull() ? QStringLiteral("null")
+                                                      : QString::number(o.value("position").toInt()))
                     .arg(o.value("collision").toBool() ? QStringLiteral(" collision") : QString());
     }
     seen.sort();

@@ -100,9 +100,10 @@ void LineInventoryWindow::applyTexts()
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = m_list->topLevelItem(i);
         const int position = item->data(IdColumn, PositionRole).toInt();
-        item->setText(PositionColumn, item->data(IdColumn, CollisionRole).toBool() ? word("InvCollision")
-                                          : position < 0                         ? word("InvUnknown")
-                                                                                 : QStringLiteral("%1 %").arg(position));
+        item->setText(PositionColumn,
+                      item->data(IdColumn, CollisionRole).toBool() ? word("InvCollision")
+                          : position < 0                           ? word("InvUnknown")
+                                                                   : QStringLiteral("%1 %").arg(position));
     }
     QString status = m_statusWord.isEmpty() ? QString() : text(m_statusWord.toLatin1().constData(), m_language);
     for (const QString &a : std::as_const(m_statusArgs))
