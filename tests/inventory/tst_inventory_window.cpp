@@ -2,12 +2,9 @@
 // simulated line on a pseudo-terminal: the window lists the motors while the
 // panel's polling rests, Enter hands the chosen motor to the panel, Escape
 // stops the search and closes, and the texts follow the language menu.
-#define MotorSettings SimulatedMotorSettings // see tst_line_inventory.cpp
-#include "MotorSim.h"
-#undef MotorSettings
-
 #include "AppFixture.h"
 #include "LineInventoryWindow.h"
+#include "MotorSim.h"
 
 #include <QAction>
 #include <QPushButton>

@@ -2,12 +2,6 @@
 // with the link's own 150 ms ticks: every motor found once with its ID,
 // channels, rate and position, the channels a motor reported not polled
 // again, and the link given back as it was.
-// The simulator's table of motor settings is named like the core's
-// namespace of motor facts: kept apart here until one of them is renamed.
-#define MotorSettings SimulatedMotorSettings
-#include "MotorSim.h"
-#undef MotorSettings
-
 #include "Bench.h"
 #include "LineInventory.h"
 
