@@ -21,6 +21,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     connect(&m_link, &LinkDriver::discarded, this, [this](LinkDriver::Discard why, qint64 count) {
         m_discardedBytes += count;
         const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord("MonBadCheck")
+            : why == LinkDriver::Discard::Collision               ? sayWord("MonCollision")
             : why == LinkDriver::Discard::CutOff                  ? say("CliCutOff")
                                                                   : sayWord("MonNoise");
         if (!m_discardKinds.contains(kind))

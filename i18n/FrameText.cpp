@@ -182,7 +182,7 @@ QString received(const QByteArray &frame, Language lang)
 QString discarded(MotorLink::Discard why, qint64 count, Language lang)
 {
     const Words w {lang};
-    static constexpr const char *reasons[] = {"MonNoise", "MonBadCheck", "MonCutOff", "MonFlood"};
+    static constexpr const char *reasons[] = {"MonNoise", "MonBadCheck", "MonCutOff", "MonFlood", "MonCollision"};
     return w("MonDiscarded").arg(w(reasons[int(why)]), QString::number(count));
 }
 

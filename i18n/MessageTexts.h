@@ -14,6 +14,10 @@ struct MessageTexts {
     QString selectPort;
     QString setSuccess;
     QString setFailure;
+    // Why an ID write was not sent: it reaches every motor on the line.
+    QString idWriteNoneAnswered;
+    QString idWriteSeveral;
+    QString idWriteGarbled;
     QString portLost; // the adapter vanished under an open port
     // Why a port did not open; "%1" = the port or its device, "%2" = its group or owner.
     QString portBusy; // another program holds the port

@@ -3,7 +3,10 @@
 // protocol cannot be in can be stored.
 #pragma once
 
+#include "MotorTarget.h"
 #include "WrittenSettings.h"
+
+#include <optional>
 
 #include <variant>
 
@@ -35,7 +38,30 @@ struct ReadBack {
     int attempt = 0;
 };
 
+// Before an ID write that asks the line first: a basic read to ID 0 and a
+// wait for every answer.  An ID write reaches every motor that hears it, so
+// it goes out only when exactly one motor answered, cleanly.
+struct IdWriteAsk {
+    MotorTarget newAddress;
+    int waited = 0; // ticks since the read went out
+    std::optional<MotorTarget> answered; // the first motor that answered
+    bool several = false; // a second motor answered too
+    bool garbled = false; // bytes that were no clean answer came back
+};
+
+// After that ID write: the new address is read until it answers with the
+// written channels (at most three times); then the old address, if it was
+// another ID, is read and must stay silent.
+struct IdWriteCheck {
+    MotorTarget newAddress;
+    MotorTarget oldAddress;
+    int attempt = 0;
+    bool newAnswered = false;
+    int waited = -1; // ticks since the old address was read; -1: not yet read
+    bool oldHeard = false;
+};
+
 } // namespace LinkJob
 
-using Job =
-    std::variant<LinkJob::Idle, LinkJob::BaudScan, LinkJob::ExtendedRead, LinkJob::BaudApply, LinkJob::ReadBack>;
+using Job = std::variant<LinkJob::Idle, LinkJob::BaudScan, LinkJob::ExtendedRead, LinkJob::BaudApply, LinkJob::ReadBack,
+                         LinkJob::IdWriteAsk, LinkJob::IdWriteCheck>;

@@ -145,10 +145,10 @@ bool MotorLink::isIdle() const
     return !m_outgoing && std::holds_alternative<LinkJob::Idle>(m_job);
 }
 
-void MotorLink::stage(Byte function, Byte data, bool restartPair)
+void MotorLink::stage(Byte function, Byte data, bool restartPair, std::optional<MotorTarget> to)
 {
     const int sent = m_outgoing && !restartPair ? m_outgoing->sent : 0;
-    m_outgoing = Outgoing {function, data, sent};
+    m_outgoing = Outgoing {function, data, sent, to};
 }
 
 void MotorLink::sendMotorCommand(Byte function, Byte data)
@@ -193,6 +193,19 @@ void MotorLink::writeSetting(Settings::Item item)
         m_job = LinkJob::BaudApply {item};
     else
         m_job = LinkJob::ReadBack {item, 0};
+}
+
+void MotorLink::writeId(IdWrite way)
+{
+    if (way == IdWrite::Forced) {
+        writeSetting(Settings::IdAndChannels);
+        return;
+    }
+    const MotorTarget newAddress = target();
+    stage(Frame::ReadBasic, Frame::ReadBasic, true, MotorTarget {0, newAddress.channels});
+    LinkJob::IdWriteAsk ask;
+    ask.newAddress = newAddress;
+    m_job = ask;
 }
 
 void MotorLink::dropWorkUnderWay()

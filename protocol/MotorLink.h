@@ -91,6 +91,7 @@ public:
         Byte function = 0;
         Byte data = 0;
         int sent = 0;
+        std::optional<MotorTarget> to; // a fixed address instead of the target current when sent
     };
     const std::optional<Outgoing> &outgoing() const { return m_outgoing; }
 
@@ -130,8 +131,29 @@ public:
     FeatureValues &motorSettings() { return m_settings; }
     const FeatureValues &motorSettings() const { return m_settings; }
     // A setting write with its read-back: the value comes from
-    // motorSettings(); the ID write sends the current target.
+    // motorSettings(); the ID write sends the current target, as writeId
+    // with IdWrite::Forced.
     void writeSetting(Settings::Item item);
+
+    // How an ID write goes out.  Every motor that hears it takes the ID and
+    // channels it carries, so it cannot be addressed to one motor.
+    enum class IdWrite {
+        // A group read first: written only when exactly one motor answers
+        // cleanly (else idWriteRefused and nothing sent); confirmed only when
+        // the new address answers with the written channels and the old
+        // address, if another ID, is silent.
+        AskLineFirst,
+        // Written without asking, for a motor that cannot be read; confirmed
+        // when the new address answers with the written channels.
+        Forced,
+    };
+    Q_ENUM(IdWrite)
+    enum class IdWriteRefusal { NoneAnswered, SeveralAnswered, Garbled };
+    Q_ENUM(IdWriteRefusal)
+    // Writes the current target (ID and channels) into the motor on the line.
+    void writeId(IdWrite way);
+    // Ticks an answer is waited for after the last read of a question.
+    static constexpr int AnswerWaitTicks = 2;
 
     // One transmit tick / one receive event now (the timer and the serial
     // line run them by themselves).  Serial errors come back as serialError.
@@ -155,7 +177,10 @@ public:
     enum class PortEvent { Opened, Reopened, Closed, Lost };
     Q_ENUM(PortEvent)
     // Why received bytes were not understood.
-    enum class Discard { Noise, BadCheck, CutOff, Flood };
+    // Collision: answer-like bytes while an answer was awaited that only
+    // several motors answering at once give (more than one answer's length,
+    // overlapping lead bytes, or a bad answer to a group read).
+    enum class Discard { Noise, BadCheck, CutOff, Flood, Collision };
     Q_ENUM(Discard)
 
 signals:
@@ -190,6 +215,8 @@ signals:
     void settingsReadScanEnded();
     void writeConfirmed(Settings::Item item);
     void writeFailed(Settings::Item item);
+    // An ID write that asked the line first was not sent, and why.
+    void idWriteRefused(MotorLink::IdWriteRefusal why);
 
     // --- the port ---------------------------------------------------------
     // An open that was asked for failed: the serial line's exact text, the
@@ -218,7 +245,7 @@ private:
         int settleCount = 0; // answers without "on its way" since it was set
     };
 
-    void stage(Byte function, Byte data, bool restartPair);
+    void stage(Byte function, Byte data, bool restartPair, std::optional<MotorTarget> to = std::nullopt);
     // The sequence every rate change uses: close, settings, open.
     void reopenPort(int rate, PortEvent event = PortEvent::Reopened);
     bool reopenOrReport(int rate, PortEvent event);
@@ -246,6 +273,7 @@ private:
         Byte function = 0;
     };
     std::optional<Addressed> m_addressed;
+    int m_ticksSinceSent = 0;
     Job m_job;
     PositionTarget m_position;
     Byte m_deviceStatus = 0;

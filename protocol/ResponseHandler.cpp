@@ -41,9 +41,63 @@ void ResponseHandler::discard(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
     MotorLink::Discard why = MotorLink::Discard::Noise;
-    if (Byte(bytes.front()) == Frame::ResponseLead)
+    const bool lead = Byte(bytes.front()) == Frame::ResponseLead;
+    if (lead)
         why = bytes.size() >= Frame::ResponseSize ? MotorLink::Discard::BadCheck : MotorLink::Discard::CutOff;
+    if (looksLikeCollision(bytes, lead))
+        why = MotorLink::Discard::Collision;
+    noteGarble();
     emit m_link.bytesDiscarded(bytes, why, bytes.size());
+}
+
+// One damaged answer is at most one answer's length with one lead byte.
+// While an answer is awaited, more than that, a second lead inside it, or an
+// answer's length of anything but an answer after a frame to every motor
+// (ID 0) is what several motors answering at once leave on the line.
+bool ResponseHandler::looksLikeCollision(const QByteArray &bytes, bool lead) const
+{
+    if (!answerAwaited())
+        return false;
+    const qsizetype secondLead = bytes.indexOf(char(Frame::ResponseLead), 1);
+    if (lead && (bytes.size() > Frame::ResponseSize || (secondLead > 0 && secondLead < Frame::ResponseSize)))
+        return true;
+    return m_link.m_addressed->target.isGroup() && bytes.size() >= Frame::ResponseSize;
+}
+
+bool ResponseHandler::answerAwaited() const
+{
+    return m_link.m_addressed && m_link.m_ticksSinceSent <= MotorLink::AnswerWaitTicks;
+}
+
+// Answer-like bytes that are no clean answer: the line was not quiet.
+void ResponseHandler::noteGarble()
+{
+    if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_link.m_job))
+        ask->garbled = true;
+    else if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_link.m_job); check && check->waited >= 0)
+        check->oldHeard = true;
+}
+
+// A basic answer while an ID write asks the line or checks its result is
+// counted there, not stored: the question to ID 0 reaches every motor.
+bool ResponseHandler::takenByIdWrite(const Frame::Response &f, bool fromAddressed)
+{
+    const MotorTarget from {f.id(), f.mask()};
+    if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_link.m_job)) {
+        if (!ask->answered)
+            ask->answered = from;
+        else if (!(*ask->answered == from))
+            ask->several = true;
+        return f.isBasic();
+    }
+    if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_link.m_job)) {
+        if (check->waited >= 0 && from.id == check->oldAddress.id)
+            check->oldHeard = true;
+        else if (check->waited < 0 && fromAddressed && f.isBasic() && from == check->newAddress)
+            check->newAnswered = true;
+        return f.isBasic();
+    }
+    return false;
 }
 
 // Every whole, valid answer among the bytes is acted on, in the order it
@@ -87,7 +141,8 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
 {
     ++m_framesUnderstood;
     const MotorTarget from {f.id(), f.mask()};
-    const bool fromAddressed = m_link.isFromAddressed(from);
+    // A scan asks whoever answers at a rate and takes the sender for its target.
+    const bool fromAddressed = m_link.isFromAddressed(from) || (f.isBasic() && m_link.isScanning());
     emit m_link.answerFrom(from);
     const bool isStatus = !f.isBasic() && !f.isExtended();
     if (isStatus) {
@@ -95,7 +150,7 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
         emit m_link.statusAnswer(
             {from, known ? std::optional<int>(f.b[Frame::PositionByte]) : std::nullopt, f.status(), fromAddressed});
     }
-    if (!fromAddressed)
+    if (takenByIdWrite(f, fromAddressed) || !fromAddressed)
         return;
     m_link.m_answerSeen = true;
     if (f.isBasic()) {

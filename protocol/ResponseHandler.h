@@ -26,6 +26,8 @@ public:
     void examine(const Byte *bytes, int count);
     // Drops the bytes kept for an answer still arriving (the port changed).
     void forgetWaiting();
+    // Bytes of an answer are still arriving.
+    bool answerArriving() const { return !m_waiting.isEmpty(); }
 
     // Acts on one frame that passed the lead and check byte tests.
     void handleFrame(const Frame::Response &f);
@@ -47,6 +49,12 @@ private:
     std::optional<Settings::ReadBack> readBackWay() const;
     bool readsBack(const Frame::Response &f, Settings::ReadBack way) const;
     void confirm();
+    // The answers an ID write's question and check listen for; true when
+    // the answer was theirs.
+    bool takenByIdWrite(const Frame::Response &f, bool fromAddressed);
+    void noteGarble();
+    bool answerAwaited() const;
+    bool looksLikeCollision(const QByteArray &bytes, bool lead) const;
     void discard(const QByteArray &bytes);
 
     MotorLink &m_link;

@@ -1,6 +1,7 @@
 #include "TransmitTick.h"
 
 #include "MotorLink.h"
+#include "ResponseHandler.h"
 #include "SerialLine.h"
 
 TransmitTick::TransmitTick(MotorLink &link) : m_link(link), m_serial(link.serial()) {}
@@ -23,17 +24,19 @@ void TransmitTick::act()
 void TransmitTick::sendOutgoing()
 {
     MotorLink::Outgoing &out = *m_link.m_outgoing;
-    send(out.function, out.data);
+    send(out.function, out.data, out.to);
     if (++out.sent >= 2)
         m_link.m_outgoing.reset();
 }
 
-// Target and channels are taken at the moment of sending, not of asking.
-void TransmitTick::send(Byte function, Byte data)
+// Target and channels are taken at the moment of sending, not of asking,
+// unless the frame has its own address.
+void TransmitTick::send(Byte function, Byte data, std::optional<MotorTarget> to)
 {
-    const MotorTarget target = m_link.target();
+    const MotorTarget target = to.value_or(m_link.target());
     const auto frame = Frame::command(Byte(target.id), target.channels, function, data);
     m_link.m_addressed = MotorLink::Addressed {target, function};
+    m_link.m_ticksSinceSent = 0;
     if (m_serial.writeBytes(frame.data(), Frame::CommandSize))
         emit m_link.frameSent(QByteArray(reinterpret_cast<const char *>(frame.data()), Frame::CommandSize));
 }
@@ -88,8 +91,67 @@ void TransmitTick::step(LinkJob::ReadBack &readBack)
     }
 }
 
+// The question before an ID write has had its answers: the write goes out
+// to the new address, or nothing does and the reason is told.
+void TransmitTick::step(LinkJob::IdWriteAsk &ask)
+{
+    if (++ask.waited < MotorLink::AnswerWaitTicks)
+        return;
+    const bool garbled = ask.garbled || m_link.m_responses->answerArriving();
+    std::optional<MotorLink::IdWriteRefusal> refusal;
+    if (ask.several)
+        refusal = MotorLink::IdWriteRefusal::SeveralAnswered;
+    else if (garbled)
+        refusal = MotorLink::IdWriteRefusal::Garbled;
+    else if (!ask.answered)
+        refusal = MotorLink::IdWriteRefusal::NoneAnswered;
+    if (refusal) {
+        m_link.m_job = LinkJob::Idle {};
+        emit m_link.idWriteRefused(*refusal);
+        return;
+    }
+    m_link.stage(Frame::ForceIdChannels, 0xAA, true, ask.newAddress);
+    LinkJob::IdWriteCheck check;
+    check.newAddress = ask.newAddress;
+    check.oldAddress = *ask.answered;
+    m_link.m_job = check;
+}
+
+// After the ID write: the new address must answer with the written channels,
+// then the old address (another ID) must stay silent for its answer window.
+void TransmitTick::step(LinkJob::IdWriteCheck &check)
+{
+    if (!check.newAnswered) {
+        if (++check.attempt <= MaxReadBacks)
+            m_link.stage(Frame::ReadBasic, Frame::ReadBasic, true, check.newAddress);
+        else
+            endIdWrite(false);
+        return;
+    }
+    if (check.oldAddress.id == check.newAddress.id) {
+        endIdWrite(true); // no other address to be silent
+    } else if (check.waited < 0) {
+        m_link.stage(Frame::ReadBasic, Frame::ReadBasic, true, check.oldAddress);
+        check.waited = 0;
+    } else if (check.oldHeard) {
+        endIdWrite(false);
+    } else if (++check.waited >= MotorLink::AnswerWaitTicks) {
+        endIdWrite(true);
+    }
+}
+
+void TransmitTick::endIdWrite(bool confirmed)
+{
+    m_link.m_job = LinkJob::Idle {};
+    if (confirmed)
+        emit m_link.writeConfirmed(Settings::IdAndChannels);
+    else
+        emit m_link.writeFailed(Settings::IdAndChannels);
+}
+
 void TransmitTick::statusTimeout()
 {
+    ++m_link.m_ticksSinceSent;
     if (m_link.m_answerSeen) {
         m_link.m_answerSeen = false;
         m_link.m_silentTicks = 0;

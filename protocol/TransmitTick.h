@@ -9,6 +9,9 @@
 
 #include "Frames.h"
 #include "LinkJob.h"
+#include "MotorTarget.h"
+
+#include <optional>
 
 class MotorLink;
 class SerialLine;
@@ -29,12 +32,15 @@ public:
 private:
     void act();
     void sendOutgoing();
-    void send(Byte function, Byte data);
+    void send(Byte function, Byte data, std::optional<MotorTarget> to = std::nullopt);
     void step(LinkJob::Idle);
     void step(LinkJob::BaudScan &scan);
     void step(LinkJob::ExtendedRead);
     void step(LinkJob::BaudApply apply);
     void step(LinkJob::ReadBack &readBack);
+    void step(LinkJob::IdWriteAsk &ask);
+    void step(LinkJob::IdWriteCheck &check);
+    void endIdWrite(bool confirmed);
     void statusTimeout();
 
     MotorLink &m_link;

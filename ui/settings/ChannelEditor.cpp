@@ -111,7 +111,7 @@ void ChannelEditor::toggleAllChannels()
     refreshChannelButtons();
 }
 
-void ChannelEditor::writeSetting(Settings::Item item)
+void ChannelEditor::writeSetting(Settings::Item item, MotorLink::IdWrite idWrite)
 {
     if (!m_link.portUsable()) {
         Messages::show(m_texts.selectPort);
@@ -121,7 +121,10 @@ void ChannelEditor::writeSetting(Settings::Item item)
         Messages::show(m_texts.selectId);
         return;
     }
-    m_link.writeSetting(item);
+    if (item == Settings::IdAndChannels)
+        m_link.writeId(idWrite);
+    else
+        m_link.writeSetting(item);
 }
 
 void ChannelEditor::refreshChannelButtons()

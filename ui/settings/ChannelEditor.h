@@ -45,8 +45,9 @@ public:
     void refreshChannelButtons();
 
     // Stages the write of item with the link once there is a usable port
-    // and, for the ID and channels, an ID; otherwise says which is missing.
-    void writeSetting(Settings::Item item);
+    // and, for the ID and channels, an ID (written the way given); otherwise
+    // says which is missing.
+    void writeSetting(Settings::Item item, MotorLink::IdWrite idWrite);
 
     void onIdChosen();
     void toggleChannel(int channel);

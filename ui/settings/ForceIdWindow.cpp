@@ -44,7 +44,8 @@ void ForceIdWindow::openWithIndex(int mainIndex)
 
 void ForceIdWindow::forceWrite()
 {
-    m_editor->writeSetting(Settings::IdAndChannels);
+    // For a motor that cannot be read: written without asking the line.
+    m_editor->writeSetting(Settings::IdAndChannels, MotorLink::IdWrite::Forced);
 }
 
 void ForceIdWindow::returnToMainWindow()

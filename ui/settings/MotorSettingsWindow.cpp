@@ -157,6 +157,11 @@ void MotorSettingsWindow::listenToLink()
     connect(&m_link, &MotorLink::extendedReport, this, &MotorSettingsWindow::showExtendedSettings);
     connect(&m_link, &MotorLink::reportedId, this, &MotorSettingsWindow::selectReportedId);
     connect(&m_link, &MotorLink::settingsReadScanEnded, this, &MotorSettingsWindow::openAfterScan);
+    connect(&m_link, &MotorLink::idWriteRefused, this, [this](MotorLink::IdWriteRefusal why) {
+        Messages::show(why == MotorLink::IdWriteRefusal::NoneAnswered  ? m_texts.idWriteNoneAnswered
+                           : why == MotorLink::IdWriteRefusal::Garbled ? m_texts.idWriteGarbled
+                                                                       : m_texts.idWriteSeveral);
+    });
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
         if (isEnabled())
             refreshChannelButtons();
@@ -185,7 +190,8 @@ bool MotorSettingsWindow::baudChoiceAllowed()
 
 void MotorSettingsWindow::writeSetting(Settings::Item item)
 {
-    m_editor->writeSetting(item);
+    // An ID write reaches every motor on the line: the line is asked first.
+    m_editor->writeSetting(item, MotorLink::IdWrite::AskLineFirst);
 }
 
 void MotorSettingsWindow::returnToMainWindow()
