@@ -44,6 +44,17 @@ int runDriver()
         cliSet = measureCli({QStringLiteral("set"), QStringLiteral("speed"), QStringLiteral("100")},
                             knob("BENCH_CLI_RUNS", 5));
     }
+    // Inventories: 12 IDs (goal 1.2 × the floor of 28.8 s) and the whole range.
+    InventoryRun inventory12, inventory99;
+    if (haveInventory()) {
+        inventory12 = measureInventory(12, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+        if (knob("BENCH_INVENTORY_FULL", 1) > 0) {
+            QList<int> everyThird;
+            for (int id = 3; id <= 99; id += 3)
+                everyThird << id;
+            inventory99 = measureInventory(99, everyThird);
+        }
+    }
     QFile::remove(kLink);
 
     std::printf("\nTavik benchmark, %s, Qt %s, %s, %s, %d cores, under Xvfb\n\n",
@@ -59,5 +70,8 @@ int runDriver()
     printFlood(flood);
     printCli(QStringLiteral("--baud 9600 read"), cliRead);
     printCli(QStringLiteral("--baud 9600 set speed 100"), cliSet);
+    printInventory(inventory12, 1.2 * 12 * 16 * kTickMs / 1000);
+    if (inventory99.lastId > 0)
+        printInventory(inventory99, 4 * 60 + 45);
     return 0;
 }

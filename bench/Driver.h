@@ -94,4 +94,14 @@ bool haveCli();
 CliRun measureCli(const QStringList &command, int runs);
 void printCli(const QString &command, const CliRun &r);
 
+// --- tavik-cli scan --all on a line of many motors (DriverInventory.cpp) -------
+struct InventoryRun {
+    int lastId = 0, motors = 0, found = 0;
+    double wallS = 0;
+    QString failure;
+};
+bool haveInventory();
+InventoryRun measureInventory(int lastId, const QList<int> &motorIds);
+void printInventory(const InventoryRun &r, double goalS);
+
 } // namespace Bench

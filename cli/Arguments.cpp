@@ -1,6 +1,7 @@
 #include "Arguments.h"
 
 #include "CliText.h"
+#include "Inventory.h"
 
 #include <QFile>
 
@@ -17,11 +18,13 @@ constexpr OptionRow kOptions[] = {
     {"--port", true},   {"--baud", true}, {"--target", true},   {"--log", true},    {"--json", false},
     {"--quiet", false}, {"-q", false},    {"--dry-run", false}, {"--watch", false}, {"--address", false},
     {"--help", false},  {"-h", false},    {"--version", false}, {"--force", false}, {"--poll", true},
+    {"--all", false},   {"--ids", true},  {"--channels", true},
 };
 
 // Options that go with one command only.
 constexpr std::pair<const char *, const char *> kOnlyWith[] = {
-    {"--dry-run", "apply"}, {"--address", "apply"}, {"--watch", "status"}, {"--force", "set"}, {"--poll", "monitor"},
+    {"--dry-run", "apply"}, {"--address", "apply"}, {"--watch", "status"},   {"--force", "set"},
+    {"--poll", "monitor"},  {"--all", "scan"},      {"--ids", "scan --all"}, {"--channels", "scan --all"},
 };
 
 const OptionRow *findOption(const QString &name)
@@ -240,12 +243,17 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
             targetTexts << value; // --poll names the one motor the monitor polls
         else if (name == QLatin1String("--log"))
             r.logPath = value;
+        else if (name == QLatin1String("--ids") && !parseIdRange(value, r.firstId, r.lastId, error))
+            return false;
+        else if (name == QLatin1String("--channels") && !parseChannelList(value, r.channels, error))
+            return false;
         r.json = r.json || name == QLatin1String("--json");
         r.quiet = r.quiet || name == QLatin1String("--quiet") || name == QLatin1String("-q");
         r.dryRun = r.dryRun || name == QLatin1String("--dry-run");
         r.watch = r.watch || name == QLatin1String("--watch");
         r.address = r.address || name == QLatin1String("--address");
         r.force = r.force || name == QLatin1String("--force");
+        r.all = r.all || name == QLatin1String("--all");
         helpAsked = helpAsked || name == QLatin1String("--help") || name == QLatin1String("-h");
         if (name == QLatin1String("--version"))
             r.asked = Request::Asked::Version;
@@ -289,7 +297,8 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         return false;
     }
     for (const auto &[option, command] : kOnlyWith) {
-        if (given.contains(QLatin1String(option)) && qstrcmp(row.name, command) != 0) {
+        const bool withAll = qstrcmp(command, "scan --all") == 0 && r.all;
+        if (given.contains(QLatin1String(option)) && qstrcmp(row.name, command) != 0 && !withAll) {
             error = say("CliOptionOnlyWith").arg(QLatin1String(option), QLatin1String(command));
             return false;
         }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Commands.h"
+#include "MotorSettings.h"
 #include "Profile.h"
 #include "SettingNames.h"
 
@@ -25,6 +26,9 @@ struct Request {
     bool watch = false;
     bool address = false; // apply writes ID, channels and rate too
     bool force = false; // set id: the forced ID write, without asking the line first
+    bool all = false; // scan: every motor on the line, within these IDs and channels
+    int firstId = 1, lastId = MotorSettings::MaxId;
+    QList<int> channels; // empty: all 16
     QString logPath;
     QString commandLine; // as typed, for the log
 

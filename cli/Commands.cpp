@@ -10,7 +10,8 @@ using K = CommandRow::Kind;
 constexpr CommandRow kCommands[] = {
     {"ports", K::Ports, 0, "ports", "CliCmdPorts", "tavik-cli ports", ""},
     {"settings", K::Settings, 0, "settings", "CliCmdSettings", "tavik-cli settings --json", ""},
-    {"scan", K::Scan, 0, "scan", "CliCmdScan", "tavik-cli --port /dev/ttyUSB0 scan", "--target"},
+    {"scan", K::Scan, 0, "scan [--all]", "CliCmdScan", "tavik-cli --port /dev/ttyUSB0 scan --all --ids 1-12",
+     "--target --all --ids --channels"},
     {"read", K::Read, 0, "read [TARGET]", "CliCmdRead", "tavik-cli --json read --target 12:3 > motor-12.json",
      "--target"},
     {"set", K::Set, 0, "set NAME VALUE", "CliCmdSet", "tavik-cli set speed 100 --target 12:3", "--target --force"},

@@ -26,6 +26,9 @@ constexpr OptionHelp kOptionHelp[] = {
     {"--watch", "CliHelpOptWatch"},
     {"--force", "CliHelpOptForce"},
     {"--poll ID:CHANNELS", "CliHelpOptPoll"},
+    {"--all", "CliHelpOptAll"},
+    {"--ids FIRST-LAST", "CliHelpOptIds"},
+    {"--channels LIST", "CliHelpOptChannels"},
     {"--json", "CliHelpOptJson"},
     {"--quiet", "CliHelpOptQuiet"},
     {"--log FILE", "CliHelpOptLog"},
@@ -86,7 +89,8 @@ QString commonOptions(const char *only)
         const QString name = QString::fromLatin1(o.option).section(u' ', 0, 0);
         const bool specific = name == QLatin1String("--target") || name == QLatin1String("--address")
             || name == QLatin1String("--dry-run") || name == QLatin1String("--watch")
-            || name == QLatin1String("--force") || name == QLatin1String("--poll");
+            || name == QLatin1String("--force") || name == QLatin1String("--poll") || name == QLatin1String("--all")
+            || name == QLatin1String("--ids") || name == QLatin1String("--channels");
         if (!only || !specific || QLatin1String(only).contains(name))
             t += row(QLatin1String(o.option), say(o.text));
     }

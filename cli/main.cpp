@@ -4,6 +4,7 @@
 #include "Arguments.h"
 #include "CliText.h"
 #include "Help.h"
+#include "Inventory.h"
 #include "Session.h"
 
 #include <QCoreApplication>
@@ -77,6 +78,9 @@ int main(int argc, char *argv[])
         listSettings(output);
         return printed(out, err, output.writeFailure());
     }
+
+    if (request.kind() == CommandRow::Kind::Scan && request.all)
+        return runInventory(request, output);
 
     Session session(request, output);
     QObject::connect(&session, &Session::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);

@@ -110,7 +110,9 @@ private slots:
         Fixture f;
         QString why;
         for (const LanguageRow &row : languageRows())
-            if (row.window == Window::Main) // Label9 keeps its design-time 129, the table's value
+            // Label9 keeps its design-time 129, the table's value; words are
+            // read by the code that composes them, no control shows them as such.
+            if (row.window == Window::Main && row.property != Property::Word)
                 QVERIFY2(f.shows(row, row.value(Language::SimplifiedChinese), why), qPrintable(why));
         QCOMPARE(f.mainWindow.idList()->currentIndex(), 0);
     }
@@ -133,7 +135,7 @@ private slots:
         int ownStarts = 0;
         QString why;
         for (const LanguageRow &row : languageRows()) {
-            if (row.window != window || row.property == Property::Visible)
+            if (row.window != window || row.property == Property::Visible || row.property == Property::Word)
                 continue;
             QVERIFY2(f.shows(row, row.startValue(), why), qPrintable(why));
             if (row.start) {

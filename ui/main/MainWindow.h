@@ -18,6 +18,7 @@
 
 class ChannelPad;
 class LimitPoints;
+class LineInventoryWindow;
 class MotorButtons;
 class PanelItem;
 class PanelItems;
@@ -57,6 +58,7 @@ public:
     void openForceId();
     void openLineRate();
     void openMonitor();
+    void openInventory(); // "Motors on this line"
     void setLanguage(Language language);
 
 protected:
@@ -102,5 +104,7 @@ private:
     bool m_portLostShowing = false;
 
     SecondaryWindows *m_windows = nullptr;
+    LineInventoryWindow *m_inventoryWindow = nullptr; // built when first opened
+    Language m_language = Language::SimplifiedChinese;
     QMetaObject::Connection m_followingReportedId;
 };

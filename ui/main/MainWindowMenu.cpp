@@ -3,6 +3,8 @@
 #include "MainWindow.h"
 
 #include "BusMonitor.h"
+#include "ChannelPad.h"
+#include "LineInventoryWindow.h"
 #include "ForceIdWindow.h"
 #include "LineRateWindow.h"
 #include "ManualWindow.h"
@@ -54,6 +56,7 @@ void MainWindow::buildMenu()
     tools->addAction(action("IDSetMenu", QString(), &MainWindow::openForceId));
     tools->addAction(action("ComSetMenu", QString(), &MainWindow::openLineRate));
     tools->addAction(action("MonitorMenu", QString(), &MainWindow::openMonitor));
+    tools->addAction(action("InventoryMenu", QString(), &MainWindow::openInventory));
     bar->addAction(action("HelpMenu", QString(), &MainWindow::openManual));
     bar->addAction(action("About", QString(), &MainWindow::showAbout));
 }
@@ -110,8 +113,28 @@ void MainWindow::openMonitor()
         m_windows->busMonitor().open();
 }
 
+// The chosen motor becomes the panel's target, its ID shown and its channels drawn.
+void MainWindow::openInventory()
+{
+    if (!openChildWindowAllowed())
+        return;
+    if (!m_inventoryWindow) {
+        m_inventoryWindow = new LineInventoryWindow(m_link, this);
+        m_inventoryWindow->setLanguage(m_language);
+        connect(m_inventoryWindow, &LineInventoryWindow::motorChosen, this, [this](const MotorTarget &motor) {
+            m_link.setTarget(motor);
+            m_idList->setCurrentIndex(motor.id);
+            m_channelPad->refresh();
+        });
+    }
+    m_inventoryWindow->openAndSearch();
+}
+
 void MainWindow::setLanguage(Language language)
 {
+    m_language = language;
+    if (m_inventoryWindow)
+        m_inventoryWindow->setLanguage(language);
     if (m_windows)
         m_windows->applyLanguage(int(language));
     else
