@@ -14,6 +14,9 @@ struct MessageTexts {
     QString selectPort;
     QString setSuccess;
     QString setFailure;
+    QString setFailureSilent; // after setFailure: no read-back answer came
+    QString setFailureOtherValue; // after setFailure: the motor answered another value
+    QString settingsDefaultsNote; // the settings window after a read no motor answered
     QString portLost; // the adapter vanished under an open port
     // Why a port did not open; "%1" = the port or its device, "%2" = its group or owner.
     QString portBusy; // another program holds the port
@@ -22,6 +25,16 @@ struct MessageTexts {
     QString portMissing; // the port's device is not there
     QString idOutOfRange; // "%1" = an ID the motor reported outside 1..99
     QString valueOutOfRange; // a settings tab's note; "%1" = a reported value no control can show
+    // The status line under the panel.
+    QString statusPort; // "%1" = the port, "%2" = its bits per second
+    QString statusNoPort;
+    QString statusScanning;
+    QString statusMotorFound; // "%1" = the ID, "%2" = the channels
+    QString statusNoAnswer;
+    QString statusIdOutOfRange;
+    QString statusPortLost; // "%1" = the port, waited for
+    QString statusPortBack; // "%1" = the port, scanned again
+    QString statusLastAnswer; // "%1" = seconds since the last valid answer
 
     // What the user can do about a port that did not open (empty when there
     // is no advice).

@@ -27,12 +27,14 @@ struct ExtendedRead {};
 struct BaudApply {
     Settings::Item item = Settings::BaudCode;
     bool confirmed = false;
+    bool otherValueSeen = false;
 };
 
 // A written setting is read back until it matches, at most three times.
 struct ReadBack {
     Settings::Item item = Settings::DryContact;
     int attempt = 0;
+    bool otherValueSeen = false; // a read-back came with another value
 };
 
 } // namespace LinkJob

@@ -43,6 +43,7 @@ private:
     std::optional<Settings::Item> itemBeingReadBack() const;
     std::optional<Settings::ReadBack> readBackWay() const;
     bool readsBack(const Frame::Response &f, Settings::ReadBack way) const;
+    void noteOtherValue();
     void confirm();
     void discard(const QByteArray &bytes);
 

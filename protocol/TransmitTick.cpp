@@ -70,7 +70,7 @@ void TransmitTick::step(LinkJob::BaudApply apply)
     if (apply.confirmed)
         m_link.m_job = LinkJob::Idle {};
     else
-        m_link.m_job = LinkJob::ReadBack {apply.item, 0};
+        m_link.m_job = LinkJob::ReadBack {apply.item, 0, apply.otherValueSeen};
 }
 
 void TransmitTick::step(LinkJob::ReadBack &readBack)
@@ -81,9 +81,10 @@ void TransmitTick::step(LinkJob::ReadBack &readBack)
                                                                                  : Frame::ReadBasic);
     } else {
         const Settings::Item item = readBack.item;
+        const bool answered = readBack.otherValueSeen;
         // Ended before anyone is told, so the ticks meanwhile do not retry.
         m_link.m_job = LinkJob::Idle {};
-        emit m_link.writeFailed(item);
+        emit m_link.writeFailed(item, answered);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "MessageTexts.h"
 #include "MotorLink.h"
 #include "PortComboBox.h"
+#include "PortReturnWatch.h"
 #include "SerialLine.h"
 
 #include <QMainWindow>
@@ -26,6 +27,8 @@ class PositionSlider;
 class QComboBox;
 struct PortInfo;
 class SecondaryWindows;
+class SignalBars;
+class StatusLine;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -49,6 +52,8 @@ public:
     QComboBox *portList() const { return m_portList; }
     PositionSlider *positionSlider() const { return m_positionSlider.get(); }
     LimitPoints *limitPoints() const { return m_limitPoints.get(); }
+    StatusLine *statusLine() const { return m_statusLine; }
+    PortReturnWatch &portReturnWatch() { return m_portReturnWatch; }
 
     // --- menu (MainWindowMenu.cpp) ---------------------------------------------
     void openSettings();
@@ -61,7 +66,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void showStartState(const QStringList &extraPorts);
@@ -71,12 +78,16 @@ private:
     void listenToLink();
     void onIdChosen();
     void onPortChosen();
-    void portLost();
+    void portLost(const QString &portName);
+    void portBack(const QString &portName);
+    bool positionPolled() const;
+    void writeFailed(bool motorAnswered);
     bool openChildWindowAllowed();
     void fitCaptions();
 
     // The panel's background and the boxes' frames (MainWindowPanel.cpp).
     void wireBackground(const PanelItems &items);
+    void chainFocus(const PanelItems &items);
     void bringToFront(QWidget *item);
     void backgroundPressed();
     void backgroundHovered();
@@ -96,6 +107,10 @@ private:
     std::unique_ptr<PositionSlider> m_positionSlider;
     std::unique_ptr<LimitPoints> m_limitPoints;
     std::unique_ptr<MotorButtons> m_motorButtons;
+
+    StatusLine *m_statusLine = nullptr;
+    SignalBars *m_signalBars = nullptr;
+    PortReturnWatch m_portReturnWatch;
 
     QStringList m_extraPorts;
     bool m_portsListed = false; // the system's ports are in the list
