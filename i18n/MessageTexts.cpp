@@ -12,3 +12,8 @@ QString MessageTexts::portAdvice(const QString &portName, MotorLink::PortCause c
     default: return {};
     }
 }
+
+QString MessageTexts::setFailureText(bool motorAnswered) const
+{
+    return setFailure + QLatin1Char('\n') + (motorAnswered ? setFailureOtherValue : setFailureSilent);
+}

@@ -36,6 +36,10 @@ struct MessageTexts {
     QString statusPortBack; // "%1" = the port, scanned again
     QString statusLastAnswer; // "%1" = seconds since the last valid answer
 
+    // A failed write: setFailure, then whether the motor kept another value
+    // or was silent.
+    QString setFailureText(bool motorAnswered) const;
+
     // What the user can do about a port that did not open (empty when there
     // is no advice).
     QString portAdvice(const QString &portName, MotorLink::PortCause cause, const DeviceAccess &device) const;

@@ -220,8 +220,7 @@ void MainWindow::onPortChosen()
 // silent or kept another value.
 void MainWindow::writeFailed(bool motorAnswered)
 {
-    const QString why = motorAnswered ? m_texts.setFailureOtherValue : m_texts.setFailureSilent;
-    Messages::post(m_panelLink->text(PanelLink::Text::SetFailure) + QLatin1Char('\n') + why, Messages::Kind::Error);
+    Messages::post(m_texts.setFailureText(motorAnswered), Messages::Kind::Error);
 }
 
 bool MainWindow::positionPolled() const
