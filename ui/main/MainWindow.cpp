@@ -210,10 +210,12 @@ void MainWindow::onPortChosen()
 {
     const QString name = m_portList->currentText();
     m_portReturnWatch.stop(); // a choice, OFF included, ends the wait for a lost port
-    if (name == OffItem)
+    if (name == OffItem) {
         m_link.closePort();
-    else
+        m_statusLine->showNoPort();
+    } else {
         m_link.choosePort(name);
+    }
 }
 
 // The message says what failed and, on a second line, whether the motor was

@@ -21,6 +21,7 @@ void PortReturnWatch::watch(const QString &deviceName)
     m_seenGone = false;
     m_seenBack = 0;
     m_poll.start();
+    look(); // mostly gone already: its going is what lost the port
 }
 
 void PortReturnWatch::stop()

@@ -23,6 +23,8 @@ public:
     enum class Motor { NoPort, NotAsked, Scanning, Found, NoAnswer, IdOutOfRange, PortLost, PortBack };
     Motor motor() const { return m_motor; }
 
+    // No port chosen (OFF), also after a loss.
+    void showNoPort() { setMotor(Motor::NoPort); }
     // The port's device went away (waiting for it) and came back (scanning).
     void showPortLost(const QString &portName);
     void showPortBack(const QString &portName);
