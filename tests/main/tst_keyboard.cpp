@@ -185,9 +185,12 @@ void KeyboardTest::escapeLeavesSecondaryWindows_data()
 {
     QTest::addColumn<QString>("menuItem");
     QTest::addColumn<QString>("window");
-    QTest::newRow("manual") << "HelpMenu" << "Form2";
-    QTest::newRow("forced ID") << "IDSetMenu" << "IDSetForm";
-    QTest::newRow("line rate") << "ComSetMenu" << "Form3";
+    QTest::newRow("manual") << "HelpMenu"
+                            << "Form2";
+    QTest::newRow("forced ID") << "IDSetMenu"
+                               << "IDSetForm";
+    QTest::newRow("line rate") << "ComSetMenu"
+                               << "Form3";
 }
 
 void KeyboardTest::escapeLeavesSecondaryWindows()
