@@ -16,6 +16,7 @@
 #include "SignalBars.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QWindow>
@@ -159,15 +160,23 @@ void MainWindow::chainFocus(const PanelItems &items)
         chain.append(items(QLatin1String(name)));
     for (int i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
+    for (QWidget *control : chain)
+        control->installEventFilter(this);
 }
 
-// A key that walks the focus wakes the boxes as the pointer over their
-// frames does: a keyboard user has no pointer to wake them with.
-bool MainWindow::focusNextPrevChild(bool next)
+// Tab on a control of the panel wakes the boxes as the pointer over their
+// frames does: a keyboard user has no pointer to wake them with.  (Focus
+// moving on by itself, from a box greyed under it, does not.)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    m_idList->setEnabled(true);
-    m_portList->setEnabled(true);
-    return QMainWindow::focusNextPrevChild(next);
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            m_idList->setEnabled(true);
+            m_portList->setEnabled(true);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::bringToFront(QWidget *item)

@@ -8,6 +8,11 @@
 namespace {
 
 constexpr int ClockMs = 250;
+// One height in every language: the window keeps its size when the language changes.
+constexpr int LineHeight = 23;
+// The panel's darkest blue under its light caption text.
+const char *const Look = "StatusLine { background: #0a111f; border-top: 1px solid #22324f; }"
+                         "QLabel { color: #c8d6ea; padding: 0 4px; }";
 
 QLabel *addLabel(QStatusBar *line, const char *name, int stretch)
 {
@@ -33,6 +38,8 @@ StatusLine::StatusLine(MotorLink &link, const MessageTexts &texts, QWidget *pare
 {
     setObjectName(QStringLiteral("StatusLine"));
     setSizeGripEnabled(false);
+    setFixedHeight(LineHeight);
+    setStyleSheet(QLatin1String(Look));
     m_port = addLabel(this, "StatusPort", 0);
     m_motorText = addLabel(this, "StatusMotor", 1);
     m_answer = addLabel(this, "StatusAnswer", 0);
