@@ -3,8 +3,6 @@
 // named by the member's name in the table: "MsgSelectId" is selectId).
 #pragma once
 
-#include "MotorLink.h"
-
 #include <QString>
 
 struct MessageTexts {
@@ -38,9 +36,8 @@ struct MessageTexts {
 
     // A failed write: setFailure, then whether the motor kept another value
     // or was silent.
-    QString setFailureText(bool motorAnswered) const;
-
-    // What the user can do about a port that did not open (empty when there
-    // is no advice).
-    QString portAdvice(const QString &portName, MotorLink::PortCause cause, const DeviceAccess &device) const;
+    QString setFailureText(bool motorAnswered) const
+    {
+        return setFailure + QLatin1Char('\n') + (motorAnswered ? setFailureOtherValue : setFailureSilent);
+    }
 };
