@@ -16,6 +16,9 @@ struct MessageTexts {
     QString idWriteNoneAnswered;
     QString idWriteSeveral;
     QString idWriteGarbled;
+    QString setFailureSilent; // after setFailure: no read-back answer came
+    QString setFailureOtherValue; // after setFailure: the motor answered another value
+    QString settingsDefaultsNote; // the settings window after a read no motor answered
     QString portLost; // the adapter vanished under an open port
     // Why a port did not open; "%1" = the port or its device, "%2" = its group or owner.
     QString portBusy; // another program holds the port
@@ -24,4 +27,21 @@ struct MessageTexts {
     QString portMissing; // the port's device is not there
     QString idOutOfRange; // "%1" = an ID the motor reported outside 1..99
     QString valueOutOfRange; // a settings tab's note; "%1" = a reported value no control can show
+    // The status line under the panel.
+    QString statusPort; // "%1" = the port, "%2" = its bits per second
+    QString statusNoPort;
+    QString statusScanning;
+    QString statusMotorFound; // "%1" = the ID, "%2" = the channels
+    QString statusNoAnswer;
+    QString statusIdOutOfRange;
+    QString statusPortLost; // "%1" = the port, waited for
+    QString statusPortBack; // "%1" = the port, scanned again
+    QString statusLastAnswer; // "%1" = seconds since the last valid answer
+
+    // A failed write: setFailure, then whether the motor kept another value
+    // or was silent.
+    QString setFailureText(bool motorAnswered) const
+    {
+        return setFailure + QLatin1Char('\n') + (motorAnswered ? setFailureOtherValue : setFailureSilent);
+    }
 };

@@ -30,12 +30,14 @@ struct ExtendedRead {};
 struct BaudApply {
     Settings::Item item = Settings::BaudCode;
     bool confirmed = false;
+    bool otherValueSeen = false;
 };
 
 // A written setting is read back until it matches, at most three times.
 struct ReadBack {
     Settings::Item item = Settings::DryContact;
     int attempt = 0;
+    bool otherValueSeen = false; // a read-back came with another value
 };
 
 // Before an ID write that asks the line first: a basic read to ID 0 and a

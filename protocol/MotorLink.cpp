@@ -219,7 +219,11 @@ void MotorLink::endScan(Job next)
 {
     const auto *scan = std::get_if<LinkJob::BaudScan>(&m_job);
     const bool announce = scan && scan->announceEnd;
+    // Only an answer leads on to the extended read; giving up leads to idle.
+    const bool answered = !std::holds_alternative<LinkJob::Idle>(next);
     m_job = next;
+    if (scan)
+        emit scanEnded(answered);
     if (announce)
         emit settingsReadScanEnded();
 }

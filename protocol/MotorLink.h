@@ -211,10 +211,13 @@ signals:
     void reportedIdOutOfRange(int id);
     // The reported ID's channels are now the target's.
     void reportedChannels();
+    // A baud scan has ended: with an answer from a motor or with none.
+    void scanEnded(bool motorAnswered);
     // A scan started by startSettingsRead(true) has ended, found or not.
     void settingsReadScanEnded();
     void writeConfirmed(Settings::Item item);
-    void writeFailed(Settings::Item item);
+    // motorAnswered: a read-back came with another value; false: none came.
+    void writeFailed(Settings::Item item, bool motorAnswered);
     // An ID write that asked the line first was not sent, and why.
     void idWriteRefused(MotorLink::IdWriteRefusal why);
 

@@ -231,6 +231,8 @@ void ResponseHandler::extendedReport(const Frame::Response &f)
         loadExtendedSettings(f);
     else if (readsBack(f, Settings::ReadBack::Extended))
         confirm();
+    else
+        noteOtherValue();
 }
 
 void ResponseHandler::basicReport(const Frame::Response &f)
@@ -240,6 +242,18 @@ void ResponseHandler::basicReport(const Frame::Response &f)
         loadBasicSettings(f);
     else if (readsBack(f, *way))
         confirm();
+    else
+        noteOtherValue();
+}
+
+// A read-back answer that does not match: a failure of the write is then
+// the motor keeping another value, not its silence.
+void ResponseHandler::noteOtherValue()
+{
+    if (auto *r = std::get_if<LinkJob::ReadBack>(&m_link.m_job))
+        r->otherValueSeen = true;
+    else if (auto *b = std::get_if<LinkJob::BaudApply>(&m_link.m_job))
+        b->otherValueSeen = true;
 }
 
 void ResponseHandler::loadBasicSettings(const Frame::Response &f)

@@ -48,6 +48,7 @@ private:
     std::optional<Settings::Item> itemBeingReadBack() const;
     std::optional<Settings::ReadBack> readBackWay() const;
     bool readsBack(const Frame::Response &f, Settings::ReadBack way) const;
+    void noteOtherValue();
     void confirm();
     // The answers an ID write's question and check listen for; true when
     // the answer was theirs.

@@ -74,7 +74,7 @@ void TransmitTick::step(LinkJob::BaudApply apply)
     if (apply.confirmed)
         m_link.m_job = LinkJob::Idle {};
     else
-        m_link.m_job = LinkJob::ReadBack {apply.item, 0};
+        m_link.m_job = LinkJob::ReadBack {apply.item, 0, apply.otherValueSeen};
 }
 
 void TransmitTick::step(LinkJob::ReadBack &readBack)
@@ -85,9 +85,10 @@ void TransmitTick::step(LinkJob::ReadBack &readBack)
                                                                                  : Frame::ReadBasic);
     } else {
         const Settings::Item item = readBack.item;
+        const bool answered = readBack.otherValueSeen;
         // Ended before anyone is told, so the ticks meanwhile do not retry.
         m_link.m_job = LinkJob::Idle {};
-        emit m_link.writeFailed(item);
+        emit m_link.writeFailed(item, answered);
     }
 }
 
@@ -125,28 +126,28 @@ void TransmitTick::step(LinkJob::IdWriteCheck &check)
         if (++check.attempt <= MaxReadBacks)
             m_link.stage(Frame::ReadBasic, Frame::ReadBasic, true, check.newAddress);
         else
-            endIdWrite(false);
+            endIdWrite(false, false); // the new address stayed silent
         return;
     }
     if (check.oldAddress.id == check.newAddress.id) {
-        endIdWrite(true); // no other address to be silent
+        endIdWrite(true, true); // no other address to be silent
     } else if (check.waited < 0) {
         m_link.stage(Frame::ReadBasic, Frame::ReadBasic, true, check.oldAddress);
         check.waited = 0;
     } else if (check.oldHeard) {
-        endIdWrite(false);
+        endIdWrite(false, true); // the old address still answers
     } else if (++check.waited >= MotorLink::AnswerWaitTicks) {
-        endIdWrite(true);
+        endIdWrite(true, true);
     }
 }
 
-void TransmitTick::endIdWrite(bool confirmed)
+void TransmitTick::endIdWrite(bool confirmed, bool motorAnswered)
 {
     m_link.m_job = LinkJob::Idle {};
     if (confirmed)
         emit m_link.writeConfirmed(Settings::IdAndChannels);
     else
-        emit m_link.writeFailed(Settings::IdAndChannels);
+        emit m_link.writeFailed(Settings::IdAndChannels, motorAnswered);
 }
 
 void TransmitTick::statusTimeout()

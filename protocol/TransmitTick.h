@@ -40,7 +40,7 @@ private:
     void step(LinkJob::ReadBack &readBack);
     void step(LinkJob::IdWriteAsk &ask);
     void step(LinkJob::IdWriteCheck &check);
-    void endIdWrite(bool confirmed);
+    void endIdWrite(bool confirmed, bool motorAnswered);
     void statusTimeout();
 
     MotorLink &m_link;

@@ -326,7 +326,7 @@ void LineFaultsTest::motorTakingOnlySomeWrites()
         control<QPushButton>(&form, step.button)->click();
         QTRY_VERIFY2_WITH_TIMEOUT(!p.a.messages.texts().isEmpty(), step.what, 10000);
         App::ticks(3); // nothing else follows the outcome
-        const QString outcome = step.taken ? p.a.texts.setSuccess : p.a.texts.setFailure;
+        const QString outcome = step.taken ? p.a.texts.setSuccess : p.a.texts.setFailureText(true);
         QVERIFY2(p.a.messages.texts() == QStringList {outcome}, step.what);
         QVERIFY2(countFrames(p.sim, step.function, step.value, mark) == 2, step.what);
         const int reads = countFrames(p.sim, step.readBack, step.readBack, mark);
@@ -367,7 +367,7 @@ void LineFaultsTest::failureBoxOpenWhileStatusGoesOn()
     const int mark = p.setSpeedAndLeave(); // the read-backs go on after closing
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 1 && boxes.open == 0, 15000);
     App::ticks(4);
-    QCOMPARE(boxes.shown, QStringList {p.a.texts.setFailure});
+    QCOMPARE(boxes.shown, QStringList {p.a.texts.setFailureText(true)});
     QCOMPARE(countFrames(p.sim, Frame::WriteMaxSpeed, 100, mark), 2);
     QCOMPARE(countFrames(p.sim, Frame::ReadBasic, Frame::ReadBasic, mark), 6);
     QVERIFY2(pollsAtClose - pollsAtOpen >= 4, qPrintable(QStringLiteral("%1 polls").arg(pollsAtClose - pollsAtOpen)));

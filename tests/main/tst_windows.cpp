@@ -146,7 +146,7 @@ void WindowsTest::settingIgnoredByTheMotorFails()
     const int reads = countFrames(c.sim, Frame::ReadBasic);
     QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RPM80"), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton5"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setFailure), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setFailureText(true)), 1, 8000);
     QCOMPARE(a.messages.count(a.texts.setSuccess), 0);
     QCOMPARE(countFrames(c.sim, Frame::WriteMaxSpeed), 2);
     QCOMPARE(countFrames(c.sim, Frame::ReadBasic) - reads, 6);

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "ChannelPad.h"
+#include "ChildWindow.h"
 #include "LimitPoints.h"
 #include "Messages.h"
 #include "MotorButtons.h"
@@ -10,10 +11,13 @@
 #include "PortList.h"
 #include "PositionSlider.h"
 #include "SecondaryWindows.h"
+#include "SignalBars.h"
+#include "StatusLine.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QToolTip>
 
 #include <algorithm>
@@ -46,6 +50,11 @@ MainWindow::MainWindow(const QStringList &extraPorts, QWidget *parent) : QMainWi
     buildPanel();
     buildMenu();
     showStartState(extraPorts);
+    m_statusLine = new StatusLine(m_link, m_texts, this);
+    setStatusBar(m_statusLine);
+    connect(m_statusLine, &StatusLine::barsChanged, m_signalBars, &SignalBars::setBars);
+    m_statusLine->refresh();
+    connect(&m_portReturnWatch, &PortReturnWatch::deviceBack, this, &MainWindow::portBack);
     listenToLink();
     tickTimer().start();
 }
@@ -76,8 +85,12 @@ void MainWindow::listenToLink()
     using Text = PanelLink::Text;
     PositionSlider *slider = m_positionSlider.get();
     connect(&m_link, &MotorLink::positionUnknown, this, [slider] { slider->hide(); });
-    connect(&m_link, &MotorLink::positionReported, this,
-            [slider](int percent, bool targetPending) { slider->follow(percent, targetPending); });
+    connect(&m_link, &MotorLink::positionReported, this, [this, slider](int percent, bool targetPending) {
+        slider->follow(percent, targetPending);
+        // The percent stays beside the slider while one motor's position is polled.
+        if (positionPolled())
+            slider->box()->show();
+    });
     connect(&m_link, &MotorLink::statusReported, this, [this] { m_limitPoints->refresh(); });
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
         if (m_link.statusPolling())
@@ -86,7 +99,8 @@ void MainWindow::listenToLink()
     connect(&m_link, &MotorLink::reportedIdOutOfRange, this,
             [this](int id) { Messages::post(m_panelLink->text(Text::IdOutOfRange).arg(id)); });
     connect(&m_link, &MotorLink::writeConfirmed, this, [this] { Messages::post(m_panelLink->text(Text::SetSuccess)); });
-    connect(&m_link, &MotorLink::writeFailed, this, [this] { Messages::post(m_panelLink->text(Text::SetFailure)); });
+    connect(&m_link, &MotorLink::writeFailed, this,
+            [this](Settings::Item, bool motorAnswered) { writeFailed(motorAnswered); });
     connect(&m_link, &MotorLink::serialError, this,
             [](const QString &text) { Messages::post(text, Messages::Kind::Error); });
     connect(&m_link, &MotorLink::portError, this,
@@ -94,7 +108,7 @@ void MainWindow::listenToLink()
                 const QString advice = portAdvice(m_texts, m_link.serial().portName(), cause, device);
                 Messages::show(advice.isEmpty() ? text : text + QLatin1String("\n\n") + advice, Messages::Kind::Error);
             });
-    connect(&m_link, &MotorLink::portLost, this, &MainWindow::portLost);
+    connect(&m_link, &MotorLink::portLost, this, [this](const QString &portName) { portLost(portName); });
 }
 
 // Closing the main window ends the program, whatever window is open.  The
@@ -107,6 +121,23 @@ void MainWindow::closeEvent(QCloseEvent *event)
             child->hide();
     event->accept();
     QCoreApplication::quit();
+}
+
+// A secondary window holds the input while this one is disabled: activating
+// this one (a click on it, the task bar) brings that window up instead, so a
+// greyed main window is never alone in front.
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || isEnabled() || !m_windows)
+        return;
+    for (QWidget *child : m_windows->builtWindows()) {
+        if (child->isVisible() && child->isEnabled() && qobject_cast<ChildWindow *>(child)) {
+            child->raise();
+            child->activateWindow();
+            return;
+        }
+    }
 }
 
 void MainWindow::showStartState(const QStringList &extraPorts)
@@ -194,14 +225,40 @@ void MainWindow::onIdChosen()
 void MainWindow::onPortChosen()
 {
     const QString name = m_portList->currentText();
-    if (name == OffItem)
+    m_portReturnWatch.stop(); // a choice, OFF included, ends the wait for a lost port
+    if (name == OffItem) {
         m_link.closePort();
-    else
+        m_statusLine->showNoPort();
+    } else {
         m_link.choosePort(name);
+    }
 }
 
-void MainWindow::portLost()
+// The message says what failed and, on a second line, whether the motor was
+// silent or kept another value.
+void MainWindow::writeFailed(bool motorAnswered)
 {
+    Messages::post(m_texts.setFailureText(motorAnswered), Messages::Kind::Error);
+}
+
+bool MainWindow::positionPolled() const
+{
+    return m_link.statusPolling() && m_link.target().isOneMotorChannel();
+}
+
+// The lost port's device is back under its name: the port opens again and
+// scans, as if chosen, unless the user chose something else meanwhile.
+void MainWindow::portBack(const QString &portName)
+{
+    if (m_portList->currentText() != portName)
+        return;
+    if (m_link.choosePort(portName))
+        m_statusLine->showPortBack(portName);
+}
+
+void MainWindow::portLost(const QString &portName)
+{
+    m_portReturnWatch.watch(portName);
     // One message for one loss, however often the port reports it.
     if (m_portLostShowing)
         return;

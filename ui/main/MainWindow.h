@@ -8,6 +8,7 @@
 #include "MessageTexts.h"
 #include "MotorLink.h"
 #include "PortComboBox.h"
+#include "PortReturnWatch.h"
 #include "SerialLine.h"
 
 #include <QMainWindow>
@@ -27,6 +28,8 @@ class PositionSlider;
 class QComboBox;
 struct PortInfo;
 class SecondaryWindows;
+class SignalBars;
+class StatusLine;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -50,6 +53,8 @@ public:
     QComboBox *portList() const { return m_portList; }
     PositionSlider *positionSlider() const { return m_positionSlider.get(); }
     LimitPoints *limitPoints() const { return m_limitPoints.get(); }
+    StatusLine *statusLine() const { return m_statusLine; }
+    PortReturnWatch &portReturnWatch() { return m_portReturnWatch; }
 
     // --- menu (MainWindowMenu.cpp) ---------------------------------------------
     void openSettings();
@@ -63,7 +68,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showStartState(const QStringList &extraPorts);
@@ -73,12 +80,16 @@ private:
     void listenToLink();
     void onIdChosen();
     void onPortChosen();
-    void portLost();
+    void portLost(const QString &portName);
+    void portBack(const QString &portName);
+    bool positionPolled() const;
+    void writeFailed(bool motorAnswered);
     bool openChildWindowAllowed();
     void fitCaptions();
 
     // The panel's background and the boxes' frames (MainWindowPanel.cpp).
     void wireBackground(const PanelItems &items);
+    void chainFocus(const PanelItems &items);
     void bringToFront(QWidget *item);
     void backgroundPressed();
     void backgroundHovered();
@@ -98,6 +109,10 @@ private:
     std::unique_ptr<PositionSlider> m_positionSlider;
     std::unique_ptr<LimitPoints> m_limitPoints;
     std::unique_ptr<MotorButtons> m_motorButtons;
+
+    StatusLine *m_statusLine = nullptr;
+    SignalBars *m_signalBars = nullptr;
+    PortReturnWatch m_portReturnWatch;
 
     QStringList m_extraPorts;
     bool m_portsListed = false; // the system's ports are in the list

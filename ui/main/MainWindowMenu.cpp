@@ -13,6 +13,7 @@
 #include "MotorSettingsWindow.h"
 #include "PanelLink.h"
 #include "SecondaryWindows.h"
+#include "StatusLine.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -140,4 +141,5 @@ void MainWindow::setLanguage(Language language)
     else
         applyLanguage(LanguageWindows {this, nullptr, nullptr, nullptr, &m_texts}, language);
     fitCaptions();
+    m_statusLine->refresh();
 }

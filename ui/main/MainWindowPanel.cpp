@@ -6,14 +6,17 @@
 #include "ChannelPad.h"
 #include "IdList.h"
 #include "LimitPoints.h"
+#include "MotorSettings.h"
 #include "MotorButtons.h"
 #include "PanelItem.h"
 #include "PanelLayout.h"
 #include "PanelLink.h"
 #include "PortList.h"
 #include "PositionSlider.h"
+#include "SignalBars.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QWindow>
@@ -89,6 +92,8 @@ void MainWindow::buildPanel()
         items.add(label);
     }
 
+    m_signalBars = new SignalBars(central);
+
     m_idList = new QComboBox(central);
     m_idList->setObjectName(QStringLiteral("ComboBox1"));
     m_idList->setGeometry(PanelLayout::IdBox);
@@ -105,6 +110,8 @@ void MainWindow::buildPanel()
     m_limitPoints = std::make_unique<LimitPoints>(items, *m_panelLink, toFront);
     m_motorButtons = std::make_unique<MotorButtons>(items, *m_panelLink, toFront);
     wireBackground(items);
+
+    chainFocus(items);
 
     connect(m_idList, &QComboBox::currentTextChanged, this, [this] { onIdChosen(); });
     connect(m_portList, &QComboBox::activated, this, [this] { onPortChosen(); });
@@ -134,6 +141,44 @@ void MainWindow::wireBackground(const PanelItems &items)
     new MoveRelay(m_portList, [this] { portBoxHovered(); });
 }
 
+// Tab walks the panel as it reads: the two boxes, then the left column
+// (channels, full range, learn, delete, limit points), then the right one
+// (slider pointer, up, stop, down).  The frames around the boxes are not
+// controls of their own.
+void MainWindow::chainFocus(const PanelItems &items)
+{
+    items(QStringLiteral("Label_id_select"))->setFocusPolicy(Qt::NoFocus);
+    items(QStringLiteral("Label_COM_SELECTE"))->setFocusPolicy(Qt::NoFocus);
+    QList<QWidget *> chain {m_idList, m_portList};
+    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
+        chain.append(items("Label_ch", n));
+    for (const char *name : {"Label_quan_ping", "Label_dui_ma", "Label_shan_ma"})
+        chain.append(items(QLatin1String(name)));
+    for (int n = 1; n <= 4; ++n)
+        chain.append(items("Label_XWD", n));
+    for (const char *name : {"Image_Place_zhi_zhen", "Label_shang", "Label_ting", "Label_xia"})
+        chain.append(items(QLatin1String(name)));
+    for (int i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+    for (QWidget *control : chain)
+        control->installEventFilter(this);
+}
+
+// Tab on a control of the panel wakes the boxes as the pointer over their
+// frames does: a keyboard user has no pointer to wake them with.  (Focus
+// moving on by itself, from a box greyed under it, does not.)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            m_idList->setEnabled(true);
+            m_portList->setEnabled(true);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::bringToFront(QWidget *item)
 {
     if (item)
@@ -156,7 +201,8 @@ void MainWindow::backgroundPressed()
 void MainWindow::backgroundHovered()
 {
     m_limitPoints->leave();
-    m_positionSlider->hideBox();
+    if (!positionPolled())
+        m_positionSlider->hideBox();
     m_idBoxLit->setVisible(false);
     m_portBoxLit->setVisible(false);
     m_portList->setEnabled(false);

@@ -2,7 +2,9 @@
 
 #include <QAccessibleWidget>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace {
 
@@ -18,14 +20,16 @@ public:
     {
         if (action != pressAction() || !widget()->isEnabled())
             return;
-        const QPointF centre = QRectF(widget()->rect()).center();
-        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
-            QMouseEvent event(type, centre, widget()->mapToGlobal(centre), Qt::LeftButton, held, Qt::NoModifier);
-            QCoreApplication::sendEvent(widget(), &event);
-        }
+        auto *item = static_cast<PanelItem *>(widget());
+        item->sendButton(QEvent::MouseButtonPress);
+        item->sendButton(QEvent::MouseButtonRelease);
     }
 };
+
+bool isPressKey(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
 
 QAccessibleInterface *accessibleHitLabel(const QString &, QObject *object)
 {
@@ -44,6 +48,32 @@ PanelItem::PanelItem(Role role, const QString &name, QWidget *parent) : PictureL
     setAttribute(Qt::WA_TranslucentBackground);
     if (role == Role::Caption)
         setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (role == Role::HitLabel) {
+        setFocusPolicy(Qt::StrongFocus);
+        // A key held down repeats: one press, and its release, as a button.
+        onKeyPress = [this](QKeyEvent *e) {
+            if (!isPressKey(e))
+                return false;
+            if (!e->isAutoRepeat())
+                sendButton(QEvent::MouseButtonPress);
+            return true;
+        };
+        onKeyRelease = [this](QKeyEvent *e) {
+            if (!isPressKey(e))
+                return false;
+            if (!e->isAutoRepeat())
+                sendButton(QEvent::MouseButtonRelease);
+            return true;
+        };
+    }
+}
+
+void PanelItem::sendButton(QEvent::Type pressOrRelease)
+{
+    const QPointF centre = QRectF(rect()).center();
+    const Qt::MouseButtons held = pressOrRelease == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    QMouseEvent event(pressOrRelease, centre, mapToGlobal(centre), Qt::LeftButton, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &event);
 }
 
 // Every press is followed by its release on the same item: Qt keeps the
@@ -77,6 +107,30 @@ void PanelItem::mouseMoveEvent(QMouseEvent *event)
     if (onMove)
         onMove(event);
     event->accept();
+}
+
+void PanelItem::keyPressEvent(QKeyEvent *event)
+{
+    if (!onKeyPress || !onKeyPress(event))
+        PictureLabel::keyPressEvent(event);
+}
+
+void PanelItem::keyReleaseEvent(QKeyEvent *event)
+{
+    if (!onKeyRelease || !onKeyRelease(event))
+        PictureLabel::keyReleaseEvent(event);
+}
+
+// The focus mark: a dotted frame in the panel's light text colour, drawn over
+// the item's picture or over what lies beneath a transparent hit label.
+void PanelItem::paintEvent(QPaintEvent *event)
+{
+    PictureLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(QColor(232, 244, 255), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 PanelItem *PanelItems::operator()(const QString &name) const

@@ -6,6 +6,7 @@
 
 #include "PictureLabel.h"
 
+#include <QEvent>
 #include <QHash>
 
 #include <functional>
@@ -28,6 +29,15 @@ public:
     MouseHandler onPress;
     MouseHandler onRelease;
     MouseHandler onMove;
+    // Keys for an item that takes the focus (a hit label: Space and Enter
+    // press and release it as the left button does); true: the key was used.
+    using KeyHandler = std::function<bool(QKeyEvent *)>;
+    KeyHandler onKeyPress;
+    KeyHandler onKeyRelease;
+
+    // A press or a release of the left button at the item's centre, as a
+    // click, a key or a screen reader brings it.
+    void sendButton(QEvent::Type pressOrRelease);
 
     void moveBy(int dx, int dy) { move(x() + dx, y() + dy); }
 
@@ -39,6 +49,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     Role m_role;

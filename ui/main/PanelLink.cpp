@@ -18,7 +18,6 @@ QString PanelLink::text(Text which) const
     case Text::SelectChannel: return m_texts.selectChannel;
     case Text::SelectPort: return m_texts.selectPort;
     case Text::SetSuccess: return m_texts.setSuccess;
-    case Text::SetFailure: return m_texts.setFailure;
     case Text::PortLost: return m_texts.portLost;
     case Text::IdOutOfRange: return m_texts.idOutOfRange;
     }

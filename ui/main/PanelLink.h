@@ -17,7 +17,7 @@ public:
     PanelLink(MotorLink &link, const MessageTexts &texts, const QComboBox *idList);
 
     // The texts the main window shows in message boxes.
-    enum class Text { SelectId, SelectChannel, SelectPort, SetSuccess, SetFailure, PortLost, IdOutOfRange };
+    enum class Text { SelectId, SelectChannel, SelectPort, SetSuccess, PortLost, IdOutOfRange };
     QString text(Text which) const;
 
     // --- ID and channels ------------------------------------------------------

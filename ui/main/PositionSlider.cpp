@@ -3,6 +3,7 @@
 #include "PanelLayout.h"
 #include "PanelLink.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 
@@ -31,6 +32,43 @@ PositionSlider::PositionSlider(const PanelItems &items, QWidget *panel, PanelLin
     m_pointer->onPress = [this, x](QMouseEvent *e) { pointerPressed(x(e)); };
     m_pointer->onMove = [this, x](QMouseEvent *e) { pointerDragged(e->buttons(), x(e)); };
     m_pointer->onRelease = [this](QMouseEvent *) { released(false); };
+    // The keys move the pointer as a drag does; its release sends the percent.
+    m_pointer->setFocusPolicy(Qt::StrongFocus);
+    m_pointer->onKeyPress = [this](QKeyEvent *e) { return keyMoved(e->key()); };
+    m_pointer->onKeyRelease = [this](QKeyEvent *e) {
+        if (!keyTarget(e->key(), 0))
+            return false;
+        if (!e->isAutoRepeat())
+            released(false);
+        return true;
+    };
+}
+
+// Arrows move by one percent, page keys by ten, Home and End to either end.
+std::optional<int> PositionSlider::keyTarget(int key, int percent)
+{
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Down: return percent - 1;
+    case Qt::Key_Right:
+    case Qt::Key_Up: return percent + 1;
+    case Qt::Key_PageDown: return percent - 10;
+    case Qt::Key_PageUp: return percent + 10;
+    case Qt::Key_Home: return 0;
+    case Qt::Key_End: return 100;
+    default: return std::nullopt;
+    }
+}
+
+bool PositionSlider::keyMoved(int key)
+{
+    const std::optional<int> target = keyTarget(key, PanelLayout::pointerPercent(pointerLeft()));
+    if (!target)
+        return false;
+    if (!m_link.positionTargetPending())
+        m_link.holdPositionTarget();
+    setPointerLeft(PanelLayout::pointerLeft(std::clamp(*target, 0, 100)));
+    return true;
 }
 
 void PositionSlider::hide()

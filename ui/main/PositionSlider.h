@@ -6,6 +6,7 @@
 #include "PanelItem.h"
 
 #include <array>
+#include <optional>
 
 class PanelLink;
 class QLineEdit;
@@ -35,8 +36,13 @@ public:
     void pointerPressed(int x);
     void pointerDragged(Qt::MouseButtons buttons, int x);
     void released(bool fromBar);
+    // Keyboard handling: true when the key moves the pointer.
+    bool keyMoved(int key);
 
 private:
+    // The percent a slider key leads to from percent, or none for another key.
+    static std::optional<int> keyTarget(int key, int percent);
+
     std::array<PanelItem *, 5> parts() const { return {m_caption0, m_caption100, m_track, m_bar, m_pointer}; }
 
     PanelItem *m_caption0, *m_caption100, *m_track, *m_bar, *m_pointer;

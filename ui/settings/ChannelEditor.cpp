@@ -54,7 +54,6 @@ ChannelEditor::ChannelEditor(MotorLink &link, const MessageTexts &texts, QWidget
         auto *b = new QPushButton(QString::number(n), m_channelBox);
         b->setObjectName(QStringLiteral("bsSkinSpeedButton%1").arg(n));
         b->setGeometry(FirstX + ((n - 1) % 8) * Pitch, RowY[(n - 1) / 8], ButtonSize, ButtonSize);
-        b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QPushButton::clicked, this, [this, n] { toggleChannel(n); });
         m_buttons[n - 1] = b;
     }

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -58,6 +59,11 @@ MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, const MessageTexts &te
     for (const SettingsTabs::Tab &tab : SettingsTabs::tabs())
         addSettingTab(tab);
     m_pages->setCurrentIndex(0);
+    m_defaultsNote = new QLabel(this);
+    m_defaultsNote->setObjectName(QStringLiteral("DefaultsNote"));
+    m_defaultsNote->setGeometry(16, 379, 577, 20);
+    m_defaultsNote->setStyleSheet(QStringLiteral("color: #f59e0b;"));
+    m_defaultsNote->hide();
     // Choosing an ID here chooses it in the main window as well.
     m_editor->setIndexChangedHook([mainIdList](int index) { mainIdList->setCurrentIndex(index); });
     listenToLink();
@@ -129,7 +135,7 @@ void MotorSettingsWindow::refreshChannelButtons()
 void MotorSettingsWindow::openAfterScan()
 {
     m_mainWindow->setEnabled(false);
-    setVisible(true);
+    showOverMainWindow();
     setEnabled(true);
 }
 
@@ -156,6 +162,12 @@ void MotorSettingsWindow::listenToLink()
     connect(&m_link, &MotorLink::basicReport, this, &MotorSettingsWindow::showBasicSettings);
     connect(&m_link, &MotorLink::extendedReport, this, &MotorSettingsWindow::showExtendedSettings);
     connect(&m_link, &MotorLink::reportedId, this, &MotorSettingsWindow::selectReportedId);
+    // A scan no motor answered leaves the defaults on the tabs: the window says so.
+    connect(&m_link, &MotorLink::scanEnded, this, [this](bool motorAnswered) {
+        m_defaultsNote->setText(m_texts.settingsDefaultsNote);
+        m_defaultsNote->setVisible(!motorAnswered);
+    });
+    connect(&m_link, &MotorLink::basicReport, m_defaultsNote, &QWidget::hide);
     connect(&m_link, &MotorLink::settingsReadScanEnded, this, &MotorSettingsWindow::openAfterScan);
     connect(&m_link, &MotorLink::idWriteRefused, this, [this](MotorLink::IdWriteRefusal why) {
         Messages::show(why == MotorLink::IdWriteRefusal::NoneAnswered  ? m_texts.idWriteNoneAnswered
@@ -167,6 +179,11 @@ void MotorSettingsWindow::listenToLink()
             refreshChannelButtons();
     });
     m_link.setStatusPolling(!isEnabled());
+}
+
+bool MotorSettingsWindow::showsDefaults() const
+{
+    return m_defaultsNote->isVisibleTo(this);
 }
 
 FeatureValues &MotorSettingsWindow::features()

@@ -21,6 +21,7 @@
 
 class ChannelEditor;
 class QComboBox;
+class QLabel;
 class QTabWidget;
 
 class MotorSettingsWindow : public ChildWindow {
@@ -42,6 +43,8 @@ public:
     void restore(Settings::Item item);
 
     ChannelEditor &channelEditor() const { return *m_editor; }
+    // Whether the tabs show defaults because no motor answered the read.
+    bool showsDefaults() const;
 
     // A set button: stages the write of its tab's setting.
     void writeSetting(Settings::Item item);
@@ -70,5 +73,6 @@ private:
     MotorLink &m_link;
     QTabWidget *m_pages;
     ChannelEditor *m_editor;
+    QLabel *m_defaultsNote; // under the tabs while they show defaults, not read values
     std::vector<Setting> m_settings; // in tab order
 };

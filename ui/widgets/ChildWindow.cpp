@@ -4,6 +4,8 @@
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QWindow>
 
 namespace {
 
@@ -35,9 +37,30 @@ ChildWindow::ChildWindow(QWidget *mainWindow, const QString &objectName, const Q
 
 void ChildWindow::open()
 {
-    setVisible(true);
+    showOverMainWindow();
     setEnabled(true);
     m_mainWindow->setEnabled(false);
+}
+
+// Not a child widget of the main window (disabling that would disable this
+// one too), but its transient: the window system keeps it on top.
+void ChildWindow::showOverMainWindow()
+{
+    if (!windowHandle())
+        create();
+    if (QWindow *main = m_mainWindow->window()->windowHandle())
+        windowHandle()->setTransientParent(main);
+    setVisible(true);
+    raise();
+    activateWindow();
+}
+
+void ChildWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void ChildWindow::returnToMainWindow()

@@ -19,11 +19,16 @@ public:
                 bool enabledAtStart, QWidget *parent = nullptr);
 
     void open();
+    // Shows the window over the main window: the window system keeps it above
+    // that one, which it disables.
+    void showOverMainWindow();
     // Gives the main window back: enables and shows it, hides and disables this.
     virtual void returnToMainWindow();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Escape leaves the window as its exit button and its close box do.
+    void keyPressEvent(QKeyEvent *event) override;
 
     QWidget *const m_mainWindow;
 };

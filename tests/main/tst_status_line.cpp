@@ -1,0 +1,219 @@
+// The status line under the panel against the simulated motor bus: the port
+// and its rate, the motor a scan found or that none answered, a lost port
+// and its return, the signal bars, and what a failed write says.
+#include "AppFixture.h"
+#include "Bench.h"
+#include "Frames.h"
+#include "MotorSettingsWindow.h"
+#include "MotorSim.h"
+#include "SignalBars.h"
+#include "StatusLine.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString shownText(App &a, const char *label)
+{
+    return a.find<QLabel>(a.main.statusLine(), label)->text();
+}
+
+SignalBars *bars(App &a)
+{
+    return a.find<SignalBars>(a.main.centralWidget(), "SignalBars");
+}
+
+using Motor_ = StatusLine::Motor;
+
+} // namespace
+
+class StatusLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void windowGrowsByTheLine();
+    void motorFound();
+    void noMotorAnswered();
+    void lostAndBack();
+    void offEndsTheWait();
+    void barsFollowTheAnswerAge_data();
+    void barsFollowTheAnswerAge();
+    void failedWriteSaysWhy_data();
+    void failedWriteSaysWhy();
+};
+
+void StatusLineTest::windowGrowsByTheLine()
+{
+    App a;
+    QCOMPARE(a.main.centralWidget()->size(), QSize(616, 538));
+    QTRY_VERIFY(a.main.statusLine()->isVisible());
+    QCOMPARE(a.main.statusLine()->y(), a.main.centralWidget()->geometry().bottom() + 1);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusNoPort);
+    QCOMPARE(bars(a)->bars(), 0);
+    QVERIFY(bars(a)->isVisibleTo(&a.main)); // unlit bars drawn over the background's
+}
+
+// Two motors on the line: the scan finds the one that answers first at the
+// motor's rate; the line names the motor the panel now targets, its channels
+// and the port's rate, and the bars fill while the polls are answered.
+void StatusLineTest::motorFound()
+{
+    MotorSim sim;
+    sim.bus().addMotor(7, 0x0014);
+    sim.bus().setBaudCode(2);
+    App a({sim.path()});
+    a.choosePort(sim.path());
+    QCOMPARE(a.main.statusLine()->motor(), Motor_::Scanning);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusScanning);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusMotorFound.arg(7).arg(QStringLiteral("3 5")));
+    QCOMPARE(shownText(a, "StatusPort"), a.texts.statusPort.arg(sim.path()).arg(4800));
+    QVERIFY(!shownText(a, "StatusAnswer").isEmpty());
+    // One channel: the motor is polled (the line still names what the scan found), the bars fill and the percent stays shown.
+    a.click("Label_ch5");
+    QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
+    QVERIFY(!bars(a)->isVisibleTo(&a.main));
+    QTRY_VERIFY_WITH_TIMEOUT(a.slider().box()->isVisibleTo(&a.main), 5000);
+    a.move("Image_bei_jing");
+    QVERIFY(a.slider().box()->isVisibleTo(&a.main));
+    // The texts follow the language.
+    a.main.setLanguage(Language::English);
+    QCOMPARE(shownText(a, "StatusMotor"), QStringLiteral("Motor ID 7, channels 3 5"));
+}
+
+// A port with a motor, then one with none: the line says none answered
+// instead of keeping the first port's motor, and the settings window read
+// from it says it shows defaults.
+void StatusLineTest::noMotorAnswered()
+{
+    MotorSim withMotor, silent;
+    withMotor.bus().addMotor(7, 0x0004);
+    MotorSim::Faults f;
+    f.silent = true;
+    silent.setFaults(f);
+    App a({withMotor.path(), silent.path()});
+    a.choosePort(withMotor.path());
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    a.choosePort(silent.path());
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::NoAnswer, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusNoAnswer);
+    QVERIFY(!shownText(a, "StatusMotor").contains(QLatin1String("7")));
+    a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
+    QVERIFY(a.w.settingsWindow().showsDefaults());
+    QCOMPARE(a.find<QLabel>(&a.w.settingsWindow(), "DefaultsNote")->text(), a.texts.settingsDefaultsNote);
+    // Read again from the motor's port: the values are the motor's.
+    a.w.settingsWindow().close();
+    a.choosePort(withMotor.path());
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
+    QVERIFY(!a.w.settingsWindow().showsDefaults());
+}
+
+void StatusLineTest::lostAndBack()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyTAVIK0"));
+    MotorSim sim;
+    sim.bus().addMotor(4, 0x0001);
+    QVERIFY(sim.link(path));
+    App a({path});
+    a.choosePort(path);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
+    sim.unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortLost, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusPortLost.arg(path));
+    QCOMPARE(shownText(a, "StatusAnswer"), QString());
+    QCOMPARE(bars(a)->bars(), 0);
+    QVERIFY(a.main.portReturnWatch().watching());
+    QVERIFY(sim.replug());
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortBack, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusPortBack.arg(path));
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QCOMPARE(a.link.target().id, 4);
+    QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
+    QCOMPARE(a.messages.texts(), QStringList {a.texts.portLost});
+}
+
+void StatusLineTest::offEndsTheWait()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyTAVIK0"));
+    MotorSim sim;
+    sim.bus().addMotor(4, 0x0001);
+    QVERIFY(sim.link(path));
+    App a({path});
+    a.choosePort(path);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    sim.unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(a.main.portReturnWatch().watching(), 8000);
+    a.choosePort(QStringLiteral("OFF"));
+    QVERIFY(!a.main.portReturnWatch().watching());
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusNoPort);
+    const int framesBefore = int(sim.frames().size());
+    QVERIFY(sim.replug());
+    App::ticks(6); // longer than the watch takes to see a device back
+    QVERIFY(!a.main.serial().isOpen());
+    QCOMPARE(int(sim.frames().size()), framesBefore);
+}
+
+void StatusLineTest::barsFollowTheAnswerAge_data()
+{
+    QTest::addColumn<int>("ageMs");
+    QTest::addColumn<int>("bars");
+    QTest::newRow("no answer yet") << -1 << 0;
+    QTest::newRow("just now") << 0 << 5;
+    QTest::newRow("within the second") << 999 << 5;
+    QTest::newRow("a second") << 1000 << 4;
+    QTest::newRow("three seconds") << 3999 << 3;
+    QTest::newRow("seven seconds") << 7999 << 2;
+    QTest::newRow("fourteen seconds") << 14999 << 1;
+    QTest::newRow("fifteen seconds") << 15000 << 0;
+}
+
+void StatusLineTest::barsFollowTheAnswerAge()
+{
+    QFETCH(int, ageMs);
+    QFETCH(int, bars);
+    QCOMPARE(StatusLine::barsFor(ageMs), bars);
+}
+
+void StatusLineTest::failedWriteSaysWhy_data()
+{
+    QTest::addColumn<bool>("motorAnswers");
+    QTest::newRow("motor silent") << false;
+    QTest::newRow("motor keeps its value") << true;
+}
+
+void StatusLineTest::failedWriteSaysWhy()
+{
+    QFETCH(bool, motorAnswers);
+    MotorSim sim;
+    sim.bus().addMotor(3, 0x0001);
+    App a({sim.path()});
+    a.choosePort(sim.path());
+    QTRY_VERIFY_WITH_TIMEOUT(!a.link.isScanning(), 8000);
+    a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
+    MotorSim::Faults f;
+    if (motorAnswers)
+        f.ignoredWrites = {Frame::WriteMaxSpeed};
+    else
+        f.silent = true;
+    sim.setFaults(f);
+    a.w.settingsWindow().findChild<QRadioButton *>(QStringLiteral("RPM80"))->click();
+    a.w.settingsWindow().findChild<QPushButton *>(QStringLiteral("bsSkinButton5"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!a.messages.texts().isEmpty(), 10000);
+    QCOMPARE(a.messages.texts(), QStringList {a.texts.setFailureText(motorAnswers)});
+    QVERIFY(a.texts.setFailureText(true) != a.texts.setFailureText(false));
+}
+
+QTEST_MAIN(StatusLineTest)
+#include "tst_status_line.moc"

@@ -1,0 +1,58 @@
+// The line under the panel that says how the connection stands: the port and
+// its rate, the motor a scan found (or that none answered), how long ago the
+// last valid answer came, a lost port and its return.  It also rates the
+// answers for the signal-bars picture: five bars only while they come.
+#pragma once
+
+#include "MotorTarget.h"
+
+#include <QElapsedTimer>
+#include <QStatusBar>
+#include <QTimer>
+
+class MotorLink;
+class QLabel;
+struct MessageTexts;
+
+class StatusLine : public QStatusBar {
+    Q_OBJECT
+public:
+    StatusLine(MotorLink &link, const MessageTexts &texts, QWidget *parent);
+
+    // What is known of the motor on the port.
+    enum class Motor { NoPort, NotAsked, Scanning, Found, NoAnswer, IdOutOfRange, PortLost, PortBack };
+    Motor motor() const { return m_motor; }
+
+    // No port chosen (OFF), also after a loss.
+    void showNoPort() { setMotor(Motor::NoPort); }
+    // The port's device went away (waiting for it) and came back (scanning).
+    void showPortLost(const QString &portName);
+    void showPortBack(const QString &portName);
+    // All texts again, in the language chosen last (and the bars, which
+    // start unlit).
+    void refresh();
+
+    // How many of the five bars an answer this many milliseconds old earns
+    // (negative: no answer since the port opened).
+    static int barsFor(qint64 answerAgeMs);
+
+signals:
+    void barsChanged(int bars);
+
+private:
+    void listenToLink();
+    void setMotor(Motor motor);
+    void showAnswerAge();
+
+    MotorLink &m_link;
+    const MessageTexts &m_texts;
+    QLabel *m_port, *m_motorText, *m_answer;
+    Motor m_motor = Motor::NoPort;
+    QString m_portName;
+    int m_bitsPerSecond = 0;
+    MotorTarget m_found;
+    int m_reportedId = 0; // an ID outside 1..99
+    QElapsedTimer m_sinceAnswer; // invalid: no answer since the port opened
+    QTimer m_clock; // the answer's age and the bars move on by themselves
+    int m_bars = -1;
+};
