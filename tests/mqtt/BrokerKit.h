@@ -219,12 +219,16 @@ class SilentListener {
 public:
     int port = 0;
 
-    explicit SilentListener(bool fillBacklog = false)
+    // On a free port, or on the given one (a broker's, while it is away).
+    explicit SilentListener(bool fillBacklog = false, int onPort = 0)
     {
         m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int yes = 1;
+        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         sockaddr_in a {};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(quint16(onPort));
         socklen_t len = sizeof a;
         ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
         ::listen(m_fd, fillBacklog ? 0 : 16);

@@ -46,8 +46,7 @@ class TestMqttConnection : public QObject {
     QTemporaryDir m_dir;
     QString m_certs;
     Broker m_broker;
-    int m_tlsPort = freePort(), m_clientCertPort = freePort(), m_elsewherePort = freePort(),
-        m_expiredPort = freePort();
+    int m_tlsPort = freePort(), m_clientCertPort = freePort(), m_elsewherePort = freePort(), m_expiredPort = freePort();
 
     MqttConfig tlsConfig(int port, const QString &ca) const
     {
@@ -73,10 +72,10 @@ private slots:
         m_certs = m_dir.filePath(u"certs"_qs);
         QVERIFY(QDir().mkpath(m_certs));
         QVERIFY(makeCertificates(m_certs));
-        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                  | QFile::ExeOther);
-        QFile::setPermissions(m_certs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                  | QFile::ExeOther);
+        QFile::setPermissions(
+            m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(
+            m_certs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
         m_broker.extraConfig = tlsListener(m_tlsPort, m_certs, u"server"_qs)
             + tlsListener(m_clientCertPort, m_certs, u"server"_qs, true)
             + tlsListener(m_elsewherePort, m_certs, u"elsewhere"_qs)
@@ -116,6 +115,27 @@ private slots:
             10000);
     }
 
+    // The broker goes away and comes back: one line for the closed
+    // connection, one per refused attempt, then connected again.
+    void brokerGoneAndBack()
+    {
+        Broker broker;
+        QVERIFY(broker.start());
+        WatchedClient watched(broker.clientConfig(u"gone"_qs), Quick);
+        QTRY_COMPARE_WITH_TIMEOUT(watched.connects, 1, 10000);
+        broker.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(watched.lines.size() >= 3, 10000);
+        const QString where = QStringLiteral("127.0.0.1:%1").arg(broker.port);
+        QCOMPARE(watched.lines.first(),
+                 u"connection to "_qs + where + u" lost: the broker closed the connection; next attempt in 0.2 s"_qs);
+        QCOMPARE(watched.lines.at(1),
+                 u"cannot connect to "_qs + where + u": Connection refused; next attempt in 0.4 s"_qs);
+        QVERIFY(broker.start());
+        QTRY_COMPARE_WITH_TIMEOUT(watched.connects, 2, 10000);
+        QCOMPARE(watched.linesWith(u"lost:"_qs), 1);
+        QVERIFY(watched.client.isConnected());
+    }
+
     // A listener that accepts and never answers: a line per attempt, the
     // waits between them doubling up to the longest.
     void silentListenerRetriesWithBackoff()
@@ -125,8 +145,8 @@ private slots:
         config.port = silent.port;
         WatchedClient watched(config, {500, 200, 800});
         QTRY_VERIFY_WITH_TIMEOUT(watched.lines.size() >= 4, 15000);
-        const QString reason = QStringLiteral("cannot connect to 127.0.0.1:%1: no answer to the connect within 0.5 s")
-                                   .arg(silent.port);
+        const QString reason =
+            QStringLiteral("cannot connect to 127.0.0.1:%1: no answer to the connect within 0.5 s").arg(silent.port);
         const QStringList waits {u"0.2"_qs, u"0.4"_qs, u"0.8"_qs, u"0.8"_qs};
         for (int i = 0; i < waits.size(); ++i)
             QCOMPARE(watched.lines.at(i), reason + QStringLiteral("; next attempt in %1 s").arg(waits[i]));
@@ -147,7 +167,8 @@ private slots:
         WatchedClient watched(config, Quick);
         QTRY_VERIFY_WITH_TIMEOUT(!watched.lines.isEmpty(), 10000);
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
-        QVERIFY2(watched.lines.first().contains(u"no answer to the connect within 1 s"_qs), qPrintable(watched.lines.first()));
+        QVERIFY2(watched.lines.first().contains(u"no answer to the connect within 1 s"_qs),
+                 qPrintable(watched.lines.first()));
     }
 
     void tlsSaysWhatIsWrong_data()
@@ -161,8 +182,9 @@ private slots:
         QTest::newRow("client certificate given") << u"client"_qs << true << u"ca"_qs << true << QString();
         QTest::newRow("unknown CA") << u"tls"_qs << true << u"otherca"_qs << false
                                     << u"TLS: the broker's certificate is not signed by a CA in "_qs;
-        QTest::newRow("system CAs") << u"tls"_qs << true << QString() << false
-                                    << u"TLS: the broker's certificate is not signed by a CA in the system's CA list"_qs;
+        QTest::newRow("system CAs")
+            << u"tls"_qs << true << QString() << false
+            << u"TLS: the broker's certificate is not signed by a CA in the system's CA list"_qs;
         QTest::newRow("wrong host") << u"elsewhere"_qs << true << u"ca"_qs << false
                                     << u"TLS: the broker's certificate is not made out to 127.0.0.1"_qs;
         QTest::newRow("expired") << u"expired"_qs << true << u"ca"_qs << false
@@ -170,8 +192,8 @@ private slots:
         QTest::newRow("client certificate required")
             << u"client"_qs << true << u"ca"_qs << false
             << u"TLS: the broker requires a client certificate (tls.cert_file and tls.key_file)"_qs;
-        QTest::newRow("TLS to a plain port") << u"plain"_qs << true << u"ca"_qs << false
-                                             << u"does not answer in TLS; a plain MQTT port?"_qs;
+        QTest::newRow("TLS to a plain port")
+            << u"plain"_qs << true << u"ca"_qs << false << u"does not answer in TLS; a plain MQTT port?"_qs;
         QTest::newRow("plain to a TLS port")
             << u"tls"_qs << false << QString() << false
             << u"the broker closed the connection before answering (a TLS port? then the configuration needs tls:)"_qs;
@@ -239,21 +261,37 @@ private slots:
         QVERIFY2(bridge.errors.contains(expected.toUtf8()), bridge.errors.constData());
     }
 
-    // SIGTERM while the connect hangs: the bus was polled all along and the
-    // daemon ends within 2 s.
-    void sigtermDuringHangingConnect()
+    // SIGTERM in each state the broker can leave the daemon in: it ends
+    // within 2 s, and the bus was polled all along.
+    void sigtermEndsWithinTwoSeconds_data()
     {
-        SilentListener full(true);
+        QTest::addColumn<QString>("state");
+        QTest::newRow("connect hanging (SYNs dropped)") << u"dropped"_qs;
+        QTest::newRow("no answer to the connect") << u"silent"_qs;
+        QTest::newRow("connected, broker paused") << u"paused"_qs;
+    }
+    void sigtermEndsWithinTwoSeconds()
+    {
+        QFETCH(QString, state);
+        SilentListener listener(state == u"dropped"_qs);
         MotorSim sim;
         sim.bus().setBaudCode(3);
         sim.bus().addMotor(7, 0x0001);
-        QVERIFY(sim.link(m_dir.filePath(u"hanging-bus"_qs)));
-        BridgeProcess bridge(m_dir, bridgeConfig(full.port, sim.path()), u"hanging.yaml"_qs);
+        QVERIFY(sim.link(m_dir.filePath(u"sigterm-bus"_qs)));
+        const bool paused = state == u"paused"_qs;
+        BridgeProcess bridge(m_dir, bridgeConfig(paused ? m_broker.port : listener.port, sim.path()),
+                             u"sigterm.yaml"_qs);
         bridge.start();
+        if (paused) {
+            QTRY_VERIFY_WITH_TIMEOUT(bridge.errors.contains("broker: connected to"), 10000);
+            pause(m_broker.process);
+        }
         QTRY_VERIFY_WITH_TIMEOUT(sim.frames().size() >= 20, 15000);
-        QVERIFY(!bridge.errors.contains("connected to"));
+        if (!paused)
+            QVERIFY(!bridge.errors.contains("connected to"));
         ::kill(pid_t(bridge.process.processId()), SIGTERM);
         QTRY_COMPARE_WITH_TIMEOUT(bridge.process.state(), QProcess::NotRunning, 2000);
+        resume(m_broker.process);
         QCOMPARE(bridge.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(bridge.process.exitCode(), 0);
     }
