@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "MqttText.h"
 #include "MqttTls.h"
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,7 +14,8 @@
 #include <csignal>
 #include <sys/signalfd.h>
 
-int main(int argc, char *argv[])
+        int
+        main(int argc, char *argv[])
 {
     // SIGTERM and SIGINT arrive as reads on a descriptor the event loop
     // watches; blocked before any thread starts, so every thread leaves them.
