@@ -14,8 +14,7 @@
 #include <csignal>
 #include <sys/signalfd.h>
 
-        int
-        main(int argc, char *argv[])
+int main(int argc, char *argv[])
 {
     // SIGTERM and SIGINT arrive as reads on a descriptor the event loop
     // watches; blocked before any thread starts, so every thread leaves them.
