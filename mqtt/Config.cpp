@@ -112,6 +112,7 @@ void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword
                             });
              }},
             {u"client_id"_qs, [&](const YAML::Node &n) { m.clientId = str(n, u"client_id"_qs); }},
+            {u"keepalive"_qs, [&](const YAML::Node &n) { m.keepaliveS = integer(n, u"keepalive"_qs, 5, 3600); }},
             {u"base_topic"_qs,
              [&](const YAML::Node &n) {
                  m.baseTopic = str(n, u"base_topic"_qs);

@@ -1,13 +1,17 @@
 // tavik-mqtt-soak: the bridge against `tavik-motor-sim --chaos` and its own
-// broker, restarted every 2 to 5 minutes, with random commands published.
+// broker, with random commands published.  Every 2 to 5 minutes a broker
+// fault, in turn: a restart, a pause (SIGSTOP) past the bridge's keepalive,
+// and a listener on the broker's port that accepts and never answers.
 //   tavik-mqtt-soak MINUTES [--smoke] [--seed N]
 // --smoke shortens every interval (broker restarts every 20 to 40 s, the
 // adapter pulled every 30 to 60 s) for a run of a few minutes.
 // Checks: the bridge and the simulator never die; no frame comes from a
 // retained or malformed message (their frames carry data no valid command
 // here uses); every valid command published while the bridge and its bus are
-// up reaches the line within 3 s; how long the bridge and the bus take to be
-// online again after each fault.  Exit 1 on any violation.
+// up reaches the line within 3 s; every pause and silent phase gets a log
+// line from the bridge and the bus is polled all through them; the bridge is
+// online within 60 s after each fault; how long the bridge and the bus take
+// to be online again.  Exit 1 on any violation.
 #include "BrokerKit.h"
 #include "Measure.h"
 #include "MotorBus.h"
@@ -72,6 +76,7 @@ int main(int argc, char *argv[])
         simArgs << QStringLiteral("--replug-s") << QStringLiteral("30:60");
     for (int id = 1; id <= Covers; ++id)
         simArgs << QStringLiteral("--motor") << QStringLiteral("%1:1").arg(id);
+    int busFrames = 0; // every frame the bus took, polls included
     QList<std::pair<QByteArray, qint64>> frames; // motor commands taken by the bus
     QList<std::pair<QByteArray, qint64>> forbiddenFrames;
     // Stale batches the bridge may have got live: it reconnected before the
@@ -87,6 +92,8 @@ int main(int argc, char *argv[])
             const QByteArray line = simOut.left(nl);
             simOut.remove(0, nl + 1);
             const QByteArray f = QByteArray::fromHex(line.left(20));
+            if (line.startsWith("9A ") && f.size() == 7)
+                ++busFrames;
             if (line.startsWith("9A ") && f.size() == 7 && quint8(f[4]) != 0xCC) {
                 frames.append({f, clock.elapsed()});
                 if (forbidden(f))
@@ -100,7 +107,7 @@ int main(int argc, char *argv[])
 
     writeFile(dir.filePath(QStringLiteral("pw")), Password.toUtf8());
     QByteArray yaml = mqttSection(broker, dir.filePath(QStringLiteral("pw")))
-        + "buses:\n  - name: bus1\n    port: " + busPath.toUtf8() + "\n    baud: 9600\n    covers:\n";
+        + "  keepalive: 5\nbuses:\n  - name: bus1\n    port: " + busPath.toUtf8() + "\n    baud: 9600\n    covers:\n";
     for (int id = 1; id <= Covers; ++id)
         yaml += "      - { id: " + QByteArray::number(id) + ", channel: 1 }\n";
     BridgeProcess bridge(dir, yaml);
@@ -112,7 +119,8 @@ int main(int argc, char *argv[])
     };
 
     // Faults and how long the bridge took to be whole again.
-    QList<double> brokerBackMs, busBackMs;
+    QList<double> brokerBackMs, busBackMs, unansweredBackMs, silentPollRates;
+    int pauses = 0, silentPhases = 0;
     qint64 busDownAt = -1;
     const auto watchBus = [&](Observer &o) {
         QObject::connect(&o.client, &MqttClient::messageReceived, [&](const QString &t, const QByteArray &p, bool) {
@@ -158,6 +166,56 @@ int main(int argc, char *argv[])
             }
             return true;
         });
+        if (now >= nextRestart && (restarts + pauses + silentPhases) % 3 != 0) {
+            // The broker stops answering: paused, or a silent listener in its place.
+            const bool paused = (restarts + pauses + silentPhases) % 3 == 1;
+            const qsizetype linesBefore = bridge.errors.count("broker: ");
+            const qsizetype connectsBefore = bridge.errors.count("broker: connected to");
+            const int framesBefore = busFrames;
+            const int holdMs = (smoke ? 12000 : 20000) + int(rng.bounded(8000));
+            lastFaultMs = clock.elapsed();
+            if (paused) {
+                ++pauses;
+                pause(broker.process);
+                QTest::qWait(holdMs);
+                resume(broker.process);
+            } else {
+                ++silentPhases;
+                broker.stop();
+                {
+                    SilentListener silent(false, broker.port);
+                    QTest::qWait(holdMs);
+                }
+                if (!broker.start()) {
+                    ++violations;
+                    notes << QStringLiteral("the broker did not start again");
+                    break;
+                }
+                silentPollRates.append(double(busFrames - framesBefore) * 1000.0 / holdMs);
+            }
+            if (bridge.errors.count("broker: ") == linesBefore || busFrames == framesBefore) {
+                ++violations;
+                notes << QStringLiteral("%1 at %2 s: log lines %3, bus frames %4")
+                             .arg(paused ? u"pause"_qs : u"silent listener"_qs)
+                             .arg(lastFaultMs / 1000)
+                             .arg(bridge.errors.count("broker: ") - linesBefore)
+                             .arg(busFrames - framesBefore);
+            }
+            const qint64 backFrom = clock.elapsed();
+            observer = std::make_unique<Observer>(broker, QStringLiteral("soak"));
+            watchBus(*observer);
+            while (!(bridge.errors.count("broker: connected to") > connectsBefore && up())
+                   && clock.elapsed() - backFrom < 60000)
+                QTest::qWait(20);
+            if (clock.elapsed() - backFrom >= 60000) {
+                ++violations;
+                notes << QStringLiteral("not online 60 s after the fault at %1 s").arg(lastFaultMs / 1000);
+            }
+            unansweredBackMs.append(double(clock.elapsed() - backFrom));
+            lastFaultMs = clock.elapsed();
+            nextRestart = clock.elapsed() + (smoke ? 20000 : 120000) + rng.bounded(smoke ? 20000 : 180000);
+            continue;
+        }
         if (now >= nextRestart) {
             ++restarts;
             broker.stop();
@@ -258,6 +316,8 @@ int main(int argc, char *argv[])
     line(QStringLiteral("minutes"), minutes);
     line(QStringLiteral("seed"), seed);
     line(QStringLiteral("broker restarts"), restarts);
+    line(QStringLiteral("broker paused past the keepalive"), pauses);
+    line(QStringLiteral("silent listener in the broker's place"), silentPhases);
     line(QStringLiteral("adapter unplugged (bus offline)"), busBackMs.size());
     line(QStringLiteral("valid commands published"), valid);
     line(QStringLiteral("valid commands on the line within 3 s"), reached);
@@ -268,6 +328,8 @@ int main(int argc, char *argv[])
     line(QStringLiteral("retained commands left for the bridge"), retained);
     line(QStringLiteral("violations"), violations);
     line(QStringLiteral("broker back -> bridge online, max ms"), Measure::quantile(brokerBackMs, 1.0));
+    line(QStringLiteral("pause or silence over -> bridge online, max ms"), Measure::quantile(unansweredBackMs, 1.0));
+    line(QStringLiteral("bus frames a second while silent, min"), Measure::quantile(silentPollRates, 0.0));
     line(QStringLiteral("bus offline -> online again, max ms"), Measure::quantile(busBackMs, 1.0));
     line(QStringLiteral("resident memory at the end, KiB"), double(rss));
     for (const QString &n : std::as_const(notes))

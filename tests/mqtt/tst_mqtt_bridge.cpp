@@ -346,7 +346,7 @@ private slots:
                              base + QStringLiteral(".yaml"));
         bridge.start();
         QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("online"), 5000);
-        QCOMPARE(m_observer->last(base + QStringLiteral("/b/state")), QByteArray("offline"));
+        QTRY_COMPARE(m_observer->last(base + QStringLiteral("/b/state")), QByteArray("offline"));
         bridge.kill(signal);
         QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("offline"),
                                   5000);
