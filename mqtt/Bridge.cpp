@@ -42,6 +42,8 @@ bool Bridge::start(QString *error)
 
 void Bridge::stop()
 {
+    for (auto &bus : m_buses)
+        bus->publishOffline();
     m_client.disconnectCleanly(Topics::bridgeState(m_config.mqtt.baseTopic));
 }
 
