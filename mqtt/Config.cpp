@@ -153,6 +153,8 @@ void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword
                     }},
                    {u"tls"_qs, [&](const YAML::Node &n) { parseTls(n, m); }},
                    {u"client_id"_qs, [&](const YAML::Node &n) { m.clientId = str(n, u"client_id"_qs); }},
+                   {u"keepalive"_qs,
+                    [&](const YAML::Node &n) { m.keepaliveS = integer(n, u"keepalive"_qs, 5, 3600); }},
                    {u"base_topic"_qs, [&](const YAML::Node &n) { m.baseTopic = topicPrefix(n, u"base_topic"_qs); }},
                    {u"discovery_prefix"_qs,
                     [&](const YAML::Node &n) { m.discoveryPrefix = topicPrefix(n, u"discovery_prefix"_qs); }},

@@ -38,6 +38,7 @@ struct MqttConfig {
     bool tls = false;
     QString caFile, certFile, keyFile;
     QString clientId;
+    int keepaliveS = 30; // 5..3600 s; also how long the broker has to answer a connect (at most 10 s)
     QString baseTopic = QStringLiteral("tavik");
     QString discoveryPrefix = QStringLiteral("homeassistant");
     bool discovery = true;

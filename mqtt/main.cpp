@@ -4,6 +4,7 @@
 #include "Config.h"
 #include "Log.h"
 #include "MqttText.h"
+#include "MqttTls.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -43,6 +44,13 @@ int main(int argc, char *argv[])
         return 2;
     }
     if (parser.isSet(checkOption)) {
+        // The TLS files as the connection will use them: readable, matching, not expired.
+        TlsTrouble unused;
+        QString tlsError;
+        if (loaded.config->mqtt.tls && !makeTlsContext(loaded.config->mqtt, &unused, &tlsError)) {
+            logLine(tlsError);
+            return 2;
+        }
         logLine(mqttText("MqttConfigValid").arg(parser.value(configOption)));
         return 0;
     }
@@ -60,9 +68,10 @@ int main(int argc, char *argv[])
     });
 
     QString error;
+    // The client only fails to start on what it was configured with (its TLS files).
     if (!bridge.start(&error)) {
         logLine(error);
-        return 1;
+        return 2;
     }
     return app.exec();
 }

@@ -65,6 +65,7 @@ public:
     QProcess process;
     int port = freePort();
     QString logFile; // the broker's log goes here if set, else to our standard error
+    QByteArray extraConfig; // more listeners, appended to the broker's configuration
 
     // Starts (or restarts, on the same port) and waits until it listens.
     bool start()
@@ -82,9 +83,10 @@ public:
         const QString conf = dir.filePath(QStringLiteral("mosquitto.conf"));
         writeFile(conf,
                   QStringLiteral("listener %1 127.0.0.1\nallow_anonymous false\npassword_file %2\npersistence false\n")
-                      .arg(port)
-                      .arg(pw)
-                      .toUtf8());
+                          .arg(port)
+                          .arg(pw)
+                          .toUtf8()
+                      + extraConfig);
         if (logFile.isEmpty())
             process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         else
@@ -195,6 +197,97 @@ inline QByteArray mqttSection(const Broker &broker, const QString &passwordFile,
                "mqtt:\n  host: 127.0.0.1\n  port: %1\n  username: %2\n  password_file: %3\n  client_id: %4\n  base_topic: %5\n")
         .arg(broker.port)
         .arg(User, passwordFile, clientId, baseTopic)
+        .toUtf8();
+}
+
+// ---- Connection faults: a paused broker, listeners that never answer, TLS.
+
+// SIGSTOP and SIGCONT: a broker that stops answering without closing anything.
+inline void pause(QProcess &process)
+{
+    ::kill(pid_t(process.processId()), SIGSTOP);
+}
+inline void resume(QProcess &process)
+{
+    ::kill(pid_t(process.processId()), SIGCONT);
+}
+
+// A loopback port that listens and never accepts.  With room in its backlog
+// the TCP connect succeeds and no MQTT answer ever comes; with a full one
+// (fillBacklog) the SYNs of further connects are dropped and they hang.
+class SilentListener {
+public:
+    int port = 0;
+
+    explicit SilentListener(bool fillBacklog = false)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        ::listen(m_fd, fillBacklog ? 0 : 16);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&a), &len);
+        port = ntohs(a.sin_port);
+        for (int i = 0; fillBacklog && i < 2; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+            m_fillers.append(fd);
+        }
+    }
+    ~SilentListener()
+    {
+        for (int fd : std::as_const(m_fillers))
+            ::close(fd);
+        ::close(m_fd);
+    }
+
+private:
+    int m_fd = -1;
+    QList<int> m_fillers;
+};
+
+// Certificates made with openssl in dir: ca and otherca (authorities);
+// server (127.0.0.1 and localhost), elsewhere (another host name) and
+// expired (127.0.0.1, expired in 2020), all from ca; client, a client
+// certificate from ca.  Each NAME.crt with its NAME.key.
+inline bool makeCertificates(const QString &dir)
+{
+    static const char script[] = R"(set -e
+key() { openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:prime256v1 -out "$1.key"; }
+authority() { key "$1"; openssl req -x509 -new -key "$1.key" -subj "/CN=$1" -days 30 -out "$1.crt"; }
+cert() {
+  key "$1"
+  openssl req -new -key "$1.key" -subj "/CN=$1" -addext "subjectAltName=$3" -out "$1.csr"
+  : > index.txt; echo 01 > serial
+  printf '[ca]\ndefault_ca=d\n[d]\ndatabase=index.txt\nnew_certs_dir=.\nserial=serial\ndefault_md=sha256\npolicy=p\ncopy_extensions=copy\ndefault_days=30\n[p]\ncommonName=supplied\n' > ca.cnf
+  openssl ca -batch -notext -config ca.cnf -cert "$2.crt" -keyfile "$2.key" -in "$1.csr" -out "$1.crt" $4
+}
+authority ca; authority otherca
+cert server ca "IP:127.0.0.1,DNS:localhost"
+cert elsewhere ca "DNS:elsewhere.invalid"
+cert expired ca "IP:127.0.0.1" "-startdate 20200101000000Z -enddate 20200201000000Z"
+cert client ca "DNS:client"
+chmod 644 ./*.key
+)";
+    QProcess sh;
+    sh.setWorkingDirectory(dir);
+    sh.setProcessChannelMode(QProcess::MergedChannels);
+    sh.start(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(script)});
+    if (sh.waitForFinished(60000) && sh.exitCode() == 0)
+        return true;
+    qWarning("%s", sh.readAll().constData());
+    return false;
+}
+
+// A TLS listener for mosquitto's configuration, with dir's certificate name.
+inline QByteArray tlsListener(int port, const QString &dir, const QString &name, bool requireClientCertificate = false)
+{
+    return QStringLiteral("listener %1 127.0.0.1\ncafile %2/ca.crt\ncertfile %2/%3.crt\nkeyfile %2/%3.key\n"
+                          "require_certificate %4\n")
+        .arg(port)
+        .arg(dir, name, requireClientCertificate ? u"true"_qs : u"false"_qs)
         .toUtf8();
 }
 

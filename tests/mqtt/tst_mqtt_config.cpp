@@ -165,9 +165,10 @@ private slots:
             return "buses:\n  - name: b\n    port: /p\n    groups:\n      - { name: g, id: " + QByteArray(id)
                 + ", channels: [" + channel + "] }\n";
         };
-        const auto port = [](const char *port) {
-            return "mqtt:\n  port: " + QByteArray(port) + "\nbuses: [ { name: b, port: /p } ]\n";
+        const auto mqtt = [](const char *key, const char *value) {
+            return "mqtt:\n  " + QByteArray(key) + ": " + value + "\nbuses: [ { name: b, port: /p } ]\n";
         };
+        const auto port = [&](const char *value) { return mqtt("port", value); };
         QTest::newRow("ID 1") << cover("1", "1") << QString();
         QTest::newRow("ID 99") << cover("99", "16") << QString();
         QTest::newRow("ID 0") << cover("0", "1") << u"c.yaml:5: id: 0 is out of range 1..99"_qs;
@@ -184,6 +185,11 @@ private slots:
         QTest::newRow("port 65535") << port("65535") << QString();
         QTest::newRow("port 0") << port("0") << u"c.yaml:2: port: 0 is out of range 1..65535"_qs;
         QTest::newRow("port 65536") << port("65536") << u"c.yaml:2: port: 65536 is out of range 1..65535"_qs;
+        QTest::newRow("keepalive 5") << mqtt("keepalive", "5") << QString();
+        QTest::newRow("keepalive 3600") << mqtt("keepalive", "3600") << QString();
+        QTest::newRow("keepalive 4") << mqtt("keepalive", "4") << u"c.yaml:2: keepalive: 4 is out of range 5..3600"_qs;
+        QTest::newRow("keepalive 3601") << mqtt("keepalive", "3601")
+                                        << u"c.yaml:2: keepalive: 3601 is out of range 5..3600"_qs;
     }
     void ranges()
     {
