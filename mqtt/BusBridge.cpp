@@ -97,12 +97,12 @@ void BusBridge::publishAll()
         publishCover(i, true);
 }
 
-void BusBridge::publishOffline()
+void BusBridge::publishOffline(const Publisher &publish)
 {
-    m_publish(Topics::busState(m_base, m_bus.name), "offline");
+    publish(Topics::busState(m_base, m_bus.name), "offline");
     for (int i = 0; i < m_scheduler.coverCount(); ++i) {
         const CoverConfig &c = m_scheduler.cover(i);
-        m_publish(Topics::coverPath(m_base, m_bus.name, c.id, c.channel) + QStringLiteral("/availability"), "offline");
+        publish(Topics::coverPath(m_base, m_bus.name, c.id, c.channel) + QStringLiteral("/availability"), "offline");
     }
 }
 

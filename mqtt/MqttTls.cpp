@@ -74,9 +74,9 @@ TlsContext makeTlsContext(const MqttConfig &config, TlsTrouble *trouble, QString
     }
     SSL_CTX *c = context.get();
     SSL_CTX_set_min_proto_version(c, TLS1_2_VERSION);
-    if (config.caFile.isEmpty() ? SSL_CTX_set_default_verify_paths(c) != 1
-                                : SSL_CTX_load_verify_locations(c, QFile::encodeName(config.caFile).constData(), nullptr)
-                                    != 1) {
+    if (config.caFile.isEmpty()
+            ? SSL_CTX_set_default_verify_paths(c) != 1
+            : SSL_CTX_load_verify_locations(c, QFile::encodeName(config.caFile).constData(), nullptr) != 1) {
         *error = fileError("ca_file", config.caFile);
         return {};
     }
@@ -125,21 +125,17 @@ TlsContext makeTlsContext(const MqttConfig &config, TlsTrouble *trouble, QString
 QString describeTlsTrouble(const TlsTrouble &trouble, const MqttConfig &config)
 {
     switch (trouble.verifyError) {
-    case 0:
-        break;
+    case 0: break;
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
     case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
     case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
     case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
     case X509_V_ERR_CERT_UNTRUSTED:
-        return mqttText("MqttTlsUnknownCa")
-            .arg(config.caFile.isEmpty() ? mqttText("MqttTlsSystemCas") : config.caFile);
-    case X509_V_ERR_CERT_HAS_EXPIRED:
-        return mqttText("MqttTlsExpired");
+        return mqttText("MqttTlsUnknownCa").arg(config.caFile.isEmpty() ? mqttText("MqttTlsSystemCas") : config.caFile);
+    case X509_V_ERR_CERT_HAS_EXPIRED: return mqttText("MqttTlsExpired");
     case X509_V_ERR_HOSTNAME_MISMATCH:
-    case X509_V_ERR_IP_ADDRESS_MISMATCH:
-        return mqttText("MqttTlsWrongHost").arg(config.host);
+    case X509_V_ERR_IP_ADDRESS_MISMATCH: return mqttText("MqttTlsWrongHost").arg(config.host);
     default:
         return mqttText("MqttTlsNotAccepted")
             .arg(QString::fromUtf8(X509_verify_cert_error_string(trouble.verifyError)));

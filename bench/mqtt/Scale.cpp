@@ -23,7 +23,8 @@ QString coverPath(int i)
 }
 
 // Waits until every cover's availability reads want; the seconds it took, or -1 past the limit.
-double secondsUntilAll(const QHash<QString, QByteArray> &latest, int covers, const QByteArray &want, qint64 fromNs, int limitS)
+double secondsUntilAll(const QHash<QString, QByteArray> &latest, int covers, const QByteArray &want, qint64 fromNs,
+                       int limitS)
 {
     QSet<int> missing;
     for (int i = 0; i < covers; ++i)
@@ -34,7 +35,7 @@ double secondsUntilAll(const QHash<QString, QByteArray> &latest, int covers, con
         QTest::qWait(20);
         for (auto it = missing.begin(); it != missing.end();)
             it = latest.value(coverPath(*it) + QStringLiteral("/availability")) == want ? missing.erase(it)
-                                                                                         : std::next(it);
+                                                                                        : std::next(it);
     }
     return (Measure::nowNs() - fromNs) / 1e9;
 }

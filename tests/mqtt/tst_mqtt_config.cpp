@@ -68,7 +68,8 @@ private slots:
         QCOMPARE(c.buses.first().groups.first().mask, quint16(0x0004));
         QTemporaryFile ca;
         QVERIFY(ca.open());
-        const Config tls = parsed("mqtt: { tls: { ca_file: " + ca.fileName().toUtf8() + " } }\nbuses: [ { name: a, port: /p } ]\n");
+        const Config tls = parsed("mqtt: { tls: { ca_file: " + ca.fileName().toUtf8()
+                                  + " } }\nbuses: [ { name: a, port: /p } ]\n");
         QCOMPARE(tls.mqtt.port, 8883);
         QCOMPARE(parsed("buses: [ { name: a, port: /p } ]\n").buses.first().baudCode, std::nullopt);
     }
@@ -151,7 +152,6 @@ private slots:
             u"from-env"_qs);
     }
 
-
     // Each range at both ends: the last value taken and the first refused.
     void ranges_data()
     {
@@ -214,8 +214,8 @@ private slots:
             << QByteArray("buses:\n  - name: b\n    port: /p\n    covers:\n      - id: 1\n        channel: 1\n"
                           "        id: 2\n")
             << u"c.yaml:7: key 'id' is given twice (first on line 5)"_qs;
-        QTest::newRow("bus named bridge") << QByteArray("buses: [ { name: bridge, port: /p } ]\n")
-                                          << u"c.yaml:1: name: 'bridge' is reserved"_qs;
+        QTest::newRow("bus named bridge")
+            << QByteArray("buses: [ { name: bridge, port: /p } ]\n") << u"c.yaml:1: name: 'bridge' is reserved"_qs;
         for (const char *key : {"base_topic", "discovery_prefix"})
             for (const char *topic : {"a/+", "'#'", "a/#/b", "/a", "a/", "a//b", "''"})
                 QTest::addRow("%s %s", key, topic)
@@ -232,18 +232,17 @@ private slots:
                                               << u"c.yaml:2: tls: cert_file and key_file go together"_qs;
         QTest::newRow("tls cert without key") << "mqtt:\n  tls: { ca_file: " + ca + ", cert_file: " + cert + " }\n"
                 + bus << u"c.yaml:2: tls: cert_file and key_file go together"_qs;
-        QTest::newRow("tls key unreadable")
-            << "mqtt:\n  tls:\n    ca_file: " + ca + "\n    cert_file: " + cert + "\n    key_file: " + m_dir.path().toUtf8()
-                + "/none.pem\n" + bus
-            << u"c.yaml:5: key_file: cannot read"_qs;
+        QTest::newRow("tls key unreadable") << "mqtt:\n  tls:\n    ca_file: " + ca + "\n    cert_file: " + cert
+                + "\n    key_file: " + m_dir.path().toUtf8() + "/none.pem\n"
+                + bus << u"c.yaml:5: key_file: cannot read"_qs;
         QTest::newRow("group with an inverted member")
-            << QByteArray("buses:\n  - name: b\n    port: /p\n    covers:\n      - { id: 4, channel: 2, invert: true }\n"
-                          "    groups:\n      - { name: Upstairs, id: 0, channels: [1, 2] }\n")
+            << QByteArray(
+                   "buses:\n  - name: b\n    port: /p\n    covers:\n      - { id: 4, channel: 2, invert: true }\n"
+                   "    groups:\n      - { name: Upstairs, id: 0, channels: [1, 2] }\n")
             << u"c.yaml:7: group 'Upstairs' would drive the inverted motor 4 channel 2 the wrong way"_qs;
-        QTest::newRow("one device by two paths")
-            << "buses:\n  - { name: a, port: " + m_dir.path().toUtf8() + "/tty }\n  - { name: b, port: "
-                + m_dir.path().toUtf8() + "/by-id/adapter }\n"
-            << u"c.yaml:3: port %1/by-id/adapter is already bus a's"_qs.arg(m_dir.path());
+        QTest::newRow("one device by two paths") << "buses:\n  - { name: a, port: " + m_dir.path().toUtf8()
+                + "/tty }\n  - { name: b, port: " + m_dir.path().toUtf8()
+                + "/by-id/adapter }\n" << u"c.yaml:3: port %1/by-id/adapter is already bus a's"_qs.arg(m_dir.path());
     }
     void mistypes()
     {

@@ -46,8 +46,7 @@ class TestMqttConnection : public QObject {
     QTemporaryDir m_dir;
     QString m_certs;
     Broker m_broker;
-    int m_tlsPort = freePort(), m_clientCertPort = freePort(), m_elsewherePort = freePort(),
-        m_expiredPort = freePort();
+    int m_tlsPort = freePort(), m_clientCertPort = freePort(), m_elsewherePort = freePort(), m_expiredPort = freePort();
 
     MqttConfig tlsConfig(int port, const QString &ca) const
     {
@@ -73,10 +72,10 @@ private slots:
         m_certs = m_dir.filePath(u"certs"_qs);
         QVERIFY(QDir().mkpath(m_certs));
         QVERIFY(makeCertificates(m_certs));
-        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                  | QFile::ExeOther);
-        QFile::setPermissions(m_certs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
-                                  | QFile::ExeOther);
+        QFile::setPermissions(
+            m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(
+            m_certs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
         m_broker.extraConfig = tlsListener(m_tlsPort, m_certs, u"server"_qs)
             + tlsListener(m_clientCertPort, m_certs, u"server"_qs, true)
             + tlsListener(m_elsewherePort, m_certs, u"elsewhere"_qs)
@@ -125,8 +124,8 @@ private slots:
         config.port = silent.port;
         WatchedClient watched(config, {500, 200, 800});
         QTRY_VERIFY_WITH_TIMEOUT(watched.lines.size() >= 4, 15000);
-        const QString reason = QStringLiteral("cannot connect to 127.0.0.1:%1: no answer to the connect within 0.5 s")
-                                   .arg(silent.port);
+        const QString reason =
+            QStringLiteral("cannot connect to 127.0.0.1:%1: no answer to the connect within 0.5 s").arg(silent.port);
         const QStringList waits {u"0.2"_qs, u"0.4"_qs, u"0.8"_qs, u"0.8"_qs};
         for (int i = 0; i < waits.size(); ++i)
             QCOMPARE(watched.lines.at(i), reason + QStringLiteral("; next attempt in %1 s").arg(waits[i]));
@@ -147,7 +146,8 @@ private slots:
         WatchedClient watched(config, Quick);
         QTRY_VERIFY_WITH_TIMEOUT(!watched.lines.isEmpty(), 10000);
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
-        QVERIFY2(watched.lines.first().contains(u"no answer to the connect within 1 s"_qs), qPrintable(watched.lines.first()));
+        QVERIFY2(watched.lines.first().contains(u"no answer to the connect within 1 s"_qs),
+                 qPrintable(watched.lines.first()));
     }
 
     void tlsSaysWhatIsWrong_data()
@@ -161,8 +161,9 @@ private slots:
         QTest::newRow("client certificate given") << u"client"_qs << true << u"ca"_qs << true << QString();
         QTest::newRow("unknown CA") << u"tls"_qs << true << u"otherca"_qs << false
                                     << u"TLS: the broker's certificate is not signed by a CA in "_qs;
-        QTest::newRow("system CAs") << u"tls"_qs << true << QString() << false
-                                    << u"TLS: the broker's certificate is not signed by a CA in the system's CA list"_qs;
+        QTest::newRow("system CAs")
+            << u"tls"_qs << true << QString() << false
+            << u"TLS: the broker's certificate is not signed by a CA in the system's CA list"_qs;
         QTest::newRow("wrong host") << u"elsewhere"_qs << true << u"ca"_qs << false
                                     << u"TLS: the broker's certificate is not made out to 127.0.0.1"_qs;
         QTest::newRow("expired") << u"expired"_qs << true << u"ca"_qs << false
@@ -170,8 +171,8 @@ private slots:
         QTest::newRow("client certificate required")
             << u"client"_qs << true << u"ca"_qs << false
             << u"TLS: the broker requires a client certificate (tls.cert_file and tls.key_file)"_qs;
-        QTest::newRow("TLS to a plain port") << u"plain"_qs << true << u"ca"_qs << false
-                                             << u"does not answer in TLS; a plain MQTT port?"_qs;
+        QTest::newRow("TLS to a plain port")
+            << u"plain"_qs << true << u"ca"_qs << false << u"does not answer in TLS; a plain MQTT port?"_qs;
         QTest::newRow("plain to a TLS port")
             << u"tls"_qs << false << QString() << false
             << u"the broker closed the connection before answering (a TLS port? then the configuration needs tls:)"_qs;

@@ -393,8 +393,8 @@ private slots:
         QTest::addColumn<QStringList>("states");
         QTest::newRow("closing") << 0 << QList<int> {10, 20, 30, 30}
                                  << QStringList {u"stopped"_qs, u"closing"_qs, u"closing"_qs, u"stopped"_qs};
-        QTest::newRow("opening to the end") << 0 << QList<int> {50, 40, 0, 0}
-                                            << QStringList {u"stopped"_qs, u"opening"_qs, u"opening"_qs, u"open"_qs};
+        QTest::newRow("opening to the end")
+            << 0 << QList<int> {50, 40, 0, 0} << QStringList {u"stopped"_qs, u"opening"_qs, u"opening"_qs, u"open"_qs};
         QTest::newRow("inverted motor percent rising opens")
             << 1 << QList<int> {10, 20, 100} << QStringList {u"stopped"_qs, u"opening"_qs, u"opening"_qs};
         QTest::newRow("inverted falling closes")
