@@ -115,6 +115,27 @@ private slots:
             10000);
     }
 
+    // The broker goes away and comes back: one line for the closed
+    // connection, one per refused attempt, then connected again.
+    void brokerGoneAndBack()
+    {
+        Broker broker;
+        QVERIFY(broker.start());
+        WatchedClient watched(broker.clientConfig(u"gone"_qs), Quick);
+        QTRY_COMPARE_WITH_TIMEOUT(watched.connects, 1, 10000);
+        broker.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(watched.lines.size() >= 3, 10000);
+        const QString where = QStringLiteral("127.0.0.1:%1").arg(broker.port);
+        QCOMPARE(watched.lines.first(),
+                 u"connection to "_qs + where + u" lost: the broker closed the connection; next attempt in 0.2 s"_qs);
+        QCOMPARE(watched.lines.at(1),
+                 u"cannot connect to "_qs + where + u": Connection refused; next attempt in 0.4 s"_qs);
+        QVERIFY(broker.start());
+        QTRY_COMPARE_WITH_TIMEOUT(watched.connects, 2, 10000);
+        QCOMPARE(watched.linesWith(u"lost:"_qs), 1);
+        QVERIFY(watched.client.isConnected());
+    }
+
     // A listener that accepts and never answers: a line per attempt, the
     // waits between them doubling up to the longest.
     void silentListenerRetriesWithBackoff()
@@ -240,21 +261,37 @@ private slots:
         QVERIFY2(bridge.errors.contains(expected.toUtf8()), bridge.errors.constData());
     }
 
-    // SIGTERM while the connect hangs: the bus was polled all along and the
-    // daemon ends within 2 s.
-    void sigtermDuringHangingConnect()
+    // SIGTERM in each state the broker can leave the daemon in: it ends
+    // within 2 s, and the bus was polled all along.
+    void sigtermEndsWithinTwoSeconds_data()
     {
-        SilentListener full(true);
+        QTest::addColumn<QString>("state");
+        QTest::newRow("connect hanging (SYNs dropped)") << u"dropped"_qs;
+        QTest::newRow("no answer to the connect") << u"silent"_qs;
+        QTest::newRow("connected, broker paused") << u"paused"_qs;
+    }
+    void sigtermEndsWithinTwoSeconds()
+    {
+        QFETCH(QString, state);
+        SilentListener listener(state == u"dropped"_qs);
         MotorSim sim;
         sim.bus().setBaudCode(3);
         sim.bus().addMotor(7, 0x0001);
-        QVERIFY(sim.link(m_dir.filePath(u"hanging-bus"_qs)));
-        BridgeProcess bridge(m_dir, bridgeConfig(full.port, sim.path()), u"hanging.yaml"_qs);
+        QVERIFY(sim.link(m_dir.filePath(u"sigterm-bus"_qs)));
+        const bool paused = state == u"paused"_qs;
+        BridgeProcess bridge(m_dir, bridgeConfig(paused ? m_broker.port : listener.port, sim.path()),
+                             u"sigterm.yaml"_qs);
         bridge.start();
+        if (paused) {
+            QTRY_VERIFY_WITH_TIMEOUT(bridge.errors.contains("broker: connected to"), 10000);
+            pause(m_broker.process);
+        }
         QTRY_VERIFY_WITH_TIMEOUT(sim.frames().size() >= 20, 15000);
-        QVERIFY(!bridge.errors.contains("connected to"));
+        if (!paused)
+            QVERIFY(!bridge.errors.contains("connected to"));
         ::kill(pid_t(bridge.process.processId()), SIGTERM);
         QTRY_COMPARE_WITH_TIMEOUT(bridge.process.state(), QProcess::NotRunning, 2000);
+        resume(m_broker.process);
         QCOMPARE(bridge.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(bridge.process.exitCode(), 0);
     }
