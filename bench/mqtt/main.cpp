@@ -54,7 +54,7 @@ int main(int argc, char *argv[])
             << "| -----: | -----------------: | --: | ------------: | ------------------------: |\n";
         for (const int covers : {96, 1584}) {
             const ScaleRow r = measureScale(covers, 20);
-            out << QStringLiteral("| %1 | %2 s | %3 MiB | %4 %% | %5 s |\n")
+            out << QStringLiteral("| %1 | %2 s | %3 MiB | %4 % | %5 s |\n")
                        .arg(r.covers)
                        .arg(r.firstStateS, 0, 'f', 1)
                        .arg(r.rssMiB, 0, 'f', 1)
