@@ -11,19 +11,6 @@ namespace {
 
 constexpr Language English = Language::English;
 
-bool isRead(Byte function)
-{
-    return function == Frame::ReadBasic || function == Frame::ReadExtended;
-}
-
-Target frameTarget(const QByteArray &bytes)
-{
-    Target t;
-    t.id = Byte(bytes[Frame::Id]);
-    t.mask.bytes = {Byte(bytes[Frame::Mask0]), Byte(bytes[Frame::Mask1])};
-    return t;
-}
-
 } // namespace
 
 LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_unique<MotorLink>())
@@ -41,11 +28,12 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     });
     connect(&link, &MotorLink::frameReceived, this, [this](const QByteArray &b) {
         emit wire({msSinceOpened(), D::Received, b, FrameText::received(b, English)});
-        if (b.size() != Frame::ResponseSize || isRead(Byte(b[7])))
-            return;
-        // Acted on once the link has taken the answer (position, status).
-        const Target from = frameTarget(b);
-        QTimer::singleShot(0, this, [this, from] { emit statusAnswer(from, m_position, m_status); });
+    });
+    // Acted on once the link is done with the answer.
+    connect(&link, &MotorLink::statusAnswer, this, [this](const StatusReport &r) {
+        QTimer::singleShot(0, this, [this, r] {
+            emit statusAnswer({r.from.id, r.from.channels}, r.percent.value_or(-1), r.status);
+        });
     });
     connect(&link, &MotorLink::bytesDiscarded, this, [this](const QByteArray &b, MotorLink::Discard why, qint64 n) {
         emit wire({msSinceOpened(), D::Discarded, b, FrameText::discarded(why, n, English)});
@@ -56,21 +44,15 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     });
     // Connected after the link's own slot: listeners run after each tick.
     connect(&link.tickTimer(), &QTimer::timeout, this, &LinkDriver::ticked);
-    connect(&link, &MotorLink::basicReport, this, [this](const FeatureValues &v) {
+    connect(&link, &MotorLink::basicReport, this, [this](const SettingsReport &r) {
         // Reported once the link is done with the answer (ID and channels).
-        QTimer::singleShot(0, this, [this, v] { emit basicReport(v, m_lastReported); });
+        QTimer::singleShot(0, this, [this, r] { emit basicReport(r.values, {r.from.id, r.from.channels}); });
     });
-    connect(&link, &MotorLink::frameReceived, this, [this](const QByteArray &b) {
-        if (b.size() == Frame::ResponseSize && Byte(b[7]) == Frame::ReadBasic)
-            m_lastReported = frameTarget(b);
+    connect(&link, &MotorLink::extendedReport, this, [this](const SettingsReport &r) {
+        QTimer::singleShot(0, this, [this, r] { emit extendedReport(r.values); });
     });
-    connect(&link, &MotorLink::extendedReport, this,
-            [this](const FeatureValues &v) { QTimer::singleShot(0, this, [this, v] { emit extendedReport(v); }); });
     connect(&link, &MotorLink::writeConfirmed, this, &LinkDriver::writeConfirmed);
     connect(&link, &MotorLink::writeFailed, this, &LinkDriver::writeFailed);
-    connect(&link, &MotorLink::positionReported, this, [this](int percent, bool) { m_position = percent; });
-    connect(&link, &MotorLink::positionUnknown, this, [this] { m_position = -1; });
-    connect(&link, &MotorLink::statusReported, this, [this](Byte status) { m_status = status; });
     connect(&link, &MotorLink::portError, this,
             [this](const QString &text, OpenCause cause, const DeviceAccess &) { emit openFailed(cause, text); });
     connect(&link, &MotorLink::portLost, this,

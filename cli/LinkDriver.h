@@ -78,7 +78,4 @@ private:
     std::unique_ptr<MotorLink> m_link;
     Byte m_writeFunction = 0;
     bool m_writeOut = false;
-    Target m_lastReported; // the ID and channels of the last basic report
-    int m_position = -1;
-    Byte m_status = 0;
 };

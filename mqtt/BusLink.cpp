@@ -11,7 +11,8 @@ BusLink::BusLink(QObject *parent) : QObject(parent), m_link(std::make_unique<Mot
     m_tick.setInterval(MotorLink::TickMs);
     connect(&m_tick, &QTimer::timeout, this, &BusLink::onTick);
     connect(m_link.get(), &MotorLink::frameSent, this, &BusLink::frameSent);
-    connect(m_link.get(), &MotorLink::frameReceived, this, &BusLink::onFrameReceived);
+    connect(m_link.get(), &MotorLink::frameReceived, this, &BusLink::frameReceived);
+    connect(m_link.get(), &MotorLink::statusAnswer, this, &BusLink::onStatusAnswer);
     connect(m_link.get(), &MotorLink::portLost, this, [this](const QString &, const QString &reason) {
         m_tick.stop();
         emit portLost(reason);
@@ -89,11 +90,11 @@ void BusLink::onTick()
     m_link->tick();
 }
 
-void BusLink::onFrameReceived(const QByteArray &bytes)
+// Every motor's answer counts here: the scheduler matches it to its cover by
+// the ID and channels it names.  A position past 100 is no cover's.
+void BusLink::onStatusAnswer(const StatusReport &r)
 {
-    emit frameReceived(bytes);
-    // A status answer carries a percent where the reports carry their type.
-    const auto r = Frame::Response::parse(reinterpret_cast<const Byte *>(bytes.constData()), int(bytes.size()));
-    if (r && r->valid() && !r->isBasic() && !r->isExtended() && r->type() <= 100)
-        emit statusAnswer(r->id(), r->mask().word(), r->type(), r->status());
+    if (r.percent && *r.percent > 100)
+        return;
+    emit statusAnswer(r.from.id, r.from.channels.word(), r.percent.value_or(0), r.status);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "BusScheduler.h"
+#include "LinkReports.h"
 #include "MotorLink.h"
 
 #include <QObject>
@@ -42,7 +43,7 @@ signals:
 
 private:
     void onTick();
-    void onFrameReceived(const QByteArray &bytes);
+    void onStatusAnswer(const StatusReport &report);
     void aim(int id, quint16 mask);
 
     std::unique_ptr<MotorLink> m_link;

@@ -51,9 +51,23 @@ void MotorLink::receive()
     }
 }
 
+bool MotorLink::isFromAddressed(const MotorTarget &sender) const
+{
+    const MotorTarget to = m_addressed ? m_addressed->target : target();
+    if (to.isGroup())
+        return true;
+    if (sender.id != to.id)
+        return false;
+    const Byte function = m_addressed ? m_addressed->function : Byte(Frame::StatusPoll);
+    const bool channelBound = function == Frame::StatusPoll || function == Frame::Motor
+        || function == Frame::RunToPosition;
+    return !channelBound || to.channels.word() == 0 || (sender.channels.word() & to.channels.word()) != 0;
+}
+
 void MotorLink::closePort()
 {
     dropWorkUnderWay();
+    m_addressed.reset();
     m_portChosen = false;
     const bool wasOpen = m_serial.isOpen();
     m_serial.setOpen(false);

@@ -14,6 +14,7 @@
 #include "DeviceAccess.h"
 #include "Frames.h"
 #include "LinkJob.h"
+#include "LinkReports.h"
 #include "MotorSettings.h"
 #include "MotorTarget.h"
 #include "SerialLine.h"
@@ -139,6 +140,10 @@ public:
 
     // Answers acted on since the start (for measuring the receive path).
     quint64 framesUnderstood() const;
+    // Does an answer from this sender count for the frame last sent?  Same
+    // ID unless the frame went to ID 0; a status poll's or a motor command's
+    // channels among the answer's.  Before any frame, the current target.
+    bool isFromAddressed(const MotorTarget &sender) const;
 
     // The parts, for tests that drive one of them directly.
     TransmitTick &transmitTick() { return *m_tick; }
@@ -158,6 +163,10 @@ signals:
     // A valid answer came from this motor and channels (its ID may lie
     // outside 1..99); the signals it leads to follow.
     void answerFrom(const MotorTarget &sender);
+    // Every status answer, from whichever motor sent it; only one from the
+    // motor addressed (fromAddressed) moves the position and leads to the
+    // signals below.
+    void statusAnswer(const StatusReport &report);
     // A status answer with a position.  targetPending: the slider's target
     // was still pending when it arrived, so the pointer stays put.
     void positionReported(int percent, bool targetPending);
@@ -167,9 +176,10 @@ signals:
     // ticks).  A basic settings answer carries the curtain functions there
     // instead and leaves it alone.
     void statusReported(Byte status);
-    // A basic (CA) or extended (CB) report was stored in motorSettings().
-    void basicReport(const FeatureValues &values);
-    void extendedReport(const FeatureValues &values);
+    // A basic (CA) or extended (CB) answer of the motor addressed was
+    // stored in motorSettings().
+    void basicReport(const SettingsReport &report);
+    void extendedReport(const SettingsReport &report);
     // A scan ended with this ID; the target follows it after this signal
     // (listeners select it in their ID lists first).
     void reportedId(int id);
@@ -229,6 +239,13 @@ private:
     ChannelMemory m_channels;
     bool m_statusPolling = true;
     std::optional<Outgoing> m_outgoing;
+    // Whom the last frame sent went to, and its function: the motor whose
+    // answers count.
+    struct Addressed {
+        MotorTarget target;
+        Byte function = 0;
+    };
+    std::optional<Addressed> m_addressed;
     Job m_job;
     PositionTarget m_position;
     Byte m_deviceStatus = 0;

@@ -80,11 +80,24 @@ void ResponseHandler::examine(const Byte *bytes, int count)
     m_waiting = buffer.mid(tail);
 }
 
+// Only an answer of the motor the last frame addressed is acted on; another
+// motor's (late, duplicated, stale) is reported as a status answer from it
+// at most, and stores, confirms and moves nothing.
 void ResponseHandler::handleFrame(const Frame::Response &f)
 {
     ++m_framesUnderstood;
+    const MotorTarget from {f.id(), f.mask()};
+    const bool fromAddressed = m_link.isFromAddressed(from);
+    emit m_link.answerFrom(from);
+    const bool isStatus = !f.isBasic() && !f.isExtended();
+    if (isStatus) {
+        const bool known = f.status() & Frame::StatusPositionKnown;
+        emit m_link.statusAnswer(
+            {from, known ? std::optional<int>(f.b[Frame::PositionByte]) : std::nullopt, f.status(), fromAddressed});
+    }
+    if (!fromAddressed)
+        return;
     m_link.m_answerSeen = true;
-    emit m_link.answerFrom({f.id(), f.mask()});
     if (f.isBasic()) {
         // Byte 8 of a basic report holds the curtain functions, not the
         // status: the limit points stay as the last status answer left them.
@@ -97,6 +110,21 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
     else
         statusReport(f);
     emit m_link.statusReported(m_link.m_deviceStatus);
+}
+
+void ResponseHandler::decodeBasic(const Frame::Response &f, FeatureValues &v)
+{
+    v.deviceBaudCode = f.b[Frame::BaudCodeByte];
+    v.dryContactMode = f.b[Frame::DryContactByte];
+    v.maxSpeed = f.b[Frame::MaxSpeedByte];
+    v.featureFlags = f.b[Frame::FeatureFlagsByte];
+}
+
+void ResponseHandler::decodeExtended(const Frame::Response &f, FeatureValues &v)
+{
+    v.jogTime = f.b[Frame::JogTimeByte];
+    v.obstacleSensitivity = f.b[Frame::SensitivityByte];
+    v.reboundTime = f.b[Frame::ReboundByte];
 }
 
 std::optional<Settings::Item> ResponseHandler::itemBeingReadBack() const
@@ -162,10 +190,7 @@ void ResponseHandler::basicReport(const Frame::Response &f)
 void ResponseHandler::loadBasicSettings(const Frame::Response &f)
 {
     FeatureValues &v = m_link.m_settings;
-    v.deviceBaudCode = f.b[Frame::BaudCodeByte];
-    v.dryContactMode = f.b[Frame::DryContactByte];
-    v.maxSpeed = f.b[Frame::MaxSpeedByte];
-    v.featureFlags = f.b[Frame::FeatureFlagsByte];
+    decodeBasic(f, v);
     if (!MotorSettings::baudCodeBps(v.deviceBaudCode)) {
         // A code no rate has: fall back to the device's default rate.
         v.deviceBaudCode = MotorSettings::DefaultBaudCode;
@@ -173,7 +198,7 @@ void ResponseHandler::loadBasicSettings(const Frame::Response &f)
     }
     // A listener may store some values again as it shows them (a speed of
     // 40 shown on a radio box becomes its minimum of 50).
-    emit m_link.basicReport(v);
+    emit m_link.basicReport({{f.id(), f.mask()}, v});
 
     if (!std::holds_alternative<LinkJob::BaudScan>(m_link.m_job))
         return;
@@ -195,10 +220,8 @@ void ResponseHandler::loadBasicSettings(const Frame::Response &f)
 void ResponseHandler::loadExtendedSettings(const Frame::Response &f)
 {
     FeatureValues &v = m_link.m_settings;
-    v.jogTime = f.b[Frame::JogTimeByte];
-    v.obstacleSensitivity = f.b[Frame::SensitivityByte];
-    v.reboundTime = f.b[Frame::ReboundByte];
-    emit m_link.extendedReport(v);
+    decodeExtended(f, v);
+    emit m_link.extendedReport({{f.id(), f.mask()}, v});
 }
 
 void ResponseHandler::statusReport(const Frame::Response &f)

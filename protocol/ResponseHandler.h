@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Frames.h"
+#include "LinkReports.h"
 #include "WrittenSettings.h"
 
 #include <QByteArray>
@@ -36,6 +37,8 @@ public:
     void loadExtendedSettings(const Frame::Response &f);
 
 private:
+    static void decodeBasic(const Frame::Response &f, FeatureValues &v);
+    static void decodeExtended(const Frame::Response &f, FeatureValues &v);
     void extendedReport(const Frame::Response &f);
     void basicReport(const Frame::Response &f);
     void statusReport(const Frame::Response &f);

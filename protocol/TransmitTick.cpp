@@ -33,6 +33,7 @@ void TransmitTick::send(Byte function, Byte data)
 {
     const MotorTarget target = m_link.target();
     const auto frame = Frame::command(Byte(target.id), target.channels, function, data);
+    m_link.m_addressed = MotorLink::Addressed {target, function};
     if (m_serial.writeBytes(frame.data(), Frame::CommandSize))
         emit m_link.frameSent(QByteArray(reinterpret_cast<const char *>(frame.data()), Frame::CommandSize));
 }

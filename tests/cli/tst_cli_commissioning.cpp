@@ -155,7 +155,7 @@ private slots:
             << QStringList {"scan"} << "silent" << 1 << QStringList {"PORT", "any rate from 1200 to 19200 bps"};
         QTest::addRow("group") << QStringList {"--baud", "2400", "up", "group:all"} << "silent" << 0 << QStringList {};
         QTest::addRow("absent target") << QStringList {"read", "30:1"} << "" << 1
-                                       << where + QStringList {"30:1", "1:1 answered instead"};
+                                       << where + QStringList {"30:1", "did not answer"};
         QTest::addRow("interrupted before the write")
             << QStringList {"set", "jog", "8"} << "silent" << 130 << QStringList {"before anything was written"};
         QTest::addRow("interrupted after the write")
