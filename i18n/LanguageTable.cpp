@@ -812,7 +812,7 @@ constexpr LanguageRow kRows[] = {
       "權限不足：%1 屬於 %2 群組；請讓服務以該群組執行（例如 dialout 群組）"}},
     {Window::Mqtt, "MqttPortOwnerOnly", Property::Caption,
      {"权限不足：只有 %1 的所有者 %2 可以打开它；请让管理员把该设备交给 dialout 组",
-      "permission denied: only %2, the owner of %1, may open it; have the device given to the dialout group",
+      "permission denied: %1 may be opened by its owner %2 only; have the device given to the dialout group",
       "權限不足：只有 %1 的擁有者 %2 可以開啟它；請讓管理員把該裝置交給 dialout 群組"}},
     {Window::Mqtt, "MqttPortOpen", Property::Caption, {"%1：串口 %2 已打开", "%1: port %2 open", "%1：串口 %2 已開啟"}},
     {Window::Mqtt, "MqttPortLost", Property::Caption,
