@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "MqttText.h"
 #include "MqttTls.h"
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -7,16 +7,6 @@
 
 namespace {
 
-// The settings a motor keeps, by write function, in the order the log shows them.
-struct Memory {
-    quint8 function;
-    quint8 Motor::*value;
-};
-constexpr Memory kMemory[] = {
-    {0xD2, &Motor::dryContactMode}, {0xD5, &Motor::featureFlags}, {0xD6, &Motor::jogTime},
-    {0xD7, &Motor::sensitivity},    {0xD8, &Motor::rebound},      {0xD9, &Motor::maxSpeed},
-};
-
 QString hex(quint8 b)
 {
     return QStringLiteral("%1").arg(b, 2, 16, QChar(u'0')).toUpper();
@@ -52,8 +42,8 @@ Chaos::Chaos(MotorSim &sim, QIODevice *log, quint32 seed, const Timing &timing, 
                            .arg(kept ? u"kept" : u"ignored")
                            .arg(m.id)
                            .arg(m.channels, 4, 16, QChar(u'0'))
-                           .arg(bus.baudCode());
-        for (const Memory &mem : kMemory)
+                           .arg(bus.baudCodeOf(m));
+        for (const MotorSetting &mem : MotorMemory)
             text += QStringLiteral(" %1=%2").arg(hex(mem.function)).arg(m.*mem.value);
         line(text);
     });
@@ -115,7 +105,7 @@ void Chaos::applyFaults(const QList<int> &kinds)
         case Late: delayMs = 200 + int(m_rng.bounded(1300)); break;
         case Split: f.split = true; break;
         case IgnoredWrites:
-            for (const Memory &mem : kMemory)
+            for (const MotorSetting &mem : MotorMemory)
                 f.ignoredWrites.insert(mem.function);
             break;
         case Flood: {

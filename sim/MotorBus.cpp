@@ -1,5 +1,7 @@
 #include "MotorBus.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -14,16 +16,30 @@ constexpr int LogLimit = 5000;
 constexpr quint8 MotorCommand = 0x0A, RunToPosition = 0xDD, ForceIdChannels = 0xAA, WriteBaudCode = 0xDA,
                  ReadBasic = 0xCA, ReadExtended = 0xCB, StatusPoll = 0xCC;
 constexpr quint8 Up = 0xDD, Stop = 0xCC, Down = 0xEE, Learn = 0xAA, DeleteCode = 0xA6;
+constexpr int Rates[] = {1200, 2400, 4800, 9600, 19200};
 
-// The settings a write changes: function code -> the motor's value.
-struct Setting {
-    quint8 function;
-    quint8 Motor::*value;
-};
-constexpr Setting Settings[] = {
-    {0xD2, &Motor::dryContactMode}, {0xD5, &Motor::featureFlags}, {0xD6, &Motor::jogTime},
-    {0xD7, &Motor::sensitivity},    {0xD8, &Motor::rebound},      {0xD9, &Motor::maxSpeed},
-};
+// What a frame asks of the motors that take it.
+enum class Kind { Poll, Read, Write, IdWrite, Motion, Unknown };
+
+const MotorSetting *settingFor(quint8 function)
+{
+    const auto *s = std::find_if(std::begin(MotorMemory), std::end(MotorMemory),
+                                 [function](const MotorSetting &m) { return m.function == function; });
+    return s != std::end(MotorMemory) ? s : nullptr;
+}
+
+Kind kindOf(quint8 function, quint8 data)
+{
+    if (function == StatusPoll)
+        return data == 0 ? Kind::Poll : Kind::Unknown;
+    if (function == MotorCommand || function == RunToPosition)
+        return Kind::Motion;
+    if (function == ReadBasic || function == ReadExtended)
+        return data == function ? Kind::Read : Kind::Unknown;
+    if (function == ForceIdChannels)
+        return data == ForceIdChannels ? Kind::IdWrite : Kind::Unknown;
+    return function == WriteBaudCode || settingFor(function) ? Kind::Write : Kind::Unknown;
+}
 
 quint8 byteAt(const QByteArray &b, int i)
 {
@@ -50,8 +66,28 @@ quint8 Motor::status() const
 
 int MotorBus::baudCodeToBps(int code)
 {
-    static constexpr int Rates[] = {1200, 2400, 4800, 9600, 19200};
-    return code >= 0 && code < 5 ? Rates[code] : 0;
+    return code >= 0 && code < int(std::size(Rates)) ? Rates[code] : 0;
+}
+
+int MotorBus::bpsToBaudCode(int bps)
+{
+    const auto *rate = std::find(std::begin(Rates), std::end(Rates), bps);
+    return rate != std::end(Rates) ? int(rate - std::begin(Rates)) : -1;
+}
+
+QByteArray MotorBus::collision(const QList<QByteArray> &answers)
+{
+    if (answers.size() < 2)
+        return answers.value(0);
+    QByteArray garble;
+    for (const QByteArray &a : answers) {
+        garble.resize(std::max(garble.size(), a.size()), '\0');
+        for (qsizetype i = 0; i < a.size(); ++i)
+            garble[i] = char(garble[i] | a[i]);
+    }
+    for (char &c : garble)
+        c = char(c | 0x01);
+    return garble;
 }
 
 quint8 MotorBus::xorOf(const QByteArray &bytes, int from, int to)
@@ -89,6 +125,39 @@ Motor &MotorBus::addMotor(int id, quint16 channels)
     return m_motors.last();
 }
 
+bool MotorBus::addMotor(const QString &text)
+{
+    const QString address = text.section(u'@', 0, 0);
+    const QStringList parts = address.split(u':');
+    if (parts.size() < 2 || parts.size() > 3 || text.count(u'@') > 1)
+        return false;
+    bool ok = false;
+    const int id = parts[0].toInt(&ok);
+    if (!ok || id < 0 || id > 255)
+        return false;
+    quint16 mask = 0;
+    for (const QString &ch : parts[1].split(u',', Qt::SkipEmptyParts)) {
+        const int n = ch.toInt(&ok);
+        if (!ok || n < 1 || n > 16)
+            return false;
+        mask |= quint16(1u << (n - 1));
+    }
+    int ownCode = -1;
+    if (text.contains(u'@')) {
+        ownCode = bpsToBaudCode(text.section(u'@', 1).toInt(&ok));
+        if (!ok || ownCode < 0 || parts.size() == 3)
+            return false;
+    }
+    if (parts.size() == 3) {
+        const int code = parts[2].toInt(&ok);
+        if (!ok || baudCodeToBps(code) == 0)
+            return false;
+        m_baudCode = code; // the bus's rate: the last one given wins
+    }
+    addMotor(id, mask).baudCode = ownCode;
+    return true;
+}
+
 QList<MotorBus::ReceivedFrame> MotorBus::feed(const QByteArray &bytes, int lineRateBps)
 {
     if (lineRateBps != m_pendingRate)
@@ -108,9 +177,11 @@ QList<MotorBus::ReceivedFrame> MotorBus::feed(const QByteArray &bytes, int lineR
             m_pending.remove(0, 1); // a false lead: look for the next one
             continue;
         }
-        ReceivedFrame f {m_pending.left(CommandSize), lineRateBps, {}};
+        ReceivedFrame f;
+        f.bytes = m_pending.left(CommandSize);
+        f.lineRateBps = lineRateBps;
         m_pending.remove(0, CommandSize);
-        f.answer = handle(f.bytes, lineRateBps, f);
+        handle(f);
         frames.append(f);
     }
     for (const ReceivedFrame &f : frames)
@@ -128,84 +199,108 @@ QByteArray MotorBus::receive(const QByteArray &bytes, int lineRateBps)
     return answers;
 }
 
-QByteArray MotorBus::handle(const QByteArray &frame, int lineRateBps, ReceivedFrame &into)
+void MotorBus::handle(ReceivedFrame &f)
 {
-    // At another rate the transmitter sees only noise.
-    if (lineRateBps != this->lineRateBps())
-        return {};
+    const quint8 function = byteAt(f.bytes, 4);
+    const quint8 data = byteAt(f.bytes, 5);
+    const Kind kind = kindOf(function, data);
+    const QList<int> indexes = takers(f.bytes, f.lineRateBps);
+    const bool write = kind == Kind::Write || kind == Kind::IdWrite;
+    if (write && !indexes.isEmpty()) {
+        f.motorIndexes = indexes;
+        f.write = m_ignoredWrites.contains(function) ? Write::Ignored : Write::Kept;
+    }
+    QList<QByteArray> answers;
+    for (int i : indexes) {
+        Motor &m = m_motors[i];
+        const QByteArray answer = answerOf(m, function, data);
+        if (!answer.isEmpty())
+            answers.append(answer);
+        if (kind == Kind::Motion || f.write == Write::Kept)
+            take(m, f.bytes);
+    }
+    f.answering = int(answers.size());
+    f.answer = collision(answers);
+}
+
+QList<int> MotorBus::takers(const QByteArray &frame, int lineRateBps) const
+{
+    const int id = byteAt(frame, 1);
+    const quint16 mask = quint16(byteAt(frame, 2) | byteAt(frame, 3) << 8);
+    const Kind kind = kindOf(byteAt(frame, 4), byteAt(frame, 5));
+    const auto takes = [&](const Motor &m) {
+        switch (kind) {
+        case Kind::Poll: return id != 0 && std::popcount(mask) == 1 && m.id == id && (m.channels & mask) != 0;
+        case Kind::Read:
+        case Kind::Write: return id == 0 || m.id == id;
+        case Kind::IdWrite: return true;
+        case Kind::Motion:
+            // Group control with no channel selected is the panel's
+            // "everyone" command: every motor that hears it acts.
+            if (id == 0 && mask == 0)
+                return true;
+            return (id == 0 || m.id == id) && (m.channels & mask) != 0;
+        case Kind::Unknown: break;
+        }
+        return false;
+    };
+
+    QList<int> indexes, hearing;
+    for (int i = 0; i < m_motors.size(); ++i) {
+        if (lineRateBpsOf(m_motors[i]) != lineRateBps)
+            continue;
+        hearing.append(i);
+        if (takes(m_motors[i]))
+            indexes.append(i);
+    }
+    if (!m_lenient || kind == Kind::Motion || kind == Kind::Unknown)
+        return indexes;
+    if (kind == Kind::Poll)
+        return indexes.mid(0, 1);
+    // The bench: one motor takes a read or write, the one with the frame's
+    // ID or else the first that hears it (the frame's ID may be stale).
+    const auto withId = std::find_if(hearing.begin(), hearing.end(), [&](int i) { return m_motors[i].id == id; });
+    return withId != hearing.end() ? QList<int> {*withId} : hearing.mid(0, 1);
+}
+
+QByteArray MotorBus::answerOf(const Motor &m, quint8 function, quint8 data) const
+{
+    switch (kindOf(function, data)) {
+    case Kind::Poll: return responseFrame(m.id, m.channels, 0, 0, 0, quint8(m.reportedPosition()), m.status());
+    case Kind::Read:
+        if (function == ReadBasic)
+            return responseFrame(m.id, m.channels, quint8(baudCodeOf(m)), m.dryContactMode, m.maxSpeed, ReadBasic,
+                                 m.featureFlags);
+        return responseFrame(m.id, m.channels, m.jogTime, m.sensitivity, m.rebound, ReadExtended, m.status());
+    default: return {};
+    }
+}
+
+void MotorBus::take(Motor &m, const QByteArray &frame)
+{
     const int id = byteAt(frame, 1);
     const quint16 mask = quint16(byteAt(frame, 2) | byteAt(frame, 3) << 8);
     const quint8 function = byteAt(frame, 4);
     const quint8 data = byteAt(frame, 5);
-
-    if (function == StatusPoll && data == 0)
-        return statusPoll(id, mask);
-    if (function == MotorCommand || function == RunToPosition) {
-        command(id, mask, function, data);
-        return {};
-    }
-    return configure(id, mask, function, data, into);
-}
-
-QByteArray MotorBus::statusPoll(int id, quint16 mask) const
-{
-    if (id == 0 || std::popcount(mask) != 1)
-        return {};
-    for (const Motor &m : m_motors) {
-        if (m.id == id && (m.channels & mask))
-            return responseFrame(m.id, m.channels, 0, 0, 0, quint8(m.reportedPosition()), m.status());
-    }
-    return {};
-}
-
-QByteArray MotorBus::configure(int id, quint16 mask, quint8 function, quint8 data, ReceivedFrame &into)
-{
-    // A technician sets up one motor at a time: the frame's ID may be stale.
-    if (m_motors.isEmpty())
-        return {};
-    auto it = std::find_if(m_motors.begin(), m_motors.end(), [id](const Motor &m) { return m.id == id; });
-    Motor &m = it != m_motors.end() ? *it : m_motors.first();
-
-    if (function == ReadBasic && data == ReadBasic)
-        return responseFrame(m.id, m.channels, quint8(m_baudCode), m.dryContactMode, m.maxSpeed, ReadBasic,
-                             m.featureFlags);
-    if (function == ReadExtended && data == ReadExtended)
-        return responseFrame(m.id, m.channels, m.jogTime, m.sensitivity, m.rebound, ReadExtended, m.status());
-    const Setting *setting = std::find_if(std::begin(Settings), std::end(Settings),
-                                          [function](const Setting &s) { return s.function == function; });
-    const bool known = setting != std::end(Settings) || function == WriteBaudCode
-        || (function == ForceIdChannels && data == ForceIdChannels);
-    if (!known)
-        return {};
-    into.motorIndex = int(&m - m_motors.data());
-    if (m_ignoredWrites.contains(function)) {
-        into.write = Write::Ignored;
-        return {};
-    }
-    into.write = Write::Kept;
     if (function == ForceIdChannels) {
         m.id = id;
         m.channels = mask;
     } else if (function == WriteBaudCode) {
-        if (baudCodeToBps(data) > 0)
-            m_baudCode = data; // from the next frame on
-    } else {
-        m.*setting->value = data;
-    }
-    return {};
-}
-
-void MotorBus::command(int id, quint16 mask, quint8 function, quint8 data)
-{
-    for (Motor &m : m_motors) {
-        const bool addressed = id == 0 ? (mask == 0 || (m.channels & mask)) : (m.id == id && (m.channels & mask));
-        if (!addressed)
-            continue;
-        if (function == RunToPosition) {
-            if (m.positionKnown && data <= 100)
-                m.target = data;
-            continue;
+        if (baudCodeToBps(data) == 0)
+            return;
+        // It hears the next frame at the new rate; the bench moved the whole bus.
+        if (m_lenient) {
+            m_baudCode = data;
+            m.baudCode = -1;
+        } else {
+            m.baudCode = data;
         }
+    } else if (const MotorSetting *setting = settingFor(function)) {
+        m.*setting->value = data;
+    } else if (function == RunToPosition) {
+        if (m.positionKnown && data <= 100)
+            m.target = data;
+    } else {
         switch (data) {
         case Up: m.target = 0; break;
         case Down: m.target = 100; break;

@@ -3,6 +3,30 @@
 // program wrote (with the line rate they arrived at) and send back what it
 // returns; call advance() to let time pass for the motors.
 //
+// The line is truthful: every motor acts on what it hears and answers when
+// addressed, whatever the others do.
+//   - A motor hears only frames at its own line rate (its own baud code, or
+//     the bus's when it has none).
+//   - A status poll (CC 00) with one ID and exactly one channel bit is
+//     answered by every motor with that ID that has the channel.
+//   - Settings reads (CA CA, CB CB) and setting writes (D2, D5..DA) are taken
+//     by every motor with the frame's ID, by all motors for ID 0 (group);
+//     every motor that takes a read answers.  A baud-code write moves only
+//     the motors that took it.
+//   - The ID write (AA AA) carries the new ID and channels in its address
+//     bytes, so every motor that hears it takes them.
+//   - Motion commands (0A, DD) reach every motor with the frame's ID (all
+//     for ID 0) whose channels meet the frame's mask; group control with
+//     no channel at all reaches every motor.
+//   - Answers of two or more motors to one frame collide: the line carries
+//     one 10-byte garble instead, each byte the OR of the answers' bytes at
+//     that place with bit 0 set (the senders' edges never line up on the
+//     first data bit).  Its lead reads D9 and none of its bytes is ever the
+//     lead D8, so no answer can be read from it at any offset.
+// A lenient bus (setLenient) is a one-motor bench instead: a read or write
+// for an ID nobody has goes to the first motor that hears it, and when
+// several motors would answer, only the first does.
+//
 // Command frames (program -> device), 7 bytes:
 //   9A, ID (0 = group control), mask 0, mask 1, function, data, XOR of bytes 1..5
 // Response frames (device -> program), 10 bytes:
@@ -13,14 +37,16 @@
 #include <QByteArray>
 #include <QList>
 #include <QSet>
+#include <QString>
 
 #include <array>
 
 struct Motor {
     int id = 1;
     quint16 channels = 0x0001; // bit 0 = channel 1 .. bit 15 = channel 16
+    int baudCode = -1; // the motor's own line rate code; -1 = the bus's
 
-    // Values kept in the motor's memory (the bus baud code is the bus's).
+    // Values kept in the motor's memory.
     quint8 dryContactMode = 0;
     quint8 maxSpeed = 130;
     quint8 featureFlags = 0x40;
@@ -43,6 +69,17 @@ struct Motor {
     quint8 status() const; // status byte of the status answer
 };
 
+// The settings a write changes: function code -> the motor's value, in the
+// order logs show them.
+struct MotorSetting {
+    quint8 function;
+    quint8 Motor::*value;
+};
+inline constexpr MotorSetting MotorMemory[] = {
+    {0xD2, &Motor::dryContactMode}, {0xD5, &Motor::featureFlags}, {0xD6, &Motor::jogTime},
+    {0xD7, &Motor::sensitivity},    {0xD8, &Motor::rebound},      {0xD9, &Motor::maxSpeed},
+};
+
 class MotorBus {
 public:
     enum Status : quint8 {
@@ -51,15 +88,16 @@ public:
         Moving = 0x40,
     };
 
-    // What a frame did to the memory of the motor it configured.
+    // What a frame did to the memory of the motors it configured.
     enum class Write : quint8 { None, Kept, Ignored };
 
     struct ReceivedFrame {
         QByteArray bytes; // the 7 bytes of a well-formed command frame
         int lineRateBps = 0; // the program's line rate when it arrived
-        QByteArray answer; // what the bus answered; empty if nothing
-        Write write = Write::None; // a setting write, and whether the motor kept it
-        int motorIndex = -1; // the motor the write went to
+        QByteArray answer; // what the line carried back (an answer or a garble); empty if nothing
+        int answering = 0; // how many motors answered; two or more made the garble
+        Write write = Write::None; // a setting write, and whether the motors kept it
+        QList<int> motorIndexes; // the motors the write went to
     };
 
     // Takes the bytes the program wrote and returns every frame completed by
@@ -75,10 +113,21 @@ public:
     QList<Motor> &motors() { return m_motors; }
     const QList<Motor> &motors() const { return m_motors; }
     Motor &addMotor(int id, quint16 channels);
+    // A motor as the simulator's --motor gives it: "ID:CHANNELS[@RATE]" with
+    // channels 1..16 comma-separated and the motor's own rate in bps, or
+    // "ID:CHANNELS:BAUDCODE", which sets the bus's rate.  False if malformed.
+    bool addMotor(const QString &text);
 
+    // The rate of the motors without one of their own.
     int baudCode() const { return m_baudCode; }
     void setBaudCode(int code) { m_baudCode = code; }
     int lineRateBps() const { return baudCodeToBps(m_baudCode); }
+    int baudCodeOf(const Motor &m) const { return m.baudCode >= 0 ? m.baudCode : m_baudCode; }
+    int lineRateBpsOf(const Motor &m) const { return baudCodeToBps(baudCodeOf(m)); }
+
+    // A one-motor bench instead of a truthful line (see above); off by default.
+    void setLenient(bool on) { m_lenient = on; }
+    bool isLenient() const { return m_lenient; }
 
     // Writes with these function codes are taken but change nothing, as on a
     // motor whose firmware knows only some settings.
@@ -90,18 +139,22 @@ public:
     void clearLog() { m_log.clear(); }
 
     static int baudCodeToBps(int code); // 0 for an unknown code
+    static int bpsToBaudCode(int bps); // -1 for an unknown rate
+    // What the line carries when all these answers go out at once.
+    static QByteArray collision(const QList<QByteArray> &answers);
     static QByteArray commandFrame(int id, quint16 mask, quint8 function, quint8 data);
     static QByteArray responseFrame(int id, quint16 mask, quint8 v4, quint8 v5, quint8 v6, quint8 type, quint8 status);
     static quint8 xorOf(const QByteArray &bytes, int from, int to); // bytes from..to
 
 private:
-    QByteArray handle(const QByteArray &frame, int lineRateBps, ReceivedFrame &into);
-    QByteArray statusPoll(int id, quint16 mask) const;
-    QByteArray configure(int id, quint16 mask, quint8 function, quint8 data, ReceivedFrame &into);
-    void command(int id, quint16 mask, quint8 function, quint8 data);
+    void handle(ReceivedFrame &frame);
+    QList<int> takers(const QByteArray &frame, int lineRateBps) const;
+    QByteArray answerOf(const Motor &m, quint8 function, quint8 data) const;
+    void take(Motor &m, const QByteArray &frame); // an order the motor took
 
     QList<Motor> m_motors;
     int m_baudCode = 1;
+    bool m_lenient = false;
     QSet<quint8> m_ignoredWrites;
     QByteArray m_pending;
     int m_pendingRate = 0;

@@ -80,8 +80,8 @@ void MotorSim::onReadable()
                                });
         }
         emit frameReceived(f.bytes, f.lineRateBps, answered);
-        if (f.write != MotorBus::Write::None)
-            emit settingWritten(f.motorIndex, quint8(f.bytes[4]), quint8(f.bytes[5]), f.write == MotorBus::Write::Kept);
+        for (int index : f.motorIndexes)
+            emit settingWritten(index, quint8(f.bytes[4]), quint8(f.bytes[5]), f.write == MotorBus::Write::Kept);
     }
 }
 
@@ -167,7 +167,7 @@ void MotorSim::chatter()
     if (m_bus.motors().isEmpty())
         return;
     const Motor &m = m_bus.motors().front();
-    const qint64 bytesPerSecond = m_bus.lineRateBps() / 10;
+    const qint64 bytesPerSecond = m_bus.lineRateBpsOf(m) / 10;
     const qint64 due = m_chatterClock.elapsed() * bytesPerSecond / 1000 / 10;
     QByteArray out;
     for (; m_chatterSent < due; ++m_chatterSent)

@@ -57,7 +57,7 @@ public:
     // A new terminal after unplug(), under the same link: the adapter is back.
     bool replug();
 
-    // Status answers of the first motor, back to back at the bus's line rate
+    // Status answers of the first motor, back to back at its line rate
     // (10 bits a byte), its position a step further in each: a line that never
     // falls silent.  Answers to the program's frames still go out between them.
     void setChatter(bool on);
@@ -69,8 +69,9 @@ signals:
     void frameReceived(const QByteArray &bytes, int lineRateBps, bool answered);
     void unplugged();
     void replugged(const QString &path);
-    // A setting write reached motor motorIndex; kept tells whether its
-    // memory took the value (an ignored write leaves it as it was).
+    // A setting write reached motor motorIndex (one signal per motor that
+    // took it); kept tells whether its memory took the value (an ignored
+    // write leaves it as it was).
     void settingWritten(int motorIndex, quint8 function, quint8 value, bool kept);
 
 private:

@@ -26,33 +26,6 @@ void onSignal(int)
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
 }
 
-// "12:1,3" or "12:1,3:2": ID, channels 1..16, optional bus baud code.
-bool parseMotor(const QString &text, MotorBus &bus)
-{
-    const QStringList parts = text.split(u':');
-    if (parts.size() < 2 || parts.size() > 3)
-        return false;
-    bool ok = false;
-    const int id = parts[0].toInt(&ok);
-    if (!ok || id < 0 || id > 255)
-        return false;
-    quint16 mask = 0;
-    for (const QString &ch : parts[1].split(u',', Qt::SkipEmptyParts)) {
-        const int n = ch.toInt(&ok);
-        if (!ok || n < 1 || n > 16)
-            return false;
-        mask |= quint16(1u << (n - 1));
-    }
-    if (parts.size() == 3) {
-        const int code = parts[2].toInt(&ok);
-        if (!ok || MotorBus::baudCodeToBps(code) == 0)
-            return false;
-        bus.setBaudCode(code); // one line, one rate: the last one given wins
-    }
-    bus.addMotor(id, mask);
-    return true;
-}
-
 // Fault names; those with a value take it after a colon.
 bool applyFault(const QString &text, MotorSim &sim)
 {
@@ -118,8 +91,22 @@ int main(int argc, char *argv[])
         QStringLiteral("A simulated curtain motor bus on a pseudo-terminal, for trying and testing Tavik\n"
                        "without a transmitter. Prints the terminal's path on the first line, then one\n"
                        "line per frame received: its bytes, the line rate it arrived at and whether it\n"
-                       "was answered. The bus answers only frames sent at its own rate. SIGINT or\n"
-                       "SIGTERM ends it and removes the --link.\n"
+                       "was answered. SIGINT or SIGTERM ends it and removes the --link.\n"
+                       "\n"
+                       "The line is truthful: a motor hears only frames at its own rate, and every\n"
+                       "motor that is addressed acts and answers, whatever the others do:\n"
+                       "  status poll (CC)   one ID, one channel bit: every motor with both answers\n"
+                       "  reads (CA, CB)     every motor with the frame's ID answers (all for ID 0)\n"
+                       "  writes (D2, D5-DA) every motor with the frame's ID takes it (all for ID 0);\n"
+                       "                     a baud-code write (DA) moves only the motors that took it\n"
+                       "  ID write (AA AA)   every motor that hears it takes the ID and channels\n"
+                       "  motion (0A, DD)    every motor with the ID (all for ID 0) on a channel of the\n"
+                       "                     frame's mask (group control without channels: all)\n"
+                       "When two or more motors answer one frame the answers collide: the line\n"
+                       "carries 10 bytes, each the OR of the answers' bytes with bit 0 set (the lead\n"
+                       "reads D9), which is never a valid answer. --lenient is a one-motor bench\n"
+                       "instead: a read or write for an ID nobody has goes to the first motor, and\n"
+                       "only the first of several motors answers.\n"
                        "\n"
                        "Fault modes (--fault, repeatable; several combine):\n"
                        "  silent         never answer (frames are still taken and logged)\n"
@@ -145,7 +132,8 @@ int main(int argc, char *argv[])
                        "event: phases, floods, unplug and replug, every frame taken, and every setting\n"
                        "write with whether the motor kept it and its memory afterwards.\n"
                        "\n"
-                       "Example: tavik-motor-sim --link /tmp/tavik-motor-bus --motor 1:1 --motor 12:1,3 --baud 3"));
+                       "Example:\n"
+                       "  tavik-motor-sim --link /tmp/tavik-motor-bus --motor 1:1 --motor 12:1,3@9600"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     parser.addOptions({
@@ -155,13 +143,19 @@ int main(int argc, char *argv[])
          QStringLiteral("PATH")},
         {QStringLiteral("motor"),
          QStringLiteral("Add a motor with ID 0..255 listening on CHANNELS (1..16, comma-separated), "
-                        "e.g. 12:1,3. BAUDCODE sets the bus rate as --baud does. Repeatable; "
-                        "default one motor, 1:1."),
-         QStringLiteral("ID:CHANNELS[:BAUDCODE]")},
+                        "e.g. 12:1,3. @RATE gives the motor its own line rate in bps (1200, 2400, "
+                        "4800, 9600 or 19200), e.g. 12:1,3@9600; without it the motor uses the bus "
+                        "rate (--baud). BAUDCODE, e.g. 12:1,3:2, sets the bus rate as --baud does. "
+                        "Repeatable; default one motor, 1:1."),
+         QStringLiteral("ID:CHANNELS[@RATE|:BAUDCODE]")},
         {QStringLiteral("baud"),
-         QStringLiteral("The bus rate code: 0 = 1200, 1 = 2400, 2 = 4800, 3 = 9600, 4 = 19200 bps "
-                        "(default 1). Tavik's baud-rate write changes it while running."),
+         QStringLiteral("The bus rate code of the motors without @RATE: 0 = 1200, 1 = 2400, "
+                        "2 = 4800, 3 = 9600, 4 = 19200 bps (default 1). Tavik's baud-rate write "
+                        "moves the motors that take it."),
          QStringLiteral("CODE")},
+        {QStringLiteral("lenient"),
+         QStringLiteral("A one-motor bench instead of a truthful line: reads and writes for an "
+                        "unknown ID go to the first motor, and only one motor ever answers.")},
         {QStringLiteral("speed"),
          QStringLiteral("How fast every motor travels, in percent of the curtain per second "
                         "(default 10)."),
@@ -201,13 +195,14 @@ int main(int argc, char *argv[])
     }
     MotorBus &bus = sim.bus();
     for (const QString &m : parser.values(QStringLiteral("motor"))) {
-        if (!parseMotor(m, bus)) {
+        if (!bus.addMotor(m)) {
             err << "bad --motor " << m << '\n';
             return 2;
         }
     }
     if (bus.motors().isEmpty())
         bus.addMotor(1, 0x0001);
+    bus.setLenient(parser.isSet(QStringLiteral("lenient")));
     if (parser.isSet(QStringLiteral("baud"))) {
         const int code = parser.value(QStringLiteral("baud")).toInt();
         if (MotorBus::baudCodeToBps(code) == 0) {

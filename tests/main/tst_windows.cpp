@@ -48,6 +48,9 @@ struct Connected {
         settings.channels = channels;
         sim.bus().motors().append(settings);
         sim.bus().setBaudCode(baudCode);
+        // One motor on the bench: it answers a read for another ID too, so
+        // a read selects the motor's own ID again.
+        sim.bus().setLenient(true);
     }
     // Reads the motor through the settings menu and waits for the window.
     void readSettings()
@@ -163,7 +166,7 @@ void WindowsTest::baudChangeMovesPortAndMotor()
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton14"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 8000);
     QCOMPARE(a.main.serial().bitsPerSecond(), 19200);
-    QCOMPARE(c.sim.bus().baudCode(), 4);
+    QCOMPARE(c.sim.bus().baudCodeOf(c.sim.bus().motors().first()), 4);
     // A later read scans from 1200 again and finds the motor at 19200.
     a.w.settingsWindow().close();
     c.readSettings();

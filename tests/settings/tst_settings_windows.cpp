@@ -119,7 +119,7 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
     }
     // The baud write moved the line (and the device) to 9600 baud.
     QCOMPARE(h.comm.bitsPerSecond(), 9600);
-    QCOMPARE(h.sim.bus().baudCode(), 3);
+    QCOMPARE(h.sim.bus().baudCodeOf(h.sim.bus().motors().first()), 3);
     // The new ID went to the main window's list as soon as it was chosen.
     QCOMPARE(h.mainIdList->currentIndex(), 5);
 }

@@ -34,9 +34,8 @@ private slots:
     void framesAreCheckedAndResynchronised();
     void answersOnlyAtTheBusRate();
     void statusPollNeedsOneIdAndOneChannel();
-    void settingsGoToTheAddressedOrFirstMotor();
     void writesChangeValuesSilently();
-    void baudCodeWriteMovesTheBus();
+    void baudCodeWriteMovesTheMotor();
     void forcedIdAndChannels();
     void motorCommandsAddressByIdAndChannel();
     void motorsTravelAndReport();
@@ -120,28 +119,6 @@ void MotorBusTest::statusPollNeedsOneIdAndOneChannel()
     QCOMPARE(bus.receive(cmd(7, 0x0100, 0xCC, 0x01), Bd2400), QByteArray()); // not a poll
 }
 
-void MotorBusTest::settingsGoToTheAddressedOrFirstMotor()
-{
-    MotorBus bus;
-    bus.addMotor(12, 0x0005).jogTime = 7;
-    bus.addMotor(40, 0x8000).jogTime = 2;
-
-    // An ID nobody has: the first motor answers with its own ID and mask.
-    QCOMPARE(bus.receive(readBasic(99, 0x0001), Bd2400),
-             hex("d80c0500010082ca40"
-                 "00"));
-    QCOMPARE(bus.receive(cmd(0, 0, 0xCB, 0xCB), Bd2400),
-             hex("d80c0500070101cb02"
-                 "c7"));
-    // An ID that is there.
-    QCOMPARE(bus.receive(cmd(40, 1, 0xCB, 0xCB), Bd2400),
-             hex("d8280080020101cb02"
-                 "63"));
-
-    MotorBus empty;
-    QCOMPARE(empty.receive(readBasic(), Bd2400), QByteArray());
-}
-
 void MotorBusTest::writesChangeValuesSilently()
 {
     MotorBus bus;
@@ -166,36 +143,34 @@ void MotorBusTest::writesChangeValuesSilently()
     QCOMPARE(bus.receive(cmd(3, 1, 0xCB, 0xCB), Bd2400), MotorBus::responseFrame(3, 1, 9, 3, 0xFF, 0xCB, m.status()));
 }
 
-void MotorBusTest::baudCodeWriteMovesTheBus()
+void MotorBusTest::baudCodeWriteMovesTheMotor()
 {
     MotorBus bus;
-    bus.addMotor(1, 0x0001);
+    const Motor &m = bus.addMotor(1, 0x0001);
     QCOMPARE(bus.receive(cmd(1, 1, 0xDA, 0x03), Bd2400), QByteArray());
-    QCOMPARE(bus.baudCode(), 3);
+    QCOMPARE(bus.baudCodeOf(m), 3);
     QCOMPARE(bus.receive(readBasic(), Bd2400), QByteArray());
     const QByteArray answer = bus.receive(readBasic(), 9600);
     QCOMPARE(answer.size(), 10);
     QCOMPARE(quint8(answer[4]), quint8(3));
 
     QCOMPARE(bus.receive(cmd(1, 1, 0xDA, 0x07), 9600), QByteArray()); // no such rate
-    QCOMPARE(bus.lineRateBps(), 9600);
+    QCOMPARE(bus.lineRateBpsOf(m), 9600);
 }
 
 void MotorBusTest::forcedIdAndChannels()
 {
     MotorBus bus;
-    bus.addMotor(1, 0x0001);
-    bus.addMotor(2, 0x0001);
+    const Motor &m = bus.addMotor(1, 0x0001);
     QCOMPARE(bus.receive(hex("9a050102aaaa06"), Bd2400), QByteArray());
-    QCOMPARE(bus.motors()[0].id, 5);
-    QCOMPARE(bus.motors()[0].channels, quint16(0x0201));
-    QCOMPARE(bus.motors()[1].id, 2);
+    QCOMPARE(m.id, 5);
+    QCOMPARE(m.channels, quint16(0x0201));
+    QCOMPARE(bus.receive(readBasic(1, 1), Bd2400), QByteArray()); // the old address is gone
 
-    // ID 0 is taken as it comes, by the first motor since none has it yet.
+    // ID 0 is taken as it comes; a read for ID 0 reaches every motor anyway.
     bus.receive(cmd(0, 0x8000, 0xAA, 0xAA), Bd2400);
-    QCOMPARE(bus.motors()[0].id, 0);
-    QCOMPARE(bus.motors()[0].channels, quint16(0x8000));
-    QCOMPARE(bus.receive(readBasic(2, 1), Bd2400).left(4), hex("d8020100"));
+    QCOMPARE(m.id, 0);
+    QCOMPARE(m.channels, quint16(0x8000));
     QCOMPARE(bus.receive(readBasic(0, 1), Bd2400).left(4), hex("d8000080"));
 }
 
@@ -218,7 +193,10 @@ void MotorBusTest::motorCommandsAddressByIdAndChannel()
     QCOMPARE(targets(), QList<int>({0, 40, -1}));
     bus.receive(cmd(0, 0x0001, 0x0A, 0xEE), Bd2400); // group, channel 1
     QCOMPARE(targets(), QList<int>({100, 40, 100}));
-    bus.receive(cmd(0, 0x0000, 0x0A, 0xCC), Bd2400); // group, no channel: all
+    bus.receive(cmd(0, 0x0000, 0x0A, 0xCC), Bd2400); // group, no channel: every motor
+    QCOMPARE(targets(), QList<int>({-1, -1, -1}));
+    bus.receive(cmd(0, 0x0001, 0x0A, 0xEE), Bd2400);
+    bus.receive(cmd(0, 0xFFFF, 0x0A, 0xCC), Bd2400); // group, all channels
     QCOMPARE(targets(), QList<int>({-1, -1, -1}));
     bus.receive(cmd(6, 0x0000, 0x0A, 0xEE), Bd2400); // one ID, no channel: nobody
     QCOMPARE(targets(), QList<int>({-1, -1, -1}));

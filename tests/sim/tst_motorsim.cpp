@@ -87,6 +87,7 @@ private slots:
     void chaosInjectsEveryFaultAndLogsWhatWasKept();
     void commandLineTool();
     void commandLineHelp();
+    void thirtyMotorLineFromTheCommandLine();
 
 private:
     MotorSim *sim = nullptr;
@@ -380,12 +381,15 @@ void MotorSimTest::commandLineTool()
 
     SerialEnd line(link, B9600);
     QVERIFY(line.isOpen());
-    QVERIFY(line.send(readBasic(99, 0x0001)));
+    QVERIFY(line.send(readBasic(99, 0x0001))); // nobody has ID 99
+    QTRY_VERIFY(proc.canReadLine());
+    QCOMPARE(proc.readLine().trimmed(), QByteArray("9A 63 01 00 CA CA 62  9600 bd  no answer"));
+    QVERIFY(line.send(readBasic(12, 0x0001)));
     QByteArray got;
     QTRY_COMPARE((got += line.read()).size(), 10);
     QCOMPARE(got, MotorBus::responseFrame(12, 0x0005, 3, 0, 130, 0xCA, 0x40));
     QTRY_VERIFY(proc.canReadLine());
-    QCOMPARE(proc.readLine().trimmed(), QByteArray("9A 63 01 00 CA CA 62  9600 bd  answered"));
+    QCOMPARE(proc.readLine().trimmed(), QByteArray("9A 0C 01 00 CA CA 0D  9600 bd  answered"));
 
     proc.terminate();
     QVERIFY(proc.waitForFinished());
@@ -407,11 +411,13 @@ void MotorSimTest::commandLineHelp()
     QVERIFY(proc.waitForFinished());
     QCOMPARE(proc.exitCode(), 0);
     const QString help = QString::fromUtf8(proc.readAllStandardOutput());
-    for (const char *word :
-         {"--link",       "--motor",   "--baud",   "--speed",     "--fault",   "silent",     "garbage ",
-          "garbage-only", "bad-check", "drop[:N]", "duplicate",   "slow[:MS]", "ignore:",    "flood[:BYTES]",
-          "unplug[:MS]",  "split",     "--chaos",  "--chaos-log", "--seed",    "--phase-ms", "--replug-s"})
+    for (const char *word : {"--link",   "--motor",       "--baud",      "--speed",  "--fault",   "silent",
+                             "garbage ", "garbage-only",  "bad-check",   "drop[:N]", "duplicate", "slow[:MS]",
+                             "ignore:",  "flood[:BYTES]", "unplug[:MS]", "split",    "--chaos",   "--chaos-log",
+                             "--seed",   "--phase-ms",    "--replug-s",  "@RATE",    "--lenient", "collide"})
         QVERIFY2(help.contains(QLatin1String(word)), word);
+    for (const QString &line : help.split(u'\n'))
+        QVERIFY2(line.size() <= 80, qPrintable(line));
 
     proc.start(QStringLiteral(TAVIK_MOTOR_SIM), {"--motors", "12:1"});
     QVERIFY(proc.waitForFinished());
@@ -420,6 +426,55 @@ void MotorSimTest::commandLineHelp()
     const QString err = QString::fromUtf8(proc.readAllStandardError());
     QVERIFY(err.contains(QLatin1String("motors")));
     QVERIFY(err.contains(QLatin1String("--fault <NAME>")));
+}
+
+// A commissioning site: 30 motors on one line, built from --motor options.
+// Every (ID, channel) poll finds its motor; the two motors sharing ID 5 and
+// channel 5 collide; the one at 9600 bps hears nothing at 2400.
+void MotorSimTest::thirtyMotorLineFromTheCommandLine()
+{
+    const auto channelOf = [](int id) { return (id - 1) % 16 + 1; };
+    QStringList args;
+    for (int id = 1; id <= 28; ++id)
+        args << "--motor" << QStringLiteral("%1:%2").arg(id).arg(channelOf(id));
+    args << "--motor" << QStringLiteral("5:%1").arg(channelOf(5)) << "--motor"
+         << "40:16@9600";
+    QProcess proc;
+    proc.start(QStringLiteral(TAVIK_MOTOR_SIM), args);
+    QTRY_VERIFY(proc.canReadLine());
+    SerialEnd line(QString::fromLocal8Bit(proc.readLine().trimmed()), B2400);
+    QVERIFY(line.isOpen());
+
+    // All polls at once: the answers come back in the order of the polls.
+    QByteArray polls;
+    for (int id = 1; id <= 28; ++id)
+        polls += MotorBus::commandFrame(id, quint16(1u << (channelOf(id) - 1)), 0xCC, 0);
+    polls += MotorBus::commandFrame(40, 0x8000, 0xCC, 0);
+    QVERIFY(line.send(polls));
+    QByteArray got;
+    QTRY_COMPARE_WITH_TIMEOUT((got += line.read()).size(), 28 * 10, 10000);
+    for (int id = 1; id <= 28; ++id) {
+        const QByteArray answer = got.mid((id - 1) * 10, 10);
+        if (id == 5) {
+            QCOMPARE(quint8(answer[0]), quint8(0xD9)); // the collision's broken lead
+            QVERIFY(!answer.contains(char(0xD8)));
+            continue;
+        }
+        QCOMPARE(answer, MotorBus::responseFrame(id, quint16(1u << (channelOf(id) - 1)), 0, 0, 0, 0, 0x02));
+    }
+
+    // The group read reaches all 29 motors at this rate; at 9600 only one.
+    got.clear();
+    QVERIFY(line.send(readBasic(0, 0)));
+    QTRY_COMPARE((got += line.read()).size(), 10);
+    QVERIFY(!got.contains(char(0xD8)));
+    got.clear();
+    QVERIFY(line.setSpeed(B9600));
+    QVERIFY(line.send(readBasic(0, 0)));
+    QTRY_COMPARE((got += line.read()).size(), 10);
+    QCOMPARE(got, MotorBus::responseFrame(40, 0x8000, 3, 0, 130, 0xCA, 0x40));
+    proc.terminate();
+    QVERIFY(proc.waitForFinished());
 }
 
 QTEST_GUILESS_MAIN(MotorSimTest)
