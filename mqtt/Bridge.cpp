@@ -42,6 +42,13 @@ bool Bridge::start(QString *error)
 
 void Bridge::stop()
 {
+    // At most once: acknowledged messages wait for their turn behind the
+    // client's in-flight limit, and the disconnection would overtake them.
+    const auto publishNow = [this](const QString &topic, const QByteArray &payload) {
+        m_client.publish(topic, payload, true, 0);
+    };
+    for (auto &bus : m_buses)
+        bus->publishOffline(publishNow);
     m_client.disconnectCleanly(Topics::bridgeState(m_config.mqtt.baseTopic));
 }
 

@@ -97,6 +97,15 @@ void BusBridge::publishAll()
         publishCover(i, true);
 }
 
+void BusBridge::publishOffline(const Publisher &publish)
+{
+    publish(Topics::busState(m_base, m_bus.name), "offline");
+    for (int i = 0; i < m_scheduler.coverCount(); ++i) {
+        const CoverConfig &c = m_scheduler.cover(i);
+        publish(Topics::coverPath(m_base, m_bus.name, c.id, c.channel) + QStringLiteral("/availability"), "offline");
+    }
+}
+
 void BusBridge::publishCover(int i, bool force)
 {
     const CoverConfig &c = m_scheduler.cover(i);
@@ -104,6 +113,8 @@ void BusBridge::publishCover(int i, bool force)
     const CoverView v = m_scheduler.view(i);
     const std::optional<CoverView> &was = m_published[i];
     const bool changed = !was || *was != v;
+    // Back online, everything is said again: what is retained may be from an earlier run.
+    force = force || (v.online && (!was || !was->online));
     if (force || !was || was->online != v.online) {
         m_publish(path + QStringLiteral("/availability"), v.online ? "online" : "offline");
         if (was && was->online != v.online)

@@ -28,6 +28,8 @@ public:
     bool command(const Command &command);
     // Everything again (after a connection or Home Assistant's birth).
     void publishAll();
+    // The bus and every cover unavailable (the bridge is stopping), through publish.
+    void publishOffline(const Publisher &publish);
 
 private:
     void tryOpen();

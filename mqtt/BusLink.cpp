@@ -2,6 +2,7 @@
 
 #include "Frames.h"
 #include "MotorLink.h"
+#include "MqttText.h"
 
 BusLink::BusLink(QObject *parent) : QObject(parent), m_link(std::make_unique<MotorLink>())
 {
@@ -27,7 +28,9 @@ bool BusLink::open(const QString &port, std::optional<int> baudCode, int scanId,
     aim(scanId, scanMask);
     QString why;
     const auto conn = connect(m_link.get(), &MotorLink::portError, this,
-                              [&why](const QString &text, MotorLink::PortCause, const DeviceAccess &) { why = text; });
+                              [&why](const QString &text, MotorLink::PortCause cause, const DeviceAccess &device) {
+                                  why = openFailureText(text, cause, device);
+                              });
     const bool ok = m_link->choosePort(port, !baudCode);
     disconnect(conn);
     if (!ok) {
@@ -36,6 +39,19 @@ bool BusLink::open(const QString &port, std::optional<int> baudCode, int scanId,
     }
     m_tick.start();
     return true;
+}
+
+QString BusLink::openFailureText(const QString &serialText, MotorLink::PortCause cause, const DeviceAccess &device)
+{
+    switch (cause) {
+    case MotorLink::PortCause::NotFound: return mqttText("MqttPortNotFound");
+    case MotorLink::PortCause::InUse: return mqttText("MqttPortBusy");
+    case MotorLink::PortCause::NoPermission:
+        // Joining the group helps only when the group may read and write the device.
+        return device.groupMayOpen ? mqttText("MqttPortDenied").arg(device.device, device.group)
+                                   : mqttText("MqttPortOwnerOnly").arg(device.device, device.owner);
+    default: return serialText;
+    }
 }
 
 void BusLink::close()

@@ -7,6 +7,7 @@
 
 #include "BusScheduler.h"
 #include "LinkReports.h"
+#include "MotorLink.h"
 
 #include <QObject>
 #include <QTimer>
@@ -14,8 +15,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class MotorLink;
 
 class BusLink : public QObject {
     Q_OBJECT
@@ -32,6 +31,9 @@ public:
 
     // Asked once per tick; canSend is false while the line is still busy.
     void setWorkSource(std::function<BusWork(bool canSend)> source) { m_workSource = std::move(source); }
+
+    // Why a port did not open, in the daemon's words: the cause, and what to do.
+    static QString openFailureText(const QString &serialText, MotorLink::PortCause cause, const DeviceAccess &device);
 
 signals:
     void statusAnswer(int id, quint16 mask, int percent, quint8 status);

@@ -2,6 +2,8 @@
 
 #include "Frames.h"
 
+#include <utility>
+
 BusScheduler::BusScheduler(const BusConfig &bus) : m_groups(bus.groups)
 {
     for (const CoverConfig &c : bus.covers) {
@@ -87,6 +89,10 @@ void BusScheduler::countUnansweredPoll()
         c.pollPending = false;
         if (++c.unanswered >= OfflineAfterPolls)
             c.online = false;
+        // A bus that answers no one is gone as a whole, however many covers it has.
+        if (++m_silentPolls >= OfflineAfterPolls)
+            for (Cover &each : m_covers)
+                each.online = false;
     }
     m_lastPolled = -1;
 }
@@ -148,12 +154,21 @@ int BusScheduler::answer(int id, quint16 mask, int motorPercent, std::uint8_t st
     if (index < 0)
         return -1;
     Cover &c = m_covers[index];
-    c.online = true;
+    m_silentPolls = 0;
+    // Back from offline, a changed position says where it went, not that it moves.
+    const bool wasOnline = std::exchange(c.online, true);
     c.unanswered = 0;
     c.pollPending = false;
     c.status = status;
     c.known = status & Frame::StatusPositionKnown;
-    c.moving = c.known && c.percent && *c.percent != motorPercent;
+    c.moving = wasOnline && c.known && c.percent && *c.percent != motorPercent;
+    // Moved by a group, a wall switch or a remote as well as from here.
+    if (c.moving)
+        c.seen = Topics::haPosition(motorPercent, c.config.invert) > Topics::haPosition(*c.percent, c.config.invert)
+            ? Opening
+            : Closing;
+    else
+        c.seen = None;
     c.percent = c.known ? std::optional<int>(motorPercent) : std::nullopt;
     if (c.direction != None && ++c.answersSinceCommand > SettleAnswers && !c.moving)
         c.direction = None;
@@ -164,12 +179,14 @@ void BusScheduler::portLost()
 {
     m_queue.clear();
     m_lastPolled = -1;
+    m_silentPolls = 0;
     for (Cover &c : m_covers) {
         c.online = false;
         c.pollPending = false;
         c.unanswered = 0;
         c.direction = None;
         c.moving = false;
+        c.seen = None;
     }
 }
 
@@ -185,9 +202,10 @@ CoverView BusScheduler::view(int i) const
     for (int n = 1; n <= 4; ++n)
         if (c.status & Frame::limitPointBit(n))
             v.limitPoints.append(n);
-    if (c.direction == Opening)
+    const Direction direction = c.direction != None ? c.direction : c.seen;
+    if (direction == Opening)
         v.state = u"opening"_qs;
-    else if (c.direction == Closing)
+    else if (direction == Closing)
         v.state = u"closing"_qs;
     else
         v.state = v.position == 100 ? u"open"_qs : v.position == 0 ? u"closed"_qs : u"stopped"_qs;

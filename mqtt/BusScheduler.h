@@ -36,6 +36,8 @@ struct CoverView {
 
 class BusScheduler {
 public:
+    // A cover is offline after this many of its polls in a row went unanswered,
+    // and every cover of the bus after this many polls in a row of any cover.
     static constexpr int OfflineAfterPolls = 10;
     static constexpr int RecentCommandTicks = 400; // a minute of ticks
     static constexpr int SettleAnswers = 3; // answers a fresh command may take to show motion
@@ -71,9 +73,10 @@ private:
         std::optional<int> percent; // motor percent of the last answer that knew it
         bool known = false;
         std::uint8_t status = 0;
-        Direction direction = None;
+        Direction direction = None; // as commanded here
         int answersSinceCommand = 0;
         bool moving = false;
+        Direction seen = None; // the way the answers show it moving, whoever moved it
     };
     struct Queued {
         BusWork work;
@@ -91,4 +94,5 @@ private:
     qint64 m_tick = 0;
     int m_nextInTurn = 0;
     int m_lastPolled = -1;
+    int m_silentPolls = 0; // polls in a row that no cover answered
 };

@@ -4,6 +4,8 @@
 #include "MqttText.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSysInfo>
@@ -59,8 +61,13 @@ void forEachKey(const YAML::Node &map, const QString &what, const QList<std::pai
 {
     if (!map.IsMap())
         fail(map, mqttText("MqttConfigExpectedMapping").arg(what));
+    // The YAML reader keeps both entries of a key given twice; the second would silently win.
+    QHash<QString, int> lineOfKey;
     for (const auto &entry : map) {
         const QString key = QString::fromStdString(entry.first.as<std::string>());
+        if (lineOfKey.contains(key))
+            fail(entry.first, mqttText("MqttConfigKeyTwice").arg(key).arg(lineOfKey.value(key)));
+        lineOfKey.insert(key, entry.first.Mark().line + 1);
         const auto it = std::find_if(handlers.begin(), handlers.end(), [&](const auto &h) { return h.first == key; });
         if (it == handlers.end())
             fail(entry.first, mqttText("MqttConfigUnknownKey").arg(key, what));
@@ -79,49 +86,80 @@ QString readPasswordFile(const YAML::Node &node)
     QFile file(str(node, u"password_file"_qs));
     if (!file.open(QIODevice::ReadOnly))
         fail(node, mqttText("MqttConfigPasswordFile").arg(file.fileName(), file.errorString()));
-    return QString::fromUtf8(file.readAll()).trimmed();
+    // The first line is the password; whatever follows (a comment, a second line) is not.
+    QByteArray line = file.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromUtf8(line);
+}
+
+// A topic prefix: no wildcard, no empty level (so no leading, trailing or double slash).
+QString topicPrefix(const YAML::Node &node, const QString &key)
+{
+    const QString topic = str(node, key);
+    if (topic.isEmpty() || topic.contains(QRegularExpression(u"[+#]|^/|/$|//"_qs)))
+        fail(node, mqttText("MqttConfigTopicPrefix").arg(key, topic));
+    return topic;
+}
+
+// A file the daemon reads at start: present and readable now, so the daemon does not fail later.
+QString readableFile(const YAML::Node &node, const QString &key)
+{
+    const QString path = str(node, key);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        fail(node, mqttText("MqttConfigFileUnreadable").arg(key, path, file.errorString()));
+    return path;
+}
+
+void parseTls(const YAML::Node &node, MqttConfig &m)
+{
+    m.tls = true;
+    forEachKey(node, u"tls"_qs,
+               {
+                   {u"ca_file"_qs, [&](const YAML::Node &f) { m.caFile = readableFile(f, u"ca_file"_qs); }},
+                   {u"cert_file"_qs, [&](const YAML::Node &f) { m.certFile = readableFile(f, u"cert_file"_qs); }},
+                   {u"key_file"_qs, [&](const YAML::Node &f) { m.keyFile = readableFile(f, u"key_file"_qs); }},
+               });
+    // Without a CA file the broker's certificate is checked against the system's CAs.
+    if (m.certFile.isEmpty() != m.keyFile.isEmpty())
+        fail(node, mqttText("MqttConfigTlsCertAndKey"));
 }
 
 void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword)
 {
     bool portGiven = false;
     bool passwordFromFile = false;
-    forEachKey(
-        node, u"mqtt"_qs,
-        {
-            {u"host"_qs, [&](const YAML::Node &n) { m.host = str(n, u"host"_qs); }},
-            {u"port"_qs,
-             [&](const YAML::Node &n) {
-                 m.port = integer(n, u"port"_qs, 1, 65535);
-                 portGiven = true;
-             }},
-            {u"username"_qs, [&](const YAML::Node &n) { m.username = str(n, u"username"_qs); }},
-            {u"password_file"_qs,
-             [&](const YAML::Node &n) {
-                 m.password = readPasswordFile(n);
-                 passwordFromFile = true;
-             }},
-            {u"tls"_qs,
-             [&](const YAML::Node &n) {
-                 m.tls = true;
-                 forEachKey(n, u"tls"_qs,
-                            {
-                                {u"ca_file"_qs, [&](const YAML::Node &f) { m.caFile = str(f, u"ca_file"_qs); }},
-                                {u"cert_file"_qs, [&](const YAML::Node &f) { m.certFile = str(f, u"cert_file"_qs); }},
-                                {u"key_file"_qs, [&](const YAML::Node &f) { m.keyFile = str(f, u"key_file"_qs); }},
-                            });
-             }},
-            {u"client_id"_qs, [&](const YAML::Node &n) { m.clientId = str(n, u"client_id"_qs); }},
-            {u"keepalive"_qs, [&](const YAML::Node &n) { m.keepaliveS = integer(n, u"keepalive"_qs, 5, 3600); }},
-            {u"base_topic"_qs,
-             [&](const YAML::Node &n) {
-                 m.baseTopic = str(n, u"base_topic"_qs);
-                 if (m.baseTopic.isEmpty() || m.baseTopic.contains(QRegularExpression(u"[+#]|^/|/$"_qs)))
-                     fail(n, mqttText("MqttConfigBaseTopic"));
-             }},
-            {u"discovery_prefix"_qs, [&](const YAML::Node &n) { m.discoveryPrefix = str(n, u"discovery_prefix"_qs); }},
-            {u"discovery"_qs, [&](const YAML::Node &n) { m.discovery = boolean(n, u"discovery"_qs); }},
-        });
+    forEachKey(node, u"mqtt"_qs,
+               {
+                   {u"host"_qs,
+                    [&](const YAML::Node &n) {
+                        m.host = str(n, u"host"_qs).trimmed();
+                        if (m.host.isEmpty())
+                            fail(n, mqttText("MqttConfigEmptyHost"));
+                    }},
+                   {u"port"_qs,
+                    [&](const YAML::Node &n) {
+                        m.port = integer(n, u"port"_qs, 1, 65535);
+                        portGiven = true;
+                    }},
+                   {u"username"_qs, [&](const YAML::Node &n) { m.username = str(n, u"username"_qs); }},
+                   {u"password_file"_qs,
+                    [&](const YAML::Node &n) {
+                        m.password = readPasswordFile(n);
+                        passwordFromFile = true;
+                    }},
+                   {u"tls"_qs, [&](const YAML::Node &n) { parseTls(n, m); }},
+                   {u"client_id"_qs, [&](const YAML::Node &n) { m.clientId = str(n, u"client_id"_qs); }},
+                   {u"keepalive"_qs, [&](const YAML::Node &n) { m.keepaliveS = integer(n, u"keepalive"_qs, 5, 3600); }},
+                   {u"base_topic"_qs, [&](const YAML::Node &n) { m.baseTopic = topicPrefix(n, u"base_topic"_qs); }},
+                   {u"discovery_prefix"_qs,
+                    [&](const YAML::Node &n) { m.discoveryPrefix = topicPrefix(n, u"discovery_prefix"_qs); }},
+                   {u"discovery"_qs, [&](const YAML::Node &n) { m.discovery = boolean(n, u"discovery"_qs); }},
+               });
+    // Under one prefix, a bus's topics could be taken for discovery's and the other way round.
+    if (m.baseTopic == m.discoveryPrefix)
+        fail(node, mqttText("MqttConfigBaseIsPrefix").arg(m.baseTopic));
     if (!portGiven && m.tls)
         m.port = 8883;
     if (!passwordFromFile)
@@ -201,6 +239,9 @@ BusConfig parseBus(const YAML::Node &node)
                         static const QRegularExpression valid(u"^[a-z0-9_-]{1,32}$"_qs);
                         if (!valid.match(b.name).hasMatch())
                             fail(n, mqttText("MqttConfigBusName").arg(b.name));
+                        // The bridge's own topics sit beside the buses': base/bridge/state.
+                        if (b.name == QLatin1String("bridge"))
+                            fail(n, mqttText("MqttConfigBusNameReserved").arg(b.name));
                     }},
                    {u"port"_qs, [&](const YAML::Node &n) { b.port = str(n, u"port"_qs); }},
                    {u"baud"_qs, [&](const YAML::Node &n) { b.baudCode = baudCodeOf(n); }},
@@ -232,9 +273,23 @@ BusConfig parseBus(const YAML::Node &node)
         if (seenGroups.contains(key))
             fail(n, mqttText("MqttConfigGroupTwice").arg(g.name));
         seenGroups.insert(key);
+        // One group frame carries one direction for every motor it reaches.
+        for (const CoverConfig &c : std::as_const(b.covers))
+            if (c.invert && (g.id == 0 || g.id == c.id) && (g.mask & (1u << (c.channel - 1))))
+                fail(n, mqttText("MqttConfigGroupInverted").arg(g.name).arg(c.id).arg(c.channel));
         b.groups.append(g);
     }
     return b;
+}
+
+// The device behind a path: /dev/serial/by-id/... and /dev/ttyUSB0 may be one adapter.
+bool samePort(const QString &a, const QString &b)
+{
+    const auto device = [](const QString &path) {
+        const QString canonical = QFileInfo(path).canonicalFilePath();
+        return canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical;
+    };
+    return device(a) == device(b);
 }
 
 Config parseRoot(const YAML::Node &root, const QString &envPassword)
@@ -259,7 +314,7 @@ Config parseRoot(const YAML::Node &root, const QString &envPassword)
         for (const BusConfig &other : std::as_const(config.buses)) {
             if (other.name == b.name)
                 fail(n, mqttText("MqttConfigBusNameTwice").arg(b.name));
-            if (other.port == b.port)
+            if (samePort(other.port, b.port))
                 fail(n, mqttText("MqttConfigPortTwice").arg(b.port, other.name));
         }
         config.buses.append(b);

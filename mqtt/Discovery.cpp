@@ -12,7 +12,8 @@ namespace {
 struct Context {
     const Config &config;
     const QString &version;
-    QString bridgeId() const { return u"tavik_bridge_"_qs + config.mqtt.clientId; }
+    const QString &base() const { return config.mqtt.baseTopic; }
+    QString bridgeId() const { return Topics::bridgeObjectId(base()); }
     QString topic(const QString &platform, const QString &objectId) const
     {
         return QStringLiteral("%1/%2/%3/config").arg(config.mqtt.discoveryPrefix, platform, objectId);
@@ -24,11 +25,14 @@ QJsonObject origin(const Context &c)
     return {{u"name"_qs, u"tavik-mqtt"_qs}, {u"sw_version"_qs, c.version}};
 }
 
+// A motor or a group: reached through the bridge; the bridge's version is not the motor's.
 QJsonObject device(const Context &c, const QString &id, const QString &name, const QString &model)
 {
-    return {{u"identifiers"_qs, QJsonArray {id}}, {u"name"_qs, name},
-            {u"manufacturer"_qs, u"Tavik"_qs},    {u"model"_qs, model},
-            {u"sw_version"_qs, c.version},        {u"via_device"_qs, c.bridgeId()}};
+    return {{u"identifiers"_qs, QJsonArray {id}},
+            {u"name"_qs, name},
+            {u"manufacturer"_qs, u"Tavik"_qs},
+            {u"model"_qs, model},
+            {u"via_device"_qs, c.bridgeId()}};
 }
 
 QJsonArray availability(const Context &c, const QString &coverPath)
@@ -48,7 +52,7 @@ void addCover(const Context &c, const BusConfig &bus, const CoverConfig &cover, 
 {
     const QString base = c.config.mqtt.baseTopic;
     const QString path = Topics::coverPath(base, bus.name, cover.id, cover.channel);
-    const QString id = Topics::coverObjectId(bus.name, cover.id, cover.channel);
+    const QString id = Topics::coverObjectId(base, bus.name, cover.id, cover.channel);
     const QJsonObject dev = device(c, id, cover.name, mqttText("MqttCoverModel").arg(cover.id).arg(cover.channel));
     out.append(
         {c.topic(u"cover"_qs, id),
@@ -89,7 +93,7 @@ void addCover(const Context &c, const BusConfig &bus, const CoverConfig &cover, 
 void addGroup(const Context &c, const BusConfig &bus, const GroupConfig &group, QList<DiscoveryMessage> &out)
 {
     const QString path = Topics::groupPath(c.config.mqtt.baseTopic, bus.name, group.id, group.mask);
-    const QString id = Topics::groupObjectId(bus.name, group.id, group.mask);
+    const QString id = Topics::groupObjectId(c.base(), bus.name, group.id, group.mask);
     out.append({c.topic(u"cover"_qs, id),
                 json({
                     {u"unique_id"_qs, id},
@@ -103,12 +107,38 @@ void addGroup(const Context &c, const BusConfig &bus, const GroupConfig &group, 
                 })});
 }
 
+// The device the motors are reached through, with the version it runs and
+// a sensor that reads off when it is gone (its last will says so).
+void addBridge(const Context &c, QList<DiscoveryMessage> &out)
+{
+    const QString id = c.bridgeId();
+    out.append({c.topic(u"binary_sensor"_qs, id),
+                json({
+                    {u"unique_id"_qs, id},
+                    {u"name"_qs, QJsonValue::Null},
+                    {u"device_class"_qs, u"connectivity"_qs},
+                    {u"entity_category"_qs, u"diagnostic"_qs},
+                    {u"state_topic"_qs, Topics::bridgeState(c.base())},
+                    {u"payload_on"_qs, u"online"_qs},
+                    {u"payload_off"_qs, u"offline"_qs},
+                    {u"qos"_qs, 1},
+                    {u"device"_qs,
+                     QJsonObject {{u"identifiers"_qs, QJsonArray {id}},
+                                  {u"name"_qs, mqttText("MqttBridgeName").arg(c.base())},
+                                  {u"manufacturer"_qs, u"Tavik"_qs},
+                                  {u"model"_qs, u"tavik-mqtt"_qs},
+                                  {u"sw_version"_qs, c.version}}},
+                    {u"origin"_qs, origin(c)},
+                })});
+}
+
 } // namespace
 
 QList<DiscoveryMessage> discoveryMessages(const Config &config, const QString &version)
 {
     const Context c {config, version};
     QList<DiscoveryMessage> out;
+    addBridge(c, out);
     for (const BusConfig &bus : config.buses) {
         for (const CoverConfig &cover : bus.covers)
             addCover(c, bus, cover, out);
@@ -124,7 +154,8 @@ bool isStaleDiscovery(const Config &config, const QString &topic, const QByteArr
     if (payload.isEmpty()
         || std::any_of(current.begin(), current.end(), [&](const auto &m) { return m.topic == topic; }))
         return false;
+    // Only this bridge's: its ID prefix (another base topic has another) and its topics.
     const QJsonObject o = QJsonDocument::fromJson(payload).object();
-    return o.value(u"unique_id"_qs).toString().startsWith(u"tavik_"_qs)
+    return o.value(u"unique_id"_qs).toString().startsWith(Topics::objectIdPrefix(config.mqtt.baseTopic) + u'_')
         && o.value(u"command_topic"_qs).toString().startsWith(config.mqtt.baseTopic + u'/');
 }

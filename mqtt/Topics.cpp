@@ -26,14 +26,35 @@ QString groupPath(const QString &base, const QString &bus, int id, quint16 mask)
     return QStringLiteral("%1/%2/g%3-%4").arg(base, bus).arg(id).arg(mask, 4, 16, QLatin1Char('0'));
 }
 
-QString coverObjectId(const QString &bus, int id, int channel)
+QString objectIdPrefix(const QString &base)
 {
-    return QStringLiteral("tavik_%1_m%2_c%3").arg(bus).arg(id).arg(channel);
+    if (base == QLatin1String("tavik"))
+        return base;
+    // Every byte but letters and digits becomes -XX: no "_" is left, so the
+    // first "_" after the prefix ends it, and bus names cannot make it ambiguous.
+    QString prefix = QStringLiteral("tavik-");
+    for (const char byte : base.toUtf8()) {
+        if (QChar::fromLatin1(byte).isLetterOrNumber() && uchar(byte) < 0x80)
+            prefix += QLatin1Char(byte);
+        else
+            prefix += QStringLiteral("-%1").arg(uchar(byte), 2, 16, QLatin1Char('0'));
+    }
+    return prefix;
 }
 
-QString groupObjectId(const QString &bus, int id, quint16 mask)
+QString coverObjectId(const QString &base, const QString &bus, int id, int channel)
 {
-    return QStringLiteral("tavik_%1_g%2_%3").arg(bus).arg(id).arg(mask, 4, 16, QLatin1Char('0'));
+    return QStringLiteral("%1_%2_m%3_c%4").arg(objectIdPrefix(base), bus).arg(id).arg(channel);
+}
+
+QString groupObjectId(const QString &base, const QString &bus, int id, quint16 mask)
+{
+    return QStringLiteral("%1_%2_g%3_%4").arg(objectIdPrefix(base), bus).arg(id).arg(mask, 4, 16, QLatin1Char('0'));
+}
+
+QString bridgeObjectId(const QString &base)
+{
+    return objectIdPrefix(base) + QStringLiteral("_bridge");
 }
 
 } // namespace Topics

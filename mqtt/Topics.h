@@ -16,9 +16,16 @@ QString busState(const QString &base, const QString &bus);
 QString coverPath(const QString &base, const QString &bus, int id, int channel);
 // "B/bus/g0-0001", the folder of a group's command topic.
 QString groupPath(const QString &base, const QString &bus, int id, quint16 mask);
+// What every unique ID and discovery object ID of the bridge on this base
+// topic starts with: "tavik" on the default base topic, else "tavik-" and
+// the base topic written with [A-Za-z0-9-] only, so that two bridges on one
+// broker never share an ID, whatever their bus names.
+QString objectIdPrefix(const QString &base);
 // "tavik_bus_m12_c3": unique ID and discovery object ID of a cover.
-QString coverObjectId(const QString &bus, int id, int channel);
-QString groupObjectId(const QString &bus, int id, quint16 mask);
+QString coverObjectId(const QString &base, const QString &bus, int id, int channel);
+QString groupObjectId(const QString &base, const QString &bus, int id, quint16 mask);
+// The bridge's own device and its connectivity sensor.
+QString bridgeObjectId(const QString &base);
 
 // Published position of a motor percent, and the motor percent of a
 // requested position; invert flips both.

@@ -4,12 +4,14 @@
 //   status answer on the wire (its last byte) -> position published (p50/p99/max),
 //   the longest gap between two polls of a still and of a moving cover, in ticks,
 //   resident memory and CPU of the bridge while it polls the 16 covers.
+// "tavik-mqtt-bench scale" gives the rows of 96 and 1,584 covers instead.
 // The answer leaves the simulator its answer delay after the poll arrived;
 // that moment stands for "on the wire".
 #include "BrokerKit.h"
 #include "Measure.h"
 #include "MotorLink.h"
 #include "MotorSim.h"
+#include "Scale.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -46,8 +48,23 @@ QString row(const QString &what, const QList<double> &v, const QString &unit)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const int commands = argc > 1 ? QByteArray(argv[1]).toInt() : 200;
     QTextStream out(stdout);
+    if (argc > 1 && QByteArray(argv[1]) == "scale") {
+        out << "| covers | first state of all | RSS | CPU (polling) | silent bus -> all offline |\n"
+            << "| -----: | -----------------: | --: | ------------: | ------------------------: |\n";
+        for (const int covers : {96, 1584}) {
+            const ScaleRow r = measureScale(covers, 20);
+            out << QStringLiteral("| %1 | %2 s | %3 MiB | %4 % | %5 s |\n")
+                       .arg(r.covers)
+                       .arg(r.firstStateS, 0, 'f', 1)
+                       .arg(r.rssMiB, 0, 'f', 1)
+                       .arg(r.cpuPercent, 0, 'f', 2)
+                       .arg(r.silentToOfflineS, 0, 'f', 2);
+            out.flush();
+        }
+        return 0;
+    }
+    const int commands = argc > 1 ? QByteArray(argv[1]).toInt() : 200;
 
     Broker broker;
     if (!broker.start()) {

@@ -1,6 +1,8 @@
 // tavik-mqtt as a process between a real mosquitto broker and the simulated
 // motor bus on a pseudo-terminal.
 #include "BrokerKit.h"
+#include "Bridge.h"
+#include "BusScheduler.h"
 #include "MotorSim.h"
 
 #include <QJsonArray>
@@ -51,7 +53,7 @@ class TestMqttBridge : public QObject {
                              "      - { id: 12, channel: 3, name: Living room curtain }\n"
                              "      - { id: 1, channel: 1, invert: true }\n"
                              "    groups:\n"
-                             "      - { name: All curtains, id: 0, channels: [1] }\n")
+                             "      - { name: Channel 3 everywhere, id: 0, channels: [3] }\n")
                   .arg(busPath)
                   .toUtf8();
     }
@@ -78,6 +80,8 @@ private slots:
         // Left on the broker before the bridge starts: a stale command and
         // the config of a cover no longer configured.
         publish(Cover12 + QStringLiteral("/set"), "CLOSE", true);
+        // What an earlier run left while the curtain moved.
+        publish(Cover12 + QStringLiteral("/state"), "opening", true);
         publish(u"homeassistant/cover/tavik_bus1_m5_c1/config"_qs,
                 R"({"unique_id":"tavik_bus1_m5_c1","command_topic":"tavik/bus1/m5/c1/set"})", true);
         m_sim.bus().setBaudCode(3);
@@ -99,6 +103,13 @@ private slots:
         m_observer.reset();
     }
 
+    // The state retained from an earlier run gives way to the first answer.
+    void stateAtStartFromFirstAnswer()
+    {
+        QTRY_COMPARE(m_observer->last(Cover12 + QStringLiteral("/state")), QByteArray("stopped"));
+        QCOMPARE(m_observer->last(Cover12 + QStringLiteral("/position")), QByteArray("80"));
+    }
+
     void staleRetainedCommandMovesNothing()
     {
         QTRY_VERIFY(m_bridge->errors.contains("retained command 'CLOSE' ignored"));
@@ -117,7 +128,7 @@ private slots:
         QTest::newRow("cover 1") << u"homeassistant/cover/tavik_bus1_m1_c1/config"_qs << u"tavik_bus1_m1_c1"_qs;
         QTest::newRow("button") << u"homeassistant/button/tavik_bus1_m12_c3_limit4/config"_qs
                                 << u"tavik_bus1_m12_c3_limit4"_qs;
-        QTest::newRow("group") << u"homeassistant/cover/tavik_bus1_g0_0001/config"_qs << u"tavik_bus1_g0_0001"_qs;
+        QTest::newRow("group") << u"homeassistant/cover/tavik_bus1_g0_0004/config"_qs << u"tavik_bus1_g0_0004"_qs;
     }
     void discovery()
     {
@@ -195,7 +206,7 @@ private slots:
         QTest::newRow("inverted position 30")
             << Cover1 + QStringLiteral("/set_position") << QByteArray("30") << f(1, 0x0001, 0xDD, 30);
         QTest::newRow("limit 2") << Cover12 + QStringLiteral("/limit/set") << QByteArray("2") << f(12, 0x0004, 0x0A, 2);
-        QTest::newRow("group CLOSE") << u"tavik/bus1/g0-0001/set"_qs << QByteArray("CLOSE") << f(0, 0x0001, 0x0A, 0xEE);
+        QTest::newRow("group CLOSE") << u"tavik/bus1/g0-0004/set"_qs << QByteArray("CLOSE") << f(0, 0x0004, 0x0A, 0xEE);
     }
     void commandsOnTheWire()
     {
@@ -247,8 +258,20 @@ private slots:
                                [&](const auto &m) { return m.topic == config; });
         };
         QTRY_VERIFY_WITH_TIMEOUT(again(), 7000);
-        QVERIFY(std::any_of(m_observer->seen.begin() + before, m_observer->seen.end(),
-                            [](const auto &m) { return m.topic == Cover12 + QStringLiteral("/availability"); }));
+        // The covers' topics follow the configs; they may still be on their way.
+        QTRY_VERIFY(std::any_of(m_observer->seen.begin() + before, m_observer->seen.end(),
+                                [](const auto &m) { return m.topic == Cover12 + QStringLiteral("/availability"); }));
+    }
+
+    // A curtain moved by a wall switch or a remote shows its motion.
+    void motionFromElsewhereShows()
+    {
+        motor(12).position = 50;
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover12 + QStringLiteral("/position")), QByteArray("50"), 5000);
+        motor(12).target = 70; // the motor counts towards closed
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover12 + QStringLiteral("/state")), QByteArray("closing"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(u"tavik/bus1/m12/c3/position"_qs), QByteArray("30"), 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(Cover12 + QStringLiteral("/state")), QByteArray("stopped"), 5000);
     }
 
     void silentMotorGoesOffline()
@@ -310,19 +333,33 @@ private slots:
                                 << 2 << QByteArray("errors.yaml:5: id: 100");
         QTest::newRow("unknown key") << QByteArray("mqtt:\n  prot: 1\n") + bus << 2
                                      << QByteArray("errors.yaml:2: unknown key 'prot'");
+        QTest::newRow("group with an inverted member")
+            << bus
+                + "    covers: [ { id: 1, channel: 1, invert: true } ]\n    groups: [ { name: g, id: 0, channels: [1] } ]\n"
+            << 2 << QByteArray("errors.yaml:5: group 'g' would drive the inverted motor 1 channel 1 the wrong way");
+        QTest::newRow("bus named bridge") << QByteArray("buses:\n  - name: bridge\n    port: /p\n") << 2
+                                          << QByteArray("errors.yaml:2: name: 'bridge' is reserved");
+        QTest::newRow("tls key unreadable") << QByteArray("mqtt:\n  tls: { key_file: /nonexistent/key.pem }\n")
+                + bus << 2 << QByteArray("errors.yaml:2: key_file: cannot read '/nonexistent/key.pem'");
         QTest::newRow("unreadable password") << QByteArray("mqtt:\n  username: u\n  password_file: /nonexistent/pw\n")
                 + bus << 2 << QByteArray("errors.yaml:3: password_file");
     }
     void exitCodes()
     {
         QFETCH(QByteArray, yaml);
-        BridgeProcess bridge(m_dir, yaml, u"errors.yaml"_qs);
-        bridge.start();
-        QVERIFY(bridge.process.waitForFinished(10000));
-        QTEST(bridge.process.exitCode(), "code");
-        bridge.errors += bridge.process.readAllStandardError();
+        QFETCH(int, code);
         QFETCH(QByteArray, message);
-        QVERIFY2(bridge.errors.contains(message), bridge.errors.constData());
+        // A configuration the daemon cannot use fails --check alike.
+        for (const QStringList &options : {QStringList {}, QStringList {u"--check"_qs}}) {
+            if (code != 2 && !options.isEmpty())
+                continue;
+            BridgeProcess bridge(m_dir, yaml, u"errors.yaml"_qs);
+            bridge.start(options);
+            QVERIFY(bridge.process.waitForFinished(10000));
+            QCOMPARE(bridge.process.exitCode(), code);
+            bridge.errors += bridge.process.readAllStandardError();
+            QVERIFY2(bridge.errors.contains(message), bridge.errors.constData());
+        }
     }
 
     // A bridge of its own (another client ID and base topic) told to stop:
@@ -347,6 +384,7 @@ private slots:
         bridge.start();
         QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("online"), 5000);
         QTRY_COMPARE(m_observer->last(base + QStringLiteral("/b/state")), QByteArray("offline"));
+        QTRY_VERIFY(bridge.errors.contains("cannot open /nonexistent/tty: no such device"));
         bridge.kill(signal);
         QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("offline"),
                                   5000);
@@ -356,6 +394,83 @@ private slots:
         } else {
             QCOMPARE(bridge.process.exitStatus(), QProcess::CrashExit);
         }
+    }
+
+    // A second bridge on the same broker with the same bus name under
+    // another base topic: both keep all their entities.  Its bus then falls
+    // silent as a whole, and at last it is stopped cleanly.
+    void secondBridgeOnOneBroker()
+    {
+        MotorSim sim;
+        sim.bus().setBaudCode(3);
+        QByteArray covers;
+        for (int id = 1; id <= 16; ++id) {
+            const int channel = id == 12 ? 3 : 1; // the first bridge's names again
+            sim.bus().addMotor(id, quint16(1u << (channel - 1))).position = 40;
+            covers += QStringLiteral("      - { id: %1, channel: %2 }\n").arg(id).arg(channel).toUtf8();
+        }
+        QVERIFY(sim.link(m_dir.filePath(u"upstairs-bus"_qs)));
+        BridgeProcess upstairs(m_dir,
+                               mqttSection(m_broker, m_passwordFile, u"tavik-upstairs"_qs, u"upstairs"_qs)
+                                   + "buses:\n  - name: bus1\n    port: " + m_dir.filePath(u"upstairs-bus"_qs).toUtf8()
+                                   + "\n    baud: 9600\n    covers:\n" + covers,
+                               u"upstairs.yaml"_qs);
+        upstairs.start();
+        const auto path = [](int id) { return QStringLiteral("upstairs/bus1/m%1/c%2").arg(id).arg(id == 12 ? 3 : 1); };
+        for (int id = 1; id <= 16; ++id)
+            QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(path(id) + QStringLiteral("/availability")),
+                                      QByteArray("online"), 15000);
+        // Both bridges' configs stay after the second one's scan for stale ones.
+        QTest::qWait(Bridge::StaleScanMs + 500); // the scan ran from the connection, before the covers answered
+        for (const QString &topic :
+             {u"homeassistant/cover/tavik_bus1_m12_c3/config"_qs, u"homeassistant/cover/tavik_bus1_m1_c1/config"_qs,
+              u"homeassistant/cover/tavik-upstairs_bus1_m12_c3/config"_qs,
+              u"homeassistant/cover/tavik-upstairs_bus1_m1_c1/config"_qs,
+              u"homeassistant/binary_sensor/tavik_bridge/config"_qs,
+              u"homeassistant/binary_sensor/tavik-upstairs_bridge/config"_qs}) {
+            QVERIFY2(m_observer->last(topic).startsWith('{'), qPrintable(topic));
+        }
+        QCOMPARE(QJsonDocument::fromJson(m_observer->last(u"homeassistant/cover/tavik-upstairs_bus1_m12_c3/config"_qs))
+                     .object()
+                     .value(u"device"_qs)
+                     .toObject()
+                     .value(u"via_device"_qs)
+                     .toString(),
+                 u"tavik-upstairs_bridge"_qs);
+        QVERIFY(!upstairs.errors.contains("clearing"));
+        QVERIFY(!m_bridge->errors.contains("clearing retained config homeassistant/cover/tavik-upstairs"));
+
+        // The whole bus falls silent: every cover is offline after ten polls
+        // of the bus, not after ten of each (160 here).
+        const QList<Motor> motors = sim.bus().motors();
+        sim.bus().clearLog();
+        sim.bus().motors().clear();
+        const auto allOffline = [&] {
+            for (int id = 1; id <= 16; ++id)
+                if (m_observer->last(path(id) + QStringLiteral("/availability")) != "offline")
+                    return false;
+            return true;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(allOffline(), 10000);
+        const int polls = int(
+            std::count_if(sim.frames().begin(), sim.frames().end(),
+                          [](const MotorBus::ReceivedFrame &f) { return quint8(f.bytes[4]) == 0xCC; }));
+        QVERIFY2(polls >= BusScheduler::OfflineAfterPolls && polls < 3 * BusScheduler::OfflineAfterPolls,
+                 qPrintable(QString::number(polls)));
+        sim.bus().motors() = motors;
+        for (int id = 1; id <= 16; ++id)
+            QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(path(id) + QStringLiteral("/availability")),
+                                      QByteArray("online"), 15000);
+
+        // Stopped cleanly, it says it is gone: each cover's availability list
+        // holds the bridge's state, so every cover reads unavailable.
+        upstairs.kill(SIGTERM);
+        QCOMPARE(upstairs.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(upstairs.process.exitCode(), 0);
+        QTRY_COMPARE(m_observer->last(u"upstairs/bridge/state"_qs), QByteArray("offline"));
+        QVERIFY(upstairs.errors.contains("stopping"));
+        // The first bridge's covers were never touched.
+        QCOMPARE(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"));
     }
 
     // Last: the bridge is gone afterwards.

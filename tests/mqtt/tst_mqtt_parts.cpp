@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,7 +26,7 @@ buses:
       - { id: 12, channel: 3, name: Living room curtain }
       - { id: 1, channel: 1, invert: true }
     groups:
-      - { name: All curtains, id: 0, channels: [1] }
+      - { name: Channel 3 everywhere, id: 0, channels: [3] }
 )";
 
 Config parsed(const QByteArray &yaml)
@@ -57,103 +58,6 @@ Command cmd(int id, int channel, Command::Action action, int value = 0)
 class TestMqttParts : public QObject {
     Q_OBJECT
 private slots:
-    void configDefaults()
-    {
-        const Config c = parsed(goodConfig);
-        QCOMPARE(c.mqtt.port, 1883);
-        QCOMPARE(c.mqtt.clientId, u"tavik-host"_qs);
-        QCOMPARE(c.mqtt.baseTopic, u"tavik"_qs);
-        QCOMPARE(c.buses.first().baudCode, std::optional<int>(3));
-        QCOMPARE(c.buses.first().covers.size(), 2);
-        QCOMPARE(c.buses.first().covers[1].name, u"bus1 motor 1 channel 1"_qs);
-        QVERIFY(c.buses.first().covers[1].invert);
-        QCOMPARE(c.buses.first().groups.first().mask, quint16(1));
-        const Config tls = parsed("mqtt: { tls: { ca_file: /x } }\nbuses: [ { name: a, port: /p } ]\n");
-        QCOMPARE(tls.mqtt.port, 8883);
-        QCOMPARE(parsed("buses: [ { name: a, port: /p } ]\n").buses.first().baudCode, std::nullopt);
-    }
-
-    void configErrors_data()
-    {
-        QTest::addColumn<QByteArray>("yaml");
-        QTest::addColumn<QString>("expected"); // the start of the error
-        const QByteArray head = "buses:\n  - name: bus1\n    port: /p\n    covers:\n";
-        QTest::newRow("unknown key") << QByteArray("mqtt:\n  hots: x\nbuses: []\n")
-                                     << u"c.yaml:2: unknown key 'hots'"_qs;
-        QTest::newRow("ID 100") << head + "      - { id: 100, channel: 1 }\n"
-                                << u"c.yaml:5: id: 100 is out of range"_qs;
-        QTest::newRow("channel 17") << head + "      - { id: 1, channel: 17 }\n" << u"c.yaml:5: channel: 17"_qs;
-        QTest::newRow("wrong type") << head + "      - { id: one, channel: 1 }\n"
-                                    << u"c.yaml:5: id: expected a whole number"_qs;
-        QTest::newRow("duplicate cover") << head + "      - { id: 1, channel: 1 }\n      - { id: 1, channel: 1 }\n"
-                                         << u"c.yaml:6: motor 1 channel 1 is already"_qs;
-        QTest::newRow("same port") << QByteArray("buses:\n  - { name: a, port: /p }\n  - { name: b, port: /p }\n")
-                                   << u"c.yaml:3: port /p is already bus a's"_qs;
-        QTest::newRow("bad bus name") << QByteArray("buses:\n  - { name: Bus 1, port: /p }\n") << u"c.yaml:2: name:"_qs;
-        QTest::newRow("bad baud") << QByteArray("buses:\n  - name: a\n    port: /p\n    baud: 9601\n")
-                                  << u"c.yaml:4: baud:"_qs;
-        QTest::newRow("password file") << QByteArray(
-            "mqtt:\n  password_file: /nonexistent/pw\nbuses: [ { name: a, port: /p } ]\n")
-                                       << u"c.yaml:2: password_file: cannot read"_qs;
-        QTest::newRow("no buses") << QByteArray("mqtt: { host: h }\n") << u"c.yaml:1: buses"_qs;
-        QTest::newRow("syntax") << QByteArray("buses:\n  - { name: a\n") << u"c.yaml:3:"_qs;
-        QTest::newRow("cover without channel") << head + "      - { id: 1 }\n" << u"c.yaml:5: a cover needs"_qs;
-    }
-    void configErrors()
-    {
-        QFETCH(QByteArray, yaml);
-        QFETCH(QString, expected);
-        const ConfigResult r = parseConfig(yaml, u"c.yaml"_qs, {}, u"h"_qs);
-        QVERIFY(!r.config);
-        QVERIFY2(r.error.startsWith(expected), qPrintable(r.error));
-    }
-
-    // The bus's baud is one of the motor's line rates, taken as its baud
-    // code; every other rate is refused with the list of those it may be.
-    void configBaudRates_data()
-    {
-        QTest::addColumn<QByteArray>("baud");
-        QTest::addColumn<int>("code"); // -1: refused
-        QTest::addColumn<QString>("error");
-        const QString notOne = u"c.yaml:4: baud: %1 is not one of 1200, 2400, 4800, 9600, 19200"_qs;
-        for (const auto &[bps, code] : {std::pair {1200, 0}, {2400, 1}, {4800, 2}, {9600, 3}, {19200, 4}})
-            QTest::addRow("%d", bps) << QByteArray::number(bps) << code << QString();
-        QTest::newRow("14400, the line's start rate") << QByteArray("14400") << -1 << notOne.arg(14400);
-        QTest::newRow("9601") << QByteArray("9601") << -1 << notOne.arg(9601);
-        QTest::newRow("600") << QByteArray("600") << -1 << u"c.yaml:4: baud: 600 is out of range 1200..19200"_qs;
-        QTest::newRow("38400") << QByteArray("38400") << -1 << u"c.yaml:4: baud: 38400 is out of range 1200..19200"_qs;
-    }
-    void configBaudRates()
-    {
-        QFETCH(QByteArray, baud);
-        QFETCH(int, code);
-        QFETCH(QString, error);
-        const ConfigResult r = parseConfig("buses:\n  - name: a\n    port: /p\n    baud: " + baud + "\n", u"c.yaml"_qs,
-                                           {}, u"h"_qs);
-        if (code < 0) {
-            QVERIFY(!r.config);
-            QCOMPARE(r.error, error);
-        } else {
-            QVERIFY2(r.config, qPrintable(r.error));
-            QCOMPARE(r.config->buses.first().baudCode, std::optional<int>(code));
-        }
-    }
-
-    void passwordSources()
-    {
-        QTemporaryDir dir;
-        QFile f(dir.filePath(u"pw"_qs));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("from-file\n");
-        f.close();
-        const QByteArray withFile = "mqtt: { password_file: " + f.fileName().toUtf8()
-            + " }\nbuses: [ { name: a, port: /p } ]\n";
-        QCOMPARE(parseConfig(withFile, u"c"_qs, u"from-env"_qs, u"h"_qs).config->mqtt.password, u"from-file"_qs);
-        QCOMPARE(
-            parseConfig("buses: [ { name: a, port: /p } ]\n", u"c"_qs, u"from-env"_qs, u"h"_qs).config->mqtt.password,
-            u"from-env"_qs);
-    }
-
     void commands_data()
     {
         QTest::addColumn<QString>("topic");
@@ -211,7 +115,8 @@ private slots:
         QTest::addColumn<QString>("value"); // the value as compact JSON
         const QString cover = u"homeassistant/cover/tavik_bus1_m12_c3/config"_qs;
         const QString button = u"homeassistant/button/tavik_bus1_m12_c3_limit2/config"_qs;
-        const QString group = u"homeassistant/cover/tavik_bus1_g0_0001/config"_qs;
+        const QString group = u"homeassistant/cover/tavik_bus1_g0_0004/config"_qs;
+        const QString bridge = u"homeassistant/binary_sensor/tavik_bridge/config"_qs;
         QTest::newRow("unique id") << cover << u"unique_id"_qs << u"\"tavik_bus1_m12_c3\""_qs;
         QTest::newRow("class") << cover << u"device_class"_qs << u"\"curtain\""_qs;
         QTest::newRow("command") << cover << u"command_topic"_qs << u"\"tavik/bus1/m12/c3/set\""_qs;
@@ -227,11 +132,17 @@ private slots:
         QTest::newRow("attributes") << cover << u"json_attributes_topic"_qs << u"\"tavik/bus1/m12/c3/attributes\""_qs;
         QTest::newRow("device name") << cover << u"device"_qs << u"name=Living room curtain"_qs;
         QTest::newRow("manufacturer") << cover << u"device"_qs << u"manufacturer=Tavik"_qs;
-        QTest::newRow("via") << cover << u"device"_qs << u"via_device=tavik_bridge_tavik-host"_qs;
+        QTest::newRow("via") << cover << u"device"_qs << u"via_device=tavik_bridge"_qs;
+        QTest::newRow("motor has no bridge version") << cover << u"device"_qs << u"sw_version="_qs;
+        QTest::newRow("bridge device") << bridge << u"device"_qs << u"name=Tavik bridge tavik"_qs;
+        QTest::newRow("bridge version") << bridge << u"device"_qs << u"sw_version=2.5"_qs;
+        QTest::newRow("bridge class") << bridge << u"device_class"_qs << u"\"connectivity\""_qs;
+        QTest::newRow("bridge state") << bridge << u"state_topic"_qs << u"\"tavik/bridge/state\""_qs;
+        QTest::newRow("bridge off") << bridge << u"payload_off"_qs << u"\"offline\""_qs;
         QTest::newRow("origin") << cover << u"origin"_qs << u"name=tavik-mqtt"_qs;
         QTest::newRow("button topic") << button << u"command_topic"_qs << u"\"tavik/bus1/m12/c3/limit/set\""_qs;
         QTest::newRow("button press") << button << u"payload_press"_qs << u"\"2\""_qs;
-        QTest::newRow("group command") << group << u"command_topic"_qs << u"\"tavik/bus1/g0-0001/set\""_qs;
+        QTest::newRow("group command") << group << u"command_topic"_qs << u"\"tavik/bus1/g0-0004/set\""_qs;
         QTest::newRow("group no position") << group << u"position_topic"_qs << u"undefined"_qs;
     }
     void discovery()
@@ -240,7 +151,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         const QList<DiscoveryMessage> all = discoveryMessages(parsed(goodConfig), u"2.5"_qs);
-        QCOMPARE(all.size(), 2 * 5 + 1);
+        QCOMPARE(all.size(), 1 + 2 * 5 + 1);
         const auto it = std::find_if(all.begin(), all.end(), [&](const auto &m) { return m.topic == topic; });
         QVERIFY(it != all.end());
         const QJsonObject o = QJsonDocument::fromJson(it->payload).object();
@@ -268,6 +179,54 @@ private slots:
         const QByteArray foreign = R"({"unique_id":"tavik_bus1_m5_c1","command_topic":"elsewhere/bus1/m5/c1/set"})";
         QVERIFY(!isStaleDiscovery(c, u"homeassistant/cover/tavik_bus1_m5_c1/config"_qs, foreign, current));
         QVERIFY(!isStaleDiscovery(c, u"homeassistant/cover/x/config"_qs, {}, current));
+    }
+
+    // Object IDs of two bridges never meet, whatever their base topics and bus names.
+    void objectIdPrefix_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("default keeps today's IDs") << u"tavik"_qs << u"tavik"_qs;
+        QTest::newRow("plain") << u"home2"_qs << u"tavik-home2"_qs;
+        QTest::newRow("levels") << u"a/b"_qs << u"tavik-a-2fb"_qs;
+        QTest::newRow("underscore") << u"a_b"_qs << u"tavik-a-5fb"_qs;
+        QTest::newRow("hyphen") << u"a-b"_qs << u"tavik-a-2db"_qs;
+        QTest::newRow("non-ASCII") << u"\u00e9"_qs << u"tavik--c3-a9"_qs;
+    }
+    void objectIdPrefix()
+    {
+        QFETCH(QString, base);
+        QFETCH(QString, prefix);
+        QCOMPARE(Topics::objectIdPrefix(base), prefix);
+        QVERIFY(!Topics::objectIdPrefix(base).mid(5).contains(u'_'));
+    }
+
+    void twoBridgesShareNoEntity()
+    {
+        QByteArray second = goodConfig;
+        second.replace("  username: tavik\n", "  username: tavik\n  base_topic: upstairs\n");
+        const Config a = parsed(goodConfig), b = parsed(second);
+        const auto ofA = discoveryMessages(a, u"2.5"_qs), ofB = discoveryMessages(b, u"2.5"_qs);
+        QSet<QString> seen;
+        for (const auto &list : {ofA, ofB})
+            for (const DiscoveryMessage &m : list) {
+                const QJsonObject o = QJsonDocument::fromJson(m.payload).object();
+                QVERIFY2(!seen.contains(m.topic), qPrintable(m.topic));
+                QVERIFY2(!seen.contains(o.value(u"unique_id"_qs).toString()), qPrintable(m.topic));
+                seen << m.topic << o.value(u"unique_id"_qs).toString();
+            }
+        // Neither bridge takes the other's retained configs for its own stale ones.
+        for (const DiscoveryMessage &m : ofB)
+            QVERIFY2(!isStaleDiscovery(a, m.topic, m.payload, ofA), qPrintable(m.topic));
+        for (const DiscoveryMessage &m : ofA)
+            QVERIFY2(!isStaleDiscovery(b, m.topic, m.payload, ofB), qPrintable(m.topic));
+        // Each motor is reached through its own bridge's device.
+        for (const auto &list : {ofA, ofB}) {
+            const QJsonObject bridge = QJsonDocument::fromJson(list.first().payload).object();
+            const QJsonObject cover = QJsonDocument::fromJson(list.at(1).payload).object();
+            QCOMPARE(cover.value(u"device"_qs).toObject().value(u"via_device"_qs).toString(),
+                     bridge.value(u"device"_qs).toObject().value(u"identifiers"_qs).toArray().first().toString());
+        }
     }
 
     // What the next ticks send after a burst of commands for the two covers.
@@ -373,17 +332,85 @@ private slots:
         QCOMPARE(s.answer(12, 0x0002, 40, 0), -1); // channel 2 is no cover
         QCOMPARE(s.answer(1, 0x0001, 30, 0), 1); // position not known
         QCOMPARE(s.view(1).position, std::nullopt);
+        // Cover 12 falls silent while cover 1 still answers.
         int polls = 0;
-        while (s.view(0).online && polls < 100)
-            if (s.next().id == 12)
+        while (s.view(0).online && polls < 100) {
+            const BusWork w = s.next();
+            if (w.id == 12)
                 ++polls;
-        s.next();
+            else
+                s.answer(1, 0x0001, 30, 0);
+        }
         QCOMPARE(polls, BusScheduler::OfflineAfterPolls);
+        QVERIFY(s.view(1).online);
         s.answer(12, 0x0004, 0, Frame::StatusPositionKnown);
         QVERIFY(s.view(0).online);
         QCOMPARE(s.view(0).state, u"open"_qs);
         s.portLost();
         QVERIFY(!s.view(0).online);
+    }
+
+    // No cover of the bus answers: all go offline after ten polls in a row,
+    // however many covers there are (not ten polls of each).
+    void silentBus_data()
+    {
+        QTest::addColumn<int>("covers");
+        for (int n : {1, 2, 16, 96, 1584})
+            QTest::addRow("%d covers", n) << n;
+    }
+    void silentBus()
+    {
+        QFETCH(int, covers);
+        BusConfig bus;
+        for (int i = 0; i < covers; ++i)
+            bus.covers.append(CoverConfig {1 + i / 16, 1 + i % 16, u"c"_qs, false});
+        BusScheduler s(bus);
+        for (int i = 0; i < covers; ++i)
+            s.answer(1 + i / 16, quint16(1u << (i % 16)), 50, Frame::StatusPositionKnown);
+        const auto onlineCount = [&] {
+            int n = 0;
+            for (int i = 0; i < covers; ++i)
+                n += s.view(i).online;
+            return n;
+        };
+        QCOMPARE(onlineCount(), covers);
+        for (int polls = 0; polls < BusScheduler::OfflineAfterPolls;)
+            polls += s.next().kind == BusWork::Poll;
+        QCOMPARE(onlineCount(), covers); // nine polls counted so far
+        const BusWork w = s.next(); // counts the tenth
+        QCOMPARE(onlineCount(), 0);
+        // One answer brings back its cover only.
+        QVERIFY(s.answer(w.id, w.mask, 50, Frame::StatusPositionKnown) >= 0);
+        QCOMPARE(onlineCount(), 1);
+    }
+
+    // Motion nobody asked for here (a group, a wall switch, a remote) shows
+    // as opening or closing from the answers alone, in the published sense.
+    void motionSeenInPolls_data()
+    {
+        QTest::addColumn<int>("cover");
+        QTest::addColumn<QList<int>>("percents"); // motor percents of successive answers
+        QTest::addColumn<QStringList>("states");
+        QTest::newRow("closing") << 0 << QList<int> {10, 20, 30, 30}
+                                 << QStringList {u"stopped"_qs, u"closing"_qs, u"closing"_qs, u"stopped"_qs};
+        QTest::newRow("opening to the end")
+            << 0 << QList<int> {50, 40, 0, 0} << QStringList {u"stopped"_qs, u"opening"_qs, u"opening"_qs, u"open"_qs};
+        QTest::newRow("inverted motor percent rising opens")
+            << 1 << QList<int> {10, 20, 100} << QStringList {u"stopped"_qs, u"opening"_qs, u"opening"_qs};
+        QTest::newRow("inverted falling closes")
+            << 1 << QList<int> {60, 50, 50} << QStringList {u"stopped"_qs, u"closing"_qs, u"stopped"_qs};
+    }
+    void motionSeenInPolls()
+    {
+        QFETCH(int, cover);
+        QFETCH(QList<int>, percents);
+        QFETCH(QStringList, states);
+        BusScheduler s(twoCovers());
+        const CoverConfig c = s.cover(cover);
+        for (int i = 0; i < percents.size(); ++i) {
+            QCOMPARE(s.answer(c.id, quint16(1u << (c.channel - 1)), percents[i], Frame::StatusPositionKnown), cover);
+            QCOMPARE(s.view(cover).state, states[i]);
+        }
     }
 
     void movingStates()
