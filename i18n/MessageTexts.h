@@ -3,8 +3,6 @@
 // named by the member's name in the table: "MsgSelectId" is selectId).
 #pragma once
 
-#include "MotorLink.h"
-
 #include <QString>
 
 struct MessageTexts {
@@ -26,8 +24,4 @@ struct MessageTexts {
     QString portMissing; // the port's device is not there
     QString idOutOfRange; // "%1" = an ID the motor reported outside 1..99
     QString valueOutOfRange; // a settings tab's note; "%1" = a reported value no control can show
-
-    // What the user can do about a port that did not open (empty when there
-    // is no advice).
-    QString portAdvice(const QString &portName, MotorLink::PortCause cause, const DeviceAccess &device) const;
 };

@@ -4,6 +4,7 @@
 #include "Config.h"
 #include "Log.h"
 #include "MqttText.h"
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-# tavik_man_page(<target> "<what it is, for the NAME line>")
+# tavik_man_page(<target> <install component> "<what it is, for the NAME line>")
 #
 # The program's manual page, made by help2man from the program's own --help
 # each time the program is built, so the page always tells what the program
@@ -7,7 +7,7 @@
 find_program(HELP2MAN help2man REQUIRED)
 find_program(GZIP gzip REQUIRED)
 
-function(tavik_man_page target whatis)
+function(tavik_man_page target component whatis)
   set(page ${CMAKE_CURRENT_BINARY_DIR}/man/${target}.1)
   set(extra ${CMAKE_CURRENT_SOURCE_DIR}/man/${target}.h2m)
   set(depends ${target})
@@ -29,5 +29,5 @@ function(tavik_man_page target whatis)
     COMMENT "Manual page of ${target} from its --help"
     VERBATIM)
   add_custom_target(${target}-man ALL DEPENDS ${page}.gz)
-  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
 endfunction()

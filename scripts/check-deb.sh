@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Checks the Debian package on a fresh, minimal Debian 12: installs it with apt
-# into a debootstrapped root, checks that every library the programs and the
-# X platform plugin need is there, starts Tavik from its desktop entry's Exec
-# line under Xvfb and takes a screenshot, and runs tavik-motor-sim --help.
-#   scripts/check-deb.sh [PATH/TO/tavik_*.deb]     (default: scripts/package.sh builds it)
+# Checks the Debian packages on a fresh, minimal Debian 12, each run in a fresh
+# copy of a debootstrapped root:
+#   desktop (default): installs tavik and tavik-tools with apt, checks that
+#     every library the programs and the X platform plugin need is there,
+#     starts Tavik from its desktop entry's Exec line under Xvfb and takes a
+#     screenshot, and runs tavik-motor-sim --help.
+#   --server: installs tavik-mqtt alone, shows that it brings in no Qt GUI
+#     library and no font, that its libraries are there, that installing
+#     enables the service, removing masks it and purging forgets it.
+#   scripts/check-deb.sh [--server] [PATH/TO/*.deb...]   (default: scripts/package.sh builds them)
 # Needs root (debootstrap, chroot, mounts).  The Debian base is made once in
 # $CHECK_DIR/base (CHECK_DIR defaults to /tmp/tavik-deb-check; MIRROR picks a
 # Debian mirror other than debootstrap's default) and copied afresh for each
@@ -14,10 +19,24 @@ work="${CHECK_DIR:-/tmp/tavik-deb-check}"
 base="$work/base"
 chroot_dir="$work/root"
 
-deb="${1:-}"
-[ -n "$deb" ] || deb="$("$root/scripts/package.sh" | tail -n 1)"
-deb="$(readlink -f "$deb")"
-[ -f "$deb" ] || { echo "no package at $deb" >&2; exit 1; }
+mode=desktop
+if [ "${1:-}" = --server ]; then
+  mode=server
+  shift
+fi
+debs=("$@")
+[ "${#debs[@]}" -gt 0 ] || mapfile -t debs < <("$root/scripts/package.sh" | tail -n 3)
+wanted=(tavik tavik-tools)
+[ "$mode" = server ] && wanted=(tavik-mqtt)
+pkgs=()
+for name in "${wanted[@]}"; do
+  deb=""
+  for d in "${debs[@]}"; do
+    case "$(basename "$d")" in "${name}"_*.deb) deb="$(readlink -f "$d")" ;; esac
+  done
+  [ -f "$deb" ] || { echo "no ${name}_*.deb among: ${debs[*]}" >&2; exit 1; }
+  pkgs+=("$deb")
+done
 command -v debootstrap >/dev/null || "$root/scripts/install-deps.sh"
 mkdir -p "$work"
 
@@ -56,8 +75,11 @@ mount --bind /dev/pts "$chroot_dir/dev/pts"
 cp /etc/resolv.conf "$chroot_dir/etc/resolv.conf"
 printf '#!/bin/sh\nexit 101\n' > "$chroot_dir/usr/sbin/policy-rc.d" # start no services
 chmod +x "$chroot_dir/usr/sbin/policy-rc.d"
-cp "$deb" "$chroot_dir/tmp/"
-pkg="/tmp/$(basename "$deb")"
+installed=()
+for deb in "${pkgs[@]}"; do
+  cp "$deb" "$chroot_dir/tmp/"
+  installed+=("/tmp/$(basename "$deb")")
+done
 
 # A clean environment: nothing of this machine's display or Qt settings.
 in_root() {
@@ -65,11 +87,38 @@ in_root() {
     DEBIAN_FRONTEND=noninteractive "$@"
 }
 
-step "apt-get install $pkg (its dependencies only, no recommended packages)"
+step "apt-get install ${installed[*]} (their dependencies only, no recommended packages)"
 in_root apt-get update -qq
-in_root apt-get install -y -q --no-install-recommends "$pkg" | tail -n 3
-in_root dpkg-query -W -f='${Package} ${Version}\nDepends: ${Depends}\n' tavik
-in_root sh -c 'dpkg -L tavik | while read -r f; do [ -f "$f" ] && echo "$f"; done'
+in_root apt-get install -y -q --no-install-recommends "${installed[@]}" | tail -n 3
+for name in "${wanted[@]}"; do
+  in_root dpkg-query -W -f='${Package} ${Version}\nDepends: ${Depends}\n' "$name"
+  in_root sh -c "dpkg -L $name | while read -r f; do [ -f \"\$f\" ] && echo \"\$f\"; done"
+done
+
+if [ "$mode" = server ]; then
+  step "no display library, no font"
+  gui="$(in_root dpkg-query -W -f='${Package}\n' | grep -E '^(libqt6(gui|widgets|svg)|qt6-qpa-plugins|fonts-|libx11-|libxcb|libgl1|libegl|libopengl|libwayland)' || true)"
+  [ -z "$gui" ] || { echo "the server package brought in:"; echo "$gui"; exit 1; }
+  echo "none installed; the whole system is $(in_root du -sm --exclude=/proc --exclude=/dev / | cut -f1) MB"
+  missing="$(in_root sh -c 'ldd /usr/bin/tavik-mqtt | grep "not found" || true')"
+  [ -z "$missing" ] || { echo "missing libraries:"; echo "$missing"; exit 1; }
+  in_root tavik-mqtt --version
+  step "the maintainer scripts"
+  wants=/etc/systemd/system/multi-user.target.wants/tavik-mqtt.service
+  [ -L "$chroot_dir$wants" ] || { echo "installing did not enable the service" >&2; exit 1; }
+  echo "installed: enabled ($wants)"
+  in_root apt-get remove -y -q tavik-mqtt | tail -n 1
+  [ "$(readlink "$chroot_dir/etc/systemd/system/tavik-mqtt.service")" = /dev/null ] ||
+    { echo "removing did not mask the service" >&2; exit 1; }
+  echo "removed: masked, its enabled state kept for a reinstall"
+  in_root apt-get purge -y -q tavik-mqtt | tail -n 1
+  if [ -e "$chroot_dir$wants" ] || [ -L "$chroot_dir/etc/systemd/system/tavik-mqtt.service" ]; then
+    echo "purging left the service's links" >&2; exit 1
+  fi
+  echo "purged: no link left"
+  step "done: the server package installs alone, without display libraries or fonts"
+  exit 0
+fi
 
 step "libraries (before the check's own tools come in)"
 missing="$(in_root sh -c 'ldd /usr/bin/tavik /usr/bin/tavik-motor-sim \

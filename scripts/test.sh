@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test headless: the format check, the normal
 # build with warnings as errors, the Debian
-# package made from it and checked by lintian and appstreamcli, the same suite
+# packages made from it and checked by lintian, systemd-analyze and appstreamcli, the same suite
 # under AddressSanitizer + UndefinedBehaviorSanitizer, and a short run of each
 # fuzz target.  Fails when anything fails.
 set -euo pipefail
@@ -16,7 +16,7 @@ echo "== build (warnings are errors) and test"
 "$root/scripts/build.sh" "$root/build" -DTAVIK_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure
 
-echo "== the Debian package of that build: lintian and appstreamcli"
+echo "== the Debian packages of that build: lintian, systemd-analyze security and appstreamcli"
 "$root/scripts/lint-package.sh" "$root/build"
 
 echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -235,8 +235,9 @@ QList<int> MotorBus::takers(const QByteArray &frame, int lineRateBps) const
         case Kind::Write: return id == 0 || m.id == id;
         case Kind::IdWrite: return true;
         case Kind::Motion:
-            // The bench's group control with no channel drove every motor.
-            if (m_lenient && id == 0 && mask == 0)
+            // Group control with no channel selected is the panel's
+            // "everyone" command: every motor that hears it acts.
+            if (id == 0 && mask == 0)
                 return true;
             return (id == 0 || m.id == id) && (m.channels & mask) != 0;
         case Kind::Unknown: break;

@@ -16,7 +16,8 @@
 //   - The ID write (AA AA) carries the new ID and channels in its address
 //     bytes, so every motor that hears it takes them.
 //   - Motion commands (0A, DD) reach every motor with the frame's ID (all
-//     for ID 0) whose channels meet the frame's mask.
+//     for ID 0) whose channels meet the frame's mask; group control with
+//     no channel at all reaches every motor.
 //   - Answers of two or more motors to one frame collide: the line carries
 //     one 10-byte garble instead, each byte the OR of the answers' bytes at
 //     that place with bit 0 set (the senders' edges never line up on the

@@ -101,7 +101,7 @@ int main(int argc, char *argv[])
                        "                     a baud-code write (DA) moves only the motors that took it\n"
                        "  ID write (AA AA)   every motor that hears it takes the ID and channels\n"
                        "  motion (0A, DD)    every motor with the ID (all for ID 0) on a channel of the\n"
-                       "                     frame's mask\n"
+                       "                     frame's mask (group control without channels: all)\n"
                        "When two or more motors answer one frame the answers collide: the line\n"
                        "carries 10 bytes, each the OR of the answers' bytes with bit 0 set (the lead\n"
                        "reads D9), which is never a valid answer. --lenient is a one-motor bench\n"

@@ -84,8 +84,8 @@ void WindowsTest::readSequenceShowsTheMotor()
     m.rebound = 255;
     Connected c(12, 0x0005, 3, m);
     App &a = c.a;
-    // Another ID chosen meanwhile; the read selects the motor's own again.
-    a.main.idList()->setCurrentIndex(4);
+    // Group control chosen meanwhile; the read selects the motor's own ID again.
+    a.main.idList()->setCurrentIndex(0);
     c.readSettings();
     QCOMPARE(a.main.serial().bitsPerSecond(), 9600);
     QCOMPARE(a.link.target().id, 12);
@@ -163,7 +163,7 @@ void WindowsTest::baudChangeMovesPortAndMotor()
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton14"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 8000);
     QCOMPARE(a.main.serial().bitsPerSecond(), 19200);
-    QCOMPARE(c.sim.bus().baudCode(), 4);
+    QCOMPARE(c.sim.bus().baudCodeOf(c.sim.bus().motors().first()), 4);
     // A later read scans from 1200 again and finds the motor at 19200.
     a.w.settingsWindow().close();
     c.readSettings();

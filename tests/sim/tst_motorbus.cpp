@@ -193,8 +193,9 @@ void MotorBusTest::motorCommandsAddressByIdAndChannel()
     QCOMPARE(targets(), QList<int>({0, 40, -1}));
     bus.receive(cmd(0, 0x0001, 0x0A, 0xEE), Bd2400); // group, channel 1
     QCOMPARE(targets(), QList<int>({100, 40, 100}));
-    bus.receive(cmd(0, 0x0000, 0x0A, 0xCC), Bd2400); // group, no channel: nobody
-    QCOMPARE(targets(), QList<int>({100, 40, 100}));
+    bus.receive(cmd(0, 0x0000, 0x0A, 0xCC), Bd2400); // group, no channel: every motor
+    QCOMPARE(targets(), QList<int>({-1, -1, -1}));
+    bus.receive(cmd(0, 0x0001, 0x0A, 0xEE), Bd2400);
     bus.receive(cmd(0, 0xFFFF, 0x0A, 0xCC), Bd2400); // group, all channels
     QCOMPARE(targets(), QList<int>({-1, -1, -1}));
     bus.receive(cmd(6, 0x0000, 0x0A, 0xEE), Bd2400); // one ID, no channel: nobody

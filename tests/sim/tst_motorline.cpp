@@ -239,10 +239,9 @@ void MotorLineTest::motionReachesTheAddressedChannels_data()
         QTest::addRow("%s: group, channel 1", mode) << lenient << cmd(0, 0x0001, 0x0A, 0xEE) << QList<int> {0, 2};
         QTest::addRow("%s: one ID, no channel", mode) << lenient << cmd(6, 0, 0x0A, 0xEE) << QList<int> {};
         QTest::addRow("%s: unknown ID", mode) << lenient << cmd(9, 0x0001, 0x0A, 0xEE) << QList<int> {};
+        // Group control with no channel selected is the panel's "everyone".
+        QTest::addRow("%s: group, no channel", mode) << lenient << cmd(0, 0, 0x0A, 0xEE) << QList<int> {0, 1, 2};
     }
-    // An empty mask names no channel; only the bench drove every motor with it.
-    QTest::addRow("truthful: group, no channel") << false << cmd(0, 0, 0x0A, 0xEE) << QList<int> {};
-    QTest::addRow("lenient: group, no channel") << true << cmd(0, 0, 0x0A, 0xEE) << QList<int> {0, 1, 2};
 }
 
 void MotorLineTest::motionReachesTheAddressedChannels()

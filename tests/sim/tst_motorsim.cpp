@@ -88,6 +88,7 @@ private slots:
     void commandLineTool();
     void commandLineHelp();
     void thirtyMotorLineFromTheCommandLine();
+    void groupWriteIsReportedForEveryMotor();
 
 private:
     MotorSim *sim = nullptr;
@@ -397,6 +398,19 @@ void MotorSimTest::commandLineTool()
     QCOMPARE(proc.exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
 
+    // The bench of --lenient: a read for an ID nobody has reaches the first motor.
+    proc.start(QStringLiteral(TAVIK_MOTOR_SIM),
+               {"--link", link, "--lenient", "--motor", "12:1,3", "--motor", "20:16", "--baud", "3"});
+    QTRY_VERIFY(proc.canReadLine());
+    proc.readLine();
+    SerialEnd bench(link, B9600);
+    QVERIFY(bench.send(readBasic(99, 0x0001)));
+    got.clear();
+    QTRY_COMPARE((got += bench.read()).size(), 10);
+    QCOMPARE(got, MotorBus::responseFrame(12, 0x0005, 3, 0, 130, 0xCA, 0x40));
+    proc.terminate();
+    QVERIFY(proc.waitForFinished());
+
     proc.start(QStringLiteral(TAVIK_MOTOR_SIM), {"--motor", "12:17"});
     QVERIFY(proc.waitForFinished());
     QCOMPARE(proc.exitCode(), 2);
@@ -475,6 +489,18 @@ void MotorSimTest::thirtyMotorLineFromTheCommandLine()
     QCOMPARE(got, MotorBus::responseFrame(40, 0x8000, 3, 0, 130, 0xCA, 0x40));
     proc.terminate();
     QVERIFY(proc.waitForFinished());
+}
+
+void MotorSimTest::groupWriteIsReportedForEveryMotor()
+{
+    sim->bus().addMotor(2, 0x0001);
+    sim->bus().addMotor(3, 0x0001).baudCode = 3; // hears nothing at 2400
+    QSignalSpy written(sim, &MotorSim::settingWritten);
+    QVERIFY(port->send(MotorBus::commandFrame(0, 0, 0xD9, 90)));
+    QTRY_COMPARE(written.size(), 2);
+    QCOMPARE(written[0], QVariantList({0, quint8(0xD9), quint8(90), true}));
+    QCOMPARE(written[1], QVariantList({1, quint8(0xD9), quint8(90), true}));
+    QCOMPARE(sim->bus().motors()[2].maxSpeed, quint8(130));
 }
 
 QTEST_GUILESS_MAIN(MotorSimTest)

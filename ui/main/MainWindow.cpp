@@ -22,6 +22,22 @@
 namespace {
 // The port box's last item: choosing it closes the port.
 const QString OffItem = QStringLiteral("OFF");
+
+// What the user can do about a port that did not open (empty when there is
+// no advice).
+QString portAdvice(const MessageTexts &texts, const QString &portName, MotorLink::PortCause cause,
+                   const DeviceAccess &device)
+{
+    switch (cause) {
+    case MotorLink::PortCause::NotFound: return texts.portMissing.arg(portName);
+    case MotorLink::PortCause::InUse: return texts.portBusy.arg(portName);
+    case MotorLink::PortCause::NoPermission:
+        // Joining the group helps only when the group may read and write it.
+        return device.groupMayOpen ? texts.portDenied.arg(device.device, device.group)
+                                   : texts.portOwnerOnly.arg(device.device, device.owner);
+    default: return {};
+    }
+}
 } // namespace
 
 MainWindow::MainWindow(const QStringList &extraPorts, QWidget *parent) : QMainWindow(parent)
@@ -75,7 +91,7 @@ void MainWindow::listenToLink()
             [](const QString &text) { Messages::post(text, Messages::Kind::Error); });
     connect(&m_link, &MotorLink::portError, this,
             [this](const QString &text, MotorLink::PortCause cause, const DeviceAccess &device) {
-                const QString advice = m_texts.portAdvice(m_link.serial().portName(), cause, device);
+                const QString advice = portAdvice(m_texts, m_link.serial().portName(), cause, device);
                 Messages::show(advice.isEmpty() ? text : text + QLatin1String("\n\n") + advice, Messages::Kind::Error);
             });
     connect(&m_link, &MotorLink::portLost, this, &MainWindow::portLost);
