@@ -111,7 +111,7 @@ int runInventory(const Request &request, Output &out)
     QString port = request.port;
     if (port.isEmpty()) {
         QString note, error;
-        port = onlyUsbAdapter(note, error);
+        port = onlyUsbAdapter(serialPorts(), note, error);
         if (port.isEmpty()) {
             out.error(error + u'\n' + say("CliChoosePort"), {{QStringLiteral("exit"), 2}});
             return 2;
