@@ -39,8 +39,8 @@ void printHeader()
     std::printf("\nTavik benchmark, %s, Qt %s, %s, %s, %d cores, under Xvfb\n\n",
                 qPrintable(QDate::currentDate().toString(Qt::ISODate)), qVersion(), qPrintable(cpuModel()),
                 qPrintable(QSysInfo::prettyProductName()), QThread::idealThreadCount());
-    Bench::row(QStringLiteral("Measure"), QStringLiteral("Tavik"), QStringLiteral("Reference"),
-               QStringLiteral("Goal"), QStringLiteral("Result"));
+    Bench::row(QStringLiteral("Measure"), QStringLiteral("Tavik"), QStringLiteral("Reference"), QStringLiteral("Goal"),
+               QStringLiteral("Result"));
     Bench::row(QStringLiteral("---"), QStringLiteral("---"), QStringLiteral("---"), QStringLiteral("---"),
                QStringLiteral("---"));
 }

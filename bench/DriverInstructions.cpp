@@ -78,7 +78,8 @@ bool haveValgrind()
 
 InstructionRun measureInstructions(int cycles)
 {
-    progress(QStringLiteral("instructions per poll cycle under callgrind, %1 and %2 cycles").arg(cycles).arg(2 * cycles));
+    progress(
+        QStringLiteral("instructions per poll cycle under callgrind, %1 and %2 cycles").arg(cycles).arg(2 * cycles));
     constexpr int TimeoutMs = 10 * 60000;
     InstructionRun r;
     r.cycles = cycles;
@@ -103,8 +104,9 @@ InstructionRun measureInstructions(int cycles)
 
 void printInstructions(const InstructionRun &r)
 {
-    const QString measure =
-        QStringLiteral("Instructions per status-poll cycle (callgrind, runs of %1 and %2 cycles)").arg(r.cycles).arg(2 * r.cycles);
+    const QString measure = QStringLiteral("Instructions per status-poll cycle (callgrind, runs of %1 and %2 cycles)")
+                                .arg(r.cycles)
+                                .arg(2 * r.cycles);
     const QString goal = QStringLiteral("≤ 1.15 × the yardstick");
     if (r.tavik <= 0 || r.yardstick <= 0) {
         row(measure, r.tavik > 0 ? num(r.tavik, 0) : QStringLiteral("run failed"),
