@@ -4,7 +4,9 @@
 // and whether it is met.  Knobs (environment): BENCH_RUNS (start-ups of each
 // program, default 15), BENCH_SOAK_MINUTES (polling, 10),
 // BENCH_MONITOR_MINUTES (polling with the bus monitor open, 2),
-// BENCH_PRESSES (100), BENCH_FLOOD_SECONDS (60), BENCH_CLI_RUNS (5).
+// BENCH_PRESSES (100), BENCH_FLOOD_SECONDS (60), BENCH_CLI_RUNS (5),
+// BENCH_INSTRUCTION_CYCLES (status-poll cycles under callgrind, 40).
+// BENCH_ONLY=instructions measures the callgrind row alone.
 // Each measure lives in a file of its own (see Driver.h).
 #include "Driver.h"
 #include "Roles.h"
@@ -30,9 +32,40 @@ QString cpuModel()
 
 } // namespace
 
+namespace {
+
+void printHeader()
+{
+    std::printf("\nTavik benchmark, %s, Qt %s, %s, %s, %d cores, under Xvfb\n\n",
+                qPrintable(QDate::currentDate().toString(Qt::ISODate)), qVersion(), qPrintable(cpuModel()),
+                qPrintable(QSysInfo::prettyProductName()), QThread::idealThreadCount());
+    Bench::row(QStringLiteral("Measure"), QStringLiteral("Tavik"), QStringLiteral("Reference"), QStringLiteral("Goal"),
+               QStringLiteral("Result"));
+    Bench::row(QStringLiteral("---"), QStringLiteral("---"), QStringLiteral("---"), QStringLiteral("---"),
+               QStringLiteral("---"));
+}
+
+Bench::InstructionRun instructionsIfPossible()
+{
+    if (!Bench::haveValgrind()) {
+        Bench::progress(QStringLiteral("valgrind missing: scripts/install-deps.sh installs it"));
+        return {};
+    }
+    return Bench::measureInstructions(Bench::knob("BENCH_INSTRUCTION_CYCLES", 40));
+}
+
+} // namespace
+
 int runDriver()
 {
     using namespace Bench;
+    if (qgetenv("BENCH_ONLY") == "instructions") {
+        const InstructionRun instructions = instructionsIfPossible();
+        QFile::remove(kLink);
+        printHeader();
+        printInstructions(instructions);
+        return 0;
+    }
     const auto [tavik, reference] = measureStartup(knob("BENCH_RUNS", 15));
     const Soak soak = measureSoak(knob("BENCH_SOAK_MINUTES", 10));
     const QList<double> monitorSpacing = measureMonitorSpacing(knob("BENCH_MONITOR_MINUTES", 2));
@@ -55,15 +88,10 @@ int runDriver()
             inventory99 = measureInventory(99, everyThird);
         }
     }
+    const InstructionRun instructions = instructionsIfPossible();
     QFile::remove(kLink);
 
-    std::printf("\nTavik benchmark, %s, Qt %s, %s, %s, %d cores, under Xvfb\n\n",
-                qPrintable(QDate::currentDate().toString(Qt::ISODate)), qVersion(), qPrintable(cpuModel()),
-                qPrintable(QSysInfo::prettyProductName()), QThread::idealThreadCount());
-    row(QStringLiteral("Measure"), QStringLiteral("Tavik"), QStringLiteral("Reference"), QStringLiteral("Goal"),
-        QStringLiteral("Result"));
-    row(QStringLiteral("---"), QStringLiteral("---"), QStringLiteral("---"), QStringLiteral("---"),
-        QStringLiteral("---"));
+    printHeader();
     printStartup(tavik, reference);
     printPolling(soak, monitorSpacing);
     printPresses(delays);
@@ -73,5 +101,6 @@ int runDriver()
     printInventory(inventory12, 1.2 * 12 * 16 * kTickMs / 1000);
     if (inventory99.lastId > 0)
         printInventory(inventory99, 4 * 60 + 45);
+    printInstructions(instructions);
     return 0;
 }

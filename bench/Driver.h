@@ -104,4 +104,13 @@ bool haveInventory();
 InventoryRun measureInventory(int lastId, const QList<int> &motorIds);
 void printInventory(const InventoryRun &r, double goalS);
 
+// --- instructions per status-poll cycle under callgrind (DriverInstructions.cpp)
+struct InstructionRun {
+    int cycles = 0;
+    double tavik = -1, yardstick = -1; // instructions per cycle; negative when a run failed
+};
+bool haveValgrind();
+InstructionRun measureInstructions(int cycles);
+void printInstructions(const InstructionRun &r);
+
 } // namespace Bench

@@ -5,6 +5,8 @@
 //          longest pause of the event loop ("window <ns> <ns> understood <n>
 //          longest-gap-us <us>"); once the stream has ended (after the
 //          seconds given by --settle), "shown <position in the window>"
+//   polls  then end once --count N status answers have been handled (for
+//          counting instructions: the run is start-up plus N poll cycles)
 // --monitor opens the bus monitor from the Tools menu once the motor is found
 // and says "monitor open".
 // Prints "ready <ns>" once the baud scan has found the motor.
@@ -79,6 +81,18 @@ void measureFlood(Windows &w, int seconds, int settleSeconds)
     say("shown " + QByteArray::number(w.mainWindow.positionSlider()->box()->text().remove(u'%').trimmed().toInt()));
 }
 
+// Runs the event loop until count status answers have been handled.
+void handleAnswers(const MotorLink &link, int count)
+{
+    QEventLoop loop;
+    int answers = 0;
+    QObject::connect(&link, &MotorLink::statusAnswer, &loop, [&] {
+        if (++answers >= count)
+            loop.quit();
+    });
+    loop.exec();
+}
+
 // The bus monitor, opened from the Tools menu as a person would.
 void openMonitor(Windows &w)
 {
@@ -123,6 +137,8 @@ int runHost(const QStringList &args)
     else if (mode == u"flood")
         measureFlood(w, option(args, QStringLiteral("--seconds"), QStringLiteral("60")).toInt(),
                      option(args, QStringLiteral("--settle"), QStringLiteral("5")).toInt());
+    else if (mode == u"polls")
+        handleAnswers(link, option(args, QStringLiteral("--count"), QStringLiteral("40")).toInt());
     else
         return QApplication::exec(); // idle: until the driver ends us
     say("done");

@@ -8,7 +8,9 @@
 // work while Tavik polls one motor, and nothing more: a status poll of ID 1 on
 // channel 1 every 150 ms at 9600 baud and a read of its answer.  That is the
 // yardstick for Tavik's CPU while polling.
-//   tavik-bench-floor PORT
+//   tavik-bench-floor PORT [ANSWERS]
+// With ANSWERS it ends once that many answers have been read (for counting
+// instructions: the run is start-up plus that many poll cycles).
 #include "StartupProbe.h"
 #ifdef TAVIK_BENCH_FLOOR
 #include "Frames.h"
@@ -51,7 +53,13 @@ int main(int argc, char *argv[])
     port.setBaudRate(9600);
     if (!port.open(QIODevice::ReadWrite))
         return 1;
-    QObject::connect(&port, &QSerialPort::readyRead, &port, [&] { port.readAll(); });
+    const qint64 endAfterBytes = app.arguments().value(2).toLongLong() * Frame::ResponseSize;
+    qint64 bytesRead = 0;
+    QObject::connect(&port, &QSerialPort::readyRead, &port, [&] {
+        bytesRead += port.readAll().size();
+        if (endAfterBytes > 0 && bytesRead >= endAfterBytes)
+            QApplication::quit();
+    });
     ChannelMask channel1;
     channel1.toggle(1);
     const auto poll = Frame::command(1, channel1, Frame::StatusPoll, 0);

@@ -6,7 +6,9 @@
 # and open; press-to-wire delay; a stream of status answers at 19200 baud;
 # tavik-cli read and set against the protocol's floor; tavik-cli scan --all
 # on lines of 12 and 33 motors (BENCH_INVENTORY_FULL=0 leaves out the
-# 1..99 run of about 4 minutes).  Prints a Markdown
+# 1..99 run of about 4 minutes); instructions per status-poll cycle under
+# callgrind, Tavik's panel against the polling yardstick
+# (BENCH_ONLY=instructions measures that row alone).  Prints a Markdown
 # table with every goal.  Takes about 17 minutes; shorter runs:
 #   BENCH_RUNS=5 BENCH_SOAK_MINUTES=1 BENCH_MONITOR_MINUTES=1 BENCH_PRESSES=20 \
 #   BENCH_FLOOD_SECONDS=10 BENCH_CLI_RUNS=2 scripts/bench.sh

@@ -8,7 +8,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   fonts-noto-cjk fonts-dejavu-core
   xvfb xauth imagemagick x11-utils
-  socat ccache
+  socat ccache valgrind
   dpkg-dev file desktop-file-utils debootstrap
   help2man lintian appstream
   mosquitto mosquitto-clients libmosquitto-dev libyaml-cpp-dev
