@@ -15,7 +15,7 @@ constexpr CommandRow kCommands[] = {
     {"read", K::Read, 0, "read [TARGET]", "CliCmdRead", "tavik-cli --json read --target 12:3 > motor-12.json",
      "--target"},
     {"set", K::Set, 0, "set NAME VALUE", "CliCmdSet", "tavik-cli set speed 100 --target 12:3", "--target --force"},
-    {"apply", K::Apply, 0, "apply FILE", "CliCmdApply", "tavik-cli apply living.json --target 1:1 --target 12:3",
+    {"apply", K::Apply, 0, "apply FILE", "CliCmdApply", "tavik-cli apply room.json --target 1:1 --target 12:3",
      "--target --address --dry-run"},
     {"up", K::Motor, Frame::Up, "up TARGET...", "CliCmdUp", "tavik-cli up 1:1 12:3", ""},
     {"stop", K::Motor, Frame::Stop, "stop TARGET...", "CliCmdStop", "tavik-cli stop group:all", ""},

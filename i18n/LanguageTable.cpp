@@ -396,7 +396,7 @@ constexpr LanguageRow kRows[] = {
       "收聽並輸出線路上的每一幀，雙向，附時間和含義，直到 Ctrl-C；除非給出 --poll，否則不發送任何幀"}},
     {Window::Cli, "CliListening", Property::Caption,
      {"以 %1 bps 收听 %2，不发送任何帧（--baud 选择速率，--poll TARGET 轮询一个电机）。",
-      "Listening on %2 at %1 bps, sending nothing (--baud chooses the rate, --poll TARGET polls a motor).",
+      "Listening at %1 bps on %2, sending nothing (--baud chooses the rate, --poll TARGET polls a motor).",
       "以 %1 bps 收聽 %2，不發送任何幀（--baud 選擇速率，--poll TARGET 輪詢一個電機）。"}},
     // The kind of bytes dropped, where the bus monitor's word differs.
     {Window::Cli, "CliCutOff", Property::Caption, {"应答不完整", "cut-off", "應答不完整"}},

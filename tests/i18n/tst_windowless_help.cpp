@@ -40,18 +40,24 @@ private slots:
         const QString description = englishText(c->text, Window::Cli);
         QVERIFY2(description != QLatin1String(c->text), c->text);
 
-        // The command's own help: usage line, then its description alone on a line.
+        // The description's words as the help sets them, broken into lines
+        // of a terminal's width wherever a blank stood.
+        QStringList words = description.split(u' ');
+        for (QString &w : words)
+            w = QRegularExpression::escape(w);
+        const QString wrapped = words.join(QStringLiteral("\\s+"));
+
+        // The command's own help: usage line, then its description alone.
         const QString help = commandHelp(*c);
-        QVERIFY2(
-            help.contains(QStringLiteral(" tavik-cli [OPTIONS] %1\n\n%2\n").arg(QLatin1String(c->syntax), description)),
-            qPrintable(help));
+        const QRegularExpression own(QStringLiteral(" tavik-cli \\[OPTIONS\\] %1\n\n%2\n")
+                                         .arg(QRegularExpression::escape(QLatin1String(c->syntax)), wrapped));
+        QVERIFY2(own.match(help).hasMatch(), qPrintable(help));
         QVERIFY2(leakedName(help).isEmpty(), qPrintable(leakedName(help)));
 
         // The full help: the description beside the syntax, in the same line.
         const QString all = helpText();
         const QRegularExpression line(
-            QStringLiteral("^  %1 +%2$")
-                .arg(QRegularExpression::escape(QLatin1String(c->syntax)), QRegularExpression::escape(description)),
+            QStringLiteral("^  %1 +%2$").arg(QRegularExpression::escape(QLatin1String(c->syntax)), wrapped),
             QRegularExpression::MultilineOption);
         QVERIFY2(line.match(all).hasMatch(), qPrintable(all));
     }
