@@ -1,10 +1,12 @@
 #include "Inventory.h"
 
+#include "ChannelNumbers.h"
 #include "Arguments.h"
 #include "CliText.h"
 #include "LineInventory.h"
 #include "Output.h"
 #include "PortChoice.h"
+#include "SettingNames.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -43,15 +45,6 @@ bool range(const QString &text, int min, int max, int &first, int &last)
         return false;
     last = first;
     return ends.size() == 1 || (number(ends[1], min, max, last) && first <= last);
-}
-
-QString channelText(const ChannelMask &mask)
-{
-    QStringList channels;
-    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
-        if (mask.channel(n))
-            channels << QString::number(n);
-    return channels.join(u',');
 }
 
 // One line of progress that the next overwrites, on a terminal only.
@@ -149,7 +142,7 @@ int runInventory(const Request &request, Output &out)
     });
     QObject::connect(&inventory, &LineInventory::entryFound, [&](const LineInventory::Entry &e) {
         progress.clear();
-        const QString target = QStringLiteral("%1:%2").arg(e.id).arg(channelText(e.channels));
+        const QString target = QStringLiteral("%1:%2").arg(e.id).arg(channelNumbersText(e.channels));
         if (e.collision) {
             out.say(say("CliInventoryCollision").arg(target).arg(e.rate));
         } else {
@@ -157,13 +150,9 @@ int runInventory(const Request &request, Output &out)
                                                 : say("CliInventoryPositionUnknown");
             out.say(say("CliInventoryMotor").arg(target).arg(e.rate).arg(position));
         }
-        QJsonArray channels;
-        for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
-            if (e.channels.channel(n))
-                channels << n;
         out.record(Record::Scan,
                    {{QStringLiteral("id"), e.id},
-                    {QStringLiteral("channels"), channels},
+                    {QStringLiteral("channels"), channelArray(e.channels)},
                     {QStringLiteral("port"), port},
                     {QStringLiteral("rate"), e.rate},
                     {QStringLiteral("position"), e.position ? QJsonValue(*e.position) : QJsonValue()},

@@ -1,5 +1,6 @@
 #include "SettingNames.h"
 
+#include "ChannelNumbers.h"
 #include "CliText.h"
 #include "MotorSettings.h"
 
@@ -336,22 +337,17 @@ bool parseTarget(const QString &text, Target &out, QString &error)
 
 QString printTarget(const Target &t)
 {
-    QStringList channels;
-    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
-        if (t.mask.channel(n))
-            channels << QString::number(n);
     const QString id = t.id == 0 ? QStringLiteral("group") : QString::number(t.id);
-    if (channels.size() == MotorSettings::ChannelCount)
+    if (channelNumbers(t.mask).size() == MotorSettings::ChannelCount)
         return id + QStringLiteral(":all");
-    return id + u':' + channels.join(u',');
+    return id + u':' + channelNumbersText(t.mask);
 }
 
 QJsonArray channelArray(const ChannelMask &mask)
 {
     QJsonArray channels;
-    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
-        if (mask.channel(n))
-            channels << n;
+    for (const int n : channelNumbers(mask))
+        channels << n;
     return channels;
 }
 

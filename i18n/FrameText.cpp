@@ -1,5 +1,6 @@
 #include "FrameText.h"
 
+#include "ChannelNumbers.h"
 #include "MotorSettings.h"
 
 #include <QStringList>
@@ -44,10 +45,7 @@ QString list(const QList<int> &numbers, const Words &w, bool withAnd)
 
 QString channels(const ChannelMask &mask, const Words &w)
 {
-    QList<int> on;
-    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
-        if (mask.channel(n))
-            on << n;
+    const QList<int> on = channelNumbers(mask);
     if (on.isEmpty())
         return w("MonNoChannel");
     if (on.size() == MotorSettings::ChannelCount)

@@ -1,5 +1,7 @@
 #include "LineInventoryWindow.h"
 
+#include "ChannelNumbers.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,15 +17,6 @@ constexpr const char *ColumnWords[] = {"InvColId", "InvColChannels", "InvColRate
 
 // Each row keeps its entry: ID, channels word, rate, position (-1 unknown), collision.
 enum Role { IdRole = Qt::UserRole, ChannelsRole, PositionRole, CollisionRole };
-
-QString channelText(const ChannelMask &mask)
-{
-    QStringList channels;
-    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
-        if (mask.channel(n))
-            channels << QString::number(n);
-    return channels.join(u',');
-}
 
 } // namespace
 
@@ -135,7 +128,7 @@ void LineInventoryWindow::addEntry(const LineInventory::Entry &e)
 {
     auto *item = new QTreeWidgetItem(m_list);
     item->setText(IdColumn, QString::number(e.id));
-    item->setText(ChannelsColumn, channelText(e.channels));
+    item->setText(ChannelsColumn, channelNumbersText(e.channels));
     item->setText(RateColumn, QStringLiteral("%1 bps").arg(e.rate));
     item->setData(IdColumn, IdRole, e.id);
     item->setData(IdColumn, ChannelsRole, int(e.channels.word()));

@@ -1,5 +1,6 @@
 #include "StatusLine.h"
 
+#include "ChannelNumbers.h"
 #include "MessageTexts.h"
 #include "MotorLink.h"
 
@@ -7,7 +8,9 @@
 
 namespace {
 
-constexpr int ClockMs = 250;
+// The age is shown in whole seconds and the bars change at whole seconds:
+// a clock of one second keeps both true without waking the loop more often.
+constexpr int ClockMs = 1000;
 // One height in every language: the window keeps its size when the language changes.
 constexpr int LineHeight = 23;
 // The panel's darkest blue under its light caption text.
@@ -20,15 +23,6 @@ QLabel *addLabel(QStatusBar *line, const char *name, int stretch)
     label->setObjectName(QLatin1String(name));
     line->addWidget(label, stretch);
     return label;
-}
-
-QString channelList(const ChannelMask &mask)
-{
-    QStringList numbers;
-    for (int n = 1; n <= MotorSettings::ChannelCount; ++n)
-        if (mask.channel(n))
-            numbers.append(QString::number(n));
-    return numbers.isEmpty() ? QStringLiteral("-") : numbers.join(QLatin1Char(' '));
 }
 
 } // namespace
@@ -132,13 +126,16 @@ void StatusLine::refresh()
     case Motor::NotAsked: m_motorText->setText(QString()); break;
     case Motor::Scanning: m_motorText->setText(m_texts.statusScanning); break;
     case Motor::Found:
-        m_motorText->setText(m_texts.statusMotorFound.arg(m_found.id).arg(channelList(m_found.channels)));
+        m_motorText->setText(
+            m_texts.statusMotorFound.arg(m_found.id)
+                .arg(m_found.channels.word() ? channelNumbersText(m_found.channels, u' ') : QStringLiteral("-")));
         break;
     case Motor::NoAnswer: m_motorText->setText(m_texts.statusNoAnswer); break;
     case Motor::IdOutOfRange: m_motorText->setText(m_texts.statusIdOutOfRange); break;
     case Motor::PortLost: m_motorText->setText(m_texts.statusPortLost.arg(m_portName)); break;
     case Motor::PortBack: m_motorText->setText(m_texts.statusPortBack.arg(m_portName)); break;
     }
+    m_shownSeconds = -2; // the age's text too, in the language chosen last
     showAnswerAge();
 }
 
@@ -154,7 +151,12 @@ int StatusLine::barsFor(qint64 answerAgeMs)
 void StatusLine::showAnswerAge()
 {
     const qint64 age = m_sinceAnswer.isValid() ? m_sinceAnswer.elapsed() : -1;
-    m_answer->setText(age < 0 ? QString() : m_texts.statusLastAnswer.arg(age / 1000));
+    // Answers come several times a second: the text is set only when it changes.
+    const qint64 seconds = age < 0 ? -1 : age / 1000;
+    if (seconds != m_shownSeconds) {
+        m_shownSeconds = seconds;
+        m_answer->setText(seconds < 0 ? QString() : m_texts.statusLastAnswer.arg(seconds));
+    }
     const int bars = barsFor(age);
     if (bars != m_bars) {
         m_bars = bars;

@@ -55,4 +55,5 @@ private:
     QElapsedTimer m_sinceAnswer; // invalid: no answer since the port opened
     QTimer m_clock; // the answer's age and the bars move on by themselves
     int m_bars = -1;
+    qint64 m_shownSeconds = -2; // the age last shown (-1: none)
 };
