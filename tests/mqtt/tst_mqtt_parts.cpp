@@ -2,6 +2,7 @@
 // the command parser, the discovery payloads and the tick scheduler.
 #include "BusScheduler.h"
 #include "Config.h"
+#include "ConfigKit.h"
 #include "Discovery.h"
 #include "Frames.h"
 #include "Topics.h"
@@ -14,28 +15,6 @@
 #include <QTest>
 
 namespace {
-
-const QByteArray goodConfig = R"(mqtt:
-  host: 127.0.0.1
-  username: tavik
-buses:
-  - name: bus1
-    port: /dev/ttyUSB0
-    baud: 9600
-    covers:
-      - { id: 12, channel: 3, name: Living room curtain }
-      - { id: 1, channel: 1, invert: true }
-    groups:
-      - { name: Channel 3 everywhere, id: 0, channels: [3] }
-)";
-
-Config parsed(const QByteArray &yaml)
-{
-    const ConfigResult r = parseConfig(yaml, u"c.yaml"_qs, {}, u"host"_qs);
-    if (!r.config)
-        qFatal("%s", qPrintable(r.error));
-    return *r.config;
-}
 
 BusConfig twoCovers()
 {
