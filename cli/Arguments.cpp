@@ -56,7 +56,9 @@ std::pair<int, int> argumentCount(K kind)
     }
 }
 
-bool number(const QString &text, int min, int max, int &out)
+// The number of goto (a percent) or limit (a limit point): a decimal within
+// min..max, written without '+' or spaces.
+bool parseMotionValue(const QString &text, int min, int max, int &out)
 {
     bool ok = false;
     const int n = text.toInt(&ok);
@@ -125,7 +127,7 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
             const QString value = a.takeLast();
             const bool isGoto = row.kind == K::Goto;
             int n = 0;
-            if (!number(value, isGoto ? 0 : 1, isGoto ? 100 : 4, n)) {
+            if (!parseMotionValue(value, isGoto ? 0 : 1, isGoto ? 100 : 4, n)) {
                 error = say("CliBadNumber")
                             .arg(QLatin1String(isGoto ? "PERCENT" : "N"), value,
                                  QLatin1String(isGoto ? "0..100" : "1..4"));
