@@ -1,18 +1,35 @@
-// One run of a tavik-cli command: opens the port, then for each target in
-// turn finds the motor (the baud scan or a read), writes, sends or watches,
-// records how that target ended, and closes a batch with a summary.  The
-// exit code is the worst of the targets'.  The link is reached only through
-// LinkDriver.
+// One run of a tavik-cli command, as a sequence of steps (SessionStep.h).
 //
-// The parts live in one file each: SessionRead.cpp (opening, targets,
-// reading), SessionWrite.cpp (set and apply: plan and writes),
-// SessionWatch.cpp (motion commands, status, monitor), SessionOutput.cpp
-// (results, errors, the summary, interrupts).
+// A run, e.g. `tavik-cli --target 3 set speed 20` without --baud:
+//   Opening     start() opens the port; without --baud the link scans the rates.
+//   Reading     beginTarget() for each target in turn; the scan's (or a read's)
+//               basic report names the motor, read and apply also wait for
+//               the extended report.  No answer ends the target.
+//   then the command's own step, chosen by proceed() or afterRead():
+//     Writing     set, apply: each change written and confirmed by read-back;
+//     Sending     motion commands, then Confirming: a status answer confirms
+//                 a command to one motor on one channel;
+//     Watching    status: the target's status answers;
+//     Monitoring  monitor: the line, until Ctrl-C.
+//   Ended       endTarget() records the target's result; the next target
+//               begins once the link is idle.
+//   Finished    closeRun(): results of the targets not tried, the summary,
+//               finished(worst exit code).
+// fail() ends the whole run from any step (port lost, output unwritable),
+// interrupt() on SIGINT or SIGTERM.  What the run learns of a target outside
+// any one step (the motor's report, stray bytes) is in TargetFacts.
+//
+// The files follow the steps: Session.cpp (the run: opening, targets in turn,
+// ticks, endings), SessionRead.cpp (Reading), SessionWrite.cpp (Writing),
+// SessionCommand.cpp (Sending, Confirming), SessionWatch.cpp (status answers,
+// Watching, Monitoring), SessionOutput.cpp (records, the summary, interrupts).
+// The link is reached only through LinkDriver.
 #pragma once
 
 #include "Arguments.h"
 #include "LinkDriver.h"
 #include "Output.h"
+#include "SessionStep.h"
 
 #include <QObject>
 
@@ -36,8 +53,23 @@ signals:
     void finished(int exitCode);
 
 private:
-    // What the run waits for before its next step.
-    enum class Phase { Opening, Reading, Writing, Sending, Confirming, Watching, Monitoring, Done };
+    using Step = std::variant<SessionStep::Opening, SessionStep::Reading, SessionStep::Writing, SessionStep::Sending,
+                              SessionStep::Confirming, SessionStep::Watching, SessionStep::Monitoring,
+                              SessionStep::Ended, SessionStep::Finished>;
+
+    // The motor as it reported itself: its ID and channels, and its values.
+    struct ReportedMotor {
+        Target target;
+        FeatureValues values;
+    };
+    // What the run knows of the target under way, whichever step it is in.
+    struct TargetFacts {
+        std::optional<ReportedMotor> reported; // none: no basic report yet
+        qint64 discardedBytes = 0; // bytes that came back but were no valid answer
+        QStringList discardKinds;
+        QStringList otherAnswers; // motors that answered while this one was read
+        int commandFrames = 0; // frames of the motor command sent
+    };
     // How one target ended.
     struct Outcome {
         std::optional<Target> target; // none: no target named and no motor reported
@@ -45,22 +77,40 @@ private:
         QString message;
     };
 
-    // SessionRead.cpp
+    // Session.cpp: the run
     bool openPort();
-    QString choosePort();
     void beginTarget();
+    // The command's own step, after the read or without one.
+    void proceed();
+    // The next step, unless the run has finished meanwhile: a failed write
+    // to the output ends it from within any step.
+    void enter(Step step);
+    bool isFinished() const { return std::holds_alternative<SessionStep::Finished>(m_step); }
     void onTick();
-    bool readAnswered();
+    // Runs a step once the link has nothing under way and the last read has
+    // had its answer: a late answer to the scan's second read would
+    // otherwise confirm a write that was never sent.
+    void whenIdle(std::function<void()> step);
+    void runIdleStep();
+    // A read has its answer: a step waiting for it may go on.  The Reading
+    // step when the target under way is being read, else null.
+    SessionStep::Reading *readAnswered();
+    // This target ends; the next begins or the run closes.
+    void endTarget(int code, const QString &message);
+    void fail(int code, const QString &message); // the whole run ends
+    void finish(int code);
+
+    // SessionRead.cpp: Reading
+    // true when the wait is over and the target went on or ended.
+    bool readingTimedOut(SessionStep::Reading &reading);
     void onBasicReport(const FeatureValues &values, const Target &reported);
     void onExtendedReport(const FeatureValues &values, const Target &reported);
     // Whether a report comes from the motor of the target under way.
     bool fromTargetUnderWay(const Target &reported) const;
-    void reportsComplete();
+    void reportsComplete(bool needsExtended, bool extendedCame);
     void afterRead();
-    void whenIdle(std::function<void()> step);
-    void runIdleStep();
 
-    // SessionWrite.cpp
+    // SessionWrite.cpp: Writing
     void planAndApply();
     void planLine(const QString &text);
     // The forced ID write's results say that the line was not asked first.
@@ -69,14 +119,16 @@ private:
     void onWriteDone(Settings::Item item, bool confirmed);
     void onIdWriteRefused(LinkDriver::IdWriteRefusal why);
 
-    // SessionWatch.cpp
-    void proceed();
+    // SessionCommand.cpp: Sending, Confirming
     void sendToTarget();
     void onFrameSent(Byte function, Byte data);
-    void onStatusAnswer(const Target &from, int position, Byte status);
-    void printStatus(const Target &from, int position, Byte status);
+    void confirmCommand(bool silence);
 
-    // SessionOutput.cpp
+    // SessionWatch.cpp: status answers, Watching, Monitoring
+    void onStatusAnswer(const Target &from, int position, Byte status);
+    void printStatus(SessionStep::Watching &watching, const Target &from, int position, Byte status);
+
+    // SessionOutput.cpp: records, the summary, interrupts
     // Where the run is: "on PORT at RATE bps" (or every rate while scanning).
     QString where() const;
     // Why nothing valid came back: no bytes, or bytes that were not answers.
@@ -85,15 +137,11 @@ private:
     QJsonObject targetFields(const std::optional<Target> &t) const;
     // The fields plus the port and the line rate (null when unknown).
     QJsonObject withLine(QJsonObject fields) const;
-    // This target ends; the next begins or the run closes.
-    void endTarget(int code, const QString &message);
-    void fail(int code, const QString &message); // the whole run ends
     // The target under way's result record, and its outcome for the summary.
     void recordResult(int code, const QString &message);
     // Results for the targets not tried, the summary, and the worst code.
     void closeRun(int code);
     void printSummary(int worst);
-    void finish(int code);
     const Target *requestedTarget() const;
     // The motor as reported, else the requested target.
     std::optional<Target> actedOn() const;
@@ -102,30 +150,13 @@ private:
     Output &m_out;
     LinkDriver m_link;
     QString m_port;
-    Phase m_phase = Phase::Opening;
-    bool m_finished = false;
     bool m_rateKnown = false; // a scan found it or --baud gave it
     int m_targetIndex = 0;
     QList<Outcome> m_outcomes;
-
-    // For the target under way.
-    bool m_needsExtended = false;
-    bool m_haveBasic = false;
-    bool m_haveExtended = false;
-    int m_waitTicks = 0; // ticks spent waiting for an answer
-    Target m_reported; // the ID and channels the motor reported
-    FeatureValues m_motor; // the values the motor reported
-    qint64 m_discardedBytes = 0; // bytes that came back but were no valid answer
-    QStringList m_discardKinds;
-    QStringList m_otherAnswers; // motors that answered while this one was read
+    Step m_step;
+    TargetFacts m_facts;
+    // Staged by whenIdle(); a read that went out and whose answer has not
+    // come holds it back (the idle ticks since it went out).
     std::function<void()> m_idleStep;
-    bool m_readOutstanding = false; // a read was sent and its answer has not come
-    int m_quietTicks = 0;
-
-    QList<Change> m_writes; // still to write, in order
-    std::optional<Change> m_writing;
-    int m_readFrames = 0; // read-back frames sent for the write under way
-    int m_written = 0; // writes confirmed for this target
-    int m_sent = 0; // frames of the motor command sent
-    QString m_lastStatus;
+    std::optional<int> m_unansweredRead;
 };

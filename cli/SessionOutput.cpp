@@ -1,4 +1,5 @@
-// Session: how each target ends, errors, the summary and interrupts.
+// Session: the records of a run: where it is, why a motor was silent, each
+// target's result, the summary, and what an interrupt left unconfirmed.
 #include "Session.h"
 
 #include "CliText.h"
@@ -7,6 +8,8 @@
 #include <QRegularExpression>
 
 #include <csignal>
+
+using namespace SessionStep;
 
 namespace {
 
@@ -25,18 +28,18 @@ QString shellQuoted(const QString &word)
 
 QString Session::where() const
 {
-    if (!m_rateKnown && m_phase == Phase::Reading)
+    if (!m_rateKnown && std::holds_alternative<Reading>(m_step))
         return say("CliWhereScan").arg(m_port);
     return say("CliWhere").arg(m_port).arg(m_link.rateBps());
 }
 
 QString Session::silenceReason() const
 {
-    if (m_discardedBytes == 0 && !m_otherAnswers.isEmpty())
-        return say("CliOnlyOthers").arg(m_otherAnswers.join(QStringLiteral(", ")));
-    if (m_discardedBytes == 0)
+    if (m_facts.discardedBytes == 0 && !m_facts.otherAnswers.isEmpty())
+        return say("CliOnlyOthers").arg(m_facts.otherAnswers.join(QStringLiteral(", ")));
+    if (m_facts.discardedBytes == 0)
         return say("CliNoBytes");
-    return say("CliInvalidBytes").arg(m_discardedBytes).arg(m_discardKinds.join(QStringLiteral(", ")));
+    return say("CliInvalidBytes").arg(m_facts.discardedBytes).arg(m_facts.discardKinds.join(QStringLiteral(", ")));
 }
 
 QJsonObject Session::targetFields(const std::optional<Target> &t) const
@@ -53,6 +56,11 @@ QJsonObject Session::withLine(QJsonObject fields) const
     return fields;
 }
 
+const Target *Session::requestedTarget() const
+{
+    return m_targetIndex < m_req.targets.size() ? &m_req.targets[m_targetIndex] : nullptr;
+}
+
 std::optional<Target> Session::actedOn() const
 {
     const Target *t = requestedTarget();
@@ -61,8 +69,8 @@ std::optional<Target> Session::actedOn() const
         return *t;
     // Settings belong to the motor as it reported itself (its ID and every
     // channel), unless another motor answered for the target.
-    if (m_haveBasic && (!t || t->id == 0 || t->id == m_reported.id))
-        return m_reported;
+    if (m_facts.reported && (!t || t->id == 0 || t->id == m_facts.reported->target.id))
+        return m_facts.reported->target;
     if (t)
         return *t;
     return std::nullopt; // no target named and no motor reported
@@ -79,42 +87,9 @@ void Session::recordResult(int code, const QString &message)
     m_out.record(Record::Result, o);
 }
 
-void Session::endTarget(int code, const QString &message)
-{
-    if (m_finished)
-        return;
-    if (code != Done) {
-        QJsonObject o = withLine(targetFields(actedOn()));
-        o.insert(QStringLiteral("exit"), code);
-        m_out.error(message, o);
-    } else if (!message.isEmpty()) {
-        m_out.say(message, true);
-    }
-    recordResult(code, message);
-    m_phase = Phase::Done;
-    m_link.setStatusPolling(false);
-    if (++m_targetIndex < m_req.targets.size()) {
-        whenIdle([this] { beginTarget(); });
-        return;
-    }
-    closeRun(code);
-}
-
-void Session::fail(int code, const QString &message)
-{
-    if (m_finished)
-        return;
-    QJsonObject o = withLine(targetFields(actedOn()));
-    o.insert(QStringLiteral("exit"), code);
-    m_out.error(message, o);
-    if (m_outcomes.size() <= m_targetIndex)
-        recordResult(code, message.section(u'\n', 0, 0)); // the target under way ends here
-    closeRun(code);
-}
-
 void Session::closeRun(int code)
 {
-    if (m_finished)
+    if (isFinished())
         return;
     // The targets never begun have their result too, so that a script sees every one.
     for (qsizetype i = m_outcomes.size(); i < m_req.targets.size(); ++i) {
@@ -170,31 +145,21 @@ void Session::printSummary(int worst)
                   {QStringLiteral("results"), results}});
 }
 
-void Session::finish(int code)
-{
-    if (m_finished)
-        return;
-    m_finished = true;
-    m_phase = Phase::Done;
-    m_idleStep = nullptr;
-    m_link.halt();
-    emit finished(code);
-}
-
 void Session::interrupt(int signal)
 {
-    if (m_finished)
+    if (isFinished())
         return;
     const int code = signal == SIGTERM ? Terminated : Interrupted;
     // Frames are written whole within one tick: no tick, no further frame.
     m_link.halt();
-    if (m_req.kind() == CommandRow::Kind::Monitor || (m_phase == Phase::Watching && m_req.watch)) {
+    if (m_req.kind() == CommandRow::Kind::Monitor || (std::holds_alternative<Watching>(m_step) && m_req.watch)) {
         recordResult(code, say("CliStopped")); // the way these commands end
         closeRun(code);
         return;
     }
     const Target target = actedOn().value_or(m_link.target());
-    if (m_writing && m_link.writeWentOut()) {
+    const auto *writing = std::get_if<Writing>(&m_step);
+    if (writing && writing->underWay && m_link.writeWentOut()) {
         const QString readBack = QStringList {QStringLiteral("tavik-cli"),
                                               QStringLiteral("--port"),
                                               shellQuoted(m_port),
@@ -205,8 +170,9 @@ void Session::interrupt(int signal)
                                               QStringLiteral("read")}
                                      .join(u' ');
         fail(code,
-             say("CliInterruptedWrite").arg(QLatin1String(m_writing->setting->name), printTarget(target), readBack));
-    } else if (m_sent > 0) {
+             say("CliInterruptedWrite")
+                 .arg(QLatin1String(writing->underWay->setting->name), printTarget(target), readBack));
+    } else if (m_facts.commandFrames > 0) {
         fail(code, say("CliInterruptedCommand").arg(QLatin1String(m_req.command->name), printTarget(target)));
     } else {
         fail(code, say("CliInterrupted"));

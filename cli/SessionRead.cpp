@@ -1,177 +1,36 @@
-// Session: opening the port, the targets in turn, and reading each motor.
+// Session: the Reading step: the target's motor reports itself (the basic
+// report, then the extended one for read and apply), or the wait runs out.
 #include "Session.h"
 
 #include "CliText.h"
-#include "DeviceAccess.h"
 #include "MotorSettings.h"
-#include "PortChoice.h"
-
-#include <QTimer>
 
 using K = CommandRow::Kind;
+using namespace SessionStep;
 
-Session::Session(const Request &request, Output &output, QObject *parent)
-    : QObject(parent), m_req(request), m_out(output)
+bool Session::readingTimedOut(Reading &reading)
 {
-    const bool monitor = m_req.kind() == K::Monitor;
-    connect(&m_link, &LinkDriver::wire, this, [this, monitor](const WireLine &line) {
-        if (!m_finished)
-            m_out.wire(line, monitor);
-    });
-    connect(&m_link, &LinkDriver::discarded, this, [this](LinkDriver::Discard why, qint64 count) {
-        m_discardedBytes += count;
-        const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord("MonBadCheck")
-            : why == LinkDriver::Discard::Collision               ? sayWord("MonCollision")
-            : why == LinkDriver::Discard::CutOff                  ? say("CliCutOff")
-                                                                  : sayWord("MonNoise");
-        if (!m_discardKinds.contains(kind))
-            m_discardKinds << kind;
-    });
-    connect(&m_link, &LinkDriver::ticked, this, &Session::onTick);
-    connect(&m_link, &LinkDriver::frameSent, this, &Session::onFrameSent);
-    connect(&m_link, &LinkDriver::basicReport, this, &Session::onBasicReport);
-    connect(&m_link, &LinkDriver::extendedReport, this, &Session::onExtendedReport);
-    connect(&m_link, &LinkDriver::writeConfirmed, this, [this](Settings::Item item) { onWriteDone(item, true); });
-    connect(&m_link, &LinkDriver::writeFailed, this, [this](Settings::Item item) { onWriteDone(item, false); });
-    connect(&m_link, &LinkDriver::statusAnswer, this, &Session::onStatusAnswer);
-    connect(&m_link, &LinkDriver::idWriteRefused, this, &Session::onIdWriteRefused);
-    connect(&m_link, &LinkDriver::openFailed, this, [this](LinkDriver::OpenCause cause, const QString &text) {
-        fail(PortFailed, openFailureReason(m_port, cause, m_link.lastOpenDevice(), text));
-    });
-    connect(&m_link, &LinkDriver::portLost, this, [this](const QString &reason) {
-        // The port was open: what was under way stays unanswered or unconfirmed.
-        fail(NoAnswer, say("CliPortLost").arg(m_port, reason));
-    });
-    connect(&m_link, &LinkDriver::lineError, this,
-            [this](const QString &text) { fail(NoAnswer, text + u' ' + where()); });
-    m_out.onWriteFailed([this](const QString &reason) { fail(NoAnswer, reason); });
-}
-
-void Session::start()
-{
-    m_rateKnown = m_req.baudCode >= 0;
-    if (const Target *t = requestedTarget())
-        m_link.setTarget(*t); // the scan's reads go to it
-    if (!openPort())
-        return;
-    beginTarget();
-}
-
-bool Session::openPort()
-{
-    m_port = m_req.port;
-    if (m_port.isEmpty()) {
-        QString note, error;
-        m_port = onlyUsbAdapter(serialPorts(), note, error);
-        if (m_port.isEmpty()) {
-            fail(Usage, error + u'\n' + say("CliChoosePort"));
+    ++reading.ticks;
+    if (!m_facts.reported) {
+        const bool over = m_rateKnown ? reading.ticks > BasicAnswerTicks : !m_link.scanning();
+        if (!over)
             return false;
+        if (m_req.kind() == K::Monitor
+            || (m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target)) {
+            proceed(); // the monitor shows the line all the same; an ID write asks the line itself
+            return true;
         }
-        m_out.say(note, true);
+        const Target *t = requestedTarget();
+        endTarget(NoAnswer,
+                  t ? say("CliNoAnswerFrom").arg(printTarget(*t), where(), silenceReason())
+                    : say("CliNoMotor").arg(where(), silenceReason()));
+        return true;
     }
-    m_phase = Phase::Opening;
-    // The monitor only listens: without --baud at the rate a motor is delivered with.
-    const bool listenOnly = m_req.kind() == K::Monitor && m_req.targets.isEmpty();
-    const int baudCode = listenOnly && !m_rateKnown ? m_link.values().deviceBaudCode : m_req.baudCode;
-    m_rateKnown = m_rateKnown || listenOnly;
-    if (!m_link.open(m_port, baudCode) || m_finished)
-        return false;
-    if (listenOnly)
-        m_out.say(say("CliListening").arg(m_link.rateBps()).arg(m_port), true);
-    return true;
-}
-
-const Target *Session::requestedTarget() const
-{
-    return m_targetIndex < m_req.targets.size() ? &m_req.targets[m_targetIndex] : nullptr;
-}
-
-void Session::beginTarget()
-{
-    m_haveBasic = m_haveExtended = false;
-    m_waitTicks = m_quietTicks = 0;
-    m_discardedBytes = 0;
-    m_discardKinds.clear();
-    m_otherAnswers.clear();
-    m_reported = {};
-    m_motor = {}; // nothing of the motor before carries over
-    m_writes.clear();
-    m_writing.reset();
-    m_written = 0;
-    m_sent = 0;
-    const Target *t = requestedTarget();
-    if (t)
-        m_link.setTarget(*t);
-    if (t && m_req.targets.size() > 1)
-        m_out.progress(m_targetIndex + 1, int(m_req.targets.size()), printTarget(*t));
-    // An ID write asks the line itself (or is forced): no read of one motor first.
-    const bool idWrite = m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target;
-    bool needsRead = false;
-    switch (m_req.kind()) {
-    case K::Scan:
-    case K::Read:
-    case K::Apply: needsRead = true; break;
-    case K::Set: needsRead = !idWrite || !m_rateKnown; break;
-    default:
-        // Commands need the line rate: without --baud, the scan finds it.
-        needsRead = !m_rateKnown;
-        break;
+    if (reading.needsExtended && reading.ticks > ExtendedAnswerTicks) {
+        endTarget(NoAnswer, say("CliNoExtended").arg(printTarget(m_facts.reported->target), where(), silenceReason()));
+        return true;
     }
-    m_needsExtended = m_req.kind() == K::Read || m_req.kind() == K::Apply;
-    if (!needsRead) {
-        proceed();
-        return;
-    }
-    m_phase = Phase::Reading;
-    if (m_link.scanning())
-        return; // the opening's scan is under way
-    if (m_rateKnown)
-        m_link.readBasic();
-    else
-        m_link.scan();
-}
-
-void Session::onTick()
-{
-    if (m_finished)
-        return;
-    if (m_phase == Phase::Reading) {
-        const bool over = m_rateKnown ? ++m_waitTicks > 9 : !m_link.scanning();
-        if (!m_haveBasic && over) {
-            if (m_req.kind() == K::Monitor
-                || (m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target)) {
-                proceed(); // the monitor shows the line all the same; an ID write asks the line itself
-                return;
-            }
-            const Target *t = requestedTarget();
-            endTarget(NoAnswer,
-                      t ? say("CliNoAnswerFrom").arg(printTarget(*t), where(), silenceReason())
-                        : say("CliNoMotor").arg(where(), silenceReason()));
-            return;
-        }
-        if (m_haveBasic && m_needsExtended && !m_haveExtended && ++m_waitTicks > 12) {
-            endTarget(NoAnswer, say("CliNoExtended").arg(printTarget(m_reported), where(), silenceReason()));
-            return;
-        }
-    }
-    if (m_phase == Phase::Confirming || m_phase == Phase::Watching) {
-        if (++m_waitTicks >= 8)
-            onStatusAnswer({}, -1, 0); // silence: told once, then waited on
-    }
-    // A read whose answer never came stops being awaited after a quiet tick.
-    if (m_readOutstanding && m_link.isIdle() && ++m_quietTicks >= 2)
-        m_readOutstanding = false;
-    runIdleStep();
-}
-
-// A read has its answer: a step waiting for it may go on.  true when the
-// target under way is being read.
-bool Session::readAnswered()
-{
-    m_readOutstanding = false;
-    if (m_idleStep)
-        QTimer::singleShot(0, this, &Session::runIdleStep);
-    return m_phase == Phase::Reading && !m_finished;
+    return false;
 }
 
 bool Session::fromTargetUnderWay(const Target &reported) const
@@ -179,53 +38,57 @@ bool Session::fromTargetUnderWay(const Target &reported) const
     // A late or duplicated answer of the motor before, or another motor's
     // answer to a group read: shown on the wire, and otherwise left alone.
     const Target *t = requestedTarget();
-    if (m_haveBasic)
-        return reported.id == m_reported.id && reported.mask == m_reported.mask;
+    if (m_facts.reported)
+        return reported == m_facts.reported->target;
     return !t || t->id == 0 || reported.id == t->id;
 }
 
 void Session::onBasicReport(const FeatureValues &values, const Target &reported)
 {
     if (!fromTargetUnderWay(reported)) {
-        if (!m_otherAnswers.contains(printTarget(reported)))
-            m_otherAnswers << printTarget(reported); // for the reason, if the target stays silent
+        if (!m_facts.otherAnswers.contains(printTarget(reported)))
+            m_facts.otherAnswers << printTarget(reported); // for the reason, if the target stays silent
         return;
     }
-    if (!readAnswered())
+    Reading *reading = readAnswered();
+    if (!reading)
         return;
     m_rateKnown = true;
-    m_reported = reported;
-    m_motor.deviceBaudCode = values.deviceBaudCode;
-    m_motor.dryContactMode = values.dryContactMode;
-    m_motor.maxSpeed = values.maxSpeed;
-    m_motor.featureFlags = values.featureFlags;
-    m_haveBasic = true;
-    m_waitTicks = 0;
-    reportsComplete();
+    if (!m_facts.reported)
+        m_facts.reported.emplace();
+    ReportedMotor &motor = *m_facts.reported;
+    motor.target = reported;
+    motor.values.deviceBaudCode = values.deviceBaudCode;
+    motor.values.dryContactMode = values.dryContactMode;
+    motor.values.maxSpeed = values.maxSpeed;
+    motor.values.featureFlags = values.featureFlags;
+    reading->ticks = 0; // from now on the wait for the extended report
+    reportsComplete(reading->needsExtended, false);
 }
 
 void Session::onExtendedReport(const FeatureValues &values, const Target &reported)
 {
-    if (!m_haveBasic || !fromTargetUnderWay(reported) || !readAnswered())
+    if (!m_facts.reported || !fromTargetUnderWay(reported))
         return;
-    m_motor.jogTime = values.jogTime;
-    m_motor.obstacleSensitivity = values.obstacleSensitivity;
-    m_motor.reboundTime = values.reboundTime;
-    m_haveExtended = true;
-    m_waitTicks = 0;
-    reportsComplete();
+    Reading *reading = readAnswered();
+    if (!reading)
+        return;
+    FeatureValues &motor = m_facts.reported->values;
+    motor.jogTime = values.jogTime;
+    motor.obstacleSensitivity = values.obstacleSensitivity;
+    motor.reboundTime = values.reboundTime;
+    reportsComplete(reading->needsExtended, true);
 }
 
-void Session::reportsComplete()
+void Session::reportsComplete(bool needsExtended, bool extendedCame)
 {
-    if (!m_haveBasic)
-        return;
+    const Target reported = m_facts.reported->target;
     // The reported motor is the target from now on, as after the window's scan.
-    if (m_reported.id >= 1 && m_reported.id <= MotorSettings::MaxId && m_link.target() != m_reported)
-        m_link.setTarget(m_reported);
-    if (!m_needsExtended) {
+    if (reported.id >= 1 && reported.id <= MotorSettings::MaxId && m_link.target() != reported)
+        m_link.setTarget(reported);
+    if (!needsExtended) {
         m_link.dropExtendedRead(); // nothing here needs the extended report
-    } else if (!m_haveExtended) {
+    } else if (!extendedCame) {
         m_link.readExtended();
         return;
     }
@@ -234,13 +97,13 @@ void Session::reportsComplete()
 
 void Session::afterRead()
 {
-    const QJsonObject motor = targetFields(m_reported);
+    const Target reported = m_facts.reported->target;
+    const FeatureValues &motor = m_facts.reported->values;
     switch (m_req.kind()) {
     case K::Scan: {
-        m_out.say(
-            say("CliScanFound").arg(m_link.rateBps()).arg(m_reported.id).arg(printTarget(m_reported).section(u':', 1))
-            + u' ' + say("CliOnPort").arg(m_port));
-        QJsonObject o = motor;
+        m_out.say(say("CliScanFound").arg(m_link.rateBps()).arg(reported.id).arg(printTarget(reported).section(u':', 1))
+                  + u' ' + say("CliOnPort").arg(m_port));
+        QJsonObject o = targetFields(reported);
         o.insert(QStringLiteral("port"), m_port);
         o.insert(QStringLiteral("rate"), m_link.rateBps());
         m_out.record(Record::Scan, o);
@@ -251,26 +114,11 @@ void Session::afterRead()
         for (const SettingName &s : settingNames())
             if (s.inReport)
                 m_out.say(QStringLiteral("%1%2").arg(QString::fromLatin1(s.name).leftJustified(14),
-                                                     s.print(m_motor, m_reported)));
-        m_out.record(Record::Settings, writeProfile(m_motor, m_reported));
+                                                     s.print(motor, reported)));
+        m_out.record(Record::Settings, writeProfile(motor, reported));
         endTarget(Done, {});
         return;
     case K::Apply: planAndApply(); return;
     default: proceed(); return;
     }
-}
-
-// Stages the next step once the link has nothing under way and the last read
-// has had its answer: a late answer to the scan's second read would
-// otherwise confirm a write that was never sent.
-void Session::whenIdle(std::function<void()> step)
-{
-    m_idleStep = std::move(step);
-    runIdleStep();
-}
-
-void Session::runIdleStep()
-{
-    if (m_idleStep && m_link.isIdle() && !m_readOutstanding && !m_finished)
-        std::exchange(m_idleStep, nullptr)();
 }

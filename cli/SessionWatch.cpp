@@ -1,18 +1,15 @@
-// Session: motion commands and their confirmation, status, the monitor.
+// Session: status answers, which the Confirming and Watching steps wait on,
+// and the status lines of Watching.  Monitoring waits on nothing: the wire
+// lines show the line until the run is stopped.
 #include "Session.h"
 
 #include "CliText.h"
 
 #include <QJsonArray>
 
-using K = CommandRow::Kind;
+using namespace SessionStep;
 
 namespace {
-
-bool isRead(Byte function)
-{
-    return function == Frame::ReadBasic || function == Frame::ReadExtended;
-}
 
 QStringList limitPoints(Byte status)
 {
@@ -25,93 +22,27 @@ QStringList limitPoints(Byte status)
 
 } // namespace
 
-void Session::proceed()
-{
-    switch (m_req.kind()) {
-    case K::Set:
-        m_phase = Phase::Writing;
-        m_writes = {m_req.change};
-        whenIdle([this] { nextWrite(); });
-        return;
-    case K::Status:
-        m_link.setTarget(*requestedTarget());
-        m_link.setStatusPolling(true); // the link polls this motor now
-        m_phase = Phase::Watching;
-        m_waitTicks = 0;
-        return;
-    case K::Monitor:
-        m_link.setStatusPolling(!m_req.targets.isEmpty()); // --poll: the link polls that motor now
-        m_phase = Phase::Monitoring;
-        return;
-    default:
-        m_phase = Phase::Sending;
-        whenIdle([this] { sendToTarget(); });
-        return;
-    }
-}
-
-void Session::sendToTarget()
-{
-    m_link.setTarget(*requestedTarget());
-    m_sent = 0;
-    m_link.sendCommand(m_req.function, m_req.data);
-}
-
-void Session::onFrameSent(Byte function, Byte data)
-{
-    if (isRead(function)) {
-        m_readOutstanding = true;
-        m_quietTicks = 0;
-        if (m_writing)
-            ++m_readFrames;
-    }
-    if (m_phase != Phase::Sending || function != m_req.function || data != m_req.data || ++m_sent != 2)
-        return;
-    const Target &t = *requestedTarget();
-    const bool withNumber = m_req.kind() == K::Goto || m_req.kind() == K::Limit;
-    const QString what = withNumber ? QStringLiteral("%1 %2").arg(QLatin1String(m_req.command->name)).arg(data)
-                                    : QLatin1String(m_req.command->name);
-    if (!singleMotor(t)) {
-        // A group or several channels: several motors may answer at once, so
-        // no answer can confirm it.
-        endTarget(Done, say("CliSentUnconfirmable").arg(what, printTarget(t)));
-        return;
-    }
-    // One motor on one channel: its status answer after the command confirms it.
-    m_out.say(say("CliSent").arg(what, printTarget(t)), true);
-    m_phase = Phase::Confirming;
-    m_waitTicks = 0;
-    m_discardedBytes = 0;
-    m_discardKinds.clear();
-    m_link.setStatusPolling(true);
-}
-
 void Session::onStatusAnswer(const Target &from, int position, Byte status)
 {
-    if (m_finished)
+    if (isFinished())
         return;
     const Target *t = requestedTarget();
     const bool silence = from.id == 0;
     if (!silence && (!t || from.id != t->id))
         return; // another motor's answer
-    if (m_phase == Phase::Confirming) {
-        m_link.setStatusPolling(false);
-        if (silence)
-            endTarget(NoAnswer,
-                      say("CliNoConfirmation")
-                          .arg(QLatin1String(m_req.command->name), printTarget(*t), where(), silenceReason()));
-        else
-            endTarget(Done, say("CliConfirmedBy").arg(QLatin1String(m_req.command->name), printTarget(*t)));
+    if (std::holds_alternative<Confirming>(m_step)) {
+        confirmCommand(silence);
         return;
     }
-    if (m_phase != Phase::Watching)
+    auto *watching = std::get_if<Watching>(&m_step);
+    if (!watching)
         return;
     if (!silence)
-        m_waitTicks = 0;
-    printStatus(from, position, status);
+        watching->silentTicks = 0;
+    printStatus(*watching, from, position, status);
 }
 
-void Session::printStatus(const Target &from, int position, Byte status)
+void Session::printStatus(Watching &watching, const Target &from, int position, Byte status)
 {
     const Target &t = *requestedTarget();
     const bool answering = from.id != 0;
@@ -123,8 +54,8 @@ void Session::printStatus(const Target &from, int position, Byte status)
         line = (position < 0 ? say("CliStatusUnknown") : say("CliStatusPosition").arg(position)) + QStringLiteral(", ")
             + (limits.isEmpty() ? say("CliStatusNoLimits") : say("CliStatusLimits").arg(limits.join(u',')));
     }
-    const bool changed = line != m_lastStatus;
-    m_lastStatus = line;
+    const bool changed = line != watching.lastLine;
+    watching.lastLine = line; // the output below may end the run and the step with it
     if (changed || !m_req.watch) {
         QJsonObject o = targetFields(t);
         o.insert(QStringLiteral("answering"), answering);

@@ -1,9 +1,10 @@
-// Session: set and apply, the plan and the confirmed writes.
+// Session: the Writing step of set and apply: the plan, then each change
+// written and confirmed by its read-back.
 #include "Session.h"
 
 #include "CliText.h"
 
-using K = CommandRow::Kind;
+using namespace SessionStep;
 
 namespace {
 
@@ -17,9 +18,10 @@ bool isAddress(const SettingName &s)
 
 void Session::onIdWriteRefused(LinkDriver::IdWriteRefusal why)
 {
-    if (!m_writing || m_finished)
+    auto *writing = std::get_if<Writing>(&m_step);
+    if (!writing || !writing->underWay)
         return;
-    m_writing.reset();
+    writing->underWay.reset();
     const char *reason = why == LinkDriver::IdWriteRefusal::NoneAnswered ? "CliIdNoneAnswered"
         : why == LinkDriver::IdWriteRefusal::SeveralAnswered             ? "CliIdSeveralAnswered"
                                                                          : "CliIdGarbled";
@@ -35,41 +37,44 @@ QString Session::forcedNote() const
 void Session::planLine(const QString &text)
 {
     // In a batch the lines of several motors follow each other: each names its motor.
-    m_out.say(printTarget(m_reported) + QStringLiteral("  ") + text, true);
+    m_out.say(printTarget(m_facts.reported->target) + QStringLiteral("  ") + text, true);
 }
 
 void Session::planAndApply()
 {
+    const Target reported = m_facts.reported->target;
+    const FeatureValues motor = m_facts.reported->values;
+    QList<Change> writes;
     QStringList kept;
     for (const Change &c : m_req.profile.changes) {
         const SettingName &s = *c.setting;
-        Target to = m_reported;
-        FeatureValues after = m_motor;
+        Target to = reported;
+        FeatureValues after = motor;
         if (s.form == SettingName::Form::Target) {
-            if (c.target == m_reported)
+            if (c.target == reported)
                 continue;
             to = c.target;
         } else {
-            after.*s.field() = c.applied(m_motor.*s.field());
-            if (after.*s.field() == m_motor.*s.field())
+            after.*s.field() = c.applied(motor.*s.field());
+            if (after.*s.field() == motor.*s.field())
                 continue;
         }
-        QJsonObject o = targetFields(m_reported);
+        QJsonObject o = targetFields(reported);
         o.insert(QStringLiteral("setting"), QLatin1String(s.name));
-        o.insert(QStringLiteral("from"), s.toJson(m_motor, m_reported));
+        o.insert(QStringLiteral("from"), s.toJson(motor, reported));
         o.insert(QStringLiteral("to"), s.toJson(after, to));
         const bool keep = isAddress(s) && !m_req.address;
         o.insert(QStringLiteral("kept"), keep);
         m_out.record(Record::Plan, o);
         if (keep) {
-            planLine(say("CliPlanKept").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)));
+            planLine(say("CliPlanKept").arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
             kept << QLatin1String(s.name);
             continue;
         }
-        m_writes << c;
+        writes << c;
         if (s.form == SettingName::Form::Switches) {
             // Only the switches that change: the other five would hide them.
-            const Byte before = m_motor.*s.field();
+            const Byte before = motor.*s.field();
             QStringList changes;
             for (const CurtainSwitch &sw : curtainSwitches())
                 if ((before ^ after.*s.field()) & sw.mask)
@@ -77,68 +82,75 @@ void Session::planAndApply()
                         QLatin1String(sw.name), QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
             planLine(say("CliPlanSwitches").arg(QLatin1String(s.name), changes.join(u' ')));
         } else {
-            planLine(say("CliPlanChange").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)));
+            planLine(say("CliPlanChange").arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
         }
     }
     if (!kept.isEmpty())
         m_out.say(say("CliKeptHow").arg(kept.join(QStringLiteral(", "))), true);
     // The address written last: it changes the address and rate of every frame after it.
-    std::stable_partition(m_writes.begin(), m_writes.end(), [](const Change &c) { return !isAddress(*c.setting); });
-    if (m_writes.isEmpty()) {
+    std::stable_partition(writes.begin(), writes.end(), [](const Change &c) { return !isAddress(*c.setting); });
+    if (writes.isEmpty()) {
         endTarget(Done, say("CliPlanNothing"));
     } else if (m_req.dryRun) {
         endTarget(Done, say("CliDryRun"));
     } else {
-        m_phase = Phase::Writing;
+        enter(Writing {writes});
         whenIdle([this] { nextWrite(); });
     }
 }
 
 void Session::nextWrite()
 {
-    if (m_writes.isEmpty()) {
-        endTarget(Done, say("CliAllConfirmed").arg(m_written) + forcedNote());
+    auto *writing = std::get_if<Writing>(&m_step);
+    if (!writing)
+        return;
+    if (writing->queue.isEmpty()) {
+        endTarget(Done, say("CliAllConfirmed").arg(writing->confirmed) + forcedNote());
         return;
     }
-    m_writing = m_writes.takeFirst();
-    if (m_writing->setting->form == SettingName::Form::Target && !m_writing->setting->inReport)
+    const Change change = writing->queue.takeFirst();
+    writing->underWay = change;
+    writing->readFrames = 0;
+    if (change.setting->form == SettingName::Form::Target && !change.setting->inReport)
         m_out.say(say("CliIdWriteAlone"), true); // forced: nobody asked the line whether this motor is alone
-    m_readFrames = 0;
-    m_link.write(*m_writing);
+    m_link.write(change);
 }
 
 void Session::onWriteDone(Settings::Item item, bool confirmed)
 {
-    if (!m_writing || m_writing->setting->item != item || m_finished)
+    auto *writing = std::get_if<Writing>(&m_step);
+    if (!writing || !writing->underWay || writing->underWay->setting->item != item)
         return;
     // The link has done with the read-back: its answer went to the
     // confirmation, not to a report, so no read is awaited any more.
-    m_readOutstanding = false;
-    const SettingName &name = *m_writing->setting;
+    m_unansweredRead.reset();
+    const SettingName &name = *writing->underWay->setting;
     const FeatureValues held = m_link.values();
     const Target target = m_link.target();
     const QString value = name.print(held, target);
     const Target before = actedOn().value_or(m_link.target());
-    m_writing.reset();
+    const int reads = (writing->readFrames + 1) / 2;
+    writing->underWay.reset();
+    if (confirmed)
+        ++writing->confirmed; // before the output, which may end the run
     QJsonObject o = targetFields(before);
     o.insert(QStringLiteral("setting"), QLatin1String(name.name));
     o.insert(QStringLiteral("value"), name.toJson(held, target));
     o.insert(QStringLiteral("confirmed"), confirmed);
-    o.insert(QStringLiteral("reads"), (m_readFrames + 1) / 2);
+    o.insert(QStringLiteral("reads"), reads);
     o.insert(QStringLiteral("rate"), m_link.rateBps());
     m_out.record(Record::Change, o);
     if (!confirmed) {
         endTarget(NoAnswer,
-                  say("CliNotConfirmed")
-                      .arg(QLatin1String(name.name), value, printTarget(before), where())
-                      .arg((m_readFrames + 1) / 2));
+                  say("CliNotConfirmed").arg(QLatin1String(name.name), value, printTarget(before), where()).arg(reads));
         return;
     }
-    ++m_written;
-    if (name.form == SettingName::Form::Target)
-        m_reported = target;
-    else
-        m_motor.*name.field() = held.*name.field();
+    if (m_facts.reported) { // the motor as it is now: results name its new address
+        if (name.form == SettingName::Form::Target)
+            m_facts.reported->target = target;
+        else
+            m_facts.reported->values.*name.field() = held.*name.field();
+    }
     m_out.say(say("CliConfirmed").arg(QLatin1String(name.name), value, printTarget(before)) + forcedNote(), true);
     whenIdle([this] { nextWrite(); });
 }
