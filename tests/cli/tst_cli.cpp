@@ -73,6 +73,10 @@ private slots:
         row("goto two channels", {"goto", "5:1,2", "50"}, "one channel");
         row("goto 101", {"goto", "5:1", "101"}, "0..100");
         row("limit 5", {"limit", "5:1", "5"}, "1..4");
+        row("limit 0", {"limit", "5:1", "0"}, "1..4");
+        row("goto with a plus", {"goto", "5:1", "+50"}, "0..100");
+        row("goto with a space", {"goto", "5:1", "50 "}, "0..100");
+        row("goto a fraction", {"goto", "5:1", "50.5"}, "0..100");
         row("status of a group", {"status", "group:1"}, "one ID");
         row("monitor with an argument", {"monitor", "5:1"}, "5:1");
         row("dry-run elsewhere", {"--dry-run", "read"}, "apply");
