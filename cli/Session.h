@@ -1,20 +1,20 @@
 // One run of a tavik-cli command, as a sequence of steps (SessionStep.h).
 //
-// A run, e.g. `tavik-cli --target 3 set speed 20` without --baud:
-//   Opening     start() opens the port; without --baud the link scans the rates.
-//   Reading     beginTarget() for each target in turn; the scan's (or a read's)
-//               basic report names the motor, read and apply also wait for
-//               the extended report.  No answer ends the target.
-//   then the command's own step, chosen by proceed() or afterRead():
-//     Writing     set, apply: each change written and confirmed by read-back;
-//     Sending     motion commands, then Confirming: a status answer confirms
-//                 a command to one motor on one channel;
-//     Watching    status: the target's status answers;
-//     Monitoring  monitor: the line, until Ctrl-C.
-//   Ended       endTarget() records the target's result; the next target
-//               begins once the link is idle.
-//   Finished    closeRun(): results of the targets not tried, the summary,
-//               finished(worst exit code).
+// `tavik-cli apply room.json --target 1:1 --target 12:3`, step by step:
+//   Opening     start() opens the port; without --baud the link scans the
+//               rates with reads to the first target.
+//   Reading     beginTarget() for 1:1: the scan's basic report names the
+//               motor, then its extended report (only read and apply wait
+//               for it); no answer in time ends the target.
+//   Writing     afterRead() prints the plan; each change is written and
+//               confirmed by its read-back.  The other commands' steps:
+//               set has Writing too, motion commands Sending then Confirming
+//               (a status answer confirms a command to one motor on one
+//               channel), status Watching, monitor Monitoring.
+//   Ended       endTarget() records 1:1's result; once the link is idle,
+//               beginTarget() goes on with 12:3 (Reading at the rate found).
+//   Finished    closeRun() after the last target: results of any targets
+//               not tried, the summary, finished(the worst exit code).
 // fail() ends the whole run from any step (port lost, output unwritable),
 // interrupt() on SIGINT or SIGTERM.  What the run learns of a target outside
 // any one step (the motor's report, stray bytes) is in TargetFacts.

@@ -14,16 +14,15 @@
 namespace SessionStep {
 
 // A motor read at a known rate is given up on the tick after this many: the
-// read goes out on one of the next ticks and a motor answers within the tick
-// it was sent in even at 1200 bps, so 9 ticks (1.35 s) leave room for frames
+// read goes out on one of the next free ticks and a motor answers within a
+// tick or two even at 1200 bps; 9 ticks (1.35 s) leave room for frames
 // staged before it.  Without a known rate the baud scan sets the wait.
 inline constexpr int BasicAnswerTicks = 9;
 // The extended report is given up on the tick after this many, counted from
-// the basic answer: its read goes out on the next free tick.
+// the basic answer (6 ticks, 0.9 s): its read goes out on the next free tick.
 inline constexpr int ExtendedAnswerTicks = 6;
-// A status answer that does not come in this many ticks (1.2 s) counts as
-// silence: the link polls on every free tick, and it gives the position up
-// itself after six silent ticks.
+// This many ticks (1.2 s) without a status answer count as silence: the link
+// polls on every free tick, so a motor that hears has had several polls.
 inline constexpr int StatusSilenceTicks = 8;
 // A read whose answer never came stops holding the next step back after this
 // many ticks with the link idle: an answer comes within the tick after its read.
