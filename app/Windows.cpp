@@ -49,7 +49,7 @@ MotorSettingsWindow &Windows::settingsWindow()
     build(m_settingsWindow, [&] {
         return std::make_unique<MotorSettingsWindow>(mainWindow.link(), texts, &mainWindow, mainWindow.idList());
     });
-    mainWindow.followReportedId();
+    mainWindow.attachSettingsWindow(m_settingsWindow.get());
     return *m_settingsWindow;
 }
 

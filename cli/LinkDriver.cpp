@@ -153,8 +153,7 @@ void LinkDriver::write(const Change &change)
         m_link->writeId(name.inReport ? MotorLink::IdWrite::AskLineFirst : MotorLink::IdWrite::Forced);
         return;
     }
-    m_link->motorSettings().*name.field() = change.applied(m_link->motorSettings().*name.field());
-    m_link->writeSetting(name.item);
+    m_link->writeSetting(name.item, change.applied(m_link->motorSettings().*name.field()));
 }
 
 void LinkDriver::sendCommand(Byte function, Byte data)

@@ -3,6 +3,8 @@
 // byte reads as 0, so any input drives a whole run.
 #pragma once
 
+#include "MotorLink.h"
+
 #include <QByteArray>
 
 #include <algorithm>
@@ -32,3 +34,11 @@ private:
     std::size_t m_size;
     std::size_t m_pos = 0;
 };
+
+// Writes a setting with the value the link holds for it (the ID write
+// carries the target).
+inline void writeHeldSetting(MotorLink &link, Settings::Item item)
+{
+    const Byte FeatureValues::*value = Settings::row(item)->value;
+    link.writeSetting(item, value ? link.motorSettings().*value : Byte(0xAA));
+}

@@ -68,7 +68,7 @@ inline void startFrom(FuzzBytes &in, Windows &w)
     v = {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))};
     switch (in.below(5)) {
     case 0: link.startSettingsRead(in.flag()); break;
-    case 1: link.writeSetting(Settings::Item(1 + in.below(8))); break;
+    case 1: writeHeldSetting(link, Settings::Item(1 + in.below(8))); break;
     case 2: link.queueExtendedRead(); break;
     case 3: link.readSettings(in.flag() ? Frame::ReadBasic : Frame::ReadExtended); break;
     default: break;

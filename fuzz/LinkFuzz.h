@@ -70,7 +70,7 @@ struct LinkFuzz {
             link.startSettingsRead(in.byte() & 1);
             break;
         case 1: // a written setting waiting for its read-back
-            link.writeSetting(Settings::Item(1 + in.below(8)));
+            writeHeldSetting(link, Settings::Item(1 + in.below(8)));
             break;
         case 2: // polling one motor on one channel
             link.setTarget({1 + in.below(99), ChannelMask {}});

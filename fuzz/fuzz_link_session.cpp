@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         case 0:
         case 1: f.link.tick(); break;
         case 2:
-            f.link.writeSetting(Settings::Item(1 + in.below(8)));
+            writeHeldSetting(f.link, Settings::Item(1 + in.below(8)));
             f.noteJob();
             break;
         case 3: f.link.sendMotorCommand(in.byte() & 1 ? Frame::Motor : Frame::RunToPosition, in.byte()); break;

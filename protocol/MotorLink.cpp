@@ -5,8 +5,9 @@
 #include "TransmitTick.h"
 
 MotorLink::MotorLink(QObject *parent)
-    : QObject(parent), m_serial(this), m_tick(std::make_unique<TransmitTick>(*this)),
-      m_responses(std::make_unique<ResponseHandler>(*this))
+    : QObject(parent), m_serial(this),
+      m_tick(std::make_unique<TransmitTick>(m_state, static_cast<LinkEvents &>(*this), m_serial)),
+      m_responses(std::make_unique<ResponseHandler>(m_state, static_cast<LinkEvents &>(*this), m_serial))
 {
     // The serial line as it starts: closed, 8N1 at 14400, no handshake, no
     // receive events until a port is chosen.
@@ -22,14 +23,14 @@ MotorLink::MotorLink(QObject *parent)
     m_timer.setInterval(TickMs);
     connect(&m_timer, &QTimer::timeout, this, &MotorLink::tick);
     // The device's rate until a scan finds another.
-    m_settings.deviceBaudCode = MotorSettings::DefaultBaudCode;
+    m_state.settings.deviceBaudCode = MotorSettings::DefaultBaudCode;
 }
 
 MotorLink::~MotorLink() = default;
 
 quint64 MotorLink::framesUnderstood() const
 {
-    return m_responses->framesUnderstood();
+    return m_state.framesUnderstood;
 }
 
 // Nothing of the serial line's may escape into the event loop.
@@ -51,24 +52,26 @@ void MotorLink::receive()
     }
 }
 
+void MotorLink::examineBytes(const QByteArray &bytes)
+{
+    m_responses->examine(reinterpret_cast<const Byte *>(bytes.constData()), int(bytes.size()));
+}
+
+void MotorLink::actOnAnswer(const Frame::Response &answer)
+{
+    m_responses->handleFrame(answer);
+}
+
 bool MotorLink::isFromAddressed(const MotorTarget &sender) const
 {
-    const MotorTarget to = m_addressed ? m_addressed->target : target();
-    if (to.isGroup())
-        return true;
-    if (sender.id != to.id)
-        return false;
-    const Byte function = m_addressed ? m_addressed->function : Byte(Frame::StatusPoll);
-    const bool channelBound = function == Frame::StatusPoll || function == Frame::Motor
-        || function == Frame::RunToPosition;
-    return !channelBound || to.channels.word() == 0 || (sender.channels.word() & to.channels.word()) != 0;
+    return m_state.isFromAddressed(sender);
 }
 
 void MotorLink::closePort()
 {
     dropWorkUnderWay();
-    m_addressed.reset();
-    m_portChosen = false;
+    m_state.addressed.reset();
+    m_state.portChosen = false;
     const bool wasOpen = m_serial.isOpen();
     m_serial.setOpen(false);
     if (wasOpen)
@@ -78,15 +81,15 @@ void MotorLink::closePort()
 bool MotorLink::choosePort(const QString &name, bool scan)
 {
     closePort();
-    m_portChosen = true;
+    m_state.portChosen = true;
     // The name is opened as it stands (a device, a link), so a port chosen
     // from a list is always the port that opens.
     m_serial.setPortName(name);
-    if (!reopenOrReport(MotorSettings::baudCodeBps(m_settings.deviceBaudCode).value_or(MotorSettings::DefaultBps),
+    if (!reopenOrReport(MotorSettings::baudCodeBps(m_state.settings.deviceBaudCode).value_or(MotorSettings::DefaultBps),
                         PortEvent::Opened))
         return false;
     if (scan)
-        m_job = LinkJob::BaudScan {};
+        m_state.job = LinkJob::BaudScan {};
     return true;
 }
 
@@ -121,111 +124,93 @@ void MotorLink::reopenPort(int rate, PortEvent event)
 
 bool MotorLink::portUsable() const
 {
-    return m_serial.isOpen() && m_portChosen;
+    return m_serial.isOpen() && m_state.portChosen;
 }
 
 void MotorLink::setTarget(const MotorTarget &target)
 {
-    chooseId(target.id);
-    m_channels[m_targetId] = target.channels;
+    m_state.setTarget(target);
 }
 
 void MotorLink::chooseId(int id)
 {
-    m_targetId = id < 0 ? 0 : id > ChannelMemory::Last ? ChannelMemory::Last : id;
+    m_state.chooseId(id);
 }
 
 void MotorLink::setChannels(const ChannelMask &channels)
 {
-    m_channels[m_targetId] = channels;
+    m_state.channels[m_state.targetId] = channels;
 }
 
 bool MotorLink::isIdle() const
 {
-    return !m_outgoing && std::holds_alternative<LinkJob::Idle>(m_job);
-}
-
-void MotorLink::stage(Byte function, Byte data, bool restartPair, std::optional<MotorTarget> to)
-{
-    const int sent = m_outgoing && !restartPair ? m_outgoing->sent : 0;
-    m_outgoing = Outgoing {function, data, sent, to};
+    return !m_state.outgoing && std::holds_alternative<LinkJob::Idle>(m_state.job);
 }
 
 void MotorLink::sendMotorCommand(Byte function, Byte data)
 {
-    stage(function, data, false);
+    m_state.stage(function, data, false);
 }
 
 void MotorLink::startSettingsRead(bool announceEnd)
 {
-    m_job = LinkJob::BaudScan {0, announceEnd};
+    m_state.job = LinkJob::BaudScan {0, announceEnd};
 }
 
 void MotorLink::silenceSettingsReadEnd()
 {
-    if (auto *scan = std::get_if<LinkJob::BaudScan>(&m_job))
+    if (auto *scan = std::get_if<LinkJob::BaudScan>(&m_state.job))
         scan->announceEnd = false;
 }
 
 void MotorLink::queueExtendedRead()
 {
-    const bool beingSent = m_outgoing && m_outgoing->function == Frame::ReadExtended;
-    if (std::holds_alternative<LinkJob::Idle>(m_job) && !beingSent)
-        m_job = LinkJob::ExtendedRead {};
+    const bool beingSent = m_state.outgoing && m_state.outgoing->function == Frame::ReadExtended;
+    if (std::holds_alternative<LinkJob::Idle>(m_state.job) && !beingSent)
+        m_state.job = LinkJob::ExtendedRead {};
 }
 
 void MotorLink::skipExtendedRead()
 {
-    if (std::holds_alternative<LinkJob::ExtendedRead>(m_job))
-        m_job = LinkJob::Idle {};
+    if (std::holds_alternative<LinkJob::ExtendedRead>(m_state.job))
+        m_state.job = LinkJob::Idle {};
 }
 
 void MotorLink::readSettings(Byte readFunction)
 {
-    stage(readFunction, readFunction, true);
+    m_state.readSettings(readFunction);
 }
 
-void MotorLink::writeSetting(Settings::Item item)
+void MotorLink::writeSetting(Settings::Item item, Byte value)
 {
     const Settings::Row &r = *Settings::row(item);
-    stage(r.function, r.value ? m_settings.*r.value : Byte(0xAA), true);
+    if (r.value)
+        m_state.settings.*r.value = value;
+    m_state.stage(r.function, r.value ? m_state.settings.*r.value : Byte(0xAA), true);
     if (item == Settings::BaudCode)
-        m_job = LinkJob::BaudApply {item};
+        m_state.job = LinkJob::BaudApply {item};
     else
-        m_job = LinkJob::ReadBack {item, 0};
+        m_state.job = LinkJob::ReadBack {item, 0};
 }
 
 void MotorLink::writeId(IdWrite way)
 {
     if (way == IdWrite::Forced) {
-        writeSetting(Settings::IdAndChannels);
+        writeSetting(Settings::IdAndChannels, 0xAA);
         return;
     }
     const MotorTarget newAddress = target();
-    stage(Frame::ReadBasic, Frame::ReadBasic, true, MotorTarget {0, newAddress.channels});
+    m_state.stage(Frame::ReadBasic, Frame::ReadBasic, true, MotorTarget {0, newAddress.channels});
     LinkJob::IdWriteAsk ask;
     ask.newAddress = newAddress;
-    m_job = ask;
+    m_state.job = ask;
 }
 
 void MotorLink::dropWorkUnderWay()
 {
-    m_outgoing.reset();
-    m_job = LinkJob::Idle {};
+    m_state.outgoing.reset();
+    m_state.job = LinkJob::Idle {};
     m_responses->forgetWaiting();
-}
-
-void MotorLink::endScan(Job next)
-{
-    const auto *scan = std::get_if<LinkJob::BaudScan>(&m_job);
-    const bool announce = scan && scan->announceEnd;
-    // Only an answer leads on to the extended read; giving up leads to idle.
-    const bool answered = !std::holds_alternative<LinkJob::Idle>(next);
-    m_job = next;
-    if (scan)
-        emit scanEnded(answered);
-    if (announce)
-        emit settingsReadScanEnded();
 }
 
 void MotorLink::onPortLost(const QString &portName, const QString &reason)
@@ -235,4 +220,94 @@ void MotorLink::onPortLost(const QString &portName, const QString &reason)
     dropWorkUnderWay();
     emit portEvent(PortEvent::Lost, portName, m_serial.bitsPerSecond());
     emit portLost(portName, reason);
+}
+
+// --- what the parts report, as signals --------------------------------------
+
+void MotorLink::wrote(const QByteArray &frame)
+{
+    emit frameSent(frame);
+}
+
+void MotorLink::received(const QByteArray &frame)
+{
+    emit frameReceived(frame);
+}
+
+void MotorLink::discarded(const QByteArray &bytes, Discard why, qint64 count)
+{
+    emit bytesDiscarded(bytes, why, count);
+}
+
+void MotorLink::answered(const MotorTarget &sender)
+{
+    emit answerFrom(sender);
+}
+
+void MotorLink::statusAnswered(const StatusReport &report)
+{
+    emit statusAnswer(report);
+}
+
+void MotorLink::positionAt(int percent, bool targetPending)
+{
+    emit positionReported(percent, targetPending);
+}
+
+void MotorLink::positionLost()
+{
+    emit positionUnknown();
+}
+
+void MotorLink::statusByte(Byte status)
+{
+    emit statusReported(status);
+}
+
+void MotorLink::basicSettingsRead(const SettingsReport &report)
+{
+    emit basicReport(report);
+}
+
+void MotorLink::extendedSettingsRead(const SettingsReport &report)
+{
+    emit extendedReport(report);
+}
+
+void MotorLink::idFound(int id, bool inRange)
+{
+    if (inRange)
+        emit reportedId(id);
+    else
+        emit reportedIdOutOfRange(id);
+}
+
+void MotorLink::channelsTaken()
+{
+    emit reportedChannels();
+}
+
+void MotorLink::scanOver(bool motorAnswered, bool announce)
+{
+    emit scanEnded(motorAnswered);
+    if (announce)
+        emit settingsReadScanEnded();
+}
+
+void MotorLink::writeEnded(Settings::Item item, bool confirmed, bool motorAnswered)
+{
+    if (confirmed)
+        emit writeConfirmed(item);
+    else
+        emit writeFailed(item, motorAnswered);
+}
+
+void MotorLink::idWriteNotSent(IdWriteRefusal why)
+{
+    emit idWriteRefused(why);
+}
+
+void MotorLink::moveToRate(int rate)
+{
+    reopenPort(rate);
 }

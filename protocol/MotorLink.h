@@ -5,16 +5,31 @@
 // send a motor command, read or write a setting, poll or not); everything the
 // bus says comes back as signals in device units (percent, status bits,
 // report values), emitted on the one thread, so a window, a command-line tool
-// or a bridge only listens and asks.  Connect with direct connections: the
-// order in which the signals arrive is part of the behaviour (a report is
-// stored before it is shown, the reported ID is selected before the channels
-// are drawn).
+// or a bridge only listens and asks.
+//
+// The order that remains, and why (connect with direct connections):
+// - One answer gives frameReceived, answerFrom, then for a status answer
+//   statusAnswer; only an answer of the motor addressed goes on to
+//   positionReported or positionUnknown and statusReported, or to
+//   basicReport / extendedReport (stored before it is announced).
+// - A basic report that ends a scan goes on with reportedId (or
+//   reportedIdOutOfRange), scanEnded, settingsReadScanEnded, and last
+//   reportedChannels: the target already follows the reported ID when the
+//   channels are drawn.
+// - writeConfirmed and writeFailed come after the write's job has ended, so
+//   a listener may start the next write at once.
+// - Listeners of one signal run in the order they connected.  Where one
+//   window must act before another (a reported ID is selected in the
+//   settings window's list before the main window's), one listener makes
+//   both calls in order (MainWindow::listenToLink) instead.
 #pragma once
 
 #include "DeviceAccess.h"
 #include "Frames.h"
+#include "LinkEvents.h"
 #include "LinkJob.h"
 #include "LinkReports.h"
+#include "LinkState.h"
 #include "MotorSettings.h"
 #include "MotorTarget.h"
 #include "SerialLine.h"
@@ -32,7 +47,7 @@
 class TransmitTick;
 class ResponseHandler;
 
-class MotorLink : public QObject {
+class MotorLink : public QObject, private LinkEvents {
     Q_OBJECT
 public:
     // The transmit tick's period: at most one frame goes out per tick.
@@ -71,29 +86,24 @@ public:
     void setTarget(const MotorTarget &target);
     void chooseId(int id);
     void setChannels(const ChannelMask &channels);
-    MotorTarget target() const { return {m_targetId, m_channels[m_targetId]}; }
+    MotorTarget target() const { return m_state.target(); }
     // The channels last chosen for group control (0) and each ID.
-    const ChannelMemory &channelMemory() const { return m_channels; }
+    const ChannelMemory &channelMemory() const { return m_state.channels; }
 
     // --- what the link does on a free tick ---------------------------------
     // Status polls go to the target on every tick with nothing else to do,
     // while polling is on and the target is one motor on one channel.
-    void setStatusPolling(bool on) { m_statusPolling = on; }
-    bool statusPolling() const { return m_statusPolling; }
+    void setStatusPolling(bool on) { m_state.statusPolling = on; }
+    bool statusPolling() const { return m_state.statusPolling; }
     // Nothing to send and no read, scan or write under way.
     bool isIdle() const;
-    bool isScanning() const { return std::holds_alternative<LinkJob::BaudScan>(m_job); }
+    bool isScanning() const { return m_state.isScanning(); }
     // The job under way and the frame waiting to go out (its function and
     // data, and how often it went out already), for tests and tools that
     // watch the link at work.
-    const Job &job() const { return m_job; }
-    struct Outgoing {
-        Byte function = 0;
-        Byte data = 0;
-        int sent = 0;
-        std::optional<MotorTarget> to; // a fixed address instead of the target current when sent
-    };
-    const std::optional<Outgoing> &outgoing() const { return m_outgoing; }
+    const Job &job() const { return m_state.job; }
+    using Outgoing = LinkState::Outgoing;
+    const std::optional<Outgoing> &outgoing() const { return m_state.outgoing; }
 
     // --- motor commands ------------------------------------------------------
     // Function 0A (up, stop, down, learn, delete, limit point 1..4) or DD (run
@@ -103,16 +113,16 @@ public:
     // The slider's target: while it is pending, status answers do not move
     // the pointer; it ends when the motor gets there or stops saying it is on
     // its way, but not while the user still holds the pointer.
-    void holdPositionTarget() { m_position.pending = m_position.dragging = true; }
-    void letGoOfPositionTarget() { m_position.dragging = false; }
-    void dropPositionTarget() { m_position.pending = m_position.dragging = false; }
+    void holdPositionTarget() { m_state.position.pending = m_state.position.dragging = true; }
+    void letGoOfPositionTarget() { m_state.position.dragging = false; }
+    void dropPositionTarget() { m_state.position.pending = m_state.position.dragging = false; }
     // Where the pointer stands, in percent; it counts while a target is pending.
-    void setPositionTargetPercent(int percent) { m_position.percent = percent; }
-    bool positionTargetPending() const { return m_position.pending; }
-    int positionTargetPercent() const { return m_position.percent; }
+    void setPositionTargetPercent(int percent) { m_state.position.percent = percent; }
+    bool positionTargetPending() const { return m_state.position.pending; }
+    int positionTargetPercent() const { return m_state.position.percent; }
     // The status byte of the last status or extended answer (0 after six
     // silent ticks): position known, limit points stored.
-    Byte deviceStatus() const { return m_deviceStatus; }
+    Byte deviceStatus() const { return m_state.deviceStatus; }
 
     // --- settings --------------------------------------------------------------
     // A full settings read: the baud scan, then the basic and extended
@@ -128,12 +138,13 @@ public:
     void skipExtendedRead();
     // The motor's settings as last reported, and as the settings windows
     // edit them before a write.
-    FeatureValues &motorSettings() { return m_settings; }
-    const FeatureValues &motorSettings() const { return m_settings; }
-    // A setting write with its read-back: the value comes from
-    // motorSettings(); the ID write sends the current target, as writeId
-    // with IdWrite::Forced.
-    void writeSetting(Settings::Item item);
+    FeatureValues &motorSettings() { return m_state.settings; }
+    const FeatureValues &motorSettings() const { return m_state.settings; }
+    // A setting write with its read-back: the value is stored as the
+    // motor's (the read-back compares with it) and sent.  The ID write
+    // carries the current target instead of a value, as writeId with
+    // IdWrite::Forced.
+    void writeSetting(Settings::Item item, Byte value);
 
     // How an ID write goes out.  Every motor that hears it takes the ID and
     // channels it carries, so it cannot be addressed to one motor.
@@ -148,13 +159,9 @@ public:
         Forced,
     };
     Q_ENUM(IdWrite)
-    enum class IdWriteRefusal { NoneAnswered, SeveralAnswered, Garbled };
-    Q_ENUM(IdWriteRefusal)
+    using IdWriteRefusal = LinkEvents::IdWriteRefusal;
     // Writes the current target (ID and channels) into the motor on the line.
     void writeId(IdWrite way);
-    // Ticks an answer is waited for after the last read of a question.
-    static constexpr int AnswerWaitTicks = 2;
-
     // One transmit tick / one receive event now (the timer and the serial
     // line run them by themselves).  Serial errors come back as serialError.
     void tick();
@@ -167,21 +174,20 @@ public:
     // channels among the answer's.  Before any frame, the current target.
     bool isFromAddressed(const MotorTarget &sender) const;
 
-    // The parts, for tests that drive one of them directly.
-    TransmitTick &transmitTick() { return *m_tick; }
-    ResponseHandler &responses() { return *m_responses; }
+    // Seams for tests and fuzzing that drive the answer handling directly:
+    // bytes as one read of the port brings them (kept, like a read's, until
+    // an answer is whole), and one answer that passed the lead and check
+    // byte tests, acted on as if it had just arrived.
+    void examineBytes(const QByteArray &bytes);
+    void actOnAnswer(const Frame::Response &answer);
 
     // Why an open failed: the serial device's own reasons.
     using PortCause = SerialLine::OpenFailure;
     // The kinds of port event a bus monitor shows.
     enum class PortEvent { Opened, Reopened, Closed, Lost };
     Q_ENUM(PortEvent)
-    // Why received bytes were not understood.
-    // Collision: answer-like bytes while an answer was awaited that only
-    // several motors answering at once give (more than one answer's length,
-    // overlapping lead bytes, or a bad answer to a group read).
-    enum class Discard { Noise, BadCheck, CutOff, Flood, Collision };
-    Q_ENUM(Discard)
+    // Why received bytes were not understood (see LinkEvents).
+    using Discard = LinkEvents::Discard;
 
 signals:
     // --- the motor --------------------------------------------------------
@@ -237,51 +243,36 @@ signals:
     void portEvent(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond);
 
 private:
-    friend class TransmitTick;
-    friend class ResponseHandler;
+    // LinkEvents: what the parts report becomes the signals above.
+    void wrote(const QByteArray &frame) override;
+    void received(const QByteArray &frame) override;
+    void discarded(const QByteArray &bytes, Discard why, qint64 count) override;
+    void answered(const MotorTarget &sender) override;
+    void statusAnswered(const StatusReport &report) override;
+    void positionAt(int percent, bool targetPending) override;
+    void positionLost() override;
+    void statusByte(Byte status) override;
+    void basicSettingsRead(const SettingsReport &report) override;
+    void extendedSettingsRead(const SettingsReport &report) override;
+    void idFound(int id, bool inRange) override;
+    void channelsTaken() override;
+    void scanOver(bool motorAnswered, bool announce) override;
+    void writeEnded(Settings::Item item, bool confirmed, bool motorAnswered) override;
+    void idWriteNotSent(IdWriteRefusal why) override;
+    void moveToRate(int rate) override;
 
-    // The slider's target while the motor runs to it.
-    struct PositionTarget {
-        bool pending = false;
-        bool dragging = false;
-        int percent = 0;
-        int settleCount = 0; // answers without "on its way" since it was set
-    };
-
-    void stage(Byte function, Byte data, bool restartPair, std::optional<MotorTarget> to = std::nullopt);
     // The sequence every rate change uses: close, settings, open.
     void reopenPort(int rate, PortEvent event = PortEvent::Reopened);
     bool reopenOrReport(int rate, PortEvent event);
     // A half-sent command, a scan, an extended read, a baud change and a
     // read-back belong to the port they began on.
     void dropWorkUnderWay();
-    // The scan is over: the next job, and settingsReadScanEnded if it was asked for.
-    void endScan(Job next);
     void onPortLost(const QString &portName, const QString &reason);
 
     SerialLine m_serial;
     QTimer m_timer;
+    LinkState m_state;
     std::unique_ptr<TransmitTick> m_tick;
     std::unique_ptr<ResponseHandler> m_responses;
-
-    bool m_portChosen = false; // chosen and not closed since
-    int m_targetId = 0;
-    ChannelMemory m_channels;
-    bool m_statusPolling = true;
-    std::optional<Outgoing> m_outgoing;
-    // Whom the last frame sent went to, and its function: the motor whose
-    // answers count.
-    struct Addressed {
-        MotorTarget target;
-        Byte function = 0;
-    };
-    std::optional<Addressed> m_addressed;
-    int m_ticksSinceSent = 0;
-    Job m_job;
-    PositionTarget m_position;
-    Byte m_deviceStatus = 0;
-    bool m_answerSeen = false; // since the last tick
-    int m_silentTicks = 0;
-    FeatureValues m_settings;
     QElapsedTimer m_portOpened;
 };

@@ -1,12 +1,17 @@
 #include "ResponseHandler.h"
 
-#include "MotorLink.h"
+#include "LinkEvents.h"
+#include "LinkState.h"
 #include "MotorSettings.h"
 #include "SerialLine.h"
+#include "TransmitTick.h"
 
 #include <utility>
 
-ResponseHandler::ResponseHandler(MotorLink &link) : m_link(link), m_serial(link.serial()) {}
+ResponseHandler::ResponseHandler(LinkState &state, LinkEvents &events, SerialLine &serial)
+    : m_state(state), m_events(events), m_serial(serial)
+{
+}
 
 void ResponseHandler::readAndExamine()
 {
@@ -17,7 +22,7 @@ void ResponseHandler::readAndExamine()
         if (const qint64 flood = m_serial.discardedBytes() - discardedBefore; flood > 0) {
             // Nothing of a flood, nor what waited before it, is acted on.
             forgetWaiting();
-            emit m_link.bytesDiscarded({}, MotorLink::Discard::Flood, flood);
+            m_events.discarded({}, LinkEvents::Discard::Flood, flood);
         } else {
             examine(read.bytes, read.lastIndex + 1);
         }
@@ -27,9 +32,10 @@ void ResponseHandler::readAndExamine()
 
 void ResponseHandler::forgetWaiting()
 {
-    if (!m_waiting.isEmpty())
-        emit m_link.bytesDiscarded(m_waiting, MotorLink::Discard::CutOff, m_waiting.size());
-    m_waiting.clear();
+    QByteArray &waiting = m_state.partialAnswer;
+    if (!waiting.isEmpty())
+        m_events.discarded(waiting, LinkEvents::Discard::CutOff, waiting.size());
+    waiting.clear();
     ++m_generation;
 }
 
@@ -40,14 +46,14 @@ void ResponseHandler::discard(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
         return;
-    MotorLink::Discard why = MotorLink::Discard::Noise;
+    LinkEvents::Discard why = LinkEvents::Discard::Noise;
     const bool lead = Byte(bytes.front()) == Frame::ResponseLead;
     if (lead)
-        why = bytes.size() >= Frame::ResponseSize ? MotorLink::Discard::BadCheck : MotorLink::Discard::CutOff;
+        why = bytes.size() >= Frame::ResponseSize ? LinkEvents::Discard::BadCheck : LinkEvents::Discard::CutOff;
     if (looksLikeCollision(bytes, lead))
-        why = MotorLink::Discard::Collision;
+        why = LinkEvents::Discard::Collision;
     noteGarble();
-    emit m_link.bytesDiscarded(bytes, why, bytes.size());
+    m_events.discarded(bytes, why, bytes.size());
 }
 
 // One damaged answer is at most one answer's length with one lead byte.
@@ -61,20 +67,20 @@ bool ResponseHandler::looksLikeCollision(const QByteArray &bytes, bool lead) con
     const qsizetype secondLead = bytes.indexOf(char(Frame::ResponseLead), 1);
     if (lead && (bytes.size() > Frame::ResponseSize || (secondLead > 0 && secondLead < Frame::ResponseSize)))
         return true;
-    return m_link.m_addressed->target.isGroup() && bytes.size() >= Frame::ResponseSize;
+    return m_state.addressed->target.isGroup() && bytes.size() >= Frame::ResponseSize;
 }
 
 bool ResponseHandler::answerAwaited() const
 {
-    return m_link.m_addressed && m_link.m_ticksSinceSent <= MotorLink::AnswerWaitTicks;
+    return m_state.addressed && m_state.ticksSinceSent <= TransmitTick::AnswerWaitTicks;
 }
 
 // Answer-like bytes that are no clean answer: the line was not quiet.
 void ResponseHandler::noteGarble()
 {
-    if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_link.m_job))
+    if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job))
         ask->garbled = true;
-    else if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_link.m_job); check && check->waited >= 0)
+    else if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_state.job); check && check->waited >= 0)
         check->oldHeard = true;
 }
 
@@ -83,14 +89,14 @@ void ResponseHandler::noteGarble()
 bool ResponseHandler::takenByIdWrite(const Frame::Response &f, bool fromAddressed)
 {
     const MotorTarget from {f.id(), f.mask()};
-    if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_link.m_job)) {
+    if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job)) {
         if (!ask->answered)
             ask->answered = from;
         else if (!(*ask->answered == from))
             ask->several = true;
         return f.isBasic();
     }
-    if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_link.m_job)) {
+    if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_state.job)) {
         if (check->waited >= 0 && from.id == check->oldAddress.id)
             check->oldHeard = true;
         else if (check->waited < 0 && fromAddressed && f.isBasic() && from == check->newAddress)
@@ -106,7 +112,7 @@ bool ResponseHandler::takenByIdWrite(const Frame::Response &f, bool fromAddresse
 // tail that may still become an answer waits for the next read.
 void ResponseHandler::examine(const Byte *bytes, int count)
 {
-    QByteArray buffer = std::exchange(m_waiting, {});
+    QByteArray buffer = std::exchange(m_state.partialAnswer, {});
     if (count > 0)
         buffer.append(reinterpret_cast<const char *>(bytes), count);
     const auto *data = reinterpret_cast<const Byte *>(buffer.constData());
@@ -120,7 +126,7 @@ void ResponseHandler::examine(const Byte *bytes, int count)
             continue;
         }
         discard(buffer.mid(skippedFrom, at - skippedFrom));
-        emit m_link.frameReceived(buffer.mid(at, Frame::ResponseSize));
+        m_events.received(buffer.mid(at, Frame::ResponseSize));
         at += Frame::ResponseSize;
         skippedFrom = at;
         handleFrame(*frame);
@@ -131,7 +137,7 @@ void ResponseHandler::examine(const Byte *bytes, int count)
     if (tail < 0)
         tail = buffer.size();
     discard(buffer.mid(skippedFrom, tail - skippedFrom));
-    m_waiting = buffer.mid(tail);
+    m_state.partialAnswer = buffer.mid(tail);
 }
 
 // Only an answer of the motor the last frame addressed is acted on; another
@@ -139,32 +145,32 @@ void ResponseHandler::examine(const Byte *bytes, int count)
 // at most, and stores, confirms and moves nothing.
 void ResponseHandler::handleFrame(const Frame::Response &f)
 {
-    ++m_framesUnderstood;
+    ++m_state.framesUnderstood;
     const MotorTarget from {f.id(), f.mask()};
     // A scan asks whoever answers at a rate and takes the sender for its target.
-    const bool fromAddressed = m_link.isFromAddressed(from) || (f.isBasic() && m_link.isScanning());
-    emit m_link.answerFrom(from);
+    const bool fromAddressed = m_state.isFromAddressed(from) || (f.isBasic() && m_state.isScanning());
+    m_events.answered(from);
     const bool isStatus = !f.isBasic() && !f.isExtended();
     if (isStatus) {
         const bool known = f.status() & Frame::StatusPositionKnown;
-        emit m_link.statusAnswer(
+        m_events.statusAnswered(
             {from, known ? std::optional<int>(f.b[Frame::PositionByte]) : std::nullopt, f.status(), fromAddressed});
     }
     if (takenByIdWrite(f, fromAddressed) || !fromAddressed)
         return;
-    m_link.m_answerSeen = true;
+    m_state.answerSeen = true;
     if (f.isBasic()) {
         // Byte 8 of a basic report holds the curtain functions, not the
         // status: the limit points stay as the last status answer left them.
         basicReport(f);
         return;
     }
-    m_link.m_deviceStatus = f.status();
+    m_state.deviceStatus = f.status();
     if (f.isExtended())
         extendedReport(f);
     else
         statusReport(f);
-    emit m_link.statusReported(m_link.m_deviceStatus);
+    m_events.statusByte(m_state.deviceStatus);
 }
 
 void ResponseHandler::decodeBasic(const Frame::Response &f, FeatureValues &v)
@@ -184,9 +190,9 @@ void ResponseHandler::decodeExtended(const Frame::Response &f, FeatureValues &v)
 
 std::optional<Settings::Item> ResponseHandler::itemBeingReadBack() const
 {
-    if (const auto *r = std::get_if<LinkJob::ReadBack>(&m_link.m_job))
+    if (const auto *r = std::get_if<LinkJob::ReadBack>(&m_state.job))
         return r->item;
-    if (const auto *b = std::get_if<LinkJob::BaudApply>(&m_link.m_job); b && !b->confirmed)
+    if (const auto *b = std::get_if<LinkJob::BaudApply>(&m_state.job); b && !b->confirmed)
         return b->item;
     return std::nullopt;
 }
@@ -200,20 +206,20 @@ bool ResponseHandler::readsBack(const Frame::Response &f, Settings::ReadBack way
     if (!row || row->readBack != way)
         return false;
     if (way == Settings::ReadBack::Id)
-        return f.id() == m_link.target().id && f.mask() == m_link.target().channels;
-    return f.b[row->reportByte] == m_link.m_settings.*row->value;
+        return f.id() == m_state.target().id && f.mask() == m_state.target().channels;
+    return f.b[row->reportByte] == m_state.settings.*row->value;
 }
 
 void ResponseHandler::confirm()
 {
     const Settings::Item item = *itemBeingReadBack();
-    if (auto *apply = std::get_if<LinkJob::BaudApply>(&m_link.m_job))
+    if (auto *apply = std::get_if<LinkJob::BaudApply>(&m_state.job))
         apply->confirmed = true; // the port still moves to the new rate
     else
-        m_link.m_job = LinkJob::Idle {};
+        m_state.job = LinkJob::Idle {};
     // The read-back may be half sent: the next command starts a pair of its own.
-    m_link.m_outgoing.reset();
-    emit m_link.writeConfirmed(item);
+    m_state.outgoing.reset();
+    m_events.writeEnded(item, true, true);
 }
 
 std::optional<Settings::ReadBack> ResponseHandler::readBackWay() const
@@ -250,57 +256,61 @@ void ResponseHandler::basicReport(const Frame::Response &f)
 // the motor keeping another value, not its silence.
 void ResponseHandler::noteOtherValue()
 {
-    if (auto *r = std::get_if<LinkJob::ReadBack>(&m_link.m_job))
+    if (auto *r = std::get_if<LinkJob::ReadBack>(&m_state.job))
         r->otherValueSeen = true;
-    else if (auto *b = std::get_if<LinkJob::BaudApply>(&m_link.m_job))
+    else if (auto *b = std::get_if<LinkJob::BaudApply>(&m_state.job))
         b->otherValueSeen = true;
 }
 
 void ResponseHandler::loadBasicSettings(const Frame::Response &f)
 {
-    FeatureValues &v = m_link.m_settings;
+    FeatureValues &v = m_state.settings;
     decodeBasic(f, v);
     if (!MotorSettings::baudCodeBps(v.deviceBaudCode)) {
         // A code no rate has: fall back to the device's default rate.
         v.deviceBaudCode = MotorSettings::DefaultBaudCode;
-        m_link.reopenPort(*MotorSettings::baudCodeBps(MotorSettings::DefaultBaudCode));
+        m_events.moveToRate(*MotorSettings::baudCodeBps(MotorSettings::DefaultBaudCode));
     }
     // A listener may store some values again as it shows them (a speed of
     // 40 shown on a radio box becomes its minimum of 50).
-    emit m_link.basicReport({{f.id(), f.mask()}, v});
+    m_events.basicSettingsRead({{f.id(), f.mask()}, v});
 
-    if (!std::holds_alternative<LinkJob::BaudScan>(m_link.m_job))
+    if (!std::holds_alternative<LinkJob::BaudScan>(m_state.job))
         return;
     // This report ends a scan: the port stays at the rate that produced it,
     // and the extended settings are read next.
     const int id = f.id();
-    if (id <= MotorSettings::MaxId) {
-        emit m_link.reportedId(id);
-        m_link.setTarget({id, f.mask()});
-    } else {
-        // No ID list holds it and no table entry belongs to it: keep the
-        // current target and its channels and say so.
-        emit m_link.reportedIdOutOfRange(id);
-    }
-    m_link.endScan(LinkJob::ExtendedRead {});
-    emit m_link.reportedChannels();
+    const bool inRange = id <= MotorSettings::MaxId;
+    m_events.idFound(id, inRange);
+    // Out of range, no ID list holds it and no table entry belongs to it:
+    // the current target and its channels stay.
+    if (inRange)
+        m_state.setTarget({id, f.mask()});
+    // A listener may have ended the scan meanwhile: then only the read follows.
+    const auto *scan = std::get_if<LinkJob::BaudScan>(&m_state.job);
+    const bool wasScanning = scan != nullptr;
+    const bool announce = scan && scan->announceEnd;
+    m_state.job = LinkJob::ExtendedRead {};
+    if (wasScanning)
+        m_events.scanOver(true, announce);
+    m_events.channelsTaken();
 }
 
 void ResponseHandler::loadExtendedSettings(const Frame::Response &f)
 {
-    FeatureValues &v = m_link.m_settings;
+    FeatureValues &v = m_state.settings;
     decodeExtended(f, v);
-    emit m_link.extendedReport({{f.id(), f.mask()}, v});
+    m_events.extendedSettingsRead({{f.id(), f.mask()}, v});
 }
 
 void ResponseHandler::statusReport(const Frame::Response &f)
 {
     if (!(f.status() & Frame::StatusPositionKnown)) {
-        emit m_link.positionUnknown();
+        m_events.positionLost();
         return;
     }
     const Byte position = f.b[Frame::PositionByte];
-    MotorLink::PositionTarget &t = m_link.m_position;
+    LinkState::PositionTarget &t = m_state.position;
     const bool targetPending = t.pending;
     if (!targetPending) {
         t.settleCount = 0;
@@ -316,5 +326,5 @@ void ResponseHandler::statusReport(const Frame::Response &f)
             t.pending = false;
         }
     }
-    emit m_link.positionReported(position, targetPending);
+    m_events.positionAt(position, targetPending);
 }

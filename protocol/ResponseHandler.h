@@ -12,12 +12,13 @@
 
 #include <optional>
 
-class MotorLink;
+struct LinkState;
+class LinkEvents;
 class SerialLine;
 
 class ResponseHandler {
 public:
-    explicit ResponseHandler(MotorLink &link);
+    ResponseHandler(LinkState &state, LinkEvents &events, SerialLine &serial);
 
     // The port's receive event: reads what is waiting and examines it.
     void readAndExamine();
@@ -26,21 +27,16 @@ public:
     void examine(const Byte *bytes, int count);
     // Drops the bytes kept for an answer still arriving (the port changed).
     void forgetWaiting();
-    // Bytes of an answer are still arriving.
-    bool answerArriving() const { return !m_waiting.isEmpty(); }
 
     // Acts on one frame that passed the lead and check byte tests.
     void handleFrame(const Frame::Response &f);
-    // Frames acted on since the start (for measuring the receive path).
-    quint64 framesUnderstood() const { return m_framesUnderstood; }
-
-    // Store a report's values and announce them.
-    void loadBasicSettings(const Frame::Response &f);
-    void loadExtendedSettings(const Frame::Response &f);
 
 private:
     static void decodeBasic(const Frame::Response &f, FeatureValues &v);
     static void decodeExtended(const Frame::Response &f, FeatureValues &v);
+    // Store a report's values and announce them.
+    void loadBasicSettings(const Frame::Response &f);
+    void loadExtendedSettings(const Frame::Response &f);
     void extendedReport(const Frame::Response &f);
     void basicReport(const Frame::Response &f);
     void statusReport(const Frame::Response &f);
@@ -58,9 +54,8 @@ private:
     bool looksLikeCollision(const QByteArray &bytes, bool lead) const;
     void discard(const QByteArray &bytes);
 
-    MotorLink &m_link;
+    LinkState &m_state;
+    LinkEvents &m_events;
     SerialLine &m_serial;
-    quint64 m_framesUnderstood = 0;
-    QByteArray m_waiting; // the start of an answer still arriving
     quint64 m_generation = 0; // counts forgetWaiting, so examine notices one mid-way
 };

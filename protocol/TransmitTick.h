@@ -13,12 +13,13 @@
 
 #include <optional>
 
-class MotorLink;
+struct LinkState;
+class LinkEvents;
 class SerialLine;
 
 class TransmitTick {
 public:
-    explicit TransmitTick(MotorLink &link);
+    TransmitTick(LinkState &state, LinkEvents &events, SerialLine &serial);
 
     // One tick.  Errors of the serial line propagate as SerialError.
     void run();
@@ -28,6 +29,8 @@ public:
     static constexpr int ScanGiveUpStep = 8;
     static constexpr int MaxReadBacks = 3;
     static constexpr int SilenceTicks = 6;
+    // Ticks an answer is waited for after the last read of a question.
+    static constexpr int AnswerWaitTicks = 2;
 
 private:
     void act();
@@ -43,6 +46,7 @@ private:
     void endIdWrite(bool confirmed, bool motorAnswered);
     void statusTimeout();
 
-    MotorLink &m_link;
+    LinkState &m_state;
+    LinkEvents &m_events;
     SerialLine &m_serial;
 };

@@ -270,9 +270,8 @@ void Soak::next()
         const auto &r = kRanges[m_rng.bounded(int(std::size(kRanges)))];
         c.item = r.item;
         c.value = Byte(r.lo + int(m_rng.bounded(r.hi - r.lo + 1)));
-        m_link.motorSettings().*Settings::row(r.item)->value = c.value;
         c.boundTicks = 20; // two sends, three read-backs of three ticks, margin
-        m_link.writeSetting(r.item);
+        m_link.writeSetting(r.item, c.value);
     } else {
         c.kind = Kind::Motor;
         static constexpr Byte kData[] = {Frame::Up, Frame::Stop, Frame::Down, 1, 2};

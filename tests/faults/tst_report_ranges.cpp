@@ -84,7 +84,7 @@ void ReportRangesTest::baudCodeByte()
     App &a = *m_app;
     QComboBox *list = control<QComboBox>(form(), "SetComboBox");
     for (int v = 0; v <= 255; ++v) {
-        a.main.link().responses().handleFrame(basic(Frame::BaudCodeByte, Byte(v)));
+        a.main.link().actOnAnswer(basic(Frame::BaudCodeByte, Byte(v)));
         const bool known = v <= 4;
         QCOMPARE(a.link.motorSettings().deviceBaudCode, Byte(known ? v : 1));
         QCOMPARE(list->currentIndex(), known ? v : 1);
@@ -101,7 +101,7 @@ void ReportRangesTest::dryContactByte()
     App &a = *m_app;
     const char *radios[] = {"Normal", "UpStopDownStopLoop", "UpUpStop", "SongShouTing", "RenYiTing"};
     for (int v = 0; v <= 255; ++v) {
-        a.main.link().responses().handleFrame(basic(Frame::DryContactByte, Byte(v)));
+        a.main.link().actOnAnswer(basic(Frame::DryContactByte, Byte(v)));
         QCOMPARE(a.link.motorSettings().dryContactMode, Byte(v)); // stored as reported
         for (int mode = 0; mode <= 4; ++mode)
             QCOMPARE(checked(radios[mode]), mode == v);
@@ -122,7 +122,7 @@ void ReportRangesTest::maxSpeedByte()
     App &a = *m_app;
     QWidget *edit = control(form(), "bsSkinTrackEdit1");
     for (int v = 0; v <= 255; ++v) {
-        a.main.link().responses().handleFrame(basic(Frame::MaxSpeedByte, Byte(v)));
+        a.main.link().actOnAnswer(basic(Frame::MaxSpeedByte, Byte(v)));
         const bool fixed = v == 80 || v == 100 || v == 130;
         QCOMPARE(checked("RPM80"), v == 80);
         QCOMPARE(checked("RPM100"), v == 100);
@@ -156,7 +156,7 @@ void ReportRangesTest::featureFlagsByte()
         {0x80, "synchro", "OutSync"},
     };
     for (int v = 0; v <= 255; ++v) {
-        a.main.link().responses().handleFrame(basic(Frame::FeatureFlagsByte, Byte(v)));
+        a.main.link().actOnAnswer(basic(Frame::FeatureFlagsByte, Byte(v)));
         QCOMPARE(a.link.motorSettings().featureFlags, Byte(v)); // bit 2, without a control, kept too
         for (const auto &bit : bits) {
             QCOMPARE(checked(bit.set), (v & bit.mask) != 0);
@@ -170,7 +170,7 @@ void ReportRangesTest::jogTimeByte()
     App &a = *m_app;
     QComboBox *list = control<QComboBox>(form(), "bsSkinComboBox1");
     for (int v = 0; v <= 255; ++v) {
-        a.main.link().responses().handleFrame(extended(Frame::JogTimeByte, Byte(v)));
+        a.main.link().actOnAnswer(extended(Frame::JogTimeByte, Byte(v)));
         QCOMPARE(a.link.motorSettings().jogTime, Byte(v));
         if (v >= 1 && v <= 10) {
             QCOMPARE(list->currentText(), QString::number(v));
@@ -187,7 +187,7 @@ void ReportRangesTest::sensitivityByte()
     App &a = *m_app;
     const char *radios[] = {"bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2", "bsSkinCheckRadioBox3"};
     for (int v = 0; v <= 255; ++v) {
-        a.main.link().responses().handleFrame(extended(Frame::SensitivityByte, Byte(v)));
+        a.main.link().actOnAnswer(extended(Frame::SensitivityByte, Byte(v)));
         QCOMPARE(a.link.motorSettings().obstacleSensitivity, Byte(v));
         for (int level = 1; level <= 3; ++level)
             QCOMPARE(checked(radios[level - 1]), level == v);
@@ -203,7 +203,7 @@ void ReportRangesTest::reboundByte()
     App &a = *m_app;
     auto *edit = control<TrackEdit>(form(), "bsSkinTrackEdit2");
     for (int v = 0; v <= 255; ++v) {
-        a.main.link().responses().handleFrame(extended(Frame::ReboundByte, Byte(v)));
+        a.main.link().actOnAnswer(extended(Frame::ReboundByte, Byte(v)));
         QCOMPARE(a.link.motorSettings().reboundTime, Byte(v)); // every value has a control
         QCOMPARE(checked("bsSkinCheckRadioBox4"), v == 0);
         QCOMPARE(checked("bsSkinCheckRadioBox5"), v == 255);
@@ -222,7 +222,7 @@ void ReportRangesTest::statusReportBytes()
         if (position == 0xCA || position == 0xCB)
             continue; // those make it a settings report
         for (int status = 0; status <= 255; status += 3) {
-            a.main.link().responses().handleFrame(report(5, 0x04, 0x00, 0, 0, 0, Byte(position), Byte(status)));
+            a.main.link().actOnAnswer(report(5, 0x04, 0x00, 0, 0, 0, Byte(position), Byte(status)));
             QCOMPARE(a.link.deviceStatus(), Byte(status));
             for (int n = 1; n <= 4; ++n)
                 QCOMPARE(a.item(qPrintable(QStringLiteral("ImageSelectXWD%1").arg(n)))->isVisibleTo(&a.main),
@@ -252,7 +252,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
     for (int id = 100; id <= 255; ++id) {
         a.messages.clear();
         a.link.startSettingsRead(false); // a read is under way
-        a.main.link().responses().handleFrame(report(Byte(id), 0x3C, 0xA5, 1, 0, 130, 0xCA, 0x40));
+        a.main.link().actOnAnswer(report(Byte(id), 0x3C, 0xA5, 1, 0, 130, 0xCA, 0x40));
         QVERIFY(!a.link.isScanning()); // the read ended
         QVERIFY(a.job<LinkJob::ExtendedRead>()); // and goes on with the extended settings
         a.link.skipExtendedRead();
@@ -267,7 +267,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
     // The highest ID that exists is taken.
     a.messages.clear();
     a.link.startSettingsRead(false);
-    a.main.link().responses().handleFrame(report(99, 0x3C, 0xA5, 1, 0, 130, 0xCA, 0x40));
+    a.main.link().actOnAnswer(report(99, 0x3C, 0xA5, 1, 0, 130, 0xCA, 0x40));
     QCOMPARE(a.link.target().id, 99);
     QCOMPARE(a.link.channelMemory()[99].word(), std::uint16_t(0xA53C));
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("99"));

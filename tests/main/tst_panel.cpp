@@ -7,7 +7,6 @@
 #include "PortList.h"
 #include "PanelLayout.h"
 #include "Pty.h"
-#include "ResponseHandler.h"
 
 #include <QLineEdit>
 #include <QScopeGuard>
@@ -21,7 +20,7 @@ void statusAnswer(App &a, Byte position, Byte status)
 {
     std::array<Byte, Frame::ResponseSize> b {Frame::ResponseLead, 1, 0x01, 0x00, 0, 0, 0, position, status, 0};
     b[Frame::ResponseSize - 1] = Frame::xorOf(b.data(), 1, Frame::ResponseSize - 2);
-    a.link.responses().handleFrame(*Frame::Response::parse(b.data(), Frame::ResponseSize));
+    a.link.actOnAnswer(*Frame::Response::parse(b.data(), Frame::ResponseSize));
 }
 
 } // namespace

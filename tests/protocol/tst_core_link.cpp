@@ -43,8 +43,7 @@ void CoreLinkTest::scanReadAndVerifiedWrite()
 
     link.setStatusPolling(false); // no status polls in between
     QSignalSpy confirmed(&link, &MotorLink::writeConfirmed);
-    link.motorSettings().maxSpeed = 130;
-    link.writeSetting(Settings::MaxSpeed);
+    link.writeSetting(Settings::MaxSpeed, 130);
     QTRY_COMPARE_WITH_TIMEOUT(confirmed.count(), 1, 10000);
     QCOMPARE(confirmed.first().first().value<Settings::Item>(), Settings::MaxSpeed);
     QCOMPARE(motor.maxSpeed, quint8(130));
@@ -84,7 +83,7 @@ void CoreLinkTest::wireSignalsTellEveryByte()
         discardedBytes += n;
     });
     QSignalSpy received(&link, &MotorLink::frameReceived);
-    link.responses().examine(reinterpret_cast<const Byte *>(bytes.constData()), int(bytes.size()));
+    link.examineBytes(bytes);
     QCOMPARE(received.count(), answers);
     QCOMPARE(reasons.join(QLatin1Char(',')), discarded);
     // Every byte is either in an answer or told as discarded.

@@ -91,8 +91,7 @@ void LineOfMotorsTest::readBackCountsOnlyTheMotorWritten()
     b.open();
     b.link.setTarget(at(1, 0x0001));
     b.link.setStatusPolling(false);
-    b.link.motorSettings().dryContactMode = 3;
-    b.link.writeSetting(Settings::DryContact);
+    b.link.writeSetting(Settings::DryContact, 3);
     for (int i = 0; i < 3; ++i)
         b.runTick(); // the write twice, then the first read-back
     QSignalSpy confirmed(&b.link, &MotorLink::writeConfirmed);

@@ -67,7 +67,7 @@ void ResponsesTest::answersAmongTheWaitingBytes()
         b.pty.write(piece);
         QTRY_COMPARE(b.reads, before + 1);
     }
-    QCOMPARE(b.responses.framesUnderstood(), quint64(understood));
+    QCOMPARE(b.link.framesUnderstood(), quint64(understood));
     QCOMPARE(b.view.lastShownPercent, shown);
     QCOMPARE(b.comm.bytesWaiting(), 0);
     QCOMPARE(b.comm.receiveThreshold(), 1);
@@ -94,18 +94,18 @@ void ResponsesTest::floodThenSilenceActsOnNothing()
     QTRY_VERIFY(b.comm.discardedBytes() > 0);
     QTest::qWait(250); // two more polls over a silent line
     QCOMPARE(b.view.lastShownPercent, -1);
-    QCOMPARE(b.responses.framesUnderstood(), quint64(1));
+    QCOMPARE(b.link.framesUnderstood(), quint64(1));
 }
 
 void ResponsesTest::positionKnownAndUnknown()
 {
     Bench b;
-    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 80, 0x02 | 0x10));
+    b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 80, 0x02 | 0x10));
     QCOMPARE(b.view.lastShownPercent, 80);
     QCOMPARE(b.view.pointerPercent, 80);
     QCOMPARE(b.view.limitRefreshes, 1);
     QCOMPARE(b.link.deviceStatus(), Byte(0x12));
-    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 20, 0x10));
+    b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 20, 0x10));
     QCOMPARE(b.view.hides, 1);
     QCOMPARE(b.view.lastShownPercent, 80); // not shown again
     QCOMPARE(b.view.limitRefreshes, 2); // the limit points follow every frame
@@ -119,20 +119,20 @@ void ResponsesTest::targetKeptWhileMotorReportsItsWay()
     b.link.holdPositionTarget();
     b.link.letGoOfPositionTarget();
     for (Byte p : {46, 47}) {
-        b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, p, 0x42));
+        b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, p, 0x42));
         QVERIFY(b.link.positionTargetPending());
         QCOMPARE(b.view.pointerPercent, 50); // the pointer stays where the user put it
         QCOMPARE(b.view.lastShownPercent, int(p));
     }
-    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
+    b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 49, 0x42));
     QVERIFY(!b.link.positionTargetPending());
-    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x42));
+    b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 49, 0x42));
     QCOMPARE(b.view.pointerPercent, 49); // following the motor again
 
     // While the pointer is held, reaching the target does not end it.
     b.link.holdPositionTarget();
     for (int i = 0; i < 6; ++i) // nor do quiet reports
-        b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 49, 0x02));
+        b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 49, 0x02));
     QVERIFY(b.link.positionTargetPending());
 }
 
@@ -143,13 +143,13 @@ void ResponsesTest::targetSettlesAfterFiveQuietReports()
     b.link.holdPositionTarget();
     b.link.letGoOfPositionTarget();
     for (int i = 1; i <= 4; ++i)
-        b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02));
+        b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 30, 0x02));
     QVERIFY(b.link.positionTargetPending());
-    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x42)); // bit 6 restarts the count
+    b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 30, 0x42)); // bit 6 restarts the count
     for (int i = 1; i <= 4; ++i)
-        b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02));
+        b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 30, 0x02));
     QVERIFY(b.link.positionTargetPending());
-    b.responses.handleFrame(report(1, 1, 0, 0, 0, 0, 30, 0x02)); // the fifth in a row
+    b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 30, 0x02)); // the fifth in a row
     QVERIFY(!b.link.positionTargetPending());
 }
 
@@ -188,7 +188,7 @@ void ResponsesTest::scanEndingWithIdOutsideTheLists()
         const MotorTarget before {4, ChannelMask {{0x09, 0x00}}};
         b.link.setTarget(before);
         b.link.startSettingsRead(false);
-        b.responses.handleFrame(report(Byte(id), 0xFF, 0xFF, 1, 2, 100, 0xCA, 0x40));
+        b.link.actOnAnswer(report(Byte(id), 0xFF, 0xFF, 1, 2, 100, 0xCA, 0x40));
         QVERIFY(std::holds_alternative<LinkJob::ExtendedRead>(b.link.job()));
         QCOMPARE(b.link.target(), before); // the target and its channels stay as they were
         QCOMPARE(b.link.channelMemory()[99].word(), std::uint16_t(0x0001));
@@ -202,7 +202,7 @@ void ResponsesTest::baudCodeAboveFourFallsBackTo2400()
 {
     Bench b;
     b.open(9600);
-    b.responses.handleFrame(report(1, 1, 0, 7, 0, 130, 0xCA, 0x40));
+    b.link.actOnAnswer(report(1, 1, 0, 7, 0, 130, 0xCA, 0x40));
     QCOMPARE(b.link.motorSettings().deviceBaudCode, Byte(1));
     QCOMPARE(b.comm.bitsPerSecond(), 2400);
     QCOMPARE(b.pty.lineRateBps(), 2400);
@@ -215,8 +215,7 @@ void ResponsesTest::confirmedWriteShowsSuccessOnceAndStopsRetrying()
     b.open();
     b.link.chooseId(1);
     b.link.setStatusPolling(false); // the settings window is open: no polls
-    b.link.motorSettings().dryContactMode = 3;
-    b.link.writeSetting(Settings::DryContact);
+    b.link.writeSetting(Settings::DryContact, 3);
     b.ticks(14);
     QCOMPARE(b.sim.bus().motors().first().dryContactMode, quint8(3));
     QCOMPARE(b.view.messages, QStringList {QStringLiteral("  设置成功  ")});
@@ -234,11 +233,9 @@ void ResponsesTest::twoSetButtonsBeforeTheFirstIsConfirmed()
     b.open();
     b.link.chooseId(1);
     b.link.setStatusPolling(false);
-    b.link.motorSettings().dryContactMode = 4;
-    b.link.writeSetting(Settings::DryContact);
+    b.link.writeSetting(Settings::DryContact, 4);
     b.ticks(2); // the dry-contact write is out
-    b.link.motorSettings().jogTime = 9;
-    b.link.writeSetting(Settings::JogTime);
+    b.link.writeSetting(Settings::JogTime, 9);
     b.ticks(20);
     // The motor took both; the second write's read-back replaced the first's,
     // so only the jog time is read back and confirmed, and no failure is
@@ -252,20 +249,18 @@ void ResponsesTest::twoSetButtonsBeforeTheFirstIsConfirmed()
 void ResponsesTest::reportOfAnotherKindNeverConfirms()
 {
     Bench b;
-    b.link.motorSettings().jogTime = 5;
-    b.link.writeSetting(Settings::JogTime);
+    b.link.writeSetting(Settings::JogTime, 5);
     // A basic report whose byte 4 happens to equal the jog time.
-    b.responses.handleFrame(report(1, 1, 0, 5, 5, 5, 0xCA, 5));
+    b.link.actOnAnswer(report(1, 1, 0, 5, 5, 5, 0xCA, 5));
     QVERIFY(std::holds_alternative<LinkJob::ReadBack>(b.link.job()));
     // An extended report whose byte 5 happens to equal the dry-contact mode.
-    b.link.motorSettings().dryContactMode = 5;
-    b.link.writeSetting(Settings::DryContact);
-    b.responses.handleFrame(report(0, 0, 0, 5, 5, 5, 0xCB, 5));
+    b.link.writeSetting(Settings::DryContact, 5);
+    b.link.actOnAnswer(report(0, 0, 0, 5, 5, 5, 0xCB, 5));
     QVERIFY(std::holds_alternative<LinkJob::ReadBack>(b.link.job()));
     // And the ID write is read back by ID and channels only.
     b.link.setTarget({7, ChannelMask {{0x01, 0x00}}});
-    b.link.writeSetting(Settings::IdAndChannels);
-    b.responses.handleFrame(report(0, 1, 0, 5, 5, 5, 0xCA, 5));
+    b.link.writeId(MotorLink::IdWrite::Forced);
+    b.link.actOnAnswer(report(0, 1, 0, 5, 5, 5, 0xCA, 5));
     QVERIFY(std::holds_alternative<LinkJob::ReadBack>(b.link.job()));
     QCoreApplication::processEvents();
     QCOMPARE(b.view.messages, QStringList {});

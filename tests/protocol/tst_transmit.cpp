@@ -107,8 +107,7 @@ void TransmitTest::settingsWriteAlwaysGoesOutTwice()
     b.link.chooseId(3);
     b.link.sendMotorCommand(Frame::Motor, Frame::Up);
     b.runTick();
-    b.link.motorSettings().jogTime = 4;
-    b.link.writeSetting(Settings::JogTime);
+    b.link.writeSetting(Settings::JogTime, 4);
     const QByteArray jog = hex("9A 03 01 00 D6 04 D0");
     QCOMPARE(b.runTick(), QList<QByteArray> {jog});
     QCOMPARE(b.runTick(), QList<QByteArray> {jog});
@@ -122,12 +121,11 @@ void TransmitTest::commandAfterAConfirmationGoesOutTwice()
     b.open();
     b.link.chooseId(3);
     b.link.setStatusPolling(false);
-    b.link.motorSettings().jogTime = 4;
-    b.link.writeSetting(Settings::JogTime);
+    b.link.writeSetting(Settings::JogTime, 4);
     for (int tick = 1; tick <= 3; ++tick) // the write twice, then the read-back is staged
         b.runTick();
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 03 01 00 CB CB 02")}); // the read-back's first send
-    b.responses.handleFrame(report(3, 1, 0, 4, 0, 0, 0xCB, 0x02));
+    b.link.actOnAnswer(report(3, 1, 0, 4, 0, 0, 0xCB, 0x02));
     QCOMPARE(b.view.messages.size(), 1);
     b.link.sendMotorCommand(Frame::Motor, Frame::Up);
     const QByteArray up = hex("9A 03 01 00 0A DD D5");
@@ -158,13 +156,12 @@ void TransmitTest::jobTransitions()
     QCOMPARE(b.pty.lineRateBps(), 1200);
     QCOMPARE(functions(2), (QList<int> {0xCA, 0xCA})); // ...and reads there
     QCOMPARE(std::get<LinkJob::BaudScan>(b.link.job()).step, 1);
-    b.responses.handleFrame(report(3, 1, 0, 0, 0, 100, 0xCA, 0x40)); // found at code 0
+    b.link.actOnAnswer(report(3, 1, 0, 0, 0, 100, 0xCA, 0x40)); // found at code 0
     QVERIFY(std::holds_alternative<LinkJob::ExtendedRead>(b.link.job()));
     QCOMPARE(functions(3), (QList<int> {0xCB, 0xCB}));
     QVERIFY(b.link.isIdle());
 
-    b.link.motorSettings().deviceBaudCode = 3;
-    b.link.writeSetting(Settings::BaudCode);
+    b.link.writeSetting(Settings::BaudCode, 3);
     QCOMPARE(std::get<LinkJob::BaudApply>(b.link.job()).item, Settings::BaudCode);
     QCOMPARE(functions(2), (QList<int> {0xDA, 0xDA}));
     QCOMPARE(functions(1), QList<int> {}); // the port moves to 9600...
@@ -173,12 +170,12 @@ void TransmitTest::jobTransitions()
     QVERIFY(readBack && readBack->item == Settings::BaudCode && readBack->attempt == 0);
     QCOMPARE(functions(3), (QList<int> {0xCA, 0xCA})); // ...then reads the code back
     QCOMPARE(std::get<LinkJob::ReadBack>(b.link.job()).attempt, 1);
-    b.responses.handleFrame(report(3, 1, 0, 3, 0, 100, 0xCA, 0x40));
+    b.link.actOnAnswer(report(3, 1, 0, 3, 0, 100, 0xCA, 0x40));
     QVERIFY(b.link.isIdle());
     // Finally the idle poll of ID 3 on channel 1.
     QCOMPARE(b.runTick(), QList<QByteArray> {hex("9A 03 01 00 CC 00 CE")});
     // A new port drops the job under way.
-    b.link.writeSetting(Settings::JogTime);
+    b.link.writeSetting(Settings::JogTime, b.link.motorSettings().jogTime);
     b.open();
     QVERIFY(b.link.isIdle());
 }
@@ -204,17 +201,17 @@ void TransmitTest::statusPollRules()
 void TransmitTest::statusTimeoutAfterSixSilentTicks()
 {
     Bench b; // the time-out runs whatever the port state: here it is closed
-    b.responses.handleFrame(report(5, 1, 0, 0, 0, 0, 40, 0x3E)); // an answer restarts the count
+    b.link.actOnAnswer(report(5, 1, 0, 0, 0, 0, 40, 0x3E)); // an answer restarts the count
     for (int i = 0; i < 6; ++i)
-        b.tick.run();
+        b.link.tick();
     QCOMPARE(b.view.hides, 0);
     QCOMPARE(b.link.deviceStatus(), Byte(0x3E));
-    b.tick.run();
+    b.link.tick();
     QCOMPARE(b.view.hides, 1);
     QCOMPARE(b.view.limitRefreshes, 2); // the answer's, then the time-out's
     QCOMPARE(b.link.deviceStatus(), Byte(0));
     for (int i = 0; i < 5; ++i)
-        b.tick.run();
+        b.link.tick();
     QCOMPARE(b.view.hides, 1); // the count started again
 }
 
@@ -256,8 +253,7 @@ void TransmitTest::unansweredWriteFailsOnTwelfthTick()
     Bench b;
     b.open();
     b.link.chooseId(3);
-    b.link.motorSettings().dryContactMode = 2;
-    b.link.writeSetting(Settings::DryContact);
+    b.link.writeSetting(Settings::DryContact, 2);
     QList<int> perTick;
     for (int tick = 1; tick <= 12; ++tick) {
         const auto frames = b.runTick();
@@ -276,8 +272,7 @@ void TransmitTest::baudWriteMovesThePortBeforeReadingBack()
     Bench b;
     b.open();
     b.link.chooseId(3);
-    b.link.motorSettings().deviceBaudCode = 4;
-    b.link.writeSetting(Settings::BaudCode);
+    b.link.writeSetting(Settings::BaudCode, 4);
     QCOMPARE(b.runTick().size(), 1);
     QCOMPARE(b.runTick().size(), 1);
     QCOMPARE(b.pty.lineRateBps(), 2400);

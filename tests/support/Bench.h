@@ -7,9 +7,7 @@
 #include "MotorLink.h"
 #include "MotorSim.h"
 #include "Pty.h"
-#include "ResponseHandler.h"
 #include "SerialLine.h"
-#include "TransmitTick.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -99,8 +97,6 @@ struct Bench {
     Pty pty;
     MotorLink link;
     SerialLine &comm = link.serial();
-    TransmitTick &tick = link.transmitTick();
-    ResponseHandler &responses = link.responses();
     LinkRecorder view {link};
     int reads = 0; // receive events that found bytes waiting
 
@@ -126,7 +122,7 @@ struct Bench {
     // Runs one tick and returns the frames it wrote, as they arrived.
     QList<QByteArray> runTick()
     {
-        tick.run();
+        link.tick();
         return splitFrames(drain());
     }
 
@@ -156,7 +152,7 @@ struct SimBench : Bench {
     void ticks(int n)
     {
         for (int i = 0; i < n; ++i) {
-            tick.run();
+            link.tick();
             QTest::qWait(150);
         }
     }

@@ -6,6 +6,7 @@
 #include "Messages.h"
 #include "MotorButtons.h"
 #include "MotorSettings.h"
+#include "MotorSettingsWindow.h"
 #include "PanelItem.h"
 #include "PanelLink.h"
 #include "PortList.h"
@@ -64,18 +65,11 @@ MainWindow::~MainWindow() = default;
 void MainWindow::attachWindows(SecondaryWindows *windows)
 {
     m_windows = windows;
-    followReportedId();
 }
 
-void MainWindow::followReportedId()
+void MainWindow::attachSettingsWindow(MotorSettingsWindow *settings)
 {
-    // After the settings window's own listener: a reported ID is selected in
-    // its list first.  When that list already showed the ID, its change does
-    // not reach this list, which must still follow, or it would show another
-    // ID than the one every frame carries.
-    disconnect(m_followingReportedId);
-    m_followingReportedId = connect(&m_link, &MotorLink::reportedId, this,
-                                    [this](int id) { m_idList->setCurrentIndex(id); });
+    m_settingsWindow = settings;
 }
 
 // The window shows what the link reports; boxes open once the link's handler
@@ -84,6 +78,15 @@ void MainWindow::listenToLink()
 {
     using Text = PanelLink::Text;
     PositionSlider *slider = m_positionSlider.get();
+    // A reported ID is selected in the settings window's list first.  When
+    // that list already showed the ID, its change does not reach this list,
+    // which must still follow, or it would show another ID than the one
+    // every frame carries.
+    connect(&m_link, &MotorLink::reportedId, this, [this](int id) {
+        if (m_settingsWindow)
+            m_settingsWindow->selectReportedId(id);
+        m_idList->setCurrentIndex(id);
+    });
     connect(&m_link, &MotorLink::positionUnknown, this, [slider] { slider->hide(); });
     connect(&m_link, &MotorLink::positionReported, this, [this, slider](int percent, bool targetPending) {
         slider->follow(percent, targetPending);

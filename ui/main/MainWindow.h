@@ -11,6 +11,8 @@
 #include "PortReturnWatch.h"
 #include "SerialLine.h"
 
+class MotorSettingsWindow;
+
 #include <QMainWindow>
 #include <QTimer>
 
@@ -41,9 +43,9 @@ public:
 
     // The secondary windows, built when first wanted (SecondaryWindows.h).
     void attachWindows(SecondaryWindows *windows);
-    // Follows the link's reported ID after the settings window does (its list
-    // selects the ID first): called again once that window is built.
-    void followReportedId();
+    // The settings window, once built: a reported ID is selected in its ID
+    // list before this window's (MainWindow::listenToLink).
+    void attachSettingsWindow(MotorSettingsWindow *settings);
 
     MotorLink &link() { return m_link; }
     SerialLine &serial() { return m_link.serial(); }
@@ -121,5 +123,5 @@ private:
     SecondaryWindows *m_windows = nullptr;
     LineInventoryWindow *m_inventoryWindow = nullptr; // built when first opened
     Language m_language = Language::SimplifiedChinese;
-    QMetaObject::Connection m_followingReportedId;
+    MotorSettingsWindow *m_settingsWindow = nullptr; // built when first wanted
 };

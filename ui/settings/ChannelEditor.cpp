@@ -123,7 +123,7 @@ void ChannelEditor::writeSetting(Settings::Item item, MotorLink::IdWrite idWrite
     if (item == Settings::IdAndChannels)
         m_link.writeId(idWrite);
     else
-        m_link.writeSetting(item);
+        m_link.writeSetting(item, m_link.motorSettings().*Settings::row(item)->value);
 }
 
 void ChannelEditor::refreshChannelButtons()

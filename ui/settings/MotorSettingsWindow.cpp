@@ -161,7 +161,6 @@ void MotorSettingsWindow::listenToLink()
 {
     connect(&m_link, &MotorLink::basicReport, this, &MotorSettingsWindow::showBasicSettings);
     connect(&m_link, &MotorLink::extendedReport, this, &MotorSettingsWindow::showExtendedSettings);
-    connect(&m_link, &MotorLink::reportedId, this, &MotorSettingsWindow::selectReportedId);
     // A scan no motor answered leaves the defaults on the tabs: the window says so.
     connect(&m_link, &MotorLink::scanEnded, this, [this](bool motorAnswered) {
         m_defaultsNote->setText(m_texts.settingsDefaultsNote);

@@ -1,0 +1,89 @@
+// LinkState: everything the motor link remembers between ticks and answers,
+// in one place.  MotorLink owns it privately and hands it by reference to
+// its parts (the transmit tick, the answer handling), which read and change
+// it openly and tell the link what happened through LinkEvents.
+#pragma once
+
+#include "Frames.h"
+#include "LinkJob.h"
+#include "MotorTarget.h"
+#include "WrittenSettings.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+struct LinkState {
+    // The frame waiting to go out: its function and data, and how often it
+    // went out already (every frame goes out twice).
+    struct Outgoing {
+        Byte function = 0;
+        Byte data = 0;
+        int sent = 0;
+        std::optional<MotorTarget> to; // a fixed address instead of the target current when sent
+    };
+    // Whom the last frame sent went to, and its function: the motor whose
+    // answers count.
+    struct Addressed {
+        MotorTarget target;
+        Byte function = 0;
+    };
+    // The slider's target while the motor runs to it.
+    struct PositionTarget {
+        bool pending = false;
+        bool dragging = false;
+        int percent = 0;
+        int settleCount = 0; // answers without "on its way" since it was set
+    };
+
+    bool portChosen = false; // chosen and not closed since
+    int targetId = 0;
+    ChannelMemory channels;
+    bool statusPolling = true;
+    std::optional<Outgoing> outgoing;
+    std::optional<Addressed> addressed;
+    int ticksSinceSent = 0;
+    Job job;
+    PositionTarget position;
+    Byte deviceStatus = 0; // of the last status or extended answer
+    bool answerSeen = false; // since the last tick
+    int silentTicks = 0;
+    FeatureValues settings; // the motor's settings as last reported or written
+    QByteArray partialAnswer; // the start of an answer still arriving
+    quint64 framesUnderstood = 0;
+
+    MotorTarget target() const { return {targetId, channels[targetId]}; }
+    bool isScanning() const { return std::holds_alternative<LinkJob::BaudScan>(job); }
+    // IDs outside 0..ChannelMemory::Last are taken as the nearest end.
+    void chooseId(int id) { targetId = id < 0 ? 0 : id > ChannelMemory::Last ? ChannelMemory::Last : id; }
+    void setTarget(const MotorTarget &target)
+    {
+        chooseId(target.id);
+        channels[targetId] = target.channels;
+    }
+
+    // Puts a frame up to go out on the next ticks.  restartPair: it goes out
+    // twice even if it replaces a frame sent once already.
+    void stage(Byte function, Byte data, bool restartPair, std::optional<MotorTarget> to = std::nullopt)
+    {
+        const int sent = outgoing && !restartPair ? outgoing->sent : 0;
+        outgoing = Outgoing {function, data, sent, to};
+    }
+    void readSettings(Byte readFunction) { stage(readFunction, readFunction, true); }
+
+    // Does an answer from this sender count for the frame last sent?  Same
+    // ID unless the frame went to ID 0; a status poll's or a motor command's
+    // channels among the answer's.  Before any frame, the current target.
+    bool isFromAddressed(const MotorTarget &sender) const
+    {
+        const MotorTarget to = addressed ? addressed->target : target();
+        if (to.isGroup())
+            return true;
+        if (sender.id != to.id)
+            return false;
+        const Byte function = addressed ? addressed->function : Byte(Frame::StatusPoll);
+        const bool channelBound = function == Frame::StatusPoll || function == Frame::Motor
+            || function == Frame::RunToPosition;
+        return !channelBound || to.channels.word() == 0 || (sender.channels.word() & to.channels.word()) != 0;
+    }
+};
