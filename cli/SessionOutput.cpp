@@ -26,17 +26,17 @@ QString shellQuoted(const QString &word)
 QString Session::where() const
 {
     if (!m_rateKnown && m_phase == Phase::Reading)
-        return say("CliWhereScan").arg(m_port);
-    return say("CliWhere").arg(m_port).arg(m_link.rateBps());
+        return say(CliText::CliWhereScan).arg(m_port);
+    return say(CliText::CliWhere).arg(m_port).arg(m_link.rateBps());
 }
 
 QString Session::silenceReason() const
 {
     if (m_discardedBytes == 0 && !m_otherAnswers.isEmpty())
-        return say("CliOnlyOthers").arg(m_otherAnswers.join(QStringLiteral(", ")));
+        return say(CliText::CliOnlyOthers).arg(m_otherAnswers.join(QStringLiteral(", ")));
     if (m_discardedBytes == 0)
-        return say("CliNoBytes");
-    return say("CliInvalidBytes").arg(m_discardedBytes).arg(m_discardKinds.join(QStringLiteral(", ")));
+        return say(CliText::CliNoBytes);
+    return say(CliText::CliInvalidBytes).arg(m_discardedBytes).arg(m_discardKinds.join(QStringLiteral(", ")));
 }
 
 QJsonObject Session::targetFields(const std::optional<Target> &t) const
@@ -121,7 +121,7 @@ void Session::closeRun(int code)
         QJsonObject o = targetFields(m_req.targets[i]);
         o.insert(QStringLiteral("command"), QLatin1String(m_req.command->name));
         o.insert(QStringLiteral("exit"), QJsonValue());
-        o.insert(QStringLiteral("message"), say("CliNotTried"));
+        o.insert(QStringLiteral("message"), say(CliText::CliNotTried));
         m_out.record(Record::Result, o);
     }
     int worst = code;
@@ -145,22 +145,23 @@ void Session::printSummary(int worst)
         results << r;
         lines << QStringLiteral("  %1  %2  %3")
                      .arg(printed(done.target).leftJustified(10),
-                          done.code == Done ? say("CliOk") : say("CliFailed").arg(done.code),
+                          done.code == Done ? say(CliText::CliOk) : say(CliText::CliFailed).arg(done.code),
                           done.message.section(u'\n', 0, 0));
     }
     for (qsizetype i = m_outcomes.size(); i < m_req.targets.size(); ++i) {
         QJsonObject r = targetFields(m_req.targets[i]);
         r.insert(QStringLiteral("exit"), QJsonValue());
-        r.insert(QStringLiteral("message"), say("CliNotTried"));
+        r.insert(QStringLiteral("message"), say(CliText::CliNotTried));
         results << r;
-        lines << QStringLiteral("  %1  %2").arg(printTarget(m_req.targets[i]).leftJustified(10), say("CliNotTried"));
+        lines << QStringLiteral("  %1  %2")
+                     .arg(printTarget(m_req.targets[i]).leftJustified(10), say(CliText::CliNotTried));
     }
     const int done = int(m_outcomes.size()) - failed;
     const int skipped = int(std::max<qsizetype>(0, m_req.targets.size() - m_outcomes.size()));
     // People read a summary of a batch; scripts get one in every run.
     if (m_req.targets.size() > 1)
-        m_out.say(say("CliSummary").arg(QLatin1String(m_req.command->name)).arg(done).arg(failed).arg(skipped) + u'\n'
-                  + lines.join(u'\n'));
+        m_out.say(say(CliText::CliSummary).arg(QLatin1String(m_req.command->name)).arg(done).arg(failed).arg(skipped)
+                  + u'\n' + lines.join(u'\n'));
     m_out.record(Record::Summary,
                  {{QStringLiteral("command"), QLatin1String(m_req.command->name)},
                   {QStringLiteral("done"), done},
@@ -189,7 +190,7 @@ void Session::interrupt(int signal)
     // Frames are written whole within one tick: no tick, no further frame.
     m_link.halt();
     if (m_req.kind() == CommandRow::Kind::Monitor || (m_phase == Phase::Watching && m_req.watch)) {
-        recordResult(code, say("CliStopped")); // the way these commands end
+        recordResult(code, say(CliText::CliStopped)); // the way these commands end
         closeRun(code);
         return;
     }
@@ -205,10 +206,11 @@ void Session::interrupt(int signal)
                                               QStringLiteral("read")}
                                      .join(u' ');
         fail(code,
-             say("CliInterruptedWrite").arg(QLatin1String(m_writing->setting->name), printTarget(target), readBack));
+             say(CliText::CliInterruptedWrite)
+                 .arg(QLatin1String(m_writing->setting->name), printTarget(target), readBack));
     } else if (m_sent > 0) {
-        fail(code, say("CliInterruptedCommand").arg(QLatin1String(m_req.command->name), printTarget(target)));
+        fail(code, say(CliText::CliInterruptedCommand).arg(QLatin1String(m_req.command->name), printTarget(target)));
     } else {
-        fail(code, say("CliInterrupted"));
+        fail(code, say(CliText::CliInterrupted));
     }
 }

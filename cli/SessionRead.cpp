@@ -22,7 +22,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
         m_discardedBytes += count;
         const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord("MonBadCheck")
             : why == LinkDriver::Discard::Collision               ? sayWord("MonCollision")
-            : why == LinkDriver::Discard::CutOff                  ? say("CliCutOff")
+            : why == LinkDriver::Discard::CutOff                  ? say(CliText::CliCutOff)
                                                                   : sayWord("MonNoise");
         if (!m_discardKinds.contains(kind))
             m_discardKinds << kind;
@@ -40,7 +40,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     });
     connect(&m_link, &LinkDriver::portLost, this, [this](const QString &reason) {
         // The port was open: what was under way stays unanswered or unconfirmed.
-        fail(NoAnswer, say("CliPortLost").arg(m_port, reason));
+        fail(NoAnswer, say(CliText::CliPortLost).arg(m_port, reason));
     });
     connect(&m_link, &LinkDriver::lineError, this,
             [this](const QString &text) { fail(NoAnswer, text + u' ' + where()); });
@@ -64,7 +64,7 @@ bool Session::openPort()
         QString note, error;
         m_port = onlyUsbAdapter(serialPorts(), note, error);
         if (m_port.isEmpty()) {
-            fail(Usage, error + u'\n' + say("CliChoosePort"));
+            fail(Usage, error + u'\n' + say(CliText::CliChoosePort));
             return false;
         }
         m_out.say(note, true);
@@ -77,7 +77,7 @@ bool Session::openPort()
     if (!m_link.open(m_port, baudCode) || m_finished)
         return false;
     if (listenOnly)
-        m_out.say(say("CliListening").arg(m_link.rateBps()).arg(m_port), true);
+        m_out.say(say(CliText::CliListening).arg(m_link.rateBps()).arg(m_port), true);
     return true;
 }
 
@@ -145,12 +145,12 @@ void Session::onTick()
             }
             const Target *t = requestedTarget();
             endTarget(NoAnswer,
-                      t ? say("CliNoAnswerFrom").arg(printTarget(*t), where(), silenceReason())
-                        : say("CliNoMotor").arg(where(), silenceReason()));
+                      t ? say(CliText::CliNoAnswerFrom).arg(printTarget(*t), where(), silenceReason())
+                        : say(CliText::CliNoMotor).arg(where(), silenceReason()));
             return;
         }
         if (m_haveBasic && m_needsExtended && !m_haveExtended && ++m_waitTicks > 12) {
-            endTarget(NoAnswer, say("CliNoExtended").arg(printTarget(m_reported), where(), silenceReason()));
+            endTarget(NoAnswer, say(CliText::CliNoExtended).arg(printTarget(m_reported), where(), silenceReason()));
             return;
         }
     }
@@ -237,9 +237,11 @@ void Session::afterRead()
     const QJsonObject motor = targetFields(m_reported);
     switch (m_req.kind()) {
     case K::Scan: {
-        m_out.say(
-            say("CliScanFound").arg(m_link.rateBps()).arg(m_reported.id).arg(printTarget(m_reported).section(u':', 1))
-            + u' ' + say("CliOnPort").arg(m_port));
+        m_out.say(say(CliText::CliScanFound)
+                      .arg(m_link.rateBps())
+                      .arg(m_reported.id)
+                      .arg(printTarget(m_reported).section(u':', 1))
+                  + u' ' + say(CliText::CliOnPort).arg(m_port));
         QJsonObject o = motor;
         o.insert(QStringLiteral("port"), m_port);
         o.insert(QStringLiteral("rate"), m_link.rateBps());

@@ -74,11 +74,11 @@ void Session::onFrameSent(Byte function, Byte data)
     if (!singleMotor(t)) {
         // A group or several channels: several motors may answer at once, so
         // no answer can confirm it.
-        endTarget(Done, say("CliSentUnconfirmable").arg(what, printTarget(t)));
+        endTarget(Done, say(CliText::CliSentUnconfirmable).arg(what, printTarget(t)));
         return;
     }
     // One motor on one channel: its status answer after the command confirms it.
-    m_out.say(say("CliSent").arg(what, printTarget(t)), true);
+    m_out.say(say(CliText::CliSent).arg(what, printTarget(t)), true);
     m_phase = Phase::Confirming;
     m_waitTicks = 0;
     m_discardedBytes = 0;
@@ -98,10 +98,10 @@ void Session::onStatusAnswer(const Target &from, int position, Byte status)
         m_link.setStatusPolling(false);
         if (silence)
             endTarget(NoAnswer,
-                      say("CliNoConfirmation")
+                      say(CliText::CliNoConfirmation)
                           .arg(QLatin1String(m_req.command->name), printTarget(*t), where(), silenceReason()));
         else
-            endTarget(Done, say("CliConfirmedBy").arg(QLatin1String(m_req.command->name), printTarget(*t)));
+            endTarget(Done, say(CliText::CliConfirmedBy).arg(QLatin1String(m_req.command->name), printTarget(*t)));
         return;
     }
     if (m_phase != Phase::Watching)
@@ -117,11 +117,13 @@ void Session::printStatus(const Target &from, int position, Byte status)
     const bool answering = from.id != 0;
     QString line;
     if (!answering) {
-        line = say("CliStatusSilent").arg(printTarget(t), where(), silenceReason());
+        line = say(CliText::CliStatusSilent).arg(printTarget(t), where(), silenceReason());
     } else {
         const QStringList limits = limitPoints(status);
-        line = (position < 0 ? say("CliStatusUnknown") : say("CliStatusPosition").arg(position)) + QStringLiteral(", ")
-            + (limits.isEmpty() ? say("CliStatusNoLimits") : say("CliStatusLimits").arg(limits.join(u',')));
+        line = (position < 0 ? say(CliText::CliStatusUnknown) : say(CliText::CliStatusPosition).arg(position))
+            + QStringLiteral(", ")
+            + (limits.isEmpty() ? say(CliText::CliStatusNoLimits)
+                                : say(CliText::CliStatusLimits).arg(limits.join(u',')));
     }
     const bool changed = line != m_lastStatus;
     m_lastStatus = line;

@@ -20,16 +20,16 @@ void Session::onIdWriteRefused(LinkDriver::IdWriteRefusal why)
     if (!m_writing || m_finished)
         return;
     m_writing.reset();
-    const char *reason = why == LinkDriver::IdWriteRefusal::NoneAnswered ? "CliIdNoneAnswered"
-        : why == LinkDriver::IdWriteRefusal::SeveralAnswered             ? "CliIdSeveralAnswered"
-                                                                         : "CliIdGarbled";
-    endTarget(NoAnswer, say("CliIdWriteRefused").arg(say(reason), where()));
+    const CliText reason = why == LinkDriver::IdWriteRefusal::NoneAnswered ? CliText::CliIdNoneAnswered
+        : why == LinkDriver::IdWriteRefusal::SeveralAnswered               ? CliText::CliIdSeveralAnswered
+                                                                           : CliText::CliIdGarbled;
+    endTarget(NoAnswer, say(CliText::CliIdWriteRefused).arg(say(reason), where()));
 }
 
 QString Session::forcedNote() const
 {
     const bool forced = m_req.kind() == CommandRow::Kind::Set && !m_req.change.setting->inReport;
-    return forced ? u' ' + say("CliForcedWrite") : QString();
+    return forced ? u' ' + say(CliText::CliForcedWrite) : QString();
 }
 
 void Session::planLine(const QString &text)
@@ -62,7 +62,8 @@ void Session::planAndApply()
         o.insert(QStringLiteral("kept"), keep);
         m_out.record(Record::Plan, o);
         if (keep) {
-            planLine(say("CliPlanKept").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)));
+            planLine(
+                say(CliText::CliPlanKept).arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)));
             kept << QLatin1String(s.name);
             continue;
         }
@@ -75,19 +76,20 @@ void Session::planAndApply()
                 if ((before ^ after.*s.field()) & sw.mask)
                     changes << QStringLiteral("%1=%2").arg(
                         QLatin1String(sw.name), QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
-            planLine(say("CliPlanSwitches").arg(QLatin1String(s.name), changes.join(u' ')));
+            planLine(say(CliText::CliPlanSwitches).arg(QLatin1String(s.name), changes.join(u' ')));
         } else {
-            planLine(say("CliPlanChange").arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)));
+            planLine(say(CliText::CliPlanChange)
+                         .arg(QLatin1String(s.name), s.print(m_motor, m_reported), s.print(after, to)));
         }
     }
     if (!kept.isEmpty())
-        m_out.say(say("CliKeptHow").arg(kept.join(QStringLiteral(", "))), true);
+        m_out.say(say(CliText::CliKeptHow).arg(kept.join(QStringLiteral(", "))), true);
     // The address written last: it changes the address and rate of every frame after it.
     std::stable_partition(m_writes.begin(), m_writes.end(), [](const Change &c) { return !isAddress(*c.setting); });
     if (m_writes.isEmpty()) {
-        endTarget(Done, say("CliPlanNothing"));
+        endTarget(Done, say(CliText::CliPlanNothing));
     } else if (m_req.dryRun) {
-        endTarget(Done, say("CliDryRun"));
+        endTarget(Done, say(CliText::CliDryRun));
     } else {
         m_phase = Phase::Writing;
         whenIdle([this] { nextWrite(); });
@@ -97,12 +99,12 @@ void Session::planAndApply()
 void Session::nextWrite()
 {
     if (m_writes.isEmpty()) {
-        endTarget(Done, say("CliAllConfirmed").arg(m_written) + forcedNote());
+        endTarget(Done, say(CliText::CliAllConfirmed).arg(m_written) + forcedNote());
         return;
     }
     m_writing = m_writes.takeFirst();
     if (m_writing->setting->form == SettingName::Form::Target && !m_writing->setting->inReport)
-        m_out.say(say("CliIdWriteAlone"), true); // forced: nobody asked the line whether this motor is alone
+        m_out.say(say(CliText::CliIdWriteAlone), true); // forced: nobody asked the line whether this motor is alone
     m_readFrames = 0;
     m_link.write(*m_writing);
 }
@@ -129,7 +131,7 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
     m_out.record(Record::Change, o);
     if (!confirmed) {
         endTarget(NoAnswer,
-                  say("CliNotConfirmed")
+                  say(CliText::CliNotConfirmed)
                       .arg(QLatin1String(name.name), value, printTarget(before), where())
                       .arg((m_readFrames + 1) / 2));
         return;
@@ -139,6 +141,7 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
         m_reported = target;
     else
         m_motor.*name.field() = held.*name.field();
-    m_out.say(say("CliConfirmed").arg(QLatin1String(name.name), value, printTarget(before)) + forcedNote(), true);
+    m_out.say(say(CliText::CliConfirmed).arg(QLatin1String(name.name), value, printTarget(before)) + forcedNote(),
+              true);
     whenIdle([this] { nextWrite(); });
 }
