@@ -7,7 +7,7 @@ QString say(CliText id)
     return englishText(id);
 }
 
-QString sayWord(const char *name)
+QString sayWord(Word word)
 {
-    return text(name, Language::English, Window::Monitor);
+    return text(word, Language::English);
 }

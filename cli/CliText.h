@@ -8,4 +8,4 @@
 
 QString say(CliText id);
 // A word of the bus monitor's rows that tavik-cli prints the same way.
-QString sayWord(const char *name);
+QString sayWord(Word word);

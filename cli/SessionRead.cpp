@@ -20,10 +20,10 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     });
     connect(&m_link, &LinkDriver::discarded, this, [this](LinkDriver::Discard why, qint64 count) {
         m_discardedBytes += count;
-        const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord("MonBadCheck")
-            : why == LinkDriver::Discard::Collision               ? sayWord("MonCollision")
+        const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord(Word::MonBadCheck)
+            : why == LinkDriver::Discard::Collision               ? sayWord(Word::MonCollision)
             : why == LinkDriver::Discard::CutOff                  ? say(CliText::CliCutOff)
-                                                                  : sayWord("MonNoise");
+                                                                  : sayWord(Word::MonNoise);
         if (!m_discardKinds.contains(kind))
             m_discardKinds << kind;
     });

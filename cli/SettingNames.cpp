@@ -11,12 +11,12 @@
 
 namespace {
 
-using Word = std::pair<const char *, int>;
+using ValueName = std::pair<const char *, int>;
 
-constexpr Word kSensitivity[] = {{"low", 1}, {"medium", 2}, {"high", 3}};
-constexpr Word kRebound[] = {{"none", MotorSettings::NoRebound}, {"unlimited", MotorSettings::UnlimitedRebound}};
+constexpr ValueName kSensitivity[] = {{"low", 1}, {"medium", 2}, {"high", 3}};
+constexpr ValueName kRebound[] = {{"none", MotorSettings::NoRebound}, {"unlimited", MotorSettings::UnlimitedRebound}};
 // The rates of MotorSettings::BaudRates as words, code by code.
-constexpr Word kBaud[] = {{"1200", 0}, {"2400", 1}, {"4800", 2}, {"9600", 3}, {"19200", 4}};
+constexpr ValueName kBaud[] = {{"1200", 0}, {"2400", 1}, {"4800", 2}, {"9600", 3}, {"19200", 4}};
 static_assert(std::size(kBaud) == MotorSettings::BaudRates.size());
 
 // The words for bit 0 and bit 1 of each curtain function, in the order of

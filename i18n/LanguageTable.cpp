@@ -1053,6 +1053,34 @@ constexpr bool eachMessageHasOneRow()
 }
 static_assert(eachMessageHasOneRow());
 
+// For each word id (by its name), the index of its Word row in kRows; -1
+// when it has none, -2 when it has more than one.
+template <std::size_t N> constexpr std::array<int, N> wordRowsOf(const char *const (&ids)[N])
+{
+    std::array<int, N> rows {};
+    for (std::size_t i = 0; i < N; ++i) {
+        rows[i] = -1;
+        for (std::size_t r = 0; r < std::size(kRows); ++r)
+            if (kRows[r].property == Property::Word && sameName(kRows[r].objectName, ids[i]))
+                rows[i] = rows[i] == -1 ? int(r) : -2;
+    }
+    return rows;
+}
+
+constexpr std::size_t wordRowCount()
+{
+    std::size_t n = 0;
+    for (const LanguageRow &row : kRows)
+        n += row.property == Property::Word;
+    return n;
+}
+
+#define TAVIK_TEXT_NAME(id) #id,
+constexpr const char *kWordIds[] = {TAVIK_WORDS(TAVIK_TEXT_NAME)};
+#undef TAVIK_TEXT_NAME
+constexpr auto kWordRows = wordRowsOf(kWordIds);
+static_assert(eachHasOneRow(kWordRows) && wordRowCount() == std::size(kWordIds));
+
 QString programText(int row, Language lang)
 {
     return QString::fromUtf8(kProgramRows[std::size_t(row)].value(lang));
@@ -1167,4 +1195,9 @@ QString englishText(MqttText id)
 QString englishText(AppText id)
 {
     return text(id, Language::English);
+}
+
+QString text(Word word, Language lang)
+{
+    return QString::fromUtf8(kRows[std::size_t(kWordRows[std::size_t(word)])].value(lang));
 }

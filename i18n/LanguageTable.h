@@ -44,7 +44,7 @@ enum class Property {
     Message, // a text of MessageTexts, named by its row (see TAVIK_MESSAGES)
     AccessibleName, // what a screen reader calls the control
     AccessibleDescription, // what a screen reader says it does
-    Word, // a word or phrase that code reads with text() and composes; applyLanguage skips it
+    Word, // a word or phrase that code reads with text(Word, lang) and composes; applyLanguage skips it
 };
 
 struct RowTarget {
@@ -126,6 +126,9 @@ QString text(AppText id, Language lang);
 QString englishText(CliText id);
 QString englishText(MqttText id);
 QString englishText(AppText id);
+
+// A word the windows compose (Word rows), e.g. text(Word::MonUp, lang).
+QString text(Word word, Language lang);
 
 // The language of a command-line code, "zh_CN", "en" or "zh_TW"; nothing for
 // any other text.

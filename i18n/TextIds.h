@@ -1,8 +1,9 @@
-// The ids by which tavik-cli, tavik-mqtt and tavik's own command line name
-// the texts they print: one enumerator per row of the programs' part of the
-// language table, spelt as the row's name.  The compiler rejects a misspelt
-// id, and the table refuses to build while an id lacks its row or a row its
-// id.  To find a text: look its id up in i18n/LanguageTable.cpp.
+// The ids by which code names the texts it reads from the language table:
+// what tavik-cli, tavik-mqtt and tavik's own command line print, and the
+// words the windows compose.  One enumerator per row, spelt as the row's
+// name.  The compiler rejects a misspelt id, and the table refuses to build
+// while an id lacks its row or a row its id.  To find a text: look its id up
+// in i18n/LanguageTable.cpp.
 #pragma once
 
 #include <cstddef>
@@ -271,10 +272,105 @@
     X(AppUnexpectedArgument)                                                                                           \
     X(AppUnknownLanguage)
 
+// The words code composes in the windows (the bus monitor's frames in words,
+// the line inventory window): the table's Word rows.
+#define TAVIK_WORDS(X)                                                                                                 \
+    X(InvTitle)                                                                                                        \
+    X(InvSearch)                                                                                                       \
+    X(InvStop)                                                                                                         \
+    X(InvChoose)                                                                                                       \
+    X(InvColId)                                                                                                        \
+    X(InvColChannels)                                                                                                  \
+    X(InvColRate)                                                                                                      \
+    X(InvColPosition)                                                                                                  \
+    X(InvUnknown)                                                                                                      \
+    X(InvCollision)                                                                                                    \
+    X(InvListening)                                                                                                    \
+    X(InvProgress)                                                                                                     \
+    X(InvDone)                                                                                                         \
+    X(InvStopped)                                                                                                      \
+    X(InvNoPort)                                                                                                       \
+    X(MonColTime)                                                                                                      \
+    X(MonColDirection)                                                                                                 \
+    X(MonColBytes)                                                                                                     \
+    X(MonColMeaning)                                                                                                   \
+    X(MonSent)                                                                                                         \
+    X(MonReceived)                                                                                                     \
+    X(MonPort)                                                                                                         \
+    X(MonCounts)                                                                                                       \
+    X(MonLastAnswer)                                                                                                   \
+    X(MonNoAnswer)                                                                                                     \
+    X(MonSaveTitle)                                                                                                    \
+    X(MonSaveFilter)                                                                                                   \
+    X(MonSaveFailed)                                                                                                   \
+    X(MonCommandTo)                                                                                                    \
+    X(MonTargetId)                                                                                                     \
+    X(MonGroup)                                                                                                        \
+    X(MonChannel)                                                                                                      \
+    X(MonChannels)                                                                                                     \
+    X(MonNoChannel)                                                                                                    \
+    X(MonAllChannels)                                                                                                  \
+    X(MonUp)                                                                                                           \
+    X(MonStop)                                                                                                         \
+    X(MonDown)                                                                                                         \
+    X(MonLearn)                                                                                                        \
+    X(MonDelete)                                                                                                       \
+    X(MonGoToLimit)                                                                                                    \
+    X(MonMotorOther)                                                                                                   \
+    X(MonRunTo)                                                                                                        \
+    X(MonForceId)                                                                                                      \
+    X(MonWriteDryContact)                                                                                              \
+    X(MonWriteSpeed)                                                                                                   \
+    X(MonWriteFlags)                                                                                                   \
+    X(MonWriteJog)                                                                                                     \
+    X(MonWriteSensitivity)                                                                                             \
+    X(MonWriteRebound)                                                                                                 \
+    X(MonWriteBaud)                                                                                                    \
+    X(MonReadBasic)                                                                                                    \
+    X(MonReadExtended)                                                                                                 \
+    X(MonStatusPoll)                                                                                                   \
+    X(MonUnknownFunction)                                                                                              \
+    X(MonNotCommand)                                                                                                   \
+    X(MonBaud)                                                                                                         \
+    X(MonBaudCode)                                                                                                     \
+    X(MonReboundNone)                                                                                                  \
+    X(MonReboundUnlimited)                                                                                             \
+    X(MonReboundTime)                                                                                                  \
+    X(MonStatus)                                                                                                       \
+    X(MonPercent)                                                                                                      \
+    X(MonPositionKnown)                                                                                                \
+    X(MonPositionUnknown)                                                                                              \
+    X(MonLimitPoint)                                                                                                   \
+    X(MonLimitPoints)                                                                                                  \
+    X(MonNoLimitPoints)                                                                                                \
+    X(MonMoving)                                                                                                       \
+    X(MonBasicReport)                                                                                                  \
+    X(MonExtendedReport)                                                                                               \
+    X(MonDryContact)                                                                                                   \
+    X(MonSpeed)                                                                                                        \
+    X(MonFlags)                                                                                                        \
+    X(MonJog)                                                                                                          \
+    X(MonSensitivity)                                                                                                  \
+    X(MonNotAnswer)                                                                                                    \
+    X(MonListComma)                                                                                                    \
+    X(MonListAnd)                                                                                                      \
+    X(MonPartComma)                                                                                                    \
+    X(MonDiscarded)                                                                                                    \
+    X(MonNoise)                                                                                                        \
+    X(MonBadCheck)                                                                                                     \
+    X(MonCutOff)                                                                                                       \
+    X(MonFlood)                                                                                                        \
+    X(MonCollision)                                                                                                    \
+    X(MonOpened)                                                                                                       \
+    X(MonReopened)                                                                                                     \
+    X(MonClosed)                                                                                                       \
+    X(MonLost)
+
 #define TAVIK_TEXT_ID(id) id,
 enum class CliText { TAVIK_CLI_TEXTS(TAVIK_TEXT_ID) };
 enum class MqttText { TAVIK_MQTT_TEXTS(TAVIK_TEXT_ID) };
 enum class AppText { TAVIK_APP_TEXTS(TAVIK_TEXT_ID) };
+enum class Word { TAVIK_WORDS(TAVIK_TEXT_ID) };
 #undef TAVIK_TEXT_ID
 
 // The programs without windows whose texts the table holds.
