@@ -49,9 +49,9 @@ protected:
     }
 };
 // What tavik's command line says: the English of its row.
-QString say(const char *name)
+QString say(AppText id)
 {
-    return englishText(name, Window::App);
+    return englishText(id);
 }
 
 // A command line that cannot be followed: the reason and the usage on
@@ -77,12 +77,12 @@ int main(int argc, char *argv[])
     app.installEventFilter(&hintHidePause);
 
     QCommandLineParser options;
-    options.setApplicationDescription(say("AppDescription"));
+    options.setApplicationDescription(say(AppText::AppDescription));
     options.addHelpOption();
     options.addVersionOption();
-    const QCommandLineOption port(QStringLiteral("port"), say("AppOptPort"), QStringLiteral("PATH"));
+    const QCommandLineOption port(QStringLiteral("port"), say(AppText::AppOptPort), QStringLiteral("PATH"));
     options.addOption(port);
-    const QCommandLineOption language(QStringLiteral("language"), say("AppOptLanguage"), QStringLiteral("CODE"));
+    const QCommandLineOption language(QStringLiteral("language"), say(AppText::AppOptLanguage), QStringLiteral("CODE"));
     options.addOption(language);
     if (!options.parse(QCoreApplication::arguments()))
         return usageError(options, options.errorText());
@@ -91,11 +91,11 @@ int main(int argc, char *argv[])
     if (options.isSet(QStringLiteral("version")))
         options.showVersion();
     if (!options.positionalArguments().isEmpty())
-        return usageError(options, say("AppUnexpectedArgument").arg(options.positionalArguments().constFirst()));
+        return usageError(options, say(AppText::AppUnexpectedArgument).arg(options.positionalArguments().constFirst()));
     const std::optional<Language> startLanguage = options.isSet(language) ? languageFromCode(options.value(language))
                                                                           : Language::SimplifiedChinese;
     if (!startLanguage)
-        return usageError(options, say("AppUnknownLanguage").arg(options.value(language)));
+        return usageError(options, say(AppText::AppUnknownLanguage).arg(options.value(language)));
 
     Windows windows(options.values(port));
     // Another language is applied as its menu item applies it.

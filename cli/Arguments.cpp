@@ -38,7 +38,7 @@ const OptionRow *findOption(const QString &name)
 QString didYouMean(const QString &word, const QStringList &choices)
 {
     const QString guess = nearest(word, choices);
-    return guess.isEmpty() ? QString() : say("CliDidYouMean").arg(guess);
+    return guess.isEmpty() ? QString() : say(CliText::CliDidYouMean).arg(guess);
 }
 
 // The arguments a command takes after its name: at least, at most (-1: any).
@@ -72,7 +72,7 @@ bool readProfileFile(const QString &path, Profile &out, QString &error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = say("CliFileUnreadable").arg(path, file.errorString());
+        error = say(CliText::CliFileUnreadable).arg(path, file.errorString());
         return false;
     }
     // One byte beyond the limit is enough to know the file is too large.
@@ -91,8 +91,8 @@ bool parseBaud(const QString &value, int &code, QString &error)
         return true;
     Change c;
     if (!findSetting(QStringLiteral("baud"))->parse(value, c, error)) {
-        error =
-            say("CliBadNumber").arg(QStringLiteral("--baud"), value, QStringLiteral("auto|1200|2400|4800|9600|19200"));
+        error = say(CliText::CliBadNumber)
+                    .arg(QStringLiteral("--baud"), value, QStringLiteral("auto|1200|2400|4800|9600|19200"));
         return false;
     }
     code = c.value;
@@ -106,12 +106,12 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
     case K::Set: {
         const SettingName *s = findSetting(a[0]);
         if (!s) {
-            error = say("CliUnknownSetting").arg(a[0], settingNameList(true).join(QStringLiteral(", ")))
+            error = say(CliText::CliUnknownSetting).arg(a[0], settingNameList(true).join(QStringLiteral(", ")))
                 + didYouMean(a[0], settingNameList(true));
             return false;
         }
         if (s->form != SettingName::Form::Switches && a.size() != 2) {
-            error = say("CliExtraArgument").arg(a[2], QLatin1String(row.syntax));
+            error = say(CliText::CliExtraArgument).arg(a[2], QLatin1String(row.syntax));
             return false;
         }
         return s->parse(a.mid(1).join(u' '), out.change, error);
@@ -128,7 +128,7 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
             const bool isGoto = row.kind == K::Goto;
             int n = 0;
             if (!parseMotionValue(value, isGoto ? 0 : 1, isGoto ? 100 : 4, n)) {
-                error = say("CliBadNumber")
+                error = say(CliText::CliBadNumber)
                             .arg(QLatin1String(isGoto ? "PERCENT" : "N"), value,
                                  QLatin1String(isGoto ? "0..100" : "1..4"));
                 return false;
@@ -143,12 +143,12 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
             out.targets << t;
         }
         if (out.targets.isEmpty()) {
-            error = say("CliMissingArgument").arg(QLatin1String(row.name), QLatin1String(row.syntax));
+            error = say(CliText::CliMissingArgument).arg(QLatin1String(row.name), QLatin1String(row.syntax));
             return false;
         }
         for (const Target &t : std::as_const(out.targets)) {
             if ((row.kind == K::Goto || row.kind == K::Status) && !singleMotor(t)) {
-                error = say("CliOneMotor").arg(QLatin1String(row.name), printTarget(t));
+                error = say(CliText::CliOneMotor).arg(QLatin1String(row.name), printTarget(t));
                 return false;
             }
         }
@@ -168,24 +168,24 @@ bool checkWrites(Request &r, QString &error)
         return true;
     for (const Target &t : std::as_const(r.targets)) {
         if (t.id == 0) {
-            error = say("CliGroupWrite").arg(QLatin1String(r.command->name), printTarget(t));
+            error = say(CliText::CliGroupWrite).arg(QLatin1String(r.command->name), printTarget(t));
             return false;
         }
     }
     if (r.address && r.targets.size() > 1) {
-        error = say("CliAddressOneTarget");
+        error = say(CliText::CliAddressOneTarget);
         return false;
     }
     const QList<Change> &changes = kind == K::Set ? QList<Change> {r.change} : r.profile.changes;
     for (const Change &c : changes) {
         if (c.setting->form == SettingName::Form::Target && c.target.id == 0 && (kind == K::Set || r.address)) {
-            error = say("CliGroupId");
+            error = say(CliText::CliGroupId);
             return false;
         }
     }
     if (r.force) {
         if (r.change.setting->form != SettingName::Form::Target) {
-            error = say("CliForceOnlyId");
+            error = say(CliText::CliForceOnlyId);
             return false;
         }
         r.change.setting = findSetting(QStringLiteral("force-id"));
@@ -222,7 +222,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
             QStringList names;
             for (const OptionRow &o : kOptions)
                 names << QLatin1String(o.name);
-            error = say("CliUnknownOption").arg(arg) + didYouMean(name, names);
+            error = say(CliText::CliUnknownOption).arg(arg) + didYouMean(name, names);
             return false;
         }
         QString value;
@@ -232,7 +232,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
             else if (i + 1 < args.size())
                 value = args[++i];
             if (value.isEmpty()) {
-                error = say("CliMissingValue").arg(name);
+                error = say(CliText::CliMissingValue).arg(name);
                 return false;
             }
         }
@@ -270,7 +270,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         r.asked = Request::Asked::Help;
         const QString topic = words.value(helpWord ? 1 : 0);
         if (!topic.isEmpty() && !(r.command = findCommand(topic))) {
-            error = say("CliUnknownCommand").arg(topic, commandNames().join(QStringLiteral(", ")))
+            error = say(CliText::CliUnknownCommand).arg(topic, commandNames().join(QStringLiteral(", ")))
                 + didYouMean(topic, commandNames());
             return false;
         }
@@ -278,12 +278,12 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         return true;
     }
     if (words.isEmpty()) {
-        error = say("CliNoCommand").arg(commandNames().join(QStringLiteral(", ")));
+        error = say(CliText::CliNoCommand).arg(commandNames().join(QStringLiteral(", ")));
         return false;
     }
     r.command = findCommand(words[0]);
     if (!r.command) {
-        error = say("CliUnknownCommand").arg(words[0], commandNames().join(QStringLiteral(", ")))
+        error = say(CliText::CliUnknownCommand).arg(words[0], commandNames().join(QStringLiteral(", ")))
             + didYouMean(words[0], commandNames());
         return false;
     }
@@ -291,34 +291,34 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
     const QStringList rest = words.mid(1);
     const auto [least, most] = argumentCount(row.kind);
     if (rest.size() < least || (row.kind == K::Motor && rest.isEmpty() && targetTexts.isEmpty())) {
-        error = say("CliMissingArgument").arg(QLatin1String(row.name), QLatin1String(row.syntax));
+        error = say(CliText::CliMissingArgument).arg(QLatin1String(row.name), QLatin1String(row.syntax));
         return false;
     }
     if (most >= 0 && rest.size() > most) {
-        error = say("CliExtraArgument").arg(rest[most], QLatin1String(row.syntax));
+        error = say(CliText::CliExtraArgument).arg(rest[most], QLatin1String(row.syntax));
         return false;
     }
     for (const auto &[option, command] : kOnlyWith) {
         const bool withAll = qstrcmp(command, "scan --all") == 0 && r.all;
         if (given.contains(QLatin1String(option)) && qstrcmp(row.name, command) != 0 && !withAll) {
-            error = say("CliOptionOnlyWith").arg(QLatin1String(option), QLatin1String(command));
+            error = say(CliText::CliOptionOnlyWith).arg(QLatin1String(option), QLatin1String(command));
             return false;
         }
     }
     const bool takesTarget = QLatin1String(row.options).contains(QLatin1String("--target")) || row.movesCurtains();
     if (!targetTexts.isEmpty() && !takesTarget && !given.contains(QLatin1String("--poll"))) {
-        error = say("CliOptionOnlyWith")
+        error = say(CliText::CliOptionOnlyWith)
                     .arg(QStringLiteral("--target"),
                          QStringLiteral("scan, read, set, apply, up, stop, down, learn, delete, goto, limit"));
         return false;
     }
     if (targetTexts.size() > 1 && row.kind != K::Apply && !row.movesCurtains()) {
-        error = say("CliOneTarget").arg(QLatin1String(row.name));
+        error = say(CliText::CliOneTarget).arg(QLatin1String(row.name));
         return false;
     }
     if (row.kind == K::Read && !rest.isEmpty()) {
         if (!targetTexts.isEmpty()) {
-            error = say("CliOneTarget").arg(QLatin1String(row.name));
+            error = say(CliText::CliOneTarget).arg(QLatin1String(row.name));
             return false;
         }
         targetTexts << rest;
@@ -338,7 +338,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
     if (!parseCommandArguments(row, commandArgs, r, error) || !checkWrites(r, error))
         return false;
     if (row.kind == K::Monitor && !r.targets.isEmpty() && !singleMotor(r.targets[0])) {
-        error = say("CliOneMotor").arg(QStringLiteral("--poll"), printTarget(r.targets[0]));
+        error = say(CliText::CliOneMotor).arg(QStringLiteral("--poll"), printTarget(r.targets[0]));
         return false;
     }
     out = r;

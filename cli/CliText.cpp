@@ -2,12 +2,12 @@
 
 #include "LanguageTable.h"
 
-QString say(const char *name)
+QString say(CliText id)
 {
-    return englishText(name, Window::Cli);
+    return englishText(id);
 }
 
-QString sayWord(const char *name)
+QString sayWord(Word word)
 {
-    return englishText(name, Window::Monitor);
+    return text(word, Language::English);
 }

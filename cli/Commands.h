@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Frames.h"
+#include "TextIds.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +19,7 @@ struct CommandRow {
     Kind kind;
     Byte data; // motor commands: the data byte of function 0A
     const char *syntax; // as the help shows it
-    const char *text; // its row in the language table: what it does
+    CliText text; // what it does
     const char *example;
     const char *options; // the options it takes besides the common ones
 

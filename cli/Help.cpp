@@ -14,26 +14,26 @@ constexpr int Width = 80; // a terminal's columns: no help line is longer
 
 struct OptionHelp {
     const char *option;
-    const char *text;
+    CliText text;
 };
 
 constexpr OptionHelp kOptionHelp[] = {
-    {"--port PATH", "CliHelpOptPort"},
-    {"--baud RATE", "CliHelpOptBaud"},
-    {"--target ID:CHANNELS", "CliHelpOptTarget"},
-    {"--address", "CliHelpOptAddress"},
-    {"--dry-run", "CliHelpOptDryRun"},
-    {"--watch", "CliHelpOptWatch"},
-    {"--force", "CliHelpOptForce"},
-    {"--poll ID:CHANNELS", "CliHelpOptPoll"},
-    {"--all", "CliHelpOptAll"},
-    {"--ids FIRST-LAST", "CliHelpOptIds"},
-    {"--channels LIST", "CliHelpOptChannels"},
-    {"--json", "CliHelpOptJson"},
-    {"--quiet", "CliHelpOptQuiet"},
-    {"--log FILE", "CliHelpOptLog"},
-    {"--help", "CliHelpOptHelp"},
-    {"--version", "CliHelpOptVersion"},
+    {"--port PATH", CliText::CliHelpOptPort},
+    {"--baud RATE", CliText::CliHelpOptBaud},
+    {"--target ID:CHANNELS", CliText::CliHelpOptTarget},
+    {"--address", CliText::CliHelpOptAddress},
+    {"--dry-run", CliText::CliHelpOptDryRun},
+    {"--watch", CliText::CliHelpOptWatch},
+    {"--force", CliText::CliHelpOptForce},
+    {"--poll ID:CHANNELS", CliText::CliHelpOptPoll},
+    {"--all", CliText::CliHelpOptAll},
+    {"--ids FIRST-LAST", CliText::CliHelpOptIds},
+    {"--channels LIST", CliText::CliHelpOptChannels},
+    {"--json", CliText::CliHelpOptJson},
+    {"--quiet", CliText::CliHelpOptQuiet},
+    {"--log FILE", CliText::CliHelpOptLog},
+    {"--help", CliText::CliHelpOptHelp},
+    {"--version", CliText::CliHelpOptVersion},
 };
 
 // The text broken at blanks into lines of at most Width columns, each
@@ -63,7 +63,7 @@ QString row(const QString &left, const QString &right)
     return fitted(right, Column - 1, QStringLiteral("  ") + left.leftJustified(Column - 3));
 }
 
-QString paragraph(const char *text)
+QString paragraph(CliText text)
 {
     return fitted(say(text), 0);
 }
@@ -77,7 +77,7 @@ QString rangeText(const SettingName &s)
     if (s.defaultValue >= 0) {
         FeatureValues v;
         v.*s.field() = Byte(s.defaultValue);
-        t += QStringLiteral("; ") + say("CliDefault").arg(s.print(v, {}));
+        t += QStringLiteral("; ") + say(CliText::CliDefault).arg(s.print(v, {}));
     }
     return t;
 }
@@ -110,33 +110,33 @@ QString settingsHelp()
 QString helpText()
 {
     // One usage line, then sections headed "Name:", as help2man reads them.
-    QString t = say("CliHelpUsage")
+    QString t = say(CliText::CliHelpUsage)
         + QStringLiteral(" tavik-cli [--port PATH] [--baud auto|1200|2400|4800|9600|19200]\n"
                          "                 [--json] [--quiet] [--log FILE] COMMAND [ARGS]\n");
     t += QStringLiteral("       tavik-cli help COMMAND | COMMAND --help | --version\n\n");
-    t += say("CliHelpCommands") + u'\n';
+    t += say(CliText::CliHelpCommands) + u'\n';
     for (const CommandRow &c : commandRows())
         t += row(QLatin1String(c.syntax), say(c.text)) + row(QString(), QLatin1String(c.example));
-    t += u'\n' + say("CliHelpOptions") + u'\n' + commonOptions(nullptr);
-    t += u'\n' + paragraph("CliHelpTarget");
-    t += u'\n' + say("CliHelpSettings") + u'\n' + settingsHelp();
-    t += u'\n' + paragraph("CliHelpProfile");
-    t += u'\n' + paragraph("CliHelpEnvironment");
-    t += u'\n' + paragraph("CliHelpExit");
+    t += u'\n' + say(CliText::CliHelpOptions) + u'\n' + commonOptions(nullptr);
+    t += u'\n' + paragraph(CliText::CliHelpTarget);
+    t += u'\n' + say(CliText::CliHelpSettings) + u'\n' + settingsHelp();
+    t += u'\n' + paragraph(CliText::CliHelpProfile);
+    t += u'\n' + paragraph(CliText::CliHelpEnvironment);
+    t += u'\n' + paragraph(CliText::CliHelpExit);
     return t;
 }
 
 QString commandHelp(const CommandRow &c)
 {
-    QString t = say("CliHelpUsage") + QStringLiteral(" tavik-cli [OPTIONS] %1\n\n").arg(QLatin1String(c.syntax));
-    t += paragraph(c.text) + u'\n' + say("CliHelpExample") + u'\n'
+    QString t = say(CliText::CliHelpUsage) + QStringLiteral(" tavik-cli [OPTIONS] %1\n\n").arg(QLatin1String(c.syntax));
+    t += paragraph(c.text) + u'\n' + say(CliText::CliHelpExample) + u'\n'
         + QStringLiteral("  %1\n\n").arg(QLatin1String(c.example));
-    t += say("CliHelpOptions") + u'\n' + commonOptions(c.options);
+    t += say(CliText::CliHelpOptions) + u'\n' + commonOptions(c.options);
     if (c.kind == CommandRow::Kind::Set || c.kind == CommandRow::Kind::Apply)
-        t += u'\n' + say("CliHelpSettings") + u'\n' + settingsHelp();
+        t += u'\n' + say(CliText::CliHelpSettings) + u'\n' + settingsHelp();
     if (c.kind != CommandRow::Kind::Ports && c.kind != CommandRow::Kind::Settings)
-        t += u'\n' + paragraph("CliHelpTarget");
-    t += u'\n' + paragraph("CliHelpExit");
+        t += u'\n' + paragraph(CliText::CliHelpTarget);
+    t += u'\n' + paragraph(CliText::CliHelpExit);
     return t;
 }
 
@@ -149,9 +149,9 @@ void listPorts(Output &out)
 {
     const QList<SerialPortEntry> ports = serialPorts();
     if (ports.isEmpty())
-        out.say(say("CliNoPorts"));
+        out.say(say(CliText::CliNoPorts));
     else
-        out.say(say("CliPortsHeader")); // the columns below, tab-separated like them
+        out.say(say(CliText::CliPortsHeader)); // the columns below, tab-separated like them
     for (const SerialPortEntry &p : ports) {
         out.say(QStringLiteral("%1\t%2\t%3")
                     .arg(p.path, p.usbAdapter ? QStringLiteral("usb") : QStringLiteral("-"),

@@ -79,7 +79,7 @@ bool parseIdRange(const QString &text, int &first, int &last, QString &error)
 {
     if (range(text, 1, MotorSettings::MaxId, first, last))
         return true;
-    error = say("CliBadNumber").arg(QStringLiteral("--ids"), text, QStringLiteral("1..99, FIRST-LAST"));
+    error = say(CliText::CliBadNumber).arg(QStringLiteral("--ids"), text, QStringLiteral("1..99, FIRST-LAST"));
     return false;
 }
 
@@ -89,7 +89,8 @@ bool parseChannelList(const QString &text, QList<int> &channels, QString &error)
     for (const QString &part : text.split(u',')) {
         int first = 0, last = 0;
         if (!range(part, 1, MotorSettings::ChannelCount, first, last)) {
-            error = say("CliBadNumber").arg(QStringLiteral("--channels"), text, QStringLiteral("1..16, 1-3, 1,5,9"));
+            error =
+                say(CliText::CliBadNumber).arg(QStringLiteral("--channels"), text, QStringLiteral("1..16, 1-3, 1,5,9"));
             return false;
         }
         for (int c = first; c <= last; ++c)
@@ -106,7 +107,7 @@ int runInventory(const Request &request, Output &out)
         QString note, error;
         port = onlyUsbAdapter(serialPorts(), note, error);
         if (port.isEmpty()) {
-            out.error(error + u'\n' + say("CliChoosePort"), {{QStringLiteral("exit"), 2}});
+            out.error(error + u'\n' + say(CliText::CliChoosePort), {{QStringLiteral("exit"), 2}});
             return 2;
         }
         out.say(note, true);
@@ -136,19 +137,19 @@ int runInventory(const Request &request, Output &out)
     ProgressLine progress;
     QString lost;
     QObject::connect(&inventory, &LineInventory::probingRate,
-                     [&](int rate) { progress.show(say("CliInventoryListening").arg(rate)); });
+                     [&](int rate) { progress.show(say(CliText::CliInventoryListening).arg(rate)); });
     QObject::connect(&inventory, &LineInventory::progress, [&](int done, int total, int id, int motors) {
-        progress.show(say("CliInventoryProgress").arg(done).arg(total).arg(id).arg(motors));
+        progress.show(say(CliText::CliInventoryProgress).arg(done).arg(total).arg(id).arg(motors));
     });
     QObject::connect(&inventory, &LineInventory::entryFound, [&](const LineInventory::Entry &e) {
         progress.clear();
         const QString target = QStringLiteral("%1:%2").arg(e.id).arg(channelNumbersText(e.channels));
         if (e.collision) {
-            out.say(say("CliInventoryCollision").arg(target).arg(e.rate));
+            out.say(say(CliText::CliInventoryCollision).arg(target).arg(e.rate));
         } else {
             const QString position = e.position ? QStringLiteral("%1 %").arg(*e.position)
-                                                : say("CliInventoryPositionUnknown");
-            out.say(say("CliInventoryMotor").arg(target).arg(e.rate).arg(position));
+                                                : say(CliText::CliInventoryPositionUnknown);
+            out.say(say(CliText::CliInventoryMotor).arg(target).arg(e.rate).arg(position));
         }
         out.record(Record::Scan,
                    {{QStringLiteral("id"), e.id},
@@ -158,8 +159,9 @@ int runInventory(const Request &request, Output &out)
                     {QStringLiteral("position"), e.position ? QJsonValue(*e.position) : QJsonValue()},
                     {QStringLiteral("collision"), e.collision}});
     });
-    QObject::connect(&link, &MotorLink::portLost,
-                     [&](const QString &, const QString &reason) { lost = say("CliPortLost").arg(port, reason); });
+    QObject::connect(&link, &MotorLink::portLost, [&](const QString &, const QString &reason) {
+        lost = say(CliText::CliPortLost).arg(port, reason);
+    });
     QObject::connect(&inventory, &LineInventory::finished, &loop, [&loop] { loop.exit(0); });
 
     // Ctrl-C and SIGTERM end the run between two ticks.
@@ -195,10 +197,10 @@ int runInventory(const Request &request, Output &out)
     if (!lost.isEmpty())
         out.error(lost, {{QStringLiteral("port"), port}, {QStringLiteral("exit"), code}});
     else if (motors == 0 && !signalNumber)
-        out.say(say("CliInventoryNone").arg(port, ids));
+        out.say(say(CliText::CliInventoryNone).arg(port, ids));
     if (signalNumber)
-        out.say(say("CliInventoryCut"));
-    out.say(say("CliInventorySummary").arg(motors).arg(collisions).arg(port));
+        out.say(say(CliText::CliInventoryCut));
+    out.say(say(CliText::CliInventorySummary).arg(motors).arg(collisions).arg(port));
     out.record(Record::Summary,
                {{QStringLiteral("command"), QStringLiteral("scan")},
                 {QStringLiteral("port"), port},

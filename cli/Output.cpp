@@ -28,7 +28,7 @@ void Output::say(const QString &text, bool chatter)
     if (m_json || (chatter && m_quiet))
         return;
     m_out << text << '\n';
-    flush(m_out, ::say("CliStandardOutput"));
+    flush(m_out, ::say(CliText::CliStandardOutput));
 }
 
 void Output::record(const char *type, const QJsonObject &fields)
@@ -38,7 +38,7 @@ void Output::record(const char *type, const QJsonObject &fields)
     QJsonObject o = fields;
     o.insert(QStringLiteral("type"), QLatin1String(type));
     m_out << QJsonDocument(o).toJson(QJsonDocument::Compact) << '\n';
-    flush(m_out, ::say("CliStandardOutput"));
+    flush(m_out, ::say(CliText::CliStandardOutput));
 }
 
 void Output::error(const QString &text, const QJsonObject &fields)
@@ -66,7 +66,7 @@ void Output::wire(const WireLine &line, bool shown)
         return;
     if (!m_json) {
         m_out << line.text() << '\n';
-        flush(m_out, ::say("CliStandardOutput"));
+        flush(m_out, ::say(CliText::CliStandardOutput));
     }
     record(Record::Frame, line.json());
 }
@@ -85,7 +85,7 @@ void Output::flush(QTextStream &stream, const QString &name)
     if (stream.status() == QTextStream::Ok || !m_failure.isEmpty())
         return;
     const QFileDevice *file = qobject_cast<QFileDevice *>(stream.device());
-    m_failure = ::say("CliOutputFailed").arg(name, file ? file->errorString() : QString());
+    m_failure = ::say(CliText::CliOutputFailed).arg(name, file ? file->errorString() : QString());
     if (m_writeFailed)
         m_writeFailed(m_failure);
 }

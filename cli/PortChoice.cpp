@@ -45,11 +45,11 @@ QString onlyUsbAdapter(const QList<SerialPortEntry> &ports, QString &note, QStri
                      .arg(p.path, p.usbAdapter ? QStringLiteral("  (USB) ") : QStringLiteral("  "), p.description);
     }
     if (adapters.size() == 1) {
-        note = say("CliUsingAdapter").arg(adapters[0].path, adapters[0].description);
+        note = say(CliText::CliUsingAdapter).arg(adapters[0].path, adapters[0].description);
         return adapters[0].path;
     }
-    error = adapters.isEmpty() ? say("CliNoAdapter") : say("CliSeveralAdapters");
-    error += u'\n' + (lines.isEmpty() ? QStringLiteral("  ") + say("CliNoPorts") : lines.join(u'\n'));
+    error = adapters.isEmpty() ? say(CliText::CliNoAdapter) : say(CliText::CliSeveralAdapters);
+    error += u'\n' + (lines.isEmpty() ? QStringLiteral("  ") + say(CliText::CliNoPorts) : lines.join(u'\n'));
     return {};
 }
 
@@ -58,17 +58,17 @@ QString openFailureReason(const QString &port, LinkDriver::OpenCause cause, cons
 {
     const QFileInfo file(port);
     if (cause == LinkDriver::OpenCause::NotFound || !file.exists())
-        return say("CliPortMissing").arg(port);
+        return say(CliText::CliPortMissing).arg(port);
     if (file.isFile() || file.isDir() || !isTerminal(port))
-        return say("CliPortNotSerial").arg(port);
+        return say(CliText::CliPortNotSerial).arg(port);
     if (cause == LinkDriver::OpenCause::NoPermission) {
         if (device.groupMayOpen && !device.group.isEmpty())
-            return say("CliPortDeniedGroup").arg(port, device.group);
-        return say("CliPortDenied").arg(port, device.owner);
+            return say(CliText::CliPortDeniedGroup).arg(port, device.group);
+        return say(CliText::CliPortDenied).arg(port, device.owner);
     }
     if (cause == LinkDriver::OpenCause::InUse && device.holderPid > 0)
-        return say("CliPortHeldBy").arg(port).arg(device.holderPid);
+        return say(CliText::CliPortHeldBy).arg(port).arg(device.holderPid);
     if (cause == LinkDriver::OpenCause::InUse)
-        return say("CliPortBusy").arg(port);
-    return say("CliPortOther").arg(port, componentText);
+        return say(CliText::CliPortBusy).arg(port);
+    return say(CliText::CliPortOther).arg(port, componentText);
 }

@@ -27,7 +27,7 @@ bool toSettingNames(QJsonObject &o, QString &error)
 {
     if (o.contains(kTypeKey)) {
         if (o.value(kTypeKey) != QJsonValue(QStringLiteral("settings"))) {
-            error = say("CliProfileType").arg(kTypeKey, QStringLiteral("\"settings\""));
+            error = say(CliText::CliProfileType).arg(kTypeKey, QStringLiteral("\"settings\""));
             return false;
         }
         o.remove(kTypeKey);
@@ -35,7 +35,7 @@ bool toSettingNames(QJsonObject &o, QString &error)
     if (o.contains(kChannelsKey)) {
         const QJsonValue id = o.value(kIdKey);
         if (!id.isDouble() || !o.value(kChannelsKey).isArray()) {
-            error = say("CliProfileType").arg(kChannelsKey, say("CliJsonChannels"));
+            error = say(CliText::CliProfileType).arg(kChannelsKey, say(CliText::CliJsonChannels));
             return false;
         }
         QStringList channels;
@@ -109,7 +109,7 @@ QString repeatedKey(const QByteArray &json)
 bool readProfile(const QByteArray &bytes, Profile &out, QString &error)
 {
     if (bytes.size() > MaxProfileBytes) {
-        error = say("CliProfileTooLarge").arg(MaxProfileBytes);
+        error = say(CliText::CliProfileTooLarge).arg(MaxProfileBytes);
         return false;
     }
     QJsonParseError parseError;
@@ -119,28 +119,28 @@ bool readProfile(const QByteArray &bytes, Profile &out, QString &error)
     const bool otherValue = parseError.error != QJsonParseError::NoError
         && QJsonDocument::fromJson('[' + record + ']').isArray();
     if (parseError.error != QJsonParseError::NoError && !otherValue) {
-        error = say("CliProfileBroken").arg(parseError.offset).arg(parseError.errorString());
+        error = say(CliText::CliProfileBroken).arg(parseError.offset).arg(parseError.errorString());
         return false;
     }
     if (otherValue || !doc.isObject()) {
-        error = say("CliProfileNotObject");
+        error = say(CliText::CliProfileNotObject);
         return false;
     }
     if (const QString key = repeatedKey(record); !key.isEmpty()) {
-        error = say("CliProfileDuplicateKey").arg(key);
+        error = say(CliText::CliProfileDuplicateKey).arg(key);
         return false;
     }
     QJsonObject o = doc.object();
     if (!toSettingNames(o, error))
         return false;
     if (o.value(kFormatKey) != QJsonValue(kFormat) || o.value(kVersionKey) != QJsonValue(kVersion)) {
-        error = say("CliProfileForeign").arg(kFormat).arg(kVersion);
+        error = say(CliText::CliProfileForeign).arg(kFormat).arg(kVersion);
         return false;
     }
     for (auto it = o.begin(); it != o.end(); ++it) {
         const SettingName *s = findSetting(it.key());
         if (it.key() != kFormatKey && it.key() != kVersionKey && (!s || !s->inReport)) {
-            error = say("CliProfileUnknownKey").arg(it.key(), settingNameList(false).join(QStringLiteral(", ")));
+            error = say(CliText::CliProfileUnknownKey).arg(it.key(), settingNameList(false).join(QStringLiteral(", ")));
             return false;
         }
     }

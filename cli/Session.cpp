@@ -21,10 +21,10 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     });
     connect(&m_link, &LinkDriver::discarded, this, [this](LinkDriver::Discard why, qint64 count) {
         m_facts.discardedBytes += count;
-        const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord("MonBadCheck")
-            : why == LinkDriver::Discard::Collision               ? sayWord("MonCollision")
-            : why == LinkDriver::Discard::CutOff                  ? say("CliCutOff")
-                                                                  : sayWord("MonNoise");
+        const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord(Word::MonBadCheck)
+            : why == LinkDriver::Discard::Collision               ? sayWord(Word::MonCollision)
+            : why == LinkDriver::Discard::CutOff                  ? say(CliText::CliCutOff)
+                                                                  : sayWord(Word::MonNoise);
         if (!m_facts.discardKinds.contains(kind))
             m_facts.discardKinds << kind;
     });
@@ -41,7 +41,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     });
     connect(&m_link, &LinkDriver::portLost, this, [this](const QString &reason) {
         // The port was open: what was under way stays unanswered or unconfirmed.
-        fail(NoAnswer, say("CliPortLost").arg(m_port, reason));
+        fail(NoAnswer, say(CliText::CliPortLost).arg(m_port, reason));
     });
     connect(&m_link, &LinkDriver::lineError, this,
             [this](const QString &text) { fail(NoAnswer, text + u' ' + where()); });
@@ -65,7 +65,7 @@ bool Session::openPort()
         QString note, error;
         m_port = onlyUsbAdapter(serialPorts(), note, error);
         if (m_port.isEmpty()) {
-            fail(Usage, error + u'\n' + say("CliChoosePort"));
+            fail(Usage, error + u'\n' + say(CliText::CliChoosePort));
             return false;
         }
         m_out.say(note, true);
@@ -78,7 +78,7 @@ bool Session::openPort()
     if (!m_link.open(m_port, baudCode) || isFinished())
         return false;
     if (listenOnly)
-        m_out.say(say("CliListening").arg(m_link.rateBps()).arg(m_port), true);
+        m_out.say(say(CliText::CliListening).arg(m_link.rateBps()).arg(m_port), true);
     return true;
 }
 

@@ -41,11 +41,11 @@ void Session::onFrameSent(Byte function, Byte data)
     if (!singleMotor(t)) {
         // A group or several channels: several motors may answer at once, so
         // no answer can confirm it.
-        endTarget(Done, say("CliSentUnconfirmable").arg(what, printTarget(t)));
+        endTarget(Done, say(CliText::CliSentUnconfirmable).arg(what, printTarget(t)));
         return;
     }
     // One motor on one channel: its status answer after the command confirms it.
-    m_out.say(say("CliSent").arg(what, printTarget(t)), true);
+    m_out.say(say(CliText::CliSent).arg(what, printTarget(t)), true);
     enter(Confirming {});
     m_facts.discardedBytes = 0;
     m_facts.discardKinds.clear();
@@ -59,7 +59,7 @@ void Session::confirmCommand(bool silence)
     if (silence)
         endTarget(
             NoAnswer,
-            say("CliNoConfirmation").arg(QLatin1String(m_req.command->name), printTarget(t), where(), silenceReason()));
+            say(CliText::CliNoConfirmation).arg(QLatin1String(m_req.command->name), printTarget(t), where(), silenceReason()));
     else
-        endTarget(Done, say("CliConfirmedBy").arg(QLatin1String(m_req.command->name), printTarget(t)));
+        endTarget(Done, say(CliText::CliConfirmedBy).arg(QLatin1String(m_req.command->name), printTarget(t)));
 }

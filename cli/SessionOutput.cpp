@@ -29,17 +29,17 @@ QString shellQuoted(const QString &word)
 QString Session::where() const
 {
     if (!m_rateKnown && std::holds_alternative<Reading>(m_step))
-        return say("CliWhereScan").arg(m_port);
-    return say("CliWhere").arg(m_port).arg(m_link.rateBps());
+        return say(CliText::CliWhereScan).arg(m_port);
+    return say(CliText::CliWhere).arg(m_port).arg(m_link.rateBps());
 }
 
 QString Session::silenceReason() const
 {
     if (m_facts.discardedBytes == 0 && !m_facts.otherAnswers.isEmpty())
-        return say("CliOnlyOthers").arg(m_facts.otherAnswers.join(QStringLiteral(", ")));
+        return say(CliText::CliOnlyOthers).arg(m_facts.otherAnswers.join(QStringLiteral(", ")));
     if (m_facts.discardedBytes == 0)
-        return say("CliNoBytes");
-    return say("CliInvalidBytes").arg(m_facts.discardedBytes).arg(m_facts.discardKinds.join(QStringLiteral(", ")));
+        return say(CliText::CliNoBytes);
+    return say(CliText::CliInvalidBytes).arg(m_facts.discardedBytes).arg(m_facts.discardKinds.join(QStringLiteral(", ")));
 }
 
 QJsonObject Session::targetFields(const std::optional<Target> &t) const
@@ -96,7 +96,7 @@ void Session::closeRun(int code)
         QJsonObject o = targetFields(m_req.targets[i]);
         o.insert(QStringLiteral("command"), QLatin1String(m_req.command->name));
         o.insert(QStringLiteral("exit"), QJsonValue());
-        o.insert(QStringLiteral("message"), say("CliNotTried"));
+        o.insert(QStringLiteral("message"), say(CliText::CliNotTried));
         m_out.record(Record::Result, o);
     }
     int worst = code;
@@ -120,21 +120,21 @@ void Session::printSummary(int worst)
         results << r;
         lines << QStringLiteral("  %1  %2  %3")
                      .arg(printed(done.target).leftJustified(10),
-                          done.code == Done ? say("CliOk") : say("CliFailed").arg(done.code),
+                          done.code == Done ? say(CliText::CliOk) : say(CliText::CliFailed).arg(done.code),
                           done.message.section(u'\n', 0, 0));
     }
     for (qsizetype i = m_outcomes.size(); i < m_req.targets.size(); ++i) {
         QJsonObject r = targetFields(m_req.targets[i]);
         r.insert(QStringLiteral("exit"), QJsonValue());
-        r.insert(QStringLiteral("message"), say("CliNotTried"));
+        r.insert(QStringLiteral("message"), say(CliText::CliNotTried));
         results << r;
-        lines << QStringLiteral("  %1  %2").arg(printTarget(m_req.targets[i]).leftJustified(10), say("CliNotTried"));
+        lines << QStringLiteral("  %1  %2").arg(printTarget(m_req.targets[i]).leftJustified(10), say(CliText::CliNotTried));
     }
     const int done = int(m_outcomes.size()) - failed;
     const int skipped = int(std::max<qsizetype>(0, m_req.targets.size() - m_outcomes.size()));
     // People read a summary of a batch; scripts get one in every run.
     if (m_req.targets.size() > 1)
-        m_out.say(say("CliSummary").arg(QLatin1String(m_req.command->name)).arg(done).arg(failed).arg(skipped) + u'\n'
+        m_out.say(say(CliText::CliSummary).arg(QLatin1String(m_req.command->name)).arg(done).arg(failed).arg(skipped) + u'\n'
                   + lines.join(u'\n'));
     m_out.record(Record::Summary,
                  {{QStringLiteral("command"), QLatin1String(m_req.command->name)},
@@ -153,7 +153,7 @@ void Session::interrupt(int signal)
     // Frames are written whole within one tick: no tick, no further frame.
     m_link.halt();
     if (m_req.kind() == CommandRow::Kind::Monitor || (std::holds_alternative<Watching>(m_step) && m_req.watch)) {
-        recordResult(code, say("CliStopped")); // the way these commands end
+        recordResult(code, say(CliText::CliStopped)); // the way these commands end
         closeRun(code);
         return;
     }
@@ -170,11 +170,11 @@ void Session::interrupt(int signal)
                                               QStringLiteral("read")}
                                      .join(u' ');
         fail(code,
-             say("CliInterruptedWrite")
+             say(CliText::CliInterruptedWrite)
                  .arg(QLatin1String(writing->underWay->setting->name), printTarget(target), readBack));
     } else if (m_facts.commandFrames > 0) {
-        fail(code, say("CliInterruptedCommand").arg(QLatin1String(m_req.command->name), printTarget(target)));
+        fail(code, say(CliText::CliInterruptedCommand).arg(QLatin1String(m_req.command->name), printTarget(target)));
     } else {
-        fail(code, say("CliInterrupted"));
+        fail(code, say(CliText::CliInterrupted));
     }
 }

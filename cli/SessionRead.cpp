@@ -22,12 +22,12 @@ bool Session::readingTimedOut(Reading &reading)
         }
         const Target *t = requestedTarget();
         endTarget(NoAnswer,
-                  t ? say("CliNoAnswerFrom").arg(printTarget(*t), where(), silenceReason())
-                    : say("CliNoMotor").arg(where(), silenceReason()));
+                  t ? say(CliText::CliNoAnswerFrom).arg(printTarget(*t), where(), silenceReason())
+                    : say(CliText::CliNoMotor).arg(where(), silenceReason()));
         return true;
     }
     if (reading.needsExtended && reading.ticks > ExtendedAnswerTicks) {
-        endTarget(NoAnswer, say("CliNoExtended").arg(printTarget(m_facts.reported->target), where(), silenceReason()));
+        endTarget(NoAnswer, say(CliText::CliNoExtended).arg(printTarget(m_facts.reported->target), where(), silenceReason()));
         return true;
     }
     return false;
@@ -101,8 +101,8 @@ void Session::afterRead()
     const FeatureValues &motor = m_facts.reported->values;
     switch (m_req.kind()) {
     case K::Scan: {
-        m_out.say(say("CliScanFound").arg(m_link.rateBps()).arg(reported.id).arg(printTarget(reported).section(u':', 1))
-                  + u' ' + say("CliOnPort").arg(m_port));
+        m_out.say(say(CliText::CliScanFound).arg(m_link.rateBps()).arg(reported.id).arg(printTarget(reported).section(u':', 1))
+                  + u' ' + say(CliText::CliOnPort).arg(m_port));
         QJsonObject o = targetFields(reported);
         o.insert(QStringLiteral("port"), m_port);
         o.insert(QStringLiteral("rate"), m_link.rateBps());

@@ -48,11 +48,11 @@ void Session::printStatus(Watching &watching, const Target &from, int position, 
     const bool answering = from.id != 0;
     QString line;
     if (!answering) {
-        line = say("CliStatusSilent").arg(printTarget(t), where(), silenceReason());
+        line = say(CliText::CliStatusSilent).arg(printTarget(t), where(), silenceReason());
     } else {
         const QStringList limits = limitPoints(status);
-        line = (position < 0 ? say("CliStatusUnknown") : say("CliStatusPosition").arg(position)) + QStringLiteral(", ")
-            + (limits.isEmpty() ? say("CliStatusNoLimits") : say("CliStatusLimits").arg(limits.join(u',')));
+        line = (position < 0 ? say(CliText::CliStatusUnknown) : say(CliText::CliStatusPosition).arg(position)) + QStringLiteral(", ")
+            + (limits.isEmpty() ? say(CliText::CliStatusNoLimits) : say(CliText::CliStatusLimits).arg(limits.join(u',')));
     }
     const bool changed = line != watching.lastLine;
     watching.lastLine = line; // the output below may end the run and the step with it

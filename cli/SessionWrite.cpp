@@ -22,16 +22,16 @@ void Session::onIdWriteRefused(LinkDriver::IdWriteRefusal why)
     if (!writing || !writing->underWay)
         return;
     writing->underWay.reset();
-    const char *reason = why == LinkDriver::IdWriteRefusal::NoneAnswered ? "CliIdNoneAnswered"
-        : why == LinkDriver::IdWriteRefusal::SeveralAnswered             ? "CliIdSeveralAnswered"
-                                                                         : "CliIdGarbled";
-    endTarget(NoAnswer, say("CliIdWriteRefused").arg(say(reason), where()));
+    const CliText reason = why == LinkDriver::IdWriteRefusal::NoneAnswered ? CliText::CliIdNoneAnswered
+        : why == LinkDriver::IdWriteRefusal::SeveralAnswered             ? CliText::CliIdSeveralAnswered
+                                                                         : CliText::CliIdGarbled;
+    endTarget(NoAnswer, say(CliText::CliIdWriteRefused).arg(say(reason), where()));
 }
 
 QString Session::forcedNote() const
 {
     const bool forced = m_req.kind() == CommandRow::Kind::Set && !m_req.change.setting->inReport;
-    return forced ? u' ' + say("CliForcedWrite") : QString();
+    return forced ? u' ' + say(CliText::CliForcedWrite) : QString();
 }
 
 void Session::planLine(const QString &text)
@@ -67,7 +67,7 @@ void Session::planAndApply()
         o.insert(QStringLiteral("kept"), keep);
         m_out.record(Record::Plan, o);
         if (keep) {
-            planLine(say("CliPlanKept").arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
+            planLine(say(CliText::CliPlanKept).arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
             kept << QLatin1String(s.name);
             continue;
         }
@@ -80,19 +80,19 @@ void Session::planAndApply()
                 if ((before ^ after.*s.field()) & sw.mask)
                     changes << QStringLiteral("%1=%2").arg(
                         QLatin1String(sw.name), QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
-            planLine(say("CliPlanSwitches").arg(QLatin1String(s.name), changes.join(u' ')));
+            planLine(say(CliText::CliPlanSwitches).arg(QLatin1String(s.name), changes.join(u' ')));
         } else {
-            planLine(say("CliPlanChange").arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
+            planLine(say(CliText::CliPlanChange).arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
         }
     }
     if (!kept.isEmpty())
-        m_out.say(say("CliKeptHow").arg(kept.join(QStringLiteral(", "))), true);
+        m_out.say(say(CliText::CliKeptHow).arg(kept.join(QStringLiteral(", "))), true);
     // The address written last: it changes the address and rate of every frame after it.
     std::stable_partition(writes.begin(), writes.end(), [](const Change &c) { return !isAddress(*c.setting); });
     if (writes.isEmpty()) {
-        endTarget(Done, say("CliPlanNothing"));
+        endTarget(Done, say(CliText::CliPlanNothing));
     } else if (m_req.dryRun) {
-        endTarget(Done, say("CliDryRun"));
+        endTarget(Done, say(CliText::CliDryRun));
     } else {
         enter(Writing {writes});
         whenIdle([this] { nextWrite(); });
@@ -105,14 +105,14 @@ void Session::nextWrite()
     if (!writing)
         return;
     if (writing->queue.isEmpty()) {
-        endTarget(Done, say("CliAllConfirmed").arg(writing->confirmed) + forcedNote());
+        endTarget(Done, say(CliText::CliAllConfirmed).arg(writing->confirmed) + forcedNote());
         return;
     }
     const Change change = writing->queue.takeFirst();
     writing->underWay = change;
     writing->readFrames = 0;
     if (change.setting->form == SettingName::Form::Target && !change.setting->inReport)
-        m_out.say(say("CliIdWriteAlone"), true); // forced: nobody asked the line whether this motor is alone
+        m_out.say(say(CliText::CliIdWriteAlone), true); // forced: nobody asked the line whether this motor is alone
     m_link.write(change);
 }
 
@@ -142,7 +142,7 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
     m_out.record(Record::Change, o);
     if (!confirmed) {
         endTarget(NoAnswer,
-                  say("CliNotConfirmed").arg(QLatin1String(name.name), value, printTarget(before), where()).arg(reads));
+                  say(CliText::CliNotConfirmed).arg(QLatin1String(name.name), value, printTarget(before), where()).arg(reads));
         return;
     }
     if (m_facts.reported) { // the motor as it is now: results name its new address
@@ -151,6 +151,6 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
         else
             m_facts.reported->values.*name.field() = held.*name.field();
     }
-    m_out.say(say("CliConfirmed").arg(QLatin1String(name.name), value, printTarget(before)) + forcedNote(), true);
+    m_out.say(say(CliText::CliConfirmed).arg(QLatin1String(name.name), value, printTarget(before)) + forcedNote(), true);
     whenIdle([this] { nextWrite(); });
 }

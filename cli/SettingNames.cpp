@@ -11,12 +11,12 @@
 
 namespace {
 
-using Word = std::pair<const char *, int>;
+using ValueName = std::pair<const char *, int>;
 
-constexpr Word kSensitivity[] = {{"low", 1}, {"medium", 2}, {"high", 3}};
-constexpr Word kRebound[] = {{"none", MotorSettings::NoRebound}, {"unlimited", MotorSettings::UnlimitedRebound}};
+constexpr ValueName kSensitivity[] = {{"low", 1}, {"medium", 2}, {"high", 3}};
+constexpr ValueName kRebound[] = {{"none", MotorSettings::NoRebound}, {"unlimited", MotorSettings::UnlimitedRebound}};
 // The rates of MotorSettings::BaudRates as words, code by code.
-constexpr Word kBaud[] = {{"1200", 0}, {"2400", 1}, {"4800", 2}, {"9600", 3}, {"19200", 4}};
+constexpr ValueName kBaud[] = {{"1200", 0}, {"2400", 1}, {"4800", 2}, {"9600", 3}, {"19200", 4}};
 static_assert(std::size(kBaud) == MotorSettings::BaudRates.size());
 
 // The words for bit 0 and bit 1 of each curtain function, in the order of
@@ -46,7 +46,7 @@ constexpr SettingName kNames[] = {
      F::Number,
      true,
      nullptr,
-     "CliSettingDryContact",
+     CliText::CliSettingDryContact,
      M::DryContact.min,
      M::DryContact.max,
      {},
@@ -57,7 +57,7 @@ constexpr SettingName kNames[] = {
      F::Number,
      true,
      "80|100|130|50..130",
-     "CliSettingSpeed",
+     CliText::CliSettingSpeed,
      M::MaxSpeed.min,
      M::MaxSpeed.max,
      {},
@@ -69,7 +69,7 @@ constexpr SettingName kNames[] = {
      true,
      "hand-start=on|off direction=default|reverse soft-start=on|off end-gap=on|off "
      "obstacle-stop=on|off power-memory=on|off hand-sync=on|off",
-     "CliSettingFunctions",
+     CliText::CliSettingFunctions,
      1,
      0,
      {},
@@ -80,19 +80,20 @@ constexpr SettingName kNames[] = {
      F::Number,
      true,
      nullptr,
-     "CliSettingJog",
+     CliText::CliSettingJog,
      M::JogTime.min,
      M::JogTime.max,
      {},
      "s",
      M::JogTime.fallback},
-    {"sensitivity", Settings::Sensitivity, F::Number, true, nullptr, "CliSettingSensitivity", 1, 0, kSensitivity, "",
-     M::Sensitivity.fallback},
-    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", "CliSettingRebound", M::Rebound.min,
+    {"sensitivity", Settings::Sensitivity, F::Number, true, nullptr, CliText::CliSettingSensitivity, 1, 0, kSensitivity,
+     "", M::Sensitivity.fallback},
+    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", CliText::CliSettingRebound, M::Rebound.min,
      M::Rebound.max, kRebound, "x 0.1 s", M::Rebound.fallback},
-    {"id", Settings::IdAndChannels, F::Target, true, nullptr, "CliSettingId", 1, 0, {}, "", -1},
-    {"baud", Settings::BaudCode, F::Number, true, nullptr, "CliSettingBaud", 1, 0, kBaud, "bps", M::DefaultBaudCode},
-    {"force-id", Settings::IdAndChannels, F::Target, false, nullptr, "CliSettingForceId", 1, 0, {}, "", -1},
+    {"id", Settings::IdAndChannels, F::Target, true, nullptr, CliText::CliSettingId, 1, 0, {}, "", -1},
+    {"baud", Settings::BaudCode, F::Number, true, nullptr, CliText::CliSettingBaud, 1, 0, kBaud, "bps",
+     M::DefaultBaudCode},
+    {"force-id", Settings::IdAndChannels, F::Target, false, nullptr, CliText::CliSettingForceId, 1, 0, {}, "", -1},
 };
 
 bool isNumber(const QString &text)
@@ -103,7 +104,7 @@ bool isNumber(const QString &text)
 
 QString badValue(const SettingName &s, const QString &text)
 {
-    return say("CliBadValue").arg(QLatin1String(s.name), text, s.allowedValues());
+    return say(CliText::CliBadValue).arg(QLatin1String(s.name), text, s.allowedValues());
 }
 
 const CurtainSwitch *findSwitch(const QString &name)
@@ -128,7 +129,7 @@ bool parseSwitch(const SettingName &s, const QString &name, const QString &word,
         out.keep &= Byte(~sw->mask);
         out.value |= sw->mask;
     } else {
-        error = say("CliBadSwitch").arg(name, word, QLatin1String(sw->clear), QLatin1String(sw->set));
+        error = say(CliText::CliBadSwitch).arg(name, word, QLatin1String(sw->clear), QLatin1String(sw->set));
         return false;
     }
     return true;
@@ -165,7 +166,7 @@ QStringList settingNameList(bool withForced)
 QString SettingName::allowedValues() const
 {
     if (form == Form::Target)
-        return say("CliIdValues").arg(MotorSettings::MaxId).arg(MotorSettings::ChannelCount);
+        return say(CliText::CliIdValues).arg(MotorSettings::MaxId).arg(MotorSettings::ChannelCount);
     if (allowed)
         return QLatin1String(allowed);
     QStringList values;
@@ -264,7 +265,7 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
 {
     if (form == Form::Switches) {
         if (!value.isObject() || value.toObject().isEmpty()) {
-            error = say("CliProfileType").arg(QLatin1String(name), say("CliJsonObject"));
+            error = say(CliText::CliProfileType).arg(QLatin1String(name), say(CliText::CliJsonObject));
             return false;
         }
         out = Change();
@@ -273,8 +274,9 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
         const QJsonObject o = value.toObject();
         for (auto it = o.begin(); it != o.end(); ++it) {
             if (!it->isString()) {
-                error = say("CliProfileType")
-                            .arg(QStringLiteral("%1.%2").arg(QLatin1String(name), it.key()), say("CliJsonString"));
+                error = say(CliText::CliProfileType)
+                            .arg(QStringLiteral("%1.%2").arg(QLatin1String(name), it.key()),
+                                 say(CliText::CliJsonString));
                 return false;
             }
             if (!parseSwitch(*this, it.key(), it->toString(), out, error))
@@ -297,7 +299,8 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
         text = value.toString();
     } else {
         const bool wantsNumber = form == Form::Number && (min <= max || isNumber(QLatin1String(words.front().first)));
-        error = say("CliProfileType").arg(QLatin1String(name), say(wantsNumber ? "CliJsonNumber" : "CliJsonString"));
+        error = say(CliText::CliProfileType)
+                    .arg(QLatin1String(name), say(wantsNumber ? CliText::CliJsonNumber : CliText::CliJsonString));
         return false;
     }
     return parse(text, out, error);
@@ -307,7 +310,7 @@ bool parseTarget(const QString &text, Target &out, QString &error)
 {
     const QStringList parts = text.split(u':');
     if (parts.size() != 2) {
-        error = say("CliBadTarget").arg(text);
+        error = say(CliText::CliBadTarget).arg(text);
         return false;
     }
     Target t;
@@ -316,7 +319,7 @@ bool parseTarget(const QString &text, Target &out, QString &error)
     } else if (isNumber(parts[0]) && parts[0].toInt() <= MotorSettings::MaxId) {
         t.id = parts[0].toInt();
     } else {
-        error = say("CliBadTargetId").arg(parts[0]);
+        error = say(CliText::CliBadTargetId).arg(parts[0]);
         return false;
     }
     if (parts[1] == QLatin1String("all")) {
@@ -325,7 +328,7 @@ bool parseTarget(const QString &text, Target &out, QString &error)
         const QStringList channels = parts[1].split(u',');
         for (const QString &c : channels) {
             if (!isNumber(c) || c.toInt() < 1 || c.toInt() > MotorSettings::ChannelCount) {
-                error = say("CliBadChannel").arg(c);
+                error = say(CliText::CliBadChannel).arg(c);
                 return false;
             }
             t.mask.setWord(std::uint16_t(t.mask.word() | (1u << (c.toInt() - 1))));

@@ -4,6 +4,7 @@
 // `set`, `apply` and the profile format all go through this table.
 #pragma once
 
+#include "TextIds.h"
 #include "WrittenSettings.h"
 #include "WrittenSettings.h"
 
@@ -41,7 +42,7 @@ struct SettingName {
     Form form;
     bool inReport; // read prints it and a profile may hold it
     const char *allowed; // the allowed values as the usage shows them; null: see allowedValues()
-    const char *meaning; // its row in the language table, for --help
+    CliText meaning; // for --help
     int min, max; // a number range (min > max: none)
     std::span<const std::pair<const char *, int>> words; // named values
     const char *unit; // of a number ("" for none)

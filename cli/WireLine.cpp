@@ -8,18 +8,18 @@ namespace {
 
 struct DirectionWords {
     const char *key; // the JSON value, the same in every language
-    const char *text; // the word people read, from the language table
+    CliText text; // the word people read
 };
 
 DirectionWords words(WireLine::Direction d)
 {
     switch (d) {
-    case WireLine::Direction::Sent: return {"sent", "CliMonitorSent"};
-    case WireLine::Direction::Received: return {"received", "CliMonitorReceived"};
-    case WireLine::Direction::Discarded: return {"discarded", "CliMonitorDiscarded"};
-    case WireLine::Direction::Port: return {"port", "CliMonitorPort"};
+    case WireLine::Direction::Sent: return {"sent", CliText::CliMonitorSent};
+    case WireLine::Direction::Received: return {"received", CliText::CliMonitorReceived};
+    case WireLine::Direction::Discarded: return {"discarded", CliText::CliMonitorDiscarded};
+    case WireLine::Direction::Port: return {"port", CliText::CliMonitorPort};
     }
-    return {"", ""};
+    return {};
 }
 
 // Wide enough for an answer frame in hex, so the meanings line up.

@@ -33,7 +33,8 @@ int printed(QTextStream &out, QTextStream &err, const QString &failure = {})
     out.flush();
     if (failure.isEmpty() && out.status() == QTextStream::Ok)
         return Session::Done;
-    err << (failure.isEmpty() ? say("CliOutputFailed").arg(say("CliStandardOutput"), QString()) : failure) << '\n';
+    err << (failure.isEmpty() ? say(CliText::CliOutputFailed).arg(say(CliText::CliStandardOutput), QString()) : failure)
+        << '\n';
     return Session::NoAnswer;
 }
 
@@ -51,7 +52,7 @@ int main(int argc, char *argv[])
     if (!parseArguments(app.arguments().mid(1), request, error)) {
         // Under --json a usage error is a record too.
         Output(out, err, app.arguments().contains(QStringLiteral("--json")), false)
-            .error(error + u'\n' + say("CliSeeHelp"), {{QStringLiteral("exit"), Session::Usage}});
+            .error(error + u'\n' + say(CliText::CliSeeHelp), {{QStringLiteral("exit"), Session::Usage}});
         return Session::Usage;
     }
     if (request.asked == Request::Asked::Version) {
@@ -65,7 +66,8 @@ int main(int argc, char *argv[])
     Output output(out, err, request.json, request.quiet);
     output.showProgress(::isatty(STDERR_FILENO));
     if (!request.logPath.isEmpty() && !output.openLog(request.logPath, request.commandLine, error)) {
-        output.error(say("CliFileUnwritable").arg(request.logPath, error), {{QStringLiteral("exit"), Session::Usage}});
+        output.error(say(CliText::CliFileUnwritable).arg(request.logPath, error),
+                     {{QStringLiteral("exit"), Session::Usage}});
         return Session::Usage;
     }
     if (!output.writeFailure().isEmpty()) // the log opened but takes nothing

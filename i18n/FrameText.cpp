@@ -12,7 +12,7 @@ namespace {
 // The word row `name` in `lang`.
 struct Words {
     Language lang;
-    QString operator()(const char *name) const { return text(name, lang, Window::Monitor); }
+    QString operator()(Word word) const { return text(word, lang); }
 };
 
 Byte at(const QByteArray &bytes, int i)
@@ -37,7 +37,7 @@ QString list(const QList<int> &numbers, const Words &w, bool withAnd)
     QString out;
     for (int i = 0; i < numbers.size(); ++i) {
         if (i > 0)
-            out += w(withAnd && i == numbers.size() - 1 ? "MonListAnd" : "MonListComma");
+            out += w(withAnd && i == numbers.size() - 1 ? Word::MonListAnd : Word::MonListComma);
         out += QString::number(numbers[i]);
     }
     return out;
@@ -47,92 +47,92 @@ QString channels(const ChannelMask &mask, const Words &w)
 {
     const QList<int> on = channelNumbers(mask);
     if (on.isEmpty())
-        return w("MonNoChannel");
+        return w(Word::MonNoChannel);
     if (on.size() == MotorSettings::ChannelCount)
-        return w("MonAllChannels");
-    return w(on.size() == 1 ? "MonChannel" : "MonChannels").arg(list(on, w, false));
+        return w(Word::MonAllChannels);
+    return w(on.size() == 1 ? Word::MonChannel : Word::MonChannels).arg(list(on, w, false));
 }
 
 QString baud(Byte code, const Words &w)
 {
     if (const auto bps = MotorSettings::baudCodeBps(code))
-        return w("MonBaud").arg(*bps);
-    return w("MonBaudCode").arg(int(code));
+        return w(Word::MonBaud).arg(*bps);
+    return w(Word::MonBaudCode).arg(int(code));
 }
 
 QString rebound(Byte value, const Words &w)
 {
     if (value == MotorSettings::NoRebound)
-        return w("MonReboundNone");
+        return w(Word::MonReboundNone);
     if (value == MotorSettings::UnlimitedRebound)
-        return w("MonReboundUnlimited");
-    return w("MonReboundTime").arg(int(value));
+        return w(Word::MonReboundUnlimited);
+    return w(Word::MonReboundTime).arg(int(value));
 }
 
 // Function 0A: a motor command or a limit point.
 QString motorCommand(Byte data, const Words &w)
 {
     switch (data) {
-    case Frame::Up: return w("MonUp");
-    case Frame::Stop: return w("MonStop");
-    case Frame::Down: return w("MonDown");
-    case Frame::Learn: return w("MonLearn");
-    case Frame::Delete: return w("MonDelete");
+    case Frame::Up: return w(Word::MonUp);
+    case Frame::Stop: return w(Word::MonStop);
+    case Frame::Down: return w(Word::MonDown);
+    case Frame::Learn: return w(Word::MonLearn);
+    case Frame::Delete: return w(Word::MonDelete);
     default: break;
     }
     if (data >= 1 && data <= 4)
-        return w("MonGoToLimit").arg(int(data));
-    return w("MonMotorOther").arg(hexByte(data));
+        return w(Word::MonGoToLimit).arg(int(data));
+    return w(Word::MonMotorOther).arg(hexByte(data));
 }
 
 QString command(Byte function, Byte data, const Words &w)
 {
     // Writes whose data byte is the value itself, shown in decimal.
-    static constexpr std::pair<Byte, const char *> plainWrites[] = {{Frame::WriteDryContact, "MonWriteDryContact"},
-                                                                    {Frame::WriteMaxSpeed, "MonWriteSpeed"},
-                                                                    {Frame::WriteJogTime, "MonWriteJog"},
-                                                                    {Frame::WriteSensitivity, "MonWriteSensitivity"}};
+    static constexpr std::pair<Byte, Word> plainWrites[] = {{Frame::WriteDryContact, Word::MonWriteDryContact},
+                                                            {Frame::WriteMaxSpeed, Word::MonWriteSpeed},
+                                                            {Frame::WriteJogTime, Word::MonWriteJog},
+                                                            {Frame::WriteSensitivity, Word::MonWriteSensitivity}};
     for (const auto &[code, name] : plainWrites)
         if (function == code)
             return w(name).arg(int(data));
 
     switch (function) {
     case Frame::Motor: return motorCommand(data, w);
-    case Frame::RunToPosition: return w("MonRunTo").arg(int(data));
-    case Frame::ForceIdChannels: return w("MonForceId");
-    case Frame::WriteFeatureFlags: return w("MonWriteFlags").arg(hexByte(data));
-    case Frame::WriteRebound: return w("MonWriteRebound").arg(rebound(data, w));
-    case Frame::WriteBaudCode: return w("MonWriteBaud").arg(baud(data, w));
-    case Frame::ReadBasic: return w("MonReadBasic");
-    case Frame::ReadExtended: return w("MonReadExtended");
-    case Frame::StatusPoll: return w("MonStatusPoll");
-    default: return w("MonUnknownFunction").arg(hexByte(function), hexByte(data));
+    case Frame::RunToPosition: return w(Word::MonRunTo).arg(int(data));
+    case Frame::ForceIdChannels: return w(Word::MonForceId);
+    case Frame::WriteFeatureFlags: return w(Word::MonWriteFlags).arg(hexByte(data));
+    case Frame::WriteRebound: return w(Word::MonWriteRebound).arg(rebound(data, w));
+    case Frame::WriteBaudCode: return w(Word::MonWriteBaud).arg(baud(data, w));
+    case Frame::ReadBasic: return w(Word::MonReadBasic);
+    case Frame::ReadExtended: return w(Word::MonReadExtended);
+    case Frame::StatusPoll: return w(Word::MonStatusPoll);
+    default: return w(Word::MonUnknownFunction).arg(hexByte(function), hexByte(data));
     }
 }
 
 QString parts(const QStringList &items, const Words &w)
 {
-    return items.join(w("MonPartComma"));
+    return items.join(w(Word::MonPartComma));
 }
 
 QString status(Byte position, Byte statusByte, const Words &w)
 {
     QStringList items;
     if (statusByte & Frame::StatusPositionKnown)
-        items << w("MonPercent").arg(int(position)) << w("MonPositionKnown");
+        items << w(Word::MonPercent).arg(int(position)) << w(Word::MonPositionKnown);
     else
-        items << w("MonPositionUnknown");
+        items << w(Word::MonPositionUnknown);
     QList<int> limits;
     for (int n = 1; n <= 4; ++n)
         if (statusByte & Frame::limitPointBit(n))
             limits << n;
     if (limits.isEmpty())
-        items << w("MonNoLimitPoints");
+        items << w(Word::MonNoLimitPoints);
     else
-        items << w(limits.size() == 1 ? "MonLimitPoint" : "MonLimitPoints").arg(list(limits, w, true));
+        items << w(limits.size() == 1 ? Word::MonLimitPoint : Word::MonLimitPoints).arg(list(limits, w, true));
     if (statusByte & Frame::StatusKeepTarget)
-        items << w("MonMoving");
-    return w("MonStatus").arg(parts(items, w));
+        items << w(Word::MonMoving);
+    return w(Word::MonStatus).arg(parts(items, w));
 }
 
 } // namespace
@@ -146,11 +146,11 @@ QString sent(const QByteArray &frame, Language lang)
 {
     const Words w {lang};
     if (!wellFormed(frame, Frame::CommandSize, Frame::CommandLead))
-        return w("MonNotCommand");
+        return w(Word::MonNotCommand);
     const Byte id = at(frame, Frame::Id);
     const ChannelMask mask {{at(frame, Frame::Mask0), at(frame, Frame::Mask1)}};
-    const QString target = id == 0 ? w("MonGroup") : w("MonTargetId").arg(int(id));
-    return w("MonCommandTo")
+    const QString target = id == 0 ? w(Word::MonGroup) : w(Word::MonTargetId).arg(int(id));
+    return w(Word::MonCommandTo)
         .arg(command(at(frame, Frame::Function), at(frame, Frame::Data), w), target, channels(mask, w));
 }
 
@@ -158,20 +158,21 @@ QString received(const QByteArray &frame, Language lang)
 {
     const Words w {lang};
     if (!wellFormed(frame, Frame::ResponseSize, Frame::ResponseLead))
-        return w("MonNotAnswer");
+        return w(Word::MonNotAnswer);
     const auto r = *Frame::Response::parse(reinterpret_cast<const Byte *>(frame.constData()), int(frame.size()));
     if (r.isBasic()) {
-        return w("MonBasicReport")
-            .arg(parts({w("MonTargetId").arg(int(r.id())), channels(r.mask(), w), baud(r.b[Frame::BaudCodeByte], w),
-                        w("MonSpeed").arg(int(r.b[Frame::MaxSpeedByte])),
-                        w("MonDryContact").arg(int(r.b[Frame::DryContactByte])),
-                        w("MonFlags").arg(hexByte(r.b[Frame::FeatureFlagsByte]))},
+        return w(Word::MonBasicReport)
+            .arg(parts({w(Word::MonTargetId).arg(int(r.id())), channels(r.mask(), w), baud(r.b[Frame::BaudCodeByte], w),
+                        w(Word::MonSpeed).arg(int(r.b[Frame::MaxSpeedByte])),
+                        w(Word::MonDryContact).arg(int(r.b[Frame::DryContactByte])),
+                        w(Word::MonFlags).arg(hexByte(r.b[Frame::FeatureFlagsByte]))},
                        w));
     }
     if (r.isExtended()) {
-        return w("MonExtendedReport")
-            .arg(parts({w("MonJog").arg(int(r.b[Frame::JogTimeByte])),
-                        w("MonSensitivity").arg(int(r.b[Frame::SensitivityByte])), rebound(r.b[Frame::ReboundByte], w)},
+        return w(Word::MonExtendedReport)
+            .arg(parts({w(Word::MonJog).arg(int(r.b[Frame::JogTimeByte])),
+                        w(Word::MonSensitivity).arg(int(r.b[Frame::SensitivityByte])),
+                        rebound(r.b[Frame::ReboundByte], w)},
                        w));
     }
     return status(r.b[Frame::PositionByte], r.status(), w);
@@ -180,18 +181,19 @@ QString received(const QByteArray &frame, Language lang)
 QString discarded(MotorLink::Discard why, qint64 count, Language lang)
 {
     const Words w {lang};
-    static constexpr const char *reasons[] = {"MonNoise", "MonBadCheck", "MonCutOff", "MonFlood", "MonCollision"};
-    return w("MonDiscarded").arg(w(reasons[int(why)]), QString::number(count));
+    static constexpr Word reasons[] = {Word::MonNoise, Word::MonBadCheck, Word::MonCutOff, Word::MonFlood,
+                                       Word::MonCollision};
+    return w(Word::MonDiscarded).arg(w(reasons[int(why)]), QString::number(count));
 }
 
 QString port(MotorLink::PortEvent event, const QString &portName, int bitsPerSecond, Language lang)
 {
     const Words w {lang};
     switch (event) {
-    case MotorLink::PortEvent::Opened: return w("MonOpened").arg(portName, QString::number(bitsPerSecond));
-    case MotorLink::PortEvent::Reopened: return w("MonReopened").arg(portName, QString::number(bitsPerSecond));
-    case MotorLink::PortEvent::Closed: return w("MonClosed").arg(portName);
-    case MotorLink::PortEvent::Lost: return w("MonLost").arg(portName);
+    case MotorLink::PortEvent::Opened: return w(Word::MonOpened).arg(portName, QString::number(bitsPerSecond));
+    case MotorLink::PortEvent::Reopened: return w(Word::MonReopened).arg(portName, QString::number(bitsPerSecond));
+    case MotorLink::PortEvent::Closed: return w(Word::MonClosed).arg(portName);
+    case MotorLink::PortEvent::Lost: return w(Word::MonLost).arg(portName);
     }
     return {};
 }

@@ -10,7 +10,7 @@
 //   FrameText::port(event, name, bps, lang)     "port /dev/ttyUSB0 opened at 9600 baud"
 //   FrameText::isStatusTraffic(frame)           a status poll or a status answer
 //
-// The words come from the language table (Window::Monitor rows); the frame
+// The words come from the language table (its Word rows, by Word id); the frame
 // layout from Frames.h.  Bytes of any length are accepted: what is not a
 // well-formed frame is said to be so.
 #pragma once

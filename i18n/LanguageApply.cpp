@@ -34,9 +34,6 @@ QWidget *windowOf(const LanguageWindows &w, Window window)
     case Window::Settings: return w.settings;
     case Window::IdSet: return w.forceId;
     case Window::Monitor: return w.monitor;
-    case Window::Cli:
-    case Window::Mqtt:
-    case Window::App: return nullptr;
     }
     return nullptr;
 }
@@ -75,7 +72,7 @@ QString storeGroupCaption(const LanguageWindows &w, Window window, const QString
 {
     if (!w.texts)
         return unresolved(window, QStringLiteral("GroupCaption"));
-    w.texts->groupCaption = caption;
+    (*w.texts)[Message::GroupCaption] = caption;
     QComboBox *list = idList(windowOf(w, window));
     if (!list || list->count() == 0)
         return unresolved(window, QStringLiteral("ComboBox1"));
@@ -181,8 +178,8 @@ QStringList applyLanguage(const LanguageWindows &w, Language lang)
 {
     QStringList missing;
     for (const LanguageRow &row : languageRows()) {
-        if (row.property == Property::Word || isWindowless(row.window))
-            continue; // read by code (the monitor's words, the texts of tavik-cli and tavik-mqtt), not set on a widget
+        if (row.property == Property::Word)
+            continue; // read by code (the monitor's words), not set on a widget
         if (isGroupCaption(row)) {
             // Into the main list (re-selecting its item), then again into the
             // forced-ID list (without re-selecting).

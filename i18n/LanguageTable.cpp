@@ -347,665 +347,755 @@ constexpr LanguageRow kRows[] = {
     {Window::Main, "Image_Place_zhi_zhen", Property::AccessibleName, {"位置滑块", "Position slider", "位置滑塊"}},
     {Window::Main, "Image_Place_zhi_zhen", Property::AccessibleDescription,
      {"拖动滑块后松开：电机运行到该位置（百分比）", "Drag the slider and let go to run the motor to that position (percent)", "拖動滑塊後放開：電機運行到該位置（百分比）"}},
+};
+
+// The texts of the programs without windows, each named by its id
+// (TextIds.h).  Applying a language leaves them alone.
+constexpr ProgramRow kProgramRows[] = {
     // 22. Command-line tool (tavik-cli): its messages and help, which no window shows.  Its
     // English is what it prints; setting, option and command names stay as typed.
-    {Window::Cli, "CliHelpUsage", Property::Caption, {"用法：", "Usage:", "用法："}},
-    {Window::Cli, "CliHelpCommands", Property::Caption, {"命令：", "Commands:", "命令："}},
-    {Window::Cli, "CliHelpOptions", Property::Caption, {"选项：", "Options:", "選項："}},
-    {Window::Cli, "CliHelpExample", Property::Caption, {"示例：", "Example:", "範例："}},
+    {Program::Cli, "CliHelpUsage", {"用法：", "Usage:", "用法："}},
+    {Program::Cli, "CliHelpCommands", {"命令：", "Commands:", "命令："}},
+    {Program::Cli, "CliHelpOptions", {"选项：", "Options:", "選項："}},
+    {Program::Cli, "CliHelpExample", {"示例：", "Example:", "範例："}},
     // What each command does, beside its syntax in the help.
-    {Window::Cli, "CliCmdPorts", Property::Caption,
+    {Program::Cli, "CliCmdPorts",
      {"列出串口：名称、说明、设备路径；标出 USB 适配器",
       "list the serial ports: name, description, device path; USB adapters are marked",
       "列出串口：名稱、說明、裝置路徑；標出 USB 轉接器"}},
-    {Window::Cli, "CliCmdSettings", Property::Caption,
+    {Program::Cli, "CliCmdSettings",
      {"列出每项设置及其取值、范围、单位和默认值", "list every setting with its values, range, unit and default",
       "列出每項設定及其取值、範圍、單位和預設值"}},
-    {Window::Cli, "CliCmdScan", Property::Caption,
+    {Program::Cli, "CliCmdScan",
      {"查找线路波特率和应答的电机；输出波特率、ID 和频道；加 --all 时列出线路上的每台电机",
       "find the line rate and the motor that answers; print rate, ID and channels; with --all every motor on the line",
       "尋找線路鮑率和應答的電機；輸出鮑率、ID 和頻道；加 --all 時列出線路上的每台電機"}},
-    {Window::Cli, "CliCmdRead", Property::Caption,
+    {Program::Cli, "CliCmdRead",
      {"读取电机的设置；加 --json 时输出电机的配置文件", "read a motor's settings; with --json a profile of the motor",
       "讀取電機的設定；加 --json 時輸出電機的設定檔"}},
-    {Window::Cli, "CliCmdSet", Property::Caption,
+    {Program::Cli, "CliCmdSet",
      {"向电机写入一项设置，再回读确认", "write one setting to a motor, then confirm it by reading it back",
       "向電機寫入一項設定，再回讀確認"}},
-    {Window::Cli, "CliCmdApply", Property::Caption,
+    {Program::Cli, "CliCmdApply",
      {"写入配置文件中与各电机不同的每项设置，逐项确认；ID、频道和波特率仅在加 --address 时写入",
       "write every setting of a profile that differs from each motor, each confirmed; ID, channels and rate only with --address",
       "寫入設定檔中與各電機不同的每項設定，逐項確認；ID、頻道和鮑率僅在加 --address 時寫入"}},
-    {Window::Cli, "CliCmdUp", Property::Caption, {"上行", "run up", "上行"}},
-    {Window::Cli, "CliCmdStop", Property::Caption, {"停止", "stop", "停止"}},
-    {Window::Cli, "CliCmdDown", Property::Caption, {"下行", "run down", "下行"}},
-    {Window::Cli, "CliCmdLearn", Property::Caption, {"学习（配对）遥控器编码", "learn (pair) a remote code", "學習（配對）遙控器編碼"}},
-    {Window::Cli, "CliCmdDelete", Property::Caption, {"删除遥控器编码", "delete a remote code", "刪除遙控器編碼"}},
-    {Window::Cli, "CliCmdGoto", Property::Caption,
+    {Program::Cli, "CliCmdUp", {"上行", "run up", "上行"}},
+    {Program::Cli, "CliCmdStop", {"停止", "stop", "停止"}},
+    {Program::Cli, "CliCmdDown", {"下行", "run down", "下行"}},
+    {Program::Cli, "CliCmdLearn", {"学习（配对）遥控器编码", "learn (pair) a remote code", "學習（配對）遙控器編碼"}},
+    {Program::Cli, "CliCmdDelete", {"删除遥控器编码", "delete a remote code", "刪除遙控器編碼"}},
+    {Program::Cli, "CliCmdGoto",
      {"运行到 0..100 % 的位置（每个目标一个 ID、一个频道）",
       "run to a position of 0..100 % (each target one ID, one channel)",
       "運行到 0..100 % 的位置（每個目標一個 ID、一個頻道）"}},
-    {Window::Cli, "CliCmdLimit", Property::Caption,
+    {Program::Cli, "CliCmdLimit",
      {"运行到中间限位点 1..4", "run to intermediate limit point 1..4", "運行到中間限位點 1..4"}},
-    {Window::Cli, "CliCmdStatus", Property::Caption,
+    {Program::Cli, "CliCmdStatus",
      {"位置和限位点；加 --watch 时输出每次变化，直到 Ctrl-C",
       "position and limit points; --watch prints each change until Ctrl-C",
       "位置和限位點；加 --watch 時輸出每次變化，直到 Ctrl-C"}},
-    {Window::Cli, "CliCmdMonitor", Property::Caption,
+    {Program::Cli, "CliCmdMonitor",
      {"收听并输出线路上的每一帧，双向，带时间和含义，直到 Ctrl-C；除非给出 --poll，否则不发送任何帧",
       "listen and print every frame on the line, both directions, with time and meaning, until Ctrl-C; sends nothing unless --poll is given",
       "收聽並輸出線路上的每一幀，雙向，附時間和含義，直到 Ctrl-C；除非給出 --poll，否則不發送任何幀"}},
-    {Window::Cli, "CliListening", Property::Caption,
+    {Program::Cli, "CliListening",
      {"以 %1 bps 收听 %2，不发送任何帧（--baud 选择速率，--poll TARGET 轮询一个电机）。",
       "Listening at %1 bps on %2, sending nothing (--baud chooses the rate, --poll TARGET polls a motor).",
       "以 %1 bps 收聽 %2，不發送任何幀（--baud 選擇速率，--poll TARGET 輪詢一個電機）。"}},
     // The kind of bytes dropped, where the bus monitor's word differs.
-    {Window::Cli, "CliCutOff", Property::Caption, {"应答不完整", "cut-off", "應答不完整"}},
-    {Window::Cli, "CliHelpOptPort", Property::Caption,
+    {Program::Cli, "CliCutOff", {"应答不完整", "cut-off", "應答不完整"}},
+    {Program::Cli, "CliHelpOptPort",
      {"串口设备（或 TAVIK_PORT）；默认为唯一存在的 USB 串口适配器",
       "the serial device (or TAVIK_PORT); default: the only USB serial adapter present",
       "串口裝置（或 TAVIK_PORT）；預設為唯一存在的 USB 串口轉接器"}},
-    {Window::Cli, "CliHelpOptBaud", Property::Caption,
+    {Program::Cli, "CliHelpOptBaud",
      {"auto（扫描，默认）或固定波特率 1200|2400|4800|9600|19200（或 TAVIK_BAUD）",
       "auto (scan, the default) or a fixed rate 1200|2400|4800|9600|19200 (or TAVIK_BAUD)",
       "auto（掃描，預設）或固定鮑率 1200|2400|4800|9600|19200（或 TAVIK_BAUD）"}},
-    {Window::Cli, "CliHelpOptTarget", Property::Caption,
+    {Program::Cli, "CliHelpOptTarget",
      {"电机：ID:CHANNELS；apply 可多次给出；默认为应答的电机",
       "the motor: ID:CHANNELS; apply takes it several times; default: the motor that answers",
       "電機：ID:CHANNELS；apply 可多次給出；預設為應答的電機"}},
-    {Window::Cli, "CliHelpOptAddress", Property::Caption,
+    {Program::Cli, "CliHelpOptAddress",
      {"apply：同时写入配置文件中的 ID、频道和波特率（不加此选项则保留）",
       "apply: write the profile's ID, channels and line rate too (kept without it)",
       "apply：同時寫入設定檔中的 ID、頻道和鮑率（不加此選項則保留）"}},
-    {Window::Cli, "CliHelpOptForce", Property::Caption,
+    {Program::Cli, "CliHelpOptForce",
      {"set id：不先询问线路就写入 ID（用于无法读取的电机）",
       "set id: write the ID without asking the line first (a motor that cannot be read)",
       "set id：不先詢問線路就寫入 ID（用於無法讀取的電機）"}},
-    {Window::Cli, "CliHelpOptPoll", Property::Caption,
+    {Program::Cli, "CliHelpOptPoll",
      {"monitor：轮询这个电机的状态（不加此选项则只收听）",
       "monitor: poll this motor's status (without it, only listen)",
       "monitor：輪詢這個電機的狀態（不加此選項則只收聽）"}},
-    {Window::Cli, "CliHelpOptDryRun", Property::Caption, {"apply：只显示计划，不写入", "apply: print the plan, write nothing", "apply：只顯示計劃，不寫入"}},
-    {Window::Cli, "CliHelpOptWatch", Property::Caption,
+    {Program::Cli, "CliHelpOptDryRun", {"apply：只显示计划，不写入", "apply: print the plan, write nothing", "apply：只顯示計劃，不寫入"}},
+    {Program::Cli, "CliHelpOptWatch",
      {"status：显示每次变化直到中断（Ctrl-C）",
       "status: print each change until interrupted (Ctrl-C)",
       "status：顯示每次變化直到中斷（Ctrl-C）"}},
-    {Window::Cli, "CliHelpOptAll", Property::Caption,
+    {Program::Cli, "CliHelpOptAll",
      {"scan：逐个 ID 和频道查询，列出线路上每台电机的 ID、频道、波特率和位置",
       "scan: poll every ID and channel and list every motor on the line: ID, channels, rate, position",
       "scan：逐個 ID 和頻道查詢，列出線路上每台電機的 ID、頻道、鮑率和位置"}},
-    {Window::Cli, "CliHelpOptIds", Property::Caption,
+    {Program::Cli, "CliHelpOptIds",
      {"scan --all：只查询这些 ID（如 1-12），默认 1-99", "scan --all: poll only these IDs (e.g. 1-12); default 1-99",
       "scan --all：只查詢這些 ID（如 1-12），預設 1-99"}},
-    {Window::Cli, "CliHelpOptChannels", Property::Caption,
+    {Program::Cli, "CliHelpOptChannels",
      {"scan --all：只查询这些频道（如 1-3 或 1,5,9），默认 1-16",
       "scan --all: poll only these channels (e.g. 1-3 or 1,5,9); default 1-16",
       "scan --all：只查詢這些頻道（如 1-3 或 1,5,9），預設 1-16"}},
-    {Window::Cli, "CliHelpOptJson", Property::Caption, {"每行输出一条 JSON 记录，包括错误", "print one JSON record per line, errors included", "每行輸出一筆 JSON 記錄，包括錯誤"}},
-    {Window::Cli, "CliHelpOptQuiet", Property::Caption,
+    {Program::Cli, "CliHelpOptJson", {"每行输出一条 JSON 记录，包括错误", "print one JSON record per line, errors included", "每行輸出一筆 JSON 記錄，包括錯誤"}},
+    {Program::Cli, "CliHelpOptQuiet",
      {"不显示计划和确认信息，只显示错误和数据",
       "leave out plans and confirmations; errors and data only",
       "不顯示計劃和確認訊息，只顯示錯誤和資料"}},
-    {Window::Cli, "CliHelpOptLog", Property::Caption,
+    {Program::Cli, "CliHelpOptLog",
      {"把本次运行的每一帧和每个结果追加到 FILE",
       "append every frame and every result of the run to FILE",
       "把本次執行的每一幀和每個結果附加到 FILE"}},
-    {Window::Cli, "CliHelpOptHelp", Property::Caption,
+    {Program::Cli, "CliHelpOptHelp",
      {"显示帮助（某个命令的帮助：COMMAND --help 或 help COMMAND）",
       "show the help (of a command: COMMAND --help or help COMMAND)",
       "顯示說明（某個命令的說明：COMMAND --help 或 help COMMAND）"}},
-    {Window::Cli, "CliHelpOptVersion", Property::Caption, {"显示版本", "show the version", "顯示版本"}},
-    {Window::Cli, "CliHelpTarget", Property::Caption,
+    {Program::Cli, "CliHelpOptVersion", {"显示版本", "show the version", "顯示版本"}},
+    {Program::Cli, "CliHelpTarget",
      {"TARGET 为 ID:CHANNELS：ID 为 1..99，或 group / 0 表示群控；CHANNELS 为频道列表，如 1,3,12，或 all。单个 ID 的单个频道由其状态应答确认；群控或多个频道无法明确应答，报告为已发送。",
       "TARGET is ID:CHANNELS: ID 1..99, or group / 0 for group control; CHANNELS a list like 1,3,12, or all. One ID on one channel is confirmed by its status answer; a group or several channels cannot answer unambiguously and is reported as sent.",
       "TARGET 為 ID:CHANNELS：ID 為 1..99，或 group / 0 表示群控；CHANNELS 為頻道列表，如 1,3,12，或 all。單一 ID 的單一頻道由其狀態應答確認；群控或多個頻道無法明確應答，回報為已發送。"}},
-    {Window::Cli, "CliHelpSettings", Property::Caption,
+    {Program::Cli, "CliHelpSettings",
      {"设置名称和取值（set NAME VALUE；配置文件用同样的名称）：",
       "Setting names and values (set NAME VALUE; a profile uses the same names):",
       "設定名稱和取值（set NAME VALUE；設定檔用同樣的名稱）："}},
-    {Window::Cli, "CliHelpProfile", Property::Caption,
+    {Program::Cli, "CliHelpProfile",
      {"配置文件（read --json 的输出，apply 的输入）：{\"format\": \"tavik-motor-profile\", \"version\": 1, NAME: VALUE, ...}；数字写作 JSON 数字，词写作字符串，functions 写作对象；每项设置均可省略。除非给出 --address，apply 保留电机的 ID、频道和波特率。",
       "A profile (what read --json prints and apply takes): {\"format\": \"tavik-motor-profile\", \"version\": 1, NAME: VALUE, ...}; numbers as JSON numbers, words as strings, functions as an object; every setting may be left out. apply keeps a motor's ID, channels and rate unless --address is given.",
       "設定檔（read --json 的輸出，apply 的輸入）：{\"format\": \"tavik-motor-profile\", \"version\": 1, NAME: VALUE, ...}；數字寫作 JSON 數字，詞寫作字串，functions 寫作物件；每項設定均可省略。除非給出 --address，apply 保留電機的 ID、頻道和鮑率。"}},
-    {Window::Cli, "CliHelpEnvironment", Property::Caption,
+    {Program::Cli, "CliHelpEnvironment",
      {"环境变量：TAVIK_PORT 代替 --port，TAVIK_BAUD 代替 --baud。",
       "Environment: TAVIK_PORT stands for --port, TAVIK_BAUD for --baud.",
       "環境變數：TAVIK_PORT 代替 --port，TAVIK_BAUD 代替 --baud。"}},
-    {Window::Cli, "CliHelpExit", Property::Caption,
+    {Program::Cli, "CliHelpExit",
      {"退出码：0 完成并已确认（群控或多个频道则为已发送）；1 有电机未应答或未确认；2 用法错误（未发送任何内容）；3 无法打开串口；130 已中断（Ctrl-C）；143 被 SIGTERM 结束。有多个目标时，取其中最差的结果。",
       "Exit codes: 0 done and confirmed (or sent, for a group or several channels); 1 a motor did not answer or confirm; 2 usage error (nothing was sent); 3 the port could not be opened; 130 interrupted (Ctrl-C); 143 ended by SIGTERM. With several targets, the worst of them.",
       "結束碼：0 完成並已確認（群控或多個頻道則為已發送）；1 有電機未應答或未確認；2 用法錯誤（未發送任何內容）；3 無法開啟串口；130 已中斷（Ctrl-C）；143 被 SIGTERM 結束。有多個目標時，取其中最差的結果。"}},
-    {Window::Cli, "CliDefault", Property::Caption, {"默认 %1", "default %1", "預設 %1"}},
-    {Window::Cli, "CliSettingDryContact", Property::Caption,
+    {Program::Cli, "CliDefault", {"默认 %1", "default %1", "預設 %1"}},
+    {Program::Cli, "CliSettingDryContact",
      {"干接点控制方式：0 上+下为停（3、4 线共用），1 单键循环（上-停-下-停），2 上上停、下下停，3 松手停，4 任意停",
       "dry-contact control mode: 0 up and down together stop (wires 3 and 4 shared), 1 one key cycles up-stop-down-stop, 2 up again or down again stops, 3 stops when released, 4 any key stops",
       "幹接點控制方式：0 上+下為停（3、4 線共用），1 單鍵循環（上-停-下-停），2 上上停、下下停，3 鬆手停，4 任意停"}},
-    {Window::Cli, "CliSettingSpeed", Property::Caption, {"电机最大转速", "the motor's maximum speed", "電機最大轉速"}},
-    {Window::Cli, "CliSettingFunctions", Property::Caption,
+    {Program::Cli, "CliSettingSpeed", {"电机最大转速", "the motor's maximum speed", "電機最大轉速"}},
+    {Program::Cli, "CliSettingFunctions",
      {"七个开合帘开关：手拉启动、运行方向、慢启动、到行程留间隙、遇阻停止、断电记忆行程、手控同步；只改写所列的开关",
       "the seven curtain switches: hand-pull start, running direction, soft start, gap at end of travel, stop on obstacle, travel memory after power loss, hand-control synchronisation; only the ones named change",
       "七個開合簾開關：手拉啟動、運行方向、慢啟動、到行程留間隙、遇阻停止、斷電記憶行程、手控同步；只改寫所列的開關"}},
-    {Window::Cli, "CliSettingJog", Property::Caption, {"点动时间", "jog time", "點動時間"}},
-    {Window::Cli, "CliSettingSensitivity", Property::Caption, {"遇阻灵敏度", "obstruction sensitivity", "遇阻靈敏度"}},
-    {Window::Cli, "CliSettingRebound", Property::Caption,
+    {Program::Cli, "CliSettingJog", {"点动时间", "jog time", "點動時間"}},
+    {Program::Cli, "CliSettingSensitivity", {"遇阻灵敏度", "obstruction sensitivity", "遇阻靈敏度"}},
+    {Program::Cli, "CliSettingRebound",
      {"遇阻反弹：不反弹、反弹时间 1..254、不限制反弹时间",
       "rebound after an obstruction: none, for a time of 1..254, or unlimited",
       "遇阻反彈：不反彈、反彈時間 1..254、不限制反彈時間"}},
-    {Window::Cli, "CliSettingId", Property::Caption, {"电机的 ID 和频道（先读取电机）", "the motor's ID and channels (after reading the motor)", "電機的 ID 和頻道（先讀取電機）"}},
-    {Window::Cli, "CliSettingBaud", Property::Caption, {"电机串口的波特率；之后以新波特率回读", "the motor's line rate; the read-back is at the new rate", "電機串口的鮑率；之後以新鮑率回讀"}},
-    {Window::Cli, "CliSettingForceId", Property::Caption,
+    {Program::Cli, "CliSettingId", {"电机的 ID 和频道（先读取电机）", "the motor's ID and channels (after reading the motor)", "電機的 ID 和頻道（先讀取電機）"}},
+    {Program::Cli, "CliSettingBaud", {"电机串口的波特率；之后以新波特率回读", "the motor's line rate; the read-back is at the new rate", "電機串口的鮑率；之後以新鮑率回讀"}},
+    {Program::Cli, "CliSettingForceId",
      {"强制写入 ID 和频道，不先读取电机",
       "the forced ID and channel write, without reading the motor first",
       "強制寫入 ID 和頻道，不先讀取電機"}},
-    {Window::Cli, "CliForcedWrite", Property::Caption,
+    {Program::Cli, "CliForcedWrite",
      {"（未先询问线路就写入）", "(written without asking the line first)", "（未先詢問線路就寫入）"}},
-    {Window::Cli, "CliIdValues", Property::Caption,
+    {Program::Cli, "CliIdValues",
      {"ID:CHANNELS（ID 为 1..%1 或 group，CHANNELS 为 1..%2 或 all）",
       "ID:CHANNELS (ID 1..%1 or group, CHANNELS 1..%2 or all)",
       "ID:CHANNELS（ID 為 1..%1 或 group，CHANNELS 為 1..%2 或 all）"}},
-    {Window::Cli, "CliSeeHelp", Property::Caption,
+    {Program::Cli, "CliSeeHelp",
      {"运行 tavik-cli --help 查看所有命令，运行 tavik-cli help COMMAND 查看某个命令。",
       "Run tavik-cli --help for every command, tavik-cli help COMMAND for one.",
       "執行 tavik-cli --help 查看所有命令，執行 tavik-cli help COMMAND 查看某個命令。"}},
-    {Window::Cli, "CliDidYouMean", Property::Caption, {"；是否想输入 '%1'？", "; did you mean '%1'?", "；是否想輸入 '%1'？"}},
-    {Window::Cli, "CliNoCommand", Property::Caption, {"缺少命令；可用：%1", "No command given; one of: %1", "缺少命令；可用：%1"}},
-    {Window::Cli, "CliUnknownCommand", Property::Caption, {"未知命令 '%1'；可用：%2", "Unknown command '%1'; one of: %2", "未知命令 '%1'；可用：%2"}},
-    {Window::Cli, "CliUnknownOption", Property::Caption, {"未知选项 '%1'", "Unknown option '%1'", "未知選項 '%1'"}},
-    {Window::Cli, "CliMissingValue", Property::Caption, {"选项 %1 缺少取值", "The option %1 needs a value", "選項 %1 缺少取值"}},
-    {Window::Cli, "CliMissingArgument", Property::Caption, {"命令 %1 缺少参数：%2", "The command %1 is missing an argument: %2", "命令 %1 缺少參數：%2"}},
-    {Window::Cli, "CliExtraArgument", Property::Caption, {"多余的参数 '%1'：%2", "Unexpected argument '%1': %2", "多餘的參數 '%1'：%2"}},
-    {Window::Cli, "CliOptionOnlyWith", Property::Caption, {"选项 %1 只能用于 %2", "The option %1 goes only with %2", "選項 %1 只能用於 %2"}},
-    {Window::Cli, "CliOneTarget", Property::Caption,
+    {Program::Cli, "CliDidYouMean", {"；是否想输入 '%1'？", "; did you mean '%1'?", "；是否想輸入 '%1'？"}},
+    {Program::Cli, "CliNoCommand", {"缺少命令；可用：%1", "No command given; one of: %1", "缺少命令；可用：%1"}},
+    {Program::Cli, "CliUnknownCommand", {"未知命令 '%1'；可用：%2", "Unknown command '%1'; one of: %2", "未知命令 '%1'；可用：%2"}},
+    {Program::Cli, "CliUnknownOption", {"未知选项 '%1'", "Unknown option '%1'", "未知選項 '%1'"}},
+    {Program::Cli, "CliMissingValue", {"选项 %1 缺少取值", "The option %1 needs a value", "選項 %1 缺少取值"}},
+    {Program::Cli, "CliMissingArgument", {"命令 %1 缺少参数：%2", "The command %1 is missing an argument: %2", "命令 %1 缺少參數：%2"}},
+    {Program::Cli, "CliExtraArgument", {"多余的参数 '%1'：%2", "Unexpected argument '%1': %2", "多餘的參數 '%1'：%2"}},
+    {Program::Cli, "CliOptionOnlyWith", {"选项 %1 只能用于 %2", "The option %1 goes only with %2", "選項 %1 只能用於 %2"}},
+    {Program::Cli, "CliOneTarget",
      {"%1 只作用于一个电机：--target 只能给出一次",
       "%1 acts on one motor: give --target once",
       "%1 只作用於一個電機：--target 只能給出一次"}},
-    {Window::Cli, "CliGroupWrite", Property::Caption,
+    {Program::Cli, "CliGroupWrite",
      {"%1 向一个电机写入设置：%2 是组，组写入无法确认。请以 ID:CHANNELS 指定电机（ID 1..99）",
       "%1 writes settings to one motor: %2 is a group, and a group write cannot be confirmed. Name the motor as ID:CHANNELS (ID 1..99)",
       "%1 向一個電機寫入設定：%2 是組，組寫入無法確認。請以 ID:CHANNELS 指定電機（ID 1..99）"}},
-    {Window::Cli, "CliGroupId", Property::Caption,
+    {Program::Cli, "CliGroupId",
      {"ID 0 表示组，不是电机的 ID：电机的 ID 为 1..99",
       "ID 0 means the group, not a motor: a motor's ID is 1..99",
       "ID 0 表示組，不是電機的 ID：電機的 ID 為 1..99"}},
-    {Window::Cli, "CliAddressOneTarget", Property::Caption,
+    {Program::Cli, "CliAddressOneTarget",
      {"--address 会写入 ID，线路上的每个电机都会收到：--target 最多给出一次",
       "--address writes an ID, which every motor on the line hears: give --target once at most",
       "--address 會寫入 ID，線路上的每個電機都會收到：--target 最多給出一次"}},
-    {Window::Cli, "CliForceOnlyId", Property::Caption,
+    {Program::Cli, "CliForceOnlyId",
      {"--force 只用于 set id（不先询问线路的 ID 写入）",
       "--force goes only with set id (the ID write without asking the line first)",
       "--force 只用於 set id（不先詢問線路的 ID 寫入）"}},
-    {Window::Cli, "CliBadNumber", Property::Caption, {"%1：不允许 '%2'（允许：%3）", "%1: '%2' is not allowed (allowed: %3)", "%1：不允許 '%2'（允許：%3）"}},
-    {Window::Cli, "CliBadValue", Property::Caption, {"%1：不允许 '%2'（允许：%3）", "%1: '%2' is not allowed (allowed: %3)", "%1：不允許 '%2'（允許：%3）"}},
-    {Window::Cli, "CliBadSwitch", Property::Caption, {"%1：不允许 '%2'（允许：%3|%4）", "%1: '%2' is not allowed (allowed: %3|%4)", "%1：不允許 '%2'（允許：%3|%4）"}},
-    {Window::Cli, "CliUnknownSetting", Property::Caption, {"未知设置 '%1'；可用：%2", "Unknown setting '%1'; one of: %2", "未知設定 '%1'；可用：%2"}},
-    {Window::Cli, "CliBadTarget", Property::Caption,
+    {Program::Cli, "CliBadNumber", {"%1：不允许 '%2'（允许：%3）", "%1: '%2' is not allowed (allowed: %3)", "%1：不允許 '%2'（允許：%3）"}},
+    {Program::Cli, "CliBadValue", {"%1：不允许 '%2'（允许：%3）", "%1: '%2' is not allowed (allowed: %3)", "%1：不允許 '%2'（允許：%3）"}},
+    {Program::Cli, "CliBadSwitch", {"%1：不允许 '%2'（允许：%3|%4）", "%1: '%2' is not allowed (allowed: %3|%4)", "%1：不允許 '%2'（允許：%3|%4）"}},
+    {Program::Cli, "CliUnknownSetting", {"未知设置 '%1'；可用：%2", "Unknown setting '%1'; one of: %2", "未知設定 '%1'；可用：%2"}},
+    {Program::Cli, "CliBadTarget",
      {"TARGET '%1' 不是 ID:CHANNELS（例如 5:1,3 或 group:all）",
       "TARGET '%1' is not ID:CHANNELS (e.g. 5:1,3 or group:all)",
       "TARGET '%1' 不是 ID:CHANNELS（例如 5:1,3 或 group:all）"}},
-    {Window::Cli, "CliBadTargetId", Property::Caption,
+    {Program::Cli, "CliBadTargetId",
      {"ID：不允许 '%1'（允许：1..99、group 或 0）",
       "ID: '%1' is not allowed (allowed: 1..99, group or 0)",
       "ID：不允許 '%1'（允許：1..99、group 或 0）"}},
-    {Window::Cli, "CliBadChannel", Property::Caption,
+    {Program::Cli, "CliBadChannel",
      {"CHANNELS：不允许 '%1'（允许：1..16 的列表，如 1,3,12，或 all）",
       "CHANNELS: '%1' is not allowed (allowed: a list of 1..16 like 1,3,12, or all)",
       "CHANNELS：不允許 '%1'（允許：1..16 的列表，如 1,3,12，或 all）"}},
-    {Window::Cli, "CliOneMotor", Property::Caption,
+    {Program::Cli, "CliOneMotor",
      {"%1 需要一个 ID（1..99）和一个频道，而不是 '%2'",
       "%1 needs one ID (1..99) and one channel, not '%2'",
       "%1 需要一個 ID（1..99）和一個頻道，而不是 '%2'"}},
-    {Window::Cli, "CliFileUnreadable", Property::Caption, {"无法读取 %1：%2", "Cannot read %1: %2", "無法讀取 %1：%2"}},
-    {Window::Cli, "CliFileUnwritable", Property::Caption, {"无法写入日志 %1：%2", "Cannot write the log %1: %2", "無法寫入記錄檔 %1：%2"}},
-    {Window::Cli, "CliProfileTooLarge", Property::Caption, {"不是配置文件：超过 %1 字节", "not a profile: larger than %1 bytes", "不是設定檔：超過 %1 位元組"}},
-    {Window::Cli, "CliProfileBroken", Property::Caption, {"不是有效的 JSON（第 %1 字节：%2）", "not valid JSON (at byte %1: %2)", "不是有效的 JSON（第 %1 位元組：%2）"}},
-    {Window::Cli, "CliProfileNotObject", Property::Caption, {"不是配置文件：需要一个 JSON 对象", "not a profile: a JSON object is expected", "不是設定檔：需要一個 JSON 物件"}},
-    {Window::Cli, "CliProfileDuplicateKey", Property::Caption,
+    {Program::Cli, "CliFileUnreadable", {"无法读取 %1：%2", "Cannot read %1: %2", "無法讀取 %1：%2"}},
+    {Program::Cli, "CliFileUnwritable", {"无法写入日志 %1：%2", "Cannot write the log %1: %2", "無法寫入記錄檔 %1：%2"}},
+    {Program::Cli, "CliProfileTooLarge", {"不是配置文件：超过 %1 字节", "not a profile: larger than %1 bytes", "不是設定檔：超過 %1 位元組"}},
+    {Program::Cli, "CliProfileBroken", {"不是有效的 JSON（第 %1 字节：%2）", "not valid JSON (at byte %1: %2)", "不是有效的 JSON（第 %1 位元組：%2）"}},
+    {Program::Cli, "CliProfileNotObject", {"不是配置文件：需要一个 JSON 对象", "not a profile: a JSON object is expected", "不是設定檔：需要一個 JSON 物件"}},
+    {Program::Cli, "CliProfileDuplicateKey",
      {"不是有效的配置文件：键 \"%1\" 出现了不止一次", "not a valid profile: the key \"%1\" appears more than once",
       "不是有效的設定檔：鍵 \"%1\" 出現了不止一次"}},
-    {Window::Cli, "CliProfileForeign", Property::Caption,
+    {Program::Cli, "CliProfileForeign",
      {"不是 Tavik 配置文件：需要 \"format\": \"%1\" 和 \"version\": %2",
       "not a Tavik profile: \"format\": \"%1\" and \"version\": %2 are expected",
       "不是 Tavik 設定檔：需要 \"format\": \"%1\" 和 \"version\": %2"}},
-    {Window::Cli, "CliProfileUnknownKey", Property::Caption,
+    {Program::Cli, "CliProfileUnknownKey",
      {"未知字段 '%1'；可用字段：format, version, channels, rate, %2",
       "unknown field '%1'; the fields are format, version, channels, rate, %2",
       "未知欄位 '%1'；可用欄位：format, version, channels, rate, %2"}},
-    {Window::Cli, "CliProfileType", Property::Caption, {"字段 %1 的类型错误：需要%2", "field %1 has the wrong type: %2 expected", "欄位 %1 的類型錯誤：需要%2"}},
-    {Window::Cli, "CliJsonNumber", Property::Caption, {"数字", "a number", "數字"}},
-    {Window::Cli, "CliJsonString", Property::Caption, {"字符串", "a string", "字串"}},
-    {Window::Cli, "CliJsonObject", Property::Caption, {"对象", "an object", "物件"}},
-    {Window::Cli, "CliJsonChannels", Property::Caption, {"频道编号列表，并配合数字形式的 id", "a list of channel numbers beside a numeric id", "頻道編號列表，並搭配數字形式的 id"}},
-    {Window::Cli, "CliPortsHeader", Property::Caption, {"端口\tUSB\t说明", "PORT\tUSB\tDESCRIPTION", "連接埠\tUSB\t說明"}},
-    {Window::Cli, "CliNoPorts", Property::Caption, {"没有找到串口。", "No serial port found.", "沒有找到串口。"}},
-    {Window::Cli, "CliNoAdapter", Property::Caption,
+    {Program::Cli, "CliProfileType", {"字段 %1 的类型错误：需要%2", "field %1 has the wrong type: %2 expected", "欄位 %1 的類型錯誤：需要%2"}},
+    {Program::Cli, "CliJsonNumber", {"数字", "a number", "數字"}},
+    {Program::Cli, "CliJsonString", {"字符串", "a string", "字串"}},
+    {Program::Cli, "CliJsonObject", {"对象", "an object", "物件"}},
+    {Program::Cli, "CliJsonChannels", {"频道编号列表，并配合数字形式的 id", "a list of channel numbers beside a numeric id", "頻道編號列表，並搭配數字形式的 id"}},
+    {Program::Cli, "CliPortsHeader", {"端口\tUSB\t说明", "PORT\tUSB\tDESCRIPTION", "連接埠\tUSB\t說明"}},
+    {Program::Cli, "CliNoPorts", {"没有找到串口。", "No serial port found.", "沒有找到串口。"}},
+    {Program::Cli, "CliNoAdapter",
      {"未给出 --port，且没有 USB 串口适配器。现有串口：",
       "No --port given and no USB serial adapter is present. The serial ports:",
       "未給出 --port，且沒有 USB 串口轉接器。現有串口："}},
-    {Window::Cli, "CliSeveralAdapters", Property::Caption,
+    {Program::Cli, "CliSeveralAdapters",
      {"未给出 --port，且有多个 USB 串口适配器。现有串口：",
       "No --port given and several USB serial adapters are present. The serial ports:",
       "未給出 --port，且有多個 USB 串口轉接器。現有串口："}},
-    {Window::Cli, "CliChoosePort", Property::Caption,
+    {Program::Cli, "CliChoosePort",
      {"请用 --port PATH（或 TAVIK_PORT）选择其中一个。",
       "Choose one with --port PATH (or TAVIK_PORT).",
       "請用 --port PATH（或 TAVIK_PORT）選擇其中一個。"}},
-    {Window::Cli, "CliUsingAdapter", Property::Caption,
+    {Program::Cli, "CliUsingAdapter",
      {"使用 %1，唯一的 USB 串口适配器（%2）。",
       "Using %1, the only USB serial adapter (%2).",
       "使用 %1，唯一的 USB 串口轉接器（%2）。"}},
-    {Window::Cli, "CliPortMissing", Property::Caption,
+    {Program::Cli, "CliPortMissing",
      {"无法打开串口 %1：该串口不存在（没有此设备；适配器插好了吗？）。",
       "The port %1 could not be opened: it is not there (no such device; is the adapter plugged in?).",
       "無法開啟串口 %1：該串口不存在（沒有此裝置；轉接器插好了嗎？）。"}},
-    {Window::Cli, "CliPortNotSerial", Property::Caption,
+    {Program::Cli, "CliPortNotSerial",
      {"无法打开串口 %1：它不是串口设备。",
       "The port %1 could not be opened: it is not a serial device.",
       "無法開啟串口 %1：它不是串口裝置。"}},
-    {Window::Cli, "CliPortDeniedGroup", Property::Caption,
+    {Program::Cli, "CliPortDeniedGroup",
      {"无法打开串口 %1：没有权限。%2 组的成员可以打开它（sudo usermod -aG %2 $USER，然后重新登录）。",
       "The port %1 could not be opened: no permission. Members of the group %2 may open it (sudo usermod -aG %2 $USER, then log in again).",
       "無法開啟串口 %1：沒有權限。%2 群組的成員可以開啟它（sudo usermod -aG %2 $USER，然後重新登入）。"}},
-    {Window::Cli, "CliPortDenied", Property::Caption,
+    {Program::Cli, "CliPortDenied",
      {"无法打开串口 %1：没有权限（只有用户 %2 可以打开它）。",
       "The port %1 could not be opened: no permission (only the user %2 may open it).",
       "無法開啟串口 %1：沒有權限（只有使用者 %2 可以開啟它）。"}},
-    {Window::Cli, "CliPortBusy", Property::Caption,
+    {Program::Cli, "CliPortBusy",
      {"无法打开串口 %1：另一个进程正在占用它（fuser -v %1 可显示是哪个进程）。",
       "The port %1 could not be opened: another process holds it (fuser -v %1 shows which).",
       "無法開啟串口 %1：另一個行程正在佔用它（fuser -v %1 可顯示是哪個行程）。"}},
-    {Window::Cli, "CliPortHeldBy", Property::Caption,
+    {Program::Cli, "CliPortHeldBy",
      {"无法打开串口 %1：进程 %2 正在占用它。",
       "The port %1 could not be opened: process %2 holds it.",
       "無法打開串口 %1：行程 %2 正在佔用它。"}},
-    {Window::Cli, "CliPortOther", Property::Caption, {"无法打开串口 %1：%2", "The port %1 could not be opened: %2", "無法開啟串口 %1：%2"}},
-    {Window::Cli, "CliPortLost", Property::Caption,
+    {Program::Cli, "CliPortOther", {"无法打开串口 %1：%2", "The port %1 could not be opened: %2", "無法開啟串口 %1：%2"}},
+    {Program::Cli, "CliPortLost",
      {"串口 %1 已断开（%2）；正在进行的操作未确认。",
       "The port %1 went away (%2); what was under way is not confirmed.",
       "串口 %1 已中斷連線（%2）；正在進行的操作未確認。"}},
-    {Window::Cli, "CliWhere", Property::Caption, {"在 %1 上以 %2 bps", "on %1 at %2 bps", "在 %1 上以 %2 bps"}},
-    {Window::Cli, "CliWhereScan", Property::Caption,
+    {Program::Cli, "CliWhere", {"在 %1 上以 %2 bps", "on %1 at %2 bps", "在 %1 上以 %2 bps"}},
+    {Program::Cli, "CliWhereScan",
      {"在 %1 上以 1200 到 19200 bps 的任何波特率",
       "on %1 at any rate from 1200 to 19200 bps",
       "在 %1 上以 1200 到 19200 bps 的任何鮑率"}},
-    {Window::Cli, "CliOnPort", Property::Caption, {"（串口 %1）", "on %1", "（串口 %1）"}},
-    {Window::Cli, "CliMonitorSent", Property::Caption, {"发送", "sent", "發送"}},
-    {Window::Cli, "CliMonitorReceived", Property::Caption, {"接收", "received", "接收"}},
-    {Window::Cli, "CliMonitorDiscarded", Property::Caption, {"丢弃", "discarded", "丟棄"}},
-    {Window::Cli, "CliMonitorPort", Property::Caption, {"串口", "port", "串口"}},
-    {Window::Cli, "CliOnlyOthers", Property::Caption,
+    {Program::Cli, "CliOnPort", {"（串口 %1）", "on %1", "（串口 %1）"}},
+    {Program::Cli, "CliMonitorSent", {"发送", "sent", "發送"}},
+    {Program::Cli, "CliMonitorReceived", {"接收", "received", "接收"}},
+    {Program::Cli, "CliMonitorDiscarded", {"丢弃", "discarded", "丟棄"}},
+    {Program::Cli, "CliMonitorPort", {"串口", "port", "串口"}},
+    {Program::Cli, "CliOnlyOthers",
      {"只有其他电机应答（%1）", "only other motors answered (%1)", "只有其他電機應答（%1）"}},
-    {Window::Cli, "CliNoBytes", Property::Caption, {"没有收到任何字节", "no bytes came back", "沒有收到任何位元組"}},
-    {Window::Cli, "CliInvalidBytes", Property::Caption,
+    {Program::Cli, "CliNoBytes", {"没有收到任何字节", "no bytes came back", "沒有收到任何位元組"}},
+    {Program::Cli, "CliInvalidBytes",
      {"收到了字节，但都不是有效的应答（%1 字节：%2）",
       "bytes came back but none was a valid answer (%1 bytes: %2)",
       "收到了位元組，但都不是有效的應答（%1 位元組：%2）"}},
-    {Window::Cli, "CliNoMotor", Property::Caption, {"%1 没有电机应答：%2。", "No motor answered %1: %2.", "%1 沒有電機應答：%2。"}},
-    {Window::Cli, "CliNoAnswerFrom", Property::Caption, {"电机 %1 %2 没有应答：%3。", "Motor %1 did not answer %2: %3.", "電機 %1 %2 沒有應答：%3。"}},
-    {Window::Cli, "CliNoExtended", Property::Caption,
+    {Program::Cli, "CliNoMotor", {"%1 没有电机应答：%2。", "No motor answered %1: %2.", "%1 沒有電機應答：%2。"}},
+    {Program::Cli, "CliNoAnswerFrom", {"电机 %1 %2 没有应答：%3。", "Motor %1 did not answer %2: %3.", "電機 %1 %2 沒有應答：%3。"}},
+    {Program::Cli, "CliNoExtended",
      {"电机 %1 %2 没有发送扩展设置：%3。",
       "Motor %1 did not send its extended settings %2: %3.",
       "電機 %1 %2 沒有發送擴充設定：%3。"}},
-    {Window::Cli, "CliScanFound", Property::Caption, {"找到电机：%1 bps，ID %2，频道 %3", "Motor found at %1 bps: ID %2, channels %3", "找到電機：%1 bps，ID %2，頻道 %3"}},
-    {Window::Cli, "CliInventoryMotor", Property::Caption,
+    {Program::Cli, "CliScanFound", {"找到电机：%1 bps，ID %2，频道 %3", "Motor found at %1 bps: ID %2, channels %3", "找到電機：%1 bps，ID %2，頻道 %3"}},
+    {Program::Cli, "CliInventoryMotor",
      {"电机 %1：%2 bps，位置 %3", "Motor %1: %2 bps, position %3", "電機 %1：%2 bps，位置 %3"}},
-    {Window::Cli, "CliInventoryPositionUnknown", Property::Caption, {"未知", "unknown", "未知"}},
-    {Window::Cli, "CliInventoryCollision", Property::Caption,
+    {Program::Cli, "CliInventoryPositionUnknown", {"未知", "unknown", "未知"}},
+    {Program::Cli, "CliInventoryCollision",
      {"%1（%2 bps）：两台或更多电机同时应答，无法区分",
       "%1 at %2 bps: two or more motors answer at once and cannot be told apart",
       "%1（%2 bps）：兩台或更多電機同時應答，無法區分"}},
-    {Window::Cli, "CliInventoryListening", Property::Caption,
+    {Program::Cli, "CliInventoryListening",
      {"在 %1 bps 上监听…", "listening at %1 bps…", "在 %1 bps 上監聽…"}},
-    {Window::Cli, "CliInventoryProgress", Property::Caption,
+    {Program::Cli, "CliInventoryProgress",
      {"%1/%2，ID %3，已找到 %4 台", "%1/%2, ID %3, %4 found", "%1/%2，ID %3，已找到 %4 台"}},
-    {Window::Cli, "CliInventoryNone", Property::Caption,
+    {Program::Cli, "CliInventoryNone",
      {"%1 上没有电机应答（ID %2）。", "No motor answered on %1 (IDs %2).", "%1 上沒有電機應答（ID %2）。"}},
-    {Window::Cli, "CliInventoryCut", Property::Caption,
+    {Program::Cli, "CliInventoryCut",
      {"已中断：其余 ID 和频道未查询。", "Interrupted: the remaining IDs and channels were not polled.",
       "已中斷：其餘 ID 和頻道未查詢。"}},
-    {Window::Cli, "CliInventorySummary", Property::Caption,
+    {Program::Cli, "CliInventorySummary",
      {"找到 %1 台电机，%2 处冲突（串口 %3）", "%1 motor(s) found, %2 collision(s), on %3",
       "找到 %1 台電機，%2 處衝突（串口 %3）"}},
-    {Window::Cli, "CliConfirmed", Property::Caption, {"%1 %2：已在 %3 上确认", "%1 %2: confirmed on %3", "%1 %2：已在 %3 上確認"}},
-    {Window::Cli, "CliAllConfirmed", Property::Caption, {"已写入并确认 %1 项更改。", "%1 change(s) written and confirmed.", "已寫入並確認 %1 項變更。"}},
-    {Window::Cli, "CliNotConfirmed", Property::Caption,
+    {Program::Cli, "CliConfirmed", {"%1 %2：已在 %3 上确认", "%1 %2: confirmed on %3", "%1 %2：已在 %3 上確認"}},
+    {Program::Cli, "CliAllConfirmed", {"已写入并确认 %1 项更改。", "%1 change(s) written and confirmed.", "已寫入並確認 %1 項變更。"}},
+    {Program::Cli, "CliNotConfirmed",
      {"%1 %2 未得到 %3 %4 的确认：%5 次回读都不是该值",
       "%1 %2 was not confirmed by %3 %4: %5 read-backs did not show it",
       "%1 %2 未得到 %3 %4 的確認：%5 次回讀都不是該值"}},
-    {Window::Cli, "CliIdWriteRefused", Property::Caption,
+    {Program::Cli, "CliIdWriteRefused",
      {"未写入 ID：%1 %2。写入 ID 会送达线路上的每一台电机，所以线路上只能连接一台电机。",
       "No ID was written: %1 %2. An ID write reaches every motor on the line, so only one motor may be connected.",
       "未寫入 ID：%1 %2。寫入 ID 會送達線路上的每一台電機，所以線路上只能連接一台電機。"}},
-    {Window::Cli, "CliIdNoneAnswered", Property::Caption, {"没有电机应答群读", "no motor answered the group read", "沒有電機應答群讀"}},
-    {Window::Cli, "CliIdSeveralAnswered", Property::Caption,
+    {Program::Cli, "CliIdNoneAnswered", {"没有电机应答群读", "no motor answered the group read", "沒有電機應答群讀"}},
+    {Program::Cli, "CliIdSeveralAnswered",
      {"有多台电机应答群读", "more than one motor answered the group read", "有多台電機應答群讀"}},
-    {Window::Cli, "CliIdGarbled", Property::Caption,
+    {Program::Cli, "CliIdGarbled",
      {"多台电机同时应答群读，应答无法识别", "several motors answered the group read at once, garbled",
       "多台電機同時應答群讀，應答無法識別"}},
-    {Window::Cli, "CliIdWriteAlone", Property::Caption,
+    {Program::Cli, "CliIdWriteAlone",
      {"ID 写入会被任何正在监听的电机接受：线路上只能接这一个电机。",
       "The ID write is taken by whichever motor listens: have only this motor on the line.",
       "ID 寫入會被任何正在監聽的電機接受：線路上只能接這一個電機。"}},
-    {Window::Cli, "CliPlanChange", Property::Caption, {"%1：%2 -> %3", "%1: %2 -> %3", "%1：%2 -> %3"}},
-    {Window::Cli, "CliPlanKept", Property::Caption, {"%1：保留 %2（配置文件中为 %3）", "%1: %2 kept (the profile says %3)", "%1：保留 %2（設定檔中為 %3）"}},
-    {Window::Cli, "CliKeptHow", Property::Caption,
+    {Program::Cli, "CliPlanChange", {"%1：%2 -> %3", "%1: %2 -> %3", "%1：%2 -> %3"}},
+    {Program::Cli, "CliPlanKept", {"%1：保留 %2（配置文件中为 %3）", "%1: %2 kept (the profile says %3)", "%1：保留 %2（設定檔中為 %3）"}},
+    {Program::Cli, "CliKeptHow",
      {"已保留：%1。配置文件只有在给出 --address 时才写入 ID、频道和波特率。",
       "Kept: %1. A profile writes ID, channels and rate only with --address.",
       "已保留：%1。設定檔只有在給出 --address 時才寫入 ID、頻道和鮑率。"}},
-    {Window::Cli, "CliPlanSwitches", Property::Caption, {"%1：改为 %2", "%1: change to %2", "%1：改為 %2"}},
-    {Window::Cli, "CliPlanNothing", Property::Caption,
+    {Program::Cli, "CliPlanSwitches", {"%1：改为 %2", "%1: change to %2", "%1：改為 %2"}},
+    {Program::Cli, "CliPlanNothing",
      {"电机已具有配置文件中的每项设置，无需写入。",
       "The motor already has every setting of the profile; nothing to write.",
       "電機已具有設定檔中的每項設定，無需寫入。"}},
-    {Window::Cli, "CliDryRun", Property::Caption, {"试运行：未写入任何内容。", "Dry run: nothing was written.", "試運行：未寫入任何內容。"}},
-    {Window::Cli, "CliSent", Property::Caption, {"%1 已发送两次到 %2；等待其状态应答", "%1 sent twice to %2; waiting for its status answer", "%1 已發送兩次到 %2；等待其狀態應答"}},
-    {Window::Cli, "CliSentUnconfirmable", Property::Caption,
+    {Program::Cli, "CliDryRun", {"试运行：未写入任何内容。", "Dry run: nothing was written.", "試運行：未寫入任何內容。"}},
+    {Program::Cli, "CliSent", {"%1 已发送两次到 %2；等待其状态应答", "%1 sent twice to %2; waiting for its status answer", "%1 已發送兩次到 %2；等待其狀態應答"}},
+    {Program::Cli, "CliSentUnconfirmable",
      {"%1 已发送两次到 %2；群控或多个频道无法应答，因此未确认",
       "%1 sent twice to %2; a group or several channels cannot answer, so it is not confirmed",
       "%1 已發送兩次到 %2；群控或多個頻道無法應答，因此未確認"}},
-    {Window::Cli, "CliConfirmedBy", Property::Caption, {"%1 %2：已由其状态应答确认", "%1 %2: confirmed by its status answer", "%1 %2：已由其狀態應答確認"}},
-    {Window::Cli, "CliNoConfirmation", Property::Caption,
+    {Program::Cli, "CliConfirmedBy", {"%1 %2：已由其状态应答确认", "%1 %2: confirmed by its status answer", "%1 %2：已由其狀態應答確認"}},
+    {Program::Cli, "CliNoConfirmation",
      {"%1 已发送到 %2，但 %3 没有收到状态应答：%4。",
       "%1 went out to %2 but no status answer came back %3: %4.",
       "%1 已發送到 %2，但 %3 沒有收到狀態應答：%4。"}},
-    {Window::Cli, "CliStatusPosition", Property::Caption, {"位置 %1 %", "position %1 %", "位置 %1 %"}},
-    {Window::Cli, "CliStatusUnknown", Property::Caption, {"位置未知", "position unknown", "位置未知"}},
-    {Window::Cli, "CliStatusLimits", Property::Caption, {"限位点 %1", "limit points %1", "限位點 %1"}},
-    {Window::Cli, "CliStatusNoLimits", Property::Caption, {"没有限位点", "no limit points", "沒有限位點"}},
-    {Window::Cli, "CliStatusSilent", Property::Caption, {"电机 %1 %2 不应答：%3。", "Motor %1 does not answer %2: %3.", "電機 %1 %2 不應答：%3。"}},
-    {Window::Cli, "CliInterrupted", Property::Caption, {"已中断，尚未写入任何内容。", "Interrupted before anything was written.", "已中斷，尚未寫入任何內容。"}},
-    {Window::Cli, "CliInterruptedCommand", Property::Caption,
+    {Program::Cli, "CliStatusPosition", {"位置 %1 %", "position %1 %", "位置 %1 %"}},
+    {Program::Cli, "CliStatusUnknown", {"位置未知", "position unknown", "位置未知"}},
+    {Program::Cli, "CliStatusLimits", {"限位点 %1", "limit points %1", "限位點 %1"}},
+    {Program::Cli, "CliStatusNoLimits", {"没有限位点", "no limit points", "沒有限位點"}},
+    {Program::Cli, "CliStatusSilent", {"电机 %1 %2 不应答：%3。", "Motor %1 does not answer %2: %3.", "電機 %1 %2 不應答：%3。"}},
+    {Program::Cli, "CliInterrupted", {"已中断，尚未写入任何内容。", "Interrupted before anything was written.", "已中斷，尚未寫入任何內容。"}},
+    {Program::Cli, "CliInterruptedCommand",
      {"已中断：%1 已发送到 %2，未确认。",
       "Interrupted: %1 went out to %2 and is not confirmed.",
       "已中斷：%1 已發送到 %2，未確認。"}},
-    {Window::Cli, "CliInterruptedWrite", Property::Caption,
+    {Program::Cli, "CliInterruptedWrite",
      {"已中断：%1 的写入已发送到 %2，未确认；电机可能已采用该值。用以下命令回读：%3",
       "Interrupted: the %1 write went out to %2 and is not confirmed; the motor may have taken the value. Read it back with: %3",
       "已中斷：%1 的寫入已發送到 %2，未確認；電機可能已採用該值。用以下命令回讀：%3"}},
-    {Window::Cli, "CliStopped", Property::Caption, {"已停止。", "Stopped.", "已停止。"}},
-    {Window::Cli, "CliOutputFailed", Property::Caption,
+    {Program::Cli, "CliStopped", {"已停止。", "Stopped.", "已停止。"}},
+    {Program::Cli, "CliOutputFailed",
      {"无法写入 %1：%2", "Cannot write to %1: %2", "無法寫入 %1：%2"}},
-    {Window::Cli, "CliStandardOutput", Property::Caption, {"标准输出", "the standard output", "標準輸出"}},
-    {Window::Cli, "CliSummary", Property::Caption,
+    {Program::Cli, "CliStandardOutput", {"标准输出", "the standard output", "標準輸出"}},
+    {Program::Cli, "CliSummary",
      {"%1 汇总：%2 个完成，%3 个失败，%4 个未尝试",
       "Summary of %1: %2 done, %3 failed, %4 not tried",
       "%1 彙總：%2 個完成，%3 個失敗，%4 個未嘗試"}},
-    {Window::Cli, "CliOk", Property::Caption, {"成功", "ok", "成功"}},
-    {Window::Cli, "CliFailed", Property::Caption, {"退出码 %1", "exit %1", "結束碼 %1"}},
-    {Window::Cli, "CliNotTried", Property::Caption, {"未尝试", "not tried", "未嘗試"}},
+    {Program::Cli, "CliOk", {"成功", "ok", "成功"}},
+    {Program::Cli, "CliFailed", {"退出码 %1", "exit %1", "結束碼 %1"}},
+    {Program::Cli, "CliNotTried", {"未尝试", "not tried", "未嘗試"}},
     // 24. The windowed program's own command line (tavik --help and its usage
     // errors), printed in English before any window exists.
-    {Window::App, "AppDescription", Property::Caption,
+    {Program::App, "AppDescription",
      {"窗帘电机的遥控与配置。", "Remote control and configuration of curtain motors.", "窗簾電機的遙控與設定。"}},
-    {Window::App, "AppOptPort", Property::Caption,
+    {Program::App, "AppOptPort",
      {"添加端口列表找不到的串口（伪终端、符号链接）。可重复。",
       "Adds a serial port that the port list cannot find (a pseudo-terminal, a symbolic link). Repeatable.",
       "加入連接埠列表找不到的串口（虛擬終端、符號連結）。可重複。"}},
-    {Window::App, "AppOptLanguage", Property::Caption,
+    {Program::App, "AppOptLanguage",
      {"以此语言启动：zh_CN（简体中文，不加此选项时亦然）、en（英语）或 zh_TW（繁体中文）。之后可用语言菜单切换。",
       "Starts in this language: zh_CN (Simplified Chinese, also without this option), en (English) or zh_TW "
       "(Traditional Chinese). The language menu switches later.",
       "以此語言啟動：zh_CN（簡體中文，不加此選項時亦然）、en（英語）或 zh_TW（繁體中文）。之後可用語言選單切換。"}},
-    {Window::App, "AppUnexpectedArgument", Property::Caption,
+    {Program::App, "AppUnexpectedArgument",
      {"多余的参数 '%1'", "unexpected argument '%1'", "多餘的參數 '%1'"}},
-    {Window::App, "AppUnknownLanguage", Property::Caption,
+    {Program::App, "AppUnknownLanguage",
      {"未知语言 '%1'：请选择 zh_CN、en 或 zh_TW", "unknown language '%1': choose zh_CN, en or zh_TW",
       "未知語言 '%1'：請選擇 zh_CN、en 或 zh_TW"}},
     // 23. The MQTT bridge (tavik-mqtt): its help, log lines, configuration errors and the
     // names it announces.  Its English is what it prints and publishes; keys, topics,
     // payloads and option names stay as typed.
-    {Window::Mqtt, "MqttHelpDescription", Property::Caption,
+    {Program::Mqtt, "MqttHelpDescription",
      {"为每条配置的总线运行一个电机链路，并把每个配置的电机频道作为\nMQTT 上的窗帘（cover），通过 Home Assistant 的 MQTT 自动发现公布。\n\n退出状态：收到 SIGTERM 或 SIGINT 后或 --check 通过时为 0；配置错误为 2\n（FILE:LINE: 错误内容）；启动时代理服务器拒绝凭据为 3。\n密码来自 mqtt.password_file 或 TAVIK_MQTT_PASSWORD。",
       "Runs one motor link per configured bus and makes every configured motor channel a\ncover over MQTT, announced through Home Assistant's MQTT discovery.\n\nExit status: 0 after SIGTERM or SIGINT or a good --check, 2 for a configuration\nerror (FILE:LINE: what is wrong), 3 when the broker refuses the credentials at\nthe start. The password comes from mqtt.password_file or TAVIK_MQTT_PASSWORD.",
       "為每條設定的總線執行一個電機連線，並把每個設定的電機頻道作為\nMQTT 上的窗簾（cover），透過 Home Assistant 的 MQTT 自動探索公布。\n\n結束狀態：收到 SIGTERM 或 SIGINT 後或 --check 通過時為 0；設定錯誤為 2\n（FILE:LINE: 錯誤內容）；啟動時代理伺服器拒絕憑證為 3。\n密碼來自 mqtt.password_file 或 TAVIK_MQTT_PASSWORD。"}},
-    {Window::Mqtt, "MqttHelpOptConfig", Property::Caption,
+    {Program::Mqtt, "MqttHelpOptConfig",
      {"配置文件（默认 /etc/tavik/mqtt.yaml）。", "The configuration file (default /etc/tavik/mqtt.yaml).", "設定檔（預設 /etc/tavik/mqtt.yaml）。"}},
-    {Window::Mqtt, "MqttHelpOptCheck", Property::Caption, {"检查配置后退出。", "Check the configuration and exit.", "檢查設定後結束。"}},
-    {Window::Mqtt, "MqttHelpOptVerbose", Property::Caption, {"同时记录每一帧。", "Also log every frame.", "同時記錄每一幀。"}},
-    {Window::Mqtt, "MqttConfigValid", Property::Caption, {"%1：配置有效", "%1: configuration is valid", "%1：設定有效"}},
-    {Window::Mqtt, "MqttStopping", Property::Caption, {"正在停止", "stopping", "正在停止"}},
+    {Program::Mqtt, "MqttHelpOptCheck", {"检查配置后退出。", "Check the configuration and exit.", "檢查設定後結束。"}},
+    {Program::Mqtt, "MqttHelpOptVerbose", {"同时记录每一帧。", "Also log every frame.", "同時記錄每一幀。"}},
+    {Program::Mqtt, "MqttConfigValid", {"%1：配置有效", "%1: configuration is valid", "%1：設定有效"}},
+    {Program::Mqtt, "MqttStopping", {"正在停止", "stopping", "正在停止"}},
     // Where a configuration error is: %1 = the file, %2 = the line, %3 = what is wrong.
-    {Window::Mqtt, "MqttAtFileLine", Property::Caption, {"%1:%2: %3", "%1:%2: %3", "%1:%2: %3"}},
-    {Window::Mqtt, "MqttConfigCannotRead", Property::Caption,
+    {Program::Mqtt, "MqttAtFileLine", {"%1:%2: %3", "%1:%2: %3", "%1:%2: %3"}},
+    {Program::Mqtt, "MqttConfigCannotRead",
      {"%1:0: 无法读取：%2", "%1:0: cannot read: %2", "%1:0: 無法讀取：%2"}},
-    {Window::Mqtt, "MqttConfigExpectedText", Property::Caption, {"%1：应为文本", "%1: expected a text", "%1：應為文字"}},
-    {Window::Mqtt, "MqttConfigExpectedNumber", Property::Caption, {"%1：应为整数", "%1: expected a whole number", "%1：應為整數"}},
-    {Window::Mqtt, "MqttConfigOutOfRange", Property::Caption,
+    {Program::Mqtt, "MqttConfigExpectedText", {"%1：应为文本", "%1: expected a text", "%1：應為文字"}},
+    {Program::Mqtt, "MqttConfigExpectedNumber", {"%1：应为整数", "%1: expected a whole number", "%1：應為整數"}},
+    {Program::Mqtt, "MqttConfigOutOfRange",
      {"%1：%2 超出范围 %3..%4", "%1: %2 is out of range %3..%4", "%1：%2 超出範圍 %3..%4"}},
-    {Window::Mqtt, "MqttConfigExpectedBoolean", Property::Caption,
+    {Program::Mqtt, "MqttConfigExpectedBoolean",
      {"%1：应为 true 或 false", "%1: expected true or false", "%1：應為 true 或 false"}},
-    {Window::Mqtt, "MqttConfigExpectedMapping", Property::Caption, {"%1：应为映射", "%1: expected a mapping", "%1：應為對應表"}},
-    {Window::Mqtt, "MqttConfigExpectedList", Property::Caption, {"%1：应为列表", "%1: expected a list", "%1：應為清單"}},
+    {Program::Mqtt, "MqttConfigExpectedMapping", {"%1：应为映射", "%1: expected a mapping", "%1：應為對應表"}},
+    {Program::Mqtt, "MqttConfigExpectedList", {"%1：应为列表", "%1: expected a list", "%1：應為清單"}},
     // %1 = the key, %2 = where it is: a section's key or one of the four places below.
-    {Window::Mqtt, "MqttConfigUnknownKey", Property::Caption,
+    {Program::Mqtt, "MqttConfigUnknownKey",
      {"未知的键 '%1'，位于 %2", "unknown key '%1' in %2", "未知的鍵 '%1'，位於 %2"}},
-    {Window::Mqtt, "MqttConfigInCover", Property::Caption, {"一个窗帘", "a cover", "一個窗簾"}},
-    {Window::Mqtt, "MqttConfigInGroup", Property::Caption, {"一个群组", "a group", "一個群組"}},
-    {Window::Mqtt, "MqttConfigInBus", Property::Caption, {"一条总线", "a bus", "一條總線"}},
-    {Window::Mqtt, "MqttConfigInRoot", Property::Caption, {"配置", "the configuration", "設定"}},
-    {Window::Mqtt, "MqttConfigPasswordFile", Property::Caption,
+    {Program::Mqtt, "MqttConfigInCover", {"一个窗帘", "a cover", "一個窗簾"}},
+    {Program::Mqtt, "MqttConfigInGroup", {"一个群组", "a group", "一個群組"}},
+    {Program::Mqtt, "MqttConfigInBus", {"一条总线", "a bus", "一條總線"}},
+    {Program::Mqtt, "MqttConfigInRoot", {"配置", "the configuration", "設定"}},
+    {Program::Mqtt, "MqttConfigPasswordFile",
      {"password_file：无法读取 %1：%2", "password_file: cannot read %1: %2", "password_file：無法讀取 %1：%2"}},
-    {Window::Mqtt, "MqttConfigTopicPrefix", Property::Caption,
+    {Program::Mqtt, "MqttConfigTopicPrefix",
      {"%1：'%2' 不能为空，不能有通配符（+ #）或空层级（开头、结尾或连续的斜杠）",
       "%1: '%2' must not be empty nor hold a wildcard (+ #) or an empty level (a leading, trailing or double slash)",
       "%1：'%2' 不能為空，不能有萬用字元（+ #）或空層級（開頭、結尾或連續的斜線）"}},
-    {Window::Mqtt, "MqttConfigBaseIsPrefix", Property::Caption,
+    {Program::Mqtt, "MqttConfigBaseIsPrefix",
      {"base_topic：'%1' 与 discovery_prefix 相同，请使用不同的名称",
       "base_topic: '%1' is also the discovery_prefix; give them different names",
       "base_topic：'%1' 與 discovery_prefix 相同，請使用不同的名稱"}},
-    {Window::Mqtt, "MqttConfigEmptyHost", Property::Caption,
+    {Program::Mqtt, "MqttConfigEmptyHost",
      {"host：不能为空", "host: must not be empty", "host：不能為空"}},
     // %1 = the key, %2 = the line it was first given on.
-    {Window::Mqtt, "MqttConfigKeyTwice", Property::Caption,
+    {Program::Mqtt, "MqttConfigKeyTwice",
      {"键 '%1' 出现了两次（第一次在第 %2 行）", "key '%1' is given twice (first on line %2)",
       "鍵 '%1' 出現了兩次（第一次在第 %2 行）"}},
     // %1 = the key, %2 = the file, %3 = the system's reason.
-    {Window::Mqtt, "MqttConfigFileUnreadable", Property::Caption,
+    {Program::Mqtt, "MqttConfigFileUnreadable",
      {"%1：无法读取 '%2'：%3", "%1: cannot read '%2': %3", "%1：無法讀取 '%2'：%3"}},
-    {Window::Mqtt, "MqttConfigTlsCertAndKey", Property::Caption,
+    {Program::Mqtt, "MqttConfigTlsCertAndKey",
      {"tls：cert_file 和 key_file 必须一起给出", "tls: cert_file and key_file go together",
       "tls：cert_file 和 key_file 必須一起給出"}},
-    {Window::Mqtt, "MqttConfigBaud", Property::Caption,
+    {Program::Mqtt, "MqttConfigBaud",
      {"baud：%1 不是 1200、2400、4800、9600、19200 之一", "baud: %1 is not one of 1200, 2400, 4800, 9600, 19200",
       "baud：%1 不是 1200、2400、4800、9600、19200 之一"}},
-    {Window::Mqtt, "MqttConfigCoverNeeds", Property::Caption,
+    {Program::Mqtt, "MqttConfigCoverNeeds",
      {"窗帘需要 id 和 channel", "a cover needs an id and a channel", "窗簾需要 id 和 channel"}},
-    {Window::Mqtt, "MqttConfigGroupNeeds", Property::Caption,
+    {Program::Mqtt, "MqttConfigGroupNeeds",
      {"群组需要 name、id 和至少一个频道", "a group needs a name, an id and at least one channel",
       "群組需要 name、id 和至少一個頻道"}},
-    {Window::Mqtt, "MqttConfigBusName", Property::Caption,
+    {Program::Mqtt, "MqttConfigBusName",
      {"name：'%1' 必须由 1 到 32 个 a-z、0-9、_ 和 - 组成", "name: '%1' must be 1 to 32 of a-z, 0-9, _ and -",
       "name：'%1' 必須由 1 到 32 個 a-z、0-9、_ 和 - 組成"}},
-    {Window::Mqtt, "MqttConfigBusNameReserved", Property::Caption,
+    {Program::Mqtt, "MqttConfigBusNameReserved",
      {"name：'%1' 保留给桥接程序自己的主题", "name: '%1' is reserved for the bridge's own topics",
       "name：'%1' 保留給橋接程式自己的主題"}},
     // %1 = the group, %2 = the motor ID, %3 = the channel.
-    {Window::Mqtt, "MqttConfigGroupInverted", Property::Caption,
+    {Program::Mqtt, "MqttConfigGroupInverted",
      {"群组 '%1' 会让反装的电机 %2 频道 %3 朝错误方向运行（群组帧对所有电机只有一个方向）：请将它移出群组，或改用电机自身的方向设置代替 invert",
       "group '%1' would drive the inverted motor %2 channel %3 the wrong way (a group frame has one direction for "
       "all): leave it out of the group, or reverse the motor's own direction instead of invert",
       "群組 '%1' 會讓反裝的電機 %2 頻道 %3 朝錯誤方向運行（群組幀對所有電機只有一個方向）：請將它移出群組，或改用電機自身的方向設定代替 invert"}},
-    {Window::Mqtt, "MqttConfigBusNeeds", Property::Caption,
+    {Program::Mqtt, "MqttConfigBusNeeds",
      {"总线需要 name 和 port", "a bus needs a name and a port", "總線需要 name 和 port"}},
-    {Window::Mqtt, "MqttConfigCoverTwice", Property::Caption,
+    {Program::Mqtt, "MqttConfigCoverTwice",
      {"电机 %1 频道 %2 已是总线 %3 的窗帘", "motor %1 channel %2 is already a cover of bus %3",
       "電機 %1 頻道 %2 已是總線 %3 的窗簾"}},
-    {Window::Mqtt, "MqttConfigGroupTwice", Property::Caption,
+    {Program::Mqtt, "MqttConfigGroupTwice",
      {"群组 '%1' 与另一个群组控制相同的电机", "group '%1' addresses the same motors as another group",
       "群組 '%1' 與另一個群組控制相同的電機"}},
-    {Window::Mqtt, "MqttConfigNoBus", Property::Caption,
+    {Program::Mqtt, "MqttConfigNoBus",
      {"buses：至少需要一条总线", "buses: at least one bus is needed", "buses：至少需要一條總線"}},
-    {Window::Mqtt, "MqttConfigBusNameTwice", Property::Caption,
+    {Program::Mqtt, "MqttConfigBusNameTwice",
      {"总线名称 '%1' 使用了两次", "bus name '%1' is used twice", "總線名稱 '%1' 使用了兩次"}},
-    {Window::Mqtt, "MqttConfigPortTwice", Property::Caption,
+    {Program::Mqtt, "MqttConfigPortTwice",
      {"串口 %1 已属于总线 %2", "port %1 is already bus %2's", "串口 %1 已屬於總線 %2"}},
     // The names a cover without its own name, its limit-point buttons and its group get.
-    {Window::Mqtt, "MqttCoverName", Property::Caption,
+    {Program::Mqtt, "MqttCoverName",
      {"%1 电机 %2 频道 %3", "%1 motor %2 channel %3", "%1 電機 %2 頻道 %3"}},
-    {Window::Mqtt, "MqttCoverModel", Property::Caption,
+    {Program::Mqtt, "MqttCoverModel",
      {"电机 %1，频道 %2", "motor %1, channel %2", "電機 %1，頻道 %2"}},
     // The bridge's own device; %1 = its base topic.
-    {Window::Mqtt, "MqttBridgeName", Property::Caption,
+    {Program::Mqtt, "MqttBridgeName",
      {"Tavik 桥接 %1", "Tavik bridge %1", "Tavik 橋接 %1"}},
-    {Window::Mqtt, "MqttLimitButton", Property::Caption, {"限位点 %1", "Limit point %1", "限位點 %1"}},
-    {Window::Mqtt, "MqttGroupModel", Property::Caption,
+    {Program::Mqtt, "MqttLimitButton", {"限位点 %1", "Limit point %1", "限位點 %1"}},
+    {Program::Mqtt, "MqttGroupModel",
      {"电机 ID %1 的群组", "group of motor ID %1", "電機 ID %1 的群組"}},
     // The broker and the commands that come from it.
-    {Window::Mqtt, "MqttBrokerConnected", Property::Caption,
+    {Program::Mqtt, "MqttBrokerConnected",
      {"代理服务器：已连接到 %1:%2", "broker: connected to %1:%2", "代理伺服器：已連線到 %1:%2"}},
     // %1 = one of the two lines below.
-    {Window::Mqtt, "MqttBrokerDisconnected", Property::Caption, {"代理服务器：%1", "broker: %1", "代理伺服器：%1"}},
-    {Window::Mqtt, "MqttBrokerRefused", Property::Caption,
+    {Program::Mqtt, "MqttBrokerDisconnected", {"代理服务器：%1", "broker: %1", "代理伺服器：%1"}},
+    {Program::Mqtt, "MqttBrokerRefused",
      {"代理服务器：凭据被拒绝：%1", "broker: credentials refused: %1", "代理伺服器：憑證被拒絕：%1"}},
-    {Window::Mqtt, "MqttCannotCreateClient", Property::Caption,
+    {Program::Mqtt, "MqttCannotCreateClient",
      {"无法创建 MQTT 客户端", "cannot create the MQTT client", "無法建立 MQTT 用戶端"}},
-    {Window::Mqtt, "MqttTlsSetup", Property::Caption, {"TLS 设置：%1", "TLS setup: %1", "TLS 設定：%1"}},
+    {Program::Mqtt, "MqttTlsSetup", {"TLS 设置：%1", "TLS setup: %1", "TLS 設定：%1"}},
     // Every end of a connection or of an attempt: %1:%2 = the broker, %3 = why, %4 = seconds to the next attempt.
-    {Window::Mqtt, "MqttConnectionLost", Property::Caption,
+    {Program::Mqtt, "MqttConnectionLost",
      {"与 %1:%2 的连接已断开：%3；%4 秒后重试", "connection to %1:%2 lost: %3; next attempt in %4 s",
       "與 %1:%2 的連線已中斷：%3；%4 秒後重試"}},
-    {Window::Mqtt, "MqttConnectFailed", Property::Caption,
+    {Program::Mqtt, "MqttConnectFailed",
      {"无法连接 %1:%2：%3；%4 秒后重试", "cannot connect to %1:%2: %3; next attempt in %4 s",
       "無法連線 %1:%2：%3；%4 秒後重試"}},
-    {Window::Mqtt, "MqttNoConnack", Property::Caption,
+    {Program::Mqtt, "MqttNoConnack",
      {"%1 秒内没有回应连接请求", "no answer to the connect within %1 s", "%1 秒內沒有回應連線請求"}},
-    {Window::Mqtt, "MqttKeepaliveLost", Property::Caption,
+    {Program::Mqtt, "MqttKeepaliveLost",
      {"在 %1 秒的保活时间内没有回应", "no answer within the keepalive of %1 s", "在 %1 秒的保活時間內沒有回應"}},
-    {Window::Mqtt, "MqttLookupFailed", Property::Caption,
+    {Program::Mqtt, "MqttLookupFailed",
      {"无法解析主机名：%1", "cannot look up the host name: %1", "無法解析主機名稱：%1"}},
-    {Window::Mqtt, "MqttClosedBeforeConnack", Property::Caption,
+    {Program::Mqtt, "MqttClosedBeforeConnack",
      {"代理服务器未回应就关闭了连接（是 TLS 端口吗？那么配置需要 tls:）",
       "the broker closed the connection before answering (a TLS port? then the configuration needs tls:)",
       "代理伺服器未回應就關閉了連線（是 TLS 連接埠嗎？那麼設定需要 tls:）"}},
-    {Window::Mqtt, "MqttClosedByBroker", Property::Caption,
+    {Program::Mqtt, "MqttClosedByBroker",
      {"代理服务器关闭了连接", "the broker closed the connection", "代理伺服器關閉了連線"}},
-    {Window::Mqtt, "MqttNotMqtt", Property::Caption,
+    {Program::Mqtt, "MqttNotMqtt",
      {"代理服务器的回应不是 MQTT", "the broker's answer is not MQTT", "代理伺服器的回應不是 MQTT"}},
     // TLS: what the handshake or the configured files got wrong.
-    {Window::Mqtt, "MqttTlsFailed", Property::Caption, {"TLS：%1", "TLS: %1", "TLS：%1"}},
-    {Window::Mqtt, "MqttTlsUnknownCa", Property::Caption,
+    {Program::Mqtt, "MqttTlsFailed", {"TLS：%1", "TLS: %1", "TLS：%1"}},
+    {Program::Mqtt, "MqttTlsUnknownCa",
      {"TLS：代理服务器的证书不是由 %1 中的 CA 签发的", "TLS: the broker's certificate is not signed by a CA in %1",
       "TLS：代理伺服器的憑證不是由 %1 中的 CA 簽發的"}},
-    {Window::Mqtt, "MqttTlsSystemCas", Property::Caption,
+    {Program::Mqtt, "MqttTlsSystemCas",
      {"系统的 CA 列表", "the system's CA list", "系統的 CA 清單"}},
-    {Window::Mqtt, "MqttTlsExpired", Property::Caption,
+    {Program::Mqtt, "MqttTlsExpired",
      {"TLS：代理服务器的证书已过期", "TLS: the broker's certificate has expired", "TLS：代理伺服器的憑證已過期"}},
-    {Window::Mqtt, "MqttTlsWrongHost", Property::Caption,
+    {Program::Mqtt, "MqttTlsWrongHost",
      {"TLS：代理服务器的证书不是签发给 %1 的", "TLS: the broker's certificate is not made out to %1",
       "TLS：代理伺服器的憑證不是簽發給 %1 的"}},
-    {Window::Mqtt, "MqttTlsNotAccepted", Property::Caption,
+    {Program::Mqtt, "MqttTlsNotAccepted",
      {"TLS：代理服务器的证书未被接受：%1", "TLS: the broker's certificate was not accepted: %1",
       "TLS：代理伺服器的憑證未被接受：%1"}},
-    {Window::Mqtt, "MqttTlsClientCertRequired", Property::Caption,
+    {Program::Mqtt, "MqttTlsClientCertRequired",
      {"TLS：代理服务器要求客户端证书（tls.cert_file 和 tls.key_file）",
       "TLS: the broker requires a client certificate (tls.cert_file and tls.key_file)",
       "TLS：代理伺服器要求用戶端憑證（tls.cert_file 和 tls.key_file）"}},
-    {Window::Mqtt, "MqttTlsClientCertRefused", Property::Caption,
+    {Program::Mqtt, "MqttTlsClientCertRefused",
      {"TLS：代理服务器拒绝了客户端证书 %1：%2", "TLS: the broker refused the client certificate %1: %2",
       "TLS：代理伺服器拒絕了用戶端憑證 %1：%2"}},
-    {Window::Mqtt, "MqttTlsPlainPort", Property::Caption,
+    {Program::Mqtt, "MqttTlsPlainPort",
      {"TLS：%1:%2 不以 TLS 回应，是普通 MQTT 端口吗？（%3）",
       "TLS: %1:%2 does not answer in TLS; a plain MQTT port? (%3)",
       "TLS：%1:%2 不以 TLS 回應，是普通 MQTT 連接埠嗎？（%3）"}},
     // %1 = the key under tls, %2 = the file, %3 = why.
-    {Window::Mqtt, "MqttTlsBadFile", Property::Caption,
+    {Program::Mqtt, "MqttTlsBadFile",
      {"tls.%1：无法使用 %2：%3", "tls.%1: cannot use %2: %3", "tls.%1：無法使用 %2：%3"}},
-    {Window::Mqtt, "MqttTlsKeyWithoutCert", Property::Caption,
+    {Program::Mqtt, "MqttTlsKeyWithoutCert",
      {"tls.key_file 需要 tls.cert_file", "tls.key_file needs tls.cert_file", "tls.key_file 需要 tls.cert_file"}},
-    {Window::Mqtt, "MqttTlsKeyMismatch", Property::Caption,
+    {Program::Mqtt, "MqttTlsKeyMismatch",
      {"tls.key_file：%1 不是 %2 的私钥", "tls.key_file: %1 is not the key of %2", "tls.key_file：%1 不是 %2 的私鑰"}},
-    {Window::Mqtt, "MqttTlsOwnExpired", Property::Caption,
+    {Program::Mqtt, "MqttTlsOwnExpired",
      {"tls.cert_file：%1 已于 %2 过期", "tls.cert_file: %1 expired on %2", "tls.cert_file：%1 已於 %2 過期"}},
-    {Window::Mqtt, "MqttTlsOwnNotYetValid", Property::Caption,
+    {Program::Mqtt, "MqttTlsOwnNotYetValid",
      {"tls.cert_file：%1 在 %2 之前无效", "tls.cert_file: %1 is not valid before %2", "tls.cert_file：%1 在 %2 之前無效"}},
-    {Window::Mqtt, "MqttDiscoveryClearing", Property::Caption,
+    {Program::Mqtt, "MqttDiscoveryClearing",
      {"自动发现：正在清除 %1，已不再配置", "discovery: clearing %1, no longer configured", "自動探索：正在清除 %1，已不再設定"}},
     // %1 = the topic, %2 = the payload as shown, %3 = why it was dropped.
-    {Window::Mqtt, "MqttCommand", Property::Caption, {"%1：%2", "%1: %2", "%1：%2"}},
-    {Window::Mqtt, "MqttRetainedIgnored", Property::Caption,
+    {Program::Mqtt, "MqttCommand", {"%1：%2", "%1: %2", "%1：%2"}},
+    {Program::Mqtt, "MqttRetainedIgnored",
      {"%1：已忽略保留的命令 '%2'", "%1: retained command '%2' ignored", "%1：已忽略保留的命令 '%2'"}},
-    {Window::Mqtt, "MqttDropped", Property::Caption,
+    {Program::Mqtt, "MqttDropped",
      {"%1：'%2' 已丢弃：%3", "%1: '%2' dropped: %3", "%1：'%2' 已捨棄：%3"}},
-    {Window::Mqtt, "MqttNoSuchCover", Property::Caption, {"没有这个窗帘", "no such cover", "沒有這個窗簾"}},
-    {Window::Mqtt, "MqttNotUnder", Property::Caption, {"不在 %1 之下", "not under %1", "不在 %1 之下"}},
-    {Window::Mqtt, "MqttNotCommandTopic", Property::Caption, {"不是命令主题", "not a command topic", "不是命令主題"}},
-    {Window::Mqtt, "MqttGroupNoChannel", Property::Caption,
+    {Program::Mqtt, "MqttNoSuchCover", {"没有这个窗帘", "no such cover", "沒有這個窗簾"}},
+    {Program::Mqtt, "MqttNotUnder", {"不在 %1 之下", "not under %1", "不在 %1 之下"}},
+    {Program::Mqtt, "MqttNotCommandTopic", {"不是命令主题", "not a command topic", "不是命令主題"}},
+    {Program::Mqtt, "MqttGroupNoChannel",
      {"群组至少需要一个频道", "a group needs at least one channel", "群組至少需要一個頻道"}},
-    {Window::Mqtt, "MqttIdOrChannelOutOfRange", Property::Caption,
+    {Program::Mqtt, "MqttIdOrChannelOutOfRange",
      {"电机 ID 或频道超出范围", "motor ID or channel out of range", "電機 ID 或頻道超出範圍"}},
-    {Window::Mqtt, "MqttExpectedAction", Property::Caption,
+    {Program::Mqtt, "MqttExpectedAction",
      {"应为 OPEN、CLOSE 或 STOP", "expected OPEN, CLOSE or STOP", "應為 OPEN、CLOSE 或 STOP"}},
-    {Window::Mqtt, "MqttExpectedLimitPoint", Property::Caption,
+    {Program::Mqtt, "MqttExpectedLimitPoint",
      {"应为限位点 1..4", "expected a limit point 1..4", "應為限位點 1..4"}},
-    {Window::Mqtt, "MqttExpectedPosition", Property::Caption,
+    {Program::Mqtt, "MqttExpectedPosition",
      {"应为位置 0..100", "expected a position 0..100", "應為位置 0..100"}},
     // The buses: %1 = the bus's name.
-    {Window::Mqtt, "MqttPortCannotOpen", Property::Caption,
+    {Program::Mqtt, "MqttPortCannotOpen",
      {"%1：无法打开 %2：%3；每 %4 秒重试一次", "%1: cannot open %2: %3; retrying every %4 s",
       "%1：無法開啟 %2：%3；每 %4 秒重試一次"}},
     // Why a bus's port did not open (the %3 of the row above); %1 = the device, %2 = its group or owner.
-    {Window::Mqtt, "MqttPortNotFound", Property::Caption,
+    {Program::Mqtt, "MqttPortNotFound",
      {"没有这个设备（适配器是否已插上？）", "no such device (is the adapter plugged in?)", "沒有這個裝置（轉接器是否已插上？）"}},
-    {Window::Mqtt, "MqttPortBusy", Property::Caption,
+    {Program::Mqtt, "MqttPortBusy",
      {"设备忙：另一个程序已打开它", "busy: another program has it open", "裝置忙：另一個程式已開啟它"}},
-    {Window::Mqtt, "MqttPortDenied", Property::Caption,
+    {Program::Mqtt, "MqttPortDenied",
      {"权限不足：%1 属于 %2 组；请让服务以该组运行（例如 dialout 组）",
       "permission denied: %1 belongs to the group %2; run the service in that group (e.g. dialout)",
       "權限不足：%1 屬於 %2 群組；請讓服務以該群組執行（例如 dialout 群組）"}},
-    {Window::Mqtt, "MqttPortOwnerOnly", Property::Caption,
+    {Program::Mqtt, "MqttPortOwnerOnly",
      {"权限不足：只有 %1 的所有者 %2 可以打开它；请让管理员把该设备交给 dialout 组",
       "permission denied: %1 may be opened by its owner %2 only; have the device given to the dialout group",
       "權限不足：只有 %1 的擁有者 %2 可以開啟它；請讓管理員把該裝置交給 dialout 群組"}},
-    {Window::Mqtt, "MqttPortOpen", Property::Caption, {"%1：串口 %2 已打开", "%1: port %2 open", "%1：串口 %2 已開啟"}},
-    {Window::Mqtt, "MqttPortLost", Property::Caption,
+    {Program::Mqtt, "MqttPortOpen", {"%1：串口 %2 已打开", "%1: port %2 open", "%1：串口 %2 已開啟"}},
+    {Program::Mqtt, "MqttPortLost",
      {"%1：串口 %2 已断开：%3", "%1: port %2 lost: %3", "%1：串口 %2 已中斷連線：%3"}},
-    {Window::Mqtt, "MqttPortClosedDropped", Property::Caption,
+    {Program::Mqtt, "MqttPortClosedDropped",
      {"%1：串口已关闭，命令已丢弃", "%1: port closed, command dropped", "%1：串口已關閉，命令已捨棄"}},
-    {Window::Mqtt, "MqttMotorAnswers", Property::Caption,
+    {Program::Mqtt, "MqttMotorAnswers",
      {"%1：电机 %2 频道 %3 有应答", "%1: motor %2 channel %3 answers", "%1：電機 %2 頻道 %3 有應答"}},
-    {Window::Mqtt, "MqttMotorOffline", Property::Caption,
+    {Program::Mqtt, "MqttMotorOffline",
      {"%1：电机 %2 频道 %3 离线", "%1: motor %2 channel %3 offline", "%1：電機 %2 頻道 %3 離線"}},
     // --verbose: each frame as hex bytes, > sent, < received.
-    {Window::Mqtt, "MqttFrameSent", Property::Caption, {"%1 > %2", "%1 > %2", "%1 > %2"}},
-    {Window::Mqtt, "MqttFrameReceived", Property::Caption, {"%1 < %2", "%1 < %2", "%1 < %2"}},
+    {Program::Mqtt, "MqttFrameSent", {"%1 > %2", "%1 > %2", "%1 > %2"}},
+    {Program::Mqtt, "MqttFrameReceived", {"%1 < %2", "%1 < %2", "%1 < %2"}},
 };
 // clang-format on
 
-const std::pair<const char *, QString MessageTexts::*> kMessages[] = {
-    {"GroupCaption", &MessageTexts::groupCaption},
-    {"MsgSelectId", &MessageTexts::selectId},
-    {"MsgSelectChannel", &MessageTexts::selectChannel},
-    {"MsgSelectPort", &MessageTexts::selectPort},
-    {"MsgSetSuccess", &MessageTexts::setSuccess},
-    {"MsgSetFailure", &MessageTexts::setFailure},
-    {"MsgIdWriteNoneAnswered", &MessageTexts::idWriteNoneAnswered},
-    {"MsgIdWriteSeveral", &MessageTexts::idWriteSeveral},
-    {"MsgIdWriteGarbled", &MessageTexts::idWriteGarbled},
-    {"MsgSetFailureSilent", &MessageTexts::setFailureSilent},
-    {"MsgSetFailureOtherValue", &MessageTexts::setFailureOtherValue},
-    {"MsgSettingsDefaults", &MessageTexts::settingsDefaultsNote},
-    {"MsgPortLost", &MessageTexts::portLost},
-    {"MsgPortBusy", &MessageTexts::portBusy},
-    {"MsgPortDenied", &MessageTexts::portDenied},
-    {"MsgPortOwnerOnly", &MessageTexts::portOwnerOnly},
-    {"MsgPortMissing", &MessageTexts::portMissing},
-    {"MsgIdOutOfRange", &MessageTexts::idOutOfRange},
-    {"MsgValueOutOfRange", &MessageTexts::valueOutOfRange},
-    {"MsgStatusPort", &MessageTexts::statusPort},
-    {"MsgStatusNoPort", &MessageTexts::statusNoPort},
-    {"MsgStatusScanning", &MessageTexts::statusScanning},
-    {"MsgStatusMotorFound", &MessageTexts::statusMotorFound},
-    {"MsgStatusNoAnswer", &MessageTexts::statusNoAnswer},
-    {"MsgStatusIdOutOfRange", &MessageTexts::statusIdOutOfRange},
-    {"MsgStatusPortLost", &MessageTexts::statusPortLost},
-    {"MsgStatusPortBack", &MessageTexts::statusPortBack},
-    {"MsgStatusLastAnswer", &MessageTexts::statusLastAnswer},
-};
+// The same spelling twice, in a constant expression.
+constexpr bool sameName(const char *a, const char *b)
+{
+    while (*a != 0 && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+// For each id of a program (by its name), the index of its row in
+// kProgramRows; -1 when it has none, -2 when it has more than one.
+template <std::size_t N> constexpr std::array<int, N> rowsOf(Program program, const char *const (&ids)[N])
+{
+    std::array<int, N> rows {};
+    for (std::size_t i = 0; i < N; ++i) {
+        rows[i] = -1;
+        for (std::size_t r = 0; r < std::size(kProgramRows); ++r)
+            if (kProgramRows[r].program == program && sameName(kProgramRows[r].name, ids[i]))
+                rows[i] = rows[i] == -1 ? int(r) : -2;
+    }
+    return rows;
+}
+
+template <std::size_t N> constexpr bool eachHasOneRow(const std::array<int, N> &rows)
+{
+    for (int r : rows)
+        if (r < 0)
+            return false;
+    return true;
+}
+
+constexpr std::size_t rowCount(Program program)
+{
+    std::size_t n = 0;
+    for (const ProgramRow &row : kProgramRows)
+        n += row.program == program;
+    return n;
+}
+
+#define TAVIK_TEXT_NAME(id) #id,
+constexpr const char *kCliIds[] = {TAVIK_CLI_TEXTS(TAVIK_TEXT_NAME)};
+constexpr const char *kMqttIds[] = {TAVIK_MQTT_TEXTS(TAVIK_TEXT_NAME)};
+constexpr const char *kAppIds[] = {TAVIK_APP_TEXTS(TAVIK_TEXT_NAME)};
+#undef TAVIK_TEXT_NAME
+
+constexpr auto kCliRows = rowsOf(Program::Cli, kCliIds);
+constexpr auto kMqttRows = rowsOf(Program::Mqtt, kMqttIds);
+constexpr auto kAppRows = rowsOf(Program::App, kAppIds);
+
+// Every id has exactly one row, and every row of a program is one of its ids.
+static_assert(eachHasOneRow(kCliRows) && rowCount(Program::Cli) == std::size(kCliIds));
+static_assert(eachHasOneRow(kMqttRows) && rowCount(Program::Mqtt) == std::size(kMqttIds));
+static_assert(eachHasOneRow(kAppRows) && rowCount(Program::App) == std::size(kAppIds));
+
+// Each message of MessageTexts has one row in the main window's part of the
+// table (the forced-ID window's GroupCaption row repeats one), and every
+// message row names one of them.
+constexpr bool eachMessageHasOneRow()
+{
+    for (const char *name : kMessageRows) {
+        int rows = 0;
+        for (const LanguageRow &row : kRows)
+            rows += row.property == Property::Message && row.window == Window::Main && sameName(row.objectName, name);
+        if (rows != 1)
+            return false;
+    }
+    for (const LanguageRow &row : kRows) {
+        bool named = row.property != Property::Message;
+        for (const char *name : kMessageRows)
+            named = named || sameName(row.objectName, name);
+        if (!named)
+            return false;
+    }
+    return true;
+}
+static_assert(eachMessageHasOneRow());
+
+// For each word id (by its name), the index of its Word row in kRows; -1
+// when it has none, -2 when it has more than one.
+template <std::size_t N> constexpr std::array<int, N> wordRowsOf(const char *const (&ids)[N])
+{
+    std::array<int, N> rows {};
+    for (std::size_t i = 0; i < N; ++i) {
+        rows[i] = -1;
+        for (std::size_t r = 0; r < std::size(kRows); ++r)
+            if (kRows[r].property == Property::Word && sameName(kRows[r].objectName, ids[i]))
+                rows[i] = rows[i] == -1 ? int(r) : -2;
+    }
+    return rows;
+}
+
+constexpr std::size_t wordRowCount()
+{
+    std::size_t n = 0;
+    for (const LanguageRow &row : kRows)
+        n += row.property == Property::Word;
+    return n;
+}
+
+#define TAVIK_TEXT_NAME(id) #id,
+constexpr const char *kWordIds[] = {TAVIK_WORDS(TAVIK_TEXT_NAME)};
+#undef TAVIK_TEXT_NAME
+constexpr auto kWordRows = wordRowsOf(kWordIds);
+static_assert(eachHasOneRow(kWordRows) && wordRowCount() == std::size(kWordIds));
+
+QString programText(int row, Language lang)
+{
+    return QString::fromUtf8(kProgramRows[std::size_t(row)].value(lang));
+}
 
 } // namespace
 
 std::span<const LanguageRow> languageRows()
 {
     return kRows;
+}
+
+std::span<const ProgramRow> programRows()
+{
+    return kProgramRows;
 }
 
 QList<RowTarget> LanguageRow::targets(const char *value) const
@@ -1044,19 +1134,25 @@ const char *windowName(Window window)
     case Window::Settings: return "Settings";
     case Window::IdSet: return "IdSet";
     case Window::Monitor: return "Monitor";
-    case Window::Cli: return "Cli";
-    case Window::Mqtt: return "Mqtt";
-    case Window::App: return "App";
+    }
+    return "?";
+}
+
+const char *programName(Program program)
+{
+    switch (program) {
+    case Program::Cli: return "Cli";
+    case Program::Mqtt: return "Mqtt";
+    case Program::App: return "App";
     }
     return "?";
 }
 
 QString *messageField(MessageTexts &texts, const char *name)
 {
-    for (const auto &[member, field] : kMessages) {
-        if (std::strcmp(member, name) == 0)
-            return &(texts.*field);
-    }
+    for (std::size_t i = 0; i < kMessageCount; ++i)
+        if (std::strcmp(kMessageRows[i], name) == 0)
+            return &texts[Message(i)];
     return nullptr;
 }
 
@@ -1071,8 +1167,37 @@ QString text(const char *objectNameOrMessage, Language lang, Window window)
     return {};
 }
 
-QString englishText(const char *name, Window window)
+QString text(CliText id, Language lang)
 {
-    const QString found = text(name, Language::English, window);
-    return found.isEmpty() ? QString::fromLatin1(name) : found;
+    return programText(kCliRows[std::size_t(id)], lang);
+}
+
+QString text(MqttText id, Language lang)
+{
+    return programText(kMqttRows[std::size_t(id)], lang);
+}
+
+QString text(AppText id, Language lang)
+{
+    return programText(kAppRows[std::size_t(id)], lang);
+}
+
+QString englishText(CliText id)
+{
+    return text(id, Language::English);
+}
+
+QString englishText(MqttText id)
+{
+    return text(id, Language::English);
+}
+
+QString englishText(AppText id)
+{
+    return text(id, Language::English);
+}
+
+QString text(Word word, Language lang)
+{
+    return QString::fromUtf8(kRows[std::size_t(kWordRows[std::size_t(word)])].value(lang));
 }

@@ -16,6 +16,8 @@
 // and ID lists, and the whole serial settings window.
 #pragma once
 
+#include "TextIds.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -30,25 +32,19 @@ struct MessageTexts;
 
 enum class Language { SimplifiedChinese, English, TraditionalChinese };
 
-// Cli and Mqtt: the texts of tavik-cli and tavik-mqtt, which have no
-// windows; App: tavik's own command line, answered before any window
-// exists.  Applying a language leaves all three alone.
-enum class Window { Main, Manual, Settings, IdSet, Monitor, Cli, Mqtt, App };
-
-constexpr bool isWindowless(Window window)
-{
-    return window == Window::Cli || window == Window::Mqtt || window == Window::App;
-}
+// The windows whose texts the table holds.  The programs without windows
+// have rows of their own (ProgramRow, named by the ids of TextIds.h).
+enum class Window { Main, Manual, Settings, IdSet, Monitor };
 
 enum class Property {
     Caption, // a control's text, a group box or tab title, a menu entry; "" = the window title
     Hint, // tool tip
     Left, // x position in pixels, decimal ("325")
     Visible, // "1" shown, "0" hidden
-    Message, // a text of MessageTexts, named by its row ("MsgSelectId", "GroupCaption")
+    Message, // a text of MessageTexts, named by its row (see TAVIK_MESSAGES)
     AccessibleName, // what a screen reader calls the control
     AccessibleDescription, // what a screen reader says it does
-    Word, // a word or phrase that code reads with text() and composes; applyLanguage skips it
+    Word, // a word or phrase that code reads with text(Word, lang) and composes; applyLanguage skips it
 };
 
 struct RowTarget {
@@ -78,6 +74,20 @@ struct LanguageRow {
 // belong to Window::Main, except the second GroupCaption row (Window::IdSet),
 // which stores the same caption into the forced-ID window's list.
 std::span<const LanguageRow> languageRows();
+
+// A text of tavik-cli, tavik-mqtt or tavik's own command line: what the
+// program prints is its English value.
+struct ProgramRow {
+    Program program;
+    const char *name; // its id's name: CliText::CliOk is "CliOk"
+    std::array<const char *, 3> values; // indexed by Language
+
+    const char *value(Language lang) const { return values[std::size_t(lang)]; }
+};
+
+// Every program row; each id of TextIds.h has exactly one (checked when the
+// table compiles).
+std::span<const ProgramRow> programRows();
 
 struct LanguageWindows {
     QWidget *mainWindow = nullptr;
@@ -109,18 +119,27 @@ QStringList applyStartTexts(const LanguageWindows &w);
 // there is no such row.  For messages, e.g. text("MsgSelectPort", lang).
 QString text(const char *objectNameOrMessage, Language lang, Window window = Window::Main);
 
-// What the programs without windows say: the English of their row, or the
-// name itself when there is no such row (a programming error made visible).
-QString englishText(const char *name, Window window);
+// A program's text by its id, and what the program prints: its English.
+QString text(CliText id, Language lang);
+QString text(MqttText id, Language lang);
+QString text(AppText id, Language lang);
+QString englishText(CliText id);
+QString englishText(MqttText id);
+QString englishText(AppText id);
+
+// A word the windows compose (Word rows), e.g. text(Word::MonUp, lang).
+QString text(Word word, Language lang);
 
 // The language of a command-line code, "zh_CN", "en" or "zh_TW"; nothing for
 // any other text.
 std::optional<Language> languageFromCode(QStringView code);
 
-// "Main", "Manual", "Settings", "IdSet", "Monitor", "Cli", "Mqtt", "App".
+// "Main", "Manual", "Settings", "IdSet", "Monitor".
 const char *windowName(Window window);
+// "Cli", "Mqtt", "App": the start of each of the program's ids.
+const char *programName(Program program);
 
-// The MessageTexts member a Message row names; nullptr for an unknown name.
+// The text of MessageTexts a Message row names; nullptr for an unknown name.
 QString *messageField(MessageTexts &texts, const char *name);
 
 // Sets or reads the caption of any target the table uses: a label, a button,

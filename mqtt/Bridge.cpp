@@ -21,9 +21,9 @@ Bridge::Bridge(const Config &config, bool verbose, QObject *parent)
     connect(&m_client, &MqttClient::connected, this, &Bridge::onConnected);
     connect(&m_client, &MqttClient::messageReceived, this, &Bridge::onMessage);
     connect(&m_client, &MqttClient::disconnected, this,
-            [](const QString &reason) { logLine(mqttText("MqttBrokerDisconnected").arg(reason)); });
+            [](const QString &reason) { logLine(mqttText(MqttText::MqttBrokerDisconnected).arg(reason)); });
     connect(&m_client, &MqttClient::credentialsRefused, this, [this](const QString &reason) {
-        logLine(mqttText("MqttBrokerRefused").arg(reason));
+        logLine(mqttText(MqttText::MqttBrokerRefused).arg(reason));
         if (!m_everConnected)
             emit fatal(3);
     });
@@ -55,7 +55,7 @@ void Bridge::stop()
 void Bridge::onConnected()
 {
     const MqttConfig &m = m_config.mqtt;
-    logLine(mqttText("MqttBrokerConnected").arg(m.host).arg(m.port));
+    logLine(mqttText(MqttText::MqttBrokerConnected).arg(m.host).arg(m.port));
     const bool first = !std::exchange(m_everConnected, true);
     m_client.publish(Topics::bridgeState(m.baseTopic), "online", true);
     for (const QString &pattern : {u"/+/+/+/set"_qs, u"/+/+/+/set_position"_qs, u"/+/+/+/limit/set"_qs, u"/+/+/set"_qs})
@@ -105,7 +105,7 @@ void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool ret
     }
     if (m.discovery && topic.startsWith(m.discoveryPrefix + u'/')) {
         if (m_collectingStale && retained && isStaleDiscovery(m_config, topic, payload, m_discovery)) {
-            logLine(mqttText("MqttDiscoveryClearing").arg(topic));
+            logLine(mqttText(MqttText::MqttDiscoveryClearing).arg(topic));
             m_client.publish(topic, {}, true);
         }
         return;
@@ -121,19 +121,19 @@ void Bridge::onCommand(const QString &topic, const QByteArray &payload, bool ret
         if (!c.isPrint())
             c = u'?';
     if (retained) {
-        logLine(mqttText("MqttRetainedIgnored").arg(topic, shown));
+        logLine(mqttText(MqttText::MqttRetainedIgnored).arg(topic, shown));
         return;
     }
     const auto parsed = parseCommand(m_config.mqtt.baseTopic, topic, payload);
     if (const QString *why = std::get_if<QString>(&parsed)) {
-        logLine(mqttText("MqttDropped").arg(topic, shown, *why));
+        logLine(mqttText(MqttText::MqttDropped).arg(topic, shown, *why));
         return;
     }
     const Command &c = std::get<Command>(parsed);
     const auto bus = std::find_if(m_buses.begin(), m_buses.end(), [&](const auto &b) { return b->name() == c.bus; });
     if (bus == m_buses.end() || !(*bus)->command(c)) {
-        logLine(mqttText("MqttDropped").arg(topic, shown, mqttText("MqttNoSuchCover")));
+        logLine(mqttText(MqttText::MqttDropped).arg(topic, shown, mqttText(MqttText::MqttNoSuchCover)));
         return;
     }
-    logLine(mqttText("MqttCommand").arg(topic, shown));
+    logLine(mqttText(MqttText::MqttCommand).arg(topic, shown));
 }

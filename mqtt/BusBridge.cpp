@@ -21,10 +21,10 @@ BusBridge::BusBridge(const BusConfig &bus, const QString &baseTopic, Publisher p
     connect(&m_link, &BusLink::portLost, this, &BusBridge::onPortLost);
     if (m_verbose) {
         connect(&m_link, &BusLink::frameSent, this, [this](const QByteArray &b) {
-            logLine(mqttText("MqttFrameSent").arg(m_bus.name, QString::fromLatin1(b.toHex(' '))));
+            logLine(mqttText(MqttText::MqttFrameSent).arg(m_bus.name, QString::fromLatin1(b.toHex(' '))));
         });
         connect(&m_link, &BusLink::frameReceived, this, [this](const QByteArray &b) {
-            logLine(mqttText("MqttFrameReceived").arg(m_bus.name, QString::fromLatin1(b.toHex(' '))));
+            logLine(mqttText(MqttText::MqttFrameReceived).arg(m_bus.name, QString::fromLatin1(b.toHex(' '))));
         });
     }
     m_reopen.setInterval(ReopenMs);
@@ -42,7 +42,7 @@ void BusBridge::tryOpen()
     const CoverConfig first = m_bus.covers.value(0, CoverConfig {});
     if (!m_link.open(m_bus.port, m_bus.baudCode, first.id, quint16(1u << (first.channel - 1)), &error)) {
         if (error != m_lastOpenError) // one line per failure, not per retry
-            logLine(mqttText("MqttPortCannotOpen").arg(m_bus.name, m_bus.port, error).arg(ReopenMs / 1000));
+            logLine(mqttText(MqttText::MqttPortCannotOpen).arg(m_bus.name, m_bus.port, error).arg(ReopenMs / 1000));
         m_lastOpenError = error;
         m_publish(Topics::busState(m_base, m_bus.name), "offline");
         m_reopen.start();
@@ -51,13 +51,13 @@ void BusBridge::tryOpen()
     m_lastOpenError.clear();
     m_reopen.stop();
     m_portOpen = true;
-    logLine(mqttText("MqttPortOpen").arg(m_bus.name, m_bus.port));
+    logLine(mqttText(MqttText::MqttPortOpen).arg(m_bus.name, m_bus.port));
     m_publish(Topics::busState(m_base, m_bus.name), "online");
 }
 
 void BusBridge::onPortLost(const QString &reason)
 {
-    logLine(mqttText("MqttPortLost").arg(m_bus.name, m_bus.port, reason));
+    logLine(mqttText(MqttText::MqttPortLost).arg(m_bus.name, m_bus.port, reason));
     m_portOpen = false;
     m_link.close();
     m_scheduler.portLost();
@@ -71,7 +71,7 @@ bool BusBridge::command(const Command &command)
     if (m_portOpen)
         return m_scheduler.enqueue(command);
     // Queued meanwhile, it would move the curtain long after it was asked for.
-    logLine(mqttText("MqttPortClosedDropped").arg(m_bus.name));
+    logLine(mqttText(MqttText::MqttPortClosedDropped).arg(m_bus.name));
     return true;
 }
 
@@ -118,8 +118,10 @@ void BusBridge::publishCover(int i, bool force)
     if (force || !was || was->online != v.online) {
         m_publish(path + QStringLiteral("/availability"), v.online ? "online" : "offline");
         if (was && was->online != v.online)
-            logLine(
-                mqttText(v.online ? "MqttMotorAnswers" : "MqttMotorOffline").arg(m_bus.name).arg(c.id).arg(c.channel));
+            logLine(mqttText(v.online ? MqttText::MqttMotorAnswers : MqttText::MqttMotorOffline)
+                        .arg(m_bus.name)
+                        .arg(c.id)
+                        .arg(c.channel));
     }
     if (v.online && (force || !was || was->state != v.state))
         m_publish(path + QStringLiteral("/state"), v.state.toUtf8());

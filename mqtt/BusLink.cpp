@@ -44,12 +44,12 @@ bool BusLink::open(const QString &port, std::optional<int> baudCode, int scanId,
 QString BusLink::openFailureText(const QString &serialText, MotorLink::PortCause cause, const DeviceAccess &device)
 {
     switch (cause) {
-    case MotorLink::PortCause::NotFound: return mqttText("MqttPortNotFound");
-    case MotorLink::PortCause::InUse: return mqttText("MqttPortBusy");
+    case MotorLink::PortCause::NotFound: return mqttText(MqttText::MqttPortNotFound);
+    case MotorLink::PortCause::InUse: return mqttText(MqttText::MqttPortBusy);
     case MotorLink::PortCause::NoPermission:
         // Joining the group helps only when the group may read and write the device.
-        return device.groupMayOpen ? mqttText("MqttPortDenied").arg(device.device, device.group)
-                                   : mqttText("MqttPortOwnerOnly").arg(device.device, device.owner);
+        return device.groupMayOpen ? mqttText(MqttText::MqttPortDenied).arg(device.device, device.group)
+                                   : mqttText(MqttText::MqttPortOwnerOnly).arg(device.device, device.owner);
     default: return serialText;
     }
 }

@@ -31,7 +31,7 @@ struct ConfigError {
 QString str(const YAML::Node &node, const QString &key)
 {
     if (!node.IsScalar())
-        fail(node, mqttText("MqttConfigExpectedText").arg(key));
+        fail(node, mqttText(MqttText::MqttConfigExpectedText).arg(key));
     return QString::fromStdString(node.Scalar());
 }
 
@@ -40,9 +40,9 @@ int integer(const YAML::Node &node, const QString &key, int lo, int hi)
     bool ok = node.IsScalar();
     const int value = ok ? QString::fromStdString(node.Scalar()).toInt(&ok) : 0;
     if (!ok)
-        fail(node, mqttText("MqttConfigExpectedNumber").arg(key));
+        fail(node, mqttText(MqttText::MqttConfigExpectedNumber).arg(key));
     if (value < lo || value > hi)
-        fail(node, mqttText("MqttConfigOutOfRange").arg(key).arg(value).arg(lo).arg(hi));
+        fail(node, mqttText(MqttText::MqttConfigOutOfRange).arg(key).arg(value).arg(lo).arg(hi));
     return value;
 }
 
@@ -51,7 +51,7 @@ bool boolean(const YAML::Node &node, const QString &key)
     static const QStringList yes {u"true"_qs, u"yes"_qs, u"on"_qs}, no {u"false"_qs, u"no"_qs, u"off"_qs};
     const QString v = str(node, key).toLower();
     if (!yes.contains(v) && !no.contains(v))
-        fail(node, mqttText("MqttConfigExpectedBoolean").arg(key));
+        fail(node, mqttText(MqttText::MqttConfigExpectedBoolean).arg(key));
     return yes.contains(v);
 }
 
@@ -60,17 +60,17 @@ using KeyHandler = std::function<void(const YAML::Node &)>;
 void forEachKey(const YAML::Node &map, const QString &what, const QList<std::pair<QString, KeyHandler>> &handlers)
 {
     if (!map.IsMap())
-        fail(map, mqttText("MqttConfigExpectedMapping").arg(what));
+        fail(map, mqttText(MqttText::MqttConfigExpectedMapping).arg(what));
     // The YAML reader keeps both entries of a key given twice; the second would silently win.
     QHash<QString, int> lineOfKey;
     for (const auto &entry : map) {
         const QString key = QString::fromStdString(entry.first.as<std::string>());
         if (lineOfKey.contains(key))
-            fail(entry.first, mqttText("MqttConfigKeyTwice").arg(key).arg(lineOfKey.value(key)));
+            fail(entry.first, mqttText(MqttText::MqttConfigKeyTwice).arg(key).arg(lineOfKey.value(key)));
         lineOfKey.insert(key, entry.first.Mark().line + 1);
         const auto it = std::find_if(handlers.begin(), handlers.end(), [&](const auto &h) { return h.first == key; });
         if (it == handlers.end())
-            fail(entry.first, mqttText("MqttConfigUnknownKey").arg(key, what));
+            fail(entry.first, mqttText(MqttText::MqttConfigUnknownKey).arg(key, what));
         it->second(entry.second);
     }
 }
@@ -78,14 +78,14 @@ void forEachKey(const YAML::Node &map, const QString &what, const QList<std::pai
 void requireList(const YAML::Node &node, const QString &key)
 {
     if (!node.IsSequence())
-        fail(node, mqttText("MqttConfigExpectedList").arg(key));
+        fail(node, mqttText(MqttText::MqttConfigExpectedList).arg(key));
 }
 
 QString readPasswordFile(const YAML::Node &node)
 {
     QFile file(str(node, u"password_file"_qs));
     if (!file.open(QIODevice::ReadOnly))
-        fail(node, mqttText("MqttConfigPasswordFile").arg(file.fileName(), file.errorString()));
+        fail(node, mqttText(MqttText::MqttConfigPasswordFile).arg(file.fileName(), file.errorString()));
     // The first line is the password; whatever follows (a comment, a second line) is not.
     QByteArray line = file.readLine();
     while (line.endsWith('\n') || line.endsWith('\r'))
@@ -98,7 +98,7 @@ QString topicPrefix(const YAML::Node &node, const QString &key)
 {
     const QString topic = str(node, key);
     if (topic.isEmpty() || topic.contains(QRegularExpression(u"[+#]|^/|/$|//"_qs)))
-        fail(node, mqttText("MqttConfigTopicPrefix").arg(key, topic));
+        fail(node, mqttText(MqttText::MqttConfigTopicPrefix).arg(key, topic));
     return topic;
 }
 
@@ -108,7 +108,7 @@ QString readableFile(const YAML::Node &node, const QString &key)
     const QString path = str(node, key);
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        fail(node, mqttText("MqttConfigFileUnreadable").arg(key, path, file.errorString()));
+        fail(node, mqttText(MqttText::MqttConfigFileUnreadable).arg(key, path, file.errorString()));
     return path;
 }
 
@@ -123,7 +123,7 @@ void parseTls(const YAML::Node &node, MqttConfig &m)
                });
     // Without a CA file the broker's certificate is checked against the system's CAs.
     if (m.certFile.isEmpty() != m.keyFile.isEmpty())
-        fail(node, mqttText("MqttConfigTlsCertAndKey"));
+        fail(node, mqttText(MqttText::MqttConfigTlsCertAndKey));
 }
 
 void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword)
@@ -136,7 +136,7 @@ void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword
                     [&](const YAML::Node &n) {
                         m.host = str(n, u"host"_qs).trimmed();
                         if (m.host.isEmpty())
-                            fail(n, mqttText("MqttConfigEmptyHost"));
+                            fail(n, mqttText(MqttText::MqttConfigEmptyHost));
                     }},
                    {u"port"_qs,
                     [&](const YAML::Node &n) {
@@ -159,7 +159,7 @@ void parseMqtt(const YAML::Node &node, MqttConfig &m, const QString &envPassword
                });
     // Under one prefix, a bus's topics could be taken for discovery's and the other way round.
     if (m.baseTopic == m.discoveryPrefix)
-        fail(node, mqttText("MqttConfigBaseIsPrefix").arg(m.baseTopic));
+        fail(node, mqttText(MqttText::MqttConfigBaseIsPrefix).arg(m.baseTopic));
     if (!portGiven && m.tls)
         m.port = 8883;
     if (!passwordFromFile)
@@ -173,7 +173,7 @@ int baudCodeOf(const YAML::Node &node)
     const int bps = integer(node, u"baud"_qs, BaudRates.front(), BaudRates.back());
     const std::optional<int> code = MotorSettings::baudCodeOfBps(bps);
     if (!code)
-        fail(node, mqttText("MqttConfigBaud").arg(bps));
+        fail(node, mqttText(MqttText::MqttConfigBaud).arg(bps));
     return *code;
 }
 
@@ -181,7 +181,7 @@ CoverConfig parseCover(const YAML::Node &node, const QString &busName)
 {
     CoverConfig c;
     bool hasId = false, hasChannel = false;
-    forEachKey(node, mqttText("MqttConfigInCover"),
+    forEachKey(node, mqttText(MqttText::MqttConfigInCover),
                {
                    {u"id"_qs,
                     [&](const YAML::Node &n) {
@@ -197,9 +197,9 @@ CoverConfig parseCover(const YAML::Node &node, const QString &busName)
                    {u"invert"_qs, [&](const YAML::Node &n) { c.invert = boolean(n, u"invert"_qs); }},
                });
     if (!hasId || !hasChannel)
-        fail(node, mqttText("MqttConfigCoverNeeds"));
+        fail(node, mqttText(MqttText::MqttConfigCoverNeeds));
     if (c.name.isEmpty())
-        c.name = mqttText("MqttCoverName").arg(busName).arg(c.id).arg(c.channel);
+        c.name = mqttText(MqttText::MqttCoverName).arg(busName).arg(c.id).arg(c.channel);
     return c;
 }
 
@@ -207,7 +207,7 @@ GroupConfig parseGroup(const YAML::Node &node)
 {
     GroupConfig g;
     bool hasId = false;
-    forEachKey(node, mqttText("MqttConfigInGroup"),
+    forEachKey(node, mqttText(MqttText::MqttConfigInGroup),
                {
                    {u"name"_qs, [&](const YAML::Node &n) { g.name = str(n, u"name"_qs).trimmed(); }},
                    {u"id"_qs,
@@ -223,7 +223,7 @@ GroupConfig parseGroup(const YAML::Node &node)
                     }},
                });
     if (!hasId || g.mask == 0 || g.name.isEmpty())
-        fail(node, mqttText("MqttConfigGroupNeeds"));
+        fail(node, mqttText(MqttText::MqttConfigGroupNeeds));
     return g;
 }
 
@@ -231,17 +231,17 @@ BusConfig parseBus(const YAML::Node &node)
 {
     BusConfig b;
     YAML::Node covers, groups;
-    forEachKey(node, mqttText("MqttConfigInBus"),
+    forEachKey(node, mqttText(MqttText::MqttConfigInBus),
                {
                    {u"name"_qs,
                     [&](const YAML::Node &n) {
                         b.name = str(n, u"name"_qs);
                         static const QRegularExpression valid(u"^[a-z0-9_-]{1,32}$"_qs);
                         if (!valid.match(b.name).hasMatch())
-                            fail(n, mqttText("MqttConfigBusName").arg(b.name));
+                            fail(n, mqttText(MqttText::MqttConfigBusName).arg(b.name));
                         // The bridge's own topics sit beside the buses': base/bridge/state.
                         if (b.name == QLatin1String("bridge"))
-                            fail(n, mqttText("MqttConfigBusNameReserved").arg(b.name));
+                            fail(n, mqttText(MqttText::MqttConfigBusNameReserved).arg(b.name));
                     }},
                    {u"port"_qs, [&](const YAML::Node &n) { b.port = str(n, u"port"_qs); }},
                    {u"baud"_qs, [&](const YAML::Node &n) { b.baudCode = baudCodeOf(n); }},
@@ -257,12 +257,12 @@ BusConfig parseBus(const YAML::Node &node)
                     }},
                });
     if (b.name.isEmpty() || b.port.isEmpty())
-        fail(node, mqttText("MqttConfigBusNeeds"));
+        fail(node, mqttText(MqttText::MqttConfigBusNeeds));
     QSet<int> seen;
     for (const auto &n : covers) {
         const CoverConfig c = parseCover(n, b.name);
         if (seen.contains(c.id * 100 + c.channel))
-            fail(n, mqttText("MqttConfigCoverTwice").arg(c.id).arg(c.channel).arg(b.name));
+            fail(n, mqttText(MqttText::MqttConfigCoverTwice).arg(c.id).arg(c.channel).arg(b.name));
         seen.insert(c.id * 100 + c.channel);
         b.covers.append(c);
     }
@@ -271,12 +271,12 @@ BusConfig parseBus(const YAML::Node &node)
         const GroupConfig g = parseGroup(n);
         const quint32 key = quint32(g.id) << 16 | g.mask;
         if (seenGroups.contains(key))
-            fail(n, mqttText("MqttConfigGroupTwice").arg(g.name));
+            fail(n, mqttText(MqttText::MqttConfigGroupTwice).arg(g.name));
         seenGroups.insert(key);
         // One group frame carries one direction for every motor it reaches.
         for (const CoverConfig &c : std::as_const(b.covers))
             if (c.invert && (g.id == 0 || g.id == c.id) && (g.mask & (1u << (c.channel - 1))))
-                fail(n, mqttText("MqttConfigGroupInverted").arg(g.name).arg(c.id).arg(c.channel));
+                fail(n, mqttText(MqttText::MqttConfigGroupInverted).arg(g.name).arg(c.id).arg(c.channel));
         b.groups.append(g);
     }
     return b;
@@ -296,7 +296,7 @@ Config parseRoot(const YAML::Node &root, const QString &envPassword)
 {
     Config config;
     YAML::Node buses;
-    forEachKey(root, mqttText("MqttConfigInRoot"),
+    forEachKey(root, mqttText(MqttText::MqttConfigInRoot),
                {
                    {u"mqtt"_qs, [&](const YAML::Node &n) { parseMqtt(n, config.mqtt, envPassword); }},
                    {u"buses"_qs,
@@ -308,14 +308,14 @@ Config parseRoot(const YAML::Node &root, const QString &envPassword)
     if (!root["mqtt"])
         config.mqtt.password = envPassword;
     if (!buses || buses.size() == 0)
-        fail(root, mqttText("MqttConfigNoBus"));
+        fail(root, mqttText(MqttText::MqttConfigNoBus));
     for (const auto &n : buses) {
         BusConfig b = parseBus(n);
         for (const BusConfig &other : std::as_const(config.buses)) {
             if (other.name == b.name)
-                fail(n, mqttText("MqttConfigBusNameTwice").arg(b.name));
+                fail(n, mqttText(MqttText::MqttConfigBusNameTwice).arg(b.name));
             if (samePort(other.port, b.port))
-                fail(n, mqttText("MqttConfigPortTwice").arg(b.port, other.name));
+                fail(n, mqttText(MqttText::MqttConfigPortTwice).arg(b.port, other.name));
         }
         config.buses.append(b);
     }
@@ -333,10 +333,11 @@ ConfigResult parseConfig(const QByteArray &yaml, const QString &fileName, const 
             config.mqtt.clientId = QStringLiteral("tavik-") + hostName;
         return {config, {}};
     } catch (const ConfigError &e) {
-        return {std::nullopt, mqttText("MqttAtFileLine").arg(fileName).arg(e.line).arg(e.text)};
+        return {std::nullopt, mqttText(MqttText::MqttAtFileLine).arg(fileName).arg(e.line).arg(e.text)};
     } catch (const YAML::Exception &e) {
-        return {std::nullopt,
-                mqttText("MqttAtFileLine").arg(fileName).arg(e.mark.line + 1).arg(QString::fromStdString(e.msg))};
+        return {
+            std::nullopt,
+            mqttText(MqttText::MqttAtFileLine).arg(fileName).arg(e.mark.line + 1).arg(QString::fromStdString(e.msg))};
     }
 }
 
@@ -344,6 +345,6 @@ ConfigResult loadConfig(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, mqttText("MqttConfigCannotRead").arg(path, file.errorString())};
+        return {std::nullopt, mqttText(MqttText::MqttConfigCannotRead).arg(path, file.errorString())};
     return parseConfig(file.readAll(), path, qEnvironmentVariable("TAVIK_MQTT_PASSWORD"), QSysInfo::machineHostName());
 }

@@ -53,7 +53,8 @@ void addCover(const Context &c, const BusConfig &bus, const CoverConfig &cover, 
     const QString base = c.config.mqtt.baseTopic;
     const QString path = Topics::coverPath(base, bus.name, cover.id, cover.channel);
     const QString id = Topics::coverObjectId(base, bus.name, cover.id, cover.channel);
-    const QJsonObject dev = device(c, id, cover.name, mqttText("MqttCoverModel").arg(cover.id).arg(cover.channel));
+    const QJsonObject dev = device(c, id, cover.name,
+                                   mqttText(MqttText::MqttCoverModel).arg(cover.id).arg(cover.channel));
     out.append(
         {c.topic(u"cover"_qs, id),
          json({
@@ -78,7 +79,7 @@ void addCover(const Context &c, const BusConfig &bus, const CoverConfig &cover, 
         out.append({c.topic(u"button"_qs, buttonId),
                     json({
                         {u"unique_id"_qs, buttonId},
-                        {u"name"_qs, mqttText("MqttLimitButton").arg(n)},
+                        {u"name"_qs, mqttText(MqttText::MqttLimitButton).arg(n)},
                         {u"command_topic"_qs, path + QStringLiteral("/limit/set")},
                         {u"payload_press"_qs, QString::number(n)},
                         {u"availability"_qs, availability(c, path)},
@@ -102,7 +103,7 @@ void addGroup(const Context &c, const BusConfig &bus, const GroupConfig &group, 
                     {u"command_topic"_qs, path + QStringLiteral("/set")},
                     {u"availability"_qs, availability(c, {})},
                     {u"qos"_qs, 1},
-                    {u"device"_qs, device(c, id, group.name, mqttText("MqttGroupModel").arg(group.id))},
+                    {u"device"_qs, device(c, id, group.name, mqttText(MqttText::MqttGroupModel).arg(group.id))},
                     {u"origin"_qs, origin(c)},
                 })});
 }
@@ -124,7 +125,7 @@ void addBridge(const Context &c, QList<DiscoveryMessage> &out)
                     {u"qos"_qs, 1},
                     {u"device"_qs,
                      QJsonObject {{u"identifiers"_qs, QJsonArray {id}},
-                                  {u"name"_qs, mqttText("MqttBridgeName").arg(c.base())},
+                                  {u"name"_qs, mqttText(MqttText::MqttBridgeName).arg(c.base())},
                                   {u"manufacturer"_qs, u"Tavik"_qs},
                                   {u"model"_qs, u"tavik-mqtt"_qs},
                                   {u"sw_version"_qs, c.version}}},

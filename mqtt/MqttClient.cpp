@@ -123,7 +123,7 @@ struct MqttClient::Session {
                     emit c->credentialsRefused(why);
                 });
             } else {
-                const QString line = mqttText(up ? "MqttConnectionLost" : "MqttConnectFailed")
+                const QString line = mqttText(up ? MqttText::MqttConnectionLost : MqttText::MqttConnectFailed)
                                          .arg(config.host)
                                          .arg(config.port)
                                          .arg(reason, QString::number(wait / 1000.0));
@@ -155,7 +155,7 @@ struct MqttClient::Session {
                 return QString::fromUtf8(mosquitto_connack_string(connackCode));
             if (!up && Clock::now() > connectDeadline) {
                 const QString tls = describeTlsTrouble(tlsTrouble, config);
-                return !tls.isEmpty() ? tls : mqttText("MqttNoConnack").arg(timing.connectTimeoutMs / 1000.0);
+                return !tls.isEmpty() ? tls : mqttText(MqttText::MqttNoConnack).arg(timing.connectTimeoutMs / 1000.0);
             }
         }
     }
@@ -168,16 +168,16 @@ struct MqttClient::Session {
         if (rc == MOSQ_ERR_NO_CONN && disconnectCode != 0)
             rc = disconnectCode; // the library closed the socket and said why
         switch (rc) {
-        case MOSQ_ERR_KEEPALIVE: return mqttText("MqttKeepaliveLost").arg(config.keepaliveS);
-        case MOSQ_ERR_EAI: return mqttText("MqttLookupFailed").arg(QString::fromUtf8(gai_strerror(error)));
+        case MOSQ_ERR_KEEPALIVE: return mqttText(MqttText::MqttKeepaliveLost).arg(config.keepaliveS);
+        case MOSQ_ERR_EAI: return mqttText(MqttText::MqttLookupFailed).arg(QString::fromUtf8(gai_strerror(error)));
         case MOSQ_ERR_ERRNO: return systemError(error);
         case MOSQ_ERR_CONN_LOST:
         case MOSQ_ERR_PROTOCOL:
             // Before the CONNACK, an MQTT broker only closes on a CONNECT it cannot read.
             if (!up && !config.tls)
-                return mqttText("MqttClosedBeforeConnack");
-            return rc == MOSQ_ERR_CONN_LOST ? mqttText("MqttClosedByBroker") : mqttText("MqttNotMqtt");
-        case MOSQ_ERR_TLS: return mqttText("MqttTlsFailed").arg(systemError(error));
+                return mqttText(MqttText::MqttClosedBeforeConnack);
+            return rc == MOSQ_ERR_CONN_LOST ? mqttText(MqttText::MqttClosedByBroker) : mqttText(MqttText::MqttNotMqtt);
+        case MOSQ_ERR_TLS: return mqttText(MqttText::MqttTlsFailed).arg(systemError(error));
         default: return QString::fromUtf8(mosquitto_strerror(rc));
         }
     }
@@ -208,7 +208,7 @@ bool MqttClient::start(QString *error)
     }
     mosquitto *mosq = mosquitto_new(m_config.clientId.toUtf8().constData(), true, session.get());
     if (!mosq) {
-        *error = mqttText("MqttCannotCreateClient");
+        *error = mqttText(MqttText::MqttCannotCreateClient);
         return false;
     }
     session->mosq = mosq;

@@ -1,10 +1,10 @@
 // The words tavik-mqtt logs and announces: the English of its rows in the
-// language table.
+// language table, named by their ids (TextIds.h).
 #pragma once
 
 #include "LanguageTable.h"
 
-inline QString mqttText(const char *name)
+inline QString mqttText(MqttText id)
 {
-    return englishText(name, Window::Mqtt);
+    return englishText(id);
 }

@@ -28,7 +28,7 @@ QString fileError(const char *key, const QString &path)
 {
     QFile file(path);
     const QString why = file.open(QIODevice::ReadOnly) ? openSslError() : file.errorString();
-    return mqttText("MqttTlsBadFile").arg(QString::fromLatin1(key), path, why);
+    return mqttText(MqttText::MqttTlsBadFile).arg(QString::fromLatin1(key), path, why);
 }
 
 QString dateOf(const ASN1_TIME *time)
@@ -69,7 +69,7 @@ TlsContext makeTlsContext(const MqttConfig &config, TlsTrouble *trouble, QString
     ERR_clear_error();
     TlsContext context(SSL_CTX_new(TLS_client_method()));
     if (!context) {
-        *error = mqttText("MqttTlsSetup").arg(openSslError());
+        *error = mqttText(MqttText::MqttTlsSetup).arg(openSslError());
         return {};
     }
     SSL_CTX *c = context.get();
@@ -81,7 +81,7 @@ TlsContext makeTlsContext(const MqttConfig &config, TlsTrouble *trouble, QString
         return {};
     }
     if (!config.keyFile.isEmpty() && config.certFile.isEmpty()) {
-        *error = mqttText("MqttTlsKeyWithoutCert");
+        *error = mqttText(MqttText::MqttTlsKeyWithoutCert);
         return {};
     }
     if (!config.certFile.isEmpty()) {
@@ -97,17 +97,17 @@ TlsContext makeTlsContext(const MqttConfig &config, TlsTrouble *trouble, QString
             return {};
         }
         if (!keyLoaded || SSL_CTX_check_private_key(c) != 1) {
-            *error = mqttText("MqttTlsKeyMismatch").arg(keyFile, config.certFile);
+            *error = mqttText(MqttText::MqttTlsKeyMismatch).arg(keyFile, config.certFile);
             return {};
         }
         // The broker would refuse it on every attempt: better said once, at the start.
         const X509 *own = SSL_CTX_get0_certificate(c);
         if (X509_cmp_current_time(X509_get0_notAfter(own)) < 0) {
-            *error = mqttText("MqttTlsOwnExpired").arg(config.certFile, dateOf(X509_get0_notAfter(own)));
+            *error = mqttText(MqttText::MqttTlsOwnExpired).arg(config.certFile, dateOf(X509_get0_notAfter(own)));
             return {};
         }
         if (X509_cmp_current_time(X509_get0_notBefore(own)) > 0) {
-            *error = mqttText("MqttTlsOwnNotYetValid").arg(config.certFile, dateOf(X509_get0_notBefore(own)));
+            *error = mqttText(MqttText::MqttTlsOwnNotYetValid).arg(config.certFile, dateOf(X509_get0_notBefore(own)));
             return {};
         }
     }
@@ -132,12 +132,13 @@ QString describeTlsTrouble(const TlsTrouble &trouble, const MqttConfig &config)
     case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
     case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
     case X509_V_ERR_CERT_UNTRUSTED:
-        return mqttText("MqttTlsUnknownCa").arg(config.caFile.isEmpty() ? mqttText("MqttTlsSystemCas") : config.caFile);
-    case X509_V_ERR_CERT_HAS_EXPIRED: return mqttText("MqttTlsExpired");
+        return mqttText(MqttText::MqttTlsUnknownCa)
+            .arg(config.caFile.isEmpty() ? mqttText(MqttText::MqttTlsSystemCas) : config.caFile);
+    case X509_V_ERR_CERT_HAS_EXPIRED: return mqttText(MqttText::MqttTlsExpired);
     case X509_V_ERR_HOSTNAME_MISMATCH:
-    case X509_V_ERR_IP_ADDRESS_MISMATCH: return mqttText("MqttTlsWrongHost").arg(config.host);
+    case X509_V_ERR_IP_ADDRESS_MISMATCH: return mqttText(MqttText::MqttTlsWrongHost).arg(config.host);
     default:
-        return mqttText("MqttTlsNotAccepted")
+        return mqttText(MqttText::MqttTlsNotAccepted)
             .arg(QString::fromUtf8(X509_verify_cert_error_string(trouble.verifyError)));
     }
     if (trouble.libraryErrors.isEmpty())
@@ -146,11 +147,11 @@ QString describeTlsTrouble(const TlsTrouble &trouble, const MqttConfig &config)
     const QString last = trouble.libraryErrors.last().section(u':', -1).trimmed();
     const auto says = [&](const char *words) { return last.contains(QLatin1String(words)); };
     if (says("certificate required"))
-        return mqttText("MqttTlsClientCertRequired");
+        return mqttText(MqttText::MqttTlsClientCertRequired);
     if (says("alert") && !config.certFile.isEmpty())
-        return mqttText("MqttTlsClientCertRefused").arg(config.certFile, last);
+        return mqttText(MqttText::MqttTlsClientCertRefused).arg(config.certFile, last);
     if (says("wrong version number") || says("unexpected eof") || says("packet length too long")
         || says("record layer failure"))
-        return mqttText("MqttTlsPlainPort").arg(config.host).arg(config.port).arg(last);
-    return mqttText("MqttTlsFailed").arg(last);
+        return mqttText(MqttText::MqttTlsPlainPort).arg(config.host).arg(config.port).arg(last);
+    return mqttText(MqttText::MqttTlsFailed).arg(last);
 }

@@ -78,13 +78,13 @@ int plainNumber(const QByteArray &text, int lo, int hi)
 std::variant<Command, QString> parseCommand(const QString &base, const QString &topic, const QByteArray &payload)
 {
     if (!topic.startsWith(base + u'/'))
-        return mqttText("MqttNotUnder").arg(base);
+        return mqttText(MqttText::MqttNotUnder).arg(base);
     // Numbers as the bridge writes them (no leading zero), so one cover has one topic.
     static const QRegularExpression shape(
         u"^([a-z0-9_-]{1,32})/(?:m([1-9]\\d?)/c([1-9]\\d?)/(set|set_position|limit/set)|g(0|[1-9]\\d?)-([0-9a-f]{4})/(set))$"_qs);
     const auto m = shape.match(QStringView(topic).mid(base.size() + 1));
     if (!m.hasMatch())
-        return mqttText("MqttNotCommandTopic");
+        return mqttText(MqttText::MqttNotCommandTopic);
     Command c;
     c.bus = m.captured(1);
     QString what;
@@ -94,13 +94,13 @@ std::variant<Command, QString> parseCommand(const QString &base, const QString &
         c.mask = quint16(m.captured(6).toUInt(nullptr, 16));
         what = m.captured(7);
         if (c.mask == 0)
-            return mqttText("MqttGroupNoChannel");
+            return mqttText(MqttText::MqttGroupNoChannel);
     } else {
         c.id = m.captured(2).toInt();
         c.channel = m.captured(3).toInt();
         what = m.captured(4);
         if (c.id < 1 || c.id > MotorSettings::MaxId || c.channel < 1 || c.channel > MotorSettings::ChannelCount)
-            return mqttText("MqttIdOrChannelOutOfRange");
+            return mqttText(MqttText::MqttIdOrChannelOutOfRange);
     }
     if (what == QLatin1String("set")) {
         static const QList<std::pair<QByteArray, Command::Action>> words {
@@ -110,12 +110,12 @@ std::variant<Command, QString> parseCommand(const QString &base, const QString &
                 c.action = action;
                 return c;
             }
-        return mqttText("MqttExpectedAction");
+        return mqttText(MqttText::MqttExpectedAction);
     }
     const bool limit = what == QLatin1String("limit/set");
     c.action = limit ? Command::Limit : Command::SetPosition;
     c.value = limit ? plainNumber(payload, 1, 4) : plainNumber(payload, 0, 100);
     if (c.value < 0)
-        return mqttText(limit ? "MqttExpectedLimitPoint" : "MqttExpectedPosition");
+        return mqttText(limit ? MqttText::MqttExpectedLimitPoint : MqttText::MqttExpectedPosition);
     return c;
 }

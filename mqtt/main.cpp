@@ -29,13 +29,13 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(mqttText("MqttHelpDescription"));
+    parser.setApplicationDescription(mqttText(MqttText::MqttHelpDescription));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption configOption(QStringLiteral("config"), mqttText("MqttHelpOptConfig"),
+    const QCommandLineOption configOption(QStringLiteral("config"), mqttText(MqttText::MqttHelpOptConfig),
                                           QStringLiteral("FILE"), QStringLiteral("/etc/tavik/mqtt.yaml"));
-    const QCommandLineOption checkOption(QStringLiteral("check"), mqttText("MqttHelpOptCheck"));
-    const QCommandLineOption verboseOption(QStringLiteral("verbose"), mqttText("MqttHelpOptVerbose"));
+    const QCommandLineOption checkOption(QStringLiteral("check"), mqttText(MqttText::MqttHelpOptCheck));
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"), mqttText(MqttText::MqttHelpOptVerbose));
     parser.addOptions({configOption, checkOption, verboseOption});
     parser.process(app);
 
@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
             logLine(tlsError);
             return 2;
         }
-        logLine(mqttText("MqttConfigValid").arg(parser.value(configOption)));
+        logLine(mqttText(MqttText::MqttConfigValid).arg(parser.value(configOption)));
         return 0;
     }
 
@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
         return 1;
     QSocketNotifier signalWatch(signalFd, QSocketNotifier::Read);
     QObject::connect(&signalWatch, &QSocketNotifier::activated, &app, [&] {
-        logLine(mqttText("MqttStopping"));
+        logLine(mqttText(MqttText::MqttStopping));
         bridge.stop();
         QCoreApplication::quit();
     });

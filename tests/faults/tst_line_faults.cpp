@@ -198,9 +198,9 @@ void LineFaultsTest::answersInPieces()
     piecewise(bytesOf(report(4, 0x01, 0x00, 4, 1, 1, 0xCB, 0x02)) + QByteArray(1, char(0xD8)), {2, 5, 4});
     if (QTest::currentTestFailed())
         return;
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts[Message::SetSuccess]), 1, 10000);
     App::ticks(12);
-    QCOMPARE(a.messages.texts(), QStringList {a.texts.setSuccess});
+    QCOMPARE(a.messages.texts(), QStringList {a.texts[Message::SetSuccess]});
 }
 
 void LineFaultsTest::motorAnsweringOneReadOfEachPair()
@@ -280,9 +280,9 @@ void LineFaultsTest::duplicatedAnswersConfirmOnce()
     control<QRadioButton>(&p.a.w.settingsWindow(), "RPM80")->click();
     const int mark = int(p.sim.frames().size());
     control<QPushButton>(&p.a.w.settingsWindow(), "bsSkinButton5")->click();
-    QTRY_COMPARE_WITH_TIMEOUT(p.a.messages.count(p.a.texts.setSuccess), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.a.messages.count(p.a.texts[Message::SetSuccess]), 1, 10000);
     App::ticks(14); // past the point where a failure would be reported
-    QCOMPARE(p.a.messages.texts(), QStringList {p.a.texts.setSuccess});
+    QCOMPARE(p.a.messages.texts(), QStringList {p.a.texts[Message::SetSuccess]});
     QCOMPARE(countFrames(p.sim, Frame::WriteMaxSpeed, 80, mark), 2);
     QCOMPARE(p.motor().maxSpeed, quint8(80));
     QVERIFY(countFrames(p.sim, Frame::ReadBasic, Frame::ReadBasic, mark) <= 2);
@@ -326,7 +326,7 @@ void LineFaultsTest::motorTakingOnlySomeWrites()
         control<QPushButton>(&form, step.button)->click();
         QTRY_VERIFY2_WITH_TIMEOUT(!p.a.messages.texts().isEmpty(), step.what, 10000);
         App::ticks(3); // nothing else follows the outcome
-        const QString outcome = step.taken ? p.a.texts.setSuccess : p.a.texts.setFailureText(true);
+        const QString outcome = step.taken ? p.a.texts[Message::SetSuccess] : p.a.texts.setFailureText(true);
         QVERIFY2(p.a.messages.texts() == QStringList {outcome}, step.what);
         QVERIFY2(countFrames(p.sim, step.function, step.value, mark) == 2, step.what);
         const int reads = countFrames(p.sim, step.readBack, step.readBack, mark);
@@ -393,7 +393,7 @@ void LineFaultsTest::successBoxOpenWhileStatusGoesOn()
     const int mark = p.setSpeedAndLeave();
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 1 && boxes.open == 0, 15000);
     App::ticks(12);
-    QCOMPARE(boxes.shown, QStringList {p.a.texts.setSuccess});
+    QCOMPARE(boxes.shown, QStringList {p.a.texts[Message::SetSuccess]});
     QCOMPARE(countFrames(p.sim, Frame::WriteMaxSpeed, 80, mark), 2);
     const int reads = countFrames(p.sim, Frame::ReadBasic, Frame::ReadBasic, mark);
     QVERIFY(reads >= 1 && reads <= 2);
@@ -425,7 +425,7 @@ void LineFaultsTest::successBoxOpenWhileTheNextConfirmationArrives()
     control<QPushButton>(&form, "bsSkinButton3")->click();
     QTRY_VERIFY_WITH_TIMEOUT(boxes.shown.size() == 2 && boxes.open == 0, 15000);
     App::ticks(14);
-    QCOMPARE(boxes.shown, (QStringList {p.a.texts.setSuccess, p.a.texts.setSuccess}));
+    QCOMPARE(boxes.shown, (QStringList {p.a.texts[Message::SetSuccess], p.a.texts[Message::SetSuccess]}));
     QCOMPARE(boxes.openAbove, (QList<int> {0, 1}));
     QCOMPARE(countFrames(p.sim, Frame::WriteDryContact, 2, mark), 2);
     QCOMPARE(countFrames(p.sim, Frame::WriteJogTime, 7, mark), 2);

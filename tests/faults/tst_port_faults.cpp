@@ -37,7 +37,7 @@ void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int bau
     bus = nullptr;
     App &a = *r.app;
     QTRY_VERIFY_WITH_TIMEOUT(!a.main.serial().isOpen(), 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.portLost), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts[Message::PortLost]), 1, 10000);
 
     const double share = cpuShareWhileIdle(2000);
     QVERIFY2(share < 0.25, qPrintable(QStringLiteral("CPU share after the loss: %1").arg(share)));
@@ -47,7 +47,7 @@ void PortFaultsTest::expectLossHandled(Rig &r, int id, quint16 channels, int bau
     QTRY_VERIFY_WITH_TIMEOUT(!replugged.frames().isEmpty(), 10000);
     QVERIFY(a.main.serial().isOpen());
     QCOMPARE(replugged.frames().first().bytes.mid(Frame::Function, 2), QByteArray("\xCA\xCA"));
-    QCOMPARE(a.messages.texts(), QStringList {a.texts.portLost});
+    QCOMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
     bus = &replugged;
 }
 
@@ -112,7 +112,7 @@ void PortFaultsTest::lostDuringReadBack()
     QCOMPARE(countFrames(first, Frame::WriteMaxSpeed, 100, mark), 2);
     // Longer than the read-backs would have taken: the lost port is the one
     // message, no failure of a setting that could not be read back.
-    QCOMPARE(a.messages.count(a.texts.setFailure), 0);
+    QCOMPARE(a.messages.count(a.texts[Message::SetFailure]), 0);
     a.w.settingsWindow().returnToMainWindow();
     expectResumes(r, *bus, 3, 0x0001, 2400);
 }
@@ -184,9 +184,10 @@ void PortFaultsTest::portHeldByAnotherProgram()
             QSKIP("a port held by another process still opens here: no usable lock directory");
         }
         QCoreApplication::processEvents();
-        QCOMPARE(a.messages.texts(),
-                 QStringList {QStringLiteral("Error opening serial port\n\n") + a.texts.portBusy.arg(sim.path())});
-        QVERIFY(a.texts.portBusy.contains(QStringLiteral("ModemManager")));
+        QCOMPARE(
+            a.messages.texts(),
+            QStringList {QStringLiteral("Error opening serial port\n\n") + a.texts[Message::PortBusy].arg(sim.path())});
+        QVERIFY(a.texts[Message::PortBusy].contains(QStringLiteral("ModemManager")));
         QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::InUse);
         QVERIFY(!a.link.isScanning());
         App::ticks(4);
@@ -241,8 +242,8 @@ void PortFaultsTest::portWithoutPermission()
             failure = line.mid(8);
     }
     App a;
-    const QString advice = group.isEmpty() ? a.texts.portOwnerOnly.arg(device, QStringLiteral("root"))
-                                           : a.texts.portDenied.arg(device, group);
+    const QString advice = group.isEmpty() ? a.texts[Message::PortOwnerOnly].arg(device, QStringLiteral("root"))
+                                           : a.texts[Message::PortDenied].arg(device, group);
     QCOMPARE(messages, QStringList {QStringLiteral("Error opening serial port\n\n") + advice});
     if (!group.isEmpty())
         QVERIFY(advice.contains(QStringLiteral("sudo usermod -aG tty $USER")));
@@ -259,7 +260,7 @@ void PortFaultsTest::portNotThere()
     r.bus().unplug();
     a.choosePort(r.path);
     QCOMPARE(a.messages.texts(),
-             QStringList {QStringLiteral("Error opening serial port\n\n") + a.texts.portMissing.arg(r.path)});
+             QStringList {QStringLiteral("Error opening serial port\n\n") + a.texts[Message::PortMissing].arg(r.path)});
     QCOMPARE(a.main.serial().lastOpenFailure(), SerialLine::OpenFailure::NotFound);
     QVERIFY(!a.main.serial().isOpen());
 }
@@ -328,8 +329,8 @@ void PortFaultsTest::portChosenWhileWorkIsUnderWay()
     QCOMPARE(countFrames(other, Frame::Motor, Frame::Up), 0);
     QVERIFY(!a.w.settingsWindow().isVisible());
     QVERIFY(a.main.isEnabled());
-    QCOMPARE(a.messages.count(a.texts.setFailure), 0);
-    QCOMPARE(a.messages.count(a.texts.setSuccess), 0);
+    QCOMPARE(a.messages.count(a.texts[Message::SetFailure]), 0);
+    QCOMPARE(a.messages.count(a.texts[Message::SetSuccess]), 0);
 }
 
 QTEST_MAIN(PortFaultsTest)

@@ -261,7 +261,7 @@ void ReportRangesTest::idsAboveRangeEndingAScan()
         QCOMPARE(settingsList->currentIndex(), settingsIndex);
         for (int other = 0; other <= ChannelMemory::Last; ++other)
             QCOMPARE(a.link.channelMemory()[other].word(), table[other]);
-        QTRY_COMPARE(a.messages.texts(), QStringList {a.texts.idOutOfRange.arg(id)});
+        QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::IdOutOfRange].arg(id)});
     }
     QVERIFY(a.messages.texts().first().contains(QStringLiteral("255")));
     // The highest ID that exists is taken.
@@ -284,7 +284,7 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     App &a = r.start();
     a.main.idList()->setCurrentIndex(8);
     a.main.openSettings(); // no port: refused
-    QCOMPARE(a.messages.texts(), QStringList {a.texts.selectPort});
+    QCOMPARE(a.messages.texts(), QStringList {a.texts[Message::SelectPort]});
     a.messages.clear();
     scan(a, r.path);
     if (QTest::currentTestFailed())
@@ -293,7 +293,7 @@ void ReportRangesTest::idAboveRangeOverTheWire()
     QCOMPARE(a.link.target().id, 8);
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("8"));
     QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0001));
-    QTRY_COMPARE(a.messages.texts(), QStringList {a.texts.idOutOfRange.arg(150)});
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::IdOutOfRange].arg(150)});
     QCOMPARE(countFrames(sim, Frame::ReadExtended, Frame::ReadExtended), 2);
 }
 

@@ -22,6 +22,11 @@ QString rowName(const LanguageRow &row)
         .arg(int(row.property));
 }
 
+QString rowName(const ProgramRow &row)
+{
+    return QStringLiteral("%1/%2").arg(QLatin1String(programName(row.program)), QLatin1String(row.name));
+}
+
 // %1, %2 ... in the order they appear; a translation may not drop, add or
 // reorder what tavik-cli, tavik-mqtt and the windows fill in.
 QStringList placeholdersOf(const char *value)
@@ -44,14 +49,14 @@ private slots:
         MessageTexts texts;
         const QStringList missing = applyLanguage(LanguageWindows {nullptr, nullptr, nullptr, nullptr, &texts},
                                                   Language::English);
-        QCOMPARE(texts.selectPort, QStringLiteral("    Please Select CommPort !    "));
-        QCOMPARE(texts.setSuccess, QStringLiteral("  Set successfully   "));
-        QCOMPARE(texts.groupCaption, QStringLiteral("Group"));
-        QCOMPARE(texts.idOutOfRange.arg(150).count(QStringLiteral("150")), 1);
+        QCOMPARE(texts[Message::SelectPort], QStringLiteral("    Please Select CommPort !    "));
+        QCOMPARE(texts[Message::SetSuccess], QStringLiteral("  Set successfully   "));
+        QCOMPARE(texts[Message::GroupCaption], QStringLiteral("Group"));
+        QCOMPARE(texts[Message::IdOutOfRange].arg(150).count(QStringLiteral("150")), 1);
 
         int windowRows = 0;
         for (const LanguageRow &row : languageRows())
-            if (row.property != Property::Message && row.property != Property::Word && !isWindowless(row.window))
+            if (row.property != Property::Message && row.property != Property::Word)
                 windowRows += int(row.targets(row.value(Language::English)).size());
         QCOMPARE(missing.size(), windowRows + 2); // and ComboBox1 of both ID lists
         QVERIFY(missing.contains(QStringLiteral("Settings/bsSkinTabSheet3")));
@@ -83,40 +88,45 @@ private slots:
     {
         QSet<QString> seen;
         int cliRows = 0;
-        for (const LanguageRow &row : languageRows()) {
-            const QString name = rowName(row);
+        const auto check = [&](const QString &name, const auto &row) {
             QVERIFY2(!seen.contains(name), qPrintable(name + QStringLiteral(" twice")));
             seen.insert(name);
-            cliRows += row.window == Window::Cli;
             for (Language lang : kLanguages) {
                 QVERIFY2(row.value(lang) && *row.value(lang), qPrintable(name));
                 QVERIFY2(placeholdersOf(row.value(lang)) == placeholdersOf(row.value(Language::English)),
                          qPrintable(name));
             }
+        };
+        for (const LanguageRow &row : languageRows())
+            check(rowName(row), row);
+        for (const ProgramRow &row : programRows()) {
+            check(rowName(row), row);
+            cliRows += row.program == Program::Cli;
         }
         QVERIFY(cliRows > 100);
     }
 
-    // Every text name in a windowless program's sources has its row, and
-    // every row of that program is named there: a misspelt name would print
-    // the name itself, a dead row would be translated for nothing.
+    // Every text id in a windowless program's sources has its row, and
+    // every row of that program is named there: a dead row would be
+    // translated for nothing.  (A misspelt id does not compile.)
     void windowlessRowsAreTheTextsTheProgramSays_data()
     {
-        QTest::addColumn<Window>("window");
+        QTest::addColumn<Program>("program");
         QTest::addColumn<QString>("sourceDir");
         QTest::addColumn<int>("atLeast");
-        QTest::newRow("tavik-cli") << Window::Cli << QStringLiteral(TAVIK_CLI_SOURCE_DIR) << 100;
-        QTest::newRow("tavik-mqtt") << Window::Mqtt << QStringLiteral(TAVIK_MQTT_SOURCE_DIR) << 50;
-        QTest::newRow("tavik") << Window::App << QStringLiteral(TAVIK_APP_SOURCE_DIR) << 4;
+        QTest::newRow("tavik-cli") << Program::Cli << QStringLiteral(TAVIK_CLI_SOURCE_DIR) << 100;
+        QTest::newRow("tavik-mqtt") << Program::Mqtt << QStringLiteral(TAVIK_MQTT_SOURCE_DIR) << 50;
+        QTest::newRow("tavik") << Program::App << QStringLiteral(TAVIK_APP_SOURCE_DIR) << 4;
     }
 
     void windowlessRowsAreTheTextsTheProgramSays()
     {
-        QFETCH(Window, window);
+        QFETCH(Program, program);
         QFETCH(QString, sourceDir);
         QFETCH(int, atLeast);
+        // CliText::CliOk, MqttText::MqttLimitButton, AppText::AppOptPort
         const QRegularExpression quotedName(
-            QStringLiteral("\"(%1[A-Z][A-Za-z]*)\"").arg(QLatin1String(windowName(window))));
+            QStringLiteral("\\b%1Text::(%1[A-Z][A-Za-z]*)\\b").arg(QLatin1String(programName(program))));
         QSet<QString> named;
         const QDir dir(sourceDir);
         for (const QString &file : dir.entryList({QStringLiteral("*.cpp"), QStringLiteral("*.h")})) {
@@ -128,11 +138,9 @@ private slots:
         QVERIFY(named.size() > atLeast);
 
         QSet<QString> rows;
-        for (const LanguageRow &row : languageRows())
-            if (row.window == window) {
-                QCOMPARE(row.property, Property::Caption);
-                rows.insert(QLatin1String(row.objectName));
-            }
+        for (const ProgramRow &row : programRows())
+            if (row.program == program)
+                rows.insert(QLatin1String(row.name));
         for (const QString &name : named)
             QVERIFY2(rows.contains(name), qPrintable(name + QStringLiteral(" has no row")));
         for (const QString &name : rows)
@@ -140,15 +148,39 @@ private slots:
                      qPrintable(name + QStringLiteral(" is not used by ") + QTest::currentDataTag()));
     }
 
-    // The programs without windows speak English; a row is found only in its
-    // own program's part of the table, and a missing one shows its name.
+    // Each id reads the row spelt like it, in all three languages.
+    void everyIdReadsItsOwnRow()
+    {
+        int checked = 0;
+        const auto check = [&checked](Program program, const char *name, auto id) {
+            const ProgramRow *own = nullptr;
+            for (const ProgramRow &row : programRows())
+                if (row.program == program && qstrcmp(row.name, name) == 0)
+                    own = &row;
+            QVERIFY2(own, name);
+            for (Language lang : kLanguages)
+                QCOMPARE(text(id, lang), QString::fromUtf8(own->value(lang)));
+            ++checked;
+        };
+#define CHECK_CLI(id) check(Program::Cli, #id, CliText::id);
+#define CHECK_MQTT(id) check(Program::Mqtt, #id, MqttText::id);
+#define CHECK_APP(id) check(Program::App, #id, AppText::id);
+        TAVIK_CLI_TEXTS(CHECK_CLI)
+        TAVIK_MQTT_TEXTS(CHECK_MQTT)
+        TAVIK_APP_TEXTS(CHECK_APP)
+#undef CHECK_CLI
+#undef CHECK_MQTT
+#undef CHECK_APP
+        QCOMPARE(checked, int(programRows().size()));
+    }
+
+    // The programs without windows speak English; an id finds its own row
+    // (ids of another program are another type: they do not compile here).
     void windowlessTextsAreLookedUpInTheirOwnRows()
     {
-        QCOMPARE(englishText("CliOk", Window::Cli), QStringLiteral("ok"));
-        QCOMPARE(englishText("MqttLimitButton", Window::Mqtt), QStringLiteral("Limit point %1"));
-        QCOMPARE(englishText("CliOk", Window::Mqtt), QStringLiteral("CliOk"));
-        QCOMPARE(englishText("MqttLimitButton", Window::Cli), QStringLiteral("MqttLimitButton"));
-        QCOMPARE(text("CliStatusPosition", Language::TraditionalChinese, Window::Cli), QStringLiteral("位置 %1 %"));
+        QCOMPARE(englishText(CliText::CliOk), QStringLiteral("ok"));
+        QCOMPARE(englishText(MqttText::MqttLimitButton), QStringLiteral("Limit point %1"));
+        QCOMPARE(text(CliText::CliStatusPosition, Language::TraditionalChinese), QStringLiteral("位置 %1 %"));
         QVERIFY(text("CliStatusPosition", Language::English).isEmpty()); // Cli rows belong to no window
     }
 };

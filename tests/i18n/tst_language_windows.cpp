@@ -71,9 +71,8 @@ struct Fixture : Windows {
     {
         QStringList values;
         for (const LanguageRow &row : languageRows())
-            if (!isWindowless(row.window))
-                for (const RowTarget &t : row.targets(row.values[0]))
-                    values << readBack(row, t.objectName);
+            for (const RowTarget &t : row.targets(row.values[0]))
+                values << readBack(row, t.objectName);
         return values << forceIdWindow().findChild<QComboBox *>(QStringLiteral("ComboBox1"))->currentText();
     }
 };
@@ -95,8 +94,7 @@ private slots:
     {
         Fixture f;
         for (const LanguageRow &row : languageRows()) {
-            if (row.property == Property::Message || row.property == Property::Word || !*row.objectName
-                || isWindowless(row.window))
+            if (row.property == Property::Message || row.property == Property::Word || !*row.objectName)
                 continue;
             for (const RowTarget &t : row.targets(row.values[0])) {
                 const auto found = f.window(row.window)->findChildren<QObject *>(t.objectName);
@@ -169,8 +167,8 @@ private slots:
         QCOMPARE(applyLanguage(f.lw, lang), QStringList());
         QString why;
         for (const LanguageRow &row : languageRows()) {
-            if (row.property == Property::Word || isWindowless(row.window))
-                continue; // read by code: the frame texts, the command-line tool's texts
+            if (row.property == Property::Word)
+                continue; // read by code: the frame texts
             QVERIFY2(f.shows(row, row.value(lang), why), qPrintable(why));
         }
 
@@ -200,7 +198,7 @@ private slots:
 
         f.mainWindow.setLanguage(Language::TraditionalChinese);
         QVERIFY(!f.manualWindow().findChild<QWidget *>(QStringLiteral("Image_cn"))->isHidden());
-        QCOMPARE(f.texts.selectPort, QStringLiteral("     請選擇串口號 !     "));
+        QCOMPARE(f.texts[Message::SelectPort], QStringLiteral("     請選擇串口號 !     "));
         QVERIFY(recorder.texts().isEmpty());
     }
 

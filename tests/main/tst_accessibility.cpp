@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(accessible(&a.main)->text(QAccessible::Name), QStringLiteral("Tavik"));
 
         // A message box: its title, then the message in the current language.
-        const auto box = Messages::createBox(a.texts.selectPort, Messages::Kind::Information, &a.main);
+        const auto box = Messages::createBox(a.texts[Message::SelectPort], Messages::Kind::Information, &a.main);
         QAccessibleInterface *iface = accessible(box.get());
         QCOMPARE(iface->role(), QAccessible::AlertMessage);
         QCOMPARE(iface->text(QAccessible::Name), QCoreApplication::applicationName());
@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(mask(), quint16(0x0001));
 
         accessible(a.item("Label_xia"))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QTRY_COMPARE(a.messages.texts(), QStringList {a.texts.selectPort});
+        QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::SelectPort]});
         QVERIFY(!a.link.outgoing());
     }
 };

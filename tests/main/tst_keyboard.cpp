@@ -136,7 +136,7 @@ void KeyboardTest::keysDriveTheMotor()
     QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0005));
     key(Qt::Key_Return);
     QCOMPARE(a.link.target().channels.word(), std::uint16_t(0x0004));
-    QVERIFY(!a.messages.count(a.texts.selectId));
+    QVERIFY(!a.messages.count(a.texts[Message::SelectId]));
 
     QVERIFY(tabTo(QStringLiteral("Label_shang")));
     key(Qt::Key_Enter);
@@ -174,7 +174,7 @@ void KeyboardTest::keysDriveTheMotor()
     QVERIFY(settings.findChild<QRadioButton *>(QStringLiteral("UpStopDownStopLoop"))->isChecked());
     QVERIFY(tabTo(QStringLiteral("bsSkinButton3")));
     key(Qt::Key_Space);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts[Message::SetSuccess]), 1, 8000);
     QCOMPARE(sim.bus().motors().first().dryContactMode, quint8(1));
     key(Qt::Key_Escape);
     QVERIFY(!settings.isVisible());

@@ -122,7 +122,7 @@ void PanelTest::channelPressWithoutId()
     QCOMPARE(a.item("Label_ch4")->pos(), before + QPoint(1, 1));
     a.release("Label_ch4");
     QCOMPARE(a.item("Label_ch4")->pos(), before);
-    QTRY_COMPARE(messages.texts(), QStringList {a.texts.selectId});
+    QTRY_COMPARE(messages.texts(), QStringList {a.texts[Message::SelectId]});
     QCOMPARE(a.link.target().channels.word(), std::uint16_t(0));
 }
 

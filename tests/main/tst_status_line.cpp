@@ -53,7 +53,7 @@ void StatusLineTest::windowGrowsByTheLine()
     QCOMPARE(a.main.centralWidget()->size(), QSize(616, 538));
     QTRY_VERIFY(a.main.statusLine()->isVisible());
     QCOMPARE(a.main.statusLine()->y(), a.main.centralWidget()->geometry().bottom() + 1);
-    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusNoPort);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusNoPort]);
     QCOMPARE(bars(a)->bars(), 0);
     QVERIFY(bars(a)->isVisibleTo(&a.main)); // unlit bars drawn over the background's
 }
@@ -69,10 +69,10 @@ void StatusLineTest::motorFound()
     App a({sim.path()});
     a.choosePort(sim.path());
     QCOMPARE(a.main.statusLine()->motor(), Motor_::Scanning);
-    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusScanning);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusScanning]);
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
-    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusMotorFound.arg(7).arg(QStringLiteral("3 5")));
-    QCOMPARE(shownText(a, "StatusPort"), a.texts.statusPort.arg(sim.path()).arg(4800));
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusMotorFound].arg(7).arg(QStringLiteral("3 5")));
+    QCOMPARE(shownText(a, "StatusPort"), a.texts[Message::StatusPort].arg(sim.path()).arg(4800));
     QVERIFY(!shownText(a, "StatusAnswer").isEmpty());
     // One channel: the motor is polled (the line still names what the scan found), the bars fill and the percent stays shown.
     a.click("Label_ch5");
@@ -101,12 +101,12 @@ void StatusLineTest::noMotorAnswered()
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
     a.choosePort(silent.path());
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::NoAnswer, 8000);
-    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusNoAnswer);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusNoAnswer]);
     QVERIFY(!shownText(a, "StatusMotor").contains(QLatin1String("7")));
     a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
     QVERIFY(a.w.settingsWindow().showsDefaults());
-    QCOMPARE(a.find<QLabel>(&a.w.settingsWindow(), "DefaultsNote")->text(), a.texts.settingsDefaultsNote);
+    QCOMPARE(a.find<QLabel>(&a.w.settingsWindow(), "DefaultsNote")->text(), a.texts[Message::SettingsDefaultsNote]);
     // Read again from the motor's port: the values are the motor's.
     a.w.settingsWindow().close();
     a.choosePort(withMotor.path());
@@ -129,17 +129,17 @@ void StatusLineTest::lostAndBack()
     QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
     sim.unplug();
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortLost, 8000);
-    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusPortLost.arg(path));
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusPortLost].arg(path));
     QCOMPARE(shownText(a, "StatusAnswer"), QString());
     QCOMPARE(bars(a)->bars(), 0);
     QVERIFY(a.main.portReturnWatch().watching());
     QVERIFY(sim.replug());
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortBack, 8000);
-    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusPortBack.arg(path));
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusPortBack].arg(path));
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
     QCOMPARE(a.link.target().id, 4);
     QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
-    QCOMPARE(a.messages.texts(), QStringList {a.texts.portLost});
+    QCOMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
 }
 
 void StatusLineTest::offEndsTheWait()
@@ -156,7 +156,7 @@ void StatusLineTest::offEndsTheWait()
     QTRY_VERIFY_WITH_TIMEOUT(a.main.portReturnWatch().watching(), 8000);
     a.choosePort(QStringLiteral("OFF"));
     QVERIFY(!a.main.portReturnWatch().watching());
-    QCOMPARE(shownText(a, "StatusMotor"), a.texts.statusNoPort);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusNoPort]);
     const int framesBefore = int(sim.frames().size());
     QVERIFY(sim.replug());
     App::ticks(6); // longer than the watch takes to see a device back

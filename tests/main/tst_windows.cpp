@@ -147,7 +147,7 @@ void WindowsTest::settingIgnoredByTheMotorFails()
     QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RPM80"), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton5"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setFailureText(true)), 1, 8000);
-    QCOMPARE(a.messages.count(a.texts.setSuccess), 0);
+    QCOMPARE(a.messages.count(a.texts[Message::SetSuccess]), 0);
     QCOMPARE(countFrames(c.sim, Frame::WriteMaxSpeed), 2);
     QCOMPARE(countFrames(c.sim, Frame::ReadBasic) - reads, 6);
     QCOMPARE(c.sim.bus().motors().first().maxSpeed, quint8(130));
@@ -161,7 +161,7 @@ void WindowsTest::baudChangeMovesPortAndMotor()
     c.readSettings();
     a.w.settingsWindow().findChild<QComboBox *>("SetComboBox")->setCurrentIndex(4);
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton14"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts[Message::SetSuccess]), 1, 8000);
     QCOMPARE(a.main.serial().bitsPerSecond(), 19200);
     QCOMPARE(c.sim.bus().baudCodeOf(c.sim.bus().motors().first()), 4);
     // A later read scans from 1200 again and finds the motor at 19200.
@@ -183,7 +183,7 @@ void WindowsTest::closingWhileVerifying()
     a.w.settingsWindow().close(); // the verification runs on
     QVERIFY(a.main.isEnabled() && !a.w.settingsWindow().isEnabled());
     QVERIFY(!a.scanAnnouncesEnd());
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts[Message::SetSuccess]), 1, 8000);
     QCOMPARE(c.sim.bus().motors().first().dryContactMode, quint8(4));
 }
 
@@ -242,7 +242,7 @@ void WindowsTest::forcedSetThroughTheMenu()
     QCOMPARE(a.main.idList()->currentText(), QStringLiteral("1")); // moves only on leaving
     QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinSpeedButton33"), Qt::LeftButton);
     QTest::mouseClick(a.w.forceIdWindow().findChild<QWidget *>("bsSkinButton1"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts.setSuccess), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.messages.count(a.texts[Message::SetSuccess]), 1, 8000);
     const QByteArray forced = QByteArray::fromHex("9A07FFFFAAAA07");
     int sent = 0;
     for (const auto &f : c.sim.frames())

@@ -40,10 +40,11 @@ void IdWriteWindowTest::idTabWritesOnlyToALoneMotor()
     w->findChild<QTabWidget *>()->setCurrentIndex(0);
     QTest::mouseClick(set, Qt::LeftButton);
 
-    const QStringList refusals {h.texts.idWriteNoneAnswered, h.texts.idWriteSeveral, h.texts.idWriteGarbled};
+    const QStringList refusals {h.texts[Message::IdWriteNoneAnswered], h.texts[Message::IdWriteSeveral],
+                                h.texts[Message::IdWriteGarbled]};
     const auto settled = [&] {
         for (const QString &text : h.messages.texts())
-            if (refusals.contains(text) || text == h.texts.setSuccess || text == h.texts.setFailure)
+            if (refusals.contains(text) || text == h.texts[Message::SetSuccess] || text == h.texts[Message::SetFailure])
                 return true;
         return false;
     };
@@ -52,7 +53,7 @@ void IdWriteWindowTest::idTabWritesOnlyToALoneMotor()
     for (int i = heardBefore; i < int(h.sim.frames().size()); ++i)
         idWrites += Byte(h.sim.frames().at(i).bytes.at(Frame::Function)) == Frame::ForceIdChannels;
     if (written) {
-        QCOMPARE(h.messages.count(h.texts.setSuccess), 1);
+        QCOMPARE(h.messages.count(h.texts[Message::SetSuccess]), 1);
         QCOMPARE(idWrites, 2);
         QCOMPARE(h.sim.bus().motors().at(0).id, 5);
         return;
@@ -62,7 +63,7 @@ void IdWriteWindowTest::idTabWritesOnlyToALoneMotor()
     for (const QString &text : refusals)
         refused += h.messages.count(text);
     QCOMPARE(refused, 1);
-    QCOMPARE(h.messages.count(h.texts.setSuccess), 0);
+    QCOMPARE(h.messages.count(h.texts[Message::SetSuccess]), 0);
     QCOMPARE(idWrites, 0);
     for (const Motor &m : h.sim.bus().motors())
         QVERIFY(m.id != 5);

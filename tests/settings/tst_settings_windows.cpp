@@ -114,8 +114,8 @@ void SettingsWindowsTest::setButtonsSendTheirFramesAndTheDeviceConfirms()
         c.choose();
         click(w, c.setButton);
         QTRY_VERIFY2(h.deviceReceived(c.frame), c.what);
-        QTRY_COMPARE(h.messages.count(h.texts.setSuccess), 1);
-        QCOMPARE(h.messages.count(h.texts.setFailure), 0);
+        QTRY_COMPARE(h.messages.count(h.texts[Message::SetSuccess]), 1);
+        QCOMPARE(h.messages.count(h.texts[Message::SetFailure]), 0);
     }
     // The baud write moved the line (and the device) to 9600 baud.
     QCOMPARE(h.comm.bitsPerSecond(), 9600);
@@ -136,7 +136,7 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
         QCOMPARE(h.messages.texts(), QStringList {QStringLiteral("     请选择串口号 !     ")});
     }
     click(&h.forceIdWindow, "bsSkinButton1");
-    QCOMPARE(h.messages.count(h.texts.selectPort), 2);
+    QCOMPARE(h.messages.count(h.texts[Message::SelectPort]), 2);
     QVERIFY(!staged());
 
     // Restoring needs no port and says nothing.
@@ -147,7 +147,7 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
 
     // The baud list shows the new item but keeps the old code.
     h.in<QComboBox>(&h.settingsWindow, "SetComboBox")->setCurrentIndex(3);
-    QCOMPARE(h.messages.count(h.texts.selectPort), 1);
+    QCOMPARE(h.messages.count(h.texts[Message::SelectPort]), 1);
     QCOMPARE(h.link.motorSettings().deviceBaudCode, Byte(1));
 
     // An open port that was not chosen in the port box does not count.
@@ -156,7 +156,7 @@ void SettingsWindowsTest::withoutAUsablePortNothingIsStaged()
     QVERIFY(h.comm.isOpen());
     h.messages.clear();
     click(&h.settingsWindow, "bsSkinButton3");
-    QCOMPARE(h.messages.count(h.texts.selectPort), 1);
+    QCOMPARE(h.messages.count(h.texts[Message::SelectPort]), 1);
     QVERIFY(!staged());
 }
 
@@ -265,7 +265,7 @@ void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
     QCOMPARE(h.in<QComboBox>(w, "bsSkinComboBox1")->currentText(), QStringLiteral("7"));
     QVERIFY(checked(w, "RPM80") && checked(w, "OutSync") && checked(w, "bsSkinCheckRadioBox5"));
     h.mainIdList->setCurrentIndex(5);
-    h.texts.groupCaption = QStringLiteral("Group");
+    h.texts[Message::GroupCaption] = QStringLiteral("Group");
 
     h.settingsWindow.resetToDefaults();
     const FeatureValues &v = h.link.motorSettings();
@@ -317,7 +317,7 @@ void SettingsWindowsTest::channelEditorTogglesTheTargetsBits()
     // Without an ID text nothing is toggled.
     ids->setCurrentIndex(-1);
     click(w, "bsSkinSpeedButton3");
-    QCOMPARE(h.messages.count(h.texts.selectId), 1);
+    QCOMPARE(h.messages.count(h.texts[Message::SelectId]), 1);
     QCOMPARE(mask.word(), 0x0000);
     QCOMPARE(h.link.target().id, 5);
 }
@@ -410,7 +410,7 @@ void SettingsWindowsTest::serialSettingsWindowReopensAtTheChosenRate()
     rates->setCurrentIndex(1);
     QCOMPARE(h.messages.texts(),
              QStringList {QString::fromLatin1(CommText::OpenFailed) + QStringLiteral("\n\n")
-                          + h.texts.portMissing.arg(QStringLiteral("/nonexistent/tty"))});
+                          + h.texts[Message::PortMissing].arg(QStringLiteral("/nonexistent/tty"))});
     QVERIFY(!h.comm.isOpen());
 }
 

@@ -13,7 +13,7 @@
 namespace {
 
 enum Column { IdColumn, ChannelsColumn, RateColumn, PositionColumn };
-constexpr const char *ColumnWords[] = {"InvColId", "InvColChannels", "InvColRate", "InvColPosition"};
+constexpr Word ColumnWords[] = {Word::InvColId, Word::InvColChannels, Word::InvColRate, Word::InvColPosition};
 
 // Each row keeps its entry: ID, channels word, rate, position (-1 unknown), collision.
 enum Role { IdRole = Qt::UserRole, ChannelsRole, PositionRole, CollisionRole };
@@ -60,7 +60,7 @@ LineInventoryWindow::LineInventoryWindow(MotorLink &link, QWidget *mainWindow)
     connect(&m_inventory, &LineInventory::entryFound, this, &LineInventoryWindow::addEntry);
     connect(&m_inventory, &LineInventory::progress, this, &LineInventoryWindow::showProgress);
     connect(&m_inventory, &LineInventory::probingRate, this, [this](int rate) {
-        m_statusWord = QStringLiteral("InvListening");
+        m_statusWord = Word::InvListening;
         m_statusArgs = {QString::number(rate)};
         applyTexts();
     });
@@ -69,9 +69,9 @@ LineInventoryWindow::LineInventoryWindow(MotorLink &link, QWidget *mainWindow)
     updateButtons();
 }
 
-QString LineInventoryWindow::word(const char *name) const
+QString LineInventoryWindow::word(Word word) const
 {
-    return text(name, m_language);
+    return text(word, m_language);
 }
 
 void LineInventoryWindow::setLanguage(Language language)
@@ -82,23 +82,23 @@ void LineInventoryWindow::setLanguage(Language language)
 
 void LineInventoryWindow::applyTexts()
 {
-    setWindowTitle(word("InvTitle"));
-    m_search->setText(word("InvSearch"));
-    m_stop->setText(word("InvStop"));
-    m_choose->setText(word("InvChoose"));
+    setWindowTitle(word(Word::InvTitle));
+    m_search->setText(word(Word::InvSearch));
+    m_stop->setText(word(Word::InvStop));
+    m_choose->setText(word(Word::InvChoose));
     QStringList headers;
-    for (const char *w : ColumnWords)
+    for (Word w : ColumnWords)
         headers << word(w);
     m_list->setHeaderLabels(headers);
     for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = m_list->topLevelItem(i);
         const int position = item->data(IdColumn, PositionRole).toInt();
         item->setText(PositionColumn,
-                      item->data(IdColumn, CollisionRole).toBool() ? word("InvCollision")
-                          : position < 0                           ? word("InvUnknown")
+                      item->data(IdColumn, CollisionRole).toBool() ? word(Word::InvCollision)
+                          : position < 0                           ? word(Word::InvUnknown)
                                                                    : QStringLiteral("%1 %").arg(position));
     }
-    QString status = m_statusWord.isEmpty() ? QString() : text(m_statusWord.toLatin1().constData(), m_language);
+    QString status = m_statusWord ? word(*m_statusWord) : QString();
     for (const QString &a : std::as_const(m_statusArgs))
         status = status.arg(a);
     m_status->setText(status);
@@ -117,7 +117,7 @@ void LineInventoryWindow::search()
     if (m_inventory.running())
         return;
     m_list->clear();
-    m_statusWord = m_inventory.start(m_scope) ? QString() : QStringLiteral("InvNoPort");
+    m_statusWord = m_inventory.start(m_scope) ? std::nullopt : std::optional(Word::InvNoPort);
     m_statusArgs.clear();
     applyTexts();
     updateButtons();
@@ -144,7 +144,7 @@ void LineInventoryWindow::addEntry(const LineInventory::Entry &e)
 
 void LineInventoryWindow::showProgress(int done, int total, int id, int motors)
 {
-    m_statusWord = QStringLiteral("InvProgress");
+    m_statusWord = Word::InvProgress;
     m_statusArgs = {QString::number(done), QString::number(total), QString::number(id), QString::number(motors)};
     applyTexts();
 }
@@ -152,7 +152,7 @@ void LineInventoryWindow::showProgress(int done, int total, int id, int motors)
 void LineInventoryWindow::showEnd(bool complete)
 {
     const int motors = m_inventory.motorsFound();
-    m_statusWord = QLatin1String(complete ? "InvDone" : "InvStopped");
+    m_statusWord = complete ? Word::InvDone : Word::InvStopped;
     m_statusArgs = {QString::number(motors), QString::number(m_inventory.found().size() - motors)};
     applyTexts();
     updateButtons();

@@ -14,6 +14,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -45,7 +47,7 @@ private:
     void showEnd(bool complete);
     void updateButtons();
     void applyTexts();
-    QString word(const char *name) const;
+    QString word(Word word) const;
 
     MotorLink &m_link;
     LineInventory m_inventory;
@@ -56,6 +58,6 @@ private:
     QPushButton *m_search;
     QPushButton *m_stop;
     QPushButton *m_choose;
-    QString m_statusWord; // the row the status shows, kept to follow a language change
+    std::optional<Word> m_statusWord; // what the status shows, kept to follow a language change
     QStringList m_statusArgs;
 };

@@ -61,7 +61,7 @@ void ChannelPad::channelPressed(int n)
     const Channel &c = m_channels[n - 1];
     c.label->moveBy(1, 1);
     if (!m_link.idChosen()) {
-        m_link.tellOnRelease(PanelLink::Text::SelectId);
+        m_link.tellOnRelease(Message::SelectId);
         return;
     }
     ChannelMask mask = m_link.channels();
@@ -96,7 +96,7 @@ void ChannelPad::allChannelsPressed()
     m_allHover->moveBy(0, 2);
     m_allCaption->moveBy(0, 2);
     if (!m_link.idChosen()) {
-        m_link.tellOnRelease(PanelLink::Text::SelectId);
+        m_link.tellOnRelease(Message::SelectId);
         return;
     }
     ChannelMask mask = m_link.channels();

@@ -34,12 +34,12 @@ QString portAdvice(const MessageTexts &texts, const QString &portName, MotorLink
                    const DeviceAccess &device)
 {
     switch (cause) {
-    case MotorLink::PortCause::NotFound: return texts.portMissing.arg(portName);
-    case MotorLink::PortCause::InUse: return texts.portBusy.arg(portName);
+    case MotorLink::PortCause::NotFound: return texts[Message::PortMissing].arg(portName);
+    case MotorLink::PortCause::InUse: return texts[Message::PortBusy].arg(portName);
     case MotorLink::PortCause::NoPermission:
         // Joining the group helps only when the group may read and write it.
-        return device.groupMayOpen ? texts.portDenied.arg(device.device, device.group)
-                                   : texts.portOwnerOnly.arg(device.device, device.owner);
+        return device.groupMayOpen ? texts[Message::PortDenied].arg(device.device, device.group)
+                                   : texts[Message::PortOwnerOnly].arg(device.device, device.owner);
     default: return {};
     }
 }
@@ -76,7 +76,6 @@ void MainWindow::attachSettingsWindow(MotorSettingsWindow *settings)
 // has returned.
 void MainWindow::listenToLink()
 {
-    using Text = PanelLink::Text;
     PositionSlider *slider = m_positionSlider.get();
     // A reported ID is selected in the settings window's list first.  When
     // that list already showed the ID, its change does not reach this list,
@@ -100,8 +99,9 @@ void MainWindow::listenToLink()
             m_channelPad->refresh();
     });
     connect(&m_link, &MotorLink::reportedIdOutOfRange, this,
-            [this](int id) { Messages::post(m_panelLink->text(Text::IdOutOfRange).arg(id)); });
-    connect(&m_link, &MotorLink::writeConfirmed, this, [this] { Messages::post(m_panelLink->text(Text::SetSuccess)); });
+            [this](int id) { Messages::post(m_panelLink->text(Message::IdOutOfRange).arg(id)); });
+    connect(&m_link, &MotorLink::writeConfirmed, this,
+            [this] { Messages::post(m_panelLink->text(Message::SetSuccess)); });
     connect(&m_link, &MotorLink::writeFailed, this,
             [this](Settings::Item, bool motorAnswered) { writeFailed(motorAnswered); });
     connect(&m_link, &MotorLink::serialError, this,
@@ -267,7 +267,7 @@ void MainWindow::portLost(const QString &portName)
         return;
     m_portLostShowing = true;
     QTimer::singleShot(0, this, [this] {
-        Messages::show(m_panelLink->text(PanelLink::Text::PortLost), Messages::Kind::Error);
+        Messages::show(m_panelLink->text(Message::PortLost), Messages::Kind::Error);
         m_portLostShowing = false;
     });
 }

@@ -66,7 +66,7 @@ bool MainWindow::openChildWindowAllowed()
 {
     if (m_link.portUsable())
         return true;
-    Messages::show(m_panelLink->text(PanelLink::Text::SelectPort));
+    Messages::show(m_panelLink->text(Message::SelectPort));
     return false;
 }
 

@@ -11,17 +11,9 @@ PanelLink::PanelLink(MotorLink &link, const MessageTexts &texts, const QComboBox
 {
 }
 
-QString PanelLink::text(Text which) const
+QString PanelLink::text(Message which) const
 {
-    switch (which) {
-    case Text::SelectId: return m_texts.selectId;
-    case Text::SelectChannel: return m_texts.selectChannel;
-    case Text::SelectPort: return m_texts.selectPort;
-    case Text::SetSuccess: return m_texts.setSuccess;
-    case Text::PortLost: return m_texts.portLost;
-    case Text::IdOutOfRange: return m_texts.idOutOfRange;
-    }
-    return {};
+    return m_texts[which];
 }
 
 void PanelLink::followIdList()
@@ -82,16 +74,16 @@ bool PanelLink::hasLimitPoint(int n) const
 bool PanelLink::sendCheckedCommand(Byte function, Byte data)
 {
     if (!m_link.portUsable()) {
-        tellOnRelease(Text::SelectPort);
+        tellOnRelease(Message::SelectPort);
         return false;
     }
     if (!idChosen()) {
-        tellOnRelease(Text::SelectId);
+        tellOnRelease(Message::SelectId);
         return false;
     }
     // Group control may address no channel at all; an ID needs one.
     if (m_link.target().channels.word() == 0 && !m_link.target().isGroup()) {
-        tellOnRelease(Text::SelectChannel);
+        tellOnRelease(Message::SelectChannel);
         return false;
     }
     sendMotorCommand(function, data);
@@ -103,7 +95,7 @@ void PanelLink::sendMotorCommand(Byte function, Byte data)
     m_link.sendMotorCommand(function, data);
 }
 
-void PanelLink::tellOnRelease(Text which)
+void PanelLink::tellOnRelease(Message which)
 {
     m_releaseMessage = text(which);
 }

@@ -5,20 +5,19 @@
 #pragma once
 
 #include "Frames.h"
+#include "MessageTexts.h"
 
 #include <QString>
 
 class MotorLink;
 class QComboBox;
-struct MessageTexts;
 
 class PanelLink {
 public:
     PanelLink(MotorLink &link, const MessageTexts &texts, const QComboBox *idList);
 
-    // The texts the main window shows in message boxes.
-    enum class Text { SelectId, SelectChannel, SelectPort, SetSuccess, PortLost, IdOutOfRange };
-    QString text(Text which) const;
+    // A text the main window shows in a message box, in the language chosen last.
+    QString text(Message which) const;
 
     // --- ID and channels ------------------------------------------------------
     // Makes the ID box's shown item the target: its ID, or 0 for the group
@@ -48,7 +47,7 @@ public:
 
     // A message from a press is shown once the button is released, so the
     // release still reaches the pressed control and undoes its offset.
-    void tellOnRelease(Text which);
+    void tellOnRelease(Message which);
     void flushReleaseMessage();
 
 private:

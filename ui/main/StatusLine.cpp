@@ -120,20 +120,21 @@ void StatusLine::setMotor(Motor motor)
 void StatusLine::refresh()
 {
     const bool open = m_motor != Motor::NoPort && m_motor != Motor::PortLost;
-    m_port->setText(open ? m_texts.statusPort.arg(m_portName).arg(m_bitsPerSecond) : QString());
+    m_port->setText(open ? m_texts[Message::StatusPort].arg(m_portName).arg(m_bitsPerSecond) : QString());
     switch (m_motor) {
-    case Motor::NoPort: m_motorText->setText(m_texts.statusNoPort); break;
+    case Motor::NoPort: m_motorText->setText(m_texts[Message::StatusNoPort]); break;
     case Motor::NotAsked: m_motorText->setText(QString()); break;
-    case Motor::Scanning: m_motorText->setText(m_texts.statusScanning); break;
+    case Motor::Scanning: m_motorText->setText(m_texts[Message::StatusScanning]); break;
     case Motor::Found:
         m_motorText->setText(
-            m_texts.statusMotorFound.arg(m_found.id)
+            m_texts[Message::StatusMotorFound]
+                .arg(m_found.id)
                 .arg(m_found.channels.word() ? channelNumbersText(m_found.channels, u' ') : QStringLiteral("-")));
         break;
-    case Motor::NoAnswer: m_motorText->setText(m_texts.statusNoAnswer); break;
-    case Motor::IdOutOfRange: m_motorText->setText(m_texts.statusIdOutOfRange); break;
-    case Motor::PortLost: m_motorText->setText(m_texts.statusPortLost.arg(m_portName)); break;
-    case Motor::PortBack: m_motorText->setText(m_texts.statusPortBack.arg(m_portName)); break;
+    case Motor::NoAnswer: m_motorText->setText(m_texts[Message::StatusNoAnswer]); break;
+    case Motor::IdOutOfRange: m_motorText->setText(m_texts[Message::StatusIdOutOfRange]); break;
+    case Motor::PortLost: m_motorText->setText(m_texts[Message::StatusPortLost].arg(m_portName)); break;
+    case Motor::PortBack: m_motorText->setText(m_texts[Message::StatusPortBack].arg(m_portName)); break;
     }
     m_shownSeconds = -2; // the age's text too, in the language chosen last
     showAnswerAge();
@@ -155,7 +156,7 @@ void StatusLine::showAnswerAge()
     const qint64 seconds = age < 0 ? -1 : age / 1000;
     if (seconds != m_shownSeconds) {
         m_shownSeconds = seconds;
-        m_answer->setText(seconds < 0 ? QString() : m_texts.statusLastAnswer.arg(seconds));
+        m_answer->setText(seconds < 0 ? QString() : m_texts[Message::StatusLastAnswer].arg(seconds));
     }
     const int bars = barsFor(age);
     if (bars != m_bars) {

@@ -19,9 +19,9 @@
 
 namespace {
 
-QString word(const char *name, Language lang)
+QString word(Word word, Language lang)
 {
-    return text(name, lang, Window::Monitor);
+    return text(word, lang);
 }
 
 } // namespace
@@ -110,7 +110,8 @@ BusMonitor::BusMonitor(const MotorLink &link, QWidget *mainWindow)
 
     chooseSaveFile = [](QWidget *parent) {
         const Language lang = static_cast<BusMonitor *>(parent)->m_log.language();
-        return QFileDialog::getSaveFileName(parent, word("MonSaveTitle", lang), QString(), word("MonSaveFilter", lang));
+        return QFileDialog::getSaveFileName(parent, word(Word::MonSaveTitle, lang), QString(),
+                                            word(Word::MonSaveFilter, lang));
     };
 
     WindowSkin::apply(this);
@@ -141,7 +142,7 @@ bool BusMonitor::saveTo(const QString &path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        Messages::show(word("MonSaveFailed", m_log.language()).arg(path), Messages::Kind::Error);
+        Messages::show(word(Word::MonSaveFailed, m_log.language()).arg(path), Messages::Kind::Error);
         return false;
     }
     QByteArray out;
@@ -153,7 +154,7 @@ bool BusMonitor::saveTo(const QString &path)
         out += cells.join(QLatin1Char('\t')).toUtf8() + '\n';
     }
     if (file.write(out) != out.size() || !file.commit()) {
-        Messages::show(word("MonSaveFailed", m_log.language()).arg(path), Messages::Kind::Error);
+        Messages::show(word(Word::MonSaveFailed, m_log.language()).arg(path), Messages::Kind::Error);
         return false;
     }
     return true;
@@ -223,8 +224,8 @@ void BusMonitor::showCounts()
 {
     const Language lang = m_log.language();
     m_counts->setText(
-        word("MonCounts", lang).arg(m_log.framesSent()).arg(m_log.answersReceived()).arg(m_log.invalidBytes()));
+        word(Word::MonCounts, lang).arg(m_log.framesSent()).arg(m_log.answersReceived()).arg(m_log.invalidBytes()));
     const auto since = m_log.sinceLastAnswer();
-    m_lastAnswer->setText(since ? word("MonLastAnswer", lang).arg(double(*since) / 1000.0, 0, 'f', 1)
-                                : word("MonNoAnswer", lang));
+    m_lastAnswer->setText(since ? word(Word::MonLastAnswer, lang).arg(double(*since) / 1000.0, 0, 'f', 1)
+                                : word(Word::MonNoAnswer, lang));
 }

@@ -113,15 +113,15 @@ std::optional<qint64> MonitorLog::sinceLastAnswer() const
 
 QString MonitorLog::cell(const Row &row, int column) const
 {
-    auto word = [this](const char *name) { return text(name, m_lang, Window::Monitor); };
+    auto word = [this](Word word) { return text(word, m_lang); };
     switch (column) {
     case Time: return QString::number(row.ms);
     case Direction:
         switch (row.kind) {
-        case Kind::Sent: return word("MonSent");
+        case Kind::Sent: return word(Word::MonSent);
         case Kind::Received:
-        case Kind::Discarded: return word("MonReceived");
-        case Kind::Port: return word("MonPort");
+        case Kind::Discarded: return word(Word::MonReceived);
+        case Kind::Port: return word(Word::MonPort);
         }
         break;
     case Bytes: return FrameText::hex(row.bytes);
@@ -190,10 +190,10 @@ QVariant MonitorLog::data(const QModelIndex &index, int role) const
 
 QVariant MonitorLog::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static constexpr const char *names[] = {"MonColTime", "MonColDirection", "MonColBytes", "MonColMeaning"};
+    static constexpr Word names[] = {Word::MonColTime, Word::MonColDirection, Word::MonColBytes, Word::MonColMeaning};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return {};
-    return text(names[section], m_lang, Window::Monitor);
+    return text(names[section], m_lang);
 }
 
 void StatusTrafficFilter::setHideStatus(bool hide)

@@ -89,7 +89,7 @@ void ChannelEditor::onIdChosen()
 void ChannelEditor::toggleChannel(int channel)
 {
     if (idEmpty()) {
-        Messages::show(m_texts.selectId);
+        Messages::show(m_texts[Message::SelectId]);
         return;
     }
     ChannelMask mask = m_link.target().channels;
@@ -101,7 +101,7 @@ void ChannelEditor::toggleChannel(int channel)
 void ChannelEditor::toggleAllChannels()
 {
     if (idEmpty()) {
-        Messages::show(m_texts.selectId);
+        Messages::show(m_texts[Message::SelectId]);
     } else {
         ChannelMask mask = m_link.target().channels;
         mask.setWord(mask.word() == 0xFFFF ? 0x0000 : 0xFFFF);
@@ -113,11 +113,11 @@ void ChannelEditor::toggleAllChannels()
 void ChannelEditor::writeSetting(Settings::Item item, MotorLink::IdWrite idWrite)
 {
     if (!m_link.portUsable()) {
-        Messages::show(m_texts.selectPort);
+        Messages::show(m_texts[Message::SelectPort]);
         return;
     }
     if (item == Settings::IdAndChannels && idEmpty()) {
-        Messages::show(m_texts.selectId);
+        Messages::show(m_texts[Message::SelectId]);
         return;
     }
     if (item == Settings::IdAndChannels)

@@ -143,7 +143,7 @@ void MotorSettingsWindow::resetToDefaults()
 {
     for (const Setting &setting : m_settings)
         setting.page->restore();
-    m_editor->setGroupCaption(m_texts.groupCaption);
+    m_editor->setGroupCaption(m_texts[Message::GroupCaption]);
 }
 
 void MotorSettingsWindow::restore(Settings::Item item)
@@ -163,15 +163,15 @@ void MotorSettingsWindow::listenToLink()
     connect(&m_link, &MotorLink::extendedReport, this, &MotorSettingsWindow::showExtendedSettings);
     // A scan no motor answered leaves the defaults on the tabs: the window says so.
     connect(&m_link, &MotorLink::scanEnded, this, [this](bool motorAnswered) {
-        m_defaultsNote->setText(m_texts.settingsDefaultsNote);
+        m_defaultsNote->setText(m_texts[Message::SettingsDefaultsNote]);
         m_defaultsNote->setVisible(!motorAnswered);
     });
     connect(&m_link, &MotorLink::basicReport, m_defaultsNote, &QWidget::hide);
     connect(&m_link, &MotorLink::settingsReadScanEnded, this, &MotorSettingsWindow::openAfterScan);
     connect(&m_link, &MotorLink::idWriteRefused, this, [this](MotorLink::IdWriteRefusal why) {
-        Messages::show(why == MotorLink::IdWriteRefusal::NoneAnswered  ? m_texts.idWriteNoneAnswered
-                           : why == MotorLink::IdWriteRefusal::Garbled ? m_texts.idWriteGarbled
-                                                                       : m_texts.idWriteSeveral);
+        Messages::show(why == MotorLink::IdWriteRefusal::NoneAnswered  ? m_texts[Message::IdWriteNoneAnswered]
+                           : why == MotorLink::IdWriteRefusal::Garbled ? m_texts[Message::IdWriteGarbled]
+                                                                       : m_texts[Message::IdWriteSeveral]);
     });
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
         if (isEnabled())
@@ -192,7 +192,7 @@ FeatureValues &MotorSettingsWindow::features()
 
 QString MotorSettingsWindow::reportNote(int reported) const
 {
-    return m_texts.valueOutOfRange.arg(reported);
+    return m_texts[Message::ValueOutOfRange].arg(reported);
 }
 
 // Only an open port counts here; the port box choice is not consulted.
@@ -200,7 +200,7 @@ bool MotorSettingsWindow::baudChoiceAllowed()
 {
     if (m_link.serial().isOpen())
         return true;
-    Messages::show(m_texts.selectPort);
+    Messages::show(m_texts[Message::SelectPort]);
     return false;
 }
 
