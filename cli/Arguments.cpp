@@ -137,7 +137,7 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
             out.data = Byte(n);
         }
         for (const QString &text : a) {
-            Target t;
+            MotorTarget t;
             if (!parseTarget(text, t, error))
                 return false;
             out.targets << t;
@@ -146,7 +146,7 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
             error = say(CliText::CliMissingArgument).arg(QLatin1String(row.name), QLatin1String(row.syntax));
             return false;
         }
-        for (const Target &t : std::as_const(out.targets)) {
+        for (const MotorTarget &t : std::as_const(out.targets)) {
             if ((row.kind == K::Goto || row.kind == K::Status) && !singleMotor(t)) {
                 error = say(CliText::CliOneMotor).arg(QLatin1String(row.name), printTarget(t));
                 return false;
@@ -166,7 +166,7 @@ bool checkWrites(Request &r, QString &error)
     const K kind = r.kind();
     if (kind != K::Set && kind != K::Apply)
         return true;
-    for (const Target &t : std::as_const(r.targets)) {
+    for (const MotorTarget &t : std::as_const(r.targets)) {
         if (t.id == 0) {
             error = say(CliText::CliGroupWrite).arg(QLatin1String(r.command->name), printTarget(t));
             return false;
@@ -324,7 +324,7 @@ bool parseArguments(const QStringList &args, Request &out, QString &error)
         targetTexts << rest;
     }
     for (const QString &text : std::as_const(targetTexts)) {
-        Target t;
+        MotorTarget t;
         if (!parseTarget(text, t, error))
             return false;
         r.targets << t;

@@ -32,7 +32,7 @@ struct Request {
     QString logPath;
     QString commandLine; // as typed, for the log
 
-    QList<Target> targets; // in the order given; none: the motor that answers (monitor: --poll)
+    QList<MotorTarget> targets; // in the order given; none: the motor that answers (monitor: --poll)
     Byte function = 0; // motor commands, goto, limit: the frame's function
     Byte data = 0; // and data byte
     Change change; // set

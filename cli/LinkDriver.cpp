@@ -31,9 +31,7 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     });
     // Acted on once the link is done with the answer.
     connect(&link, &MotorLink::statusAnswer, this, [this](const StatusReport &r) {
-        QTimer::singleShot(0, this, [this, r] {
-            emit statusAnswer({r.from.id, r.from.channels}, r.percent.value_or(-1), r.status);
-        });
+        QTimer::singleShot(0, this, [this, r] { emit statusAnswer(r.from, r.percent.value_or(-1), r.status); });
     });
     connect(&link, &MotorLink::bytesDiscarded, this, [this](const QByteArray &b, MotorLink::Discard why, qint64 n) {
         emit wire({msSinceOpened(), D::Discarded, b, FrameText::discarded(why, n, English)});
@@ -46,10 +44,10 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     connect(&link.tickTimer(), &QTimer::timeout, this, &LinkDriver::ticked);
     connect(&link, &MotorLink::basicReport, this, [this](const SettingsReport &r) {
         // Reported once the link is done with the answer (ID and channels).
-        QTimer::singleShot(0, this, [this, r] { emit basicReport(r.values, {r.from.id, r.from.channels}); });
+        QTimer::singleShot(0, this, [this, r] { emit basicReport(r.values, r.from); });
     });
     connect(&link, &MotorLink::extendedReport, this, [this](const SettingsReport &r) {
-        QTimer::singleShot(0, this, [this, r] { emit extendedReport(r.values, {r.from.id, r.from.channels}); });
+        QTimer::singleShot(0, this, [this, r] { emit extendedReport(r.values, r.from); });
     });
     connect(&link, &MotorLink::writeConfirmed, this, &LinkDriver::writeConfirmed);
     connect(&link, &MotorLink::writeFailed, this, &LinkDriver::writeFailed);
@@ -94,14 +92,14 @@ const DeviceAccess &LinkDriver::lastOpenDevice() const
     return m_link->serial().lastOpenDevice();
 }
 
-void LinkDriver::setTarget(const Target &target)
+void LinkDriver::setTarget(const MotorTarget &target)
 {
-    m_link->setTarget({target.id, target.mask});
+    m_link->setTarget(target);
 }
 
-Target LinkDriver::target() const
+MotorTarget LinkDriver::target() const
 {
-    return {m_link->target().id, m_link->target().channels};
+    return m_link->target();
 }
 
 void LinkDriver::setStatusPolling(bool on)

@@ -1,6 +1,6 @@
 // The one place tavik-cli drives the motor link: everything else in cli/
 // speaks to the link through these intent-level calls and signals, in the
-// command line's own types (Target, Change, WireLine).
+// command line's own types (Change, WireLine) and the link's MotorTarget.
 #pragma once
 
 #include "MotorLink.h"
@@ -37,8 +37,8 @@ public:
     // Who may open the device of the last failed open.
     const DeviceAccess &lastOpenDevice() const;
 
-    void setTarget(const Target &target);
-    Target target() const;
+    void setTarget(const MotorTarget &target);
+    MotorTarget target() const;
     // Status polls of target() between other frames.
     void setStatusPolling(bool on);
     // Nothing staged, scanned, read back or pending.
@@ -66,10 +66,10 @@ signals:
     void wire(const WireLine &line);
     void discarded(LinkDriver::Discard why, qint64 count);
     void frameSent(Byte function, Byte data);
-    void basicReport(const FeatureValues &values, const Target &reported);
+    void basicReport(const FeatureValues &values, const MotorTarget &reported);
     // A settings report of the motor addressed when it was sent (reports
     // reach listeners after the link is done, so possibly a motor earlier).
-    void extendedReport(const FeatureValues &values, const Target &reported);
+    void extendedReport(const FeatureValues &values, const MotorTarget &reported);
     void writeConfirmed(Settings::Item item);
     void writeFailed(Settings::Item item);
     // The ID write was not sent: the line's answers to the group read said
@@ -77,7 +77,7 @@ signals:
     void idWriteRefused(LinkDriver::IdWriteRefusal why);
     // A status answer, after the link has taken it: who sent it, the
     // position (-1: unknown) and the limit points' status bits.
-    void statusAnswer(const Target &from, int position, Byte status);
+    void statusAnswer(const MotorTarget &from, int position, Byte status);
     void openFailed(LinkDriver::OpenCause cause, const QString &componentText);
     void portLost(const QString &reason);
     void lineError(const QString &text);

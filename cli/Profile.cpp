@@ -158,14 +158,14 @@ bool readProfile(const QByteArray &bytes, Profile &out, QString &error)
     return true;
 }
 
-QJsonObject writeProfile(const FeatureValues &values, const Target &reported)
+QJsonObject writeProfile(const FeatureValues &values, const MotorTarget &reported)
 {
     QJsonObject o {{kFormatKey, kFormat}, {kVersionKey, kVersion}};
     for (const SettingName &s : settingNames())
         if (s.inReport)
             o.insert(QLatin1String(s.name), s.toJson(values, reported));
     o.insert(kIdKey, reported.id);
-    o.insert(kChannelsKey, channelArray(reported.mask));
+    o.insert(kChannelsKey, channelArray(reported.channels));
     o.insert(kRateKey, o.take(kBaudKey).toInt());
     return o;
 }

@@ -51,7 +51,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
 void Session::start()
 {
     m_rateKnown = m_req.baudCode >= 0;
-    if (const Target *t = requestedTarget())
+    if (const MotorTarget *t = requestedTarget())
         m_link.setTarget(*t); // the scan's reads go to it
     if (!openPort())
         return;
@@ -85,7 +85,7 @@ bool Session::openPort()
 void Session::beginTarget()
 {
     m_facts = {}; // nothing of the motor before carries over
-    const Target *t = requestedTarget();
+    const MotorTarget *t = requestedTarget();
     if (t)
         m_link.setTarget(*t);
     if (t && m_req.targets.size() > 1)

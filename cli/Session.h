@@ -59,7 +59,7 @@ private:
 
     // The motor as it reported itself: its ID and channels, and its values.
     struct ReportedMotor {
-        Target target;
+        MotorTarget target;
         FeatureValues values;
     };
     // What the run knows of the target under way, whichever step it is in.
@@ -72,7 +72,7 @@ private:
     };
     // How one target ended.
     struct Outcome {
-        std::optional<Target> target; // none: no target named and no motor reported
+        std::optional<MotorTarget> target; // none: no target named and no motor reported
         int code = Done;
         QString message;
     };
@@ -103,10 +103,10 @@ private:
     // SessionRead.cpp: Reading
     // true when the wait is over and the target went on or ended.
     bool readingTimedOut(SessionStep::Reading &reading);
-    void onBasicReport(const FeatureValues &values, const Target &reported);
-    void onExtendedReport(const FeatureValues &values, const Target &reported);
+    void onBasicReport(const FeatureValues &values, const MotorTarget &reported);
+    void onExtendedReport(const FeatureValues &values, const MotorTarget &reported);
     // Whether a report comes from the motor of the target under way.
-    bool fromTargetUnderWay(const Target &reported) const;
+    bool fromTargetUnderWay(const MotorTarget &reported) const;
     void reportsComplete(bool needsExtended, bool extendedCame);
     void afterRead();
 
@@ -125,8 +125,8 @@ private:
     void confirmCommand(bool silence);
 
     // SessionWatch.cpp: status answers, Watching, Monitoring
-    void onStatusAnswer(const Target &from, int position, Byte status);
-    void printStatus(SessionStep::Watching &watching, const Target &from, int position, Byte status);
+    void onStatusAnswer(const MotorTarget &from, int position, Byte status);
+    void printStatus(SessionStep::Watching &watching, const MotorTarget &from, int position, Byte status);
 
     // SessionOutput.cpp: records, the summary, interrupts
     // Where the run is: "on PORT at RATE bps" (or every rate while scanning).
@@ -134,7 +134,7 @@ private:
     // Why nothing valid came back: no bytes, or bytes that were not answers.
     QString silenceReason() const;
     // The ID and channels as records give them; null when unknown.
-    QJsonObject targetFields(const std::optional<Target> &t) const;
+    QJsonObject targetFields(const std::optional<MotorTarget> &t) const;
     // The fields plus the port and the line rate (null when unknown).
     QJsonObject withLine(QJsonObject fields) const;
     // The target under way's result record, and its outcome for the summary.
@@ -142,9 +142,9 @@ private:
     // Results for the targets not tried, the summary, and the worst code.
     void closeRun(int code);
     void printSummary(int worst);
-    const Target *requestedTarget() const;
+    const MotorTarget *requestedTarget() const;
     // The motor as reported, else the requested target.
-    std::optional<Target> actedOn() const;
+    std::optional<MotorTarget> actedOn() const;
 
     const Request m_req;
     Output &m_out;

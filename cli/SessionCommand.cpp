@@ -34,7 +34,7 @@ void Session::onFrameSent(Byte function, Byte data)
     if (!std::holds_alternative<Sending>(m_step) || function != m_req.function || data != m_req.data
         || ++m_facts.commandFrames != 2)
         return;
-    const Target &t = *requestedTarget();
+    const MotorTarget &t = *requestedTarget();
     const bool withNumber = m_req.kind() == K::Goto || m_req.kind() == K::Limit;
     const QString what = withNumber ? QStringLiteral("%1 %2").arg(QLatin1String(m_req.command->name)).arg(data)
                                     : QLatin1String(m_req.command->name);
@@ -54,12 +54,12 @@ void Session::onFrameSent(Byte function, Byte data)
 
 void Session::confirmCommand(bool silence)
 {
-    const Target &t = *requestedTarget();
+    const MotorTarget &t = *requestedTarget();
     m_link.setStatusPolling(false);
     if (silence)
-        endTarget(
-            NoAnswer,
-            say(CliText::CliNoConfirmation).arg(QLatin1String(m_req.command->name), printTarget(t), where(), silenceReason()));
+        endTarget(NoAnswer,
+                  say(CliText::CliNoConfirmation)
+                      .arg(QLatin1String(m_req.command->name), printTarget(t), where(), silenceReason()));
     else
         endTarget(Done, say(CliText::CliConfirmedBy).arg(QLatin1String(m_req.command->name), printTarget(t)));
 }

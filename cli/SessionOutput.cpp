@@ -39,14 +39,16 @@ QString Session::silenceReason() const
         return say(CliText::CliOnlyOthers).arg(m_facts.otherAnswers.join(QStringLiteral(", ")));
     if (m_facts.discardedBytes == 0)
         return say(CliText::CliNoBytes);
-    return say(CliText::CliInvalidBytes).arg(m_facts.discardedBytes).arg(m_facts.discardKinds.join(QStringLiteral(", ")));
+    return say(CliText::CliInvalidBytes)
+        .arg(m_facts.discardedBytes)
+        .arg(m_facts.discardKinds.join(QStringLiteral(", ")));
 }
 
-QJsonObject Session::targetFields(const std::optional<Target> &t) const
+QJsonObject Session::targetFields(const std::optional<MotorTarget> &t) const
 {
     if (!t)
         return {{QStringLiteral("id"), QJsonValue()}, {QStringLiteral("channels"), QJsonValue()}};
-    return {{QStringLiteral("id"), t->id}, {QStringLiteral("channels"), channelArray(t->mask)}};
+    return {{QStringLiteral("id"), t->id}, {QStringLiteral("channels"), channelArray(t->channels)}};
 }
 
 QJsonObject Session::withLine(QJsonObject fields) const
@@ -56,14 +58,14 @@ QJsonObject Session::withLine(QJsonObject fields) const
     return fields;
 }
 
-const Target *Session::requestedTarget() const
+const MotorTarget *Session::requestedTarget() const
 {
     return m_targetIndex < m_req.targets.size() ? &m_req.targets[m_targetIndex] : nullptr;
 }
 
-std::optional<Target> Session::actedOn() const
+std::optional<MotorTarget> Session::actedOn() const
 {
-    const Target *t = requestedTarget();
+    const MotorTarget *t = requestedTarget();
     // A motion command or a status poll acts on the ID and channels asked for.
     if (t && (m_req.command->movesCurtains() || m_req.command->kind == CommandRow::Kind::Status))
         return *t;
@@ -78,7 +80,7 @@ std::optional<Target> Session::actedOn() const
 
 void Session::recordResult(int code, const QString &message)
 {
-    const std::optional<Target> target = actedOn();
+    const std::optional<MotorTarget> target = actedOn();
     m_outcomes << Outcome {target, code, message};
     QJsonObject o = withLine(targetFields(target));
     o.insert(QStringLiteral("command"), QLatin1String(m_req.command->name));
@@ -111,7 +113,7 @@ void Session::printSummary(int worst)
     int failed = 0;
     QJsonArray results;
     QStringList lines;
-    const auto printed = [](const std::optional<Target> &t) { return t ? printTarget(*t) : QStringLiteral("-"); };
+    const auto printed = [](const std::optional<MotorTarget> &t) { return t ? printTarget(*t) : QStringLiteral("-"); };
     for (const Outcome &done : std::as_const(m_outcomes)) {
         failed += done.code != Done;
         QJsonObject r = targetFields(done.target);
@@ -128,14 +130,15 @@ void Session::printSummary(int worst)
         r.insert(QStringLiteral("exit"), QJsonValue());
         r.insert(QStringLiteral("message"), say(CliText::CliNotTried));
         results << r;
-        lines << QStringLiteral("  %1  %2").arg(printTarget(m_req.targets[i]).leftJustified(10), say(CliText::CliNotTried));
+        lines << QStringLiteral("  %1  %2")
+                     .arg(printTarget(m_req.targets[i]).leftJustified(10), say(CliText::CliNotTried));
     }
     const int done = int(m_outcomes.size()) - failed;
     const int skipped = int(std::max<qsizetype>(0, m_req.targets.size() - m_outcomes.size()));
     // People read a summary of a batch; scripts get one in every run.
     if (m_req.targets.size() > 1)
-        m_out.say(say(CliText::CliSummary).arg(QLatin1String(m_req.command->name)).arg(done).arg(failed).arg(skipped) + u'\n'
-                  + lines.join(u'\n'));
+        m_out.say(say(CliText::CliSummary).arg(QLatin1String(m_req.command->name)).arg(done).arg(failed).arg(skipped)
+                  + u'\n' + lines.join(u'\n'));
     m_out.record(Record::Summary,
                  {{QStringLiteral("command"), QLatin1String(m_req.command->name)},
                   {QStringLiteral("done"), done},
@@ -157,7 +160,7 @@ void Session::interrupt(int signal)
         closeRun(code);
         return;
     }
-    const Target target = actedOn().value_or(m_link.target());
+    const MotorTarget target = actedOn().value_or(m_link.target());
     const auto *writing = std::get_if<Writing>(&m_step);
     if (writing && writing->underWay && m_link.writeWentOut()) {
         const QString readBack = QStringList {QStringLiteral("tavik-cli"),

@@ -20,30 +20,31 @@ bool Session::readingTimedOut(Reading &reading)
             proceed(); // the monitor shows the line all the same; an ID write asks the line itself
             return true;
         }
-        const Target *t = requestedTarget();
+        const MotorTarget *t = requestedTarget();
         endTarget(NoAnswer,
                   t ? say(CliText::CliNoAnswerFrom).arg(printTarget(*t), where(), silenceReason())
                     : say(CliText::CliNoMotor).arg(where(), silenceReason()));
         return true;
     }
     if (reading.needsExtended && reading.ticks > ExtendedAnswerTicks) {
-        endTarget(NoAnswer, say(CliText::CliNoExtended).arg(printTarget(m_facts.reported->target), where(), silenceReason()));
+        endTarget(NoAnswer,
+                  say(CliText::CliNoExtended).arg(printTarget(m_facts.reported->target), where(), silenceReason()));
         return true;
     }
     return false;
 }
 
-bool Session::fromTargetUnderWay(const Target &reported) const
+bool Session::fromTargetUnderWay(const MotorTarget &reported) const
 {
     // A late or duplicated answer of the motor before, or another motor's
     // answer to a group read: shown on the wire, and otherwise left alone.
-    const Target *t = requestedTarget();
+    const MotorTarget *t = requestedTarget();
     if (m_facts.reported)
         return reported == m_facts.reported->target;
     return !t || t->id == 0 || reported.id == t->id;
 }
 
-void Session::onBasicReport(const FeatureValues &values, const Target &reported)
+void Session::onBasicReport(const FeatureValues &values, const MotorTarget &reported)
 {
     if (!fromTargetUnderWay(reported)) {
         if (!m_facts.otherAnswers.contains(printTarget(reported)))
@@ -66,7 +67,7 @@ void Session::onBasicReport(const FeatureValues &values, const Target &reported)
     reportsComplete(reading->needsExtended, false);
 }
 
-void Session::onExtendedReport(const FeatureValues &values, const Target &reported)
+void Session::onExtendedReport(const FeatureValues &values, const MotorTarget &reported)
 {
     if (!m_facts.reported || !fromTargetUnderWay(reported))
         return;
@@ -82,7 +83,7 @@ void Session::onExtendedReport(const FeatureValues &values, const Target &report
 
 void Session::reportsComplete(bool needsExtended, bool extendedCame)
 {
-    const Target reported = m_facts.reported->target;
+    const MotorTarget reported = m_facts.reported->target;
     // The reported motor is the target from now on, as after the window's scan.
     if (reported.id >= 1 && reported.id <= MotorSettings::MaxId && m_link.target() != reported)
         m_link.setTarget(reported);
@@ -97,11 +98,14 @@ void Session::reportsComplete(bool needsExtended, bool extendedCame)
 
 void Session::afterRead()
 {
-    const Target reported = m_facts.reported->target;
+    const MotorTarget reported = m_facts.reported->target;
     const FeatureValues &motor = m_facts.reported->values;
     switch (m_req.kind()) {
     case K::Scan: {
-        m_out.say(say(CliText::CliScanFound).arg(m_link.rateBps()).arg(reported.id).arg(printTarget(reported).section(u':', 1))
+        m_out.say(say(CliText::CliScanFound)
+                      .arg(m_link.rateBps())
+                      .arg(reported.id)
+                      .arg(printTarget(reported).section(u':', 1))
                   + u' ' + say(CliText::CliOnPort).arg(m_port));
         QJsonObject o = targetFields(reported);
         o.insert(QStringLiteral("port"), m_port);

@@ -22,11 +22,11 @@ QStringList limitPoints(Byte status)
 
 } // namespace
 
-void Session::onStatusAnswer(const Target &from, int position, Byte status)
+void Session::onStatusAnswer(const MotorTarget &from, int position, Byte status)
 {
     if (isFinished())
         return;
-    const Target *t = requestedTarget();
+    const MotorTarget *t = requestedTarget();
     const bool silence = from.id == 0;
     if (!silence && (!t || from.id != t->id))
         return; // another motor's answer
@@ -42,17 +42,19 @@ void Session::onStatusAnswer(const Target &from, int position, Byte status)
     printStatus(*watching, from, position, status);
 }
 
-void Session::printStatus(Watching &watching, const Target &from, int position, Byte status)
+void Session::printStatus(Watching &watching, const MotorTarget &from, int position, Byte status)
 {
-    const Target &t = *requestedTarget();
+    const MotorTarget &t = *requestedTarget();
     const bool answering = from.id != 0;
     QString line;
     if (!answering) {
         line = say(CliText::CliStatusSilent).arg(printTarget(t), where(), silenceReason());
     } else {
         const QStringList limits = limitPoints(status);
-        line = (position < 0 ? say(CliText::CliStatusUnknown) : say(CliText::CliStatusPosition).arg(position)) + QStringLiteral(", ")
-            + (limits.isEmpty() ? say(CliText::CliStatusNoLimits) : say(CliText::CliStatusLimits).arg(limits.join(u',')));
+        line = (position < 0 ? say(CliText::CliStatusUnknown) : say(CliText::CliStatusPosition).arg(position))
+            + QStringLiteral(", ")
+            + (limits.isEmpty() ? say(CliText::CliStatusNoLimits)
+                                : say(CliText::CliStatusLimits).arg(limits.join(u',')));
     }
     const bool changed = line != watching.lastLine;
     watching.lastLine = line; // the output below may end the run and the step with it

@@ -23,8 +23,8 @@ void Session::onIdWriteRefused(LinkDriver::IdWriteRefusal why)
         return;
     writing->underWay.reset();
     const CliText reason = why == LinkDriver::IdWriteRefusal::NoneAnswered ? CliText::CliIdNoneAnswered
-        : why == LinkDriver::IdWriteRefusal::SeveralAnswered             ? CliText::CliIdSeveralAnswered
-                                                                         : CliText::CliIdGarbled;
+        : why == LinkDriver::IdWriteRefusal::SeveralAnswered               ? CliText::CliIdSeveralAnswered
+                                                                           : CliText::CliIdGarbled;
     endTarget(NoAnswer, say(CliText::CliIdWriteRefused).arg(say(reason), where()));
 }
 
@@ -42,13 +42,13 @@ void Session::planLine(const QString &text)
 
 void Session::planAndApply()
 {
-    const Target reported = m_facts.reported->target;
+    const MotorTarget reported = m_facts.reported->target;
     const FeatureValues motor = m_facts.reported->values;
     QList<Change> writes;
     QStringList kept;
     for (const Change &c : m_req.profile.changes) {
         const SettingName &s = *c.setting;
-        Target to = reported;
+        MotorTarget to = reported;
         FeatureValues after = motor;
         if (s.form == SettingName::Form::Target) {
             if (c.target == reported)
@@ -67,7 +67,8 @@ void Session::planAndApply()
         o.insert(QStringLiteral("kept"), keep);
         m_out.record(Record::Plan, o);
         if (keep) {
-            planLine(say(CliText::CliPlanKept).arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
+            planLine(
+                say(CliText::CliPlanKept).arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
             kept << QLatin1String(s.name);
             continue;
         }
@@ -82,7 +83,8 @@ void Session::planAndApply()
                         QLatin1String(sw.name), QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
             planLine(say(CliText::CliPlanSwitches).arg(QLatin1String(s.name), changes.join(u' ')));
         } else {
-            planLine(say(CliText::CliPlanChange).arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
+            planLine(
+                say(CliText::CliPlanChange).arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
         }
     }
     if (!kept.isEmpty())
@@ -126,9 +128,9 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
     m_unansweredRead.reset();
     const SettingName &name = *writing->underWay->setting;
     const FeatureValues held = m_link.values();
-    const Target target = m_link.target();
+    const MotorTarget target = m_link.target();
     const QString value = name.print(held, target);
-    const Target before = actedOn().value_or(m_link.target());
+    const MotorTarget before = actedOn().value_or(m_link.target());
     const int reads = (writing->readFrames + 1) / 2;
     writing->underWay.reset();
     if (confirmed)
@@ -142,7 +144,9 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
     m_out.record(Record::Change, o);
     if (!confirmed) {
         endTarget(NoAnswer,
-                  say(CliText::CliNotConfirmed).arg(QLatin1String(name.name), value, printTarget(before), where()).arg(reads));
+                  say(CliText::CliNotConfirmed)
+                      .arg(QLatin1String(name.name), value, printTarget(before), where())
+                      .arg(reads));
         return;
     }
     if (m_facts.reported) { // the motor as it is now: results name its new address
@@ -151,6 +155,7 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
         else
             m_facts.reported->values.*name.field() = held.*name.field();
     }
-    m_out.say(say(CliText::CliConfirmed).arg(QLatin1String(name.name), value, printTarget(before)) + forcedNote(), true);
+    m_out.say(say(CliText::CliConfirmed).arg(QLatin1String(name.name), value, printTarget(before)) + forcedNote(),
+              true);
     whenIdle([this] { nextWrite(); });
 }

@@ -182,7 +182,7 @@ Byte FeatureValues::*SettingName::field() const
     return Settings::row(item)->value;
 }
 
-QString SettingName::print(const FeatureValues &v, const Target &reported) const
+QString SettingName::print(const FeatureValues &v, const MotorTarget &reported) const
 {
     if (form == Form::Target)
         return printTarget(reported);
@@ -200,7 +200,7 @@ QString SettingName::print(const FeatureValues &v, const Target &reported) const
     return QString::number(b); // a number the motor holds, in range or not
 }
 
-QJsonValue SettingName::toJson(const FeatureValues &v, const Target &reported) const
+QJsonValue SettingName::toJson(const FeatureValues &v, const MotorTarget &reported) const
 {
     if (form == Form::Switches) {
         QJsonObject o;
@@ -306,14 +306,14 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
     return parse(text, out, error);
 }
 
-bool parseTarget(const QString &text, Target &out, QString &error)
+bool parseTarget(const QString &text, MotorTarget &out, QString &error)
 {
     const QStringList parts = text.split(u':');
     if (parts.size() != 2) {
         error = say(CliText::CliBadTarget).arg(text);
         return false;
     }
-    Target t;
+    MotorTarget t;
     if (parts[0] == QLatin1String("group")) {
         t.id = 0;
     } else if (isNumber(parts[0]) && parts[0].toInt() <= MotorSettings::MaxId) {
@@ -323,7 +323,7 @@ bool parseTarget(const QString &text, Target &out, QString &error)
         return false;
     }
     if (parts[1] == QLatin1String("all")) {
-        t.mask.setWord(0xFFFF);
+        t.channels.setWord(0xFFFF);
     } else {
         const QStringList channels = parts[1].split(u',');
         for (const QString &c : channels) {
@@ -331,19 +331,19 @@ bool parseTarget(const QString &text, Target &out, QString &error)
                 error = say(CliText::CliBadChannel).arg(c);
                 return false;
             }
-            t.mask.setWord(std::uint16_t(t.mask.word() | (1u << (c.toInt() - 1))));
+            t.channels.select(c.toInt());
         }
     }
     out = t;
     return true;
 }
 
-QString printTarget(const Target &t)
+QString printTarget(const MotorTarget &t)
 {
     const QString id = t.id == 0 ? QStringLiteral("group") : QString::number(t.id);
-    if (channelNumbers(t.mask).size() == MotorSettings::ChannelCount)
+    if (channelNumbers(t.channels).size() == MotorSettings::ChannelCount)
         return id + QStringLiteral(":all");
-    return id + u':' + channelNumbersText(t.mask);
+    return id + u':' + channelNumbersText(t.channels);
 }
 
 QJsonArray channelArray(const ChannelMask &mask)
@@ -354,8 +354,8 @@ QJsonArray channelArray(const ChannelMask &mask)
     return channels;
 }
 
-bool singleMotor(const Target &t)
+bool singleMotor(const MotorTarget &t)
 {
-    const std::uint16_t w = t.mask.word();
+    const std::uint16_t w = t.channels.word();
     return t.id >= 1 && t.id <= MotorSettings::MaxId && w != 0 && (w & (w - 1)) == 0;
 }

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "TextIds.h"
-#include "WrittenSettings.h"
+#include "MotorTarget.h"
 #include "WrittenSettings.h"
 
 #include <QJsonArray>
@@ -15,13 +15,6 @@
 
 #include <span>
 
-// An ID with its channels, as "ID:CHANNELS" names them (ID 0 = group control).
-struct Target {
-    int id = 0;
-    ChannelMask mask;
-    bool operator==(const Target &) const = default;
-};
-
 struct SettingName;
 
 // A value asked for: which setting, and what it makes of the motor's value.
@@ -29,7 +22,7 @@ struct Change {
     const SettingName *setting = nullptr;
     Byte value = 0; // the bits this change sets
     Byte keep = 0; // the bits of the motor's value that stay as they are
-    Target target; // for the ID write
+    MotorTarget target; // for the ID write
 
     Byte applied(Byte current) const { return Byte((current & keep) | value); }
 };
@@ -49,8 +42,8 @@ struct SettingName {
     int defaultValue; // what a motor holds as delivered (-1: none)
 
     // The value as the motor holds it (for the ID: the reported target).
-    QString print(const FeatureValues &v, const Target &reported) const;
-    QJsonValue toJson(const FeatureValues &v, const Target &reported) const;
+    QString print(const FeatureValues &v, const MotorTarget &reported) const;
+    QJsonValue toJson(const FeatureValues &v, const MotorTarget &reported) const;
     // Reads a value typed on the command line; on failure error names the
     // setting and the values it takes.
     bool parse(const QString &text, Change &out, QString &error) const;
@@ -70,12 +63,12 @@ const SettingName *findSetting(const QString &name);
 QStringList settingNameList(bool withForced);
 
 // "5:1,3", "group:all", "0:1": ID 1..99, group or 0; channels 1..16 or all.
-bool parseTarget(const QString &text, Target &out, QString &error);
-QString printTarget(const Target &t);
+bool parseTarget(const QString &text, MotorTarget &out, QString &error);
+QString printTarget(const MotorTarget &t);
 // The channels as a JSON list of numbers, as every record gives them.
 QJsonArray channelArray(const ChannelMask &mask);
 // One ID and one channel, as the position display needs.
-bool singleMotor(const Target &t);
+bool singleMotor(const MotorTarget &t);
 
 // The seven curtain switches: name, bit, and the words for bit 0 and bit 1.
 struct CurtainSwitch {

@@ -40,7 +40,7 @@ void BusBridge::tryOpen()
 {
     QString error;
     const CoverConfig first = m_bus.covers.value(0, CoverConfig {});
-    if (!m_link.open(m_bus.port, m_bus.baudCode, first.id, quint16(1u << (first.channel - 1)), &error)) {
+    if (!m_link.open(m_bus.port, m_bus.baudCode, {first.id, ChannelMask::ofChannel(first.channel)}, &error)) {
         if (error != m_lastOpenError) // one line per failure, not per retry
             logLine(mqttText(MqttText::MqttPortCannotOpen).arg(m_bus.name, m_bus.port, error).arg(ReopenMs / 1000));
         m_lastOpenError = error;
@@ -75,9 +75,9 @@ bool BusBridge::command(const Command &command)
     return true;
 }
 
-void BusBridge::onAnswer(int id, quint16 mask, int percent, quint8 status)
+void BusBridge::onAnswer(const MotorTarget &from, int percent, quint8 status)
 {
-    const int i = m_scheduler.answer(id, mask, percent, status);
+    const int i = m_scheduler.answer(from, percent, status);
     if (i < 0)
         return;
     m_lastAnswer[i] = QDateTime::currentDateTimeUtc();

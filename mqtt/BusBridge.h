@@ -34,7 +34,7 @@ public:
 private:
     void tryOpen();
     void onPortLost(const QString &reason);
-    void onAnswer(int id, quint16 mask, int percent, quint8 status);
+    void onAnswer(const MotorTarget &from, int percent, quint8 status);
     void publishCover(int i, bool force);
     void publishChanges();
 

@@ -21,11 +21,11 @@ BusLink::BusLink(QObject *parent) : QObject(parent), m_link(std::make_unique<Mot
 
 BusLink::~BusLink() = default;
 
-bool BusLink::open(const QString &port, std::optional<int> baudCode, int scanId, quint16 scanMask, QString *error)
+bool BusLink::open(const QString &port, std::optional<int> baudCode, const MotorTarget &scanTarget, QString *error)
 {
     if (baudCode)
         m_link->motorSettings().deviceBaudCode = Byte(*baudCode);
-    aim(scanId, scanMask);
+    m_link->setTarget(scanTarget);
     QString why;
     const auto conn = connect(m_link.get(), &MotorLink::portError, this,
                               [&why](const QString &text, MotorLink::PortCause cause, const DeviceAccess &device) {
@@ -65,27 +65,15 @@ bool BusLink::isOpen() const
     return m_link->portUsable();
 }
 
-// Frames take their target at sending time, so it is set just before the tick.
-void BusLink::aim(int id, quint16 mask)
-{
-    ChannelMask channels;
-    channels.setWord(mask);
-    m_link->setTarget({id, channels});
-}
-
 void BusLink::onTick()
 {
     const bool busy = m_link->outgoing() || m_link->isScanning();
     const BusWork work = m_workSource ? m_workSource(!busy) : BusWork {};
     if (!busy) {
-        if (work.kind == BusWork::Send) {
-            aim(work.id, work.mask);
+        // Frames take their target at sending time, so it is set just before the tick.
+        m_link->setTarget(work.kind == BusWork::Idle ? MotorTarget {} : work.to); // an idle tick polls no one
+        if (work.kind == BusWork::Send)
             m_link->sendMotorCommand(work.function, work.data);
-        } else if (work.kind == BusWork::Poll) {
-            aim(work.id, work.mask);
-        } else {
-            aim(0, 0); // an idle tick polls no one
-        }
     }
     m_link->tick();
 }
@@ -96,5 +84,5 @@ void BusLink::onStatusAnswer(const StatusReport &r)
 {
     if (r.percent && *r.percent > 100)
         return;
-    emit statusAnswer(r.from.id, r.from.channels.word(), r.percent.value_or(0), r.status);
+    emit statusAnswer(r.from, r.percent.value_or(0), r.status);
 }

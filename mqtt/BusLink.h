@@ -25,7 +25,7 @@ public:
     // Opens the port at the baud code's rate, or runs the baud scan first when
     // there is none, its reads going to scanId on scanMask (one motor, not
     // the whole bus at once); false (with the reason) if it did not open.
-    bool open(const QString &port, std::optional<int> baudCode, int scanId, quint16 scanMask, QString *error);
+    bool open(const QString &port, std::optional<int> baudCode, const MotorTarget &scanTarget, QString *error);
     void close();
     bool isOpen() const;
 
@@ -36,7 +36,7 @@ public:
     static QString openFailureText(const QString &serialText, MotorLink::PortCause cause, const DeviceAccess &device);
 
 signals:
-    void statusAnswer(int id, quint16 mask, int percent, quint8 status);
+    void statusAnswer(const MotorTarget &from, int percent, quint8 status);
     void portLost(const QString &reason);
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
@@ -44,7 +44,6 @@ signals:
 private:
     void onTick();
     void onStatusAnswer(const StatusReport &report);
-    void aim(int id, quint16 mask);
 
     std::unique_ptr<MotorLink> m_link;
     QTimer m_tick;

@@ -24,7 +24,7 @@ int BusScheduler::findCover(int id, int channel) const
 BusWork BusScheduler::toWork(const Command &command, int coverIndex) const
 {
     const bool invert = coverIndex >= 0 && m_covers[coverIndex].config.invert;
-    BusWork w {BusWork::Send, command.id, command.mask, Frame::Motor, 0, coverIndex};
+    BusWork w {BusWork::Send, {command.id, ChannelMask::ofWord(command.mask)}, Frame::Motor, 0, coverIndex};
     switch (command.action) {
     case Command::Open: w.data = invert ? Frame::Down : Frame::Up; break;
     case Command::Close: w.data = invert ? Frame::Up : Frame::Down; break;
@@ -43,8 +43,9 @@ bool BusScheduler::enqueue(const Command &command)
     int coverIndex = -1;
     Command c = command;
     if (c.group) {
-        if (std::none_of(m_groups.begin(), m_groups.end(),
-                         [&](const GroupConfig &g) { return g.id == c.id && g.mask == c.mask; }))
+        if (std::none_of(m_groups.begin(), m_groups.end(), [&](const GroupConfig &g) {
+                return g.target == MotorTarget {c.id, ChannelMask::ofWord(c.mask)};
+            }))
             return false;
     } else {
         coverIndex = findCover(c.id, c.channel);
@@ -53,7 +54,7 @@ bool BusScheduler::enqueue(const Command &command)
         c.mask = quint16(1u << (c.channel - 1));
     }
     const BusWork work = toWork(c, coverIndex);
-    const auto sameTarget = [&](const Queued &q) { return q.work.id == work.id && q.work.mask == work.mask; };
+    const auto sameTarget = [&](const Queued &q) { return q.work.to == work.to; };
     if (c.action == Command::Stop) {
         // Whatever was still waiting for this target would undo the stop.
         m_queue.removeIf(sameTarget);
@@ -138,17 +139,17 @@ BusWork BusScheduler::next(bool canSend)
     c.pollPending = true;
     c.lastPoll = m_tick;
     m_lastPolled = i;
-    return {BusWork::Poll, c.config.id, quint16(1u << (c.config.channel - 1)), Frame::StatusPoll, 0, i};
+    return {BusWork::Poll, {c.config.id, ChannelMask::ofChannel(c.config.channel)}, Frame::StatusPoll, 0, i};
 }
 
-int BusScheduler::answer(int id, quint16 mask, int motorPercent, std::uint8_t status)
+int BusScheduler::answer(const MotorTarget &from, int motorPercent, std::uint8_t status)
 {
     // The answer names its ID and channels; of the covers it may be, the one
     // polled is preferred.
     int index = -1;
     for (int i = 0; i < m_covers.size(); ++i) {
         const Cover &c = m_covers[i];
-        if (c.config.id == id && (mask & (1u << (c.config.channel - 1))) && (index < 0 || c.pollPending))
+        if (c.config.id == from.id && from.channels.channel(c.config.channel) && (index < 0 || c.pollPending))
             index = i;
     }
     if (index < 0)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Config.h"
+#include "MotorTarget.h"
 #include "Topics.h"
 
 #include <QList>
@@ -16,8 +17,7 @@
 struct BusWork {
     enum Kind { Idle, Send, Poll };
     Kind kind = Idle;
-    int id = 0;
-    quint16 mask = 0;
+    MotorTarget to;
     std::uint8_t function = 0;
     std::uint8_t data = 0;
     int cover = -1; // index of the cover polled or commanded, -1 for a group
@@ -51,7 +51,7 @@ public:
     // and only the bookkeeping of the last poll is done.
     BusWork next(bool canSend = true);
     // A status answer from the line: which cover it was (-1 for none).
-    int answer(int id, quint16 mask, int motorPercent, std::uint8_t status);
+    int answer(const MotorTarget &from, int motorPercent, std::uint8_t status);
     // The port is gone: every cover offline, the queue dropped.
     void portLost();
 

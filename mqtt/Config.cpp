@@ -212,17 +212,17 @@ GroupConfig parseGroup(const YAML::Node &node)
                    {u"name"_qs, [&](const YAML::Node &n) { g.name = str(n, u"name"_qs).trimmed(); }},
                    {u"id"_qs,
                     [&](const YAML::Node &n) {
-                        g.id = integer(n, u"id"_qs, 0, MotorSettings::MaxId);
+                        g.target.id = integer(n, u"id"_qs, 0, MotorSettings::MaxId);
                         hasId = true;
                     }},
                    {u"channels"_qs,
                     [&](const YAML::Node &n) {
                         requireList(n, u"channels"_qs);
                         for (const auto &ch : n)
-                            g.mask |= quint16(1u << (integer(ch, u"channels"_qs, 1, MotorSettings::ChannelCount) - 1));
+                            g.target.channels.select(integer(ch, u"channels"_qs, 1, MotorSettings::ChannelCount));
                     }},
                });
-    if (!hasId || g.mask == 0 || g.name.isEmpty())
+    if (!hasId || g.target.channels.word() == 0 || g.name.isEmpty())
         fail(node, mqttText(MqttText::MqttConfigGroupNeeds));
     return g;
 }
@@ -269,13 +269,13 @@ BusConfig parseBus(const YAML::Node &node)
     QSet<quint32> seenGroups;
     for (const auto &n : groups) {
         const GroupConfig g = parseGroup(n);
-        const quint32 key = quint32(g.id) << 16 | g.mask;
+        const quint32 key = quint32(g.target.id) << 16 | g.target.channels.word();
         if (seenGroups.contains(key))
             fail(n, mqttText(MqttText::MqttConfigGroupTwice).arg(g.name));
         seenGroups.insert(key);
         // One group frame carries one direction for every motor it reaches.
         for (const CoverConfig &c : std::as_const(b.covers))
-            if (c.invert && (g.id == 0 || g.id == c.id) && (g.mask & (1u << (c.channel - 1))))
+            if (c.invert && (g.target.id == 0 || g.target.id == c.id) && g.target.channels.channel(c.channel))
                 fail(n, mqttText(MqttText::MqttConfigGroupInverted).arg(g.name).arg(c.id).arg(c.channel));
         b.groups.append(g);
     }

@@ -2,6 +2,8 @@
 // Loaded from YAML; every error names the file and the line it is on.
 #pragma once
 
+#include "MotorTarget.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -18,8 +20,7 @@ struct CoverConfig {
 // A command-only cover addressing several motors or channels at once.
 struct GroupConfig {
     QString name;
-    int id = 0; // 0 = every motor ID
-    quint16 mask = 0; // bit 0 = channel 1
+    MotorTarget target; // ID 0 = every motor ID
 };
 
 struct BusConfig {

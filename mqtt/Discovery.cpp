@@ -93,8 +93,9 @@ void addCover(const Context &c, const BusConfig &bus, const CoverConfig &cover, 
 
 void addGroup(const Context &c, const BusConfig &bus, const GroupConfig &group, QList<DiscoveryMessage> &out)
 {
-    const QString path = Topics::groupPath(c.config.mqtt.baseTopic, bus.name, group.id, group.mask);
-    const QString id = Topics::groupObjectId(c.base(), bus.name, group.id, group.mask);
+    const QString path = Topics::groupPath(c.config.mqtt.baseTopic, bus.name, group.target.id,
+                                           group.target.channels.word());
+    const QString id = Topics::groupObjectId(c.base(), bus.name, group.target.id, group.target.channels.word());
     out.append({c.topic(u"cover"_qs, id),
                 json({
                     {u"unique_id"_qs, id},
@@ -103,7 +104,7 @@ void addGroup(const Context &c, const BusConfig &bus, const GroupConfig &group, 
                     {u"command_topic"_qs, path + QStringLiteral("/set")},
                     {u"availability"_qs, availability(c, {})},
                     {u"qos"_qs, 1},
-                    {u"device"_qs, device(c, id, group.name, mqttText(MqttText::MqttGroupModel).arg(group.id))},
+                    {u"device"_qs, device(c, id, group.name, mqttText(MqttText::MqttGroupModel).arg(group.target.id))},
                     {u"origin"_qs, origin(c)},
                 })});
 }

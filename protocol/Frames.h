@@ -23,7 +23,16 @@ struct ChannelMask {
     void setWord(std::uint16_t w) { bytes = {Byte(w & 0xFF), Byte(w >> 8)}; }
     bool channel(int n) const { return word() & (1u << (n - 1)); } // n = 1..16
     void toggle(int n) { setWord(std::uint16_t(word() ^ (1u << (n - 1)))); }
+    void select(int n) { setWord(std::uint16_t(word() | (1u << (n - 1)))); }
     bool operator==(const ChannelMask &) const = default;
+
+    static ChannelMask ofWord(std::uint16_t w)
+    {
+        ChannelMask m;
+        m.setWord(w);
+        return m;
+    }
+    static ChannelMask ofChannel(int n) { return ofWord(std::uint16_t(1u << (n - 1))); } // n = 1..16
 };
 
 namespace Frame {
@@ -81,8 +90,8 @@ struct Response {
 
     Byte id() const { return b[1]; }
     ChannelMask mask() const { return ChannelMask {{b[2], b[3]}}; }
-    Byte type() const { return b[7]; }
     Byte status() const { return b[8]; }
+    // Byte 7 names a settings report (CA, CB); in a status answer it is the position.
     bool isBasic() const { return b[7] == ReadBasic; }
     bool isExtended() const { return b[7] == ReadExtended; }
 };

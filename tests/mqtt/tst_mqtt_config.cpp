@@ -40,7 +40,7 @@ private slots:
         QCOMPARE(c.buses.first().covers.size(), 2);
         QCOMPARE(c.buses.first().covers[1].name, u"bus1 motor 1 channel 1"_qs);
         QVERIFY(c.buses.first().covers[1].invert);
-        QCOMPARE(c.buses.first().groups.first().mask, quint16(0x0004));
+        QCOMPARE(c.buses.first().groups.first().target.channels.word(), quint16(0x0004));
         QTemporaryFile ca;
         QVERIFY(ca.open());
         const Config tls = parsed("mqtt: { tls: { ca_file: " + ca.fileName().toUtf8()

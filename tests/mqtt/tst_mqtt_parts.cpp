@@ -240,7 +240,7 @@ private slots:
         for (int i = 0; i < frames.size(); i += 3) {
             const BusWork w = s.next();
             QCOMPARE(w.kind, BusWork::Send);
-            QCOMPARE(w.id, frames[i]);
+            QCOMPARE(w.to.id, frames[i]);
             QCOMPARE(int(w.function), frames[i + 1]);
             QCOMPARE(int(w.data), frames[i + 2]);
         }
@@ -258,14 +258,14 @@ private slots:
         BusScheduler s(bus);
         QList<int> polled;
         for (int t = 0; t < 16; ++t)
-            polled.append(s.next().id);
+            polled.append(s.next().to.id);
         std::sort(polled.begin(), polled.end());
         QCOMPARE(polled, QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
         QVERIFY(s.enqueue(cmd(7, 1, Command::Open)));
         QCOMPARE(s.next().kind, BusWork::Send);
         int lastSeven = 0;
         for (int t = 1; t <= 40; ++t)
-            if (s.next().id == 7) {
+            if (s.next().to.id == 7) {
                 QVERIFY2(t - lastSeven <= 2, qPrintable(QString::number(t)));
                 lastSeven = t;
             }
@@ -280,7 +280,7 @@ private slots:
             bus.covers.append(CoverConfig {id, 1, u"c"_qs, false});
         BusScheduler s(bus);
         for (int id = 1; id <= 6; ++id) {
-            s.answer(id, 1, 50, Frame::StatusPositionKnown);
+            s.answer({id, ChannelMask::ofWord(1)}, 50, Frame::StatusPositionKnown);
             QVERIFY(s.enqueue(cmd(id, 1, Command::Stop)));
         }
         for (int i = 0; i < 6; ++i)
@@ -289,8 +289,8 @@ private slots:
         for (int t = 1; t <= 30; ++t) {
             const BusWork w = s.next();
             QCOMPARE(w.kind, BusWork::Poll);
-            s.answer(w.id, 1, w.id == 3 ? (percent += 3) : 50, Frame::StatusPositionKnown);
-            if (w.id == 3) {
+            s.answer({w.to.id, ChannelMask::ofWord(1)}, w.to.id == 3 ? (percent += 3) : 50, Frame::StatusPositionKnown);
+            if (w.to.id == 3) {
                 QVERIFY2(t - lastThree <= 2 || t <= 6, qPrintable(QString::number(t)));
                 lastThree = t;
             }
@@ -302,27 +302,28 @@ private slots:
         BusScheduler s(twoCovers());
         QVERIFY(!s.view(0).online);
         s.next();
-        QCOMPARE(s.answer(12, 0x0004, 40, Frame::StatusPositionKnown | Frame::limitPointBit(2)), 0);
+        QCOMPARE(s.answer({12, ChannelMask::ofWord(0x0004)}, 40, Frame::StatusPositionKnown | Frame::limitPointBit(2)),
+                 0);
         CoverView v = s.view(0);
         QVERIFY(v.online);
         QCOMPARE(v.position, std::optional<int>(60));
         QCOMPARE(v.state, u"stopped"_qs);
         QCOMPARE(v.limitPoints, QList<int> {2});
-        QCOMPARE(s.answer(12, 0x0002, 40, 0), -1); // channel 2 is no cover
-        QCOMPARE(s.answer(1, 0x0001, 30, 0), 1); // position not known
+        QCOMPARE(s.answer({12, ChannelMask::ofWord(0x0002)}, 40, 0), -1); // channel 2 is no cover
+        QCOMPARE(s.answer({1, ChannelMask::ofWord(0x0001)}, 30, 0), 1); // position not known
         QCOMPARE(s.view(1).position, std::nullopt);
         // Cover 12 falls silent while cover 1 still answers.
         int polls = 0;
         while (s.view(0).online && polls < 100) {
             const BusWork w = s.next();
-            if (w.id == 12)
+            if (w.to.id == 12)
                 ++polls;
             else
-                s.answer(1, 0x0001, 30, 0);
+                s.answer({1, ChannelMask::ofWord(0x0001)}, 30, 0);
         }
         QCOMPARE(polls, BusScheduler::OfflineAfterPolls);
         QVERIFY(s.view(1).online);
-        s.answer(12, 0x0004, 0, Frame::StatusPositionKnown);
+        s.answer({12, ChannelMask::ofWord(0x0004)}, 0, Frame::StatusPositionKnown);
         QVERIFY(s.view(0).online);
         QCOMPARE(s.view(0).state, u"open"_qs);
         s.portLost();
@@ -345,7 +346,7 @@ private slots:
             bus.covers.append(CoverConfig {1 + i / 16, 1 + i % 16, u"c"_qs, false});
         BusScheduler s(bus);
         for (int i = 0; i < covers; ++i)
-            s.answer(1 + i / 16, quint16(1u << (i % 16)), 50, Frame::StatusPositionKnown);
+            s.answer({1 + i / 16, ChannelMask::ofChannel(i % 16 + 1)}, 50, Frame::StatusPositionKnown);
         const auto onlineCount = [&] {
             int n = 0;
             for (int i = 0; i < covers; ++i)
@@ -359,7 +360,7 @@ private slots:
         const BusWork w = s.next(); // counts the tenth
         QCOMPARE(onlineCount(), 0);
         // One answer brings back its cover only.
-        QVERIFY(s.answer(w.id, w.mask, 50, Frame::StatusPositionKnown) >= 0);
+        QVERIFY(s.answer(w.to, 50, Frame::StatusPositionKnown) >= 0);
         QCOMPARE(onlineCount(), 1);
     }
 
@@ -387,7 +388,8 @@ private slots:
         BusScheduler s(twoCovers());
         const CoverConfig c = s.cover(cover);
         for (int i = 0; i < percents.size(); ++i) {
-            QCOMPARE(s.answer(c.id, quint16(1u << (c.channel - 1)), percents[i], Frame::StatusPositionKnown), cover);
+            QCOMPARE(s.answer({c.id, ChannelMask::ofChannel(c.channel)}, percents[i], Frame::StatusPositionKnown),
+                     cover);
             QCOMPARE(s.view(cover).state, states[i]);
         }
     }
@@ -395,15 +397,15 @@ private slots:
     void movingStates()
     {
         BusScheduler s(twoCovers());
-        s.answer(12, 0x0004, 100, Frame::StatusPositionKnown); // closed
+        s.answer({12, ChannelMask::ofWord(0x0004)}, 100, Frame::StatusPositionKnown); // closed
         QCOMPARE(s.view(0).state, u"closed"_qs);
         QVERIFY(s.enqueue(cmd(12, 3, Command::Open)));
         QCOMPARE(s.view(0).state, u"opening"_qs);
         for (int pct : {100, 90, 80})
-            s.answer(12, 0x0004, pct, Frame::StatusPositionKnown);
+            s.answer({12, ChannelMask::ofWord(0x0004)}, pct, Frame::StatusPositionKnown);
         QCOMPARE(s.view(0).state, u"opening"_qs);
         for (int i = 0; i < 2; ++i)
-            s.answer(12, 0x0004, 80, Frame::StatusPositionKnown);
+            s.answer({12, ChannelMask::ofWord(0x0004)}, 80, Frame::StatusPositionKnown);
         QCOMPARE(s.view(0).state, u"stopped"_qs);
         QVERIFY(s.enqueue(cmd(12, 3, Command::SetPosition, 5)));
         QCOMPARE(s.view(0).state, u"closing"_qs);
