@@ -14,7 +14,9 @@ echo "== format"
 
 echo "== build (warnings are errors) and test"
 "$root/scripts/build.sh" "$root/build" -DTAVIK_WERROR=ON
-ctest --test-dir "$root/build" --output-on-failure
+# Two at a time: the tests wait for what they check, so a busy machine only
+# makes them slower; the sanitizer run below stays one at a time.
+ctest --test-dir "$root/build" --output-on-failure -j2
 
 echo "== the Debian packages of that build: lintian, systemd-analyze security and appstreamcli"
 "$root/scripts/lint-package.sh" "$root/build"
