@@ -147,9 +147,8 @@ public:
     void restoreMotorSettings(const FeatureValues &saved) { m_state.settings = saved; }
     // A setting write with its read-back: the value is stored as the
     // motor's (the read-back compares with it, and a baud write moves the
-    // line to its rate) and sent.  The ID write
-    // carries the current target instead of a value, as writeId with
-    // IdWrite::Forced.
+    // line to its rate) and sent.  The ID write carries the current target
+    // instead of a value, as writeId with IdWrite::Forced.
     void writeSetting(Settings::Item item, Byte value);
 
     // How an ID write goes out.  Every motor that hears it takes the ID and

@@ -7,8 +7,8 @@
 // edits its own copy of the values; the link's reports refresh the fields
 // each report carries and the tabs show them (showBasicSettings /
 // showExtendedSettings).  The baud code it stores is also the rate the link
-// opens a port at.  Each tab but the ID tab
-// is a RadioPage built from its table (SettingsTabs).
+// opens a port at.  Each tab but the ID tab is a RadioPage built from its
+// table (SettingsTabs).
 //
 // The window is enabled exactly while it is open: the transmit tick polls the
 // motor's status only while it is disabled.
