@@ -66,7 +66,7 @@ LinkDriver::~LinkDriver() = default;
 bool LinkDriver::open(const QString &port, int baudCode)
 {
     if (baudCode >= 0)
-        m_link->motorSettings().deviceBaudCode = Byte(baudCode);
+        m_link->setLineBaudCode(Byte(baudCode));
     m_link->tickTimer().start();
     return m_link->choosePort(port, baudCode < 0);
 }

@@ -64,8 +64,7 @@ inline void startFrom(FuzzBytes &in, Windows &w)
     MotorLink &link = w.mainWindow.link();
     w.mainWindow.idList()->setCurrentIndex(in.below(100)); // the target's ID, as the user chooses it
     link.setChannels(ChannelMask {{in.byte(), in.byte()}});
-    FeatureValues &v = link.motorSettings();
-    v = {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))};
+    link.restoreMotorSettings({in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))});
     switch (in.below(5)) {
     case 0: link.startSettingsRead(in.flag()); break;
     case 1: writeHeldSetting(link, Settings::Item(1 + in.below(8))); break;

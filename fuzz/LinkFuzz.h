@@ -59,12 +59,13 @@ struct LinkFuzz {
     void start(FuzzBytes &in)
     {
         line->clearInput();
-        link.motorSettings().deviceBaudCode = Byte(in.below(5));
+        link.setLineBaudCode(Byte(in.below(5)));
         link.choosePort(QStringLiteral("/dev/ttyFUZZ"), false);
         link.setStatusPolling(true);
         link.dropPositionTarget();
         link.setTarget({in.below(100), ChannelMask {{in.byte(), in.byte()}}});
-        link.motorSettings() = {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))};
+        link.restoreMotorSettings(
+            {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))});
         switch (in.below(5)) {
         case 0: // a scan under way, maybe announcing its end
             link.startSettingsRead(in.byte() & 1);

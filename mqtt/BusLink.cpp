@@ -24,7 +24,7 @@ BusLink::~BusLink() = default;
 bool BusLink::open(const QString &port, std::optional<int> baudCode, const MotorTarget &scanTarget, QString *error)
 {
     if (baudCode)
-        m_link->motorSettings().deviceBaudCode = Byte(*baudCode);
+        m_link->setLineBaudCode(Byte(*baudCode));
     m_link->setTarget(scanTarget);
     QString why;
     const auto conn = connect(m_link.get(), &MotorLink::portError, this,

@@ -337,5 +337,5 @@ void LineInventory::restoreLink()
     m_link.setTarget(m_savedTarget);
     m_link.setStatusPolling(m_savedPolling);
     // The group read's answers are not the panel's motor's settings.
-    m_link.motorSettings() = m_savedSettings;
+    m_link.restoreMotorSettings(m_savedSettings);
 }

@@ -113,7 +113,7 @@ void ReportRangesTest::dryContactByte()
     // Choosing a mode by hand takes the note away.
     form()->openAfterScan();
     control<QRadioButton>(form(), "Normal")->click();
-    QCOMPARE(a.link.motorSettings().dryContactMode, Byte(0));
+    QCOMPARE(form()->values().dryContactMode, Byte(0));
     QVERIFY(note(DryContactNote)->isHidden());
 }
 
@@ -130,7 +130,7 @@ void ReportRangesTest::maxSpeedByte()
         QCOMPARE(checked("ManualSetting"), !fixed);
         QCOMPARE(edit->isEnabledTo(form()), !fixed);
         // The speed that a set would write is the one the tab shows.
-        QCOMPARE(int(a.link.motorSettings().maxSpeed), std::clamp(v, 50, 130));
+        QCOMPARE(int(form()->values().maxSpeed), std::clamp(v, 50, 130));
         if (v < 50 || v > 130)
             QVERIFY2(noteShows(SpeedNote, v), qPrintable(note(SpeedNote)->text()));
         else

@@ -131,7 +131,7 @@ void WindowsTest::readWithoutMotorOpensWithDefaults()
         QVERIFY2(checked(&a.w.settingsWindow(), box), box);
     QCOMPARE(shown(&a.w.settingsWindow(), "bsSkinComboBox1"), QStringLiteral("4"));
     QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("2400"));
-    const FeatureValues &v = a.link.motorSettings();
+    const FeatureValues &v = a.w.settingsWindow().values();
     QCOMPARE((std::array<int, 7> {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
                                   v.reboundTime, v.deviceBaudCode}),
              (std::array<int, 7> {0, 130, 0x40, 4, 1, 1, 1}));
@@ -151,7 +151,7 @@ void WindowsTest::settingIgnoredByTheMotorFails()
     QCOMPARE(countFrames(c.sim, Frame::WriteMaxSpeed), 2);
     QCOMPARE(countFrames(c.sim, Frame::ReadBasic) - reads, 6);
     QCOMPARE(c.sim.bus().motors().first().maxSpeed, quint8(130));
-    QCOMPARE(a.link.motorSettings().maxSpeed, Byte(80)); // the user's choice stays
+    QCOMPARE(a.w.settingsWindow().values().maxSpeed, Byte(80)); // the user's choice stays
 }
 
 void WindowsTest::baudChangeMovesPortAndMotor()
@@ -178,7 +178,7 @@ void WindowsTest::closingWhileVerifying()
     App &a = c.a;
     c.readSettings();
     QTest::mouseClick(a.w.settingsWindow().findChild<QRadioButton *>("RenYiTing"), Qt::LeftButton, {}, QPoint(5, 5));
-    QCOMPARE(a.link.motorSettings().dryContactMode, Byte(4));
+    QCOMPARE(a.w.settingsWindow().values().dryContactMode, Byte(4));
     QTest::mouseClick(a.w.settingsWindow().findChild<QWidget *>("bsSkinButton3"), Qt::LeftButton);
     a.w.settingsWindow().close(); // the verification runs on
     QVERIFY(a.main.isEnabled() && !a.w.settingsWindow().isEnabled());

@@ -41,6 +41,9 @@ private slots:
     void jogReportsAtAndPastTheRangeEnds_data();
     void jogReportsAtAndPastTheRangeEnds();
     void listItemsAreTheRatesOfTheBaudCodes();
+    void aReportKeepsTheEditsOfFieldsItDoesNotCarry_data();
+    void aReportKeepsTheEditsOfFieldsItDoesNotCarry();
+    void restoringTheBaudCodeRestoresTheLinesOpeningRate();
     void idItemsCarryTheirIdWhateverTheGroupCaption_data();
     void idItemsCarryTheirIdWhateverTheGroupCaption();
 };
@@ -69,23 +72,23 @@ void SettingTabsTest::eachRestoreButtonStoresItsDefaultAlone()
     Harness h;
     h.settingsWindow.openAfterScan(); // a closed window takes no clicks
     const FeatureValues reported {3, 80, 0xBF, 7, 3, 0xFF, 3};
-    h.link.motorSettings() = reported;
-    h.settingsWindow.showBasicSettings();
-    h.settingsWindow.showExtendedSettings();
+    h.settingsWindow.showBasicSettings(reported);
+    h.settingsWindow.showExtendedSettings(reported);
     press(&h.settingsWindow, button);
 
     FeatureValues expected = reported;
     expected.*Fields[field] = Byte(fallback);
-    const FeatureValues &v = h.link.motorSettings();
+    const FeatureValues &v = h.settingsWindow.values();
     QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity, v.reboundTime,
                           v.deviceBaudCode}),
              (std::array {expected.dryContactMode, expected.maxSpeed, expected.featureFlags, expected.jogTime,
                           expected.obstacleSensitivity, expected.reboundTime, expected.deviceBaudCode}));
     // Showing the stored values again changes nothing: the controls already
     // stood for them.
-    h.settingsWindow.showBasicSettings();
-    h.settingsWindow.showExtendedSettings();
-    QCOMPARE(h.link.motorSettings().*Fields[field], Byte(fallback));
+    const FeatureValues stored = h.settingsWindow.values();
+    h.settingsWindow.showBasicSettings(stored);
+    h.settingsWindow.showExtendedSettings(stored);
+    QCOMPARE(h.settingsWindow.values().*Fields[field], Byte(fallback));
     QVERIFY(h.messages.texts().isEmpty());
 }
 
@@ -107,16 +110,63 @@ void SettingTabsTest::jogReportsAtAndPastTheRangeEnds()
     QFETCH(bool, note);
     Harness h;
     h.settingsWindow.resetToDefaults();
-    h.link.motorSettings().jogTime = Byte(reported);
-    h.settingsWindow.showExtendedSettings();
+    FeatureValues report = h.settingsWindow.values();
+    report.jogTime = Byte(reported);
+    h.settingsWindow.showExtendedSettings(report);
     auto *jog = h.in<QComboBox>(&h.settingsWindow, "bsSkinComboBox1");
     QCOMPARE(jog->currentIndex() < 0 ? jog->placeholderText() : jog->currentText(), shown);
     QCOMPARE(noteShown(&h.settingsWindow, 2), note);
-    QCOMPARE(h.link.motorSettings().jogTime, Byte(reported));
+    QCOMPARE(h.settingsWindow.values().jogTime, Byte(reported));
     // Choosing an item stores it and drops the note.
     jog->setCurrentIndex(0);
-    QCOMPARE(h.link.motorSettings().jogTime, Byte(MS::JogTime.min));
+    QCOMPARE(h.settingsWindow.values().jogTime, Byte(MS::JogTime.min));
     QVERIFY(!noteShown(&h.settingsWindow, 2));
+}
+
+void SettingTabsTest::aReportKeepsTheEditsOfFieldsItDoesNotCarry_data()
+{
+    QTest::addColumn<bool>("basic");
+    QTest::newRow("basic") << true;
+    QTest::newRow("extended") << false;
+}
+
+// The window edits its own copy: a report replaces the fields it carries
+// (dry contact, speed, curtain functions, baud code in a basic one; jog,
+// sensitivity, rebound in an extended one) and leaves the others as edited.
+void SettingTabsTest::aReportKeepsTheEditsOfFieldsItDoesNotCarry()
+{
+    QFETCH(bool, basic);
+    Harness h;
+    h.settingsWindow.openAfterScan();
+    const FeatureValues edited {3, 80, 0xBF, 7, 3, 0xFF, 3};
+    h.settingsWindow.showBasicSettings(edited);
+    h.settingsWindow.showExtendedSettings(edited);
+    const FeatureValues reported {1, 100, 0x40, 5, 2, 0, 2};
+    if (basic)
+        h.settingsWindow.showBasicSettings(reported);
+    else
+        h.settingsWindow.showExtendedSettings(reported);
+    constexpr bool CarriedByBasic[] = {true, true, true, false, false, false, true};
+    for (int field = 0; field < int(std::size(Fields)); ++field) {
+        const FeatureValues &expected = CarriedByBasic[field] == basic ? reported : edited;
+        QCOMPARE(h.settingsWindow.values().*Fields[field], expected.*Fields[field]);
+    }
+}
+
+// The baud code the window stores is the one the link opens a port at,
+// also when its restore button stores it.
+void SettingTabsTest::restoringTheBaudCodeRestoresTheLinesOpeningRate()
+{
+    Harness h;
+    h.openPort();
+    h.in<QComboBox>(&h.settingsWindow, "SetComboBox")->setCurrentIndex(4);
+    QVERIFY(h.link.choosePort(h.sim.path(), false));
+    QCOMPARE(h.comm.bitsPerSecond(), *MS::baudCodeBps(4));
+    h.settingsWindow.openAfterScan();
+    press(&h.settingsWindow, QStringLiteral("bsSkinButton12"));
+    QCOMPARE(h.link.motorSettings().deviceBaudCode, Byte(MS::DefaultBaudCode));
+    QVERIFY(h.link.choosePort(h.sim.path(), false));
+    QCOMPARE(h.comm.bitsPerSecond(), *MS::baudCodeBps(MS::DefaultBaudCode));
 }
 
 // Each item of the settings window's baud list writes its own code; the

@@ -188,11 +188,11 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     // the note tells what the device said.
     QVERIFY(checked(w, "ManualSetting"));
     QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit1")->value(), 50);
-    QCOMPARE(h.link.motorSettings().maxSpeed, Byte(50));
+    QCOMPARE(h.settingsWindow.values().maxSpeed, Byte(50));
     // Dry-contact mode 9: no box claims it, the stored value stays 9.
     for (const char *box : DryContactBoxes)
         QVERIFY2(!checked(w, box), box);
-    QCOMPARE(h.link.motorSettings().dryContactMode, Byte(9));
+    QCOMPARE(h.settingsWindow.values().dryContactMode, Byte(9));
     QStringList notes;
     for (QLabel *note : w->findChildren<QLabel *>(QRegularExpression("^ReportNote")))
         if (!note->isHidden())
@@ -202,29 +202,29 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     // Flags 0x04: every pair at its bit-0 box, the unknown bit kept.
     for (const char *box : CurtainBitClear)
         QVERIFY2(checked(w, box), box);
-    QCOMPARE(h.link.motorSettings().featureFlags, Byte(0x04));
+    QCOMPARE(h.settingsWindow.values().featureFlags, Byte(0x04));
 
     // The extended read follows on its own.
-    QTRY_COMPARE(h.link.motorSettings().reboundTime, Byte(20));
+    QTRY_COMPARE(h.settingsWindow.values().reboundTime, Byte(20));
     QVERIFY(checked(w, "bsSkinCheckRadioBox6"));
     QCOMPARE(w->findChild<TrackEdit *>("bsSkinTrackEdit2")->value(), 20);
     auto *jog = h.in<QComboBox>(w, "bsSkinComboBox1");
     QCOMPARE(jog->currentIndex(), -1);
     QCOMPARE(jog->placeholderText(), QStringLiteral("12"));
-    QCOMPARE(h.link.motorSettings().jogTime, Byte(12));
+    QCOMPARE(h.settingsWindow.values().jogTime, Byte(12));
     for (const char *box : {"bsSkinCheckRadioBox1", "bsSkinCheckRadioBox2", "bsSkinCheckRadioBox3"})
         QVERIFY2(!checked(w, box), box);
-    QCOMPARE(h.link.motorSettings().obstacleSensitivity, Byte(0));
+    QCOMPARE(h.settingsWindow.values().obstacleSensitivity, Byte(0));
 
     // One click changes one bit; the restore clears the unknown bit too.
     click(w, "OutSync");
-    QCOMPARE(h.link.motorSettings().featureFlags, Byte(0x84));
+    QCOMPARE(h.settingsWindow.values().featureFlags, Byte(0x84));
     click(w, "bsSkinButton8");
-    QCOMPARE(h.link.motorSettings().featureFlags, Byte(0x40));
+    QCOMPARE(h.settingsWindow.values().featureFlags, Byte(0x40));
     QVERIFY(checked(w, "NoRemamber"));
     // A user's choice replaces the out-of-range value and its note.
     click(w, "UpUpStop");
-    QCOMPARE(h.link.motorSettings().dryContactMode, Byte(2));
+    QCOMPARE(h.settingsWindow.values().dryContactMode, Byte(2));
     QVERIFY(w->findChild<QLabel *>("ReportNote0")->isHidden());
 }
 
@@ -238,11 +238,11 @@ void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
     click(w, "bsSkinCheckRadioBox6");
     QVERIFY(edit->isEnabled());
     edit->slider()->setValue(20);
-    QCOMPARE(h.link.motorSettings().reboundTime, Byte(20));
+    QCOMPARE(h.settingsWindow.values().reboundTime, Byte(20));
     QTest::keyClick(edit->slider(), Qt::Key_Right);
-    QCOMPARE(h.link.motorSettings().reboundTime, Byte(21));
+    QCOMPARE(h.settingsWindow.values().reboundTime, Byte(21));
     click(w, "bsSkinCheckRadioBox4");
-    QCOMPARE(h.link.motorSettings().reboundTime, Byte(0));
+    QCOMPARE(h.settingsWindow.values().reboundTime, Byte(0));
     QVERIFY(!edit->isEnabled());
     QCOMPARE(edit->value(), 21);
 
@@ -252,23 +252,23 @@ void SettingsWindowsTest::reboundTimeFollowsTheTrackEdit()
     QCOMPARE(edit->value(), 21);
     edit->setValue(300);
     QCOMPARE(edit->value(), 254);
-    QCOMPARE(h.link.motorSettings().reboundTime, Byte(254));
+    QCOMPARE(h.settingsWindow.values().reboundTime, Byte(254));
 }
 
 void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 {
     Harness h;
     QWidget *w = &h.settingsWindow;
-    h.link.motorSettings() = {3, 80, 0xFF, 7, 3, 0xFF, 3};
-    h.settingsWindow.showBasicSettings();
-    h.settingsWindow.showExtendedSettings();
+    const FeatureValues reported {3, 80, 0xFF, 7, 3, 0xFF, 3};
+    h.settingsWindow.showBasicSettings(reported);
+    h.settingsWindow.showExtendedSettings(reported);
     QCOMPARE(h.in<QComboBox>(w, "bsSkinComboBox1")->currentText(), QStringLiteral("7"));
     QVERIFY(checked(w, "RPM80") && checked(w, "OutSync") && checked(w, "bsSkinCheckRadioBox5"));
     h.mainIdList->setCurrentIndex(5);
     h.texts[Message::GroupCaption] = QStringLiteral("Group");
 
     h.settingsWindow.resetToDefaults();
-    const FeatureValues &v = h.link.motorSettings();
+    const FeatureValues &v = h.settingsWindow.values();
     QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity, v.reboundTime,
                           v.deviceBaudCode}),
              (std::array<Byte, 7> {0, 130, 0x40, 4, 1, 1, 1}));
@@ -475,22 +475,23 @@ void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays()
     h.settingsWindow.openAfterScan();
     QWidget *w = &h.settingsWindow;
     const char *name = box.constData();
-    Byte &stored = h.link.motorSettings().*Fields[field];
+    auto stored = [&] { return h.settingsWindow.values().*Fields[field]; };
     const int other = value ^ (mask == 0xFF ? 1 : mask); // a value of another box, or of none
     auto report = [&](int v) {
-        stored = Byte((stored & ~mask) | v);
-        field >= 3 ? h.settingsWindow.showExtendedSettings() : h.settingsWindow.showBasicSettings();
+        FeatureValues reported = h.settingsWindow.values();
+        reported.*Fields[field] = Byte((stored() & ~mask) | v);
+        field >= 3 ? h.settingsWindow.showExtendedSettings(reported) : h.settingsWindow.showBasicSettings(reported);
     };
 
     report(other);
     QVERIFY(!checked(w, name));
     click(w, name);
     QVERIFY(checked(w, name));
-    QCOMPARE(stored & mask, value);
+    QCOMPARE(stored() & mask, value);
 
     report(other);
     QVERIFY(!checked(w, name));
     report(value);
     QVERIFY(checked(w, name));
-    QCOMPARE(stored & mask, value);
+    QCOMPARE(stored() & mask, value);
 }

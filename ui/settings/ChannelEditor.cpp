@@ -110,7 +110,7 @@ void ChannelEditor::toggleAllChannels()
     refreshChannelButtons();
 }
 
-void ChannelEditor::writeSetting(Settings::Item item, MotorLink::IdWrite idWrite)
+void ChannelEditor::writeSetting(Settings::Item item, MotorLink::IdWrite idWrite, const FeatureValues &values)
 {
     if (!m_link.portUsable()) {
         Messages::show(m_texts[Message::SelectPort]);
@@ -123,7 +123,7 @@ void ChannelEditor::writeSetting(Settings::Item item, MotorLink::IdWrite idWrite
     if (item == Settings::IdAndChannels)
         m_link.writeId(idWrite);
     else
-        m_link.writeSetting(item, m_link.motorSettings().*Settings::row(item)->value);
+        m_link.writeSetting(item, values.*Settings::row(item)->value);
 }
 
 void ChannelEditor::refreshChannelButtons()

@@ -47,7 +47,7 @@ QWidget *addPage(QTabWidget *pages, const char *name)
 MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow,
                                          QComboBox *mainIdList, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("SetForm"), QString(), QSize(616, 402), false, parent), m_texts(texts),
-      m_link(link)
+      m_link(link), m_values(link.motorSettings())
 {
     auto *pages = new MultiRowTabWidget(this);
     m_pages = pages;
@@ -83,6 +83,9 @@ void MotorSettingsWindow::addSettingTab(const SettingsTabs::Tab &tab)
                                          [this] { return baudChoiceAllowed(); }, this};
     RadioPage *setting = tab.build(page, context);
     m_settings.push_back({setting, tab.item, tab.shownBy});
+    // The baud code chosen here is the rate the link opens a port at.
+    if (tab.item == Settings::BaudCode)
+        connect(setting, &RadioPage::valueStored, this, [this](Byte code) { m_link.setLineBaudCode(code); });
     addSetButton(page, tab.setButton, tab.item, SetButtonAt);
     QPushButton *restore = addButton(page, tab.restoreButton, QString(), RestoreButtonAt);
     connect(restore, &QPushButton::clicked, setting, &RadioPage::restore);
@@ -103,8 +106,13 @@ void MotorSettingsWindow::changeEvent(QEvent *event)
 
 // --- the window as a whole ---------------------------------------------------
 
-void MotorSettingsWindow::showReported(SettingsTabs::Report report)
+void MotorSettingsWindow::showReported(SettingsTabs::Report report, const FeatureValues &reported)
 {
+    const Settings::ReadBack carried = report == SettingsTabs::Report::Basic ? Settings::ReadBack::Basic
+                                                                             : Settings::ReadBack::Extended;
+    for (int item = Settings::IdAndChannels; const Settings::Row *row = Settings::row(item); ++item)
+        if (row->value && row->readBack == carried)
+            m_values.*row->value = reported.*row->value;
     for (const Setting &setting : m_settings)
         if (setting.shownBy == report)
             setting.page->show();
@@ -112,14 +120,14 @@ void MotorSettingsWindow::showReported(SettingsTabs::Report report)
 
 // The answer handling has already turned a baud code without a rate into
 // the default code and stored it.
-void MotorSettingsWindow::showBasicSettings()
+void MotorSettingsWindow::showBasicSettings(const FeatureValues &reported)
 {
-    showReported(SettingsTabs::Report::Basic);
+    showReported(SettingsTabs::Report::Basic, reported);
 }
 
-void MotorSettingsWindow::showExtendedSettings()
+void MotorSettingsWindow::showExtendedSettings(const FeatureValues &reported)
 {
-    showReported(SettingsTabs::Report::Extended);
+    showReported(SettingsTabs::Report::Extended, reported);
 }
 
 void MotorSettingsWindow::selectReportedId(int id)
@@ -159,8 +167,10 @@ void MotorSettingsWindow::restore(Settings::Item item)
 // window.  The link polls the motor's status only while this window is closed.
 void MotorSettingsWindow::listenToLink()
 {
-    connect(&m_link, &MotorLink::basicReport, this, &MotorSettingsWindow::showBasicSettings);
-    connect(&m_link, &MotorLink::extendedReport, this, &MotorSettingsWindow::showExtendedSettings);
+    connect(&m_link, &MotorLink::basicReport, this,
+            [this](const SettingsReport &report) { showBasicSettings(report.values); });
+    connect(&m_link, &MotorLink::extendedReport, this,
+            [this](const SettingsReport &report) { showExtendedSettings(report.values); });
     // A scan no motor answered leaves the defaults on the tabs: the window says so.
     connect(&m_link, &MotorLink::scanEnded, this, [this](bool motorAnswered) {
         m_defaultsNote->setText(m_texts[Message::SettingsDefaultsNote]);
@@ -187,7 +197,7 @@ bool MotorSettingsWindow::showsDefaults() const
 
 FeatureValues &MotorSettingsWindow::features()
 {
-    return m_link.motorSettings();
+    return m_values;
 }
 
 QString MotorSettingsWindow::reportNote(int reported) const
@@ -207,7 +217,7 @@ bool MotorSettingsWindow::baudChoiceAllowed()
 void MotorSettingsWindow::writeSetting(Settings::Item item)
 {
     // An ID write reaches every motor on the line: the line is asked first.
-    m_editor->writeSetting(item, MotorLink::IdWrite::AskLineFirst);
+    m_editor->writeSetting(item, MotorLink::IdWrite::AskLineFirst, m_values);
 }
 
 void MotorSettingsWindow::returnToMainWindow()

@@ -3,10 +3,12 @@
 //
 // The window never writes to the port.  A set button stages the write and
 // its read-back with the motor link, which sends it and confirms it.  A
-// restore button changes only the tab and the stored value.  The link stores
-// the device's reports and announces them; the window then puts them on the
-// tabs (showBasicSettings / showExtendedSettings).  Each tab but the ID tab
-// is a RadioPage built from its table (SettingsTabs).
+// restore button changes only the tab and the window's value.  The window
+// edits its own copy of the values; the link's reports refresh the fields
+// each report carries and the tabs show them (showBasicSettings /
+// showExtendedSettings).  The baud code it stores is also the rate the link
+// opens a port at.  Each tab but the ID tab is a RadioPage built from its
+// table (SettingsTabs).
 //
 // The window is enabled exactly while it is open: the transmit tick polls the
 // motor's status only while it is disabled.
@@ -31,8 +33,10 @@ public:
                         QWidget *parent = nullptr);
 
     // --- called by the main window and on the link's reports ----------------
-    void showBasicSettings();
-    void showExtendedSettings();
+    // Takes the fields a basic (extended) report carries from reported and
+    // shows them; other fields keep their edits.
+    void showBasicSettings(const FeatureValues &reported);
+    void showExtendedSettings(const FeatureValues &reported);
     void selectReportedId(int id);
     void refreshChannelButtons();
     void openAfterScan();
@@ -43,6 +47,8 @@ public:
     void restore(Settings::Item item);
 
     ChannelEditor &channelEditor() const { return *m_editor; }
+    // The values the tabs stand for, as a set button writes them.
+    const FeatureValues &values() const { return m_values; }
     // Whether the tabs show defaults because no motor answered the read.
     bool showsDefaults() const;
 
@@ -61,7 +67,7 @@ private:
     void addIdTab();
     void addSettingTab(const SettingsTabs::Tab &tab);
     void addSetButton(QWidget *page, const char *name, Settings::Item item, QPoint at);
-    void showReported(SettingsTabs::Report report);
+    void showReported(SettingsTabs::Report report, const FeatureValues &reported);
 
     // Where the window touches the link and its state.
     void listenToLink();
@@ -71,6 +77,7 @@ private:
 
     const MessageTexts &m_texts;
     MotorLink &m_link;
+    FeatureValues m_values; // as edited on the tabs
     QTabWidget *m_pages;
     ChannelEditor *m_editor;
     QLabel *m_defaultsNote; // under the tabs while they show defaults, not read values

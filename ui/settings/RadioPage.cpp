@@ -30,7 +30,7 @@ void RadioPage::addBox(QRadioButton *box, int value, Byte mask)
 void RadioPage::setFreeEdit(TrackEdit *edit)
 {
     m_edit = edit;
-    connect(edit, &TrackEdit::valueChanged, this, [this](int value) { stored() = Byte(value); });
+    connect(edit, &TrackEdit::valueChanged, this, [this](int value) { store(Byte(value)); });
 }
 
 void RadioPage::setList(QComboBox *list, int firstValue)
@@ -44,7 +44,7 @@ void RadioPage::setList(QComboBox *list, int firstValue)
         // value stays what the device said.
         if (index < 0)
             return;
-        stored() = Byte(m_firstValue + index);
+        store(Byte(m_firstValue + index));
         hideNote();
     });
 }
@@ -65,8 +65,14 @@ void RadioPage::show()
 
 void RadioPage::restore()
 {
-    stored() = m_fallback; // the whole byte: bits no box shows are cleared too
+    store(m_fallback); // the whole byte: bits no box shows are cleared too
     show();
+}
+
+void RadioPage::store(Byte value)
+{
+    m_values.*m_field = value;
+    emit valueStored(value);
 }
 
 void RadioPage::pick(const Box &box)
@@ -75,7 +81,7 @@ void RadioPage::pick(const Box &box)
     if (m_edit)
         m_edit->setEnabled(free);
     const int value = free ? m_edit->value() : box.value;
-    stored() = Byte((stored() & ~box.mask) | value);
+    store(Byte((stored() & ~box.mask) | value));
     hideNote();
 }
 

@@ -44,13 +44,18 @@ public:
     void show();
     void restore();
 
+signals:
+    // A value was stored, by a control or by restore().
+    void valueStored(Byte value);
+
 private:
     struct Box {
         QRadioButton *box;
         int value;
         Byte mask;
     };
-    Byte &stored() { return m_values.*m_field; }
+    Byte stored() const { return m_values.*m_field; }
+    void store(Byte value);
     void pick(const Box &box);
     // Checks a box and stores its value, also when it was checked already.
     void check(const Box &box);
