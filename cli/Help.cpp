@@ -75,7 +75,7 @@ QString rangeText(const SettingName &s)
     if (*s.unit)
         t += u' ' + QLatin1String(s.unit);
     if (s.defaultValue >= 0) {
-        FeatureValues v;
+        SettingValues v;
         v.*s.field() = Byte(s.defaultValue);
         t += QStringLiteral("; ") + say(CliText::CliDefault).arg(s.print(v, {}));
     }
@@ -173,7 +173,7 @@ void listSettings(Output &out)
         for (const auto &[word, code] : s.words)
             words << QLatin1String(word);
         if (s.form == SettingName::Form::Switches)
-            for (const CurtainSwitch &sw : curtainSwitches())
+            for (const CurtainFunctionWords &sw : curtainFunctionWords())
                 words << QStringLiteral("%1=%2|%3")
                              .arg(QLatin1String(sw.name), QLatin1String(sw.clear), QLatin1String(sw.set));
         QJsonObject o {{QStringLiteral("setting"), QLatin1String(s.name)},
@@ -187,7 +187,7 @@ void listSettings(Output &out)
             o.insert(QStringLiteral("max"), s.max);
         }
         if (s.defaultValue >= 0) {
-            FeatureValues v;
+            SettingValues v;
             v.*s.field() = Byte(s.defaultValue);
             o.insert(QStringLiteral("default"), s.toJson(v, {}));
         }

@@ -134,7 +134,7 @@ void LinkDriver::dropExtendedRead()
     m_link->skipExtendedRead();
 }
 
-FeatureValues LinkDriver::values() const
+SettingValues LinkDriver::values() const
 {
     return m_link->motorSettings();
 }

@@ -52,7 +52,7 @@ public:
     // The value the link would write next for this setting, and the write
     // itself with its read-back (the ID write addresses the new target and,
     // but for force-id, asks the line first with a group read).
-    FeatureValues values() const;
+    SettingValues values() const;
     void write(const Change &change);
     // A frame of the staged write has gone out.
     bool writeWentOut() const { return m_writeOut; }
@@ -66,10 +66,10 @@ signals:
     void wire(const WireLine &line);
     void discarded(LinkDriver::Discard why, qint64 count);
     void frameSent(Byte function, Byte data);
-    void basicReport(const FeatureValues &values, const MotorTarget &reported);
+    void basicReport(const SettingValues &values, const MotorTarget &reported);
     // A settings report of the motor addressed when it was sent (reports
     // reach listeners after the link is done, so possibly a motor earlier).
-    void extendedReport(const FeatureValues &values, const MotorTarget &reported);
+    void extendedReport(const SettingValues &values, const MotorTarget &reported);
     void writeConfirmed(Settings::Item item);
     void writeFailed(Settings::Item item);
     // The ID write was not sent: the line's answers to the group read said

@@ -158,7 +158,7 @@ bool readProfile(const QByteArray &bytes, Profile &out, QString &error)
     return true;
 }
 
-QJsonObject writeProfile(const FeatureValues &values, const MotorTarget &reported)
+QJsonObject writeProfile(const SettingValues &values, const MotorTarget &reported)
 {
     QJsonObject o {{kFormatKey, kFormat}, {kVersionKey, kVersion}};
     for (const SettingName &s : settingNames())

@@ -19,4 +19,4 @@ inline constexpr qint64 MaxProfileBytes = 64 * 1024;
 
 bool readProfile(const QByteArray &bytes, Profile &out, QString &error);
 // The profile of a motor that reported these values.
-QJsonObject writeProfile(const FeatureValues &values, const MotorTarget &reported);
+QJsonObject writeProfile(const SettingValues &values, const MotorTarget &reported);

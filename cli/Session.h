@@ -60,7 +60,7 @@ private:
     // The motor as it reported itself: its ID and channels, and its values.
     struct ReportedMotor {
         MotorTarget target;
-        FeatureValues values;
+        SettingValues values;
     };
     // What the run knows of the target under way, whichever step it is in.
     struct TargetFacts {
@@ -103,8 +103,8 @@ private:
     // SessionRead.cpp: Reading
     // true when the wait is over and the target went on or ended.
     bool readingTimedOut(SessionStep::Reading &reading);
-    void onBasicReport(const FeatureValues &values, const MotorTarget &reported);
-    void onExtendedReport(const FeatureValues &values, const MotorTarget &reported);
+    void onBasicReport(const SettingValues &values, const MotorTarget &reported);
+    void onExtendedReport(const SettingValues &values, const MotorTarget &reported);
     // Whether a report comes from the motor of the target under way.
     bool fromTargetUnderWay(const MotorTarget &reported) const;
     void reportsComplete(bool needsExtended, bool extendedCame);

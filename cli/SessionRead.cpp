@@ -44,7 +44,7 @@ bool Session::fromTargetUnderWay(const MotorTarget &reported) const
     return !t || t->id == 0 || reported.id == t->id;
 }
 
-void Session::onBasicReport(const FeatureValues &values, const MotorTarget &reported)
+void Session::onBasicReport(const SettingValues &values, const MotorTarget &reported)
 {
     if (!fromTargetUnderWay(reported)) {
         if (!m_facts.otherAnswers.contains(printTarget(reported)))
@@ -62,19 +62,19 @@ void Session::onBasicReport(const FeatureValues &values, const MotorTarget &repo
     motor.values.deviceBaudCode = values.deviceBaudCode;
     motor.values.dryContactMode = values.dryContactMode;
     motor.values.maxSpeed = values.maxSpeed;
-    motor.values.featureFlags = values.featureFlags;
+    motor.values.curtainFunctions = values.curtainFunctions;
     reading->ticks = 0; // from now on the wait for the extended report
     reportsComplete(reading->needsExtended, false);
 }
 
-void Session::onExtendedReport(const FeatureValues &values, const MotorTarget &reported)
+void Session::onExtendedReport(const SettingValues &values, const MotorTarget &reported)
 {
     if (!m_facts.reported || !fromTargetUnderWay(reported))
         return;
     Reading *reading = readAnswered();
     if (!reading)
         return;
-    FeatureValues &motor = m_facts.reported->values;
+    SettingValues &motor = m_facts.reported->values;
     motor.jogTime = values.jogTime;
     motor.obstacleSensitivity = values.obstacleSensitivity;
     motor.reboundTime = values.reboundTime;
@@ -99,7 +99,7 @@ void Session::reportsComplete(bool needsExtended, bool extendedCame)
 void Session::afterRead()
 {
     const MotorTarget reported = m_facts.reported->target;
-    const FeatureValues &motor = m_facts.reported->values;
+    const SettingValues &motor = m_facts.reported->values;
     switch (m_req.kind()) {
     case K::Scan: {
         m_out.say(say(CliText::CliScanFound)

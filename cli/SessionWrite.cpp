@@ -43,13 +43,13 @@ void Session::planLine(const QString &text)
 void Session::planAndApply()
 {
     const MotorTarget reported = m_facts.reported->target;
-    const FeatureValues motor = m_facts.reported->values;
+    const SettingValues motor = m_facts.reported->values;
     QList<Change> writes;
     QStringList kept;
     for (const Change &c : m_req.profile.changes) {
         const SettingName &s = *c.setting;
         MotorTarget to = reported;
-        FeatureValues after = motor;
+        SettingValues after = motor;
         if (s.form == SettingName::Form::Target) {
             if (c.target == reported)
                 continue;
@@ -77,7 +77,7 @@ void Session::planAndApply()
             // Only the switches that change: the other five would hide them.
             const Byte before = motor.*s.field();
             QStringList changes;
-            for (const CurtainSwitch &sw : curtainSwitches())
+            for (const CurtainFunctionWords &sw : curtainFunctionWords())
                 if ((before ^ after.*s.field()) & sw.mask)
                     changes << QStringLiteral("%1=%2").arg(
                         QLatin1String(sw.name), QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
@@ -127,7 +127,7 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
     // confirmation, not to a report, so no read is awaited any more.
     m_unansweredRead.reset();
     const SettingName &name = *writing->underWay->setting;
-    const FeatureValues held = m_link.values();
+    const SettingValues held = m_link.values();
     const MotorTarget target = m_link.target();
     const QString value = name.print(held, target);
     const MotorTarget before = actedOn().value_or(m_link.target());

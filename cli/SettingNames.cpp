@@ -20,16 +20,16 @@ constexpr ValueName kBaud[] = {{"1200", 0}, {"2400", 1}, {"4800", 2}, {"9600", 3
 static_assert(std::size(kBaud) == MotorSettings::BaudRates.size());
 
 // The words for bit 0 and bit 1 of each curtain function, in the order of
-// MotorSettings::CurtainFunctions (which gives the names and bits).
+// MotorSettings::CurtainFunctionList (which gives the names and bits).
 constexpr std::pair<const char *, const char *> kSwitchWords[] = {
     {"on", "off"}, {"default", "reverse"}, {"on", "off"}, {"on", "off"}, {"off", "on"}, {"on", "off"}, {"on", "off"},
 };
-static_assert(std::size(kSwitchWords) == std::size(MotorSettings::CurtainFunctions));
+static_assert(std::size(kSwitchWords) == std::size(MotorSettings::CurtainFunctionList));
 
 constexpr auto kSwitches = [] {
-    std::array<CurtainSwitch, std::size(kSwitchWords)> switches {};
+    std::array<CurtainFunctionWords, std::size(kSwitchWords)> switches {};
     for (std::size_t i = 0; i < switches.size(); ++i)
-        switches[i] = {MotorSettings::CurtainFunctions[i].name, MotorSettings::CurtainFunctions[i].bit,
+        switches[i] = {MotorSettings::CurtainFunctionList[i].name, MotorSettings::CurtainFunctionList[i].bit,
                        kSwitchWords[i].first, kSwitchWords[i].second};
     return switches;
 }();
@@ -47,22 +47,22 @@ constexpr SettingName kNames[] = {
      true,
      nullptr,
      CliText::CliSettingDryContact,
-     M::DryContact.min,
-     M::DryContact.max,
+     M::DryContactRange.min,
+     M::DryContactRange.max,
      {},
      "",
-     M::DryContact.fallback},
+     M::DryContactRange.fallback},
     {"speed",
      Settings::MaxSpeed,
      F::Number,
      true,
      "80|100|130|50..130",
      CliText::CliSettingSpeed,
-     M::MaxSpeed.min,
-     M::MaxSpeed.max,
+     M::MaxSpeedRange.min,
+     M::MaxSpeedRange.max,
      {},
      "rpm",
-     M::MaxSpeed.fallback},
+     M::MaxSpeedRange.fallback},
     {"functions",
      Settings::CurtainFunctions,
      F::Switches,
@@ -74,22 +74,22 @@ constexpr SettingName kNames[] = {
      0,
      {},
      "",
-     M::DefaultCurtainFlags},
+     M::DefaultCurtainFunctions},
     {"jog",
      Settings::JogTime,
      F::Number,
      true,
      nullptr,
      CliText::CliSettingJog,
-     M::JogTime.min,
-     M::JogTime.max,
+     M::JogTimeRange.min,
+     M::JogTimeRange.max,
      {},
      "s",
-     M::JogTime.fallback},
+     M::JogTimeRange.fallback},
     {"sensitivity", Settings::Sensitivity, F::Number, true, nullptr, CliText::CliSettingSensitivity, 1, 0, kSensitivity,
-     "", M::Sensitivity.fallback},
-    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", CliText::CliSettingRebound, M::Rebound.min,
-     M::Rebound.max, kRebound, "x 0.1 s", M::Rebound.fallback},
+     "", M::SensitivityRange.fallback},
+    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", CliText::CliSettingRebound,
+     M::ReboundRange.min, M::ReboundRange.max, kRebound, "x 0.1 s", M::ReboundRange.fallback},
     {"id", Settings::IdAndChannels, F::Target, true, nullptr, CliText::CliSettingId, 1, 0, {}, "", -1},
     {"baud", Settings::BaudCode, F::Number, true, nullptr, CliText::CliSettingBaud, 1, 0, kBaud, "bps",
      M::DefaultBaudCode},
@@ -107,9 +107,9 @@ QString badValue(const SettingName &s, const QString &text)
     return say(CliText::CliBadValue).arg(QLatin1String(s.name), text, s.allowedValues());
 }
 
-const CurtainSwitch *findSwitch(const QString &name)
+const CurtainFunctionWords *findSwitch(const QString &name)
 {
-    for (const CurtainSwitch &sw : kSwitches)
+    for (const CurtainFunctionWords &sw : kSwitches)
         if (name == QLatin1String(sw.name))
             return &sw;
     return nullptr;
@@ -118,7 +118,7 @@ const CurtainSwitch *findSwitch(const QString &name)
 // One "name=word" of the curtain switches into out.
 bool parseSwitch(const SettingName &s, const QString &name, const QString &word, Change &out, QString &error)
 {
-    const CurtainSwitch *sw = findSwitch(name);
+    const CurtainFunctionWords *sw = findSwitch(name);
     if (!sw || !(out.keep & sw->mask)) { // unknown, or named twice
         error = badValue(s, name);
         return false;
@@ -141,7 +141,7 @@ std::span<const SettingName> settingNames()
 {
     return kNames;
 }
-std::span<const CurtainSwitch> curtainSwitches()
+std::span<const CurtainFunctionWords> curtainFunctionWords()
 {
     return kSwitches;
 }
@@ -177,19 +177,19 @@ QString SettingName::allowedValues() const
     return values.join(u'|');
 }
 
-Byte FeatureValues::*SettingName::field() const
+Byte SettingValues::*SettingName::field() const
 {
     return Settings::row(item)->value;
 }
 
-QString SettingName::print(const FeatureValues &v, const MotorTarget &reported) const
+QString SettingName::print(const SettingValues &v, const MotorTarget &reported) const
 {
     if (form == Form::Target)
         return printTarget(reported);
     const Byte b = v.*field();
     if (form == Form::Switches) {
         QStringList parts;
-        for (const CurtainSwitch &sw : kSwitches)
+        for (const CurtainFunctionWords &sw : kSwitches)
             parts << QStringLiteral("%1=%2").arg(QLatin1String(sw.name),
                                                  QLatin1String(b & sw.mask ? sw.set : sw.clear));
         return parts.join(u' ');
@@ -200,12 +200,12 @@ QString SettingName::print(const FeatureValues &v, const MotorTarget &reported) 
     return QString::number(b); // a number the motor holds, in range or not
 }
 
-QJsonValue SettingName::toJson(const FeatureValues &v, const MotorTarget &reported) const
+QJsonValue SettingName::toJson(const SettingValues &v, const MotorTarget &reported) const
 {
     if (form == Form::Switches) {
         QJsonObject o;
         const Byte b = v.*field();
-        for (const CurtainSwitch &sw : kSwitches)
+        for (const CurtainFunctionWords &sw : kSwitches)
             o.insert(QLatin1String(sw.name), QLatin1String(b & sw.mask ? sw.set : sw.clear));
         return o;
     }

@@ -42,15 +42,15 @@ struct SettingName {
     int defaultValue; // what a motor holds as delivered (-1: none)
 
     // The value as the motor holds it (for the ID: the reported target).
-    QString print(const FeatureValues &v, const MotorTarget &reported) const;
-    QJsonValue toJson(const FeatureValues &v, const MotorTarget &reported) const;
+    QString print(const SettingValues &v, const MotorTarget &reported) const;
+    QJsonValue toJson(const SettingValues &v, const MotorTarget &reported) const;
     // Reads a value typed on the command line; on failure error names the
     // setting and the values it takes.
     bool parse(const QString &text, Change &out, QString &error) const;
     // The same from a profile: numbers for numbers, strings for words.
     bool parseJson(const QJsonValue &value, Change &out, QString &error) const;
 
-    Byte FeatureValues::*field() const;
+    Byte SettingValues::*field() const;
     // The allowed values as the usage shows them: `allowed` where a row
     // spells them out, else the named values and the range, from the motor's
     // facts.
@@ -71,10 +71,10 @@ QJsonArray channelArray(const ChannelMask &mask);
 bool singleMotor(const MotorTarget &t);
 
 // The seven curtain switches: name, bit, and the words for bit 0 and bit 1.
-struct CurtainSwitch {
+struct CurtainFunctionWords {
     const char *name;
     Byte mask;
     const char *clear;
     const char *set;
 };
-std::span<const CurtainSwitch> curtainSwitches();
+std::span<const CurtainFunctionWords> curtainFunctionWords();

@@ -39,6 +39,6 @@ private:
 // carries the target).
 inline void writeHeldSetting(MotorLink &link, Settings::Item item)
 {
-    const Byte FeatureValues::*value = Settings::row(item)->value;
+    const Byte SettingValues::*value = Settings::row(item)->value;
     link.writeSetting(item, value ? link.motorSettings().*value : Byte(0xAA));
 }

@@ -10,11 +10,11 @@
 namespace {
 
 // A motor as it leaves the factory: every value one the tool can write.
-FeatureValues factoryValues()
+SettingValues factoryValues()
 {
-    FeatureValues v;
+    SettingValues v;
     v.maxSpeed = 130;
-    v.featureFlags = 0x40;
+    v.curtainFunctions = 0x40;
     v.jogTime = 4;
     v.obstacleSensitivity = 1;
     v.reboundTime = 1;
@@ -23,7 +23,7 @@ FeatureValues factoryValues()
 }
 
 // The values and target a motor holds once the profile is applied to it.
-void applyTo(const Profile &p, FeatureValues &values, Target &target)
+void applyTo(const Profile &p, SettingValues &values, Target &target)
 {
     for (const Change &c : p.changes) {
         if (c.setting->form == SettingName::Form::Target)
@@ -33,9 +33,9 @@ void applyTo(const Profile &p, FeatureValues &values, Target &target)
     }
 }
 
-bool operator==(const FeatureValues &a, const FeatureValues &b)
+bool operator==(const SettingValues &a, const SettingValues &b)
 {
-    return a.dryContactMode == b.dryContactMode && a.maxSpeed == b.maxSpeed && a.featureFlags == b.featureFlags
+    return a.dryContactMode == b.dryContactMode && a.maxSpeed == b.maxSpeed && a.curtainFunctions == b.curtainFunctions
         && a.jogTime == b.jogTime && a.obstacleSensitivity == b.obstacleSensitivity && a.reboundTime == b.reboundTime
         && a.deviceBaudCode == b.deviceBaudCode;
 }
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
         return 0;
     }
-    FeatureValues values = factoryValues();
+    SettingValues values = factoryValues();
     Target target {1, {}};
     target.mask.setWord(1);
     applyTo(profile, values, target);
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Profile reread;
     if (!readProfile(QJsonDocument(writeProfile(values, target)).toJson(), reread, error))
         std::abort();
-    FeatureValues again = factoryValues();
+    SettingValues again = factoryValues();
     Target againTarget;
     applyTo(reread, again, againTarget);
     if (!(again == values) || !(againTarget == target))

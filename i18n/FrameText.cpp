@@ -100,7 +100,7 @@ QString command(Byte function, Byte data, const Words &w)
     case Frame::Motor: return motorCommand(data, w);
     case Frame::RunToPosition: return w(Word::MonRunTo).arg(int(data));
     case Frame::ForceIdChannels: return w(Word::MonForceId);
-    case Frame::WriteFeatureFlags: return w(Word::MonWriteFlags).arg(hexByte(data));
+    case Frame::WriteCurtainFunctions: return w(Word::MonWriteCurtainFunctions).arg(hexByte(data));
     case Frame::WriteRebound: return w(Word::MonWriteRebound).arg(rebound(data, w));
     case Frame::WriteBaudCode: return w(Word::MonWriteBaud).arg(baud(data, w));
     case Frame::ReadBasic: return w(Word::MonReadBasic);
@@ -165,7 +165,7 @@ QString received(const QByteArray &frame, Language lang)
             .arg(parts({w(Word::MonTargetId).arg(int(r.id())), channels(r.mask(), w), baud(r.b[Frame::BaudCodeByte], w),
                         w(Word::MonSpeed).arg(int(r.b[Frame::MaxSpeedByte])),
                         w(Word::MonDryContact).arg(int(r.b[Frame::DryContactByte])),
-                        w(Word::MonFlags).arg(hexByte(r.b[Frame::FeatureFlagsByte]))},
+                        w(Word::MonCurtainFunctions).arg(hexByte(r.b[Frame::CurtainFunctionsByte]))},
                        w));
     }
     if (r.isExtended()) {

@@ -321,7 +321,7 @@
     X(MonForceId)                                                                                                      \
     X(MonWriteDryContact)                                                                                              \
     X(MonWriteSpeed)                                                                                                   \
-    X(MonWriteFlags)                                                                                                   \
+    X(MonWriteCurtainFunctions)                                                                                        \
     X(MonWriteJog)                                                                                                     \
     X(MonWriteSensitivity)                                                                                             \
     X(MonWriteRebound)                                                                                                 \
@@ -348,7 +348,7 @@
     X(MonExtendedReport)                                                                                               \
     X(MonDryContact)                                                                                                   \
     X(MonSpeed)                                                                                                        \
-    X(MonFlags)                                                                                                        \
+    X(MonCurtainFunctions)                                                                                             \
     X(MonJog)                                                                                                          \
     X(MonSensitivity)                                                                                                  \
     X(MonNotAnswer)                                                                                                    \

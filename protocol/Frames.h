@@ -51,7 +51,7 @@ enum Function : Byte {
     RunToPosition = 0xDD, // data: percent 0..100
     ForceIdChannels = 0xAA,
     WriteDryContact = 0xD2,
-    WriteFeatureFlags = 0xD5,
+    WriteCurtainFunctions = 0xD5,
     WriteJogTime = 0xD6,
     WriteSensitivity = 0xD7,
     WriteRebound = 0xD8,
@@ -96,13 +96,13 @@ struct Response {
     bool isExtended() const { return b[7] == ReadExtended; }
 };
 
-// Basic report (type CA): 4 baud code, 5 dry-contact mode, 6 max speed, 8 feature flags.
+// Basic report (type CA): 4 baud code, 5 dry-contact mode, 6 max speed, 8 curtain functions.
 // Extended report (type CB): 4 jog time, 5 sensitivity, 6 rebound.
 enum ReportByte {
     BaudCodeByte = 4,
     DryContactByte = 5,
     MaxSpeedByte = 6,
-    FeatureFlagsByte = 8,
+    CurtainFunctionsByte = 8,
     JogTimeByte = 4,
     SensitivityByte = 5,
     ReboundByte = 6,

@@ -108,7 +108,7 @@ private:
     ChannelMemory m_savedChannels;
     bool m_savedPolling = true;
     int m_savedRate = 0;
-    FeatureValues m_savedSettings;
+    SettingValues m_savedSettings;
 
     QList<int> m_rates; // still to try in this phase
     QList<int> m_ratesHeard; // rates at which the group read brought bytes

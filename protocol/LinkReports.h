@@ -23,5 +23,5 @@ struct StatusReport {
 // the link's settings as stored with this answer's values.
 struct SettingsReport {
     MotorTarget from;
-    FeatureValues values;
+    SettingValues values;
 };

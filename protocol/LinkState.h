@@ -48,7 +48,7 @@ struct LinkState {
     Byte deviceStatus = 0; // of the last status or extended answer
     bool answerSeen = false; // since the last tick
     int silentTicks = 0;
-    FeatureValues settings; // the motor's settings as last reported or written
+    SettingValues settings; // the motor's settings as last reported or written
     QByteArray partialAnswer; // the start of an answer still arriving
     quint64 framesUnderstood = 0;
 

@@ -138,13 +138,13 @@ public:
     void skipExtendedRead();
     // The motor's settings as last reported or written.  Clients that edit
     // settings keep their own copy and hand a write its value.
-    const FeatureValues &motorSettings() const { return m_state.settings; }
+    const SettingValues &motorSettings() const { return m_state.settings; }
     // The baud code whose rate choosePort opens at, until a report or a
     // baud write brings another.
     void setLineBaudCode(Byte code) { m_state.settings.deviceBaudCode = code; }
     // Puts back settings saved earlier, for a run that borrowed the link to
     // read other motors (the line inventory).
-    void restoreMotorSettings(const FeatureValues &saved) { m_state.settings = saved; }
+    void restoreMotorSettings(const SettingValues &saved) { m_state.settings = saved; }
     // A setting write with its read-back: the value is stored as the
     // motor's (the read-back compares with it, and a baud write moves the
     // line to its rate) and sent.  The ID write carries the current target

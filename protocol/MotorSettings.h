@@ -47,15 +47,15 @@ struct Range {
     constexpr bool contains(int v) const { return v >= min && v <= max; }
 };
 
-inline constexpr Range DryContact {0, 4, 0};
-inline constexpr Range MaxSpeed {50, 130, 130}; // rpm; 80, 100 and 130 have their own boxes
-inline constexpr Range JogTime {1, 10, 4}; // seconds the motor runs on a jog
-inline constexpr Range Sensitivity {1, 3, 1}; // 1 low, 2 medium, 3 high
-inline constexpr Range Rebound {1, 254, 1}; // tenths of a second; see NoRebound, UnlimitedRebound
+inline constexpr Range DryContactRange {0, 4, 0};
+inline constexpr Range MaxSpeedRange {50, 130, 130}; // rpm; 80, 100 and 130 have their own boxes
+inline constexpr Range JogTimeRange {1, 10, 4}; // seconds the motor runs on a jog
+inline constexpr Range SensitivityRange {1, 3, 1}; // 1 low, 2 medium, 3 high
+inline constexpr Range ReboundRange {1, 254, 1}; // tenths of a second; see NoRebound, UnlimitedRebound
 inline constexpr Byte NoRebound = 0;
 inline constexpr Byte UnlimitedRebound = 0xFF;
 
-// The curtain-function bits of the feature flags.  Bit 2 (0x04) has no
+// The bits of the curtain-functions byte.  Bit 2 (0x04) has no
 // meaning a person can set: it is kept as the device reported it.
 enum CurtainBit : Byte {
     HandStartBit = 0x01, // 1: a pull by hand does not start the motor
@@ -72,13 +72,13 @@ struct CurtainFunction {
     const char *name; // the name tavik-cli and profiles use
 };
 
-inline constexpr CurtainFunction CurtainFunctions[] = {
+inline constexpr CurtainFunction CurtainFunctionList[] = {
     {HandStartBit, "hand-start"}, {DirectionBit, "direction"},        {SoftStartBit, "soft-start"},
     {EndGapBit, "end-gap"},       {ObstacleStopBit, "obstacle-stop"}, {PowerMemoryBit, "power-memory"},
     {HandSyncBit, "hand-sync"},
 };
 
 // Everything off but the power memory: what a restore writes.
-inline constexpr Byte DefaultCurtainFlags = PowerMemoryBit;
+inline constexpr Byte DefaultCurtainFunctions = PowerMemoryBit;
 
 } // namespace MotorSettings

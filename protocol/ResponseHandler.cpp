@@ -173,15 +173,15 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
     m_events.statusByte(m_state.deviceStatus);
 }
 
-void ResponseHandler::decodeBasic(const Frame::Response &f, FeatureValues &v)
+void ResponseHandler::decodeBasic(const Frame::Response &f, SettingValues &v)
 {
     v.deviceBaudCode = f.b[Frame::BaudCodeByte];
     v.dryContactMode = f.b[Frame::DryContactByte];
     v.maxSpeed = f.b[Frame::MaxSpeedByte];
-    v.featureFlags = f.b[Frame::FeatureFlagsByte];
+    v.curtainFunctions = f.b[Frame::CurtainFunctionsByte];
 }
 
-void ResponseHandler::decodeExtended(const Frame::Response &f, FeatureValues &v)
+void ResponseHandler::decodeExtended(const Frame::Response &f, SettingValues &v)
 {
     v.jogTime = f.b[Frame::JogTimeByte];
     v.obstacleSensitivity = f.b[Frame::SensitivityByte];
@@ -264,7 +264,7 @@ void ResponseHandler::noteOtherValue()
 
 void ResponseHandler::loadBasicSettings(const Frame::Response &f)
 {
-    FeatureValues &v = m_state.settings;
+    SettingValues &v = m_state.settings;
     decodeBasic(f, v);
     if (!MotorSettings::baudCodeBps(v.deviceBaudCode)) {
         // A code no rate has: fall back to the device's default rate.
@@ -298,7 +298,7 @@ void ResponseHandler::loadBasicSettings(const Frame::Response &f)
 
 void ResponseHandler::loadExtendedSettings(const Frame::Response &f)
 {
-    FeatureValues &v = m_state.settings;
+    SettingValues &v = m_state.settings;
     decodeExtended(f, v);
     m_events.extendedSettingsRead({{f.id(), f.mask()}, v});
 }

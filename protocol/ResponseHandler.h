@@ -32,8 +32,8 @@ public:
     void handleFrame(const Frame::Response &f);
 
 private:
-    static void decodeBasic(const Frame::Response &f, FeatureValues &v);
-    static void decodeExtended(const Frame::Response &f, FeatureValues &v);
+    static void decodeBasic(const Frame::Response &f, SettingValues &v);
+    static void decodeExtended(const Frame::Response &f, SettingValues &v);
     // Store a report's values and announce them.
     void loadBasicSettings(const Frame::Response &f);
     void loadExtendedSettings(const Frame::Response &f);

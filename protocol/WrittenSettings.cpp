@@ -5,15 +5,15 @@ namespace {
 
 constexpr Row rows[] = {
     {IdAndChannels, Frame::ForceIdChannels, ReadBack::Id, 0, nullptr},
-    {DryContact, Frame::WriteDryContact, ReadBack::Basic, Frame::DryContactByte, &FeatureValues::dryContactMode},
-    {MaxSpeed, Frame::WriteMaxSpeed, ReadBack::Basic, Frame::MaxSpeedByte, &FeatureValues::maxSpeed},
-    {CurtainFunctions, Frame::WriteFeatureFlags, ReadBack::Basic, Frame::FeatureFlagsByte,
-     &FeatureValues::featureFlags},
-    {JogTime, Frame::WriteJogTime, ReadBack::Extended, Frame::JogTimeByte, &FeatureValues::jogTime},
+    {DryContact, Frame::WriteDryContact, ReadBack::Basic, Frame::DryContactByte, &SettingValues::dryContactMode},
+    {MaxSpeed, Frame::WriteMaxSpeed, ReadBack::Basic, Frame::MaxSpeedByte, &SettingValues::maxSpeed},
+    {CurtainFunctions, Frame::WriteCurtainFunctions, ReadBack::Basic, Frame::CurtainFunctionsByte,
+     &SettingValues::curtainFunctions},
+    {JogTime, Frame::WriteJogTime, ReadBack::Extended, Frame::JogTimeByte, &SettingValues::jogTime},
     {Sensitivity, Frame::WriteSensitivity, ReadBack::Extended, Frame::SensitivityByte,
-     &FeatureValues::obstacleSensitivity},
-    {Rebound, Frame::WriteRebound, ReadBack::Extended, Frame::ReboundByte, &FeatureValues::reboundTime},
-    {BaudCode, Frame::WriteBaudCode, ReadBack::Basic, Frame::BaudCodeByte, &FeatureValues::deviceBaudCode},
+     &SettingValues::obstacleSensitivity},
+    {Rebound, Frame::WriteRebound, ReadBack::Extended, Frame::ReboundByte, &SettingValues::reboundTime},
+    {BaudCode, Frame::WriteBaudCode, ReadBack::Basic, Frame::BaudCodeByte, &SettingValues::deviceBaudCode},
 };
 
 } // namespace

@@ -5,10 +5,10 @@
 #include "Frames.h"
 
 // The values a motor keeps in its own memory, as the settings windows edit them.
-struct FeatureValues {
+struct SettingValues {
     Byte dryContactMode = 0;
     Byte maxSpeed = 0;
-    Byte featureFlags = 0;
+    Byte curtainFunctions = 0;
     Byte jogTime = 0;
     Byte obstacleSensitivity = 0;
     Byte reboundTime = 0;
@@ -36,7 +36,7 @@ struct Row {
     Byte function;
     ReadBack readBack;
     int reportByte; // compared with the value (unused for the ID)
-    Byte FeatureValues::*value; // the data byte; null for the ID (data AA)
+    Byte SettingValues::*value; // the data byte; null for the ID (data AA)
 };
 
 // The row of a setting item, or null for a code no setting has.

@@ -270,7 +270,7 @@ QByteArray MotorBus::answerOf(const Motor &m, quint8 function, quint8 data) cons
     case Kind::Read:
         if (function == ReadBasic)
             return responseFrame(m.id, m.channels, quint8(baudCodeOf(m)), m.dryContactMode, m.maxSpeed, ReadBasic,
-                                 m.featureFlags);
+                                 m.curtainFunctions);
         return responseFrame(m.id, m.channels, m.jogTime, m.sensitivity, m.rebound, ReadExtended, m.status());
     default: return {};
     }

@@ -49,7 +49,7 @@ struct Motor {
     // Values kept in the motor's memory.
     quint8 dryContactMode = 0;
     quint8 maxSpeed = 130;
-    quint8 featureFlags = 0x40;
+    quint8 curtainFunctions = 0x40;
     quint8 jogTime = 4;
     quint8 sensitivity = 1;
     quint8 rebound = 1;
@@ -76,8 +76,8 @@ struct MotorSetting {
     quint8 Motor::*value;
 };
 inline constexpr MotorSetting MotorMemory[] = {
-    {0xD2, &Motor::dryContactMode}, {0xD5, &Motor::featureFlags}, {0xD6, &Motor::jogTime},
-    {0xD7, &Motor::sensitivity},    {0xD8, &Motor::rebound},      {0xD9, &Motor::maxSpeed},
+    {0xD2, &Motor::dryContactMode}, {0xD5, &Motor::curtainFunctions}, {0xD6, &Motor::jogTime},
+    {0xD7, &Motor::sensitivity},    {0xD8, &Motor::rebound},          {0xD9, &Motor::maxSpeed},
 };
 
 class MotorBus {

@@ -261,11 +261,11 @@ void Soak::next()
         static constexpr struct {
             Settings::Item item;
             int lo, hi;
-        } kRanges[] = {{Settings::DryContact, DryContact.min, DryContact.max},
-                       {Settings::MaxSpeed, MaxSpeed.min, MaxSpeed.max},
+        } kRanges[] = {{Settings::DryContact, DryContactRange.min, DryContactRange.max},
+                       {Settings::MaxSpeed, MaxSpeedRange.min, MaxSpeedRange.max},
                        {Settings::CurtainFunctions, 0, 127},
-                       {Settings::JogTime, JogTime.min, JogTime.max},
-                       {Settings::Sensitivity, Sensitivity.min, Sensitivity.max},
+                       {Settings::JogTime, JogTimeRange.min, JogTimeRange.max},
+                       {Settings::Sensitivity, SensitivityRange.min, SensitivityRange.max},
                        {Settings::Rebound, NoRebound, UnlimitedRebound}};
         const auto &r = kRanges[m_rng.bounded(int(std::size(kRanges)))];
         c.item = r.item;

@@ -166,7 +166,7 @@ private slots:
         m.channels = 0x0201;
         m.dryContactMode = 3;
         m.maxSpeed = 95;
-        m.featureFlags = 0x86; // direction reversed, bit 2, hand control out of sync
+        m.curtainFunctions = 0x86; // direction reversed, bit 2, hand control out of sync
         m.jogTime = 9;
         m.sensitivity = 2;
         m.rebound = 255;
@@ -209,7 +209,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         QFETCH(QByteArray, written);
-        motor().featureFlags = 0x44;
+        motor().curtainFunctions = 0x44;
         const Run r = cli(at(QStringList {"--json", "set"} + args));
         QCOMPARE(r.code, 0);
         QCOMPARE(r.json().value("confirmed"), QJsonValue(true));

@@ -20,7 +20,7 @@ private slots:
     void baudCodeByte();
     void dryContactByte();
     void maxSpeedByte();
-    void featureFlagsByte();
+    void curtainFunctionsByte();
     void jogTimeByte();
     void sensitivityByte();
     void reboundByte();
@@ -138,7 +138,7 @@ void ReportRangesTest::maxSpeedByte()
     }
 }
 
-void ReportRangesTest::featureFlagsByte()
+void ReportRangesTest::curtainFunctionsByte()
 {
     App &a = *m_app;
     // Per bit: the radio box that stands for it being clear, and set.
@@ -156,8 +156,8 @@ void ReportRangesTest::featureFlagsByte()
         {0x80, "synchro", "OutSync"},
     };
     for (int v = 0; v <= 255; ++v) {
-        a.main.link().actOnAnswer(basic(Frame::FeatureFlagsByte, Byte(v)));
-        QCOMPARE(a.link.motorSettings().featureFlags, Byte(v)); // bit 2, without a control, kept too
+        a.main.link().actOnAnswer(basic(Frame::CurtainFunctionsByte, Byte(v)));
+        QCOMPARE(a.link.motorSettings().curtainFunctions, Byte(v)); // bit 2, without a control, kept too
         for (const auto &bit : bits) {
             QCOMPARE(checked(bit.set), (v & bit.mask) != 0);
             QCOMPARE(checked(bit.clear), (v & bit.mask) == 0);
@@ -217,7 +217,7 @@ void ReportRangesTest::reboundByte()
 void ReportRangesTest::statusReportBytes()
 {
     App &a = *m_app;
-    const FeatureValues before = a.link.motorSettings();
+    const SettingValues before = a.link.motorSettings();
     for (int position = 0; position <= 255; ++position) {
         if (position == 0xCA || position == 0xCB)
             continue; // those make it a settings report

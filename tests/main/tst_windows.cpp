@@ -78,7 +78,7 @@ void WindowsTest::readSequenceShowsTheMotor()
     Motor m;
     m.dryContactMode = 3;
     m.maxSpeed = 100;
-    m.featureFlags = 0x40 | 0x02 | 0x80; // opposite direction, hand control out of sync
+    m.curtainFunctions = 0x40 | 0x02 | 0x80; // opposite direction, hand control out of sync
     m.jogTime = 7;
     m.sensitivity = 2;
     m.rebound = 255;
@@ -131,8 +131,8 @@ void WindowsTest::readWithoutMotorOpensWithDefaults()
         QVERIFY2(checked(&a.w.settingsWindow(), box), box);
     QCOMPARE(shown(&a.w.settingsWindow(), "bsSkinComboBox1"), QStringLiteral("4"));
     QCOMPARE(shown(&a.w.settingsWindow(), "SetComboBox"), QStringLiteral("2400"));
-    const FeatureValues &v = a.w.settingsWindow().values();
-    QCOMPARE((std::array<int, 7> {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity,
+    const SettingValues &v = a.w.settingsWindow().values();
+    QCOMPARE((std::array<int, 7> {v.dryContactMode, v.maxSpeed, v.curtainFunctions, v.jogTime, v.obstacleSensitivity,
                                   v.reboundTime, v.deviceBaudCode}),
              (std::array<int, 7> {0, 130, 0x40, 4, 1, 1, 1}));
 }

@@ -284,7 +284,7 @@ void ResponsesTest::settingsAnswersLeaveTheLimitPointsAlone()
     SimBench b;
     b.sim.bus().setBaudCode(1);
     Motor &m = b.sim.bus().motors().first();
-    m.featureFlags = quint8(flags);
+    m.curtainFunctions = quint8(flags);
     if (limitBits & 0x04)
         m.limits[0] = 20;
     if (limitBits & 0x10)
@@ -301,7 +301,7 @@ void ResponsesTest::settingsAnswersLeaveTheLimitPointsAlone()
     for (int n = 0; n < 12 && b.view.extendedShown == 0; ++n)
         b.ticks(1);
     QVERIFY(b.view.basicShown > 0 && b.view.extendedShown > 0);
-    QCOMPARE(b.link.motorSettings().featureFlags, Byte(flags));
+    QCOMPARE(b.link.motorSettings().curtainFunctions, Byte(flags));
     for (Byte s : reported) // only the extended answers said anything, and the same
         QCOMPARE(s & 0x3C, limitBits);
     QCOMPARE(b.link.deviceStatus() & 0x3C, limitBits);

@@ -13,10 +13,10 @@ namespace {
 
 namespace MS = MotorSettings;
 // The stored values in the order of the tabs.
-constexpr Byte FeatureValues::*Fields[] = {&FeatureValues::dryContactMode,      &FeatureValues::maxSpeed,
-                                           &FeatureValues::featureFlags,        &FeatureValues::jogTime,
-                                           &FeatureValues::obstacleSensitivity, &FeatureValues::reboundTime,
-                                           &FeatureValues::deviceBaudCode};
+constexpr Byte SettingValues::*Fields[] = {&SettingValues::dryContactMode,      &SettingValues::maxSpeed,
+                                           &SettingValues::curtainFunctions,    &SettingValues::jogTime,
+                                           &SettingValues::obstacleSensitivity, &SettingValues::reboundTime,
+                                           &SettingValues::deviceBaudCode};
 
 void press(QWidget *window, const QString &name)
 {
@@ -53,12 +53,12 @@ void SettingTabsTest::eachRestoreButtonStoresItsDefaultAlone_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("field"); // index into Fields
     QTest::addColumn<int>("fallback");
-    QTest::newRow("dry contact") << QStringLiteral("bsSkinButton4") << 0 << int(MS::DryContact.fallback);
-    QTest::newRow("speed") << QStringLiteral("bsSkinButton6") << 1 << int(MS::MaxSpeed.fallback);
-    QTest::newRow("curtain") << QStringLiteral("bsSkinButton8") << 2 << int(MS::DefaultCurtainFlags);
-    QTest::newRow("jog") << QStringLiteral("bsSkinButton10") << 3 << int(MS::JogTime.fallback);
-    QTest::newRow("sensitivity") << QStringLiteral("bsSkinButton15") << 4 << int(MS::Sensitivity.fallback);
-    QTest::newRow("rebound") << QStringLiteral("bsSkinButton13") << 5 << int(MS::Rebound.fallback);
+    QTest::newRow("dry contact") << QStringLiteral("bsSkinButton4") << 0 << int(MS::DryContactRange.fallback);
+    QTest::newRow("speed") << QStringLiteral("bsSkinButton6") << 1 << int(MS::MaxSpeedRange.fallback);
+    QTest::newRow("curtain") << QStringLiteral("bsSkinButton8") << 2 << int(MS::DefaultCurtainFunctions);
+    QTest::newRow("jog") << QStringLiteral("bsSkinButton10") << 3 << int(MS::JogTimeRange.fallback);
+    QTest::newRow("sensitivity") << QStringLiteral("bsSkinButton15") << 4 << int(MS::SensitivityRange.fallback);
+    QTest::newRow("rebound") << QStringLiteral("bsSkinButton13") << 5 << int(MS::ReboundRange.fallback);
     QTest::newRow("baud") << QStringLiteral("bsSkinButton12") << 6 << MS::DefaultBaudCode;
 }
 
@@ -71,21 +71,21 @@ void SettingTabsTest::eachRestoreButtonStoresItsDefaultAlone()
     QFETCH(int, fallback);
     Harness h;
     h.settingsWindow.openAfterScan(); // a closed window takes no clicks
-    const FeatureValues reported {3, 80, 0xBF, 7, 3, 0xFF, 3};
+    const SettingValues reported {3, 80, 0xBF, 7, 3, 0xFF, 3};
     h.settingsWindow.showBasicSettings(reported);
     h.settingsWindow.showExtendedSettings(reported);
     press(&h.settingsWindow, button);
 
-    FeatureValues expected = reported;
+    SettingValues expected = reported;
     expected.*Fields[field] = Byte(fallback);
-    const FeatureValues &v = h.settingsWindow.values();
-    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity, v.reboundTime,
-                          v.deviceBaudCode}),
-             (std::array {expected.dryContactMode, expected.maxSpeed, expected.featureFlags, expected.jogTime,
+    const SettingValues &v = h.settingsWindow.values();
+    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.curtainFunctions, v.jogTime, v.obstacleSensitivity,
+                          v.reboundTime, v.deviceBaudCode}),
+             (std::array {expected.dryContactMode, expected.maxSpeed, expected.curtainFunctions, expected.jogTime,
                           expected.obstacleSensitivity, expected.reboundTime, expected.deviceBaudCode}));
     // Showing the stored values again changes nothing: the controls already
     // stood for them.
-    const FeatureValues stored = h.settingsWindow.values();
+    const SettingValues stored = h.settingsWindow.values();
     h.settingsWindow.showBasicSettings(stored);
     h.settingsWindow.showExtendedSettings(stored);
     QCOMPARE(h.settingsWindow.values().*Fields[field], Byte(fallback));
@@ -97,10 +97,10 @@ void SettingTabsTest::jogReportsAtAndPastTheRangeEnds_data()
     QTest::addColumn<int>("reported");
     QTest::addColumn<QString>("shown"); // the list's item, or its placeholder
     QTest::addColumn<bool>("note");
-    QTest::newRow("below") << MS::JogTime.min - 1 << QString::number(MS::JogTime.min - 1) << true;
-    QTest::newRow("lowest") << MS::JogTime.min << QString::number(MS::JogTime.min) << false;
-    QTest::newRow("highest") << MS::JogTime.max << QString::number(MS::JogTime.max) << false;
-    QTest::newRow("above") << MS::JogTime.max + 1 << QString::number(MS::JogTime.max + 1) << true;
+    QTest::newRow("below") << MS::JogTimeRange.min - 1 << QString::number(MS::JogTimeRange.min - 1) << true;
+    QTest::newRow("lowest") << MS::JogTimeRange.min << QString::number(MS::JogTimeRange.min) << false;
+    QTest::newRow("highest") << MS::JogTimeRange.max << QString::number(MS::JogTimeRange.max) << false;
+    QTest::newRow("above") << MS::JogTimeRange.max + 1 << QString::number(MS::JogTimeRange.max + 1) << true;
 }
 
 void SettingTabsTest::jogReportsAtAndPastTheRangeEnds()
@@ -110,7 +110,7 @@ void SettingTabsTest::jogReportsAtAndPastTheRangeEnds()
     QFETCH(bool, note);
     Harness h;
     h.settingsWindow.resetToDefaults();
-    FeatureValues report = h.settingsWindow.values();
+    SettingValues report = h.settingsWindow.values();
     report.jogTime = Byte(reported);
     h.settingsWindow.showExtendedSettings(report);
     auto *jog = h.in<QComboBox>(&h.settingsWindow, "bsSkinComboBox1");
@@ -119,7 +119,7 @@ void SettingTabsTest::jogReportsAtAndPastTheRangeEnds()
     QCOMPARE(h.settingsWindow.values().jogTime, Byte(reported));
     // Choosing an item stores it and drops the note.
     jog->setCurrentIndex(0);
-    QCOMPARE(h.settingsWindow.values().jogTime, Byte(MS::JogTime.min));
+    QCOMPARE(h.settingsWindow.values().jogTime, Byte(MS::JogTimeRange.min));
     QVERIFY(!noteShown(&h.settingsWindow, 2));
 }
 
@@ -138,17 +138,17 @@ void SettingTabsTest::aReportKeepsTheEditsOfFieldsItDoesNotCarry()
     QFETCH(bool, basic);
     Harness h;
     h.settingsWindow.openAfterScan();
-    const FeatureValues edited {3, 80, 0xBF, 7, 3, 0xFF, 3};
+    const SettingValues edited {3, 80, 0xBF, 7, 3, 0xFF, 3};
     h.settingsWindow.showBasicSettings(edited);
     h.settingsWindow.showExtendedSettings(edited);
-    const FeatureValues reported {1, 100, 0x40, 5, 2, 0, 2};
+    const SettingValues reported {1, 100, 0x40, 5, 2, 0, 2};
     if (basic)
         h.settingsWindow.showBasicSettings(reported);
     else
         h.settingsWindow.showExtendedSettings(reported);
     constexpr bool CarriedByBasic[] = {true, true, true, false, false, false, true};
     for (int field = 0; field < int(std::size(Fields)); ++field) {
-        const FeatureValues &expected = CarriedByBasic[field] == basic ? reported : edited;
+        const SettingValues &expected = CarriedByBasic[field] == basic ? reported : edited;
         QCOMPARE(h.settingsWindow.values().*Fields[field], expected.*Fields[field]);
     }
 }

@@ -166,7 +166,7 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     Motor &m = h.sim.bus().addMotor(7, 0x0201);
     m.dryContactMode = 9;
     m.maxSpeed = 40;
-    m.featureFlags = 0x04;
+    m.curtainFunctions = 0x04;
     m.jogTime = 12;
     m.sensitivity = 0;
     m.rebound = 20;
@@ -202,7 +202,7 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
     // Flags 0x04: every pair at its bit-0 box, the unknown bit kept.
     for (const char *box : CurtainBitClear)
         QVERIFY2(checked(w, box), box);
-    QCOMPARE(h.settingsWindow.values().featureFlags, Byte(0x04));
+    QCOMPARE(h.settingsWindow.values().curtainFunctions, Byte(0x04));
 
     // The extended read follows on its own.
     QTRY_COMPARE(h.settingsWindow.values().reboundTime, Byte(20));
@@ -218,9 +218,9 @@ void SettingsWindowsTest::readSequenceShowsTheDevicesValuesTruthfully()
 
     // One click changes one bit; the restore clears the unknown bit too.
     click(w, "OutSync");
-    QCOMPARE(h.settingsWindow.values().featureFlags, Byte(0x84));
+    QCOMPARE(h.settingsWindow.values().curtainFunctions, Byte(0x84));
     click(w, "bsSkinButton8");
-    QCOMPARE(h.settingsWindow.values().featureFlags, Byte(0x40));
+    QCOMPARE(h.settingsWindow.values().curtainFunctions, Byte(0x40));
     QVERIFY(checked(w, "NoRemamber"));
     // A user's choice replaces the out-of-range value and its note.
     click(w, "UpUpStop");
@@ -259,7 +259,7 @@ void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
 {
     Harness h;
     QWidget *w = &h.settingsWindow;
-    const FeatureValues reported {3, 80, 0xFF, 7, 3, 0xFF, 3};
+    const SettingValues reported {3, 80, 0xFF, 7, 3, 0xFF, 3};
     h.settingsWindow.showBasicSettings(reported);
     h.settingsWindow.showExtendedSettings(reported);
     QCOMPARE(h.in<QComboBox>(w, "bsSkinComboBox1")->currentText(), QStringLiteral("7"));
@@ -268,9 +268,9 @@ void SettingsWindowsTest::resetRestoresEveryTabButKeepsTheTarget()
     h.texts[Message::GroupCaption] = QStringLiteral("Group");
 
     h.settingsWindow.resetToDefaults();
-    const FeatureValues &v = h.settingsWindow.values();
-    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.featureFlags, v.jogTime, v.obstacleSensitivity, v.reboundTime,
-                          v.deviceBaudCode}),
+    const SettingValues &v = h.settingsWindow.values();
+    QCOMPARE((std::array {v.dryContactMode, v.maxSpeed, v.curtainFunctions, v.jogTime, v.obstacleSensitivity,
+                          v.reboundTime, v.deviceBaudCode}),
              (std::array<Byte, 7> {0, 130, 0x40, 4, 1, 1, 1}));
     for (const char *box : {"Normal", "RPM130", "HandStartupOn", "DefaultDirection", "SlowStartup", "Clearance", "Stop",
                             "NoRemamber", "synchro", "bsSkinCheckRadioBox1", "bsSkinCheckRadioBox6"})
@@ -467,9 +467,9 @@ void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays()
     QFETCH(int, field);
     QFETCH(int, mask);
     QFETCH(int, value);
-    Byte FeatureValues::*const Fields[] = {&FeatureValues::dryContactMode, &FeatureValues::maxSpeed,
-                                           &FeatureValues::featureFlags, &FeatureValues::obstacleSensitivity,
-                                           &FeatureValues::reboundTime};
+    Byte SettingValues::*const Fields[] = {&SettingValues::dryContactMode, &SettingValues::maxSpeed,
+                                           &SettingValues::curtainFunctions, &SettingValues::obstacleSensitivity,
+                                           &SettingValues::reboundTime};
     Harness h;
     h.settingsWindow.resetToDefaults();
     h.settingsWindow.openAfterScan();
@@ -478,7 +478,7 @@ void SettingsWindowsTest::eachRadioBoxStandsForOneValueBothWays()
     auto stored = [&] { return h.settingsWindow.values().*Fields[field]; };
     const int other = value ^ (mask == 0xFF ? 1 : mask); // a value of another box, or of none
     auto report = [&](int v) {
-        FeatureValues reported = h.settingsWindow.values();
+        SettingValues reported = h.settingsWindow.values();
         reported.*Fields[field] = Byte((stored() & ~mask) | v);
         field >= 3 ? h.settingsWindow.showExtendedSettings(reported) : h.settingsWindow.showBasicSettings(reported);
     };

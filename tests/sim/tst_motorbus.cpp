@@ -131,7 +131,7 @@ void MotorBusTest::writesChangeValuesSilently()
     for (const auto &[function, data] : writes)
         QCOMPARE(bus.receive(cmd(3, 1, function, data), Bd2400), QByteArray());
     QCOMPARE(m.dryContactMode, quint8(3));
-    QCOMPARE(m.featureFlags, quint8(0xC0));
+    QCOMPARE(m.curtainFunctions, quint8(0xC0));
     QCOMPARE(m.jogTime, quint8(9));
     QCOMPARE(m.sensitivity, quint8(3));
     QCOMPARE(m.rebound, quint8(0xFF));

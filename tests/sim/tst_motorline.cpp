@@ -25,7 +25,7 @@ void build(MotorBus &bus, const QStringList &motors)
 QByteArray basicAnswerOf(const MotorBus &bus, const Motor &m)
 {
     return MotorBus::responseFrame(m.id, m.channels, quint8(bus.baudCodeOf(m)), m.dryContactMode, m.maxSpeed, ReadBasic,
-                                   m.featureFlags);
+                                   m.curtainFunctions);
 }
 
 // Any 10 bytes from a D8 on that pass the check byte, starting before `end`.

@@ -110,7 +110,7 @@ void ChannelEditor::toggleAllChannels()
     refreshChannelButtons();
 }
 
-void ChannelEditor::writeSetting(Settings::Item item, MotorLink::IdWrite idWrite, const FeatureValues &values)
+void ChannelEditor::writeSetting(Settings::Item item, MotorLink::IdWrite idWrite, const SettingValues &values)
 {
     if (!m_link.portUsable()) {
         Messages::show(m_texts[Message::SelectPort]);

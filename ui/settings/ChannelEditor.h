@@ -47,7 +47,7 @@ public:
     // Stages the write of item with the link once there is a usable port
     // and, for the ID and channels, an ID (written the way given); otherwise
     // says which is missing.  Any other setting takes its value from values.
-    void writeSetting(Settings::Item item, MotorLink::IdWrite idWrite, const FeatureValues &values = {});
+    void writeSetting(Settings::Item item, MotorLink::IdWrite idWrite, const SettingValues &values = {});
 
     void onIdChosen();
     void toggleChannel(int channel);

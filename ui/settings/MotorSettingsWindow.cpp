@@ -106,7 +106,7 @@ void MotorSettingsWindow::changeEvent(QEvent *event)
 
 // --- the window as a whole ---------------------------------------------------
 
-void MotorSettingsWindow::showReported(SettingsTabs::Report report, const FeatureValues &reported)
+void MotorSettingsWindow::showReported(SettingsTabs::Report report, const SettingValues &reported)
 {
     const Settings::ReadBack carried = report == SettingsTabs::Report::Basic ? Settings::ReadBack::Basic
                                                                              : Settings::ReadBack::Extended;
@@ -120,12 +120,12 @@ void MotorSettingsWindow::showReported(SettingsTabs::Report report, const Featur
 
 // The answer handling has already turned a baud code without a rate into
 // the default code and stored it.
-void MotorSettingsWindow::showBasicSettings(const FeatureValues &reported)
+void MotorSettingsWindow::showBasicSettings(const SettingValues &reported)
 {
     showReported(SettingsTabs::Report::Basic, reported);
 }
 
-void MotorSettingsWindow::showExtendedSettings(const FeatureValues &reported)
+void MotorSettingsWindow::showExtendedSettings(const SettingValues &reported)
 {
     showReported(SettingsTabs::Report::Extended, reported);
 }
@@ -195,7 +195,7 @@ bool MotorSettingsWindow::showsDefaults() const
     return m_defaultsNote->isVisibleTo(this);
 }
 
-FeatureValues &MotorSettingsWindow::features()
+SettingValues &MotorSettingsWindow::features()
 {
     return m_values;
 }

@@ -35,8 +35,8 @@ public:
     // --- called by the main window and on the link's reports ----------------
     // Takes the fields a basic (extended) report carries from reported and
     // shows them; other fields keep their edits.
-    void showBasicSettings(const FeatureValues &reported);
-    void showExtendedSettings(const FeatureValues &reported);
+    void showBasicSettings(const SettingValues &reported);
+    void showExtendedSettings(const SettingValues &reported);
     void selectReportedId(int id);
     void refreshChannelButtons();
     void openAfterScan();
@@ -48,7 +48,7 @@ public:
 
     ChannelEditor &channelEditor() const { return *m_editor; }
     // The values the tabs stand for, as a set button writes them.
-    const FeatureValues &values() const { return m_values; }
+    const SettingValues &values() const { return m_values; }
     // Whether the tabs show defaults because no motor answered the read.
     bool showsDefaults() const;
 
@@ -67,17 +67,17 @@ private:
     void addIdTab();
     void addSettingTab(const SettingsTabs::Tab &tab);
     void addSetButton(QWidget *page, const char *name, Settings::Item item, QPoint at);
-    void showReported(SettingsTabs::Report report, const FeatureValues &reported);
+    void showReported(SettingsTabs::Report report, const SettingValues &reported);
 
     // Where the window touches the link and its state.
     void listenToLink();
-    FeatureValues &features();
+    SettingValues &features();
     QString reportNote(int reported) const;
     bool baudChoiceAllowed();
 
     const MessageTexts &m_texts;
     MotorLink &m_link;
-    FeatureValues m_values; // as edited on the tabs
+    SettingValues m_values; // as edited on the tabs
     QTabWidget *m_pages;
     ChannelEditor *m_editor;
     QLabel *m_defaultsNote; // under the tabs while they show defaults, not read values

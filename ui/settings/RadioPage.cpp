@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-RadioPage::RadioPage(FeatureValues &values, Field field, Byte fallback, QObject *parent)
+RadioPage::RadioPage(SettingValues &values, Field field, Byte fallback, QObject *parent)
     : QObject(parent), m_values(values), m_field(field), m_fallback(fallback)
 {
 }

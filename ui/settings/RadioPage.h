@@ -27,8 +27,8 @@ public:
     // The value of the box that stands for its track edit's value.
     static constexpr int FreeValue = -1;
 
-    using Field = Byte FeatureValues::*;
-    RadioPage(FeatureValues &values, Field field, Byte fallback, QObject *parent);
+    using Field = Byte SettingValues::*;
+    RadioPage(SettingValues &values, Field field, Byte fallback, QObject *parent);
 
     // A box standing for value within the bits of mask.
     void addBox(QRadioButton *box, int value, Byte mask = 0xFF);
@@ -65,7 +65,7 @@ private:
     void showNote(int reported);
     void hideNote();
 
-    FeatureValues &m_values;
+    SettingValues &m_values;
     const Field m_field;
     const Byte m_fallback;
     std::vector<Box> m_boxes;

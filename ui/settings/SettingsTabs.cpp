@@ -77,10 +77,10 @@ const BoxRow ReboundBoxes[] = {
 // One tab a line: group, its place, boxes, first box, pitch, box width,
 // field, fallback, note, track edit, its x, typing, its range.
 // clang-format off
-const RadioTab DryContactTab {"DryContact", {60, 12, 450, 222}, DryContactBoxes, {30, 34}, 36, 400, &FeatureValues::dryContactMode, MS::DryContact.fallback, 0, nullptr, 0, 0, {}};
-const RadioTab SpeedTab {"SpeedSelect", {60, 12, 450, 222}, SpeedBoxes, {30, 36}, 40, 170, &FeatureValues::maxSpeed, MS::MaxSpeed.fallback, 1, "bsSkinTrackEdit1", 210, 3, MS::MaxSpeed};
-const RadioTab SensitivityTab {"bsSkinGroupBox4", {100, 20, 370, 180}, SensitivityBoxes, {60, 40}, 42, 260, &FeatureValues::obstacleSensitivity, MS::Sensitivity.fallback, 3, nullptr, 0, 0, {}};
-const RadioTab ReboundTab {"bsSkinGroupBox5", {40, 20, 490, 200}, ReboundBoxes, {30, 40}, 46, 300, &FeatureValues::reboundTime, MS::Rebound.fallback, -1, "bsSkinTrackEdit2", 340, 0, MS::Rebound};
+const RadioTab DryContactTab {"DryContact", {60, 12, 450, 222}, DryContactBoxes, {30, 34}, 36, 400, &SettingValues::dryContactMode, MS::DryContactRange.fallback, 0, nullptr, 0, 0, {}};
+const RadioTab SpeedTab {"SpeedSelect", {60, 12, 450, 222}, SpeedBoxes, {30, 36}, 40, 170, &SettingValues::maxSpeed, MS::MaxSpeedRange.fallback, 1, "bsSkinTrackEdit1", 210, 3, MS::MaxSpeedRange};
+const RadioTab SensitivityTab {"bsSkinGroupBox4", {100, 20, 370, 180}, SensitivityBoxes, {60, 40}, 42, 260, &SettingValues::obstacleSensitivity, MS::SensitivityRange.fallback, 3, nullptr, 0, 0, {}};
+const RadioTab ReboundTab {"bsSkinGroupBox5", {40, 20, 490, 200}, ReboundBoxes, {30, 40}, 46, 300, &SettingValues::reboundTime, MS::ReboundRange.fallback, -1, "bsSkinTrackEdit2", 340, 0, MS::ReboundRange};
 // clang-format on
 
 QStringList numbers(int from, int to)
@@ -93,15 +93,15 @@ QStringList numbers(int from, int to)
 
 const ListTab JogTab {"bsSkinGroupBox6",
                       "bsSkinComboBox1",
-                      &FeatureValues::jogTime,
-                      MS::JogTime.fallback,
-                      MS::JogTime.min,
-                      [] { return numbers(MS::JogTime.min, MS::JogTime.max); },
+                      &SettingValues::jogTime,
+                      MS::JogTimeRange.fallback,
+                      MS::JogTimeRange.min,
+                      [] { return numbers(MS::JogTimeRange.min, MS::JogTimeRange.max); },
                       2,
                       false};
 const ListTab BaudTab {"bsSkinGroupBox3",
                        "SetComboBox",
-                       &FeatureValues::deviceBaudCode,
+                       &SettingValues::deviceBaudCode,
                        MS::DefaultBaudCode,
                        0,
                        [] {
@@ -212,7 +212,7 @@ RadioPage *buildList(QWidget *page, const Context &c, const ListTab &tab)
 // group.  A restore clears bit 2 too, which no box shows.
 RadioPage *buildCurtain(QWidget *page, const Context &c)
 {
-    auto *setting = new RadioPage(c.values, &FeatureValues::featureFlags, MS::DefaultCurtainFlags, c.owner);
+    auto *setting = new RadioPage(c.values, &SettingValues::curtainFunctions, MS::DefaultCurtainFunctions, c.owner);
     const int half = (CurtainWidth - CurtainGap) / 2;
     for (const CurtainRow &r : CurtainRows) {
         const int x = r.span == RightHalf ? CurtainLeft + half + CurtainGap : CurtainLeft;

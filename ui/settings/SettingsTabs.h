@@ -15,7 +15,7 @@ namespace SettingsTabs {
 
 // What a tab's controls need from the window around them.
 struct Context {
-    FeatureValues &values;
+    SettingValues &values;
     std::function<QString(int)> noteText; // a note's text for a reported value
     std::function<bool()> baudListGuard; // whether a baud choice may be stored
     QObject *owner;
