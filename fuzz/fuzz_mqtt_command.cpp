@@ -34,14 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     BusConfig bus;
     bus.name = c.bus;
     if (c.group)
-        bus.groups.append(GroupConfig {QStringLiteral("g"), c.id, c.mask});
+        bus.groups.append(GroupConfig {QStringLiteral("g"), {c.id, ChannelMask::ofWord(c.mask)}});
     else
         bus.covers.append(CoverConfig {c.id, c.channel, QStringLiteral("c"), (size & 1) != 0});
     BusScheduler scheduler(bus);
     if (!scheduler.enqueue(c))
         std::abort();
     const BusWork w = scheduler.next();
-    if (w.kind != BusWork::Send || w.id != c.id || (w.function == Frame::RunToPosition && w.data > 100))
+    if (w.kind != BusWork::Send || w.to.id != c.id || (w.function == Frame::RunToPosition && w.data > 100))
         std::abort();
     return 0;
 }

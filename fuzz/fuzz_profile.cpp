@@ -23,7 +23,7 @@ SettingValues factoryValues()
 }
 
 // The values and target a motor holds once the profile is applied to it.
-void applyTo(const Profile &p, SettingValues &values, Target &target)
+void applyTo(const Profile &p, SettingValues &values, MotorTarget &target)
 {
     for (const Change &c : p.changes) {
         if (c.setting->form == SettingName::Form::Target)
@@ -52,15 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     SettingValues values = factoryValues();
-    Target target {1, {}};
-    target.mask.setWord(1);
+    MotorTarget target {1, {}};
+    target.channels.setWord(1);
     applyTo(profile, values, target);
 
     Profile reread;
     if (!readProfile(QJsonDocument(writeProfile(values, target)).toJson(), reread, error))
         std::abort();
     SettingValues again = factoryValues();
-    Target againTarget;
+    MotorTarget againTarget;
     applyTo(reread, again, againTarget);
     if (!(again == values) || !(againTarget == target))
         std::abort();
