@@ -4,7 +4,8 @@
 
 #include "Frames.h"
 
-// The values a motor keeps in its own memory, as the settings windows edit them.
+// The values a motor keeps in its own memory: as it reported them, or as a
+// settings window edits its own copy of them before a write.
 struct SettingValues {
     Byte dryContactMode = 0;
     Byte maxSpeed = 0;
