@@ -4,18 +4,9 @@
 
 namespace {
 
-ChannelMask oneChannel(int channel)
-{
-    ChannelMask m;
-    m.setWord(std::uint16_t(1u << (channel - 1)));
-    return m;
-}
-
 ChannelMask allChannels()
 {
-    ChannelMask m;
-    m.setWord(0xFFFF);
-    return m;
+    return ChannelMask::ofWord(0xFFFF);
 }
 
 } // namespace
@@ -191,7 +182,7 @@ void LineInventory::pollNext()
     }
     if (m_next < m_spots.size()) {
         m_current = m_spots[m_next];
-        m_link.setTarget({m_current->id, oneChannel(m_current->channel)});
+        m_link.setTarget({m_current->id, ChannelMask::ofChannel(m_current->channel)});
         m_link.setStatusPolling(true);
         return;
     }
@@ -268,7 +259,7 @@ void LineInventory::confirmNext()
         if (explained(spot))
             continue;
         m_current = spot;
-        m_link.setTarget({spot.id, oneChannel(spot.channel)});
+        m_link.setTarget({spot.id, ChannelMask::ofChannel(spot.channel)});
         m_link.setStatusPolling(true);
         return;
     }
@@ -280,7 +271,7 @@ void LineInventory::addCollision(const Spot &spot)
 {
     if (explained(spot))
         return;
-    record({spot.id, oneChannel(spot.channel), m_rate, std::nullopt, true});
+    record({spot.id, ChannelMask::ofChannel(spot.channel), m_rate, std::nullopt, true});
 }
 
 void LineInventory::noteAnswer(const StatusReport &report)
