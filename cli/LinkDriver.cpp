@@ -7,6 +7,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 constexpr Language English = Language::English;
@@ -29,9 +31,20 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     connect(&link, &MotorLink::frameReceived, this, [this](const QByteArray &b) {
         emit wire({msSinceOpened(), D::Received, b, FrameText::received(b, English)});
     });
-    // Acted on once the link is done with the answer.
+    // The reports of a read reach the session once the link is done with
+    // that read, so that the session may start new work on them at once.
     connect(&link, &MotorLink::statusAnswer, this, [this](const StatusReport &r) {
-        QTimer::singleShot(0, this, [this, r] { emit statusAnswer(r.from, r.percent.value_or(-1), r.status); });
+        m_heldReports.push_back([this, r] { emit statusAnswer(r.from, r.percent.value_or(-1), r.status); });
+    });
+    connect(&link, &MotorLink::basicReport, this, [this](const SettingsReport &r) {
+        m_heldReports.push_back([this, r] { emit basicReport(r.values, r.from); });
+    });
+    connect(&link, &MotorLink::extendedReport, this, [this](const SettingsReport &r) {
+        m_heldReports.push_back([this, r] { emit extendedReport(r.values, r.from); });
+    });
+    connect(&link, &MotorLink::answersHandled, this, [this] {
+        for (const auto &tell : std::exchange(m_heldReports, {}))
+            tell();
     });
     connect(&link, &MotorLink::bytesDiscarded, this, [this](const QByteArray &b, MotorLink::Discard why, qint64 n) {
         emit wire({msSinceOpened(), D::Discarded, b, FrameText::discarded(why, n, English)});
@@ -42,13 +55,6 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     });
     // Connected after the link's own slot: listeners run after each tick.
     connect(&link.tickTimer(), &QTimer::timeout, this, &LinkDriver::ticked);
-    connect(&link, &MotorLink::basicReport, this, [this](const SettingsReport &r) {
-        // Reported once the link is done with the answer (ID and channels).
-        QTimer::singleShot(0, this, [this, r] { emit basicReport(r.values, r.from); });
-    });
-    connect(&link, &MotorLink::extendedReport, this, [this](const SettingsReport &r) {
-        QTimer::singleShot(0, this, [this, r] { emit extendedReport(r.values, r.from); });
-    });
     connect(&link, &MotorLink::writeConfirmed, this, &LinkDriver::writeConfirmed);
     connect(&link, &MotorLink::writeFailed, this, &LinkDriver::writeFailed);
     connect(&link, &MotorLink::idWriteRefused, this, &LinkDriver::idWriteRefused);

@@ -10,7 +10,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class LinkDriver : public QObject {
     Q_OBJECT
@@ -86,4 +88,6 @@ private:
     std::unique_ptr<MotorLink> m_link;
     Byte m_writeFunction = 0;
     bool m_writeOut = false;
+    // Reports of the read the link is still handling.
+    std::vector<std::function<void()>> m_heldReports;
 };

@@ -7,6 +7,7 @@
 #include "MemorySerialDevice.h"
 #include "Messages.h"
 #include "PositionSlider.h"
+#include "PositionTarget.h"
 #include "Windows.h"
 
 #include <QApplication>
@@ -81,9 +82,9 @@ inline void startFrom(FuzzBytes &in, Windows &w)
     deliver(answer, sizeof answer);
     w.mainWindow.positionSlider()->setPointerLeft(339 + in.below(201));
     if (in.flag())
-        link.holdPositionTarget();
+        w.mainWindow.positionTarget().hold();
     if (in.flag())
-        link.letGoOfPositionTarget();
+        w.mainWindow.positionTarget().letGo();
 }
 
 // Lets the posted message boxes and window updates run.

@@ -62,7 +62,6 @@ struct LinkFuzz {
         link.setLineBaudCode(Byte(in.below(5)));
         link.choosePort(QStringLiteral("/dev/ttyFUZZ"), false);
         link.setStatusPolling(true);
-        link.dropPositionTarget();
         link.setTarget({in.below(100), ChannelMask {{in.byte(), in.byte()}}});
         link.restoreMotorSettings(
             {in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), in.byte(), Byte(in.below(5))});

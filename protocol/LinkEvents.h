@@ -32,8 +32,8 @@ public:
     // --- the answers, in the order they are acted on ---
     virtual void answered(const MotorTarget &sender) = 0;
     virtual void statusAnswered(const StatusReport &report) = 0;
-    virtual void positionAt(int percent, bool targetPending) = 0;
-    virtual void positionLost() = 0;
+    // The status byte of the motor addressed, as its last status or extended
+    // answer gave it, or 0 after its silence.
     virtual void statusByte(Byte status) = 0;
     virtual void basicSettingsRead(const SettingsReport &report) = 0;
     virtual void extendedSettingsRead(const SettingsReport &report) = 0;
@@ -46,6 +46,9 @@ public:
     // came with another value).
     virtual void writeEnded(Settings::Item item, bool confirmed, bool motorAnswered) = 0;
     virtual void idWriteNotSent(IdWriteRefusal why) = 0;
+    // Six ticks passed without an answer from the motor addressed; the
+    // status byte follows as 0.
+    virtual void silence() = 0;
 
     // Closes the port and opens it again at this rate; a failure propagates
     // as SerialError.

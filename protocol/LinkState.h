@@ -28,13 +28,6 @@ struct LinkState {
         MotorTarget target;
         Byte function = 0;
     };
-    // The slider's target while the motor runs to it.
-    struct PositionTarget {
-        bool pending = false;
-        bool dragging = false;
-        int percent = 0;
-        int settleCount = 0; // answers without "on its way" since it was set
-    };
 
     bool portChosen = false; // chosen and not closed since
     int targetId = 0;
@@ -44,7 +37,6 @@ struct LinkState {
     std::optional<Addressed> addressed;
     int ticksSinceSent = 0;
     Job job;
-    PositionTarget position;
     Byte deviceStatus = 0; // of the last status or extended answer
     bool answerSeen = false; // since the last tick
     int silentTicks = 0;

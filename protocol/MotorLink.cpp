@@ -50,16 +50,19 @@ void MotorLink::receive()
     } catch (const SerialError &e) {
         emit serialError(QString::fromUtf8(e.what()));
     }
+    emit answersHandled();
 }
 
 void MotorLink::examineBytes(const QByteArray &bytes)
 {
     m_responses->examine(reinterpret_cast<const Byte *>(bytes.constData()), int(bytes.size()));
+    emit answersHandled();
 }
 
 void MotorLink::actOnAnswer(const Frame::Response &answer)
 {
     m_responses->handleFrame(answer);
+    emit answersHandled();
 }
 
 bool MotorLink::isFromAddressed(const MotorTarget &sender) const
@@ -249,16 +252,6 @@ void MotorLink::statusAnswered(const StatusReport &report)
     emit statusAnswer(report);
 }
 
-void MotorLink::positionAt(int percent, bool targetPending)
-{
-    emit positionReported(percent, targetPending);
-}
-
-void MotorLink::positionLost()
-{
-    emit positionUnknown();
-}
-
 void MotorLink::statusByte(Byte status)
 {
     emit statusReported(status);
@@ -305,6 +298,11 @@ void MotorLink::writeEnded(Settings::Item item, bool confirmed, bool motorAnswer
 void MotorLink::idWriteNotSent(IdWriteRefusal why)
 {
     emit idWriteRefused(why);
+}
+
+void MotorLink::silence()
+{
+    emit motorSilent();
 }
 
 void MotorLink::moveToRate(int rate)

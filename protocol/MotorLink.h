@@ -10,8 +10,10 @@
 // The order that remains, and why (connect with direct connections):
 // - One answer gives frameReceived, answerFrom, then for a status answer
 //   statusAnswer; only an answer of the motor addressed goes on to
-//   positionReported or positionUnknown and statusReported, or to
-//   basicReport / extendedReport (stored before it is announced).
+//   basicReport / extendedReport (stored before it is announced) and
+//   statusReported.  Six silent ticks give motorSilent, then statusReported.
+// - answersHandled comes last, once the link is done with every answer of
+//   one read: a listener that starts new work on a report waits for it.
 // - A basic report that ends a scan goes on with reportedId (or
 //   reportedIdOutOfRange), scanEnded, settingsReadScanEnded, and last
 //   reportedChannels: the target already follows the reported ID when the
@@ -110,16 +112,6 @@ public:
     // to a percentage), sent twice on the next ticks.  A command asked for
     // between the two sends of another goes out once.
     void sendMotorCommand(Byte function, Byte data);
-    // The slider's target: while it is pending, status answers do not move
-    // the pointer; it ends when the motor gets there or stops saying it is on
-    // its way, but not while the user still holds the pointer.
-    void holdPositionTarget() { m_state.position.pending = m_state.position.dragging = true; }
-    void letGoOfPositionTarget() { m_state.position.dragging = false; }
-    void dropPositionTarget() { m_state.position.pending = m_state.position.dragging = false; }
-    // Where the pointer stands, in percent; it counts while a target is pending.
-    void setPositionTargetPercent(int percent) { m_state.position.percent = percent; }
-    bool positionTargetPending() const { return m_state.position.pending; }
-    int positionTargetPercent() const { return m_state.position.percent; }
     // The status byte of the last status or extended answer (0 after six
     // silent ticks): position known, limit points stored.
     Byte deviceStatus() const { return m_state.deviceStatus; }
@@ -199,18 +191,17 @@ signals:
     // A valid answer came from this motor and channels (its ID may lie
     // outside 1..99); the signals it leads to follow.
     void answerFrom(const MotorTarget &sender);
-    // Every status answer, from whichever motor sent it; only one from the
-    // motor addressed (fromAddressed) moves the position and leads to the
-    // signals below.
+    // Every status answer, from whichever motor sent it, with its position
+    // (none when the motor does not know it); only one from the motor
+    // addressed (fromAddressed) is the motor's position.
     void statusAnswer(const StatusReport &report);
-    // A status answer with a position.  targetPending: the slider's target
-    // was still pending when it arrived, so the pointer stays put.
-    void positionReported(int percent, bool targetPending);
-    // A status answer without a position, or six silent ticks.
-    void positionUnknown();
-    // The status byte of a status or extended answer (0 after six silent
-    // ticks).  A basic settings answer carries the curtain functions there
-    // instead and leaves it alone.
+    // Six ticks passed without an answer from the motor addressed: its
+    // position is no longer known.
+    void motorSilent();
+    // The motor's status byte as deviceStatus() now holds it: from a status
+    // or extended answer of the motor addressed, or 0 after its silence.  A
+    // basic settings answer carries the curtain functions there instead and
+    // leaves it alone.
     void statusReported(Byte status);
     // A basic (CA) or extended (CB) answer of the motor addressed was
     // stored in motorSettings().
@@ -231,6 +222,10 @@ signals:
     void writeFailed(Settings::Item item, bool motorAnswered);
     // An ID write that asked the line first was not sent, and why.
     void idWriteRefused(MotorLink::IdWriteRefusal why);
+    // The link is done with the answers of one read (or of one
+    // examineBytes / actOnAnswer): a listener may now start new work on what
+    // they reported.
+    void answersHandled();
 
     // --- the port ---------------------------------------------------------
     // An open that was asked for failed: the serial line's exact text, the
@@ -254,8 +249,6 @@ private:
     void discarded(const QByteArray &bytes, Discard why, qint64 count) override;
     void answered(const MotorTarget &sender) override;
     void statusAnswered(const StatusReport &report) override;
-    void positionAt(int percent, bool targetPending) override;
-    void positionLost() override;
     void statusByte(Byte status) override;
     void basicSettingsRead(const SettingsReport &report) override;
     void extendedSettingsRead(const SettingsReport &report) override;
@@ -264,6 +257,7 @@ private:
     void scanOver(bool motorAnswered, bool announce) override;
     void writeEnded(Settings::Item item, bool confirmed, bool motorAnswered) override;
     void idWriteNotSent(IdWriteRefusal why) override;
+    void silence() override;
     void moveToRate(int rate) override;
 
     // The sequence every rate change uses: close, settings, open.

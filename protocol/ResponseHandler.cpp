@@ -168,8 +168,6 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
     m_state.deviceStatus = f.status();
     if (f.isExtended())
         extendedReport(f);
-    else
-        statusReport(f);
     m_events.statusByte(m_state.deviceStatus);
 }
 
@@ -301,30 +299,4 @@ void ResponseHandler::loadExtendedSettings(const Frame::Response &f)
     SettingValues &v = m_state.settings;
     decodeExtended(f, v);
     m_events.extendedSettingsRead({{f.id(), f.mask()}, v});
-}
-
-void ResponseHandler::statusReport(const Frame::Response &f)
-{
-    if (!(f.status() & Frame::StatusPositionKnown)) {
-        m_events.positionLost();
-        return;
-    }
-    const Byte position = f.b[Frame::PositionByte];
-    LinkState::PositionTarget &t = m_state.position;
-    const bool targetPending = t.pending;
-    if (!targetPending) {
-        t.settleCount = 0;
-    } else {
-        // The pointer stays where the user put it until the motor gets there
-        // or stops reporting that it is on its way.
-        if (position >= t.percent - 1 && position <= t.percent + 1 && !t.dragging)
-            t.pending = false;
-        if (f.status() & Frame::StatusKeepTarget) {
-            t.settleCount = 0;
-        } else if (!t.dragging && ++t.settleCount >= 5) {
-            t.settleCount = 0;
-            t.pending = false;
-        }
-    }
-    m_events.positionAt(position, targetPending);
 }

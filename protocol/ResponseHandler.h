@@ -39,7 +39,6 @@ private:
     void loadExtendedSettings(const Frame::Response &f);
     void extendedReport(const Frame::Response &f);
     void basicReport(const Frame::Response &f);
-    void statusReport(const Frame::Response &f);
     // The setting a write is waiting to read back, if any.
     std::optional<Settings::Item> itemBeingReadBack() const;
     std::optional<Settings::ReadBack> readBackWay() const;

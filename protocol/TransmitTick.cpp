@@ -163,7 +163,7 @@ void TransmitTick::statusTimeout()
     }
     if (++m_state.silentTicks >= SilenceTicks) {
         m_state.silentTicks = 0;
-        m_events.positionLost();
+        m_events.silence();
         m_state.deviceStatus = 0;
         m_events.statusByte(0);
     }

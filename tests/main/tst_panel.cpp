@@ -174,14 +174,14 @@ void PanelTest::commandFramesOnTheWire()
     // Learn and delete leave a slider target alone; stop ends it.
     a.main.idList()->setCurrentIndex(5);
     a.click("Label_ch3");
-    a.link.holdPositionTarget(); // a slider target, no longer held
-    a.link.letGoOfPositionTarget();
+    a.target.hold(); // a slider target, no longer held
+    a.target.letGo();
     a.click("Label_dui_ma");
-    QVERIFY(a.link.positionTargetPending());
+    QVERIFY(a.target.pending());
     got.clear();
     QTRY_VERIFY((got += pty.readAvailable()).contains(QByteArray::fromHex("9A0505000AAAA0")));
     a.click("Label_ting");
-    QVERIFY(!a.link.positionTargetPending());
+    QVERIFY(!a.target.pending());
     QTRY_VERIFY((got += pty.readAvailable()).contains(QByteArray::fromHex("9A0505000ACCC6")));
 }
 
@@ -260,19 +260,19 @@ void PanelTest::sliderDataBytes()
     a.slider().show(110); // the bar drawn at its widest, 210 pixels
     QCOMPARE(a.item("Image_Place_en")->width(), 210);
     a.press(qPrintable(control), {x, 2});
-    QVERIFY(a.link.positionTargetPending());
+    QVERIFY(a.target.pending());
     QCOMPARE(a.slider().pointerLeft(), std::min(x, 200) + 339);
     // Held: an answer from the motor right at the target does not end it.
-    const Byte target = Byte(a.link.positionTargetPercent());
+    const Byte target = Byte(a.target.percent());
     statusAnswer(a, target, Frame::StatusPositionKnown);
-    QVERIFY(a.link.positionTargetPending());
+    QVERIFY(a.target.pending());
     a.release(qPrintable(control), {x, 2});
     QVERIFY(a.link.outgoing());
     QCOMPARE(a.link.outgoing()->function, Byte(0xDD));
     QCOMPARE(int(a.link.outgoing()->data), expected);
     // Let go: an answer right at the target ends it.
-    statusAnswer(a, Byte(a.link.positionTargetPercent()), Frame::StatusPositionKnown);
-    QVERIFY(!a.link.positionTargetPending());
+    statusAnswer(a, Byte(a.target.percent()), Frame::StatusPositionKnown);
+    QVERIFY(!a.target.pending());
 }
 
 void PanelTest::sliderDrag()
@@ -306,7 +306,7 @@ void PanelTest::sliderReleaseAfterReport()
         int sent;
     } rows[] = {{0, 0}, {1, 0}, {2, 2}, {37, 37}, {98, 98}, {99, 100}};
     for (const auto &r : rows) {
-        a.link.dropPositionTarget();
+        a.target.drop();
         a.slider().setPointerLeft(339 + 2 * r.reported);
         a.press("Image_Place_zhi_zhen");
         a.release("Image_Place_zhi_zhen");

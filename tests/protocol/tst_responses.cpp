@@ -25,6 +25,7 @@ private slots:
     void targetSettlesAfterFiveQuietReports();
     void scanEndsOnFirstBasicReport();
     void scanEndingWithIdOutsideTheLists();
+    void oneReadIsHandledAfterAllItsReports();
     void baudCodeAboveFourFallsBackTo2400();
     void confirmedWriteShowsSuccessOnceAndStopsRetrying();
     void twoSetButtonsBeforeTheFirstIsConfirmed();
@@ -115,42 +116,42 @@ void ResponsesTest::targetKeptWhileMotorReportsItsWay()
 {
     Bench b;
     // The user put the pointer at 50 % and let go of it.
-    b.link.setPositionTargetPercent(b.view.pointerPercent = 50);
-    b.link.holdPositionTarget();
-    b.link.letGoOfPositionTarget();
+    b.view.target.setPercent(b.view.pointerPercent = 50);
+    b.view.target.hold();
+    b.view.target.letGo();
     for (Byte p : {46, 47}) {
         b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, p, 0x42));
-        QVERIFY(b.link.positionTargetPending());
+        QVERIFY(b.view.target.pending());
         QCOMPARE(b.view.pointerPercent, 50); // the pointer stays where the user put it
         QCOMPARE(b.view.lastShownPercent, int(p));
     }
     b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 49, 0x42));
-    QVERIFY(!b.link.positionTargetPending());
+    QVERIFY(!b.view.target.pending());
     b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 49, 0x42));
     QCOMPARE(b.view.pointerPercent, 49); // following the motor again
 
     // While the pointer is held, reaching the target does not end it.
-    b.link.holdPositionTarget();
+    b.view.target.hold();
     for (int i = 0; i < 6; ++i) // nor do quiet reports
         b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 49, 0x02));
-    QVERIFY(b.link.positionTargetPending());
+    QVERIFY(b.view.target.pending());
 }
 
 void ResponsesTest::targetSettlesAfterFiveQuietReports()
 {
     Bench b;
-    b.link.setPositionTargetPercent(90); // never reached
-    b.link.holdPositionTarget();
-    b.link.letGoOfPositionTarget();
+    b.view.target.setPercent(90); // never reached
+    b.view.target.hold();
+    b.view.target.letGo();
     for (int i = 1; i <= 4; ++i)
         b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 30, 0x02));
-    QVERIFY(b.link.positionTargetPending());
+    QVERIFY(b.view.target.pending());
     b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 30, 0x42)); // bit 6 restarts the count
     for (int i = 1; i <= 4; ++i)
         b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 30, 0x02));
-    QVERIFY(b.link.positionTargetPending());
+    QVERIFY(b.view.target.pending());
     b.link.actOnAnswer(report(1, 1, 0, 0, 0, 0, 30, 0x02)); // the fifth in a row
-    QVERIFY(!b.link.positionTargetPending());
+    QVERIFY(!b.view.target.pending());
 }
 
 void ResponsesTest::scanEndsOnFirstBasicReport()
@@ -178,6 +179,35 @@ void ResponsesTest::scanEndsOnFirstBasicReport()
     // twice, and each answer is loaded).
     QTRY_VERIFY_WITH_TIMEOUT((b.ticks(1), b.view.extendedShown >= 1), 5000);
     QCOMPARE(b.link.motorSettings().jogTime, Byte(7));
+}
+
+// A listener that starts new work on a report (tavik-cli does) waits for
+// answersHandled: by then the link has acted on every answer of the read, and
+// a scan's end has moved the target to the motor found.
+void ResponsesTest::oneReadIsHandledAfterAllItsReports()
+{
+    Bench b;
+    b.open();
+    b.link.chooseId(3);
+    b.link.startSettingsRead(false);
+    QStringList heard;
+    QObject::connect(&b.link, &MotorLink::basicReport,
+                     [&](const SettingsReport &r) { heard << QStringLiteral("basic %1").arg(r.from.id); });
+    QObject::connect(&b.link, &MotorLink::statusAnswer,
+                     [&](const StatusReport &r) { heard << QStringLiteral("status %1").arg(r.from.id); });
+    QObject::connect(&b.link, &MotorLink::reportedChannels, [&] { heard << QStringLiteral("channels"); });
+    QObject::connect(&b.link, &MotorLink::answersHandled, [&] {
+        heard << QStringLiteral("handled, target %1, %2")
+                     .arg(b.link.target().id)
+                     .arg(b.link.isScanning() ? QStringLiteral("scanning") : QStringLiteral("scan over"));
+    });
+    b.link.examineBytes(response(12, 0x05, 0, 3, 1, 100, 0xCA, 0x40) + response(7, 1, 0, 0, 0, 0, 40, 0x02));
+    QCOMPARE(heard,
+             (QStringList {QStringLiteral("basic 12"), QStringLiteral("channels"), QStringLiteral("status 7"),
+                           QStringLiteral("handled, target 12, scan over")}));
+    heard.clear();
+    b.link.actOnAnswer(report(12, 0x05, 0, 0, 0, 0, 55, 0x02));
+    QCOMPARE(heard, (QStringList {QStringLiteral("status 12"), QStringLiteral("handled, target 12, scan over")}));
 }
 
 void ResponsesTest::scanEndingWithIdOutsideTheLists()

@@ -9,6 +9,7 @@
 #include "MotorButtons.h"
 #include "PanelItem.h"
 #include "PositionSlider.h"
+#include "PositionTarget.h"
 #include "Windows.h"
 
 #include <QComboBox>
@@ -25,6 +26,7 @@ struct App {
     MainWindow &main = w.mainWindow;
     MessageTexts &texts = w.texts;
     MotorLink &link = main.link();
+    PositionTarget &target = main.positionTarget();
 
     // An item of the picture panel, by its objectName.
     PanelItem *item(const char *name) const { return find<PanelItem>(main.centralWidget(), name); }

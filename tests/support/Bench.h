@@ -6,6 +6,7 @@
 #include "Frames.h"
 #include "MotorLink.h"
 #include "MotorSim.h"
+#include "PositionTarget.h"
 #include "Pty.h"
 #include "SerialLine.h"
 
@@ -25,15 +26,23 @@ struct LinkRecorder {
     int outOfRangeId = -1;
     QList<int> selectedIds;
     QStringList messages; // confirmations and failures, as the window would show them
+    PositionTarget target; // the slider's, kept as the main window keeps it
 
     explicit LinkRecorder(MotorLink &link)
     {
-        QObject::connect(&link, &MotorLink::positionUnknown, [this] { ++hides; });
-        QObject::connect(&link, &MotorLink::positionReported, [this](int p, bool pending) {
-            if (!pending)
+        QObject::connect(&link, &MotorLink::statusAnswer, [this](const StatusReport &answer) {
+            if (!answer.fromAddressed)
+                return;
+            if (!answer.percent) {
+                ++hides;
+                return;
+            }
+            const int p = *answer.percent;
+            if (!target.keepsPointer(p, answer.status))
                 pointerPercent = p;
             lastShownPercent = p;
         });
+        QObject::connect(&link, &MotorLink::motorSilent, [this] { ++hides; });
         QObject::connect(&link, &MotorLink::statusReported, [this] { ++limitRefreshes; });
         QObject::connect(&link, &MotorLink::settingsReadScanEnded, [this, &link] {
             ++settingsOpened;

@@ -62,6 +62,11 @@ MainWindow::MainWindow(const QStringList &extraPorts, QWidget *parent) : QMainWi
 
 MainWindow::~MainWindow() = default;
 
+PositionTarget &MainWindow::positionTarget()
+{
+    return m_panelLink->positionTarget();
+}
+
 void MainWindow::attachWindows(SecondaryWindows *windows)
 {
     m_windows = windows;
@@ -86,13 +91,20 @@ void MainWindow::listenToLink()
             m_settingsWindow->selectReportedId(id);
         m_idList->setCurrentIndex(id);
     });
-    connect(&m_link, &MotorLink::positionUnknown, this, [slider] { slider->hide(); });
-    connect(&m_link, &MotorLink::positionReported, this, [this, slider](int percent, bool targetPending) {
-        slider->follow(percent, targetPending);
+    // Only the motor addressed moves the slider; the others' answers show on the wire.
+    connect(&m_link, &MotorLink::statusAnswer, this, [this, slider](const StatusReport &answer) {
+        if (!answer.fromAddressed)
+            return;
+        if (!answer.percent) {
+            slider->hide();
+            return;
+        }
+        slider->follow(*answer.percent, answer.status);
         // The percent stays beside the slider while one motor's position is polled.
         if (positionPolled())
             slider->box()->show();
     });
+    connect(&m_link, &MotorLink::motorSilent, this, [slider] { slider->hide(); });
     connect(&m_link, &MotorLink::statusReported, this, [this] { m_limitPoints->refresh(); });
     connect(&m_link, &MotorLink::reportedChannels, this, [this] {
         if (m_link.statusPolling())

@@ -27,6 +27,7 @@ class PanelItem;
 class PanelItems;
 class PanelLink;
 class PositionSlider;
+class PositionTarget;
 class QComboBox;
 struct PortInfo;
 class SecondaryWindows;
@@ -54,6 +55,8 @@ public:
     QComboBox *idList() const { return m_idList; }
     QComboBox *portList() const { return m_portList; }
     PositionSlider *positionSlider() const { return m_positionSlider.get(); }
+    // The slider's target while the motor runs to it.
+    PositionTarget &positionTarget();
     LimitPoints *limitPoints() const { return m_limitPoints.get(); }
     StatusLine *statusLine() const { return m_statusLine; }
     PortReturnWatch &portReturnWatch() { return m_portReturnWatch; }

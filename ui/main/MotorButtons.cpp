@@ -61,7 +61,7 @@ void MotorButtons::pressed(int button)
     if (b.caption)
         b.caption->moveBy(0, 2);
     if (m_link.sendCheckedCommand(Frame::Motor, b.data) && b.endsTarget)
-        m_link.dropPositionTarget();
+        m_link.positionTarget().drop();
 }
 
 void MotorButtons::released(int button)

@@ -41,31 +41,6 @@ void PanelLink::setChannels(const ChannelMask &mask)
     m_link.setChannels(mask);
 }
 
-void PanelLink::holdPositionTarget()
-{
-    m_link.holdPositionTarget();
-}
-
-void PanelLink::letGoOfPositionTarget()
-{
-    m_link.letGoOfPositionTarget();
-}
-
-void PanelLink::dropPositionTarget()
-{
-    m_link.dropPositionTarget();
-}
-
-bool PanelLink::positionTargetPending() const
-{
-    return m_link.positionTargetPending();
-}
-
-void PanelLink::setPositionTargetPercent(int percent)
-{
-    m_link.setPositionTargetPercent(percent);
-}
-
 bool PanelLink::hasLimitPoint(int n) const
 {
     return m_link.deviceStatus() & Frame::limitPointBit(n);

@@ -1,11 +1,12 @@
 // What the main window's panel asks of the motor link, in one place: the
-// target chosen in the ID box and its channels, the slider's position target,
-// the stored limit points and the motor commands; and the texts of the
-// messages a press leaves.
+// target chosen in the ID box and its channels, the stored limit points and
+// the motor commands; the slider's position target, which the panel keeps
+// itself; and the texts of the messages a press leaves.
 #pragma once
 
 #include "Frames.h"
 #include "MessageTexts.h"
+#include "PositionTarget.h"
 
 #include <QString>
 
@@ -28,13 +29,9 @@ public:
     void setChannels(const ChannelMask &mask);
 
     // --- position target -------------------------------------------------------
-    // A press on the slider starts a target and a drag; its release ends the
-    // drag; a motion command ends both.
-    void holdPositionTarget();
-    void letGoOfPositionTarget();
-    void dropPositionTarget();
-    bool positionTargetPending() const;
-    void setPositionTargetPercent(int percent); // where the pointer stands
+    // The slider's target: the slider holds and lets go of it, a motion
+    // command drops it, and the motor's status answers may end it.
+    PositionTarget &positionTarget() { return m_positionTarget; }
 
     // --- status ------------------------------------------------------------------
     bool hasLimitPoint(int n) const; // n = 1..4, from the last status
@@ -55,4 +52,5 @@ private:
     const MessageTexts &m_texts;
     const QComboBox *m_idList;
     QString m_releaseMessage;
+    PositionTarget m_positionTarget;
 };

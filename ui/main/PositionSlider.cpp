@@ -12,7 +12,8 @@
 PositionSlider::PositionSlider(const PanelItems &items, QWidget *panel, PanelLink &link)
     : m_caption0(items(QStringLiteral("Label4"))), m_caption100(items(QStringLiteral("Label8"))),
       m_track(items(QStringLiteral("Image_Place"))), m_bar(items(QStringLiteral("Image_Place_en"))),
-      m_pointer(items(QStringLiteral("Image_Place_zhi_zhen"))), m_box(new QLineEdit(panel)), m_link(link)
+      m_pointer(items(QStringLiteral("Image_Place_zhi_zhen"))), m_box(new QLineEdit(panel)), m_link(link),
+      m_target(link.positionTarget())
 {
     m_box->setObjectName(QStringLiteral("Edit4"));
     m_box->setGeometry(PanelLayout::PercentBox);
@@ -65,8 +66,8 @@ bool PositionSlider::keyMoved(int key)
     const std::optional<int> target = keyTarget(key, PanelLayout::pointerPercent(pointerLeft()));
     if (!target)
         return false;
-    if (!m_link.positionTargetPending())
-        m_link.holdPositionTarget();
+    if (!m_target.pending())
+        m_target.hold();
     setPointerLeft(PanelLayout::pointerLeft(std::clamp(*target, 0, 100)));
     return true;
 }
@@ -92,9 +93,9 @@ void PositionSlider::show(int percent)
             part->show();
 }
 
-void PositionSlider::follow(int percent, bool targetPending)
+void PositionSlider::follow(int percent, Byte status)
 {
-    if (!targetPending)
+    if (!m_target.keepsPointer(percent, status))
         setPointerLeft(PanelLayout::pointerLeft(percent));
     show(percent);
 }
@@ -113,24 +114,24 @@ void PositionSlider::setPointerLeft(int left)
 {
     if (m_pointer->x() != left)
         m_pointer->move(left, m_pointer->y());
-    m_link.setPositionTargetPercent(PanelLayout::pointerPercent(left));
+    m_target.setPercent(PanelLayout::pointerPercent(left));
 }
 
 void PositionSlider::trackPressed(int x)
 {
     setPointerLeft(std::min(x, PanelLayout::TrackWidth) + PanelLayout::PointerZero);
-    m_link.holdPositionTarget();
+    m_target.hold();
 }
 
 void PositionSlider::pointerPressed(int x)
 {
     m_dragAnchorX = x;
-    m_link.holdPositionTarget();
+    m_target.hold();
 }
 
 void PositionSlider::pointerDragged(Qt::MouseButtons buttons, int x)
 {
-    if (!(buttons & Qt::LeftButton) || x == m_dragAnchorX || !m_link.positionTargetPending())
+    if (!(buttons & Qt::LeftButton) || x == m_dragAnchorX || !m_target.pending())
         return;
     const int left = pointerLeft() + (x - m_dragAnchorX);
     // Past either end the pointer stays where it was; it is not pinned to the end.
@@ -140,9 +141,9 @@ void PositionSlider::pointerDragged(Qt::MouseButtons buttons, int x)
 
 void PositionSlider::released(bool fromBar)
 {
-    if (!m_link.positionTargetPending())
+    if (!m_target.pending())
         return;
-    m_link.letGoOfPositionTarget();
+    m_target.letGo();
     Byte data = Byte(PanelLayout::pointerPercent(pointerLeft()));
     // Track and pointer snap the last percent at either end; the bar does not.
     if (!fromBar) {

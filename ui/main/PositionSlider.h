@@ -3,12 +3,14 @@
 // percent.  A release sends the pointer's percent as a run-to-position.
 #pragma once
 
+#include "Frames.h"
 #include "PanelItem.h"
 
 #include <array>
 #include <optional>
 
 class PanelLink;
+class PositionTarget;
 class QLineEdit;
 
 class PositionSlider {
@@ -23,8 +25,9 @@ public:
     // Box text, bar width, then captions, track, bar and pointer shown (the
     // box itself appears when the mouse is over the track).
     void show(int percent);
-    // A reported position: the pointer follows it unless a target is pending.
-    void follow(int percent, bool targetPending);
+    // The position and status byte the motor addressed answered with: the
+    // pointer follows it unless a target is pending.
+    void follow(int percent, Byte status);
     void hideBox();
 
     int pointerLeft() const;
@@ -48,6 +51,7 @@ private:
     PanelItem *m_caption0, *m_caption100, *m_track, *m_bar, *m_pointer;
     QLineEdit *m_box;
     PanelLink &m_link;
+    PositionTarget &m_target; // kept by the panel link
     int m_shownPercent = -1; // the percent in the box
     int m_dragAnchorX = 0; // where in the pointer the drag took hold
 };
