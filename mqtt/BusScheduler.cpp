@@ -13,10 +13,10 @@ BusScheduler::BusScheduler(const BusConfig &bus) : m_groups(bus.groups)
     }
 }
 
-int BusScheduler::findCover(int id, int channel) const
+int BusScheduler::findCover(const MotorTarget &target) const
 {
     for (int i = 0; i < m_covers.size(); ++i)
-        if (m_covers[i].config.id == id && m_covers[i].config.channel == channel)
+        if (m_covers[i].config.id == target.id && ChannelMask::ofChannel(m_covers[i].config.channel) == target.channels)
             return i;
     return -1;
 }
@@ -24,7 +24,7 @@ int BusScheduler::findCover(int id, int channel) const
 BusWork BusScheduler::toWork(const Command &command, int coverIndex) const
 {
     const bool invert = coverIndex >= 0 && m_covers[coverIndex].config.invert;
-    BusWork w {BusWork::Send, {command.id, ChannelMask::ofWord(command.mask)}, Frame::Motor, 0, coverIndex};
+    BusWork w {BusWork::Send, command.target, Frame::Motor, 0, coverIndex};
     switch (command.action) {
     case Command::Open: w.data = invert ? Frame::Down : Frame::Up; break;
     case Command::Close: w.data = invert ? Frame::Up : Frame::Down; break;
@@ -41,17 +41,14 @@ BusWork BusScheduler::toWork(const Command &command, int coverIndex) const
 bool BusScheduler::enqueue(const Command &command)
 {
     int coverIndex = -1;
-    Command c = command;
+    const Command &c = command;
     if (c.group) {
-        if (std::none_of(m_groups.begin(), m_groups.end(), [&](const GroupConfig &g) {
-                return g.target == MotorTarget {c.id, ChannelMask::ofWord(c.mask)};
-            }))
+        if (std::none_of(m_groups.begin(), m_groups.end(), [&](const GroupConfig &g) { return g.target == c.target; }))
             return false;
     } else {
-        coverIndex = findCover(c.id, c.channel);
+        coverIndex = findCover(c.target);
         if (coverIndex < 0)
             return false;
-        c.mask = quint16(1u << (c.channel - 1));
     }
     const BusWork work = toWork(c, coverIndex);
     const auto sameTarget = [&](const Queued &q) { return q.work.to == work.to; };

@@ -86,7 +86,7 @@ private:
     void countUnansweredPoll();
     int pickPollTarget();
     BusWork toWork(const Command &command, int coverIndex) const;
-    int findCover(int id, int channel) const;
+    int findCover(const MotorTarget &target) const;
 
     QList<Cover> m_covers;
     QList<GroupConfig> m_groups;

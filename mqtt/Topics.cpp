@@ -90,17 +90,18 @@ std::variant<Command, QString> parseCommand(const QString &base, const QString &
     QString what;
     if (m.hasCaptured(5)) {
         c.group = true;
-        c.id = m.captured(5).toInt();
-        c.mask = quint16(m.captured(6).toUInt(nullptr, 16));
+        const auto mask = quint16(m.captured(6).toUInt(nullptr, 16));
         what = m.captured(7);
-        if (c.mask == 0)
+        if (mask == 0)
             return mqttText(MqttText::MqttGroupNoChannel);
+        c.target = {m.captured(5).toInt(), ChannelMask::ofWord(mask)};
     } else {
-        c.id = m.captured(2).toInt();
-        c.channel = m.captured(3).toInt();
+        const int id = m.captured(2).toInt();
+        const int channel = m.captured(3).toInt();
         what = m.captured(4);
-        if (c.id < 1 || c.id > MotorSettings::MaxId || c.channel < 1 || c.channel > MotorSettings::ChannelCount)
+        if (id < 1 || id > MotorSettings::MaxId || channel < 1 || channel > MotorSettings::ChannelCount)
             return mqttText(MqttText::MqttIdOrChannelOutOfRange);
+        c.target = {id, ChannelMask::ofChannel(channel)};
     }
     if (what == QLatin1String("set")) {
         static const QList<std::pair<QByteArray, Command::Action>> words {

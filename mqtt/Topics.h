@@ -3,6 +3,8 @@
 // automation system from closed (0) to open (100).
 #pragma once
 
+#include "MotorTarget.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -44,9 +46,9 @@ struct Command {
     enum Action { Open, Close, Stop, SetPosition, Limit };
     QString bus;
     bool group = false;
-    int id = 0; // motor ID (a group's may be 0)
-    int channel = 0; // a cover's channel 1..16
-    quint16 mask = 0; // a group's channels
+    // A cover's motor and its one channel, or a group's ID (0: every motor)
+    // and channels, as the topic names them.
+    MotorTarget target;
     Action action = Stop;
     int value = 0; // SetPosition: 0..100; Limit: 1..4
 };

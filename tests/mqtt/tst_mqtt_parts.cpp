@@ -25,8 +25,7 @@ Command cmd(int id, int channel, Command::Action action, int value = 0)
 {
     Command c;
     c.bus = u"bus1"_qs;
-    c.id = id;
-    c.channel = channel;
+    c.target = {id, ChannelMask::ofChannel(channel)};
     c.action = action;
     c.value = value;
     return c;
