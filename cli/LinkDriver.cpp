@@ -53,8 +53,7 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     connect(&link, &MotorLink::portEvent, this, [this](MotorLink::PortEvent event, const QString &name, int bps) {
         emit wire({msSinceOpened(), D::Port, {}, FrameText::port(event, name, bps, English)});
     });
-    // Connected after the link's own slot: listeners run after each tick.
-    connect(&link.tickTimer(), &QTimer::timeout, this, &LinkDriver::ticked);
+    connect(&link, &MotorLink::ticked, this, &LinkDriver::ticked);
     connect(&link, &MotorLink::writeConfirmed, this, &LinkDriver::writeConfirmed);
     connect(&link, &MotorLink::writeFailed, this, &LinkDriver::writeFailed);
     connect(&link, &MotorLink::idWriteRefused, this, &LinkDriver::idWriteRefused);

@@ -58,8 +58,7 @@ bool LineInventory::start(const Scope &scope)
     m_savedSettings = m_link.motorSettings();
     m_phase = Phase::WaitingIdle;
 
-    // After the link's own tick handler: each tick has been taken when onTick runs.
-    m_connections << connect(&m_link.tickTimer(), &QTimer::timeout, this, &LineInventory::onTick);
+    m_connections << connect(&m_link, &MotorLink::ticked, this, &LineInventory::onTick);
     m_connections << connect(&m_link, &MotorLink::frameSent, this, [this](const QByteArray &bytes) {
         if (bytes.size() == Frame::CommandSize && Byte(bytes[Frame::Function]) == Frame::StatusPoll)
             onPollSent();

@@ -41,6 +41,7 @@ void MotorLink::tick()
     } catch (const SerialError &e) {
         emit serialError(QString::fromUtf8(e.what()));
     }
+    emit ticked();
 }
 
 void MotorLink::receive()

@@ -14,6 +14,7 @@
 //   statusReported.  Six silent ticks give motorSilent, then statusReported.
 // - answersHandled comes last, once the link is done with every answer of
 //   one read: a listener that starts new work on a report waits for it.
+// - ticked comes once a tick has run, after the frame it sent (frameSent).
 // - A basic report that ends a scan goes on with reportedId (or
 //   reportedIdOutOfRange), scanEnded, settingsReadScanEnded, and last
 //   reportedChannels: the target already follows the reported ID when the
@@ -222,6 +223,9 @@ signals:
     void writeFailed(Settings::Item item, bool motorAnswered);
     // An ID write that asked the line first was not sent, and why.
     void idWriteRefused(MotorLink::IdWriteRefusal why);
+    // A transmit tick has run and what it sent is out: clients that count
+    // ticks count these.
+    void ticked();
     // The link is done with the answers of one read (or of one
     // examineBytes / actOnAnswer): a listener may now start new work on what
     // they reported.

@@ -191,7 +191,7 @@ bool Soak::start()
         m_retryPort.start(500);
     });
     connect(&m_link, &MotorLink::portError, this, [this] { ++m_portErrors; });
-    connect(&m_link.tickTimer(), &QTimer::timeout, this, &Soak::onTick);
+    connect(&m_link, &MotorLink::ticked, this, &Soak::onTick);
 
     m_gap.setSingleShot(true);
     connect(&m_gap, &QTimer::timeout, this, &Soak::next);

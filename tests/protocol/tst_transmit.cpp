@@ -18,6 +18,7 @@ private slots:
     void jobTransitions();
     void statusPollRules();
     void statusTimeoutAfterSixSilentTicks();
+    void tickedComesAfterWhatTheTickDid();
     void closedPortSendsNothing();
     void scanWithoutDeviceVisitsEveryRate();
     void unansweredWriteFailsOnTwelfthTick();
@@ -213,6 +214,29 @@ void TransmitTest::statusTimeoutAfterSixSilentTicks()
     for (int i = 0; i < 5; ++i)
         b.link.tick();
     QCOMPARE(b.view.hides, 1); // the count started again
+}
+
+// Clients that count ticks (tavik-cli, the line inventory) count ticked:
+// the tick's frame and its silence time-out come before it, on every tick.
+void TransmitTest::tickedComesAfterWhatTheTickDid()
+{
+    Bench b;
+    b.open();
+    b.link.chooseId(5);
+    QStringList heard;
+    QObject::connect(&b.link, &MotorLink::frameSent, [&] { heard << QStringLiteral("sent"); });
+    QObject::connect(&b.link, &MotorLink::motorSilent, [&] { heard << QStringLiteral("silent"); });
+    QObject::connect(&b.link, &MotorLink::ticked, [&] { heard << QStringLiteral("ticked"); });
+    b.link.tick();
+    QCOMPARE(heard, (QStringList {QStringLiteral("sent"), QStringLiteral("ticked")}));
+    b.link.setStatusPolling(false);
+    heard.clear();
+    for (int i = 0; i < 6; ++i)
+        b.link.tick();
+    QCOMPARE(heard.count(QStringLiteral("ticked")), 6);
+    QCOMPARE(heard.count(QStringLiteral("sent")), 0);
+    // The sixth silent tick in all (the first one polled) gives up on the motor, then ticked.
+    QCOMPARE(heard.mid(4, 2), (QStringList {QStringLiteral("silent"), QStringLiteral("ticked")}));
 }
 
 void TransmitTest::closedPortSendsNothing()
