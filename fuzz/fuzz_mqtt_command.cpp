@@ -6,6 +6,7 @@
 #include "Frames.h"
 #include "Topics.h"
 
+#include <bit>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -22,8 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
     const Command c = std::get<Command>(parsed);
-    const QString folder = c.group ? Topics::groupPath(QStringLiteral("tavik"), c.bus, c.id, c.mask)
-                                   : Topics::coverPath(QStringLiteral("tavik"), c.bus, c.id, c.channel);
+    const MotorTarget &to = c.target;
+    if (!c.group && std::popcount(to.channels.word()) != 1)
+        std::abort(); // a cover is one motor on one channel
+    const int channel = std::countr_zero(to.channels.word()) + 1;
+    const QString folder = c.group ? Topics::groupPath(QStringLiteral("tavik"), c.bus, to.id, to.channels.word())
+                                   : Topics::coverPath(QStringLiteral("tavik"), c.bus, to.id, channel);
     if (!topic.startsWith(folder + u'/'))
         std::abort();
     if (c.action == Command::SetPosition && (c.value < 0 || c.value > 100))
@@ -34,14 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     BusConfig bus;
     bus.name = c.bus;
     if (c.group)
-        bus.groups.append(GroupConfig {QStringLiteral("g"), {c.id, ChannelMask::ofWord(c.mask)}});
+        bus.groups.append(GroupConfig {QStringLiteral("g"), to});
     else
-        bus.covers.append(CoverConfig {c.id, c.channel, QStringLiteral("c"), (size & 1) != 0});
+        bus.covers.append(CoverConfig {to.id, channel, QStringLiteral("c"), (size & 1) != 0});
     BusScheduler scheduler(bus);
     if (!scheduler.enqueue(c))
         std::abort();
     const BusWork w = scheduler.next();
-    if (w.kind != BusWork::Send || w.to.id != c.id || (w.function == Frame::RunToPosition && w.data > 100))
+    if (w.kind != BusWork::Send || !(w.to == to) || (w.function == Frame::RunToPosition && w.data > 100))
         std::abort();
     return 0;
 }

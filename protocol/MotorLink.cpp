@@ -89,11 +89,15 @@ bool MotorLink::choosePort(const QString &name, bool scan)
     // The name is opened as it stands (a device, a link), so a port chosen
     // from a list is always the port that opens.
     m_serial.setPortName(name);
-    if (!reopenOrReport(MotorSettings::baudCodeBps(m_state.settings.deviceBaudCode).value_or(MotorSettings::DefaultBps),
-                        PortEvent::Opened))
-        return false;
+    // The scan is under way as the port opens, so that a listener of the
+    // opening knows one follows.
     if (scan)
         m_state.job = LinkJob::BaudScan {};
+    if (!reopenOrReport(MotorSettings::baudCodeBps(m_state.settings.deviceBaudCode).value_or(MotorSettings::DefaultBps),
+                        PortEvent::Opened)) {
+        m_state.job = LinkJob::Idle {};
+        return false;
+    }
     return true;
 }
 

@@ -70,7 +70,8 @@ public:
 
     // --- the port ----------------------------------------------------------
     // The name is opened as it stands at the rate of the motor's baud code
-    // and, with scan, a baud scan starts.  Work under way on the previous
+    // and, with scan, a baud scan starts (isScanning() already when the
+    // Opened port event comes).  Work under way on the previous
     // port is dropped and that port closed first.  false (after portError)
     // when the port did not open.
     bool choosePort(const QString &name, bool scan = true);

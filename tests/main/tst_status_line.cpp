@@ -39,6 +39,7 @@ private slots:
     void windowGrowsByTheLine();
     void motorFound();
     void noMotorAnswered();
+    void portOpenedWithoutScan();
     void lostAndBack();
     void offEndsTheWait();
     void barsFollowTheAnswerAge_data();
@@ -114,6 +115,22 @@ void StatusLineTest::noMotorAnswered()
     a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
     QVERIFY(!a.w.settingsWindow().showsDefaults());
+}
+
+// A port opened without a scan names no motor from the moment it opens,
+// and the first answer from the line names the motor that gave it.
+void StatusLineTest::portOpenedWithoutScan()
+{
+    MotorSim sim;
+    sim.bus().addMotor(7, 0x0001);
+    sim.bus().setBaudCode(MotorSettings::DefaultBaudCode);
+    App a({sim.path()});
+    a.choosePortWithoutScan(sim.path());
+    QCOMPARE(a.main.statusLine()->motor(), Motor_::NotAsked);
+    QCOMPARE(shownText(a, "StatusMotor"), QString());
+    a.main.idList()->setCurrentIndex(7); // polls motor 7 on its first channel
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusMotorFound].arg(7).arg(QStringLiteral("1")));
 }
 
 void StatusLineTest::lostAndBack()

@@ -52,12 +52,7 @@ void StatusLine::listenToLink()
                 switch (event) {
                 case MotorLink::PortEvent::Opened:
                     m_sinceAnswer.invalidate();
-                    // The scan, if one is asked for, starts once the port is open.
-                    setMotor(Motor::Scanning);
-                    QTimer::singleShot(0, this, [this] {
-                        if (m_motor == Motor::Scanning && !m_link.isScanning())
-                            setMotor(Motor::NotAsked);
-                    });
+                    setMotor(m_link.isScanning() ? Motor::Scanning : Motor::NotAsked);
                     break;
                 case MotorLink::PortEvent::Reopened: refresh(); break;
                 case MotorLink::PortEvent::Closed:
