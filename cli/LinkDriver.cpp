@@ -43,8 +43,11 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
         m_heldReports.push_back([this, r] { emit extendedReport(r.values, r.from); });
     });
     connect(&link, &MotorLink::answersHandled, this, [this] {
+        if (m_heldReports.empty())
+            return;
         for (const auto &tell : std::exchange(m_heldReports, {}))
             tell();
+        emit reportsTold();
     });
     connect(&link, &MotorLink::bytesDiscarded, this, [this](const QByteArray &b, MotorLink::Discard why, qint64 n) {
         emit wire({msSinceOpened(), D::Discarded, b, FrameText::discarded(why, n, English)});

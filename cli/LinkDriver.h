@@ -80,6 +80,8 @@ signals:
     // A status answer, after the link has taken it: who sent it, the
     // position (-1: unknown) and the limit points' status bits.
     void statusAnswer(const MotorTarget &from, int position, Byte status);
+    // Every report of one read has been told (after the last of them).
+    void reportsTold();
     void openFailed(LinkDriver::OpenCause cause, const QString &componentText);
     void portLost(const QString &reason);
     void lineError(const QString &text);

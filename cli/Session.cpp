@@ -6,8 +6,6 @@
 #include "DeviceAccess.h"
 #include "PortChoice.h"
 
-#include <QTimer>
-
 using K = CommandRow::Kind;
 using namespace SessionStep;
 
@@ -35,6 +33,11 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     connect(&m_link, &LinkDriver::writeConfirmed, this, [this](Settings::Item item) { onWriteDone(item, true); });
     connect(&m_link, &LinkDriver::writeFailed, this, [this](Settings::Item item) { onWriteDone(item, false); });
     connect(&m_link, &LinkDriver::statusAnswer, this, &Session::onStatusAnswer);
+    // A step waiting for a read's answer goes on once the read's reports are all told.
+    connect(&m_link, &LinkDriver::reportsTold, this, [this] {
+        if (std::exchange(m_readJustAnswered, false))
+            runIdleStep();
+    });
     connect(&m_link, &LinkDriver::idWriteRefused, this, &Session::onIdWriteRefused);
     connect(&m_link, &LinkDriver::openFailed, this, [this](LinkDriver::OpenCause cause, const QString &text) {
         fail(PortFailed, openFailureReason(m_port, cause, m_link.lastOpenDevice(), text));
@@ -176,8 +179,7 @@ void Session::runIdleStep()
 Reading *Session::readAnswered()
 {
     m_unansweredRead.reset();
-    if (m_idleStep)
-        QTimer::singleShot(0, this, &Session::runIdleStep);
+    m_readJustAnswered = m_idleStep != nullptr;
     return std::get_if<Reading>(&m_step);
 }
 

@@ -92,8 +92,9 @@ private:
     // otherwise confirm a write that was never sent.
     void whenIdle(std::function<void()> step);
     void runIdleStep();
-    // A read has its answer: a step waiting for it may go on.  The Reading
-    // step when the target under way is being read, else null.
+    // A read has its answer: a step waiting for it may go on once the read's
+    // reports are all told.  The Reading step when the target under way is
+    // being read, else null.
     SessionStep::Reading *readAnswered();
     // This target ends; the next begins or the run closes.
     void endTarget(int code, const QString &message);
@@ -159,4 +160,5 @@ private:
     // come holds it back (the idle ticks since it went out).
     std::function<void()> m_idleStep;
     std::optional<int> m_unansweredRead;
+    bool m_readJustAnswered = false; // a step was waiting: it is tried once the read's reports are told
 };
