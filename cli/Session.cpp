@@ -6,6 +6,8 @@
 #include "DeviceAccess.h"
 #include "PortChoice.h"
 
+#include <utility>
+
 using K = CommandRow::Kind;
 using namespace SessionStep;
 
