@@ -21,6 +21,8 @@
 //   channels are drawn.
 // - writeConfirmed and writeFailed come after the write's job has ended, so
 //   a listener may start the next write at once.
+// - The Opened port event comes with the scan already under way when
+//   choosePort was asked for one (isScanning()).
 // - Listeners of one signal run in the order they connected.  Where one
 //   window must act before another (a reported ID is selected in the
 //   settings window's list before the main window's), one listener makes
