@@ -77,6 +77,8 @@ void Windows::applyLanguage(int language)
     ::applyLanguage(LanguageWindows {&mainWindow, m_manualWindow.get(), m_settingsWindow.get(), m_forceIdWindow.get(),
                                      &texts, m_busMonitor.get()},
                     *m_language);
+    if (m_settingsWindow)
+        m_settingsWindow->refreshTexts();
 }
 
 QList<QWidget *> Windows::builtWindows() const

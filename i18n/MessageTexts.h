@@ -25,6 +25,7 @@
     X(SetFailureSilent, "MsgSetFailureSilent") /* after SetFailure: no read-back answer came */                        \
     X(SetFailureOtherValue, "MsgSetFailureOtherValue") /* after SetFailure: the motor answered another value */        \
     X(SettingsDefaultsNote, "MsgSettingsDefaults") /* the settings window after a read no motor answered */            \
+    X(SettingsDefaultsSeveral, "MsgSettingsDefaultsSeveral") /* the same, after answers that collided */               \
     X(PortLost, "MsgPortLost") /* the adapter vanished under an open port */                                           \
     /* Why a port did not open; %1 = the port or its device, %2 = its group or owner. */                               \
     X(PortBusy, "MsgPortBusy") /* another program holds the port */                                                    \
@@ -39,6 +40,7 @@
     X(StatusScanning, "MsgStatusScanning")                                                                             \
     X(StatusMotorFound, "MsgStatusMotorFound") /* %1 = the ID, %2 = the channels */                                    \
     X(StatusNoAnswer, "MsgStatusNoAnswer")                                                                             \
+    X(StatusSeveralAnswered, "MsgStatusSeveralAnswered")                                                               \
     X(StatusIdOutOfRange, "MsgStatusIdOutOfRange")                                                                     \
     X(StatusPortLost, "MsgStatusPortLost") /* %1 = the port, waited for */                                             \
     X(StatusPortBack, "MsgStatusPortBack") /* %1 = the port, scanned again */                                          \

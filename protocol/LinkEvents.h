@@ -24,6 +24,11 @@ public:
     // Why an ID write that asks the line first was not sent.
     enum class IdWriteRefusal { NoneAnswered, SeveralAnswered, Garbled };
     Q_ENUM(IdWriteRefusal)
+    // How a baud scan ended: with a motor's answer, with silence at every
+    // rate, or with none but answers that collided (several motors heard
+    // the read).
+    enum class ScanEnd { MotorAnswered, NoneAnswered, SeveralAnswered };
+    Q_ENUM(ScanEnd)
 
     // --- the wire ---
     virtual void wrote(const QByteArray &frame) = 0;
@@ -41,7 +46,7 @@ public:
     virtual void idFound(int id, bool inRange) = 0;
     virtual void channelsTaken() = 0;
     // A baud scan ended; announce: its end was asked for.
-    virtual void scanOver(bool motorAnswered, bool announce) = 0;
+    virtual void scanOver(ScanEnd end, bool announce) = 0;
     // A written setting was confirmed, or not (motorAnswered: a read-back
     // came with another value).
     virtual void writeEnded(Settings::Item item, bool confirmed, bool motorAnswered) = 0;

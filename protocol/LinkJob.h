@@ -20,6 +20,7 @@ struct Idle {};
 struct BaudScan {
     int step = 0;
     bool announceEnd = false;
+    bool collided = false; // several motors answered at once at some rate
 };
 
 // After a scan found the motor: one read of the extended settings.

@@ -285,9 +285,9 @@ void MotorLink::channelsTaken()
     emit reportedChannels();
 }
 
-void MotorLink::scanOver(bool motorAnswered, bool announce)
+void MotorLink::scanOver(ScanEnd end, bool announce)
 {
-    emit scanEnded(motorAnswered);
+    emit scanEnded(end);
     if (announce)
         emit settingsReadScanEnded();
 }

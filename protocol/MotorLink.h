@@ -161,6 +161,7 @@ public:
     };
     Q_ENUM(IdWrite)
     using IdWriteRefusal = LinkEvents::IdWriteRefusal;
+    using ScanEnd = LinkEvents::ScanEnd;
     // Writes the current target (ID and channels) into the motor on the line.
     void writeId(IdWrite way);
     // One transmit tick / one receive event now (the timer and the serial
@@ -217,8 +218,9 @@ signals:
     void reportedIdOutOfRange(int id);
     // The reported ID's channels are now the target's.
     void reportedChannels();
-    // A baud scan has ended: with an answer from a motor or with none.
-    void scanEnded(bool motorAnswered);
+    // A baud scan has ended: with an answer from a motor, with none, or
+    // with none but answers of several motors at once.
+    void scanEnded(MotorLink::ScanEnd end);
     // A scan started by startSettingsRead(true) has ended, found or not.
     void settingsReadScanEnded();
     void writeConfirmed(Settings::Item item);
@@ -261,7 +263,7 @@ private:
     void extendedSettingsRead(const SettingsReport &report) override;
     void idFound(int id, bool inRange) override;
     void channelsTaken() override;
-    void scanOver(bool motorAnswered, bool announce) override;
+    void scanOver(ScanEnd end, bool announce) override;
     void writeEnded(Settings::Item item, bool confirmed, bool motorAnswered) override;
     void idWriteNotSent(IdWriteRefusal why) override;
     void silence() override;

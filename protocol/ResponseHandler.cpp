@@ -52,6 +52,8 @@ void ResponseHandler::discard(const QByteArray &bytes)
         why = bytes.size() >= Frame::ResponseSize ? LinkEvents::Discard::BadCheck : LinkEvents::Discard::CutOff;
     if (looksLikeCollision(bytes, lead))
         why = LinkEvents::Discard::Collision;
+    if (auto *scan = std::get_if<LinkJob::BaudScan>(&m_state.job); scan && why == LinkEvents::Discard::Collision)
+        scan->collided = true;
     noteGarble();
     m_events.discarded(bytes, why, bytes.size());
 }
@@ -290,7 +292,7 @@ void ResponseHandler::loadBasicSettings(const Frame::Response &f)
     const bool announce = scan && scan->announceEnd;
     m_state.job = LinkJob::ExtendedRead {};
     if (wasScanning)
-        m_events.scanOver(true, announce);
+        m_events.scanOver(LinkEvents::ScanEnd::MotorAnswered, announce);
     m_events.channelsTaken();
 }
 

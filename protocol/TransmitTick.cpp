@@ -61,8 +61,9 @@ void TransmitTick::step(LinkJob::BaudScan &scan)
     } else if (scan.step >= ScanGiveUpStep) {
         m_events.moveToRate(MotorSettings::DefaultBps);
         const bool announce = scan.announceEnd;
+        const auto end = scan.collided ? LinkEvents::ScanEnd::SeveralAnswered : LinkEvents::ScanEnd::NoneAnswered;
         m_state.job = LinkJob::Idle {}; // giving up leads to idle
-        m_events.scanOver(false, announce);
+        m_events.scanOver(end, announce);
     }
     // steps 6 and 7 wait for a late answer
 }

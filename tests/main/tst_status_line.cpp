@@ -40,6 +40,7 @@ private slots:
     void motorFound();
     void noMotorAnswered();
     void portOpenedWithoutScan();
+    void severalMotorsAnsweredTheScan();
     void lostAndBack();
     void offEndsTheWait();
     void barsFollowTheAnswerAge_data();
@@ -131,6 +132,38 @@ void StatusLineTest::portOpenedWithoutScan()
     a.main.idList()->setCurrentIndex(7); // polls motor 7 on its first channel
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
     QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusMotorFound].arg(7).arg(QStringLiteral("1")));
+}
+
+// Two motors that hear the scan's group read answer it at once, and their
+// answers collide at every try: the line and the settings window say several
+// motors answered, not that none did, until the technician picks one of them
+// by its ID.
+void StatusLineTest::severalMotorsAnsweredTheScan()
+{
+    MotorSim sim;
+    sim.bus().addMotor(3, 0x0001);
+    sim.bus().addMotor(5, 0x0001);
+    sim.bus().setBaudCode(MotorSettings::DefaultBaudCode);
+    App a({sim.path()});
+    a.choosePort(sim.path());
+    QTRY_VERIFY_WITH_TIMEOUT(!a.link.isScanning(), 15000);
+    QCOMPARE(a.main.statusLine()->motor(), Motor_::SeveralAnswered);
+    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusSeveralAnswered]);
+    a.main.setLanguage(Language::English);
+    QCOMPARE(shownText(a, "StatusMotor"), QStringLiteral("Several motors answered at once: choose a motor's ID"));
+    // The settings window read from the whole line says why it shows defaults.
+    a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 15000);
+    QVERIFY(a.w.settingsWindow().showsDefaults());
+    QCOMPARE(a.find<QLabel>(&a.w.settingsWindow(), "DefaultsNote")->text(), a.texts[Message::SettingsDefaultsSeveral]);
+    a.main.setLanguage(Language::TraditionalChinese); // the note follows the language
+    QCOMPARE(a.find<QLabel>(&a.w.settingsWindow(), "DefaultsNote")->text(),
+             QStringLiteral("多個電機同時應答：顯示的是預設值。請選擇一個電機 ID 再讀取。"));
+    a.main.setLanguage(Language::English);
+    a.w.settingsWindow().close();
+    a.main.idList()->setCurrentIndex(5); // polls motor 5 alone
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"), QStringLiteral("Motor ID 5, channels 1"));
 }
 
 void StatusLineTest::lostAndBack()

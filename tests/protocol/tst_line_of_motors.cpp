@@ -42,6 +42,8 @@ private slots:
     void statusCountsOnlyFromTheMotorPolled();
     void readBackCountsOnlyTheMotorWritten();
     void collidingAnswersAreNeverAnAnswer();
+    void aScanSaysHowItEnded_data();
+    void aScanSaysHowItEnded();
     void idWriteAsksTheLineFirst_data();
     void idWriteAsksTheLineFirst();
     void forcedIdWriteOntoATakenAddressIsNeverConfirmed();
@@ -130,6 +132,41 @@ void LineOfMotorsTest::collidingAnswersAreNeverAnAnswer()
     QCOMPARE(received.count(), 0);
     QCOMPARE(b.view.basicShown, 0);
     QCOMPARE(b.link.framesUnderstood(), quint64(0));
+}
+
+void LineOfMotorsTest::aScanSaysHowItEnded_data()
+{
+    QTest::addColumn<QList<int>>("motorIds"); // each on channel 1, besides the bench's 1:1
+    QTest::addColumn<int>("end");
+    using End = MotorLink::ScanEnd;
+    QTest::newRow("one motor") << QList<int> {} << int(End::MotorAnswered);
+    QTest::newRow("two motors, every answer garbled") << QList<int> {7} << int(End::SeveralAnswered);
+    QTest::newRow("three motors") << QList<int> {7, 9} << int(End::SeveralAnswered);
+    QTest::newRow("no motor") << QList<int> {-1} << int(End::NoneAnswered);
+}
+
+// A scan to the whole line that several motors answer finds none of them,
+// and says it was not silence.
+void LineOfMotorsTest::aScanSaysHowItEnded()
+{
+    QFETCH(QList<int>, motorIds);
+    QFETCH(int, end);
+    SimBench b;
+    if (motorIds == QList<int> {-1})
+        b.sim.bus().motors().clear();
+    else
+        for (int id : motorIds)
+            b.sim.bus().addMotor(id, 0x0001);
+    b.open();
+    b.link.setStatusPolling(false);
+    b.link.setTarget(at(0, 0x0001));
+    QList<MotorLink::ScanEnd> ends;
+    QObject::connect(&b.link, &MotorLink::scanEnded, [&](MotorLink::ScanEnd e) { ends << e; });
+    b.link.startSettingsRead(false);
+    for (int n = 0; n < 30 && ends.isEmpty(); ++n)
+        b.ticks(1);
+    QCOMPARE(ends.size(), 1);
+    QCOMPARE(int(ends.first()), end);
 }
 
 void LineOfMotorsTest::idWriteAsksTheLineFirst_data()

@@ -68,7 +68,7 @@ void StatusLine::listenToLink()
     connect(&m_link, &MotorLink::answerFrom, this, [this](const MotorTarget &sender) {
         m_sinceAnswer.start();
         // An answer on a port where the scan found nothing: a motor is there after all.
-        if (m_motor == Motor::NoAnswer || m_motor == Motor::NotAsked) {
+        if (m_motor == Motor::NoAnswer || m_motor == Motor::SeveralAnswered || m_motor == Motor::NotAsked) {
             m_found = sender;
             setMotor(Motor::Found);
         }
@@ -76,9 +76,11 @@ void StatusLine::listenToLink()
     });
     connect(&m_link, &MotorLink::reportedId, this, [this](int id) { m_found.id = id; });
     connect(&m_link, &MotorLink::reportedIdOutOfRange, this, [this](int id) { m_reportedId = id; });
-    connect(&m_link, &MotorLink::scanEnded, this, [this](bool answered) {
-        if (!answered)
+    connect(&m_link, &MotorLink::scanEnded, this, [this](MotorLink::ScanEnd end) {
+        if (end == MotorLink::ScanEnd::NoneAnswered)
             setMotor(Motor::NoAnswer);
+        else if (end == MotorLink::ScanEnd::SeveralAnswered)
+            setMotor(Motor::SeveralAnswered);
         else if (m_reportedId > MotorSettings::MaxId)
             setMotor(Motor::IdOutOfRange);
         else
@@ -127,6 +129,7 @@ void StatusLine::refresh()
                 .arg(m_found.channels.word() ? channelNumbersText(m_found.channels, u' ') : QStringLiteral("-")));
         break;
     case Motor::NoAnswer: m_motorText->setText(m_texts[Message::StatusNoAnswer]); break;
+    case Motor::SeveralAnswered: m_motorText->setText(m_texts[Message::StatusSeveralAnswered]); break;
     case Motor::IdOutOfRange: m_motorText->setText(m_texts[Message::StatusIdOutOfRange]); break;
     case Motor::PortLost: m_motorText->setText(m_texts[Message::StatusPortLost].arg(m_portName)); break;
     case Motor::PortBack: m_motorText->setText(m_texts[Message::StatusPortBack].arg(m_portName)); break;

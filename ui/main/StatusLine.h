@@ -20,7 +20,8 @@ public:
     StatusLine(MotorLink &link, const MessageTexts &texts, QWidget *parent);
 
     // What is known of the motor on the port.
-    enum class Motor { NoPort, NotAsked, Scanning, Found, NoAnswer, IdOutOfRange, PortLost, PortBack };
+    // SeveralAnswered: the scan heard only answers that collided.
+    enum class Motor { NoPort, NotAsked, Scanning, Found, NoAnswer, SeveralAnswered, IdOutOfRange, PortLost, PortBack };
     Motor motor() const { return m_motor; }
 
     // No port chosen (OFF), also after a loss.

@@ -171,10 +171,13 @@ void MotorSettingsWindow::listenToLink()
             [this](const SettingsReport &report) { showBasicSettings(report.values); });
     connect(&m_link, &MotorLink::extendedReport, this,
             [this](const SettingsReport &report) { showExtendedSettings(report.values); });
-    // A scan no motor answered leaves the defaults on the tabs: the window says so.
-    connect(&m_link, &MotorLink::scanEnded, this, [this](bool motorAnswered) {
-        m_defaultsNote->setText(m_texts[Message::SettingsDefaultsNote]);
-        m_defaultsNote->setVisible(!motorAnswered);
+    // A scan no motor answered clearly leaves the defaults on the tabs: the
+    // window says so, and why.
+    connect(&m_link, &MotorLink::scanEnded, this, [this](MotorLink::ScanEnd end) {
+        const bool several = end == MotorLink::ScanEnd::SeveralAnswered;
+        m_defaultsNoteText = several ? Message::SettingsDefaultsSeveral : Message::SettingsDefaultsNote;
+        refreshTexts();
+        m_defaultsNote->setVisible(end != MotorLink::ScanEnd::MotorAnswered);
     });
     connect(&m_link, &MotorLink::basicReport, m_defaultsNote, &QWidget::hide);
     connect(&m_link, &MotorLink::settingsReadScanEnded, this, &MotorSettingsWindow::openAfterScan);
@@ -193,6 +196,11 @@ void MotorSettingsWindow::listenToLink()
 bool MotorSettingsWindow::showsDefaults() const
 {
     return m_defaultsNote->isVisibleTo(this);
+}
+
+void MotorSettingsWindow::refreshTexts()
+{
+    m_defaultsNote->setText(m_texts[m_defaultsNoteText]);
 }
 
 SettingValues &MotorSettingsWindow::features()

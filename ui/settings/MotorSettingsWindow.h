@@ -51,6 +51,9 @@ public:
     const SettingValues &values() const { return m_values; }
     // Whether the tabs show defaults because no motor answered the read.
     bool showsDefaults() const;
+    // The texts the window sets itself (the defaults note) in the language
+    // chosen last; the table sets the others.
+    void refreshTexts();
 
     // A set button: stages the write of its tab's setting.
     void writeSetting(Settings::Item item);
@@ -81,5 +84,6 @@ private:
     QTabWidget *m_pages;
     ChannelEditor *m_editor;
     QLabel *m_defaultsNote; // under the tabs while they show defaults, not read values
+    Message m_defaultsNoteText = Message::SettingsDefaultsNote; // why they are defaults
     std::vector<Setting> m_settings; // in tab order
 };
