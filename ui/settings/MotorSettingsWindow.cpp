@@ -64,6 +64,7 @@ MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, const MessageTexts &te
     m_defaultsNote->setGeometry(16, 379, 577, 20);
     m_defaultsNote->setStyleSheet(QStringLiteral("color: #f59e0b;"));
     m_defaultsNote->hide();
+    refreshTexts();
     // Choosing an ID here chooses it in the main window as well.
     m_editor->setIndexChangedHook([mainIdList](int index) { mainIdList->setCurrentIndex(index); });
     listenToLink();
