@@ -26,6 +26,16 @@ QList<QByteArray> heardSince(const MotorSim &sim, int from)
     return frames;
 }
 
+// Motors with these IDs on channel 1 beside the bench's 1:1, or {-1}: none at all.
+void putOnTheLine(SimBench &b, const QList<int> &motorIds)
+{
+    if (motorIds == QList<int> {-1})
+        b.sim.bus().motors().clear();
+    else
+        for (int id : motorIds)
+            b.sim.bus().addMotor(id, 0x0001);
+}
+
 // Ticks with the event loop running until the link has nothing to do.
 void runUntilIdle(SimBench &b, int maxTicks = 40)
 {
@@ -152,11 +162,7 @@ void LineOfMotorsTest::aScanSaysHowItEnded()
     QFETCH(QList<int>, motorIds);
     QFETCH(int, end);
     SimBench b;
-    if (motorIds == QList<int> {-1})
-        b.sim.bus().motors().clear();
-    else
-        for (int id : motorIds)
-            b.sim.bus().addMotor(id, 0x0001);
+    putOnTheLine(b, motorIds);
     b.open();
     b.link.setStatusPolling(false);
     b.link.setTarget(at(0, 0x0001));
@@ -190,11 +196,7 @@ void LineOfMotorsTest::idWriteAsksTheLineFirst()
     QFETCH(int, refusal);
     QFETCH(bool, confirmed);
     SimBench b;
-    if (motorIds == QList<int> {-1})
-        b.sim.bus().motors().clear();
-    else
-        for (int id : motorIds)
-            b.sim.bus().addMotor(id, 0x0001);
+    putOnTheLine(b, motorIds);
     if (writeIgnored) {
         MotorSim::Faults faults;
         faults.ignoredWrites = {Frame::ForceIdChannels};
