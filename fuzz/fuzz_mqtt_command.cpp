@@ -3,10 +3,10 @@
 // topic is the one the bridge itself names, and whose frame carries a legal
 // data byte.  Input: one length byte, that many topic bytes, the payload.
 #include "BusScheduler.h"
+#include "ChannelNumbers.h"
 #include "Frames.h"
 #include "Topics.h"
 
-#include <bit>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -24,9 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     const Command c = std::get<Command>(parsed);
     const MotorTarget &to = c.target;
-    if (!c.group && std::popcount(to.channels.word()) != 1)
+    const QList<int> channels = channelNumbers(to.channels);
+    if (!c.group && channels.size() != 1)
         std::abort(); // a cover is one motor on one channel
-    const int channel = std::countr_zero(to.channels.word()) + 1;
+    const int channel = channels.value(0);
     const QString folder = c.group ? Topics::groupPath(QStringLiteral("tavik"), c.bus, to.id, to.channels.word())
                                    : Topics::coverPath(QStringLiteral("tavik"), c.bus, to.id, channel);
     if (!topic.startsWith(folder + u'/'))

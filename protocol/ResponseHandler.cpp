@@ -52,9 +52,7 @@ void ResponseHandler::discard(const QByteArray &bytes)
         why = bytes.size() >= Frame::ResponseSize ? LinkEvents::Discard::BadCheck : LinkEvents::Discard::CutOff;
     if (looksLikeCollision(bytes, lead))
         why = LinkEvents::Discard::Collision;
-    if (auto *scan = std::get_if<LinkJob::BaudScan>(&m_state.job); scan && why == LinkEvents::Discard::Collision)
-        scan->collided = true;
-    noteGarble();
+    noteGarble(why);
     m_events.discarded(bytes, why, bytes.size());
 }
 
@@ -77,13 +75,16 @@ bool ResponseHandler::answerAwaited() const
     return m_state.addressed && m_state.ticksSinceSent <= TransmitTick::AnswerWaitTicks;
 }
 
-// Answer-like bytes that are no clean answer: the line was not quiet.
-void ResponseHandler::noteGarble()
+// Answer-like bytes that are no clean answer: the line was not quiet.  A
+// scan counts only answers that collided.
+void ResponseHandler::noteGarble(LinkEvents::Discard why)
 {
     if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job))
         ask->garbled = true;
     else if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_state.job); check && check->waited >= 0)
         check->oldHeard = true;
+    else if (auto *scan = std::get_if<LinkJob::BaudScan>(&m_state.job); scan && why == LinkEvents::Discard::Collision)
+        scan->collided = true;
 }
 
 // A basic answer while an ID write asks the line or checks its result is

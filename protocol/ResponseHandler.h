@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Frames.h"
+#include "LinkEvents.h"
 #include "LinkReports.h"
 #include "WrittenSettings.h"
 
@@ -13,7 +14,6 @@
 #include <optional>
 
 struct LinkState;
-class LinkEvents;
 class SerialLine;
 
 class ResponseHandler {
@@ -48,7 +48,7 @@ private:
     // The answers an ID write's question and check listen for; true when
     // the answer was theirs.
     bool takenByIdWrite(const Frame::Response &f, bool fromAddressed);
-    void noteGarble();
+    void noteGarble(LinkEvents::Discard why);
     bool answerAwaited() const;
     bool looksLikeCollision(const QByteArray &bytes, bool lead) const;
     void discard(const QByteArray &bytes);
