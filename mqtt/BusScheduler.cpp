@@ -38,6 +38,14 @@ BusWork BusScheduler::toWork(const Command &command, int coverIndex) const
     return w;
 }
 
+namespace {
+// Whether two targets reach a common motor channel (ID 0 reaches every ID).
+bool overlaps(const MotorTarget &a, const MotorTarget &b)
+{
+    return (a.id == b.id || a.id == 0 || b.id == 0) && (a.channels.word() & b.channels.word()) != 0;
+}
+} // namespace
+
 bool BusScheduler::enqueue(const Command &command)
 {
     int coverIndex = -1;
@@ -50,7 +58,8 @@ bool BusScheduler::enqueue(const Command &command)
         if (coverIndex < 0)
             return false;
     }
-    const BusWork work = toWork(c, coverIndex);
+    BusWork work = toWork(c, coverIndex);
+    work.cover = -1;
     const auto sameTarget = [&](const Queued &q) { return q.work.to == work.to; };
     if (c.action == Command::Stop) {
         // Whatever was still waiting for this target would undo the stop.
@@ -61,21 +70,51 @@ bool BusScheduler::enqueue(const Command &command)
             m_queue.removeIf([&](const Queued &q) { return sameTarget(q) && q.action == Command::SetPosition; });
         m_queue.append({work, c.action});
     }
-    if (coverIndex >= 0) {
-        Cover &cover = m_covers[coverIndex];
-        cover.lastCommand = m_tick;
-        cover.answersSinceCommand = 0;
-        const std::optional<int> now = view(coverIndex).position;
-        switch (c.action) {
-        case Command::Open: cover.direction = Opening; break;
-        case Command::Close: cover.direction = Closing; break;
-        case Command::SetPosition:
-            cover.direction = !now || *now == c.value ? None : c.value > *now ? Opening : Closing;
-            break;
-        default: cover.direction = None; break;
+    // A group's members show their motion at once, like a cover of their own.
+    for (int i = 0; i < m_covers.size(); ++i)
+        if (i == coverIndex
+            || (c.group
+                && overlaps(c.target, {m_covers[i].config.id, ChannelMask::ofChannel(m_covers[i].config.channel)})))
+            markCommanded(i, c);
+    return true;
+}
+
+void BusScheduler::markCommanded(int coverIndex, const Command &c)
+{
+    Cover &cover = m_covers[coverIndex];
+    cover.lastCommand = m_tick;
+    cover.answersSinceCommand = 0;
+    const std::optional<int> now = view(coverIndex).position;
+    switch (c.action) {
+    case Command::Open: cover.direction = Opening; break;
+    case Command::Close: cover.direction = Closing; break;
+    case Command::SetPosition:
+        cover.direction = !now || *now == c.value ? None : c.value > *now ? Opening : Closing;
+        break;
+    default: cover.direction = None; break;
+    }
+}
+
+// The first waiting command, with every later one of the same ID, function
+// and data folded into its channels.  A command never overtakes an earlier
+// one for a channel it reaches.
+BusWork BusScheduler::takeMerged()
+{
+    BusWork work = m_queue.takeFirst().work;
+    QList<MotorTarget> passed;
+    for (auto it = m_queue.begin(); it != m_queue.end();) {
+        const BusWork &o = it->work;
+        const bool same = o.to.id == work.to.id && o.function == work.function && o.data == work.data;
+        if (same
+            && std::none_of(passed.begin(), passed.end(), [&](const MotorTarget &t) { return overlaps(t, o.to); })) {
+            work.to.channels.setWord(work.to.channels.word() | o.to.channels.word());
+            it = m_queue.erase(it);
+        } else {
+            passed.append(o.to);
+            ++it;
         }
     }
-    return true;
+    return work;
 }
 
 void BusScheduler::countUnansweredPoll()
@@ -95,8 +134,9 @@ void BusScheduler::countUnansweredPoll()
     m_lastPolled = -1;
 }
 
-// A cover commanded lately or moving is due again two ticks after its last
-// poll; the others take their turn.
+// Every second poll goes to the cover polled longest ago, whatever moves;
+// the others to a cover commanded lately or moving, due again two ticks
+// after its last poll.
 int BusScheduler::pickPollTarget()
 {
     if (m_covers.isEmpty())
@@ -106,7 +146,7 @@ int BusScheduler::pickPollTarget()
         return c.moving || c.direction != None ? 2 : m_tick - c.lastCommand <= RecentCommandTicks ? 1 : 0;
     };
     int best = -1;
-    for (int i = 0; i < m_covers.size(); ++i) {
+    for (int i = 0; !m_lastPollUrgent && i < m_covers.size(); ++i) {
         const Cover &c = m_covers[i];
         if (urgency(c) == 0 || m_tick - c.lastPoll < 2)
             continue;
@@ -114,10 +154,13 @@ int BusScheduler::pickPollTarget()
             || (urgency(c) == urgency(m_covers[best]) && c.lastPoll < m_covers[best].lastPoll))
             best = i;
     }
+    m_lastPollUrgent = best >= 0;
     if (best >= 0)
         return best;
-    best = m_nextInTurn;
-    m_nextInTurn = (m_nextInTurn + 1) % int(m_covers.size());
+    best = 0;
+    for (int i = 1; i < m_covers.size(); ++i)
+        if (m_covers[i].lastPoll < m_covers[best].lastPoll)
+            best = i;
     return best;
 }
 
@@ -128,7 +171,7 @@ BusWork BusScheduler::next(bool canSend)
     if (!canSend)
         return {};
     if (!m_queue.isEmpty())
-        return m_queue.takeFirst().work;
+        return takeMerged();
     const int i = pickPollTarget();
     if (i < 0)
         return {};

@@ -1,6 +1,10 @@
 // What each 150 ms tick of one bus does, with no I/O: a queued command for
-// a cover or group, else one status poll, the covers in turn.  It also keeps
-// what the answers said about each cover and decides what is published.
+// a cover or group, else one status poll.  Waiting commands with the same
+// function and data for one motor ID leave as one frame with their channels
+// together.  Polls alternate between the covers that move or were commanded
+// and the cover polled longest ago, so whatever moves, every cover is polled
+// at least once in 2 x (covers) polls.  It also keeps what the answers said
+// about each cover and decides what is published.
 #pragma once
 
 #include "Config.h"
@@ -20,7 +24,7 @@ struct BusWork {
     MotorTarget to;
     std::uint8_t function = 0;
     std::uint8_t data = 0;
-    int cover = -1; // index of the cover polled or commanded, -1 for a group
+    int cover = -1; // index of the cover polled, -1 for a command
 };
 
 // What one cover looks like to the outside.
@@ -60,6 +64,8 @@ public:
     CoverView view(int i) const;
     qint64 tickCount() const { return m_tick; }
     int queued() const { return int(m_queue.size()); }
+    // Every cover went offline together because no poll was answered lately.
+    bool busSilent() const { return m_silentPolls >= OfflineAfterPolls; }
 
 private:
     enum Direction { None, Opening, Closing };
@@ -84,6 +90,8 @@ private:
     };
 
     void countUnansweredPoll();
+    void markCommanded(int coverIndex, const Command &command);
+    BusWork takeMerged();
     int pickPollTarget();
     BusWork toWork(const Command &command, int coverIndex) const;
     int findCover(const MotorTarget &target) const;
@@ -92,7 +100,7 @@ private:
     QList<GroupConfig> m_groups;
     QList<Queued> m_queue;
     qint64 m_tick = 0;
-    int m_nextInTurn = 0;
+    bool m_lastPollUrgent = false;
     int m_lastPolled = -1;
     int m_silentPolls = 0; // polls in a row that no cover answered
 };

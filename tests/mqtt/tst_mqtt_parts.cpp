@@ -31,6 +31,38 @@ Command cmd(int id, int channel, Command::Action action, int value = 0)
     return c;
 }
 
+// Motor IDs 1..ids, each with covers on channels 1..channels; one group of
+// every ID on channel 1 and one of ID 1 on every channel.
+BusConfig grid(int ids, int channels)
+{
+    BusConfig bus;
+    bus.name = u"bus1"_qs;
+    for (int id = 1; id <= ids; ++id)
+        for (int ch = 1; ch <= channels; ++ch)
+            bus.covers.append(CoverConfig {id, ch, u"c"_qs, false});
+    bus.groups.append(GroupConfig {u"all"_qs, {0, ChannelMask::ofChannel(1)}});
+    bus.groups.append(GroupConfig {u"one"_qs, {1, ChannelMask::ofWord(quint16((1u << channels) - 1))}});
+    return bus;
+}
+
+Command groupCmd(int id, quint16 mask, Command::Action action)
+{
+    Command c = cmd(id, 1, action);
+    c.group = true;
+    c.target = {id, ChannelMask::ofWord(mask)};
+    return c;
+}
+
+// A frame's ID, mask, function and data, as "1 ffff dd 70" (data in decimal).
+QString frameText(int id, int mask, int function, int data)
+{
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(id)
+        .arg(mask, 4, 16, QChar(u'0'))
+        .arg(function, 2, 16, QChar(u'0'))
+        .arg(data);
+}
+
 } // namespace
 
 class TestMqttParts : public QObject {
@@ -408,6 +440,110 @@ private slots:
         QCOMPARE(s.view(0).state, u"stopped"_qs);
         QVERIFY(s.enqueue(cmd(12, 3, Command::SetPosition, 5)));
         QCOMPARE(s.view(0).state, u"closing"_qs);
+    }
+
+    // Commands waiting together for one ID with the same function and data
+    // leave as one frame; nothing overtakes an earlier command for its channel.
+    void mergedCommands_data()
+    {
+        QTest::addColumn<QList<Command>>("burst");
+        QTest::addColumn<QStringList>("frames");
+        using A = Command;
+        QList<Command> scene;
+        for (int ch = 1; ch <= 16; ++ch)
+            scene << cmd(1, ch, A::SetPosition, 30);
+        QTest::newRow("16 channels of one ID") << scene << QStringList {frameText(1, 0xFFFF, Frame::RunToPosition, 70)};
+        QList<Command> twoIds;
+        for (int ch = 1; ch <= 4; ++ch)
+            twoIds << cmd(1, ch, A::Close) << cmd(2, ch, A::Close);
+        QTest::newRow("two IDs interleaved") << twoIds
+                                             << QStringList {frameText(1, 0x000F, Frame::Motor, Frame::Down),
+                                                             frameText(2, 0x000F, Frame::Motor, Frame::Down)};
+        QTest::newRow("other data apart")
+            << QList<Command> {cmd(1, 1, A::SetPosition, 30), cmd(1, 2, A::SetPosition, 40),
+                               cmd(1, 3, A::SetPosition, 30)}
+            << QStringList {frameText(1, 0x0005, Frame::RunToPosition, 70),
+                            frameText(1, 0x0002, Frame::RunToPosition, 60)};
+        QTest::newRow("a channel keeps its order")
+            << QList<Command> {cmd(1, 1, A::Close), cmd(1, 2, A::Open), cmd(1, 2, A::Close)}
+            << QStringList {frameText(1, 0x0001, Frame::Motor, Frame::Down),
+                            frameText(1, 0x0002, Frame::Motor, Frame::Up),
+                            frameText(1, 0x0002, Frame::Motor, Frame::Down)};
+        QTest::newRow("stops together first")
+            << QList<Command> {cmd(2, 1, A::Open), cmd(1, 1, A::Stop), cmd(1, 2, A::Stop)}
+            << QStringList {frameText(1, 0x0003, Frame::Motor, Frame::Stop),
+                            frameText(2, 0x0001, Frame::Motor, Frame::Up)};
+        QTest::newRow("a group of every ID is not overtaken")
+            << QList<Command> {cmd(2, 1, A::Close), groupCmd(0, 0x0001, A::Open), cmd(2, 2, A::Close),
+                               cmd(2, 1, A::Close)}
+            << QStringList {frameText(2, 0x0003, Frame::Motor, Frame::Down),
+                            frameText(0, 0x0001, Frame::Motor, Frame::Up),
+                            frameText(2, 0x0001, Frame::Motor, Frame::Down)};
+    }
+    void mergedCommands()
+    {
+        QFETCH(QList<Command>, burst);
+        QFETCH(QStringList, frames);
+        BusScheduler s(grid(2, 16));
+        for (const Command &c : burst)
+            QVERIFY(s.enqueue(c));
+        QStringList sent;
+        for (BusWork w = s.next(); w.kind == BusWork::Send; w = s.next())
+            sent.append(frameText(w.to.id, w.to.channels.word(), w.function, w.data));
+        QCOMPARE(sent, frames);
+        QCOMPARE(s.queued(), 0);
+    }
+
+    // Whatever moves, every cover is polled within 2 x (covers) polls, and
+    // the commanded ones (a group's members too) show their motion at once.
+    void fairPolls_data()
+    {
+        QTest::addColumn<int>("ids");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QList<Command>>("commands");
+        QTest::addColumn<int>("moving"); // covers 0..moving-1 answer with a new position each time
+        QTest::newRow("group close on 16") << 16 << 1 << QList<Command> {groupCmd(0, 0x0001, Command::Close)} << 16;
+        QTest::newRow("two of 16 move") << 16 << 1 << QList<Command> {} << 2;
+        QTest::newRow("one ID's 16 channels") << 1 << 16 << QList<Command> {groupCmd(1, 0xFFFF, Command::Open)} << 16;
+        QTest::newRow("16 of 96 move") << 6 << 16 << QList<Command> {groupCmd(0, 0x0001, Command::Close)} << 16;
+        QTest::newRow("none moves") << 4 << 2 << QList<Command> {} << 0;
+    }
+    void fairPolls()
+    {
+        QFETCH(int, ids);
+        QFETCH(int, channels);
+        QFETCH(QList<Command>, commands);
+        QFETCH(int, moving);
+        BusScheduler s(grid(ids, channels));
+        const int n = s.coverCount();
+        for (int i = 0; i < n; ++i)
+            s.answer({s.cover(i).id, ChannelMask::ofChannel(s.cover(i).channel)}, 0, Frame::StatusPositionKnown);
+        for (const Command &c : commands) {
+            QVERIFY(s.enqueue(c));
+            for (int i = 0; i < n; ++i) {
+                const CoverConfig &cover = s.cover(i);
+                const bool member = (c.target.id == 0 || c.target.id == cover.id)
+                    && c.target.channels.channel(cover.channel);
+                if (member)
+                    QCOMPARE(s.view(i).state, c.action == Command::Close ? u"closing"_qs : u"opening"_qs);
+            }
+        }
+        QList<int> percent(n, 0);
+        QList<qint64> last(n, s.tickCount());
+        for (int t = 0; t < 6 * n; ++t) {
+            const BusWork w = s.next();
+            if (w.kind != BusWork::Poll)
+                continue;
+            QVERIFY2(
+                s.tickCount() - last[w.cover] <= 2 * n,
+                qPrintable(QStringLiteral("cover %1 waited %2 ticks").arg(w.cover).arg(s.tickCount() - last[w.cover])));
+            last[w.cover] = s.tickCount();
+            if (w.cover < moving)
+                percent[w.cover] = std::min(100, percent[w.cover] + 1);
+            s.answer(w.to, percent[w.cover], Frame::StatusPositionKnown);
+        }
+        for (int i = 0; i < n; ++i)
+            QVERIFY2(s.tickCount() - last[i] <= 2 * n, qPrintable(QString::number(i)));
     }
 };
 
