@@ -979,6 +979,31 @@ constexpr ProgramRow kProgramRows[] = {
     // --verbose: each frame as hex bytes, > sent, < received.
     {Program::Mqtt, "MqttFrameSent", {"%1 > %2", "%1 > %2", "%1 > %2"}},
     {Program::Mqtt, "MqttFrameReceived", {"%1 < %2", "%1 < %2", "%1 < %2"}},
+    // One bridge per base topic, a shared client ID, repeated lines and a silent bus.
+    {Program::Mqtt, "MqttClosedSoon",
+     {"代理服务器在接受连接 %1 秒后关闭了它：可能另一个客户端在使用客户端 ID '%2'",
+      "the broker closed the connection %1 s after accepting it: another client may be using the client ID '%2'",
+      "代理伺服器在接受連線 %1 秒後關閉了它：可能另一個用戶端在使用用戶端 ID '%2'"}},
+    // %1 = base topic, %2 = client ID, %3 = host, %4 = process ID, %5 = start time.
+    {Program::Mqtt, "MqttInstanceRunning",
+     {"另一个桥接已在服务基础主题 '%1'：%2（主机 %3，进程 %4，启动于 %5）；本桥接退出，不做任何更改",
+      "another bridge already serves the base topic '%1': %2 (host %3, process %4, started %5); this one exits and "
+      "changes nothing",
+      "另一個橋接已在服務基礎主題 '%1'：%2（主機 %3，程序 %4，啟動於 %5）；本橋接結束，不做任何變更"}},
+    {Program::Mqtt, "MqttInstanceStale",
+     {"基础主题 '%1' 上留有桥接 %2 的记录（主机 %3，进程 %4，启动于 %5），但它没有应答；照常启动",
+      "the base topic '%1' holds the record of the bridge %2 (host %3, process %4, started %5), which does not "
+      "answer; starting",
+      "基礎主題 '%1' 上留有橋接 %2 的記錄（主機 %3，程序 %4，啟動於 %5），但它沒有應答；照常啟動"}},
+    // %1 = the line, %2 = how many more, %3 = seconds.
+    {Program::Mqtt, "MqttLogRepeated",
+     {"%1 …… 以及另外 %2 条相同的记录（%3 秒内）", "%1 … and %2 more like it in %3 s",
+      "%1 …… 以及另外 %2 條相同的記錄（%3 秒內）"}},
+    {Program::Mqtt, "MqttBusSilent",
+     {"%1：%2 上没有电机应答；其 %3 个窗帘离线", "%1: no motor on %2 answers; its %3 covers are offline",
+      "%1：%2 上沒有電機應答；其 %3 個窗簾離線"}},
+    {Program::Mqtt, "MqttBusAnswers",
+     {"%1：%2 上的电机重新应答", "%1: motors on %2 answer again", "%1：%2 上的電機重新應答"}},
 };
 // clang-format on
 

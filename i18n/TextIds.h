@@ -263,7 +263,13 @@
     X(MqttMotorAnswers)                                                                                                \
     X(MqttMotorOffline)                                                                                                \
     X(MqttFrameSent)                                                                                                   \
-    X(MqttFrameReceived)
+    X(MqttFrameReceived)                                                                                               \
+    X(MqttClosedSoon)                                                                                                  \
+    X(MqttInstanceRunning)                                                                                             \
+    X(MqttInstanceStale)                                                                                               \
+    X(MqttLogRepeated)                                                                                                 \
+    X(MqttBusSilent)                                                                                                   \
+    X(MqttBusAnswers)
 
 #define TAVIK_APP_TEXTS(X)                                                                                             \
     X(AppDescription)                                                                                                  \

@@ -5,6 +5,7 @@
 #include "Topics.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTimer>
 
@@ -20,24 +21,47 @@ Bridge::Bridge(const Config &config, bool verbose, QObject *parent)
             verbose));
     connect(&m_client, &MqttClient::connected, this, &Bridge::onConnected);
     connect(&m_client, &MqttClient::messageReceived, this, &Bridge::onMessage);
-    connect(&m_client, &MqttClient::disconnected, this,
-            [](const QString &reason) { logLine(mqttText(MqttText::MqttBrokerDisconnected).arg(reason)); });
-    connect(&m_client, &MqttClient::credentialsRefused, this, [this](const QString &reason) {
-        logLine(mqttText(MqttText::MqttBrokerRefused).arg(reason));
-        if (!m_everConnected)
-            emit fatal(3);
-    });
+    connect(&m_client, &MqttClient::disconnected, this, &Bridge::onDisconnected);
+    connect(&m_client, &MqttClient::credentialsRefused, this, &Bridge::onCredentialsRefused);
 }
 
 Bridge::~Bridge() = default;
 
+void Bridge::onDisconnected(const QString &reason)
+{
+    logLine(mqttText(MqttText::MqttBrokerDisconnected).arg(reason));
+}
+
+void Bridge::onCredentialsRefused(const QString &reason)
+{
+    logLine(mqttText(MqttText::MqttBrokerRefused).arg(reason));
+    if (!m_everConnected)
+        emit fatal(3);
+}
+
 bool Bridge::start(QString *error)
 {
-    if (!m_client.start(error))
-        return false;
+    m_check = std::make_unique<InstanceCheck>(m_config.mqtt);
+    connect(m_check.get(), &InstanceCheck::disconnected, this, &Bridge::onDisconnected);
+    connect(m_check.get(), &InstanceCheck::credentialsRefused, this, &Bridge::onCredentialsRefused);
+    connect(m_check.get(), &InstanceCheck::baseTopicTaken, this, [this](const QString &line) {
+        logLine(line);
+        emit fatal(2);
+    });
+    connect(m_check.get(), &InstanceCheck::baseTopicFree, this, &Bridge::startBridging);
+    return m_check->start(error);
+}
+
+void Bridge::startBridging()
+{
+    QString error;
+    if (!m_client.start(&error)) {
+        logLine(error);
+        emit fatal(2);
+        return;
+    }
     for (auto &bus : m_buses)
         bus->start();
-    return true;
 }
 
 void Bridge::stop()
@@ -47,17 +71,23 @@ void Bridge::stop()
     const auto publishNow = [this](const QString &topic, const QByteArray &payload) {
         m_client.publish(topic, payload, true, 0);
     };
+    m_check.reset(); // still checking: nothing was started
     for (auto &bus : m_buses)
         bus->publishOffline(publishNow);
+    // Ended cleanly, this bridge leaves no record a starting one would wait for.
+    publishNow(Topics::bridgeInstance(m_config.mqtt.baseTopic), {});
     m_client.disconnectCleanly(Topics::bridgeState(m_config.mqtt.baseTopic));
 }
 
 void Bridge::onConnected()
 {
     const MqttConfig &m = m_config.mqtt;
-    logLine(mqttText(MqttText::MqttBrokerConnected).arg(m.host).arg(m.port));
+    logLine(mqttText(MqttText::MqttBrokerConnected).arg(m.host).arg(m.port), false);
     const bool first = !std::exchange(m_everConnected, true);
     m_client.publish(Topics::bridgeState(m.baseTopic), "online", true);
+    m_client.publish(Topics::bridgeInstance(m.baseTopic),
+                     QJsonDocument(InstanceCheck::record(m, m_started)).toJson(QJsonDocument::Compact), true);
+    m_client.subscribe(Topics::pingRequest(m.baseTopic));
     for (const QString &pattern : {u"/+/+/+/set"_qs, u"/+/+/+/set_position"_qs, u"/+/+/+/limit/set"_qs, u"/+/+/set"_qs})
         m_client.subscribe(m.baseTopic + pattern);
     if (m.discovery) {
@@ -93,6 +123,11 @@ void Bridge::republishAll()
 void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool retained)
 {
     const MqttConfig &m = m_config.mqtt;
+    if (topic == Topics::pingRequest(m.baseTopic)) {
+        if (!retained)
+            answerPing(payload);
+        return;
+    }
     if (m.discovery && topic == m.discoveryPrefix + QStringLiteral("/status")) {
         if (payload == "online") {
             const int pause = int(QRandomGenerator::global()->bounded(BirthPauseMaxMs + 1));
@@ -111,6 +146,14 @@ void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool ret
         return;
     }
     onCommand(topic, payload, retained);
+}
+
+void Bridge::answerPing(const QByteArray &payload)
+{
+    QJsonObject answer = InstanceCheck::record(m_config.mqtt, m_started);
+    answer.insert(u"transaction"_qs, QJsonDocument::fromJson(payload).object().value(u"transaction"_qs));
+    m_client.publish(Topics::pingResponse(m_config.mqtt.baseTopic),
+                     QJsonDocument(answer).toJson(QJsonDocument::Compact), false);
 }
 
 void Bridge::onCommand(const QString &topic, const QByteArray &payload, bool retained)

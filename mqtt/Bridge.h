@@ -1,11 +1,14 @@
 // The daemon: one MQTT connection and one BusBridge per bus.  Announces the
 // covers, routes commands to their bus and republishes everything on every
-// connection and on Home Assistant's birth message.
+// connection and on Home Assistant's birth message.  Nothing of this starts
+// before InstanceCheck found no other bridge serving the base topic; a
+// running bridge keeps its record retained and answers the pings.
 #pragma once
 
 #include "BusBridge.h"
 #include "Config.h"
 #include "Discovery.h"
+#include "InstanceCheck.h"
 #include "MqttClient.h"
 
 #include <QObject>
@@ -22,24 +25,32 @@ public:
     Bridge(const Config &config, bool verbose, QObject *parent = nullptr);
     ~Bridge() override;
 
+    // Starts the check for another bridge; the rest follows when there is none.
     bool start(QString *error);
     // Publishes offline and closes the connection.
     void stop();
 
 signals:
-    // The program should end with this code (3: the broker refused the credentials).
+    // The program should end with this code (2: another bridge serves the base
+    // topic, or the client cannot be set up; 3: the broker refused the credentials).
     void fatal(int exitCode);
 
 private:
+    void startBridging();
+    void onDisconnected(const QString &reason);
+    void onCredentialsRefused(const QString &reason);
     void onConnected();
     void onMessage(const QString &topic, const QByteArray &payload, bool retained);
     void onCommand(const QString &topic, const QByteArray &payload, bool retained);
     void publishDiscovery();
     void republishAll();
+    void answerPing(const QByteArray &payload);
 
     Config m_config;
     QList<DiscoveryMessage> m_discovery;
     MqttClient m_client;
+    std::unique_ptr<InstanceCheck> m_check;
+    QDateTime m_started = QDateTime::currentDateTimeUtc();
     std::vector<std::unique_ptr<BusBridge>> m_buses;
     bool m_everConnected = false;
     bool m_collectingStale = false;

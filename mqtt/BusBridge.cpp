@@ -10,7 +10,7 @@
 BusBridge::BusBridge(const BusConfig &bus, const QString &baseTopic, Publisher publish, bool verbose, QObject *parent)
     : QObject(parent), m_bus(bus), m_base(baseTopic), m_publish(std::move(publish)), m_verbose(verbose),
       m_scheduler(bus), m_published(bus.covers.size()), m_lastAnswer(bus.covers.size()),
-      m_attributesSent(bus.covers.size())
+      m_attributesSent(bus.covers.size()), m_offlineLogged(bus.covers.size(), true)
 {
     m_link.setWorkSource([this](bool canSend) {
         const BusWork work = m_scheduler.next(canSend);
@@ -51,7 +51,7 @@ void BusBridge::tryOpen()
     m_lastOpenError.clear();
     m_reopen.stop();
     m_portOpen = true;
-    logLine(mqttText(MqttText::MqttPortOpen).arg(m_bus.name, m_bus.port));
+    logLine(mqttText(MqttText::MqttPortOpen).arg(m_bus.name, m_bus.port), false);
     m_publish(Topics::busState(m_base, m_bus.name), "online");
 }
 
@@ -106,6 +106,30 @@ void BusBridge::publishOffline(const Publisher &publish)
     }
 }
 
+// A cover's own line, unless the bus as a whole went silent (one line for
+// all) or its port is gone (the port's line said it).
+void BusBridge::logAvailability(int i, bool online)
+{
+    if (!online && !m_portOpen)
+        return;
+    if (!online && m_scheduler.busSilent()) {
+        if (!std::exchange(m_silenceLogged, true))
+            logLine(mqttText(MqttText::MqttBusSilent).arg(m_bus.name, m_bus.port).arg(m_scheduler.coverCount()));
+        return;
+    }
+    if (online && std::exchange(m_silenceLogged, false))
+        logLine(mqttText(MqttText::MqttBusAnswers).arg(m_bus.name, m_bus.port), false);
+    if (online && !std::exchange(m_offlineLogged[i], false))
+        return;
+    m_offlineLogged[i] = !online;
+    const CoverConfig &c = m_scheduler.cover(i);
+    logLine(mqttText(online ? MqttText::MqttMotorAnswers : MqttText::MqttMotorOffline)
+                .arg(m_bus.name)
+                .arg(c.id)
+                .arg(c.channel),
+            !online); // back online is never held back
+}
+
 void BusBridge::publishCover(int i, bool force)
 {
     const CoverConfig &c = m_scheduler.cover(i);
@@ -118,10 +142,7 @@ void BusBridge::publishCover(int i, bool force)
     if (force || !was || was->online != v.online) {
         m_publish(path + QStringLiteral("/availability"), v.online ? "online" : "offline");
         if (was && was->online != v.online)
-            logLine(mqttText(v.online ? MqttText::MqttMotorAnswers : MqttText::MqttMotorOffline)
-                        .arg(m_bus.name)
-                        .arg(c.id)
-                        .arg(c.channel));
+            logAvailability(i, v.online);
     }
     if (v.online && (force || !was || was->state != v.state))
         m_publish(path + QStringLiteral("/state"), v.state.toUtf8());

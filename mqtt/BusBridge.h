@@ -37,6 +37,7 @@ private:
     void onAnswer(const MotorTarget &from, int percent, quint8 status);
     void publishCover(int i, bool force);
     void publishChanges();
+    void logAvailability(int i, bool online);
 
     BusConfig m_bus;
     QString m_base;
@@ -50,4 +51,6 @@ private:
     QList<std::optional<CoverView>> m_published;
     QList<QDateTime> m_lastAnswer;
     QList<QDateTime> m_attributesSent;
+    QList<bool> m_offlineLogged; // a line of its own said this cover went offline (or it never answered yet)
+    bool m_silenceLogged = false; // one line said the whole bus went silent
 };

@@ -330,7 +330,8 @@ ConfigResult parseConfig(const QByteArray &yaml, const QString &fileName, const 
     try {
         Config config = parseRoot(YAML::Load(yaml.toStdString()), envPassword);
         if (config.mqtt.clientId.isEmpty())
-            config.mqtt.clientId = QStringLiteral("tavik-") + hostName;
+            // Two bridges on one host (other base topics) must not take each other's session.
+            config.mqtt.clientId = QStringLiteral("tavik-%1-%2").arg(hostName, config.mqtt.baseTopic);
         return {config, {}};
     } catch (const ConfigError &e) {
         return {std::nullopt, mqttText(MqttText::MqttAtFileLine).arg(fileName).arg(e.line).arg(e.text)};

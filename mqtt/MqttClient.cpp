@@ -46,6 +46,7 @@ struct MqttClient::Session {
 
     // The current attempt, written by the thread only.
     bool up = false;
+    Clock::time_point upSince;
     int connackCode = -1;
     int disconnectCode = 0;
 
@@ -76,6 +77,7 @@ struct MqttClient::Session {
         if (code != 0)
             return;
         s->up = true;
+        s->upSince = Clock::now();
         s->post([](MqttClient *c) {
             c->m_connected = true;
             emit c->connected();
@@ -113,7 +115,7 @@ struct MqttClient::Session {
                                                                                          : reasonOf(rc, error);
             if (stopAsked() != Stop::No)
                 break;
-            if (up)
+            if (up && stayedUp())
                 retryMs = timing.firstRetryMs;
             const int wait = retryMs;
             retryMs = std::min(retryMs * 2, timing.lastRetryMs);
@@ -160,6 +162,9 @@ struct MqttClient::Session {
         }
     }
 
+    qint64 upForMs() const { return std::chrono::duration_cast<milliseconds>(Clock::now() - upSince).count(); }
+    bool stayedUp() const { return upForMs() >= timing.stableMs; }
+
     QString reasonOf(int rc, int error) const
     {
         const QString tls = describeTlsTrouble(tlsTrouble, config);
@@ -176,7 +181,12 @@ struct MqttClient::Session {
             // Before the CONNACK, an MQTT broker only closes on a CONNECT it cannot read.
             if (!up && !config.tls)
                 return mqttText(MqttText::MqttClosedBeforeConnack);
-            return rc == MOSQ_ERR_CONN_LOST ? mqttText(MqttText::MqttClosedByBroker) : mqttText(MqttText::MqttNotMqtt);
+            if (rc == MOSQ_ERR_PROTOCOL)
+                return mqttText(MqttText::MqttNotMqtt);
+            if (up && !stayedUp())
+                return mqttText(MqttText::MqttClosedSoon)
+                    .arg(QString::number(upForMs() / 1000.0, 'f', 1), config.clientId);
+            return mqttText(MqttText::MqttClosedByBroker);
         case MOSQ_ERR_TLS: return mqttText(MqttText::MqttTlsFailed).arg(systemError(error));
         default: return QString::fromUtf8(mosquitto_strerror(rc));
         }
@@ -220,8 +230,8 @@ bool MqttClient::start(QString *error)
     if (!m_config.username.isEmpty())
         mosquitto_username_pw_set(mosq, m_config.username.toUtf8().constData(),
                                   m_config.password.isEmpty() ? nullptr : m_config.password.toUtf8().constData());
-    const QByteArray will = m_willTopic.toUtf8();
-    mosquitto_will_set(mosq, will.constData(), 7, "offline", 1, true);
+    if (!m_willTopic.isEmpty())
+        mosquitto_will_set(mosq, m_willTopic.toUtf8().constData(), 7, "offline", 1, true);
     if (session->tls) {
         mosquitto_void_option(mosq, MOSQ_OPT_SSL_CTX, session->tls.get());
         mosquitto_int_option(mosq, MOSQ_OPT_SSL_CTX_WITH_DEFAULTS, 0);
@@ -279,7 +289,8 @@ void MqttClient::disconnectCleanly(const QString &stateTopic)
         return;
     const int cleanMs = 1000;
     if (m_connected) {
-        publish(stateTopic, "offline", true);
+        if (!stateTopic.isEmpty())
+            publish(stateTopic, "offline", true);
         {
             std::lock_guard lock(m_session->mutex);
             m_session->stop = Session::Stop::Clean;
@@ -289,4 +300,21 @@ void MqttClient::disconnectCleanly(const QString &stateTopic)
         mosquitto_disconnect(m_session->mosq);
     }
     finishThread(cleanMs + 2 * LoopTickMs);
+}
+
+void MqttClient::closeInBackground()
+{
+    if (!m_session)
+        return;
+    {
+        std::lock_guard lock(m_session->mutex);
+        m_session->client = nullptr;
+        m_session->stop = Session::Stop::Clean;
+        m_session->cleanDeadline = Clock::now() + milliseconds(LoopTickMs * 5);
+        m_session->wake.notify_all();
+    }
+    mosquitto_disconnect(m_session->mosq);
+    m_thread.detach(); // it holds the session until it ends
+    m_session.reset();
+    m_connected = false;
 }

@@ -12,7 +12,10 @@
 // Every ending of a connection or of an attempt (refused, reset, keepalive
 // lost, no CONNACK in time, a TLS failure, an unreachable host) is reported
 // once through disconnected() with its reason and the next attempt follows
-// after 1 s, doubling up to 30 s; a connection that was up starts again at 1 s.
+// after 1 s, doubling up to 30 s; only a connection that stayed up for a
+// minute starts the waits again at 1 s.  A connection the broker closes
+// sooner is told as what it usually is: another client with our client ID
+// taking the broker's session over, and ours then taking it back.
 #pragma once
 
 #include "Config.h"
@@ -31,9 +34,10 @@ public:
         int connectTimeoutMs = 10000; // TCP, TLS and CONNACK together
         int firstRetryMs = 1000;
         int lastRetryMs = 30000;
+        int stableMs = 60000; // up this long, the next ending retries after firstRetryMs again
     };
 
-    // The last will (payload "offline", retained) goes on willTopic.
+    // The last will (payload "offline", retained) goes on willTopic; none when it is empty.
     MqttClient(const MqttConfig &config, const QString &willTopic, QObject *parent = nullptr);
     ~MqttClient() override;
 
@@ -46,9 +50,12 @@ public:
     void publish(const QString &topic, const QByteArray &payload, bool retain, int qos = 1);
     void subscribe(const QString &pattern, int qos = 1);
     void unsubscribe(const QString &pattern);
-    // Publishes "offline" on stateTopic and closes the connection, waiting
-    // about a second at most; no further attempt follows.
+    // Publishes "offline" on stateTopic (unless it is empty) and closes the
+    // connection, waiting about a second at most; no further attempt follows.
     void disconnectCleanly(const QString &stateTopic);
+    // Closes the connection without waiting: the connection's thread ends on
+    // its own and no signal follows.
+    void closeInBackground();
 
 signals:
     void connected();

@@ -11,6 +11,18 @@ QString bridgeState(const QString &base)
 {
     return base + QStringLiteral("/bridge/state");
 }
+QString bridgeInstance(const QString &base)
+{
+    return base + QStringLiteral("/bridge/instance");
+}
+QString pingRequest(const QString &base)
+{
+    return base + QStringLiteral("/bridge/request/ping");
+}
+QString pingResponse(const QString &base)
+{
+    return base + QStringLiteral("/bridge/response/ping");
+}
 QString busState(const QString &base, const QString &bus)
 {
     return base + u'/' + bus + QStringLiteral("/state");

@@ -13,6 +13,10 @@
 namespace Topics {
 
 QString bridgeState(const QString &base);
+// The running bridge's retained record (host, process, start) and its ping.
+QString bridgeInstance(const QString &base);
+QString pingRequest(const QString &base);
+QString pingResponse(const QString &base);
 QString busState(const QString &base, const QString &bus);
 // "B/bus/m12/c3", the folder of one cover's topics.
 QString coverPath(const QString &base, const QString &bus, int id, int channel);

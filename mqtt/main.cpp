@@ -65,6 +65,7 @@ int main(int argc, char *argv[])
     QObject::connect(&signalWatch, &QSocketNotifier::activated, &app, [&] {
         logLine(mqttText(MqttText::MqttStopping));
         bridge.stop();
+        flushLog();
         QCoreApplication::quit();
     });
 
@@ -74,5 +75,7 @@ int main(int argc, char *argv[])
         logLine(error);
         return 2;
     }
-    return app.exec();
+    const int code = app.exec();
+    flushLog();
+    return code;
 }

@@ -473,6 +473,93 @@ private slots:
         QCOMPARE(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"));
     }
 
+    // The same configuration started again while the bridge runs: the second
+    // one names the first and exits 2 having changed nothing; the first's
+    // covers keep their configurations and stay available.
+    void secondBridgeOnOneBaseTopicRefused()
+    {
+        const QString coverConfig = u"homeassistant/cover/tavik_bus1_m12_c3/config"_qs;
+        QTRY_VERIFY(m_observer->last(coverConfig).startsWith('{'));
+        const qsizetype before = m_observer->seen.size();
+        const qsizetype firstLog = m_bridge->errors.size();
+        BridgeProcess second(m_dir, config(m_dir.filePath(u"bus"_qs)), u"second.yaml"_qs);
+        second.start();
+        QVERIFY(second.process.waitForFinished(10000));
+        second.errors += second.process.readAllStandardError();
+        QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.process.exitCode(), 2);
+        const QJsonObject record = QJsonDocument::fromJson(m_observer->last(u"tavik/bridge/instance"_qs)).object();
+        const QByteArray named =
+            QStringLiteral("another bridge already serves the base topic 'tavik': tavik-test (host %1, process %2,")
+                .arg(record.value(u"host"_qs).toString())
+                .arg(m_bridge->process.processId())
+                .toUtf8();
+        QVERIFY2(second.errors.contains(named), second.errors.constData());
+        // Whatever reached the broker since came from the first bridge.
+        QTest::qWait(Bridge::StaleScanMs);
+        for (auto m = m_observer->seen.cbegin() + before; m != m_observer->seen.cend(); ++m) {
+            QVERIFY2(!m->topic.startsWith(u"homeassistant/"_qs) || !m->payload.isEmpty(), qPrintable(m->topic));
+            QVERIFY2(m->payload != "offline", qPrintable(m->topic));
+        }
+        QVERIFY(m_observer->last(coverConfig).startsWith('{'));
+        QCOMPARE(m_observer->last(u"tavik/bridge/state"_qs), QByteArray("online"));
+        QCOMPARE(m_observer->last(Cover12 + QStringLiteral("/availability")), QByteArray("online"));
+        QVERIFY2(!m_bridge->errors.mid(firstLog).contains("broker: connection to"), m_bridge->errors.constData());
+        // The first still takes commands.
+        m_sim.bus().clearLog();
+        publish(Cover12 + QStringLiteral("/set"), "STOP");
+        QTRY_COMPARE_WITH_TIMEOUT(framesLike(m_sim, MotorBus::commandFrame(12, 0x0004, 0x0A, 0xCC)), 2, 3000);
+    }
+
+    // A record left by a bridge that was killed does not keep the next one
+    // from starting; a bridge stopped cleanly leaves none.
+    void staleInstanceRecord_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QByteArray>("left"); // retained on BASE/bridge/instance before the start
+        QTest::addColumn<bool>("toldStale");
+        QTest::newRow("killed bridge's record")
+            << u"stale1"_qs
+            << QByteArray(R"({"host":"gone-host","pid":4242,"started":"2026-01-01T00:00:00Z","client_id":"old"})")
+            << true;
+        QTest::newRow("no record") << u"stale2"_qs << QByteArray() << false;
+    }
+    void staleInstanceRecord()
+    {
+        QFETCH(QByteArray, left);
+        QFETCH(bool, toldStale);
+        QFETCH(QString, base);
+        if (!left.isEmpty()) {
+            publish(base + QStringLiteral("/bridge/instance"), left, true);
+            QTRY_COMPARE(m_observer->last(base + QStringLiteral("/bridge/instance")), left);
+        }
+        BridgeProcess bridge(m_dir,
+                             mqttSection(m_broker, m_passwordFile, u"tavik-"_qs + base, base)
+                                 + "buses:\n  - name: b\n    port: /nonexistent/tty\n",
+                             base + QStringLiteral(".yaml"));
+        bridge.start();
+        QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(base + QStringLiteral("/bridge/state")), QByteArray("online"),
+                                  10000);
+        QCOMPARE(bridge.errors.contains(
+                     "(host gone-host, process 4242, started 2026-01-01T00:00:00Z), which does not answer"),
+                 toldStale);
+        QTRY_COMPARE(QJsonDocument::fromJson(m_observer->last(base + QStringLiteral("/bridge/instance")))
+                         .object()
+                         .value(u"pid"_qs)
+                         .toInteger(),
+                     bridge.process.processId());
+        // It answers a ping with its record and the transaction.
+        publish(base + QStringLiteral("/bridge/request/ping"), R"({"transaction":"t-17"})");
+        QTRY_COMPARE(QJsonDocument::fromJson(m_observer->last(base + QStringLiteral("/bridge/response/ping")))
+                         .object()
+                         .value(u"transaction"_qs)
+                         .toString(),
+                     u"t-17"_qs);
+        bridge.kill(SIGTERM);
+        QCOMPARE(bridge.process.exitCode(), 0);
+        QTRY_COMPARE(m_observer->last(base + QStringLiteral("/bridge/instance")), QByteArray());
+    }
+
     // Last: the bridge is gone afterwards.
     void lastWillAfterSigkill()
     {

@@ -34,7 +34,7 @@ private slots:
     {
         const Config c = parsed(goodConfig);
         QCOMPARE(c.mqtt.port, 1883);
-        QCOMPARE(c.mqtt.clientId, u"tavik-host"_qs);
+        QCOMPARE(c.mqtt.clientId, u"tavik-host-tavik"_qs);
         QCOMPARE(c.mqtt.baseTopic, u"tavik"_qs);
         QCOMPARE(c.buses.first().baudCode, std::optional<int>(3));
         QCOMPARE(c.buses.first().covers.size(), 2);

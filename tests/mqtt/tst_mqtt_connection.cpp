@@ -31,7 +31,8 @@ struct WatchedClient {
     int linesWith(const QString &words) const { return int(lines.filter(words).size()); }
 };
 
-const MqttClient::Timing Quick {1000, 200, 800};
+// Every connection counts as one that stayed up: the waits start again.
+const MqttClient::Timing Quick {1000, 200, 800, 0};
 
 int framesLike(const MotorSim &sim, const QByteArray &frame)
 {
@@ -134,6 +135,40 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(watched.connects, 2, 10000);
         QCOMPARE(watched.linesWith(u"lost:"_qs), 1);
         QVERIFY(watched.client.isConnected());
+    }
+
+    // Two clients with one client ID: the broker closes each one's connection
+    // when the other connects.  The line names the likely cause, and the
+    // waits go on doubling as long as no connection stayed up long enough.
+    void sharedClientId_data()
+    {
+        QTest::addColumn<int>("stableMs");
+        QTest::addColumn<QStringList>("waits"); // of the first client's first four lines
+        QTest::addColumn<bool>("hint");
+        QTest::newRow("short connections") << 60000 << QStringList {u"0.2"_qs, u"0.4"_qs, u"0.8"_qs, u"0.8"_qs} << true;
+        QTest::newRow("every connection stable")
+            << 0 << QStringList {u"0.2"_qs, u"0.2"_qs, u"0.2"_qs, u"0.2"_qs} << false;
+    }
+    void sharedClientId()
+    {
+        QFETCH(int, stableMs);
+        QFETCH(QStringList, waits);
+        QFETCH(bool, hint);
+        const MqttClient::Timing timing {1000, 200, 800, stableMs};
+        const QString id = QStringLiteral("twin-%1").arg(stableMs);
+        WatchedClient first(m_broker.clientConfig(id), timing);
+        QTRY_COMPARE_WITH_TIMEOUT(first.connects, 1, 10000);
+        WatchedClient second(m_broker.clientConfig(id), timing);
+        QTRY_VERIFY_WITH_TIMEOUT(first.lines.size() >= 4, 20000);
+        const QString hintWords = u"another client may be using the client ID '"_qs + id + u'\'';
+        for (int i = 0; i < waits.size(); ++i) {
+            const QString &line = first.lines.at(i);
+            QVERIFY2(line.startsWith(QStringLiteral("connection to 127.0.0.1:%1 lost: ").arg(m_broker.port)),
+                     qPrintable(line));
+            QVERIFY2(line.endsWith(u"; next attempt in "_qs + waits[i] + u" s"_qs), qPrintable(line));
+            QVERIFY2(line.contains(hintWords) == hint, qPrintable(line));
+            QVERIFY2(line.contains(u"the broker closed the connection"_qs), qPrintable(line));
+        }
     }
 
     // A listener that accepts and never answers: a line per attempt, the

@@ -5,6 +5,7 @@
 #include "ConfigKit.h"
 #include "Discovery.h"
 #include "Frames.h"
+#include "Log.h"
 #include "Topics.h"
 
 #include <QJsonArray>
@@ -544,6 +545,45 @@ private slots:
         }
         for (int i = 0; i < n; ++i)
             QVERIFY2(s.tickCount() - last[i] <= 2 * n, qPrintable(QString::number(i)));
+    }
+
+    // The first of identical lines is written at once, the rest told as one
+    // line when the window ends; a line is held back only within its window.
+    void logCollapse_data()
+    {
+        QTest::addColumn<QStringList>("lines"); // "text@ms"; "flush@ms" ends windows, "end@ms" ends all
+        QTest::addColumn<QStringList>("written");
+        QStringList flood;
+        for (int i = 0; i < 5000; ++i)
+            flood << QStringLiteral("bad@%1").arg(i * 10);
+        QTest::newRow("5000 alike") << (flood << u"flush@60000"_qs)
+                                    << QStringList {u"bad"_qs, u"bad … and 4,999 more like it in 60 s"_qs};
+        QTest::newRow("different lines pass") << QStringList {u"a@0"_qs, u"b@1"_qs, u"c@2"_qs, u"flush@70000"_qs}
+                                              << QStringList {u"a"_qs, u"b"_qs, u"c"_qs};
+        QTest::newRow("window ends, line again")
+            << QStringList {u"a@0"_qs, u"a@10"_qs, u"a@60000"_qs, u"a@60001"_qs, u"end@61500"_qs}
+            << QStringList {u"a"_qs, u"a … and 1 more like it in 60 s"_qs, u"a"_qs,
+                            u"a … and 1 more like it in 2 s"_qs};
+        QTest::newRow("interleaved") << QStringList {u"a@0"_qs, u"b@1"_qs,         u"a@2"_qs,        u"b@3"_qs,
+                                                     u"a@4"_qs, u"flush@59999"_qs, u"flush@60003"_qs}
+                                     << QStringList {u"a"_qs, u"b"_qs, u"a … and 2 more like it in 60 s"_qs,
+                                                     u"b … and 1 more like it in 60 s"_qs};
+    }
+    void logCollapse()
+    {
+        QFETCH(QStringList, lines);
+        QStringList written;
+        LogCollapser log([&](const QString &text) { written << text; });
+        for (const QString &l : lines) {
+            const qint64 at = l.section(u'@', 1).toLongLong();
+            const QString text = l.section(u'@', 0, 0);
+            if (text == u"flush"_qs || text == u"end"_qs)
+                log.flush(at, text == u"end"_qs);
+            else
+                log.line(text, at);
+        }
+        QTEST(written, "written");
+        QCOMPARE(log.nextEndMs(), -1);
     }
 };
 
