@@ -451,7 +451,12 @@ private slots:
                     return false;
             return true;
         };
+        const qsizetype answersBefore = upstairs.errors.count(" answers\n");
         QTRY_VERIFY_WITH_TIMEOUT(allOffline(), 10000);
+        // One line for the bus, none per cover.
+        QTRY_COMPARE(upstairs.errors.count("bus1: no motor on "), 1);
+        QVERIFY2(upstairs.errors.contains("answers; its 16 covers are offline"), upstairs.errors.constData());
+        QCOMPARE(upstairs.errors.count("offline\n"), 1); // that line only
         const int polls = int(
             std::count_if(sim.frames().begin(), sim.frames().end(),
                           [](const MotorBus::ReceivedFrame &f) { return quint8(f.bytes[4]) == 0xCC; }));
@@ -461,6 +466,8 @@ private slots:
         for (int id = 1; id <= 16; ++id)
             QTRY_COMPARE_WITH_TIMEOUT(m_observer->last(path(id) + QStringLiteral("/availability")),
                                       QByteArray("online"), 15000);
+        QCOMPARE(upstairs.errors.count("bus1: motors on "), 1);
+        QCOMPARE(upstairs.errors.count(" answers\n"), answersBefore);
 
         // Stopped cleanly, it says it is gone: each cover's availability list
         // holds the bridge's state, so every cover reads unavailable.
