@@ -46,6 +46,13 @@ private slots:
         const Config tls = parsed("mqtt: { tls: { ca_file: " + ca.fileName().toUtf8()
                                   + " } }\nbuses: [ { name: a, port: /p } ]\n");
         QCOMPARE(tls.mqtt.port, 8883);
+        // The example's and the manual's TLS without a CA file: the system's CAs.
+        const Config systemCas = parsed("mqtt: { tls: {} }\nbuses: [ { name: a, port: /p } ]\n");
+        QVERIFY(systemCas.mqtt.tls);
+        QCOMPARE(systemCas.mqtt.caFile, QString());
+        // The default client ID names the base topic: two bridges on one host differ.
+        QCOMPARE(parsed("mqtt: { base_topic: upstairs }\nbuses: [ { name: a, port: /p } ]\n").mqtt.clientId,
+                 u"tavik-host-upstairs"_qs);
         QCOMPARE(parsed("buses: [ { name: a, port: /p } ]\n").buses.first().baudCode, std::nullopt);
     }
 
