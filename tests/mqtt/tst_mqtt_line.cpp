@@ -156,8 +156,9 @@ private slots:
             };
             sim.bus().clearLog();
             for (int i = 0; i < 96; ++i) {
-                m_observer->client.publish(QStringLiteral("scene/bus1/m%1/c%2/set_position").arg(1 + i / 16).arg(1 + i % 16),
-                                           QByteArray::number(position), false);
+                m_observer->client.publish(
+                    QStringLiteral("scene/bus1/m%1/c%2/set_position").arg(1 + i / 16).arg(1 + i % 16),
+                    QByteArray::number(position), false);
                 QTest::qWait(10);
             }
             QElapsedTimer sinceLast;
