@@ -42,12 +42,17 @@ void Bridge::onCredentialsRefused(const QString &reason)
 bool Bridge::start(QString *error)
 {
     m_check = std::make_unique<InstanceCheck>(m_config.mqtt);
-    connect(m_check.get(), &InstanceCheck::disconnected, this, &Bridge::onDisconnected);
+    connect(m_check.get(), &InstanceCheck::disconnected, this, [this](const QString &reason) {
+        onDisconnected(reason);
+        // With the broker out of reach the buses are polled meanwhile; nothing is published before the check.
+        startBuses();
+    });
     connect(m_check.get(), &InstanceCheck::credentialsRefused, this, &Bridge::onCredentialsRefused);
     connect(m_check.get(), &InstanceCheck::baseTopicTaken, this, [this](const QString &line) {
         logLine(line);
         emit fatal(2);
     });
+    connect(m_check.get(), &InstanceCheck::staleRecord, this, [](const QString &line) { logLine(line); });
     connect(m_check.get(), &InstanceCheck::baseTopicFree, this, &Bridge::startBridging);
     return m_check->start(error);
 }
@@ -60,6 +65,13 @@ void Bridge::startBridging()
         emit fatal(2);
         return;
     }
+    startBuses();
+}
+
+void Bridge::startBuses()
+{
+    if (std::exchange(m_busesStarted, true))
+        return;
     for (auto &bus : m_buses)
         bus->start();
 }

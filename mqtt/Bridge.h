@@ -1,7 +1,8 @@
 // The daemon: one MQTT connection and one BusBridge per bus.  Announces the
 // covers, routes commands to their bus and republishes everything on every
-// connection and on Home Assistant's birth message.  Nothing of this starts
-// before InstanceCheck found no other bridge serving the base topic; a
+// connection and on Home Assistant's birth message.  Its own connection
+// starts only once InstanceCheck found no other bridge serving the base
+// topic (the buses too, unless the broker is out of reach meanwhile); a
 // running bridge keeps its record retained and answers the pings.
 #pragma once
 
@@ -37,6 +38,7 @@ signals:
 
 private:
     void startBridging();
+    void startBuses();
     void onDisconnected(const QString &reason);
     void onCredentialsRefused(const QString &reason);
     void onConnected();
@@ -54,4 +56,5 @@ private:
     std::vector<std::unique_ptr<BusBridge>> m_buses;
     bool m_everConnected = false;
     bool m_collectingStale = false;
+    bool m_busesStarted = false;
 };

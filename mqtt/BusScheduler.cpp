@@ -24,7 +24,7 @@ int BusScheduler::findCover(const MotorTarget &target) const
 BusWork BusScheduler::toWork(const Command &command, int coverIndex) const
 {
     const bool invert = coverIndex >= 0 && m_covers[coverIndex].config.invert;
-    BusWork w {BusWork::Send, command.target, Frame::Motor, 0, coverIndex};
+    BusWork w {BusWork::Send, command.target, Frame::Motor, 0, -1};
     switch (command.action) {
     case Command::Open: w.data = invert ? Frame::Down : Frame::Up; break;
     case Command::Close: w.data = invert ? Frame::Up : Frame::Down; break;
@@ -58,8 +58,7 @@ bool BusScheduler::enqueue(const Command &command)
         if (coverIndex < 0)
             return false;
     }
-    BusWork work = toWork(c, coverIndex);
-    work.cover = -1;
+    const BusWork work = toWork(c, coverIndex);
     const auto sameTarget = [&](const Queued &q) { return q.work.to == work.to; };
     if (c.action == Command::Stop) {
         // Whatever was still waiting for this target would undo the stop.

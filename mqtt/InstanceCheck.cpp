@@ -26,7 +26,7 @@ InstanceCheck::InstanceCheck(const MqttConfig &config, QObject *parent)
     m_wait.setInterval(AnswerWaitMs);
     connect(&m_wait, &QTimer::timeout, this, [this] {
         if (!m_record.isEmpty())
-            emit disconnected(describe(MqttText::MqttInstanceStale, m_config.baseTopic, m_record));
+            emit staleRecord(describe(MqttText::MqttInstanceStale, m_config.baseTopic, m_record));
         finish();
         emit baseTopicFree();
     });

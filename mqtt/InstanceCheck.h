@@ -30,7 +30,9 @@ public:
     static QString describe(MqttText text, const QString &base, const QJsonObject &record);
 
 signals:
+    // No bridge answered; a record left by one that ended without clearing it is named in staleRecord first.
     void baseTopicFree();
+    void staleRecord(const QString &line);
     // The running bridge answered; the line names it.
     void baseTopicTaken(const QString &line);
     void disconnected(const QString &reason);
