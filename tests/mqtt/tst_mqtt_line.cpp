@@ -190,6 +190,33 @@ private slots:
         qInfo("last command to wire: p50 %.2f s, max %.2f s", seconds[seconds.size() / 2], seconds.last());
     }
 
+    // Two bridges (other base topics) given one client ID: each log names
+    // the likely cause, and the waits grow instead of starting at 1 s each time.
+    void sharedClientIdInTheLog()
+    {
+        std::vector<std::unique_ptr<BridgeProcess>> twins;
+        for (const QString &base : {u"twin-a"_qs, u"twin-b"_qs}) {
+            twins.push_back(
+                std::make_unique<BridgeProcess>(m_dir,
+                                                mqttSection(m_broker, m_passwordFile, u"tavik-twin"_qs, base)
+                                                    + "buses:\n  - name: b\n    port: /nonexistent/tty\n",
+                                                base + u".yaml"_qs));
+            twins.back()->start();
+        }
+        for (const auto &twin : twins) {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                twin->errors.contains("s after accepting it: another client may be using the client ID 'tavik-twin'"),
+                20000);
+        }
+        const auto grown = [&] {
+            return std::any_of(twins.begin(), twins.end(), [](const auto &t) {
+                return t->errors.contains(
+                    "another client may be using the client ID 'tavik-twin'; next attempt in 4 s");
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(grown(), 30000);
+    }
+
     // 5,000 identical bad commands: one line, and at the stop one line that
     // says how many more came.
     void floodOfBadCommandsIsOneLine()
