@@ -289,8 +289,7 @@ void MqttClient::disconnectCleanly(const QString &stateTopic)
         return;
     const int cleanMs = 1000;
     if (m_connected) {
-        if (!stateTopic.isEmpty())
-            publish(stateTopic, "offline", true);
+        publish(stateTopic, "offline", true);
         {
             std::lock_guard lock(m_session->mutex);
             m_session->stop = Session::Stop::Clean;

@@ -50,8 +50,8 @@ public:
     void publish(const QString &topic, const QByteArray &payload, bool retain, int qos = 1);
     void subscribe(const QString &pattern, int qos = 1);
     void unsubscribe(const QString &pattern);
-    // Publishes "offline" on stateTopic (unless it is empty) and closes the
-    // connection, waiting about a second at most; no further attempt follows.
+    // Publishes "offline" on stateTopic and closes the connection, waiting
+    // about a second at most; no further attempt follows.
     void disconnectCleanly(const QString &stateTopic);
     // Closes the connection without waiting: the connection's thread ends on
     // its own and no signal follows.
