@@ -27,7 +27,7 @@ ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure
 
 if [ -d "$root/fuzz" ] && [ -f "$root/fuzz/CMakeLists.txt" ]; then
-  echo "== fuzzing (${FUZZ_SECONDS:-60} s per target)"
+  echo "== fuzzing (${FUZZ_SECONDS:-60} s per target, two at a time)"
   "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-60}"
 fi
 echo "== all tests passed"
