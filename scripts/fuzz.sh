@@ -5,15 +5,26 @@
 # interesting inputs go to a scratch folder; the repository's corpus in
 # fuzz/corpus/ only seeds the run.
 #   scripts/fuzz.sh [SECONDS]
-# A crash leaves its input in build-fuzz/findings/ and fails the script: make
+#   scripts/fuzz.sh --build-tree    builds the whole tree (the test suite too) and stops
+# The fuzz targets live in build-asan/, the sanitizer suite's tree: the test
+# command builds it once for both.
+# A crash leaves its input in build-asan/findings/ and fails the script: make
 # it a regression test (fuzz/corpus/ and a test) before fixing it.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build-asan"
+all_targets="fuzz_link_receive fuzz_link_session fuzz_receive fuzz_frames fuzz_profile fuzz_mqtt_command fuzz_mqtt_config"
+targets="${FUZZ_TARGETS:-$all_targets}"
+# -O2 with the sanitizers: the fuzzers run fast and the suite's tests too.
+# No benchmark or soak drivers: no test runs them.  Warnings are the normal
+# build's to fail on (clang warns of other things than gcc).
+tree_options=(-DTAVIK_SANITIZE=ON -DTAVIK_FUZZ=ON -DTAVIK_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++)
+if [ "${1:-}" = --build-tree ]; then
+  BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$root/scripts/build.sh" "$build" "${tree_options[@]}"
+  exit 0
+fi
 seconds="${1:-60}"
-build="$root/build-fuzz"
-targets="${FUZZ_TARGETS:-fuzz_link_receive fuzz_link_session fuzz_receive fuzz_frames fuzz_profile fuzz_mqtt_command fuzz_mqtt_config}"
-BUILD_TARGETS="$targets" BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$root/scripts/build.sh" "$build" -DTAVIK_FUZZ=ON \
-  -DCMAKE_CXX_COMPILER=clang++
+BUILD_TARGETS="$targets" BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$root/scripts/build.sh" "$build" "${tree_options[@]}"
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 mkdir -p "$build/findings"
 
