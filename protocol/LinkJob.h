@@ -48,6 +48,8 @@ struct IdWriteAsk {
     MotorTarget newAddress;
     int waited = 0; // ticks since the read went out
     std::optional<MotorTarget> answered; // the first motor that answered
+    int asked = 0; // times the question went out: one motor answers each once
+    int answers = 0; // clean basic answers; more than asked is a second motor
     bool several = false; // a second motor answered too
     bool garbled = false; // bytes that were no clean answer came back
 };

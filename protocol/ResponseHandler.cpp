@@ -95,7 +95,8 @@ bool ResponseHandler::takenByIdWrite(const Frame::Response &f, bool fromAddresse
     if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job)) {
         if (!ask->answered)
             ask->answered = from;
-        else if (!(*ask->answered == from))
+        // Two motors with one address answer alike, but twice as often.
+        if (!(*ask->answered == from) || (f.isBasic() && ++ask->answers > ask->asked))
             ask->several = true;
         return f.isBasic();
     }

@@ -29,6 +29,8 @@ void TransmitTick::sendOutgoing()
 {
     LinkState::Outgoing &out = *m_state.outgoing;
     send(out.function, out.data, out.to);
+    if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job))
+        ++ask->asked;
     if (++out.sent >= 2)
         m_state.outgoing.reset();
 }

@@ -11,6 +11,7 @@ namespace {
 constexpr quint8 CommandLead = 0x9A;
 constexpr quint8 ResponseLead = 0xD8;
 constexpr int CommandSize = 7;
+constexpr int ResponseSize = 10;
 constexpr int LogLimit = 5000;
 
 constexpr quint8 MotorCommand = 0x0A, RunToPosition = 0xDD, ForceIdChannels = 0xAA, WriteBaudCode = 0xDA,
@@ -127,9 +128,21 @@ Motor &MotorBus::addMotor(int id, quint16 channels)
 
 bool MotorBus::addMotor(const QString &text)
 {
-    const QString address = text.section(u'@', 0, 0);
+    // The timing after the address: "/delay=MS", "/deaf=N".
+    QStringList timing = text.split(u'/');
+    const QString spec = timing.takeFirst();
+    int delayMs = -1, deafFrames = 0;
+    for (const QString &t : timing) {
+        bool ok = false;
+        const int n = t.section(u'=', 1).toInt(&ok);
+        const QString key = t.section(u'=', 0, 0);
+        if (!ok || n < 0 || (key != u"delay" && key != u"deaf"))
+            return false;
+        (key == u"delay" ? delayMs : deafFrames) = n;
+    }
+    const QString address = spec.section(u'@', 0, 0);
     const QStringList parts = address.split(u':');
-    if (parts.size() < 2 || parts.size() > 3 || text.count(u'@') > 1)
+    if (parts.size() < 2 || parts.size() > 3 || spec.count(u'@') > 1)
         return false;
     bool ok = false;
     const int id = parts[0].toInt(&ok);
@@ -143,8 +156,8 @@ bool MotorBus::addMotor(const QString &text)
         mask |= quint16(1u << (n - 1));
     }
     int ownCode = -1;
-    if (text.contains(u'@')) {
-        ownCode = bpsToBaudCode(text.section(u'@', 1).toInt(&ok));
+    if (spec.contains(u'@')) {
+        ownCode = bpsToBaudCode(spec.section(u'@', 1).toInt(&ok));
         if (!ok || ownCode < 0 || parts.size() == 3)
             return false;
     }
@@ -154,7 +167,10 @@ bool MotorBus::addMotor(const QString &text)
             return false;
         m_baudCode = code; // the bus's rate: the last one given wins
     }
-    addMotor(id, mask).baudCode = ownCode;
+    Motor &m = addMotor(id, mask);
+    m.baudCode = ownCode;
+    m.answerDelayMs = delayMs;
+    m.deafFrames = deafFrames;
     return true;
 }
 
@@ -205,22 +221,57 @@ void MotorBus::handle(ReceivedFrame &f)
     const quint8 data = byteAt(f.bytes, 5);
     const Kind kind = kindOf(function, data);
     const QList<int> indexes = takers(f.bytes, f.lineRateBps);
+    passDeafMotors(f.lineRateBps);
     const bool write = kind == Kind::Write || kind == Kind::IdWrite;
     if (write && !indexes.isEmpty()) {
         f.motorIndexes = indexes;
         f.write = m_ignoredWrites.contains(function) ? Write::Ignored : Write::Kept;
     }
-    QList<QByteArray> answers;
+    QList<std::pair<int, QByteArray>> replies; // each answering motor's delay and answer
     for (int i : indexes) {
         Motor &m = m_motors[i];
         const QByteArray answer = answerOf(m, function, data);
         if (!answer.isEmpty())
-            answers.append(answer);
+            replies.append({answerDelayMsOf(m), answer});
         if (kind == Kind::Motion || f.write == Write::Kept)
             take(m, f.bytes);
     }
-    f.answering = int(answers.size());
-    f.answer = collision(answers);
+    scheduleAnswers(f, std::move(replies));
+}
+
+int MotorBus::answerSpanMs(int lineRateBps)
+{
+    return lineRateBps > 0 ? (ResponseSize * 10 * 1000 + lineRateBps - 1) / lineRateBps : 0;
+}
+
+// Answers starting within one answer's length of the first of a run overlap
+// on the line and collide; a later one goes out on its own.
+void MotorBus::scheduleAnswers(ReceivedFrame &f, QList<std::pair<int, QByteArray>> replies) const
+{
+    std::stable_sort(replies.begin(), replies.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    const int span = answerSpanMs(f.lineRateBps);
+    QList<QList<QByteArray>> runs;
+    for (const auto &[delayMs, answer] : replies) {
+        if (runs.isEmpty() || delayMs >= f.answers.last().delayMs + span) {
+            f.answers.append(Answer {delayMs, {}, 0});
+            runs.append(QList<QByteArray> {});
+        }
+        runs.last().append(answer);
+    }
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        f.answers[i].bytes = collision(runs[i]);
+        f.answers[i].motors = int(runs[i].size());
+        f.answer += f.answers[i].bytes;
+    }
+    f.answering = int(replies.size());
+}
+
+// Every motor that was deaf to this frame has one frame less to miss.
+void MotorBus::passDeafMotors(int lineRateBps)
+{
+    for (Motor &m : m_motors)
+        if (m.deafFrames > 0 && lineRateBpsOf(m) == lineRateBps)
+            --m.deafFrames;
 }
 
 QList<int> MotorBus::takers(const QByteArray &frame, int lineRateBps) const
@@ -247,7 +298,7 @@ QList<int> MotorBus::takers(const QByteArray &frame, int lineRateBps) const
 
     QList<int> indexes, hearing;
     for (int i = 0; i < m_motors.size(); ++i) {
-        if (lineRateBpsOf(m_motors[i]) != lineRateBps)
+        if (lineRateBpsOf(m_motors[i]) != lineRateBps || m_motors[i].deafFrames > 0)
             continue;
         hearing.append(i);
         if (takes(m_motors[i]))

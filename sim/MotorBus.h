@@ -6,7 +6,7 @@
 // The line is truthful: every motor acts on what it hears and answers when
 // addressed, whatever the others do.
 //   - A motor hears only frames at its own line rate (its own baud code, or
-//     the bus's when it has none).
+//     the bus's when it has none), and none while it is deaf (deafFrames).
 //   - A status poll (CC 00) with one ID and exactly one channel bit is
 //     answered by every motor with that ID that has the channel.
 //   - Settings reads (CA CA, CB CB) and setting writes (D2, D5..DA) are taken
@@ -18,7 +18,9 @@
 //   - Motion commands (0A, DD) reach every motor with the frame's ID (all
 //     for ID 0) whose channels meet the frame's mask; group control with
 //     no channel at all reaches every motor.
-//   - Answers of two or more motors to one frame collide: the line carries
+//   - Each motor answers its own delay after the frame (the bus's unless it
+//     has one).  Answers that start less than one answer's length apart
+//     (10 bytes of 10 bits at the frame's rate) collide: the line carries
 //     one 10-byte garble instead, each byte the OR of the answers' bytes at
 //     that place with bit 0 set (the senders' edges never line up on the
 //     first data bit).  Its lead reads D9 and none of its bytes is ever the
@@ -40,11 +42,14 @@
 #include <QString>
 
 #include <array>
+#include <utility>
 
 struct Motor {
     int id = 1;
     quint16 channels = 0x0001; // bit 0 = channel 1 .. bit 15 = channel 16
     int baudCode = -1; // the motor's own line rate code; -1 = the bus's
+    int answerDelayMs = -1; // from a frame's arrival to this motor's answer; -1 = the bus's
+    int deafFrames = 0; // the next frames at its rate pass it by unheard, as if lost on the way
 
     // Values kept in the motor's memory.
     quint8 dryContactMode = 0;
@@ -91,11 +96,20 @@ public:
     // What a frame did to the memory of the motors it configured.
     enum class Write : quint8 { None, Kept, Ignored };
 
+    // What the line carries back delayMs after a frame: one motor's answer,
+    // or the garble of `motors` answers that overlapped.
+    struct Answer {
+        int delayMs = 0;
+        QByteArray bytes;
+        int motors = 1;
+    };
+
     struct ReceivedFrame {
         QByteArray bytes; // the 7 bytes of a well-formed command frame
         int lineRateBps = 0; // the program's line rate when it arrived
-        QByteArray answer; // what the line carried back (an answer or a garble); empty if nothing
-        int answering = 0; // how many motors answered; two or more made the garble
+        QList<Answer> answers; // what the line carried back, the earliest first
+        QByteArray answer; // all of it, in that order; empty if nothing
+        int answering = 0; // how many motors answered
         Write write = Write::None; // a setting write, and whether the motors kept it
         QList<int> motorIndexes; // the motors the write went to
     };
@@ -107,6 +121,13 @@ public:
     // The same, returning only the answers to send now, in order.
     QByteArray receive(const QByteArray &bytes, int lineRateBps);
 
+    // The delay of the motors without one of their own (default 20 ms).
+    void setAnswerDelayMs(int ms) { m_answerDelayMs = ms; }
+    int answerDelayMs() const { return m_answerDelayMs; }
+    int answerDelayMsOf(const Motor &m) const { return m.answerDelayMs >= 0 ? m.answerDelayMs : m_answerDelayMs; }
+    // How long one answer occupies the line at this rate, rounded up.
+    static int answerSpanMs(int lineRateBps);
+
     // Lets ms milliseconds pass: moving motors travel toward their target.
     void advance(int ms);
 
@@ -115,7 +136,9 @@ public:
     Motor &addMotor(int id, quint16 channels);
     // A motor as the simulator's --motor gives it: "ID:CHANNELS[@RATE]" with
     // channels 1..16 comma-separated and the motor's own rate in bps, or
-    // "ID:CHANNELS:BAUDCODE", which sets the bus's rate.  False if malformed.
+    // "ID:CHANNELS:BAUDCODE", which sets the bus's rate, each optionally
+    // followed by "/delay=MS" (its answer delay) and "/deaf=N" (deafFrames).
+    // False if malformed.
     bool addMotor(const QString &text);
 
     // The rate of the motors without one of their own.
@@ -149,11 +172,14 @@ public:
 private:
     void handle(ReceivedFrame &frame);
     QList<int> takers(const QByteArray &frame, int lineRateBps) const;
+    void passDeafMotors(int lineRateBps);
+    void scheduleAnswers(ReceivedFrame &frame, QList<std::pair<int, QByteArray>> replies) const;
     QByteArray answerOf(const Motor &m, quint8 function, quint8 data) const;
     void take(Motor &m, const QByteArray &frame); // an order the motor took
 
     QList<Motor> m_motors;
     int m_baudCode = 1;
+    int m_answerDelayMs = 20;
     bool m_lenient = false;
     QSet<quint8> m_ignoredWrites;
     QByteArray m_pending;

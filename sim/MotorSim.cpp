@@ -63,26 +63,30 @@ void MotorSim::onReadable()
     // The rate is the program's at arrival: it may reopen at another soon.
     const int rate = m_pty.lineRateBps();
     for (const MotorBus::ReceivedFrame &f : m_bus.feed(bytes, rate)) {
-        bool answered = !f.answer.isEmpty() && !m_faults.silent;
-        if (answered && m_faults.dropEvery > 0 && ++m_answersDue % m_faults.dropEvery == 0)
-            answered = false;
-        if (answered && m_faults.garbage == Faults::GarbageInstead) {
-            answered = false;
-            const QByteArray junk = randomBytes(f.answer.size());
-            QTimer::singleShot(m_answerDelayMs, this, [this, junk] { queue(junk); });
-        }
-        if (answered) {
-            // The faults of the moment the frame arrived spoil its answer.
-            QTimer::singleShot(m_answerDelayMs, this,
-                               [this, answer = f.answer, rate, faults = m_faults, plug = m_plugCount] {
-                                   if (plug == m_plugCount) // not across an unplug
-                                       sendAnswer(answer, rate, faults);
-                               });
-        }
+        bool answered = false;
+        for (const MotorBus::Answer &a : f.answers)
+            answered = scheduleAnswer(a, rate) || answered;
         emit frameReceived(f.bytes, f.lineRateBps, answered);
         for (int index : f.motorIndexes)
             emit settingWritten(index, quint8(f.bytes[4]), quint8(f.bytes[5]), f.write == MotorBus::Write::Kept);
     }
+}
+
+// Each answer (or garble) the line carries back is spoilt by the faults of
+// the moment its frame arrived; true if anything is on its way.
+bool MotorSim::scheduleAnswer(const MotorBus::Answer &a, int rate)
+{
+    if (m_faults.silent || (m_faults.dropEvery > 0 && ++m_answersDue % m_faults.dropEvery == 0))
+        return false;
+    if (m_faults.garbage == Faults::GarbageInstead) {
+        QTimer::singleShot(a.delayMs, this, [this, junk = randomBytes(int(a.bytes.size()))] { queue(junk); });
+        return false;
+    }
+    QTimer::singleShot(a.delayMs, this, [this, answer = a.bytes, rate, faults = m_faults, plug = m_plugCount] {
+        if (plug == m_plugCount) // not across an unplug
+            sendAnswer(answer, rate, faults);
+    });
+    return true;
 }
 
 void MotorSim::sendAnswer(QByteArray answer, int lineRateBps, const Faults &faults)

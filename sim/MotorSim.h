@@ -38,12 +38,14 @@ public:
     bool link(const QString &path);
 
     MotorBus &bus() { return m_bus; }
+    const MotorBus &bus() const { return m_bus; }
     const QList<MotorBus::ReceivedFrame> &frames() const { return m_bus.log(); }
 
-    // Time from a frame's arrival to its answer; a long one makes answers
+    // Time from a frame's arrival to the answers of the motors without a
+    // delay of their own (Motor::answerDelayMs); a long one makes answers
     // arrive after the program has moved on.
-    void setAnswerDelayMs(int ms) { m_answerDelayMs = ms; }
-    int answerDelayMs() const { return m_answerDelayMs; }
+    void setAnswerDelayMs(int ms) { m_bus.setAnswerDelayMs(ms); }
+    int answerDelayMs() const { return m_bus.answerDelayMs(); }
 
     void setFaults(const Faults &faults);
     const Faults &faults() const { return m_faults; }
@@ -77,6 +79,7 @@ signals:
 private:
     void watch();
     void onReadable();
+    bool scheduleAnswer(const MotorBus::Answer &answer, int lineRateBps);
     void sendAnswer(QByteArray answer, int lineRateBps, const Faults &faults);
     void queue(const QByteArray &bytes);
     void pump();
@@ -87,7 +90,6 @@ private:
     int m_plugCount = 0; // unplugs so far: answers due before one are lost with the line
     MotorBus m_bus;
     Faults m_faults;
-    int m_answerDelayMs = 20;
     int m_answersDue = 0; // answers the bus gave, counted for dropEvery
     int m_answersSent = 0;
     QByteArray m_out; // what the line has not taken yet

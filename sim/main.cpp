@@ -102,9 +102,11 @@ int main(int argc, char *argv[])
                        "  ID write (AA AA)   every motor that hears it takes the ID and channels\n"
                        "  motion (0A, DD)    every motor with the ID (all for ID 0) on a channel of the\n"
                        "                     frame's mask (group control without channels: all)\n"
-                       "When two or more motors answer one frame the answers collide: the line\n"
+                       "When two or more motors answer one frame at once they collide: the line\n"
                        "carries 10 bytes, each the OR of the answers' bytes with bit 0 set (the lead\n"
-                       "reads D9), which is never a valid answer. --lenient is a one-motor bench\n"
+                       "reads D9), which is never a valid answer. Answers starting one answer's\n"
+                       "length apart or more (10 bytes of 10 bits at the line rate) arrive one\n"
+                       "after the other instead, each clean. --lenient is a one-motor bench\n"
                        "instead: a read or write for an ID nobody has goes to the first motor, and\n"
                        "only the first of several motors answers.\n"
                        "\n"
@@ -146,8 +148,10 @@ int main(int argc, char *argv[])
                         "e.g. 12:1,3. @RATE gives the motor its own line rate in bps (1200, 2400, "
                         "4800, 9600 or 19200), e.g. 12:1,3@9600; without it the motor uses the bus "
                         "rate (--baud). BAUDCODE, e.g. 12:1,3:2, sets the bus rate as --baud does. "
-                        "Repeatable; default one motor, 1:1."),
-         QStringLiteral("ID:CHANNELS[@RATE|:BAUDCODE]")},
+                        "/delay=MS gives the motor its own answer delay (else the bus's, 20 ms or "
+                        "slow:MS); /deaf=N makes it miss the next N frames at its rate, e.g. "
+                        "1:1/delay=90/deaf=4. Repeatable; default one motor, 1:1."),
+         QStringLiteral("ID:CHANNELS[@RATE|:BAUDCODE][/delay=MS][/deaf=N]")},
         {QStringLiteral("baud"),
          QStringLiteral("The bus rate code of the motors without @RATE: 0 = 1200, 1 = 2400, "
                         "2 = 4800, 3 = 9600, 4 = 19200 bps (default 1). Tavik's baud-rate write "
