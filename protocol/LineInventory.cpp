@@ -4,11 +4,6 @@
 
 namespace {
 
-ChannelMask allChannels()
-{
-    return ChannelMask::ofWord(0xFFFF);
-}
-
 bool hasChannel(const ChannelMask &mask, int channel)
 {
     return channel >= 1 && channel <= 16 && mask.channel(channel);
@@ -129,7 +124,7 @@ void LineInventory::beginProbe()
     m_heard = false;
     m_ticksInStep = 0;
     emit probingRate(m_rate);
-    m_link.setTarget({0, allChannels()});
+    m_link.setTarget({0, ChannelMask::ofWord(0xFFFF)});
     m_link.readSettings(Frame::ReadBasic);
 }
 
@@ -172,7 +167,6 @@ void LineInventory::beginRate()
     m_severalIds.clear();
     m_askedIds.clear();
     m_placeless.clear();
-    m_positionAsked.clear();
     m_last.reset();
     m_beforeLast.reset();
     m_round = 0;
@@ -303,67 +297,65 @@ void LineInventory::pollEveryChannel(int id)
     }
 }
 
+// An answer at the rate searched from a motor with an ID of the range.
+bool LineInventory::fromMotor(const MotorTarget &sender) const
+{
+    return (m_phase == Phase::Asking || m_phase == Phase::Settling) && sender.id >= 1
+        && sender.id <= MotorSettings::MaxId && sender.channels.word() != 0;
+}
+
 void LineInventory::onAnswer(const MotorTarget &sender)
 {
-    if (m_phase != Phase::Asking && m_phase != Phase::Settling)
+    if (!fromMotor(sender))
         return;
-    if (sender.id < 1 || sender.id > MotorSettings::MaxId || sender.channels.word() == 0)
-        return;
-    const Ask answered {sender.id,
-                        m_answerIsBasic
-                            ? 0
-                            : (m_last && m_last->id == sender.id && hasChannel(sender.channels, m_last->channel)
-                                   ? m_last->channel
-                                   : firstChannel(sender.channels))};
-    if (m_garbledOnce.contains(answered))
+    // A status answer is the last poll's when it has the channel polled.
+    const bool lastPoll = m_last && m_last->id == sender.id && hasChannel(sender.channels, m_last->channel);
+    const std::optional<Ask> answered = m_answerIsBasic ? std::optional<Ask>({sender.id, 0})
+        : lastPoll                                      ? m_last
+                                                        : std::nullopt;
+    if (answered && m_garbledOnce.contains(*answered))
         m_lossesSeen = true; // one motor's answer was damaged once
-    if (!m_clean.contains(answered))
-        m_clean.append(answered);
+    if (answered && !m_clean.contains(*answered))
+        m_clean.append(*answered);
     if (!m_answerIsBasic || known(sender.id, sender.channels))
         return; // a status answer records its motor with the position
     const Entry motor {sender.id, sender.channels, m_rate, std::nullopt, false};
-    if (std::find(m_placeless.begin(), m_placeless.end(), motor) != m_placeless.end())
+    if (m_placeless.contains(motor))
         return;
     m_placeless.append(motor);
-    m_positionAsked.append(motor);
-    const Ask poll {sender.id, firstChannel(sender.channels)};
-    m_queue.prepend(poll);
+    m_queue.prepend({sender.id, firstChannel(sender.channels)});
 }
 
 void LineInventory::onStatus(const StatusReport &report)
 {
-    if (m_phase != Phase::Asking && m_phase != Phase::Settling)
-        return;
     const MotorTarget &sender = report.from;
-    if (sender.id < 1 || sender.id > MotorSettings::MaxId || sender.channels.word() == 0)
+    if (!fromMotor(sender))
         return;
     m_placeless.removeIf([&](const Entry &e) { return e.id == sender.id && e.channels == sender.channels; });
     record({sender.id, sender.channels, m_rate, report.percent, false});
+}
+
+bool LineInventory::heardAt(int id) const
+{
+    const auto atId = [&](const Entry &e) { return e.rate == m_rate && e.id == id; };
+    return m_severalIds.contains(id) || std::any_of(m_found.begin(), m_found.end(), atId)
+        || std::any_of(m_placeless.begin(), m_placeless.end(), atId);
 }
 
 // The round's last answers are in: on a line that lost answers the silent
 // IDs are read again, else the rate is done.
 void LineInventory::endRound()
 {
-    if (std::any_of(m_positionAsked.begin(), m_positionAsked.end(), [this](const Entry &e) {
-            return std::find(m_placeless.begin(), m_placeless.end(), e) != m_placeless.end();
-        }))
-        m_lossesSeen = true; // a motor that answered fell silent
+    // Every motor still without a position was polled for it and fell silent.
+    if (!m_placeless.isEmpty())
+        m_lossesSeen = true;
     if (m_lossesSeen && m_round < m_scope.lossRetries) {
         ++m_round;
-        m_positionAsked.clear();
-        for (const Entry &e : std::as_const(m_placeless)) {
-            m_positionAsked.append(e);
+        for (const Entry &e : std::as_const(m_placeless))
             m_queue.append({e.id, firstChannel(e.channels)});
-        }
-        for (int id = m_scope.firstId; id <= m_scope.lastId; ++id) {
-            const bool heard = m_severalIds.contains(id)
-                || std::any_of(m_found.begin(), m_found.end(),
-                               [&](const Entry &e) { return e.rate == m_rate && e.id == id; })
-                || std::any_of(m_placeless.begin(), m_placeless.end(), [&](const Entry &e) { return e.id == id; });
-            if (!heard)
+        for (int id = m_scope.firstId; id <= m_scope.lastId; ++id)
+            if (!heardAt(id))
                 m_queue.append({id, 0});
-        }
         if (!m_queue.isEmpty()) {
             m_garbledOnce.clear();
             m_phase = Phase::Asking;

@@ -102,6 +102,8 @@ private:
     void pollEveryChannel(int id);
     void onSent(const QByteArray &bytes);
     void noteGarble();
+    bool fromMotor(const MotorTarget &sender) const;
+    bool heardAt(int id) const;
     void onAnswer(const MotorTarget &sender);
     void onStatus(const StatusReport &report);
     void askAgainFirst(const Ask &ask);
@@ -142,7 +144,6 @@ private:
     QSet<int> m_severalIds; // IDs polled channel by channel
     QSet<int> m_askedIds; // IDs read at least once
     QList<Entry> m_placeless; // motors heard whose position is still to come
-    QList<Entry> m_positionAsked; // of those, the ones polled for it
     int m_round = 0;
 
     bool m_lossesSeen = false;
