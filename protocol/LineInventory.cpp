@@ -419,11 +419,11 @@ void LineInventory::finish(bool complete)
     m_phase = Phase::Stopped;
     m_staged.reset();
     restoreLink();
-    // A frame of the run may still wait for its second sending, and it goes
+    // A frame of the run may still wait to go out or for its second sending,
     // to the target current when sent: the panel's own poll takes its place.
     const auto &waiting = m_link.outgoing();
     const MotorTarget panel = m_link.target();
-    if (waiting && waiting->sent == 1 && m_savedPolling && panel.isOneMotorChannel()
+    if (waiting && m_savedPolling && panel.isOneMotorChannel()
         && (waiting->function == Frame::ReadBasic || waiting->function == Frame::StatusPoll))
         m_link.sendMotorCommand(Frame::StatusPoll, 0);
     emit finished(complete);

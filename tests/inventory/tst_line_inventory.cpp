@@ -19,6 +19,7 @@ private slots:
     void faultyLine();
     void cancelGivesTheLinkBack();
     void refusesWithoutPort();
+    void lostPortIsNotComplete();
 };
 
 void LineInventoryTest::findsEveryMotor_data()
@@ -56,6 +57,11 @@ void LineInventoryTest::findsEveryMotor_data()
     QTest::newRow("two motors on one ID, other channels, position unknown")
         << QList<MotorAt> {{7, mask({1, 2}), 40}, {7, mask({3}), -1}} << 3
         << QStringList {QStringLiteral("7:0003@9600 40"), QStringLiteral("7:0004@9600 ?")} << 20;
+    // The second motor on ID 8 has only a channel of the first: alone on
+    // channel 1 the first answers, channel 2 garbles twice.
+    QTest::newRow("a motor hidden behind another on its ID")
+        << QList<MotorAt> {{8, mask({1, 2}), 80}, {8, mask({2}), 82}, {9, mask({2}), 90}} << 1
+        << QStringList {"8:0002@2400 ? collision", "8:0003@2400 80", "9:0002@2400 90"} << 20;
     QTest::newRow("nobody on the line") << QList<MotorAt> {} << 1 << QStringList {} << 20;
     QTest::newRow("a motor outside the IDs asked for")
         << QList<MotorAt> {{42, mask({1}), 5}} << 1 << QStringList {} << 20;
@@ -219,6 +225,23 @@ void LineInventoryTest::refusesWithoutPort()
     LineInventory inventory(link);
     QVERIFY(!inventory.start({}));
     QVERIFY(!inventory.running());
+}
+
+// An adapter pulled out during the search ends it, not complete.
+void LineInventoryTest::lostPortIsNotComplete()
+{
+    MotorSim sim;
+    putOnLine(sim, {{2, mask({1}), 20}, {30, mask({1}), 30}});
+    MotorLink link;
+    QVERIFY(link.choosePort(sim.path(), false));
+    link.tickTimer().start();
+    LineInventory inventory(link);
+    QObject::connect(&inventory, &LineInventory::entryFound, &sim, [&sim] { sim.unplug(); });
+    const InventoryRun run = runToEnd(link, inventory, scope(1, 40, {1}));
+    QVERIFY(!run.complete);
+    QVERIFY(!inventory.running());
+    QCOMPARE(described(inventory.found()), QStringList {"2:0001@2400 20"});
+    QCOMPARE(framesTo(sim, 30, Frame::ReadBasic), 0);
 }
 
 QTEST_GUILESS_MAIN(LineInventoryTest)
