@@ -1,6 +1,7 @@
 #include "LineInventory.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 
@@ -11,10 +12,7 @@ bool hasChannel(const ChannelMask &mask, int channel)
 
 int firstChannel(const ChannelMask &mask)
 {
-    for (int c = 1; c <= 16; ++c)
-        if (mask.channel(c))
-            return c;
-    return 0;
+    return mask.word() == 0 ? 0 : std::countr_zero(mask.word()) + 1;
 }
 
 } // namespace
@@ -161,6 +159,7 @@ void LineInventory::beginRate()
     }
     m_queue.clear();
     m_garbledOnce.clear();
+    m_askedAgain.clear();
     m_channelPolls.clear();
     m_collided.clear();
     m_clean.clear();
@@ -176,10 +175,8 @@ void LineInventory::beginRate()
     send(m_queue.takeFirst());
 }
 
-// Frames go out one per tick.  Staged while the last one waits for its
-// second sending, the next takes its place, so each goes out once; only
-// the last frame of a round may go out a second time while the round
-// settles.
+// One frame a tick: staged while the last waits for its second sending, the
+// next takes its place, so each goes out once (a round's last may go twice).
 void LineInventory::send(const Ask &ask)
 {
     m_staged = ask;
@@ -196,6 +193,8 @@ void LineInventory::send(const Ask &ask)
 // polled channel by channel anyway, is not sent.
 bool LineInventory::needless(const Ask &ask) const
 {
+    if (m_garbledOnce.contains(ask) && m_clean.contains(ask))
+        return true; // asked again for a garble, and its clean answer came meanwhile
     if (ask.channel == 0 || m_channelPolls.contains(ask))
         return false;
     return !std::any_of(m_placeless.begin(), m_placeless.end(),
@@ -244,6 +243,8 @@ void LineInventory::onSent(const QByteArray &bytes)
     m_last = ask;
     m_staged.reset();
     m_sentThisTick = m_phase == Phase::Settling;
+    if (m_garbledOnce.contains(ask) && !m_askedAgain.contains(ask))
+        m_askedAgain.append(ask);
     if (ask.channel == 0 && !m_askedIds.contains(ask.id)) {
         m_askedIds.insert(ask.id);
         ++m_done;
@@ -313,8 +314,8 @@ void LineInventory::onAnswer(const MotorTarget &sender)
     const std::optional<Ask> answered = m_answerIsBasic ? std::optional<Ask>({sender.id, 0})
         : lastPoll                                      ? m_last
                                                         : std::nullopt;
-    if (answered && m_garbledOnce.contains(*answered))
-        m_lossesSeen = true; // one motor's answer was damaged once
+    if (answered && m_askedAgain.contains(*answered))
+        m_lossesSeen = true; // one motor's answer was damaged once, clean when asked again
     if (answered && !m_clean.contains(*answered))
         m_clean.append(*answered);
     if (!m_answerIsBasic || known(sender.id, sender.channels))
@@ -358,6 +359,7 @@ void LineInventory::endRound()
                 m_queue.append({id, 0});
         if (!m_queue.isEmpty()) {
             m_garbledOnce.clear();
+            m_askedAgain.clear();
             m_phase = Phase::Asking;
             send(m_queue.takeFirst());
             return;

@@ -139,7 +139,8 @@ private:
     QList<Ask> m_channelPolls; // the polls of IDs with several motors
     QList<Ask> m_collided; // channel polls garbled twice in a row
     std::optional<Ask> m_last, m_beforeLast; // the last two asks sent
-    QList<Ask> m_garbledOnce; // asks whose answer garbled once, by ask
+    QList<Ask> m_garbledOnce; // asks whose answer garbled once
+    QList<Ask> m_askedAgain; // of those, the ones sent again since
     QList<Ask> m_clean; // asks a clean answer followed
     QSet<int> m_severalIds; // IDs polled channel by channel
     QSet<int> m_askedIds; // IDs read at least once
