@@ -33,8 +33,12 @@ void InventoryTicksTest::withinTicks_data()
     }
     thirty << MotorAt {80, mask({1, 2}), 81, 3} << MotorAt {80, mask({2}), 82, 3} << MotorAt {85, mask({1}), 85, 3}
            << MotorAt {85, mask({5}), 86, 3} << MotorAt {90, mask({3}), 90, 3} << MotorAt {90, mask({4, 7}), 91, 3};
-    thirtyFound << "80:0003@9600 81" << "80:0002@9600 ? collision" << "85:0001@9600 85" << "85:0010@9600 86"
-                << "90:0004@9600 90" << "90:0048@9600 91";
+    thirtyFound << "80:0003@9600 81"
+                << "80:0002@9600 ? collision"
+                << "85:0001@9600 85"
+                << "85:0010@9600 86"
+                << "90:0004@9600 90"
+                << "90:0048@9600 91";
     thirtyFound.sort();
     // 50 s of 150 ms ticks
     QTest::newRow("IDs 1..99, two rates, 30 motors, 3 shared IDs") << thirty << 99 << thirtyFound << 333;
@@ -48,7 +52,8 @@ void InventoryTicksTest::withinTicks_data()
         twelveFound << QStringLiteral("%1:%2@2400 %3").arg(id).arg(channels, 4, 16, QLatin1Char('0')).arg(5 * id);
     }
     twelve << MotorAt {12, mask({3}), 33} << MotorAt {12, mask({8, 9}), 89};
-    twelveFound << "12:0004@2400 33" << "12:0180@2400 89";
+    twelveFound << "12:0004@2400 33"
+                << "12:0180@2400 89";
     twelveFound.sort();
     // 10 s of 150 ms ticks
     QTest::newRow("IDs 1..12, 16 channels, one shared ID") << twelve << 12 << twelveFound << 66;
