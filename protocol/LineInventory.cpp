@@ -1,12 +1,18 @@
 #include "LineInventory.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace {
 
-ChannelMask allChannels()
+bool hasChannel(const ChannelMask &mask, int channel)
 {
-    return ChannelMask::ofWord(0xFFFF);
+    return channel >= 1 && channel <= 16 && mask.channel(channel);
+}
+
+int firstChannel(const ChannelMask &mask)
+{
+    return mask.word() == 0 ? 0 : std::countr_zero(mask.word()) + 1;
 }
 
 } // namespace
@@ -49,7 +55,7 @@ bool LineInventory::start(const Scope &scope)
         m_scope.rates = allRates();
     m_found.clear();
     m_ratesHeard.clear();
-    m_garbled.clear();
+    m_lossesSeen = false;
     m_done = m_total = 0;
     m_savedTarget = m_link.target();
     m_savedChannels = m_link.channelMemory();
@@ -59,18 +65,19 @@ bool LineInventory::start(const Scope &scope)
     m_phase = Phase::WaitingIdle;
 
     m_connections << connect(&m_link, &MotorLink::ticked, this, &LineInventory::onTick);
-    m_connections << connect(&m_link, &MotorLink::frameSent, this, [this](const QByteArray &bytes) {
-        if (bytes.size() == Frame::CommandSize && Byte(bytes[Frame::Function]) == Frame::StatusPoll)
-            onPollSent();
+    m_connections << connect(&m_link, &MotorLink::frameSent, this, &LineInventory::onSent);
+    m_connections << connect(&m_link, &MotorLink::frameReceived, this, [this](const QByteArray &bytes) {
+        m_heard = true;
+        m_answerIsBasic = bytes.size() > Frame::PositionByte && Byte(bytes[Frame::PositionByte]) == Frame::ReadBasic;
     });
-    m_connections << connect(&m_link, &MotorLink::frameReceived, this, [this] { m_heard = true; });
-    // Answers that collide reach the link as bytes it cannot read.
+    // Answers that collide, or one answer damaged, reach the link as bytes it cannot read.
     m_connections << connect(&m_link, &MotorLink::bytesDiscarded, this, [this] {
         m_heard = true;
         noteGarble();
     });
-    // Every status answer names its sender, addressed or late: each is a motor.
-    m_connections << connect(&m_link, &MotorLink::statusAnswer, this, &LineInventory::noteAnswer);
+    // Every answer names its sender, addressed or late: each is a motor.
+    m_connections << connect(&m_link, &MotorLink::answerFrom, this, &LineInventory::onAnswer);
+    m_connections << connect(&m_link, &MotorLink::statusAnswer, this, &LineInventory::onStatus);
     m_connections << connect(&m_link, &MotorLink::portLost, this, [this] { finish(false); });
     return true;
 }
@@ -98,8 +105,8 @@ void LineInventory::onTick()
         }
         return;
     case Phase::Probing: probeTick(); return;
-    case Phase::Polling:
-    case Phase::Confirming: listenTick(); return;
+    case Phase::Asking: askingTick(); return;
+    case Phase::Settling: settlingTick(); return;
     }
 }
 
@@ -115,7 +122,7 @@ void LineInventory::beginProbe()
     m_heard = false;
     m_ticksInStep = 0;
     emit probingRate(m_rate);
-    m_link.setTarget({0, allChannels()});
+    m_link.setTarget({0, ChannelMask::ofWord(0xFFFF)});
     m_link.readSettings(Frame::ReadBasic);
 }
 
@@ -135,12 +142,11 @@ void LineInventory::probeTick()
         return;
     }
     m_rates = m_ratesHeard;
-    m_total = int(m_rates.size()) * (m_scope.lastId - m_scope.firstId + 1) * int(m_scope.channels.size());
-    m_phase = Phase::Polling;
-    beginPolling();
+    m_total = int(m_rates.size()) * (m_scope.lastId - m_scope.firstId + 1);
+    beginRate();
 }
 
-void LineInventory::beginPolling()
+void LineInventory::beginRate()
 {
     if (m_rates.isEmpty()) {
         finish(true);
@@ -151,148 +157,253 @@ void LineInventory::beginPolling()
         finish(false);
         return;
     }
-    m_spots.clear();
+    m_queue.clear();
+    m_garbledOnce.clear();
+    m_askedAgain.clear();
+    m_channelPolls.clear();
+    m_collided.clear();
+    m_clean.clear();
+    m_severalIds.clear();
+    m_askedIds.clear();
+    m_placeless.clear();
+    m_last.reset();
+    m_beforeLast.reset();
+    m_round = 0;
     for (int id = m_scope.firstId; id <= m_scope.lastId; ++id)
-        for (int channel : m_scope.channels)
-            m_spots.append({id, channel});
-    m_next = 0;
-    m_garbled.clear();
-    m_polled.reset();
-    m_previousPolled.reset();
-    m_phase = Phase::Polling;
-    pollNext();
+        m_queue.append({id, 0});
+    m_phase = Phase::Asking;
+    send(m_queue.takeFirst());
 }
 
-bool LineInventory::reported(int id, int channel) const
+// One frame a tick: staged while the last waits for its second sending, the
+// next takes its place, so each goes out once (a round's last may go twice).
+void LineInventory::send(const Ask &ask)
 {
-    return std::any_of(m_found.begin(), m_found.end(), [&](const Entry &e) {
-        return !e.collision && e.rate == m_rate && e.id == id && e.channels.channel(channel);
-    });
+    m_staged = ask;
+    if (ask.channel == 0) {
+        m_link.setTarget({ask.id, ChannelMask::ofWord(0)});
+        m_link.sendMotorCommand(Frame::ReadBasic, Frame::ReadBasic);
+    } else {
+        m_link.setTarget({ask.id, ChannelMask::ofChannel(ask.channel)});
+        m_link.sendMotorCommand(Frame::StatusPoll, 0);
+    }
 }
 
-// The next spot not yet reported becomes the target: the tick takes it when
-// it sends, so an answer that arrives first can still spare the poll.
-void LineInventory::pollNext()
+// A position poll of a motor already placed, or of a motor at an ID now
+// polled channel by channel anyway, is not sent.
+bool LineInventory::needless(const Ask &ask) const
 {
-    while (m_next < m_spots.size() && reported(m_spots[m_next].id, m_spots[m_next].channel)) {
-        ++m_done;
-        emit progress(m_done, m_total, m_spots[m_next].id, motorsFound());
-        ++m_next;
+    if (m_garbledOnce.contains(ask) && m_clean.contains(ask))
+        return true; // asked again for a garble, and its clean answer came meanwhile
+    if (ask.channel == 0 || m_channelPolls.contains(ask))
+        return false;
+    return !std::any_of(m_placeless.begin(), m_placeless.end(),
+                        [&](const Entry &e) { return e.id == ask.id && hasChannel(e.channels, ask.channel); });
+}
+
+void LineInventory::askingTick()
+{
+    if (m_staged)
+        return; // not out yet
+    while (!m_queue.isEmpty()) {
+        const Ask ask = m_queue.takeFirst();
+        if (!needless(ask)) {
+            send(ask);
+            return;
+        }
     }
-    if (m_next < m_spots.size()) {
-        m_current = m_spots[m_next];
-        m_link.setTarget({m_current->id, ChannelMask::ofChannel(m_current->channel)});
-        m_link.setStatusPolling(true);
-        return;
-    }
-    // Every spot decided: listen a little longer, then the collisions.
-    m_current.reset();
-    m_link.setStatusPolling(false);
+    m_phase = Phase::Settling;
     m_ticksInStep = 0;
 }
 
-void LineInventory::onPollSent()
+void LineInventory::settlingTick()
 {
-    if (!m_current)
-        return;
-    m_previousPolled = m_polled;
-    m_polled = m_current;
-    if (m_phase == Phase::Confirming) {
-        // Alone on the line: nothing follows until the answer is in.
-        m_link.setStatusPolling(false);
-        m_current.reset();
-        m_ticksInStep = 0;
+    if (m_sentThisTick) {
+        m_sentThisTick = false;
+        m_ticksInStep = 0; // the last frame's second sending
         return;
     }
-    ++m_done;
-    ++m_next;
-    emit progress(m_done, m_total, m_polled->id, motorsFound());
-    pollNext();
-}
-
-void LineInventory::listenTick()
-{
-    if (m_current)
-        return; // a poll is still to go out
-    // Counted from the tick that sent the last poll: settleTicks whole ticks follow it.
-    if (++m_ticksInStep <= m_scope.settleTicks)
+    if (++m_ticksInStep < m_scope.settleTicks)
         return;
-    if (m_phase == Phase::Confirming && m_polled && m_garbleSeen)
-        addCollision(*m_polled);
-    m_phase = Phase::Confirming;
-    confirmNext();
+    endRound();
 }
 
-// A garble is the last poll's, or, on a slow line, the one before: both are
-// polled again alone.
+void LineInventory::onSent(const QByteArray &bytes)
+{
+    if (m_phase != Phase::Asking && m_phase != Phase::Settling)
+        return;
+    if (bytes.size() != Frame::CommandSize)
+        return;
+    const Byte function = Byte(bytes[Frame::Function]);
+    if (function != Frame::ReadBasic && function != Frame::StatusPoll)
+        return;
+    const ChannelMask mask {{Byte(bytes[Frame::Mask0]), Byte(bytes[Frame::Mask1])}};
+    const Ask ask {Byte(bytes[Frame::Id]), function == Frame::ReadBasic ? 0 : firstChannel(mask)};
+    m_beforeLast = m_last;
+    m_last = ask;
+    m_staged.reset();
+    m_sentThisTick = m_phase == Phase::Settling;
+    if (m_garbledOnce.contains(ask) && !m_askedAgain.contains(ask))
+        m_askedAgain.append(ask);
+    if (ask.channel == 0 && !m_askedIds.contains(ask.id)) {
+        m_askedIds.insert(ask.id);
+        ++m_done;
+        emit progress(m_done, m_total, ask.id, motorsFound());
+    }
+}
+
+// Bytes nobody could read: the answer to the last ask, or on a slow line to
+// the one before.  Each is asked again at once; garbled twice, the ID holds
+// several motors, or the channel polled is shared.
 void LineInventory::noteGarble()
 {
-    if (m_phase == Phase::Confirming) {
-        m_garbleSeen = true;
+    if (m_phase != Phase::Asking && m_phase != Phase::Settling)
+        return;
+    QList<Ask> again;
+    for (const std::optional<Ask> &suspect : {m_last, m_beforeLast}) {
+        if (!suspect || m_clean.contains(*suspect) || again.contains(*suspect))
+            continue;
+        if (suspect->channel == 0 && m_severalIds.contains(suspect->id))
+            continue;
+        if (!m_garbledOnce.contains(*suspect)) {
+            m_garbledOnce.append(*suspect);
+            again.append(*suspect);
+        } else if (suspect->channel == 0) {
+            pollEveryChannel(suspect->id);
+        } else if (!m_collided.contains(*suspect)) {
+            m_collided.append(*suspect); // told at the rate's end, unless two motors found explain it
+        }
+    }
+    if (again.isEmpty())
+        return;
+    // The frame staged next waits behind the asks repeated.
+    if (m_staged)
+        m_queue.prepend(*m_staged);
+    for (auto it = again.crbegin(); it != again.crend(); ++it)
+        m_queue.prepend(*it);
+    m_phase = Phase::Asking;
+    send(m_queue.takeFirst());
+}
+
+void LineInventory::pollEveryChannel(int id)
+{
+    m_severalIds.insert(id);
+    for (int channel : std::as_const(m_scope.channels)) {
+        m_channelPolls.append({id, channel});
+        m_queue.append({id, channel});
+    }
+    if (m_phase == Phase::Settling) {
+        m_phase = Phase::Asking;
+        send(m_queue.takeFirst());
+    }
+}
+
+// An answer at the rate searched from a motor with an ID of the range.
+bool LineInventory::fromMotor(const MotorTarget &sender) const
+{
+    return (m_phase == Phase::Asking || m_phase == Phase::Settling) && sender.id >= 1
+        && sender.id <= MotorSettings::MaxId && sender.channels.word() != 0;
+}
+
+void LineInventory::onAnswer(const MotorTarget &sender)
+{
+    if (!fromMotor(sender))
+        return;
+    // A status answer is the last poll's when it has the channel polled.
+    const bool lastPoll = m_last && m_last->id == sender.id && hasChannel(sender.channels, m_last->channel);
+    const std::optional<Ask> answered = m_answerIsBasic ? std::optional<Ask>({sender.id, 0})
+        : lastPoll                                      ? m_last
+                                                        : std::nullopt;
+    if (answered && m_askedAgain.contains(*answered))
+        m_lossesSeen = true; // one motor's answer was damaged once, clean when asked again
+    if (answered && !m_clean.contains(*answered))
+        m_clean.append(*answered);
+    if (!m_answerIsBasic || known(sender.id, sender.channels))
+        return; // a status answer records its motor with the position
+    const Entry motor {sender.id, sender.channels, m_rate, std::nullopt, false};
+    if (m_placeless.contains(motor))
+        return;
+    m_placeless.append(motor);
+    m_queue.prepend({sender.id, firstChannel(sender.channels)});
+}
+
+void LineInventory::onStatus(const StatusReport &report)
+{
+    const MotorTarget &sender = report.from;
+    if (!fromMotor(sender))
+        return;
+    m_placeless.removeIf([&](const Entry &e) { return e.id == sender.id && e.channels == sender.channels; });
+    record({sender.id, sender.channels, m_rate, report.percent, false});
+}
+
+bool LineInventory::heardAt(int id) const
+{
+    const auto atId = [&](const Entry &e) { return e.rate == m_rate && e.id == id; };
+    return m_severalIds.contains(id) || std::any_of(m_found.begin(), m_found.end(), atId)
+        || std::any_of(m_placeless.begin(), m_placeless.end(), atId);
+}
+
+// The round's last answers are in: on a line that lost answers the silent
+// IDs are read again, else the rate is done.
+void LineInventory::endRound()
+{
+    // Every motor still without a position was polled for it and fell silent.
+    if (!m_placeless.isEmpty())
+        m_lossesSeen = true;
+    if (m_lossesSeen && m_round < m_scope.lossRetries) {
+        ++m_round;
+        for (const Entry &e : std::as_const(m_placeless))
+            m_queue.append({e.id, firstChannel(e.channels)});
+        for (int id = m_scope.firstId; id <= m_scope.lastId; ++id)
+            if (!heardAt(id))
+                m_queue.append({id, 0});
+        if (!m_queue.isEmpty()) {
+            m_garbledOnce.clear();
+            m_askedAgain.clear();
+            m_phase = Phase::Asking;
+            send(m_queue.takeFirst());
+            return;
+        }
+    }
+    // Heard, but its position never came.
+    for (const Entry &e : std::as_const(m_placeless))
+        record(e);
+    m_placeless.clear();
+    for (const Ask &spot : std::as_const(m_collided))
+        if (!explained(spot))
+            record({spot.id, ChannelMask::ofChannel(spot.channel), m_rate, std::nullopt, true});
+    if (m_askedIds.size() < m_scope.lastId - m_scope.firstId + 1) {
+        finish(false);
         return;
     }
-    if (m_phase != Phase::Polling)
-        return;
-    for (const std::optional<Spot> &spot : {m_polled, m_previousPolled})
-        if (spot && !m_garbled.contains(*spot))
-            m_garbled.append(*spot);
+    beginRate();
 }
 
 // Two motors found that both have the channel explain its garble.
-bool LineInventory::explained(const Spot &spot) const
+bool LineInventory::explained(const Ask &spot) const
 {
     return std::count_if(m_found.begin(), m_found.end(),
                          [&](const Entry &e) {
                              return !e.collision && e.rate == m_rate && e.id == spot.id
-                                 && e.channels.channel(spot.channel);
+                                 && hasChannel(e.channels, spot.channel);
                          })
         >= 2;
 }
 
-void LineInventory::confirmNext()
+bool LineInventory::known(int id, const ChannelMask &channels) const
 {
-    m_polled.reset();
-    m_garbleSeen = false;
-    while (!m_garbled.isEmpty()) {
-        const Spot spot = m_garbled.takeFirst();
-        if (explained(spot))
-            continue;
-        m_current = spot;
-        m_link.setTarget({spot.id, ChannelMask::ofChannel(spot.channel)});
-        m_link.setStatusPolling(true);
-        return;
-    }
-    m_phase = Phase::Polling;
-    beginPolling();
-}
-
-void LineInventory::addCollision(const Spot &spot)
-{
-    if (explained(spot))
-        return;
-    record({spot.id, ChannelMask::ofChannel(spot.channel), m_rate, std::nullopt, true});
-}
-
-void LineInventory::noteAnswer(const StatusReport &report)
-{
-    const MotorTarget &sender = report.from;
-    if (m_phase != Phase::Polling && m_phase != Phase::Confirming)
-        return;
-    if (sender.id < 1 || sender.id > MotorSettings::MaxId || sender.channels.word() == 0)
-        return;
-    record({sender.id, sender.channels, m_rate, report.percent, false});
-    // The spot about to be polled may be one this motor just reported.
-    if (m_phase == Phase::Polling && m_current && reported(m_current->id, m_current->channel))
-        pollNext();
+    return std::any_of(m_found.begin(), m_found.end(), [&](const Entry &e) {
+        return !e.collision && e.rate == m_rate && e.id == id && e.channels == channels;
+    });
 }
 
 void LineInventory::record(const Entry &entry)
 {
-    const bool known = std::any_of(m_found.begin(), m_found.end(), [&](const Entry &e) {
+    const bool seen = std::any_of(m_found.begin(), m_found.end(), [&](const Entry &e) {
         return e.collision == entry.collision && e.id == entry.id && e.channels == entry.channels
             && e.rate == entry.rate;
     });
-    if (known)
+    if (seen)
         return;
     m_found.append(entry);
     emit entryFound(entry);
@@ -308,8 +419,15 @@ void LineInventory::finish(bool complete)
         disconnect(c);
     m_connections.clear();
     m_phase = Phase::Stopped;
-    m_current.reset();
+    m_staged.reset();
     restoreLink();
+    // A frame of the run may still wait to go out or for its second sending,
+    // to the target current when sent: the panel's own poll takes its place.
+    const auto &waiting = m_link.outgoing();
+    const MotorTarget panel = m_link.target();
+    if (waiting && m_savedPolling && panel.isOneMotorChannel()
+        && (waiting->function == Frame::ReadBasic || waiting->function == Frame::StatusPoll))
+        m_link.sendMotorCommand(Frame::StatusPoll, 0);
     emit finished(complete);
 }
 

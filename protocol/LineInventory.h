@@ -2,14 +2,18 @@
 //
 // First each line rate is tried with a group read (a basic read to ID 0)
 // and a short listen: only rates at which any bytes come back, a garble of
-// colliding answers included, are searched.  At such a rate every ID of the
-// range is polled on every channel of the list, one status poll per transmit
-// tick; a status answer carries the motor's full channel mask, so the
-// channels a motor has already reported are not polled again at its ID.
-// Two motors on one ID with different channels are two entries; two that
-// share the polled channel answer at once and garble the line, which is
-// polled once more with silence after it before it is reported as a
-// collision (the motors there are not decoded).
+// colliding answers included, are searched.  A basic settings read carries
+// no channels, so every motor with the ID answers it: at a searched rate
+// each ID of the range is read once, one read per transmit tick, each frame
+// sent once.  One clean answer is that motor with all its channels (one
+// status poll then fetches its position); silence is no motor.  A garbled
+// answer is asked again at once: garbled twice in a row, the ID holds
+// several motors, and only then is every channel of the list polled at that
+// ID, so a motor hidden behind another on its ID answers alone or garbles
+// its channel twice, which is reported as a collision there.  A motor that
+// answered once and then fell silent, or an answer garbled once and clean
+// the next time, shows that the line loses answers: the silent IDs are then
+// read again (up to two more rounds).
 //
 // The inventory drives MotorLink through its public intents only and gives
 // the link back as it found it: rate, target, the channels remembered for
@@ -20,6 +24,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 
 #include <optional>
 
@@ -35,7 +40,8 @@ public:
         QList<int> channels; // 1..16, in polling order; empty: all 16
         QList<int> rates; // empty: allRates()
         int listenTicks = 3; // silent ticks after a group read before the next rate
-        int settleTicks = 2; // whole ticks of silence after a poll that is listened to alone
+        int settleTicks = 2; // silent ticks after the last frame of a round at a rate
+        int lossRetries = 2; // rounds that read the silent IDs again on a lossy line
     };
 
     // One motor, or a spot where two or more motors answer at once.
@@ -61,39 +67,48 @@ public:
     // What was found so far, motors in the order they answered.
     const QList<Entry> &found() const { return m_found; }
     int motorsFound() const;
+    // The run has seen answers lost or damaged (silent IDs were read again).
+    bool lossesSeen() const { return m_lossesSeen; }
 
 signals:
-    // A rate's group read is going out (before any poll at that rate).
+    // A rate's group read is going out (before any read at that rate).
     void probingRate(int rate);
-    // One more poll decided (sent or skipped): done of total, the ID polled
-    // and the motors found so far.
+    // One more ID read for the first time at a searched rate: done of total,
+    // the ID and the motors found so far.
     void progress(int done, int total, int id, int motors);
     void entryFound(const LineInventory::Entry &entry);
-    // complete: every planned poll went out; false when canceled or the
-    // port went away.
+    // complete: every ID of the range was read at every rate that answered
+    // the group read; false when canceled or the port went away.
     void finished(bool complete);
 
 private:
-    enum class Phase { Stopped, WaitingIdle, Probing, Polling, Confirming };
-    struct Spot {
+    enum class Phase { Stopped, WaitingIdle, Probing, Asking, Settling };
+    // A basic read of a whole ID (channel 0) or a status poll of one channel.
+    struct Ask {
         int id = 0;
         int channel = 0;
-        bool operator==(const Spot &) const = default;
+        bool operator==(const Ask &) const = default;
     };
 
     void onTick();
     void beginProbe();
     void probeTick();
-    void beginPolling();
-    void pollNext();
-    void onPollSent();
-    void listenTick();
-    void confirmNext();
-    bool reported(int id, int channel) const;
-    bool explained(const Spot &spot) const;
-    void noteAnswer(const StatusReport &report);
+    void beginRate();
+    void askingTick();
+    void settlingTick();
+    void endRound();
+    void send(const Ask &ask);
+    bool needless(const Ask &ask) const;
+    void pollEveryChannel(int id);
+    void onSent(const QByteArray &bytes);
     void noteGarble();
-    void addCollision(const Spot &spot);
+    bool fromMotor(const MotorTarget &sender) const;
+    bool heardAt(int id) const;
+    void onAnswer(const MotorTarget &sender);
+    void onStatus(const StatusReport &report);
+    void askAgainFirst(const Ask &ask);
+    bool explained(const Ask &spot) const;
+    bool known(int id, const ChannelMask &channels) const;
     void record(const Entry &entry);
     void finish(bool complete);
     void restoreLink();
@@ -116,12 +131,23 @@ private:
     int m_ticksInStep = 0;
     bool m_heard = false; // bytes since the rate's group read
 
-    QList<Spot> m_spots; // every poll at this rate, in order
-    qsizetype m_next = 0; // the next spot to decide
-    std::optional<Spot> m_current; // the target of the next poll
-    std::optional<Spot> m_polled, m_previousPolled; // the last two polls sent
-    QList<Spot> m_garbled; // spots a garble followed, to poll again alone
-    bool m_garbleSeen = false; // since a confirming poll
+    // At the rate being searched.
+    QList<Ask> m_queue; // asks still to send, in order
+    std::optional<Ask> m_staged; // handed to the link, not yet out
+    bool m_sentThisTick = false; // while settling
+    bool m_answerIsBasic = false; // the answer being handled
+    QList<Ask> m_channelPolls; // the polls of IDs with several motors
+    QList<Ask> m_collided; // channel polls garbled twice in a row
+    std::optional<Ask> m_last, m_beforeLast; // the last two asks sent
+    QList<Ask> m_garbledOnce; // asks whose answer garbled once
+    QList<Ask> m_askedAgain; // of those, the ones sent again since
+    QList<Ask> m_clean; // asks a clean answer followed
+    QSet<int> m_severalIds; // IDs polled channel by channel
+    QSet<int> m_askedIds; // IDs read at least once
+    QList<Entry> m_placeless; // motors heard whose position is still to come
+    int m_round = 0;
+
+    bool m_lossesSeen = false;
     int m_done = 0;
     int m_total = 0;
 
