@@ -752,6 +752,10 @@ constexpr ProgramRow kProgramRows[] = {
      {"添加端口列表找不到的串口（伪终端、符号链接）。可重复。",
       "Adds a serial port that the port list cannot find (a pseudo-terminal, a symbolic link). Repeatable.",
       "加入連接埠列表找不到的串口（虛擬終端、符號連結）。可重複。"}},
+    {Program::App, "AppOptOpen",
+     {"启动时打开此串口，如同在端口列表中选择它（列表找不到时加入列表）。",
+      "Opens this serial port at start, as if chosen in the port box (added to the list when the list cannot find it).",
+      "啟動時開啟此串口，如同在連接埠列表中選擇它（列表找不到時加入列表）。"}},
     {Program::App, "AppOptLanguage",
      {"以此语言启动：zh_CN（简体中文，不加此选项时亦然）、en（英语）或 zh_TW（繁体中文）。之后可用语言菜单切换。",
       "Starts in this language: zh_CN (Simplified Chinese, also without this option), en (English) or zh_TW "

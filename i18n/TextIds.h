@@ -268,6 +268,7 @@
 #define TAVIK_APP_TEXTS(X)                                                                                             \
     X(AppDescription)                                                                                                  \
     X(AppOptPort)                                                                                                      \
+    X(AppOptOpen)                                                                                                      \
     X(AppOptLanguage)                                                                                                  \
     X(AppUnexpectedArgument)                                                                                           \
     X(AppUnknownLanguage)

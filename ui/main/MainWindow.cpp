@@ -249,6 +249,16 @@ void MainWindow::onPortChosen()
     }
 }
 
+void MainWindow::choosePort(const QString &portName)
+{
+    if (m_portList->findText(portName) < 0) {
+        m_extraPorts.append(portName);
+        fillPortList({});
+    }
+    m_portList->setCurrentIndex(m_portList->findText(portName));
+    onPortChosen();
+}
+
 // The message says what failed and, on a second line, whether the motor was
 // silent or kept another value.
 void MainWindow::writeFailed(bool motorAnswered)

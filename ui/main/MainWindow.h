@@ -60,6 +60,8 @@ public:
     LimitPoints *limitPoints() const { return m_limitPoints.get(); }
     StatusLine *statusLine() const { return m_statusLine; }
     PortReturnWatch &portReturnWatch() { return m_portReturnWatch; }
+    // Shows the port in the port box and opens it, as choosing it there does.
+    void choosePort(const QString &portName);
 
     // --- menu (MainWindowMenu.cpp) ---------------------------------------------
     void openSettings();
