@@ -231,6 +231,7 @@ constexpr LanguageRow kRows[] = {
     {Window::Monitor, "ClearButton", Property::Caption, {"清除", "Clear", "清除"}},
     {Window::Monitor, "HidePollsBox", Property::Caption, {"隐藏状态查询及其应答", "Hide status polls and their answers", "隱藏狀態查詢及其應答"}},
     {Window::Monitor, "SaveButton", Property::Caption, {"保存…", "Save…", "儲存…"}},
+    {Window::Monitor, "MonitorExitButton", Property::Caption, {"关闭", "Close", "關閉"}},
     {Window::Monitor, "MonColTime", Property::Word, {"时间 (ms)", "Time (ms)", "時間 (ms)"}},
     {Window::Monitor, "MonColDirection", Property::Word, {"方向", "Direction", "方向"}},
     {Window::Monitor, "MonColBytes", Property::Word, {"字节", "Bytes", "位元組"}},

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QToolTip>
@@ -227,6 +228,14 @@ void MainWindow::paintEvent(QPaintEvent *event)
     QMainWindow::paintEvent(event);
     if (!std::exchange(m_portsListed, true))
         QTimer::singleShot(0, this, [this] { fillPortList(PortList::availablePorts()); });
+}
+
+// Without a window manager a new window gets no keys unless it asks for them.
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        activateWindow();
 }
 
 // --- ID and port ----------------------------------------------------------------
