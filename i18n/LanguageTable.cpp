@@ -175,9 +175,9 @@ constexpr LanguageRow kRows[] = {
     {Window::Main, "MsgStatusLastAnswer", Property::Message,
      {"上次应答：%1 秒前", "Last answer %1 s ago", "上次應答：%1 秒前"}},
     {Window::Main, "MsgPortLost", Property::Message,
-     {"  串口已断开，请检查连接后重新选择串口 !  ",
-      "  The serial port was lost. Check the connection and choose the port again !  ",
-      "  串口已斷開，請檢查連接後重新選擇串口 !  "}},
+     {"  串口已断开，正在等待它重新接入。接入后本提示自动关闭。  ",
+      "  The serial port was lost. Waiting for it to come back; this note closes by itself when it does.  ",
+      "  串口已斷開，正在等待它重新接入。接入後本提示自動關閉。  "}},
     // Why a port did not open: %1 = the port or its device, %2 = the device's group or owner.
     {Window::Main, "MsgPortBusy", Property::Message,
      {"  串口 %1 正被其他程序占用（例如串口终端程序、ModemManager 或 brltty），请关闭该程序后重新选择串口 !  ",

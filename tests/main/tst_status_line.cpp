@@ -180,6 +180,9 @@ void StatusLineTest::lostAndBack()
     sim.unplug();
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortLost, 8000);
     QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusPortLost].arg(path));
+    // The box tells the same wait, and stays while it lasts.
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
+    QVERIFY(a.messages.dismissed().isEmpty());
     QCOMPARE(shownText(a, "StatusAnswer"), QString());
     QCOMPARE(bars(a)->bars(), 0);
     QVERIFY(a.main.portReturnWatch().watching());
@@ -190,6 +193,7 @@ void StatusLineTest::lostAndBack()
     QCOMPARE(a.link.target().id, 4);
     QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
     QCOMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
+    QCOMPARE(a.messages.dismissed(), QStringList {a.texts[Message::PortLost]}); // closed once the port was back
 }
 
 void StatusLineTest::offEndsTheWait()
@@ -204,8 +208,11 @@ void StatusLineTest::offEndsTheWait()
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
     sim.unplug();
     QTRY_VERIFY_WITH_TIMEOUT(a.main.portReturnWatch().watching(), 8000);
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
+    QVERIFY(a.messages.dismissed().isEmpty());
     a.choosePort(QStringLiteral("OFF"));
     QVERIFY(!a.main.portReturnWatch().watching());
+    QCOMPARE(a.messages.dismissed(), QStringList {a.texts[Message::PortLost]}); // the wait is over
     QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusNoPort]);
     const int framesBefore = int(sim.frames().size());
     QVERIFY(sim.replug());

@@ -249,7 +249,7 @@ void MainWindow::onIdChosen()
 void MainWindow::onPortChosen()
 {
     const QString name = m_portList->currentText();
-    m_portReturnWatch.stop(); // a choice, OFF included, ends the wait for a lost port
+    endPortWait(); // a choice, OFF included, ends the wait for a lost port
     if (name == OffItem) {
         m_link.closePort();
         m_statusLine->showNoPort();
@@ -286,21 +286,31 @@ void MainWindow::portBack(const QString &portName)
 {
     if (m_portList->currentText() != portName)
         return;
-    if (m_link.choosePort(portName))
+    if (m_link.choosePort(portName)) {
         m_statusLine->showPortBack(portName);
+        endPortWait();
+    }
 }
 
+// The box says what the status line says: the port is lost and awaited.  It
+// closes itself when the wait ends (the port back, another port or OFF
+// chosen), so it never stays up to contradict the status line.
 void MainWindow::portLost(const QString &portName)
 {
     m_portReturnWatch.watch(portName);
-    // One message for one loss, however often the port reports it.
-    if (m_portLostShowing)
-        return;
-    m_portLostShowing = true;
+    if (std::exchange(m_portAwaited, true))
+        return; // one message for one loss, however often the port reports it
     QTimer::singleShot(0, this, [this] {
-        Messages::show(m_panelLink->text(Message::PortLost), Messages::Kind::Error);
-        m_portLostShowing = false;
+        if (m_portAwaited)
+            Messages::show(m_panelLink->text(Message::PortLost), Messages::Kind::Error);
     });
+}
+
+void MainWindow::endPortWait()
+{
+    m_portReturnWatch.stop();
+    if (std::exchange(m_portAwaited, false))
+        Messages::dismiss(m_panelLink->text(Message::PortLost));
 }
 
 // Captions take the size of their text in each language.

@@ -90,6 +90,7 @@ private:
     void onPortChosen();
     void portLost(const QString &portName);
     void portBack(const QString &portName);
+    void endPortWait();
     bool positionPolled() const;
     void writeFailed(bool motorAnswered);
     bool openChildWindowAllowed();
@@ -124,7 +125,7 @@ private:
 
     QStringList m_extraPorts;
     bool m_portsListed = false; // the system's ports are in the list
-    bool m_portLostShowing = false;
+    bool m_portAwaited = false; // lost, its return watched, the box telling it
 
     SecondaryWindows *m_windows = nullptr;
     LineInventoryWindow *m_inventoryWindow = nullptr; // built when first opened
