@@ -2,26 +2,33 @@
 // and its rate, the motor a scan found or that none answered, a lost port
 // and its return, the signal bars, and what a failed write says.
 #include "AppFixture.h"
+#include "Contrast.h"
 #include "Bench.h"
 #include "Frames.h"
 #include "MotorSettingsWindow.h"
 #include "MotorSim.h"
 #include "SignalBars.h"
 #include "StatusLine.h"
+#include "ElidedLabel.h"
+#include "PortComboBox.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
+// What a part of the line says (cut to its room when long: longPortNameIsCut).
 QString shownText(App &a, const char *label)
 {
-    return a.find<QLabel>(a.main.statusLine(), label)->text();
+    return a.find<ElidedLabel>(a.main.statusLine(), label)->fullText();
 }
 
 SignalBars *bars(App &a)
@@ -47,6 +54,10 @@ private slots:
     void barsFollowTheAnswerAge();
     void failedWriteSaysWhy_data();
     void failedWriteSaysWhy();
+    void barsStandApart_data();
+    void barsStandApart();
+    void longPortNameIsCut_data();
+    void longPortNameIsCut();
 };
 
 void StatusLineTest::windowGrowsByTheLine()
@@ -79,7 +90,6 @@ void StatusLineTest::motorFound()
     // One channel: the motor is polled (the line still names what the scan found), the bars fill and the percent stays shown.
     a.click("Label_ch5");
     QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
-    QVERIFY(!bars(a)->isVisibleTo(&a.main));
     QTRY_VERIFY_WITH_TIMEOUT(a.slider().box()->isVisibleTo(&a.main), 5000);
     a.move("Image_bei_jing");
     QVERIFY(a.slider().box()->isVisibleTo(&a.main));
@@ -274,3 +284,102 @@ void StatusLineTest::failedWriteSaysWhy()
 
 QTEST_MAIN(StatusLineTest)
 #include "tst_status_line.moc"
+
+void StatusLineTest::barsStandApart_data()
+{
+    QTest::addColumn<bool>("greyed"); // a child window is open over the main window
+    QTest::addColumn<int>("bar"); // 1 (the shortest) .. 5
+    for (bool greyed : {false, true})
+        for (int bar = 1; bar <= 5; ++bar)
+            QTest::addRow("%s, bar %d", greyed ? "greyed" : "working", bar) << greyed << bar;
+}
+
+// Each bar lit and unlit, read from the drawn panel: at least 3 : 1 apart,
+// in the working window and in the one greyed under the manual.
+void StatusLineTest::barsStandApart()
+{
+    QFETCH(bool, greyed);
+    QFETCH(int, bar);
+    App a;
+    if (greyed)
+        a.main.findChild<QAction *>(QStringLiteral("HelpMenu"))->trigger();
+    QCOMPARE(a.main.isEnabled(), !greyed);
+    constexpr int Lefts[5] = {560, 567, 574, 581, 588};
+    constexpr int Heights[5] = {4, 7, 10, 13, 16};
+    const QPoint middle(Lefts[bar - 1] + 2, 30 - Heights[bar - 1] / 2);
+    const auto pixelWith = [&](int lit) {
+        bars(a)->setBars(lit);
+        return a.main.centralWidget()->grab().toImage().pixel(middle);
+    };
+    const QRgb unlit = pixelWith(bar - 1);
+    const QRgb lit = pixelWith(bar);
+    const double ratio = contrast(lit, unlit);
+    QVERIFY2(ratio >= 3.0, qPrintable(QStringLiteral("%1 : 1").arg(ratio, 0, 'f', 2)));
+    // A bar not earned looks the same however many are lit, and stands out
+    // from the panel less than a lit one: dark slots are no strong bars.
+    QCOMPARE(pixelWith(0), unlit);
+    const QRgb beside = a.main.centralWidget()->grab().toImage().pixel(555, 22);
+    QVERIFY(contrast(unlit, beside) < contrast(lit, beside));
+}
+
+void StatusLineTest::longPortNameIsCut_data()
+{
+    QTest::addColumn<Language>("lang");
+    QTest::addColumn<QStringList>("motors");
+    QTest::addColumn<int>("outcome"); // StatusLine::Motor
+    const std::pair<Language, const char *> languages[] = {
+        {Language::SimplifiedChinese, "zh_CN"}, {Language::English, "en"}, {Language::TraditionalChinese, "zh_TW"}};
+    for (const auto &[lang, code] : languages) {
+        QTest::addRow("%s, one motor", code) << lang << QStringList {"6:2"} << int(Motor_::Found);
+        QTest::addRow("%s, two motors answer together", code)
+            << lang << QStringList {"3:1", "5:1"} << int(Motor_::SeveralAnswered);
+        QTest::addRow("%s, no motor", code) << lang << QStringList {} << int(Motor_::NoAnswer);
+    }
+}
+
+// The name a USB adapter gets from the system, as long as they come: the box
+// and the status line cut it at its start, the whole name is in the tool tip
+// and the accessible name, and the window keeps the panel's width.
+void StatusLineTest::longPortNameIsCut()
+{
+    QFETCH(Language, lang);
+    QFETCH(QStringList, motors);
+    QFETCH(int, outcome);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("serial/by-id/usb-XYZ_USB_UART_A50285BI-if00-port0"));
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    MotorSim sim;
+    for (const QString &motor : motors)
+        QVERIFY(sim.bus().addMotor(motor));
+    QVERIFY(sim.link(path));
+    App a({path});
+    a.main.setLanguage(lang);
+    QTRY_VERIFY(a.main.statusLine()->isVisible());
+    const QSize before = a.main.size();
+    a.choosePort(path);
+    QTRY_COMPARE_WITH_TIMEOUT(int(a.main.statusLine()->motor()), outcome, 15000);
+    QCoreApplication::processEvents();
+    QCOMPARE(a.main.size(), before);
+    QCOMPARE(a.main.width(), a.main.centralWidget()->width());
+
+    auto *port = a.find<ElidedLabel>(a.main.statusLine(), "StatusPort");
+    const QString whole = a.texts[Message::StatusPort].arg(path).arg(a.link.serial().bitsPerSecond());
+    QCOMPARE(port->toolTip(), whole);
+    QCOMPARE(QAccessible::queryAccessibleInterface(port)->text(QAccessible::Name), whole);
+    QVERIFY2(port->text().startsWith(QChar(0x2026)) && port->text().size() < whole.size(), qPrintable(port->text()));
+    QVERIFY(port->fontMetrics().horizontalAdvance(port->text()) <= port->contentsRect().width());
+    // The motor's text is short: it stays whole beside the cut name, inside the line.
+    auto *motor = a.find<ElidedLabel>(a.main.statusLine(), "StatusMotor");
+    QCOMPARE(motor->text(), motor->fullText());
+    QVERIFY(!motor->text().isEmpty());
+    for (QWidget *label : a.main.statusLine()->findChildren<ElidedLabel *>())
+        QVERIFY2(a.main.statusLine()->rect().contains(label->geometry().translated(label->parentWidget()->pos())),
+                 qPrintable(label->objectName()));
+
+    auto *box = static_cast<PortComboBox *>(a.main.portList());
+    QCOMPARE(box->currentText(), path);
+    QCOMPARE(box->toolTip(), path);
+    QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Value), path);
+    QVERIFY2(box->shownText().startsWith(QChar(0x2026)), qPrintable(box->shownText()));
+    QVERIFY(box->shownText().endsWith(QLatin1String("-if00-port0")));
+}
