@@ -50,6 +50,8 @@ private slots:
     void severalMotorsAnsweredTheScan();
     void lostAndBack();
     void offEndsTheWait();
+    void lostPortBoxEndsWithTheWait_data();
+    void lostPortBoxEndsWithTheWait();
     void barsFollowTheAnswerAge_data();
     void barsFollowTheAnswerAge();
     void failedWriteSaysWhy_data();
@@ -229,6 +231,41 @@ void StatusLineTest::offEndsTheWait()
     App::ticks(6); // longer than the watch takes to see a device back
     QVERIFY(!a.main.serial().isOpen());
     QCOMPARE(int(sim.frames().size()), framesBefore);
+}
+
+void StatusLineTest::lostPortBoxEndsWithTheWait_data()
+{
+    QTest::addColumn<QStringList>("motors");
+    QTest::addColumn<int>("found"); // what the scan after the return finds (StatusLine::Motor)
+    QTest::newRow("one motor") << QStringList {"4:1"} << int(Motor_::Found);
+    QTest::newRow("two motors share ID 4") << QStringList {"4:1", "4:2"} << int(Motor_::SeveralAnswered);
+    QTest::newRow("three motors") << QStringList {"2:1", "4:1", "9:3"} << int(Motor_::SeveralAnswered);
+    QTest::newRow("no motor") << QStringList {} << int(Motor_::NoAnswer);
+}
+
+// Whatever answers on the line, the box about a lost port is shown once, says
+// what the status line says, and is closed once the port is back.
+void StatusLineTest::lostPortBoxEndsWithTheWait()
+{
+    QFETCH(QStringList, motors);
+    QFETCH(int, found);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyTAVIK0"));
+    MotorSim sim;
+    for (const QString &motor : motors)
+        QVERIFY(sim.bus().addMotor(motor));
+    QVERIFY(sim.link(path));
+    App a({path});
+    a.choosePort(path);
+    QTRY_COMPARE_WITH_TIMEOUT(int(a.main.statusLine()->motor()), found, 15000);
+    sim.unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortLost, 8000);
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
+    QVERIFY(a.messages.dismissed().isEmpty());
+    QVERIFY(sim.replug());
+    QTRY_COMPARE_WITH_TIMEOUT(int(a.main.statusLine()->motor()), found, 15000);
+    QCOMPARE(a.messages.dismissed(), QStringList {a.texts[Message::PortLost]});
+    QCOMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]}); // one box for one loss
 }
 
 void StatusLineTest::barsFollowTheAnswerAge_data()
