@@ -24,7 +24,10 @@ FocusRing::FocusRing(QWidget *window) : QWidget(window)
 
 void FocusRing::follow(QWidget *now)
 {
-    QWidget *target = now && now != window() && now->window() == window() ? now : nullptr;
+    // A window being closed or destroyed hands the focus around among controls
+    // on their way out: only a shown control in a shown window is followed.
+    const bool shown = now && now->isVisible() && window()->isVisible();
+    QWidget *target = shown && now != window() && now->window() == window() ? now : nullptr;
     if (target == m_target)
         return;
     if (m_target)
