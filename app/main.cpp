@@ -3,6 +3,7 @@
 #include "LanguageTable.h"
 #include "Pictures.h"
 #include "StartupProbe.h"
+#include "TerminationSignals.h"
 #include "Version.h"
 #include "Windows.h"
 
@@ -13,6 +14,8 @@
 #include <QToolTip>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 namespace {
 
@@ -62,13 +65,70 @@ int usageError(const QCommandLineParser &options, const QString &reason)
     return 2;
 }
 
+struct CommandLine {
+    QCommandLineParser options;
+    const QCommandLineOption port {QStringLiteral("port"), say(AppText::AppOptPort), QStringLiteral("PATH")};
+    const QCommandLineOption open {QStringLiteral("open"), say(AppText::AppOptOpen), QStringLiteral("PATH")};
+    const QCommandLineOption language {QStringLiteral("language"), say(AppText::AppOptLanguage),
+                                       QStringLiteral("CODE")};
+    std::optional<Language> startLanguage;
+
+    CommandLine()
+    {
+        options.setApplicationDescription(say(AppText::AppDescription));
+        options.addHelpOption();
+        options.addVersionOption();
+        for (const QCommandLineOption *option : {&port, &open, &language})
+            options.addOption(*option);
+    }
+
+    // Help and version are printed here (and the program ends); an exit code
+    // when the window must not start.
+    std::optional<int> read()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Tavik"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
+        if (!options.parse(QCoreApplication::arguments()))
+            return usageError(options, options.errorText());
+        if (options.isSet(QStringLiteral("help")) || options.isSet(QStringLiteral("help-all")))
+            options.showHelp();
+        if (options.isSet(QStringLiteral("version")))
+            options.showVersion();
+        if (!options.positionalArguments().isEmpty())
+            return usageError(options,
+                              say(AppText::AppUnexpectedArgument).arg(options.positionalArguments().constFirst()));
+        startLanguage = options.isSet(language) ? languageFromCode(options.value(language))
+                                                : Language::SimplifiedChinese;
+        if (!startLanguage)
+            return usageError(options, say(AppText::AppUnknownLanguage).arg(options.value(language)));
+        return std::nullopt;
+    }
+};
+
+// Help and version need no display: asked for, they are answered before a
+// window system is opened.
+bool asksHelpOrVersion(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char *option : {"-h", "-?", "--help", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (asksHelpOrVersion(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        CommandLine commandLine;
+        return commandLine.read().value_or(0);
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tavik"));
-    QApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
+    CommandLine commandLine;
+    if (const std::optional<int> exitCode = commandLine.read())
+        return *exitCode;
     QApplication::setWindowIcon(Pictures::icon(QStringLiteral("app_icon")));
     // Wayland desktops find the icon and name through the desktop entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("tavik"));
@@ -76,32 +136,15 @@ int main(int argc, char *argv[])
     HintHidePause hintHidePause;
     app.installEventFilter(&hintHidePause);
 
-    QCommandLineParser options;
-    options.setApplicationDescription(say(AppText::AppDescription));
-    options.addHelpOption();
-    options.addVersionOption();
-    const QCommandLineOption port(QStringLiteral("port"), say(AppText::AppOptPort), QStringLiteral("PATH"));
-    options.addOption(port);
-    const QCommandLineOption language(QStringLiteral("language"), say(AppText::AppOptLanguage), QStringLiteral("CODE"));
-    options.addOption(language);
-    if (!options.parse(QCoreApplication::arguments()))
-        return usageError(options, options.errorText());
-    if (options.isSet(QStringLiteral("help")) || options.isSet(QStringLiteral("help-all")))
-        options.showHelp();
-    if (options.isSet(QStringLiteral("version")))
-        options.showVersion();
-    if (!options.positionalArguments().isEmpty())
-        return usageError(options, say(AppText::AppUnexpectedArgument).arg(options.positionalArguments().constFirst()));
-    const std::optional<Language> startLanguage = options.isSet(language) ? languageFromCode(options.value(language))
-                                                                          : Language::SimplifiedChinese;
-    if (!startLanguage)
-        return usageError(options, say(AppText::AppUnknownLanguage).arg(options.value(language)));
-
-    Windows windows(options.values(port));
+    const QStringList opened = commandLine.options.values(commandLine.open);
+    Windows windows(commandLine.options.values(commandLine.port) + opened);
     // Another language is applied as its menu item applies it.
-    if (*startLanguage != Language::SimplifiedChinese)
-        windows.mainWindow.setLanguage(*startLanguage);
+    if (*commandLine.startLanguage != Language::SimplifiedChinese)
+        windows.mainWindow.setLanguage(*commandLine.startLanguage);
+    TerminationSignals closeOnSignal(windows.mainWindow);
     watchFirstPaint(windows.mainWindow);
     windows.mainWindow.show();
+    if (!opened.isEmpty())
+        windows.mainWindow.choosePort(opened.constLast());
     return app.exec();
 }

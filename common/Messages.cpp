@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 namespace Messages {
 namespace {
@@ -36,6 +37,19 @@ Sink &currentSink()
     return sink;
 }
 
+Recorder *&currentRecorder()
+{
+    static Recorder *recorder = nullptr;
+    return recorder;
+}
+
+// The boxes open now (nested: one may open while another waits).
+QList<QPointer<QMessageBox>> &openBoxes()
+{
+    static QList<QPointer<QMessageBox>> boxes;
+    return boxes;
+}
+
 void showBox(const QString &text, Kind kind)
 {
     // Nobody can close a box on the offscreen platform (or without any
@@ -45,7 +59,10 @@ void showBox(const QString &text, Kind kind)
         qWarning("message box: %s", qPrintable(text));
         return;
     }
-    createBox(text, kind, QApplication::activeWindow())->exec();
+    const std::unique_ptr<QMessageBox> box = createBox(text, kind, QApplication::activeWindow());
+    openBoxes().append(box.get());
+    box->exec();
+    openBoxes().removeAll(box.get());
 }
 
 } // namespace
@@ -71,6 +88,15 @@ void post(const QString &text, Kind kind)
     QTimer::singleShot(0, QCoreApplication::instance(), [text, kind] { show(text, kind); });
 }
 
+void dismiss(const QString &text)
+{
+    if (Recorder *recorder = currentRecorder())
+        recorder->m_dismissed.append(text);
+    for (const QPointer<QMessageBox> &box : openBoxes())
+        if (box && box->text() == text)
+            box->done(QMessageBox::Ok);
+}
+
 Sink setSink(Sink sink)
 {
     Sink previous = std::move(currentSink());
@@ -78,7 +104,7 @@ Sink setSink(Sink sink)
     return previous;
 }
 
-Recorder::Recorder()
+Recorder::Recorder() : m_previousRecorder(std::exchange(currentRecorder(), this))
 {
     m_previous = setSink([this](const QString &text, Kind) { m_texts.append(text); });
 }
@@ -86,6 +112,7 @@ Recorder::Recorder()
 Recorder::~Recorder()
 {
     setSink(std::move(m_previous));
+    currentRecorder() = m_previousRecorder;
 }
 
 } // namespace Messages

@@ -27,6 +27,10 @@ void show(const QString &text, Kind kind = Kind::Information);
 // sits in a message box, and the ticks must go on while the box is open.
 void post(const QString &text, Kind kind = Kind::Information);
 
+// Closes the boxes still open that show this text: what they told has ended
+// (a lost port that came back).  A recorder notes the text as dismissed.
+void dismiss(const QString &text);
+
 // The box show() opens, built but not shown: titled with the program's name,
 // which a screen reader announces, followed by the text; one OK button, and a
 // look of its own that stays readable whatever the parent window's style
@@ -47,11 +51,21 @@ public:
 
     const QStringList &texts() const { return m_texts; }
     int count(const QString &text) const { return m_texts.count(text); }
-    void clear() { m_texts.clear(); }
+    // The texts dismiss() was asked to close, in order.
+    const QStringList &dismissed() const { return m_dismissed; }
+    void clear()
+    {
+        m_texts.clear();
+        m_dismissed.clear();
+    }
 
 private:
+    friend void dismiss(const QString &text);
+
     QStringList m_texts;
+    QStringList m_dismissed;
     Sink m_previous;
+    Recorder *m_previousRecorder;
 };
 
 } // namespace Messages

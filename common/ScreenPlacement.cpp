@@ -8,6 +8,12 @@
 
 void placeOnScreen(QWidget *window, QPoint usual)
 {
+    const QSize hint = window->sizeHint();
+    placeOnScreen(window, usual, hint.isValid() ? hint.expandedTo(window->minimumSize()) : window->size());
+}
+
+void placeOnScreen(QWidget *window, QPoint usual, QSize size)
+{
     QScreen *screen = QGuiApplication::screenAt(usual);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -15,12 +21,9 @@ void placeOnScreen(QWidget *window, QPoint usual)
         window->move(usual);
         return;
     }
-    // The frame is unknown until the window is shown: allow for a title bar.
-    constexpr int TitleBar = 32;
-    const QSize hint = window->sizeHint();
-    const QSize size = (hint.isValid() ? hint.expandedTo(window->minimumSize()) : window->size()) + QSize(0, TitleBar);
+    const QSize outer = size + QSize(0, TitleBarAllowance);
     const QRect room = screen->availableGeometry();
-    const int x = std::max(room.left(), std::min(usual.x(), room.right() + 1 - size.width()));
-    const int y = std::max(room.top(), std::min(usual.y(), room.bottom() + 1 - size.height()));
+    const int x = std::max(room.left(), std::min(usual.x(), room.right() + 1 - outer.width()));
+    const int y = std::max(room.top(), std::min(usual.y(), room.bottom() + 1 - outer.height()));
     window->move(x, y);
 }

@@ -274,6 +274,7 @@
 #define TAVIK_APP_TEXTS(X)                                                                                             \
     X(AppDescription)                                                                                                  \
     X(AppOptPort)                                                                                                      \
+    X(AppOptOpen)                                                                                                      \
     X(AppOptLanguage)                                                                                                  \
     X(AppUnexpectedArgument)                                                                                           \
     X(AppUnknownLanguage)

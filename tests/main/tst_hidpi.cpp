@@ -53,6 +53,18 @@ private slots:
             if (w->height() + 32 <= room.height())
                 QVERIFY2(room.contains(w->geometry()), qPrintable(w->objectName()));
         }
+        // The bus monitor, larger than the screen at its usual size, is made
+        // to fit it, title bar included, and stays usable there.
+        BusMonitor &monitor = a.w.busMonitor();
+        monitor.open();
+        QVERIFY(monitor.isVisible());
+        QVERIFY2(room.contains(QRect(monitor.pos(), monitor.size() + QSize(0, 32))), // pos: the frame's corner
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(monitor.x())
+                                .arg(monitor.y())
+                                .arg(monitor.width())
+                                .arg(monitor.height())));
+        QVERIFY(monitor.width() >= monitor.minimumSizeHint().width());
     }
 };
 

@@ -185,32 +185,56 @@ void KeyboardTest::escapeLeavesSecondaryWindows_data()
 {
     QTest::addColumn<QString>("menuItem");
     QTest::addColumn<QString>("window");
-    QTest::newRow("manual") << "HelpMenu"
-                            << "Form2";
-    QTest::newRow("forced ID") << "IDSetMenu"
-                               << "IDSetForm";
-    QTest::newRow("line rate") << "ComSetMenu"
-                               << "Form3";
+    QTest::addColumn<bool>("greysMain"); // a secondary window; the bus monitor leaves the main window usable
+    QTest::addColumn<QString>("exitButton"); // "": Escape leaves
+    const struct {
+        const char *row, *menuItem, *window;
+        bool greysMain;
+        const char *exitButton;
+    } rows[] = {
+        {"manual, Escape", "HelpMenu", "Form2", true, ""},
+        {"forced ID, Escape", "IDSetMenu", "IDSetForm", true, ""},
+        {"forced ID, exit button", "IDSetMenu", "IDSetForm", true, "bsSkinButton2"},
+        {"line rate, Escape", "ComSetMenu", "Form3", true, ""},
+        {"bus monitor, Escape", "MonitorMenu", "BusMonitor", false, ""},
+        {"bus monitor, exit button", "MonitorMenu", "BusMonitor", false, "MonitorExitButton"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.row) << QString::fromLatin1(r.menuItem) << QString::fromLatin1(r.window) << r.greysMain
+                             << QString::fromLatin1(r.exitButton);
 }
 
+// The window leaves by keys alone, and the keys go back to the main window
+// (nobody else gives them back where no window manager runs).
 void KeyboardTest::escapeLeavesSecondaryWindows()
 {
     QFETCH(QString, menuItem);
     QFETCH(QString, window);
+    QFETCH(bool, greysMain);
+    QFETCH(QString, exitButton);
     MotorSim sim;
     App a({sim.path()});
     a.choosePortWithoutScan(sim.path());
+    QTRY_COMPARE(QApplication::activeWindow(), &a.main); // the main window takes the keys when shown
     a.main.findChild<QAction *>(menuItem)->trigger();
     QWidget *child = nullptr;
     for (QWidget *w : a.w.builtWindows())
         if (w->objectName() == window)
             child = w;
     QVERIFY2(child && child->isVisible(), qPrintable(window));
-    QVERIFY(!a.main.isEnabled());
-    activate(child);
-    key(Qt::Key_Escape);
+    QCOMPARE(a.main.isEnabled(), !greysMain);
+    QCOMPARE(child->windowHandle()->transientParent(), a.main.windowHandle()); // kept in front of it
+    QTRY_COMPARE(QApplication::activeWindow(), child);
+    if (exitButton.isEmpty()) {
+        key(Qt::Key_Escape);
+    } else {
+        QVERIFY(tabTo(exitButton));
+        key(Qt::Key_Space);
+    }
     QTRY_VERIFY(!child->isVisible());
     QVERIFY(a.main.isEnabled());
+    QTRY_COMPARE(QApplication::activeWindow(), &a.main);
+    QVERIFY(focused() && focused()->window() == &a.main);
 }
 
 void KeyboardTest::settingsChannelButtonsTakeTheFocus()

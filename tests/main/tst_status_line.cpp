@@ -2,26 +2,33 @@
 // and its rate, the motor a scan found or that none answered, a lost port
 // and its return, the signal bars, and what a failed write says.
 #include "AppFixture.h"
+#include "Contrast.h"
 #include "Bench.h"
 #include "Frames.h"
 #include "MotorSettingsWindow.h"
 #include "MotorSim.h"
 #include "SignalBars.h"
 #include "StatusLine.h"
+#include "ElidedLabel.h"
+#include "PortComboBox.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
+// What a part of the line says (cut to its room when long: longPortNameIsCut).
 QString shownText(App &a, const char *label)
 {
-    return a.find<QLabel>(a.main.statusLine(), label)->text();
+    return a.find<ElidedLabel>(a.main.statusLine(), label)->fullText();
 }
 
 SignalBars *bars(App &a)
@@ -43,10 +50,16 @@ private slots:
     void severalMotorsAnsweredTheScan();
     void lostAndBack();
     void offEndsTheWait();
+    void lostPortBoxEndsWithTheWait_data();
+    void lostPortBoxEndsWithTheWait();
     void barsFollowTheAnswerAge_data();
     void barsFollowTheAnswerAge();
     void failedWriteSaysWhy_data();
     void failedWriteSaysWhy();
+    void barsStandApart_data();
+    void barsStandApart();
+    void longPortNameIsCut_data();
+    void longPortNameIsCut();
 };
 
 void StatusLineTest::windowGrowsByTheLine()
@@ -79,7 +92,6 @@ void StatusLineTest::motorFound()
     // One channel: the motor is polled (the line still names what the scan found), the bars fill and the percent stays shown.
     a.click("Label_ch5");
     QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
-    QVERIFY(!bars(a)->isVisibleTo(&a.main));
     QTRY_VERIFY_WITH_TIMEOUT(a.slider().box()->isVisibleTo(&a.main), 5000);
     a.move("Image_bei_jing");
     QVERIFY(a.slider().box()->isVisibleTo(&a.main));
@@ -180,6 +192,9 @@ void StatusLineTest::lostAndBack()
     sim.unplug();
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortLost, 8000);
     QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusPortLost].arg(path));
+    // The box tells the same wait, and stays while it lasts.
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
+    QVERIFY(a.messages.dismissed().isEmpty());
     QCOMPARE(shownText(a, "StatusAnswer"), QString());
     QCOMPARE(bars(a)->bars(), 0);
     QVERIFY(a.main.portReturnWatch().watching());
@@ -190,6 +205,7 @@ void StatusLineTest::lostAndBack()
     QCOMPARE(a.link.target().id, 4);
     QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
     QCOMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
+    QCOMPARE(a.messages.dismissed(), QStringList {a.texts[Message::PortLost]}); // closed once the port was back
 }
 
 void StatusLineTest::offEndsTheWait()
@@ -204,14 +220,52 @@ void StatusLineTest::offEndsTheWait()
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
     sim.unplug();
     QTRY_VERIFY_WITH_TIMEOUT(a.main.portReturnWatch().watching(), 8000);
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
+    QVERIFY(a.messages.dismissed().isEmpty());
     a.choosePort(QStringLiteral("OFF"));
     QVERIFY(!a.main.portReturnWatch().watching());
+    QCOMPARE(a.messages.dismissed(), QStringList {a.texts[Message::PortLost]}); // the wait is over
     QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusNoPort]);
     const int framesBefore = int(sim.frames().size());
     QVERIFY(sim.replug());
     App::ticks(6); // longer than the watch takes to see a device back
     QVERIFY(!a.main.serial().isOpen());
     QCOMPARE(int(sim.frames().size()), framesBefore);
+}
+
+void StatusLineTest::lostPortBoxEndsWithTheWait_data()
+{
+    QTest::addColumn<QStringList>("motors");
+    QTest::addColumn<int>("found"); // what the scan after the return finds (StatusLine::Motor)
+    QTest::newRow("one motor") << QStringList {"4:1"} << int(Motor_::Found);
+    QTest::newRow("two motors share ID 4") << QStringList {"4:1", "4:2"} << int(Motor_::SeveralAnswered);
+    QTest::newRow("three motors") << QStringList {"2:1", "4:1", "9:3"} << int(Motor_::SeveralAnswered);
+    QTest::newRow("no motor") << QStringList {} << int(Motor_::NoAnswer);
+}
+
+// Whatever answers on the line, the box about a lost port is shown once, says
+// what the status line says, and is closed once the port is back.
+void StatusLineTest::lostPortBoxEndsWithTheWait()
+{
+    QFETCH(QStringList, motors);
+    QFETCH(int, found);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ttyTAVIK0"));
+    MotorSim sim;
+    for (const QString &motor : motors)
+        QVERIFY(sim.bus().addMotor(motor));
+    QVERIFY(sim.link(path));
+    App a({path});
+    a.choosePort(path);
+    QTRY_COMPARE_WITH_TIMEOUT(int(a.main.statusLine()->motor()), found, 15000);
+    sim.unplug();
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortLost, 8000);
+    QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
+    QVERIFY(a.messages.dismissed().isEmpty());
+    QVERIFY(sim.replug());
+    QTRY_COMPARE_WITH_TIMEOUT(int(a.main.statusLine()->motor()), found, 15000);
+    QCOMPARE(a.messages.dismissed(), QStringList {a.texts[Message::PortLost]});
+    QCOMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]}); // one box for one loss
 }
 
 void StatusLineTest::barsFollowTheAnswerAge_data()
@@ -267,3 +321,102 @@ void StatusLineTest::failedWriteSaysWhy()
 
 QTEST_MAIN(StatusLineTest)
 #include "tst_status_line.moc"
+
+void StatusLineTest::barsStandApart_data()
+{
+    QTest::addColumn<bool>("greyed"); // a child window is open over the main window
+    QTest::addColumn<int>("bar"); // 1 (the shortest) .. 5
+    for (bool greyed : {false, true})
+        for (int bar = 1; bar <= 5; ++bar)
+            QTest::addRow("%s, bar %d", greyed ? "greyed" : "working", bar) << greyed << bar;
+}
+
+// Each bar lit and unlit, read from the drawn panel: at least 3 : 1 apart,
+// in the working window and in the one greyed under the manual.
+void StatusLineTest::barsStandApart()
+{
+    QFETCH(bool, greyed);
+    QFETCH(int, bar);
+    App a;
+    if (greyed)
+        a.main.findChild<QAction *>(QStringLiteral("HelpMenu"))->trigger();
+    QCOMPARE(a.main.isEnabled(), !greyed);
+    constexpr int Lefts[5] = {560, 567, 574, 581, 588};
+    constexpr int Heights[5] = {4, 7, 10, 13, 16};
+    const QPoint middle(Lefts[bar - 1] + 2, 30 - Heights[bar - 1] / 2);
+    const auto pixelWith = [&](int lit) {
+        bars(a)->setBars(lit);
+        return a.main.centralWidget()->grab().toImage().pixel(middle);
+    };
+    const QRgb unlit = pixelWith(bar - 1);
+    const QRgb lit = pixelWith(bar);
+    const double ratio = contrast(lit, unlit);
+    QVERIFY2(ratio >= 3.0, qPrintable(QStringLiteral("%1 : 1").arg(ratio, 0, 'f', 2)));
+    // A bar not earned looks the same however many are lit, and stands out
+    // from the panel less than a lit one: dark slots are no strong bars.
+    QCOMPARE(pixelWith(0), unlit);
+    const QRgb beside = a.main.centralWidget()->grab().toImage().pixel(555, 22);
+    QVERIFY(contrast(unlit, beside) < contrast(lit, beside));
+}
+
+void StatusLineTest::longPortNameIsCut_data()
+{
+    QTest::addColumn<Language>("lang");
+    QTest::addColumn<QStringList>("motors");
+    QTest::addColumn<int>("outcome"); // StatusLine::Motor
+    const std::pair<Language, const char *> languages[] = {
+        {Language::SimplifiedChinese, "zh_CN"}, {Language::English, "en"}, {Language::TraditionalChinese, "zh_TW"}};
+    for (const auto &[lang, code] : languages) {
+        QTest::addRow("%s, one motor", code) << lang << QStringList {"6:2"} << int(Motor_::Found);
+        QTest::addRow("%s, two motors answer together", code)
+            << lang << QStringList {"3:1", "5:1"} << int(Motor_::SeveralAnswered);
+        QTest::addRow("%s, no motor", code) << lang << QStringList {} << int(Motor_::NoAnswer);
+    }
+}
+
+// The name a USB adapter gets from the system, as long as they come: the box
+// and the status line cut it at its start, the whole name is in the tool tip
+// and the accessible name, and the window keeps the panel's width.
+void StatusLineTest::longPortNameIsCut()
+{
+    QFETCH(Language, lang);
+    QFETCH(QStringList, motors);
+    QFETCH(int, outcome);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("serial/by-id/usb-XYZ_USB_UART_A50285BI-if00-port0"));
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    MotorSim sim;
+    for (const QString &motor : motors)
+        QVERIFY(sim.bus().addMotor(motor));
+    QVERIFY(sim.link(path));
+    App a({path});
+    a.main.setLanguage(lang);
+    QTRY_VERIFY(a.main.statusLine()->isVisible());
+    const QSize before = a.main.size();
+    a.choosePort(path);
+    QTRY_COMPARE_WITH_TIMEOUT(int(a.main.statusLine()->motor()), outcome, 15000);
+    QCoreApplication::processEvents();
+    QCOMPARE(a.main.size(), before);
+    QCOMPARE(a.main.width(), a.main.centralWidget()->width());
+
+    auto *port = a.find<ElidedLabel>(a.main.statusLine(), "StatusPort");
+    const QString whole = a.texts[Message::StatusPort].arg(path).arg(a.link.serial().bitsPerSecond());
+    QCOMPARE(port->toolTip(), whole);
+    QCOMPARE(QAccessible::queryAccessibleInterface(port)->text(QAccessible::Name), whole);
+    QVERIFY2(port->text().startsWith(QChar(0x2026)) && port->text().size() < whole.size(), qPrintable(port->text()));
+    QVERIFY(port->fontMetrics().horizontalAdvance(port->text()) <= port->contentsRect().width());
+    // The motor's text is short: it stays whole beside the cut name, inside the line.
+    auto *motor = a.find<ElidedLabel>(a.main.statusLine(), "StatusMotor");
+    QCOMPARE(motor->text(), motor->fullText());
+    QVERIFY(!motor->text().isEmpty());
+    for (QWidget *label : a.main.statusLine()->findChildren<ElidedLabel *>())
+        QVERIFY2(a.main.statusLine()->rect().contains(label->geometry().translated(label->parentWidget()->pos())),
+                 qPrintable(label->objectName()));
+
+    auto *box = static_cast<PortComboBox *>(a.main.portList());
+    QCOMPARE(box->currentText(), path);
+    QCOMPARE(box->toolTip(), path);
+    QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Value), path);
+    QVERIFY2(box->shownText().startsWith(QChar(0x2026)), qPrintable(box->shownText()));
+    QVERIFY(box->shownText().endsWith(QLatin1String("-if00-port0")));
+}

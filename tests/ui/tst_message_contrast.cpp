@@ -2,6 +2,7 @@
 // desktop theme: each box is rendered over each window as the program shows
 // it, and its text's contrast against the box's background is measured from
 // the pixels (WCAG contrast ratio, at least 4.5 : 1).
+#include "Contrast.h"
 #include "LanguageTable.h"
 #include "Messages.h"
 #include "Windows.h"
@@ -16,21 +17,6 @@
 #include <memory>
 
 namespace {
-
-double luminance(QRgb c)
-{
-    const auto channel = [](int v) {
-        const double s = v / 255.0;
-        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
-}
-
-double contrast(QRgb a, QRgb b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 struct Reading {
     double ratio = 1; // the strongest text pixel against the background

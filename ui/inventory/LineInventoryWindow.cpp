@@ -1,6 +1,7 @@
 #include "LineInventoryWindow.h"
 
 #include "ChannelNumbers.h"
+#include "FocusRing.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -37,6 +38,7 @@ LineInventoryWindow::LineInventoryWindow(MotorLink &link, QWidget *mainWindow)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->header()->setStretchLastSection(true);
     m_choose->setDefault(true); // Enter chooses the selected motor
+    new FocusRing(this);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_search);

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QToolTip>
@@ -229,6 +230,14 @@ void MainWindow::paintEvent(QPaintEvent *event)
         QTimer::singleShot(0, this, [this] { fillPortList(PortList::availablePorts()); });
 }
 
+// Without a window manager a new window gets no keys unless it asks for them.
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        activateWindow();
+}
+
 // --- ID and port ----------------------------------------------------------------
 
 void MainWindow::onIdChosen()
@@ -240,13 +249,23 @@ void MainWindow::onIdChosen()
 void MainWindow::onPortChosen()
 {
     const QString name = m_portList->currentText();
-    m_portReturnWatch.stop(); // a choice, OFF included, ends the wait for a lost port
+    endPortWait(); // a choice, OFF included, ends the wait for a lost port
     if (name == OffItem) {
         m_link.closePort();
         m_statusLine->showNoPort();
     } else {
         m_link.choosePort(name);
     }
+}
+
+void MainWindow::choosePort(const QString &portName)
+{
+    if (m_portList->findText(portName) < 0) {
+        m_extraPorts.append(portName);
+        fillPortList({});
+    }
+    m_portList->setCurrentIndex(m_portList->findText(portName));
+    onPortChosen();
 }
 
 // The message says what failed and, on a second line, whether the motor was
@@ -267,21 +286,31 @@ void MainWindow::portBack(const QString &portName)
 {
     if (m_portList->currentText() != portName)
         return;
-    if (m_link.choosePort(portName))
+    if (m_link.choosePort(portName)) {
         m_statusLine->showPortBack(portName);
+        endPortWait();
+    }
 }
 
+// The box says what the status line says: the port is lost and awaited.  It
+// closes itself when the wait ends (the port back, another port or OFF
+// chosen), so it never stays up to contradict the status line.
 void MainWindow::portLost(const QString &portName)
 {
     m_portReturnWatch.watch(portName);
-    // One message for one loss, however often the port reports it.
-    if (m_portLostShowing)
-        return;
-    m_portLostShowing = true;
+    if (std::exchange(m_portAwaited, true))
+        return; // one message for one loss, however often the port reports it
     QTimer::singleShot(0, this, [this] {
-        Messages::show(m_panelLink->text(Message::PortLost), Messages::Kind::Error);
-        m_portLostShowing = false;
+        if (m_portAwaited)
+            Messages::show(m_panelLink->text(Message::PortLost), Messages::Kind::Error);
     });
+}
+
+void MainWindow::endPortWait()
+{
+    m_portReturnWatch.stop();
+    if (std::exchange(m_portAwaited, false))
+        Messages::dismiss(m_panelLink->text(Message::PortLost));
 }
 
 // Captions take the size of their text in each language.

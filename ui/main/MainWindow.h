@@ -60,6 +60,8 @@ public:
     LimitPoints *limitPoints() const { return m_limitPoints.get(); }
     StatusLine *statusLine() const { return m_statusLine; }
     PortReturnWatch &portReturnWatch() { return m_portReturnWatch; }
+    // Shows the port in the port box and opens it, as choosing it there does.
+    void choosePort(const QString &portName);
 
     // --- menu (MainWindowMenu.cpp) ---------------------------------------------
     void openSettings();
@@ -75,6 +77,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -87,6 +90,7 @@ private:
     void onPortChosen();
     void portLost(const QString &portName);
     void portBack(const QString &portName);
+    void endPortWait();
     bool positionPolled() const;
     void writeFailed(bool motorAnswered);
     bool openChildWindowAllowed();
@@ -121,7 +125,7 @@ private:
 
     QStringList m_extraPorts;
     bool m_portsListed = false; // the system's ports are in the list
-    bool m_portLostShowing = false;
+    bool m_portAwaited = false; // lost, its return watched, the box telling it
 
     SecondaryWindows *m_windows = nullptr;
     LineInventoryWindow *m_inventoryWindow = nullptr; // built when first opened

@@ -1,6 +1,8 @@
 // The main window's port box: says when its list is about to open, so the
 // list can be read from the system again and show an adapter plugged in
-// after the start.
+// after the start.  A port name too long for the box is shown cut at its
+// start ("…A50285BI-if00-port0": the end tells adapters apart); the whole
+// name is its tool tip, and what a screen reader reads as its value.
 #pragma once
 
 #include <QComboBox>
@@ -8,14 +10,18 @@
 class PortComboBox : public QComboBox {
     Q_OBJECT
 public:
-    using QComboBox::QComboBox;
+    explicit PortComboBox(QWidget *parent = nullptr);
 
-    void showPopup() override
-    {
-        emit aboutToShowPopup();
-        QComboBox::showPopup();
-    }
+    void showPopup() override;
+    // The text the box shows for the chosen port.
+    QString shownText() const;
 
 signals:
     void aboutToShowPopup();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRect textArea() const;
 };

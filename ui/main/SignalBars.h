@@ -1,6 +1,7 @@
 // The signal-bars picture in the panel's top right corner, lit as far as the
-// answers earn: the panel's background draws all five bars lit; this item
-// lies over them and dims the bars not earned (hidden when all five are).
+// answers earn.  It lies over the bars the panel's background draws and
+// draws all five itself, so that lit and unlit bars stand apart as clearly
+// in the greyed window (a child window open) as in the working one.
 #pragma once
 
 #include <QWidget>
@@ -17,5 +18,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    int m_bars = 5;
+    QColor shown(const QColor &colour) const;
+
+    int m_bars = 0;
 };

@@ -4,7 +4,11 @@
 #include "MessageTexts.h"
 #include "MotorLink.h"
 
-#include <QLabel>
+#include "ElidedLabel.h"
+
+#include <QEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -17,13 +21,8 @@ constexpr int LineHeight = 23;
 const char *const Look = "StatusLine { background: #0a111f; border-top: 1px solid #22324f; }"
                          "QLabel { color: #c8d6ea; padding: 0 4px; }";
 
-QLabel *addLabel(QStatusBar *line, const char *name, int stretch)
-{
-    auto *label = new QLabel(line);
-    label->setObjectName(QLatin1String(name));
-    line->addWidget(label, stretch);
-    return label;
-}
+// The port's share of the line that the motor's text leaves it at least.
+constexpr int PortShareDivisor = 5;
 
 } // namespace
 
@@ -34,13 +33,47 @@ StatusLine::StatusLine(MotorLink &link, const MessageTexts &texts, QWidget *pare
     setSizeGripEnabled(false);
     setFixedHeight(LineHeight);
     setStyleSheet(QLatin1String(Look));
-    m_port = addLabel(this, "StatusPort", 0);
-    m_motorText = addLabel(this, "StatusMotor", 1);
-    m_answer = addLabel(this, "StatusAnswer", 0);
+    // The labels share the line's width themselves (layOut): no text, however
+    // long, widens the window.  A port name keeps its end, which tells one
+    // adapter from another.
+    m_row = new QWidget(this);
+    addWidget(m_row, 1);
+    m_row->installEventFilter(this);
+    const auto label = [this](const char *name, Qt::TextElideMode mode) {
+        auto *l = new ElidedLabel(mode, m_row);
+        l->setObjectName(QLatin1String(name));
+        connect(l, &ElidedLabel::fullTextChanged, this, &StatusLine::layOut);
+        return l;
+    };
+    m_port = label("StatusPort", Qt::ElideLeft);
+    m_motorText = label("StatusMotor", Qt::ElideLeft);
+    m_answer = label("StatusAnswer", Qt::ElideRight);
     m_clock.setInterval(ClockMs);
     connect(&m_clock, &QTimer::timeout, this, &StatusLine::showAnswerAge);
     m_clock.start();
     listenToLink();
+}
+
+bool StatusLine::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_row && event->type() == QEvent::Resize)
+        layOut();
+    return QStatusBar::eventFilter(watched, event);
+}
+
+// Port and motor from the left, the answer's age at the right end.  The
+// age and what is known of the motor stay whole; the port's text (its name
+// is in the port box too) takes what is left, at least a fifth of the line.
+void StatusLine::layOut()
+{
+    const int room = m_row->width();
+    const int answer = std::min(m_answer->naturalWidth(), room);
+    const int motor = std::clamp(m_motorText->naturalWidth(), 0, std::max(0, room - answer - room / PortShareDivisor));
+    const int port = std::clamp(m_port->naturalWidth(), 0, std::max(0, room - answer - motor));
+    const int height = m_row->height();
+    m_port->setGeometry(0, 0, port, height);
+    m_motorText->setGeometry(port, 0, room - port - answer, height);
+    m_answer->setGeometry(room - answer, 0, answer, height);
 }
 
 void StatusLine::listenToLink()
@@ -117,22 +150,22 @@ void StatusLine::setMotor(Motor motor)
 void StatusLine::refresh()
 {
     const bool open = m_motor != Motor::NoPort && m_motor != Motor::PortLost;
-    m_port->setText(open ? m_texts[Message::StatusPort].arg(m_portName).arg(m_bitsPerSecond) : QString());
+    m_port->setFullText(open ? m_texts[Message::StatusPort].arg(m_portName).arg(m_bitsPerSecond) : QString());
     switch (m_motor) {
-    case Motor::NoPort: m_motorText->setText(m_texts[Message::StatusNoPort]); break;
-    case Motor::NotAsked: m_motorText->setText(QString()); break;
-    case Motor::Scanning: m_motorText->setText(m_texts[Message::StatusScanning]); break;
+    case Motor::NoPort: m_motorText->setFullText(m_texts[Message::StatusNoPort]); break;
+    case Motor::NotAsked: m_motorText->setFullText(QString()); break;
+    case Motor::Scanning: m_motorText->setFullText(m_texts[Message::StatusScanning]); break;
     case Motor::Found:
-        m_motorText->setText(
+        m_motorText->setFullText(
             m_texts[Message::StatusMotorFound]
                 .arg(m_found.id)
                 .arg(m_found.channels.word() ? channelNumbersText(m_found.channels, u' ') : QStringLiteral("-")));
         break;
-    case Motor::NoAnswer: m_motorText->setText(m_texts[Message::StatusNoAnswer]); break;
-    case Motor::SeveralAnswered: m_motorText->setText(m_texts[Message::StatusSeveralAnswered]); break;
-    case Motor::IdOutOfRange: m_motorText->setText(m_texts[Message::StatusIdOutOfRange]); break;
-    case Motor::PortLost: m_motorText->setText(m_texts[Message::StatusPortLost].arg(m_portName)); break;
-    case Motor::PortBack: m_motorText->setText(m_texts[Message::StatusPortBack].arg(m_portName)); break;
+    case Motor::NoAnswer: m_motorText->setFullText(m_texts[Message::StatusNoAnswer]); break;
+    case Motor::SeveralAnswered: m_motorText->setFullText(m_texts[Message::StatusSeveralAnswered]); break;
+    case Motor::IdOutOfRange: m_motorText->setFullText(m_texts[Message::StatusIdOutOfRange]); break;
+    case Motor::PortLost: m_motorText->setFullText(m_texts[Message::StatusPortLost].arg(m_portName)); break;
+    case Motor::PortBack: m_motorText->setFullText(m_texts[Message::StatusPortBack].arg(m_portName)); break;
     }
     m_shownSeconds = -2; // the age's text too, in the language chosen last
     showAnswerAge();
@@ -154,7 +187,7 @@ void StatusLine::showAnswerAge()
     const qint64 seconds = age < 0 ? -1 : age / 1000;
     if (seconds != m_shownSeconds) {
         m_shownSeconds = seconds;
-        m_answer->setText(seconds < 0 ? QString() : m_texts[Message::StatusLastAnswer].arg(seconds));
+        m_answer->setFullText(seconds < 0 ? QString() : m_texts[Message::StatusLastAnswer].arg(seconds));
     }
     const int bars = barsFor(age);
     if (bars != m_bars) {

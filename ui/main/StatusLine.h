@@ -10,8 +10,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+class ElidedLabel;
 class MotorLink;
-class QLabel;
 struct MessageTexts;
 
 class StatusLine : public QStatusBar {
@@ -40,14 +40,19 @@ public:
 signals:
     void barsChanged(int bars);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void layOut();
     void listenToLink();
     void setMotor(Motor motor);
     void showAnswerAge();
 
     MotorLink &m_link;
     const MessageTexts &m_texts;
-    QLabel *m_port, *m_motorText, *m_answer;
+    QWidget *m_row; // holds the three texts
+    ElidedLabel *m_port, *m_motorText, *m_answer;
     Motor m_motor = Motor::NoPort;
     QString m_portName;
     int m_bitsPerSecond = 0;

@@ -1,15 +1,19 @@
 #include "BusMonitor.h"
 
+#include "ChildWindow.h"
 #include "Messages.h"
+#include "ScreenPlacement.h"
 #include "WindowSkin.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QSaveFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -48,6 +52,7 @@ BusMonitor::BusMonitor(const MotorLink &link, QWidget *mainWindow)
     m_pause->setCheckable(true);
     QPushButton *clear = button("ClearButton");
     QPushButton *saveButton = button("SaveButton");
+    QPushButton *exitButton = button("MonitorExitButton");
     m_hidePolls = new QCheckBox(this);
     m_hidePolls->setObjectName(QStringLiteral("HidePollsBox"));
 
@@ -84,16 +89,18 @@ BusMonitor::BusMonitor(const MotorLink &link, QWidget *mainWindow)
     status->addWidget(m_counts);
     status->addStretch();
     status->addWidget(m_lastAnswer);
+    status->addWidget(exitButton);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(tools);
     layout->addWidget(m_table, 1);
     layout->addLayout(status);
-    resize(900, 520);
+    resize(UsualSize);
 
     connect(m_pause, &QPushButton::toggled, &m_log, &MonitorLog::setPaused);
     connect(clear, &QPushButton::clicked, &m_log, &MonitorLog::clear);
     connect(m_hidePolls, &QCheckBox::toggled, &m_filter, &StatusTrafficFilter::setHideStatus);
     connect(saveButton, &QPushButton::clicked, this, &BusMonitor::save);
+    connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
     connect(&m_log, &MonitorLog::rowsAboutToBeInserted, this, [this] {
         // Follow the newest rows only when the view is already at the bottom.
         QScrollBar *bar = m_table->verticalScrollBar();
@@ -123,19 +130,48 @@ void BusMonitor::open()
 {
     if (!m_placed) {
         m_placed = true;
-        // Beside the main window when the screen has room for it there.
-        if (QWidget *main = m_mainWindow) {
-            const QRect screen =
-                (main->screen() ? main->screen() : QGuiApplication::primaryScreen())->availableGeometry();
-            const QPoint right = main->frameGeometry().topRight() + QPoint(8, 0);
-            if (screen.contains(QRect(right, size())))
-                move(right);
-        }
+        placeOnFirstOpening();
     }
     m_lastAnswerTimer.start();
-    show();
-    raise();
-    activateWindow();
+    // In front of the main window as the other child windows are, while the
+    // main window stays usable.
+    showInFrontOf(*this, m_mainWindow);
+}
+
+// Beside the main window when the screen has room for it there, else as
+// near its usual size and place as the screen's free area allows.
+void BusMonitor::placeOnFirstOpening()
+{
+    QScreen *screen = m_mainWindow && m_mainWindow->screen() ? m_mainWindow->screen()
+                                                             : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    resize(UsualSize.boundedTo(room.size() - QSize(0, TitleBarAllowance)).expandedTo(minimumSizeHint()));
+    if (m_mainWindow) {
+        const QPoint right = m_mainWindow->frameGeometry().topRight() + QPoint(8, 0);
+        if (room.contains(QRect(right, size() + QSize(0, TitleBarAllowance)))) {
+            move(right);
+            return;
+        }
+    }
+    placeOnScreen(this, m_mainWindow ? m_mainWindow->pos() : room.topLeft(), size());
+}
+
+// The keys go back to the main window, also without a window manager.
+void BusMonitor::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (m_mainWindow && m_mainWindow->isVisible())
+        m_mainWindow->activateWindow();
+}
+
+void BusMonitor::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 bool BusMonitor::saveTo(const QString &path)

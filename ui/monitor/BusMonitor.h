@@ -29,7 +29,9 @@ public:
     // the link's last port opening.
     explicit BusMonitor(const MotorLink &link, QWidget *mainWindow = nullptr);
 
-    void open(); // shows it beside the main window the first time, raised
+    // Shows it (beside the main window the first time, within the screen),
+    // raised, in front of the main window.
+    void open();
     // Writes the rows the table shows, one line per row, columns separated by
     // tabs; false (after a message) when the file cannot be written.
     bool saveTo(const QString &path);
@@ -50,8 +52,14 @@ public:
 protected:
     void changeEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    // Escape closes it, as its exit button does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    static constexpr QSize UsualSize {900, 520};
+
+    void placeOnFirstOpening();
     void applyCaptions();
     void showCounts();
     void save();

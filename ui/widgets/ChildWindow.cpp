@@ -42,17 +42,22 @@ void ChildWindow::open()
     m_mainWindow->setEnabled(false);
 }
 
+void showInFrontOf(QWidget &window, const QWidget *mainWindow)
+{
+    if (!window.windowHandle())
+        window.winId(); // makes the window system's window, which the transient needs
+    if (QWindow *main = mainWindow ? mainWindow->window()->windowHandle() : nullptr)
+        window.windowHandle()->setTransientParent(main);
+    window.setVisible(true);
+    window.raise();
+    window.activateWindow();
+}
+
 // Not a child widget of the main window (disabling that would disable this
 // one too), but its transient: the window system keeps it on top.
 void ChildWindow::showOverMainWindow()
 {
-    if (!windowHandle())
-        create();
-    if (QWindow *main = m_mainWindow->window()->windowHandle())
-        windowHandle()->setTransientParent(main);
-    setVisible(true);
-    raise();
-    activateWindow();
+    showInFrontOf(*this, m_mainWindow);
 }
 
 void ChildWindow::keyPressEvent(QKeyEvent *event)
@@ -69,6 +74,8 @@ void ChildWindow::returnToMainWindow()
     m_mainWindow->setVisible(true);
     setVisible(false);
     setEnabled(false);
+    // Without a window manager nobody else gives the keys back.
+    m_mainWindow->activateWindow();
 }
 
 void ChildWindow::closeEvent(QCloseEvent *event)

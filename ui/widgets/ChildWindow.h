@@ -11,6 +11,10 @@
 #include <QString>
 #include <QWidget>
 
+// Shows a top-level window raised and active, as the transient of
+// mainWindow's window: the window system keeps it in front of that one.
+void showInFrontOf(QWidget &window, const QWidget *mainWindow);
+
 class ChildWindow : public QWidget {
     Q_OBJECT
 public:

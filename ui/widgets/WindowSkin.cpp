@@ -1,5 +1,7 @@
 #include "WindowSkin.h"
 
+#include "FocusRing.h"
+
 #include <QWidget>
 
 namespace {
@@ -135,4 +137,5 @@ QTabBar::tab:selected {
 void WindowSkin::apply(QWidget *window)
 {
     window->setStyleSheet(QLatin1String(StyleSheet));
+    new FocusRing(window);
 }

@@ -8,7 +8,7 @@ class QWidget;
 namespace WindowSkin {
 
 // Gives a secondary window (and everything on it, its pop-ups included) the
-// palette and style sheet.
+// palette and style sheet, and the focus mark (FocusRing).
 void apply(QWidget *window);
 
 // The room the settings window's tab bar leaves around each tab caption
