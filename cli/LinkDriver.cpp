@@ -136,13 +136,6 @@ void LinkDriver::readExtended()
     m_link->queueExtendedRead();
 }
 
-bool LinkDriver::extendedReadUnderWay() const
-{
-    const auto &out = m_link->outgoing();
-    return std::holds_alternative<LinkJob::ExtendedRead>(m_link->job())
-        || (out && out->function == Frame::ReadExtended);
-}
-
 void LinkDriver::dropExtendedRead()
 {
     m_link->skipExtendedRead();

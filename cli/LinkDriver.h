@@ -49,9 +49,8 @@ public:
     bool isIdle() const;
 
     void readBasic();
-    // The extended report after a basic one: asked for, under way, or dropped.
+    // The extended report after a basic one: asked for, or dropped.
     void readExtended();
-    bool extendedReadUnderWay() const;
     void dropExtendedRead();
     // The value the link would write next for this setting, and the write
     // itself with its read-back (the ID write addresses the new target and,

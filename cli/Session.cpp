@@ -22,8 +22,9 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     connect(&m_link, &LinkDriver::discarded, this, [this](LinkDriver::Discard why, qint64 count) {
         m_facts.discardedBytes += count;
         m_facts.collided = m_facts.collided || why == LinkDriver::Discard::Collision;
-        if (m_search && m_search->anyAnswer && why == LinkDriver::Discard::Collision)
-            heardDuringSearch(); // motors are there, answering at once
+        // Motors are there, answering at once: where an ID write asks, and a forced write goes.
+        if (m_search && (m_search->anyAnswer || m_req.force) && why == LinkDriver::Discard::Collision)
+            heardDuringSearch();
         const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord(Word::MonBadCheck)
             : why == LinkDriver::Discard::Collision               ? sayWord(Word::MonCollision)
             : why == LinkDriver::Discard::CutOff                  ? say(CliText::CliCutOff)

@@ -60,7 +60,8 @@ void Session::heardDuringSearch()
 bool Session::rateSearchTick(Reading &reading)
 {
     RateSearch &search = *m_search;
-    const bool answeredHere = !search.answeredAt.isEmpty() && search.answeredAt.last() == search.rates.at(search.next - 1);
+    const bool answeredHere = !search.answeredAt.isEmpty()
+        && search.answeredAt.last() == search.rates.at(search.next - 1);
     // Found where it was found before, or (an ID write) wherever any motor answers: no further rates.
     const bool enough = answeredHere && (search.anyAnswer || (search.firstIsKnown && search.next == 1));
     if (!enough && ++search.ticks <= RateAnswerTicks)

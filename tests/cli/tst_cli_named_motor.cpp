@@ -26,11 +26,12 @@ private slots:
             << QList<int> {9, 9} << QString();
         QTest::addRow("another channel of the ID only")
             << QStringList {"7:5"} << QStringList {"set", "speed", "80", "--target", "7:3"} << 1
-            << QStringList {"7:3", "7:5 answered"} << QStringList {"confirmed"} << QList<int> {130} << QList<int> {7} << QString();
+            << QStringList {"7:3", "7:5 answered"} << QStringList {"confirmed"} << QList<int> {130} << QList<int> {7}
+            << QString();
         QTest::addRow("apply to a motor and an absent one")
             << QStringList {"2:2"} << QStringList {"apply", "PROFILE", "--target", "2:2", "--target", "2:5"} << 1
-            << QStringList {"speed 80: confirmed on 2:2", "2:5"} << QStringList {"confirmed on 2:5"}
-            << QList<int> {80} << QList<int> {2} << QString();
+            << QStringList {"speed 80: confirmed on 2:2", "2:5"} << QStringList {"confirmed on 2:5"} << QList<int> {80}
+            << QList<int> {2} << QString();
         QTest::addRow("read of two motors with one address")
             << QStringList {"7:3", "7:3"} << QStringList {"--baud", "2400", "read", "--target", "7:3"} << 1
             << QStringList {"several motors answered at once"} << QStringList {"noise", "bad check byte"}
@@ -39,11 +40,15 @@ private slots:
             << QStringList {"4:1", "4:2"} << QStringList {"--baud", "2400", "set", "speed", "80", "--target", "4:1"}
             << 1 << QStringList {"Nothing was written to 4:1", "a write would change them all"}
             << QStringList {"confirmed"} << QList<int> {130, 130} << QList<int> {4, 4} << QString();
-        QTest::addRow("two motors share ID 4, forced") << QStringList {"4:1", "4:2"}
-                                                       << QStringList {"--baud", "2400", "set", "speed", "80",
-                                                                       "--target", "4:1", "--force"}
-                                                       << 1 << QStringList {"written without asking the line first"}
-                                                       << QStringList {"confirmed on"} << QList<int> {80, 80} << QList<int> {4, 4} << QString();
+        QTest::addRow("two motors share ID 4, forced")
+            << QStringList {"4:1", "4:2"}
+            << QStringList {"--baud", "2400", "set", "speed", "80", "--target", "4:1", "--force"} << 1
+            << QStringList {"written without asking the line first"} << QStringList {"confirmed on"}
+            << QList<int> {80, 80} << QList<int> {4, 4} << QString();
+        QTest::addRow("two motors share ID 4 at 9600, forced, rate left to the tool")
+            << QStringList {"4:1@9600", "4:2@9600"} << QStringList {"set", "speed", "80", "--target", "4:1", "--force"}
+            << 1 << QStringList {"written without asking the line first"} << QStringList {"confirmed on"}
+            << QList<int> {80, 80} << QList<int> {4, 4} << "4 D9 9600";
         QTest::addRow("batch over motors at 9600 and 2400, rate left to the tool")
             << QStringList {"3:1@9600", "5:1@2400"}
             << QStringList {"apply", "PROFILE", "--target", "3:1", "--target", "5:1"} << 0
@@ -54,19 +59,20 @@ private slots:
             << QStringList {"no motor answered"} << QList<int> {130} << QList<int> {5} << "0 CA 9600";
         QTest::addRow("one address at two rates")
             << QStringList {"6:1@2400", "6:1@9600"} << QStringList {"read", "--target", "6:1"} << 1
-            << QStringList {"2400, 9600", "give --baud"} << QStringList {} << QList<int> {130, 130}
-            << QList<int> {6, 6} << QString();
+            << QStringList {"2400, 9600", "give --baud"} << QStringList {} << QList<int> {130, 130} << QList<int> {6, 6}
+            << QString();
         QTest::addRow("forced ID write onto several motors")
             << QStringList {"1:1", "2:1"} << QStringList {"--baud", "2400", "set", "id", "5:1", "--force"} << 1
-            << QStringList {"several motors now answer on 5:1"} << QStringList {"confirmed on"}
-            << QList<int> {130, 130} << QList<int> {5, 5} << QString();
+            << QStringList {"several motors now answer on 5:1"} << QStringList {"confirmed on"} << QList<int> {130, 130}
+            << QList<int> {5, 5} << QString();
         QTest::addRow("forced ID write onto an address another motor holds")
             << QStringList {"1:1", "5:1"} << QStringList {"--baud", "2400", "set", "id", "5:1", "--force"} << 1
-            << QStringList {"several motors now answer on 5:1"} << QStringList {"confirmed on"}
-            << QList<int> {130, 130} << QList<int> {5, 5} << QString();
+            << QStringList {"several motors now answer on 5:1"} << QStringList {"confirmed on"} << QList<int> {130, 130}
+            << QList<int> {5, 5} << QString();
         QTest::addRow("one motor alone: written as before")
             << QStringList {"1:1"} << QStringList {"set", "speed", "80", "--target", "1:1"} << 0
-            << QStringList {"speed 80: confirmed on 1:1"} << QStringList {"without asking"} << QList<int> {80} << QList<int> {1} << QString();
+            << QStringList {"speed 80: confirmed on 1:1"} << QStringList {"without asking"} << QList<int> {80}
+            << QList<int> {1} << QString();
     }
 
     void onlyTheNamedMotorChanges()
@@ -106,8 +112,8 @@ private slots:
             bool found = false;
             for (const auto &frame : sim.frames())
                 found = found
-                    || (quint8(frame.bytes.at(1)) == f[0].toInt() && quint8(frame.bytes.at(4)) == f[1].toUInt(nullptr, 16)
-                        && frame.lineRateBps == f[2].toInt());
+                    || (quint8(frame.bytes.at(1)) == f[0].toInt()
+                        && quint8(frame.bytes.at(4)) == f[1].toUInt(nullptr, 16) && frame.lineRateBps == f[2].toInt());
             QVERIFY2(found, qPrintable(heard));
         }
         // Nothing written where the run refused: not one speed frame.

@@ -51,25 +51,22 @@ void NamedWritesTest::onlyTheNamedMotorTakesTheWrite_data()
     QTest::addColumn<QList<int>>("changed"); // indexes of the motors whose speed became 80
     const int ok = int(Outcome::Confirmed), refused = int(Outcome::Refused), not_ = int(Outcome::NotConfirmed);
     const int none = int(Refusal::None);
-    QTest::newRow("the named motor alone") << QStringList {"1:1"} << 2400 << "1:1" << false << false << ok << none
-                                           << "" << QList<int> {0};
+    QTest::newRow("the named motor alone")
+        << QStringList {"1:1"} << 2400 << "1:1" << false << false << ok << none << "" << QList<int> {0};
     QTest::newRow("named on two of its three channels")
         << QStringList {"3:1,2,3"} << 2400 << "3:3" << false << false << ok << none << "" << QList<int> {0};
-    QTest::newRow("another channel of the ID answers")
-        << QStringList {"9:4"} << 2400 << "9:8" << false << false << refused << int(Refusal::OtherMotor) << "9:4"
-        << QList<int> {};
+    QTest::newRow("another channel of the ID answers") << QStringList {"9:4"} << 2400 << "9:8" << false << false
+                                                       << refused << int(Refusal::OtherMotor) << "9:4" << QList<int> {};
     QTest::newRow("no motor with the ID") << QStringList {"7:1"} << 2400 << "3:1" << false << false << refused
                                           << int(Refusal::NotOnLine) << "" << QList<int> {};
-    QTest::newRow("two motors share the ID")
-        << QStringList {"4:1", "4:2"} << 2400 << "4:1" << false << false << refused << int(Refusal::SeveralAtOnce)
-        << "" << QList<int> {};
-    QTest::newRow("two motors share the ID, forced") << QStringList {"4:1", "4:2"} << 2400 << "4:1" << true << false
-                                                     << not_ << none << "" << QList<int> {0, 1};
-    QTest::newRow("the other motor of the ID at another rate")
-        << QStringList {"9:4@9600", "9:8@2400"} << 9600 << "9:4" << false << false << ok << none << ""
-        << QList<int> {0};
-    QTest::newRow("the motor keeps another value") << QStringList {"1:1"} << 2400 << "1:1" << false << true << not_
-                                                   << none << "" << QList<int> {};
+    QTest::newRow("two motors share the ID") << QStringList {"4:1", "4:2"} << 2400 << "4:1" << false << false << refused
+                                             << int(Refusal::SeveralAtOnce) << "" << QList<int> {};
+    QTest::newRow("two motors share the ID, forced")
+        << QStringList {"4:1", "4:2"} << 2400 << "4:1" << true << false << not_ << none << "" << QList<int> {0, 1};
+    QTest::newRow("the other motor of the ID at another rate") << QStringList {"9:4@9600", "9:8@2400"} << 9600 << "9:4"
+                                                               << false << false << ok << none << "" << QList<int> {0};
+    QTest::newRow("the motor keeps another value")
+        << QStringList {"1:1"} << 2400 << "1:1" << false << true << not_ << none << "" << QList<int> {};
 }
 
 // Speed 80 written to the motor named; the motors' own memory says who took it.
