@@ -91,7 +91,7 @@ bool ResponseHandler::answerAwaited() const
 void ResponseHandler::noteGarble(LinkEvents::Discard why, qsizetype size)
 {
     if (auto *named = std::get_if<LinkJob::WriteAsk>(&m_state.job)) {
-        if (size >= Frame::ResponseSize)
+        if (size == Frame::ResponseSize) // an answer's length: an answer spoilt
             ++named->garbles;
     } else if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job))
         ask->garbled = true;

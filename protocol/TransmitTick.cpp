@@ -185,15 +185,16 @@ void TransmitTick::startWrite(const NamedWrite &request)
 }
 
 // The named motor's ID has had its answers: the write goes out when exactly
-// one motor answered cleanly and it is the named one; garbled answers alone
-// are asked once more; otherwise nothing is sent and the reason is told.
+// one motor answered cleanly and it is the named one; a question whose
+// answers came garbled is asked once more (noise seldom strikes twice);
+// otherwise nothing is sent and the reason is told.
 void TransmitTick::step(LinkJob::WriteAsk &ask)
 {
     if (++ask.waited < AnswerWaitTicks)
         return;
     using R = WriteResult::Refusal;
     const bool garbled = ask.garbles > 0;
-    if (garbled && !ask.answered && ask.round == 1) {
+    if (garbled && ask.round == 1) {
         const NamedWrite request = ask.request;
         m_state.readSettings(Frame::ReadBasic, request.motor);
         m_state.job = LinkJob::WriteAsk {request, 2};

@@ -36,6 +36,8 @@ private slots:
     void onlyTheNamedMotorTakesTheWrite_data();
     void onlyTheNamedMotorTakesTheWrite();
     void requestsQueueAndEndCanceledWithThePort();
+    void theSameGarbleTwiceIsSeveralMotors_data();
+    void theSameGarbleTwiceIsSeveralMotors();
 };
 
 void NamedWritesTest::onlyTheNamedMotorTakesTheWrite_data()
@@ -139,6 +141,48 @@ void NamedWritesTest::requestsQueueAndEndCanceledWithThePort()
         QCOMPARE(args.at(0).value<WriteResult>().outcome, Outcome::Canceled);
     QVERIFY(b.link.isIdle());
     QCOMPARE(countFrames(b.sim, Frame::WriteJogTime) + countFrames(b.sim, Frame::WriteMaxSpeed), 0);
+}
+
+void NamedWritesTest::theSameGarbleTwiceIsSeveralMotors_data()
+{
+    QTest::addColumn<QList<QByteArray>>("arrivals"); // each arrives on its own after a read went out
+    QTest::addColumn<QString>("discarded"); // reasons, in order
+    const QByteArray a = response(4, 1, 0, 1, 0, 130, 0xCA, 0x40);
+    const QByteArray b = response(4, 2, 0, 1, 0, 130, 0xCA, 0x40);
+    const QByteArray c = response(4, 4, 0, 1, 0, 90, 0xCA, 0x40);
+    const QByteArray ab = MotorBus::collision({a, b});
+    const QByteArray ac = MotorBus::collision({a, c});
+    QByteArray badCheck = a;
+    badCheck[9] = char(badCheck[9] ^ 1);
+    QTest::newRow("the same garble twice") << QList {ab, ab} << "Noise,Collision";
+    QTest::newRow("two different garbles") << QList {ab, ac} << "Noise,Noise";
+    QTest::newRow("a clean answer between") << QList {ab, a, ab} << "Noise,Noise";
+    QTest::newRow("a wrong check byte twice") << QList {badCheck, badCheck} << "BadCheck,BadCheck";
+}
+
+// A read to ID 4 went out; what comes back arrives piece by piece.
+void NamedWritesTest::theSameGarbleTwiceIsSeveralMotors()
+{
+    QFETCH(QList<QByteArray>, arrivals);
+    QFETCH(QString, discarded);
+    Bench b;
+    b.open();
+    b.link.setStatusPolling(false);
+    b.link.setTarget(at(4, 1));
+    b.link.readSettings(Frame::ReadBasic);
+    QCOMPARE(b.runTick().size(), 1);
+    QStringList reasons;
+    QObject::connect(&b.link, &MotorLink::bytesDiscarded, [&](const QByteArray &, MotorLink::Discard why, qint64) {
+        reasons << QString::fromLatin1(QMetaEnum::fromType<MotorLink::Discard>().valueToKey(int(why)));
+    });
+    QSignalSpy received(&b.link, &MotorLink::frameReceived);
+    int heard = 0;
+    for (const QByteArray &bytes : arrivals) {
+        QVERIFY(b.pty.write(bytes));
+        ++heard;
+        QTRY_COMPARE(reasons.size() + received.count(), heard);
+    }
+    QCOMPARE(reasons.join(u','), discarded);
 }
 
 QTEST_GUILESS_MAIN(NamedWritesTest)
