@@ -21,7 +21,10 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     });
     connect(&m_link, &LinkDriver::discarded, this, [this](LinkDriver::Discard why, qint64 count) {
         m_facts.discardedBytes += count;
-        m_facts.collided = m_facts.collided || why == LinkDriver::Discard::Collision;
+        if (why == LinkDriver::Discard::Collision) {
+            m_facts.collided = true;
+            m_facts.collidedAtBps = m_link.rateBps();
+        }
         // Motors are there, answering at once: where an ID write asks, and a forced write goes.
         if (m_search && (m_search->anyAnswer || m_req.force) && why == LinkDriver::Discard::Collision)
             heardDuringSearch();

@@ -68,6 +68,7 @@ private:
         qint64 discardedBytes = 0; // bytes that came back but were no valid answer
         QStringList discardKinds;
         bool collided = false; // answers came garbled the same way twice: several motors at once
+        int collidedAtBps = 0; // the line's rate when they last did
         QStringList otherAnswers; // motors that answered while this one was read
         int commandFrames = 0; // frames of the motor command sent
     };

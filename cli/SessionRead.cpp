@@ -30,7 +30,7 @@ bool Session::readingTimedOut(Reading &reading)
         const bool writes = m_req.kind() == K::Set || m_req.kind() == K::Apply;
         if (t && writes && (m_facts.collided || !m_facts.otherAnswers.isEmpty())) {
             const QString why = m_facts.collided
-                ? say(CliText::CliRefusedAtOnce).arg(t->id).arg(m_link.rateBps())
+                ? say(CliText::CliRefusedAtOnce).arg(t->id).arg(m_facts.collidedAtBps)
                 : say(CliText::CliNotOnLine).arg(printTarget(*t), m_facts.otherAnswers.join(QStringLiteral(", ")));
             endTarget(NoAnswer, say(CliText::CliNothingWritten).arg(printTarget(*t), why));
             return true;
