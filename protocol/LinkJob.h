@@ -16,12 +16,13 @@ namespace LinkJob {
 struct Idle {};
 
 // Steps 1..5 read the basic settings at 1200..19200 baud, 6 and 7 wait for a
-// late answer, 8 gives up at 2400.  announceEnd: the caller of a settings
-// read wants to hear when the scan ends.
+// late answer, 8 gives up: at 2400, or at the last rate where several motors
+// answered at once, so that choosing one of their IDs then reaches them.
+// announceEnd: the caller of a settings read wants to hear when the scan ends.
 struct BaudScan {
     int step = 0;
     bool announceEnd = false;
-    bool collided = false; // several motors answered at once at some rate
+    int collidedBps = 0; // the last rate where several motors answered at once; 0: none
 };
 
 // After a scan found the motor: one read of the extended settings.

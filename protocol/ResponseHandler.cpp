@@ -6,6 +6,7 @@
 #include "SerialLine.h"
 #include "TransmitTick.h"
 
+#include <algorithm>
 #include <utility>
 
 ResponseHandler::ResponseHandler(LinkState &state, LinkEvents &events, SerialLine &serial)
@@ -97,8 +98,10 @@ void ResponseHandler::noteGarble(LinkEvents::Discard why, qsizetype size)
         ask->garbled = true;
     else if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_state.job); check && check->waited >= 0)
         check->oldHeard = true;
-    else if (auto *scan = std::get_if<LinkJob::BaudScan>(&m_state.job); scan && why == LinkEvents::Discard::Collision)
-        scan->collided = true;
+    else if (auto *scan = std::get_if<LinkJob::BaudScan>(&m_state.job);
+             scan && scan->step > 0 && why == LinkEvents::Discard::Collision)
+        // The waiting steps stay at the last rate read.
+        scan->collidedBps = *MotorSettings::baudCodeBps(std::min(scan->step, TransmitTick::ScanRates) - 1);
 }
 
 // A basic answer while an ID write asks the line or checks its result is

@@ -61,9 +61,10 @@ void TransmitTick::step(LinkJob::BaudScan &scan)
         m_events.moveToRate(*MotorSettings::baudCodeBps(scan.step - 1));
         m_state.readSettings(Frame::ReadBasic);
     } else if (scan.step >= ScanGiveUpStep) {
-        m_events.moveToRate(MotorSettings::DefaultBps);
+        const bool collided = scan.collidedBps != 0;
+        m_events.moveToRate(collided ? scan.collidedBps : MotorSettings::DefaultBps);
         const bool announce = scan.announceEnd;
-        const auto end = scan.collided ? LinkEvents::ScanEnd::SeveralAnswered : LinkEvents::ScanEnd::NoneAnswered;
+        const auto end = collided ? LinkEvents::ScanEnd::SeveralAnswered : LinkEvents::ScanEnd::NoneAnswered;
         m_state.job = LinkJob::Idle {}; // giving up leads to idle
         m_events.scanOver(end, announce);
     }
