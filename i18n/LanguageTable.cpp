@@ -156,6 +156,10 @@ constexpr LanguageRow kRows[] = {
      {"多个电机同时应答：显示的是默认值。请选择一个电机 ID 再读取。",
       "Several motors answered at once: defaults shown. Choose a motor's ID and read again.",
       "多個電機同時應答：顯示的是預設值。請選擇一個電機 ID 再讀取。"}},
+    {Window::Main, "MsgSettingsWriteSeveral", Property::Message,
+     {"  上次读取时多个电机同时应答，未写入：写入会改变所有这些电机。请选择一个电机 ID 再读取 !  ",
+      "  Several motors answered the last read at once, so nothing was written: a write would change them all. Choose a motor's ID and read again !  ",
+      "  上次讀取時多個電機同時應答，未寫入：寫入會改變所有這些電機。請選擇一個電機 ID 再讀取 !  "}},
     // The status line under the panel.
     {Window::Main, "MsgStatusPort", Property::Message, {"%1，%2 波特", "%1, %2 bit/s", "%1，%2 波特"}},
     {Window::Main, "MsgStatusNoPort", Property::Message, {"未打开串口", "No port open", "未開啟串口"}},
