@@ -183,13 +183,10 @@ bool checkWrites(Request &r, QString &error)
             return false;
         }
     }
-    if (r.force) {
-        if (r.change.setting->form != SettingName::Form::Target) {
-            error = say(CliText::CliForceOnlyId);
-            return false;
-        }
+    // Forced, the ID write goes out without its group read, and any other
+    // setting without asking its ID first.
+    if (r.force && r.change.setting->form == SettingName::Form::Target)
         r.change.setting = findSetting(QStringLiteral("force-id"));
-    }
     return true;
 }
 

@@ -57,6 +57,7 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
         emit wire({msSinceOpened(), D::Port, {}, FrameText::port(event, name, bps, English)});
     });
     connect(&link, &MotorLink::ticked, this, &LinkDriver::ticked);
+    connect(&link, &MotorLink::writeDone, this, &LinkDriver::writeDone);
     connect(&link, &MotorLink::writeConfirmed, this, &LinkDriver::writeConfirmed);
     connect(&link, &MotorLink::writeFailed, this, &LinkDriver::writeFailed);
     connect(&link, &MotorLink::idWriteRefused, this, &LinkDriver::idWriteRefused);
@@ -83,6 +84,11 @@ void LinkDriver::scan()
 {
     m_link->startSettingsRead(false);
 }
+bool LinkDriver::reopenAt(int bps)
+{
+    return m_link->reopenAt(bps);
+}
+
 bool LinkDriver::scanning() const
 {
     return m_link->isScanning();
@@ -130,13 +136,6 @@ void LinkDriver::readExtended()
     m_link->queueExtendedRead();
 }
 
-bool LinkDriver::extendedReadUnderWay() const
-{
-    const auto &out = m_link->outgoing();
-    return std::holds_alternative<LinkJob::ExtendedRead>(m_link->job())
-        || (out && out->function == Frame::ReadExtended);
-}
-
 void LinkDriver::dropExtendedRead()
 {
     m_link->skipExtendedRead();
@@ -147,7 +146,7 @@ SettingValues LinkDriver::values() const
     return m_link->motorSettings();
 }
 
-void LinkDriver::write(const Change &change)
+void LinkDriver::write(const Change &change, const MotorTarget &motor, bool force)
 {
     const SettingName &name = *change.setting;
     m_writeFunction = Settings::row(name.item)->function;
@@ -159,7 +158,7 @@ void LinkDriver::write(const Change &change)
         m_link->writeId(name.inReport ? MotorLink::IdWrite::AskLineFirst : MotorLink::IdWrite::Forced);
         return;
     }
-    m_link->writeSetting(name.item, change.applied(m_link->motorSettings().*name.field()));
+    m_link->write({motor, name.item, change.applied(m_link->motorSettings().*name.field()), force});
 }
 
 void LinkDriver::sendCommand(Byte function, Byte data)

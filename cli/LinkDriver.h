@@ -33,6 +33,8 @@ public:
     // Scans the rates again on the open port.
     void scan();
     bool scanning() const;
+    // Reopens the open port at this rate; false after openFailed.
+    bool reopenAt(int bps);
     // The port's current line rate in bits per second.
     int rateBps() const;
     qint64 msSinceOpened() const;
@@ -47,15 +49,17 @@ public:
     bool isIdle() const;
 
     void readBasic();
-    // The extended report after a basic one: asked for, under way, or dropped.
+    // The extended report after a basic one: asked for, or dropped.
     void readExtended();
-    bool extendedReadUnderWay() const;
     void dropExtendedRead();
     // The value the link would write next for this setting, and the write
     // itself with its read-back (the ID write addresses the new target and,
     // but for force-id, asks the line first with a group read).
     SettingValues values() const;
-    void write(const Change &change);
+    // A setting written to the motor named (asked first unless forced; the
+    // result comes as writeDone), or the ID write, whose result comes as
+    // writeConfirmed / writeFailed / idWriteRefused.
+    void write(const Change &change, const MotorTarget &motor = {}, bool force = false);
     // A frame of the staged write has gone out.
     bool writeWentOut() const { return m_writeOut; }
     void sendCommand(Byte function, Byte data);
@@ -72,6 +76,7 @@ signals:
     // A settings report of the motor addressed when it was sent (reports
     // reach listeners after the link is done, so possibly a motor earlier).
     void extendedReport(const SettingValues &values, const MotorTarget &reported);
+    void writeDone(const WriteResult &result);
     void writeConfirmed(Settings::Item item);
     void writeFailed(Settings::Item item);
     // The ID write was not sent: the line's answers to the group read said

@@ -21,6 +21,13 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     });
     connect(&m_link, &LinkDriver::discarded, this, [this](LinkDriver::Discard why, qint64 count) {
         m_facts.discardedBytes += count;
+        if (why == LinkDriver::Discard::Collision) {
+            m_facts.collided = true;
+            m_facts.collidedAtBps = m_link.rateBps();
+        }
+        // Motors are there, answering at once: where an ID write asks, and a forced write goes.
+        if (m_search && (m_search->anyAnswer || m_req.force) && why == LinkDriver::Discard::Collision)
+            heardDuringSearch();
         const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord(Word::MonBadCheck)
             : why == LinkDriver::Discard::Collision               ? sayWord(Word::MonCollision)
             : why == LinkDriver::Discard::CutOff                  ? say(CliText::CliCutOff)
@@ -32,6 +39,7 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     connect(&m_link, &LinkDriver::frameSent, this, &Session::onFrameSent);
     connect(&m_link, &LinkDriver::basicReport, this, &Session::onBasicReport);
     connect(&m_link, &LinkDriver::extendedReport, this, &Session::onExtendedReport);
+    connect(&m_link, &LinkDriver::writeDone, this, &Session::onNamedWriteDone);
     connect(&m_link, &LinkDriver::writeConfirmed, this, [this](Settings::Item item) { onWriteDone(item, true); });
     connect(&m_link, &LinkDriver::writeFailed, this, [this](Settings::Item item) { onWriteDone(item, false); });
     connect(&m_link, &LinkDriver::statusAnswer, this, &Session::onStatusAnswer);
@@ -78,7 +86,9 @@ bool Session::openPort()
     enter(Opening {});
     // The monitor only listens: without --baud at the rate a motor is delivered with.
     const bool listenOnly = m_req.kind() == K::Monitor && m_req.targets.isEmpty();
-    const int baudCode = listenOnly && !m_rateKnown ? m_link.values().deviceBaudCode : m_req.baudCode;
+    // Named targets have their rates found one by one: no scan at the opening.
+    const int baudCode = (listenOnly || findsRateOfTarget()) && !m_rateKnown ? m_link.values().deviceBaudCode
+                                                                             : m_req.baudCode;
     m_rateKnown = m_rateKnown || listenOnly;
     if (!m_link.open(m_port, baudCode) || isFinished())
         return false;
@@ -113,6 +123,11 @@ void Session::beginTarget()
         return;
     }
     enter(Reading {m_req.kind() == K::Read || m_req.kind() == K::Apply});
+    if (findsRateOfTarget()) {
+        m_rateKnown = false;
+        startRateSearch();
+        return;
+    }
     if (m_link.scanning())
         return; // the opening's scan is under way
     if (m_rateKnown)
@@ -158,8 +173,8 @@ void Session::onTick()
         return;
     auto *confirming = std::get_if<Confirming>(&m_step);
     auto *watching = std::get_if<Watching>(&m_step);
-    if ((confirming && ++confirming->silentTicks >= StatusSilenceTicks)
-        || (watching && ++watching->silentTicks >= StatusSilenceTicks))
+    if ((confirming && ++confirming->silentTicks >= MotorLink::SilenceTicks)
+        || (watching && ++watching->silentTicks >= MotorLink::SilenceTicks))
         onStatusAnswer({}, -1, 0); // silence: told once, then waited on
     if (m_unansweredRead && m_link.isIdle() && ++*m_unansweredRead >= UnansweredReadTicks)
         m_unansweredRead.reset();

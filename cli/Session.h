@@ -67,6 +67,8 @@ private:
         std::optional<ReportedMotor> reported; // none: no basic report yet
         qint64 discardedBytes = 0; // bytes that came back but were no valid answer
         QStringList discardKinds;
+        bool collided = false; // answers came garbled the same way twice: several motors at once
+        int collidedAtBps = 0; // the line's rate when they last did
         QStringList otherAnswers; // motors that answered while this one was read
         int commandFrames = 0; // frames of the motor command sent
     };
@@ -111,13 +113,31 @@ private:
     void reportsComplete(bool needsExtended, bool extendedCame);
     void afterRead();
 
+    // SessionRate.cpp: the rate of each named target, when no --baud gave it
+    // Whether this target's rate is found by asking it at each rate.
+    bool findsRateOfTarget() const;
+    void startRateSearch();
+    void askAtNextRate();
+    // true when the search ended (found, refused or not found) this tick.
+    bool rateSearchTick(SessionStep::Reading &reading);
+    // A basic report or colliding answers came during the search.
+    void heardDuringSearch();
+    bool rateSearchOver(SessionStep::Reading &reading);
+
     // SessionWrite.cpp: Writing
     void planAndApply();
     void planLine(const QString &text);
     // The forced ID write's results say that the line was not asked first.
     QString forcedNote() const;
+    // After an ID write whose read-backs collided: several motors now answer there.
+    QString nowShared(const SettingName &name, const MotorTarget &written) const;
     void nextWrite();
-    void onWriteDone(Settings::Item item, bool confirmed);
+    // written: the value sent, which is the motor's only once confirmed.
+    void onWriteDone(Settings::Item item, bool confirmed, std::optional<Byte> written = std::nullopt);
+    void onNamedWriteDone(const WriteResult &result);
+    // Nothing was written to the named motor, and why.
+    void refuseWrite(const MotorTarget &motor, const QString &reason);
+    QString refusalReason(const WriteResult &result) const;
     void onIdWriteRefused(LinkDriver::IdWriteRefusal why);
 
     // SessionCommand.cpp: Sending, Confirming
@@ -152,6 +172,18 @@ private:
     LinkDriver m_link;
     QString m_port;
     bool m_rateKnown = false; // a scan found it or --baud gave it
+    // Asking the named target at each rate in turn: the rates in the order
+    // tried (the rate found for the target before first), where it answered.
+    struct RateSearch {
+        QList<int> rates;
+        qsizetype next = 0;
+        int ticks = 0;
+        QList<int> answeredAt;
+        bool firstIsKnown = false; // rates[0] was found for the target before
+        bool anyAnswer = false; // an ID write: any motor's answer, collided or not, finds the rate
+    };
+    std::optional<RateSearch> m_search;
+    std::optional<int> m_foundRate; // where the last target answered
     int m_targetIndex = 0;
     QList<Outcome> m_outcomes;
     Step m_step;

@@ -28,7 +28,8 @@ void Session::onFrameSent(Byte function, Byte data)
 {
     if (isRead(function)) {
         m_unansweredRead = 0;
-        if (auto *writing = std::get_if<Writing>(&m_step); writing && writing->underWay)
+        // Read-backs only: the question before a write is no read-back.
+        if (auto *writing = std::get_if<Writing>(&m_step); writing && writing->underWay && m_link.writeWentOut())
             ++writing->readFrames;
     }
     if (!std::holds_alternative<Sending>(m_step) || function != m_req.function || data != m_req.data

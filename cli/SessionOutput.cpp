@@ -35,6 +35,8 @@ QString Session::where() const
 
 QString Session::silenceReason() const
 {
+    if (m_facts.collided)
+        return sayWord(Word::MonCollision);
     if (m_facts.discardedBytes == 0 && !m_facts.otherAnswers.isEmpty())
         return say(CliText::CliOnlyOthers).arg(m_facts.otherAnswers.join(QStringLiteral(", ")));
     if (m_facts.discardedBytes == 0)

@@ -11,16 +11,30 @@ using namespace SessionStep;
 bool Session::readingTimedOut(Reading &reading)
 {
     ++reading.ticks;
+    if (m_search && !rateSearchTick(reading))
+        return false;
+    if (m_search || !std::holds_alternative<Reading>(m_step))
+        return true;
     if (!m_facts.reported) {
-        const bool over = m_rateKnown ? reading.ticks > BasicAnswerTicks : !m_link.scanning();
+        const bool over = m_rateKnown ? reading.ticks > BasicAnswerTicks : !m_link.scanning() || findsRateOfTarget();
         if (!over)
             return false;
-        if (m_req.kind() == K::Monitor
+        // The monitor shows the line all the same; an ID write asks the line
+        // itself; a forced write goes out blind.
+        if (m_req.kind() == K::Monitor || (m_req.kind() == K::Set && m_req.force)
             || (m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target)) {
-            proceed(); // the monitor shows the line all the same; an ID write asks the line itself
+            proceed();
             return true;
         }
         const MotorTarget *t = requestedTarget();
+        const bool writes = m_req.kind() == K::Set || m_req.kind() == K::Apply;
+        if (t && writes && (m_facts.collided || !m_facts.otherAnswers.isEmpty())) {
+            const QString why = m_facts.collided
+                ? say(CliText::CliRefusedAtOnce).arg(t->id).arg(m_facts.collidedAtBps)
+                : say(CliText::CliNotOnLine).arg(printTarget(*t), m_facts.otherAnswers.join(QStringLiteral(", ")));
+            endTarget(NoAnswer, say(CliText::CliNothingWritten).arg(printTarget(*t), why));
+            return true;
+        }
         endTarget(NoAnswer,
                   t ? say(CliText::CliNoAnswerFrom).arg(printTarget(*t), where(), silenceReason())
                     : say(CliText::CliNoMotor).arg(where(), silenceReason()));
@@ -38,14 +52,21 @@ bool Session::fromTargetUnderWay(const MotorTarget &reported) const
 {
     // A late or duplicated answer of the motor before, or another motor's
     // answer to a group read: shown on the wire, and otherwise left alone.
+    // A motor of the ID without every channel named is another motor: a
+    // setting written to it would not be the named motor's.
     const MotorTarget *t = requestedTarget();
     if (m_facts.reported)
         return reported == m_facts.reported->target;
-    return !t || t->id == 0 || reported.id == t->id;
+    const quint16 named = t ? t->channels.word() : 0;
+    return !t || t->id == 0 || (reported.id == t->id && (reported.channels.word() & named) == named);
 }
 
 void Session::onBasicReport(const SettingValues &values, const MotorTarget &reported)
 {
+    if (m_search && m_search->anyAnswer) {
+        heardDuringSearch(); // an ID write's rate is wherever a motor answers
+        return;
+    }
     if (!fromTargetUnderWay(reported)) {
         if (!m_facts.otherAnswers.contains(printTarget(reported)))
             m_facts.otherAnswers << printTarget(reported); // for the reason, if the target stays silent
@@ -54,6 +75,10 @@ void Session::onBasicReport(const SettingValues &values, const MotorTarget &repo
     Reading *reading = readAnswered();
     if (!reading)
         return;
+    if (m_search) {
+        heardDuringSearch(); // the search goes on to the next rate on its tick
+        return;
+    }
     m_rateKnown = true;
     if (!m_facts.reported)
         m_facts.reported.emplace();

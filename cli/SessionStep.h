@@ -21,9 +21,10 @@ inline constexpr int BasicAnswerTicks = 9;
 // The extended report is given up on the tick after this many, counted from
 // the basic answer (6 ticks, 0.9 s): its read goes out on the next free tick.
 inline constexpr int ExtendedAnswerTicks = 6;
-// This many ticks (1.2 s) without a status answer count as silence: the link
-// polls on every free tick, so a motor that hears has had several polls.
-inline constexpr int StatusSilenceTicks = 8;
+// Asked at one rate while finding a target's rate, the target is given up
+// at that rate on the tick after this many: the read goes out on the next
+// two ticks and an answer comes within the tick after it.
+inline constexpr int RateAnswerTicks = 5;
 // A read whose answer never came stops holding the next step back after this
 // many ticks with the link idle: an answer comes within the tick after its read.
 inline constexpr int UnansweredReadTicks = 2;

@@ -28,9 +28,18 @@ void Session::onIdWriteRefused(LinkDriver::IdWriteRefusal why)
     endTarget(NoAnswer, say(CliText::CliIdWriteRefused).arg(say(reason), where()));
 }
 
+QString Session::nowShared(const SettingName &name, const MotorTarget &written) const
+{
+    // An ID write that every motor hearing it took, or onto an address
+    // another motor holds: its read-backs collide.
+    if (name.form != SettingName::Form::Target || !m_facts.collided)
+        return {};
+    return QStringLiteral("; ") + say(CliText::CliIdNowShared).arg(printTarget(written));
+}
+
 QString Session::forcedNote() const
 {
-    const bool forced = m_req.kind() == CommandRow::Kind::Set && !m_req.change.setting->inReport;
+    const bool forced = m_req.kind() == CommandRow::Kind::Set && (m_req.force || !m_req.change.setting->inReport);
     return forced ? u' ' + say(CliText::CliForcedWrite) : QString();
 }
 
@@ -112,13 +121,62 @@ void Session::nextWrite()
     }
     const Change change = writing->queue.takeFirst();
     writing->underWay = change;
+    m_facts.collided = false; // from now on: the answers to this write's read-backs
     writing->readFrames = 0;
     if (change.setting->form == SettingName::Form::Target && !change.setting->inReport)
         m_out.say(say(CliText::CliIdWriteAlone), true); // forced: nobody asked the line whether this motor is alone
-    m_link.write(change);
+    // Written to the motor named: the one that reported itself for it.
+    const MotorTarget *named = requestedTarget();
+    m_link.write(change, named && !named->isGroup() ? *named : actedOn().value_or(m_link.target()), m_req.force);
 }
 
-void Session::onWriteDone(Settings::Item item, bool confirmed)
+QString Session::refusalReason(const WriteResult &result) const
+{
+    using R = WriteResult::Refusal;
+    const MotorTarget &motor = result.request.motor;
+    switch (result.refusal) {
+    case R::SharedId: return say(CliText::CliRefusedShared).arg(motor.id).arg(result.rateBps);
+    case R::SeveralAtOnce: return say(CliText::CliRefusedAtOnce).arg(motor.id).arg(result.rateBps);
+    case R::OtherMotor: return say(CliText::CliRefusedOther).arg(printTarget(*result.answered), printTarget(motor));
+    case R::NotOnLine:
+    case R::None: break;
+    }
+    return say(CliText::CliRefusedAbsent).arg(printTarget(motor)).arg(result.rateBps);
+}
+
+void Session::onNamedWriteDone(const WriteResult &result)
+{
+    switch (result.outcome) {
+    case WriteResult::Outcome::Canceled: return; // the port's loss or closing ends the run in its own words
+    case WriteResult::Outcome::Refused: refuseWrite(result.request.motor, refusalReason(result)); return;
+    default: onWriteDone(result.request.item, result.confirmed(), result.request.value); return;
+    }
+}
+
+void Session::refuseWrite(const MotorTarget &motor, const QString &reason)
+{
+    auto *writing = std::get_if<Writing>(&m_step);
+    if (!writing || !writing->underWay)
+        return;
+    m_unansweredRead.reset();
+    const Change change = *std::exchange(writing->underWay, std::nullopt);
+    const SettingName &name = *change.setting;
+    SettingValues wanted = m_link.values();
+    wanted.*name.field() = change.applied(wanted.*name.field());
+    QJsonObject o = targetFields(motor);
+    o.insert(QStringLiteral("setting"), QLatin1String(name.name));
+    o.insert(QStringLiteral("value"), name.toJson(wanted, motor));
+    o.insert(QStringLiteral("confirmed"), false);
+    o.insert(QStringLiteral("refused"), reason);
+    o.insert(QStringLiteral("reads"), 0);
+    o.insert(QStringLiteral("rate"), m_link.rateBps());
+    m_out.record(Record::Change, o);
+    endTarget(NoAnswer,
+              say(CliText::CliWriteRefused)
+                  .arg(QLatin1String(name.name), name.print(wanted, motor), printTarget(motor), reason));
+}
+
+void Session::onWriteDone(Settings::Item item, bool confirmed, std::optional<Byte> written)
 {
     auto *writing = std::get_if<Writing>(&m_step);
     if (!writing || !writing->underWay || writing->underWay->setting->item != item)
@@ -127,7 +185,9 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
     // confirmation, not to a report, so no read is awaited any more.
     m_unansweredRead.reset();
     const SettingName &name = *writing->underWay->setting;
-    const SettingValues held = m_link.values();
+    SettingValues held = m_link.values();
+    if (written && name.form != SettingName::Form::Target)
+        held.*name.field() = *written;
     const MotorTarget target = m_link.target();
     const QString value = name.print(held, target);
     const MotorTarget before = actedOn().value_or(m_link.target());
@@ -143,10 +203,10 @@ void Session::onWriteDone(Settings::Item item, bool confirmed)
     o.insert(QStringLiteral("rate"), m_link.rateBps());
     m_out.record(Record::Change, o);
     if (!confirmed) {
-        endTarget(NoAnswer,
-                  say(CliText::CliNotConfirmed)
-                      .arg(QLatin1String(name.name), value, printTarget(before), where())
-                      .arg(reads));
+        endTarget(
+            NoAnswer,
+            say(CliText::CliNotConfirmed).arg(QLatin1String(name.name), value, printTarget(before), where()).arg(reads)
+                + nowShared(name, target) + forcedNote());
         return;
     }
     if (m_facts.reported) { // the motor as it is now: results name its new address

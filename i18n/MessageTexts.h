@@ -26,6 +26,7 @@
     X(SetFailureOtherValue, "MsgSetFailureOtherValue") /* after SetFailure: the motor answered another value */        \
     X(SettingsDefaultsNote, "MsgSettingsDefaults") /* the settings window after a read no motor answered */            \
     X(SettingsDefaultsSeveral, "MsgSettingsDefaultsSeveral") /* the same, after answers that collided */               \
+    X(SettingsWriteSeveral, "MsgSettingsWriteSeveral") /* a write refused: the last read heard several motors */       \
     X(PortLost, "MsgPortLost") /* the adapter vanished under an open port */                                           \
     /* Why a port did not open; %1 = the port or its device, %2 = its group or owner. */                               \
     X(PortBusy, "MsgPortBusy") /* another program holds the port */                                                    \

@@ -77,7 +77,6 @@
     X(CliGroupWrite)                                                                                                   \
     X(CliGroupId)                                                                                                      \
     X(CliAddressOneTarget)                                                                                             \
-    X(CliForceOnlyId)                                                                                                  \
     X(CliBadNumber)                                                                                                    \
     X(CliBadValue)                                                                                                     \
     X(CliBadSwitch)                                                                                                    \
@@ -143,6 +142,15 @@
     X(CliIdSeveralAnswered)                                                                                            \
     X(CliIdGarbled)                                                                                                    \
     X(CliIdWriteAlone)                                                                                                 \
+    X(CliWriteRefused)                                                                                                 \
+    X(CliRefusedShared)                                                                                                \
+    X(CliRefusedAtOnce)                                                                                                \
+    X(CliRefusedOther)                                                                                                 \
+    X(CliRefusedAbsent)                                                                                                \
+    X(CliIdNowShared)                                                                                                  \
+    X(CliNothingWritten)                                                                                               \
+    X(CliNotOnLine)                                                                                                    \
+    X(CliTwoRates)                                                                                                     \
     X(CliPlanChange)                                                                                                   \
     X(CliPlanKept)                                                                                                     \
     X(CliKeptHow)                                                                                                      \

@@ -6,6 +6,7 @@
 
 #include "Frames.h"
 #include "LinkReports.h"
+#include "LinkRequests.h"
 #include "MotorTarget.h"
 #include "WrittenSettings.h"
 
@@ -51,6 +52,8 @@ public:
     // came with another value).
     virtual void writeEnded(Settings::Item item, bool confirmed, bool motorAnswered) = 0;
     virtual void idWriteNotSent(IdWriteRefusal why) = 0;
+    // A named request has its result (confirmed, not, refused, canceled).
+    virtual void requestEnded(const WriteResult &result) = 0;
     // Six ticks passed without an answer from the motor addressed; the
     // status byte follows as 0.
     virtual void silence() = 0;

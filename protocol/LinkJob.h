@@ -3,6 +3,7 @@
 // protocol cannot be in can be stored.
 #pragma once
 
+#include "LinkRequests.h"
 #include "MotorTarget.h"
 #include "WrittenSettings.h"
 
@@ -15,12 +16,13 @@ namespace LinkJob {
 struct Idle {};
 
 // Steps 1..5 read the basic settings at 1200..19200 baud, 6 and 7 wait for a
-// late answer, 8 gives up at 2400.  announceEnd: the caller of a settings
-// read wants to hear when the scan ends.
+// late answer, 8 gives up: at 2400, or at the last rate where several motors
+// answered at once, so that choosing one of their IDs then reaches them.
+// announceEnd: the caller of a settings read wants to hear when the scan ends.
 struct BaudScan {
     int step = 0;
     bool announceEnd = false;
-    bool collided = false; // several motors answered at once at some rate
+    int collidedBps = 0; // the last rate where several motors answered at once; 0: none
 };
 
 // After a scan found the motor: one read of the extended settings.
@@ -30,15 +32,33 @@ struct ExtendedRead {};
 // (unless an answer already confirmed it).
 struct BaudApply {
     Settings::Item item = Settings::BaudCode;
+    Byte value = 0; // the code written: the line moves to its rate
     bool confirmed = false;
     bool otherValueSeen = false;
+    std::optional<NamedWrite> request {}; // none: the write of the panel's target
 };
 
 // A written setting is read back until it matches, at most three times.
+// The value is the motor's only once a read-back shows it.
 struct ReadBack {
     Settings::Item item = Settings::DryContact;
     int attempt = 0;
     bool otherValueSeen = false; // a read-back came with another value
+    Byte value = 0; // the value written
+    std::optional<NamedWrite> request {}; // none: the write of the panel's target
+};
+
+// Before a named write: a basic read to the named motor's ID at the line's
+// rate and a wait for every answer.  The write goes out only when exactly
+// one motor answered, cleanly, and it is the named one; answers that came
+// garbled once are asked again.
+struct WriteAsk {
+    NamedWrite request;
+    int round = 1; // the question's first or second asking
+    int waited = 0; // ticks since the read went out
+    std::optional<MotorTarget> answered {}; // the first motor that answered
+    bool several = false; // a second motor answered too
+    int garbles = 0; // answers that came garbled in this round
 };
 
 // Before an ID write that asks the line first: a basic read to ID 0 and a
@@ -69,4 +89,4 @@ struct IdWriteCheck {
 } // namespace LinkJob
 
 using Job = std::variant<LinkJob::Idle, LinkJob::BaudScan, LinkJob::ExtendedRead, LinkJob::BaudApply, LinkJob::ReadBack,
-                         LinkJob::IdWriteAsk, LinkJob::IdWriteCheck>;
+                         LinkJob::IdWriteAsk, LinkJob::IdWriteCheck, LinkJob::WriteAsk>;

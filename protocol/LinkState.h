@@ -11,9 +11,14 @@
 
 #include <QByteArray>
 
+#include <deque>
 #include <optional>
 
 struct LinkState {
+    // Ticks without an answer from the motor addressed after which it counts
+    // as silent (about 0.9 s): the one measure of silence of the link.
+    static constexpr int SilenceTicks = 6;
+
     // The frame waiting to go out: its function and data, and how often it
     // went out already (every frame goes out twice).
     struct Outgoing {
@@ -43,6 +48,8 @@ struct LinkState {
     SettingValues settings; // the motor's settings as last reported or written
     QByteArray partialAnswer; // the start of an answer still arriving
     quint64 framesUnderstood = 0;
+    std::deque<NamedWrite> requests; // named writes waiting for the job under way to end
+    QByteArray lastGarble; // the last answer-long garble, until a clean answer
 
     MotorTarget target() const { return {targetId, channels[targetId]}; }
     bool isScanning() const { return std::holds_alternative<LinkJob::BaudScan>(job); }
@@ -61,7 +68,10 @@ struct LinkState {
         const int sent = outgoing && !restartPair ? outgoing->sent : 0;
         outgoing = Outgoing {function, data, sent, to};
     }
-    void readSettings(Byte readFunction) { stage(readFunction, readFunction, true); }
+    void readSettings(Byte readFunction, std::optional<MotorTarget> to = std::nullopt)
+    {
+        stage(readFunction, readFunction, true, to);
+    }
 
     // Does an answer from this sender count for the frame last sent?  Same
     // ID unless the frame went to ID 0; a status poll's or a motor command's

@@ -152,7 +152,7 @@ void MotorLink::setChannels(const ChannelMask &channels)
 
 bool MotorLink::isIdle() const
 {
-    return !m_state.outgoing && std::holds_alternative<LinkJob::Idle>(m_state.job);
+    return !m_state.outgoing && std::holds_alternative<LinkJob::Idle>(m_state.job) && m_state.requests.empty();
 }
 
 void MotorLink::sendMotorCommand(Byte function, Byte data)
@@ -192,13 +192,16 @@ void MotorLink::readSettings(Byte readFunction)
 void MotorLink::writeSetting(Settings::Item item, Byte value)
 {
     const Settings::Row &r = *Settings::row(item);
-    if (r.value)
-        m_state.settings.*r.value = value;
-    m_state.stage(r.function, r.value ? m_state.settings.*r.value : Byte(0xAA), true);
+    m_state.stage(r.function, r.value ? value : Byte(0xAA), true);
     if (item == Settings::BaudCode)
-        m_state.job = LinkJob::BaudApply {item};
+        m_state.job = LinkJob::BaudApply {item, value};
     else
-        m_state.job = LinkJob::ReadBack {item, 0};
+        m_state.job = LinkJob::ReadBack {item, 0, false, value};
+}
+
+void MotorLink::write(const NamedWrite &request)
+{
+    m_state.requests.push_back(request);
 }
 
 void MotorLink::writeId(IdWrite way)
@@ -216,9 +219,19 @@ void MotorLink::writeId(IdWrite way)
 
 void MotorLink::dropWorkUnderWay()
 {
+    // Every named request under way or waiting ends canceled, in order.
+    std::deque<NamedWrite> canceled = std::exchange(m_state.requests, {});
+    if (const auto *ask = std::get_if<LinkJob::WriteAsk>(&m_state.job))
+        canceled.push_front(ask->request);
+    else if (const auto *r = std::get_if<LinkJob::ReadBack>(&m_state.job); r && r->request)
+        canceled.push_front(*r->request);
+    else if (const auto *b = std::get_if<LinkJob::BaudApply>(&m_state.job); b && b->request)
+        canceled.push_front(*b->request);
     m_state.outgoing.reset();
     m_state.job = LinkJob::Idle {};
     m_responses->forgetWaiting();
+    for (const NamedWrite &request : canceled)
+        emit writeDone({request, WriteResult::Outcome::Canceled});
 }
 
 void MotorLink::onPortLost(const QString &portName, const QString &reason)
@@ -303,6 +316,11 @@ void MotorLink::writeEnded(Settings::Item item, bool confirmed, bool motorAnswer
 void MotorLink::idWriteNotSent(IdWriteRefusal why)
 {
     emit idWriteRefused(why);
+}
+
+void MotorLink::requestEnded(const WriteResult &result)
+{
+    emit writeDone(result);
 }
 
 void MotorLink::silence()

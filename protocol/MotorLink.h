@@ -20,7 +20,7 @@
 //   reportedChannels: the target already follows the reported ID when the
 //   channels are drawn.
 // - writeConfirmed and writeFailed come after the write's job has ended, so
-//   a listener may start the next write at once.
+//   a listener may start the next write at once; so does writeDone.
 // - The Opened port event comes with the scan already under way when
 //   choosePort was asked for one (isScanning()).
 // - Listeners of one signal run in the order they connected.  Where one
@@ -57,6 +57,9 @@ class MotorLink : public QObject, private LinkEvents {
 public:
     // The transmit tick's period: at most one frame goes out per tick.
     static constexpr int TickMs = 150;
+    // Ticks without an answer after which the motor addressed is silent:
+    // every client that waits for an answer counts these.
+    static constexpr int SilenceTicks = LinkState::SilenceTicks;
 
     explicit MotorLink(QObject *parent = nullptr);
     ~MotorLink() override;
@@ -141,11 +144,15 @@ public:
     // Puts back settings saved earlier, for a run that borrowed the link to
     // read other motors (the line inventory).
     void restoreMotorSettings(const SettingValues &saved) { m_state.settings = saved; }
-    // A setting write with its read-back: the value is stored as the
-    // motor's (the read-back compares with it, and a baud write moves the
-    // line to its rate) and sent.  The ID write carries the current target
-    // instead of a value, as writeId with IdWrite::Forced.
+    // A setting write with its read-back, to the target current when sent:
+    // the value becomes the motor's once a read-back shows it (a baud write
+    // moves the line to its rate first).  The ID write carries the current
+    // target instead of a value, as writeId with IdWrite::Forced.
     void writeSetting(Settings::Item item, Byte value);
+    // A write to the motor the request names, at the line's current rate,
+    // queued behind the work under way: its question (unless forced), the
+    // write and its read-backs; writeDone gives its result.
+    void write(const NamedWrite &request);
 
     // How an ID write goes out.  Every motor that hears it takes the ID and
     // channels it carries, so it cannot be addressed to one motor.
@@ -226,6 +233,8 @@ signals:
     void writeConfirmed(Settings::Item item);
     // motorAnswered: a read-back came with another value; false: none came.
     void writeFailed(Settings::Item item, bool motorAnswered);
+    // A named write's result, carrying its request.
+    void writeDone(const WriteResult &result);
     // An ID write that asked the line first was not sent, and why.
     void idWriteRefused(MotorLink::IdWriteRefusal why);
     // A transmit tick has run and what it sent is out: clients that count
@@ -266,6 +275,7 @@ private:
     void scanOver(ScanEnd end, bool announce) override;
     void writeEnded(Settings::Item item, bool confirmed, bool motorAnswered) override;
     void idWriteNotSent(IdWriteRefusal why) override;
+    void requestEnded(const WriteResult &result) override;
     void silence() override;
     void moveToRate(int rate) override;
 

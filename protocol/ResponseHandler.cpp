@@ -6,6 +6,7 @@
 #include "SerialLine.h"
 #include "TransmitTick.h"
 
+#include <algorithm>
 #include <utility>
 
 ResponseHandler::ResponseHandler(LinkState &state, LinkEvents &events, SerialLine &serial)
@@ -50,9 +51,9 @@ void ResponseHandler::discard(const QByteArray &bytes)
     const bool lead = Byte(bytes.front()) == Frame::ResponseLead;
     if (lead)
         why = bytes.size() >= Frame::ResponseSize ? LinkEvents::Discard::BadCheck : LinkEvents::Discard::CutOff;
-    if (looksLikeCollision(bytes, lead))
+    if (looksLikeCollision(bytes, lead) || repeatsGarble(bytes, lead))
         why = LinkEvents::Discard::Collision;
-    noteGarble(why);
+    noteGarble(why, bytes.size());
     m_events.discarded(bytes, why, bytes.size());
 }
 
@@ -70,6 +71,17 @@ bool ResponseHandler::looksLikeCollision(const QByteArray &bytes, bool lead) con
     return m_state.addressed->target.isGroup() && bytes.size() >= Frame::ResponseSize;
 }
 
+// An answer's length of bytes without the lead, where an answer was
+// awaited, is a garbled answer.  The same motors answering the same
+// question collide the same way each time, while noise does not repeat
+// itself: the same garble twice in a row is several motors at once.
+bool ResponseHandler::repeatsGarble(const QByteArray &bytes, bool lead)
+{
+    if (lead || bytes.size() != Frame::ResponseSize || !answerAwaited())
+        return false;
+    return std::exchange(m_state.lastGarble, bytes) == bytes;
+}
+
 bool ResponseHandler::answerAwaited() const
 {
     return m_state.addressed && m_state.ticksSinceSent <= TransmitTick::AnswerWaitTicks;
@@ -77,14 +89,19 @@ bool ResponseHandler::answerAwaited() const
 
 // Answer-like bytes that are no clean answer: the line was not quiet.  A
 // scan counts only answers that collided.
-void ResponseHandler::noteGarble(LinkEvents::Discard why)
+void ResponseHandler::noteGarble(LinkEvents::Discard why, qsizetype size)
 {
-    if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job))
+    if (auto *named = std::get_if<LinkJob::WriteAsk>(&m_state.job)) {
+        if (size == Frame::ResponseSize) // an answer's length: an answer spoilt
+            ++named->garbles;
+    } else if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job))
         ask->garbled = true;
     else if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_state.job); check && check->waited >= 0)
         check->oldHeard = true;
-    else if (auto *scan = std::get_if<LinkJob::BaudScan>(&m_state.job); scan && why == LinkEvents::Discard::Collision)
-        scan->collided = true;
+    else if (auto *scan = std::get_if<LinkJob::BaudScan>(&m_state.job);
+             scan && scan->step > 0 && why == LinkEvents::Discard::Collision)
+        // The waiting steps stay at the last rate read.
+        scan->collidedBps = *MotorSettings::baudCodeBps(std::min(scan->step, TransmitTick::ScanRates) - 1);
 }
 
 // A basic answer while an ID write asks the line or checks its result is
@@ -92,6 +109,15 @@ void ResponseHandler::noteGarble(LinkEvents::Discard why)
 bool ResponseHandler::takenByIdWrite(const Frame::Response &f, bool fromAddressed)
 {
     const MotorTarget from {f.id(), f.mask()};
+    if (auto *named = std::get_if<LinkJob::WriteAsk>(&m_state.job)) {
+        if (!f.isBasic() || !fromAddressed)
+            return false;
+        if (!named->answered)
+            named->answered = from;
+        else if (!(*named->answered == from))
+            named->several = true;
+        return true;
+    }
     if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job)) {
         if (!ask->answered)
             ask->answered = from;
@@ -153,6 +179,7 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
     const MotorTarget from {f.id(), f.mask()};
     // A scan asks whoever answers at a rate and takes the sender for its target.
     const bool fromAddressed = m_state.isFromAddressed(from) || (f.isBasic() && m_state.isScanning());
+    m_state.lastGarble.clear();
     m_events.answered(from);
     const bool isStatus = !f.isBasic() && !f.isExtended();
     if (isStatus) {
@@ -209,19 +236,51 @@ bool ResponseHandler::readsBack(const Frame::Response &f, Settings::ReadBack way
         return false;
     if (way == Settings::ReadBack::Id)
         return f.id() == m_state.target().id && f.mask() == m_state.target().channels;
-    return f.b[row->reportByte] == m_state.settings.*row->value;
+    const std::optional<NamedWrite> request = requestUnderWay();
+    // A named write counts only its own motor's read-back.
+    if (request
+        && (f.id() != request->motor.id
+            || (f.mask().word() & request->motor.channels.word()) != request->motor.channels.word()))
+        return false;
+    return f.b[row->reportByte] == valueBeingReadBack();
+}
+
+std::optional<NamedWrite> ResponseHandler::requestUnderWay() const
+{
+    if (const auto *r = std::get_if<LinkJob::ReadBack>(&m_state.job))
+        return r->request;
+    if (const auto *b = std::get_if<LinkJob::BaudApply>(&m_state.job))
+        return b->request;
+    return std::nullopt;
+}
+
+Byte ResponseHandler::valueBeingReadBack() const
+{
+    if (const auto *r = std::get_if<LinkJob::ReadBack>(&m_state.job))
+        return r->value;
+    if (const auto *b = std::get_if<LinkJob::BaudApply>(&m_state.job))
+        return b->value;
+    return 0;
 }
 
 void ResponseHandler::confirm()
 {
     const Settings::Item item = *itemBeingReadBack();
+    const std::optional<NamedWrite> request = requestUnderWay();
+    // The read-back showed the value: now it is the motor's.
+    if (const Settings::Row *r = Settings::row(item); r && r->value)
+        m_state.settings.*r->value = valueBeingReadBack();
     if (auto *apply = std::get_if<LinkJob::BaudApply>(&m_state.job))
         apply->confirmed = true; // the port still moves to the new rate
     else
         m_state.job = LinkJob::Idle {};
     // The read-back may be half sent: the next command starts a pair of its own.
     m_state.outgoing.reset();
-    m_events.writeEnded(item, true, true);
+    if (request)
+        m_events.requestEnded({*request, WriteResult::Outcome::Confirmed, WriteResult::Refusal::None, false,
+                               std::nullopt, m_serial.bitsPerSecond()});
+    else
+        m_events.writeEnded(item, true, true);
 }
 
 std::optional<Settings::ReadBack> ResponseHandler::readBackWay() const

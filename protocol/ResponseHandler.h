@@ -48,7 +48,11 @@ private:
     // The answers an ID write's question and check listen for; true when
     // the answer was theirs.
     bool takenByIdWrite(const Frame::Response &f, bool fromAddressed);
-    void noteGarble(LinkEvents::Discard why);
+    void noteGarble(LinkEvents::Discard why, qsizetype size);
+    bool repeatsGarble(const QByteArray &bytes, bool lead);
+    // The named write whose value is being read back, and that value.
+    std::optional<NamedWrite> requestUnderWay() const;
+    Byte valueBeingReadBack() const;
     bool answerAwaited() const;
     bool looksLikeCollision(const QByteArray &bytes, bool lead) const;
     void discard(const QByteArray &bytes);

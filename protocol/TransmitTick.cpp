@@ -50,7 +50,9 @@ void TransmitTick::send(Byte function, Byte data, std::optional<MotorTarget> to)
 // Nothing else to do: one status poll, if one motor on one channel can answer it.
 void TransmitTick::step(LinkJob::Idle)
 {
-    if (m_state.statusPolling && m_state.target().isOneMotorChannel())
+    if (!m_state.requests.empty())
+        startRequest();
+    else if (m_state.statusPolling && m_state.target().isOneMotorChannel())
         send(Frame::StatusPoll, 0x00);
 }
 
@@ -61,9 +63,10 @@ void TransmitTick::step(LinkJob::BaudScan &scan)
         m_events.moveToRate(*MotorSettings::baudCodeBps(scan.step - 1));
         m_state.readSettings(Frame::ReadBasic);
     } else if (scan.step >= ScanGiveUpStep) {
-        m_events.moveToRate(MotorSettings::DefaultBps);
+        const bool collided = scan.collidedBps != 0;
+        m_events.moveToRate(collided ? scan.collidedBps : MotorSettings::DefaultBps);
         const bool announce = scan.announceEnd;
-        const auto end = scan.collided ? LinkEvents::ScanEnd::SeveralAnswered : LinkEvents::ScanEnd::NoneAnswered;
+        const auto end = collided ? LinkEvents::ScanEnd::SeveralAnswered : LinkEvents::ScanEnd::NoneAnswered;
         m_state.job = LinkJob::Idle {}; // giving up leads to idle
         m_events.scanOver(end, announce);
     }
@@ -78,26 +81,32 @@ void TransmitTick::step(LinkJob::ExtendedRead)
 
 void TransmitTick::step(LinkJob::BaudApply apply)
 {
-    if (const auto rate = MotorSettings::baudCodeBps(m_state.settings.deviceBaudCode))
+    if (const auto rate = MotorSettings::baudCodeBps(apply.value))
         m_events.moveToRate(*rate);
     if (apply.confirmed)
         m_state.job = LinkJob::Idle {};
     else
-        m_state.job = LinkJob::ReadBack {apply.item, 0, apply.otherValueSeen};
+        m_state.job = LinkJob::ReadBack {apply.item, 0, apply.otherValueSeen, apply.value, apply.request};
 }
 
 void TransmitTick::step(LinkJob::ReadBack &readBack)
 {
     const Settings::Row *row = Settings::row(readBack.item);
     if (++readBack.attempt <= MaxReadBacks) {
-        m_state.readSettings(row && row->readBack == Settings::ReadBack::Extended ? Frame::ReadExtended
-                                                                                  : Frame::ReadBasic);
+        const Byte read = row && row->readBack == Settings::ReadBack::Extended ? Frame::ReadExtended : Frame::ReadBasic;
+        // A named write is read back from its motor, whatever the panel's target.
+        m_state.stage(read, read, true, readBack.request ? std::optional(readBack.request->motor) : std::nullopt);
     } else {
-        const Settings::Item item = readBack.item;
-        const bool answered = readBack.otherValueSeen;
+        const LinkJob::ReadBack ended = readBack;
         // Ended before anyone is told, so the ticks meanwhile do not retry.
         m_state.job = LinkJob::Idle {};
-        m_events.writeEnded(item, false, answered);
+        if (!ended.request) {
+            m_events.writeEnded(ended.item, false, ended.otherValueSeen);
+            return;
+        }
+        WriteResult result {*ended.request, WriteResult::Outcome::NotConfirmed};
+        result.otherValueSeen = ended.otherValueSeen;
+        endRequest(result);
     }
 }
 
@@ -156,6 +165,71 @@ void TransmitTick::endIdWrite(bool confirmed, bool motorAnswered)
     m_events.writeEnded(Settings::IdAndChannels, confirmed, motorAnswered);
 }
 
+void TransmitTick::startRequest()
+{
+    const NamedWrite request = m_state.requests.front();
+    m_state.requests.pop_front();
+    if (request.force) {
+        startWrite(request);
+        return;
+    }
+    m_state.readSettings(Frame::ReadBasic, request.motor);
+    m_state.job = LinkJob::WriteAsk {request};
+}
+
+void TransmitTick::startWrite(const NamedWrite &request)
+{
+    const Settings::Row &r = *Settings::row(request.item);
+    m_state.stage(r.function, r.value ? request.value : Byte(0xAA), true, request.motor);
+    if (request.item == Settings::BaudCode)
+        m_state.job = LinkJob::BaudApply {request.item, request.value, false, false, request};
+    else
+        m_state.job = LinkJob::ReadBack {request.item, 0, false, request.value, request};
+}
+
+// The named motor's ID has had its answers: the write goes out when exactly
+// one motor answered cleanly and it is the named one; a question whose
+// answers came garbled is asked once more (noise seldom strikes twice);
+// otherwise nothing is sent and the reason is told.
+void TransmitTick::step(LinkJob::WriteAsk &ask)
+{
+    if (++ask.waited < AnswerWaitTicks)
+        return;
+    using R = WriteResult::Refusal;
+    const bool garbled = ask.garbles > 0;
+    if (garbled && ask.round == 1) {
+        const NamedWrite request = ask.request;
+        m_state.readSettings(Frame::ReadBasic, request.motor);
+        m_state.job = LinkJob::WriteAsk {request, 2};
+        return;
+    }
+    const MotorTarget &named = ask.request.motor;
+    R refusal = R::None;
+    if (ask.several || (garbled && ask.answered))
+        refusal = R::SharedId;
+    else if (garbled)
+        refusal = R::SeveralAtOnce;
+    else if (!ask.answered)
+        refusal = R::NotOnLine;
+    else if (ask.answered->id != named.id
+             || (ask.answered->channels.word() & named.channels.word()) != named.channels.word())
+        refusal = R::OtherMotor;
+    if (refusal == R::None) {
+        startWrite(ask.request);
+        return;
+    }
+    WriteResult result {ask.request, WriteResult::Outcome::Refused, refusal};
+    result.answered = ask.answered;
+    m_state.job = LinkJob::Idle {};
+    endRequest(result);
+}
+
+void TransmitTick::endRequest(WriteResult result)
+{
+    result.rateBps = m_serial.bitsPerSecond();
+    m_events.requestEnded(result);
+}
+
 void TransmitTick::statusTimeout()
 {
     ++m_state.ticksSinceSent;
@@ -164,7 +238,7 @@ void TransmitTick::statusTimeout()
         m_state.silentTicks = 0;
         return;
     }
-    if (++m_state.silentTicks >= SilenceTicks) {
+    if (++m_state.silentTicks >= LinkState::SilenceTicks) {
         m_state.silentTicks = 0;
         m_events.silence();
         m_state.deviceStatus = 0;

@@ -28,7 +28,6 @@ public:
     static constexpr int ScanRates = 5;
     static constexpr int ScanGiveUpStep = 8;
     static constexpr int MaxReadBacks = 3;
-    static constexpr int SilenceTicks = 6;
     // Ticks an answer is waited for after the last read of a question.
     static constexpr int AnswerWaitTicks = 2;
 
@@ -43,6 +42,11 @@ private:
     void step(LinkJob::ReadBack &readBack);
     void step(LinkJob::IdWriteAsk &ask);
     void step(LinkJob::IdWriteCheck &check);
+    void step(LinkJob::WriteAsk &ask);
+    // Takes the next named write off the queue: its question, or (forced) its write.
+    void startRequest();
+    void startWrite(const NamedWrite &request);
+    void endRequest(WriteResult result);
     void endIdWrite(bool confirmed, bool motorAnswered);
     void statusTimeout();
 

@@ -109,7 +109,6 @@ private slots:
         row("forced id 0", {"set", "id", "group:all", "--force"}, "ID 0 means the group");
         row("profile id 0 with --address", {"apply", "FILE", "--address"}, "ID 0 means the group",
             kProfileHead + R"(,"id":0,"channels":[1]})");
-        row("force without id", {"set", "jog", "7", "--force"}, "set id");
         row("poll of a group", {"monitor", "--poll", "group:all"}, "one ID");
         QByteArray garbage(10 * 1024 * 1024, '\0');
         for (qsizetype i = 0; i < garbage.size(); ++i)

@@ -1,7 +1,8 @@
 // Tools -> "Motors on this line" on the whole program's windows, against the
 // simulated line on a pseudo-terminal: the window lists the motors while the
 // panel's polling rests, Enter hands the chosen motor to the panel, Escape
-// stops the search and closes, and the texts follow the language menu.
+// stops the search and closes, and the texts follow the language menu.  A
+// motor chosen at another rate than the panel's moves the port to its rate.
 #include "AppFixture.h"
 #include "LineInventoryWindow.h"
 #include "MotorSim.h"
@@ -17,6 +18,8 @@ class InventoryWindowTest : public QObject {
 private slots:
     void listsTheMotorsAndHandsOneToThePanel();
     void escapeStopsAndGivesThePanelBack();
+    void choosingAMotorTakesItsRate_data();
+    void choosingAMotorTakesItsRate();
     void textsFollowTheLanguage();
 };
 
@@ -84,6 +87,67 @@ void InventoryWindowTest::listsTheMotorsAndHandsOneToThePanel()
     QVERIFY(app.shown("ImageSelectCH2"));
     QVERIFY(app.shown("ImageSelectCH3"));
     QVERIFY(!app.shown("ImageSelectCH1"));
+}
+
+void InventoryWindowTest::choosingAMotorTakesItsRate_data()
+{
+    QTest::addColumn<int>("panelRate"); // the port's before the search
+    QTest::addColumn<QString>("chosen"); // "ID|CHANNELS" as the list shows them
+    QTest::addColumn<int>("rate");
+    QTest::newRow("3 on channel 3 at 9600, panel at 2400") << 2400 << QStringLiteral("3|3") << 9600;
+    QTest::newRow("3 on channel 1 at 2400, panel at 9600") << 9600 << QStringLiteral("3|1") << 2400;
+    QTest::newRow("2 at 2400, panel at 2400") << 2400 << QStringLiteral("2|1") << 2400;
+}
+
+// Two motors share ID 3 at two rates: the one chosen is polled at its own
+// rate on its own channel, and only it answers the panel's polls.
+void InventoryWindowTest::choosingAMotorTakesItsRate()
+{
+    QFETCH(int, panelRate);
+    QFETCH(QString, chosen);
+    QFETCH(int, rate);
+    MotorSim sim;
+    for (const char *motor : {"2:1@2400", "3:1@2400", "3:3@9600"})
+        QVERIFY(sim.bus().addMotor(QLatin1String(motor)));
+    App app({sim.path()});
+    app.choosePortWithoutScan(sim.path());
+    if (panelRate != app.link.serial().bitsPerSecond())
+        QVERIFY(app.link.reopenAt(panelRate));
+    LineInventoryWindow *window = openFromMenu(app);
+    app.find<QPushButton>(window, "InventoryStop")->click();
+    LineInventory::Scope s = scope(2, 3, {1, 3});
+    s.rates = {2400, 9600};
+    window->setScope(s);
+    QSignalSpy finished(&window->inventory(), &LineInventory::finished);
+    app.find<QPushButton>(window, "InventorySearch")->click();
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(app.link.serial().bitsPerSecond(), panelRate); // given back as it was
+
+    auto *list = app.find<QTreeWidget>(window, "InventoryList");
+    QCOMPARE(list->topLevelItemCount(), 3);
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = list->topLevelItem(i);
+        if (item->text(0) + u'|' + item->text(1) == chosen)
+            list->setCurrentItem(item);
+    }
+    QCOMPARE(list->currentItem()->text(2), QStringLiteral("%1 bps").arg(rate));
+    QList<MotorTarget> polled; // senders of the answers that count as the panel's
+    QObject::connect(&app.link, &MotorLink::statusAnswer, [&](const StatusReport &r) {
+        if (r.fromAddressed)
+            polled << r.from;
+    });
+    app.find<QPushButton>(window, "InventoryChoose")->click();
+    QTRY_VERIFY(!window->isVisible());
+    QCOMPARE(app.link.serial().bitsPerSecond(), rate);
+    QCOMPARE(app.link.motorSettings().deviceBaudCode, Byte(*MotorSettings::baudCodeOfBps(rate)));
+    const int id = chosen.section(u'|', 0, 0).toInt(), channel = chosen.section(u'|', 1).toInt();
+    ChannelMask mask;
+    mask.select(channel);
+    QCOMPARE(app.link.target(), (MotorTarget {id, mask}));
+    QCOMPARE(app.main.idList()->currentText(), QString::number(id));
+    QTRY_VERIFY_WITH_TIMEOUT(polled.size() >= 2, 8000);
+    for (const MotorTarget &from : polled)
+        QCOMPARE(from, (MotorTarget {id, mask}));
 }
 
 void InventoryWindowTest::escapeStopsAndGivesThePanelBack()

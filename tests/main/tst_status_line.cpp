@@ -48,6 +48,8 @@ private slots:
     void noMotorAnswered();
     void portOpenedWithoutScan();
     void severalMotorsAnsweredTheScan();
+    void scanStaysWhereSeveralAnswered_data();
+    void scanStaysWhereSeveralAnswered();
     void lostAndBack();
     void offEndsTheWait();
     void lostPortBoxEndsWithTheWait_data();
@@ -176,6 +178,57 @@ void StatusLineTest::severalMotorsAnsweredTheScan()
     a.main.idList()->setCurrentIndex(5); // polls motor 5 alone
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
     QCOMPARE(shownText(a, "StatusMotor"), QStringLiteral("Motor ID 5, channels 1"));
+}
+
+void StatusLineTest::scanStaysWhereSeveralAnswered_data()
+{
+    QTest::addColumn<QStringList>("motors"); // "ID:CHANNELS@BPS" each
+    QTest::addColumn<int>("end");
+    QTest::addColumn<int>("rate"); // the port's after the scan
+    QTest::addColumn<int>("chosenId"); // then polled on channel 1; 0: none
+    using End = MotorLink::ScanEnd;
+    QTest::newRow("two motors share ID 4 at 9600")
+        << QStringList {"4:1@9600", "4:2@9600"} << int(End::SeveralAnswered) << 9600 << 4;
+    QTest::newRow("two IDs at 19200") << QStringList {"3:1@19200", "5:1@19200"} << int(End::SeveralAnswered) << 19200
+                                      << 5;
+    QTest::newRow("several at 1200, then several at 9600: the last")
+        << QStringList {"2:1@1200", "6:1@1200", "4:1@9600", "4:2@9600"} << int(End::SeveralAnswered) << 9600 << 4;
+    QTest::newRow("one motor at 9600: found there") << QStringList {"4:1@9600"} << int(End::MotorAnswered) << 9600 << 4;
+    QTest::newRow("no motor: back at 2400") << QStringList {} << int(End::NoneAnswered) << 2400 << 0;
+}
+
+// A scan that heard only answers that collided stays at the last rate where
+// they did: choosing one of their IDs then reaches the motor at its rate.
+void StatusLineTest::scanStaysWhereSeveralAnswered()
+{
+    QFETCH(QStringList, motors);
+    QFETCH(int, end);
+    QFETCH(int, rate);
+    QFETCH(int, chosenId);
+    MotorSim sim;
+    for (const QString &motor : motors)
+        QVERIFY(sim.bus().addMotor(motor));
+    App a({sim.path()});
+    QList<MotorLink::ScanEnd> ends;
+    QList<MotorTarget> polled; // the motors whose status answers count as the panel's
+    QObject::connect(&a.link, &MotorLink::scanEnded, [&](MotorLink::ScanEnd e) { ends << e; });
+    QObject::connect(&a.link, &MotorLink::statusAnswer, [&](const StatusReport &r) {
+        if (r.fromAddressed)
+            polled << r.from;
+    });
+    a.choosePort(sim.path());
+    QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 1, 15000);
+    QCOMPARE(int(ends.first()), end);
+    QCOMPARE(a.link.serial().bitsPerSecond(), rate);
+    QCOMPARE(shownText(a, "StatusPort"), a.texts[Message::StatusPort].arg(sim.path()).arg(rate));
+    if (chosenId == 0)
+        return;
+    polled.clear();
+    a.main.idList()->setCurrentIndex(chosenId);
+    QTRY_VERIFY_WITH_TIMEOUT(polled.size() >= 2, 8000);
+    for (const MotorTarget &from : polled)
+        QCOMPARE(from.id, chosenId);
+    QCOMPARE(a.link.serial().bitsPerSecond(), rate);
 }
 
 void StatusLineTest::lostAndBack()

@@ -36,13 +36,6 @@ void putOnTheLine(SimBench &b, const QList<int> &motorIds)
             b.sim.bus().addMotor(id, 0x0001);
 }
 
-// Ticks with the event loop running until the link has nothing to do.
-void runUntilIdle(SimBench &b, int maxTicks = 40)
-{
-    for (int n = 0; n < maxTicks && !b.link.isIdle(); ++n)
-        b.ticks(1);
-}
-
 } // namespace
 
 class LineOfMotorsTest : public QObject {
@@ -210,7 +203,7 @@ void LineOfMotorsTest::idWriteAsksTheLineFirst()
     const int heardBefore = int(b.sim.frames().size());
     b.link.setTarget(at(5, 0x0201));
     b.link.writeId(MotorLink::IdWrite::AskLineFirst);
-    runUntilIdle(b);
+    b.runUntilIdle();
     const QList<QByteArray> heard = heardSince(b.sim, heardBefore);
     const QByteArray groupRead = MotorBus::commandFrame(0, 0x0201, Frame::ReadBasic, Frame::ReadBasic);
     QCOMPARE(heard.mid(0, 2), (QList {groupRead, groupRead}));
@@ -247,7 +240,7 @@ void LineOfMotorsTest::forcedIdWriteOntoATakenAddressIsNeverConfirmed()
     const int heardBefore = int(b.sim.frames().size());
     b.link.setTarget(at(5, 0x0001));
     b.link.writeId(MotorLink::IdWrite::Forced);
-    runUntilIdle(b);
+    b.runUntilIdle();
     QCOMPARE(countFrames(b.sim, Frame::ReadBasic, 0xAA, heardBefore), 0); // no question first
     QCOMPARE(countFrames(b.sim, Frame::ForceIdChannels, 0xAA, heardBefore), 2);
     QCOMPARE(done.count(), 0);

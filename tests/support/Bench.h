@@ -165,6 +165,12 @@ struct SimBench : Bench {
             QTest::qWait(150);
         }
     }
+    // Ticks with the event loop running until the link has nothing to do.
+    void runUntilIdle(int maxTicks = 60)
+    {
+        for (int n = 0; n < maxTicks && !link.isIdle(); ++n)
+            ticks(1);
+    }
     // Runs the scan to its end (or maxTicks) and returns the ticks it took.
     int runScan(int maxTicks)
     {

@@ -17,7 +17,7 @@ enum Column { IdColumn, ChannelsColumn, RateColumn, PositionColumn };
 constexpr Word ColumnWords[] = {Word::InvColId, Word::InvColChannels, Word::InvColRate, Word::InvColPosition};
 
 // Each row keeps its entry: ID, channels word, rate, position (-1 unknown), collision.
-enum Role { IdRole = Qt::UserRole, ChannelsRole, PositionRole, CollisionRole };
+enum Role { IdRole = Qt::UserRole, ChannelsRole, RateRole, PositionRole, CollisionRole };
 
 } // namespace
 
@@ -134,6 +134,7 @@ void LineInventoryWindow::addEntry(const LineInventory::Entry &e)
     item->setText(RateColumn, QStringLiteral("%1 bps").arg(e.rate));
     item->setData(IdColumn, IdRole, e.id);
     item->setData(IdColumn, ChannelsRole, int(e.channels.word()));
+    item->setData(IdColumn, RateRole, e.rate);
     item->setData(IdColumn, PositionRole, e.position.value_or(-1));
     item->setData(IdColumn, CollisionRole, e.collision);
     // A spot where motors answer at once is listed, not chosen: it is no one motor.
@@ -176,7 +177,7 @@ void LineInventoryWindow::chooseSelected()
         return;
     ChannelMask channels;
     channels.setWord(std::uint16_t(item->data(IdColumn, ChannelsRole).toInt()));
-    emit motorChosen({item->data(IdColumn, IdRole).toInt(), channels});
+    emit motorChosen({item->data(IdColumn, IdRole).toInt(), channels}, item->data(IdColumn, RateRole).toInt());
     accept();
 }
 

@@ -1,7 +1,7 @@
 // "Motors on this line": runs the line's inventory on the panel's open port
 // and lists every motor found (ID, channels, rate, position) and every spot
-// where motors answer at once.  Choosing a motor hands its ID and channels
-// to the panel and closes the window.
+// where motors answer at once.  Choosing a motor hands its ID, channels and
+// rate to the panel and closes the window.
 //
 // A dialog over the main window, modal to it: while the inventory moves the
 // link's target from motor to motor, no panel button may send a command.
@@ -33,8 +33,8 @@ public:
     LineInventory &inventory() { return m_inventory; }
 
 signals:
-    // A motor was chosen: the panel takes its ID and channels.
-    void motorChosen(const MotorTarget &motor);
+    // A motor was chosen: the panel takes its ID, channels and rate (bps).
+    void motorChosen(const MotorTarget &motor, int rate);
 
 protected:
     void reject() override;

@@ -114,7 +114,8 @@ void MainWindow::openMonitor()
         m_windows->busMonitor().open();
 }
 
-// The chosen motor becomes the panel's target, its ID shown and its channels drawn.
+// The chosen motor becomes the panel's target, its ID shown and its channels
+// drawn; the port moves to its rate first, so no poll goes out at another.
 void MainWindow::openInventory()
 {
     if (!openChildWindowAllowed())
@@ -122,7 +123,11 @@ void MainWindow::openInventory()
     if (!m_inventoryWindow) {
         m_inventoryWindow = new LineInventoryWindow(m_link, this);
         m_inventoryWindow->setLanguage(m_language);
-        connect(m_inventoryWindow, &LineInventoryWindow::motorChosen, this, [this](const MotorTarget &motor) {
+        connect(m_inventoryWindow, &LineInventoryWindow::motorChosen, this, [this](const MotorTarget &motor, int rate) {
+            if (const auto code = MotorSettings::baudCodeOfBps(rate))
+                m_link.setLineBaudCode(Byte(*code)); // the rate a port opens at from now on
+            if (m_link.serial().bitsPerSecond() != rate)
+                m_link.reopenAt(rate);
             m_link.setTarget(motor);
             m_idList->setCurrentIndex(motor.id);
             m_channelPad->refresh();

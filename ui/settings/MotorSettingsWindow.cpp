@@ -176,11 +176,19 @@ void MotorSettingsWindow::listenToLink()
     // window says so, and why.
     connect(&m_link, &MotorLink::scanEnded, this, [this](MotorLink::ScanEnd end) {
         const bool several = end == MotorLink::ScanEnd::SeveralAnswered;
+        m_lastReadSeveral = several;
         m_defaultsNoteText = several ? Message::SettingsDefaultsSeveral : Message::SettingsDefaultsNote;
         refreshTexts();
         m_defaultsNote->setVisible(end != MotorLink::ScanEnd::MotorAnswered);
     });
     connect(&m_link, &MotorLink::basicReport, m_defaultsNote, &QWidget::hide);
+    // A clean answer clears what an earlier read heard; answers that collide
+    // while the window is open (its extended read, a read-back) mark it again.
+    connect(&m_link, &MotorLink::basicReport, this, [this] { m_lastReadSeveral = false; });
+    connect(&m_link, &MotorLink::bytesDiscarded, this, [this](const QByteArray &, MotorLink::Discard why, qint64) {
+        if (why == MotorLink::Discard::Collision && isEnabled())
+            m_lastReadSeveral = true;
+    });
     connect(&m_link, &MotorLink::settingsReadScanEnded, this, &MotorSettingsWindow::openAfterScan);
     connect(&m_link, &MotorLink::idWriteRefused, this, [this](MotorLink::IdWriteRefusal why) {
         Messages::show(why == MotorLink::IdWriteRefusal::NoneAnswered  ? m_texts[Message::IdWriteNoneAnswered]
@@ -225,6 +233,10 @@ bool MotorSettingsWindow::baudChoiceAllowed()
 
 void MotorSettingsWindow::writeSetting(Settings::Item item)
 {
+    if (m_lastReadSeveral) {
+        Messages::show(m_texts[Message::SettingsWriteSeveral]);
+        return;
+    }
     // An ID write reaches every motor on the line: the line is asked first.
     m_editor->writeSetting(item, MotorLink::IdWrite::AskLineFirst, m_values);
 }

@@ -55,7 +55,8 @@ public:
     // chosen last; the table sets the others.
     void refreshTexts();
 
-    // A set button: stages the write of its tab's setting.
+    // A set button: stages the write of its tab's setting, unless the last
+    // read heard several motors answer at once (then it says why not).
     void writeSetting(Settings::Item item);
 
 protected:
@@ -85,5 +86,8 @@ private:
     ChannelEditor *m_editor;
     QLabel *m_defaultsNote; // under the tabs while they show defaults, not read values
     Message m_defaultsNoteText = Message::SettingsDefaultsNote; // why they are defaults
+    // The last read heard several motors answer at once: a write would reach
+    // them all, so the window refuses it.
+    bool m_lastReadSeveral = false;
     std::vector<Setting> m_settings; // in tab order
 };

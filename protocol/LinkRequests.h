@@ -1,0 +1,51 @@
+// Requests that name the motor they are for, and the result each gives
+// back, carrying its request (in the manner of a reply object): the link
+// serves them in turn, and a client matches a result to what it asked.
+#pragma once
+
+#include "MotorTarget.h"
+#include "WrittenSettings.h"
+
+#include <QMetaType>
+
+#include <optional>
+
+// One setting written to one motor, named by its ID and channels, at the
+// line's current rate.  Settings frames reach every motor with the ID at
+// that rate whatever its channels, so the link first asks the ID (a basic
+// read) and writes only when exactly one motor answers cleanly and it is
+// the named one; force writes without asking.
+struct NamedWrite {
+    MotorTarget motor;
+    Settings::Item item = Settings::MaxSpeed;
+    Byte value = 0;
+    bool force = false;
+};
+
+struct WriteResult {
+    enum class Outcome {
+        Confirmed, // a read-back of the named motor showed the value
+        NotConfirmed, // no read-back showed it (silence, or another value)
+        Refused, // nothing was sent: see refusal
+        Canceled, // the port was lost or closed before the end
+    };
+    enum class Refusal {
+        None,
+        SharedId, // two motors answered the ID cleanly
+        SeveralAtOnce, // the answers came garbled twice: several motors at once
+        OtherMotor, // one motor answered, with other channels
+        NotOnLine, // no motor answered
+    };
+    NamedWrite request;
+    Outcome outcome = Outcome::Canceled;
+    Refusal refusal = Refusal::None;
+    // NotConfirmed: a read-back came with another value (else silence).
+    bool otherValueSeen = false;
+    // Who answered the question before the write (OtherMotor, SharedId).
+    std::optional<MotorTarget> answered {};
+    int rateBps = 0;
+
+    bool confirmed() const { return outcome == Outcome::Confirmed; }
+};
+
+Q_DECLARE_METATYPE(WriteResult)
