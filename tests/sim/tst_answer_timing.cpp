@@ -59,9 +59,8 @@ void AnswerTimingTest::answersOverlapOrFollow_data()
     QTest::newRow("at 9600 bps 15 ms apart is enough")
         << QStringList {"1:1@9600/delay=20", "7:1@9600/delay=35", "9:1@9600/delay=5"} << 20
         << QList<Arrival> {{5, 1, true}, {20, 1, true}, {35, 1, true}};
-    QTest::newRow("two overlap, the third follows")
-        << QStringList {"1:1/delay=10", "2:1/delay=30", "3:1/delay=100"} << 20
-        << QList<Arrival> {{10, 2, false}, {100, 1, true}};
+    QTest::newRow("two overlap, the third follows") << QStringList {"1:1/delay=10", "2:1/delay=30", "3:1/delay=100"}
+                                                    << 20 << QList<Arrival> {{10, 2, false}, {100, 1, true}};
 }
 
 void AnswerTimingTest::answersOverlapOrFollow()
