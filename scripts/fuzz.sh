@@ -16,9 +16,9 @@ build="$root/build-asan"
 all_targets="fuzz_link_receive fuzz_link_session fuzz_receive fuzz_frames fuzz_profile fuzz_mqtt_command fuzz_mqtt_config"
 targets="${FUZZ_TARGETS:-$all_targets}"
 # -O2 with the sanitizers: the fuzzers run fast and the suite's tests too.
-# No benchmark or soak drivers: no test runs them.  Warnings are the normal
-# build's to fail on (clang warns of other things than gcc).
-tree_options=(-DTAVIK_SANITIZE=ON -DTAVIK_FUZZ=ON -DTAVIK_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++)
+# No benchmark or soak drivers: no test runs them.  Warnings are errors
+# here too: clang warns of other things than gcc.
+tree_options=(-DTAVIK_SANITIZE=ON -DTAVIK_FUZZ=ON -DTAVIK_BENCH=OFF -DTAVIK_WERROR=ON -DCMAKE_CXX_COMPILER=clang++)
 if [ "${1:-}" = --build-tree ]; then
   BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$root/scripts/build.sh" "$build" "${tree_options[@]}"
   exit 0

@@ -30,5 +30,5 @@ public:
     virtual QList<QWidget *> builtWindows() const = 0;
 
 protected:
-    ~SecondaryWindows() = default;
+    virtual ~SecondaryWindows() = default;
 };
