@@ -1,8 +1,6 @@
 #include "LineInventory.h"
-
 #include <algorithm>
 #include <bit>
-
 namespace {
 
 bool hasChannel(const ChannelMask &mask, int channel)
@@ -28,11 +26,14 @@ const QList<int> &LineInventory::allRates()
     return rates;
 }
 
-LineInventory::LineInventory(MotorLink &link, QObject *parent) : QObject(parent), m_link(link) {}
+LineInventory::LineInventory(MotorLink &link, QObject *parent) : QObject(parent), m_link(link)
+{
+    connect(&link, &QObject::destroyed, this, [this] { m_linkGone = true; });
+}
 
 LineInventory::~LineInventory()
 {
-    if (running())
+    if (running() && !m_linkGone)
         finish(false);
 }
 

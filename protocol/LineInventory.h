@@ -114,6 +114,7 @@ private:
     void restoreLink();
 
     MotorLink &m_link;
+    bool m_linkGone = false; // a window may outlive the link at program end
     Scope m_scope;
     Phase m_phase = Phase::Stopped;
     QList<QMetaObject::Connection> m_connections;

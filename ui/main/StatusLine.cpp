@@ -56,7 +56,7 @@ StatusLine::StatusLine(MotorLink &link, const MessageTexts &texts, QWidget *pare
 
 bool StatusLine::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_row && event->type() == QEvent::Resize)
+    if (m_answer && watched == m_row && event->type() == QEvent::Resize)
         layOut();
     return QStatusBar::eventFilter(watched, event);
 }

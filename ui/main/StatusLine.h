@@ -51,8 +51,10 @@ private:
 
     MotorLink &m_link;
     const MessageTexts &m_texts;
-    QWidget *m_row; // holds the three texts
-    ElidedLabel *m_port, *m_motorText, *m_answer;
+    // Null until the constructor builds them: the bar's own children send
+    // events through eventFilter before that.
+    QWidget *m_row = nullptr; // holds the three texts
+    ElidedLabel *m_port = nullptr, *m_motorText = nullptr, *m_answer = nullptr;
     Motor m_motor = Motor::NoPort;
     QString m_portName;
     int m_bitsPerSecond = 0;
