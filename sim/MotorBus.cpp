@@ -130,7 +130,7 @@ bool MotorBus::addMotor(const QString &text)
 {
     // The timing after the address: "/delay=MS", "/deaf=N".
     QStringList timing = text.split(u'/');
-    const QString spec = timing.takeFirst();
+    const QString addressAndRate = timing.takeFirst();
     int delayMs = -1, deafFrames = 0;
     for (const QString &t : timing) {
         bool ok = false;
@@ -140,9 +140,9 @@ bool MotorBus::addMotor(const QString &text)
             return false;
         (key == u"delay" ? delayMs : deafFrames) = n;
     }
-    const QString address = spec.section(u'@', 0, 0);
+    const QString address = addressAndRate.section(u'@', 0, 0);
     const QStringList parts = address.split(u':');
-    if (parts.size() < 2 || parts.size() > 3 || spec.count(u'@') > 1)
+    if (parts.size() < 2 || parts.size() > 3 || addressAndRate.count(u'@') > 1)
         return false;
     bool ok = false;
     const int id = parts[0].toInt(&ok);
@@ -156,8 +156,8 @@ bool MotorBus::addMotor(const QString &text)
         mask |= quint16(1u << (n - 1));
     }
     int ownCode = -1;
-    if (spec.contains(u'@')) {
-        ownCode = bpsToBaudCode(spec.section(u'@', 1).toInt(&ok));
+    if (addressAndRate.contains(u'@')) {
+        ownCode = bpsToBaudCode(addressAndRate.section(u'@', 1).toInt(&ok));
         if (!ok || ownCode < 0 || parts.size() == 3)
             return false;
     }
