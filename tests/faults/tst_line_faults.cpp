@@ -5,6 +5,7 @@
 #include "FaultKit.h"
 
 #include "Pty.h"
+#include "StatusLine.h"
 
 #include <QComboBox>
 #include <QRandomGenerator>
@@ -259,7 +260,13 @@ void LineFaultsTest::lateScanAnswers()
         QCOMPARE(a.link.target().id, 7);
         QCOMPARE(a.main.idList()->currentText(), QStringLiteral("7"));
         QCOMPARE(a.link.channelMemory()[12].word(), std::uint16_t(0x0001));
-        QCOMPARE(a.main.serial().bitsPerSecond(), 2400);
+        // Answers heard at a later rate than their question's garble the
+        // same way each time, as answers that collide do: the scan may stay
+        // at that rate and say several answered, but never at the motor's.
+        if (a.main.statusLine()->motor() == StatusLine::Motor::SeveralAnswered)
+            QVERIFY(a.main.serial().bitsPerSecond() > 4800);
+        else
+            QCOMPARE(a.main.serial().bitsPerSecond(), 2400);
         // It asked at every rate, twice each, before giving up.
         QCOMPARE(countFrames(sim, Frame::ReadBasic, Frame::ReadBasic), 10);
     }
