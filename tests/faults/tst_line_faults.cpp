@@ -148,8 +148,7 @@ void LineFaultsTest::wrongCheckBytesAreNeverActedOn()
     // Polls of motor 3 get answers with broken check bytes only.
     p.a.main.idList()->setCurrentIndex(3);
     const int answered = p.sim.answersSent();
-    App::ticks(10);
-    QVERIFY(p.sim.answersSent() >= answered + 5);
+    QTRY_VERIFY_WITH_TIMEOUT(p.sim.answersSent() >= answered + 5, 10000);
     QVERIFY(!p.a.shown("Image_Place_zhi_zhen"));
     QVERIFY(!p.a.shown("ImageSelectXWD1"));
     QCOMPARE(p.a.link.deviceStatus(), Byte(0));
