@@ -3,7 +3,7 @@
 // row's scale factor; there, the program starts as tavik does (drawn smaller
 // when the main window would not fit) and the inner table opens each window
 // from its menu, as a technician would, and checks that its frame lies in the
-// screen's free area, title bar included, that every named control lies
+// screen's free area, frame included, that every named control lies
 // inside the window, and that every picture is made for the window's ratio.
 #include "AppFixture.h"
 #include "FittedProgram.h"
@@ -45,7 +45,7 @@ bool scrolled(const QWidget *control, const QWidget *window)
 bool isControl(const QWidget *w)
 {
     const auto *label = qobject_cast<const QLabel *>(w);
-    return w->focusPolicy() != Qt::NoFocus || (label && !label->text().isEmpty()) || !label;
+    return !label || !label->text().isEmpty() || w->focusPolicy() != Qt::NoFocus;
 }
 
 } // namespace
