@@ -6,8 +6,9 @@
 // again with a smaller scale factor: Qt then draws every window smaller,
 // text and pictures together and at the screen's own resolution (pictures
 // are made for the new ratio), and the child windows, all smaller than the
-// main window, fit too.  The first application is only kept when the window
-// fits as it is, which is the usual case and costs nothing.
+// main window, fit too.  The first application is kept when the window fits
+// as it is, the usual case, which costs nothing.  The factor is the whole
+// program's: on a second, larger screen the windows are drawn as small.
 #pragma once
 
 #include <QApplication>

@@ -6,15 +6,24 @@
 
 #include <algorithm>
 
-QSize outerSize(const QWidget &window)
+namespace {
+
+QSize openingSize(const QWidget &window)
 {
     const QSize hint = window.sizeHint();
-    return (hint.isValid() ? hint.expandedTo(window.minimumSize()) : window.size()) + FrameAllowance;
+    return hint.isValid() ? hint.expandedTo(window.minimumSize()) : window.size();
+}
+
+} // namespace
+
+QSize outerSize(const QWidget &window)
+{
+    return openingSize(window) + FrameAllowance;
 }
 
 void placeOnScreen(QWidget *window, QPoint usual)
 {
-    placeOnScreen(window, usual, outerSize(*window) - FrameAllowance);
+    placeOnScreen(window, usual, openingSize(*window));
 }
 
 void placeOnScreen(QWidget *window, QPoint usual, QSize size)
