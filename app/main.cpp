@@ -1,5 +1,6 @@
 // Tavik: remote control and configuration tool for curtain motors on a
 // serial line.
+#include "FittedProgram.h"
 #include "LanguageTable.h"
 #include "Pictures.h"
 #include "StartupProbe.h"
@@ -125,26 +126,28 @@ int main(int argc, char *argv[])
         CommandLine commandLine;
         return commandLine.read().value_or(0);
     }
-    QApplication app(argc, argv);
+    FittedProgram program(argc, argv);
     CommandLine commandLine;
     if (const std::optional<int> exitCode = commandLine.read())
         return *exitCode;
-    QApplication::setWindowIcon(Pictures::icon(QStringLiteral("app_icon")));
-    // Wayland desktops find the icon and name through the desktop entry.
-    QGuiApplication::setDesktopFileName(QStringLiteral("tavik"));
-    QApplication::setStyle(new HintStyle);
     HintHidePause hintHidePause;
-    app.installEventFilter(&hintHidePause);
-
     const QStringList opened = commandLine.options.values(commandLine.open);
-    Windows windows(commandLine.options.values(commandLine.port) + opened);
-    // Another language is applied as its menu item applies it.
-    if (*commandLine.startLanguage != Language::SimplifiedChinese)
-        windows.mainWindow.setLanguage(*commandLine.startLanguage);
+    Windows &windows = program.start([&] {
+        QApplication::setWindowIcon(Pictures::icon(QStringLiteral("app_icon")));
+        // Wayland desktops find the icon and name through the desktop entry.
+        QGuiApplication::setDesktopFileName(QStringLiteral("tavik"));
+        QApplication::setStyle(new HintStyle);
+        qApp->installEventFilter(&hintHidePause);
+        auto built = std::make_unique<Windows>(commandLine.options.values(commandLine.port) + opened);
+        // Another language is applied as its menu item applies it.
+        if (*commandLine.startLanguage != Language::SimplifiedChinese)
+            built->mainWindow.setLanguage(*commandLine.startLanguage);
+        return built;
+    });
     TerminationSignals closeOnSignal(windows.mainWindow);
     watchFirstPaint(windows.mainWindow);
     windows.mainWindow.show();
     if (!opened.isEmpty())
         windows.mainWindow.choosePort(opened.constLast());
-    return app.exec();
+    return QApplication::exec();
 }

@@ -55,7 +55,8 @@ private slots:
 
 void FocusMarksTest::markStandsOut_data()
 {
-    QTest::addColumn<QString>("menuItem"); // "" : the settings window, opened as after a settings read
+    QTest::addColumn<QString>(
+        "menuItem"); // "" : the settings window, opened as after a settings read, or the main window
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
     QTest::addColumn<bool>("pressFirst"); // Space on the control before it is looked at (a channel selected)
@@ -63,6 +64,8 @@ void FocusMarksTest::markStandsOut_data()
         const char *row, *menuItem, *window, *control;
         bool press;
     } rows[] = {
+        {"main ID box", "", "Form1", "ComboBox1", false},
+        {"main port box", "", "Form1", "ComboBox2", false},
         {"settings ID box", "", "SetForm", "ComboBox1", false},
         {"settings channel unselected", "", "SetForm", "bsSkinSpeedButton1", false},
         {"settings channel selected", "", "SetForm", "bsSkinSpeedButton2", true},
@@ -95,7 +98,9 @@ void FocusMarksTest::markStandsOut()
     App a({sim.path()});
     a.choosePortWithoutScan(sim.path());
     a.main.idList()->setCurrentIndex(4);
-    if (menuItem.isEmpty())
+    if (window == QLatin1String("Form1"))
+        QVERIFY(QTest::qWaitForWindowActive(&a.main));
+    else if (menuItem.isEmpty())
         a.w.settingsWindow().open();
     else
         a.main.findChild<QAction *>(menuItem)->trigger();

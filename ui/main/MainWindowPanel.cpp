@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 
 #include "ChannelPad.h"
+#include "FocusRing.h"
 #include "IdList.h"
 #include "LimitPoints.h"
 #include "MotorSettings.h"
@@ -162,6 +163,9 @@ void MainWindow::chainFocus(const PanelItems &items)
         setTabOrder(chain[i - 1], chain[i]);
     for (QWidget *control : chain)
         control->installEventFilter(this);
+    // The boxes are marked as in the child windows; the panel's items draw
+    // their own dotted mark.
+    new FocusRing(this, {m_idList, m_portList});
 }
 
 // Tab on a control of the panel wakes the boxes as the pointer over their

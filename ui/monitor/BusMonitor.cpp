@@ -147,10 +147,10 @@ void BusMonitor::placeOnFirstOpening()
     if (!screen)
         return;
     const QRect room = screen->availableGeometry();
-    resize(UsualSize.boundedTo(room.size() - QSize(0, TitleBarAllowance)).expandedTo(minimumSizeHint()));
+    resize(UsualSize.boundedTo(room.size() - FrameAllowance).expandedTo(minimumSizeHint()));
     if (m_mainWindow) {
         const QPoint right = m_mainWindow->frameGeometry().topRight() + QPoint(8, 0);
-        if (room.contains(QRect(right, size() + QSize(0, TitleBarAllowance)))) {
+        if (room.contains(QRect(right, size() + FrameAllowance))) {
             move(right);
             return;
         }

@@ -3,6 +3,7 @@
 #include "ChannelEditor.h"
 #include "Messages.h"
 #include "MultiRowTabBar.h"
+#include "ScreenPlacement.h"
 #include "SerialLine.h"
 #include "WindowSkin.h"
 
@@ -49,6 +50,7 @@ MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, const MessageTexts &te
     : ChildWindow(mainWindow, QStringLiteral("SetForm"), QString(), QSize(616, 402), false, parent), m_texts(texts),
       m_link(link), m_values(link.motorSettings())
 {
+    placeOnScreen(this, {622, 193}); // over the main window's usual place
     auto *pages = new MultiRowTabWidget(this);
     m_pages = pages;
     m_pages->setObjectName(QStringLiteral("bsSkinPageControl1"));

@@ -11,7 +11,7 @@ constexpr int Reach = FocusRing::BandWidth + 1;
 
 } // namespace
 
-FocusRing::FocusRing(QWidget *window) : QWidget(window)
+FocusRing::FocusRing(QWidget *window, const QList<QWidget *> &only) : QWidget(window), m_only(only)
 {
     setObjectName(QStringLiteral("FocusRing"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -27,7 +27,8 @@ void FocusRing::follow(QWidget *now)
     // A window being closed or destroyed hands the focus around among controls
     // on their way out: only a shown control in a shown window is followed.
     const bool shown = now && now->isVisible() && window()->isVisible();
-    QWidget *target = shown && now != window() && now->window() == window() ? now : nullptr;
+    const bool marked = m_only.isEmpty() || m_only.contains(now);
+    QWidget *target = shown && marked && now != window() && now->window() == window() ? now : nullptr;
     if (target == m_target)
         return;
     if (m_target)

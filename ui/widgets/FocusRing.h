@@ -6,6 +6,7 @@
 // transparent layer over the whole window, kept on top of the controls.
 #pragma once
 
+#include <QList>
 #include <QRgb>
 #include <QPointer>
 #include <QWidget>
@@ -17,8 +18,10 @@ public:
     static constexpr QRgb Edge = 0xff0b1220;
     static constexpr int BandWidth = 2;
 
-    // A layer over window, following the focus while it is in that window.
-    explicit FocusRing(QWidget *window);
+    // A layer over window, following the focus while it is in that window;
+    // given `only`, it marks just those controls (the others in the window
+    // draw a mark of their own).
+    explicit FocusRing(QWidget *window, const QList<QWidget *> &only = {});
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -29,4 +32,5 @@ private:
     QRect ringArea() const; // in this layer's coordinates; empty without a target
 
     QPointer<QWidget> m_target;
+    const QList<QWidget *> m_only;
 };
