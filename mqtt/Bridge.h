@@ -12,6 +12,8 @@
 #include "InstanceCheck.h"
 #include "MqttClient.h"
 
+#include <QHash>
+#include <QJsonValue>
 #include <QObject>
 
 #include <memory>
@@ -47,6 +49,14 @@ private:
     void publishDiscovery();
     void republishAll();
     void answerPing(const QByteArray &payload);
+    // A discovering bus: its inventory, its scans and the covers it found.
+    bool onLineMessage(const QString &topic, const QByteArray &payload, bool retained);
+    void onScanRequest(const QByteArray &payload);
+    void answerScan(const QJsonValue &transaction, const QString &bus, const QString &error, bool complete = false,
+                    int motors = 0);
+    void onCoversChanged();
+    void scanWhereNothingIsKept();
+    BusBridge *bus(const QString &name) const;
 
     Config m_config;
     QList<DiscoveryMessage> m_discovery;
@@ -57,4 +67,6 @@ private:
     bool m_everConnected = false;
     bool m_collectingStale = false;
     bool m_busesStarted = false;
+    QHash<BusBridge *, QList<QJsonValue>> m_scanTransactions; // scan requests waiting for their bus's scan
+    QHash<QString, std::pair<BusBridge *, CoverConfig>> m_foundConfigs; // a found cover's config topic
 };

@@ -58,7 +58,8 @@ inline const QList<Platform> &platforms()
     static const QList<Platform> list {
         {"cover",
          {},
-         {{"device_class", Type::String,
+         {{"device_class",
+           Type::String,
            {"awning", "blind", "curtain", "damper", "door", "garage", "gate", "shade", "shutter", "window"}},
           {"command_topic", Type::String},
           {"state_topic", Type::String},
@@ -89,7 +90,8 @@ inline const QList<Platform> &platforms()
         {"binary_sensor",
          {"state_topic"},
          {{"state_topic", Type::String},
-          {"device_class", Type::String,
+          {"device_class",
+           Type::String,
            {"battery", "connectivity", "moving", "problem", "running", "safety", "update", "opening"}},
           {"payload_on", Type::String},
           {"payload_off", Type::String},
@@ -174,10 +176,10 @@ inline QString typeFault(const QString &key, const QJsonValue &v, Type type)
         if (!v.isObject())
             return key + u" is not a mapping"_qs;
         const QJsonObject d = v.toObject();
-        static const QSet<QString> known {u"identifiers"_qs, u"connections"_qs, u"name"_qs,
-                                          u"manufacturer"_qs, u"model"_qs, u"model_id"_qs,
-                                          u"sw_version"_qs, u"hw_version"_qs, u"serial_number"_qs,
-                                          u"via_device"_qs, u"suggested_area"_qs, u"configuration_url"_qs};
+        static const QSet<QString> known {u"identifiers"_qs,  u"connections"_qs,    u"name"_qs,
+                                          u"manufacturer"_qs, u"model"_qs,          u"model_id"_qs,
+                                          u"sw_version"_qs,   u"hw_version"_qs,     u"serial_number"_qs,
+                                          u"via_device"_qs,   u"suggested_area"_qs, u"configuration_url"_qs};
         for (auto it = d.begin(); it != d.end(); ++it)
             if (!known.contains(it.key()))
                 return u"device has the unknown key "_qs + it.key();
