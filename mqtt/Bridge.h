@@ -3,7 +3,9 @@
 // connection and on Home Assistant's birth message.  Its own connection
 // starts only once InstanceCheck found no other bridge serving the base
 // topic (the buses too, unless the broker is out of reach meanwhile); a
-// running bridge keeps its record retained and answers the pings.
+// running bridge keeps its record retained and answers the pings.  For a
+// bus with discover it reads the kept inventory (scanning when there is
+// none), takes scan requests and announces the covers found.
 #pragma once
 
 #include "BusBridge.h"

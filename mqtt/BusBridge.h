@@ -1,6 +1,8 @@
 // One bus between the line and the broker: opens its port (again every 5 s
 // while it is gone), hands commands to the scheduler and publishes what the
-// answers say about each cover, only when it changed.
+// answers say about each cover, only when it changed.  A bus with discover
+// also scans its line and keeps what it found (BusInventory); the covers
+// found follow the configured ones.
 #pragma once
 
 #include "BusInventory.h"
