@@ -316,8 +316,8 @@ void Bridge::onCommand(const QString &topic, const QByteArray &payload, bool ret
         return;
     }
     const Command &c = std::get<Command>(parsed);
-    const auto bus = std::find_if(m_buses.begin(), m_buses.end(), [&](const auto &b) { return b->name() == c.bus; });
-    if (bus == m_buses.end() || !(*bus)->command(c)) {
+    BusBridge *target = bus(c.bus);
+    if (!target || !target->command(c)) {
         logLine(mqttText(MqttText::MqttDropped).arg(topic, shown, mqttText(MqttText::MqttNoSuchCover)));
         return;
     }

@@ -70,10 +70,10 @@ QString BusBridge::requestScan()
     m_scanWanted = !m_portOpen;
     if (m_scanWanted)
         return {};
-    logLine(mqttText(MqttText::MqttScanStarted).arg(m_bus.name, m_bus.port), false);
-    m_publish(Topics::busScanProgress(m_base, m_bus.name), "0");
     if (!m_link.startScan())
         return mqttText(MqttText::MqttScanPortClosed).arg(m_bus.name);
+    logLine(mqttText(MqttText::MqttScanStarted).arg(m_bus.name, m_bus.port), false);
+    m_publish(Topics::busScanProgress(m_base, m_bus.name), "0");
     return {};
 }
 

@@ -55,59 +55,51 @@ class TestMqttInventory : public QObject {
     Q_OBJECT
 
 private slots:
+    // Lists are written "motors | missing | ignored" before the scan and
+    // "motors | missing | collisions | other rate" after it.
     void afterScan_data()
     {
-        QTest::addColumn<QString>("knownMotors"); // before the scan
-        QTest::addColumn<QString>("knownMissing");
-        QTest::addColumn<QString>("ignored");
+        QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("found"); // the scan's entries
-        QTest::addColumn<QString>("motors");
-        QTest::addColumn<QString>("missing");
-        QTest::addColumn<QString>("collisions");
-        QTest::addColumn<QString>("otherRate");
+        QTest::addColumn<QString>("after");
         QTest::addColumn<QString>("events");
-        QTest::newRow("first scan") << "" << "" << "" << "12:3@9600 1:1,2@9600" << "12:3 1:1 1:2" << "" << "" << ""
-                                    << "motor_found 12:3, motor_found 1:1, motor_found 1:2";
-        QTest::newRow("nothing new") << "12:3" << "" << "" << "12:3@9600" << "12:3" << "" << "" << "" << "";
-        QTest::newRow("motor gone stays, missing")
-            << "12:3 1:1" << "" << "" << "1:1@9600" << "12:3 1:1" << "12:3" << "" << "" << "motor_missing 12:3";
-        QTest::newRow("still missing: told once") << "12:3 1:1" << "12:3" << "" << "1:1@9600" << "12:3 1:1" << "12:3"
-                                                  << "" << "" << "";
-        QTest::newRow("missing one back") << "12:3 1:1" << "12:3" << "" << "1:1@9600 12:3@9600" << "12:3 1:1" << ""
-                                          << "" << "" << "";
-        QTest::newRow("two motors on one channel: no cover")
-            << "" << "" << "" << "5:1@9600! 5:2@9600" << "5:2" << "" << "5:1" << "" << "motor_found 5:2, collision 5:1";
-        QTest::newRow("a motor that now collides goes missing")
-            << "5:1" << "" << "" << "5:1@9600!" << "5:1" << "5:1" << "5:1" << ""
-            << "motor_missing 5:1, collision 5:1";
-        QTest::newRow("another rate: no cover")
-            << "" << "" << "" << "30:1@2400 12:3@9600" << "12:3" << "" << "" << "30:1"
-            << "motor_found 12:3, other_rate 30:1";
-        QTest::newRow("deleted in Home Assistant stays away")
-            << "" << "" << "12:3" << "12:3@9600 1:1@9600" << "1:1" << "" << "" << "" << "motor_found 1:1";
+        const auto row = [](const char *name, const char *before, const char *found, const char *after,
+                            const char *events) {
+            QTest::newRow(name) << QString::fromLatin1(before) << QString::fromLatin1(found)
+                                << QString::fromLatin1(after) << QString::fromLatin1(events);
+        };
+        row("first scan", "||", "12:3@9600 1:1,2@9600", "12:3 1:1 1:2|||",
+            "motor_found 12:3, motor_found 1:1, motor_found 1:2");
+        row("nothing new", "12:3||", "12:3@9600", "12:3|||", "");
+        row("motor gone stays, missing", "12:3 1:1||", "1:1@9600", "12:3 1:1|12:3||", "motor_missing 12:3");
+        row("still missing: told once", "12:3 1:1|12:3|", "1:1@9600", "12:3 1:1|12:3||", "");
+        row("missing one back", "12:3 1:1|12:3|", "1:1@9600 12:3@9600", "12:3 1:1|||", "");
+        row("two motors on one channel: no cover", "||", "5:1@9600! 5:2@9600", "5:2||5:1|",
+            "motor_found 5:2, collision 5:1");
+        row("a motor that now collides goes missing", "5:1||", "5:1@9600!", "5:1|5:1|5:1|",
+            "motor_missing 5:1, collision 5:1");
+        row("another rate: no cover", "||", "30:1@2400 12:3@9600", "12:3|||30:1", "motor_found 12:3, other_rate 30:1");
+        row("deleted in Home Assistant stays away", "||12:3", "12:3@9600 1:1@9600", "1:1|||", "motor_found 1:1");
     }
     void afterScan()
     {
-        QFETCH(QString, knownMotors);
-        QFETCH(QString, knownMissing);
-        QFETCH(QString, ignored);
+        QFETCH(QString, before);
         QFETCH(QString, found);
-        BusInventory before;
-        before.rate = Bus;
-        before.motors = spots(knownMotors);
-        before.missing = spots(knownMissing);
-        before.ignored = spots(ignored);
+        BusInventory known;
+        known.rate = Bus;
+        known.motors = spots(before.section(u'|', 0, 0));
+        known.missing = spots(before.section(u'|', 1, 1));
+        known.ignored = spots(before.section(u'|', 2, 2));
         QList<BusInventory::Event> events;
-        const BusInventory after = before.afterScan(entries(found), Bus, &events);
-        QTEST(text(after.motors), "motors");
-        QTEST(text(after.missing), "missing");
-        QTEST(text(after.collisions), "collisions");
-        QTEST(text(after.otherRate), "otherRate");
+        const BusInventory after = known.afterScan(entries(found), Bus, &events);
+        const QStringList lists {text(after.motors), text(after.missing), text(after.collisions),
+                                 text(after.otherRate)};
+        QTEST(lists.join(u'|'), "after");
         QStringList told;
         for (const BusInventory::Event &e : std::as_const(events))
             told << e.type + u' ' + text({e.spot});
         QTEST(told.join(u", "_qs), "events");
-        QCOMPARE(after.ignored, before.ignored);
+        QCOMPARE(after.ignored, known.ignored);
         QCOMPARE(after.rate, Bus);
     }
 
@@ -176,8 +168,9 @@ private slots:
             QTest::addRow("%s: progress", tag)
                 << discover << u"homeassistant/sensor/tavik_bus1_bus_scan_progress/config"_qs << u"state_topic"_qs
                 << u"tavik/bus1/scan/progress"_qs;
-            QTest::addRow("%s: problem", tag) << discover << u"homeassistant/binary_sensor/tavik_bus1_bus_problem/config"_qs
-                                              << u"device_class"_qs << u"problem"_qs;
+            QTest::addRow("%s: problem", tag)
+                << discover << u"homeassistant/binary_sensor/tavik_bus1_bus_problem/config"_qs << u"device_class"_qs
+                << u"problem"_qs;
             QTest::addRow("%s: problem attributes", tag)
                 << discover << u"homeassistant/binary_sensor/tavik_bus1_bus_problem/config"_qs
                 << u"json_attributes_topic"_qs << u"tavik/bus1/inventory"_qs;
