@@ -277,7 +277,20 @@
     X(MqttInstanceStale)                                                                                               \
     X(MqttLogRepeated)                                                                                                 \
     X(MqttBusSilent)                                                                                                   \
-    X(MqttBusAnswers)
+    X(MqttBusAnswers)                                                                                                  \
+    X(MqttBusDeviceName)                                                                                               \
+    X(MqttScanButton)                                                                                                  \
+    X(MqttScanProgress)                                                                                                \
+    X(MqttLineProblem)                                                                                                 \
+    X(MqttLineEvents)                                                                                                  \
+    X(MqttScanStarted)                                                                                                 \
+    X(MqttScanEnded)                                                                                                   \
+    X(MqttScanNoSuchBus)                                                                                               \
+    X(MqttScanNotDiscovering)                                                                                          \
+    X(MqttScanRunning)                                                                                                 \
+    X(MqttScanPortClosed)                                                                                              \
+    X(MqttScanIncomplete)                                                                                              \
+    X(MqttCoverIgnored)
 
 #define TAVIK_APP_TEXTS(X)                                                                                             \
     X(AppDescription)                                                                                                  \

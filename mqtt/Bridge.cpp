@@ -14,11 +14,28 @@ Bridge::Bridge(const Config &config, bool verbose, QObject *parent)
       m_client(config.mqtt, Topics::bridgeState(config.mqtt.baseTopic))
 {
     const QString base = m_config.mqtt.baseTopic;
-    for (const BusConfig &bus : m_config.buses)
+    for (const BusConfig &bus : m_config.buses) {
         m_buses.push_back(std::make_unique<BusBridge>(
             bus, base,
             [this](const QString &topic, const QByteArray &payload) { m_client.publish(topic, payload, true); },
             verbose));
+        BusBridge *b = m_buses.back().get();
+        connect(b, &BusBridge::coversChanged, this, &Bridge::onCoversChanged);
+        connect(b, &BusBridge::scanEnded, this, [this, b](bool complete, int motors) {
+            for (const QJsonValue &t : m_scanTransactions.take(b))
+                answerScan(t, b->name(), complete ? QString() : mqttText(MqttText::MqttScanIncomplete), complete,
+                           motors);
+        });
+        connect(b, &BusBridge::inventoryEvent, this, [this, b](const BusInventory::Event &e) {
+            const QJsonObject event {{u"event_type"_qs, e.type},
+                                     {u"bus"_qs, b->name()},
+                                     {u"id"_qs, e.spot.id},
+                                     {u"channel"_qs, e.spot.channel},
+                                     {u"rate"_qs, e.spot.rate}};
+            m_client.publish(Topics::bridgeEvent(m_config.mqtt.baseTopic),
+                             QJsonDocument(event).toJson(QJsonDocument::Compact), false);
+        });
+    }
     connect(&m_client, &MqttClient::connected, this, &Bridge::onConnected);
     connect(&m_client, &MqttClient::messageReceived, this, &Bridge::onMessage);
     connect(&m_client, &MqttClient::disconnected, this, &Bridge::onDisconnected);
@@ -100,6 +117,17 @@ void Bridge::onConnected()
     m_client.publish(Topics::bridgeInstance(m.baseTopic),
                      QJsonDocument(InstanceCheck::record(m, m_started)).toJson(QJsonDocument::Compact), true);
     m_client.subscribe(Topics::pingRequest(m.baseTopic));
+    m_client.subscribe(Topics::scanRequest(m.baseTopic));
+    for (const auto &bus : m_buses)
+        if (bus->discovers()) {
+            m_client.subscribe(Topics::busScan(m.baseTopic, bus->name()));
+            m_client.subscribe(Topics::busInventory(m.baseTopic, bus->name()));
+        }
+    for (auto it = m_foundConfigs.cbegin(); it != m_foundConfigs.cend(); ++it)
+        m_client.subscribe(it.key());
+    // What an earlier run found arrives now; a bus that has nothing kept scans.
+    if (first)
+        QTimer::singleShot(StaleScanMs, this, &Bridge::scanWhereNothingIsKept);
     for (const QString &pattern : {u"/+/+/+/set"_qs, u"/+/+/+/set_position"_qs, u"/+/+/+/limit/set"_qs, u"/+/+/set"_qs})
         m_client.subscribe(m.baseTopic + pattern);
     if (m.discovery) {
@@ -150,6 +178,8 @@ void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool ret
         }
         return;
     }
+    if (onLineMessage(topic, payload, retained))
+        return;
     if (m.discovery && topic.startsWith(m.discoveryPrefix + u'/')) {
         if (m_collectingStale && retained && isStaleDiscovery(m_config, topic, payload, m_discovery)) {
             logLine(mqttText(MqttText::MqttDiscoveryClearing).arg(topic));
@@ -158,6 +188,107 @@ void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool ret
         return;
     }
     onCommand(topic, payload, retained);
+}
+
+BusBridge *Bridge::bus(const QString &name) const
+{
+    const auto it = std::find_if(m_buses.begin(), m_buses.end(), [&](const auto &b) { return b->name() == name; });
+    return it == m_buses.end() ? nullptr : it->get();
+}
+
+// The messages of discovering buses; false when the topic is none of theirs.
+bool Bridge::onLineMessage(const QString &topic, const QByteArray &payload, bool retained)
+{
+    const QString &base = m_config.mqtt.baseTopic;
+    if (topic == Topics::scanRequest(base)) {
+        if (!retained)
+            onScanRequest(payload);
+        return true;
+    }
+    if (const auto found = m_foundConfigs.constFind(topic); found != m_foundConfigs.cend()) {
+        // Home Assistant clears the configs of a device deleted there; the bridge never clears a found one.
+        if (payload.isEmpty() && !retained)
+            found->first->ignore(found->second.id, found->second.channel);
+        return true;
+    }
+    for (const auto &b : m_buses) {
+        if (!b->discovers())
+            continue;
+        if (topic == Topics::busScan(base, b->name())) {
+            if (!retained) // a press left on the broker is not one
+                b->requestScan();
+            return true;
+        }
+        if (topic == Topics::busInventory(base, b->name())) {
+            // Only what the broker kept counts; the bridge's own publications come back too.
+            if (const auto kept = BusInventory::fromJson(payload); retained && kept)
+                b->restoreInventory(*kept);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Bridge::scanWhereNothingIsKept()
+{
+    for (const auto &b : m_buses)
+        if (b->discovers() && !b->hasInventory() && !b->scanning())
+            b->requestScan();
+}
+
+// {"transaction": …, "bus": "bus1"}; without a bus, every discovering bus scans and each answers.
+void Bridge::onScanRequest(const QByteArray &payload)
+{
+    const QJsonObject request = QJsonDocument::fromJson(payload).object();
+    const QJsonValue transaction = request.value(u"transaction"_qs);
+    const QString name = request.value(u"bus"_qs).toString();
+    QList<BusBridge *> targets;
+    for (const auto &b : m_buses)
+        if (name.isEmpty() ? b->discovers() : b->name() == name)
+            targets.append(b.get());
+    if (targets.isEmpty())
+        answerScan(transaction, name, mqttText(MqttText::MqttScanNoSuchBus).arg(name));
+    for (BusBridge *b : std::as_const(targets)) {
+        if (const QString error = b->requestScan(); !error.isEmpty())
+            answerScan(transaction, b->name(), error);
+        else
+            m_scanTransactions[b].append(transaction);
+    }
+}
+
+void Bridge::answerScan(const QJsonValue &transaction, const QString &bus, const QString &error, bool complete,
+                        int motors)
+{
+    const QJsonObject answer {{u"transaction"_qs, transaction},
+                              {u"bus"_qs, bus},
+                              {u"status"_qs, error.isEmpty() ? u"ok"_qs : u"error"_qs},
+                              {u"error"_qs, error.isEmpty() ? QJsonValue::Null : QJsonValue(error)},
+                              {u"complete"_qs, complete},
+                              {u"motors"_qs, motors}};
+    m_client.publish(Topics::scanResponse(m_config.mqtt.baseTopic),
+                     QJsonDocument(answer).toJson(QJsonDocument::Compact), false);
+}
+
+// The configured covers with those found are announced; a found cover's
+// config is watched for its deletion in Home Assistant.
+void Bridge::onCoversChanged()
+{
+    Config announced = m_config;
+    m_foundConfigs.clear();
+    for (std::size_t i = 0; i < m_buses.size(); ++i)
+        for (const CoverConfig &c : m_buses[i]->foundCovers()) {
+            announced.buses[qsizetype(i)].covers.append(c);
+            const QString topic = QStringLiteral("%1/cover/%2/config")
+                                      .arg(m_config.mqtt.discoveryPrefix,
+                                           Topics::coverObjectId(m_config.mqtt.baseTopic, m_buses[i]->name(), c.id,
+                                                                 c.channel));
+            m_foundConfigs.insert(topic, {m_buses[i].get(), c});
+            if (m_client.isConnected())
+                m_client.subscribe(topic);
+        }
+    m_discovery = discoveryMessages(announced, QCoreApplication::applicationVersion());
+    if (m_client.isConnected() && m_config.mqtt.discovery)
+        publishDiscovery();
 }
 
 void Bridge::answerPing(const QByteArray &payload)
@@ -185,8 +316,8 @@ void Bridge::onCommand(const QString &topic, const QByteArray &payload, bool ret
         return;
     }
     const Command &c = std::get<Command>(parsed);
-    const auto bus = std::find_if(m_buses.begin(), m_buses.end(), [&](const auto &b) { return b->name() == c.bus; });
-    if (bus == m_buses.end() || !(*bus)->command(c)) {
+    BusBridge *target = bus(c.bus);
+    if (!target || !target->command(c)) {
         logLine(mqttText(MqttText::MqttDropped).arg(topic, shown, mqttText(MqttText::MqttNoSuchCover)));
         return;
     }

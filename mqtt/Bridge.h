@@ -3,7 +3,9 @@
 // connection and on Home Assistant's birth message.  Its own connection
 // starts only once InstanceCheck found no other bridge serving the base
 // topic (the buses too, unless the broker is out of reach meanwhile); a
-// running bridge keeps its record retained and answers the pings.
+// running bridge keeps its record retained and answers the pings.  For a
+// bus with discover it reads the kept inventory (scanning when there is
+// none), takes scan requests and announces the covers found.
 #pragma once
 
 #include "BusBridge.h"
@@ -12,6 +14,8 @@
 #include "InstanceCheck.h"
 #include "MqttClient.h"
 
+#include <QHash>
+#include <QJsonValue>
 #include <QObject>
 
 #include <memory>
@@ -47,6 +51,14 @@ private:
     void publishDiscovery();
     void republishAll();
     void answerPing(const QByteArray &payload);
+    // A discovering bus: its inventory, its scans and the covers it found.
+    bool onLineMessage(const QString &topic, const QByteArray &payload, bool retained);
+    void onScanRequest(const QByteArray &payload);
+    void answerScan(const QJsonValue &transaction, const QString &bus, const QString &error, bool complete = false,
+                    int motors = 0);
+    void onCoversChanged();
+    void scanWhereNothingIsKept();
+    BusBridge *bus(const QString &name) const;
 
     Config m_config;
     QList<DiscoveryMessage> m_discovery;
@@ -57,4 +69,6 @@ private:
     bool m_everConnected = false;
     bool m_collectingStale = false;
     bool m_busesStarted = false;
+    QHash<BusBridge *, QList<QJsonValue>> m_scanTransactions; // scan requests waiting for their bus's scan
+    QHash<QString, std::pair<BusBridge *, CoverConfig>> m_foundConfigs; // a found cover's config topic
 };

@@ -27,6 +27,10 @@ BusBridge::BusBridge(const BusConfig &bus, const QString &baseTopic, Publisher p
             logLine(mqttText(MqttText::MqttFrameReceived).arg(m_bus.name, QString::fromLatin1(b.toHex(' '))));
         });
     }
+    connect(&m_link, &BusLink::scanFinished, this, &BusBridge::onScanFinished);
+    connect(&m_link, &BusLink::scanProgress, this, [this](int percent) {
+        m_publish(Topics::busScanProgress(m_base, m_bus.name), QByteArray::number(percent));
+    });
     m_reopen.setInterval(ReopenMs);
     connect(&m_reopen, &QTimer::timeout, this, &BusBridge::tryOpen);
 }
@@ -53,6 +57,125 @@ void BusBridge::tryOpen()
     m_portOpen = true;
     logLine(mqttText(MqttText::MqttPortOpen).arg(m_bus.name, m_bus.port), false);
     m_publish(Topics::busState(m_base, m_bus.name), "online");
+    if (m_scanWanted)
+        requestScan();
+}
+
+QString BusBridge::requestScan()
+{
+    if (!m_bus.discover)
+        return mqttText(MqttText::MqttScanNotDiscovering).arg(m_bus.name);
+    if (m_link.scanning())
+        return mqttText(MqttText::MqttScanRunning).arg(m_bus.name);
+    m_scanWanted = !m_portOpen;
+    if (m_scanWanted)
+        return {};
+    if (!m_link.startScan())
+        return mqttText(MqttText::MqttScanPortClosed).arg(m_bus.name);
+    logLine(mqttText(MqttText::MqttScanStarted).arg(m_bus.name, m_bus.port), false);
+    m_publish(Topics::busScanProgress(m_base, m_bus.name), "0");
+    return {};
+}
+
+void BusBridge::onScanFinished(const QList<LineInventory::Entry> &found, bool complete)
+{
+    // A scan cut short says nothing of the motors it did not reach.
+    if (complete) {
+        QList<BusInventory::Event> events;
+        m_inventory = m_inventory.value_or(BusInventory {}).afterScan(found, m_link.rate(), &events);
+        applyInventory(true);
+        for (const BusInventory::Event &e : std::as_const(events))
+            emit inventoryEvent(e);
+        const BusInventory &inv = *m_inventory;
+        logLine(mqttText(MqttText::MqttScanEnded)
+                    .arg(m_bus.name)
+                    .arg(inv.motors.size() - inv.missing.size())
+                    .arg(inv.missing.size())
+                    .arg(inv.collisions.size())
+                    .arg(inv.otherRate.size()),
+                false);
+    }
+    m_publish(Topics::busScanProgress(m_base, m_bus.name), "100");
+    emit scanEnded(complete, m_inventory ? int(m_inventory->motors.size() - m_inventory->missing.size()) : 0);
+}
+
+void BusBridge::restoreInventory(const BusInventory &inventory)
+{
+    if (m_inventory || !m_bus.discover)
+        return;
+    m_inventory = inventory;
+    applyInventory(false);
+}
+
+QList<CoverConfig> BusBridge::foundCovers() const
+{
+    return m_inventory ? m_inventory->covers(m_bus) : QList<CoverConfig> {};
+}
+
+void BusBridge::ignore(int id, int channel)
+{
+    const QList<CoverConfig> found = foundCovers();
+    if (std::none_of(found.begin(), found.end(),
+                     [&](const CoverConfig &c) { return c.id == id && c.channel == channel; }))
+        return;
+    logLine(mqttText(MqttText::MqttCoverIgnored).arg(m_bus.name).arg(id).arg(channel), false);
+    m_inventory->ignored.append({id, channel, m_inventory->rate});
+    applyInventory(false);
+}
+
+// The scheduler's covers follow the inventory: the configured ones, then
+// those found.  A motor the scan just missed is unavailable at once.
+void BusBridge::applyInventory(bool afterScan)
+{
+    const BusInventory &inv = *m_inventory;
+    const QList<CoverConfig> found = foundCovers();
+    const auto isCover = [](const CoverConfig &a, const CoverConfig &b) {
+        return a.id == b.id && a.channel == b.channel;
+    };
+    for (int i = m_scheduler.coverCount() - 1; i >= m_bus.covers.size(); --i)
+        if (std::none_of(found.begin(), found.end(),
+                         [&](const CoverConfig &c) { return isCover(c, m_scheduler.cover(i)); }))
+            removeCoverState(i);
+    for (const CoverConfig &c : found) {
+        bool known = false;
+        for (int i = 0; i < m_scheduler.coverCount(); ++i)
+            known = known || isCover(c, m_scheduler.cover(i));
+        if (!known)
+            addCoverState(c);
+    }
+    for (int i = 0; afterScan && i < m_scheduler.coverCount(); ++i)
+        if (inv.isMissing(m_scheduler.cover(i).id, m_scheduler.cover(i).channel))
+            m_scheduler.markMissing(i);
+    m_publish(Topics::busInventory(m_base, m_bus.name), inv.toJson());
+    publishProblem();
+    emit coversChanged();
+    publishChanges();
+}
+
+// Several motors on one ID and channel, or motors at another rate: they get no cover, and the bus says so.
+void BusBridge::publishProblem()
+{
+    if (m_inventory)
+        m_publish(Topics::busProblem(m_base, m_bus.name),
+                  m_inventory->collisions.isEmpty() && m_inventory->otherRate.isEmpty() ? "OFF" : "ON");
+}
+
+void BusBridge::addCoverState(const CoverConfig &cover)
+{
+    m_scheduler.addCover(cover);
+    m_published.append(std::nullopt);
+    m_lastAnswer.append(QDateTime());
+    m_attributesSent.append(QDateTime());
+    m_offlineLogged.append(true);
+}
+
+void BusBridge::removeCoverState(int i)
+{
+    m_scheduler.removeCover(i);
+    m_published.removeAt(i);
+    m_lastAnswer.removeAt(i);
+    m_attributesSent.removeAt(i);
+    m_offlineLogged.removeAt(i);
 }
 
 void BusBridge::onPortLost(const QString &reason)
@@ -93,6 +216,7 @@ void BusBridge::publishChanges()
 void BusBridge::publishAll()
 {
     m_publish(Topics::busState(m_base, m_bus.name), m_portOpen ? "online" : "offline");
+    publishProblem();
     for (int i = 0; i < m_scheduler.coverCount(); ++i)
         publishCover(i, true);
 }

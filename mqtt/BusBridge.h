@@ -1,8 +1,11 @@
 // One bus between the line and the broker: opens its port (again every 5 s
 // while it is gone), hands commands to the scheduler and publishes what the
-// answers say about each cover, only when it changed.
+// answers say about each cover, only when it changed.  A bus with discover
+// also scans its line and keeps what it found (BusInventory); the covers
+// found follow the configured ones.
 #pragma once
 
+#include "BusInventory.h"
 #include "BusLink.h"
 #include "BusScheduler.h"
 
@@ -31,6 +34,24 @@ public:
     // The bus and every cover unavailable (the bridge is stopping), through publish.
     void publishOffline(const Publisher &publish);
 
+    // A discovering bus: the inventory retained by an earlier run (the first one counts).
+    bool discovers() const { return m_bus.discover; }
+    bool hasInventory() const { return m_inventory.has_value(); }
+    void restoreInventory(const BusInventory &inventory);
+    // Scans the line now, or once its port is open; the text says why not (empty: started or wanted).
+    QString requestScan();
+    bool scanning() const { return m_link.scanning() || m_scanWanted; }
+    // The covers the inventory makes beside the configured ones.
+    QList<CoverConfig> foundCovers() const;
+    // A found cover deleted in Home Assistant: dropped and never made again.
+    void ignore(int id, int channel);
+
+signals:
+    // The found covers changed: the discovery configs are to be announced again.
+    void coversChanged();
+    void scanEnded(bool complete, int motors);
+    void inventoryEvent(const BusInventory::Event &event);
+
 private:
     void tryOpen();
     void onPortLost(const QString &reason);
@@ -38,6 +59,11 @@ private:
     void publishCover(int i, bool force);
     void publishChanges();
     void logAvailability(int i, bool online);
+    void onScanFinished(const QList<LineInventory::Entry> &found, bool complete);
+    void applyInventory(bool afterScan);
+    void publishProblem();
+    void addCoverState(const CoverConfig &cover);
+    void removeCoverState(int i);
 
     BusConfig m_bus;
     QString m_base;
@@ -53,4 +79,6 @@ private:
     QList<QDateTime> m_attributesSent;
     QList<bool> m_offlineLogged; // a line of its own said this cover went offline (or it never answered yet)
     bool m_silenceLogged = false; // one line said the whole bus went silent
+    std::optional<BusInventory> m_inventory;
+    bool m_scanWanted = false; // a scan waits for the port
 };

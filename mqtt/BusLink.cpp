@@ -19,7 +19,27 @@ BusLink::BusLink(QObject *parent) : QObject(parent), m_link(std::make_unique<Mot
     });
 }
 
-BusLink::~BusLink() = default;
+BusLink::~BusLink()
+{
+    m_inventory.reset(); // it gives the link back before the link goes
+}
+
+int BusLink::rate() const
+{
+    return m_link->serial().bitsPerSecond();
+}
+
+bool BusLink::startScan()
+{
+    if (!isOpen() || scanning())
+        return false;
+    m_inventory = std::make_unique<LineInventory>(*m_link);
+    connect(m_inventory.get(), &LineInventory::progress, this,
+            [this](int done, int total, int, int) { emit scanProgress(total > 0 ? done * 100 / total : 0); });
+    connect(m_inventory.get(), &LineInventory::finished, this,
+            [this](bool complete) { emit scanFinished(m_inventory->found(), complete); });
+    return m_inventory->start({});
+}
 
 bool BusLink::open(const QString &port, std::optional<int> baudCode, const MotorTarget &scanTarget, QString *error)
 {
@@ -67,6 +87,10 @@ bool BusLink::isOpen() const
 
 void BusLink::onTick()
 {
+    if (scanning()) {
+        m_link->tick(); // the scan drives the line
+        return;
+    }
     const bool busy = m_link->outgoing() || m_link->isScanning();
     const BusWork work = m_workSource ? m_workSource(!busy) : BusWork {};
     if (!busy) {
@@ -82,7 +106,7 @@ void BusLink::onTick()
 // the ID and channels it names.  A position past 100 is no cover's.
 void BusLink::onStatusAnswer(const StatusReport &r)
 {
-    if (r.percent && *r.percent > 100)
+    if ((r.percent && *r.percent > 100) || scanning())
         return;
     emit statusAnswer(r.from, r.percent.value_or(0), r.status);
 }

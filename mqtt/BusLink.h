@@ -6,6 +6,7 @@
 #pragma once
 
 #include "BusScheduler.h"
+#include "LineInventory.h"
 #include "LinkReports.h"
 #include "MotorLink.h"
 
@@ -29,6 +30,13 @@ public:
     void close();
     bool isOpen() const;
 
+    // Searches the whole line for motors (every rate, so that motors at
+    // another rate are told too); meanwhile no work is asked for, so no
+    // cover is polled.  false when the port is not open or a scan runs.
+    bool startScan();
+    bool scanning() const { return m_inventory && m_inventory->running(); }
+    int rate() const;
+
     // Asked once per tick; canSend is false while the line is still busy.
     void setWorkSource(std::function<BusWork(bool canSend)> source) { m_workSource = std::move(source); }
 
@@ -37,6 +45,9 @@ public:
 
 signals:
     void statusAnswer(const MotorTarget &from, int percent, quint8 status);
+    void scanProgress(int percent);
+    // What the scan found; complete when every ID was asked at every rate that answered.
+    void scanFinished(const QList<LineInventory::Entry> &found, bool complete);
     void portLost(const QString &reason);
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
@@ -46,6 +57,7 @@ private:
     void onStatusAnswer(const StatusReport &report);
 
     std::unique_ptr<MotorLink> m_link;
+    std::unique_ptr<LineInventory> m_inventory;
     QTimer m_tick;
     std::function<BusWork(bool)> m_workSource;
 };

@@ -6,11 +6,8 @@
 
 BusScheduler::BusScheduler(const BusConfig &bus) : m_groups(bus.groups)
 {
-    for (const CoverConfig &c : bus.covers) {
-        Cover cover;
-        cover.config = c;
-        m_covers.append(cover);
-    }
+    for (const CoverConfig &c : bus.covers)
+        addCover(c);
 }
 
 int BusScheduler::findCover(const MotorTarget &target) const
@@ -228,6 +225,25 @@ void BusScheduler::portLost()
         c.moving = false;
         c.seen = None;
     }
+}
+
+void BusScheduler::addCover(const CoverConfig &cover)
+{
+    Cover c;
+    c.config = cover;
+    m_covers.append(c);
+}
+
+void BusScheduler::markMissing(int i)
+{
+    m_covers[i].online = false;
+    m_covers[i].unanswered = OfflineAfterPolls;
+}
+
+void BusScheduler::removeCover(int i)
+{
+    m_covers.removeAt(i);
+    m_lastPolled = -1;
 }
 
 CoverView BusScheduler::view(int i) const

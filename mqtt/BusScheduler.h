@@ -58,6 +58,12 @@ public:
     int answer(const MotorTarget &from, int motorPercent, std::uint8_t status);
     // The port is gone: every cover offline, the queue dropped.
     void portLost();
+    // A cover found on the line, at the end of the list.
+    void addCover(const CoverConfig &cover);
+    // A cover whose motor a scan did not hear: offline until it answers again.
+    void markMissing(int i);
+    // A cover no longer wanted; the later ones move up by one.
+    void removeCover(int i);
 
     int coverCount() const { return int(m_covers.size()); }
     const CoverConfig &cover(int i) const { return m_covers[i].config; }

@@ -199,7 +199,7 @@ CoverConfig parseCover(const YAML::Node &node, const QString &busName)
     if (!hasId || !hasChannel)
         fail(node, mqttText(MqttText::MqttConfigCoverNeeds));
     if (c.name.isEmpty())
-        c.name = mqttText(MqttText::MqttCoverName).arg(busName).arg(c.id).arg(c.channel);
+        c.name = defaultCoverName(busName, c.id, c.channel);
     return c;
 }
 
@@ -227,6 +227,15 @@ GroupConfig parseGroup(const YAML::Node &node)
     return g;
 }
 
+} // namespace
+
+QString defaultCoverName(const QString &bus, int id, int channel)
+{
+    return mqttText(MqttText::MqttCoverName).arg(bus).arg(id).arg(channel);
+}
+
+namespace {
+
 BusConfig parseBus(const YAML::Node &node)
 {
     BusConfig b;
@@ -245,6 +254,7 @@ BusConfig parseBus(const YAML::Node &node)
                     }},
                    {u"port"_qs, [&](const YAML::Node &n) { b.port = str(n, u"port"_qs); }},
                    {u"baud"_qs, [&](const YAML::Node &n) { b.baudCode = baudCodeOf(n); }},
+                   {u"discover"_qs, [&](const YAML::Node &n) { b.discover = boolean(n, u"discover"_qs); }},
                    {u"covers"_qs,
                     [&](const YAML::Node &n) {
                         requireList(n, u"covers"_qs);

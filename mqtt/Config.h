@@ -29,6 +29,7 @@ struct BusConfig {
     std::optional<int> baudCode; // 0..4; none = scan for the rate
     QList<CoverConfig> covers;
     QList<GroupConfig> groups;
+    bool discover = false; // the bridge finds the bus's motors and makes covers of them
 };
 
 struct MqttConfig {
@@ -49,6 +50,9 @@ struct Config {
     MqttConfig mqtt;
     QList<BusConfig> buses;
 };
+
+// The name of a cover the configuration does not name.
+QString defaultCoverName(const QString &bus, int id, int channel);
 
 struct ConfigResult {
     std::optional<Config> config;

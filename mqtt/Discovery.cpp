@@ -109,6 +109,62 @@ void addGroup(const Context &c, const BusConfig &bus, const GroupConfig &group, 
                 })});
 }
 
+// A bus whose motors the bridge finds: a device with its "Scan line"
+// button, the scan's progress and a problem sensor for the spots that
+// make no cover (several motors on one ID and channel, motors at another
+// rate), whose attributes are the inventory.
+void addDiscoveringBus(const Context &c, const BusConfig &bus, QList<DiscoveryMessage> &out)
+{
+    const QString id = Topics::busObjectId(c.base(), bus.name);
+    const QJsonObject dev {{u"identifiers"_qs, QJsonArray {id}},
+                           {u"name"_qs, mqttText(MqttText::MqttBusDeviceName).arg(bus.name)},
+                           {u"manufacturer"_qs, u"Tavik"_qs},
+                           {u"model"_qs, bus.port},
+                           {u"via_device"_qs, c.bridgeId()}};
+    const QJsonObject common {
+        {u"availability"_qs, availability(c, {})}, {u"qos"_qs, 1}, {u"device"_qs, dev}, {u"origin"_qs, origin(c)}};
+    const auto entity = [&](const QString &platform, const QString &suffix, QJsonObject o) {
+        for (auto it = common.begin(); it != common.end(); ++it)
+            o.insert(it.key(), it.value());
+        o.insert(u"unique_id"_qs, id + suffix);
+        out.append({c.topic(platform, id + suffix), json(o)});
+    };
+    entity(u"button"_qs, u"_scan"_qs,
+           {{u"name"_qs, mqttText(MqttText::MqttScanButton)},
+            {u"command_topic"_qs, Topics::busScan(c.base(), bus.name)},
+            {u"entity_category"_qs, u"config"_qs}});
+    entity(u"sensor"_qs, u"_scan_progress"_qs,
+           {{u"name"_qs, mqttText(MqttText::MqttScanProgress)},
+            {u"state_topic"_qs, Topics::busScanProgress(c.base(), bus.name)},
+            {u"unit_of_measurement"_qs, u"%"_qs},
+            {u"entity_category"_qs, u"diagnostic"_qs}});
+    entity(u"binary_sensor"_qs, u"_problem"_qs,
+           {{u"name"_qs, mqttText(MqttText::MqttLineProblem)},
+            {u"device_class"_qs, u"problem"_qs},
+            {u"state_topic"_qs, Topics::busProblem(c.base(), bus.name)},
+            {u"json_attributes_topic"_qs, Topics::busInventory(c.base(), bus.name)},
+            {u"entity_category"_qs, u"diagnostic"_qs}});
+}
+
+// What the scans of every discovering bus report, as one event entity of the bridge.
+void addLineEvents(const Context &c, QList<DiscoveryMessage> &out)
+{
+    const QString id = c.bridgeId() + QStringLiteral("_events");
+    out.append({c.topic(u"event"_qs, id),
+                json({
+                    {u"unique_id"_qs, id},
+                    {u"name"_qs, mqttText(MqttText::MqttLineEvents)},
+                    {u"state_topic"_qs, Topics::bridgeEvent(c.base())},
+                    {u"event_types"_qs,
+                     QJsonArray {u"motor_found"_qs, u"motor_missing"_qs, u"collision"_qs, u"other_rate"_qs}},
+                    {u"entity_category"_qs, u"diagnostic"_qs},
+                    {u"availability"_qs, availability(c, {})},
+                    {u"qos"_qs, 1},
+                    {u"device"_qs, QJsonObject {{u"identifiers"_qs, QJsonArray {c.bridgeId()}}}},
+                    {u"origin"_qs, origin(c)},
+                })});
+}
+
 // The device the motors are reached through, with the version it runs and
 // a sensor that reads off when it is gone (its last will says so).
 void addBridge(const Context &c, QList<DiscoveryMessage> &out)
@@ -141,7 +197,11 @@ QList<DiscoveryMessage> discoveryMessages(const Config &config, const QString &v
     const Context c {config, version};
     QList<DiscoveryMessage> out;
     addBridge(c, out);
+    if (std::any_of(config.buses.begin(), config.buses.end(), [](const BusConfig &b) { return b.discover; }))
+        addLineEvents(c, out);
     for (const BusConfig &bus : config.buses) {
+        if (bus.discover)
+            addDiscoveringBus(c, bus, out);
         for (const CoverConfig &cover : bus.covers)
             addCover(c, bus, cover, out);
         for (const GroupConfig &group : bus.groups)
@@ -158,6 +218,12 @@ bool isStaleDiscovery(const Config &config, const QString &topic, const QByteArr
         return false;
     // Only this bridge's: its ID prefix (another base topic has another) and its topics.
     const QJsonObject o = QJsonDocument::fromJson(payload).object();
+    const QString command = o.value(u"command_topic"_qs).toString();
+    // A discovering bus's covers come from its inventory, which may not be read yet.
+    if (std::any_of(config.buses.begin(), config.buses.end(), [&](const BusConfig &b) {
+            return b.discover && command.startsWith(config.mqtt.baseTopic + u'/' + b.name + u'/');
+        }))
+        return false;
     return o.value(u"unique_id"_qs).toString().startsWith(Topics::objectIdPrefix(config.mqtt.baseTopic) + u'_')
-        && o.value(u"command_topic"_qs).toString().startsWith(config.mqtt.baseTopic + u'/');
+        && command.startsWith(config.mqtt.baseTopic + u'/');
 }

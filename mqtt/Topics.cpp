@@ -7,25 +7,67 @@
 
 namespace Topics {
 
+namespace {
+// "B/bus/leaf", a topic of one bus.
+QString ofBus(const QString &base, const QString &bus, const char *leaf)
+{
+    return base + u'/' + bus + u'/' + QLatin1String(leaf);
+}
+// "B/bridge/leaf", a topic of the bridge itself.
+QString ofBridge(const QString &base, const char *leaf)
+{
+    return base + QStringLiteral("/bridge/") + QLatin1String(leaf);
+}
+} // namespace
+
 QString bridgeState(const QString &base)
 {
-    return base + QStringLiteral("/bridge/state");
+    return ofBridge(base, "state");
 }
 QString bridgeInstance(const QString &base)
 {
-    return base + QStringLiteral("/bridge/instance");
+    return ofBridge(base, "instance");
 }
 QString pingRequest(const QString &base)
 {
-    return base + QStringLiteral("/bridge/request/ping");
+    return ofBridge(base, "request/ping");
 }
 QString pingResponse(const QString &base)
 {
-    return base + QStringLiteral("/bridge/response/ping");
+    return ofBridge(base, "response/ping");
 }
 QString busState(const QString &base, const QString &bus)
 {
-    return base + u'/' + bus + QStringLiteral("/state");
+    return ofBus(base, bus, "state");
+}
+
+QString busInventory(const QString &base, const QString &bus)
+{
+    return ofBus(base, bus, "inventory");
+}
+QString busScan(const QString &base, const QString &bus)
+{
+    return ofBus(base, bus, "scan");
+}
+QString busScanProgress(const QString &base, const QString &bus)
+{
+    return ofBus(base, bus, "scan/progress");
+}
+QString busProblem(const QString &base, const QString &bus)
+{
+    return ofBus(base, bus, "problem");
+}
+QString scanRequest(const QString &base)
+{
+    return ofBridge(base, "request/scan");
+}
+QString scanResponse(const QString &base)
+{
+    return ofBridge(base, "response/scan");
+}
+QString bridgeEvent(const QString &base)
+{
+    return ofBridge(base, "event");
 }
 
 QString coverPath(const QString &base, const QString &bus, int id, int channel)
@@ -62,6 +104,11 @@ QString coverObjectId(const QString &base, const QString &bus, int id, int chann
 QString groupObjectId(const QString &base, const QString &bus, int id, quint16 mask)
 {
     return QStringLiteral("%1_%2_g%3_%4").arg(objectIdPrefix(base), bus).arg(id).arg(mask, 4, 16, QLatin1Char('0'));
+}
+
+QString busObjectId(const QString &base, const QString &bus)
+{
+    return QStringLiteral("%1_%2_bus").arg(objectIdPrefix(base), bus);
 }
 
 QString bridgeObjectId(const QString &base)

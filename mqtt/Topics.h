@@ -18,6 +18,18 @@ QString bridgeInstance(const QString &base);
 QString pingRequest(const QString &base);
 QString pingResponse(const QString &base);
 QString busState(const QString &base, const QString &bus);
+// A discovering bus: what it found (retained), its "Scan line" button's
+// command, its scan's progress and its problem sensor; the bridge's scan
+// request and answer, and its events.
+QString busInventory(const QString &base, const QString &bus);
+QString busScan(const QString &base, const QString &bus);
+QString busScanProgress(const QString &base, const QString &bus);
+QString busProblem(const QString &base, const QString &bus);
+QString scanRequest(const QString &base);
+QString scanResponse(const QString &base);
+QString bridgeEvent(const QString &base);
+// The bus's own device (its scan button, progress and problem sensor).
+QString busObjectId(const QString &base, const QString &bus);
 // "B/bus/m12/c3", the folder of one cover's topics.
 QString coverPath(const QString &base, const QString &bus, int id, int channel);
 // "B/bus/g0-0001", the folder of a group's command topic.

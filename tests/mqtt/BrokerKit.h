@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Config.h"
+#include "DiscoverySchema.h"
 #include "MqttClient.h"
 
 #include <QCoreApplication>
@@ -152,6 +153,45 @@ public:
         return "<none>";
     }
     bool saw(const QString &topic) const { return last(topic) != "<none>"; }
+    // Every config seen under the discovery prefix that Home Assistant would
+    // refuse, with its topic and what is wrong.
+    QStringList discoveryFaults(const QString &prefix = QStringLiteral("homeassistant")) const
+    {
+        QStringList all;
+        for (const Message &m : seen)
+            if (m.topic.startsWith(prefix + u'/') && m.topic.endsWith(QLatin1String("/config")))
+                for (const QString &f : DiscoverySchema::faults(prefix, m.topic, m.payload))
+                    all << m.topic + QStringLiteral(": ") + f;
+        return all;
+    }
+    // How many discovery configs it saw (a schema check over none proves nothing).
+    int discoveryCount(const QString &prefix = QStringLiteral("homeassistant")) const
+    {
+        return int(std::count_if(seen.begin(), seen.end(), [&](const Message &m) {
+            return m.topic.startsWith(prefix + u'/') && m.topic.endsWith(QLatin1String("/config"))
+                && !m.payload.isEmpty();
+        }));
+    }
+};
+
+// What the bridge's test programs share: their broker, the bridge's password
+// file and an observer of everything, started once per program.
+struct BrokerRig {
+    QTemporaryDir dir;
+    Broker broker;
+    QString passwordFile = dir.filePath(QStringLiteral("password"));
+    std::unique_ptr<Observer> observer;
+
+    bool start(const QString &observerId)
+    {
+        if (!broker.start())
+            return false;
+        writeFile(passwordFile, Password.toUtf8() + '\n');
+        observer = std::make_unique<Observer>(broker, observerId);
+        for (QDeadlineTimer d(10000); !d.hasExpired() && !observer->client.isConnected();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return observer->client.isConnected();
+    }
 };
 
 // tavik-mqtt with a configuration written for it.

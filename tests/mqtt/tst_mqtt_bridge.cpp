@@ -35,12 +35,13 @@ int framesLike(const MotorSim &sim, const QByteArray &bytes)
 
 class TestMqttBridge : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    Broker m_broker;
+    BrokerRig m_rig;
+    QTemporaryDir &m_dir = m_rig.dir;
+    Broker &m_broker = m_rig.broker;
+    std::unique_ptr<Observer> &m_observer = m_rig.observer;
+    const QString &m_passwordFile = m_rig.passwordFile;
     MotorSim m_sim;
-    std::unique_ptr<Observer> m_observer;
     std::unique_ptr<BridgeProcess> m_bridge;
-    QString m_passwordFile;
 
     QByteArray config(const QString &busPath) const
     {
@@ -72,11 +73,7 @@ class TestMqttBridge : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_broker.start());
-        m_passwordFile = m_dir.filePath(u"password"_qs);
-        writeFile(m_passwordFile, Password.toUtf8() + '\n');
-        m_observer = std::make_unique<Observer>(m_broker, u"observer"_qs);
-        QTRY_VERIFY(m_observer->client.isConnected());
+        QVERIFY(m_rig.start(u"observer"_qs));
         // Left on the broker before the bridge starts: a stale command and
         // the config of a cover no longer configured.
         publish(Cover12 + QStringLiteral("/set"), "CLOSE", true);
@@ -565,6 +562,14 @@ private slots:
         bridge.kill(SIGTERM);
         QCOMPARE(bridge.process.exitCode(), 0);
         QTRY_COMPARE(m_observer->last(base + QStringLiteral("/bridge/instance")), QByteArray());
+    }
+
+    // Every discovery config this program saw the bridge publish, as Home Assistant's schema wants it.
+    void everyDiscoveryConfigPassesSchema()
+    {
+        QVERIFY(m_observer->discoveryCount() > 0);
+        const QStringList faults = m_observer->discoveryFaults();
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
     }
 
     // Last: the bridge is gone afterwards.

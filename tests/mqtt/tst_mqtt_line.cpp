@@ -45,10 +45,11 @@ quint16 maskOf(const MotorBus::ReceivedFrame &f)
 
 class TestMqttLine : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    Broker m_broker;
-    QString m_passwordFile;
-    std::unique_ptr<Observer> m_observer;
+    BrokerRig m_rig;
+    QTemporaryDir &m_dir = m_rig.dir;
+    Broker &m_broker = m_rig.broker;
+    std::unique_ptr<Observer> &m_observer = m_rig.observer;
+    const QString &m_passwordFile = m_rig.passwordFile;
 
     int countSince(qsizetype from, const QString &topic, const QByteArray &payload) const
     {
@@ -57,14 +58,7 @@ class TestMqttLine : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_broker.start());
-        m_passwordFile = m_dir.filePath(u"password"_qs);
-        writeFile(m_passwordFile, Password.toUtf8() + '\n');
-        m_observer = std::make_unique<Observer>(m_broker, u"line-observer"_qs);
-        QTRY_VERIFY(m_observer->client.isConnected());
-    }
+    void initTestCase() { QVERIFY(m_rig.start(u"line-observer"_qs)); }
 
     // A group closes 16 open covers: every one that answers shows closing
     // before its own poll could say so, and while they move every cover is
@@ -247,6 +241,14 @@ private slots:
         QVERIFY2(m.hasMatch(), bridge.errors.constData());
         QVERIFY2(m.captured(1).remove(u',').toInt() >= 1000, qPrintable(m.captured(1)));
         QCOMPARE(bridge.errors.count("'half' dropped"), 2); // the first line and the count
+    }
+
+    // Every discovery config this program saw the bridge publish, as Home Assistant's schema wants it.
+    void everyDiscoveryConfigPassesSchema()
+    {
+        QVERIFY(m_observer->discoveryCount() > 0);
+        const QStringList faults = m_observer->discoveryFaults();
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
     }
 };
 

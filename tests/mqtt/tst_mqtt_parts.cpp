@@ -4,6 +4,7 @@
 #include "Config.h"
 #include "ConfigKit.h"
 #include "Discovery.h"
+#include "DiscoverySchema.h"
 #include "Frames.h"
 #include "Log.h"
 #include "Topics.h"
@@ -178,6 +179,86 @@ private slots:
                 text = text.mid(1, text.size() - 2);
             QCOMPARE(text, value);
         }
+    }
+
+    // The schema check passes what the bridge announces, and finds each kind of fault it is there for.
+    void discoverySchema_data()
+    {
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<QString>("fault"); // empty: none
+        const QString cover = u"homeassistant/cover/x_c/config"_qs;
+        const QByteArray dev = R"("unique_id":"u","device":{"identifiers":["d"],"name":"n"},"origin":{"name":"o"})";
+        QTest::newRow("cover") << cover << R"({"command_topic":"a/set",)" + dev + "}" << QString();
+        QTest::newRow("cleared") << cover << QByteArray() << QString();
+        QTest::newRow("unknown key") << cover << R"({"command_topic":"a","colour":1,)" + dev + "}"
+                                     << u"unknown key colour"_qs;
+        QTest::newRow("qos 3") << cover << R"({"qos":3,)" + dev + "}" << u"qos may not be 3"_qs;
+        QTest::newRow("cover class") << cover << R"({"device_class":"curtains",)" + dev + "}"
+                                     << u"device_class may not be curtains"_qs;
+        QTest::newRow("position as text")
+            << cover << R"({"position_open":"100",)" + dev + "}" << u"position_open is not a whole number"_qs;
+        QTest::newRow("device, no unique id")
+            << cover << QByteArray(R"({"device":{"identifiers":["d"]}})") << u"has a device but no unique_id"_qs;
+        QTest::newRow("device, no identifiers")
+            << cover << QByteArray(R"({"unique_id":"u","device":{"name":"n"}})") << u"device has no identifiers"_qs;
+        QTest::newRow("availability without topic") << cover << QByteArray(R"({"availability":[{"t":"x"}]})")
+                                                    << u"availability holds an entry without a topic"_qs;
+        QTest::newRow("button") << u"homeassistant/button/b/config"_qs << QByteArray(R"({"name":"Go"})")
+                                << u"lacks command_topic"_qs;
+        QTest::newRow("sensor") << u"homeassistant/sensor/s/config"_qs << QByteArray(R"({"unit_of_measurement":"%"})")
+                                << u"lacks state_topic"_qs;
+        QTest::newRow("sensor category") << u"homeassistant/sensor/s/config"_qs
+                                         << QByteArray(R"({"state_topic":"s","entity_category":"system"})")
+                                         << u"entity_category may not be system"_qs;
+        QTest::newRow("binary sensor class") << u"homeassistant/binary_sensor/s/config"_qs
+                                             << QByteArray(R"({"state_topic":"s","device_class":"collision"})")
+                                             << u"device_class may not be collision"_qs;
+        QTest::newRow("event types") << u"homeassistant/event/e/config"_qs << QByteArray(R"({"state_topic":"s"})")
+                                     << u"lacks event_types"_qs;
+        QTest::newRow("event types empty")
+            << u"homeassistant/event/e/config"_qs << QByteArray(R"({"state_topic":"s","event_types":[]})")
+            << u"event_types is not a list of texts"_qs;
+        QTest::newRow("number step") << u"homeassistant/number/n/config"_qs
+                                     << QByteArray(R"({"command_topic":"c","step":"1"})") << u"step is not a number"_qs;
+        QTest::newRow("select options") << u"homeassistant/select/n/config"_qs << QByteArray(R"({"command_topic":"c"})")
+                                        << u"lacks options"_qs;
+        QTest::newRow("switch retain") << u"homeassistant/switch/n/config"_qs
+                                       << QByteArray(R"({"command_topic":"c","retain":"yes"})")
+                                       << u"retain is not true or false"_qs;
+        QTest::newRow("platform") << u"homeassistant/vacuum/v/config"_qs << QByteArray("{}")
+                                  << u"unknown platform vacuum"_qs;
+        QTest::newRow("topic shape") << u"homeassistant/cover/config"_qs << QByteArray("{}")
+                                     << u"topic is not <prefix>/<platform>/<object id>/config"_qs;
+        QTest::newRow("not JSON") << cover << QByteArray("{") << u"payload is not a JSON object"_qs;
+        const QByteArray deviceBased = R"({"device":{"identifiers":"m12"},"origin":{"name":"o"},"components":{)";
+        QTest::newRow("device-based") << u"homeassistant/device/m12/config"_qs
+                                      << deviceBased + R"("s":{"p":"switch","unique_id":"u","command_topic":"c"}}})"
+                                      << QString();
+        QTest::newRow("device-based component")
+            << u"homeassistant/device/m12/config"_qs << deviceBased + R"("n":{"p":"number","unique_id":"u"}}})"
+            << u"n: lacks command_topic"_qs;
+        QTest::newRow("device-based without origin")
+            << u"homeassistant/device/m12/config"_qs << QByteArray(R"({"device":{"identifiers":"m"},"components":{}})")
+            << u"lacks origin"_qs;
+    }
+    void discoverySchema()
+    {
+        QFETCH(QString, topic);
+        QFETCH(QByteArray, payload);
+        QFETCH(QString, fault);
+        const QStringList faults = DiscoverySchema::faults(u"homeassistant"_qs, topic, payload);
+        if (fault.isEmpty())
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
+        else
+            QVERIFY2(std::any_of(faults.begin(), faults.end(), [&](const QString &f) { return f.startsWith(fault); }),
+                     qPrintable(faults.join(u'\n')));
+    }
+    void announcedConfigsPassSchema()
+    {
+        const QList<DiscoveryMessage> all = discoveryMessages(parsed(goodConfig), u"2.5"_qs);
+        for (const DiscoveryMessage &m : all)
+            QVERIFY2(DiscoverySchema::faults(u"homeassistant"_qs, m.topic, m.payload).isEmpty(), qPrintable(m.topic));
     }
 
     void staleDiscovery()
