@@ -53,6 +53,7 @@ bool LineInventory::start(const Scope &scope)
     m_lossesSeen = false;
     m_done = m_total = 0;
     saveLink();
+    m_port = m_link.serial().portName();
     m_phase = Phase::WaitingIdle;
     m_pausedIn = Phase::Stopped;
 
@@ -104,6 +105,10 @@ bool LineInventory::resume()
 {
     if (!paused() || !m_link.portUsable())
         return false;
+    if (m_link.serial().portName() != m_port) {
+        finish(false); // what was found is another line's
+        return false;
+    }
     saveLink(); // the panel may have moved meanwhile: that is what the end gives back
     m_phase = Phase::WaitingIdle;
     return true;

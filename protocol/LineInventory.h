@@ -72,7 +72,8 @@ public:
     // is still to ask; false when no run is under way.
     bool pause();
     // Goes on from where the run paused, the link's state of now saved for
-    // the end; false when not paused or the port is not usable.
+    // the end; false when not paused or the port is not usable.  A run whose
+    // port was changed meanwhile ends instead, not complete.
     bool resume();
     bool paused() const { return m_phase == Phase::Paused; }
     // Transmit ticks the run still needs for what it still has to ask: the
@@ -141,6 +142,7 @@ private:
     Phase m_phase = Phase::Stopped;
     Phase m_pausedIn = Phase::Stopped; // where a paused run goes on; Stopped: not begun
     QList<QMetaObject::Connection> m_connections;
+    QString m_port; // the port searched
 
     // The link as it was before the run.
     MotorTarget m_savedTarget;

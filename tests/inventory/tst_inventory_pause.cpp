@@ -13,6 +13,7 @@ class InventoryPauseTest : public QObject {
 private slots:
     void pauseGoesOnWhereItStopped_data();
     void pauseGoesOnWhereItStopped();
+    void anotherPortEndsAPausedRun();
     void ticksLeftFollowTheRun_data();
     void ticksLeftFollowTheRun();
 };
@@ -20,8 +21,8 @@ private slots:
 namespace {
 
 // Two rates, a shared ID at each kind of spot.
-const QList<MotorAt> Line {{2, mask({1}), 20}, {3, mask({1}), 31}, {3, mask({2}), 32},
-                           {3, mask({3}), 33, 3},  {5, mask({1}), 50, 3}, {6, mask({2}), -1}};
+const QList<MotorAt> Line {{2, mask({1}), 20},    {3, mask({1}), 31},    {3, mask({2}), 32},
+                           {3, mask({3}), 33, 3}, {5, mask({1}), 50, 3}, {6, mask({2}), -1}};
 const QStringList Found {"2:0001@2400 20", "3:0001@2400 31", "3:0002@2400 32",
                          "3:0004@9600 33", "5:0001@9600 50", "6:0002@2400 ?"};
 constexpr int LastId = 6;
@@ -98,10 +99,40 @@ void InventoryPauseTest::pauseGoesOnWhereItStopped()
     for (const int rate : s.rates)
         for (int id = 1; id <= LastId; ++id) {
             const auto reads = std::count_if(sim.frames().cbegin(), sim.frames().cend(), [&](const auto &f) {
-                return f.lineRateBps == rate && f.bytes == MotorBus::commandFrame(id, 0, Frame::ReadBasic, Frame::ReadBasic);
+                return f.lineRateBps == rate
+                    && f.bytes == MotorBus::commandFrame(id, 0, Frame::ReadBasic, Frame::ReadBasic);
             });
-            QVERIFY2(reads >= 1 && reads <= 3, qPrintable(QStringLiteral("ID %1 at %2: %3").arg(id).arg(rate).arg(reads)));
+            QVERIFY2(reads >= 1 && reads <= 3,
+                     qPrintable(QStringLiteral("ID %1 at %2: %3").arg(id).arg(rate).arg(reads)));
         }
+}
+
+// The panel moved to another line while the run was paused: the run does
+// not go on there, it ends, not complete, and leaves that port alone.
+void InventoryPauseTest::anotherPortEndsAPausedRun()
+{
+    MotorSim first, second;
+    putOnLine(first, {{2, mask({1}), 20}});
+    putOnLine(second, {{2, mask({1}), 20}});
+    MotorLink link;
+    QVERIFY(link.choosePort(first.path(), false));
+    link.tickTimer().start();
+    LineInventory inventory(link);
+    QSignalSpy finished(&inventory, &LineInventory::finished);
+    QSignalSpy progress(&inventory, &LineInventory::progress);
+    QVERIFY(inventory.start(scope(1, 8, {1})));
+    QVERIFY(progress.wait(30000));
+    QVERIFY(inventory.pause());
+    QVERIFY(link.choosePort(second.path(), false));
+    link.setTarget({5, ChannelMask::ofChannel(1)});
+    QVERIFY(!inventory.resume());
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toBool(), false);
+    QVERIFY(!inventory.paused() && !inventory.running());
+    QCOMPARE(link.target(), (MotorTarget {5, ChannelMask::ofChannel(1)}));
+    QTRY_VERIFY(second.frames().size() >= 3);
+    for (const MotorBus::ReceivedFrame &f : second.frames()) // the panel's polls only
+        QCOMPARE(f.bytes, MotorBus::commandFrame(5, 0x0001, Frame::StatusPoll, 0));
 }
 
 void InventoryPauseTest::ticksLeftFollowTheRun_data()
@@ -134,8 +165,8 @@ void InventoryPauseTest::ticksLeftFollowTheRun()
     QList<int> estimates; // at each tick of the run, after the inventory's own step
     bool asking = false; // the rates to search are known
     qsizetype firstAsking = -1;
-    connect(&link, &MotorLink::ticked, this, [&] { estimates << inventory.ticksLeft(); },
-            Qt::QueuedConnection);
+    connect(
+        &link, &MotorLink::ticked, this, [&] { estimates << inventory.ticksLeft(); }, Qt::QueuedConnection);
     connect(&inventory, &LineInventory::progress, this, [&] {
         if (!asking)
             firstAsking = estimates.size();

@@ -92,11 +92,11 @@ void InventorySteeringTest::optionsLimitWhatIsAsked_data()
     QTest::addColumn<QList<int>>("rates");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QList<int>>("sharedPolls"); // channels polled at the shared ID 3 at 2400
-    QTest::newRow("IDs 2-3, channels 1-2, 2400") << 2 << 3 << QList<int> {1, 2} << QList<int> {2400}
-                                                 << QStringList {"2|1|2400", "3|1|2400", "3|2|2400"}
-                                                 << QList<int> {1, 2};
-    QTest::newRow("IDs 3-5, channels 1-3, 9600") << 3 << 5 << QList<int> {1, 2, 3} << QList<int> {9600}
-                                                 << QStringList {"3|3|9600", "5|1|9600"} << QList<int> {};
+    QTest::newRow("IDs 2-3, channels 1-2, 2400")
+        << 2 << 3 << QList<int> {1, 2} << QList<int> {2400} << QStringList {"2|1|2400", "3|1|2400", "3|2|2400"}
+        << QList<int> {1, 2};
+    QTest::newRow("IDs 3-5, channels 1-3, 9600")
+        << 3 << 5 << QList<int> {1, 2, 3} << QList<int> {9600} << QStringList {"3|3|9600", "5|1|9600"} << QList<int> {};
     // The shared ID is polled on channel 2 only: the motor on channel 1 stays unheard.
     QTest::newRow("ID 3, channel 2, both rates") << 3 << 3 << QList<int> {2} << QList<int> {2400, 9600}
                                                  << QStringList {"3|2|2400", "3|3|9600"} << QList<int> {2};

@@ -159,7 +159,10 @@ void LineInventoryWindow::search()
     m_searched = true;
     m_list->clear();
     m_progress->setRange(0, 0); // busy until the rates to search are known
-    m_statusWord = m_inventory.start(m_scope) ? std::nullopt : std::optional(Word::InvNoPort);
+    const bool started = m_inventory.start(m_scope);
+    if (!started)
+        m_progress->setRange(0, 1);
+    m_statusWord = started ? std::nullopt : std::optional(Word::InvNoPort);
     m_statusArgs.clear();
     applyTexts();
     updateButtons();
