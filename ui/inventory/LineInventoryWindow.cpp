@@ -171,8 +171,14 @@ void LineInventoryWindow::search()
 
 void LineInventoryWindow::goOn()
 {
-    if (!m_inventory.resume())
+    if (!m_inventory.resume()) {
+        if (m_inventory.paused()) { // the port is away: the search waits for it
+            m_statusWord = Word::InvNoPort;
+            m_statusArgs.clear();
+            applyTexts();
+        }
         return;
+    }
     m_statusWord = m_wordBeforePause;
     m_statusArgs = m_argsBeforePause;
     applyTexts();
@@ -211,6 +217,7 @@ void LineInventoryWindow::showProgress(int done, int total, int id, int motors)
 // Each transmit tick: the ticks the search still needs, in minutes and seconds.
 void LineInventoryWindow::showTimeLeft()
 {
+    m_progress->setTextVisible(m_searched);
     m_progress->setFormat(word(Word::InvTimeLeft).arg(minutesAndSeconds(m_inventory.ticksLeft())));
 }
 
