@@ -24,6 +24,7 @@ private slots:
     void optionsLimitWhatIsAsked();
     void pickDuringSearchPausesAndGoesOn_data();
     void pickDuringSearchPausesAndGoesOn();
+    void windowEndsAPausedSearch();
 };
 
 namespace {
@@ -246,6 +247,32 @@ void InventorySteeringTest::pickDuringSearchPausesAndGoesOn()
     QVERIFY(app.link.statusPolling());
     QVERIFY(!goOn->isEnabled());
     QTest::keyClick(window, Qt::Key_Escape);
+}
+
+// Picked, then never gone on with: the window going away ends the search,
+// not complete, and leaves the panel on the motor picked.
+void InventorySteeringTest::windowEndsAPausedSearch()
+{
+    MotorSim sim;
+    putLineOn(sim);
+    App app({sim.path()});
+    app.choosePortWithoutScan(sim.path());
+    LineInventoryWindow *window = openFromMenu(app);
+    QVERIFY(window);
+    setOptions(app, window, 2, 9, {1}, {2400});
+    QSignalSpy finished(&window->inventory(), &LineInventory::finished);
+    app.find<QPushButton>(window, "InventorySearch")->click();
+    auto *list = app.find<QTreeWidget>(window, "InventoryList");
+    QTRY_VERIFY_WITH_TIMEOUT(row(list, QStringLiteral("2|1")), 60000);
+    list->setCurrentItem(row(list, QStringLiteral("2|1")));
+    app.find<QPushButton>(window, "InventoryChoose")->click();
+    QVERIFY(window->inventory().paused());
+    QVERIFY(finished.isEmpty());
+    delete window; // the main window is not asked for it again before the test ends
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toBool(), false);
+    QCOMPARE(app.link.target(), (MotorTarget {2, ChannelMask::ofChannel(1)}));
+    QVERIFY(app.link.statusPolling());
 }
 
 QTEST_MAIN(InventorySteeringTest)

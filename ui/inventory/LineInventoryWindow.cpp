@@ -95,6 +95,13 @@ LineInventoryWindow::LineInventoryWindow(MotorLink &link, QWidget *mainWindow)
     updateButtons();
 }
 
+// A search still running or paused ends with the inventory, after this
+// window's texts are gone: it tells nobody here.
+LineInventoryWindow::~LineInventoryWindow()
+{
+    disconnect(&m_inventory, nullptr, this, nullptr);
+}
+
 QString LineInventoryWindow::word(Word word) const
 {
     return text(word, m_language);

@@ -30,6 +30,7 @@ class LineInventoryWindow : public QDialog {
     Q_OBJECT
 public:
     LineInventoryWindow(MotorLink &link, QWidget *mainWindow);
+    ~LineInventoryWindow() override;
 
     // Shows the window with the last search's options, or the paused
     // search to go on with; a search starts from the window's buttons.
