@@ -318,6 +318,10 @@
     X(InvDone)                                                                                                         \
     X(InvStopped)                                                                                                      \
     X(InvNoPort)                                                                                                       \
+    X(InvSearchStart)                                                                                                  \
+    X(InvContinue)                                                                                                     \
+    X(InvPaused)                                                                                                       \
+    X(InvTimeLeft)                                                                                                     \
     X(MonColTime)                                                                                                      \
     X(MonColDirection)                                                                                                 \
     X(MonColBytes)                                                                                                     \

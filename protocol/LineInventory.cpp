@@ -1,19 +1,13 @@
+// The plan of a line inventory: which rates are searched, what is asked at
+// each, one frame a tick, the rounds, the pause, and the link given back.
 #include "LineInventory.h"
+
+#include "InventoryChannels.h"
+
 #include <algorithm>
-#include <bit>
-namespace {
 
-bool hasChannel(const ChannelMask &mask, int channel)
-{
-    return channel >= 1 && channel <= 16 && mask.channel(channel);
-}
-
-int firstChannel(const ChannelMask &mask)
-{
-    return mask.word() == 0 ? 0 : std::countr_zero(mask.word()) + 1;
-}
-
-} // namespace
+using inventory::firstChannel;
+using inventory::hasChannel;
 
 const QList<int> &LineInventory::allRates()
 {
@@ -33,7 +27,7 @@ LineInventory::LineInventory(MotorLink &link, QObject *parent) : QObject(parent)
 
 LineInventory::~LineInventory()
 {
-    if (running() && !m_linkGone)
+    if (m_phase != Phase::Stopped && !m_linkGone)
         finish(false);
 }
 
@@ -44,7 +38,7 @@ int LineInventory::motorsFound() const
 
 bool LineInventory::start(const Scope &scope)
 {
-    if (running() || !m_link.portUsable())
+    if (m_phase != Phase::Stopped || !m_link.portUsable())
         return false;
     m_scope = scope;
     m_scope.firstId = std::clamp(m_scope.firstId, 1, int(MotorSettings::MaxId));
@@ -58,12 +52,10 @@ bool LineInventory::start(const Scope &scope)
     m_ratesHeard.clear();
     m_lossesSeen = false;
     m_done = m_total = 0;
-    m_savedTarget = m_link.target();
-    m_savedChannels = m_link.channelMemory();
-    m_savedPolling = m_link.statusPolling();
-    m_savedRate = m_link.serial().bitsPerSecond();
-    m_savedSettings = m_link.motorSettings();
+    saveLink();
+    m_port = m_link.serial().portName();
     m_phase = Phase::WaitingIdle;
+    m_pausedIn = Phase::Stopped;
 
     m_connections << connect(&m_link, &MotorLink::ticked, this, &LineInventory::onTick);
     m_connections << connect(&m_link, &MotorLink::frameSent, this, &LineInventory::onSent);
@@ -85,29 +77,110 @@ bool LineInventory::start(const Scope &scope)
 
 void LineInventory::cancel()
 {
-    if (running())
+    if (m_phase != Phase::Stopped)
         finish(false);
+}
+
+bool LineInventory::pause()
+{
+    if (!running())
+        return false;
+    if (m_phase != Phase::WaitingIdle) // a run paused again before it went on keeps its place
+        m_pausedIn = m_phase;
+    if (m_phase == Phase::Asking || m_phase == Phase::Settling) {
+        // The frame not yet out, and the last one whose answer the pause
+        // would miss, are asked first when the run goes on.
+        if (m_staged)
+            m_queue.prepend(*m_staged);
+        if (m_last && !m_clean.contains(*m_last) && !m_queue.contains(*m_last))
+            m_queue.prepend(*m_last);
+    }
+    m_staged.reset();
+    m_phase = Phase::Paused;
+    giveLinkBack();
+    return true;
+}
+
+bool LineInventory::resume()
+{
+    if (!paused() || !m_link.portUsable())
+        return false;
+    if (m_link.serial().portName() != m_port) {
+        finish(false); // what was found is another line's
+        return false;
+    }
+    saveLink(); // the panel may have moved meanwhile: that is what the end gives back
+    m_phase = Phase::WaitingIdle;
+    return true;
 }
 
 void LineInventory::onTick()
 {
+    if (m_phase == Phase::Paused)
+        return; // the link is the panel's until the run goes on
     if (!m_link.portUsable()) {
         finish(false);
         return;
     }
     switch (m_phase) {
-    case Phase::Stopped: return;
+    case Phase::Stopped:
+    case Phase::Paused: return;
     case Phase::WaitingIdle:
-        if (m_link.isIdle()) {
-            m_link.setStatusPolling(false);
-            m_rates = m_scope.rates;
-            m_phase = Phase::Probing;
-            beginProbe();
-        }
+        if (m_link.isIdle())
+            beginAfterIdle();
         return;
     case Phase::Probing: probeTick(); return;
     case Phase::Asking: askingTick(); return;
     case Phase::Settling: settlingTick(); return;
+    }
+}
+
+// The link has finished its own work: the run begins, or goes on where it paused.
+void LineInventory::beginAfterIdle()
+{
+    m_link.setStatusPolling(false);
+    switch (m_pausedIn) {
+    case Phase::Asking:
+    case Phase::Settling:
+        if (!atRate(m_rate)) {
+            finish(false);
+            return;
+        }
+        m_phase = Phase::Asking;
+        askingTick();
+        return;
+    case Phase::Probing: m_rates.prepend(m_rate); break;
+    default: m_rates = m_scope.rates; break;
+    }
+    m_phase = Phase::Probing;
+    beginProbe();
+}
+
+bool LineInventory::atRate(int rate)
+{
+    return m_link.serial().bitsPerSecond() == rate || m_link.reopenAt(rate);
+}
+
+// The group read goes out twice and is listened to; each ID is one tick,
+// and a rate ends with its settling and the last frame's second sending.
+int LineInventory::ticksLeft() const
+{
+    constexpr int GroupReadTicks = 2;
+    const int probe = GroupReadTicks + m_scope.listenTicks;
+    const int search = idCount() + m_scope.settleTicks + 1;
+    const int queued = int(m_queue.size()) + (m_staged ? 1 : 0);
+    const Phase at = m_phase == Phase::Paused || m_phase == Phase::WaitingIdle ? m_pausedIn : m_phase;
+    switch (m_phase == Phase::Stopped ? Phase::Stopped : at) {
+    case Phase::Stopped: // not begun
+        return m_phase == Phase::Stopped ? 0 : int(m_scope.rates.size()) * (probe + search);
+    case Phase::Probing: {
+        const int toProbe = int(m_rates.size()) + 1;
+        return std::max(toProbe * probe - m_ticksInStep, 0) + (toProbe + int(m_ratesHeard.size())) * search;
+    }
+    case Phase::Asking: return queued + m_scope.settleTicks + 1 + int(m_rates.size()) * search;
+    case Phase::Settling:
+        return queued + std::max(m_scope.settleTicks - m_ticksInStep, 0) + int(m_rates.size()) * search;
+    default: return 0;
     }
 }
 
@@ -123,6 +196,8 @@ void LineInventory::beginProbe()
     m_heard = false;
     m_ticksInStep = 0;
     emit probingRate(m_rate);
+    if (m_phase != Phase::Probing)
+        return; // paused or stopped by a listener
     m_link.setTarget({0, ChannelMask::ofWord(0xFFFF)});
     m_link.readSettings(Frame::ReadBasic);
 }
@@ -143,7 +218,7 @@ void LineInventory::probeTick()
         return;
     }
     m_rates = m_ratesHeard;
-    m_total = int(m_rates.size()) * (m_scope.lastId - m_scope.firstId + 1);
+    m_total = int(m_rates.size()) * idCount();
     beginRate();
 }
 
@@ -154,7 +229,7 @@ void LineInventory::beginRate()
         return;
     }
     m_rate = m_rates.takeFirst();
-    if (!m_link.reopenAt(m_rate)) {
+    if (!atRate(m_rate)) {
         finish(false);
         return;
     }
@@ -229,121 +304,6 @@ void LineInventory::settlingTick()
     endRound();
 }
 
-void LineInventory::onSent(const QByteArray &bytes)
-{
-    if (m_phase != Phase::Asking && m_phase != Phase::Settling)
-        return;
-    if (bytes.size() != Frame::CommandSize)
-        return;
-    const Byte function = Byte(bytes[Frame::Function]);
-    if (function != Frame::ReadBasic && function != Frame::StatusPoll)
-        return;
-    const ChannelMask mask {{Byte(bytes[Frame::Mask0]), Byte(bytes[Frame::Mask1])}};
-    const Ask ask {Byte(bytes[Frame::Id]), function == Frame::ReadBasic ? 0 : firstChannel(mask)};
-    m_beforeLast = m_last;
-    m_last = ask;
-    m_staged.reset();
-    m_sentThisTick = m_phase == Phase::Settling;
-    if (m_garbledOnce.contains(ask) && !m_askedAgain.contains(ask))
-        m_askedAgain.append(ask);
-    if (ask.channel == 0 && !m_askedIds.contains(ask.id)) {
-        m_askedIds.insert(ask.id);
-        ++m_done;
-        emit progress(m_done, m_total, ask.id, motorsFound());
-    }
-}
-
-// Bytes nobody could read: the answer to the last ask, or on a slow line to
-// the one before.  Each is asked again at once; garbled twice, the ID holds
-// several motors, or the channel polled is shared.
-void LineInventory::noteGarble()
-{
-    if (m_phase != Phase::Asking && m_phase != Phase::Settling)
-        return;
-    QList<Ask> again;
-    for (const std::optional<Ask> &suspect : {m_last, m_beforeLast}) {
-        if (!suspect || m_clean.contains(*suspect) || again.contains(*suspect))
-            continue;
-        if (suspect->channel == 0 && m_severalIds.contains(suspect->id))
-            continue;
-        if (!m_garbledOnce.contains(*suspect)) {
-            m_garbledOnce.append(*suspect);
-            again.append(*suspect);
-        } else if (suspect->channel == 0) {
-            pollEveryChannel(suspect->id);
-        } else if (!m_collided.contains(*suspect)) {
-            m_collided.append(*suspect); // told at the rate's end, unless two motors found explain it
-        }
-    }
-    if (again.isEmpty())
-        return;
-    // The frame staged next waits behind the asks repeated.
-    if (m_staged)
-        m_queue.prepend(*m_staged);
-    for (auto it = again.crbegin(); it != again.crend(); ++it)
-        m_queue.prepend(*it);
-    m_phase = Phase::Asking;
-    send(m_queue.takeFirst());
-}
-
-void LineInventory::pollEveryChannel(int id)
-{
-    m_severalIds.insert(id);
-    for (int channel : std::as_const(m_scope.channels)) {
-        m_channelPolls.append({id, channel});
-        m_queue.append({id, channel});
-    }
-    if (m_phase == Phase::Settling) {
-        m_phase = Phase::Asking;
-        send(m_queue.takeFirst());
-    }
-}
-
-// An answer at the rate searched from a motor with an ID of the range.
-bool LineInventory::fromMotor(const MotorTarget &sender) const
-{
-    return (m_phase == Phase::Asking || m_phase == Phase::Settling) && sender.id >= 1
-        && sender.id <= MotorSettings::MaxId && sender.channels.word() != 0;
-}
-
-void LineInventory::onAnswer(const MotorTarget &sender)
-{
-    if (!fromMotor(sender))
-        return;
-    // A status answer is the last poll's when it has the channel polled.
-    const bool lastPoll = m_last && m_last->id == sender.id && hasChannel(sender.channels, m_last->channel);
-    const std::optional<Ask> answered = m_answerIsBasic ? std::optional<Ask>({sender.id, 0})
-        : lastPoll                                      ? m_last
-                                                        : std::nullopt;
-    if (answered && m_askedAgain.contains(*answered))
-        m_lossesSeen = true; // one motor's answer was damaged once, clean when asked again
-    if (answered && !m_clean.contains(*answered))
-        m_clean.append(*answered);
-    if (!m_answerIsBasic || known(sender.id, sender.channels))
-        return; // a status answer records its motor with the position
-    const Entry motor {sender.id, sender.channels, m_rate, std::nullopt, false};
-    if (m_placeless.contains(motor))
-        return;
-    m_placeless.append(motor);
-    m_queue.prepend({sender.id, firstChannel(sender.channels)});
-}
-
-void LineInventory::onStatus(const StatusReport &report)
-{
-    const MotorTarget &sender = report.from;
-    if (!fromMotor(sender))
-        return;
-    m_placeless.removeIf([&](const Entry &e) { return e.id == sender.id && e.channels == sender.channels; });
-    record({sender.id, sender.channels, m_rate, report.percent, false});
-}
-
-bool LineInventory::heardAt(int id) const
-{
-    const auto atId = [&](const Entry &e) { return e.rate == m_rate && e.id == id; };
-    return m_severalIds.contains(id) || std::any_of(m_found.begin(), m_found.end(), atId)
-        || std::any_of(m_placeless.begin(), m_placeless.end(), atId);
-}
-
 // The round's last answers are in: on a line that lost answers the silent
 // IDs are read again, else the rate is done.
 void LineInventory::endRound()
@@ -373,47 +333,20 @@ void LineInventory::endRound()
     for (const Ask &spot : std::as_const(m_collided))
         if (!explained(spot))
             record({spot.id, ChannelMask::ofChannel(spot.channel), m_rate, std::nullopt, true});
-    if (m_askedIds.size() < m_scope.lastId - m_scope.firstId + 1) {
+    if (!running())
+        return; // paused or stopped by a listener: the rate ends when the run goes on
+    if (m_askedIds.size() < idCount()) {
         finish(false);
         return;
     }
     beginRate();
 }
 
-// Two motors found that both have the channel explain its garble.
-bool LineInventory::explained(const Ask &spot) const
-{
-    return std::count_if(m_found.begin(), m_found.end(),
-                         [&](const Entry &e) {
-                             return !e.collision && e.rate == m_rate && e.id == spot.id
-                                 && hasChannel(e.channels, spot.channel);
-                         })
-        >= 2;
-}
-
-bool LineInventory::known(int id, const ChannelMask &channels) const
-{
-    return std::any_of(m_found.begin(), m_found.end(), [&](const Entry &e) {
-        return !e.collision && e.rate == m_rate && e.id == id && e.channels == channels;
-    });
-}
-
-void LineInventory::record(const Entry &entry)
-{
-    const bool seen = std::any_of(m_found.begin(), m_found.end(), [&](const Entry &e) {
-        return e.collision == entry.collision && e.id == entry.id && e.channels == entry.channels
-            && e.rate == entry.rate;
-    });
-    if (seen)
-        return;
-    m_found.append(entry);
-    emit entryFound(entry);
-}
-
 void LineInventory::finish(bool complete)
 {
-    if (!running())
+    if (m_phase == Phase::Stopped)
         return;
+    const bool linkGivenBack = paused();
     if (complete && m_total > 0) // the last answers are in
         emit progress(m_total, m_total, m_scope.lastId, motorsFound());
     for (const QMetaObject::Connection &c : std::as_const(m_connections))
@@ -421,6 +354,22 @@ void LineInventory::finish(bool complete)
     m_connections.clear();
     m_phase = Phase::Stopped;
     m_staged.reset();
+    if (!linkGivenBack)
+        giveLinkBack();
+    emit finished(complete);
+}
+
+void LineInventory::saveLink()
+{
+    m_savedTarget = m_link.target();
+    m_savedChannels = m_link.channelMemory();
+    m_savedPolling = m_link.statusPolling();
+    m_savedRate = m_link.serial().bitsPerSecond();
+    m_savedSettings = m_link.motorSettings();
+}
+
+void LineInventory::giveLinkBack()
+{
     restoreLink();
     // A frame of the run may still wait to go out or for its second sending,
     // to the target current when sent: the panel's own poll takes its place.
@@ -429,7 +378,6 @@ void LineInventory::finish(bool complete)
     if (waiting && m_savedPolling && panel.isOneMotorChannel()
         && (waiting->function == Frame::ReadBasic || waiting->function == Frame::StatusPoll))
         m_link.sendMotorCommand(Frame::StatusPoll, 0);
-    emit finished(complete);
 }
 
 // The link as the run found it: rate, remembered channels, target, polling,

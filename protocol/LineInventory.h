@@ -15,6 +15,10 @@
 // the next time, shows that the line loses answers: the silent IDs are then
 // read again (up to two more rounds).
 //
+// A run can pause between two frames: the link is given back as it was, and
+// the run goes on later from the asks it still had, at the rate it was
+// searching, with the link as it is then.
+//
 // The inventory drives MotorLink through its public intents only and gives
 // the link back as it found it: rate, target, the channels remembered for
 // each ID, the status polling and the motor's settings.
@@ -62,7 +66,21 @@ public:
     bool start(const Scope &scope);
     // Stops polling, gives the link back and reports finished(false).
     void cancel();
-    bool running() const { return m_phase != Phase::Stopped; }
+    // Searching now (not stopped, not paused).
+    bool running() const { return m_phase != Phase::Stopped && m_phase != Phase::Paused; }
+    // Stops asking and gives the link back, keeping what is found and what
+    // is still to ask; false when no run is under way.
+    bool pause();
+    // Goes on from where the run paused, the link's state of now saved for
+    // the end; false when not paused or the port is not usable.  A run whose
+    // port was changed meanwhile ends instead, not complete.
+    bool resume();
+    bool paused() const { return m_phase == Phase::Paused; }
+    // Transmit ticks the run still needs for what it still has to ask: the
+    // IDs left at this rate and the rates after it, their group reads and
+    // settling (while probing, every rate left counts as one to search).
+    // Position polls and rounds on a lossy line come on top.
+    int ticksLeft() const;
 
     // What was found so far, motors in the order they answered.
     const QList<Entry> &found() const { return m_found; }
@@ -82,7 +100,7 @@ signals:
     void finished(bool complete);
 
 private:
-    enum class Phase { Stopped, WaitingIdle, Probing, Asking, Settling };
+    enum class Phase { Stopped, WaitingIdle, Probing, Asking, Settling, Paused };
     // A basic read of a whole ID (channel 0) or a status poll of one channel.
     struct Ask {
         int id = 0;
@@ -110,14 +128,21 @@ private:
     bool explained(const Ask &spot) const;
     bool known(int id, const ChannelMask &channels) const;
     void record(const Entry &entry);
+    void beginAfterIdle();
+    bool atRate(int rate);
+    int idCount() const { return m_scope.lastId - m_scope.firstId + 1; }
     void finish(bool complete);
+    void saveLink();
+    void giveLinkBack();
     void restoreLink();
 
     MotorLink &m_link;
     bool m_linkGone = false; // a window may outlive the link at program end
     Scope m_scope;
     Phase m_phase = Phase::Stopped;
+    Phase m_pausedIn = Phase::Stopped; // where a paused run goes on; Stopped: not begun
     QList<QMetaObject::Connection> m_connections;
+    QString m_port; // the port searched
 
     // The link as it was before the run.
     MotorTarget m_savedTarget;

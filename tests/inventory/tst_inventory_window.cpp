@@ -55,9 +55,7 @@ void InventoryWindowTest::listsTheMotorsAndHandsOneToThePanel()
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QCOMPARE(window->parentWidget(), &app.main);
-    // Narrow the search that opening started, and search again.
-    app.find<QPushButton>(window, "InventoryStop")->click();
-    QVERIFY(!window->inventory().running());
+    QVERIFY(!window->inventory().running()); // opening waits for the options
     window->setScope(scope(1, 4, {1, 2, 3}));
     app.find<QPushButton>(window, "InventorySearch")->click();
     QVERIFY(window->inventory().running());
@@ -114,7 +112,6 @@ void InventoryWindowTest::choosingAMotorTakesItsRate()
     if (panelRate != app.link.serial().bitsPerSecond())
         QVERIFY(app.link.reopenAt(panelRate));
     LineInventoryWindow *window = openFromMenu(app);
-    app.find<QPushButton>(window, "InventoryStop")->click();
     LineInventory::Scope s = scope(2, 3, {1, 3});
     s.rates = {2400, 9600};
     window->setScope(s);
@@ -158,6 +155,7 @@ void InventoryWindowTest::escapeStopsAndGivesThePanelBack()
     app.choosePortWithoutScan(sim.path());
     app.link.setTarget({5, ChannelMask {{0x04, 0}}});
     LineInventoryWindow *window = openFromMenu(app);
+    app.find<QPushButton>(window, "InventorySearch")->click();
     QVERIFY(window->inventory().running());
     QSignalSpy progress(&window->inventory(), &LineInventory::progress);
     QVERIFY(progress.wait(30000)); // polling other motors by now

@@ -81,7 +81,10 @@ void FocusMarksTest::markStandsOut_data()
         {"monitor rows", "MonitorMenu", "BusMonitor", "Rows", false},
         {"monitor exit", "MonitorMenu", "BusMonitor", "MonitorExitButton", false},
         {"search list", "InventoryMenu", "LineInventoryWindow", "InventoryList", false},
-        {"search stop", "InventoryMenu", "LineInventoryWindow", "InventoryStop", false},
+        {"search start", "InventoryMenu", "LineInventoryWindow", "InventorySearch", false},
+        {"search first ID", "InventoryMenu", "LineInventoryWindow", "InventoryFirstId", false},
+        {"search channel", "InventoryMenu", "LineInventoryWindow", "InventoryChannel5", false},
+        {"search rate", "InventoryMenu", "LineInventoryWindow", "InventoryRate9600", false},
     };
     for (const auto &r : rows)
         QTest::newRow(r.row) << r.menuItem << r.window << r.control << r.press;

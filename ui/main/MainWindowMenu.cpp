@@ -133,7 +133,7 @@ void MainWindow::openInventory()
             m_channelPad->refresh();
         });
     }
-    m_inventoryWindow->openAndSearch();
+    m_inventoryWindow->showForSearch();
 }
 
 void MainWindow::setLanguage(Language language)
