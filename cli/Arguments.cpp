@@ -110,7 +110,7 @@ bool parseCommandArguments(const CommandRow &row, QStringList a, Request &out, Q
                 + didYouMean(a[0], settingNameList(true));
             return false;
         }
-        if (s->form != SettingName::Form::Switches && a.size() != 2) {
+        if (s->kind() != Settings::Kind::Functions && a.size() != 2) {
             error = say(CliText::CliExtraArgument).arg(a[2], QLatin1String(row.syntax));
             return false;
         }
@@ -178,14 +178,14 @@ bool checkWrites(Request &r, QString &error)
     }
     const QList<Change> &changes = kind == K::Set ? QList<Change> {r.change} : r.profile.changes;
     for (const Change &c : changes) {
-        if (c.setting->form == SettingName::Form::Target && c.target.id == 0 && (kind == K::Set || r.address)) {
+        if (c.setting->kind() == Settings::Kind::Address && c.target.id == 0 && (kind == K::Set || r.address)) {
             error = say(CliText::CliGroupId);
             return false;
         }
     }
     // Forced, the ID write goes out without its group read, and any other
     // setting without asking its ID first.
-    if (r.force && r.change.setting->form == SettingName::Form::Target)
+    if (r.force && r.change.setting->kind() == Settings::Kind::Address)
         r.change.setting = findSetting(QStringLiteral("force-id"));
     return true;
 }

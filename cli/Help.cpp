@@ -72,11 +72,11 @@ QString paragraph(CliText text)
 QString rangeText(const SettingName &s)
 {
     QString t = s.allowedValues();
-    if (*s.unit)
-        t += u' ' + QLatin1String(s.unit);
-    if (s.defaultValue >= 0) {
+    if (*s.row().unit)
+        t += u' ' + QLatin1String(s.row().unit);
+    if (s.defaultValue() >= 0) {
         SettingValues v;
-        v.*s.field() = Byte(s.defaultValue);
+        v.*s.field() = Byte(s.defaultValue());
         t += QStringLiteral("; ") + say(CliText::CliDefault).arg(s.print(v, {}));
     }
     return t;
@@ -170,25 +170,24 @@ void listSettings(Output &out)
             QStringLiteral("%1%2\n%3%4")
                 .arg(QString::fromLatin1(s.name).leftJustified(14), rangeText(s), QString(14, u' '), say(s.meaning)));
         QJsonArray words;
-        for (const auto &[word, code] : s.words)
+        for (const auto &[word, code] : s.row().words)
             words << QLatin1String(word);
-        if (s.form == SettingName::Form::Switches)
-            for (const CurtainFunctionWords &sw : curtainFunctionWords())
-                words << QStringLiteral("%1=%2|%3")
-                             .arg(QLatin1String(sw.name), QLatin1String(sw.clear), QLatin1String(sw.set));
+        if (s.kind() == Settings::Kind::Functions)
+            for (const Settings::CurtainFunction &f : Settings::curtainFunctions())
+                words << QStringLiteral("%1=%2|%3").arg(functionName(f), QLatin1String(f.clear), QLatin1String(f.set));
         QJsonObject o {{QStringLiteral("setting"), QLatin1String(s.name)},
                        {QStringLiteral("values"), s.allowedValues()},
                        {QStringLiteral("words"), words},
-                       {QStringLiteral("unit"), QLatin1String(s.unit)},
+                       {QStringLiteral("unit"), QLatin1String(s.row().unit)},
                        {QStringLiteral("meaning"), say(s.meaning)},
                        {QStringLiteral("in_profile"), s.inReport}};
-        if (s.min <= s.max) {
-            o.insert(QStringLiteral("min"), s.min);
-            o.insert(QStringLiteral("max"), s.max);
+        if (s.row().min <= s.row().max) {
+            o.insert(QStringLiteral("min"), s.row().min);
+            o.insert(QStringLiteral("max"), s.row().max);
         }
-        if (s.defaultValue >= 0) {
+        if (s.defaultValue() >= 0) {
             SettingValues v;
-            v.*s.field() = Byte(s.defaultValue);
+            v.*s.field() = Byte(s.defaultValue());
             o.insert(QStringLiteral("default"), s.toJson(v, {}));
         }
         out.record(Record::Setting, o);

@@ -34,7 +34,7 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     // The reports of a read reach the session once the link is done with
     // that read, so that the session may start new work on them at once.
     connect(&link, &MotorLink::statusAnswer, this, [this](const StatusReport &r) {
-        m_heldReports.push_back([this, r] { emit statusAnswer(r.from, r.percent.value_or(-1), r.status); });
+        m_heldReports.push_back([this, r] { emit statusAnswer(r.from, r.percentOrUnknown(), r.status); });
     });
     connect(&link, &MotorLink::basicReport, this, [this](const SettingsReport &r) {
         m_heldReports.push_back([this, r] { emit basicReport(r.values, r.from); });
@@ -151,7 +151,7 @@ void LinkDriver::write(const Change &change, const MotorTarget &motor, bool forc
     const SettingName &name = *change.setting;
     m_writeFunction = Settings::row(name.item)->function;
     m_writeOut = false;
-    if (name.form == SettingName::Form::Target) {
+    if (name.kind() == Settings::Kind::Address) {
         // Every motor that hears an ID write takes it: the line is asked
         // first, unless this is the forced write for a motor that cannot be read.
         setTarget(change.target);

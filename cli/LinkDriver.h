@@ -83,7 +83,7 @@ signals:
     // that not exactly one motor is connected.
     void idWriteRefused(LinkDriver::IdWriteRefusal why);
     // A status answer, after the link has taken it: who sent it, the
-    // position (-1: unknown) and the limit points' status bits.
+    // position (UnknownPercent: unknown) and the limit points' status bits.
     void statusAnswer(const MotorTarget &from, int position, Byte status);
     // Every report of one read has been told (after the last of them).
     void reportsTold();

@@ -106,7 +106,7 @@ void Session::beginTarget()
     if (t && m_req.targets.size() > 1)
         m_out.progress(m_targetIndex + 1, int(m_req.targets.size()), printTarget(*t));
     // An ID write asks the line itself (or is forced): no read of one motor first.
-    const bool idWrite = m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target;
+    const bool idWrite = m_req.kind() == K::Set && m_req.change.setting->kind() == Settings::Kind::Address;
     bool needsRead = false;
     switch (m_req.kind()) {
     case K::Scan:

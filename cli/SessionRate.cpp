@@ -14,7 +14,7 @@ bool Session::findsRateOfTarget() const
 {
     if (m_req.baudCode >= 0)
         return false;
-    const bool idWrite = m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target;
+    const bool idWrite = m_req.kind() == K::Set && m_req.change.setting->kind() == Settings::Kind::Address;
     const MotorTarget *t = requestedTarget();
     const bool named = t && !t->isGroup();
     return idWrite || (named && (m_req.kind() == K::Read || m_req.kind() == K::Set || m_req.kind() == K::Apply));
@@ -32,7 +32,7 @@ void Session::startRateSearch()
             search.rates << bps;
     const MotorTarget *t = requestedTarget();
     // An ID write's question goes to every motor: the rate is where any answers.
-    search.anyAnswer = m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target;
+    search.anyAnswer = m_req.kind() == K::Set && m_req.change.setting->kind() == Settings::Kind::Address;
     if (search.anyAnswer || !t)
         m_link.setTarget({0, t ? t->channels : m_req.change.target.channels});
     m_search = search;

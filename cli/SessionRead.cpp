@@ -22,7 +22,7 @@ bool Session::readingTimedOut(Reading &reading)
         // The monitor shows the line all the same; an ID write asks the line
         // itself; a forced write goes out blind.
         if (m_req.kind() == K::Monitor || (m_req.kind() == K::Set && m_req.force)
-            || (m_req.kind() == K::Set && m_req.change.setting->form == SettingName::Form::Target)) {
+            || (m_req.kind() == K::Set && m_req.change.setting->kind() == Settings::Kind::Address)) {
             proceed();
             return true;
         }

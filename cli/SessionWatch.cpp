@@ -51,7 +51,8 @@ void Session::printStatus(Watching &watching, const MotorTarget &from, int posit
         line = say(CliText::CliStatusSilent).arg(printTarget(t), where(), silenceReason());
     } else {
         const QStringList limits = limitPoints(status);
-        line = (position < 0 ? say(CliText::CliStatusUnknown) : say(CliText::CliStatusPosition).arg(position))
+        line = (position == UnknownPercent ? say(CliText::CliStatusUnknown)
+                                           : say(CliText::CliStatusPosition).arg(position))
             + QStringLiteral(", ")
             + (limits.isEmpty() ? say(CliText::CliStatusNoLimits)
                                 : say(CliText::CliStatusLimits).arg(limits.join(u',')));
@@ -61,7 +62,8 @@ void Session::printStatus(Watching &watching, const MotorTarget &from, int posit
     if (changed || !m_req.watch) {
         QJsonObject o = targetFields(t);
         o.insert(QStringLiteral("answering"), answering);
-        o.insert(QStringLiteral("position"), position < 0 || !answering ? QJsonValue() : QJsonValue(position));
+        o.insert(QStringLiteral("position"),
+                 position == UnknownPercent || !answering ? QJsonValue() : QJsonValue(position));
         QJsonArray points;
         for (const QString &n : limitPoints(answering ? status : 0))
             points << n.toInt();

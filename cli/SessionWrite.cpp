@@ -11,7 +11,7 @@ namespace {
 // The ID, channels and line rate: a profile writes them only with --address.
 bool isAddress(const SettingName &s)
 {
-    return s.form == SettingName::Form::Target || s.item == Settings::BaudCode;
+    return s.kind() == Settings::Kind::Address || s.item == Settings::BaudCode;
 }
 
 } // namespace
@@ -32,7 +32,7 @@ QString Session::nowShared(const SettingName &name, const MotorTarget &written) 
 {
     // An ID write that every motor hearing it took, or onto an address
     // another motor holds: its read-backs collide.
-    if (name.form != SettingName::Form::Target || !m_facts.collided)
+    if (name.kind() != Settings::Kind::Address || !m_facts.collided)
         return {};
     return QStringLiteral("; ") + say(CliText::CliIdNowShared).arg(printTarget(written));
 }
@@ -59,7 +59,7 @@ void Session::planAndApply()
         const SettingName &s = *c.setting;
         MotorTarget to = reported;
         SettingValues after = motor;
-        if (s.form == SettingName::Form::Target) {
+        if (s.kind() == Settings::Kind::Address) {
             if (c.target == reported)
                 continue;
             to = c.target;
@@ -82,15 +82,15 @@ void Session::planAndApply()
             continue;
         }
         writes << c;
-        if (s.form == SettingName::Form::Switches) {
-            // Only the switches that change: the other five would hide them.
+        if (s.kind() == Settings::Kind::Functions) {
+            // Only the functions that change: the other five would hide them.
             const Byte before = motor.*s.field();
             QStringList changes;
-            for (const CurtainFunctionWords &sw : curtainFunctionWords())
-                if ((before ^ after.*s.field()) & sw.mask)
-                    changes << QStringLiteral("%1=%2").arg(
-                        QLatin1String(sw.name), QLatin1String(after.*s.field() & sw.mask ? sw.set : sw.clear));
-            planLine(say(CliText::CliPlanSwitches).arg(QLatin1String(s.name), changes.join(u' ')));
+            for (const Settings::CurtainFunction &f : Settings::curtainFunctions())
+                if ((before ^ after.*s.field()) & f.bit)
+                    changes << QStringLiteral("%1=%2").arg(functionName(f),
+                                                           QLatin1String(after.*s.field() & f.bit ? f.set : f.clear));
+            planLine(say(CliText::CliPlanFunctions).arg(QLatin1String(s.name), changes.join(u' ')));
         } else {
             planLine(
                 say(CliText::CliPlanChange).arg(QLatin1String(s.name), s.print(motor, reported), s.print(after, to)));
@@ -123,7 +123,7 @@ void Session::nextWrite()
     writing->underWay = change;
     m_facts.collided = false; // from now on: the answers to this write's read-backs
     writing->readFrames = 0;
-    if (change.setting->form == SettingName::Form::Target && !change.setting->inReport)
+    if (change.setting->kind() == Settings::Kind::Address && !change.setting->inReport)
         m_out.say(say(CliText::CliIdWriteAlone), true); // forced: nobody asked the line whether this motor is alone
     // Written to the motor named: the one that reported itself for it.
     const MotorTarget *named = requestedTarget();
@@ -186,7 +186,7 @@ void Session::onWriteDone(Settings::Item item, bool confirmed, std::optional<Byt
     m_unansweredRead.reset();
     const SettingName &name = *writing->underWay->setting;
     SettingValues held = m_link.values();
-    if (written && name.form != SettingName::Form::Target)
+    if (written && name.kind() != Settings::Kind::Address)
         held.*name.field() = *written;
     const MotorTarget target = m_link.target();
     const QString value = name.print(held, target);
@@ -210,7 +210,7 @@ void Session::onWriteDone(Settings::Item item, bool confirmed, std::optional<Byt
         return;
     }
     if (m_facts.reported) { // the motor as it is now: results name its new address
-        if (name.form == SettingName::Form::Target)
+        if (name.kind() == Settings::Kind::Address)
             m_facts.reported->target = target;
         else
             m_facts.reported->values.*name.field() = held.*name.field();

@@ -11,89 +11,21 @@
 
 namespace {
 
-using ValueName = std::pair<const char *, int>;
-
-constexpr ValueName kSensitivity[] = {{"low", 1}, {"medium", 2}, {"high", 3}};
-constexpr ValueName kRebound[] = {{"none", MotorSettings::NoRebound}, {"unlimited", MotorSettings::UnlimitedRebound}};
-// The rates of MotorSettings::BaudRates as words, code by code.
-constexpr ValueName kBaud[] = {{"1200", 0}, {"2400", 1}, {"4800", 2}, {"9600", 3}, {"19200", 4}};
-static_assert(std::size(kBaud) == MotorSettings::BaudRates.size());
-
-// The words for bit 0 and bit 1 of each curtain function, in the order of
-// MotorSettings::CurtainFunctionList (which gives the names and bits).
-constexpr std::pair<const char *, const char *> kSwitchWords[] = {
-    {"on", "off"}, {"default", "reverse"}, {"on", "off"}, {"on", "off"}, {"off", "on"}, {"on", "off"}, {"on", "off"},
-};
-static_assert(std::size(kSwitchWords) == std::size(MotorSettings::CurtainFunctionList));
-
-constexpr auto kSwitches = [] {
-    std::array<CurtainFunctionWords, std::size(kSwitchWords)> switches {};
-    for (std::size_t i = 0; i < switches.size(); ++i)
-        switches[i] = {MotorSettings::CurtainFunctionList[i].name, MotorSettings::CurtainFunctionList[i].bit,
-                       kSwitchWords[i].first, kSwitchWords[i].second};
-    return switches;
-}();
-
-using F = SettingName::Form;
+using Settings::CurtainFunction;
+using Settings::Kind;
 
 // Write order of `apply`: the ID and the line rate last, since they change
 // the address and the rate of every frame after them.
-namespace M = MotorSettings;
-
 constexpr SettingName kNames[] = {
-    {"dry-contact",
-     Settings::DryContact,
-     F::Number,
-     true,
-     nullptr,
-     CliText::CliSettingDryContact,
-     M::DryContactRange.min,
-     M::DryContactRange.max,
-     {},
-     "",
-     M::DryContactRange.fallback},
-    {"speed",
-     Settings::MaxSpeed,
-     F::Number,
-     true,
-     "80|100|130|50..130",
-     CliText::CliSettingSpeed,
-     M::MaxSpeedRange.min,
-     M::MaxSpeedRange.max,
-     {},
-     "rpm",
-     M::MaxSpeedRange.fallback},
-    {"functions",
-     Settings::CurtainFunctions,
-     F::Switches,
-     true,
-     "hand-start=on|off direction=default|reverse soft-start=on|off end-gap=on|off "
-     "obstacle-stop=on|off power-memory=on|off hand-sync=on|off",
-     CliText::CliSettingFunctions,
-     1,
-     0,
-     {},
-     "",
-     M::DefaultCurtainFunctions},
-    {"jog",
-     Settings::JogTime,
-     F::Number,
-     true,
-     nullptr,
-     CliText::CliSettingJog,
-     M::JogTimeRange.min,
-     M::JogTimeRange.max,
-     {},
-     "s",
-     M::JogTimeRange.fallback},
-    {"sensitivity", Settings::Sensitivity, F::Number, true, nullptr, CliText::CliSettingSensitivity, 1, 0, kSensitivity,
-     "", M::SensitivityRange.fallback},
-    {"rebound", Settings::Rebound, F::Number, true, "none|1..254|unlimited", CliText::CliSettingRebound,
-     M::ReboundRange.min, M::ReboundRange.max, kRebound, "x 0.1 s", M::ReboundRange.fallback},
-    {"id", Settings::IdAndChannels, F::Target, true, nullptr, CliText::CliSettingId, 1, 0, {}, "", -1},
-    {"baud", Settings::BaudCode, F::Number, true, nullptr, CliText::CliSettingBaud, 1, 0, kBaud, "bps",
-     M::DefaultBaudCode},
-    {"force-id", Settings::IdAndChannels, F::Target, false, nullptr, CliText::CliSettingForceId, 1, 0, {}, "", -1},
+    {"dry-contact", Settings::DryContact, true, nullptr, CliText::CliSettingDryContact},
+    {"speed", Settings::MaxSpeed, true, "80|100|130|50..130", CliText::CliSettingSpeed},
+    {"functions", Settings::CurtainFunctions, true, nullptr, CliText::CliSettingFunctions},
+    {"jog", Settings::JogTime, true, nullptr, CliText::CliSettingJog},
+    {"sensitivity", Settings::Sensitivity, true, nullptr, CliText::CliSettingSensitivity},
+    {"rebound", Settings::Rebound, true, "none|1..254|unlimited", CliText::CliSettingRebound},
+    {"id", Settings::IdAndChannels, true, nullptr, CliText::CliSettingId},
+    {"baud", Settings::BaudCode, true, nullptr, CliText::CliSettingBaud},
+    {"force-id", Settings::IdAndChannels, false, nullptr, CliText::CliSettingForceId},
 };
 
 bool isNumber(const QString &text)
@@ -107,29 +39,38 @@ QString badValue(const SettingName &s, const QString &text)
     return say(CliText::CliBadValue).arg(QLatin1String(s.name), text, s.allowedValues());
 }
 
-const CurtainFunctionWords *findSwitch(const QString &name)
+const CurtainFunction *findFunction(const QString &name)
 {
-    for (const CurtainFunctionWords &sw : kSwitches)
-        if (name == QLatin1String(sw.name))
-            return &sw;
+    for (const CurtainFunction &f : Settings::curtainFunctions())
+        if (name == functionName(f))
+            return &f;
     return nullptr;
 }
 
-// One "name=word" of the curtain switches into out.
-bool parseSwitch(const SettingName &s, const QString &name, const QString &word, Change &out, QString &error)
+// "name=word" for each curtain function, as the byte holds them.
+QStringList functionWords(Byte b)
 {
-    const CurtainFunctionWords *sw = findSwitch(name);
-    if (!sw || !(out.keep & sw->mask)) { // unknown, or named twice
+    QStringList parts;
+    for (const CurtainFunction &f : Settings::curtainFunctions())
+        parts << functionName(f) + u'=' + QLatin1String(b & f.bit ? f.set : f.clear);
+    return parts;
+}
+
+// One "name=word" of the curtain functions into out.
+bool parseFunction(const SettingName &s, const QString &name, const QString &word, Change &out, QString &error)
+{
+    const CurtainFunction *f = findFunction(name);
+    if (!f || !(out.keep & f->bit)) { // unknown, or named twice
         error = badValue(s, name);
         return false;
     }
-    if (word == QLatin1String(sw->clear)) {
-        out.keep &= Byte(~sw->mask);
-    } else if (word == QLatin1String(sw->set)) {
-        out.keep &= Byte(~sw->mask);
-        out.value |= sw->mask;
+    if (word == QLatin1String(f->clear)) {
+        out.keep &= Byte(~f->bit);
+    } else if (word == QLatin1String(f->set)) {
+        out.keep &= Byte(~f->bit);
+        out.value |= f->bit;
     } else {
-        error = say(CliText::CliBadSwitch).arg(name, word, QLatin1String(sw->clear), QLatin1String(sw->set));
+        error = say(CliText::CliBadFunctionWord).arg(name, word, QLatin1String(f->clear), QLatin1String(f->set));
         return false;
     }
     return true;
@@ -141,9 +82,9 @@ std::span<const SettingName> settingNames()
 {
     return kNames;
 }
-std::span<const CurtainFunctionWords> curtainFunctionWords()
+QString functionName(const CurtainFunction &f)
 {
-    return kSwitches;
+    return QString::fromLatin1(f.name).replace(u'_', u'-');
 }
 
 const SettingName *findSetting(const QString &name)
@@ -165,36 +106,31 @@ QStringList settingNameList(bool withForced)
 
 QString SettingName::allowedValues() const
 {
-    if (form == Form::Target)
+    if (kind() == Kind::Address)
         return say(CliText::CliIdValues).arg(MotorSettings::MaxId).arg(MotorSettings::ChannelCount);
     if (allowed)
         return QLatin1String(allowed);
     QStringList values;
-    for (const auto &[word, value] : words)
+    if (kind() == Kind::Functions) {
+        for (const CurtainFunction &f : Settings::curtainFunctions())
+            values << QStringLiteral("%1=%2|%3").arg(functionName(f), QLatin1String(f.clear), QLatin1String(f.set));
+        return values.join(u' ');
+    }
+    for (const auto &[word, value] : row().words)
         values << QLatin1String(word);
-    if (min <= max)
-        values << QStringLiteral("%1..%2").arg(min).arg(max);
+    if (row().min <= row().max)
+        values << QStringLiteral("%1..%2").arg(row().min).arg(row().max);
     return values.join(u'|');
-}
-
-Byte SettingValues::*SettingName::field() const
-{
-    return Settings::row(item)->value;
 }
 
 QString SettingName::print(const SettingValues &v, const MotorTarget &reported) const
 {
-    if (form == Form::Target)
+    if (kind() == Kind::Address)
         return printTarget(reported);
     const Byte b = v.*field();
-    if (form == Form::Switches) {
-        QStringList parts;
-        for (const CurtainFunctionWords &sw : kSwitches)
-            parts << QStringLiteral("%1=%2").arg(QLatin1String(sw.name),
-                                                 QLatin1String(b & sw.mask ? sw.set : sw.clear));
-        return parts.join(u' ');
-    }
-    for (const auto &[word, code] : words)
+    if (kind() == Kind::Functions)
+        return functionWords(b).join(u' ');
+    for (const auto &[word, code] : row().words)
         if (code == b)
             return QLatin1String(word);
     return QString::number(b); // a number the motor holds, in range or not
@@ -202,29 +138,29 @@ QString SettingName::print(const SettingValues &v, const MotorTarget &reported) 
 
 QJsonValue SettingName::toJson(const SettingValues &v, const MotorTarget &reported) const
 {
-    if (form == Form::Switches) {
+    if (kind() == Kind::Functions) {
         QJsonObject o;
         const Byte b = v.*field();
-        for (const CurtainFunctionWords &sw : kSwitches)
-            o.insert(QLatin1String(sw.name), QLatin1String(b & sw.mask ? sw.set : sw.clear));
+        for (const CurtainFunction &f : Settings::curtainFunctions())
+            o.insert(functionName(f), QLatin1String(b & f.bit ? f.set : f.clear));
         return o;
     }
     const QString text = print(v, reported);
-    return form == Form::Number && isNumber(text) ? QJsonValue(text.toInt()) : QJsonValue(text);
+    return kind() != Kind::Address && isNumber(text) ? QJsonValue(text.toInt()) : QJsonValue(text);
 }
 
 bool SettingName::parse(const QString &text, Change &out, QString &error) const
 {
     out = Change();
     out.setting = this;
-    switch (form) {
-    case Form::Target:
+    switch (kind()) {
+    case Kind::Address:
         if (!parseTarget(text, out.target, error)) {
             error = badValue(*this, text) + QLatin1Char('\n') + error;
             return false;
         }
         return true;
-    case Form::Switches: {
+    case Kind::Functions: {
         out.keep = 0xFF;
         const QStringList items = text.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
         if (items.isEmpty()) {
@@ -237,22 +173,23 @@ bool SettingName::parse(const QString &text, Change &out, QString &error) const
                 error = badValue(*this, item);
                 return false;
             }
-            if (!parseSwitch(*this, item.left(eq), item.mid(eq + 1), out, error))
+            if (!parseFunction(*this, item.left(eq), item.mid(eq + 1), out, error))
                 return false;
         }
         return true;
     }
-    case Form::Number: break;
+    case Kind::Number:
+    case Kind::Choice: break;
     }
-    for (const auto &[word, code] : words) {
+    for (const auto &[word, code] : row().words) {
         if (text == QLatin1String(word)) {
             out.value = Byte(code);
             return true;
         }
     }
-    if (isNumber(text) && min <= max) {
+    if (isNumber(text) && row().min <= row().max) {
         const int n = text.toInt();
-        if (n >= min && n <= max) {
+        if (n >= row().min && n <= row().max) {
             out.value = Byte(n);
             return true;
         }
@@ -263,7 +200,7 @@ bool SettingName::parse(const QString &text, Change &out, QString &error) const
 
 bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error) const
 {
-    if (form == Form::Switches) {
+    if (kind() == Kind::Functions) {
         if (!value.isObject() || value.toObject().isEmpty()) {
             error = say(CliText::CliProfileType).arg(QLatin1String(name), say(CliText::CliJsonObject));
             return false;
@@ -279,7 +216,7 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
                                  say(CliText::CliJsonString));
                 return false;
             }
-            if (!parseSwitch(*this, it.key(), it->toString(), out, error))
+            if (!parseFunction(*this, it.key(), it->toString(), out, error))
                 return false;
         }
         return true;
@@ -287,7 +224,8 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
     // Whole numbers are JSON numbers, words are strings: "speed": "100" is
     // not the number the profile format writes.
     QString text;
-    if (value.isDouble() && form == Form::Number) {
+    const bool valued = kind() == Kind::Number || kind() == Kind::Choice;
+    if (value.isDouble() && valued) {
         const double d = value.toDouble();
         // Within the range first: a larger double has no integer to compare with.
         if (!(d >= -1e6 && d <= 1e6) || d != double(qint64(d))) {
@@ -295,10 +233,11 @@ bool SettingName::parseJson(const QJsonValue &value, Change &out, QString &error
             return false;
         }
         text = QString::number(qint64(d));
-    } else if (value.isString() && (form == Form::Target || !isNumber(value.toString()))) {
+    } else if (value.isString() && (kind() == Kind::Address || !isNumber(value.toString()))) {
         text = value.toString();
     } else {
-        const bool wantsNumber = form == Form::Number && (min <= max || isNumber(QLatin1String(words.front().first)));
+        const bool wantsNumber = valued
+            && (row().min <= row().max || isNumber(QLatin1String(row().words.front().word)));
         error = say(CliText::CliProfileType)
                     .arg(QLatin1String(name), say(wantsNumber ? CliText::CliJsonNumber : CliText::CliJsonString));
         return false;

@@ -6,7 +6,7 @@
 
 #include "TextIds.h"
 #include "MotorTarget.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -27,19 +27,21 @@ struct Change {
     Byte applied(Byte current) const { return Byte((current & keep) | value); }
 };
 
+// tavik-cli's word for a setting of the settings table, and what only the
+// command line adds to it; the rest (kind, range, unit, named values,
+// default) is the table's row.
 struct SettingName {
-    enum class Form { Number, Switches, Target };
-
     const char *name;
     Settings::Item item;
-    Form form;
     bool inReport; // read prints it and a profile may hold it
     const char *allowed; // the allowed values as the usage shows them; null: see allowedValues()
     CliText meaning; // for --help
-    int min, max; // a number range (min > max: none)
-    std::span<const std::pair<const char *, int>> words; // named values
-    const char *unit; // of a number ("" for none)
-    int defaultValue; // what a motor holds as delivered (-1: none)
+
+    const Settings::Row &row() const { return *Settings::row(item); }
+    Settings::Kind kind() const { return row().kind; }
+    Byte SettingValues::*field() const { return row().value; }
+    // What a motor holds as delivered (-1: none).
+    int defaultValue() const { return row().fallback; }
 
     // The value as the motor holds it (for the ID: the reported target).
     QString print(const SettingValues &v, const MotorTarget &reported) const;
@@ -50,10 +52,9 @@ struct SettingName {
     // The same from a profile: numbers for numbers, strings for words.
     bool parseJson(const QJsonValue &value, Change &out, QString &error) const;
 
-    Byte SettingValues::*field() const;
     // The allowed values as the usage shows them: `allowed` where a row
-    // spells them out, else the named values and the range, from the motor's
-    // facts.
+    // spells them out, else the named values and the range, from the
+    // settings table.
     QString allowedValues() const;
 };
 
@@ -70,11 +71,6 @@ QJsonArray channelArray(const ChannelMask &mask);
 // One ID and one channel, as the position display needs.
 bool singleMotor(const MotorTarget &t);
 
-// The seven curtain switches: name, bit, and the words for bit 0 and bit 1.
-struct CurtainFunctionWords {
-    const char *name;
-    Byte mask;
-    const char *clear;
-    const char *set;
-};
-std::span<const CurtainFunctionWords> curtainFunctionWords();
+// A curtain function's name on the command line and in profiles: the
+// table's name with hyphens ("hand-start").
+QString functionName(const Settings::CurtainFunction &f);

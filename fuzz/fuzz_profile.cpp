@@ -26,7 +26,7 @@ SettingValues factoryValues()
 void applyTo(const Profile &p, SettingValues &values, MotorTarget &target)
 {
     for (const Change &c : p.changes) {
-        if (c.setting->form == SettingName::Form::Target)
+        if (c.setting->kind() == Settings::Kind::Address)
             target = c.target;
         else
             values.*c.setting->field() = c.applied(values.*c.setting->field());

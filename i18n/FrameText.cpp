@@ -2,6 +2,7 @@
 
 #include "ChannelNumbers.h"
 #include "MotorSettings.h"
+#include "SettingsTable.h"
 
 #include <QStringList>
 
@@ -88,12 +89,13 @@ QString motorCommand(Byte data, const Words &w)
 QString command(Byte function, Byte data, const Words &w)
 {
     // Writes whose data byte is the value itself, shown in decimal.
-    static constexpr std::pair<Byte, Word> plainWrites[] = {{Frame::WriteDryContact, Word::MonWriteDryContact},
-                                                            {Frame::WriteMaxSpeed, Word::MonWriteSpeed},
-                                                            {Frame::WriteJogTime, Word::MonWriteJog},
-                                                            {Frame::WriteSensitivity, Word::MonWriteSensitivity}};
-    for (const auto &[code, name] : plainWrites)
-        if (function == code)
+    static constexpr std::pair<Settings::Item, Word> plainWrites[] = {
+        {Settings::DryContact, Word::MonWriteDryContact},
+        {Settings::MaxSpeed, Word::MonWriteSpeed},
+        {Settings::JogTime, Word::MonWriteJog},
+        {Settings::Sensitivity, Word::MonWriteSensitivity}};
+    for (const auto &[item, name] : plainWrites)
+        if (function == Settings::row(item)->function)
             return w(name).arg(int(data));
 
     switch (function) {
@@ -160,19 +162,20 @@ QString received(const QByteArray &frame, Language lang)
     if (!wellFormed(frame, Frame::ResponseSize, Frame::ResponseLead))
         return w(Word::MonNotAnswer);
     const auto r = *Frame::Response::parse(reinterpret_cast<const Byte *>(frame.constData()), int(frame.size()));
+    SettingValues v;
     if (r.isBasic()) {
+        Settings::decode(r, Settings::ReadBack::Basic, v);
         return w(Word::MonBasicReport)
-            .arg(parts({w(Word::MonTargetId).arg(int(r.id())), channels(r.mask(), w), baud(r.b[Frame::BaudCodeByte], w),
-                        w(Word::MonSpeed).arg(int(r.b[Frame::MaxSpeedByte])),
-                        w(Word::MonDryContact).arg(int(r.b[Frame::DryContactByte])),
-                        w(Word::MonCurtainFunctions).arg(hexByte(r.b[Frame::CurtainFunctionsByte]))},
+            .arg(parts({w(Word::MonTargetId).arg(int(r.id())), channels(r.mask(), w), baud(v.deviceBaudCode, w),
+                        w(Word::MonSpeed).arg(int(v.maxSpeed)), w(Word::MonDryContact).arg(int(v.dryContactMode)),
+                        w(Word::MonCurtainFunctions).arg(hexByte(v.curtainFunctions))},
                        w));
     }
     if (r.isExtended()) {
+        Settings::decode(r, Settings::ReadBack::Extended, v);
         return w(Word::MonExtendedReport)
-            .arg(parts({w(Word::MonJog).arg(int(r.b[Frame::JogTimeByte])),
-                        w(Word::MonSensitivity).arg(int(r.b[Frame::SensitivityByte])),
-                        rebound(r.b[Frame::ReboundByte], w)},
+            .arg(parts({w(Word::MonJog).arg(int(v.jogTime)), w(Word::MonSensitivity).arg(int(v.obstacleSensitivity)),
+                        rebound(v.reboundTime, w)},
                        w));
     }
     return status(r.b[Frame::PositionByte], r.status(), w);

@@ -39,7 +39,9 @@
     X(StatusPort, "MsgStatusPort") /* %1 = the port, %2 = its bits per second */                                       \
     X(StatusNoPort, "MsgStatusNoPort")                                                                                 \
     X(StatusScanning, "MsgStatusScanning")                                                                             \
-    X(StatusMotorFound, "MsgStatusMotorFound") /* %1 = the ID, %2 = the channels */                                    \
+    X(StatusMotorAddressed, "MsgStatusMotorAddressed") /* %1 = the ID, %2 = the channels, %3 = bits per second */      \
+    X(StatusMotorSilent, "MsgStatusMotorSilent") /* as StatusMotorAddressed */                                         \
+    X(StatusGroupAddressed, "MsgStatusGroupAddressed") /* %1 = the channels, %2 = bits per second */                   \
     X(StatusNoAnswer, "MsgStatusNoAnswer")                                                                             \
     X(StatusSeveralAnswered, "MsgStatusSeveralAnswered")                                                               \
     X(StatusIdOutOfRange, "MsgStatusIdOutOfRange")                                                                     \

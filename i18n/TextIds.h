@@ -79,7 +79,7 @@
     X(CliAddressOneTarget)                                                                                             \
     X(CliBadNumber)                                                                                                    \
     X(CliBadValue)                                                                                                     \
-    X(CliBadSwitch)                                                                                                    \
+    X(CliBadFunctionWord)                                                                                              \
     X(CliUnknownSetting)                                                                                               \
     X(CliBadTarget)                                                                                                    \
     X(CliBadTargetId)                                                                                                  \
@@ -154,7 +154,7 @@
     X(CliPlanChange)                                                                                                   \
     X(CliPlanKept)                                                                                                     \
     X(CliKeptHow)                                                                                                      \
-    X(CliPlanSwitches)                                                                                                 \
+    X(CliPlanFunctions)                                                                                                \
     X(CliPlanNothing)                                                                                                  \
     X(CliDryRun)                                                                                                       \
     X(CliSent)                                                                                                         \

@@ -8,7 +8,7 @@
 #include "LinkReports.h"
 #include "LinkRequests.h"
 #include "MotorTarget.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QByteArray>
 #include <QObject>

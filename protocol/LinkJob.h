@@ -5,7 +5,7 @@
 
 #include "LinkRequests.h"
 #include "MotorTarget.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <optional>
 

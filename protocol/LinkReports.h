@@ -5,9 +5,13 @@
 #pragma once
 
 #include "MotorTarget.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <optional>
+
+// The position every client passes on for a motor that does not know
+// where it is.
+inline constexpr int UnknownPercent = -1;
 
 // A status answer (to a status poll or a motor command).
 struct StatusReport {
@@ -17,6 +21,8 @@ struct StatusReport {
     std::optional<int> percent;
     Byte status = 0; // position known, limit points stored
     bool fromAddressed = false;
+
+    int percentOrUnknown() const { return percent.value_or(UnknownPercent); }
 };
 
 // A basic (CA) or extended (CB) settings answer of the motor addressed:

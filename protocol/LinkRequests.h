@@ -4,7 +4,7 @@
 #pragma once
 
 #include "MotorTarget.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QMetaType>
 

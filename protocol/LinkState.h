@@ -7,7 +7,7 @@
 #include "Frames.h"
 #include "LinkJob.h"
 #include "MotorTarget.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QByteArray>
 

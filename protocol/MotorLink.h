@@ -38,7 +38,7 @@
 #include "MotorSettings.h"
 #include "MotorTarget.h"
 #include "SerialLine.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

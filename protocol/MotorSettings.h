@@ -55,8 +55,9 @@ inline constexpr Range ReboundRange {1, 254, 1}; // tenths of a second; see NoRe
 inline constexpr Byte NoRebound = 0;
 inline constexpr Byte UnlimitedRebound = 0xFF;
 
-// The bits of the curtain-functions byte.  Bit 2 (0x04) has no
-// meaning a person can set: it is kept as the device reported it.
+// The bits of the curtain-functions byte (their names and words are in
+// SettingsTable.h).  Bit 2 (0x04) has no meaning a person can set: it is
+// kept as the device reported it.
 enum CurtainBit : Byte {
     HandStartBit = 0x01, // 1: a pull by hand does not start the motor
     DirectionBit = 0x02, // 1: reversed direction
@@ -65,17 +66,6 @@ enum CurtainBit : Byte {
     ObstacleStopBit = 0x20, // 1: stops when it meets an obstacle, 0: at the end of travel
     PowerMemoryBit = 0x40, // 1: travel not remembered across a power cut
     HandSyncBit = 0x80, // 1: not synchronised
-};
-
-struct CurtainFunction {
-    CurtainBit bit;
-    const char *name; // the name tavik-cli and profiles use
-};
-
-inline constexpr CurtainFunction CurtainFunctionList[] = {
-    {HandStartBit, "hand-start"}, {DirectionBit, "direction"},        {SoftStartBit, "soft-start"},
-    {EndGapBit, "end-gap"},       {ObstacleStopBit, "obstacle-stop"}, {PowerMemoryBit, "power-memory"},
-    {HandSyncBit, "hand-sync"},
 };
 
 // Everything off but the power memory: what a restore writes.

@@ -202,21 +202,6 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
     m_events.statusByte(m_state.deviceStatus);
 }
 
-void ResponseHandler::decodeBasic(const Frame::Response &f, SettingValues &v)
-{
-    v.deviceBaudCode = f.b[Frame::BaudCodeByte];
-    v.dryContactMode = f.b[Frame::DryContactByte];
-    v.maxSpeed = f.b[Frame::MaxSpeedByte];
-    v.curtainFunctions = f.b[Frame::CurtainFunctionsByte];
-}
-
-void ResponseHandler::decodeExtended(const Frame::Response &f, SettingValues &v)
-{
-    v.jogTime = f.b[Frame::JogTimeByte];
-    v.obstacleSensitivity = f.b[Frame::SensitivityByte];
-    v.reboundTime = f.b[Frame::ReboundByte];
-}
-
 std::optional<Settings::Item> ResponseHandler::itemBeingReadBack() const
 {
     if (const auto *r = std::get_if<LinkJob::ReadBack>(&m_state.job))
@@ -326,7 +311,7 @@ void ResponseHandler::noteOtherValue()
 void ResponseHandler::loadBasicSettings(const Frame::Response &f)
 {
     SettingValues &v = m_state.settings;
-    decodeBasic(f, v);
+    Settings::decode(f, Settings::ReadBack::Basic, v);
     if (!MotorSettings::baudCodeBps(v.deviceBaudCode)) {
         // A code no rate has: fall back to the device's default rate.
         v.deviceBaudCode = MotorSettings::DefaultBaudCode;
@@ -360,6 +345,6 @@ void ResponseHandler::loadBasicSettings(const Frame::Response &f)
 void ResponseHandler::loadExtendedSettings(const Frame::Response &f)
 {
     SettingValues &v = m_state.settings;
-    decodeExtended(f, v);
+    Settings::decode(f, Settings::ReadBack::Extended, v);
     m_events.extendedSettingsRead({{f.id(), f.mask()}, v});
 }

@@ -7,7 +7,7 @@
 #include "Frames.h"
 #include "LinkEvents.h"
 #include "LinkReports.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QByteArray>
 
@@ -32,8 +32,6 @@ public:
     void handleFrame(const Frame::Response &f);
 
 private:
-    static void decodeBasic(const Frame::Response &f, SettingValues &v);
-    static void decodeExtended(const Frame::Response &f, SettingValues &v);
     // Store a report's values and announce them.
     void loadBasicSettings(const Frame::Response &f);
     void loadExtendedSettings(const Frame::Response &f);

@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 #include "Contrast.h"
 #include "Bench.h"
+#include "ChannelNumbers.h"
 #include "Frames.h"
 #include "MotorSettingsWindow.h"
 #include "MotorSim.h"
@@ -50,6 +51,8 @@ private slots:
     void severalMotorsAnsweredTheScan();
     void scanStaysWhereSeveralAnswered_data();
     void scanStaysWhereSeveralAnswered();
+    void silentMotorIsNamed_data();
+    void silentMotorIsNamed();
     void lostAndBack();
     void offEndsTheWait();
     void lostPortBoxEndsWithTheWait_data();
@@ -87,11 +90,12 @@ void StatusLineTest::motorFound()
     a.choosePort(sim.path());
     QCOMPARE(a.main.statusLine()->motor(), Motor_::Scanning);
     QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusScanning]);
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
-    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusMotorFound].arg(7).arg(QStringLiteral("3 5")));
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Addressed, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"),
+             a.texts[Message::StatusMotorAddressed].arg(7).arg(QStringLiteral("3,5")).arg(4800));
     QCOMPARE(shownText(a, "StatusPort"), a.texts[Message::StatusPort].arg(sim.path()).arg(4800));
     QVERIFY(!shownText(a, "StatusAnswer").isEmpty());
-    // One channel: the motor is polled (the line still names what the scan found), the bars fill and the percent stays shown.
+    // One channel: the motor is polled (the line names the panel's motor now), the bars fill and the percent stays shown.
     a.click("Label_ch5");
     QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(a.slider().box()->isVisibleTo(&a.main), 5000);
@@ -99,7 +103,8 @@ void StatusLineTest::motorFound()
     QVERIFY(a.slider().box()->isVisibleTo(&a.main));
     // The texts follow the language.
     a.main.setLanguage(Language::English);
-    QCOMPARE(shownText(a, "StatusMotor"), QStringLiteral("Motor ID 7, channels 3 5"));
+    QTRY_COMPARE(shownText(a, "StatusMotor"),
+                 QStringLiteral("Motor 7:%1 at 4800 bit/s").arg(channelNumbersText(a.link.target().channels)));
 }
 
 // A port with a motor, then one with none: the line says none answered
@@ -114,7 +119,7 @@ void StatusLineTest::noMotorAnswered()
     silent.setFaults(f);
     App a({withMotor.path(), silent.path()});
     a.choosePort(withMotor.path());
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Addressed, 8000);
     a.choosePort(silent.path());
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::NoAnswer, 8000);
     QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusNoAnswer]);
@@ -126,7 +131,7 @@ void StatusLineTest::noMotorAnswered()
     // Read again from the motor's port: the values are the motor's.
     a.w.settingsWindow().close();
     a.choosePort(withMotor.path());
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Addressed, 8000);
     a.main.findChild<QAction *>(QStringLiteral("SetMenu"))->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(a.w.settingsWindow().isVisible(), 8000);
     QVERIFY(!a.w.settingsWindow().showsDefaults());
@@ -144,8 +149,9 @@ void StatusLineTest::portOpenedWithoutScan()
     QCOMPARE(a.main.statusLine()->motor(), Motor_::NotAsked);
     QCOMPARE(shownText(a, "StatusMotor"), QString());
     a.main.idList()->setCurrentIndex(7); // polls motor 7 on its first channel
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
-    QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusMotorFound].arg(7).arg(QStringLiteral("1")));
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Addressed, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"),
+             a.texts[Message::StatusMotorAddressed].arg(7).arg(QStringLiteral("1")).arg(2400));
 }
 
 // Two motors that hear the scan's group read answer it at once, and their
@@ -176,8 +182,8 @@ void StatusLineTest::severalMotorsAnsweredTheScan()
     a.main.setLanguage(Language::English);
     a.w.settingsWindow().close();
     a.main.idList()->setCurrentIndex(5); // polls motor 5 alone
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
-    QCOMPARE(shownText(a, "StatusMotor"), QStringLiteral("Motor ID 5, channels 1"));
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Addressed, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"), QStringLiteral("Motor 5:1 at 2400 bit/s"));
 }
 
 void StatusLineTest::scanStaysWhereSeveralAnswered_data()
@@ -229,6 +235,44 @@ void StatusLineTest::scanStaysWhereSeveralAnswered()
     for (const MotorTarget &from : polled)
         QCOMPARE(from.id, chosenId);
     QCOMPARE(a.link.serial().bitsPerSecond(), rate);
+    QTRY_COMPARE(shownText(a, "StatusMotor"),
+                 a.texts[Message::StatusMotorAddressed].arg(chosenId).arg(QStringLiteral("1")).arg(rate));
+}
+
+void StatusLineTest::silentMotorIsNamed_data()
+{
+    QTest::addColumn<QStringList>("motors"); // "ID:CHANNELS@BPS" each; the scan finds the first
+    QTest::addColumn<int>("silentId"); // chosen next, polled on channel 1 at the first one's rate
+    QTest::newRow("no motor has the ID") << QStringList {"4:1@9600"} << 9;
+    QTest::newRow("the ID's motor speaks another rate") << QStringList {"4:1@9600", "6:1@19200"} << 6;
+}
+
+// The line names the motor the panel addresses now, at the rate its frames
+// go out at, and says when it stays silent; back on the scan's motor, it
+// names that one again.
+void StatusLineTest::silentMotorIsNamed()
+{
+    QFETCH(QStringList, motors);
+    QFETCH(int, silentId);
+    MotorSim sim;
+    for (const QString &motor : motors)
+        QVERIFY(sim.bus().addMotor(motor));
+    App a({sim.path()});
+    a.choosePort(sim.path());
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Addressed, 15000);
+    QCOMPARE(a.link.serial().bitsPerSecond(), 9600);
+    const QString named = a.texts[Message::StatusMotorAddressed].arg(4).arg(QStringLiteral("1")).arg(9600);
+    QCOMPARE(shownText(a, "StatusMotor"), named);
+    a.main.idList()->setCurrentIndex(silentId);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Silent, 8000);
+    QCOMPARE(shownText(a, "StatusMotor"),
+             a.texts[Message::StatusMotorSilent].arg(silentId).arg(QStringLiteral("1")).arg(9600));
+    a.main.setLanguage(Language::English);
+    QCOMPARE(shownText(a, "StatusMotor"), QStringLiteral("Motor %1:1 at 9600 bit/s: no answer").arg(silentId));
+    a.main.setLanguage(Language::SimplifiedChinese);
+    a.main.idList()->setCurrentIndex(4);
+    QTRY_COMPARE_WITH_TIMEOUT(shownText(a, "StatusMotor"), named, 8000);
+    QCOMPARE(a.main.statusLine()->motor(), Motor_::Addressed);
 }
 
 void StatusLineTest::lostAndBack()
@@ -240,7 +284,7 @@ void StatusLineTest::lostAndBack()
     QVERIFY(sim.link(path));
     App a({path});
     a.choosePort(path);
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Addressed, 8000);
     QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
     sim.unplug();
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortLost, 8000);
@@ -254,7 +298,7 @@ void StatusLineTest::lostAndBack()
     QVERIFY(sim.replug());
     QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::PortBack, 8000);
     QCOMPARE(shownText(a, "StatusMotor"), a.texts[Message::StatusPortBack].arg(path));
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Addressed, 8000);
     QCOMPARE(a.link.target().id, 4);
     QTRY_COMPARE_WITH_TIMEOUT(bars(a)->bars(), 5, 5000);
     QCOMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
@@ -270,7 +314,7 @@ void StatusLineTest::offEndsTheWait()
     QVERIFY(sim.link(path));
     App a({path});
     a.choosePort(path);
-    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Found, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(a.main.statusLine()->motor(), Motor_::Addressed, 8000);
     sim.unplug();
     QTRY_VERIFY_WITH_TIMEOUT(a.main.portReturnWatch().watching(), 8000);
     QTRY_COMPARE(a.messages.texts(), QStringList {a.texts[Message::PortLost]});
@@ -290,7 +334,7 @@ void StatusLineTest::lostPortBoxEndsWithTheWait_data()
 {
     QTest::addColumn<QStringList>("motors");
     QTest::addColumn<int>("found"); // what the scan after the return finds (StatusLine::Motor)
-    QTest::newRow("one motor") << QStringList {"4:1"} << int(Motor_::Found);
+    QTest::newRow("one motor") << QStringList {"4:1"} << int(Motor_::Addressed);
     QTest::newRow("two motors share ID 4") << QStringList {"4:1", "4:2"} << int(Motor_::SeveralAnswered);
     QTest::newRow("three motors") << QStringList {"2:1", "4:1", "9:3"} << int(Motor_::SeveralAnswered);
     QTest::newRow("no motor") << QStringList {} << int(Motor_::NoAnswer);
@@ -420,7 +464,7 @@ void StatusLineTest::longPortNameIsCut_data()
     const std::pair<Language, const char *> languages[] = {
         {Language::SimplifiedChinese, "zh_CN"}, {Language::English, "en"}, {Language::TraditionalChinese, "zh_TW"}};
     for (const auto &[lang, code] : languages) {
-        QTest::addRow("%s, one motor", code) << lang << QStringList {"6:2"} << int(Motor_::Found);
+        QTest::addRow("%s, one motor", code) << lang << QStringList {"6:2"} << int(Motor_::Addressed);
         QTest::addRow("%s, two motors answer together", code)
             << lang << QStringList {"3:1", "5:1"} << int(Motor_::SeveralAnswered);
         QTest::addRow("%s, no motor", code) << lang << QStringList {} << int(Motor_::NoAnswer);

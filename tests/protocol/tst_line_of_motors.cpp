@@ -2,7 +2,7 @@
 // that collide are never taken for an answer, and an ID write asks the line
 // who is on it before it goes out and is confirmed only by what the line says.
 #include "Bench.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QtTest>
 

@@ -2,7 +2,7 @@
 // of a frame, the position rules, the end of a scan and the confirmation of
 // written settings, against a pseudo-terminal or the simulated motor.
 #include "Bench.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // Frames on the wire and the transmit tick's schedule, through the real
 // serial component on a pseudo-terminal.
 #include "Bench.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QtTest>
 

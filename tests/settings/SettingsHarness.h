@@ -5,7 +5,7 @@
 #include "AppFixture.h"
 #include "ChannelEditor.h"
 #include "MotorSim.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QComboBox>
 

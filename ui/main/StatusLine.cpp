@@ -101,13 +101,19 @@ void StatusLine::listenToLink()
     connect(&m_link, &MotorLink::answerFrom, this, [this](const MotorTarget &sender) {
         m_sinceAnswer.start();
         // An answer on a port where the scan found nothing: a motor is there after all.
-        if (m_motor == Motor::NoAnswer || m_motor == Motor::SeveralAnswered || m_motor == Motor::NotAsked) {
-            m_found = sender;
-            setMotor(Motor::Found);
-        }
+        if (m_motor == Motor::NoAnswer || m_motor == Motor::SeveralAnswered || m_motor == Motor::NotAsked)
+            setMotor(Motor::Addressed);
+        else if (m_motor == Motor::Silent && sender.id == m_addressed.id
+                 && (sender.channels.word() & m_addressed.channels.word()))
+            setMotor(Motor::Addressed);
         showAnswerAge();
     });
-    connect(&m_link, &MotorLink::reportedId, this, [this](int id) { m_found.id = id; });
+    connect(&m_link, &MotorLink::motorSilent, this, [this] {
+        if (m_motor == Motor::Addressed && !m_addressed.isGroup())
+            setMotor(Motor::Silent);
+    });
+    // Each frame goes to the target current when it is sent.
+    connect(&m_link, &MotorLink::ticked, this, &StatusLine::followTarget);
     connect(&m_link, &MotorLink::reportedIdOutOfRange, this, [this](int id) { m_reportedId = id; });
     connect(&m_link, &MotorLink::scanEnded, this, [this](MotorLink::ScanEnd end) {
         if (end == MotorLink::ScanEnd::NoneAnswered)
@@ -117,16 +123,31 @@ void StatusLine::listenToLink()
         else if (m_reportedId > MotorSettings::MaxId)
             setMotor(Motor::IdOutOfRange);
         else
-            setMotor(Motor::Found);
+            setMotor(Motor::Addressed);
         m_reportedId = 0;
     });
     // The channels a scan found are the target's once it reports them.
-    connect(&m_link, &MotorLink::reportedChannels, this, [this] {
-        if (m_motor == Motor::Found) {
-            m_found = m_link.target();
-            refresh();
-        }
-    });
+    connect(&m_link, &MotorLink::reportedChannels, this, &StatusLine::followTarget);
+}
+
+void StatusLine::followTarget()
+{
+    if (m_motor != Motor::Addressed && m_motor != Motor::Silent)
+        return;
+    if (m_link.target() != m_addressed || m_link.serial().bitsPerSecond() != m_addressedBps)
+        setMotor(Motor::Addressed); // another motor: not known to be silent
+}
+
+QString StatusLine::addressedText() const
+{
+    const QString channels = m_addressed.channels.word() ? channelNumbersText(m_addressed.channels)
+                                                         : QStringLiteral("-");
+    if (m_addressed.isGroup())
+        return m_texts[Message::StatusGroupAddressed].arg(channels).arg(m_addressedBps);
+    return m_texts[m_motor == Motor::Silent ? Message::StatusMotorSilent : Message::StatusMotorAddressed]
+        .arg(m_addressed.id)
+        .arg(channels)
+        .arg(m_addressedBps);
 }
 
 void StatusLine::showPortLost(const QString &portName)
@@ -144,6 +165,8 @@ void StatusLine::showPortBack(const QString &portName)
 void StatusLine::setMotor(Motor motor)
 {
     m_motor = motor;
+    m_addressed = m_link.target();
+    m_addressedBps = m_link.serial().bitsPerSecond();
     refresh();
 }
 
@@ -155,12 +178,8 @@ void StatusLine::refresh()
     case Motor::NoPort: m_motorText->setFullText(m_texts[Message::StatusNoPort]); break;
     case Motor::NotAsked: m_motorText->setFullText(QString()); break;
     case Motor::Scanning: m_motorText->setFullText(m_texts[Message::StatusScanning]); break;
-    case Motor::Found:
-        m_motorText->setFullText(
-            m_texts[Message::StatusMotorFound]
-                .arg(m_found.id)
-                .arg(m_found.channels.word() ? channelNumbersText(m_found.channels, u' ') : QStringLiteral("-")));
-        break;
+    case Motor::Addressed:
+    case Motor::Silent: m_motorText->setFullText(addressedText()); break;
     case Motor::NoAnswer: m_motorText->setFullText(m_texts[Message::StatusNoAnswer]); break;
     case Motor::SeveralAnswered: m_motorText->setFullText(m_texts[Message::StatusSeveralAnswered]); break;
     case Motor::IdOutOfRange: m_motorText->setFullText(m_texts[Message::StatusIdOutOfRange]); break;

@@ -1,6 +1,8 @@
 // The line under the panel that says how the connection stands: the port and
-// its rate, the motor a scan found (or that none answered), how long ago the
-// last valid answer came, a lost port and its return.  It also rates the
+// its rate, the motor the panel addresses now (ID:channels at the rate its
+// frames go out at, and whether it is silent) once a motor answered, or that
+// none or several answered, how long ago the last valid answer came, a lost
+// port and its return.  It also rates the
 // answers for the signal-bars picture: five bars only while they come.
 #pragma once
 
@@ -21,7 +23,19 @@ public:
 
     // What is known of the motor on the port.
     // SeveralAnswered: the scan heard only answers that collided.
-    enum class Motor { NoPort, NotAsked, Scanning, Found, NoAnswer, SeveralAnswered, IdOutOfRange, PortLost, PortBack };
+    // Addressed: the motor the panel addresses now; Silent: it stopped answering its polls.
+    enum class Motor {
+        NoPort,
+        NotAsked,
+        Scanning,
+        Addressed,
+        Silent,
+        NoAnswer,
+        SeveralAnswered,
+        IdOutOfRange,
+        PortLost,
+        PortBack
+    };
     Motor motor() const { return m_motor; }
 
     // No port chosen (OFF), also after a loss.
@@ -48,6 +62,9 @@ private:
     void listenToLink();
     void setMotor(Motor motor);
     void showAnswerAge();
+    // The panel's target or the line's rate changed since they were shown.
+    void followTarget();
+    QString addressedText() const;
 
     MotorLink &m_link;
     const MessageTexts &m_texts;
@@ -58,7 +75,8 @@ private:
     Motor m_motor = Motor::NoPort;
     QString m_portName;
     int m_bitsPerSecond = 0;
-    MotorTarget m_found;
+    MotorTarget m_addressed; // as shown
+    int m_addressedBps = 0;
     int m_reportedId = 0; // an ID outside 1..99
     QElapsedTimer m_sinceAnswer; // invalid: no answer since the port opened
     QTimer m_clock; // the answer's age and the bars move on by themselves

@@ -9,7 +9,7 @@
 
 #include "MessageTexts.h"
 #include "MotorLink.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QObject>
 #include <QPoint>

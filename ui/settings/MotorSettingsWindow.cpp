@@ -82,10 +82,10 @@ void MotorSettingsWindow::addIdTab()
 void MotorSettingsWindow::addSettingTab(const SettingsTabs::Tab &tab)
 {
     QWidget *page = addPage(m_pages, tab.page);
-    const SettingsTabs::Context context {features(), [this](int v) { return reportNote(v); },
+    const SettingsTabs::Context context {m_values, [this](int v) { return reportNote(v); },
                                          [this] { return baudChoiceAllowed(); }, this};
     RadioPage *setting = tab.build(page, context);
-    m_settings.push_back({setting, tab.item, tab.shownBy});
+    m_settings.push_back({setting, tab.item});
     // The baud code chosen here is the rate the link opens a port at.
     if (tab.item == Settings::BaudCode)
         connect(setting, &RadioPage::valueStored, this, [this](Byte code) { m_link.setLineBaudCode(code); });
@@ -109,15 +109,13 @@ void MotorSettingsWindow::changeEvent(QEvent *event)
 
 // --- the window as a whole ---------------------------------------------------
 
-void MotorSettingsWindow::showReported(SettingsTabs::Report report, const SettingValues &reported)
+void MotorSettingsWindow::showReported(Settings::ReadBack carried, const SettingValues &reported)
 {
-    const Settings::ReadBack carried = report == SettingsTabs::Report::Basic ? Settings::ReadBack::Basic
-                                                                             : Settings::ReadBack::Extended;
-    for (int item = Settings::IdAndChannels; const Settings::Row *row = Settings::row(item); ++item)
-        if (row->value && row->readBack == carried)
-            m_values.*row->value = reported.*row->value;
+    for (const Settings::Row &row : Settings::rows())
+        if (row.value && row.readBack == carried)
+            m_values.*row.value = reported.*row.value;
     for (const Setting &setting : m_settings)
-        if (setting.shownBy == report)
+        if (Settings::row(setting.item)->readBack == carried)
             setting.page->show();
 }
 
@@ -125,12 +123,12 @@ void MotorSettingsWindow::showReported(SettingsTabs::Report report, const Settin
 // the default code and stored it.
 void MotorSettingsWindow::showBasicSettings(const SettingValues &reported)
 {
-    showReported(SettingsTabs::Report::Basic, reported);
+    showReported(Settings::ReadBack::Basic, reported);
 }
 
 void MotorSettingsWindow::showExtendedSettings(const SettingValues &reported)
 {
-    showReported(SettingsTabs::Report::Extended, reported);
+    showReported(Settings::ReadBack::Extended, reported);
 }
 
 void MotorSettingsWindow::selectReportedId(int id)
@@ -212,11 +210,6 @@ bool MotorSettingsWindow::showsDefaults() const
 void MotorSettingsWindow::refreshTexts()
 {
     m_defaultsNote->setText(m_texts[m_defaultsNoteText]);
-}
-
-SettingValues &MotorSettingsWindow::features()
-{
-    return m_values;
 }
 
 QString MotorSettingsWindow::reportNote(int reported) const

@@ -66,16 +66,14 @@ private:
     struct Setting {
         RadioPage *page;
         Settings::Item item;
-        SettingsTabs::Report shownBy;
     };
     void addIdTab();
     void addSettingTab(const SettingsTabs::Tab &tab);
     void addSetButton(QWidget *page, const char *name, Settings::Item item, QPoint at);
-    void showReported(SettingsTabs::Report report, const SettingValues &reported);
+    void showReported(Settings::ReadBack carried, const SettingValues &reported);
 
     // Where the window touches the link and its state.
     void listenToLink();
-    SettingValues &features();
     QString reportNote(int reported) const;
     bool baudChoiceAllowed();
 

@@ -8,7 +8,7 @@
 // setting's default and shows it.
 #pragma once
 
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <QObject>
 #include <QString>

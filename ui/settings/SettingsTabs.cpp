@@ -33,23 +33,19 @@ struct RadioTab {
     QPoint firstBox;
     int pitch;
     int boxWidth;
-    Field field;
-    Byte fallback;
+    Settings::Item item; // the value its boxes stand for, its default and the track edit's range
     int note; // the number of its ReportNote label, or -1 for none
     const char *edit; // the FreeValue box's track edit, or nullptr
     int editX;
     int editTyping; // characters that can be typed; 0: the slider only
-    MS::Range editRange;
 };
 
-// A tab of one group box with a list, whose item i stands for firstValue + i.
+// A tab of one group box with a list: the numbers of the setting's range,
+// or its named values.
 struct ListTab {
     const char *group;
     const char *list;
-    Field field;
-    Byte fallback;
-    int firstValue;
-    QStringList (*items)();
+    Settings::Item item;
     int note;
     bool guarded; // a choice is stored only when the window's guard allows it
 };
@@ -75,43 +71,22 @@ const BoxRow ReboundBoxes[] = {
 };
 
 // One tab a line: group, its place, boxes, first box, pitch, box width,
-// field, fallback, note, track edit, its x, typing, its range.
+// setting, note, track edit, its x, typing.
 // clang-format off
-const RadioTab DryContactTab {"DryContact", {60, 12, 450, 222}, DryContactBoxes, {30, 34}, 36, 400, &SettingValues::dryContactMode, MS::DryContactRange.fallback, 0, nullptr, 0, 0, {}};
-const RadioTab SpeedTab {"SpeedSelect", {60, 12, 450, 222}, SpeedBoxes, {30, 36}, 40, 170, &SettingValues::maxSpeed, MS::MaxSpeedRange.fallback, 1, "bsSkinTrackEdit1", 210, 3, MS::MaxSpeedRange};
-const RadioTab SensitivityTab {"bsSkinGroupBox4", {100, 20, 370, 180}, SensitivityBoxes, {60, 40}, 42, 260, &SettingValues::obstacleSensitivity, MS::SensitivityRange.fallback, 3, nullptr, 0, 0, {}};
-const RadioTab ReboundTab {"bsSkinGroupBox5", {40, 20, 490, 200}, ReboundBoxes, {30, 40}, 46, 300, &SettingValues::reboundTime, MS::ReboundRange.fallback, -1, "bsSkinTrackEdit2", 340, 0, MS::ReboundRange};
+const RadioTab DryContactTab {"DryContact", {60, 12, 450, 222}, DryContactBoxes, {30, 34}, 36, 400, Settings::DryContact, 0, nullptr, 0, 0};
+const RadioTab SpeedTab {"SpeedSelect", {60, 12, 450, 222}, SpeedBoxes, {30, 36}, 40, 170, Settings::MaxSpeed, 1, "bsSkinTrackEdit1", 210, 3};
+const RadioTab SensitivityTab {"bsSkinGroupBox4", {100, 20, 370, 180}, SensitivityBoxes, {60, 40}, 42, 260, Settings::Sensitivity, 3, nullptr, 0, 0};
+const RadioTab ReboundTab {"bsSkinGroupBox5", {40, 20, 490, 200}, ReboundBoxes, {30, 40}, 46, 300, Settings::Rebound, -1, "bsSkinTrackEdit2", 340, 0};
 // clang-format on
 
-QStringList numbers(int from, int to)
-{
-    QStringList items;
-    for (int n = from; n <= to; ++n)
-        items << QString::number(n);
-    return items;
-}
+const ListTab JogTab {"bsSkinGroupBox6", "bsSkinComboBox1", Settings::JogTime, 2, false};
+const ListTab BaudTab {"bsSkinGroupBox3", "SetComboBox", Settings::BaudCode, -1, true};
 
-const ListTab JogTab {"bsSkinGroupBox6",
-                      "bsSkinComboBox1",
-                      &SettingValues::jogTime,
-                      MS::JogTimeRange.fallback,
-                      MS::JogTimeRange.min,
-                      [] { return numbers(MS::JogTimeRange.min, MS::JogTimeRange.max); },
-                      2,
-                      false};
-const ListTab BaudTab {"bsSkinGroupBox3",
-                       "SetComboBox",
-                       &SettingValues::deviceBaudCode,
-                       MS::DefaultBaudCode,
-                       0,
-                       [] {
-                           QStringList items;
-                           for (int bps : MS::BaudRates)
-                               items << QString::number(bps);
-                           return items;
-                       },
-                       -1,
-                       true};
+RadioPage *newPage(const Context &c, Settings::Item item)
+{
+    const Settings::Row &row = *Settings::row(item);
+    return new RadioPage(c.values, row.value, Byte(row.fallback), c.owner);
+}
 
 // The curtain tab's groups lie in five rows, each group's two boxes side by
 // side.  The groups whose English captions are long take a whole row, the
@@ -171,7 +146,7 @@ void addNote(RadioPage *setting, QWidget *page, int note, const Context &c)
 
 RadioPage *buildRadios(QWidget *page, const Context &c, const RadioTab &tab)
 {
-    auto *setting = new RadioPage(c.values, tab.field, tab.fallback, c.owner);
+    RadioPage *setting = newPage(c, tab.item);
     QGroupBox *group = addGroup(page, tab.group, tab.groupAt);
     int freeY = 0;
     for (std::size_t i = 0; i < tab.boxes.size(); ++i) {
@@ -181,7 +156,8 @@ RadioPage *buildRadios(QWidget *page, const Context &c, const RadioTab &tab)
             freeY = at.y();
     }
     if (tab.edit) {
-        auto *edit = new TrackEdit(tab.editRange.min, tab.editRange.max, group);
+        const Settings::Row &row = *Settings::row(tab.item);
+        auto *edit = new TrackEdit(row.min, row.max, group);
         edit->setObjectName(QLatin1String(tab.edit));
         edit->setGeometry(tab.editX, freeY, 90, 24);
         edit->setTyping(tab.editTyping);
@@ -194,16 +170,26 @@ RadioPage *buildRadios(QWidget *page, const Context &c, const RadioTab &tab)
 
 RadioPage *buildList(QWidget *page, const Context &c, const ListTab &tab)
 {
-    auto *setting = new RadioPage(c.values, tab.field, tab.fallback, c.owner);
+    RadioPage *setting = newPage(c, tab.item);
     QGroupBox *group = addGroup(page, tab.group, QRect(160, 40, 250, 110));
     auto *list = new QComboBox(group);
     list->setObjectName(QLatin1String(tab.list));
     list->setGeometry(40, 46, 170, 26);
-    list->addItems(tab.items());
+    // Item i stands for the first value + i.
+    const Settings::Row &row = *Settings::row(tab.item);
+    int firstValue = row.min;
+    if (row.min <= row.max) {
+        for (int n = row.min; n <= row.max; n += row.step)
+            list->addItem(QString::number(n));
+    } else {
+        firstValue = row.words.front().value;
+        for (const Settings::ValueWord &w : row.words)
+            list->addItem(QLatin1String(w.word));
+    }
     list->setCurrentIndex(-1); // nothing chosen until a reset or a report
     if (tab.guarded)
         setting->setListGuard(c.baudListGuard);
-    setting->setList(list, tab.firstValue);
+    setting->setList(list, firstValue);
     addNote(setting, page, tab.note, c);
     return setting;
 }
@@ -212,7 +198,7 @@ RadioPage *buildList(QWidget *page, const Context &c, const ListTab &tab)
 // group.  A restore clears bit 2 too, which no box shows.
 RadioPage *buildCurtain(QWidget *page, const Context &c)
 {
-    auto *setting = new RadioPage(c.values, &SettingValues::curtainFunctions, MS::DefaultCurtainFunctions, c.owner);
+    RadioPage *setting = newPage(c, Settings::CurtainFunctions);
     const int half = (CurtainWidth - CurtainGap) / 2;
     for (const CurtainRow &r : CurtainRows) {
         const int x = r.span == RightHalf ? CurtainLeft + half + CurtainGap : CurtainLeft;
@@ -228,18 +214,18 @@ RadioPage *buildCurtain(QWidget *page, const Context &c)
 }
 
 const Tab Tabs[] = {
-    {"bsSkinTabSheet2", "bsSkinButton3", Settings::DryContact, "bsSkinButton4", Report::Basic,
+    {"bsSkinTabSheet2", "bsSkinButton3", Settings::DryContact, "bsSkinButton4",
      [](QWidget *p, const Context &c) { return buildRadios(p, c, DryContactTab); }},
-    {"bsSkinTabSheet3", "bsSkinButton5", Settings::MaxSpeed, "bsSkinButton6", Report::Basic,
+    {"bsSkinTabSheet3", "bsSkinButton5", Settings::MaxSpeed, "bsSkinButton6",
      [](QWidget *p, const Context &c) { return buildRadios(p, c, SpeedTab); }},
-    {"bsSkinTabSheet4", "bsSkinButton7", Settings::CurtainFunctions, "bsSkinButton8", Report::Basic, buildCurtain},
-    {"bsSkinTabSheet5", "bsSkinButton9", Settings::JogTime, "bsSkinButton10", Report::Extended,
+    {"bsSkinTabSheet4", "bsSkinButton7", Settings::CurtainFunctions, "bsSkinButton8", buildCurtain},
+    {"bsSkinTabSheet5", "bsSkinButton9", Settings::JogTime, "bsSkinButton10",
      [](QWidget *p, const Context &c) { return buildList(p, c, JogTab); }},
-    {"bsSkinTabSheet6", "bsSkinButton11", Settings::Sensitivity, "bsSkinButton15", Report::Extended,
+    {"bsSkinTabSheet6", "bsSkinButton11", Settings::Sensitivity, "bsSkinButton15",
      [](QWidget *p, const Context &c) { return buildRadios(p, c, SensitivityTab); }},
-    {"bsSkinTabSheet8", "bsSkinButton2", Settings::Rebound, "bsSkinButton13", Report::Extended,
+    {"bsSkinTabSheet8", "bsSkinButton2", Settings::Rebound, "bsSkinButton13",
      [](QWidget *p, const Context &c) { return buildRadios(p, c, ReboundTab); }},
-    {"bsSkinTabSheet7", "bsSkinButton14", Settings::BaudCode, "bsSkinButton12", Report::Basic,
+    {"bsSkinTabSheet7", "bsSkinButton14", Settings::BaudCode, "bsSkinButton12",
      [](QWidget *p, const Context &c) { return buildList(p, c, BaudTab); }},
 };
 

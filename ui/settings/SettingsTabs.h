@@ -4,7 +4,7 @@
 #pragma once
 
 #include "RadioPage.h"
-#include "WrittenSettings.h"
+#include "SettingsTable.h"
 
 #include <functional>
 #include <span>
@@ -21,14 +21,11 @@ struct Context {
     QObject *owner;
 };
 
-enum class Report { Basic, Extended }; // the read whose answer fills the tab
-
 struct Tab {
     const char *page;
     const char *setButton;
     Settings::Item item;
-    const char *restoreButton;
-    Report shownBy;
+    const char *restoreButton; // the report that fills the tab is the setting's row's
     RadioPage *(*build)(QWidget *page, const Context &context);
 };
 
