@@ -191,7 +191,8 @@ void NamedWritesTest::aReadSaysWhoAnswered()
     if (result.values)
         QCOMPARE(int(extended ? result.values->obstacleSensitivity : result.values->maxSpeed), value);
     // Late answers too stay out of the link's settings.
-    b.ticks(3);
+    if (line.join(u' ').contains(u"delay="))
+        b.ticks(3);
     QCOMPARE(b.link.motorSettings().maxSpeed, before.maxSpeed);
     QCOMPARE(b.link.motorSettings().obstacleSensitivity, before.obstacleSensitivity);
     QCOMPARE(countFrames(b.sim, extended ? Frame::ReadExtended : Frame::ReadBasic) % 2, 0); // each asking twice
