@@ -92,6 +92,7 @@ struct Response {
     ChannelMask mask() const { return ChannelMask {{b[2], b[3]}}; }
     Byte status() const { return b[8]; }
     // Byte 7 names a settings report (CA, CB); in a status answer it is the position.
+    Byte function() const { return b[7]; } // of the read answered, for a settings answer
     bool isBasic() const { return b[7] == ReadBasic; }
     bool isExtended() const { return b[7] == ReadExtended; }
 };

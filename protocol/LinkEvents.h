@@ -54,6 +54,7 @@ public:
     virtual void idWriteNotSent(IdWriteRefusal why) = 0;
     // A named request has its result (confirmed, not, refused, canceled).
     virtual void requestEnded(const WriteResult &result) = 0;
+    virtual void readEnded(const ReadResult &result) = 0;
     // Six ticks passed without an answer from the motor addressed; the
     // status byte follows as 0.
     virtual void silence() = 0;

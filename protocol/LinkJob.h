@@ -48,17 +48,28 @@ struct ReadBack {
     std::optional<NamedWrite> request {}; // none: the write of the panel's target
 };
 
-// Before a named write: a basic read to the named motor's ID at the line's
-// rate and a wait for every answer.  The write goes out only when exactly
-// one motor answered, cleanly, and it is the named one; answers that came
-// garbled once are asked again.
-struct WriteAsk {
-    NamedWrite request;
+// A question to the named motor's ID at the line's rate (a settings read)
+// and a wait for every answer; answers that came garbled once are asked again.
+struct Question {
     int round = 1; // the question's first or second asking
     int waited = 0; // ticks since the read went out
     std::optional<MotorTarget> answered {}; // the first motor that answered
     bool several = false; // a second motor answered too
     int garbles = 0; // answers that came garbled in this round
+};
+
+// Before a named write: a basic read, and the write goes out only when
+// exactly one motor answered, cleanly, and it is the named one.
+struct WriteAsk {
+    NamedWrite request;
+    Question question {};
+};
+
+// A named read: its question is the read itself.
+struct ReadAsk {
+    NamedRead request;
+    Question question {};
+    std::optional<SettingValues> values {}; // of the first answer
 };
 
 // Before an ID write that asks the line first: a basic read to ID 0 and a
@@ -89,4 +100,4 @@ struct IdWriteCheck {
 } // namespace LinkJob
 
 using Job = std::variant<LinkJob::Idle, LinkJob::BaudScan, LinkJob::ExtendedRead, LinkJob::BaudApply, LinkJob::ReadBack,
-                         LinkJob::IdWriteAsk, LinkJob::IdWriteCheck, LinkJob::WriteAsk>;
+                         LinkJob::IdWriteAsk, LinkJob::IdWriteCheck, LinkJob::WriteAsk, LinkJob::ReadAsk>;

@@ -9,6 +9,7 @@
 #include <QMetaType>
 
 #include <optional>
+#include <variant>
 
 // One setting written to one motor, named by its ID and channels, at the
 // line's current rate.  Settings frames reach every motor with the ID at
@@ -48,4 +49,38 @@ struct WriteResult {
     bool confirmed() const { return outcome == Outcome::Confirmed; }
 };
 
+// One settings read of the motor the request names, by its ID and channels,
+// at its rate (0: the line's current rate; the line moves to another and
+// stays there).  A read reaches every motor with the ID at that rate
+// whatever its channels, so its result says who answered; garbled answers
+// are asked once more.  It changes nothing the link keeps of its target.
+struct NamedRead {
+    MotorTarget motor;
+    Byte readFunction = Frame::ReadBasic; // or Frame::ReadExtended
+    int rateBps = 0;
+};
+
+struct ReadResult {
+    enum class Outcome {
+        Read, // the named motor alone answered, cleanly: see values
+        Silent, // no motor with the ID answered
+        SeveralAnswered, // several motors with the ID answered (at once or in turn)
+        OtherMotor, // one motor answered, without the named channels
+        Canceled, // the port was lost or closed before the end
+    };
+    NamedRead request;
+    Outcome outcome = Outcome::Canceled;
+    // Read: the values the answer carries (the rest as SettingValues has them).
+    std::optional<SettingValues> values {};
+    // Who answered (Read, OtherMotor, and the first of several).
+    std::optional<MotorTarget> answered {};
+    int rateBps = 0;
+
+    bool read() const { return outcome == Outcome::Read; }
+};
+
+// What waits in the link's queue, served in turn.
+using NamedRequest = std::variant<NamedWrite, NamedRead>;
+
 Q_DECLARE_METATYPE(WriteResult)
+Q_DECLARE_METATYPE(ReadResult)

@@ -32,6 +32,7 @@ struct LinkState {
     struct Addressed {
         MotorTarget target;
         Byte function = 0;
+        bool forRequest = false; // sent for a named request: its answers are the request's
     };
 
     bool portChosen = false; // chosen and not closed since
@@ -48,10 +49,20 @@ struct LinkState {
     SettingValues settings; // the motor's settings as last reported or written
     QByteArray partialAnswer; // the start of an answer still arriving
     quint64 framesUnderstood = 0;
-    std::deque<NamedWrite> requests; // named writes waiting for the job under way to end
+    std::deque<NamedRequest> requests; // named requests waiting for the job under way to end
     QByteArray lastGarble; // the last answer-long garble, until a clean answer
 
     MotorTarget target() const { return {targetId, channels[targetId]}; }
+    // A named write or read is under way (its question, write or read-backs).
+    bool servingRequest() const
+    {
+        if (std::holds_alternative<LinkJob::WriteAsk>(job) || std::holds_alternative<LinkJob::ReadAsk>(job))
+            return true;
+        if (const auto *r = std::get_if<LinkJob::ReadBack>(&job))
+            return r->request.has_value();
+        const auto *b = std::get_if<LinkJob::BaudApply>(&job);
+        return b && b->request.has_value();
+    }
     bool isScanning() const { return std::holds_alternative<LinkJob::BaudScan>(job); }
     // IDs outside 0..ChannelMemory::Last are taken as the nearest end.
     void chooseId(int id) { targetId = id < 0 ? 0 : id > ChannelMemory::Last ? ChannelMemory::Last : id; }

@@ -204,6 +204,11 @@ void MotorLink::write(const NamedWrite &request)
     m_state.requests.push_back(request);
 }
 
+void MotorLink::read(const NamedRead &request)
+{
+    m_state.requests.push_back(request);
+}
+
 void MotorLink::writeId(IdWrite way)
 {
     if (way == IdWrite::Forced) {
@@ -220,9 +225,11 @@ void MotorLink::writeId(IdWrite way)
 void MotorLink::dropWorkUnderWay()
 {
     // Every named request under way or waiting ends canceled, in order.
-    std::deque<NamedWrite> canceled = std::exchange(m_state.requests, {});
+    std::deque<NamedRequest> canceled = std::exchange(m_state.requests, {});
     if (const auto *ask = std::get_if<LinkJob::WriteAsk>(&m_state.job))
         canceled.push_front(ask->request);
+    else if (const auto *read = std::get_if<LinkJob::ReadAsk>(&m_state.job))
+        canceled.push_front(read->request);
     else if (const auto *r = std::get_if<LinkJob::ReadBack>(&m_state.job); r && r->request)
         canceled.push_front(*r->request);
     else if (const auto *b = std::get_if<LinkJob::BaudApply>(&m_state.job); b && b->request)
@@ -230,8 +237,12 @@ void MotorLink::dropWorkUnderWay()
     m_state.outgoing.reset();
     m_state.job = LinkJob::Idle {};
     m_responses->forgetWaiting();
-    for (const NamedWrite &request : canceled)
-        emit writeDone({request, WriteResult::Outcome::Canceled});
+    for (const NamedRequest &request : canceled) {
+        if (const auto *write = std::get_if<NamedWrite>(&request))
+            emit writeDone({*write, WriteResult::Outcome::Canceled});
+        else
+            emit readDone({std::get<NamedRead>(request), ReadResult::Outcome::Canceled});
+    }
 }
 
 void MotorLink::onPortLost(const QString &portName, const QString &reason)
@@ -321,6 +332,11 @@ void MotorLink::idWriteNotSent(IdWriteRefusal why)
 void MotorLink::requestEnded(const WriteResult &result)
 {
     emit writeDone(result);
+}
+
+void MotorLink::readEnded(const ReadResult &result)
+{
+    emit readDone(result);
 }
 
 void MotorLink::silence()

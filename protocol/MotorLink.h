@@ -153,6 +153,10 @@ public:
     // queued behind the work under way: its question (unless forced), the
     // write and its read-backs; writeDone gives its result.
     void write(const NamedWrite &request);
+    // A settings read of the motor the request names, queued like a named
+    // write; readDone gives its result.  The values go to the one who asked,
+    // not into motorSettings().
+    void read(const NamedRead &request);
 
     // How an ID write goes out.  Every motor that hears it takes the ID and
     // channels it carries, so it cannot be addressed to one motor.
@@ -235,6 +239,8 @@ signals:
     void writeFailed(Settings::Item item, bool motorAnswered);
     // A named write's result, carrying its request.
     void writeDone(const WriteResult &result);
+    // A named read's result, carrying its request.
+    void readDone(const ReadResult &result);
     // An ID write that asked the line first was not sent, and why.
     void idWriteRefused(MotorLink::IdWriteRefusal why);
     // A transmit tick has run and what it sent is out: clients that count
@@ -276,6 +282,7 @@ private:
     void writeEnded(Settings::Item item, bool confirmed, bool motorAnswered) override;
     void idWriteNotSent(IdWriteRefusal why) override;
     void requestEnded(const WriteResult &result) override;
+    void readEnded(const ReadResult &result) override;
     void silence() override;
     void moveToRate(int rate) override;
 

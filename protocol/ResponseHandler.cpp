@@ -91,9 +91,9 @@ bool ResponseHandler::answerAwaited() const
 // scan counts only answers that collided.
 void ResponseHandler::noteGarble(LinkEvents::Discard why, qsizetype size)
 {
-    if (auto *named = std::get_if<LinkJob::WriteAsk>(&m_state.job)) {
+    if (LinkJob::Question *question = questionUnderWay()) {
         if (size == Frame::ResponseSize) // an answer's length: an answer spoilt
-            ++named->garbles;
+            ++question->garbles;
     } else if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job))
         ask->garbled = true;
     else if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_state.job); check && check->waited >= 0)
@@ -109,13 +109,19 @@ void ResponseHandler::noteGarble(LinkEvents::Discard why, qsizetype size)
 bool ResponseHandler::takenByIdWrite(const Frame::Response &f, bool fromAddressed)
 {
     const MotorTarget from {f.id(), f.mask()};
-    if (auto *named = std::get_if<LinkJob::WriteAsk>(&m_state.job)) {
-        if (!f.isBasic() || !fromAddressed)
+    if (LinkJob::Question *question = questionUnderWay()) {
+        auto *read = std::get_if<LinkJob::ReadAsk>(&m_state.job);
+        const Byte asked = read ? read->request.readFunction : Byte(Frame::ReadBasic);
+        if (f.function() != asked || !fromAddressed)
             return false;
-        if (!named->answered)
-            named->answered = from;
-        else if (!(*named->answered == from))
-            named->several = true;
+        if (!question->answered) {
+            question->answered = from;
+            if (read) // the values go with the result, not into the link's
+                Settings::decode(f, f.isBasic() ? Settings::ReadBack::Basic : Settings::ReadBack::Extended,
+                                 read->values.emplace());
+        } else if (!(*question->answered == from)) {
+            question->several = true;
+        }
         return true;
     }
     if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job)) {
@@ -187,7 +193,7 @@ void ResponseHandler::handleFrame(const Frame::Response &f)
         m_events.statusAnswered(
             {from, known ? std::optional<int>(f.b[Frame::PositionByte]) : std::nullopt, f.status(), fromAddressed});
     }
-    if (takenByIdWrite(f, fromAddressed) || !fromAddressed)
+    if (takenByIdWrite(f, fromAddressed) || !fromAddressed || answersRequestOver())
         return;
     m_state.answerSeen = true;
     if (f.isBasic()) {
@@ -228,6 +234,22 @@ bool ResponseHandler::readsBack(const Frame::Response &f, Settings::ReadBack way
             || (f.mask().word() & request->motor.channels.word()) != request->motor.channels.word()))
         return false;
     return f.b[row->reportByte] == valueBeingReadBack();
+}
+
+// A late answer to a frame sent for a named request that has ended belongs
+// to that request: it is no news of the link's target.
+bool ResponseHandler::answersRequestOver() const
+{
+    return std::holds_alternative<LinkJob::Idle>(m_state.job) && m_state.addressed && m_state.addressed->forRequest;
+}
+
+LinkJob::Question *ResponseHandler::questionUnderWay()
+{
+    if (auto *write = std::get_if<LinkJob::WriteAsk>(&m_state.job))
+        return &write->question;
+    if (auto *read = std::get_if<LinkJob::ReadAsk>(&m_state.job))
+        return &read->question;
+    return nullptr;
 }
 
 std::optional<NamedWrite> ResponseHandler::requestUnderWay() const

@@ -6,6 +6,7 @@
 
 #include "Frames.h"
 #include "LinkEvents.h"
+#include "LinkJob.h"
 #include "LinkReports.h"
 #include "SettingsTable.h"
 
@@ -50,6 +51,9 @@ private:
     bool repeatsGarble(const QByteArray &bytes, bool lead);
     // The named write whose value is being read back, and that value.
     std::optional<NamedWrite> requestUnderWay() const;
+    // The question of a named write or read under way, if one is.
+    LinkJob::Question *questionUnderWay();
+    bool answersRequestOver() const;
     Byte valueBeingReadBack() const;
     bool answerAwaited() const;
     bool looksLikeCollision(const QByteArray &bytes, bool lead) const;

@@ -41,7 +41,7 @@ void TransmitTick::send(Byte function, Byte data, std::optional<MotorTarget> to)
 {
     const MotorTarget target = to.value_or(m_state.target());
     const auto frame = Frame::command(Byte(target.id), target.channels, function, data);
-    m_state.addressed = LinkState::Addressed {target, function};
+    m_state.addressed = LinkState::Addressed {target, function, m_state.servingRequest()};
     m_state.ticksSinceSent = 0;
     if (m_serial.writeBytes(frame.data(), Frame::CommandSize))
         m_events.wrote(QByteArray(reinterpret_cast<const char *>(frame.data()), Frame::CommandSize));
@@ -167,14 +167,22 @@ void TransmitTick::endIdWrite(bool confirmed, bool motorAnswered)
 
 void TransmitTick::startRequest()
 {
-    const NamedWrite request = m_state.requests.front();
+    const NamedRequest request = m_state.requests.front();
     m_state.requests.pop_front();
-    if (request.force) {
-        startWrite(request);
+    if (const auto *read = std::get_if<NamedRead>(&request)) {
+        if (read->rateBps != 0 && read->rateBps != m_serial.bitsPerSecond())
+            m_events.moveToRate(read->rateBps);
+        m_state.readSettings(read->readFunction, read->motor);
+        m_state.job = LinkJob::ReadAsk {*read};
         return;
     }
-    m_state.readSettings(Frame::ReadBasic, request.motor);
-    m_state.job = LinkJob::WriteAsk {request};
+    const NamedWrite &write = std::get<NamedWrite>(request);
+    if (write.force) {
+        startWrite(write);
+        return;
+    }
+    m_state.readSettings(Frame::ReadBasic, write.motor);
+    m_state.job = LinkJob::WriteAsk {write};
 }
 
 void TransmitTick::startWrite(const NamedWrite &request)
@@ -187,41 +195,73 @@ void TransmitTick::startWrite(const NamedWrite &request)
         m_state.job = LinkJob::ReadBack {request.item, 0, false, request.value, request};
 }
 
-// The named motor's ID has had its answers: the write goes out when exactly
-// one motor answered cleanly and it is the named one; a question whose
-// answers came garbled is asked once more (noise seldom strikes twice);
-// otherwise nothing is sent and the reason is told.
+// Has the question had its answers?  A question whose answers came garbled
+// is asked once more (noise seldom strikes twice): false then too.
+bool TransmitTick::questionOver(LinkJob::Question &question, const MotorTarget &motor, Byte readFunction)
+{
+    if (++question.waited < AnswerWaitTicks)
+        return false;
+    if (question.garbles > 0 && question.round == 1) {
+        m_state.readSettings(readFunction, motor);
+        question = LinkJob::Question {2};
+        return false;
+    }
+    return true;
+}
+
+// What the answers say of the named motor: None when exactly one motor
+// answered cleanly and it is the named one (its channels include the named).
+WriteResult::Refusal TransmitTick::judge(const LinkJob::Question &question, const MotorTarget &named)
+{
+    using R = WriteResult::Refusal;
+    const bool garbled = question.garbles > 0;
+    if (question.several || (garbled && question.answered))
+        return R::SharedId;
+    if (garbled)
+        return R::SeveralAtOnce;
+    if (!question.answered)
+        return R::NotOnLine;
+    if (question.answered->id != named.id
+        || (question.answered->channels.word() & named.channels.word()) != named.channels.word())
+        return R::OtherMotor;
+    return R::None;
+}
+
+// The named motor's ID has had its answers: the write goes out, or nothing
+// is sent and the reason is told.
 void TransmitTick::step(LinkJob::WriteAsk &ask)
 {
-    if (++ask.waited < AnswerWaitTicks)
+    if (!questionOver(ask.question, ask.request.motor, Frame::ReadBasic))
         return;
-    using R = WriteResult::Refusal;
-    const bool garbled = ask.garbles > 0;
-    if (garbled && ask.round == 1) {
-        const NamedWrite request = ask.request;
-        m_state.readSettings(Frame::ReadBasic, request.motor);
-        m_state.job = LinkJob::WriteAsk {request, 2};
-        return;
-    }
-    const MotorTarget &named = ask.request.motor;
-    R refusal = R::None;
-    if (ask.several || (garbled && ask.answered))
-        refusal = R::SharedId;
-    else if (garbled)
-        refusal = R::SeveralAtOnce;
-    else if (!ask.answered)
-        refusal = R::NotOnLine;
-    else if (ask.answered->id != named.id
-             || (ask.answered->channels.word() & named.channels.word()) != named.channels.word())
-        refusal = R::OtherMotor;
-    if (refusal == R::None) {
+    const WriteResult::Refusal refusal = judge(ask.question, ask.request.motor);
+    if (refusal == WriteResult::Refusal::None) {
         startWrite(ask.request);
         return;
     }
     WriteResult result {ask.request, WriteResult::Outcome::Refused, refusal};
-    result.answered = ask.answered;
+    result.answered = ask.question.answered;
     m_state.job = LinkJob::Idle {};
     endRequest(result);
+}
+
+void TransmitTick::step(LinkJob::ReadAsk &ask)
+{
+    if (!questionOver(ask.question, ask.request.motor, ask.request.readFunction))
+        return;
+    using R = WriteResult::Refusal;
+    using O = ReadResult::Outcome;
+    const R heard = judge(ask.question, ask.request.motor);
+    const O outcome = heard == R::None ? O::Read
+        : heard == R::NotOnLine        ? O::Silent
+        : heard == R::OtherMotor       ? O::OtherMotor
+                                       : O::SeveralAnswered;
+    ReadResult result {ask.request, outcome};
+    result.answered = ask.question.answered;
+    if (outcome == O::Read)
+        result.values = ask.values;
+    result.rateBps = m_serial.bitsPerSecond();
+    m_state.job = LinkJob::Idle {};
+    m_events.readEnded(result);
 }
 
 void TransmitTick::endRequest(WriteResult result)

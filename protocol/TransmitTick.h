@@ -43,9 +43,13 @@ private:
     void step(LinkJob::IdWriteAsk &ask);
     void step(LinkJob::IdWriteCheck &check);
     void step(LinkJob::WriteAsk &ask);
-    // Takes the next named write off the queue: its question, or (forced) its write.
+    void step(LinkJob::ReadAsk &ask);
+    // Takes the next named request off the queue: its question, or (a forced
+    // write) its write.
     void startRequest();
     void startWrite(const NamedWrite &request);
+    bool questionOver(LinkJob::Question &question, const MotorTarget &motor, Byte readFunction);
+    static WriteResult::Refusal judge(const LinkJob::Question &question, const MotorTarget &named);
     void endRequest(WriteResult result);
     void endIdWrite(bool confirmed, bool motorAnswered);
     void statusTimeout();

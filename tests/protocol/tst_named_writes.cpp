@@ -35,6 +35,8 @@ class NamedWritesTest : public QObject {
 private slots:
     void onlyTheNamedMotorTakesTheWrite_data();
     void onlyTheNamedMotorTakesTheWrite();
+    void aReadSaysWhoAnswered_data();
+    void aReadSaysWhoAnswered();
     void requestsQueueAndEndCanceledWithThePort();
     void theSameGarbleTwiceIsSeveralMotors_data();
     void theSameGarbleTwiceIsSeveralMotors();
@@ -121,6 +123,81 @@ void NamedWritesTest::onlyTheNamedMotorTakesTheWrite()
     QCOMPARE(b.link.motorSettings().maxSpeed, outcome == int(Outcome::Confirmed) ? Byte(80) : speedBefore);
 }
 
+void NamedWritesTest::aReadSaysWhoAnswered_data()
+{
+    QTest::addColumn<QStringList>("line"); // motor i has max speed 60 + 10 i, sensitivity 1 + i
+    QTest::addColumn<int>("asked"); // the rate the read names, 0 for the line's (2400)
+    QTest::addColumn<QString>("named");
+    QTest::addColumn<bool>("extended");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("answered"); // "" for none
+    QTest::addColumn<int>("value"); // max speed or sensitivity read, -1 for none
+    using O = ReadResult::Outcome;
+    const int read = int(O::Read), several = int(O::SeveralAnswered);
+    QTest::newRow("the named motor alone") << QStringList {"1:1"} << 0 << "1:1" << false << read << "1:1" << 60;
+    QTest::newRow("extended, on one of its channels")
+        << QStringList {"2:1", "3:1,2"} << 0 << "3:2" << true << read << "3:1,2" << 2;
+    QTest::newRow("shared ID, the named one's rate")
+        << QStringList {"9:8@2400", "9:4@9600"} << 9600 << "9:4" << false << read << "9:4" << 70;
+    QTest::newRow("shared ID, the other one's rate")
+        << QStringList {"9:8@2400", "9:4@9600"} << 2400 << "9:4" << false << int(O::OtherMotor) << "9:8" << -1;
+    QTest::newRow("another channel of the ID")
+        << QStringList {"7:5"} << 0 << "7:3" << false << int(O::OtherMotor) << "7:5" << -1;
+    QTest::newRow("no motor with the ID") << QStringList {"7:5"} << 0 << "8:3" << false << int(O::Silent) << "" << -1;
+    QTest::newRow("two motors answer at once")
+        << QStringList {"4:1", "4:2"} << 0 << "4:1" << false << several << "" << -1;
+    // Margins: the late answers come 200 and 300 ms after the first asking,
+    // the result 450 ms after it (two sends and two waiting ticks).
+    QTest::newRow("the named motor answers late")
+        << QStringList {"5:1/delay=200"} << 0 << "5:1" << false << read << "5:1" << 60;
+    QTest::newRow("another motor of the ID answers late")
+        << QStringList {"6:1", "6:2/delay=300"} << 0 << "6:1" << false << several << "6:1" << -1;
+}
+
+// One read of the motor named; its values come with the result and the
+// link's own settings stay as they were.
+void NamedWritesTest::aReadSaysWhoAnswered()
+{
+    QFETCH(QStringList, line);
+    QFETCH(int, asked);
+    QFETCH(QString, named);
+    QFETCH(bool, extended);
+    QFETCH(int, outcome);
+    QFETCH(QString, answered);
+    QFETCH(int, value);
+    SimBench b;
+    b.sim.bus().motors().clear();
+    for (const QString &motor : line)
+        QVERIFY(b.sim.bus().addMotor(motor));
+    for (int i = 0; i < b.sim.bus().motors().size(); ++i) {
+        b.sim.bus().motors()[i].maxSpeed = quint8(60 + 10 * i);
+        b.sim.bus().motors()[i].sensitivity = quint8(1 + i);
+    }
+    b.open();
+    b.link.setStatusPolling(false);
+    const SettingValues before = b.link.motorSettings();
+    QSignalSpy done(&b.link, &MotorLink::readDone);
+    const NamedRead request {motorAt(named), extended ? Frame::ReadExtended : Frame::ReadBasic, asked};
+    b.link.read(request);
+    QVERIFY(!b.link.isIdle());
+    b.runUntilIdle();
+    QCOMPARE(done.count(), 1);
+    const auto result = done.at(0).at(0).value<ReadResult>();
+    QCOMPARE(result.request.motor, request.motor);
+    QCOMPARE(int(result.outcome), outcome);
+    QCOMPARE(result.rateBps, asked ? asked : 2400);
+    QCOMPARE(result.answered, answered.isEmpty() ? std::nullopt : std::optional(motorAt(answered)));
+    QCOMPARE(result.values.has_value(), value >= 0);
+    if (result.values)
+        QCOMPARE(int(extended ? result.values->obstacleSensitivity : result.values->maxSpeed), value);
+    // Late answers too stay out of the link's settings.
+    if (line.join(u' ').contains(u"delay="))
+        b.ticks(3);
+    QCOMPARE(b.link.motorSettings().maxSpeed, before.maxSpeed);
+    QCOMPARE(b.link.motorSettings().obstacleSensitivity, before.obstacleSensitivity);
+    QCOMPARE(countFrames(b.sim, extended ? Frame::ReadExtended : Frame::ReadBasic) % 2, 0); // each asking twice
+}
+
 // Two requests queue behind each other; closing the port ends the one under
 // way and the one waiting as canceled, in order, and nothing more goes out.
 void NamedWritesTest::requestsQueueAndEndCanceledWithThePort()
@@ -131,6 +208,8 @@ void NamedWritesTest::requestsQueueAndEndCanceledWithThePort()
     QSignalSpy done(&b.link, &MotorLink::writeDone);
     b.link.write({at(1, 1), Settings::JogTime, 9, false});
     b.link.write({at(1, 1), Settings::MaxSpeed, 80, false});
+    QSignalSpy readDone(&b.link, &MotorLink::readDone);
+    b.link.read({at(1, 1)});
     b.ticks(2); // the first request's question is on the line
     QCOMPARE(countFrames(b.sim, Frame::ReadBasic), 1);
     b.link.closePort();
@@ -139,6 +218,8 @@ void NamedWritesTest::requestsQueueAndEndCanceledWithThePort()
     QCOMPARE(done.at(1).at(0).value<WriteResult>().request.item, Settings::MaxSpeed);
     for (const auto &args : done)
         QCOMPARE(args.at(0).value<WriteResult>().outcome, Outcome::Canceled);
+    QCOMPARE(readDone.count(), 1);
+    QCOMPARE(readDone.at(0).at(0).value<ReadResult>().outcome, ReadResult::Outcome::Canceled);
     QVERIFY(b.link.isIdle());
     QCOMPARE(countFrames(b.sim, Frame::WriteJogTime) + countFrames(b.sim, Frame::WriteMaxSpeed), 0);
 }
