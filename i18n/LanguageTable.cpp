@@ -888,6 +888,7 @@ constexpr ProgramRow kProgramRows[] = {
     // The names a cover without its own name, its limit-point buttons and its group get.
     {Program::Mqtt, "MqttCoverName",
      {"%1 电机 %2 频道 %3", "%1 motor %2 channel %3", "%1 電機 %2 頻道 %3"}},
+    {Program::Mqtt, "MqttFoundCoverName", {"电机 %1 频道 %2", "Motor %1 channel %2", "電機 %1 頻道 %2"}},
     {Program::Mqtt, "MqttCoverModel",
      {"电机 %1，频道 %2", "motor %1, channel %2", "電機 %1，頻道 %2"}},
     // The bridge's own device; %1 = its base topic.

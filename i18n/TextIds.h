@@ -217,6 +217,7 @@
     X(MqttConfigBusNameTwice)                                                                                          \
     X(MqttConfigPortTwice)                                                                                             \
     X(MqttCoverName)                                                                                                   \
+    X(MqttFoundCoverName)                                                                                              \
     X(MqttCoverModel)                                                                                                  \
     X(MqttBridgeName)                                                                                                  \
     X(MqttLimitButton)                                                                                                 \

@@ -107,7 +107,7 @@ QList<CoverConfig> BusInventory::covers(const BusConfig &bus) const
         CoverConfig c;
         c.id = s.id;
         c.channel = s.channel;
-        c.name = defaultCoverName(bus.name, s.id, s.channel);
+        c.name = foundCoverName(s.id, s.channel);
         out.append(c);
     }
     return out;

@@ -108,5 +108,5 @@ void BusLink::onStatusAnswer(const StatusReport &r)
 {
     if ((r.percent && *r.percent > 100) || scanning())
         return;
-    emit statusAnswer(r.from, r.percent.value_or(0), r.status);
+    emit statusAnswer(r.from, r.percentOrUnknown(), r.status);
 }

@@ -1,6 +1,7 @@
 #include "BusScheduler.h"
 
 #include "Frames.h"
+#include "LinkReports.h"
 
 #include <utility>
 
@@ -197,7 +198,8 @@ int BusScheduler::answer(const MotorTarget &from, int motorPercent, std::uint8_t
     c.unanswered = 0;
     c.pollPending = false;
     c.status = status;
-    c.known = status & Frame::StatusPositionKnown;
+    // A motor may set the known bit yet send no position: still unknown here.
+    c.known = (status & Frame::StatusPositionKnown) && motorPercent != UnknownPercent;
     c.moving = wasOnline && c.known && c.percent && *c.percent != motorPercent;
     // Moved by a group, a wall switch or a remote as well as from here.
     if (c.moving)

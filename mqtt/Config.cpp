@@ -234,6 +234,11 @@ QString defaultCoverName(const QString &bus, int id, int channel)
     return mqttText(MqttText::MqttCoverName).arg(bus).arg(id).arg(channel);
 }
 
+QString foundCoverName(int id, int channel)
+{
+    return mqttText(MqttText::MqttFoundCoverName).arg(id).arg(channel);
+}
+
 namespace {
 
 BusConfig parseBus(const YAML::Node &node)

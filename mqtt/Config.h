@@ -53,6 +53,8 @@ struct Config {
 
 // The name of a cover the configuration does not name.
 QString defaultCoverName(const QString &bus, int id, int channel);
+// A cover the bridge found on its own is named by its motor and channel alone.
+QString foundCoverName(int id, int channel);
 
 struct ConfigResult {
     std::optional<Config> config;

@@ -110,8 +110,8 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::addColumn<int>("channel");
         QTest::addColumn<QString>("name"); // empty: no cover
-        QTest::newRow("found") << 12 << 3 << u"bus1 motor 12 channel 3"_qs;
-        QTest::newRow("a motor's second channel") << 1 << 2 << u"bus1 motor 1 channel 2"_qs;
+        QTest::newRow("found") << 12 << 3 << u"Motor 12 channel 3"_qs;
+        QTest::newRow("a motor's second channel") << 1 << 2 << u"Motor 1 channel 2"_qs;
         QTest::newRow("configured: its name wins") << 1 << 1 << u"Kitchen"_qs;
         QTest::newRow("two motors on one channel") << 5 << 1 << QString();
         QTest::newRow("at another rate") << 30 << 1 << QString();

@@ -148,8 +148,7 @@ private slots:
         QCOMPARE(made.size(), 1);
         QCOMPARE(made.first().id, 12);
         QCOMPARE(made.first().channel, 4);
-        QCOMPARE(made.first().name, defaultCoverName(u"bus1"_qs, 12, 4));
-        QCOMPARE(made.first().name, u"bus1 motor 12 channel 4"_qs);
+        QCOMPARE(made.first().name, u"Motor 12 channel 4"_qs);
     }
 
     // A discovering bus brings its scan button, progress, problem sensor and

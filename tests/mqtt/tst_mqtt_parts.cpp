@@ -6,6 +6,7 @@
 #include "Discovery.h"
 #include "DiscoverySchema.h"
 #include "Frames.h"
+#include "LinkReports.h"
 #include "Log.h"
 #include "Topics.h"
 
@@ -425,6 +426,8 @@ private slots:
         QCOMPARE(s.answer({12, ChannelMask::ofWord(0x0002)}, 40, 0), -1); // channel 2 is no cover
         QCOMPARE(s.answer({1, ChannelMask::ofWord(0x0001)}, 30, 0), 1); // position not known
         QCOMPARE(s.view(1).position, std::nullopt);
+        QCOMPARE(s.answer({1, ChannelMask::ofWord(0x0001)}, UnknownPercent, Frame::StatusPositionKnown), 1);
+        QCOMPARE(s.view(1).position, std::nullopt); // known bit without a position: still unknown
         // Cover 12 falls silent while cover 1 still answers.
         int polls = 0;
         while (s.view(0).online && polls < 100) {
