@@ -24,8 +24,7 @@ void writeIdAskingFirst(SimBench &b)
 {
     b.link.setTarget({5, ChannelMask::ofWord(0x0201)});
     b.link.writeId(MotorLink::IdWrite::AskLineFirst);
-    for (int n = 0; n < 40 && !b.link.isIdle(); ++n)
-        b.ticks(1);
+    b.runUntilIdle(40);
     QVERIFY(b.link.isIdle());
 }
 
