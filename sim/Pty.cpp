@@ -60,6 +60,8 @@ bool Pty::open()
 Pty::~Pty()
 {
     close();
+    for (int fd : m_slavesHeld)
+        ::close(fd);
 }
 
 int Pty::lineRateBps() const
@@ -138,10 +140,10 @@ bool Pty::link(const QString &path)
 
 void Pty::close()
 {
-    if (m_slaveKeep >= 0)
-        ::close(m_slaveKeep);
     if (m_master >= 0)
         ::close(m_master);
+    if (m_slaveKeep >= 0)
+        m_slavesHeld << m_slaveKeep;
     m_slaveKeep = m_master = -1;
     if (!m_linkPath.isEmpty())
         QFile::remove(m_linkPath);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 class Pty {
@@ -35,12 +36,20 @@ public:
     // Places a symbolic link to the slave at path (replacing an old link).
     bool link(const QString &path);
 
-    // Closes both ends we hold: to the program this is an unplugged adapter.
+    // Closes the master: to the program this is an unplugged adapter, its
+    // device gone.  Our slave end stays open until this object goes (see
+    // m_slavesHeld).
     void close();
 
 private:
     int m_master = -1;
     int m_slaveKeep = -1; // keeps the line alive while the program reopens it
+    // Slave ends of closed pairs.  A pair's number is free for the next
+    // pseudo-terminal made anywhere once its last descriptor closes; a serial
+    // port closes its descriptor before it removes its lock file, so were the
+    // port's descriptor the last, another program could be given the number
+    // and find it locked by a live process.
+    QList<int> m_slavesHeld;
     QString m_slavePath;
     QString m_linkPath;
 };

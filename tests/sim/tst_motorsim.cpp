@@ -269,6 +269,7 @@ void MotorSimTest::unplugClosesTheLine()
     QVERIFY(sim->link(link));
     QVERIFY(QFileInfo(link).isSymLink());
 
+    const QString device = sim->path();
     QSignalSpy unplugged(sim, &MotorSim::unplugged);
     sim->unplug();
     QCOMPARE(unplugged.size(), 1);
@@ -280,6 +281,14 @@ void MotorSimTest::unplugClosesTheLine()
     sim->flood(10); // nothing left to write to; must not fail
     sim->unplug();
     QCOMPARE(unplugged.size(), 1);
+
+    // The program lets go of the gone device: its number is not given to the
+    // next terminal while the simulator lives, so no port's lock file can
+    // outlast the descriptor onto someone else's terminal.
+    delete std::exchange(port, nullptr);
+    Pty next;
+    QVERIFY(next.isOpen());
+    QVERIFY(next.slavePath() != device);
 }
 
 void MotorSimTest::replugComesBackUnderTheLink()

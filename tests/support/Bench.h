@@ -149,9 +149,18 @@ struct Bench {
     }
 };
 
-// A bench whose far end is the simulated motor bus.
-struct SimBench : Bench {
+// The simulated motor bus, built before the link and gone after it.  The
+// link's port must close first: closing the last descriptor of a
+// pseudo-terminal frees its number, and a port closes its descriptor before
+// it removes its lock file.  Were the simulator's end closed first, another
+// test program could be given that number in between, and its port would not
+// open: the lock file says a live process holds the device.
+struct SimulatedBus {
     MotorSim sim;
+};
+
+// A bench whose far end is the simulated motor bus.
+struct SimBench : SimulatedBus, Bench {
     SimBench()
     {
         comm.setPortName(sim.path());
