@@ -80,11 +80,11 @@ private slots:
             << QStringList {"several motors with ID 7 answered at 2400 bps"} << QStringList {"id            7:3"}
             << QList<int> {130, 130} << QList<int> {7, 7} << QString();
         QTest::addRow("read of the named motor answering late, another of its ID first")
-            << QStringList {"7:5", "7:3/delay=90"} << QStringList {"read", "--target", "7:3"} << 1
+            << QStringList {"7:5", "7:3/delay=90"} << QStringList {"--baud", "2400", "read", "--target", "7:3"} << 1
             << QStringList {"several motors with ID 7 answered at 2400 bps"} << QStringList {"id            7:"}
             << QList<int> {130, 130} << QList<int> {7, 7} << QString();
         QTest::addRow("read of a motor answering late, alone")
-            << QStringList {"7:3/delay=90"} << QStringList {"read", "--target", "7:3"} << 0
+            << QStringList {"7:3/delay=90"} << QStringList {"--baud", "2400", "read", "--target", "7:3"} << 0
             << QStringList {"id            7:3", "baud          2400"} << QStringList {"did not answer"}
             << QList<int> {130} << QList<int> {7} << "7 CB 2400";
         QTest::addRow("read of two motors answering at once, rate left to the tool")
@@ -93,7 +93,7 @@ private slots:
             << QStringList {"noise", "bad check byte"} << QList<int> {130, 130, 130} << QList<int> {1, 4, 4}
             << QString();
         QTest::addRow("read of another channel of the ID only")
-            << QStringList {"7:5@9600", "1:1"} << QStringList {"read", "--target", "7:3"} << 1
+            << QStringList {"7:5@9600", "1:1"} << QStringList {"--baud", "9600", "read", "--target", "7:3"} << 1
             << QStringList {"Motor 7:3 did not answer", "only other motors answered (7:5)"} << QStringList {}
             << QList<int> {130, 130} << QList<int> {7, 1} << QString();
         QTest::addRow("read of whichever motor answers, several at once")
