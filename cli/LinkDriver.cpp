@@ -39,15 +39,11 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     connect(&link, &MotorLink::basicReport, this, [this](const SettingsReport &r) {
         m_heldReports.push_back([this, r] { emit basicReport(r.values, r.from); });
     });
-    connect(&link, &MotorLink::extendedReport, this, [this](const SettingsReport &r) {
-        m_heldReports.push_back([this, r] { emit extendedReport(r.values, r.from); });
-    });
     connect(&link, &MotorLink::answersHandled, this, [this] {
         if (m_heldReports.empty())
             return;
         for (const auto &tell : std::exchange(m_heldReports, {}))
             tell();
-        emit reportsTold();
     });
     connect(&link, &MotorLink::bytesDiscarded, this, [this](const QByteArray &b, MotorLink::Discard why, qint64 n) {
         emit wire({msSinceOpened(), D::Discarded, b, FrameText::discarded(why, n, English)});
@@ -58,6 +54,8 @@ LinkDriver::LinkDriver(QObject *parent) : QObject(parent), m_link(std::make_uniq
     });
     connect(&link, &MotorLink::ticked, this, &LinkDriver::ticked);
     connect(&link, &MotorLink::writeDone, this, &LinkDriver::writeDone);
+    connect(&link, &MotorLink::readDone, this, &LinkDriver::readDone);
+    connect(&link, &MotorLink::scanEnded, this, &LinkDriver::scanEnded);
     connect(&link, &MotorLink::writeConfirmed, this, &LinkDriver::writeConfirmed);
     connect(&link, &MotorLink::writeFailed, this, &LinkDriver::writeFailed);
     connect(&link, &MotorLink::idWriteRefused, this, &LinkDriver::idWriteRefused);
@@ -121,19 +119,9 @@ void LinkDriver::setStatusPolling(bool on)
     m_link->setStatusPolling(on);
 }
 
-bool LinkDriver::isIdle() const
+void LinkDriver::read(const NamedRead &request)
 {
-    return m_link->isIdle();
-}
-
-void LinkDriver::readBasic()
-{
-    m_link->readSettings(Frame::ReadBasic);
-}
-
-void LinkDriver::readExtended()
-{
-    m_link->queueExtendedRead();
+    m_link->read(request);
 }
 
 void LinkDriver::dropExtendedRead()
@@ -146,7 +134,7 @@ SettingValues LinkDriver::values() const
     return m_link->motorSettings();
 }
 
-void LinkDriver::write(const Change &change, const MotorTarget &motor, bool force)
+void LinkDriver::write(const Change &change, const SettingValues &current, const MotorTarget &motor, bool force)
 {
     const SettingName &name = *change.setting;
     m_writeFunction = Settings::row(name.item)->function;
@@ -158,7 +146,7 @@ void LinkDriver::write(const Change &change, const MotorTarget &motor, bool forc
         m_link->writeId(name.inReport ? MotorLink::IdWrite::AskLineFirst : MotorLink::IdWrite::Forced);
         return;
     }
-    m_link->write({motor, name.item, change.applied(m_link->motorSettings().*name.field()), force});
+    m_link->write({motor, name.item, change.applied(current.*name.field()), force});
 }
 
 void LinkDriver::sendCommand(Byte function, Byte data)

@@ -45,21 +45,20 @@ public:
     MotorTarget target() const;
     // Status polls of target() between other frames.
     void setStatusPolling(bool on);
-    // Nothing staged, scanned, read back or pending.
-    bool isIdle() const;
 
-    void readBasic();
-    // The extended report after a basic one: asked for, or dropped.
-    void readExtended();
+    // A settings read of the motor the request names, queued behind the
+    // work under way; its result comes as readDone.
+    void read(const NamedRead &request);
+    // A scan reads the extended settings after its basic report: not wanted here.
     void dropExtendedRead();
-    // The value the link would write next for this setting, and the write
-    // itself with its read-back (the ID write addresses the new target and,
-    // but for force-id, asks the line first with a group read).
+    // The link's own record of the motor's settings (the baud code it opens at).
     SettingValues values() const;
-    // A setting written to the motor named (asked first unless forced; the
-    // result comes as writeDone), or the ID write, whose result comes as
+    // A setting written to the motor named, its value applied to the
+    // motor's current values (asked first unless forced; the result comes as
+    // writeDone), or the ID write (to the new target; but for force-id it
+    // asks the line first with a group read), whose result comes as
     // writeConfirmed / writeFailed / idWriteRefused.
-    void write(const Change &change, const MotorTarget &motor = {}, bool force = false);
+    void write(const Change &change, const SettingValues &current, const MotorTarget &motor, bool force);
     // A frame of the staged write has gone out.
     bool writeWentOut() const { return m_writeOut; }
     void sendCommand(Byte function, Byte data);
@@ -72,11 +71,13 @@ signals:
     void wire(const WireLine &line);
     void discarded(LinkDriver::Discard why, qint64 count);
     void frameSent(Byte function, Byte data);
+    // A scan's basic report (reads by name give theirs with readDone),
+    // told once the link is done with the answers that brought it.
     void basicReport(const SettingValues &values, const MotorTarget &reported);
-    // A settings report of the motor addressed when it was sent (reports
-    // reach listeners after the link is done, so possibly a motor earlier).
-    void extendedReport(const SettingValues &values, const MotorTarget &reported);
+    void readDone(const ReadResult &result);
     void writeDone(const WriteResult &result);
+    // A baud scan has ended (its report, if any, is told after this).
+    void scanEnded();
     void writeConfirmed(Settings::Item item);
     void writeFailed(Settings::Item item);
     // The ID write was not sent: the line's answers to the group read said
@@ -85,8 +86,6 @@ signals:
     // A status answer, after the link has taken it: who sent it, the
     // position (UnknownPercent: unknown) and the limit points' status bits.
     void statusAnswer(const MotorTarget &from, int position, Byte status);
-    // Every report of one read has been told (after the last of them).
-    void reportsTold();
     void openFailed(LinkDriver::OpenCause cause, const QString &componentText);
     void portLost(const QString &reason);
     void lineError(const QString &text);

@@ -25,9 +25,6 @@ Session::Session(const Request &request, Output &output, QObject *parent)
             m_facts.collided = true;
             m_facts.collidedAtBps = m_link.rateBps();
         }
-        // Motors are there, answering at once: where an ID write asks, and a forced write goes.
-        if (m_search && (m_search->anyAnswer || m_req.force) && why == LinkDriver::Discard::Collision)
-            heardDuringSearch();
         const QString kind = why == LinkDriver::Discard::BadCheck ? sayWord(Word::MonBadCheck)
             : why == LinkDriver::Discard::Collision               ? sayWord(Word::MonCollision)
             : why == LinkDriver::Discard::CutOff                  ? say(CliText::CliCutOff)
@@ -38,16 +35,12 @@ Session::Session(const Request &request, Output &output, QObject *parent)
     connect(&m_link, &LinkDriver::ticked, this, &Session::onTick);
     connect(&m_link, &LinkDriver::frameSent, this, &Session::onFrameSent);
     connect(&m_link, &LinkDriver::basicReport, this, &Session::onBasicReport);
-    connect(&m_link, &LinkDriver::extendedReport, this, &Session::onExtendedReport);
+    connect(&m_link, &LinkDriver::readDone, this, &Session::onReadDone);
+    connect(&m_link, &LinkDriver::scanEnded, this, [this] { m_scanOver = true; });
     connect(&m_link, &LinkDriver::writeDone, this, &Session::onNamedWriteDone);
     connect(&m_link, &LinkDriver::writeConfirmed, this, [this](Settings::Item item) { onWriteDone(item, true); });
     connect(&m_link, &LinkDriver::writeFailed, this, [this](Settings::Item item) { onWriteDone(item, false); });
     connect(&m_link, &LinkDriver::statusAnswer, this, &Session::onStatusAnswer);
-    // A step waiting for a read's answer goes on once the read's reports are all told.
-    connect(&m_link, &LinkDriver::reportsTold, this, [this] {
-        if (std::exchange(m_readJustAnswered, false))
-            runIdleStep();
-    });
     connect(&m_link, &LinkDriver::idWriteRefused, this, &Session::onIdWriteRefused);
     connect(&m_link, &LinkDriver::openFailed, this, [this](LinkDriver::OpenCause cause, const QString &text) {
         fail(PortFailed, openFailureReason(m_port, cause, m_link.lastOpenDevice(), text));
@@ -100,6 +93,7 @@ bool Session::openPort()
 void Session::beginTarget()
 {
     m_facts = {}; // nothing of the motor before carries over
+    m_scanOver = false;
     const MotorTarget *t = requestedTarget();
     if (t)
         m_link.setTarget(*t);
@@ -131,7 +125,7 @@ void Session::beginTarget()
     if (m_link.scanning())
         return; // the opening's scan is under way
     if (m_rateKnown)
-        m_link.readBasic();
+        readTarget();
     else
         m_link.scan();
 }
@@ -141,7 +135,7 @@ void Session::proceed()
     switch (m_req.kind()) {
     case K::Set:
         enter(Writing {QList<Change> {m_req.change}});
-        whenIdle([this] { nextWrite(); });
+        nextWrite(); // queued behind the read: the link serves requests in turn
         return;
     case K::Status:
         m_link.setTarget(*requestedTarget());
@@ -154,7 +148,7 @@ void Session::proceed()
         return;
     default:
         enter(Sending {});
-        whenIdle([this] { sendToTarget(); });
+        onNextTick([this] { sendToTarget(); });
         return;
     }
 }
@@ -169,35 +163,23 @@ void Session::onTick()
 {
     if (isFinished())
         return;
-    if (auto *reading = std::get_if<Reading>(&m_step); reading && readingTimedOut(*reading))
+    // A scan that ended without a report of the target's motor ends the reading.
+    if (std::holds_alternative<Reading>(m_step) && m_scanOver && !m_facts.reported && !m_search) {
+        notReported();
         return;
+    }
     auto *confirming = std::get_if<Confirming>(&m_step);
     auto *watching = std::get_if<Watching>(&m_step);
     if ((confirming && ++confirming->silentTicks >= MotorLink::SilenceTicks)
         || (watching && ++watching->silentTicks >= MotorLink::SilenceTicks))
         onStatusAnswer({}, -1, 0); // silence: told once, then waited on
-    if (m_unansweredRead && m_link.isIdle() && ++*m_unansweredRead >= UnansweredReadTicks)
-        m_unansweredRead.reset();
-    runIdleStep();
+    if (m_nextTickStep && !isFinished())
+        std::exchange(m_nextTickStep, nullptr)();
 }
 
-void Session::whenIdle(std::function<void()> step)
+void Session::onNextTick(std::function<void()> step)
 {
-    m_idleStep = std::move(step);
-    runIdleStep();
-}
-
-void Session::runIdleStep()
-{
-    if (m_idleStep && m_link.isIdle() && !m_unansweredRead && !isFinished())
-        std::exchange(m_idleStep, nullptr)();
-}
-
-Reading *Session::readAnswered()
-{
-    m_unansweredRead.reset();
-    m_readJustAnswered = m_idleStep != nullptr;
-    return std::get_if<Reading>(&m_step);
+    m_nextTickStep = std::move(step);
 }
 
 void Session::endTarget(int code, const QString &message)
@@ -215,7 +197,7 @@ void Session::endTarget(int code, const QString &message)
     enter(Ended {});
     m_link.setStatusPolling(false);
     if (++m_targetIndex < m_req.targets.size()) {
-        whenIdle([this] { beginTarget(); });
+        onNextTick([this] { beginTarget(); });
         return;
     }
     closeRun(code);
@@ -238,7 +220,7 @@ void Session::finish(int code)
     if (isFinished())
         return;
     m_step = Finished {};
-    m_idleStep = nullptr;
+    m_nextTickStep = nullptr;
     m_link.halt();
     emit finished(code);
 }

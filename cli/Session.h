@@ -3,15 +3,16 @@
 // `tavik-cli apply room.json --target 1:1 --target 12:3`, step by step:
 //   Opening     start() opens the port; without --baud the link scans the
 //               rates with reads to the first target.
-//   Reading     beginTarget() for 1:1: the scan's basic report names the
-//               motor, then its extended report (only read and apply wait
-//               for it); no answer in time ends the target.
+//   Reading     beginTarget() for 1:1: a read request names the motor (the
+//               scan's report where no target is named), then a second
+//               its extended settings (only read and apply want them); a
+//               read's result that is not the named motor's ends the target.
 //   Writing     afterRead() prints the plan; each change is written and
 //               confirmed by its read-back.  The other commands' steps:
 //               set has Writing too, motion commands Sending then Confirming
 //               (a status answer confirms a command to one motor on one
 //               channel), status Watching, monitor Monitoring.
-//   Ended       endTarget() records 1:1's result; once the link is idle,
+//   Ended       endTarget() records 1:1's result; on the next tick
 //               beginTarget() goes on with 12:3 (Reading at the rate found).
 //   Finished    closeRun() after the last target: results of any targets
 //               not tried, the summary, finished(the worst exit code).
@@ -69,6 +70,7 @@ private:
         QStringList discardKinds;
         bool collided = false; // answers came garbled the same way twice: several motors at once
         int collidedAtBps = 0; // the line's rate when they last did
+        int sharedAtBps = 0; // several motors with the ID answered in turn, cleanly, at this rate
         QStringList otherAnswers; // motors that answered while this one was read
         int commandFrames = 0; // frames of the motor command sent
     };
@@ -89,28 +91,32 @@ private:
     void enter(Step step);
     bool isFinished() const { return std::holds_alternative<SessionStep::Finished>(m_step); }
     void onTick();
-    // Runs a step once the link has nothing under way and the last read has
-    // had its answer: a late answer to the scan's second read would
-    // otherwise confirm a write that was never sent.
-    void whenIdle(std::function<void()> step);
-    void runIdleStep();
-    // A read has its answer: a step waiting for it may go on once the read's
-    // reports are all told.  The Reading step when the target under way is
-    // being read, else null.
-    SessionStep::Reading *readAnswered();
+    // Runs a step on the next tick, once the frame this one sent is out (a
+    // command staged now would take the place of its second send).
+    void onNextTick(std::function<void()> step);
     // This target ends; the next begins or the run closes.
     void endTarget(int code, const QString &message);
     void fail(int code, const QString &message); // the whole run ends
     void finish(int code);
 
     // SessionRead.cpp: Reading
-    // true when the wait is over and the target went on or ended.
-    bool readingTimedOut(SessionStep::Reading &reading);
+    // The target's basic settings read at the line's rate: the motor named,
+    // or for none (or a group) whichever motor answers alone.
+    void readTarget();
+    void onReadDone(const ReadResult &result);
+    // What a read's result tells of the line, for the reason if the target fails.
+    void noteAnswers(const ReadResult &result);
+    void onBasicRead(const ReadResult &result);
+    void onExtendedRead(const ReadResult &result);
+    // A scan's report (no named target, or a motion command's rate).
     void onBasicReport(const SettingValues &values, const MotorTarget &reported);
-    void onExtendedReport(const SettingValues &values, const MotorTarget &reported);
     // Whether a report comes from the motor of the target under way.
     bool fromTargetUnderWay(const MotorTarget &reported) const;
-    void reportsComplete(bool needsExtended, bool extendedCame);
+    // The basic report is in: the extended one next, or the command goes on.
+    void basicReported(const MotorTarget &reported, const SettingValues &values);
+    // The target's motor did not report itself: the target ends, or (the
+    // monitor, an ID write, a forced write) the command goes on regardless.
+    void notReported();
     void afterRead();
 
     // SessionRate.cpp: the rate of each named target, when no --baud gave it
@@ -118,11 +124,9 @@ private:
     bool findsRateOfTarget() const;
     void startRateSearch();
     void askAtNextRate();
-    // true when the search ended (found, refused or not found) this tick.
-    bool rateSearchTick(SessionStep::Reading &reading);
-    // A basic report or colliding answers came during the search.
-    void heardDuringSearch();
-    bool rateSearchOver(SessionStep::Reading &reading);
+    // The read at one rate has its result: the next rate, or the search ends.
+    void rateSearchRead(const ReadResult &result);
+    void rateSearchOver();
 
     // SessionWrite.cpp: Writing
     void planAndApply();
@@ -166,6 +170,9 @@ private:
     const MotorTarget *requestedTarget() const;
     // The motor as reported, else the requested target.
     std::optional<MotorTarget> actedOn() const;
+    // The motor's values as it reported them (a forced write without a
+    // report: the link's defaults).
+    SettingValues motorValues() const;
 
     const Request m_req;
     Output &m_out;
@@ -177,8 +184,9 @@ private:
     struct RateSearch {
         QList<int> rates;
         qsizetype next = 0;
-        int ticks = 0;
+        MotorTarget asked; // the named motor, or for an ID write the whole line
         QList<int> answeredAt;
+        std::optional<ReadResult> found {}; // the named motor's read where it first answered
         bool firstIsKnown = false; // rates[0] was found for the target before
         bool anyAnswer = false; // an ID write: any motor's answer, collided or not, finds the rate
     };
@@ -188,9 +196,6 @@ private:
     QList<Outcome> m_outcomes;
     Step m_step;
     TargetFacts m_facts;
-    // Staged by whenIdle(); a read that went out and whose answer has not
-    // come holds it back (the idle ticks since it went out).
-    std::function<void()> m_idleStep;
-    std::optional<int> m_unansweredRead;
-    bool m_readJustAnswered = false; // a step was waiting: it is tried once the read's reports are told
+    std::function<void()> m_nextTickStep; // staged by onNextTick()
+    bool m_scanOver = false; // the scan under way for this target has ended
 };

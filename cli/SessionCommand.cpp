@@ -26,12 +26,10 @@ void Session::sendToTarget()
 
 void Session::onFrameSent(Byte function, Byte data)
 {
-    if (isRead(function)) {
-        m_unansweredRead = 0;
-        // Read-backs only: the question before a write is no read-back.
-        if (auto *writing = std::get_if<Writing>(&m_step); writing && writing->underWay && m_link.writeWentOut())
-            ++writing->readFrames;
-    }
+    // Read-backs only: the question before a write is no read-back.
+    if (auto *writing = std::get_if<Writing>(&m_step);
+        isRead(function) && writing && writing->underWay && m_link.writeWentOut())
+        ++writing->readFrames;
     if (!std::holds_alternative<Sending>(m_step) || function != m_req.function || data != m_req.data
         || ++m_facts.commandFrames != 2)
         return;

@@ -37,6 +37,8 @@ QString Session::silenceReason() const
 {
     if (m_facts.collided)
         return sayWord(Word::MonCollision);
+    if (m_facts.sharedAtBps && requestedTarget())
+        return say(CliText::CliSeveralInTurn).arg(requestedTarget()->id).arg(m_facts.sharedAtBps);
     if (m_facts.discardedBytes == 0 && !m_facts.otherAnswers.isEmpty())
         return say(CliText::CliOnlyOthers).arg(m_facts.otherAnswers.join(QStringLiteral(", ")));
     if (m_facts.discardedBytes == 0)
@@ -63,6 +65,11 @@ QJsonObject Session::withLine(QJsonObject fields) const
 const MotorTarget *Session::requestedTarget() const
 {
     return m_targetIndex < m_req.targets.size() ? &m_req.targets[m_targetIndex] : nullptr;
+}
+
+SettingValues Session::motorValues() const
+{
+    return m_facts.reported ? m_facts.reported->values : m_link.values();
 }
 
 std::optional<MotorTarget> Session::actedOn() const

@@ -33,8 +33,7 @@ void Session::startRateSearch()
     const MotorTarget *t = requestedTarget();
     // An ID write's question goes to every motor: the rate is where any answers.
     search.anyAnswer = m_req.kind() == K::Set && m_req.change.setting->kind() == Settings::Kind::Address;
-    if (search.anyAnswer || !t)
-        m_link.setTarget({0, t ? t->channels : m_req.change.target.channels});
+    search.asked = search.anyAnswer || !t ? MotorTarget {0, t ? t->channels : m_req.change.target.channels} : *t;
     m_search = search;
     askAtNextRate();
 }
@@ -42,38 +41,29 @@ void Session::startRateSearch()
 void Session::askAtNextRate()
 {
     RateSearch &search = *m_search;
-    search.ticks = 0;
-    const int rate = search.rates.at(search.next++);
-    if (m_link.rateBps() != rate && !m_link.reopenAt(rate))
-        return; // the port failed: the run ends with its own words
-    m_link.readBasic();
+    m_link.read({search.asked, Frame::ReadBasic, search.rates.at(search.next++)});
 }
 
-void Session::heardDuringSearch()
+void Session::rateSearchRead(const ReadResult &result)
 {
+    using O = ReadResult::Outcome;
     RateSearch &search = *m_search;
-    const int rate = search.rates.at(search.next - 1);
-    if (!search.answeredAt.contains(rate))
-        search.answeredAt << rate;
-}
-
-bool Session::rateSearchTick(Reading &reading)
-{
-    RateSearch &search = *m_search;
-    const bool answeredHere = !search.answeredAt.isEmpty()
-        && search.answeredAt.last() == search.rates.at(search.next - 1);
+    // Motors answering at once are there too: where an ID write asks, and a forced write goes.
+    const bool heard = result.read() || (search.anyAnswer && result.outcome != O::Silent)
+        || (m_req.force && result.outcome == O::SeveralAnswered);
+    if (heard && !search.answeredAt.contains(result.rateBps))
+        search.answeredAt << result.rateBps;
+    if (result.read() && !search.found)
+        search.found = result;
     // Found where it was found before, or (an ID write) wherever any motor answers: no further rates.
-    const bool enough = answeredHere && (search.anyAnswer || (search.firstIsKnown && search.next == 1));
-    if (!enough && ++search.ticks <= RateAnswerTicks)
-        return false;
-    if (!enough && search.next < search.rates.size()) {
+    const bool enough = heard && (search.anyAnswer || (search.firstIsKnown && search.next == 1));
+    if (!enough && search.next < search.rates.size())
         askAtNextRate();
-        return false;
-    }
-    return rateSearchOver(reading);
+    else
+        rateSearchOver();
 }
 
-bool Session::rateSearchOver(Reading &reading)
+void Session::rateSearchOver()
 {
     const RateSearch search = *std::exchange(m_search, std::nullopt);
     const MotorTarget *t = requestedTarget();
@@ -82,22 +72,24 @@ bool Session::rateSearchOver(Reading &reading)
         for (int bps : search.answeredAt)
             rates << QString::number(bps);
         endTarget(NoAnswer, say(CliText::CliTwoRates).arg(printTarget(*t), rates.join(QStringLiteral(", "))));
-        return true;
+        return;
     }
-    if (search.answeredAt.isEmpty())
-        return false; // not found: the reading ends with its reason
+    if (search.answeredAt.isEmpty()) {
+        notReported(); // with the reason the answers at every rate give
+        return;
+    }
     m_foundRate = search.answeredAt.first();
     m_rateKnown = true;
     if (m_link.rateBps() != *m_foundRate && !m_link.reopenAt(*m_foundRate))
-        return true;
+        return; // the port failed: the run ends with its own words
     if (search.anyAnswer) {
         proceed(); // the ID write asks the line itself, now at its rate
-        return true;
+        return;
     }
-    // Read again at the rate found: its report is the motor's as it is there.
-    m_facts = {};
-    reading.ticks = 0;
-    m_link.setTarget(*t);
-    m_link.readBasic();
-    return false;
+    if (!search.found) {
+        notReported(); // only answers at once: a forced write goes out regardless
+        return;
+    }
+    m_facts = {}; // the motor as it answered at its rate: other rates' answers are no reason now
+    basicReported(*search.found->answered, *search.found->values);
 }

@@ -8,114 +8,130 @@
 using K = CommandRow::Kind;
 using namespace SessionStep;
 
-bool Session::readingTimedOut(Reading &reading)
+void Session::readTarget()
 {
-    ++reading.ticks;
-    if (m_search && !rateSearchTick(reading))
-        return false;
-    if (m_search || !std::holds_alternative<Reading>(m_step))
-        return true;
-    if (!m_facts.reported) {
-        const bool over = m_rateKnown ? reading.ticks > BasicAnswerTicks : !m_link.scanning() || findsRateOfTarget();
-        if (!over)
-            return false;
-        // The monitor shows the line all the same; an ID write asks the line
-        // itself; a forced write goes out blind.
-        if (m_req.kind() == K::Monitor || (m_req.kind() == K::Set && m_req.force)
-            || (m_req.kind() == K::Set && m_req.change.setting->kind() == Settings::Kind::Address)) {
-            proceed();
-            return true;
-        }
-        const MotorTarget *t = requestedTarget();
-        const bool writes = m_req.kind() == K::Set || m_req.kind() == K::Apply;
-        if (t && writes && (m_facts.collided || !m_facts.otherAnswers.isEmpty())) {
-            const QString why = m_facts.collided
-                ? say(CliText::CliRefusedAtOnce).arg(t->id).arg(m_facts.collidedAtBps)
-                : say(CliText::CliNotOnLine).arg(printTarget(*t), m_facts.otherAnswers.join(QStringLiteral(", ")));
-            endTarget(NoAnswer, say(CliText::CliNothingWritten).arg(printTarget(*t), why));
-            return true;
-        }
-        endTarget(NoAnswer,
-                  t ? say(CliText::CliNoAnswerFrom).arg(printTarget(*t), where(), silenceReason())
-                    : say(CliText::CliNoMotor).arg(where(), silenceReason()));
-        return true;
+    // A group's read reaches every motor: whoever answers alone is read by
+    // name next (onBasicRead).
+    const MotorTarget *t = requestedTarget();
+    m_link.read({t && !t->isGroup() ? *t : m_link.target(), Frame::ReadBasic});
+}
+
+void Session::onReadDone(const ReadResult &result)
+{
+    // Canceled: the port's loss or closing ends the run in its own words.
+    if (result.outcome == ReadResult::Outcome::Canceled || !std::holds_alternative<Reading>(m_step))
+        return;
+    noteAnswers(result);
+    if (m_search)
+        rateSearchRead(result);
+    else if (result.request.readFunction == Frame::ReadExtended)
+        onExtendedRead(result);
+    else
+        onBasicRead(result);
+}
+
+void Session::noteAnswers(const ReadResult &result)
+{
+    using O = ReadResult::Outcome;
+    // Garbled answers were noted as they came, with their kind; clean ones in turn only here.
+    if (result.outcome == O::SeveralAnswered && m_facts.discardedBytes == 0)
+        m_facts.sharedAtBps = result.rateBps;
+    if (result.outcome == O::OtherMotor && result.answered && !result.request.motor.isGroup()
+        && !m_facts.otherAnswers.contains(printTarget(*result.answered)))
+        m_facts.otherAnswers << printTarget(*result.answered); // for the reason, if the target stays silent
+}
+
+void Session::onBasicRead(const ReadResult &result)
+{
+    if (result.request.motor.isGroup() && result.outcome == ReadResult::Outcome::OtherMotor) {
+        m_link.read({*result.answered, Frame::ReadBasic});
+        return;
     }
-    if (reading.needsExtended && reading.ticks > ExtendedAnswerTicks) {
+    if (!result.read()) {
+        notReported();
+        return;
+    }
+    basicReported(*result.answered, *result.values);
+}
+
+void Session::onExtendedRead(const ReadResult &result)
+{
+    if (!m_facts.reported)
+        return;
+    if (!result.read()) {
         endTarget(NoAnswer,
                   say(CliText::CliNoExtended).arg(printTarget(m_facts.reported->target), where(), silenceReason()));
-        return true;
+        return;
     }
-    return false;
+    SettingValues &motor = m_facts.reported->values;
+    motor.jogTime = result.values->jogTime;
+    motor.obstacleSensitivity = result.values->obstacleSensitivity;
+    motor.reboundTime = result.values->reboundTime;
+    afterRead();
+}
+
+void Session::notReported()
+{
+    // The monitor shows the line all the same; an ID write asks the line
+    // itself; a forced write goes out blind.
+    if (m_req.kind() == K::Monitor || (m_req.kind() == K::Set && m_req.force)
+        || (m_req.kind() == K::Set && m_req.change.setting->kind() == Settings::Kind::Address)) {
+        proceed();
+        return;
+    }
+    const MotorTarget *t = requestedTarget();
+    const bool writes = m_req.kind() == K::Set || m_req.kind() == K::Apply;
+    if (t && writes && (m_facts.collided || m_facts.sharedAtBps || !m_facts.otherAnswers.isEmpty())) {
+        const QString why = m_facts.collided ? say(CliText::CliRefusedAtOnce).arg(t->id).arg(m_facts.collidedAtBps)
+            : m_facts.sharedAtBps
+            ? say(CliText::CliRefusedShared).arg(t->id).arg(m_facts.sharedAtBps)
+            : say(CliText::CliNotOnLine).arg(printTarget(*t), m_facts.otherAnswers.join(QStringLiteral(", ")));
+        endTarget(NoAnswer, say(CliText::CliNothingWritten).arg(printTarget(*t), why));
+        return;
+    }
+    endTarget(NoAnswer,
+              t ? say(CliText::CliNoAnswerFrom).arg(printTarget(*t), where(), silenceReason())
+                : say(CliText::CliNoMotor).arg(where(), silenceReason()));
 }
 
 bool Session::fromTargetUnderWay(const MotorTarget &reported) const
 {
-    // A late or duplicated answer of the motor before, or another motor's
-    // answer to a group read: shown on the wire, and otherwise left alone.
-    // A motor of the ID without every channel named is another motor: a
-    // setting written to it would not be the named motor's.
+    // Another motor's answer to a group read: shown on the wire, and
+    // otherwise left alone.  A motor of the ID without every channel named
+    // is another motor: a setting written to it would not be the named motor's.
     const MotorTarget *t = requestedTarget();
-    if (m_facts.reported)
-        return reported == m_facts.reported->target;
     const quint16 named = t ? t->channels.word() : 0;
     return !t || t->id == 0 || (reported.id == t->id && (reported.channels.word() & named) == named);
 }
 
 void Session::onBasicReport(const SettingValues &values, const MotorTarget &reported)
 {
-    if (m_search && m_search->anyAnswer) {
-        heardDuringSearch(); // an ID write's rate is wherever a motor answers
+    // Only a scan's report: reads by name give their values with their result.
+    if (!std::holds_alternative<Reading>(m_step) || m_facts.reported || m_search)
         return;
-    }
     if (!fromTargetUnderWay(reported)) {
         if (!m_facts.otherAnswers.contains(printTarget(reported)))
             m_facts.otherAnswers << printTarget(reported); // for the reason, if the target stays silent
         return;
     }
-    Reading *reading = readAnswered();
-    if (!reading)
-        return;
-    if (m_search) {
-        heardDuringSearch(); // the search goes on to the next rate on its tick
-        return;
-    }
+    basicReported(reported, values);
+}
+
+void Session::basicReported(const MotorTarget &reported, const SettingValues &values)
+{
     m_rateKnown = true;
-    if (!m_facts.reported)
-        m_facts.reported.emplace();
-    ReportedMotor &motor = *m_facts.reported;
+    ReportedMotor &motor = m_facts.reported.emplace();
     motor.target = reported;
     motor.values.deviceBaudCode = values.deviceBaudCode;
     motor.values.dryContactMode = values.dryContactMode;
     motor.values.maxSpeed = values.maxSpeed;
     motor.values.curtainFunctions = values.curtainFunctions;
-    reading->ticks = 0; // from now on the wait for the extended report
-    reportsComplete(reading->needsExtended, false);
-}
-
-void Session::onExtendedReport(const SettingValues &values, const MotorTarget &reported)
-{
-    if (!m_facts.reported || !fromTargetUnderWay(reported))
-        return;
-    Reading *reading = readAnswered();
-    if (!reading)
-        return;
-    SettingValues &motor = m_facts.reported->values;
-    motor.jogTime = values.jogTime;
-    motor.obstacleSensitivity = values.obstacleSensitivity;
-    motor.reboundTime = values.reboundTime;
-    reportsComplete(reading->needsExtended, true);
-}
-
-void Session::reportsComplete(bool needsExtended, bool extendedCame)
-{
-    const MotorTarget reported = m_facts.reported->target;
     // The reported motor is the target from now on, as after the window's scan.
     if (reported.id >= 1 && reported.id <= MotorSettings::MaxId && m_link.target() != reported)
         m_link.setTarget(reported);
-    if (!needsExtended) {
-        m_link.dropExtendedRead(); // nothing here needs the extended report
-    } else if (!extendedCame) {
-        m_link.readExtended();
+    m_link.dropExtendedRead(); // a scan's own: the read by name below serves the ones that want it
+    if (std::get<Reading>(m_step).needsExtended) {
+        m_link.read({reported, Frame::ReadExtended});
         return;
     }
     afterRead();

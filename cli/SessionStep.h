@@ -1,6 +1,5 @@
 // The steps of one tavik-cli run: what the run waits for before it goes on,
-// each step with only the state it needs, and the tick limits of the waits
-// (one tick is the link's transmit tick, MotorLink::TickMs = 150 ms).
+// each step with only the state it needs.
 #pragma once
 
 #include "SettingNames.h"
@@ -13,31 +12,16 @@
 
 namespace SessionStep {
 
-// A motor read at a known rate is given up on the tick after this many: the
-// read goes out on one of the next free ticks and a motor answers within a
-// tick or two even at 1200 bps; 9 ticks (1.35 s) leave room for frames
-// staged before it.  Without a known rate the baud scan sets the wait.
-inline constexpr int BasicAnswerTicks = 9;
-// The extended report is given up on the tick after this many, counted from
-// the basic answer (6 ticks, 0.9 s): its read goes out on the next free tick.
-inline constexpr int ExtendedAnswerTicks = 6;
-// Asked at one rate while finding a target's rate, the target is given up
-// at that rate on the tick after this many: the read goes out on the next
-// two ticks and an answer comes within the tick after it.
-inline constexpr int RateAnswerTicks = 5;
-// A read whose answer never came stops holding the next step back after this
-// many ticks with the link idle: an answer comes within the tick after its read.
-inline constexpr int UnansweredReadTicks = 2;
+// A motor is read with requests that name it (NamedRead): the link says
+// when the read is over and who answered, so no step counts ticks for it.
 
 // The port opens; without --baud the opening scans the rates.
 struct Opening {};
 
 // The target's motor is read: the basic report, then (read, apply) the
-// extended one.  ticks: since the read was asked for, or since the basic
-// answer while the extended one is awaited.
+// extended one.
 struct Reading {
     bool needsExtended = false;
-    int ticks = 0;
 };
 
 // set and apply: each change written and confirmed by its read-back, in order.
@@ -66,7 +50,7 @@ struct Watching {
 // monitor: the line shown until stopped.
 struct Monitoring {};
 
-// This target has its result; the next one begins once the link is idle.
+// This target has its result; the next one begins on the next tick.
 struct Ended {};
 
 // The run has printed its summary and emitted finished(): nothing follows.

@@ -106,7 +106,7 @@ void Session::planAndApply()
         endTarget(Done, say(CliText::CliDryRun));
     } else {
         enter(Writing {writes});
-        whenIdle([this] { nextWrite(); });
+        nextWrite(); // the link serves it once the read is over
     }
 }
 
@@ -127,7 +127,8 @@ void Session::nextWrite()
         m_out.say(say(CliText::CliIdWriteAlone), true); // forced: nobody asked the line whether this motor is alone
     // Written to the motor named: the one that reported itself for it.
     const MotorTarget *named = requestedTarget();
-    m_link.write(change, named && !named->isGroup() ? *named : actedOn().value_or(m_link.target()), m_req.force);
+    m_link.write(change, motorValues(), named && !named->isGroup() ? *named : actedOn().value_or(m_link.target()),
+                 m_req.force);
 }
 
 QString Session::refusalReason(const WriteResult &result) const
@@ -158,10 +159,9 @@ void Session::refuseWrite(const MotorTarget &motor, const QString &reason)
     auto *writing = std::get_if<Writing>(&m_step);
     if (!writing || !writing->underWay)
         return;
-    m_unansweredRead.reset();
     const Change change = *std::exchange(writing->underWay, std::nullopt);
     const SettingName &name = *change.setting;
-    SettingValues wanted = m_link.values();
+    SettingValues wanted = motorValues();
     wanted.*name.field() = change.applied(wanted.*name.field());
     QJsonObject o = targetFields(motor);
     o.insert(QStringLiteral("setting"), QLatin1String(name.name));
@@ -181,11 +181,8 @@ void Session::onWriteDone(Settings::Item item, bool confirmed, std::optional<Byt
     auto *writing = std::get_if<Writing>(&m_step);
     if (!writing || !writing->underWay || writing->underWay->setting->item != item)
         return;
-    // The link has done with the read-back: its answer went to the
-    // confirmation, not to a report, so no read is awaited any more.
-    m_unansweredRead.reset();
     const SettingName &name = *writing->underWay->setting;
-    SettingValues held = m_link.values();
+    SettingValues held = motorValues();
     if (written && name.kind() != Settings::Kind::Address)
         held.*name.field() = *written;
     const MotorTarget target = m_link.target();
@@ -217,5 +214,5 @@ void Session::onWriteDone(Settings::Item item, bool confirmed, std::optional<Byt
     }
     m_out.say(say(CliText::CliConfirmed).arg(QLatin1String(name.name), value, printTarget(before)) + forcedNote(),
               true);
-    whenIdle([this] { nextWrite(); });
+    onNextTick([this] { nextWrite(); });
 }

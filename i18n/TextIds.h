@@ -150,6 +150,7 @@
     X(CliIdNowShared)                                                                                                  \
     X(CliNothingWritten)                                                                                               \
     X(CliNotOnLine)                                                                                                    \
+    X(CliSeveralInTurn)                                                                                                \
     X(CliTwoRates)                                                                                                     \
     X(CliPlanChange)                                                                                                   \
     X(CliPlanKept)                                                                                                     \

@@ -103,6 +103,7 @@ private:
         int ticks = 0;
         bool active = false;
         bool afterReplug = false;
+        bool scanAnswered = false; // its basic report came: its extended read ends it
     };
 
     void next();
@@ -167,21 +168,40 @@ bool Soak::start()
         if (m_cmd.active && m_cmd.kind == Kind::Motor && quint8(bytes[Frame::Function]) == m_cmd.function)
             ++m_cmd.sends;
     });
-    connect(&m_link, &MotorLink::basicReport, this, [this] {
-        if (m_cmd.active && (m_cmd.kind == Kind::Scan || m_cmd.kind == Kind::Read))
-            finish("answered");
-    });
-    connect(&m_link, &MotorLink::writeConfirmed, this, [this](Settings::Item item) {
-        if (!m_cmd.active || m_cmd.kind != Kind::Write || item != m_cmd.item)
+    // A scan's report: the motor found is then read by name for its
+    // extended settings, and the scan ends with that read's result.
+    connect(&m_link, &MotorLink::basicReport, this, [this](const SettingsReport &report) {
+        if (!m_cmd.active || m_cmd.kind != Kind::Scan || m_cmd.scanAnswered)
             return;
-        m_log.catchUp();
-        if (m_log.held(Settings::row(item)->function) != m_cmd.value)
-            ++m_wronglyConfirmed;
-        finish("confirmed");
+        m_cmd.scanAnswered = true;
+        m_link.skipExtendedRead();
+        m_link.read({report.from, Frame::ReadExtended});
     });
-    connect(&m_link, &MotorLink::writeFailed, this, [this](Settings::Item item) {
-        if (m_cmd.active && m_cmd.kind == Kind::Write && item == m_cmd.item)
-            finish("failed");
+    connect(&m_link, &MotorLink::scanEnded, this, [this](MotorLink::ScanEnd end) {
+        if (m_cmd.active && m_cmd.kind == Kind::Scan && end != MotorLink::ScanEnd::MotorAnswered)
+            finish("no answer");
+    });
+    connect(&m_link, &MotorLink::readDone, this, [this](const ReadResult &result) {
+        if (result.outcome == ReadResult::Outcome::Canceled || !m_cmd.active)
+            return; // the port's loss ends the command
+        if (m_cmd.kind == Kind::Scan)
+            finish("answered"); // the scan found the motor, whatever its extended read gave
+        else if (m_cmd.kind == Kind::Read)
+            finish(result.read() ? "answered" : "no answer");
+    });
+    connect(&m_link, &MotorLink::writeDone, this, [this](const WriteResult &result) {
+        if (!m_cmd.active || m_cmd.kind != Kind::Write || result.request.item != m_cmd.item)
+            return;
+        switch (result.outcome) {
+        case WriteResult::Outcome::Confirmed:
+            m_log.catchUp();
+            if (m_log.held(Settings::row(result.request.item)->function) != m_cmd.value)
+                ++m_wronglyConfirmed;
+            return finish("confirmed");
+        case WriteResult::Outcome::NotConfirmed: return finish("failed");
+        case WriteResult::Outcome::Refused: return finish("refused");
+        case WriteResult::Outcome::Canceled: return; // the port's loss ends the command
+        }
     });
     connect(&m_link, &MotorLink::portLost, this, [this] {
         m_portLost = true;
@@ -236,25 +256,21 @@ void Soak::next()
 {
     if (m_portLost || m_cmd.active)
         return;
-    // One command at a time, as a person or a script gives them: wait until
-    // the link has finished what the last one left (its second send, the
-    // extended read after a scan).
-    if (!m_link.isIdle()) {
-        m_gap.start(MotorLink::TickMs);
-        return;
-    }
+    // One command at a time, as a person or a script gives them: each ends
+    // with its result, the link done with it (a motor command with its
+    // second send, and this runs after the tick that sent it).
     Command c;
     c.active = true;
     c.afterReplug = std::exchange(m_nextAfterReplug, false);
     const int pick = int(m_rng.bounded(100));
     if (pick < 10) {
         c.kind = Kind::Scan;
-        c.boundTicks = 40; // five rates of three ticks, two waiting steps, the give-up, the reads
+        c.boundTicks = 44; // five rates of three ticks, two waiting steps, the give-up, the extended read
         m_link.startSettingsRead(false);
     } else if (pick < 25) {
         c.kind = Kind::Read;
-        c.boundTicks = 12;
-        m_link.readSettings(Frame::ReadBasic);
+        c.boundTicks = 12; // two sends and the wait, asked twice when garbled
+        m_link.read({m_link.target(), Frame::ReadBasic});
     } else if (pick < 65) {
         c.kind = Kind::Write;
         using namespace MotorSettings;
@@ -270,8 +286,8 @@ void Soak::next()
         const auto &r = kRanges[m_rng.bounded(int(std::size(kRanges)))];
         c.item = r.item;
         c.value = Byte(r.lo + int(m_rng.bounded(r.hi - r.lo + 1)));
-        c.boundTicks = 20; // two sends, three read-backs of three ticks, margin
-        m_link.writeSetting(r.item, c.value);
+        c.boundTicks = 30; // the question (twice when garbled), two sends, three read-backs of three ticks
+        m_link.write({m_link.target(), r.item, c.value});
     } else {
         c.kind = Kind::Motor;
         static constexpr Byte kData[] = {Frame::Up, Frame::Stop, Frame::Down, 1, 2};
@@ -291,14 +307,11 @@ void Soak::onTick()
     if (!m_cmd.active)
         return;
     ++m_cmd.ticks;
-    // A scan that gave up, a read nobody answered: the protocol's own end.
-    if (m_cmd.kind == Kind::Scan && !m_link.isScanning() && !m_link.outgoing())
-        return finish("no answer");
-    if (m_cmd.kind == Kind::Read && m_cmd.ticks >= m_cmd.boundTicks)
-        return finish("no answer");
+    if (m_cmd.kind == Kind::Motor && m_cmd.sends == 2)
+        return finish("sent twice");
     // A command asked for between the two sends of another goes out once.
-    if (m_cmd.kind == Kind::Motor && m_cmd.sends > 0 && !m_link.outgoing())
-        return finish(m_cmd.sends == 2 ? "sent twice" : "sent once");
+    if (m_cmd.kind == Kind::Motor && m_cmd.sends == 1 && m_cmd.ticks > m_cmd.boundTicks)
+        return finish("sent once");
     if (m_cmd.ticks > m_cmd.boundTicks) {
         ++m_hangs;
         const auto &out = m_link.outgoing();

@@ -69,6 +69,37 @@ private slots:
             << QStringList {"1:1", "5:1"} << QStringList {"--baud", "2400", "set", "id", "5:1", "--force"} << 1
             << QStringList {"several motors now answer on 5:1"} << QStringList {"confirmed on"} << QList<int> {130, 130}
             << QList<int> {5, 5} << QString();
+        // A read's result names what happened on the line: rows against the
+        // reads of the motor named, whose answers the link judges by request.
+        QTest::addRow("read of one address at two rates, the rate given")
+            << QStringList {"6:1@2400", "6:1@9600"} << QStringList {"--baud", "9600", "read", "--target", "6:1"} << 0
+            << QStringList {"id            6:1", "baud          9600"} << QStringList {"give --baud"}
+            << QList<int> {130, 130} << QList<int> {6, 6} << "6 CB 9600";
+        QTest::addRow("read of two motors with the named channel, one late: each answer clean")
+            << QStringList {"7:3", "7:3,5/delay=90"} << QStringList {"--baud", "2400", "read", "--target", "7:3"} << 1
+            << QStringList {"several motors with ID 7 answered at 2400 bps"} << QStringList {"id            7:3"}
+            << QList<int> {130, 130} << QList<int> {7, 7} << QString();
+        QTest::addRow("read of the named motor answering late, another of its ID first")
+            << QStringList {"7:5", "7:3/delay=90"} << QStringList {"--baud", "2400", "read", "--target", "7:3"} << 1
+            << QStringList {"several motors with ID 7 answered at 2400 bps"} << QStringList {"id            7:"}
+            << QList<int> {130, 130} << QList<int> {7, 7} << QString();
+        QTest::addRow("read of a motor answering late, alone")
+            << QStringList {"7:3/delay=90"} << QStringList {"--baud", "2400", "read", "--target", "7:3"} << 0
+            << QStringList {"id            7:3", "baud          2400"} << QStringList {"did not answer"}
+            << QList<int> {130} << QList<int> {7} << "7 CB 2400";
+        QTest::addRow("read of two motors answering at once, rate left to the tool")
+            << QStringList {"1:1", "4:2@9600", "4:2@9600"} << QStringList {"read", "--target", "4:2"} << 1
+            << QStringList {"Motor 4:2 did not answer", "several motors answered at once"}
+            << QStringList {"noise", "bad check byte"} << QList<int> {130, 130, 130} << QList<int> {1, 4, 4}
+            << QString();
+        QTest::addRow("read of another channel of the ID only")
+            << QStringList {"7:5@9600", "1:1"} << QStringList {"--baud", "9600", "read", "--target", "7:3"} << 1
+            << QStringList {"Motor 7:3 did not answer", "only other motors answered (7:5)"} << QStringList {}
+            << QList<int> {130, 130} << QList<int> {7, 1} << QString();
+        QTest::addRow("read of whichever motor answers, several at once")
+            << QStringList {"1:1", "2:1"} << QStringList {"--baud", "2400", "read"} << 1
+            << QStringList {"several motors answered at once"} << QStringList {"id            "}
+            << QList<int> {130, 130} << QList<int> {1, 2} << QString();
         QTest::addRow("one motor alone: written as before")
             << QStringList {"1:1"} << QStringList {"set", "speed", "80", "--target", "1:1"} << 0
             << QStringList {"speed 80: confirmed on 1:1"} << QStringList {"without asking"} << QList<int> {80}
