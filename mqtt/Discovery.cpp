@@ -22,7 +22,7 @@ struct Context {
 
 QJsonObject origin(const Context &c)
 {
-    return {{u"name"_qs, u"tavik-mqtt"_qs}, {u"sw_version"_qs, c.version}};
+    return discoveryOrigin(c.version);
 }
 
 // A motor or a group: reached through the bridge; the bridge's version is not the motor's.
@@ -191,6 +191,11 @@ void addBridge(const Context &c, QList<DiscoveryMessage> &out)
 }
 
 } // namespace
+
+QJsonObject discoveryOrigin(const QString &version)
+{
+    return {{u"name"_qs, u"tavik-mqtt"_qs}, {u"sw_version"_qs, version}};
+}
 
 QList<DiscoveryMessage> discoveryMessages(const Config &config, const QString &version)
 {
