@@ -9,6 +9,13 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
+namespace {
+
+// Where this bridge's configs of earlier runs may be left: covers, their buttons, motors' settings devices.
+constexpr const char *StalePlatforms[] = {"cover", "button", "device"};
+
+} // namespace
+
 Bridge::Bridge(const Config &config, bool verbose, QObject *parent)
     : QObject(parent), m_config(config), m_discovery(discoveryMessages(config, QCoreApplication::applicationVersion())),
       m_client(config.mqtt, Topics::bridgeState(config.mqtt.baseTopic))
@@ -145,12 +152,13 @@ void Bridge::onConnected()
         if (first) {
             // Retained configs of covers no longer configured arrive now; they are cleared.
             m_collectingStale = true;
-            m_client.subscribe(m.discoveryPrefix + QStringLiteral("/cover/+/config"));
-            m_client.subscribe(m.discoveryPrefix + QStringLiteral("/button/+/config"));
+            for (const char *platform : StalePlatforms)
+                m_client.subscribe(m.discoveryPrefix + QStringLiteral("/%1/+/config").arg(QLatin1String(platform)));
             QTimer::singleShot(StaleScanMs, this, [this] {
                 m_collectingStale = false;
-                m_client.unsubscribe(m_config.mqtt.discoveryPrefix + QStringLiteral("/cover/+/config"));
-                m_client.unsubscribe(m_config.mqtt.discoveryPrefix + QStringLiteral("/button/+/config"));
+                for (const char *platform : StalePlatforms)
+                    m_client.unsubscribe(m_config.mqtt.discoveryPrefix
+                                         + QStringLiteral("/%1/+/config").arg(QLatin1String(platform)));
             });
         }
         publishDiscovery();

@@ -218,6 +218,36 @@ private slots:
         QTRY_VERIFY(eventSince(12, u"confirmed"_qs, key, from));
     }
 
+    // Setting written -> entity state, from the command seen on the broker to
+    // the state with the new value (read-back included), for the
+    // measurements (TAVIK_SETTINGS_SAMPLES writes, 4 by default).  The times
+    // are logged, not asserted; each write must be confirmed in the motor.
+    void writeLatency()
+    {
+        const int samples = qEnvironmentVariableIntValue("TAVIK_SETTINGS_SAMPLES");
+        QList<double> ms;
+        for (int i = 0; i < (samples > 0 ? samples : 4); ++i) {
+            const int speed = 60 + (i % 2) * 10;
+            const qsizetype from = observer().seen.size();
+            command(12, u"max_speed"_qs, QByteArray::number(speed));
+            QTRY_COMPARE_WITH_TIMEOUT(state(12)[u"max_speed"_qs].toInt(), speed, 10000);
+            QCOMPARE(int(motor(12).maxSpeed), speed);
+            const auto &seen = observer().seen;
+            const auto sent = std::find_if(seen.begin() + from, seen.end(), [](const Observer::Message &m) {
+                return m.topic.endsWith(u"/settings/max_speed/set"_qs);
+            });
+            const auto shown = std::find_if(seen.begin() + from, seen.end(), [&](const Observer::Message &m) {
+                return m.topic == motorPath(12) + u"/settings"_qs
+                    && QJsonDocument::fromJson(m.payload)[u"max_speed"_qs].toInt() == speed;
+            });
+            QVERIFY(sent != seen.end() && shown != seen.end());
+            ms.append(double(shown->atNs - sent->atNs) / 1e6);
+        }
+        std::sort(ms.begin(), ms.end());
+        qInfo("setting written -> entity state: n %lld, p50 %.0f ms, max %.0f ms", ms.size(), ms[ms.size() / 2],
+              ms.last());
+    }
+
     // The motor keeps its jog time whatever is written: the last value read
     // is shown again, the result says another value came back.
     void writeNotTaken()
