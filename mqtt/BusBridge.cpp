@@ -193,6 +193,8 @@ void BusBridge::onPortLost(const QString &reason)
     m_portOpen = false;
     m_link.close();
     m_scheduler.portLost();
+    if (m_settings)
+        m_settings->portLost();
     m_publish(Topics::busState(m_base, m_bus.name), "offline");
     publishChanges();
     m_reopen.start();
@@ -251,7 +253,7 @@ void BusBridge::updateSettingsMotors()
 
 bool BusBridge::settingsMessage(const QString &topic, const QByteArray &payload, bool retained)
 {
-    return m_settings && m_settings->onMessage(topic, payload, retained);
+    return m_settings && m_settings->onMessage(topic, payload, retained, m_portOpen);
 }
 
 QList<DiscoveryMessage> BusBridge::settingsDiscovery() const

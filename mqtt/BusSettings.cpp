@@ -23,8 +23,9 @@ BusSettings::BusSettings(Names names, Publisher publish, BusLink &link, QObject 
     connect(&m_link, &BusLink::writeDone, this, &BusSettings::onWriteDone);
     m_retry.setInterval(RetryMs);
     connect(&m_retry, &QTimer::timeout, this, [this] {
+        // A problem may have been mended meanwhile (another ID given to one of two motors).
         for (auto it = m_motors.cbegin(); it != m_motors.cend(); ++it)
-            if (it->standing == Standing::Unknown)
+            if (it->standing != Standing::Alone)
                 queueReads(it.key());
     });
     m_retry.start();
@@ -81,7 +82,7 @@ bool BusSettings::startNext()
     return true;
 }
 
-bool BusSettings::onMessage(const QString &topic, const QByteArray &payload, bool retained)
+bool BusSettings::onMessage(const QString &topic, const QByteArray &payload, bool retained, bool lineOpen)
 {
     const QString prefix = m_names.base + u'/' + m_names.bus + u"/m"_qs;
     if (!topic.startsWith(prefix))
@@ -113,7 +114,11 @@ bool BusSettings::onMessage(const QString &topic, const QByteArray &payload, boo
         return true;
     }
     const auto [item, value] = std::get<SettingsEntities::Write>(parsed);
-    m_waiting.push_back({NamedWrite {motor.known.motor, item, value}, entity->key});
+    const NamedWrite write {motor.known.motor, item, value};
+    if (lineOpen)
+        m_waiting.push_back({write, entity->key});
+    else
+        report({write, WriteResult::Outcome::Canceled}, entity->key);
     return true;
 }
 
@@ -152,7 +157,21 @@ void BusSettings::onWriteDone(const WriteResult &r)
 {
     if (!m_underWay || !std::holds_alternative<NamedWrite>(m_underWay->request))
         return;
-    const QString key = std::exchange(m_underWay, std::nullopt)->key;
+    report(r, std::exchange(m_underWay, std::nullopt)->key);
+}
+
+void BusSettings::portLost()
+{
+    // A write waiting meanwhile would change the motor long after it was asked for.
+    std::deque<Waiting> dropped;
+    std::swap(dropped, m_waiting);
+    for (const Waiting &w : dropped)
+        if (const auto *write = std::get_if<NamedWrite>(&w.request))
+            report({*write, WriteResult::Outcome::Canceled}, w.key);
+}
+
+void BusSettings::report(const WriteResult &r, const QString &key)
+{
     Motor &motor = m_motors[r.request.motor.id];
     const Settings::Row &row = *Settings::row(r.request.item);
     if (r.confirmed()) // the read-back showed it: the motor's value now
@@ -194,6 +213,9 @@ void BusSettings::setStanding(Motor &motor, Standing standing, const QString &pr
     // A device whose components change kind is announced anew.
     if (was != Standing::Unknown)
         m_publish(SettingsEntities::discovery(device(motor.known.motor.id)).topic, {}, true);
+    if (was == Standing::Problem)
+        for (const char *topic : {"/problem", "/problem/attributes"})
+            m_publish(path(motor.known.motor.id) + QLatin1String(topic), {}, true);
     emit discoveryChanged();
     publishProblem(motor);
 }

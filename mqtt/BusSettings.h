@@ -36,7 +36,10 @@ public:
     // Every motor read again (the port just opened).
     void readAll();
     // A message on one of this bus's settings topics; false when it is none.
-    bool onMessage(const QString &topic, const QByteArray &payload, bool retained);
+    // A write while the port is closed is canceled at once.
+    bool onMessage(const QString &topic, const QByteArray &payload, bool retained, bool lineOpen);
+    // The port is gone: the link canceled its request; the writes waiting here are canceled too.
+    void portLost();
     // Hands the next request to the link; false when none waits or one is under way.
     bool startNext();
     // The device config of every motor whose standing is known.
@@ -62,6 +65,8 @@ private:
     void queueReads(int id);
     void onReadDone(const ReadResult &result);
     void onWriteDone(const WriteResult &result);
+    // A write's end: the state shown again, the result in the entity's attributes, an event, a log line.
+    void report(const WriteResult &result, const QString &key);
     void setStanding(Motor &motor, Standing standing, const QString &problem = {});
     void publishState(const Motor &motor);
     void publishProblem(const Motor &motor);

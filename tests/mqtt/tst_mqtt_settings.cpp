@@ -288,6 +288,23 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(state(12)[u"max_speed"_qs].toInt(), 120, 10000);
     }
 
+    // With the adapter gone a write is canceled at once, not kept to change
+    // the motor when the port comes back; back, every motor is read again.
+    void canceledWhileUnplugged()
+    {
+        m_sim.unplug();
+        QTRY_COMPARE_WITH_TIMEOUT(observer().last(u"tavik/bus1/state"_qs), QByteArray("offline"), 10000);
+        const qsizetype from = observer().seen.size();
+        command(12, u"max_speed"_qs, "75");
+        QTRY_VERIFY(eventSince(12, u"canceled"_qs, u"max_speed"_qs, from));
+        QVERIFY(m_sim.replug());
+        const qsizetype frames = m_sim.frames().size();
+        QTRY_COMPARE_WITH_TIMEOUT(observer().last(u"tavik/bus1/state"_qs), QByteArray("online"), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(statesSince(12, from).size() >= 2, 10000); // canceled, then read again
+        QCOMPARE(writeFramesSince(12, frames), 0);
+        QVERIFY(motor(12).maxSpeed != 75);
+    }
+
     // A second motor joined ID 20 after the start: the write asks first,
     // hears two, writes nothing, and the motor's settings become a problem.
     void refusedOnSharedId()
