@@ -248,6 +248,34 @@ private slots:
               ms.last());
     }
 
+    // A cover command that comes while a write is under way goes out between
+    // the write's frames, not after its read-back, and the write still ends
+    // confirmed.  The command is published once the write's question is on
+    // the wire; the read-back follows at least four ticks (600 ms) later,
+    // the margin for the broker to deliver the command.
+    void coverCommandDuringWrite()
+    {
+        const qsizetype frames = m_sim.frames().size();
+        const qsizetype from = observer().seen.size();
+        const auto firstFrame = [&](qsizetype start, quint8 function) {
+            for (qsizetype i = start; i < m_sim.frames().size(); ++i)
+                if (quint8(m_sim.frames()[i].bytes[1]) == 12 && quint8(m_sim.frames()[i].bytes[4]) == function)
+                    return i;
+            return qsizetype(-1);
+        };
+        command(12, u"max_speed"_qs, "110");
+        QTRY_VERIFY(firstFrame(frames, 0xCA) >= 0); // the question before the write
+        observer().client.publish(u"tavik/bus1/m12/c3/set_position"_qs, "40", false);
+        QTRY_VERIFY_WITH_TIMEOUT(eventSince(12, u"confirmed"_qs, u"max_speed"_qs, from), 10000);
+        const qsizetype write = firstFrame(frames, 0xD9);
+        const qsizetype cover = firstFrame(frames, 0xDD);
+        QVERIFY(write >= 0 && cover >= 0);
+        const qsizetype readBack = firstFrame(write, 0xCA);
+        QVERIFY2(cover < readBack,
+                 qPrintable(QStringLiteral("command frame %1, read-back %2").arg(cover).arg(readBack)));
+        QCOMPARE(int(motor(12).maxSpeed), 110);
+    }
+
     // The motor keeps its jog time whatever is written: the last value read
     // is shown again, the result says another value came back.
     void writeNotTaken()
