@@ -332,11 +332,7 @@ void Bridge::answerPing(const QByteArray &payload)
 
 void Bridge::onCommand(const QString &topic, const QByteArray &payload, bool retained)
 {
-    // A payload may hold anything; the log line gets it readable and short.
-    QString shown = QString::fromUtf8(payload.left(32));
-    for (QChar &c : shown)
-        if (!c.isPrint())
-            c = u'?';
+    const QString shown = shownPayload(payload);
     if (retained) {
         logLine(mqttText(MqttText::MqttRetainedIgnored).arg(topic, shown));
         return;

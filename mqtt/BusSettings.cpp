@@ -109,7 +109,7 @@ bool BusSettings::onMessage(const QString &topic, const QByteArray &payload, boo
         const QString reason = why    ? *why
             : motor.problem.isEmpty() ? mqttText(MqttText::MqttSettingNotRead)
                                       : motor.problem;
-        logLine(mqttText(MqttText::MqttSettingDropped).arg(topic, QString::fromUtf8(payload.left(32)), reason));
+        logLine(mqttText(MqttText::MqttSettingDropped).arg(topic, shownPayload(payload), reason));
         publishState(motor); // the entity shows the motor's value again
         return true;
     }
