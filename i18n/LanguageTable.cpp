@@ -1107,6 +1107,9 @@ constexpr ProgramRow kProgramRows[] = {
     // %1 = bus, %2 = ID, %3 = setting, %4 = value, %5 = result, %6 = reason.
     {Program::Mqtt, "MqttSettingWritten",
      {"%1：电机 %2：%3 = %4：%5 %6", "%1: motor %2: %3 = %4: %5 %6", "%1：電機 %2：%3 = %4：%5 %6"}},
+    // %1 = bus, %2 = ID, %3 = the problem.
+    {Program::Mqtt, "MqttSettingsProblemLine",
+     {"%1：电机 %2 不提供设置：%3", "%1: motor %2 has no settings entities: %3", "%1：電機 %2 不提供設定：%3"}},
 };
 // clang-format on
 

@@ -318,7 +318,8 @@
     X(MqttSettingNotRead)                                                                                              \
     X(MqttSettingBadValue)                                                                                             \
     X(MqttSettingDropped)                                                                                              \
-    X(MqttSettingWritten)
+    X(MqttSettingWritten)                                                                                              \
+    X(MqttSettingsProblemLine)
 
 #define TAVIK_APP_TEXTS(X)                                                                                             \
     X(AppDescription)                                                                                                  \

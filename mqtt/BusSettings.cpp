@@ -210,6 +210,8 @@ void BusSettings::setStanding(Motor &motor, Standing standing, const QString &pr
         publishProblem(motor);
         return;
     }
+    if (standing == Standing::Problem)
+        logLine(mqttText(MqttText::MqttSettingsProblemLine).arg(m_names.bus).arg(motor.known.motor.id).arg(problem));
     // A device whose components change kind is announced anew.
     if (was != Standing::Unknown)
         m_publish(SettingsEntities::discovery(device(motor.known.motor.id)).topic, {}, true);

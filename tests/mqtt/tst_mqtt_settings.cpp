@@ -183,6 +183,7 @@ private slots:
         QTRY_COMPARE(observer().last(motorPath(5) + u"/problem"_qs), QByteArray("ON"));
         QVERIFY(json(motorPath(5) + u"/problem/attributes"_qs)[u"reason"_qs].toString().contains(u"several motors"_qs));
         QVERIFY(!observer().saw(motorPath(5) + u"/settings"_qs));
+        QTRY_VERIFY(m_bridge->errors.contains("bus1: motor 5 has no settings entities: several motors answer on ID 5"));
     }
 
     // Written, read back, in the motor's memory; the state from the read-back only.
