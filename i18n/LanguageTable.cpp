@@ -1068,6 +1068,51 @@ constexpr ProgramRow kProgramRows[] = {
      {"%1：电机 %2 频道 %3 已在 Home Assistant 中删除，今后忽略",
       "%1: motor %2 channel %3 was deleted in Home Assistant and is ignored from now on",
       "%1：電機 %2 頻道 %3 已在 Home Assistant 中刪除，今後忽略"}},
+    // A motor's settings as entities: its device, the entities' names, the problem and the write results.
+    {Program::Mqtt, "MqttMotorDeviceName", {"电机 %1", "Motor %1", "電機 %1"}},
+    {Program::Mqtt, "MqttMotorModel", {"总线 %1 上的电机设置", "Motor settings on bus %1", "匯流排 %1 上的電機設定"}},
+    {Program::Mqtt, "MqttSettingId", {"ID", "ID", "ID"}},
+    {Program::Mqtt, "MqttSettingChannels", {"频道", "Channels", "頻道"}},
+    {Program::Mqtt, "MqttSettingDryContact", {"干接点控制方式", "Dry-contact mode", "幹接點控制方式"}},
+    {Program::Mqtt, "MqttSettingMaxSpeed", {"最大转速", "Maximum speed", "最大轉速"}},
+    {Program::Mqtt, "MqttSettingJogTime", {"点动时间", "Jog time", "點動時間"}},
+    {Program::Mqtt, "MqttSettingSensitivity", {"遇阻灵敏度", "Obstruction sensitivity", "遇阻靈敏度"}},
+    {Program::Mqtt, "MqttSettingRebound", {"遇阻反弹（0.1 秒）", "Rebound (0.1 s)", "遇阻反彈（0.1 秒）"}},
+    {Program::Mqtt, "MqttSettingBaud", {"波特率", "Baud rate", "鮑率"}},
+    {Program::Mqtt, "MqttFunctionHandStart", {"手拉启动", "Hand-pull start", "手拉啟動"}},
+    {Program::Mqtt, "MqttFunctionDirection", {"反向运行", "Reversed direction", "反向運行"}},
+    {Program::Mqtt, "MqttFunctionSoftStart", {"慢启动", "Soft start", "慢啟動"}},
+    {Program::Mqtt, "MqttFunctionEndGap", {"到行程留间隙", "Gap at end of travel", "到行程留間隙"}},
+    {Program::Mqtt, "MqttFunctionObstacleStop", {"遇阻停止", "Stop on obstacle", "遇阻停止"}},
+    {Program::Mqtt, "MqttFunctionPowerMemory", {"断电记忆行程", "Travel memory after power loss", "斷電記憶行程"}},
+    {Program::Mqtt, "MqttFunctionHandSync", {"手控同步", "Hand-control synchronisation", "手控同步"}},
+    {Program::Mqtt, "MqttReadSettings", {"读取设置", "Read settings", "讀取設定"}},
+    {Program::Mqtt, "MqttSettingsResults", {"设置写入结果", "Settings written", "設定寫入結果"}},
+    {Program::Mqtt, "MqttSettingsProblem", {"设置问题", "Settings problem", "設定問題"}},
+    // %1 = ID, %2 = line rate.
+    {Program::Mqtt, "MqttSettingsShared",
+     {"ID %1 上有多个电机以 %2 bps 应答：设置帧会到达所有这些电机，因此不提供设置；请在窗口或 tavik-cli 中给其中一个另设 ID",
+      "several motors answer on ID %1 at %2 bps: a settings frame would reach them all, so none is offered; give one of them another ID in the window or with tavik-cli",
+      "ID %1 上有多個電機以 %2 bps 應答：設定幀會到達所有這些電機，因此不提供設定；請在視窗或 tavik-cli 中給其中一個另設 ID"}},
+    // %1 = ID, %2 = the channels that answered.
+    {Program::Mqtt, "MqttSettingsOtherMotor",
+     {"ID %1 上应答的电机在频道 %2，不是所配置窗帘的频道", "the motor that answers on ID %1 is on channels %2, not the configured covers' channels",
+      "ID %1 上應答的電機在頻道 %2，不是所配置窗簾的頻道"}},
+    {Program::Mqtt, "MqttSettingNotWritable",
+     {"%1 只能在窗口或 tavik-cli 中写入", "%1 is written in the window or with tavik-cli only",
+      "%1 只能在視窗或 tavik-cli 中寫入"}},
+    {Program::Mqtt, "MqttSettingNotRead",
+     {"尚未读取电机的开合帘功能", "the motor's curtain functions have not been read yet", "尚未讀取電機的開合簾功能"}},
+    // %1 = the value given, %2 = what is allowed.
+    {Program::Mqtt, "MqttSettingBadValue", {"'%1' 无效，应为 %2", "'%1' is not one of %2", "'%1' 無效，應為 %2"}},
+    // %1 = topic, %2 = payload, %3 = why.
+    {Program::Mqtt, "MqttSettingDropped", {"设置命令 %1 '%2' 已丢弃：%3", "setting %1 '%2' dropped: %3", "設定命令 %1 '%2' 已丟棄：%3"}},
+    // %1 = bus, %2 = ID, %3 = setting, %4 = value, %5 = result, %6 = reason.
+    {Program::Mqtt, "MqttSettingWritten",
+     {"%1：电机 %2：%3 = %4：%5 %6", "%1: motor %2: %3 = %4: %5 %6", "%1：電機 %2：%3 = %4：%5 %6"}},
+    // %1 = bus, %2 = ID, %3 = the problem.
+    {Program::Mqtt, "MqttSettingsProblemLine",
+     {"%1：电机 %2 不提供设置：%3", "%1: motor %2 has no settings entities: %3", "%1：電機 %2 不提供設定：%3"}},
 };
 // clang-format on
 

@@ -292,7 +292,35 @@
     X(MqttScanRunning)                                                                                                 \
     X(MqttScanPortClosed)                                                                                              \
     X(MqttScanIncomplete)                                                                                              \
-    X(MqttCoverIgnored)
+    X(MqttCoverIgnored)                                                                                                \
+    X(MqttMotorDeviceName)                                                                                             \
+    X(MqttMotorModel)                                                                                                  \
+    X(MqttSettingId)                                                                                                   \
+    X(MqttSettingChannels)                                                                                             \
+    X(MqttSettingDryContact)                                                                                           \
+    X(MqttSettingMaxSpeed)                                                                                             \
+    X(MqttSettingJogTime)                                                                                              \
+    X(MqttSettingSensitivity)                                                                                          \
+    X(MqttSettingRebound)                                                                                              \
+    X(MqttSettingBaud)                                                                                                 \
+    X(MqttFunctionHandStart)                                                                                           \
+    X(MqttFunctionDirection)                                                                                           \
+    X(MqttFunctionSoftStart)                                                                                           \
+    X(MqttFunctionEndGap)                                                                                              \
+    X(MqttFunctionObstacleStop)                                                                                        \
+    X(MqttFunctionPowerMemory)                                                                                         \
+    X(MqttFunctionHandSync)                                                                                            \
+    X(MqttReadSettings)                                                                                                \
+    X(MqttSettingsResults)                                                                                             \
+    X(MqttSettingsProblem)                                                                                             \
+    X(MqttSettingsShared)                                                                                              \
+    X(MqttSettingsOtherMotor)                                                                                          \
+    X(MqttSettingNotWritable)                                                                                          \
+    X(MqttSettingNotRead)                                                                                              \
+    X(MqttSettingBadValue)                                                                                             \
+    X(MqttSettingDropped)                                                                                              \
+    X(MqttSettingWritten)                                                                                              \
+    X(MqttSettingsProblemLine)
 
 #define TAVIK_APP_TEXTS(X)                                                                                             \
     X(AppDescription)                                                                                                  \

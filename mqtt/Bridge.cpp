@@ -9,6 +9,13 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
+namespace {
+
+// Where this bridge's configs of earlier runs may be left: covers, their buttons, motors' settings devices.
+constexpr const char *StalePlatforms[] = {"cover", "button", "device"};
+
+} // namespace
+
 Bridge::Bridge(const Config &config, bool verbose, QObject *parent)
     : QObject(parent), m_config(config), m_discovery(discoveryMessages(config, QCoreApplication::applicationVersion())),
       m_client(config.mqtt, Topics::bridgeState(config.mqtt.baseTopic))
@@ -20,6 +27,13 @@ Bridge::Bridge(const Config &config, bool verbose, QObject *parent)
             [this](const QString &topic, const QByteArray &payload) { m_client.publish(topic, payload, true); },
             verbose));
         BusBridge *b = m_buses.back().get();
+        if (bus.settings) {
+            b->enableSettings({base, bus.name, m_config.mqtt.discoveryPrefix, QCoreApplication::applicationVersion()},
+                              [this](const QString &topic, const QByteArray &payload, bool retained) {
+                                  m_client.publish(topic, payload, retained);
+                              });
+            connect(b, &BusBridge::settingsDiscoveryChanged, this, [this, b] { publishSettingsDiscovery(b); });
+        }
         connect(b, &BusBridge::coversChanged, this, &Bridge::onCoversChanged);
         connect(b, &BusBridge::scanEnded, this, [this, b](bool complete, int motors) {
             for (const QJsonValue &t : m_scanTransactions.take(b))
@@ -130,17 +144,21 @@ void Bridge::onConnected()
         QTimer::singleShot(StaleScanMs, this, &Bridge::scanWhereNothingIsKept);
     for (const QString &pattern : {u"/+/+/+/set"_qs, u"/+/+/+/set_position"_qs, u"/+/+/+/limit/set"_qs, u"/+/+/set"_qs})
         m_client.subscribe(m.baseTopic + pattern);
+    if (std::any_of(m_buses.begin(), m_buses.end(), [](const auto &b) { return b->hasSettings(); }))
+        for (const QString &pattern : {u"/+/+/settings/+/set"_qs, u"/+/+/settings/read"_qs})
+            m_client.subscribe(m.baseTopic + pattern);
     if (m.discovery) {
         m_client.subscribe(m.discoveryPrefix + QStringLiteral("/status"));
         if (first) {
             // Retained configs of covers no longer configured arrive now; they are cleared.
             m_collectingStale = true;
-            m_client.subscribe(m.discoveryPrefix + QStringLiteral("/cover/+/config"));
-            m_client.subscribe(m.discoveryPrefix + QStringLiteral("/button/+/config"));
+            for (const char *platform : StalePlatforms)
+                m_client.subscribe(m.discoveryPrefix + QStringLiteral("/%1/+/config").arg(QLatin1String(platform)));
             QTimer::singleShot(StaleScanMs, this, [this] {
                 m_collectingStale = false;
-                m_client.unsubscribe(m_config.mqtt.discoveryPrefix + QStringLiteral("/cover/+/config"));
-                m_client.unsubscribe(m_config.mqtt.discoveryPrefix + QStringLiteral("/button/+/config"));
+                for (const char *platform : StalePlatforms)
+                    m_client.unsubscribe(m_config.mqtt.discoveryPrefix
+                                         + QStringLiteral("/%1/+/config").arg(QLatin1String(platform)));
             });
         }
         publishDiscovery();
@@ -151,6 +169,16 @@ void Bridge::onConnected()
 void Bridge::publishDiscovery()
 {
     for (const DiscoveryMessage &d : std::as_const(m_discovery))
+        m_client.publish(d.topic, d.payload, true);
+    for (const auto &b : m_buses)
+        publishSettingsDiscovery(b.get());
+}
+
+void Bridge::publishSettingsDiscovery(BusBridge *bus)
+{
+    if (!m_client.isConnected() || !m_config.mqtt.discovery)
+        return;
+    for (const DiscoveryMessage &d : bus->settingsDiscovery())
         m_client.publish(d.topic, d.payload, true);
 }
 
@@ -180,6 +208,9 @@ void Bridge::onMessage(const QString &topic, const QByteArray &payload, bool ret
     }
     if (onLineMessage(topic, payload, retained))
         return;
+    for (const auto &b : m_buses)
+        if (b->settingsMessage(topic, payload, retained))
+            return;
     if (m.discovery && topic.startsWith(m.discoveryPrefix + u'/')) {
         if (m_collectingStale && retained && isStaleDiscovery(m_config, topic, payload, m_discovery)) {
             logLine(mqttText(MqttText::MqttDiscoveryClearing).arg(topic));
@@ -301,11 +332,7 @@ void Bridge::answerPing(const QByteArray &payload)
 
 void Bridge::onCommand(const QString &topic, const QByteArray &payload, bool retained)
 {
-    // A payload may hold anything; the log line gets it readable and short.
-    QString shown = QString::fromUtf8(payload.left(32));
-    for (QChar &c : shown)
-        if (!c.isPrint())
-            c = u'?';
+    const QString shown = shownPayload(payload);
     if (retained) {
         logLine(mqttText(MqttText::MqttRetainedIgnored).arg(topic, shown));
         return;

@@ -49,6 +49,7 @@ private:
     void onMessage(const QString &topic, const QByteArray &payload, bool retained);
     void onCommand(const QString &topic, const QByteArray &payload, bool retained);
     void publishDiscovery();
+    void publishSettingsDiscovery(BusBridge *bus);
     void republishAll();
     void answerPing(const QByteArray &payload);
     // A discovering bus: its inventory, its scans and the covers it found.

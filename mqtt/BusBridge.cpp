@@ -12,8 +12,14 @@ BusBridge::BusBridge(const BusConfig &bus, const QString &baseTopic, Publisher p
       m_scheduler(bus), m_published(bus.covers.size()), m_lastAnswer(bus.covers.size()),
       m_attributesSent(bus.covers.size()), m_offlineLogged(bus.covers.size(), true)
 {
-    m_link.setWorkSource([this](bool canSend) {
-        const BusWork work = m_scheduler.next(canSend);
+    m_link.setWorkSource([this](bool canSend, bool commandsOnly) {
+        // Settings work waits behind cover commands and lets a poll pass between its requests.
+        const bool commandWaits = m_scheduler.queued() > 0;
+        const bool free = canSend && !commandsOnly;
+        const bool started = free && !commandWaits && !m_pollDue && m_settings && m_settings->startNext();
+        const BusWork work = m_scheduler.next(!started && canSend && (!commandsOnly || commandWaits));
+        if (free) // a poll (or nothing to poll) took this turn, or the request did
+            m_pollDue = started || (m_pollDue && work.kind == BusWork::Send);
         publishChanges(); // a cover may just have missed its tenth poll
         return work;
     });
@@ -57,6 +63,8 @@ void BusBridge::tryOpen()
     m_portOpen = true;
     logLine(mqttText(MqttText::MqttPortOpen).arg(m_bus.name, m_bus.port), false);
     m_publish(Topics::busState(m_base, m_bus.name), "online");
+    if (m_settings)
+        m_settings->readAll();
     if (m_scanWanted)
         requestScan();
 }
@@ -148,6 +156,7 @@ void BusBridge::applyInventory(bool afterScan)
             m_scheduler.markMissing(i);
     m_publish(Topics::busInventory(m_base, m_bus.name), inv.toJson());
     publishProblem();
+    updateSettingsMotors();
     emit coversChanged();
     publishChanges();
 }
@@ -184,6 +193,8 @@ void BusBridge::onPortLost(const QString &reason)
     m_portOpen = false;
     m_link.close();
     m_scheduler.portLost();
+    if (m_settings)
+        m_settings->portLost();
     m_publish(Topics::busState(m_base, m_bus.name), "offline");
     publishChanges();
     m_reopen.start();
@@ -219,6 +230,35 @@ void BusBridge::publishAll()
     publishProblem();
     for (int i = 0; i < m_scheduler.coverCount(); ++i)
         publishCover(i, true);
+    if (m_settings)
+        m_settings->publishAll();
+}
+
+void BusBridge::enableSettings(BusSettings::Names names, BusSettings::Publisher publish)
+{
+    m_settings = std::make_unique<BusSettings>(std::move(names), std::move(publish), m_link);
+    connect(m_settings.get(), &BusSettings::discoveryChanged, this, &BusBridge::settingsDiscoveryChanged);
+    updateSettingsMotors();
+}
+
+void BusBridge::updateSettingsMotors()
+{
+    if (!m_settings)
+        return;
+    QList<CoverConfig> covers;
+    for (int i = 0; i < m_scheduler.coverCount(); ++i)
+        covers.append(m_scheduler.cover(i));
+    m_settings->setMotors(covers);
+}
+
+bool BusBridge::settingsMessage(const QString &topic, const QByteArray &payload, bool retained)
+{
+    return m_settings && m_settings->onMessage(topic, payload, retained, m_portOpen);
+}
+
+QList<DiscoveryMessage> BusBridge::settingsDiscovery() const
+{
+    return m_settings ? m_settings->discovery() : QList<DiscoveryMessage> {};
 }
 
 void BusBridge::publishOffline(const Publisher &publish)

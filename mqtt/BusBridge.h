@@ -8,12 +8,14 @@
 #include "BusInventory.h"
 #include "BusLink.h"
 #include "BusScheduler.h"
+#include "BusSettings.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class BusBridge : public QObject {
     Q_OBJECT
@@ -46,9 +48,18 @@ public:
     // A found cover deleted in Home Assistant: dropped and never made again.
     void ignore(int id, int channel);
 
+    // A bus with settings: its motors' settings as entities (see BusSettings).
+    void enableSettings(BusSettings::Names names, BusSettings::Publisher publish);
+    bool hasSettings() const { return m_settings != nullptr; }
+    // A message on one of its motors' settings topics; false when it is none.
+    bool settingsMessage(const QString &topic, const QByteArray &payload, bool retained);
+    QList<DiscoveryMessage> settingsDiscovery() const;
+
 signals:
     // The found covers changed: the discovery configs are to be announced again.
     void coversChanged();
+    // A motor's settings device changed: to be announced again.
+    void settingsDiscoveryChanged();
     void scanEnded(bool complete, int motors);
     void inventoryEvent(const BusInventory::Event &event);
 
@@ -62,6 +73,7 @@ private:
     void onScanFinished(const QList<LineInventory::Entry> &found, bool complete);
     void applyInventory(bool afterScan);
     void publishProblem();
+    void updateSettingsMotors();
     void addCoverState(const CoverConfig &cover);
     void removeCoverState(int i);
 
@@ -81,4 +93,6 @@ private:
     bool m_silenceLogged = false; // one line said the whole bus went silent
     std::optional<BusInventory> m_inventory;
     bool m_scanWanted = false; // a scan waits for the port
+    std::unique_ptr<BusSettings> m_settings;
+    bool m_pollDue = false; // a settings request just went to the link: a poll before the next one
 };

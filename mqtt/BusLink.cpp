@@ -13,6 +13,8 @@ BusLink::BusLink(QObject *parent) : QObject(parent), m_link(std::make_unique<Mot
     connect(m_link.get(), &MotorLink::frameSent, this, &BusLink::frameSent);
     connect(m_link.get(), &MotorLink::frameReceived, this, &BusLink::frameReceived);
     connect(m_link.get(), &MotorLink::statusAnswer, this, &BusLink::onStatusAnswer);
+    connect(m_link.get(), &MotorLink::readDone, this, &BusLink::readDone);
+    connect(m_link.get(), &MotorLink::writeDone, this, &BusLink::writeDone);
     connect(m_link.get(), &MotorLink::portLost, this, [this](const QString &, const QString &reason) {
         m_tick.stop();
         emit portLost(reason);
@@ -92,7 +94,10 @@ void BusLink::onTick()
         return;
     }
     const bool busy = m_link->outgoing() || m_link->isScanning();
-    const BusWork work = m_workSource ? m_workSource(!busy) : BusWork {};
+    // A settings job waiting for answers lets a command through (its
+    // answers come within the tick after its frame, about 20 ms into 150
+    // ms, before the command leaves); its own frames go out first.
+    const BusWork work = m_workSource ? m_workSource(!busy, !m_link->isIdle()) : BusWork {};
     if (!busy) {
         // Frames take their target at sending time, so it is set just before the tick.
         m_link->setTarget(work.kind == BusWork::Idle ? MotorTarget {} : work.to); // an idle tick polls no one

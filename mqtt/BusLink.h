@@ -8,6 +8,7 @@
 #include "BusScheduler.h"
 #include "LineInventory.h"
 #include "LinkReports.h"
+#include "LinkRequests.h"
 #include "MotorLink.h"
 
 #include <QObject>
@@ -37,8 +38,18 @@ public:
     bool scanning() const { return m_inventory && m_inventory->running(); }
     int rate() const;
 
-    // Asked once per tick; canSend is false while the line is still busy.
-    void setWorkSource(std::function<BusWork(bool canSend)> source) { m_workSource = std::move(source); }
+    // Asked once per tick; canSend is false while the line is still busy
+    // with a frame.  While a settings request is under way between its
+    // frames, commandsOnly: a waiting command goes out, a poll would not.
+    using WorkSource = std::function<BusWork(bool canSend, bool commandsOnly)>;
+    void setWorkSource(WorkSource source) { m_workSource = std::move(source); }
+
+    // A settings read or write of one motor, handed to the link: readDone
+    // and writeDone give the result.  idle: no frame waits and no job or
+    // request is under way, so a request would start on the next tick.
+    void read(const NamedRead &request) { m_link->read(request); }
+    void write(const NamedWrite &request) { m_link->write(request); }
+    bool idle() const { return m_link->isIdle(); }
 
     // Why a port did not open, in the daemon's words: the cause, and what to do.
     static QString openFailureText(const QString &serialText, MotorLink::PortCause cause, const DeviceAccess &device);
@@ -49,6 +60,8 @@ signals:
     // What the scan found; complete when every ID was asked at every rate that answered.
     void scanFinished(const QList<LineInventory::Entry> &found, bool complete);
     void portLost(const QString &reason);
+    void readDone(const ReadResult &result);
+    void writeDone(const WriteResult &result);
     void frameSent(const QByteArray &bytes);
     void frameReceived(const QByteArray &bytes);
 
@@ -59,5 +72,5 @@ private:
     std::unique_ptr<MotorLink> m_link;
     std::unique_ptr<LineInventory> m_inventory;
     QTimer m_tick;
-    std::function<BusWork(bool)> m_workSource;
+    WorkSource m_workSource;
 };

@@ -260,6 +260,7 @@ BusConfig parseBus(const YAML::Node &node)
                    {u"port"_qs, [&](const YAML::Node &n) { b.port = str(n, u"port"_qs); }},
                    {u"baud"_qs, [&](const YAML::Node &n) { b.baudCode = baudCodeOf(n); }},
                    {u"discover"_qs, [&](const YAML::Node &n) { b.discover = boolean(n, u"discover"_qs); }},
+                   {u"settings"_qs, [&](const YAML::Node &n) { b.settings = boolean(n, u"settings"_qs); }},
                    {u"covers"_qs,
                     [&](const YAML::Node &n) {
                         requireList(n, u"covers"_qs);

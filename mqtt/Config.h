@@ -30,6 +30,7 @@ struct BusConfig {
     QList<CoverConfig> covers;
     QList<GroupConfig> groups;
     bool discover = false; // the bridge finds the bus's motors and makes covers of them
+    bool settings = false; // each motor alone on its ID gets its settings as Home Assistant entities
 };
 
 struct MqttConfig {

@@ -22,7 +22,7 @@ struct Context {
 
 QJsonObject origin(const Context &c)
 {
-    return {{u"name"_qs, u"tavik-mqtt"_qs}, {u"sw_version"_qs, c.version}};
+    return discoveryOrigin(c.version);
 }
 
 // A motor or a group: reached through the bridge; the bridge's version is not the motor's.
@@ -192,6 +192,11 @@ void addBridge(const Context &c, QList<DiscoveryMessage> &out)
 
 } // namespace
 
+QJsonObject discoveryOrigin(const QString &version)
+{
+    return {{u"name"_qs, u"tavik-mqtt"_qs}, {u"sw_version"_qs, version}};
+}
+
 QList<DiscoveryMessage> discoveryMessages(const Config &config, const QString &version)
 {
     const Context c {config, version};
@@ -218,12 +223,19 @@ bool isStaleDiscovery(const Config &config, const QString &topic, const QByteArr
         return false;
     // Only this bridge's: its ID prefix (another base topic has another) and its topics.
     const QJsonObject o = QJsonDocument::fromJson(payload).object();
+    const QString mine = Topics::objectIdPrefix(config.mqtt.baseTopic) + u'_';
+    if (topic.startsWith(config.mqtt.discoveryPrefix + QStringLiteral("/device/"))) {
+        // A motor's settings device; a bus with settings announces its motors once they are read.
+        const QString id = o.value(u"device"_qs)[u"identifiers"_qs][0].toString();
+        return id.startsWith(mine) && std::none_of(config.buses.begin(), config.buses.end(), [&](const BusConfig &b) {
+                   return b.settings && id.startsWith(mine + b.name + QStringLiteral("_m"));
+               });
+    }
     const QString command = o.value(u"command_topic"_qs).toString();
     // A discovering bus's covers come from its inventory, which may not be read yet.
     if (std::any_of(config.buses.begin(), config.buses.end(), [&](const BusConfig &b) {
             return b.discover && command.startsWith(config.mqtt.baseTopic + u'/' + b.name + u'/');
         }))
         return false;
-    return o.value(u"unique_id"_qs).toString().startsWith(Topics::objectIdPrefix(config.mqtt.baseTopic) + u'_')
-        && command.startsWith(config.mqtt.baseTopic + u'/');
+    return o.value(u"unique_id"_qs).toString().startsWith(mine) && command.startsWith(config.mqtt.baseTopic + u'/');
 }

@@ -5,6 +5,7 @@
 #include "Config.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -12,6 +13,9 @@ struct DiscoveryMessage {
     QString topic;
     QByteArray payload; // compact JSON
 };
+
+// Who announces: the bridge and its version, in every config.
+QJsonObject discoveryOrigin(const QString &version);
 
 // Every config message the configuration announces.
 QList<DiscoveryMessage> discoveryMessages(const Config &config, const QString &version);

@@ -9,6 +9,16 @@
 
 #include <cstdio>
 
+QString shownPayload(const QByteArray &payload)
+{
+    // A payload may hold anything; the log line gets it readable and short.
+    QString shown = QString::fromUtf8(payload.left(32));
+    for (QChar &c : shown)
+        if (!c.isPrint())
+            c = u'?';
+    return shown;
+}
+
 LogCollapser::LogCollapser(Sink sink, qint64 windowMs) : m_sink(std::move(sink)), m_windowMs(windowMs) {}
 
 void LogCollapser::line(const QString &text, qint64 nowMs)

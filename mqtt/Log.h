@@ -11,6 +11,8 @@
 // A line that says a state was reached again (connected, a port open) is
 // never held back: collapse is false for it.
 void logLine(const QString &text, bool collapse = true);
+// A payload as a log line shows it: its start, unprintable characters as '?'.
+QString shownPayload(const QByteArray &payload);
 // Tells what is still counted (the program ends).
 void flushLog();
 

@@ -75,6 +75,11 @@ QString coverPath(const QString &base, const QString &bus, int id, int channel)
     return QStringLiteral("%1/%2/m%3/c%4").arg(base, bus).arg(id).arg(channel);
 }
 
+QString motorPath(const QString &base, const QString &bus, int id)
+{
+    return QStringLiteral("%1/%2/m%3").arg(base, bus).arg(id);
+}
+
 QString groupPath(const QString &base, const QString &bus, int id, quint16 mask)
 {
     return QStringLiteral("%1/%2/g%3-%4").arg(base, bus).arg(id).arg(mask, 4, 16, QLatin1Char('0'));
@@ -99,6 +104,11 @@ QString objectIdPrefix(const QString &base)
 QString coverObjectId(const QString &base, const QString &bus, int id, int channel)
 {
     return QStringLiteral("%1_%2_m%3_c%4").arg(objectIdPrefix(base), bus).arg(id).arg(channel);
+}
+
+QString motorObjectId(const QString &base, const QString &bus, int id)
+{
+    return QStringLiteral("%1_%2_m%3").arg(objectIdPrefix(base), bus).arg(id);
 }
 
 QString groupObjectId(const QString &base, const QString &bus, int id, quint16 mask)

@@ -32,6 +32,10 @@ QString bridgeEvent(const QString &base);
 QString busObjectId(const QString &base, const QString &bus);
 // "B/bus/m12/c3", the folder of one cover's topics.
 QString coverPath(const QString &base, const QString &bus, int id, int channel);
+// "B/bus/m12", the folder of one motor's settings topics (ID, not channel).
+QString motorPath(const QString &base, const QString &bus, int id);
+// "tavik_bus_m12": the motor's own device (its settings), beside its covers.
+QString motorObjectId(const QString &base, const QString &bus, int id);
 // "B/bus/g0-0001", the folder of a group's command topic.
 QString groupPath(const QString &base, const QString &bus, int id, quint16 mask);
 // What every unique ID and discovery object ID of the bridge on this base
