@@ -1,8 +1,7 @@
 #include "SettingsReads.h"
 
 SettingsReads::SettingsReads(MotorLink &link, QObject *parent)
-    : QObject(parent), m_link(link), m_values(link.motorSettings()),
-      m_channelsDrawn(link.target().channels)
+    : QObject(parent), m_link(link), m_values(link.motorSettings()), m_channelsDrawn(link.target().channels)
 {
     connect(&link, &MotorLink::basicReport, this, [this](const SettingsReport &report) {
         m_showsDefaults = false;
