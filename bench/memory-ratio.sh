@@ -14,14 +14,15 @@ runs="${3:-3}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-# Starts a program under a fresh X server, waits, prints its VmRSS in KiB.
+# rss_after SECONDS PROGRAM [ARGS...]: starts the program under an X server
+# of its own, waits, prints its VmRSS in KiB.
+# The inner shell expands its own variables.
+# shellcheck disable=SC2016
 rss_after() {
-  local seconds="$1"
-  shift
   xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
-    "$@" >/dev/null 2>&1 &
+    "${@:2}" >/dev/null 2>&1 &
     pid=$!
-    sleep '"$seconds"'
+    sleep "$1"
     awk "/^VmRSS/ {print \$2}" /proc/$pid/status
     kill $pid
     wait $pid 2>/dev/null || true' rss "$@"
