@@ -173,8 +173,9 @@ void MotorSettingsWindow::listenToLink()
     // A scan no motor answered clearly leaves the defaults on the tabs: the
     // window says so, and why.
     connect(&m_reads, &SettingsReads::defaultsChanged, this, &MotorSettingsWindow::showDefaultsNote);
-    // A clean answer clears what an earlier read heard; answers that collide
-    // while the window is open (its extended read, a read-back) mark it again.
+    // A clean basic report clears what an earlier read heard (SettingsReads);
+    // answers that collide while the window is open (its extended read, a
+    // read-back) mark it again.
     connect(&m_link, &MotorLink::bytesDiscarded, this, [this](const QByteArray &, MotorLink::Discard why, qint64) {
         if (why == MotorLink::Discard::Collision && isEnabled())
             m_reads.markSeveral();
