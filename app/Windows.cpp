@@ -5,19 +5,18 @@
 
 #include <algorithm>
 
-Windows::Windows(const QStringList &extraPorts) : mainWindow(extraPorts), texts(mainWindow.texts())
+Windows::Windows(const QStringList &extraPorts)
+    : mainWindow(extraPorts), texts(mainWindow.texts()), settingsReads(mainWindow.link())
 {
     mainWindow.attachWindows(this);
     placeOnScreen(&mainWindow, {622, 193});
-    // The settings window listens to the link: it must be there before the
-    // first answer, which cannot come before a port is open.
-    QObject::connect(&mainWindow.link(), &MotorLink::portEvent, &mainWindow, [this] { settingsWindow(); });
 }
 
 Windows::~Windows() = default;
 
 // A window built late takes the language chosen so far; its place on the
-// screen and its start state are its constructor's, the same at any time.
+// screen and its start state are its constructor's, the same at any time
+// (the settings window's reads are kept from the start: settingsReads).
 template <typename W, typename Make> W &Windows::build(std::unique_ptr<W> &window, Make make)
 {
     if (!window) {
@@ -47,7 +46,8 @@ MotorSettingsWindow &Windows::settingsWindow()
     if (m_settingsWindow)
         return *m_settingsWindow;
     build(m_settingsWindow, [&] {
-        return std::make_unique<MotorSettingsWindow>(mainWindow.link(), texts, &mainWindow, mainWindow.idList());
+        return std::make_unique<MotorSettingsWindow>(mainWindow.link(), settingsReads, texts, &mainWindow,
+                                                     mainWindow.idList());
     });
     mainWindow.attachSettingsWindow(m_settingsWindow.get());
     return *m_settingsWindow;

@@ -13,6 +13,7 @@
 #include "MessageTexts.h"
 #include "MainWindow.h"
 #include "ManualWindow.h"
+#include "SettingsReads.h"
 
 #include <QStringList>
 
@@ -25,6 +26,8 @@ struct Windows : SecondaryWindows {
 
     MainWindow mainWindow;
     MessageTexts &texts; // the main window holds them
+    // What the settings window shows of the link's reads, from the start on.
+    SettingsReads settingsReads;
 
     ManualWindow &manualWindow() override;
     MotorSettingsWindow &settingsWindow() override;

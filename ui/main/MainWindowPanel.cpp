@@ -77,7 +77,7 @@ void MainWindow::buildPanel()
     for (const PanelLayout::Label &l : PanelLayout::labels()) {
         const bool hit = l.role == PanelLayout::LabelRole::Hit;
         auto *label = new PanelItem(hit ? PanelItem::Role::HitLabel : PanelItem::Role::Caption, l.name, central);
-        label->setText(l.text);
+        label->setCaption(l.text);
         label->setFont(l.text.isEmpty() ? captionFont : numberFont);
         label->setAlignment(Qt::AlignCenter);
         if (hit)

@@ -2,9 +2,12 @@
 
 #include <QAccessibleWidget>
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <cmath>
 
 namespace {
 
@@ -121,14 +124,35 @@ void PanelItem::keyReleaseEvent(QKeyEvent *event)
         PictureLabel::keyReleaseEvent(event);
 }
 
-// The focus mark: a dotted frame in the panel's light text colour, drawn over
+void PanelItem::setCaption(const QString &text)
+{
+    if (m_role != Role::HitLabel) {
+        setText(text);
+        return;
+    }
+    m_hitText = text;
+    update();
+}
+
+// A hit label's text, greyed in a disabled window as a label's text is; the
+// focus mark: a dotted frame in the panel's light text colour, drawn over
 // the item's picture or over what lies beneath a transparent hit label.
 void PanelItem::paintEvent(QPaintEvent *event)
 {
     PictureLabel::paintEvent(event);
-    if (!hasFocus())
+    if (m_hitText.isEmpty() && !hasFocus())
         return;
     QPainter painter(this);
+    if (!m_hitText.isEmpty()) {
+        painter.setPen(palette().color(isEnabled() ? foregroundRole() : QPalette::Text));
+        // One line, its top on a whole pixel, where QLabel would lay it out.
+        const QRectF area = contentsRect();
+        const qreal height = QFontMetricsF(font()).height();
+        const qreal top = std::floor(area.top() + (area.height() - height) / 2);
+        painter.drawText(QRectF(area.left(), top, area.width(), height), Qt::AlignHCenter | Qt::AlignTop, m_hitText);
+    }
+    if (!hasFocus())
+        return;
     painter.setPen(QPen(QColor(232, 244, 255), 1, Qt::DotLine));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }

@@ -20,6 +20,11 @@ public:
 
     Role role() const { return m_role; }
 
+    // The item's text.  A hit label draws it itself: QLabel keeps a whole
+    // text document for the text of a label that takes the focus (tens of
+    // kilobytes each, for a few digits).
+    void setCaption(const QString &text);
+
     // The caption's colour, set on the palette only when it changes: it is
     // asked for on every status answer, and reading the palette back to
     // compare costs as much as setting it.
@@ -56,6 +61,7 @@ protected:
 private:
     Role m_role;
     QColor m_textColour;
+    QString m_hitText;
 };
 
 // The panel's items by objectName, as built: each part of the panel takes

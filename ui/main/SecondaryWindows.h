@@ -1,8 +1,8 @@
 // The secondary windows and the bus monitor as the main window reaches them.
-// Each is built the first time it is wanted (the settings window, which
-// listens to the motor link, at the latest when a port first opens, before
-// any answer can come); built late, it first takes the language chosen so far
-// and its usual place, so it is the window it would be had it been built at
+// Each is built the first time it is wanted (the settings window when a
+// settings read starts); built late, it first takes the language chosen so
+// far and its usual place (the settings window also what the link's reads
+// brought so far), so it is the window it would be had it been built at
 // start.  A window not built yet is hidden, as every one is at start.
 #pragma once
 

@@ -95,7 +95,7 @@ void ChannelEditor::toggleChannel(int channel)
     ChannelMask mask = m_link.target().channels;
     mask.toggle(channel);
     m_link.setChannels(mask);
-    paint(channel);
+    paint(channel, mask.channel(channel));
 }
 
 void ChannelEditor::toggleAllChannels()
@@ -128,13 +128,26 @@ void ChannelEditor::writeSetting(Settings::Item item, MotorLink::IdWrite idWrite
 
 void ChannelEditor::refreshChannelButtons()
 {
-    for (int n = 1; n <= Channels; ++n)
-        paint(n);
+    paintAll(m_link.target().channels);
 }
 
-void ChannelEditor::paint(int channel)
+void ChannelEditor::showAsBefore(int index, const ChannelMask &drawn)
 {
-    const bool selected = m_link.target().channels.channel(channel);
+    {
+        const QSignalBlocker quiet(m_idList);
+        m_idList->setCurrentIndex(index);
+    }
+    paintAll(drawn);
+}
+
+void ChannelEditor::paintAll(const ChannelMask &mask)
+{
+    for (int n = 1; n <= Channels; ++n)
+        paint(n, mask.channel(n));
+}
+
+void ChannelEditor::paint(int channel, bool selected)
+{
     QPushButton *b = m_buttons[channel - 1];
     b->setStyleSheet(QLatin1String(selected ? SelectedLook : UnselectedLook));
     b->setProperty("selected", selected); // the look as a value, for tests

@@ -43,6 +43,9 @@ public:
 
     // Gives each channel button the look of its bit in the current entry.
     void refreshChannelButtons();
+    // Shows the ID list at index and the channel buttons as drawn, without
+    // choosing anything: a window built late shows what it would have shown.
+    void showAsBefore(int index, const ChannelMask &drawn);
 
     // Stages the write of item with the link once there is a usable port
     // and, for the ID and channels, an ID (written the way given); otherwise
@@ -56,7 +59,8 @@ public:
     static constexpr int Channels = MotorSettings::ChannelCount;
 
 private:
-    void paint(int channel);
+    void paintAll(const ChannelMask &mask);
+    void paint(int channel, bool selected);
 
     MotorLink &m_link;
     const MessageTexts &m_texts;

@@ -45,10 +45,10 @@ QWidget *addPage(QTabWidget *pages, const char *name)
 
 } // namespace
 
-MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow,
-                                         QComboBox *mainIdList, QWidget *parent)
+MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, SettingsReads &reads, const MessageTexts &texts,
+                                         QWidget *mainWindow, QComboBox *mainIdList, QWidget *parent)
     : ChildWindow(mainWindow, QStringLiteral("SetForm"), QString(), QSize(616, 402), false, parent), m_texts(texts),
-      m_link(link), m_values(link.motorSettings())
+      m_link(link), m_reads(reads)
 {
     placeOnScreen(this, {622, 193}); // over the main window's usual place
     auto *pages = new MultiRowTabWidget(this);
@@ -65,8 +65,7 @@ MotorSettingsWindow::MotorSettingsWindow(MotorLink &link, const MessageTexts &te
     m_defaultsNote->setObjectName(QStringLiteral("DefaultsNote"));
     m_defaultsNote->setGeometry(16, 379, 577, 20);
     m_defaultsNote->setStyleSheet(QStringLiteral("color: #f59e0b;"));
-    m_defaultsNote->hide();
-    refreshTexts();
+    showDefaultsNote();
     // Choosing an ID here chooses it in the main window as well.
     m_editor->setIndexChangedHook([mainIdList](int index) { mainIdList->setCurrentIndex(index); });
     listenToLink();
@@ -76,16 +75,21 @@ void MotorSettingsWindow::addIdTab()
 {
     QWidget *page = addPage(m_pages, "bsSkinTabSheet1");
     m_editor = new ChannelEditor(m_link, m_texts, page, QPoint(176, 24), QPoint(176, 116));
+    m_editor->showAsBefore(m_reads.reportedId(), m_reads.channelsDrawn());
     addSetButton(page, "bsSkinButton1", Settings::IdAndChannels, IdSetButtonAt);
 }
 
 void MotorSettingsWindow::addSettingTab(const SettingsTabs::Tab &tab)
 {
     QWidget *page = addPage(m_pages, tab.page);
-    const SettingsTabs::Context context {m_values, [this](int v) { return reportNote(v); },
+    const SettingsTabs::Context context {m_reads.values(), [this](int v) { return reportNote(v); },
                                          [this] { return baudChoiceAllowed(); }, this};
     RadioPage *setting = tab.build(page, context);
     m_settings.push_back({setting, tab.item});
+    // What the reports brought so far, shown before the page is wired to the
+    // link: showing it again changes nothing there.
+    if (m_reads.taken(Settings::row(tab.item)->readBack))
+        setting->show();
     // The baud code chosen here is the rate the link opens a port at.
     if (tab.item == Settings::BaudCode)
         connect(setting, &RadioPage::valueStored, this, [this](Byte code) { m_link.setLineBaudCode(code); });
@@ -109,11 +113,8 @@ void MotorSettingsWindow::changeEvent(QEvent *event)
 
 // --- the window as a whole ---------------------------------------------------
 
-void MotorSettingsWindow::showReported(Settings::ReadBack carried, const SettingValues &reported)
+void MotorSettingsWindow::showReported(Settings::ReadBack carried)
 {
-    for (const Settings::Row &row : Settings::rows())
-        if (row.value && row.readBack == carried)
-            m_values.*row.value = reported.*row.value;
     for (const Setting &setting : m_settings)
         if (Settings::row(setting.item)->readBack == carried)
             setting.page->show();
@@ -123,12 +124,12 @@ void MotorSettingsWindow::showReported(Settings::ReadBack carried, const Setting
 // the default code and stored it.
 void MotorSettingsWindow::showBasicSettings(const SettingValues &reported)
 {
-    showReported(Settings::ReadBack::Basic, reported);
+    m_reads.take(Settings::ReadBack::Basic, reported);
 }
 
 void MotorSettingsWindow::showExtendedSettings(const SettingValues &reported)
 {
-    showReported(Settings::ReadBack::Extended, reported);
+    m_reads.take(Settings::ReadBack::Extended, reported);
 }
 
 void MotorSettingsWindow::selectReportedId(int id)
@@ -168,26 +169,16 @@ void MotorSettingsWindow::restore(Settings::Item item)
 // window.  The link polls the motor's status only while this window is closed.
 void MotorSettingsWindow::listenToLink()
 {
-    connect(&m_link, &MotorLink::basicReport, this,
-            [this](const SettingsReport &report) { showBasicSettings(report.values); });
-    connect(&m_link, &MotorLink::extendedReport, this,
-            [this](const SettingsReport &report) { showExtendedSettings(report.values); });
+    connect(&m_reads, &SettingsReads::reportTaken, this, &MotorSettingsWindow::showReported);
     // A scan no motor answered clearly leaves the defaults on the tabs: the
     // window says so, and why.
-    connect(&m_link, &MotorLink::scanEnded, this, [this](MotorLink::ScanEnd end) {
-        const bool several = end == MotorLink::ScanEnd::SeveralAnswered;
-        m_lastReadSeveral = several;
-        m_defaultsNoteText = several ? Message::SettingsDefaultsSeveral : Message::SettingsDefaultsNote;
-        refreshTexts();
-        m_defaultsNote->setVisible(end != MotorLink::ScanEnd::MotorAnswered);
-    });
-    connect(&m_link, &MotorLink::basicReport, m_defaultsNote, &QWidget::hide);
-    // A clean answer clears what an earlier read heard; answers that collide
-    // while the window is open (its extended read, a read-back) mark it again.
-    connect(&m_link, &MotorLink::basicReport, this, [this] { m_lastReadSeveral = false; });
+    connect(&m_reads, &SettingsReads::defaultsChanged, this, &MotorSettingsWindow::showDefaultsNote);
+    // A clean basic report clears what an earlier read heard (SettingsReads);
+    // answers that collide while the window is open (its extended read, a
+    // read-back) mark it again.
     connect(&m_link, &MotorLink::bytesDiscarded, this, [this](const QByteArray &, MotorLink::Discard why, qint64) {
         if (why == MotorLink::Discard::Collision && isEnabled())
-            m_lastReadSeveral = true;
+            m_reads.markSeveral();
     });
     connect(&m_link, &MotorLink::settingsReadScanEnded, this, &MotorSettingsWindow::openAfterScan);
     connect(&m_link, &MotorLink::idWriteRefused, this, [this](MotorLink::IdWriteRefusal why) {
@@ -199,7 +190,6 @@ void MotorSettingsWindow::listenToLink()
         if (isEnabled())
             refreshChannelButtons();
     });
-    m_link.setStatusPolling(!isEnabled());
 }
 
 bool MotorSettingsWindow::showsDefaults() const
@@ -207,9 +197,15 @@ bool MotorSettingsWindow::showsDefaults() const
     return m_defaultsNote->isVisibleTo(this);
 }
 
+void MotorSettingsWindow::showDefaultsNote()
+{
+    refreshTexts();
+    m_defaultsNote->setVisible(m_reads.showsDefaults());
+}
+
 void MotorSettingsWindow::refreshTexts()
 {
-    m_defaultsNote->setText(m_texts[m_defaultsNoteText]);
+    m_defaultsNote->setText(m_texts[m_reads.defaultsWhy()]);
 }
 
 QString MotorSettingsWindow::reportNote(int reported) const
@@ -228,12 +224,12 @@ bool MotorSettingsWindow::baudChoiceAllowed()
 
 void MotorSettingsWindow::writeSetting(Settings::Item item)
 {
-    if (m_lastReadSeveral) {
+    if (m_reads.lastReadSeveral()) {
         Messages::show(m_texts[Message::SettingsWriteSeveral]);
         return;
     }
     // An ID write reaches every motor on the line: the line is asked first.
-    m_editor->writeSetting(item, MotorLink::IdWrite::AskLineFirst, m_values);
+    m_editor->writeSetting(item, MotorLink::IdWrite::AskLineFirst, m_reads.values());
 }
 
 void MotorSettingsWindow::returnToMainWindow()

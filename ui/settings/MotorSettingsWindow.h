@@ -1,12 +1,17 @@
 // The feature settings window: reads and changes the values a motor keeps in
 // its own memory, one tab per setting.
 //
+// What it shows of the link's reads (the values, the defaults note, the ID
+// a scan reported) is kept by SettingsReads from the program's start, so the
+// window may be built the first time it is wanted and start as it would
+// have had it been built at start.
+//
 // The window never writes to the port.  A set button stages the write and
 // its read-back with the motor link, which sends it and confirms it.  A
 // restore button changes only the tab and the window's value.  The window
-// edits its own copy of the values; the link's reports refresh the fields
-// each report carries and the tabs show them (showBasicSettings /
-// showExtendedSettings).  The baud code it stores is also the rate the link
+// edits its own copy of the values (SettingsReads::values); the link's
+// reports refresh the fields each report carries and the tabs show them
+// (showBasicSettings / showExtendedSettings).  The baud code it stores is also the rate the link
 // opens a port at.  Each tab but the ID tab is a RadioPage built from its
 // table (SettingsTabs).
 //
@@ -17,6 +22,7 @@
 #include "ChildWindow.h"
 #include "MessageTexts.h"
 #include "MotorLink.h"
+#include "SettingsReads.h"
 #include "SettingsTabs.h"
 
 #include <vector>
@@ -29,8 +35,9 @@ class QTabWidget;
 class MotorSettingsWindow : public ChildWindow {
     Q_OBJECT
 public:
-    MotorSettingsWindow(MotorLink &link, const MessageTexts &texts, QWidget *mainWindow, QComboBox *mainIdList,
-                        QWidget *parent = nullptr);
+    // Starts from what reads has taken from the link so far.
+    MotorSettingsWindow(MotorLink &link, SettingsReads &reads, const MessageTexts &texts, QWidget *mainWindow,
+                        QComboBox *mainIdList, QWidget *parent = nullptr);
 
     // --- called by the main window and on the link's reports ----------------
     // Takes the fields a basic (extended) report carries from reported and
@@ -48,7 +55,7 @@ public:
 
     ChannelEditor &channelEditor() const { return *m_editor; }
     // The values the tabs stand for, as a set button writes them.
-    const SettingValues &values() const { return m_values; }
+    const SettingValues &values() const { return m_reads.values(); }
     // Whether the tabs show defaults because no motor answered the read.
     bool showsDefaults() const;
     // The texts the window sets itself (the defaults note) in the language
@@ -70,7 +77,8 @@ private:
     void addIdTab();
     void addSettingTab(const SettingsTabs::Tab &tab);
     void addSetButton(QWidget *page, const char *name, Settings::Item item, QPoint at);
-    void showReported(Settings::ReadBack carried, const SettingValues &reported);
+    void showReported(Settings::ReadBack carried);
+    void showDefaultsNote();
 
     // Where the window touches the link and its state.
     void listenToLink();
@@ -79,13 +87,9 @@ private:
 
     const MessageTexts &m_texts;
     MotorLink &m_link;
-    SettingValues m_values; // as edited on the tabs
+    SettingsReads &m_reads;
     QTabWidget *m_pages;
     ChannelEditor *m_editor;
     QLabel *m_defaultsNote; // under the tabs while they show defaults, not read values
-    Message m_defaultsNoteText = Message::SettingsDefaultsNote; // why they are defaults
-    // The last read heard several motors answer at once: a write would reach
-    // them all, so the window refuses it.
-    bool m_lastReadSeveral = false;
     std::vector<Setting> m_settings; // in tab order
 };
