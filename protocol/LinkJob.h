@@ -48,13 +48,31 @@ struct ReadBack {
     std::optional<NamedWrite> request {}; // none: the write of the panel's target
 };
 
+// The clean answers to a question sent as a pair of copies.  One motor
+// answers each copy once: a second sender, or more answers than copies sent,
+// is a second motor (two motors with one address answer alike, but twice
+// as often).
+struct Answers {
+    int asked = 0; // copies of the question sent
+    int clean = 0; // clean answers of the kind asked
+    std::optional<MotorTarget> first {}; // the first motor that answered
+    bool several = false;
+
+    void hear(const MotorTarget &from)
+    {
+        if (!first)
+            first = from;
+        if (!(*first == from) || ++clean > asked)
+            several = true;
+    }
+};
+
 // A question to the named motor's ID at the line's rate (a settings read)
 // and a wait for every answer; answers that came garbled once are asked again.
 struct Question {
     int round = 1; // the question's first or second asking
     int waited = 0; // ticks since the read went out
-    std::optional<MotorTarget> answered {}; // the first motor that answered
-    bool several = false; // a second motor answered too
+    Answers heard {};
     int garbles = 0; // answers that came garbled in this round
 };
 
@@ -78,10 +96,7 @@ struct ReadAsk {
 struct IdWriteAsk {
     MotorTarget newAddress;
     int waited = 0; // ticks since the read went out
-    std::optional<MotorTarget> answered; // the first motor that answered
-    int asked = 0; // times the question went out: one motor answers each once
-    int answers = 0; // clean basic answers; more than asked is a second motor
-    bool several = false; // a second motor answered too
+    Answers heard {};
     bool garbled = false; // bytes that were no clean answer came back
 };
 
@@ -101,3 +116,17 @@ struct IdWriteCheck {
 
 using Job = std::variant<LinkJob::Idle, LinkJob::BaudScan, LinkJob::ExtendedRead, LinkJob::BaudApply, LinkJob::ReadBack,
                          LinkJob::IdWriteAsk, LinkJob::IdWriteCheck, LinkJob::WriteAsk, LinkJob::ReadAsk>;
+
+namespace LinkJob {
+// The answers the job's question counts, if it asks one.
+inline Answers *answersCounted(Job &job)
+{
+    if (auto *write = std::get_if<WriteAsk>(&job))
+        return &write->question.heard;
+    if (auto *read = std::get_if<ReadAsk>(&job))
+        return &read->question.heard;
+    if (auto *id = std::get_if<IdWriteAsk>(&job))
+        return &id->heard;
+    return nullptr;
+}
+} // namespace LinkJob

@@ -32,7 +32,7 @@ struct WriteResult {
     };
     enum class Refusal {
         None,
-        SharedId, // two motors answered the ID cleanly
+        SharedId, // several motors answered the ID cleanly (two senders, or more answers than askings)
         SeveralAtOnce, // the answers came garbled twice: several motors at once
         OtherMotor, // one motor answered, with other channels
         NotOnLine, // no motor answered

@@ -114,22 +114,15 @@ bool ResponseHandler::takenByIdWrite(const Frame::Response &f, bool fromAddresse
         const Byte asked = read ? read->request.readFunction : Byte(Frame::ReadBasic);
         if (f.function() != asked || !fromAddressed)
             return false;
-        if (!question->answered) {
-            question->answered = from;
-            if (read) // the values go with the result, not into the link's
-                Settings::decode(f, f.isBasic() ? Settings::ReadBack::Basic : Settings::ReadBack::Extended,
-                                 read->values.emplace());
-        } else if (!(*question->answered == from)) {
-            question->several = true;
-        }
+        if (read && !question->heard.first) // the values go with the result, not into the link's
+            Settings::decode(f, f.isBasic() ? Settings::ReadBack::Basic : Settings::ReadBack::Extended,
+                             read->values.emplace());
+        question->heard.hear(from);
         return true;
     }
     if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job)) {
-        if (!ask->answered)
-            ask->answered = from;
-        // Two motors with one address answer alike, but twice as often.
-        if (!(*ask->answered == from) || (f.isBasic() && ++ask->answers > ask->asked))
-            ask->several = true;
+        if (f.isBasic())
+            ask->heard.hear(from);
         return f.isBasic();
     }
     if (auto *check = std::get_if<LinkJob::IdWriteCheck>(&m_state.job)) {

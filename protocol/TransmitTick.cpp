@@ -29,8 +29,8 @@ void TransmitTick::sendOutgoing()
 {
     LinkState::Outgoing &out = *m_state.outgoing;
     send(out.function, out.data, out.to);
-    if (auto *ask = std::get_if<LinkJob::IdWriteAsk>(&m_state.job))
-        ++ask->asked;
+    if (LinkJob::Answers *answers = LinkJob::answersCounted(m_state.job))
+        ++answers->asked;
     if (++out.sent >= 2)
         m_state.outgoing.reset();
 }
@@ -118,11 +118,11 @@ void TransmitTick::step(LinkJob::IdWriteAsk &ask)
         return;
     const bool garbled = ask.garbled || !m_state.partialAnswer.isEmpty();
     std::optional<LinkEvents::IdWriteRefusal> refusal;
-    if (ask.several)
+    if (ask.heard.several)
         refusal = LinkEvents::IdWriteRefusal::SeveralAnswered;
     else if (garbled)
         refusal = LinkEvents::IdWriteRefusal::Garbled;
-    else if (!ask.answered)
+    else if (!ask.heard.first)
         refusal = LinkEvents::IdWriteRefusal::NoneAnswered;
     if (refusal) {
         m_state.job = LinkJob::Idle {};
@@ -132,7 +132,7 @@ void TransmitTick::step(LinkJob::IdWriteAsk &ask)
     m_state.stage(Frame::ForceIdChannels, 0xAA, true, ask.newAddress);
     LinkJob::IdWriteCheck check;
     check.newAddress = ask.newAddress;
-    check.oldAddress = *ask.answered;
+    check.oldAddress = *ask.heard.first;
     m_state.job = check;
 }
 
@@ -215,14 +215,14 @@ WriteResult::Refusal TransmitTick::judge(const LinkJob::Question &question, cons
 {
     using R = WriteResult::Refusal;
     const bool garbled = question.garbles > 0;
-    if (question.several || (garbled && question.answered))
+    const std::optional<MotorTarget> &answered = question.heard.first;
+    if (question.heard.several || (garbled && answered))
         return R::SharedId;
     if (garbled)
         return R::SeveralAtOnce;
-    if (!question.answered)
+    if (!answered)
         return R::NotOnLine;
-    if (question.answered->id != named.id
-        || (question.answered->channels.word() & named.channels.word()) != named.channels.word())
+    if (answered->id != named.id || (answered->channels.word() & named.channels.word()) != named.channels.word())
         return R::OtherMotor;
     return R::None;
 }
@@ -239,7 +239,7 @@ void TransmitTick::step(LinkJob::WriteAsk &ask)
         return;
     }
     WriteResult result {ask.request, WriteResult::Outcome::Refused, refusal};
-    result.answered = ask.question.answered;
+    result.answered = ask.question.heard.first;
     m_state.job = LinkJob::Idle {};
     endRequest(result);
 }
@@ -256,7 +256,7 @@ void TransmitTick::step(LinkJob::ReadAsk &ask)
         : heard == R::OtherMotor       ? O::OtherMotor
                                        : O::SeveralAnswered;
     ReadResult result {ask.request, outcome};
-    result.answered = ask.question.answered;
+    result.answered = ask.question.heard.first;
     if (outcome == O::Read)
         result.values = ask.values;
     result.rateBps = m_serial.bitsPerSecond();

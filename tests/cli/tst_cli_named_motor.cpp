@@ -79,6 +79,19 @@ private slots:
             << QStringList {"7:3", "7:3,5/delay=90"} << QStringList {"--baud", "2400", "read", "--target", "7:3"} << 1
             << QStringList {"several motors with ID 7 answered at 2400 bps"} << QStringList {"id            7:3"}
             << QList<int> {130, 130} << QList<int> {7, 7} << QString();
+        QTest::addRow("read of two motors with one address, one after the other")
+            << QStringList {"7:3/delay=20", "7:3/delay=90"} << QStringList {"--baud", "2400", "read", "--target", "7:3"}
+            << 1 << QStringList {"several motors with ID 7 answered at 2400 bps"} << QStringList {"id            7:3"}
+            << QList<int> {130, 130} << QList<int> {7, 7} << QString();
+        QTest::addRow("write to two motors with one address, one after the other")
+            << QStringList {"7:3/delay=20", "7:3/delay=90"}
+            << QStringList {"--baud", "2400", "set", "speed", "80", "--target", "7:3"} << 1
+            << QStringList {"Nothing was written to 7:3", "a write would change them all"} << QStringList {"confirmed"}
+            << QList<int> {130, 130} << QList<int> {7, 7} << QString();
+        QTest::addRow("write to a motor answering late, alone")
+            << QStringList {"7:3/delay=90"} << QStringList {"--baud", "2400", "set", "speed", "80", "--target", "7:3"}
+            << 0 << QStringList {"speed 80: confirmed on 7:3"} << QStringList {"several"} << QList<int> {80}
+            << QList<int> {7} << "7 D9 2400";
         QTest::addRow("read of the named motor answering late, another of its ID first")
             << QStringList {"7:5", "7:3/delay=90"} << QStringList {"--baud", "2400", "read", "--target", "7:3"} << 1
             << QStringList {"several motors with ID 7 answered at 2400 bps"} << QStringList {"id            7:"}

@@ -65,6 +65,13 @@ void NamedWritesTest::onlyTheNamedMotorTakesTheWrite_data()
                                           << int(Refusal::NotOnLine) << "" << QList<int> {};
     QTest::newRow("two motors share the ID") << QStringList {"4:1", "4:2"} << 2400 << "4:1" << false << false << refused
                                              << int(Refusal::SeveralAtOnce) << "" << QList<int> {};
+    // At 2400 bps an answer lasts 42 ms: 20 and 90 ms apart never overlap,
+    // and both arrive long before the next tick (150 ms).
+    QTest::newRow("two motors with one address one after the other")
+        << QStringList {"7:3/delay=20", "7:3/delay=90"} << 2400 << "7:3" << false << false << refused
+        << int(Refusal::SharedId) << "7:3" << QList<int> {};
+    QTest::newRow("the named motor answers late inside the wait")
+        << QStringList {"7:3/delay=90"} << 2400 << "7:3" << false << false << ok << none << "" << QList<int> {0};
     QTest::newRow("two motors share the ID, forced")
         << QStringList {"4:1", "4:2"} << 2400 << "4:1" << true << false << not_ << none << "" << QList<int> {0, 1};
     QTest::newRow("the other motor of the ID at another rate") << QStringList {"9:4@9600", "9:8@2400"} << 9600 << "9:4"
@@ -150,6 +157,8 @@ void NamedWritesTest::aReadSaysWhoAnswered_data()
     // the result 450 ms after it (two sends and two waiting ticks).
     QTest::newRow("the named motor answers late")
         << QStringList {"5:1/delay=200"} << 0 << "5:1" << false << read << "5:1" << 60;
+    QTest::newRow("two motors with one address one after the other")
+        << QStringList {"7:3/delay=20", "7:3/delay=90"} << 0 << "7:3" << false << several << "7:3" << -1;
     QTest::newRow("another motor of the ID answers late")
         << QStringList {"6:1", "6:2/delay=300"} << 0 << "6:1" << false << several << "6:1" << -1;
 }
