@@ -130,9 +130,8 @@ QString SettingName::print(const SettingValues &v, const MotorTarget &reported) 
     const Byte b = v.*field();
     if (kind() == Kind::Functions)
         return functionWords(b).join(u' ');
-    for (const auto &[word, code] : row().words)
-        if (code == b)
-            return QLatin1String(word);
+    if (const char *word = Settings::wordOf(row(), b))
+        return QLatin1String(word);
     return QString::number(b); // a number the motor holds, in range or not
 }
 

@@ -88,12 +88,10 @@ QList<Entity> build()
     return out;
 }
 
-QString wordOf(const Settings::Row &row, int value)
+QString valueWord(const Settings::Row &row, int value)
 {
-    for (const Settings::ValueWord &w : row.words)
-        if (w.value == value)
-            return QLatin1String(w.word);
-    return QString::number(value);
+    const char *word = Settings::wordOf(row, value);
+    return word ? QString::fromLatin1(word) : QString::number(value);
 }
 
 // A number's range takes in its named values too (rebound: none 0, unlimited 255).
@@ -125,7 +123,7 @@ QJsonValue valueOf(const Entity &e, const Known &k)
         return bool(value & e.function->bit) == onWhenSet(*e.function) ? u"ON"_qs : u"OFF"_qs;
     if (e.platform == QLatin1String("number"))
         return value;
-    return wordOf(row, value);
+    return valueWord(row, value);
 }
 
 QJsonArray availability(const MotorDevice &m)
@@ -134,19 +132,15 @@ QJsonArray availability(const MotorDevice &m)
             QJsonObject {{u"topic"_qs, Topics::busState(m.base, m.bus)}}};
 }
 
+// A setting's component; its ID, availability and QoS are added as for every component of the device.
 QJsonObject component(const MotorDevice &m, const Entity &e)
 {
     const QString path = Topics::motorPath(m.base, m.bus, m.id);
-    const QString id = Topics::motorObjectId(m.base, m.bus, m.id) + u'_' + e.key;
     QJsonObject c {{u"platform"_qs, e.platform},
-                   {u"unique_id"_qs, id},
                    {u"name"_qs, nameOf(e.key)},
                    {u"state_topic"_qs, path + QStringLiteral("/settings")},
                    {u"value_template"_qs, QStringLiteral("{{ value_json.%1 }}").arg(e.key)},
-                   {u"availability"_qs, availability(m)},
-                   {u"availability_mode"_qs, u"all"_qs},
-                   {u"entity_category"_qs, e.writable() ? u"config"_qs : u"diagnostic"_qs},
-                   {u"qos"_qs, 1}};
+                   {u"entity_category"_qs, e.writable() ? u"config"_qs : u"diagnostic"_qs}};
     if (e.writable()) {
         c.insert(u"command_topic"_qs, path + QStringLiteral("/settings/%1/set").arg(e.key));
         c.insert(u"json_attributes_topic"_qs, path + QStringLiteral("/settings/%1/result").arg(e.key));
@@ -289,7 +283,7 @@ DiscoveryMessage discovery(const MotorDevice &m)
              {u"json_attributes_topic"_qs, path + QStringLiteral("/problem/attributes")}});
     } else {
         for (const Entity &e : entities())
-            components.insert(id + u'_' + e.key, component(m, e));
+            add(e.key, component(m, e));
         add(u"read"_qs,
             {{u"platform"_qs, u"button"_qs},
              {u"name"_qs, mqttText(MqttText::MqttReadSettings)},

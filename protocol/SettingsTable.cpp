@@ -69,6 +69,14 @@ const Row *rowNamed(const char *name)
     return nullptr;
 }
 
+const char *wordOf(const Row &row, int value)
+{
+    for (const ValueWord &w : row.words)
+        if (w.value == value)
+            return w.word;
+    return nullptr;
+}
+
 std::span<const CurtainFunction> curtainFunctions()
 {
     return Functions;

@@ -78,6 +78,8 @@ std::span<const Row> rows();
 // The row of a setting item, or null for a code no setting has.
 const Row *row(int item);
 const Row *rowNamed(const char *name);
+// The word a row gives this value ("unlimited"), or null for a plain number.
+const char *wordOf(const Row &row, int value);
 std::span<const CurtainFunction> curtainFunctions();
 
 // The settings a report of this kind carries, read from its bytes into
